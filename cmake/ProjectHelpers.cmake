@@ -1,0 +1,52 @@
+include(GoogleTest)
+
+# add_child_directories(): add_subdirectory() for every child folder that has a CMakeLists.txt,
+# in name order, so a new area needs no edit of its parent's list.
+function(add_child_directories)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR}
+       CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child}
+       AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# add_folder_library(<target> [SHARED|STATIC] [LIBS <libs...>] [EXCLUDE <files...>])
+# A library from every .cpp file in the current folder.
+function(add_folder_library target)
+  cmake_parse_arguments(ARG "SHARED;STATIC" "" "LIBS;EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
+  endforeach()
+  set(kind STATIC)
+  if(ARG_SHARED)
+    set(kind SHARED)
+  endif()
+  add_library(${target} ${kind} ${sources})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# add_folder_tests(<target> LABEL <top folder> [LIBS <libs...>])
+# One test program from every *_test.cpp in the current folder, each test registered with CTest
+# under the label of its top folder (platform, teskautils, velomar, todayvelomar, cumulor, tools).
+function(add_folder_tests target)
+  cmake_parse_arguments(ARG "" "LABEL" "LIBS;EXTRA_LABELS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+    PROPERTIES LABELS "${ARG_LABEL};${ARG_EXTRA_LABELS}" TIMEOUT 120)
+endfunction()
+
+# add_platform_area(<area> [LIBS <libs...>] [EXCLUDE <files...>])
+# The shared library platform_<area> from the .cpp files of platform/<area>/, and part of `platform`.
+function(add_platform_area area)
+  add_folder_library(platform_${area} SHARED ${ARGN})
+  set_property(GLOBAL APPEND PROPERTY PLATFORM_AREAS platform_${area})
+endfunction()
