@@ -1,0 +1,19 @@
+// The device folder: one host folder that holds the whole simulated device (its file system root,
+// registry, notification table, hardware state and runtime sockets).
+#pragma once
+
+#include <filesystem>
+
+namespace ce {
+
+// The folder named by $CE_DEVICE_DIR, or the one set by SetDeviceFolder; created on first use.
+// Without either, "./device" under the current directory.
+std::filesystem::path DeviceFolder();
+// Selects the device folder for this process (tests, a program's command-line option).
+void SetDeviceFolder(const std::filesystem::path& folder);
+// Where the device's CE root "\" lives: <device folder>/root.
+std::filesystem::path DeviceRootFolder();
+// Where runtime sockets and other per-boot files live: <device folder>/run.
+std::filesystem::path DeviceRuntimeFolder();
+
+}  // namespace ce
