@@ -63,12 +63,10 @@ std::u16string FromUtf8(std::string_view text) {
   while (i < text.size()) {
     unsigned char b = static_cast<unsigned char>(text[i]);
     int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-    if (extra < 0 || i + extra >= text.size() + (extra == 0 ? 1 : 0)) {
-      if (extra != 0) {
-        out += u'\uFFFD';
-        ++i;
-        continue;
-      }
+    if (extra < 0 || i + static_cast<std::size_t>(extra) >= text.size()) {
+      out += u'\uFFFD';
+      ++i;
+      continue;
     }
     char32_t cp = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
     bool good = true;
