@@ -30,11 +30,17 @@ function(add_folder_library target)
   target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# add_folder_tests(<target> LABEL <top folder> [LIBS <libs...>])
+# add_folder_tests(<target> LABEL <top folder> [THREADS] [LIBS <libs...>])
 # One test program from every *_test.cpp in the current folder, each test registered with CTest
 # under the label of its top folder (platform, teskautils, velomar, todayvelomar, cumulor, tools).
+# THREADS marks threaded code: the program also joins the `threaded_tests` target and its tests
+# carry the label `threads`, which the ThreadSanitizer pass builds and runs.
 function(add_folder_tests target)
-  cmake_parse_arguments(ARG "" "LABEL" "LIBS;EXTRA_LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "THREADS" "LABEL" "LIBS;EXTRA_LABELS" ${ARGN})
+  if(ARG_THREADS)
+    list(APPEND ARG_EXTRA_LABELS threads)
+    add_dependencies(threaded_tests ${target})
+  endif()
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   add_executable(${target} ${sources})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)

@@ -1,12 +1,20 @@
 #!/usr/bin/env bash
-# Set-up, sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) and the whole test suite.
-# Extra arguments go to ctest (for example: scripts/test.sh -L platform).
+# Set-up, sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer) and the whole test suite,
+# then the threaded tests again under ThreadSanitizer.
+# Extra arguments go to the first ctest run (for example: scripts/test.sh -L platform).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+
 cmake -S . -B build-san -G Ninja -DSANITIZE=ON -DBUILD_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Debug
 cmake --build build-san -j "$jobs"
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 ctest --test-dir build-san --output-on-failure -j "$jobs" "$@"
+
+# ThreadSanitizer: only the programs of threaded code (label `threads`).
+cmake -S . -B build-tsan -G Ninja -DSANITIZE_THREAD=ON -DBUILD_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=Debug
+cmake --build build-tsan -j "$jobs" --target threaded_tests
+export TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1:second_deadlock_stack=1}
+ctest --test-dir build-tsan --output-on-failure -j "$jobs" -L threads
