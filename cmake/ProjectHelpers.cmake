@@ -47,7 +47,15 @@ function(add_folder_tests target)
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
-    PROPERTIES LABELS "${ARG_LABEL};${ARG_EXTRA_LABELS}" TIMEOUT 120)
+    TEST_LIST ${target}_TESTS
+    PROPERTIES TIMEOUT 120)
+  # Labels are set after discovery, from the list it leaves (a label list cannot pass through
+  # gtest_discover_tests' PROPERTIES).
+  set(labels ${ARG_LABEL} ${ARG_EXTRA_LABELS})
+  set(label_script ${CMAKE_CURRENT_BINARY_DIR}/${target}_labels.cmake)
+  file(WRITE ${label_script}
+    "foreach(t IN LISTS ${target}_TESTS)\n  set_tests_properties(\"\${t}\" PROPERTIES LABELS \"${labels}\")\nendforeach()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_script})
 endfunction()
 
 # add_platform_area(<area> [LIBS <libs...>] [EXCLUDE <files...>])
