@@ -9,7 +9,8 @@ namespace ce {
 // The folder named by $CE_DEVICE_DIR, or the one set by SetDeviceFolder; created on first use.
 // Without either, "./device" under the current directory.
 std::filesystem::path DeviceFolder();
-// Selects the device folder for this process (tests, a program's command-line option).
+// Selects the device folder for this process (tests, a program's command-line option); an empty
+// path goes back to the default choice.
 void SetDeviceFolder(const std::filesystem::path& folder);
 // Where the device's CE root "\" lives: <device folder>/root.
 std::filesystem::path DeviceRootFolder();
