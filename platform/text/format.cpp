@@ -1,7 +1,5 @@
 #include "platform/text/format.h"
 
-#include <locale.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "platform/text/codepage.h"
+#include "platform/text/format_float.h"
 #include "platform/text/format_spec.h"
 
 namespace ce::text {
@@ -17,11 +16,6 @@ namespace {
 using detail::FormatSpec;
 using detail::ParseSpec;
 using Kind = FormatArg::Kind;
-
-locale_t CLocale() {
-  static locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return locale;
-}
 
 bool IsInt(const FormatArg& a) { return a.kind == Kind::Signed || a.kind == Kind::Unsigned; }
 
@@ -140,35 +134,13 @@ void EmitInteger(std::basic_string<C>& out, const FormatSpec& s, std::uint64_t r
 
 template <class C>
 void EmitFloat(std::basic_string<C>& out, const FormatSpec& s, double value) {
-  char conv = s.conversion == 'F' ? 'f' : s.conversion;
-  char spec[16];
-  int k = 0;
-  spec[k++] = '%';
-  if (s.plus) spec[k++] = '+';
-  if (s.space) spec[k++] = ' ';
-  if (s.alt) spec[k++] = '#';
-  spec[k++] = '.';
-  spec[k++] = '*';
-  spec[k++] = conv;
-  spec[k] = 0;
-  int precision = s.precision < 0 ? 6 : s.precision;
-  if (precision > 400) precision = 400;
-  locale_t old = uselocale(CLocale());
-  int n = std::snprintf(nullptr, 0, spec, precision, value);
-  std::string text(n > 0 ? static_cast<std::size_t>(n) : 0, '\0');
-  if (n > 0) std::snprintf(text.data(), text.size() + 1, spec, precision, value);
-  uselocale(old);
-  // The device's library writes at least three exponent digits.
-  std::size_t e = text.find_first_of("eE");
-  if (e != std::string::npos && text.size() - e == 4) text.insert(e + 2, "0");
   std::string prefix;
-  if (!text.empty() && (text[0] == '-' || text[0] == '+' || text[0] == ' ')) {
-    prefix = text.substr(0, 1);
-    text.erase(0, 1);
-  }
+  if (std::signbit(value) && !std::isnan(value)) prefix = "-";
+  else if (s.plus) prefix = "+";
+  else if (s.space) prefix = " ";
   std::basic_string<C> p, b;
   AppendAscii(p, prefix);
-  AppendAscii(b, text);
+  AppendAscii(b, detail::FloatDigits(value, s.conversion, std::min(s.precision, 400), s.alt));
   Emit<C>(out, s, p, b, s.zero && !s.left && std::isfinite(value));
 }
 
