@@ -1,0 +1,163 @@
+// Threads, Sleep under the manual clock, TerminateThread, TLS and thread data.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "platform/base/errors.h"
+#include "platform/kernel/kernel.h"
+#include "platform/testing/device_test.h"
+#include "platform/time/time.h"
+
+namespace {
+
+using ThreadsTest = ce::testing::DeviceTest;
+
+template <class Fn>
+HANDLE Start(Fn* fn, DWORD flags = 0, DWORD* id = nullptr) {
+  return CreateThread(
+      nullptr, 0, [](LPVOID p) -> DWORD { return (*static_cast<Fn*>(p))(); }, fn, flags, id);
+}
+
+DWORD ExitCodeOf(HANDLE h) {
+  DWORD code = 0;
+  EXPECT_TRUE(GetExitCodeThread(h, &code));
+  return code;
+}
+
+TEST_F(ThreadsTest, ExitCodesAndIdentity) {
+  DWORD seen_id = 0;
+  auto returns = [&]() -> DWORD {
+    seen_id = GetCurrentThreadId();
+    return 7;
+  };
+  auto exits = [&]() -> DWORD { ExitThread(9); };
+  DWORD id = 0;
+  HANDLE a = Start(&returns, 0, &id);
+  HANDLE b = Start(&exits);
+  ASSERT_EQ(WaitForSingleObject(a, INFINITE), WAIT_OBJECT_0);
+  ASSERT_EQ(WaitForSingleObject(b, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCodeOf(a), 7u);
+  EXPECT_EQ(ExitCodeOf(b), 9u);
+  EXPECT_EQ(seen_id, id);
+  EXPECT_EQ(GetThreadId(a), id);
+  EXPECT_NE(id, GetCurrentThreadId());
+  CloseHandle(a);
+  CloseHandle(b);
+
+  // A suspended thread waits for ResumeThread; meanwhile it is still active.
+  auto runs = [&]() -> DWORD { return 1; };
+  HANDLE c = Start(&runs, CREATE_SUSPENDED);
+  EXPECT_EQ(WaitForSingleObject(c, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  EXPECT_EQ(ExitCodeOf(c), STILL_ACTIVE);
+  EXPECT_EQ(ResumeThread(c), 1u);
+  EXPECT_EQ(WaitForSingleObject(c, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCodeOf(c), 1u);
+  CloseHandle(c);
+}
+
+TEST_F(ThreadsTest, SleepEndsWhenTheManualClockPassesIt) {
+  auto start = std::chrono::steady_clock::now();
+  DWORD ticks_before = GetTickCount(), ticks_after = 0;
+  auto sleeper = [&]() -> DWORD {
+    Sleep(5000);
+    ticks_after = GetTickCount();
+    return 0;
+  };
+  HANDLE t = Start(&sleeper);
+  ASSERT_TRUE(AwaitThreadsInWait(1));
+  AdvanceClock(4999);
+  EXPECT_EQ(WaitForSingleObject(t, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  AdvanceClock(1);
+  ASSERT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(ticks_after - ticks_before, 5000u);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  CloseHandle(t);
+}
+
+TEST_F(ThreadsTest, TerminateThreadReleasesWaitersAndEndsTheThreadAtItsNextWait) {
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE m = CreateMutexW(nullptr, FALSE, nullptr);
+  std::atomic<bool> returned_from_wait{false}, unwound{false};
+  auto victim = [&]() -> DWORD {
+    struct Flag {
+      std::atomic<bool>& f;
+      ~Flag() { f = true; }
+    } on_unwind{unwound};
+    WaitForSingleObject(m, INFINITE);
+    WaitForSingleObject(never, INFINITE);
+    returned_from_wait = true;
+    return 1;
+  };
+  HANDLE t = Start(&victim);
+  DWORD watcher_result = 0;
+  auto watcher = [&]() -> DWORD {
+    watcher_result = WaitForSingleObject(t, INFINITE);
+    return 0;
+  };
+  HANDLE w = Start(&watcher);
+  ASSERT_TRUE(AwaitThreadsInWait(2));
+  EXPECT_TRUE(TerminateThread(t, 42));
+  ASSERT_EQ(WaitForSingleObject(w, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(watcher_result, WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCodeOf(t), 42u);
+  // The victim unwinds from its wait and never runs on; the mutex it held is abandoned.
+  EXPECT_EQ(WaitForSingleObject(m, INFINITE), WAIT_ABANDONED);
+  EXPECT_TRUE(unwound);
+  EXPECT_FALSE(returned_from_wait);
+  EXPECT_EQ(ExitCodeOf(t), 42u);
+  ReleaseMutex(m);
+  for (HANDLE h : {never, m, t, w}) CloseHandle(h);
+}
+
+TEST_F(ThreadsTest, TlsValuesArePerThreadAndFreshAfterAlloc) {
+  DWORD index = TlsAlloc();
+  ASSERT_NE(index, TLS_OUT_OF_INDEXES);
+  int mine = 1, theirs = 2;
+  ASSERT_TRUE(TlsSetValue(index, &mine));
+  void* other_initial = &mine;
+  void* other_after = nullptr;
+  auto other = [&]() -> DWORD {
+    other_initial = TlsGetValue(index);
+    TlsSetValue(index, &theirs);
+    other_after = TlsGetValue(index);
+    return 0;
+  };
+  HANDLE t = Start(&other);
+  WaitForSingleObject(t, INFINITE);
+  CloseHandle(t);
+  EXPECT_EQ(other_initial, nullptr);
+  EXPECT_EQ(other_after, &theirs);
+  EXPECT_EQ(TlsGetValue(index), &mine);
+  EXPECT_TRUE(TlsFree(index));
+  EXPECT_FALSE(TlsSetValue(index, &mine));  // freed
+  DWORD again = TlsAlloc();
+  EXPECT_EQ(TlsGetValue(again), nullptr);  // whatever the slot held before
+  TlsFree(again);
+  EXPECT_EQ(TlsGetValue(TLS_MINIMUM_AVAILABLE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST_F(ThreadsTest, LastErrorAndPriorityBelongToEachThread) {
+  SetLastError(5);
+  DWORD other_error = 1;
+  int other_priority = 0;
+  auto other = [&]() -> DWORD {
+    other_error = GetLastError();
+    SetLastError(6);
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
+    other_priority = GetThreadPriority(GetCurrentThread());
+    return 0;
+  };
+  HANDLE t = Start(&other);
+  WaitForSingleObject(t, INFINITE);
+  EXPECT_EQ(other_error, 0u);
+  EXPECT_EQ(GetLastError(), 5u);
+  EXPECT_EQ(other_priority, THREAD_PRIORITY_ABOVE_NORMAL);
+  EXPECT_EQ(GetThreadPriority(t), THREAD_PRIORITY_ABOVE_NORMAL);
+  EXPECT_EQ(GetThreadPriority(GetCurrentThread()), THREAD_PRIORITY_NORMAL);
+  EXPECT_FALSE(SetThreadPriority(t, 8));
+  CloseHandle(t);
+}
+
+}  // namespace
