@@ -1,0 +1,238 @@
+// The registry functions the programs call, over the SQLite store.
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/registry/registry.h"
+#include "platform/registry/registry_handles.h"
+#include "platform/text/utf.h"
+
+namespace ce::registry {
+namespace {
+
+constexpr std::size_t kMaxNameChars = 255;
+
+std::mutex g_keys_lock;
+std::unordered_map<std::uintptr_t, KeyRef> g_keys;
+std::uintptr_t g_next_key = 0x1000;
+
+bool NameTooLong(const std::vector<std::u16string_view>& parts) {
+  return std::any_of(parts.begin(), parts.end(), [](auto p) { return p.size() > kMaxNameChars; });
+}
+
+// An open key belongs to the store it was opened in; after a switch of device folder it is stale.
+LONG Target(Store& store, HKEY, KeyRef* ref) {
+  if (ref->generation != 0 && ref->generation != store.generation()) return ERROR_INVALID_HANDLE;
+  return ERROR_SUCCESS;
+}
+
+// Copies `data` to the caller's buffer following the platform's size rules.
+LONG CopyOut(const std::vector<BYTE>& data, LPBYTE out, LPDWORD out_size) {
+  DWORD need = static_cast<DWORD>(data.size());
+  if (out) {
+    if (!out_size) return ERROR_INVALID_PARAMETER;
+    if (*out_size < need) {
+      *out_size = need;
+      return ERROR_MORE_DATA;
+    }
+    if (need) std::memcpy(out, data.data(), need);
+  }
+  if (out_size) *out_size = need;
+  return ERROR_SUCCESS;
+}
+
+// Copies a name into a character buffer: in, the capacity with terminator; out, the length.
+LONG CopyName(const std::u16string& name, LPWSTR out, LPDWORD chars) {
+  if (!out || !chars) return ERROR_INVALID_PARAMETER;
+  if (*chars < name.size() + 1) {
+    *chars = static_cast<DWORD>(name.size() + 1);
+    return ERROR_MORE_DATA;
+  }
+  std::copy(name.begin(), name.end(), out);
+  out[name.size()] = 0;
+  *chars = static_cast<DWORD>(name.size());
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+bool ResolveKey(HKEY key, KeyRef* ref) {
+  auto v = reinterpret_cast<std::uintptr_t>(key);
+  if (v >= 0x80000000u && v <= 0x80000002u) {
+    KeyId root = static_cast<KeyId>(v - 0x80000000u + 1);
+    *ref = KeyRef{root, root, u"", 0};
+    return true;
+  }
+  std::lock_guard<std::mutex> guard(g_keys_lock);
+  auto it = g_keys.find(v);
+  if (it == g_keys.end()) return false;
+  *ref = it->second;
+  return true;
+}
+
+HKEY InsertKey(const KeyRef& ref) {
+  std::lock_guard<std::mutex> guard(g_keys_lock);
+  std::uintptr_t v = g_next_key;
+  g_next_key += 4;
+  g_keys.emplace(v, ref);
+  return reinterpret_cast<HKEY>(v);
+}
+
+bool RemoveKey(HKEY key) {
+  std::lock_guard<std::mutex> guard(g_keys_lock);
+  return g_keys.erase(reinterpret_cast<std::uintptr_t>(key)) > 0;
+}
+
+std::u16string JoinPath(const std::u16string& base, const std::vector<std::u16string_view>& parts) {
+  std::u16string path = base;
+  for (auto p : parts) {
+    if (!path.empty()) path += u'\\';
+    path += p;
+  }
+  return path;
+}
+
+}  // namespace ce::registry
+
+using namespace ce::registry;
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD, REGSAM, PHKEY result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  auto parts = SplitPath(ce::text::WideView(sub_key));
+  if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
+  KeyRef base;
+  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &base);
+  if (error != ERROR_SUCCESS) return error;
+  if (!locked.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
+  KeyId id = locked.store->FindKey(base.id, parts);
+  if (!id) return ERROR_FILE_NOT_FOUND;
+  *result = InsertKey(KeyRef{id, base.root, JoinPath(base.path, parts), locked.store->generation()});
+  return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD, LPWSTR, DWORD, REGSAM, SECURITY_ATTRIBUTES*,
+                     PHKEY result, LPDWORD disposition) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  auto parts = SplitPath(ce::text::WideView(sub_key));
+  if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
+  KeyRef base;
+  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &base);
+  if (error != ERROR_SUCCESS) return error;
+  KeyId id = 0;
+  bool created = false;
+  error = locked.store->CreateKey(base.id, parts, &id, &created);
+  if (error != ERROR_SUCCESS) return error;
+  if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  *result = InsertKey(KeyRef{id, base.root, JoinPath(base.path, parts), locked.store->generation()});
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+  auto v = reinterpret_cast<std::uintptr_t>(key);
+  if (v >= 0x80000000u && v <= 0x80000002u) return ERROR_SUCCESS;
+  return RemoveKey(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+LONG RegFlushKey(HKEY key) {
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  locked.store->Checkpoint();
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD data_size) {
+  if (data && !data_size) return ERROR_INVALID_PARAMETER;
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &ref);
+  if (error != ERROR_SUCCESS) return error;
+  auto value = locked.store->ReadValue(ref.id, ce::text::WideView(value_name));
+  if (!value) return locked.store->KeyExists(ref.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  if (type) *type = value->type;
+  return CopyOut(value->data, data, data_size);
+}
+
+LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE* data, DWORD data_size) {
+  if (!data && data_size) return ERROR_INVALID_PARAMETER;
+  auto name = ce::text::WideView(value_name);
+  if (name.size() > kMaxNameChars) return ERROR_INVALID_PARAMETER;
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &ref);
+  if (error != ERROR_SUCCESS) return error;
+  return locked.store->WriteValue(ref.id, name, type, data, data_size);
+}
+
+LONG RegDeleteValueW(HKEY key, LPCWSTR value_name) {
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &ref);
+  if (error != ERROR_SUCCESS) return error;
+  return locked.store->DeleteValue(ref.id, ce::text::WideView(value_name));
+}
+
+LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key) {
+  auto parts = SplitPath(ce::text::WideView(sub_key));
+  if (parts.empty()) return ERROR_INVALID_PARAMETER;
+  KeyRef base;
+  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &base);
+  if (error != ERROR_SUCCESS) return error;
+  KeyId id = locked.store->FindKey(base.id, parts);
+  if (!id) return locked.store->KeyExists(base.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  return locked.store->DeleteKeyTree(id);
+}
+
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD name_chars, LPDWORD, LPWSTR class_name,
+                   LPDWORD class_chars, FILETIME* last_write) {
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &ref);
+  if (error != ERROR_SUCCESS) return error;
+  auto sub = locked.store->SubkeyName(ref.id, index);
+  if (!sub) return locked.store->KeyExists(ref.id) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
+  error = CopyName(*sub, name, name_chars);
+  if (error != ERROR_SUCCESS) return error;
+  if (class_name && class_chars && *class_chars) class_name[0] = 0;
+  if (class_chars) *class_chars = 0;
+  if (last_write) *last_write = FILETIME{0, 0};
+  return ERROR_SUCCESS;
+}
+
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR value_name, LPDWORD value_name_chars, LPDWORD,
+                   LPDWORD type, LPBYTE data, LPDWORD data_size) {
+  if (data && !data_size) return ERROR_INVALID_PARAMETER;
+  KeyRef ref;
+  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
+  auto locked = Store::Open();
+  if (!locked.store) return locked.error;
+  LONG error = Target(*locked.store, key, &ref);
+  if (error != ERROR_SUCCESS) return error;
+  auto value = locked.store->ValueAt(ref.id, index);
+  if (!value) return locked.store->KeyExists(ref.id) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
+  error = CopyName(value->name, value_name, value_name_chars);
+  if (error != ERROR_SUCCESS) return error;
+  if (type) *type = value->value.type;
+  return CopyOut(value->value.data, data, data_size);
+}

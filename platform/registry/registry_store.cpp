@@ -1,0 +1,351 @@
+#include "platform/registry/registry_store.h"
+
+#include <sqlite3.h>
+
+#include <cstring>
+
+#include "platform/base/errors.h"
+#include "platform/kernel/device_folder.h"
+#include "platform/text/utf.h"
+
+namespace ce::registry {
+namespace {
+
+char16_t LowerChar(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+      (c >= 0x410 && c <= 0x42F))
+    return static_cast<char16_t>(c + 32);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+  if (c == 0x178) return 0xFF;
+  if (c >= 0x100 && c <= 0x17E) {
+    // Latin Extended-A pairs: the upper case letter on the even code point, except from U+0139 to
+    // U+0148 and from U+0179 on, where it is on the odd one.
+    bool odd_upper = (c >= 0x139 && c <= 0x148) || c >= 0x179;
+    bool is_upper = odd_upper ? (c % 2 == 1) : (c % 2 == 0);
+    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149) is_upper = false;
+    return is_upper ? static_cast<char16_t>(c + 1) : c;
+  }
+  return c;
+}
+
+enum Slot {
+  kKeyExists,
+  kFindChild,
+  kInsertKey,
+  kSubkeyAt,
+  kReadValue,
+  kUpsertValue,
+  kDeleteValue,
+  kValueAt,
+  kSlotCount
+};
+
+LONG SqlError(int rc, bool writing) {
+  switch (rc & 0xFF) {
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_BUSY;
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ERROR_REGISTRY_CORRUPT;
+    default: return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
+  }
+}
+
+void BindText(sqlite3_stmt* st, int index, const std::string& text) {
+  sqlite3_bind_text(st, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::u16string ColumnText(sqlite3_stmt* st, int col) {
+  auto p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+  return p ? text::FromUtf8(std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(st, col))))
+           : std::u16string();
+}
+
+Value ColumnValue(sqlite3_stmt* st, int type_col, int data_col) {
+  Value v;
+  v.type = static_cast<DWORD>(sqlite3_column_int64(st, type_col));
+  auto p = static_cast<const BYTE*>(sqlite3_column_blob(st, data_col));
+  int n = sqlite3_column_bytes(st, data_col);
+  if (p && n > 0) v.data.assign(p, p + n);
+  return v;
+}
+
+// Resets a cached statement when the caller's use ends.
+struct StmtUse {
+  sqlite3_stmt* st;
+  explicit StmtUse(sqlite3_stmt* s) : st(s) {}
+  ~StmtUse() {
+    if (st) {
+      sqlite3_reset(st);
+      sqlite3_clear_bindings(st);
+    }
+  }
+};
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS keys(id INTEGER PRIMARY KEY, parent INTEGER NOT NULL,"
+    " name TEXT NOT NULL, fold TEXT NOT NULL, UNIQUE(parent, fold));"
+    "CREATE TABLE IF NOT EXISTS vals(id INTEGER PRIMARY KEY, key INTEGER NOT NULL,"
+    " name TEXT NOT NULL, fold TEXT NOT NULL, type INTEGER NOT NULL, data BLOB NOT NULL,"
+    " UNIQUE(key, fold));"
+    "INSERT OR IGNORE INTO keys VALUES(1, 0, 'HKEY_CLASSES_ROOT', 'hkey_classes_root');"
+    "INSERT OR IGNORE INTO keys VALUES(2, 0, 'HKEY_CURRENT_USER', 'hkey_current_user');"
+    "INSERT OR IGNORE INTO keys VALUES(3, 0, 'HKEY_LOCAL_MACHINE', 'hkey_local_machine');";
+
+}  // namespace
+
+std::string FoldName(std::u16string_view name) {
+  std::u16string lower(name);
+  for (auto& c : lower) c = LowerChar(c);
+  return text::ToUtf8(lower);
+}
+
+std::vector<std::u16string_view> SplitPath(std::u16string_view path) {
+  std::vector<std::u16string_view> parts;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find(u'\\', start);
+    if (end == std::u16string_view::npos) end = path.size();
+    if (end > start) parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+Store::Locked Store::Open() {
+  static Store* store = new Store();  // lives for the process: used from exit-time code too
+  std::unique_lock<std::mutex> guard(store->lock_);
+  std::string path = (DeviceFolder() / "registry.db").string();
+  LONG error = ERROR_SUCCESS;
+  if (path != store->path_ || !store->db_) error = store->OpenAt(path);
+  return {std::move(guard), error == ERROR_SUCCESS ? store : nullptr, error};
+}
+
+Store::~Store() { Close(); }
+
+void Store::Close() {
+  for (auto* st : stmts_) sqlite3_finalize(st);
+  stmts_.clear();
+  if (db_) sqlite3_close(db_);
+  db_ = nullptr;
+  path_.clear();
+}
+
+LONG Store::OpenAt(const std::string& path) {
+  Close();
+  ++generation_;
+  int rc = sqlite3_open_v2(path.c_str(), &db_,
+                           SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(db_, 10000);
+    rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
+    rc = sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK ? rc : SQLITE_ERROR;
+  }
+  if (rc != SQLITE_OK) {
+    LONG error = SqlError(rc, true);
+    Close();
+    return error;
+  }
+  path_ = path;
+  stmts_.assign(kSlotCount, nullptr);
+  return ERROR_SUCCESS;
+}
+
+sqlite3_stmt* Store::Prepare(int slot, const char* sql) {
+  if (!stmts_[slot]) sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &stmts_[slot], nullptr);
+  return stmts_[slot];
+}
+
+LONG Store::Begin() {
+  int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? ERROR_SUCCESS : SqlError(rc, true);
+}
+
+LONG Store::Commit() {
+  int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    Rollback();
+    return SqlError(rc, true);
+  }
+  AnnounceChange();
+  return ERROR_SUCCESS;
+}
+
+void Store::Rollback() {
+  if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Store::KeyExists(KeyId id) {
+  StmtUse use(Prepare(kKeyExists, "SELECT 1 FROM keys WHERE id=?"));
+  if (!use.st) return false;
+  sqlite3_bind_int64(use.st, 1, id);
+  return sqlite3_step(use.st) == SQLITE_ROW;
+}
+
+KeyId Store::FindKey(KeyId start, const std::vector<std::u16string_view>& parts) {
+  KeyId id = start;
+  for (auto part : parts) {
+    StmtUse use(Prepare(kFindChild, "SELECT id FROM keys WHERE parent=? AND fold=?"));
+    if (!use.st) return 0;
+    sqlite3_bind_int64(use.st, 1, id);
+    BindText(use.st, 2, FoldName(part));
+    if (sqlite3_step(use.st) != SQLITE_ROW) return 0;
+    id = sqlite3_column_int64(use.st, 0);
+  }
+  return id;
+}
+
+LONG Store::CreateKey(KeyId start, const std::vector<std::u16string_view>& parts, KeyId* id, bool* created) {
+  LONG error = Begin();
+  if (error != ERROR_SUCCESS) return error;
+  if (!KeyExists(start)) {
+    Rollback();
+    return ERROR_KEY_DELETED;
+  }
+  KeyId cur = start;
+  bool made = false;
+  for (auto part : parts) {
+    KeyId next = FindKey(cur, {part});
+    made = false;
+    if (!next) {
+      StmtUse use(Prepare(kInsertKey, "INSERT INTO keys(parent, name, fold) VALUES(?, ?, ?)"));
+      if (!use.st) {
+        Rollback();
+        return ERROR_CANTWRITE;
+      }
+      sqlite3_bind_int64(use.st, 1, cur);
+      BindText(use.st, 2, text::ToUtf8(part));
+      BindText(use.st, 3, FoldName(part));
+      int rc = sqlite3_step(use.st);
+      if (rc != SQLITE_DONE) {
+        Rollback();
+        return SqlError(rc, true);
+      }
+      next = sqlite3_last_insert_rowid(db_);
+      made = true;
+    }
+    cur = next;
+  }
+  error = Commit();
+  if (error != ERROR_SUCCESS) return error;
+  *id = cur;
+  *created = made;
+  return ERROR_SUCCESS;
+}
+
+LONG Store::DeleteKeyTree(KeyId id) {
+  LONG error = Begin();
+  if (error != ERROR_SUCCESS) return error;
+  const char* sql =
+      "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
+      " DELETE FROM vals WHERE key IN tree;"
+      "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL SELECT k.id FROM keys k JOIN tree t ON k.parent=t.id)"
+      " DELETE FROM keys WHERE id IN tree;";
+  const char* tail = sql;
+  while (tail && *tail) {
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db_, tail, -1, &st, &tail);
+    if (rc == SQLITE_OK && st) {
+      sqlite3_bind_int64(st, 1, id);
+      rc = sqlite3_step(st);
+      sqlite3_finalize(st);
+      if (rc == SQLITE_DONE) continue;
+    }
+    Rollback();
+    return SqlError(rc, true);
+  }
+  return Commit();
+}
+
+std::optional<std::u16string> Store::SubkeyName(KeyId parent, DWORD index) {
+  StmtUse use(Prepare(kSubkeyAt, "SELECT name FROM keys WHERE parent=? ORDER BY id LIMIT 1 OFFSET ?"));
+  if (!use.st) return std::nullopt;
+  sqlite3_bind_int64(use.st, 1, parent);
+  sqlite3_bind_int64(use.st, 2, index);
+  if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
+  return ColumnText(use.st, 0);
+}
+
+std::optional<Value> Store::ReadValue(KeyId key, std::u16string_view name) {
+  StmtUse use(Prepare(kReadValue, "SELECT type, data FROM vals WHERE key=? AND fold=?"));
+  if (!use.st) return std::nullopt;
+  sqlite3_bind_int64(use.st, 1, key);
+  BindText(use.st, 2, FoldName(name));
+  if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
+  return ColumnValue(use.st, 0, 1);
+}
+
+LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD size) {
+  LONG error = Begin();
+  if (error != ERROR_SUCCESS) return error;
+  if (!KeyExists(key)) {
+    Rollback();
+    return ERROR_KEY_DELETED;
+  }
+  int rc;
+  {
+    StmtUse use(Prepare(kUpsertValue,
+                        "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
+                        " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data"));
+    if (!use.st) {
+      Rollback();
+      return ERROR_CANTWRITE;
+    }
+    sqlite3_bind_int64(use.st, 1, key);
+    BindText(use.st, 2, text::ToUtf8(name));
+    BindText(use.st, 3, FoldName(name));
+    sqlite3_bind_int64(use.st, 4, type);
+    static const BYTE kEmpty = 0;
+    sqlite3_bind_blob(use.st, 5, size ? data : &kEmpty, static_cast<int>(size), SQLITE_STATIC);
+    rc = sqlite3_step(use.st);
+  }
+  if (rc != SQLITE_DONE) {
+    Rollback();
+    return SqlError(rc, true);
+  }
+  return Commit();
+}
+
+LONG Store::DeleteValue(KeyId key, std::u16string_view name) {
+  LONG error = Begin();
+  if (error != ERROR_SUCCESS) return error;
+  int rc;
+  {
+    StmtUse use(Prepare(kDeleteValue, "DELETE FROM vals WHERE key=? AND fold=?"));
+    if (!use.st) {
+      Rollback();
+      return ERROR_CANTWRITE;
+    }
+    sqlite3_bind_int64(use.st, 1, key);
+    BindText(use.st, 2, FoldName(name));
+    rc = sqlite3_step(use.st);
+  }
+  if (rc != SQLITE_DONE) {
+    Rollback();
+    return SqlError(rc, true);
+  }
+  if (sqlite3_changes(db_) == 0) {
+    Rollback();
+    return KeyExists(key) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  }
+  return Commit();
+}
+
+std::optional<Store::NamedValue> Store::ValueAt(KeyId key, DWORD index) {
+  StmtUse use(Prepare(kValueAt, "SELECT name, type, data FROM vals WHERE key=? ORDER BY id LIMIT 1 OFFSET ?"));
+  if (!use.st) return std::nullopt;
+  sqlite3_bind_int64(use.st, 1, key);
+  sqlite3_bind_int64(use.st, 2, index);
+  if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
+  return NamedValue{ColumnText(use.st, 0), ColumnValue(use.st, 1, 2)};
+}
+
+void Store::Checkpoint() { sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr); }
+
+}  // namespace ce::registry
