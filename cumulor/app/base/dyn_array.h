@@ -1,0 +1,157 @@
+// DynArray: the growable array every Cumulor module keeps its lists in.
+//
+// {data, size, capacity, grow step}. When the array must grow, the new capacity is the new size plus
+// the grow step, or plus size / 8 clamped to 4..1024 when no step is set. New elements are zero.
+// Elements are plain data (copied as bytes); owned pointers are freed by their owner.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/base/errors.h"
+#include "platform/base/types.h"
+
+namespace cumulor {
+
+template <class T>
+class DynArray {
+  static_assert(std::is_trivially_copyable_v<T>, "DynArray holds plain data only");
+
+ public:
+  // Sizes beyond this many elements are refused (keeps every byte count inside 32 bits).
+  static constexpr std::int32_t kMaxElements = static_cast<std::int32_t>(0x7FFFFFF0 / sizeof(T));
+
+  DynArray() = default;
+  explicit DynArray(std::int32_t growStep) : step_(growStep > 0 ? growStep : 0) {}
+  ~DynArray() { FreeData(); }
+
+  DynArray(const DynArray& other) : step_(other.step_) {
+    if (other.size_ > 0 && SetSize(other.size_) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
+  }
+  DynArray& operator=(const DynArray& other) {
+    if (this != &other) {
+      size_ = 0;
+      step_ = other.step_;
+      if (other.size_ > 0 && SetSize(other.size_) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
+    }
+    return *this;
+  }
+  DynArray(DynArray&& other) noexcept
+      : data_(other.data_), size_(other.size_), capacity_(other.capacity_), step_(other.step_) {
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = 0;
+  }
+  DynArray& operator=(DynArray&& other) noexcept {
+    if (this != &other) {
+      FreeData();
+      data_ = other.data_;
+      size_ = other.size_;
+      capacity_ = other.capacity_;
+      step_ = other.step_;
+      other.data_ = nullptr;
+      other.size_ = other.capacity_ = 0;
+    }
+    return *this;
+  }
+
+  // Empties the array and releases its block.
+  void Init() { FreeData(); }
+  void FreeData() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+  }
+
+  // Sets the size; a growth allocates room for more (see above) and zero-fills the new elements.
+  // growStep -1 keeps the array's grow step, 0 clears it, above 0 sets it.
+  // E_INVALIDARG for a negative size, E_OUTOFMEMORY when the block cannot be had.
+  HRESULT SetSize(std::int32_t size, std::int32_t growStep = -1) {
+    if (growStep >= 0) step_ = growStep;
+    if (size < 0) return E_INVALIDARG;
+    if (size > kMaxElements) return E_OUTOFMEMORY;
+    if (size > capacity_) {
+      std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
+      std::int64_t want = static_cast<std::int64_t>(size) + grow;
+      if (want > kMaxElements) want = kMaxElements;
+      T* block = static_cast<T*>(std::realloc(static_cast<void*>(data_), sizeof(T) * static_cast<std::size_t>(want)));
+      if (!block) return E_OUTOFMEMORY;
+      data_ = block;
+      capacity_ = static_cast<std::int32_t>(want);
+    }
+    if (size > size_) std::memset(static_cast<void*>(data_ + size_), 0, sizeof(T) * static_cast<std::size_t>(size - size_));
+    size_ = size;
+    return S_OK;
+  }
+
+  HRESULT Append(const T& value) {
+    T copy = value;  // value may live inside this array's block
+    HRESULT hr = SetSize(size_ + 1);
+    if (hr != S_OK) return hr;
+    data_[size_ - 1] = copy;
+    return S_OK;
+  }
+  HRESULT Append(const T* values, std::int32_t count) {
+    if (count <= 0) return S_OK;
+    if (count > kMaxElements - size_) return E_OUTOFMEMORY;
+    std::int32_t at = size_;
+    if (values >= data_ && values < data_ + size_) {  // appending part of itself
+      DynArray copy;
+      if (copy.Append(values, count) != S_OK) return E_OUTOFMEMORY;
+      return Append(copy.data_, count);
+    }
+    HRESULT hr = SetSize(size_ + count);
+    if (hr != S_OK) return hr;
+    std::memcpy(static_cast<void*>(data_ + at), values, sizeof(T) * static_cast<std::size_t>(count));
+    return S_OK;
+  }
+  HRESULT InsertAt(std::int32_t index, const T& value) {
+    if (index < 0 || index > size_) return E_INVALIDARG;
+    T copy = value;
+    HRESULT hr = SetSize(size_ + 1);
+    if (hr != S_OK) return hr;
+    std::memmove(static_cast<void*>(data_ + index + 1), data_ + index, sizeof(T) * static_cast<std::size_t>(size_ - 1 - index));
+    data_[index] = copy;
+    return S_OK;
+  }
+  void RemoveAt(std::int32_t index) {
+    if (index < 0 || index >= size_) return;
+    std::memmove(static_cast<void*>(data_ + index), data_ + index + 1, sizeof(T) * static_cast<std::size_t>(size_ - 1 - index));
+    --size_;
+  }
+  // Drops the last element (nothing when empty).
+  void RemoveLast() {
+    if (size_ > 0) --size_;
+  }
+  // Removes and returns the last element (a stack pop); a value-initialised T when empty.
+  T Pop() {
+    if (size_ == 0) return T{};
+    return data_[--size_];
+  }
+
+  std::int32_t Size() const { return size_; }
+  std::int32_t Capacity() const { return capacity_; }
+  std::int32_t GrowStep() const { return step_; }
+  bool Empty() const { return size_ == 0; }
+  T* Data() { return data_; }
+  const T* Data() const { return data_; }
+  T& operator[](std::int32_t i) { return data_[i]; }
+  const T& operator[](std::int32_t i) const { return data_[i]; }
+  T& Last() { return data_[size_ - 1]; }
+  const T& Last() const { return data_[size_ - 1]; }
+  T* begin() { return data_; }
+  T* end() { return data_ + size_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + size_; }
+
+ private:
+  static std::int32_t Clamp(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+  T* data_ = nullptr;
+  std::int32_t size_ = 0;
+  std::int32_t capacity_ = 0;
+  std::int32_t step_ = 0;
+};
+
+}  // namespace cumulor

@@ -1,0 +1,194 @@
+#include "cumulor/app/base/xml_node.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "cumulor/app/base/number_text.h"
+
+namespace cumulor {
+
+namespace {
+
+// Exact comparison of a stored name with a C string: equal sizes and bytes.
+bool NameIs(const DynString& stored, const char* name) {
+  std::size_t n = std::strlen(name) + 1;
+  return static_cast<std::size_t>(stored.Size()) == n && std::memcmp(stored.Data(), name, n) == 0;
+}
+
+std::int32_t TruncateToInt(double v) {
+  if (!(v > -2147483648.0)) return v != v ? 0 : INT32_MIN;  // NaN gives 0
+  if (v >= 2147483647.0) return INT32_MAX;
+  return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+XmlNode::XmlNode(const char* name) { name_.AssignNarrow(name); }
+
+XmlNode::XmlNode(const DynString& name) : name_(name) {}
+
+XmlNode::XmlNode(XmlNode&& other) noexcept
+    : name_(std::move(other.name_)), attributes_(std::move(other.attributes_)), children_(std::move(other.children_)) {}
+
+XmlNode::~XmlNode() { Destroy(); }
+
+void XmlNode::Destroy() {
+  for (XmlAttribute* a : attributes_) delete a;
+  attributes_.FreeData();
+  for (XmlNode* c : children_) delete c;
+  children_.FreeData();
+  name_.FreeData();
+}
+
+void XmlNode::CopyFrom(const XmlNode& source) {
+  if (&source == this) return;
+  name_ = source.name_;
+  for (XmlAttribute* a : attributes_) delete a;
+  attributes_.SetSize(0);
+  for (const XmlAttribute* a : source.attributes_) AddAttribute(a->name, a->value);
+  for (XmlNode* c : children_) delete c;
+  children_.SetSize(0);
+  for (const XmlNode* c : source.children_) {
+    XmlNode* copy = AppendChild(new (std::nothrow) XmlNode(""));
+    if (copy) copy->CopyFrom(*c);
+  }
+}
+
+XmlAttribute* XmlNode::AddAttribute(const DynString& name, const DynString& value) {
+  auto* a = new (std::nothrow) XmlAttribute{name, value};
+  if (!a) return nullptr;
+  if (attributes_.Append(a) != S_OK) {
+    delete a;
+    return nullptr;
+  }
+  return a;
+}
+
+XmlAttribute* XmlNode::AddAttribute(const char* name, const char* value) {
+  return AddAttribute(DynString(name), DynString(value));
+}
+
+XmlAttribute* XmlNode::SetText(const char* text) { return AddAttribute(kXmlTextName, text); }
+
+XmlNode* XmlNode::AddChild(const char* name) { return AppendChild(new (std::nothrow) XmlNode(name)); }
+
+XmlNode* XmlNode::AppendChild(XmlNode* node) {
+  if (!node) return nullptr;
+  if (children_.Append(node) != S_OK) {
+    delete node;
+    return nullptr;
+  }
+  return node;
+}
+
+XmlNode* XmlNode::AddChildString(const char* name, const char* text) {
+  XmlNode* child = AddChild(name);
+  if (child) child->SetText(text);
+  return child;
+}
+
+XmlNode* XmlNode::AddChildInt(const char* name, std::int32_t value) {
+  return AddChildString(name, IntToString(value).CStr());
+}
+
+XmlNode* XmlNode::AddChildDouble(const char* name, double value) {
+  return AddChildString(name, DoubleToString(value).CStr());
+}
+
+void XmlNode::AddChildLatLon(const GeoPoint& position) {
+  AddChildDouble("lat", position.lat / static_cast<double>(kGeoUnitsPerDegree));
+  AddChildDouble("lon", position.lon / static_cast<double>(kGeoUnitsPerDegree));
+}
+
+const XmlAttribute* XmlNode::FindAttribute(const char* name) const {
+  for (const XmlAttribute* a : attributes_)
+    if (NameIs(a->name, name)) return a;
+  return nullptr;
+}
+
+const char* XmlNode::GetAttribute(const char* name) const {
+  const XmlAttribute* a = FindAttribute(name);
+  return a ? a->value.CStr() : nullptr;
+}
+
+const char* XmlNode::GetText() const { return GetAttribute(kXmlTextName); }
+
+XmlNode* XmlNode::FindChild(const char* name) const {
+  for (XmlNode* c : children_)
+    if (NameIs(c->name_, name)) return c;
+  return nullptr;
+}
+
+const XmlNode* XmlNode::FindNamed(const char* name) const {
+  if (NameIs(name_, name)) return this;
+  for (const XmlNode* c : children_)
+    if (const XmlNode* found = c->FindNamed(name)) return found;
+  return nullptr;
+}
+
+const char* XmlNode::GetChildText(const char* name) const {
+  const XmlNode* node = FindNamed(name);
+  return node ? node->GetText() : nullptr;
+}
+
+bool XmlNode::GetChildInt(const char* name, std::int32_t& out) const {
+  const char* text = GetChildText(name);
+  if (!text) return false;
+  out = TextToInt(text);
+  return true;
+}
+
+bool XmlNode::GetChildDouble(const char* name, double& out) const {
+  const char* text = GetChildText(name);
+  if (!text) return false;
+  out = TextToDouble(text);
+  return true;
+}
+
+bool XmlNode::GetInt(std::int32_t& out) const {
+  const char* text = GetText();
+  if (!text) return false;
+  out = TextToInt(text);
+  return true;
+}
+
+bool XmlNode::GetDouble(double& out) const {
+  const char* text = GetText();
+  if (!text) return false;
+  out = TextToDouble(text);
+  return true;
+}
+
+bool XmlNode::GetKeyInt(std::int32_t& out) const {
+  if (attributes_.Size() != 2) return false;
+  out = TextToInt(attributes_[0]->value.CStr());
+  return true;
+}
+
+bool XmlNode::GetChildLatLon(GeoPoint& out) const {
+  double lat = 0, lon = 0;
+  if (!GetChildDouble("lat", lat) || !GetChildDouble("lon", lon)) return false;
+  out.lat = TruncateToInt(lat * kGeoUnitsPerDegree);
+  out.lon = TruncateToInt(lon * kGeoUnitsPerDegree);
+  return true;
+}
+
+bool XmlNode::GetChildLatLonTenths(GeoPoint& out) const {
+  std::int32_t lat = 0, lon = 0;
+  if (!GetChildInt("Lat", lat)) return false;
+  out.lat = lat / 10;
+  if (!GetChildInt("Lon", lon)) return false;
+  out.lon = lon / 10;
+  return true;
+}
+
+XmlNode** XmlNode::Children() const {
+  return children_.Size() > 0 ? const_cast<XmlNode**>(children_.Data()) : nullptr;
+}
+
+XmlNode** XmlNode::LastChild() const {
+  return children_.Size() > 0 ? const_cast<XmlNode**>(children_.Data()) + children_.Size() - 1 : nullptr;
+}
+
+}  // namespace cumulor
