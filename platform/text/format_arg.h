@@ -63,9 +63,19 @@ FormatArg MakeFormatArg(const T& value) {
   } else if constexpr (std::is_floating_point_v<V>) {
     a.kind = FormatArg::Kind::Float;
     a.d = static_cast<double>(value);
-  } else if constexpr (std::is_same_v<V, char*> || std::is_same_v<V, const char*>) {
+  } else if constexpr (std::is_array_v<T> && (std::is_same_v<V, char*> || std::is_same_v<V, const char*> ||
+                                               std::is_same_v<V, WCHAR*> || std::is_same_v<V, const WCHAR*>)) {
+    // A text in an array is never read past the array, terminated or not.
+    const auto* first = &value[0];
+    a = MakeFormatArg(first);
+    std::size_t n = 0;
+    while (n < std::extent_v<T> && value[n]) ++n;
+    a.length = n;
+  } else if constexpr (std::is_same_v<V, char*> || std::is_same_v<V, const char*> ||
+                       std::is_same_v<V, unsigned char*> || std::is_same_v<V, const unsigned char*> ||
+                       std::is_same_v<V, signed char*> || std::is_same_v<V, const signed char*>) {
     a.kind = FormatArg::Kind::Str8;
-    a.s8 = value;
+    a.s8 = reinterpret_cast<const char*>(value);
   } else if constexpr (std::is_same_v<V, WCHAR*> || std::is_same_v<V, const WCHAR*>) {
     a.kind = FormatArg::Kind::Str16;
     a.s16 = value;

@@ -82,6 +82,10 @@ TEST(Format, WidthPrecisionAndFlags) {
   // A precision bounds the read of a text that has no terminator.
   const char field[4] = {'A', 'B', 'C', 'D'};
   EXPECT_EQ(Format(u"%.4hs", static_cast<const char*>(field)), u"ABCD");
+  // So does an array argument.
+  EXPECT_EQ(Format(u"[%hs]", field), u"[ABCD]");
+  const WCHAR wide[3] = {u'x', u'y', u'z'};
+  EXPECT_EQ(Format(u"[%5s]", wide), u"[  xyz]");
 }
 
 TEST(Format, EightBitFormatsHaveTheirOwnWidths) {
