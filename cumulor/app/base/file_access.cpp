@@ -1,61 +1,97 @@
-// Interim version on the host file system until the platform's file functions are built.
 #include "cumulor/app/base/file_access.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
-#include "platform/kernel/device_folder.h"
-#include "platform/text/utf.h"
+#include "platform/files/files.h"
+#include "platform/kernel/kernel.h"
 
 namespace cumulor::detail {
 
 namespace {
 
-std::filesystem::path HostPathOf(const WCHAR* path) {
-  std::string utf8 = ce::text::ToUtf8(ce::text::WideView(path));
-  for (char& c : utf8)
-    if (c == '\\') c = '/';
-  while (!utf8.empty() && utf8.front() == '/') utf8.erase(utf8.begin());
-  return ce::DeviceRootFolder() / utf8;
-}
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE h) : h_(h) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return h_; }
+  bool Close() {
+    if (!Valid()) return true;
+    bool ok = CloseHandle(h_) != FALSE;
+    h_ = INVALID_HANDLE_VALUE;
+    return ok;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+std::u16string WithSuffix(const WCHAR* path, const char16_t* suffix) { return std::u16string(path) + suffix; }
+
+bool Exists(const WCHAR* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
 
 }  // namespace
 
 ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes) {
   bytes.SetSize(0);
-  std::FILE* f = std::fopen(HostPathOf(path).c_str(), "rb");
-  if (!f) return ReadOutcome::CannotOpen;
-  std::uint8_t chunk[65536];
-  std::size_t n;
-  ReadOutcome outcome = ReadOutcome::Ok;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
-    if (bytes.Append(chunk, static_cast<std::int32_t>(n)) != S_OK) {
-      outcome = ReadOutcome::ReadFailed;
-      break;
+  FileHandle file(CreateFileW(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return ReadOutcome::CannotOpen;
+  DWORD high = 0;
+  DWORD size = GetFileSize(file.Get(), &high);
+  if (size == INVALID_FILE_SIZE || high != 0 || size > static_cast<DWORD>(DynArray<std::uint8_t>::kMaxElements))
+    return ReadOutcome::ReadFailed;
+  if (bytes.SetSize(static_cast<std::int32_t>(size)) != S_OK) return ReadOutcome::ReadFailed;
+  DWORD total = 0;
+  while (total < size) {
+    DWORD got = 0;
+    if (!ReadFile(file.Get(), bytes.Data() + total, size - total, &got, nullptr) || got == 0) {
+      bytes.SetSize(0);
+      return ReadOutcome::ReadFailed;
     }
+    total += got;
   }
-  if (std::ferror(f)) outcome = ReadOutcome::ReadFailed;
-  std::fclose(f);
-  if (outcome != ReadOutcome::Ok) bytes.SetSize(0);
-  return outcome;
+  return ReadOutcome::Ok;
 }
 
 bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size) {
-  std::filesystem::path target = HostPathOf(path);
-  std::filesystem::path temp = target;
-  temp += ".tmp";
-  std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(data, 1, size, f) == size;
-  ok = std::fclose(f) == 0 && ok;
-  std::error_code ec;
-  if (ok) std::filesystem::rename(temp, target, ec);
-  if (!ok || ec) {
-    std::filesystem::remove(temp, ec);
-    return false;
+  std::u16string temp = WithSuffix(path, u".tmp");
+  bool ok;
+  {
+    FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    ok = true;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    std::size_t done = 0;
+    while (ok && done < size) {
+      DWORD chunk = size - done > 0x10000000u ? 0x10000000u : static_cast<DWORD>(size - done);
+      DWORD written = 0;
+      ok = WriteFile(file.Get(), p + done, chunk, &written, nullptr) && written > 0;
+      done += written;
+    }
+    ok = ok && FlushFileBuffers(file.Get());
+    ok = file.Close() && ok;
   }
-  return true;
+  if (ok) {
+    if (!Exists(path)) {
+      ok = MoveFileW(temp.c_str(), path) != FALSE;
+    } else {
+      // Keep the previous file under another name until the new one is in place.
+      std::u16string previous = WithSuffix(path, u".old");
+      DeleteFileW(previous.c_str());
+      ok = MoveFileW(path, previous.c_str()) != FALSE;
+      if (ok) {
+        ok = MoveFileW(temp.c_str(), path) != FALSE;
+        if (ok)
+          DeleteFileW(previous.c_str());
+        else
+          MoveFileW(previous.c_str(), path);
+      }
+    }
+  }
+  if (!ok) DeleteFileW(temp.c_str());
+  return ok;
 }
 
 }  // namespace cumulor::detail
