@@ -88,7 +88,9 @@ inline constexpr std::size_t kMaxWaitObjects = 64;
 WaitResult WaitAny(std::span<Waitable* const> objects, DWORD timeout_ms,
                    const std::function<bool()>& extra = {});
 // As WaitAny, but waits until all objects are signalled at once and then acquires all of them
-// together. An empty list with an `extra` predicate waits for the predicate alone.
+// together; `extra` becoming true also ends it. An empty list with an `extra` predicate waits for
+// the predicate alone. `extra` runs under the kernel lock: it must not wait, nor take a lock that
+// its owner holds while calling into the kernel.
 WaitResult WaitAll(std::span<Waitable* const> objects, DWORD timeout_ms,
                    const std::function<bool()>& extra = {});
 
