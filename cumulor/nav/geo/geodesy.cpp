@@ -1,0 +1,188 @@
+#include "cumulor/nav/geo/geodesy.h"
+
+#include <atomic>
+#include <cmath>
+#include <limits>
+
+namespace cumulor {
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kUnitsToRadians = kPi * 1.54320987654321e-7;  // pi / 6480000
+constexpr double kRadiansToUnits = 2062648.0624709637;         // 6480000 / pi
+constexpr double kArcSecondsPerRadian = 206264.80624709636;
+constexpr double kMetresPerArcSecond = 30.92208078;
+constexpr double kRadiansPerMetre = 1.5678559428874e-7;  // 1 / 6378137
+
+// WGS84 as the inverse routine uses it.
+constexpr double kFlattening = 0.0033528106647474805;
+constexpr double kOneMinusF = 0.9966471893352525;
+constexpr double kSecondEccentricitySq = 0.006739496742276474;
+constexpr double kFlatteningBy16 = 0.00020955066654671753;
+constexpr double kSemiMinorNm = 3432.3716599596;
+constexpr double kMetresPerNm = 1852.0;
+
+std::atomic<double> g_flatScale{1.0};
+
+double Clamp1(double x) {
+  if (!(x >= -1.0)) return -1.0;  // also NaN
+  if (x > 1.0) return 1.0;
+  return x;
+}
+
+std::uint32_t TruncToUnsigned(double x) {
+  if (!(x > 0.0)) return 0;
+  if (x >= 4294967295.0) return 0xFFFFFFFFu;
+  return static_cast<std::uint32_t>(x);
+}
+
+std::int32_t TruncToInt(double x) {
+  if (std::isnan(x)) return 0;
+  if (x >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (x <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(x);
+}
+
+}  // namespace
+
+std::uint32_t GeoDistance(const GeoPoint& from, const GeoPoint& to) {
+  const double lat1 = from.lat * kUnitsToRadians;
+  const double lat2 = to.lat * kUnitsToRadians;
+  const double dlon = (static_cast<double>(to.lon) - from.lon) * kUnitsToRadians;
+  const double c = std::cos(dlon) * std::cos(lat2) * std::cos(lat1) + std::sin(lat2) * std::sin(lat1);
+  return TruncToUnsigned(std::acos(Clamp1(c)) * kArcSecondsPerRadian * kMetresPerArcSecond);
+}
+
+void GeoBearing(double& out, const GeoPoint& from, const GeoPoint& to) {
+  const double lat1 = from.lat * kUnitsToRadians;
+  const double lat2 = to.lat * kUnitsToRadians;
+  const double dlon = (static_cast<double>(to.lon) - from.lon) * kUnitsToRadians;
+  double course = std::atan2(std::cos(lat2) * std::sin(dlon),
+                             std::sin(lat2) * std::cos(lat1) - std::cos(dlon) * std::cos(lat2) * std::sin(lat1));
+  if (course < 0.0) course += 2.0 * kPi;
+  out = course;
+}
+
+std::uint32_t GeoDistanceEllipsoid(const GeoPoint& from, const GeoPoint& to) {
+  if (from == to) return 0;
+  const double lat1 = from.lat * kUnitsToRadians;
+  const double lat2 = to.lat * kUnitsToRadians;
+  const double lonDiff = (static_cast<double>(to.lon) - from.lon) * kUnitsToRadians;
+
+  double tu1 = kOneMinusF * std::sin(lat1) / std::cos(lat1);
+  double tu2 = kOneMinusF * std::sin(lat2) / std::cos(lat2);
+  const double cu1 = 1.0 / std::sqrt(tu1 * tu1 + 1.0);
+  const double su1 = cu1 * tu1;
+  const double cu2 = 1.0 / std::sqrt(tu2 * tu2 + 1.0);
+  double s = cu1 * cu2;
+  double baz = s * tu2;
+  const double faz = baz * tu1;
+  double x = lonDiff;
+
+  double sx = 0, cx = 0, sy = 0, cy = 0, y = 0, c2a = 0, cz = 0, e = 0, c = 0, d = 0;
+  int iterations = 0;
+  do {
+    if (++iterations >= 100) return 0;
+    sx = std::sin(x);
+    cx = std::cos(x);
+    tu1 = cu2 * sx;
+    tu2 = baz - su1 * cu2 * cx;
+    sy = std::sqrt(tu1 * tu1 + tu2 * tu2);
+    if (sy == 0.0) return 0;  // coincident on the ellipsoid
+    cy = s * cx + faz;
+    y = std::atan2(sy, cy);
+    const double sa = s * sx / sy;
+    c2a = -sa * sa + 1.0;
+    cz = faz + faz;
+    if (c2a > 0.0) cz = -cz / c2a + cy;
+    e = cz * cz * 2.0 - 1.0;
+    c = ((-3.0 * c2a + 4.0) * kFlattening + 4.0) * c2a * kFlatteningBy16;
+    d = x;
+    x = ((e * cy * c + cz) * sy * c + y) * sa;
+    x = (1.0 - c) * x * kFlattening + lonDiff;
+  } while (std::fabs(d - x) > 5e-11);
+
+  x = std::sqrt(kSecondEccentricitySq * c2a + 1.0) + 1.0;
+  x = (x - 2.0) / x;
+  c = 1.0 - x;
+  c = (x * x / 4.0 + 1.0) / c;
+  d = (0.375 * x * x - 1.0) * x;
+  x = e * cy;
+  s = 1.0 - e - e;
+  const double length =
+      ((((sy * sy * 4.0 - 3.0) * s * cz * d / 6.0 - x) * d / 4.0 + cz) * sy * d + y) * c * kSemiMinorNm * kMetresPerNm;
+  if (!std::isfinite(length)) return 0;
+  return TruncToUnsigned(length);
+}
+
+void SetFlatDistanceScale(double scale) { g_flatScale.store(scale, std::memory_order_relaxed); }
+double FlatDistanceScale() { return g_flatScale.load(std::memory_order_relaxed); }
+
+std::uint32_t FlatDistance(const GeoPoint& a, const GeoPoint& b) {
+  const double dx = std::trunc((static_cast<double>(b.lon) - a.lon) * FlatDistanceScale());
+  const double dy = static_cast<double>(b.lat) - a.lat;
+  const std::uint64_t d = TruncToUnsigned(std::sqrt(dx * dx + dy * dy));
+  return static_cast<std::uint32_t>(d * 111u / 36u);
+}
+
+int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32_t& out) {
+  const GeoPoint& a = segment[0];
+  const GeoPoint& b = segment[1];
+  const double ex = static_cast<double>(b.lon) - a.lon;
+  const double ey = static_cast<double>(b.lat) - a.lat;
+  const double len2 = ex * ex + ey * ey;
+  // A zero-length segment has no projection: fall to the end-point case.
+  const double t = len2 > 0.0 ? ((static_cast<double>(p.lat) - a.lat) * ey + (static_cast<double>(p.lon) - a.lon) * ex) / len2
+                              : -1.0;
+  if (t >= 0.0 && t <= 1.0) {
+    GeoPoint foot;
+    foot.lon = TruncToInt(a.lon + t * ex);
+    foot.lat = TruncToInt(a.lat + t * ey);
+    out = FlatDistance(p, foot);
+  } else {
+    const std::uint32_t da = FlatDistance(p, a);
+    const std::uint32_t db = FlatDistance(p, b);
+    out = da < db ? da : db;
+  }
+  return 0;
+}
+
+std::uint32_t MinDistanceToPolyline(const GeoPoint& p, const GeoPoint* points, int count) {
+  std::uint32_t best = 0xFFFFFFFFu;
+  if (points == nullptr || count < 2) return best;
+  for (int i = 0; i + 1 < count; ++i) {
+    std::uint32_t d = 0;
+    PointSegmentDistance(p, points + i, d);
+    if (d < best) best = d;
+  }
+  return best;
+}
+
+void GeoDestination(std::int32_t lon, std::int32_t lat, std::uint32_t distance, double angle, GeoPoint& out) {
+  const double d = distance * kRadiansPerMetre;
+  const double lat1 = lat * kPi * 1.54320987654321e-7;
+  const double lat2 = std::asin(Clamp1(std::sin(lat1) * std::cos(d) + std::cos(lat1) * std::sin(d) * std::cos(angle)));
+  out.lat = TruncToInt(lat2 * kRadiansToUnits);
+  const double cosLat2 = std::cos(lat2);
+  // At a pole the longitude is undefined; keep the starting one.
+  const double dlon = cosLat2 > 0.0 ? std::asin(Clamp1(std::sin(angle) * std::sin(d) / cosLat2)) : 0.0;
+  out.lon = TruncToInt(static_cast<double>(lon) - TruncToInt(dlon * kRadiansToUnits));
+}
+
+std::uint32_t OffsetPoint(std::int32_t lon, std::int32_t lat, GeoPoint& out, std::int32_t east, std::int32_t north) {
+  const double e = east;
+  const double n = north;
+  const std::uint32_t distance = TruncToUnsigned(std::sqrt(e * e + n * n));
+  double course = 90.0 - std::atan2(n, e) * 57.2957795131;
+  if (course < 0.0) course += 360.0;
+  GeoDestination(lon, lat, distance, -(course * 0.01745329251993791), out);
+  return distance;
+}
+
+std::int32_t RoundToInt(double x) {
+  const std::int32_t t = TruncToInt(x);
+  if (x - t > 0.5 && t < std::numeric_limits<std::int32_t>::max()) return t + 1;
+  return t;
+}
+
+}  // namespace cumulor
