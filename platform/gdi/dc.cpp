@@ -1,0 +1,428 @@
+// Device contexts: memory and surface DCs, their attributes, saved states, the drawing pipeline
+// (clip, pen, brush, raster operation) and the test seams on them.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_objects.h"
+#include "platform/gdi/gdi_seams.h"
+#include "platform/gdi/gdi_surface.h"
+
+namespace ce::gdi {
+namespace {
+
+struct ScreenMetrics {
+  int width = 240, height = 320, bpp = 16;
+};
+ScreenMetrics& Screen() {
+  static ScreenMetrics m;
+  return m;
+}
+
+void InitState(DC& dc) {
+  dc.st.pen = StockPen(BLACK_PEN);
+  dc.st.brush = StockBrush(WHITE_BRUSH);
+  dc.st.font = DefaultFont();
+  ++dc.st.pen->selections;
+  ++dc.st.brush->selections;
+  ++dc.st.font->selections;
+}
+
+void HoldState(const DcState& s) {
+  for (Object* o : {static_cast<Object*>(s.pen), static_cast<Object*>(s.brush), static_cast<Object*>(s.font),
+                    static_cast<Object*>(s.bitmap)})
+    if (o) ++o->selections;
+}
+void DropState(DcState& s) {
+  Release(s.pen);
+  Release(s.brush);
+  Release(s.font);
+  if (s.bitmap) Release(s.bitmap);
+  if (s.clip) cairo_region_destroy(s.clip);
+  s.clip = nullptr;
+}
+
+cairo_rectangle_int_t ToCairo(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+}  // namespace
+
+DC::~DC() {
+  DropState(st);
+  for (auto& s : saved) DropState(s);
+}
+
+void SelectBitmapInto(DC& dc, Bitmap* bitmap) {
+  if (dc.st.bitmap && dc.st.bitmap->selected_in == &dc) dc.st.bitmap->selected_in = nullptr;
+  dc.st.bitmap = bitmap;
+  if (bitmap != DefaultBitmap()) bitmap->selected_in = &dc;
+  dc.target = bitmap;
+  dc.origin = {0, 0};
+  dc.bounds = {0, 0, bitmap->width, bitmap->height};
+}
+
+Bitmap* DefaultBitmap() {
+  static Bitmap* b = [] {
+    Bitmap* bmp = NewBitmap(1, 1, 1);
+    bmp->stock = true;
+    return bmp;
+  }();
+  return b;
+}
+
+cairo_region_t* EffectiveClip(const DC& dc) {
+  RECT b = dc.bounds;
+  if (dc.target) {
+    b.left = std::max<LONG>(b.left, 0);
+    b.top = std::max<LONG>(b.top, 0);
+    b.right = std::min<LONG>(b.right, dc.target->width);
+    b.bottom = std::min<LONG>(b.bottom, dc.target->height);
+  } else {
+    b = {0, 0, 0, 0};
+  }
+  if (b.right < b.left) b.right = b.left;
+  if (b.bottom < b.top) b.bottom = b.top;
+  cairo_rectangle_int_t r = ToCairo(b);
+  cairo_region_t* region = cairo_region_create_rectangle(&r);
+  if (dc.st.clip) {
+    cairo_region_t* c = cairo_region_copy(dc.st.clip);
+    cairo_region_translate(c, dc.origin.x, dc.origin.y);
+    cairo_region_intersect(region, c);
+    cairo_region_destroy(c);
+  }
+  return region;
+}
+
+int PenWidth(const DC& dc) { return dc.st.pen && dc.st.pen->style != PS_NULL ? std::max(1, dc.st.pen->width) : 0; }
+
+bool ApplyPen(cairo_t* cr, const DC& dc) {
+  const Pen* p = dc.st.pen;
+  if (!p || p->style == PS_NULL) return false;
+  SetSourceColor(cr, p->color);
+  cairo_set_line_width(cr, std::max(1, p->width));
+  cairo_set_line_cap(cr, p->width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+  cairo_set_line_join(cr, p->width > 1 ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
+  static const double dash[] = {6, 2};
+  static const double dot[] = {1, 1};
+  static const double dashdot[] = {6, 2, 1, 2};
+  switch (p->style) {
+    case PS_DASH: cairo_set_dash(cr, dash, 2, 0); break;
+    case PS_DOT: cairo_set_dash(cr, dot, 2, 0); break;
+    case PS_DASHDOT: cairo_set_dash(cr, dashdot, 4, 0); break;
+    default: cairo_set_dash(cr, nullptr, 0, 0); break;
+  }
+  return true;
+}
+
+bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush) {
+  const Brush* b = brush ? brush : dc.st.brush;
+  if (!b || b->style == BS_NULL) return false;
+  if (!b->tile) {
+    SetSourceColor(cr, b->color);
+    return true;
+  }
+  cairo_pattern_t* pat = cairo_pattern_create_for_surface(b->tile);
+  cairo_pattern_set_extend(pat, CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
+  // Tiles line up with the target's pixels, shifted by the brush origin.
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, dc.origin.x - dc.st.brush_org.x, dc.origin.y - dc.st.brush_org.y);
+  cairo_pattern_set_matrix(pat, &m);
+  if (b->style == BS_HATCHED && dc.st.bk_mode == OPAQUE) {
+    // The background of an opaque hatch is the DC's background colour: paint it underneath.
+    cairo_save(cr);
+    SetSourceColor(cr, dc.st.bk_color);
+    cairo_fill_preserve(cr);
+    cairo_restore(cr);
+  }
+  cairo_set_source(cr, pat);
+  cairo_pattern_destroy(pat);
+  return true;
+}
+
+void Render(DC& dc, const RECT& extent, int rop2, const std::function<void(cairo_t*)>& draw) {
+  if (!dc.target || !dc.target->surface) return;
+  SyncIn(dc.target);
+  cairo_region_t* clip = EffectiveClip(dc);
+  if (rop2 == R2_NOP || cairo_region_is_empty(clip)) {
+    cairo_region_destroy(clip);
+    return;
+  }
+  if (rop2 == R2_COPYPEN) {
+    cairo_t* cr = cairo_create(dc.target->surface);
+    int n = cairo_region_num_rectangles(clip);
+    for (int i = 0; i < n; ++i) {
+      cairo_rectangle_int_t r;
+      cairo_region_get_rectangle(clip, i, &r);
+      cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    }
+    cairo_clip(cr);
+    cairo_translate(cr, dc.origin.x, dc.origin.y);
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+    draw(cr);
+    cairo_destroy(cr);
+    cairo_region_destroy(clip);
+    SyncOut(dc.target);
+    return;
+  }
+  // Other raster operations: draw into a scratch layer covering the extent, then combine every
+  // pixel the drawing touched with the target pixel under it.
+  cairo_rectangle_int_t ext = {extent.left + dc.origin.x, extent.top + dc.origin.y, extent.right - extent.left,
+                               extent.bottom - extent.top};
+  cairo_region_intersect_rectangle(clip, &ext);
+  cairo_rectangle_int_t box;
+  cairo_region_get_extents(clip, &box);
+  if (box.width <= 0 || box.height <= 0) {
+    cairo_region_destroy(clip);
+    return;
+  }
+  cairo_surface_t* layer = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, box.width, box.height);
+  cairo_t* cr = cairo_create(layer);
+  int n = cairo_region_num_rectangles(clip);
+  for (int i = 0; i < n; ++i) {
+    cairo_rectangle_int_t r;
+    cairo_region_get_rectangle(clip, i, &r);
+    cairo_rectangle(cr, r.x - box.x, r.y - box.y, r.width, r.height);
+  }
+  cairo_clip(cr);
+  cairo_translate(cr, dc.origin.x - box.x, dc.origin.y - box.y);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  draw(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(layer);
+  cairo_surface_t* target = dc.target->surface;
+  cairo_surface_flush(target);
+  for (int y = 0; y < box.height; ++y) {
+    const std::uint32_t* src = Row(layer, y);
+    std::uint32_t* dst = Row(target, box.y + y) + box.x;
+    for (int x = 0; x < box.width; ++x)
+      if (src[x] >> 24) dst[x] = Rop2(rop2, src[x], dst[x]);
+  }
+  cairo_surface_mark_dirty(target);
+  cairo_surface_destroy(layer);
+  cairo_region_destroy(clip);
+  SyncOut(dc.target);
+}
+
+void Record(const DC& dc, const std::string& call) {
+  if (dc.recorder) dc.recorder->calls.push_back(call);
+}
+
+int CallRecorder::Count(const std::string& name) const {
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const std::string& c) {
+    return c.size() > name.size() && c.compare(0, name.size(), name) == 0 && c[name.size()] == '(';
+  }));
+}
+
+void AttachRecorder(HDC hdc, CallRecorder* recorder) {
+  auto lock = Lock();
+  if (DC* dc = AsDC(hdc)) dc->recorder = recorder;
+}
+
+HBITMAP DCTarget(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  return dc ? reinterpret_cast<HBITMAP>(dc->target) : nullptr;
+}
+
+HDC CreateSurfaceDC(HBITMAP target, POINT origin, RECT bounds, HWND owner) {
+  auto lock = Lock();
+  Bitmap* bmp = AsBitmap(target);
+  if (!bmp) return nullptr;
+  auto* dc = new DC;
+  dc->hwnd = owner;
+  dc->target = bmp;
+  dc->origin = origin;
+  dc->bounds = bounds;
+  InitState(*dc);
+  Register(dc);
+  return reinterpret_cast<HDC>(dc);
+}
+
+void SetSurfaceDCArea(HDC hdc, POINT origin, RECT bounds) {
+  auto lock = Lock();
+  if (DC* dc = AsDC(hdc)) {
+    dc->origin = origin;
+    dc->bounds = bounds;
+  }
+}
+
+HWND SurfaceDCWindow(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  return dc ? dc->hwnd : nullptr;
+}
+
+void SetScreenMetrics(int width, int height, int bits_per_pixel) {
+  auto lock = Lock();
+  Screen() = {width, height, bits_per_pixel};
+}
+
+}  // namespace ce::gdi
+
+using namespace ce::gdi;
+
+HDC CreateCompatibleDC(HDC hdc) {
+  auto lock = Lock();
+  if (hdc && !AsDC(hdc)) return nullptr;
+  auto* dc = new DC;
+  dc->memory = true;
+  InitState(*dc);
+  dc->st.bitmap = DefaultBitmap();
+  ++dc->st.bitmap->selections;
+  SelectBitmapInto(*dc, DefaultBitmap());
+  Register(dc);
+  return reinterpret_cast<HDC>(dc);
+}
+
+BOOL DeleteDC(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  if (dc->st.bitmap && dc->st.bitmap->selected_in == dc) dc->st.bitmap->selected_in = nullptr;
+  for (auto& s : dc->saved)
+    if (s.bitmap && s.bitmap->selected_in == dc) s.bitmap->selected_in = nullptr;
+  Destroy(dc);
+  return TRUE;
+}
+
+#define DC_ATTRIBUTE(Setter, Getter, field, type, fail)   \
+  type Setter(HDC hdc, type value) {                      \
+    auto lock = Lock();                                   \
+    DC* dc = AsDC(hdc);                                   \
+    if (!dc) return fail;                                 \
+    type old = static_cast<type>(dc->st.field);           \
+    dc->st.field = value;                                 \
+    return old;                                           \
+  }                                                       \
+  type Getter(HDC hdc) {                                  \
+    auto lock = Lock();                                   \
+    DC* dc = AsDC(hdc);                                   \
+    return dc ? static_cast<type>(dc->st.field) : (fail); \
+  }
+
+DC_ATTRIBUTE(SetTextColor, GetTextColor, text_color, COLORREF, CLR_INVALID)
+DC_ATTRIBUTE(SetBkColor, GetBkColor, bk_color, COLORREF, CLR_INVALID)
+DC_ATTRIBUTE(SetTextAlign, GetTextAlign, text_align, UINT, 0xFFFFFFFFu)
+
+int SetBkMode(HDC hdc, int mode) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
+  int old = dc->st.bk_mode;
+  dc->st.bk_mode = mode;
+  return old;
+}
+int GetBkMode(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  return dc ? dc->st.bk_mode : 0;
+}
+int SetROP2(HDC hdc, int rop) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || rop < R2_BLACK || rop > R2_WHITE) return 0;
+  int old = dc->st.rop2;
+  dc->st.rop2 = rop;
+  return old;
+}
+int GetROP2(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  return dc ? dc->st.rop2 : 0;
+}
+int SetPolyFillMode(HDC hdc, int mode) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
+  int old = dc->st.fill_mode;
+  dc->st.fill_mode = mode;
+  return old;
+}
+BOOL SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT old) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  if (old) *old = dc->st.brush_org;
+  dc->st.brush_org = {x, y};
+  return TRUE;
+}
+
+int GetDeviceCaps(HDC hdc, int index) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  const auto& screen = Screen();
+  bool mem = dc && dc->memory;
+  int width = mem ? dc->target->width : screen.width;
+  int height = mem ? dc->target->height : screen.height;
+  switch (index) {
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case HORZRES: return width;
+    case VERTRES: return height;
+    case HORZSIZE: return width * 254 / 960;  // millimetres at 96 dots per inch
+    case VERTSIZE: return height * 254 / 960;
+    case BITSPIXEL: return mem ? dc->target->bpp : screen.bpp;
+    case PLANES: return 1;
+    case NUMCOLORS: return -1;  // more than 256 colours
+    case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return (screen.width > 240 && screen.height > 240) ? 192 : 96;
+    default: return 0;
+  }
+}
+
+COLORREF GetSysColor(int index) {
+  switch (index) {
+    case COLOR_WINDOW: return 0xFFFFFF;
+    case COLOR_WINDOWTEXT: return 0;
+    case COLOR_BTNFACE: return 0xC0C0C0;
+    case COLOR_BTNSHADOW: return 0x808080;
+    case COLOR_BTNHIGHLIGHT: return 0xFFFFFF;
+    case COLOR_3DDKSHADOW: return 0x404040;
+    case COLOR_3DLIGHT: return 0xE0E0E0;
+    default: return 0xC0C0C0;
+  }
+}
+
+HBRUSH GetSysColorBrush(int index) {
+  auto lock = Lock();
+  static std::vector<std::pair<int, Brush*>> brushes;
+  for (auto& [i, b] : brushes)
+    if (i == index) return reinterpret_cast<HBRUSH>(b);
+  auto* b = new Brush;
+  b->color = GetSysColor(index);
+  b->stock = true;
+  Register(b);
+  brushes.emplace_back(index, b);
+  return reinterpret_cast<HBRUSH>(b);
+}
+
+int SaveDC(HDC hdc) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return 0;
+  DcState copy = dc->st;
+  if (copy.clip) copy.clip = cairo_region_copy(copy.clip);
+  HoldState(copy);
+  dc->saved.push_back(copy);
+  return static_cast<int>(dc->saved.size());
+}
+
+BOOL RestoreDC(HDC hdc, int saved) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  int n = static_cast<int>(dc->saved.size());
+  int index = saved < 0 ? n + saved : saved - 1;
+  if (index < 0 || index >= n) return FALSE;
+  // A saved bitmap that another DC took meanwhile cannot come back.
+  Bitmap* bmp = dc->saved[index].bitmap;
+  if (bmp && bmp->selected_in && bmp->selected_in != dc) return FALSE;
+  DcState restored = dc->saved[index];
+  for (int i = n - 1; i > index; --i) DropState(dc->saved[i]);
+  dc->saved.resize(index);
+  if (dc->st.bitmap && dc->st.bitmap != bmp && dc->st.bitmap->selected_in == dc) dc->st.bitmap->selected_in = nullptr;
+  DropState(dc->st);
+  dc->st = restored;
+  if (dc->memory && bmp) SelectBitmapInto(*dc, bmp);
+  return TRUE;
+}

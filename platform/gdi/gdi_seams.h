@@ -1,0 +1,36 @@
+// Test seams of the drawing interface: pixels read back from any DC or bitmap, and a recorder of
+// the calls made on a DC.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi_types.h"
+
+namespace ce::gdi {
+
+// The colour of one pixel of a bitmap; CLR_INVALID (0xFFFFFFFF) outside it or for a bad handle.
+COLORREF BitmapPixel(HBITMAP bitmap, int x, int y);
+// Size of a bitmap; {0, 0} for a bad handle.
+SIZE BitmapSize(HBITMAP bitmap);
+// The bitmap a DC draws on (memory DC: the selected one; window DC: the screen's).
+HBITMAP DCTarget(HDC hdc);
+// Writes a bitmap, or the part `area` of it, as a PNG file. False on a bad handle or write error.
+bool SaveBitmapPng(HBITMAP bitmap, const std::filesystem::path& file, const RECT* area = nullptr);
+
+// Collects one line per drawing call made on the DCs it is attached to, such as
+// "Rectangle(10,10,50,40)" or "TextOutW(2,3,\"Hello\")".
+class CallRecorder {
+ public:
+  std::vector<std::string> calls;
+  void Clear() { calls.clear(); }
+  // How many recorded calls begin with `name` followed by "(".
+  int Count(const std::string& name) const;
+};
+// Attaches a recorder to a DC (null detaches). The recorder must outlive the attachment.
+void AttachRecorder(HDC hdc, CallRecorder* recorder);
+
+}  // namespace ce::gdi
+
+#define CLR_INVALID 0xFFFFFFFFu

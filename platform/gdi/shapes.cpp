@@ -1,0 +1,355 @@
+// Lines and shapes: the current position, lines, polylines, polygons, rectangles, rounded
+// rectangles, ellipses, arcs and pies, rectangle fills and frames, edges, single pixels.
+//
+// Pixel rules: a 1-pixel pen runs through pixel centres and leaves out the last point of a line;
+// shapes cover [left, right) x [top, bottom) with their outline on the inside edge; a shape drawn
+// with the null pen is one pixel smaller to the right and bottom, as on the device.
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_objects.h"
+#include "platform/gdi/gdi_seams.h"
+
+using namespace ce::gdi;
+
+namespace {
+
+// Coordinates far outside any surface are pulled in so that the rasteriser's fixed-point range
+// is never exceeded.
+constexpr double kFar = 4'000'000;
+double Clamp(LONG v) { return std::clamp(static_cast<double>(v), -kFar, kFar); }
+
+RECT Extent(const POINT* p, int n, int pad) {
+  RECT r{p[0].x, p[0].y, p[0].x, p[0].y};
+  for (int i = 1; i < n; ++i) {
+    r.left = std::min(r.left, p[i].x), r.top = std::min(r.top, p[i].y);
+    r.right = std::max(r.right, p[i].x), r.bottom = std::max(r.bottom, p[i].y);
+  }
+  auto c = [](LONG v) { return static_cast<LONG>(std::clamp<long long>(v, -(1 << 28), 1 << 28)); };
+  return {c(r.left) - pad, c(r.top) - pad, c(r.right) + pad + 1, c(r.bottom) + pad + 1};
+}
+
+RECT Grow(int l, int t, int r, int b, int pad) { return {std::min(l, r) - pad, std::min(t, b) - pad, std::max(l, r) + pad + 1, std::max(t, b) + pad + 1}; }
+
+// Half a pixel moves a 1-pixel (or any odd) line onto pixel centres.
+double Half(const DC& dc) { return PenWidth(dc) % 2 ? 0.5 : 0.0; }
+
+void PathPoints(cairo_t* cr, const POINT* p, int n, double off, bool close) {
+  cairo_move_to(cr, Clamp(p[0].x) + off, Clamp(p[0].y) + off);
+  for (int i = 1; i < n; ++i) cairo_line_to(cr, Clamp(p[i].x) + off, Clamp(p[i].y) + off);
+  if (close) cairo_close_path(cr);
+}
+
+std::string Args(std::initializer_list<long> v) {
+  std::string s;
+  for (long x : v) s += (s.empty() ? "" : ",") + std::to_string(x);
+  return s;
+}
+
+void Normalize(int& l, int& t, int& r, int& b) {
+  if (r < l) std::swap(l, r);
+  if (b < t) std::swap(t, b);
+}
+
+// Fills and outlines a closed shape given by `path(inset)`, where inset 0 is the full shape
+// [l, r) x [t, b) and inset 0.5 the outline's centre line.
+void DrawClosed(DC& dc, const RECT& extent, const std::function<void(cairo_t*, double grow_right)>& fill_path,
+                const std::function<void(cairo_t*)>& outline_path) {
+  Render(dc, extent, dc.st.rop2, [&](cairo_t* cr) {
+    bool pen = dc.st.pen && dc.st.pen->style != PS_NULL;
+    fill_path(cr, pen ? 0.0 : -1.0);
+    if (ApplyBrush(cr, dc, nullptr)) cairo_fill(cr);
+    cairo_new_path(cr);
+    if (pen) {
+      outline_path(cr);
+      ApplyPen(cr, dc);
+      cairo_stroke(cr);
+    }
+  });
+}
+
+void EllipsePath(cairo_t* cr, double l, double t, double r, double b) {
+  double w = r - l, h = b - t;
+  if (w <= 0 || h <= 0) return;
+  cairo_save(cr);
+  cairo_translate(cr, l + w / 2, t + h / 2);
+  cairo_scale(cr, w / 2, h / 2);
+  cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+  cairo_restore(cr);
+}
+
+void RoundRectPath(cairo_t* cr, double l, double t, double r, double b, double ew, double eh) {
+  double rx = std::min(ew / 2, (r - l) / 2), ry = std::min(eh / 2, (b - t) / 2);
+  if (rx <= 0 || ry <= 0) {
+    cairo_rectangle(cr, l, t, r - l, b - t);
+    return;
+  }
+  auto corner = [&](double cx, double cy, double a0) {
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_arc(cr, 0, 0, 1, a0, a0 + M_PI / 2);
+    cairo_restore(cr);
+  };
+  cairo_new_sub_path(cr);
+  corner(r - rx, t + ry, -M_PI / 2);
+  corner(r - rx, b - ry, 0);
+  corner(l + rx, b - ry, M_PI / 2);
+  corner(l + rx, t + ry, M_PI);
+  cairo_close_path(cr);
+}
+
+// Arcs run counter-clockwise (on screen) from the start radial to the end radial.
+void ArcPath(cairo_t* cr, double l, double t, double r, double b, int xs, int ys, int xe, int ye, bool pie) {
+  double cx = (l + r) / 2, cy = (t + b) / 2, rx = (r - l) / 2, ry = (b - t) / 2;
+  if (rx <= 0 || ry <= 0) return;
+  double a0 = std::atan2((ys - cy) / ry, (xs - cx) / rx);
+  double a1 = std::atan2((ye - cy) / ry, (xe - cx) / rx);
+  while (a1 >= a0) a1 -= 2 * M_PI;
+  cairo_save(cr);
+  cairo_translate(cr, cx, cy);
+  cairo_scale(cr, rx, ry);
+  if (pie) cairo_move_to(cr, 0, 0);
+  cairo_arc_negative(cr, 0, 0, 1, a0, a1);
+  if (pie) cairo_close_path(cr);
+  cairo_restore(cr);
+}
+
+}  // namespace
+
+BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT old) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  if (old) *old = dc->st.position;
+  dc->st.position = {x, y};
+  return TRUE;
+}
+
+BOOL LineTo(HDC hdc, int x, int y) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  POINT p[2] = {dc->st.position, {x, y}};
+  Record(*dc, "LineTo(" + Args({p[0].x, p[0].y, x, y}) + ")");
+  dc->st.position = {x, y};
+  Render(*dc, Extent(p, 2, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
+    if (!ApplyPen(cr, *dc)) return;
+    PathPoints(cr, p, 2, Half(*dc), false);
+    cairo_stroke(cr);
+  });
+  return TRUE;
+}
+
+BOOL Polyline(HDC hdc, const POINT* points, int count) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !points || count < 2) return FALSE;
+  Record(*dc, "Polyline(" + std::to_string(count) + ")");
+  Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
+    if (!ApplyPen(cr, *dc)) return;
+    PathPoints(cr, points, count, Half(*dc), false);
+    cairo_stroke(cr);
+  });
+  return TRUE;
+}
+
+BOOL Polygon(HDC hdc, const POINT* points, int count) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !points || count < 2) return FALSE;
+  Record(*dc, "Polygon(" + std::to_string(count) + ")");
+  Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
+    cairo_set_fill_rule(cr, dc->st.fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
+    PathPoints(cr, points, count, 0.5, true);
+    if (ApplyBrush(cr, *dc, nullptr)) cairo_fill(cr);
+    cairo_new_path(cr);
+    if (ApplyPen(cr, *dc)) {
+      PathPoints(cr, points, count, Half(*dc), true);
+      cairo_stroke(cr);
+    }
+  });
+  return TRUE;
+}
+
+BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  Record(*dc, "Rectangle(" + Args({l, t, r, b}) + ")");
+  Normalize(l, t, r, b);
+  double w = PenWidth(*dc);
+  DrawClosed(*dc, Grow(l, t, r, b, 1),
+             [&](cairo_t* cr, double g) { cairo_rectangle(cr, l, t, r - l + g, b - t + g); },
+             [&](cairo_t* cr) { cairo_rectangle(cr, l + w / 2, t + w / 2, r - l - w, b - t - w); });
+  return TRUE;
+}
+
+BOOL RoundRect(HDC hdc, int l, int t, int r, int b, int ew, int eh) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  Record(*dc, "RoundRect(" + Args({l, t, r, b, ew, eh}) + ")");
+  Normalize(l, t, r, b);
+  double w = PenWidth(*dc);
+  DrawClosed(*dc, Grow(l, t, r, b, 1),
+             [&](cairo_t* cr, double g) { RoundRectPath(cr, l, t, r + g, b + g, ew, eh); },
+             [&](cairo_t* cr) { RoundRectPath(cr, l + w / 2, t + w / 2, r - w / 2, b - w / 2, ew - w, eh - w); });
+  return TRUE;
+}
+
+BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  Record(*dc, "Ellipse(" + Args({l, t, r, b}) + ")");
+  Normalize(l, t, r, b);
+  double w = PenWidth(*dc);
+  DrawClosed(*dc, Grow(l, t, r, b, 1), [&](cairo_t* cr, double g) { EllipsePath(cr, l, t, r + g, b + g); },
+             [&](cairo_t* cr) { EllipsePath(cr, l + w / 2, t + w / 2, r - w / 2, b - w / 2); });
+  return TRUE;
+}
+
+BOOL Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  Record(*dc, "Arc(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
+  Normalize(l, t, r, b);
+  Render(*dc, Grow(l, t, r, b, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
+    if (!ApplyPen(cr, *dc)) return;
+    double h = Half(*dc);
+    ArcPath(cr, l + h, t + h, r - h, b - h, xs, ys, xe, ye, false);
+    cairo_stroke(cr);
+  });
+  return TRUE;
+}
+
+BOOL Pie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc) return FALSE;
+  Record(*dc, "Pie(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
+  Normalize(l, t, r, b);
+  double h = Half(*dc);
+  DrawClosed(*dc, Grow(l, t, r, b, 1),
+             [&](cairo_t* cr, double g) { ArcPath(cr, l, t, r + g, b + g, xs, ys, xe, ye, true); },
+             [&](cairo_t* cr) { ArcPath(cr, l + h, t + h, r - h, b - h, xs, ys, xe, ye, true); });
+  return TRUE;
+}
+
+int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  // Besides a brush handle, the device takes a system colour index + 1.
+  Brush* b = AsBrush(brush);
+  if (!b && reinterpret_cast<uintptr_t>(brush) > 0 && reinterpret_cast<uintptr_t>(brush) <= 31) {
+    b = AsBrush(GetSysColorBrush(static_cast<int>(reinterpret_cast<uintptr_t>(brush)) - 1));
+  }
+  if (!dc || !rect || !b) return 0;
+  Record(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
+  if (IsRectEmpty(rect)) return 1;
+  Render(*dc, *rect, R2_COPYPEN, [&](cairo_t* cr) {
+    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
+  });
+  return 1;
+}
+
+int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  Brush* b = AsBrush(brush);
+  if (!dc || !rect || !b) return 0;
+  Record(*dc, "FrameRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
+  if (IsRectEmpty(rect)) return 1;
+  Render(*dc, *rect, R2_COPYPEN, [&](cairo_t* cr) {
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    cairo_rectangle(cr, rect->left + 1, rect->top + 1, rect->right - rect->left - 2, rect->bottom - rect->top - 2);
+    if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
+  });
+  return 1;
+}
+
+BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !rect) return FALSE;
+  Record(*dc, "DrawEdge(" + Args({rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(edge)}) + ")");
+  RECT r = *rect;
+  // Outer then inner line; raised: light top-left, dark bottom-right; sunken the other way.
+  auto line = [&](COLORREF tl, COLORREF br) {
+    Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
+      auto side = [&](double x, double y, double w, double h, COLORREF c) {
+        SetSourceColor(cr, c);
+        cairo_rectangle(cr, x, y, w, h);
+        cairo_fill(cr);
+      };
+      double w = r.right - r.left, h = r.bottom - r.top;
+      if (flags & BF_LEFT) side(r.left, r.top, 1, h, tl);
+      if (flags & BF_TOP) side(r.left, r.top, w, 1, tl);
+      if (flags & BF_RIGHT) side(r.right - 1, r.top, 1, h, br);
+      if (flags & BF_BOTTOM) side(r.left, r.bottom - 1, w, 1, br);
+    });
+    if (flags & BF_LEFT) ++r.left;
+    if (flags & BF_TOP) ++r.top;
+    if (flags & BF_RIGHT) --r.right;
+    if (flags & BF_BOTTOM) --r.bottom;
+  };
+  if (edge & BDR_RAISEDOUTER) line(GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW));
+  else if (edge & BDR_SUNKENOUTER) line(GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
+  if (edge & BDR_RAISEDINNER) line(GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+  else if (edge & BDR_SUNKENINNER) line(GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_3DLIGHT));
+  if (flags & BF_MIDDLE) {
+    RECT m = r;
+    FillRect(hdc, &m, GetSysColorBrush(COLOR_BTNFACE));
+  }
+  return TRUE;
+}
+
+BOOL DrawFocusRect(HDC hdc, const RECT* rect) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !rect || IsRectEmpty(rect)) return FALSE;
+  Render(*dc, *rect, R2_XORPEN, [&](cairo_t* cr) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    cairo_rectangle(cr, rect->left + 1, rect->top + 1, rect->right - rect->left - 2, rect->bottom - rect->top - 2);
+    cairo_fill(cr);
+  });
+  return TRUE;
+}
+
+COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !dc->target) return CLR_INVALID;
+  cairo_region_t* clip = EffectiveClip(*dc);
+  bool inside = cairo_region_contains_point(clip, x + dc->origin.x, y + dc->origin.y);
+  cairo_region_destroy(clip);
+  if (!inside) return CLR_INVALID;
+  SyncIn(dc->target);
+  cairo_surface_flush(dc->target->surface);
+  Row(dc->target->surface, y + dc->origin.y)[x + dc->origin.x] = ToPixel(color);
+  cairo_surface_mark_dirty(dc->target->surface);
+  SyncOut(dc->target);
+  return color & 0xFFFFFF;
+}
+
+COLORREF GetPixel(HDC hdc, int x, int y) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !dc->target) return CLR_INVALID;
+  cairo_region_t* clip = EffectiveClip(*dc);
+  bool inside = cairo_region_contains_point(clip, x + dc->origin.x, y + dc->origin.y);
+  cairo_region_destroy(clip);
+  if (!inside) return CLR_INVALID;
+  SyncIn(dc->target);
+  cairo_surface_flush(dc->target->surface);
+  return ToColor(Row(dc->target->surface, y + dc->origin.y)[x + dc->origin.x]);
+}

@@ -1,0 +1,241 @@
+// Shapes, raster operations, clipping and text on a memory DC, checked on the pixels.
+#include <string>
+
+#include "tests/platform/gdi/gdi_fixture.h"
+
+using DrawingTest = Canvas;
+
+TEST_F(DrawingTest, RectangleFillsInsideWithBrushAndOutlinesWithPen) {
+  HBRUSH red = CreateSolidBrush(kRed);
+  HGDIOBJ old = SelectObject(dc, red);
+  ASSERT_TRUE(Rectangle(dc, 10, 10, 30, 20));
+  EXPECT_EQ(GetPixel(dc, 10, 10), kBlack);  // outline on the inside edge
+  EXPECT_EQ(GetPixel(dc, 29, 19), kBlack);
+  EXPECT_EQ(GetPixel(dc, 11, 11), kRed);
+  EXPECT_EQ(GetPixel(dc, 28, 18), kRed);
+  EXPECT_EQ(GetPixel(dc, 30, 15), kWhite);  // right and bottom are exclusive
+  EXPECT_EQ(GetPixel(dc, 15, 20), kWhite);
+  EXPECT_EQ(CountColor({0, 0, kWidth, kHeight}, kRed), 18 * 8);
+
+  // With the null pen the shape is one pixel smaller to the right and bottom.
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  Rectangle(dc, 40, 10, 50, 20);
+  EXPECT_EQ(CountColor({38, 8, 52, 22}, kRed), 9 * 9);
+  SelectObject(dc, old);
+  DeleteObject(red);
+}
+
+TEST_F(DrawingTest, XorAndNotXorDrawnTwiceLeaveThePixelsAsTheyWere) {
+  // A background with several colours, so that a wrong combination shows.
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) SetPixel(dc, x, y, RGB(x * 4, y * 5, (x ^ y) * 3));
+  const auto before = Snapshot();
+  HPEN pen = CreatePen(PS_SOLID, 3, RGB(0x12, 0xF0, 0x0F));
+  HBRUSH brush = CreateSolidBrush(RGB(0x80, 0x40, 0xFF));
+  SelectObject(dc, pen);
+  SelectObject(dc, brush);
+  const POINT poly[] = {{5, 5}, {50, 8}, {40, 40}, {8, 30}};
+  for (int rop : {R2_XORPEN, R2_NOTXORPEN, R2_NOT}) {
+    SCOPED_TRACE(rop);
+    SetROP2(dc, rop);
+    MoveToEx(dc, 2, 3, nullptr);
+    LineTo(dc, 60, 44);
+    Polygon(dc, poly, 4);
+    EXPECT_NE(Snapshot(), before);
+    MoveToEx(dc, 2, 3, nullptr);
+    LineTo(dc, 60, 44);
+    Polygon(dc, poly, 4);
+    EXPECT_EQ(Snapshot(), before);
+  }
+  // One XOR pass combines each touched pixel once with the pen colour.
+  SetROP2(dc, R2_XORPEN);
+  SelectObject(dc, GetStockObject(WHITE_PEN));
+  COLORREF under = GetPixel(dc, 20, 40);
+  MoveToEx(dc, 10, 40, nullptr);
+  LineTo(dc, 30, 40);
+  EXPECT_EQ(GetPixel(dc, 20, 40), under ^ 0xFFFFFF);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pen);
+  DeleteObject(brush);
+}
+
+TEST_F(DrawingTest, LinesLeaveOutTheirLastPointAndMoveThePosition) {
+  MoveToEx(dc, 5, 5, nullptr);
+  LineTo(dc, 15, 5);
+  EXPECT_EQ(GetPixel(dc, 5, 5), kBlack);
+  EXPECT_EQ(GetPixel(dc, 14, 5), kBlack);
+  EXPECT_EQ(GetPixel(dc, 15, 5), kWhite);
+  POINT p;
+  MoveToEx(dc, 0, 0, &p);
+  EXPECT_EQ(p.x, 15);
+  EXPECT_EQ(p.y, 5);
+}
+
+TEST_F(DrawingTest, ClipRegionsLimitEveryDrawing) {
+  HBRUSH red = CreateSolidBrush(kRed);
+  HRGN region = CreateRectRgn(10, 10, 20, 20);
+  EXPECT_EQ(SelectClipRgn(dc, region), SIMPLEREGION);
+  DeleteObject(region);  // the DC keeps its own copy
+  RECT all{0, 0, kWidth, kHeight};
+  FillRect(dc, &all, red);
+  EXPECT_EQ(CountColor(all, kRed), 100);
+  ExcludeClipRect(dc, 10, 10, 15, 20);
+  RECT box;
+  EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+  EXPECT_EQ(box.left, 15);
+  SelectClipRgn(dc, nullptr);
+  IntersectClipRect(dc, 40, 0, 50, 5);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  MoveToEx(dc, 0, 2, nullptr);
+  LineTo(dc, kWidth, 2);
+  EXPECT_EQ(CountColor({0, 2, kWidth, 3}, kBlack), 10);
+  // A saved DC state brings the clip back.
+  int saved = SaveDC(dc);
+  SelectClipRgn(dc, nullptr);
+  RestoreDC(dc, saved);
+  EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+  EXPECT_EQ(box.right - box.left, 10);
+  DeleteObject(red);
+}
+
+TEST_F(DrawingTest, TextDrawsInItsColourInsideTheRectangleAndMeasures) {
+  LOGFONTW lf{};
+  lf.lfHeight = -16;
+  lf.lfWeight = FW_BOLD;
+  std::u16string face = u"Tahoma";
+  face.copy(lf.lfFaceName, face.size());
+  HFONT font = CreateFontIndirectW(&lf);
+  ASSERT_NE(font, nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SetTextColor(dc, kRed);
+  SetBkMode(dc, TRANSPARENT);
+  RECT r{4, 4, 60, 24};
+  int height = DrawTextW(dc, u"Hello", -1, &r, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+  EXPECT_GT(height, 0);
+  EXPECT_GT(CountColor(r, kRed), 10);
+  EXPECT_EQ(CountColor({0, 26, kWidth, kHeight}, kRed), 0);
+
+  SIZE one, two;
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, u"Hello", 5, &one));
+  ASSERT_TRUE(GetTextExtentPoint32W(dc, u"HelloHello", 10, &two));
+  EXPECT_NEAR(two.cx, 2 * one.cx, 2);
+  TEXTMETRICW tm;
+  ASSERT_TRUE(GetTextMetricsW(dc, &tm));
+  EXPECT_EQ(one.cy, tm.tmHeight);
+  EXPECT_GE(tm.tmHeight, 16);
+  EXPECT_EQ(tm.tmWeight, FW_BOLD);
+
+  // Ellipsis: the text is cut to the width with "..." and draws nothing past it.
+  RECT narrow{0, 30, 20, 46};
+  DrawTextW(dc, u"A long caption", -1, &narrow, DT_SINGLELINE | DT_END_ELLIPSIS);
+  EXPECT_EQ(CountColor({20, 30, kWidth, 46}, kRed), 0);
+  RECT calc{0, 0, 200, 0};
+  DrawTextW(dc, u"two\nlines", -1, &calc, DT_CALCRECT);
+  EXPECT_EQ(calc.bottom, 2 * tm.tmHeight);
+  SelectObject(dc, old);
+  DeleteObject(font);
+}
+
+TEST_F(DrawingTest, OpaqueTextFillsItsCellWithTheBackgroundColour) {
+  SetBkColor(dc, RGB(0, 0, 255));
+  SetBkMode(dc, OPAQUE);
+  TextOutW(dc, 2, 2, u"ii", 2);
+  EXPECT_EQ(GetPixel(dc, 2, 2), RGB(0, 0, 255));
+  SetTextAlign(dc, TA_RIGHT);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kRed);
+  TextOutW(dc, 60, 30, u"WW", 2);
+  EXPECT_GT(CountColor({30, 30, 60, 48}, kRed), 0);
+  EXPECT_EQ(CountColor({60, 30, kWidth, 48}, kRed), 0);
+}
+
+TEST_F(DrawingTest, FontFacesMapToInstalledFamilies) {
+  LOGFONTW lf{};
+  lf.lfHeight = 20;  // cell height
+  std::u16string face = u"Courier New";
+  face.copy(lf.lfFaceName, face.size());
+  HFONT mono = CreateFontIndirectW(&lf);
+  SelectObject(dc, mono);
+  SIZE narrow, wide;
+  GetTextExtentPoint32W(dc, u"iiii", 4, &narrow);
+  GetTextExtentPoint32W(dc, u"WWWW", 4, &wide);
+  EXPECT_EQ(narrow.cx, wide.cx);  // a fixed-pitch face
+  EXPECT_NEAR(narrow.cy, 20, 1);
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteObject(mono);
+
+  int count = 0;
+  EnumFontsW(dc, u"DejaVu Sans", [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM n) {
+    ++*reinterpret_cast<int*>(n);
+    return 1;
+  }, reinterpret_cast<LPARAM>(&count));
+  EXPECT_EQ(count, 1);
+}
+
+TEST_F(DrawingTest, DeletingASelectedObjectWaitsUntilItIsDeselected) {
+  HBRUSH red = CreateSolidBrush(kRed);
+  SelectObject(dc, red);
+  EXPECT_TRUE(DeleteObject(red));
+  RECT r{0, 0, 4, 4};
+  Rectangle(dc, 0, 0, 4, 4);
+  EXPECT_EQ(GetPixel(dc, 1, 1), kRed);
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(GetObjectType(red), 0u);  // gone now
+  EXPECT_EQ(SelectObject(dc, red), nullptr);
+  EXPECT_EQ(FillRect(dc, &r, red), 0);
+  EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_BRUSH)));  // stock objects stay
+  EXPECT_EQ(GetObjectType(GetStockObject(BLACK_BRUSH)), static_cast<DWORD>(OBJ_BRUSH));
+}
+
+TEST_F(DrawingTest, PatternBrushFromDibTilesFromTheBrushOrigin) {
+  // 8 x 8 one byte a pixel, index 0 black, index 1 the colour, alternating rows.
+  struct {
+    BITMAPINFOHEADER h;
+    RGBQUAD colors[2];
+    BYTE pixels[64];
+  } dib{};
+  dib.h = {sizeof(BITMAPINFOHEADER), 8, 8, 1, 8, BI_RGB, 0, 0, 0, 2, 0};
+  dib.colors[1] = {0, 255, 255, 0};  // yellow
+  for (int y = 0; y < 8; ++y)  // bottom-up: image row y is memory row 7 - y
+    for (int x = 0; x < 8; ++x) dib.pixels[(7 - y) * 8 + x] = static_cast<BYTE>((x + y) % 2 == 0);
+  HBRUSH checker = CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS);
+  ASSERT_NE(checker, nullptr);
+  RECT r{0, 0, 16, 16};
+  FillRect(dc, &r, checker);
+  EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 0));
+  EXPECT_EQ(GetPixel(dc, 1, 0), kBlack);
+  EXPECT_EQ(GetPixel(dc, 9, 1), RGB(255, 255, 0));
+  DeleteObject(checker);
+}
+
+TEST_F(DrawingTest, RecorderListsTheCallsMadeOnTheDC) {
+  ce::gdi::CallRecorder recorder;
+  ce::gdi::AttachRecorder(dc, &recorder);
+  Rectangle(dc, 1, 2, 3, 4);
+  TextOutW(dc, 5, 6, u"Hi", 2);
+  MoveToEx(dc, 0, 0, nullptr);
+  LineTo(dc, 9, 9);
+  ce::gdi::AttachRecorder(dc, nullptr);
+  Rectangle(dc, 0, 0, 1, 1);
+  ASSERT_EQ(recorder.calls.size(), 3u);
+  EXPECT_EQ(recorder.calls[0], "Rectangle(1,2,3,4)");
+  EXPECT_EQ(recorder.calls[1], "TextOutW(5,6,\"Hi\")");
+  EXPECT_EQ(recorder.Count("LineTo"), 1);
+}
+
+TEST_F(DrawingTest, BadHandlesAndArgumentsFailCleanly) {
+  EXPECT_FALSE(Rectangle(nullptr, 0, 0, 1, 1));
+  EXPECT_FALSE(Polygon(dc, nullptr, 3));
+  EXPECT_FALSE(Polyline(dc, nullptr, 0));
+  EXPECT_EQ(GetPixel(dc, -1, 0), CLR_INVALID);
+  EXPECT_EQ(GetPixel(dc, kWidth, 0), CLR_INVALID);
+  EXPECT_EQ(SetPixel(dc, 0, kHeight, kRed), CLR_INVALID);
+  EXPECT_EQ(SelectObject(dc, reinterpret_cast<HGDIOBJ>(0x1234)), nullptr);
+  EXPECT_FALSE(DeleteObject(reinterpret_cast<HGDIOBJ>(0x1234)));
+  EXPECT_EQ(CreatePen(99, 1, 0), nullptr);
+  // Far-away coordinates draw what falls on the bitmap and nothing else.
+  POINT far[] = {{-2000000000, 5}, {2000000000, 5}};
+  EXPECT_TRUE(Polyline(dc, far, 2));
+  EXPECT_EQ(CountColor({0, 5, kWidth, 6}, kBlack), kWidth);
+}
