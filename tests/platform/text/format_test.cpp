@@ -153,6 +153,12 @@ TEST(Format, BuffersAreNeverOverrun) {
   EXPECT_EQ(swprintf(small, u"%d", 42), 2);
   EXPECT_EQ(ce::text::WideView(small), u"42");
 
+  // A text reformatted into its own buffer, each time the text so far plus one more item.
+  WCHAR report[64] = u"Se ha";
+  swprintf(report, u"%s.Codigo:%#.8X", report, 0xC0000005u);
+  swprintf(report, u"%s.Thread:%#.8X", report, 0x1Au);
+  EXPECT_EQ(ce::text::WideView(report), u"Se ha.Codigo:0XC0000005.Thread:0X0000001A");
+
   WCHAR big[32];
   WCHAR* p = big;
   EXPECT_EQ(swprintf(p, u"%d-%s", 7, u"x"), 3);
