@@ -45,7 +45,10 @@ void PathPoints(cairo_t* cr, const POINT* p, int n, double off, bool close) {
 
 std::string Args(std::initializer_list<long> v) {
   std::string s;
-  for (long x : v) s += (s.empty() ? "" : ",") + std::to_string(x);
+  for (long x : v) {
+    if (!s.empty()) s += ',';
+    s += std::to_string(x);
+  }
   return s;
 }
 
