@@ -132,7 +132,7 @@ void XmlTokenizer::Next() {
       Read();
       if (current_ == '"') {
         Read();
-        while (!AtEnd() && current_ != '"' && current_ != '>') {
+        while (!AtEnd() && current_ != '"') {
           value_.Append(static_cast<char>(current_));
           Read();
         }
@@ -140,7 +140,7 @@ void XmlTokenizer::Next() {
           Abort();
           return;
         }
-        if (current_ == '"') Read();
+        Read();  // the closing quote
       }
     }
     value_.Append('\0');

@@ -3,7 +3,8 @@
 //
 // It reads what the writer produces, plus comments and one leading processing instruction. The
 // references "&amp;", "&lt;", "&gt;" and "&quot;" in attribute values and texts are decoded; every
-// other "&" sequence stays as written. End-tag names are not compared with their start tags. Input
+// other "&" sequence stays as written. A quoted attribute value runs to the next double quote (">"
+// inside it is an ordinary character, as other writers leave it). End-tag names are not compared with their start tags. Input
 // that ends between tokens before the document element's end tags is accepted; input that ends
 // inside a name, value, text, comment or instruction is a syntax error.
 #pragma once
