@@ -8,6 +8,7 @@
 #include "platform/base/errors.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/text/utf.h"
+#include "platform/text/wide_string.h"
 
 namespace ce::files {
 namespace {
@@ -47,9 +48,8 @@ std::string FindEntry(const std::filesystem::path& folder, std::u16string_view n
 }  // namespace
 
 char16_t FoldNameChar(char16_t c) {
-  if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 32);
-  return c;
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  return ::towlower(c);
 }
 
 bool NamesEqual(std::u16string_view a, std::u16string_view b) {

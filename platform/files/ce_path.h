@@ -30,8 +30,7 @@ std::filesystem::path HostPath(std::u16string_view ce_path);
 // True for a device name: it ends in ':' and holds no path separator ("COM1:").
 bool IsDeviceName(std::u16string_view name);
 
-// Without regard to case, as the device compares file and library names: ASCII and Latin-1 letters
-// fold, other characters compare as they are.
+// Without regard to case, as the device compares file and library names (the platform's towlower).
 bool NamesEqual(std::u16string_view a, std::u16string_view b);
 char16_t FoldNameChar(char16_t c);
 

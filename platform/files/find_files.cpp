@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 // A search snapshot: the entries that matched when the search began.
 class FindObject : public ce::kernel::KernelObject {
  public:
+  std::mutex lock;  // guards `next`
   std::vector<WIN32_FIND_DATAW> entries;
   std::size_t next = 0;
 };
@@ -127,6 +129,7 @@ BOOL FindNextFileW(HANDLE hFindFile, LPWIN32_FIND_DATAW lpFindFileData) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
+  std::lock_guard<std::mutex> guard(search->lock);
   if (search->next >= search->entries.size()) {
     SetLastError(ERROR_NO_MORE_FILES);
     return FALSE;

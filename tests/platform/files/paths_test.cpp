@@ -14,6 +14,9 @@ TEST_F(PathsTest, AnotherLetterCaseFindsTheSameFile) {
   EXPECT_EQ(Get(u"\\PROGRAM FILES\\velomar\\data.txt"), "abc");
   EXPECT_EQ(Get(u"/program files/VELOMAR/DATA.txt"), "abc");
   EXPECT_EQ(Get(u"program files\\velomar\\data.txt"), "abc");  // no current folder: from the root
+  ASSERT_TRUE(CreateDirectoryW(u"\\Configuración", nullptr));
+  ASSERT_TRUE(Put(u"\\CONFIGURACIÓN\\Ñandú.txt", "n"));
+  EXPECT_EQ(Get(u"\\configuración\\ÑANDÚ.TXT"), "n");
   // Writing through another spelling replaces the same file; a new file keeps the case it was given.
   ASSERT_TRUE(Put(u"\\program files\\VELOMAR\\data.txt", "xyz"));
   ASSERT_TRUE(Put(u"\\program files\\velomar\\NewFile.Txt", "n"));
