@@ -196,4 +196,25 @@ TEST_F(FileIoTest, ForcedFailuresAndShortReads) {
   EXPECT_TRUE(DeleteFileW(u"\\r.bin"));
 }
 
+TEST_F(FileIoTest, WriteTimeIsKeptBySetFileTimeAndCopies) {
+  ASSERT_TRUE(Put(u"\\t.txt", "t"));
+  HANDLE h = CreateFileW(u"\\t.txt", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const FILETIME when{0x12345670u, 0x01D9A000u};  // a day in 2023, a multiple of 100 ns
+  ASSERT_TRUE(SetFileTime(h, nullptr, nullptr, &when));
+  CloseHandle(h);
+  ASSERT_TRUE(CopyFileW(u"\\t.txt", u"\\copy.txt", TRUE));
+  for (const char16_t* name : {u"\\t.txt", u"\\copy.txt"}) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(name, &data);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    FindClose(find);
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, when.dwLowDateTime);
+    EXPECT_EQ(data.ftLastWriteTime.dwHighDateTime, when.dwHighDateTime);
+  }
+  h = CreateFileW(u"\\t.txt", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_FALSE(SetFileTime(h, nullptr, nullptr, &when));  // needs write access
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_ACCESS_DENIED});
+  CloseHandle(h);
+}
+
 }  // namespace
