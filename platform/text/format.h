@@ -11,6 +11,9 @@
 #pragma once
 
 #include <cstdarg>
+// The host's declarations come first, so that std:: names keep meaning only the host forms.
+#include <cstdio>
+#include <cwchar>
 #include <span>
 #include <string>
 #include <string_view>

@@ -13,6 +13,9 @@
 
 #include <cstddef>
 #include <cstdint>
+// The host's declarations come first, so that std:: names keep meaning only the host forms.
+#include <cstdio>
+#include <cwchar>
 #include <span>
 #include <string_view>
 #include <type_traits>
