@@ -118,15 +118,16 @@ int LoadBuiltinPolar(FlightState& fs, const WCHAR* name) {
   return 1;
 }
 
-void ListBuiltinPolars(std::vector<PolarListItem>& list) {
-  list.clear();
+bool ListBuiltinPolars(DynArray<PolarListItem>& list) {
+  list.Init();
   for (std::size_t i = 0; i < BuiltinPolarCount; ++i) {
     PolarListItem item{};
     const char* name = BuiltinPolars[i].name;
     for (std::size_t k = 0; k + 1 < 62 && name[k] != '\0'; ++k) item.name[k] = static_cast<unsigned char>(name[k]);
     item.index = static_cast<std::uint16_t>(i);
-    list.push_back(item);
+    if (list.Append(item) != S_OK) return false;
   }
+  return true;
 }
 
 std::optional<PolarFileValues> ParsePolarText(std::string_view text) {

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
-#include <vector>
 
+#include "cumulor/app/base/dyn_array.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "platform/base/types.h"
 
@@ -64,7 +64,8 @@ struct PolarListItem {
   BYTE reserved[260 - 62 * 2 - 2];
 };
 static_assert(sizeof(PolarListItem) == 260);
-void ListBuiltinPolars(std::vector<PolarListItem>& list);
+// Replaces the list with one item per built-in entry; false when memory runs out.
+bool ListBuiltinPolars(DynArray<PolarListItem>& list);
 
 // The values of a polar file's first non-comment line (mass, water, speed/sink of three points).
 struct PolarFileValues {

@@ -111,9 +111,9 @@ TEST(Polar, NamesAndList) {
   EXPECT_EQ(GetFlightParameter(fs, kParamMacCready), 0);
   EXPECT_EQ(GetFlightParameter(fs, kParamMass), 363);
 
-  std::vector<PolarListItem> list;
-  ListBuiltinPolars(list);
-  ASSERT_EQ(list.size(), 77u);
+  DynArray<PolarListItem> list;
+  ASSERT_TRUE(ListBuiltinPolars(list));
+  ASSERT_EQ(list.Size(), 77);
   EXPECT_EQ(std::u16string(list[15].name), u"ASW-27 Wnglts");
   EXPECT_EQ(list[15].index, 15);
   EXPECT_EQ(std::u16string(list[76].name), u"Stemme S10 Pil+Pas");
