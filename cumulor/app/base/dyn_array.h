@@ -86,6 +86,10 @@ class DynArray {
   }
 
   HRESULT Append(const T& value) {
+    if (size_ < capacity_) {
+      data_[size_++] = value;
+      return S_OK;
+    }
     T copy = value;  // value may live inside this array's block
     HRESULT hr = SetSize(size_ + 1);
     if (hr != S_OK) return hr;
