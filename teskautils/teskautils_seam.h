@@ -1,0 +1,33 @@
+// What a test can do to the library from outside: run its attach and detach again (the switches
+// are read at attach, so a test that seeds them attaches afresh on its own device folder), and
+// see the message boxes it showed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/base/types.h"
+
+namespace teskautils::seam {
+
+void AttachLibrary();
+void DetachLibrary();
+
+// A box as the library asked for it.
+struct ShownBox {
+  HWND owner;
+  std::u16string text;
+  std::u16string caption;
+  UINT flags;
+};
+
+// With recording on, boxes are only recorded (and answered with the scripted answer) even where
+// the platform can show them. Recording is always on while the platform has no message box.
+void RecordBoxes(bool on);
+// The answer recorded boxes give; 0 (the default) answers 1 (OK) to OK boxes and 7 (no) to
+// yes/no questions.
+void SetBoxAnswer(int answer);
+// The boxes shown since the last call, oldest first.
+std::vector<ShownBox> TakeShownBoxes();
+
+}  // namespace teskautils::seam
