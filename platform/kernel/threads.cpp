@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/handle_table.h"
@@ -42,10 +44,26 @@ struct StartInfo {
   LPVOID parameter;
 };
 
+std::mutex g_hooks_lock;
+std::vector<ThreadHook>& TheThreadHooks() {
+  static auto* hooks = new std::vector<ThreadHook>;
+  return *hooks;
+}
+
+void CallThreadHooks(bool attach) {
+  std::vector<ThreadHook> hooks;
+  {
+    std::lock_guard<std::mutex> guard(g_hooks_lock);
+    hooks = TheThreadHooks();
+  }
+  for (ThreadHook hook : hooks) hook(attach);
+}
+
 void RunThread(StartInfo info) {
   ThreadState& state = t_state.emplace(info.object->id(), info.object);
   state.started_by_kernel = true;
   DWORD code = 0;
+  CallThreadHooks(true);
   try {
     // A suspended thread waits here for ResumeThread (or ends if terminated meanwhile).
     WaitAny({}, INFINITE, [&] { return info.object->suspend_count_ == 0; });
@@ -53,6 +71,7 @@ void RunThread(StartInfo info) {
   } catch (const ThreadEnd& end) {
     code = end.exit_code;
   }
+  CallThreadHooks(false);
   EndThread(state, code);
 }
 
@@ -292,3 +311,18 @@ BOOL TlsSetValue(DWORD index, LPVOID value) {
   CurrentThreadState().tls[index] = {generation, value};
   return TRUE;
 }
+
+namespace ce::kernel {
+
+void AddThreadHook(ThreadHook hook) {
+  std::lock_guard<std::mutex> guard(g_hooks_lock);
+  TheThreadHooks().push_back(hook);
+}
+
+void RemoveThreadHook(ThreadHook hook) {
+  std::lock_guard<std::mutex> guard(g_hooks_lock);
+  auto& hooks = TheThreadHooks();
+  std::erase(hooks, hook);
+}
+
+}  // namespace ce::kernel

@@ -46,3 +46,14 @@ DWORD TlsAlloc();
 BOOL TlsFree(DWORD index);
 LPVOID TlsGetValue(DWORD index);
 BOOL TlsSetValue(DWORD index, LPVOID value);
+
+namespace ce::kernel {
+
+// The device calls each library's per-thread attach and detach for the threads of the process.
+// Here that can be done only for the threads this layer creates: a library registers a hook, and
+// every thread started by CreateThread calls it with true before its work and with false after.
+using ThreadHook = void (*)(bool attach);
+void AddThreadHook(ThreadHook hook);
+void RemoveThreadHook(ThreadHook hook);
+
+}  // namespace ce::kernel

@@ -161,3 +161,32 @@ TEST_F(ThreadsTest, LastErrorAndPriorityBelongToEachThread) {
 }
 
 }  // namespace
+
+namespace {
+
+std::atomic<int> g_attached{0};
+std::atomic<int> g_detached{0};
+void CountThreadHook(bool attach) { ++(attach ? g_attached : g_detached); }
+
+TEST_F(ThreadsTest, ThreadHooksSeeEveryCreatedThreadStartAndEnd) {
+  ce::kernel::AddThreadHook(CountThreadHook);
+  bool attached_before_work = false;
+  auto work = [&]() -> DWORD {
+    attached_before_work = g_attached.load() == 1 && g_detached.load() == 0;
+    return 0;
+  };
+  HANDLE h = Start(&work);
+  ASSERT_EQ(WaitForSingleObject(h, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(h);
+  ce::kernel::RemoveThreadHook(CountThreadHook);
+  EXPECT_TRUE(attached_before_work);
+  EXPECT_EQ(g_attached.load(), 1);
+  EXPECT_EQ(g_detached.load(), 1);
+
+  HANDLE after = Start(&work);  // no longer counted
+  ASSERT_EQ(WaitForSingleObject(after, INFINITE), WAIT_OBJECT_0);
+  CloseHandle(after);
+  EXPECT_EQ(g_attached.load(), 1);
+}
+
+}  // namespace
