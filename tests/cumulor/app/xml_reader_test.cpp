@@ -176,6 +176,7 @@ TEST(XmlReader, WhatTheReaderAccepts) {
       {"<a>\xFFp\xFF</a>", kXmlParsed, "a[Text=\xFFp\xFF]()"},
       {"<\xFF a=\"\xFF\"></\xFF>", kXmlParsed, "\xFF[a=\xFF]()"},
       {"<a>x</a>\xFF", kXmlSyntaxError, nullptr},  // 0xFF is a character, not the end
+      {"<a k=\"Fish & Chips\">Fish & Chips > 2</a>", kXmlParsed, "a[k=Fish & Chips Text=Fish & Chips > 2]()"},
       {"", kXmlNoFile, nullptr},
   };
   for (const Case& c : cases) {
@@ -185,6 +186,44 @@ TEST(XmlReader, WhatTheReaderAccepts) {
       ASSERT_EQ(top.ChildCount(), 1) << c.text;
       EXPECT_EQ(Shape(*top.Child(0)), c.shape) << c.text;
     }
+  }
+}
+
+// Records what the parser reports.
+class Recorder : public XmlHandler {
+ public:
+  std::string events;
+  void StartElement(const DynString& name) override { events += std::string("<") + name.CStr(); }
+  void EndElement() override { events += "/"; }
+  void EmptyElementEnd() override { events += "~"; }
+  void Attribute(const DynString& name, const DynString& value) override {
+    events += std::string(" ") + name.CStr() + "=" + value.CStr();
+  }
+  void CharacterData(const DynString& text) override { events += std::string("'") + text.CStr(); }
+  void Comment(const DynString& text) override { events += std::string("!") + text.CStr(); }
+  void Error(int code) override { events += "E" + std::to_string(code); }
+};
+
+TEST(XmlReader, ParserReportsEventsAndErrorCodes) {
+  struct Case {
+    const char* text;
+    bool result;
+    const char* events;
+  } cases[] = {
+      {"<a k=\"v\"><!--c--><b />t</a>", true, "<a k=v!c<b~'t/"},
+      {"<a><b>1</b>", true, "<a<b'1/E1"},          // missing end tags: error 1 only
+      {"<a></a x>", false, "<a/E2E0"},              // ">" expected after the end tag's name
+      {"<a></a><b></b>", false, "<a/E0"},           // something follows the document element
+      {"<a />", false, "<a~"},
+  };
+  for (const Case& c : cases) {
+    SourceBuffer source;
+    source.LoadBytes(c.text, static_cast<std::int32_t>(std::strlen(c.text)));
+    XmlTokenizer tokenizer(source);
+    Recorder recorder;
+    XmlParser parser(tokenizer, recorder);
+    EXPECT_EQ(parser.ParseDocument(), c.result) << c.text;
+    EXPECT_EQ(recorder.events, c.events) << c.text;
   }
 }
 
