@@ -132,8 +132,9 @@ int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32
   const double ey = static_cast<double>(b.lat) - a.lat;
   const double len2 = ex * ex + ey * ey;
   // A zero-length segment has no projection: fall to the end-point case.
-  const double t = len2 > 0.0 ? ((static_cast<double>(p.lat) - a.lat) * ey + (static_cast<double>(p.lon) - a.lon) * ex) / len2
-                              : -1.0;
+  const double t = len2 > 0.0
+                       ? ((static_cast<double>(p.lat) - a.lat) * ey + (static_cast<double>(p.lon) - a.lon) * ex) / len2
+                       : -1.0;
   if (t >= 0.0 && t <= 1.0) {
     GeoPoint foot;
     foot.lon = TruncToInt(a.lon + t * ex);

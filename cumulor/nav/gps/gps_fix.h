@@ -9,10 +9,10 @@ namespace cumulor {
 
 struct GpsFix {
   GeoPoint position;
-  std::uint32_t timeOfDay = 0;      // UTC seconds since midnight (local time in the simulator)
-  float groundSpeed = 0.0f;         // knots
-  float airspeed = 0.0f;            // knots, from instruments (the ground speed in the simulator)
-  std::uint16_t track = 0;          // whole degrees
+  std::uint32_t timeOfDay = 0;        // UTC seconds since midnight (local time in the simulator)
+  float groundSpeed = 0.0f;           // knots
+  float airspeed = 0.0f;              // knots, from instruments (the ground speed in the simulator)
+  std::uint16_t track = 0;            // whole degrees
   std::int16_t pressureAltitude = 0;  // metres
   std::int16_t gpsAltitude = 0;       // metres
   float verticalSpeed = 0.0f;         // m/s

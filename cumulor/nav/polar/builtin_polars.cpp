@@ -2,7 +2,7 @@
 // speed (km/h) and sink (m/s) per glider type.
 //
 // Figures are the published three-point polars of each type in the WinPilot polar format
-// (manufacturers' flight-manual figures as collected for glide computers). Entries marked "scaled"
+// (manufacturers' flight-manual figures as collected for glide computers). Entries "Scaled from"
 // have no published two-seat or solo figure of their own: the other loading's polar is scaled to the
 // stated mass (speeds and sinks times sqrt(new mass / old mass)).
 #include "cumulor/nav/polar/polar.h"
@@ -67,9 +67,11 @@ const PolarEntry BuiltinPolars[] = {
     {"ASH-25 25m Pil", 602, 120, {98.5f, 152.18f, 196.93f}, {-0.52f, -1.25f, -2.3f}},
     {"ASH-25 25m Pil+Pas", 750, 121, {130.0f, 170.0f, 219.9f}, {-0.78f, -1.4f, -2.6f}},
     {"ASH-25M Pil", 660, 121, {121.3f, 159.35f, 206.22f}, {-0.73f, -1.31f, -2.4f}},
-    {"ASH-25M Pil+Pas", 750, 121, {129.31f, 169.87f, 219.83f}, {-0.778f, -1.396f, -2.558f}},  // from ASH-25M Pil, scaled to 750 kg
+    // Scaled from ASH-25M Pil to 750 kg.
+    {"ASH-25M Pil+Pas", 750, 121, {129.31f, 169.87f, 219.83f}, {-0.778f, -1.396f, -2.558f}},
     {"DG-500 Pil", 659, 100, {115.4f, 152.0f, 190.0f}, {-0.71f, -1.28f, -2.3f}},
-    {"DG-500 Pil+Pas", 750, 100, {123.11f, 162.16f, 202.69f}, {-0.757f, -1.366f, -2.454f}},  // from DG-500 Pil, scaled to 750 kg
+    // Scaled from DG-500 Pil to 750 kg.
+    {"DG-500 Pil+Pas", 750, 100, {123.11f, 162.16f, 202.69f}, {-0.757f, -1.366f, -2.454f}},
     {"DG-500M Pil", 659, 100, {115.4f, 152.01f, 190.02f}, {-0.71f, -1.28f, -2.3f}},
     {"DG-500M Pil+Pas", 750, 100, {121.6f, 162.12f, 202.66f}, {-0.75f, -1.37f, -2.5f}},
     {"Duo Discus Pil", 537, 201, {94.06f, 155.49f, 188.21f}, {-0.72f, -1.43f, -2.7f}},
@@ -77,17 +79,21 @@ const PolarEntry BuiltinPolars[] = {
     {"Grob 103 TwinII Pil", 494, 0, {90.75f, 161.42f, 207.54f}, {-0.74f, -1.8f, -3.5f}},
     {"Grob 103 TwinII Pil+Pas", 580, 0, {99.0f, 175.01f, 225.02f}, {-0.8f, -1.95f, -3.8f}},
     {"Janus B 18.2 Pil", 498, 240, {100.0f, 120.0f, 150.0f}, {-0.71f, -0.92f, -1.46f}},
-    {"Janus B 18.2 Pil+Pas", 588, 240, {108.66f, 130.39f, 162.99f}, {-0.771f, -1.0f, -1.586f}},  // from Janus B 18.2 Pil, scaled to 588 kg
-    {"Nimbus 3D 24.6 Pil", 622, 168, {87.52f, 163.96f, 204.4f}, {-0.43f, -1.383f, -2.337f}},  // from Nimbus 3D 24.6 Pil+Pas, scaled to 622 kg
+    // Scaled from Janus B 18.2 Pil to 588 kg.
+    {"Janus B 18.2 Pil+Pas", 588, 240, {108.66f, 130.39f, 162.99f}, {-0.771f, -1.0f, -1.586f}},
+    // Scaled from Nimbus 3D 24.6 Pil+Pas to 622 kg.
+    {"Nimbus 3D 24.6 Pil", 622, 168, {87.52f, 163.96f, 204.4f}, {-0.43f, -1.383f, -2.337f}},
     {"Nimbus 3D 24.6 Pil+Pas", 712, 168, {93.64f, 175.42f, 218.69f}, {-0.46f, -1.48f, -2.5f}},
-    {"Nimbus 3DM 24.6 Pil", 730, 168, {108.48f, 148.53f, 209.69f}, {-0.538f, -0.925f, -2.17f}},  // from Nimbus 3DM 24.6 Pil+Pas, scaled to 730 kg
+    // Scaled from Nimbus 3DM 24.6 Pil+Pas to 730 kg.
+    {"Nimbus 3DM 24.6 Pil", 730, 168, {108.48f, 148.53f, 209.69f}, {-0.538f, -0.925f, -2.17f}},
     {"Nimbus 3DM 24.6 Pil+Pas", 820, 168, {114.97f, 157.42f, 222.24f}, {-0.57f, -0.98f, -2.3f}},
     {"Nimbus 4DM 26 Pil", 729, 168, {94.31f, 141.47f, 179.9f}, {-0.46f, -0.82f, -1.5f}},
     {"Nimbus 4DM 26 Pil+Pas", 820, 168, {100.01f, 150.01f, 190.76f}, {-0.48f, -0.87f, -1.6f}},
     {"Nimbus 4D Pil", 652, 303, {99.0f, 133.73f, 170.07f}, {-0.46f, -0.78f, -1.5f}},
     {"Nimbus 4D Pil+Pas", 743, 303, {107.5f, 142.74f, 181.51f}, {-0.497f, -0.832f, -1.546f}},
     {"Stemme S10 Pil", 759, 0, {125.8f, 158.51f, 193.74f}, {-0.82f, -1.33f, -2.2f}},
-    {"Stemme S10 Pil+Pas", 850, 0, {133.13f, 167.74f, 205.03f}, {-0.868f, -1.407f, -2.328f}},  // from Stemme S10 Pil, scaled to 850 kg
+    // Scaled from Stemme S10 Pil to 850 kg.
+    {"Stemme S10 Pil+Pas", 850, 0, {133.13f, 167.74f, 205.03f}, {-0.868f, -1.407f, -2.328f}},
 };
 
 const std::size_t BuiltinPolarCount = sizeof(BuiltinPolars) / sizeof(BuiltinPolars[0]);

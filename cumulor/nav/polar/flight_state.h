@@ -35,7 +35,7 @@ enum FlightParameterId : int {
   kParamSafetyMargin = 1109,
   kParamMacCready = 1125,  // m/s x 10
   kParamAltimeter = 1230,
-  kParamSetQnhHpa = 1305,     // set-only: offset from a QNH in hPa
+  kParamSetQnhHpa = 1305,       // set-only: offset from a QNH in hPa
   kParamSetAltitudeQnh = 1306,  // set-only: altitude = value - offset
   kParamQnhOffset = 1463,
   kParamQneText = 1465,  // control that shows the flight-level text
@@ -55,15 +55,15 @@ struct FlightState {
   std::atomic<double> stfSpeed[kStfTableSize] = {};
   std::atomic<double> stfSink[kStfTableSize] = {};
 
-  std::atomic<double> macCready{0.0};  // m/s
+  std::atomic<double> macCready{0.0};    // m/s
   std::atomic<double> stfSpeedNow{0.0};  // m/s at the current MacCready
   std::atomic<std::int32_t> stfSpeedNowKmh{0};
   std::atomic<double> sinkNow{0.0};
   std::atomic<double> averageSpeed{0.0};  // cross-country speed, m/s
   std::atomic<float> glideRatio{0.0f};
 
-  std::atomic<std::int32_t> bugs{100};       // percent, 100 = clean
-  std::atomic<std::int32_t> waterFill{0};    // tens of percent, 0..10
+  std::atomic<std::int32_t> bugs{100};         // percent, 100 = clean
+  std::atomic<std::int32_t> waterFill{0};      // tens of percent, 0..10
   std::atomic<std::int32_t> windDirection{0};  // degrees the wind comes from
   std::atomic<double> windDirectionRad{0.0};
   std::atomic<std::int32_t> windSpeed{0};  // km/h
@@ -82,11 +82,11 @@ struct FlightState {
   std::atomic<double> b{0.0};
   std::atomic<double> c{0.0};
 
-  std::atomic<std::int32_t> altitude{kAltitudeUnknown};  // metres
+  std::atomic<std::int32_t> altitude{kAltitudeUnknown};       // metres
   std::atomic<std::int32_t> speed1{0}, speed2{0}, speed3{0};  // km/h
   std::atomic<std::int32_t> sink1{0}, sink2{0}, sink3{0};     // hundredths of m/s
-  std::atomic<std::int32_t> mass{0};   // kg
-  std::atomic<std::int32_t> water{0};  // litres
+  std::atomic<std::int32_t> mass{0};                          // kg
+  std::atomic<std::int32_t> water{0};                         // litres
   std::atomic<std::int32_t> bestGlide100{0};
   std::atomic<std::int32_t> altimeterReading{0};
 };

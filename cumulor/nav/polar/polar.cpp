@@ -43,8 +43,8 @@ std::optional<PolarFit> FitPolar(const PolarPoints& p, std::int32_t bugs, std::i
 
   const std::int64_t d = (v1 - v2) * v3 * v3 + v1 * v1 * (v2 - v3) + (v3 - v1) * v2 * v2;
   if (d == 0 || v2 == v3) return std::nullopt;
-  const double a = ((w1 - w3) * static_cast<double>(v2 - v3) + static_cast<double>(v3 - v1) * (w2 - w3)) /
-                   static_cast<double>(d);
+  const double a =
+      ((w1 - w3) * static_cast<double>(v2 - v3) + static_cast<double>(v3 - v1) * (w2 - w3)) / static_cast<double>(d);
   const double b = ((w2 - w3) - static_cast<double>(v2 * v2 - v3 * v3) * a) / static_cast<double>(v2 - v3);
   const double c = w3 - a * static_cast<double>(v3 * v3) - b * static_cast<double>(v3);
 

@@ -13,7 +13,8 @@ namespace {
 constexpr DWORD kMaxPolarFileBytes = 64 * 1024;
 
 bool ReadSmallFile(const WCHAR* path, std::string& out) {
-  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool ok = true;
   char block[4096];

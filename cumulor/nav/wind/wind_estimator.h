@@ -41,13 +41,13 @@ struct WindResult {
 
 // The estimator's state; the application core keeps one, fed once per fix on the notify thread.
 struct WindEstimator {
-  WindComponents ring[7];           // ground velocities, newest first (knots)
-  std::int32_t weightMs = 0;        // 0..360000
-  WindComponents wind;              // smoothed
-  WindComponents deviation;         // smoothed deviation of the fits
+  WindComponents ring[7];             // ground velocities, newest first (knots)
+  std::int32_t weightMs = 0;          // 0..360000
+  WindComponents wind;                // smoothed
+  WindComponents deviation;           // smoothed deviation of the fits
   std::int32_t estimateCounter = -1;  // -1 while not circling
   std::uint32_t callCounter = 0;
-  WindComponents history[3];        // smoothed winds, newest first
+  WindComponents history[3];  // smoothed winds, newest first
 };
 
 // a + (i / n) x b rounded through single precision while i < n, else a + b.

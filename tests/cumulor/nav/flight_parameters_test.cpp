@@ -39,7 +39,8 @@ TEST(FlightParameters, GetAndSetById) {
   SetFlightParameter(fs, kParamSetAltitudeQnh, 1000);
   EXPECT_EQ(fs.altitude, 1000 - fs.qnhOffset);
   EXPECT_EQ(GetFlightParameter(fs, kParamQnhAltitude), 1000);
-  EXPECT_EQ(GetFlightParameter(fs, kParamQnhHpa), static_cast<std::int32_t>(101325 + fs.qnhOffset * 100 * 0.12008405884118882));
+  EXPECT_EQ(GetFlightParameter(fs, kParamQnhHpa),
+            static_cast<std::int32_t>(101325 + fs.qnhOffset * 100 * 0.12008405884118882));
   SetFlightParameter(fs, kParamQnhHpa, 5);  // read-only
   EXPECT_EQ(GetFlightParameter(fs, kParamQnhAltitude), 1000);
 }

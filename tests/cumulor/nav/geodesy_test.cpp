@@ -67,9 +67,15 @@ TEST(GeoBearing, AroundTheCompass) {
   };
   // From the origin on the equator; the diagonal to (1, 1) degree is atan(cos 1 deg) = 44.99564.
   const Case cases[] = {
-      {Deg(0, 1), 0.0},          {Deg(1, 1), 44.99564},      {Deg(1, 0), 90.0},
-      {Deg(1, -1), 135.00436},   {Deg(0, -1), 180.0},        {Deg(-1, -1), 224.99564},
-      {Deg(-1, 0), 270.0},       {Deg(-1, 1), 315.00436},    {GeoPoint{-1, 36000}, 359.99841},
+      {Deg(0, 1), 0.0},
+      {Deg(1, 1), 44.99564},
+      {Deg(1, 0), 90.0},
+      {Deg(1, -1), 135.00436},
+      {Deg(0, -1), 180.0},
+      {Deg(-1, -1), 224.99564},
+      {Deg(-1, 0), 270.0},
+      {Deg(-1, 1), 315.00436},
+      {GeoPoint{-1, 36000}, 359.99841},
       {GeoPoint{1, 36000}, 0.00159},
   };
   for (const Case& c : cases) {

@@ -20,9 +20,9 @@ void SetWind(FlightState& fs, int fromDegrees, int kmh) {
 TEST(Glide, HeadwindFoldsTheAngle) {
   FlightState fs;
   FlightStateDefaults(fs);
-  SetWind(fs, 350, 36);  // 10 m/s from 350
+  SetWind(fs, 350, 36);                                                            // 10 m/s from 350
   EXPECT_NEAR(Headwind(fs, 10 * kPi / 180), 10 * std::cos(20 * kPi / 180), 1e-9);  // across north
-  EXPECT_NEAR(Headwind(fs, 170 * kPi / 180), -10.0, 1e-9);                        // pure tailwind
+  EXPECT_NEAR(Headwind(fs, 170 * kPi / 180), -10.0, 1e-9);                         // pure tailwind
   EXPECT_NEAR(Headwind(fs, 260 * kPi / 180), 0.0, 1e-9);
 }
 
@@ -43,7 +43,7 @@ TEST(Glide, LossAndTimeWithAndWithoutWind) {
   EXPECT_EQ(TimeToFlyDistance(fs, 10000, 0.0), kCannotFlyTime);
   EXPECT_EQ(GlideAltitudeLoss(fs, 10000, 0.0), kCannotFlyAltitude);
   EXPECT_EQ(TimeToFlyDistanceAtSpeed(fs, 10000, 0.0, 200 / 3.6), kCannotFlyTime);  // exactly equal
-  EXPECT_GT(TimeToFlyDistance(fs, 10000, kPi), 0);  // with the wind behind it is fine
+  EXPECT_GT(TimeToFlyDistance(fs, 10000, kPi), 0);                                 // with the wind behind it is fine
 }
 
 TEST(Glide, AltitudeBalance) {

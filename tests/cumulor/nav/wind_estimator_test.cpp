@@ -108,7 +108,8 @@ TEST(EstimateWind, FindsTheWindOfASyntheticCirclingFlight) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.windFrom << " deg " << c.windKmh << " km/h turn " << c.turn);
     const int fixesPerCircle = static_cast<int>(360 / std::fabs(c.turn));
-    const std::vector<Report> reports = Fly(CirclingFlight{c.airspeedKn, c.windFrom, c.windKmh, c.turn}, 6 * fixesPerCircle);
+    const std::vector<Report> reports =
+        Fly(CirclingFlight{c.airspeedKn, c.windFrom, c.windKmh, c.turn}, 6 * fixesPerCircle);
     ASSERT_FALSE(reports.empty());
     // Circling is recognised within the first circle, and a wind is first reported after three
     // samplings twelve fixes apart: within two circles in all.
