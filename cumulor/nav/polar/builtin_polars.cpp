@@ -2,9 +2,10 @@
 // speed (km/h) and sink (m/s) per glider type.
 //
 // Figures are the published three-point polars of each type in the WinPilot polar format
-// (manufacturers' flight-manual figures as collected for glide computers). Entries "Scaled from"
-// have no published two-seat or solo figure of their own: the other loading's polar is scaled to the
-// stated mass (speeds and sinks times sqrt(new mass / old mass)).
+// (manufacturers' flight-manual figures as collected for glide computers); "1-26A" shares the
+// 1-26E figures. Rows noted "Scaled from" had no usable figure for that loading (none published, or
+// three points whose fitted curve is not sane): the other loading's polar is scaled to the stated
+// mass, speeds and sinks times sqrt(new mass / old mass).
 #include "cumulor/nav/polar/polar.h"
 
 namespace cumulor {
