@@ -1,5 +1,6 @@
 #include "cumulor/app/base/language.h"
 
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <string>
@@ -14,7 +15,7 @@ namespace {
 
 struct LanguageTable {
   DynArray<LanguageRecord*> records;
-  std::int32_t current = 0;
+  std::atomic<std::int32_t> current{0};  // read by the drawing threads
   LanguageHooks hooks;
 
   ~LanguageTable() {

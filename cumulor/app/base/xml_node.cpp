@@ -43,16 +43,16 @@ void XmlNode::Destroy() {
 
 void XmlNode::CopyFrom(const XmlNode& source) {
   if (&source == this) return;
-  name_ = source.name_;
-  for (XmlAttribute* a : attributes_) delete a;
-  attributes_.SetSize(0);
-  for (const XmlAttribute* a : source.attributes_) AddAttribute(a->name, a->value);
-  for (XmlNode* c : children_) delete c;
-  children_.SetSize(0);
+  // Built apart first: source may be a part of this node's own subtree.
+  XmlNode copy(source.name_);
+  for (const XmlAttribute* a : source.attributes_) copy.AddAttribute(a->name, a->value);
   for (const XmlNode* c : source.children_) {
-    XmlNode* copy = AppendChild(new (std::nothrow) XmlNode(""));
-    if (copy) copy->CopyFrom(*c);
+    if (XmlNode* child = copy.AppendChild(new (std::nothrow) XmlNode(""))) child->CopyFrom(*c);
   }
+  Destroy();
+  name_ = std::move(copy.name_);
+  attributes_ = std::move(copy.attributes_);
+  children_ = std::move(copy.children_);
 }
 
 XmlAttribute* XmlNode::AddAttribute(const DynString& name, const DynString& value) {

@@ -94,6 +94,10 @@ TEST(XmlNode, CopyFromIsDeep) {
   ASSERT_EQ(b.ChildCount(), 1);
   std::int32_t v = 0;
   EXPECT_TRUE(b.GetChildInt("C", v));
+  b.CopyFrom(*b.Child(0));  // a part of its own subtree
+  EXPECT_STREQ(b.Name().CStr(), "B");
+  EXPECT_EQ(b.AttributeCount(), 0);
+  EXPECT_STREQ(b.Child(0)->GetText(), "1");
 }
 
 TEST(XmlWriter, LayoutOfTheProgramsDocuments) {
