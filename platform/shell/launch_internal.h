@@ -1,0 +1,19 @@
+// Inside the shell area: starting a program by CE path, shared by CreateProcessW and
+// ShellExecuteExW.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/shell/process_object.h"
+
+namespace ce::shell::internal {
+
+// "ctlpnl.exe" -> "\Windows\ctlpnl.exe"; a name without extension gets ".exe".
+std::u16string ProgramPath(std::u16string_view name);
+
+// Starts the program; null with *error set when it cannot start. The launch is recorded.
+std::shared_ptr<ProcessObject> StartProgram(const std::u16string& ce_path, std::u16string_view command_line,
+                                            std::u16string_view document, std::u16string_view verb, DWORD* error);
+
+}  // namespace ce::shell::internal

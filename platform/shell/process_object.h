@@ -1,0 +1,35 @@
+// Inside the shell area: the process objects that CreateProcessW hands out.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/kernel/waitable.h"
+
+namespace ce::shell::internal {
+
+// Signalled when the process has ended.
+class ProcessObject final : public ce::kernel::Waitable {
+ public:
+  explicit ProcessObject(DWORD id) : id_(id) {}
+  DWORD id() const { return id_; }
+  bool IsSignaledLocked(ce::kernel::ThreadId) const override { return ended_; }
+  // Kernel lock held.
+  DWORD ExitCodeLocked() const { return ended_ ? exit_code_ : 259u; }
+  void EndLocked(DWORD exit_code);
+
+ private:
+  const DWORD id_;
+  bool ended_ = false;
+  DWORD exit_code_ = 0;
+};
+
+// A process that has already ended with exit code 0: what a recorded start reports.
+std::shared_ptr<ProcessObject> EndedProcess();
+
+// Runs a host executable with the device's environment (see launch_seam.h). Null with *error
+// set when it cannot be started.
+std::shared_ptr<ProcessObject> SpawnHostProgram(const std::string& host_path, std::u16string_view ce_path,
+                                                std::u16string_view command_line, DWORD* error);
+
+}  // namespace ce::shell::internal
