@@ -1,0 +1,257 @@
+// The message-queue functions the programs call: handles, access, limits, waits.
+#include "platform/msgqueue/msgqueue.h"
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/kernel/clock.h"
+#include "platform/kernel/device_folder.h"
+#include "platform/kernel/handle_table.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/sync.h"
+#include "platform/kernel/waitable.h"
+#include "platform/msgqueue/queue_memory.h"
+#include "platform/text/utf.h"
+
+namespace ce::msgqueue {
+namespace {
+
+// One queue as this process sees it: the shared memory and a watcher thread that wakes this
+// process's waits when another process changes the queue.
+class LocalQueue {
+ public:
+  explicit LocalQueue(std::shared_ptr<QueueMemory> memory, std::u16string name)
+      : memory_(std::move(memory)), name_(std::move(name)) {
+    // The first value is taken here, before any handle can wait, so no change slips past.
+    std::uint32_t seen = memory_->Sequence();
+    watcher_ = std::thread([this, seen] { Watch(seen); });
+  }
+  ~LocalQueue() {
+    stop_ = true;
+    memory_->Announce();
+    watcher_.join();
+  }
+  QueueMemory& memory() { return *memory_; }
+  const std::u16string& name() const { return name_; }
+
+ private:
+  void Watch(std::uint32_t seen) {
+    while (!stop_) {
+      memory_->WaitChange(seen, 250);
+      std::uint32_t now = memory_->Sequence();
+      if (now == seen) continue;
+      seen = now;
+      auto lock = kernel::LockKernel();
+      kernel::WakeWaitersLocked();
+    }
+  }
+
+  std::shared_ptr<QueueMemory> memory_;
+  std::u16string name_;
+  std::atomic<bool> stop_{false};
+  std::thread watcher_;
+};
+
+std::mutex g_named_lock;
+std::map<std::u16string, std::weak_ptr<LocalQueue>> g_named;
+
+class QueueHandle : public kernel::Waitable {
+ public:
+  QueueHandle(std::shared_ptr<LocalQueue> queue, bool read, DWORD flags)
+      : queue_(std::move(queue)), read_(read), flags_(flags) {
+    queue_->memory().AddHolder(read_ ? 1 : 0, read_ ? 0 : 1);
+  }
+
+  bool IsSignaledLocked(kernel::ThreadId) const override {
+    if (closed_) return false;
+    QueueMemory& m = queue_->memory();
+    return read_ ? m.Count() > 0 : m.Count() < m.Slots();
+  }
+
+  void OnHandleClosed() override {
+    {
+      auto lock = kernel::LockKernel();
+      if (closed_) return;
+      closed_ = true;
+      kernel::WakeWaitersLocked();
+    }
+    queue_->memory().AddHolder(read_ ? -1 : 0, read_ ? 0 : -1);
+  }
+
+  bool closed_locked() const { return closed_; }
+  QueueMemory& memory() { return queue_->memory(); }
+  const std::shared_ptr<LocalQueue>& queue() const { return queue_; }
+  bool read() const { return read_; }
+  DWORD flags() const { return flags_; }
+  bool broken_allowed() const { return flags_ & MSGQUEUE_ALLOW_BROKEN; }
+
+ private:
+  std::shared_ptr<LocalQueue> queue_;
+  bool read_;
+  DWORD flags_;
+  bool closed_ = false;  // kernel lock held
+};
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+bool ValidOptions(const MSGQUEUEOPTIONS* options) {
+  return options && options->dwSize == sizeof(MSGQUEUEOPTIONS) && options->cbMaxMessage > 0 &&
+         options->cbMaxMessage <= 16u * 1024 * 1024 && options->dwMaxMessages <= 1u << 20;
+}
+
+void WakeHere() {
+  auto lock = kernel::LockKernel();
+  kernel::WakeWaitersLocked();
+}
+
+// Waits until the handle is signalled or `stop` holds, within what is left of the time-out.
+// False on time-out.
+bool WaitFor(QueueHandle& h, std::uint64_t start, DWORD timeout_ms, const std::function<bool()>& stop) {
+  DWORD remaining = INFINITE;
+  if (timeout_ms != INFINITE) {
+    std::uint64_t spent = kernel::MonotonicMs() - start;
+    if (spent >= timeout_ms) return false;
+    remaining = static_cast<DWORD>(timeout_ms - spent);
+  }
+  kernel::Waitable* objects[] = {&h};
+  auto result = kernel::WaitAny(objects, remaining, stop);
+  return result.status != kernel::WaitStatus::kTimeout;
+}
+
+}  // namespace
+}  // namespace ce::msgqueue
+
+using namespace ce::msgqueue;
+
+HANDLE CreateMsgQueue(LPCWSTR name, LPMSGQUEUEOPTIONS options) {
+  if (!ValidOptions(options)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  std::u16string queue_name(ce::text::WideView(name));
+  if (queue_name.size() > MAX_PATH) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  QueueLimits limits{options->dwMaxMessages, options->cbMaxMessage};
+  std::shared_ptr<LocalQueue> queue;
+  bool existed = false;
+  // Named queues of this process are found by device and name; one whose handles are all closed
+  // is gone for the device even while this process still tidies it away.
+  std::u16string key = ce::text::FromUtf8(ce::DeviceRuntimeFolder().string()) + u'|' + queue_name;
+  {
+    std::lock_guard<std::mutex> guard(g_named_lock);
+    if (!queue_name.empty()) {
+      auto it = g_named.find(key);
+      if (it != g_named.end()) queue = it->second.lock();
+      if (queue && queue->memory().Readers() + queue->memory().Writers() == 0) queue = nullptr;
+      existed = queue != nullptr;
+    }
+    if (!queue) {
+      DWORD error = ERROR_OUTOFMEMORY;
+      auto memory = QueueMemory::Open(queue_name, limits, &existed, &error);
+      if (!memory) {
+        SetLastError(error);
+        return nullptr;
+      }
+      queue = std::make_shared<LocalQueue>(std::move(memory), queue_name);
+      if (!queue_name.empty()) g_named[key] = queue;
+    }
+  }
+  auto handle = std::make_shared<QueueHandle>(queue, options->bReadAccess != FALSE, options->dwFlags);
+  HANDLE h = ce::kernel::InsertHandle(handle);
+  SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+  return h;
+}
+
+HANDLE OpenMsgQueue(HANDLE source_process, HANDLE queue, LPMSGQUEUEOPTIONS options) {
+  if (source_process != GetCurrentProcess() || !ValidOptions(options)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  auto source = ce::kernel::LookupAs<QueueHandle>(queue);
+  if (!source) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
+  }
+  auto handle = std::make_shared<QueueHandle>(source->queue(), options->bReadAccess != FALSE, options->dwFlags);
+  SetLastError(ERROR_SUCCESS);
+  return ce::kernel::InsertHandle(handle);
+}
+
+BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_read, DWORD timeout_ms,
+                  DWORD* flags) {
+  auto h = ce::kernel::LookupAs<QueueHandle>(queue);
+  if (!h) return Fail(ERROR_INVALID_HANDLE);
+  if (!h->read()) return Fail(ERROR_ACCESS_DENIED);
+  if (!buffer || !bytes_read) return Fail(ERROR_INVALID_PARAMETER);
+  QueueMemory& m = h->memory();
+  std::uint64_t start = ce::kernel::MonotonicMs();
+  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.Writers() == 0); };
+  for (;;) {
+    {
+      auto lock = ce::kernel::LockKernel();
+      if (h->closed_locked()) return Fail(ERROR_INVALID_HANDLE);
+    }
+    DWORD length = 0, message_flags = 0;
+    PopResult r = m.Pop(buffer, buffer_size, &length, &message_flags);
+    if (r != PopResult::kEmpty) {
+      WakeHere();
+      if (r == PopResult::kTooSmall) return Fail(ERROR_INSUFFICIENT_BUFFER);
+      *bytes_read = length;
+      if (flags) *flags = message_flags;
+      return TRUE;
+    }
+    if (!h->broken_allowed() && m.Writers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
+    if (timeout_ms == 0 || !WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
+  }
+}
+
+BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWORD flags) {
+  auto h = ce::kernel::LookupAs<QueueHandle>(queue);
+  if (!h) return Fail(ERROR_INVALID_HANDLE);
+  if (h->read()) return Fail(ERROR_ACCESS_DENIED);
+  if (!data || size == 0 || (flags & ~MSGQUEUE_MSGALERT)) return Fail(ERROR_INVALID_PARAMETER);
+  QueueMemory& m = h->memory();
+  if (size > m.MaxSize()) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::uint64_t start = ce::kernel::MonotonicMs();
+  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.Readers() == 0); };
+  for (;;) {
+    {
+      auto lock = ce::kernel::LockKernel();
+      if (h->closed_locked()) return Fail(ERROR_INVALID_HANDLE);
+    }
+    if (!h->broken_allowed() && m.Readers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
+    if (m.Push(data, size, flags) == PushResult::kDone) {
+      WakeHere();
+      return TRUE;
+    }
+    if (timeout_ms == 0 || !WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
+  }
+}
+
+BOOL GetMsgQueueInfo(HANDLE queue, LPMSGQUEUEINFO info) {
+  auto h = ce::kernel::LookupAs<QueueHandle>(queue);
+  if (!h) return Fail(ERROR_INVALID_HANDLE);
+  if (!info || info->dwSize != sizeof(MSGQUEUEINFO)) return Fail(ERROR_INVALID_PARAMETER);
+  QueueMemory& m = h->memory();
+  info->dwFlags = h->flags();
+  info->dwMaxMessages = m.MaxMessages();
+  info->cbMaxMessage = m.MaxSize();
+  info->dwCurrentMessages = m.Count();
+  info->dwMaxQueueMessages = m.MaxCount();
+  info->wNumReaders = static_cast<WORD>(m.Readers());
+  info->wNumWriters = static_cast<WORD>(m.Writers());
+  return TRUE;
+}
+
+BOOL CloseMsgQueue(HANDLE queue) {
+  if (!ce::kernel::LookupAs<QueueHandle>(queue)) return Fail(ERROR_INVALID_HANDLE);
+  return CloseHandle(queue);
+}

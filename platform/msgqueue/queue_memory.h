@@ -1,0 +1,77 @@
+// Inside the message queues: the memory a queue's messages live in, shared by every process that
+// has the queue open.
+//
+// A named queue is a file in the device's runtime folder ("msgq/<name>") mapped by each process
+// that opens it; an unnamed queue is anonymous shared memory of one process. The mapping starts
+// with a header (limits, counts, a process-shared robust mutex, the processes holding handles)
+// followed by a ring of fixed slots, one message each: a 32-bit length, 32-bit flags, the bytes.
+// Every change bumps the header's sequence word and wakes its futex, which each process's watcher
+// waits on. Opening and closing go through one lock file ("msgq/.lock"), so that a queue whose last
+// handle closes is removed without racing a new opener.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/types.h"
+
+namespace ce::msgqueue {
+
+struct QueueHeader;
+
+struct QueueLimits {
+  DWORD max_messages = 0;  // 0: as many as the ring holds
+  DWORD max_size = 0;      // bytes per message
+};
+
+enum class PushResult { kDone, kFull };
+enum class PopResult { kDone, kEmpty, kTooSmall };
+
+class QueueMemory {
+ public:
+  // Creates or opens the named queue (empty name: an unnamed one). `existed` tells whether a
+  // live queue of that name was already there; its limits then win over `limits`.
+  static std::shared_ptr<QueueMemory> Open(const std::u16string& name, const QueueLimits& limits, bool* existed,
+                                           DWORD* error);
+  ~QueueMemory();
+  QueueMemory(const QueueMemory&) = delete;
+  QueueMemory& operator=(const QueueMemory&) = delete;
+
+  // Adds or removes this process's readers and writers (a handle opening or closing).
+  void AddHolder(int readers, int writers);
+
+  PushResult Push(const void* data, DWORD size, DWORD flags);
+  // Takes the oldest message into `out` (capacity `size`). A message larger than the buffer is
+  // dropped and reported as kTooSmall with its length in `*length`.
+  PopResult Pop(void* out, DWORD size, DWORD* length, DWORD* flags);
+
+  // Read without the lock (atomics), for waits.
+  DWORD Count() const;
+  DWORD Slots() const;
+  DWORD Readers() const;
+  DWORD Writers() const;
+  DWORD MaxMessages() const;
+  DWORD MaxSize() const;
+  DWORD MaxCount() const;  // most messages that were ever waiting at once
+  // The sequence word other processes bump; WaitChange blocks until it differs from `seen` or
+  // `timeout_ms` passes.
+  std::uint32_t Sequence() const;
+  void WaitChange(std::uint32_t seen, int timeout_ms) const;
+  // Wakes this queue's watchers in every process.
+  void Announce();
+
+ private:
+  QueueMemory() = default;
+  bool Lock();
+  void Unlock();
+
+  QueueHeader* header_ = nullptr;
+  std::size_t length_ = 0;
+  std::string path_;  // empty for an unnamed queue
+};
+
+}  // namespace ce::msgqueue

@@ -1,0 +1,108 @@
+// device_peer <device folder> <command> [arguments]: one step of a cross-process test, run in its
+// own process on the given device. Prints its results on standard output, one per line.
+//
+//   reg-set <key> <value name> <text>     writes a REG_SZ under HKEY_LOCAL_MACHINE
+//   reg-get <key> <value name>            prints the text, or "missing"
+//   reg-watch <key> <value name> <ms>     prints "ready", then the first new text (or "timeout")
+//   queue-write <name> <count>            opens the queue as the log channel does and writes
+//                                         <count> records with time-out 0; prints how many went
+//   queue-read <name> <count> <ms>        creates the queue for reading, prints "ready", then each
+//                                         record read (its level and text), "timeout" at the end
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/base/wire.h"
+#include "platform/kernel/device_folder.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/sync.h"
+#include "platform/msgqueue/msgqueue.h"
+#include "platform/registry/registry.h"
+#include "platform/registry/registry_notify.h"
+#include "platform/text/utf.h"
+
+namespace {
+
+std::u16string W(const char* s) { return ce::text::FromUtf8(s); }
+
+HANDLE g_changed = nullptr;
+
+void OnChange(HREGNOTIFY, DWORD, const BYTE*, UINT) { SetEvent(g_changed); }
+
+int RegGet(const char* key, const char* name) {
+  WCHAR text[256];
+  if (RegistryGetString(HKEY_LOCAL_MACHINE, W(key).c_str(), W(name).c_str(), text, 256) != S_OK) {
+    std::puts("missing");
+  } else {
+    std::puts(ce::text::ToUtf8(text).c_str());
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  ce::SetDeviceFolder(argv[1]);
+  std::string cmd = argv[2];
+  std::setvbuf(stdout, nullptr, _IOLBF, 0);
+  if (cmd == "reg-set" && argc == 6) {
+    return RegistrySetString(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), W(argv[4]).c_str(), W(argv[5]).c_str()) == S_OK
+               ? 0
+               : 1;
+  }
+  if (cmd == "reg-get" && argc == 5) return RegGet(argv[3], argv[4]);
+  if (cmd == "reg-watch" && argc == 6) {
+    g_changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HREGNOTIFY notify = nullptr;
+    if (RegistryNotifyCallback(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), W(argv[4]).c_str(), OnChange, 0, nullptr,
+                               &notify) != S_OK)
+      return 1;
+    std::puts("ready");
+    if (WaitForSingleObject(g_changed, static_cast<DWORD>(std::atoi(argv[5]))) != WAIT_OBJECT_0) {
+      std::puts("timeout");
+      return 0;
+    }
+    RegistryCloseNotification(notify);
+    return RegGet(argv[3], argv[4]);
+  }
+  if (cmd == "queue-write" && argc == 5) {
+    MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, FALSE};
+    HANDLE q = CreateMsgQueue(W(argv[3]).c_str(), &options);
+    if (!q) return 1;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) std::puts("created");
+    int sent = 0;
+    for (int i = 0; i < std::atoi(argv[4]); ++i) {
+      ce::wire::Writer w;
+      w.I32(i % 5);
+      w.Utf16(u"peer|||12:00:00|||record " + W(std::to_string(i).c_str()) + u"|||", false);
+      if (WriteMsgQueue(q, const_cast<BYTE*>(w.bytes().data()), static_cast<DWORD>(w.bytes().size()), 0, 0)) ++sent;
+    }
+    std::printf("%d\n", sent);
+    CloseMsgQueue(q);
+    return 0;
+  }
+  if (cmd == "queue-read" && argc == 6) {
+    MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, TRUE};
+    HANDLE q = CreateMsgQueue(W(argv[3]).c_str(), &options);
+    if (!q) return 1;
+    std::puts("ready");
+    std::fflush(stdout);
+    for (int i = 0; i < std::atoi(argv[4]); ++i) {
+      BYTE buf[5000];
+      DWORD got = 0, flags = 0;
+      if (!ReadMsgQueue(q, buf, sizeof buf, &got, static_cast<DWORD>(std::atoi(argv[5])), &flags)) {
+        std::puts("timeout");
+        break;
+      }
+      ce::wire::Reader r(buf, got);
+      int level = r.I32();
+      std::u16string text;
+      while (r.remaining() >= 2) text += static_cast<char16_t>(r.U16());
+      std::printf("%d %s\n", level, ce::text::ToUtf8(text).c_str());
+    }
+    CloseMsgQueue(q);
+    return 0;
+  }
+  return 2;
+}
