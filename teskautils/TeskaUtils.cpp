@@ -51,6 +51,7 @@ void ProcessAttach() {
   if (s.attached) return;
   s.serialising_mutex = CreateMutexW(nullptr, FALSE, u"KK");
   InitializeCriticalSection(&s.record_lock);
+  ResetRoot();
 
   DWORD size = 0;
   const bool size_read = ReadLongUnderRoot(kDefaultRoot, u"log_tamanio_maximo_registro", &size) != 0;

@@ -36,6 +36,8 @@ int ReadLongUnderRoot(const WCHAR* root, const WCHAR* name, DWORD* value) {
   return 1;
 }
 
+void ResetRoot() { wcscpy(g_root, kDefaultRoot); }
+
 }  // namespace teskautils
 
 extern "C" int SetRootRegistry(LPCWSTR path) {

@@ -10,5 +10,7 @@ constexpr int kRootCapacity = 262;  // characters, for paths of at most 260
 
 // A 32-bit value of the key `root`, read without any box: 1 when exactly 4 bytes were read.
 int ReadLongUnderRoot(const WCHAR* root, const WCHAR* name, DWORD* value);
+// Puts the default root back (at attach: a process starts with it).
+void ResetRoot();
 
 }  // namespace teskautils
