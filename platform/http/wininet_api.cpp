@@ -170,7 +170,7 @@ HINTERNET HttpOpenRequestW(HINTERNET connection, LPCWSTR verb, LPCWSTR object, L
   node->parent = conn;
   node->verb = WideView(verb).empty() ? "GET" : ToUtf8(WideView(verb));
   node->object = ToUtf8(WideView(object));
-  if (node->object.empty() || node->object[0] != '/') node->object.insert(0, "/");
+  if (node->object.empty() || node->object[0] != '/') node->object = std::string("/") + node->object;
   node->http10 = WideView(version) == u"HTTP/1.0";
   node->flags = flags;
   return Table().Add(std::move(node));
