@@ -15,10 +15,10 @@ class ParameterFile : public teskautils_test::TeskaUtilsTest {};
 // Filler lines up to `offset` bytes, then `line`, then filler up to `total`, then `last` without CR LF.
 std::string Straddling(std::size_t offset, const std::string& line, std::size_t total, const std::string& last) {
   std::string text;
-  while (text.size() + 12 <= offset) text += "relleno=xx\r\n";
+  while (text.size() + 12 + 2 <= offset) text += "relleno=xx\r\n";
   text += std::string(offset - text.size() - 2, '#') + "\r\n";  // a line without "="
   text += line;
-  while (text.size() + 12 + last.size() <= total) text += "relleno=yy\r\n";
+  while (text.size() + 12 + 2 + last.size() <= total) text += "relleno=yy\r\n";
   text += std::string(total - text.size() - last.size() - 2, '#') + "\r\n";
   return text + last;
 }
