@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 
 #include "platform/base/types.h"
 #include "platform/text/format_arg.h"
@@ -114,6 +115,12 @@ int wsprintfW(B&& buffer, const WCHAR* format, const Args&... args) {
   return n < 0 ? static_cast<int>(ce::text::WideLength(buffer)) : n;
 }
 
+template <class B, class... Args>
+  requires ce::text::CharBuffer<B, WCHAR>
+int wsprintf(B&& buffer, const WCHAR* format, const Args&... args) {
+  return wsprintfW(std::forward<B>(buffer), format, args...);
+}
+
 // 8-bit forms with the device's conversions ("%S" wide, "%I64d").
 template <class B, class... Args>
   requires ce::text::CharBuffer<B, char>
@@ -131,4 +138,5 @@ int _snprintf(char* buffer, std::size_t count, const char* format, const Args&..
 int vswprintf(WCHAR* buffer, std::size_t count, const WCHAR* format, va_list args);
 int _vsnwprintf(WCHAR* buffer, std::size_t count, const WCHAR* format, va_list args);
 int wvsprintfW(WCHAR* buffer, const WCHAR* format, va_list args);
+inline int wvsprintf(WCHAR* buffer, const WCHAR* format, va_list args) { return wvsprintfW(buffer, format, args); }
 int _vsnprintf(char* buffer, std::size_t count, const char* format, va_list args);

@@ -86,3 +86,13 @@ LPWSTR CharUpperW(LPWSTR s);
 LPWSTR CharLowerW(LPWSTR s);
 DWORD CharUpperBuffW(LPWSTR s, DWORD count);
 DWORD CharLowerBuffW(LPWSTR s, DWORD count);
+
+// The window system's names without the W, as a program built for wide text calls them.
+inline int lstrlen(LPCWSTR s) { return lstrlenW(s); }
+inline LPWSTR lstrcpy(LPWSTR dest, LPCWSTR src) { return lstrcpyW(dest, src); }
+inline LPWSTR lstrcpyn(LPWSTR dest, LPCWSTR src, int count) { return lstrcpynW(dest, src, count); }
+inline LPWSTR lstrcat(LPWSTR dest, LPCWSTR src) { return lstrcatW(dest, src); }
+inline int lstrcmp(LPCWSTR a, LPCWSTR b) { return lstrcmpW(a, b); }
+inline int lstrcmpi(LPCWSTR a, LPCWSTR b) { return lstrcmpiW(a, b); }
+inline LPWSTR CharUpper(LPWSTR s) { return CharUpperW(s); }
+inline LPWSTR CharLower(LPWSTR s) { return CharLowerW(s); }

@@ -178,6 +178,7 @@ TEST(Format, BuffersAreNeverOverrun) {
   static WCHAR window[2048];
   EXPECT_EQ(wsprintfW(window, u"%s", longText.c_str()), 1023);
   EXPECT_EQ(ce::text::WideLength(window), 1023u);
+  EXPECT_EQ(wsprintf(window, u"%d", 5), 1);
 }
 
 }  // namespace
