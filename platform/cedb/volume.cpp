@@ -1,0 +1,467 @@
+#include "platform/cedb/volume.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+#include "platform/base/errors.h"
+#include "platform/text/utf.h"
+
+namespace ce::cedb {
+namespace {
+
+const char* const kSchema =
+    "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value);"
+    "INSERT OR IGNORE INTO meta VALUES('format', 'cedb-volume-1');"
+    "CREATE TABLE IF NOT EXISTS dbs(id INTEGER PRIMARY KEY, name TEXT NOT NULL, fold TEXT NOT NULL UNIQUE,"
+    " type INTEGER NOT NULL, next_auto INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE IF NOT EXISTS sorts(db INTEGER NOT NULL, idx INTEGER NOT NULL, key_flags INTEGER NOT NULL,"
+    " p0, f0, p1, f1, p2, f2, PRIMARY KEY(db, idx));"
+    "CREATE TABLE IF NOT EXISTS props(db INTEGER NOT NULL, propid INTEGER NOT NULL, name TEXT,"
+    " PRIMARY KEY(db, propid));"
+    "CREATE TABLE IF NOT EXISTS recs(oid INTEGER PRIMARY KEY AUTOINCREMENT, db INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS recs_db ON recs(db);"
+    "CREATE TABLE IF NOT EXISTS vals(oid INTEGER NOT NULL, propid INTEGER NOT NULL, pos INTEGER NOT NULL,"
+    " num, txt TEXT, fold TEXT, blob BLOB, PRIMARY KEY(oid, propid)) WITHOUT ROWID;"
+    "CREATE INDEX IF NOT EXISTS vals_num ON vals(propid, num);"
+    "CREATE INDEX IF NOT EXISTS vals_fold ON vals(propid, fold);";
+
+bool IsText(CEPROPID p) { return TypeFromPropID(p) == CEVT_LPWSTR; }
+bool IsBlob(CEPROPID p) { return TypeFromPropID(p) == CEVT_BLOB; }
+bool IsReal(CEPROPID p) { return TypeFromPropID(p) == CEVT_R8; }
+
+// The column a property sorts and compares on.
+const char* Column(CEPROPID p, DWORD flags) {
+  if (IsText(p)) return (flags & CEDB_SORT_CASEINSENSITIVE) ? "fold" : "txt";
+  if (IsBlob(p)) return "blob";
+  return "num";
+}
+
+DWORD SqlError(int rc) {
+  switch (rc & 0xFF) {
+    case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ERROR_SHARING_VIOLATION;
+    case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ERROR_BAD_FORMAT;
+    default: return ERROR_GEN_FAILURE;
+  }
+}
+
+// A cached statement for one use: reset when the use ends.
+class Stmt {
+ public:
+  Stmt(sqlite3* db, const std::string& sql) {
+    std::lock_guard<std::mutex> guard(CacheLock());
+    auto& cache = Cache()[db];
+    auto it = cache.find(sql);
+    if (it == cache.end()) {
+      sqlite3_stmt* st = nullptr;
+      sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+      it = cache.emplace(sql, st).first;
+    }
+    st_ = it->second;
+  }
+  ~Stmt() {
+    if (st_) {
+      sqlite3_reset(st_);
+      sqlite3_clear_bindings(st_);
+    }
+  }
+  bool ok() const { return st_ != nullptr; }
+  sqlite3_stmt* get() const { return st_; }
+  Stmt& Int(int i, std::int64_t v) {
+    sqlite3_bind_int64(st_, i, v);
+    return *this;
+  }
+  Stmt& Text(int i, const std::string& v) {
+    sqlite3_bind_text(st_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  int Step() { return st_ ? sqlite3_step(st_) : SQLITE_ERROR; }
+  std::int64_t ColInt(int c) const { return sqlite3_column_int64(st_, c); }
+  std::u16string ColText(int c) const {
+    auto p = reinterpret_cast<const char*>(sqlite3_column_text(st_, c));
+    return p ? text::FromUtf8(std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(st_, c))))
+             : std::u16string();
+  }
+
+  static std::mutex& CacheLock() {
+    static auto* lock = new std::mutex();
+    return *lock;
+  }
+  // Every statement prepared on a connection, finalized when the connection closes.
+  static std::map<sqlite3*, std::map<std::string, sqlite3_stmt*>>& Cache() {
+    static auto* cache = new std::map<sqlite3*, std::map<std::string, sqlite3_stmt*>>();
+    return *cache;
+  }
+
+ private:
+  sqlite3_stmt* st_ = nullptr;
+};
+
+void BindValue(Stmt& st, int index, const PropValue& v, DWORD flags) {
+  if (IsText(v.propid)) {
+    st.Text(index, (flags & CEDB_SORT_CASEINSENSITIVE) ? FoldText(v.text) : text::ToUtf8(v.text));
+  } else if (IsBlob(v.propid)) {
+    sqlite3_bind_blob(st.get(), index, v.blob.data(), static_cast<int>(v.blob.size()), SQLITE_TRANSIENT);
+  } else if (IsReal(v.propid)) {
+    sqlite3_bind_double(st.get(), index, v.real);
+  } else {
+    st.Int(index, v.num);
+  }
+}
+
+// Runs `body` in one transaction; rolls back when it fails.
+template <class F>
+DWORD InTransaction(sqlite3* db, F body) {
+  int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) return SqlError(rc);
+  DWORD error = body();
+  if (error == ERROR_SUCCESS) {
+    rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return ERROR_SUCCESS;
+    error = SqlError(rc);
+  }
+  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  return error;
+}
+
+}  // namespace
+
+std::string FoldText(std::u16string_view in) {
+  std::u16string s(in);
+  for (auto& c : s) {
+    if ((c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) c = static_cast<char16_t>(c + 32);
+  }
+  return text::ToUtf8(s);
+}
+
+std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, DWORD* error) {
+  std::shared_ptr<Volume> v(new Volume());
+  int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+  int rc = sqlite3_open_v2(host_path.c_str(), &v->db_, flags, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(v->db_, 10000);
+    rc = sqlite3_exec(v->db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  }
+  if (rc == SQLITE_OK) {
+    *error = InTransaction(v->db_, [&]() -> DWORD {
+      int r = sqlite3_exec(v->db_, kSchema, nullptr, nullptr, nullptr);
+      return r == SQLITE_OK ? ERROR_SUCCESS : SqlError(r);
+    });
+  } else {
+    *error = rc == SQLITE_CANTOPEN ? ERROR_FILE_NOT_FOUND : SqlError(rc);
+  }
+  if (*error == ERROR_SUCCESS) {
+    Stmt st(v->db_, "SELECT value FROM meta WHERE key='format'");
+    if (st.Step() != SQLITE_ROW || st.ColText(0) != u"cedb-volume-1") *error = ERROR_BAD_FORMAT;
+  }
+  if (*error != ERROR_SUCCESS) return nullptr;
+  v->path_ = host_path;
+  return v;
+}
+
+Volume::~Volume() {
+  std::lock_guard<std::mutex> guard(Stmt::CacheLock());
+  auto& cache = Stmt::Cache();
+  auto it = cache.find(db_);
+  if (it != cache.end()) {
+    for (auto& [sql, st] : it->second) sqlite3_finalize(st);
+    cache.erase(it);
+  }
+  if (db_) {
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_close(db_);
+  }
+}
+
+DWORD Volume::Exec(const char* sql) {
+  int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
+  return rc == SQLITE_OK ? ERROR_SUCCESS : SqlError(rc);
+}
+
+DWORD Volume::Flush() {
+  int rc = sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_FULL, nullptr, nullptr);
+  return rc == SQLITE_OK || rc == SQLITE_BUSY ? ERROR_SUCCESS : SqlError(rc);
+}
+
+DWORD Volume::CreateDatabase(const std::u16string& name, DWORD type, const std::vector<SortOrder>& sorts,
+                             const std::vector<std::pair<CEPROPID, std::u16string>>& props, std::int64_t* id) {
+  return InTransaction(db_, [&]() -> DWORD {
+    Stmt ins(db_, "INSERT INTO dbs(name, fold, type) VALUES(?, ?, ?)");
+    ins.Text(1, text::ToUtf8(name)).Text(2, FoldText(name)).Int(3, type);
+    int rc = ins.Step();
+    if (rc == SQLITE_CONSTRAINT) return ERROR_DUP_NAME;
+    if (rc != SQLITE_DONE) return SqlError(rc);
+    *id = sqlite3_last_insert_rowid(db_);
+    for (std::size_t i = 0; i < sorts.size(); ++i) {
+      Stmt s(db_, "INSERT INTO sorts VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      s.Int(1, *id).Int(2, static_cast<std::int64_t>(i)).Int(3, sorts[i].key_flags);
+      for (std::size_t k = 0; k < sorts[i].props.size(); ++k) {
+        s.Int(static_cast<int>(4 + 2 * k), sorts[i].props[k]).Int(static_cast<int>(5 + 2 * k), sorts[i].flags[k]);
+      }
+      if ((rc = s.Step()) != SQLITE_DONE) return SqlError(rc);
+    }
+    for (auto& [propid, prop_name] : props) {
+      Stmt p(db_, "INSERT OR REPLACE INTO props VALUES(?, ?, ?)");
+      p.Int(1, *id).Int(2, propid).Text(3, text::ToUtf8(prop_name));
+      if ((rc = p.Step()) != SQLITE_DONE) return SqlError(rc);
+    }
+    return ERROR_SUCCESS;
+  });
+}
+
+std::optional<DatabaseInfo> Volume::DatabaseById(std::int64_t id) {
+  DatabaseInfo info;
+  {
+    Stmt st(db_, "SELECT id, name, type FROM dbs WHERE id=?");
+    st.Int(1, id);
+    if (st.Step() != SQLITE_ROW) return std::nullopt;
+    info.id = st.ColInt(0);
+    info.name = st.ColText(1);
+    info.type = static_cast<DWORD>(st.ColInt(2));
+  }
+  {
+    Stmt st(db_, "SELECT key_flags, p0, f0, p1, f1, p2, f2 FROM sorts WHERE db=? ORDER BY idx");
+    st.Int(1, id);
+    while (st.Step() == SQLITE_ROW) {
+      SortOrder s;
+      s.key_flags = static_cast<WORD>(st.ColInt(0));
+      for (int k = 0; k < 3; ++k) {
+        if (sqlite3_column_type(st.get(), 1 + 2 * k) == SQLITE_NULL) break;
+        s.props.push_back(static_cast<CEPROPID>(st.ColInt(1 + 2 * k)));
+        s.flags.push_back(static_cast<DWORD>(st.ColInt(2 + 2 * k)));
+      }
+      info.sorts.push_back(std::move(s));
+    }
+  }
+  auto add_auto = [&](CEPROPID p) {
+    if (TypeFromPropID(p) == CEVT_AUTO_I4 && std::find(info.auto_props.begin(), info.auto_props.end(), p) == info.auto_props.end())
+      info.auto_props.push_back(p);
+  };
+  {
+    Stmt st(db_, "SELECT propid FROM props WHERE db=?");
+    st.Int(1, id);
+    while (st.Step() == SQLITE_ROW) add_auto(static_cast<CEPROPID>(st.ColInt(0)));
+  }
+  for (auto& s : info.sorts)
+    for (auto p : s.props) add_auto(p);
+  info.records = static_cast<DWORD>(RecordCount(id));
+  return info;
+}
+
+std::optional<DatabaseInfo> Volume::FindDatabase(const std::u16string& name) {
+  std::int64_t id;
+  {
+    Stmt st(db_, "SELECT id FROM dbs WHERE fold=?");
+    st.Text(1, FoldText(name));
+    if (st.Step() != SQLITE_ROW) return std::nullopt;
+    id = st.ColInt(0);
+  }
+  return DatabaseById(id);
+}
+
+std::vector<std::int64_t> Volume::DatabaseIds(DWORD type) {
+  std::vector<std::int64_t> ids;
+  Stmt st(db_, "SELECT id FROM dbs WHERE ?1=0 OR type=?1 ORDER BY id");
+  st.Int(1, type);
+  while (st.Step() == SQLITE_ROW) ids.push_back(st.ColInt(0));
+  return ids;
+}
+
+DWORD Volume::DeleteDatabase(std::int64_t id) {
+  return InTransaction(db_, [&]() -> DWORD {
+    {
+      Stmt st(db_, "DELETE FROM dbs WHERE id=?");
+      st.Int(1, id);
+      if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+    }
+    if (sqlite3_changes(db_) == 0) return ERROR_INVALID_PARAMETER;
+    for (const char* sql : {"DELETE FROM vals WHERE oid IN (SELECT oid FROM recs WHERE db=?)",
+                            "DELETE FROM recs WHERE db=?", "DELETE FROM sorts WHERE db=?", "DELETE FROM props WHERE db=?"}) {
+      Stmt st(db_, sql);
+      st.Int(1, id);
+      if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+    }
+    return ERROR_SUCCESS;
+  });
+}
+
+std::string Volume::OrderedSelect(const SortOrder* sort, const char* extra_where, std::size_t equal_count) {
+  std::string sql = "SELECT r.oid FROM recs r";
+  std::string where = " WHERE r.db=?1";
+  std::string order = " ORDER BY ";
+  std::size_t n = sort ? sort->props.size() : 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    std::string v = "v" + std::to_string(k);
+    const char* col = Column(sort->props[k], sort->flags[k]);
+    sql += (k < equal_count ? " JOIN vals " : " LEFT JOIN vals ") + v + " ON " + v + ".oid=r.oid AND " + v +
+           ".propid=" + std::to_string(sort->props[k]);
+    if (k < equal_count) where += " AND " + v + "." + col + "=?" + std::to_string(k + 2);
+    bool unknown_first = sort->flags[k] & CEDB_SORT_UNKNOWNFIRST;
+    bool descending = sort->flags[k] & CEDB_SORT_DESCENDING;
+    order += "(" + v + ".oid IS NULL)" + (unknown_first ? " DESC, " : ", ");
+    order += v + "." + col + (descending ? " DESC, " : ", ");
+  }
+  order += "r.oid";
+  return sql + where + (extra_where ? extra_where : "") + order;
+}
+
+std::optional<CEOID> Volume::RecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index) {
+  if (index < 0) return std::nullopt;
+  Stmt st(db_, OrderedSelect(sort, nullptr, 0) + " LIMIT 1 OFFSET ?9");
+  st.Int(1, db).Int(9, index);
+  if (st.Step() != SQLITE_ROW) return std::nullopt;
+  return static_cast<CEOID>(st.ColInt(0));
+}
+
+std::int64_t Volume::RecordCount(std::int64_t db) {
+  Stmt st(db_, "SELECT COUNT(*) FROM recs WHERE db=?");
+  st.Int(1, db);
+  return st.Step() == SQLITE_ROW ? st.ColInt(0) : 0;
+}
+
+std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid) {
+  Stmt st(db_, OrderedSelect(sort, nullptr, 0));
+  st.Int(1, db);
+  for (std::int64_t i = 0; st.Step() == SQLITE_ROW; ++i) {
+    if (static_cast<CEOID>(st.ColInt(0)) == oid) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values) {
+  std::size_t n = std::min(values.size(), sort.props.size());
+  Stmt st(db_, OrderedSelect(&sort, nullptr, n) + " LIMIT 1");
+  st.Int(1, db);
+  for (std::size_t k = 0; k < n; ++k) BindValue(st, static_cast<int>(k + 2), values[k], sort.flags[k]);
+  if (st.Step() != SQLITE_ROW) return std::nullopt;
+  return static_cast<CEOID>(st.ColInt(0));
+}
+
+bool Volume::RecordExists(std::int64_t db, CEOID oid) {
+  Stmt st(db_, "SELECT 1 FROM recs WHERE oid=? AND db=?");
+  st.Int(1, oid).Int(2, db);
+  return st.Step() == SQLITE_ROW;
+}
+
+std::vector<PropValue> Volume::ReadRecord(CEOID oid) {
+  std::vector<PropValue> out;
+  Stmt st(db_, "SELECT propid, num, txt, blob FROM vals WHERE oid=? ORDER BY pos");
+  st.Int(1, oid);
+  while (st.Step() == SQLITE_ROW) {
+    PropValue v;
+    v.propid = static_cast<CEPROPID>(st.ColInt(0));
+    if (IsText(v.propid)) {
+      v.text = st.ColText(2);
+    } else if (IsBlob(v.propid)) {
+      auto p = static_cast<const BYTE*>(sqlite3_column_blob(st.get(), 3));
+      int n = sqlite3_column_bytes(st.get(), 3);
+      if (p && n > 0) v.blob.assign(p, p + n);
+    } else if (IsReal(v.propid)) {
+      v.real = sqlite3_column_double(st.get(), 1);
+    } else {
+      v.num = st.ColInt(1);
+    }
+    out.push_back(std::move(v));
+  }
+  return out;
+}
+
+DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<PropValue>& values,
+                          const std::vector<CEPROPID>& deletes, CEOID* written) {
+  return InTransaction(db_, [&]() -> DWORD {
+    std::vector<PropValue> all = values;
+    if (oid == 0) {
+      Stmt ins(db_, "INSERT INTO recs(db) VALUES(?)");
+      ins.Int(1, db.id);
+      if (ins.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+      oid = static_cast<CEOID>(sqlite3_last_insert_rowid(db_));
+      // Automatic keys: given ones are kept (and later numbers follow them), missing ones numbered.
+      for (CEPROPID p : db.auto_props) {
+        std::int64_t next;
+        {
+          Stmt st(db_, "SELECT next_auto FROM dbs WHERE id=?");
+          st.Int(1, db.id);
+          if (st.Step() != SQLITE_ROW) return ERROR_GEN_FAILURE;
+          next = st.ColInt(0);
+        }
+        auto given = std::find_if(all.begin(), all.end(), [&](const PropValue& v) { return v.propid == p; });
+        std::int64_t key = given != all.end() ? static_cast<LONG>(given->num) : next;
+        if (given == all.end()) {
+          PropValue v;
+          v.propid = p;
+          v.num = key;
+          all.insert(all.begin(), v);
+        }
+        Stmt up(db_, "UPDATE dbs SET next_auto=MAX(next_auto, ?) WHERE id=?");
+        up.Int(1, key + 1).Int(2, db.id);
+        if (up.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+      }
+    } else if (!RecordExists(db.id, oid)) {
+      return ERROR_INVALID_PARAMETER;
+    }
+    for (CEPROPID p : deletes) {
+      Stmt del(db_, "DELETE FROM vals WHERE oid=? AND propid=?");
+      del.Int(1, oid).Int(2, p);
+      if (del.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+    }
+    for (const PropValue& v : all) {
+      Stmt up(db_,
+              "INSERT INTO vals(oid, propid, pos, num, txt, fold, blob) VALUES(?1, ?2,"
+              " (SELECT COALESCE(MAX(pos), -1) + 1 FROM vals WHERE oid=?1), ?3, ?4, ?5, ?6)"
+              " ON CONFLICT(oid, propid) DO UPDATE SET num=excluded.num, txt=excluded.txt, fold=excluded.fold,"
+              " blob=excluded.blob");
+      up.Int(1, oid).Int(2, v.propid);
+      if (IsText(v.propid)) {
+        up.Text(4, text::ToUtf8(v.text)).Text(5, FoldText(v.text));
+      } else if (IsBlob(v.propid)) {
+        sqlite3_bind_blob(up.get(), 6, v.blob.data(), static_cast<int>(v.blob.size()), SQLITE_TRANSIENT);
+      } else if (IsReal(v.propid)) {
+        sqlite3_bind_double(up.get(), 3, v.real);
+      } else {
+        up.Int(3, v.num);
+      }
+      int rc = up.Step();
+      if (rc != SQLITE_DONE) return SqlError(rc);
+    }
+    // A unique sort order refuses a second record with the same key.
+    std::vector<PropValue> stored = ReadRecord(oid);
+    for (const SortOrder& s : db.sorts) {
+      if (!s.unique()) continue;
+      std::vector<PropValue> key;
+      for (CEPROPID p : s.props) {
+        auto it = std::find_if(stored.begin(), stored.end(), [&](const PropValue& v) { return v.propid == p; });
+        if (it == stored.end()) break;
+        key.push_back(*it);
+      }
+      if (key.size() != s.props.size()) continue;
+      Stmt st(db_, OrderedSelect(&s, " AND r.oid<>?8", key.size()) + " LIMIT 1");
+      st.Int(1, db.id).Int(8, oid);
+      for (std::size_t k = 0; k < key.size(); ++k) BindValue(st, static_cast<int>(k + 2), key[k], s.flags[k]);
+      if (st.Step() == SQLITE_ROW) return ERROR_ALREADY_EXISTS;
+    }
+    *written = oid;
+    return ERROR_SUCCESS;
+  });
+}
+
+DWORD Volume::DeleteRecord(std::int64_t db, CEOID oid) {
+  return InTransaction(db_, [&]() -> DWORD {
+    {
+      Stmt st(db_, "DELETE FROM recs WHERE oid=? AND db=?");
+      st.Int(1, oid).Int(2, db);
+      if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
+    }
+    if (sqlite3_changes(db_) == 0) return ERROR_INVALID_PARAMETER;
+    Stmt st(db_, "DELETE FROM vals WHERE oid=?");
+    st.Int(1, oid);
+    return st.Step() == SQLITE_DONE ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
+  });
+}
+
+}  // namespace ce::cedb

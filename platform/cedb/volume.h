@@ -1,0 +1,99 @@
+// Inside CEDB: one mounted volume, an SQLite file at the volume's CE path.
+//
+// Tables: `dbs` (database id, name, folded name, type, next automatic key), `sorts` (a database's
+// sort orders: key flags and up to three properties with their flags), `props` (declared
+// properties), `recs` (object id, database) and `vals` (object id, property id, write order, then
+// the value as an integer, real, text with its folded form, or blob). Every change is one
+// transaction; the file runs in WAL mode and is checkpointed on flush and when it is closed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/types.h"
+#include "platform/cedb/cedb.h"
+
+struct sqlite3;
+
+namespace ce::cedb {
+
+// Database object ids are their row id with this bit set; record object ids are plain row ids.
+inline constexpr CEOID kDatabaseOidBit = 0x40000000u;
+
+struct PropValue {
+  CEPROPID propid = 0;
+  std::int64_t num = 0;  // integers, booleans, FILETIMEs
+  double real = 0;
+  std::u16string text;
+  std::vector<BYTE> blob;
+};
+
+struct SortOrder {
+  WORD key_flags = 0;
+  std::vector<CEPROPID> props;
+  std::vector<DWORD> flags;
+  bool unique() const { return key_flags & (CEDB_SORT_UNIQUE | CEDB_SORT_PRIMARYKEY); }
+};
+
+struct DatabaseInfo {
+  std::int64_t id = 0;
+  std::u16string name;
+  DWORD type = 0;
+  std::vector<SortOrder> sorts;
+  std::vector<CEPROPID> auto_props;  // CEVT_AUTO_I4 properties numbered by the database
+  DWORD records = 0;
+};
+
+class Volume {
+ public:
+  // Opens (or creates) the file; `error` gets the platform's code on failure.
+  static std::shared_ptr<Volume> Open(const std::string& host_path, bool create, DWORD* error);
+  ~Volume();
+
+  std::mutex& lock() { return lock_; }  // held by callers around every use below
+  const std::string& path() const { return path_; }
+  bool mounted = true;
+
+  DWORD Flush();
+
+  DWORD CreateDatabase(const std::u16string& name, DWORD type, const std::vector<SortOrder>& sorts,
+                       const std::vector<std::pair<CEPROPID, std::u16string>>& props, std::int64_t* id);
+  std::optional<DatabaseInfo> FindDatabase(const std::u16string& name);
+  std::optional<DatabaseInfo> DatabaseById(std::int64_t id);
+  std::vector<std::int64_t> DatabaseIds(DWORD type);
+  DWORD DeleteDatabase(std::int64_t id);
+
+  // Records in the order of `sort` (null: object id order).
+  std::optional<CEOID> RecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index);
+  std::int64_t RecordCount(std::int64_t db);
+  std::optional<std::int64_t> IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid);
+  // The first record in sort order whose first values equal `values`.
+  std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values);
+  bool RecordExists(std::int64_t db, CEOID oid);
+
+  // The record's properties in the order they were first written.
+  std::vector<PropValue> ReadRecord(CEOID oid);
+  // Creates (oid 0) or changes a record; `deletes` are property ids to remove. Refuses a record
+  // that repeats a unique key with ERROR_ALREADY_EXISTS.
+  DWORD WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<PropValue>& values,
+                    const std::vector<CEPROPID>& deletes, CEOID* written);
+  DWORD DeleteRecord(std::int64_t db, CEOID oid);
+
+ private:
+  Volume() = default;
+  DWORD Exec(const char* sql);
+  std::string OrderedSelect(const SortOrder* sort, const char* extra_where, std::size_t equal_count);
+
+  std::mutex lock_;
+  sqlite3* db_ = nullptr;
+  std::string path_;
+};
+
+// The case-insensitive form of a name or text value (UTF-8, ASCII and Latin-1 letters folded).
+std::string FoldText(std::u16string_view text);
+
+}  // namespace ce::cedb

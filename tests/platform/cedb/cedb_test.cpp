@@ -1,0 +1,357 @@
+#include "platform/cedb/cedb.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/cedb/cedb_faults.h"
+#include "platform/kernel/last_error.h"
+#include "platform/kernel/sync.h"
+#include "platform/testing/device_test.h"
+
+namespace {
+
+using ce::cedb::CedbCall;
+
+constexpr CEPROPID kPlaceKey = 0x10066;  // CEVT_AUTO_I4
+constexpr CEPROPID kName = 0x2001F;
+constexpr CEPROPID kDesc = 0x3001F;
+constexpr CEPROPID kCellValue = 0x10003;
+constexpr CEPROPID kCellPlace = 0x20003;
+constexpr CEPROPID kTime = 0x90040;
+
+class CedbTest : public ce::testing::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    std::filesystem::create_directories(device_folder() / "root" / "Program Files" / "Velomar");
+    Mount();
+  }
+  void TearDown() override {
+    ce::cedb::ClearFailures();
+    CeUnmountDBVol(&guid_);
+    DeviceTest::TearDown();
+  }
+
+  void Mount() {
+    ASSERT_TRUE(CeMountDBVolEx(&guid_, const_cast<LPWSTR>(u"\\program files\\VELOMAR\\quarn.db"), nullptr, OPEN_ALWAYS));
+  }
+
+  static SORTORDERSPECEX KeySort(CEPROPID key, DWORD flags = 0) {
+    SORTORDERSPECEX s{};
+    s.wVersion = 2;
+    s.wNumProps = 1;
+    s.wKeyFlags = 0x1200;
+    s.rgPropID[0] = key;
+    s.rgdwFlags[0] = flags;
+    return s;
+  }
+
+  CEOID Create(const char16_t* name, SORTORDERSPECEX sort, std::vector<CEPROPID> props) {
+    CEDBASEINFOEX info{};
+    info.wVersion = 2;
+    info.wNumSortOrder = 1;
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDTYPE | CEDB_VALIDSORTSPEC;
+    std::u16string n(name);
+    std::copy(n.begin(), n.end(), info.szDbaseName);
+    info.dwDbaseType = 1911;
+    info.rgSortSpecs[0] = sort;
+    std::vector<CEPROPSPEC> specs;
+    for (CEPROPID p : props) specs.push_back(CEPROPSPEC{1, p, 1, const_cast<LPWSTR>(u"prop"), 4});
+    return CeCreateDatabaseWithProps(&guid_, &info, static_cast<DWORD>(specs.size()), specs.data());
+  }
+
+  HANDLE Open(const char16_t* name, SORTORDERSPECEX sort) {
+    CEOID oid = 0;
+    return CeOpenDatabaseInSession(nullptr, &guid_, &oid, const_cast<LPWSTR>(name), &sort, CEDB_AUTOINCREMENT, nullptr);
+  }
+
+  // The places table of the program: created, opened, three places inserted.
+  HANDLE Places() {
+    EXPECT_NE(0u, Create(u"places", KeySort(kPlaceKey), {kName, kDesc, kPlaceKey}));
+    HANDLE db = Open(u"places", KeySort(kPlaceKey));
+    EXPECT_NE(INVALID_HANDLE_VALUE, db);
+    for (const char16_t* n : {u"UNKNOWN", u"Home", u"Work"}) EXPECT_NE(0u, InsertPlace(db, n));
+    return db;
+  }
+
+  static CEOID InsertPlace(HANDLE db, const char16_t* name, LONG key = -1) {
+    CEPROPVAL v[3]{};
+    v[0].propid = kName;
+    v[0].val.lpwstr = const_cast<LPWSTR>(name);
+    v[1].propid = kDesc;
+    v[1].val.lpwstr = const_cast<LPWSTR>(u"d");
+    v[2].propid = kPlaceKey;
+    v[2].val.lVal = key;
+    return CeWriteRecordProps(db, 0, key == -1 ? 2 : 3, v);
+  }
+
+  struct Row {
+    CEOID oid = 0;
+    std::vector<CEPROPID> ids;
+    LONG key = -1;
+    std::u16string name;
+  };
+  // Reads the current record with every property.
+  static Row ReadAll(HANDLE db) {
+    Row row;
+    WORD count = 0;
+    LPBYTE buf = nullptr;
+    DWORD size = 0;
+    row.oid = CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, nullptr, &buf, &size, nullptr);
+    auto* vals = reinterpret_cast<CEPROPVAL*>(buf);
+    for (WORD i = 0; row.oid && i < count; ++i) {
+      row.ids.push_back(vals[i].propid);
+      if (vals[i].propid == kPlaceKey || vals[i].propid == kCellValue) row.key = vals[i].val.lVal;
+      if (vals[i].propid == kName) row.name = vals[i].val.lpwstr;
+    }
+    if (buf) LocalFree(buf);
+    return row;
+  }
+
+  static int Count(HANDLE db) {
+    if (!CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) return 0;
+    int n = 1;
+    while (CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, static_cast<DWORD>(n), 0, nullptr)) ++n;
+    return n;
+  }
+
+  CEGUID guid_{};
+};
+
+TEST_F(CedbTest, AutomaticKeysFromZeroSeeksAndTheSortKeyFirst) {
+  CEOID missing = 0;
+  EXPECT_EQ(INVALID_HANDLE_VALUE, CeOpenDatabaseInSession(nullptr, &guid_, &missing, const_cast<LPWSTR>(u"places"),
+                                                          nullptr, 0, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+
+  HANDLE db = Places();
+  CEOID seven = InsertPlace(db, u"Club", 7);  // a key given with the row is kept
+  ASSERT_NE(0u, seven);
+  ASSERT_NE(0u, InsertPlace(db, u"Next"));  // numbering goes on after it
+  EXPECT_EQ(5, Count(db));
+
+  // Positional order is the key's: 0, 1, 2, 7, 8.
+  std::vector<LONG> keys;
+  ASSERT_NE(0u, CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr));
+  for (Row r = ReadAll(db); r.oid; r = ReadAll(db)) {
+    EXPECT_EQ(kPlaceKey, r.ids.front());  // the sort key comes first
+    keys.push_back(r.key);
+  }
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
+  EXPECT_EQ((std::vector<LONG>{0, 1, 2, 7, 8}), keys);
+
+  CEPROPVAL key{};
+  key.propid = kPlaceKey;
+  key.val.lVal = 7;
+  EXPECT_EQ(seven, CeSeekDatabaseEx(db, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&key), 1, nullptr));
+  EXPECT_EQ(u"Club", ReadAll(db).name);
+  EXPECT_EQ(u"Next", ReadAll(db).name);  // the read moved on
+  key.val.lVal = 5;
+  EXPECT_EQ(0u, CeSeekDatabaseEx(db, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&key), 1, nullptr));
+  EXPECT_EQ(0u, CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 5, 0, nullptr));
+  DWORD index = 99;
+  EXPECT_EQ(seven, CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, seven, 0, &index));
+  EXPECT_EQ(3u, index);
+  EXPECT_EQ(u"Work", (CeSeekDatabaseEx(db, CEDB_SEEK_CURRENT, static_cast<DWORD>(-1), 0, nullptr), ReadAll(db).name));
+  EXPECT_NE(0u, CeSeekDatabaseEx(db, CEDB_SEEK_END, 0, 0, nullptr));
+  EXPECT_EQ(u"Next", ReadAll(db).name);
+  CloseHandle(db);
+}
+
+TEST_F(CedbTest, VolumeSurvivesUnmountAndRemountAtItsPath) {
+  HANDLE db = Places();
+  CloseHandle(db);
+  ASSERT_TRUE(CeFlushDBVol(&guid_));
+  ASSERT_TRUE(CeUnmountDBVol(&guid_));
+  EXPECT_TRUE(std::filesystem::exists(device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db"));
+  EXPECT_FALSE(CeFlushDBVol(&guid_));  // the old CEGUID is gone
+
+  Mount();
+  db = Open(u"PLACES", KeySort(kPlaceKey));
+  ASSERT_NE(INVALID_HANDLE_VALUE, db);
+  EXPECT_EQ(3, Count(db));
+  ASSERT_NE(0u, CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 2, 0, nullptr));
+  Row r = ReadAll(db);
+  EXPECT_EQ(2, r.key);
+  EXPECT_EQ(u"Work", r.name);
+  ASSERT_NE(0u, InsertPlace(db, u"Later"));
+  ASSERT_NE(0u, CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 3, 0, nullptr));
+  EXPECT_EQ(3, ReadAll(db).key);  // the numbering carried over
+  CloseHandle(db);
+}
+
+TEST_F(CedbTest, UniqueKeyRefusesADuplicateAndKeepsTheTable) {
+  ASSERT_NE(0u, Create(u"cells", KeySort(kCellValue), {kCellValue, kCellPlace}));
+  HANDLE db = Open(u"cells", KeySort(kCellValue));
+  CEPROPVAL v[2]{};
+  v[0].propid = kCellValue;
+  v[0].val.lVal = 31337;
+  v[1].propid = kCellPlace;
+  v[1].val.lVal = 1;
+  CEOID first = CeWriteRecordProps(db, 0, 2, v);
+  ASSERT_NE(0u, first);
+  v[1].val.lVal = 2;
+  EXPECT_EQ(0u, CeWriteRecordProps(db, 0, 2, v));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+  EXPECT_EQ(1, Count(db));
+  // An update may keep its own key, but not take another record's.
+  EXPECT_EQ(first, CeWriteRecordProps(db, first, 2, v));
+  v[0].val.lVal = 99;
+  CEOID second = CeWriteRecordProps(db, 0, 2, v);
+  ASSERT_NE(0u, second);
+  v[0].val.lVal = 31337;
+  EXPECT_EQ(0u, CeWriteRecordProps(db, second, 1, v));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+  // A record that is gone is not recreated by an update.
+  ASSERT_TRUE(CeDeleteRecord(db, second));
+  v[0].val.lVal = 5;
+  EXPECT_EQ(0u, CeWriteRecordProps(db, second, 2, v));
+  EXPECT_EQ(1, Count(db));
+  EXPECT_EQ(0u, CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, second, 0, nullptr));
+  EXPECT_FALSE(CeDeleteRecord(db, second));
+  CloseHandle(db);
+}
+
+TEST_F(CedbTest, StringSortFlagsAndRecordsWithoutTheKey) {
+  struct Case {
+    DWORD flags;
+    std::vector<std::u16string> order;
+  } cases[] = {
+      {0, {u"Alpha", u"Beta", u"alpha", u""}},
+      {CEDB_SORT_CASEINSENSITIVE, {u"alpha", u"Alpha", u"Beta", u""}},  // equal keys: in write order
+      {CEDB_SORT_DESCENDING, {u"alpha", u"Beta", u"Alpha", u""}},
+      {CEDB_SORT_UNKNOWNFIRST, {u"", u"Alpha", u"Beta", u"alpha"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    std::u16string name = u"names" + std::u16string(1, static_cast<char16_t>(u'0' + n++));
+    SORTORDERSPECEX sort = KeySort(kName, c.flags);
+    sort.wKeyFlags = 0;
+    ASSERT_NE(0u, Create(name.c_str(), sort, {kName}));
+    HANDLE db = Open(name.c_str(), sort);
+    for (const char16_t* text : {u"Beta", u"alpha", u"Alpha"}) {
+      CEPROPVAL v{};
+      v.propid = kName;
+      v.val.lpwstr = const_cast<LPWSTR>(text);
+      ASSERT_NE(0u, CeWriteRecordProps(db, 0, 1, &v));
+    }
+    CEPROPVAL other{};
+    other.propid = kDesc;
+    other.val.lpwstr = const_cast<LPWSTR>(u"no name");
+    ASSERT_NE(0u, CeWriteRecordProps(db, 0, 1, &other));
+    std::vector<std::u16string> got;
+    CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr);
+    for (Row r = ReadAll(db); r.oid; r = ReadAll(db)) got.push_back(r.name);
+    EXPECT_EQ(c.order, got) << "flags " << c.flags;
+    CloseHandle(db);
+  }
+}
+
+TEST_F(CedbTest, ReadBuffersMissingPropertiesAndTimes) {
+  ASSERT_NE(0u, Create(u"actions", KeySort(kPlaceKey), {kPlaceKey, kName, kTime}));
+  HANDLE db = Open(u"actions", KeySort(kPlaceKey));
+  CEPROPVAL v[2]{};
+  v[0].propid = kName;
+  v[0].val.lpwstr = const_cast<LPWSTR>(u"a text long enough to need its own room in the buffer");
+  v[1].propid = kTime;
+  v[1].val.filetime = FILETIME{0x89ABCDEFu, 0x01D9F0E1u};
+  CEOID oid = CeWriteRecordProps(db, 0, 2, v);
+  ASSERT_NE(0u, oid);
+
+  CEPROPID wanted[] = {kTime, kDesc, kName};
+  WORD count = 3;
+  BYTE small[16];
+  LPBYTE buf = small;
+  DWORD size = sizeof small;
+  ASSERT_EQ(oid, CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr));
+  EXPECT_EQ(0u, CeReadRecordPropsEx(db, 0, &count, wanted, &buf, &size, nullptr));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+  EXPECT_GT(size, sizeof small);
+
+  LPBYTE grown = static_cast<LPBYTE>(LocalAlloc(LMEM_FIXED, 8));
+  DWORD grown_size = 8;
+  count = 3;
+  ASSERT_EQ(oid, CeReadRecordPropsEx(db, CEDB_ALLOWREALLOC, &count, wanted, &grown, &grown_size, nullptr));
+  auto* vals = reinterpret_cast<CEPROPVAL*>(grown);
+  EXPECT_EQ(0x89ABCDEFu, vals[0].val.filetime.dwLowDateTime);
+  EXPECT_EQ(0x01D9F0E1u, vals[0].val.filetime.dwHighDateTime);
+  EXPECT_EQ(CEDB_PROPNOTFOUND, vals[1].wFlags);
+  EXPECT_EQ(std::u16string(v[0].val.lpwstr), vals[2].val.lpwstr);
+  EXPECT_EQ(0, vals[2].wFlags);
+  LocalFree(grown);
+
+  // Deleting a property; reading a record deleted under the cursor.
+  CEPROPVAL del{};
+  del.propid = kName;
+  del.wFlags = CEDB_PROPDELETE;
+  ASSERT_EQ(oid, CeWriteRecordProps(db, oid, 1, &del));
+  ASSERT_EQ(oid, CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr));
+  Row r = ReadAll(db);
+  EXPECT_EQ((std::vector<CEPROPID>{kPlaceKey, kTime}), r.ids);
+  ASSERT_EQ(oid, CeSeekDatabaseEx(db, CEDB_SEEK_CEOID, oid, 0, nullptr));
+  ASSERT_TRUE(CeDeleteRecord(db, oid));
+  EXPECT_EQ(0u, ReadAll(db).oid);
+  EXPECT_EQ(static_cast<DWORD>(ERROR_KEY_DELETED), GetLastError());
+  CloseHandle(db);
+}
+
+TEST_F(CedbTest, InjectedFailuresReachTheCallerWithTheirCodes) {
+  HANDLE db = Places();
+  CEPROPVAL v{};
+  v.propid = kName;
+  v.val.lpwstr = const_cast<LPWSTR>(u"x");
+  struct Case {
+    CedbCall call;
+    DWORD error;
+    std::function<bool()> fails;
+  } cases[] = {
+      {CedbCall::kWrite, 112, [&] { return CeWriteRecordProps(db, 0, 1, &v) == 0; }},
+      {CedbCall::kSeek, 1018, [&] { return CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 0, 0, nullptr) == 0; }},
+      {CedbCall::kRead, 232, [&] { return ReadAll(db).oid == 0; }},
+      {CedbCall::kDeleteRecord, 32, [&] { return !CeDeleteRecord(db, 1); }},
+      {CedbCall::kOpenDatabase, 8, [&] { return Open(u"places", KeySort(kPlaceKey)) == INVALID_HANDLE_VALUE; }},
+      {CedbCall::kCreateDatabase, 24, [&] { return Create(u"other", KeySort(kPlaceKey), {}) == 0; }},
+      {CedbCall::kFlush, 5, [&] { return !CeFlushDBVol(&guid_); }},
+      {CedbCall::kMount, 1168, [&] {
+         CEGUID g;
+         return !CeMountDBVolEx(&g, const_cast<LPWSTR>(u"\\other.db"), nullptr, OPEN_ALWAYS);
+       }},
+  };
+  for (auto& c : cases) {
+    ce::cedb::FailCalls(c.call, c.error);
+    EXPECT_TRUE(c.fails()) << c.error;
+    EXPECT_EQ(c.error, GetLastError());
+    EXPECT_FALSE(c.fails()) << c.error << " fails only once";
+  }
+  EXPECT_EQ(3, Count(db));  // the second write and the second delete went through
+  ce::cedb::FailCalls(CedbCall::kWrite, 87, 0);
+  EXPECT_EQ(0u, CeWriteRecordProps(db, 0, 1, &v));
+  EXPECT_EQ(0u, CeWriteRecordProps(db, 0, 1, &v));
+  ce::cedb::ClearFailures();
+  EXPECT_NE(0u, CeWriteRecordProps(db, 0, 1, &v));
+  CloseHandle(db);
+}
+
+TEST_F(CedbTest, DatabasesAreListedAndDeleted) {
+  CEOID places = Create(u"places", KeySort(kPlaceKey), {kPlaceKey});
+  CEOID cells = Create(u"cells", KeySort(kCellValue), {kCellValue});
+  EXPECT_EQ(0u, Create(u"Places", KeySort(kPlaceKey), {kPlaceKey}));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_DUP_NAME), GetLastError());
+  HANDLE find = CeFindFirstDatabaseEx(&guid_, 0);
+  std::vector<CEOID> found;
+  for (CEOID o; (o = CeFindNextDatabaseEx(find, &guid_)) != 0;) found.push_back(o);
+  EXPECT_EQ((std::vector<CEOID>{places, cells}), found);
+  CloseHandle(find);
+  CEDBASEINFOEX info{};
+  ASSERT_TRUE(CeGetDatabaseInfoEx(&guid_, cells, &info));
+  EXPECT_EQ(std::u16string(u"cells"), info.szDbaseName);
+  EXPECT_EQ(0x1200, info.rgSortSpecs[0].wKeyFlags);
+  ASSERT_TRUE(CeDeleteDatabase(&guid_, places));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Open(u"places", KeySort(kPlaceKey)));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+}  // namespace
