@@ -1,0 +1,36 @@
+// Inside the notifications: the table of armed notifications, an SQLite database in the device
+// folder ("notifications.db") shared by every process. Start times are local FILETIME values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/base/types.h"
+
+namespace ce::notify {
+
+struct StoredNotification {
+  std::int64_t id = 0;  // the notification's handle value
+  DWORD type = 0;
+  DWORD event = 0;
+  std::u16string application;
+  std::u16string arguments;
+  std::int64_t start = 0;  // local time, 100 ns units since 1601
+  std::int64_t end = 0;
+};
+
+// A stored time as a SYSTEMTIME.
+SYSTEMTIME LocalTimeOf(std::int64_t t);
+
+// Each answers ERROR_SUCCESS or the platform's error code.
+DWORD StoreInsert(StoredNotification* n);             // sets n->id
+DWORD StoreReplace(const StoredNotification& n);      // ERROR_INVALID_HANDLE when it is gone
+DWORD StoreDelete(std::int64_t id);                   // ERROR_INVALID_HANDLE when it is gone
+std::optional<StoredNotification> StoreGet(std::int64_t id);
+std::vector<StoredNotification> StoreList(bool by_start);
+// Removes and answers every notification whose start is at or before `now`, in one transaction.
+std::vector<StoredNotification> StoreTakeDue(std::int64_t now);
+
+}  // namespace ce::notify

@@ -1,0 +1,65 @@
+// The notification launcher: starts the program of each CE user notification when it falls due on
+// the device's clock, and removes the notification.
+//
+//   notifylauncher [--device <folder>] [--once | --list]
+//
+// Without an option it runs until stopped, looking once a second. --once fires what is due now and
+// ends; --list prints the pending notifications. Each start is reported on standard output as
+// "started <program> <arguments>", or "failed <error> <program> <arguments>".
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/kernel/device_folder.h"
+#include "platform/kernel/threads.h"
+#include "platform/notify/notify_launch.h"
+#include "platform/text/utf.h"
+
+namespace {
+
+void FireDue() {
+  for (const auto& f : ce::notify::FireDueNotifications()) {
+    std::string program = ce::text::ToUtf8(f.notification.application);
+    std::string arguments = ce::text::ToUtf8(f.notification.arguments);
+    if (f.error == 0) {
+      std::printf("started %s %s\n", program.c_str(), arguments.c_str());
+    } else {
+      std::printf("failed %u %s %s\n", static_cast<unsigned>(f.error), program.c_str(), arguments.c_str());
+    }
+  }
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool once = false, list = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--device") && i + 1 < argc) {
+      ce::SetDeviceFolder(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--once")) {
+      once = true;
+    } else if (!std::strcmp(argv[i], "--list")) {
+      list = true;
+    } else {
+      std::fprintf(stderr, "usage: notifylauncher [--device <folder>] [--once | --list]\n");
+      return 2;
+    }
+  }
+  if (list) {
+    for (const auto& n : ce::notify::ListNotifications()) {
+      const SYSTEMTIME& t = n.start;
+      std::printf("%04u-%02u-%02u %02u:%02u:%02u %s %s\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
+                  ce::text::ToUtf8(n.application).c_str(), ce::text::ToUtf8(n.arguments).c_str());
+    }
+    return 0;
+  }
+  if (once) {
+    FireDue();
+    return 0;
+  }
+  for (;;) {
+    FireDue();
+    Sleep(1000);
+  }
+}
