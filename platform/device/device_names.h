@@ -1,0 +1,23 @@
+// Registry keys and values by which the simulated phone shows its state to the programs.
+#pragma once
+
+#include <string>
+
+#include "platform/base/types.h"
+
+namespace ce::device {
+
+inline constexpr const char16_t* kStatePhone = u"System\\State\\Phone";
+inline constexpr const char16_t* kStateBattery = u"System\\State\\Battery";
+inline constexpr const char16_t* kStateHardware = u"System\\State\\Hardware";
+inline constexpr DWORD kPhoneRadioOff = 0x10;  // "Status" bit: the phone radio is off
+inline constexpr DWORD kWifiOn = 0x12;         // "Wifi": present and powered
+inline constexpr DWORD kWifiOff = 0x02;        // "Wifi": present, radio off
+inline constexpr const char16_t* kUmtsKey = u"\\SOFTWARE\\OEM\\UMTS";  // "OpMode": 0 auto, 1 2G, 2 3G
+inline constexpr const char16_t* kPowerStateKey = u"System\\CurrentControlSet\\Control\\Power\\State";
+// The Wi-Fi adapter's power-manager name: its device class followed by the device name.
+inline const std::u16string kWifiAdapterName = u"{98C5250D-C29A-4985-AE5F-AFE5367E5006}\\WLAN1:";
+inline constexpr const char16_t* kConnectionProviders =
+    u"\\Comm\\ConnMgr\\Providers\\{5A0C3E21-9B47-4D6E-8F12-3C7B9E4D2A60}\\Connections";
+
+}  // namespace ce::device

@@ -1,0 +1,331 @@
+#include "tools/devicectl/devicectl_commands.h"
+
+#include <cerrno>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "platform/device/device.h"
+#include "platform/device/device_names.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/device_folder.h"
+#include "platform/registry/registry.h"
+#include "platform/sound/sound.h"
+#include "platform/text/utf.h"
+#include "platform/time/time.h"
+#include "tools/devicectl/devicectl_notifications.h"
+
+namespace devicectl {
+
+const char kUsage[] =
+    "usage: devicectl [--device <folder>] <command>\n"
+    "  status                         the whole device state\n"
+    "  set <name> <value>             any value that status lists (e.g. set sim.attempts 3)\n"
+    "  cell <cell id> <lac>           move the phone to a cell\n"
+    "  signal <dBm>                   signal strength\n"
+    "  radio on|off                   phone radio\n"
+    "  battery <percent>              main battery (0..100, 255 unknown)\n"
+    "  ac on|off                      external power\n"
+    "  bluetooth off|connectable|discoverable\n"
+    "  wifi on|off                    Wi-Fi radio\n"
+    "  band auto|2g|3g                band mode (registry OpMode)\n"
+    "  calls <count>                  active call count\n"
+    "  connection <name> connected|disconnected [<sent> <received>]\n"
+    "  connection-add <name> <guid>   add a phonebook entry\n"
+    "  refuse <op> [<code>] [--now] [--times <n>]   refuse the next request(s) of an operation\n"
+    "  delay <op> <ms>                answer an operation after a delay\n"
+    "  script [clear]                 list (or clear) scripted answers\n"
+    "  sent                           messages sent (SMS and mail)\n"
+    "  effects [<kind>|clear]         every recorded effect\n"
+    "  notifications                  pending user notifications\n"
+    "  fire <handle>                  fire a user notification now\n"
+    "  clock                          device date and time\n"
+    "  clock set <YYYY-MM-DD> <HH:MM:SS>   set the device clock (UTC)\n"
+    "  clock advance <n>[s|m|h|d]     move the device clock forward\n"
+    "operations: ril.init ril.celltower ril.signal ril.devspecific sim.unlock line.equipment line.register\n"
+    "  line.unregister line.forward sms.send mapi.<step> bth.getmode bth.setmode ras.connect power.set\n";
+
+namespace {
+
+int Bad(std::string* error, const std::string& text) {
+  *error = text;
+  return 2;
+}
+
+bool ParseInt(const std::string& text, std::int64_t* out) {
+  if (text.empty()) return false;
+  errno = 0;
+  char* end = nullptr;
+  long long v = std::strtoll(text.c_str(), &end, 0);
+  if (errno != 0 || *end != 0) return false;
+  *out = v;
+  return true;
+}
+
+DWORD ReadDword(HKEY root, const char16_t* key, const char16_t* name, bool* found) {
+  DWORD v = 0;
+  *found = SUCCEEDED(RegistryGetDWORD(root, key, name, &v));
+  return v;
+}
+
+void PrintRegistryValue(const char* label, HKEY root, const char16_t* key, const char16_t* name) {
+  bool found = false;
+  DWORD v = ReadDword(root, key, name, &found);
+  if (found)
+    std::printf("%-18s %u\n", label, v);
+  else
+    std::printf("%-18s (not set)\n", label);
+}
+
+std::string TimeText(std::int64_t filetime) {
+  FILETIME ft{static_cast<DWORD>(filetime), static_cast<DWORD>(static_cast<std::uint64_t>(filetime) >> 32)};
+  SYSTEMTIME st{};
+  if (!FileTimeToSystemTime(&ft, &st)) return "?";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%04u-%02u-%02u %02u:%02u:%02u", st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute,
+                st.wSecond);
+  return buf;
+}
+
+int Status() {
+  std::printf("device folder      %s\n", ce::DeviceFolder().string().c_str());
+  std::printf("clock (UTC)        %s\n", TimeText(ce::kernel::SystemTimeUtc()).c_str());
+  for (const ce::device::Setting& s : ce::device::Settings()) {
+    if (s.is_text)
+      std::printf("%-18s %s\n", s.name, ce::device::GetText(s.name).c_str());
+    else
+      std::printf("%-18s %" PRId64 "\n", s.name, ce::device::GetInt(s.name));
+  }
+  PrintRegistryValue("band", HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode");
+  PrintRegistryValue("backlight.battery", HKEY_CURRENT_USER, u"\\ControlPanel\\Backlight", u"BrightNess");
+  PrintRegistryValue("backlight.ac", HKEY_CURRENT_USER, u"\\ControlPanel\\Backlight", u"ACBrightNess");
+  DWORD volume = 0;
+  if (waveOutGetVolume(nullptr, &volume) == MMSYSERR_NOERROR) std::printf("%-18s 0x%08X\n", "volume", volume);
+  for (const ce::device::Connection& c : ce::device::Connections()) {
+    static const char* const kStates[] = {"disconnected", "connecting", "connected"};
+    std::printf("connection         %s %s %s sent=%u received=%u\n", c.name.c_str(), c.guid.c_str(),
+                c.state >= 0 && c.state <= 2 ? kStates[c.state] : "?", c.sent, c.received);
+  }
+  for (const ce::device::ScriptEntry& e : ce::device::Script())
+    std::printf("script             %s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", e.op.c_str(), e.delay_ms,
+                e.refusals, static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
+  std::printf("%-18s %zu\n", "effects", ce::device::Effects().size());
+  return 0;
+}
+
+void PrintEffect(const ce::device::Effect& e) {
+  std::printf("%" PRId64 " %s %s", e.id, TimeText(e.time).c_str(), e.kind.c_str());
+  if (!e.target.empty()) std::printf(" to=%s", e.target.c_str());
+  if (!e.account.empty()) std::printf(" account=%s", e.account.c_str());
+  if (!e.subject.empty()) std::printf(" subject=%s", e.subject.c_str());
+  if (!e.body.empty()) std::printf(" body=%s", e.body.c_str());
+  if (e.value) std::printf(" value=0x%" PRIX64, static_cast<std::uint64_t>(e.value));
+  std::printf("\n");
+}
+
+int SetValue(const std::string& name, const std::string& value, std::string* error) {
+  const ce::device::Setting* s = ce::device::FindSetting(name);
+  if (!s) return Bad(error, "unknown value '" + name + "' (see: devicectl status)");
+  if (s->is_text) return ce::device::SetText(name, value) ? 0 : 1;
+  std::int64_t v;
+  if (!ParseInt(value, &v)) return Bad(error, "'" + value + "' is not a number");
+  return ce::device::SetInt(name, v) ? 0 : 1;
+}
+
+int Choice(const std::vector<std::string>& args, std::size_t count, const std::map<std::string, std::int64_t>& words,
+           const char* name, std::string* error) {
+  if (args.size() != count) return Bad(error, "usage: devicectl " + args[0] + " <value>");
+  auto it = words.find(args[1]);
+  if (it == words.end()) return Bad(error, "'" + args[1] + "' is not a choice for " + args[0]);
+  return ce::device::SetInt(name, it->second) ? 0 : 1;
+}
+
+int Ranged(const std::vector<std::string>& args, const char* name, std::int64_t lo, std::int64_t hi,
+           std::string* error) {
+  std::int64_t v;
+  if (args.size() != 2 || !ParseInt(args[1], &v)) return Bad(error, "usage: devicectl " + args[0] + " <number>");
+  if (v < lo || v > hi)
+    return Bad(error, args[0] + " must be from " + std::to_string(lo) + " to " + std::to_string(hi));
+  return ce::device::SetInt(name, v) ? 0 : 1;
+}
+
+int Connection(const std::vector<std::string>& args, std::string* error) {
+  if (args.size() != 3 && args.size() != 5)
+    return Bad(error, "usage: devicectl connection <name> connected|disconnected [<sent> <received>]");
+  for (ce::device::Connection c : ce::device::Connections()) {
+    if (c.name != args[1]) continue;
+    if (args[2] == "connected")
+      c.state = 2;
+    else if (args[2] == "disconnected")
+      c.state = 0;
+    else
+      return Bad(error, "'" + args[2] + "' is not connected or disconnected");
+    if (args.size() == 5) {
+      std::int64_t sent, received;
+      if (!ParseInt(args[3], &sent) || !ParseInt(args[4], &received) || sent < 0 || received < 0 ||
+          sent > 0xFFFFFFFFll || received > 0xFFFFFFFFll)
+        return Bad(error, "traffic must be two byte counts");
+      c.sent = static_cast<std::uint32_t>(sent);
+      c.received = static_cast<std::uint32_t>(received);
+    } else if (c.state == 0) {
+      c.sent = c.received = 0;
+    }
+    return ce::device::PutConnection(c) ? 0 : 1;
+  }
+  return Bad(error, "no phonebook entry '" + args[1] + "'");
+}
+
+int Refuse(const std::vector<std::string>& args, std::string* error) {
+  if (args.size() < 2) return Bad(error, "usage: devicectl refuse <op> [<code>] [--now] [--times <n>]");
+  std::int64_t code = 0;
+  bool now = false;
+  std::int64_t times = 1;
+  for (std::size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--now") {
+      now = true;
+    } else if (args[i] == "--times" && i + 1 < args.size()) {
+      if (!ParseInt(args[++i], &times) || times < 0 || times > 1000000)
+        return Bad(error, "--times takes a count from 0");
+    } else if (!ParseInt(args[i], &code)) {
+      return Bad(error, "'" + args[i] + "' is not an error code");
+    }
+  }
+  ce::device::ScriptRefusal(args[1], code, now, static_cast<int>(times));
+  return 0;
+}
+
+int Clock(const std::vector<std::string>& args, std::string* error) {
+  if (args.size() == 1) {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    std::printf("utc   %s\n", TimeText(ce::kernel::SystemTimeUtc()).c_str());
+    std::printf("local %04u-%02u-%02u %02u:%02u:%02u\n", local.wYear, local.wMonth, local.wDay, local.wHour,
+                local.wMinute, local.wSecond);
+    return 0;
+  }
+  if (args[1] == "set" && args.size() == 4) {
+    SYSTEMTIME st{};
+    unsigned y, mo, d, h, mi, s;
+    char tail;
+    if (std::sscanf(args[2].c_str(), "%u-%u-%u%c", &y, &mo, &d, &tail) != 3 ||
+        std::sscanf(args[3].c_str(), "%u:%u:%u%c", &h, &mi, &s, &tail) != 3 || y < 1601 || y > 30827 || mo < 1 ||
+        mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59)
+      return Bad(error, "usage: devicectl clock set <YYYY-MM-DD> <HH:MM:SS>");
+    st = {static_cast<WORD>(y), static_cast<WORD>(mo), 0, static_cast<WORD>(d), static_cast<WORD>(h),
+          static_cast<WORD>(mi), static_cast<WORD>(s), 0};
+    FILETIME ft{};
+    if (!SystemTimeToFileTime(&st, &ft)) return Bad(error, "no such date: " + args[2]);
+    ce::kernel::SetSystemTimeUtc(static_cast<std::int64_t>((std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime));
+    return 0;
+  }
+  if (args[1] == "advance" && args.size() == 3) {
+    std::string text = args[2];
+    std::int64_t unit = 1;
+    if (!text.empty() && std::string("smhd").find(text.back()) != std::string::npos) {
+      unit = text.back() == 's' ? 1 : text.back() == 'm' ? 60 : text.back() == 'h' ? 3600 : 86400;
+      text.pop_back();
+    }
+    std::int64_t n;
+    if (!ParseInt(text, &n) || n < 0 || n > 100LL * 365 * 86400 / unit)
+      return Bad(error, "usage: devicectl clock advance <n>[s|m|h|d] (forward only)");
+    ce::kernel::SetSystemTimeUtc(ce::kernel::SystemTimeUtc() + n * unit * 10'000'000);
+    return 0;
+  }
+  return Bad(error, "usage: devicectl clock [set <date> <time> | advance <n>[s|m|h|d]]");
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::string* error) {
+  const std::string& cmd = args[0];
+  if (cmd == "status") return args.size() == 1 ? Status() : Bad(error, "status takes no arguments");
+  if (cmd == "set") {
+    if (args.size() != 3) return Bad(error, "usage: devicectl set <name> <value>");
+    return SetValue(args[1], args[2], error);
+  }
+  if (cmd == "cell") {
+    std::int64_t cell, lac;
+    if (args.size() != 3 || !ParseInt(args[1], &cell) || !ParseInt(args[2], &lac))
+      return Bad(error, "usage: devicectl cell <cell id> <lac>");
+    if (cell < 0 || cell > 0xFFFFFFFFll || lac < 0 || lac > 0xFFFFll)
+      return Bad(error, "a cell id is 0..4294967295 and a LAC 0..65535");
+    return ce::device::Update([&](ce::device::Transaction& t) {
+             t.SetInt("radio.cell", cell);
+             t.SetInt("radio.lac", lac);
+           })
+               ? 0
+               : 1;
+  }
+  if (cmd == "signal") return Ranged(args, "signal.strength", -150, 0, error);
+  if (cmd == "battery") {
+    std::int64_t v;
+    if (args.size() == 2 && ParseInt(args[1], &v) && v == 255) return ce::device::SetInt("battery.percent", 255) ? 0 : 1;
+    return Ranged(args, "battery.percent", 0, 100, error);
+  }
+  if (cmd == "calls") return Ranged(args, "phone.calls", 0, 10, error);
+  if (cmd == "radio") return Choice(args, 2, {{"on", 1}, {"off", 0}}, "radio.power", error);
+  if (cmd == "ac") return Choice(args, 2, {{"on", 1}, {"off", 0}}, "power.ac", error);
+  if (cmd == "wifi") return Choice(args, 2, {{"on", 1}, {"off", 0}}, "wifi.radio", error);
+  if (cmd == "bluetooth")
+    return Choice(args, 2, {{"off", 0}, {"connectable", 1}, {"discoverable", 2}}, "bluetooth.mode", error);
+  if (cmd == "band") {
+    static const std::map<std::string, DWORD> kModes = {{"auto", 0}, {"2g", 1}, {"3g", 2}};
+    auto it = args.size() == 2 ? kModes.find(args[1]) : kModes.end();
+    if (it == kModes.end()) return Bad(error, "usage: devicectl band auto|2g|3g");
+    return SUCCEEDED(RegistrySetDWORD(HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode", it->second)) ? 0 : 1;
+  }
+  if (cmd == "connection") return Connection(args, error);
+  if (cmd == "connection-add") {
+    if (args.size() != 3 || args[2].size() != 38 || args[2].front() != '{' || args[2].back() != '}')
+      return Bad(error, "usage: devicectl connection-add <name> <{GUID}>");
+    if (args[1].empty() || args[1].size() > 20) return Bad(error, "an entry name has 1 to 20 characters");
+    return ce::device::PutConnection({args[1], args[2], 0, 0, 0}) ? 0 : 1;
+  }
+  if (cmd == "refuse") return Refuse(args, error);
+  if (cmd == "delay") {
+    std::int64_t ms;
+    if (args.size() != 3 || !ParseInt(args[2], &ms) || ms < 0 || ms > 3'600'000)
+      return Bad(error, "usage: devicectl delay <op> <ms> (at most an hour)");
+    ce::device::ScriptDelay(args[1], static_cast<std::uint32_t>(ms));
+    return 0;
+  }
+  if (cmd == "script") {
+    if (args.size() == 2 && args[1] == "clear") {
+      ce::device::ClearScript();
+      return 0;
+    }
+    if (args.size() != 1) return Bad(error, "usage: devicectl script [clear]");
+    for (const ce::device::ScriptEntry& e : ce::device::Script())
+      std::printf("%s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", e.op.c_str(), e.delay_ms, e.refusals,
+                  static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
+    return 0;
+  }
+  if (cmd == "sent") {
+    if (args.size() != 1) return Bad(error, "sent takes no arguments");
+    for (const ce::device::Effect& e : ce::device::Effects())
+      if (e.kind == "sms" || e.kind == "mail") PrintEffect(e);
+    return 0;
+  }
+  if (cmd == "effects") {
+    if (args.size() == 2 && args[1] == "clear") {
+      ce::device::ClearEffects();
+      return 0;
+    }
+    if (args.size() > 2) return Bad(error, "usage: devicectl effects [<kind>|clear]");
+    for (const ce::device::Effect& e : ce::device::Effects(args.size() == 2 ? args[1] : std::string()))
+      PrintEffect(e);
+    return 0;
+  }
+  if (cmd == "notifications") return args.size() == 1 ? ListNotifications(error) : Bad(error, "no arguments");
+  if (cmd == "fire") {
+    std::int64_t handle;
+    if (args.size() != 2 || !ParseInt(args[1], &handle) || handle <= 0 || handle > 0xFFFFFFFFll)
+      return Bad(error, "usage: devicectl fire <handle>");
+    return FireNotification(static_cast<std::uint32_t>(handle), error);
+  }
+  if (cmd == "clock") return Clock(args, error);
+  return Bad(error, "unknown command '" + cmd + "' (try: devicectl help)");
+}
+
+}  // namespace devicectl
