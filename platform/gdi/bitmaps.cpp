@@ -87,6 +87,39 @@ cairo_surface_t* BitmapSurface(HBITMAP bitmap) {
   return b->surface;
 }
 
+bool CopyBitmapPixels(HBITMAP bitmap, std::vector<std::uint32_t>& pixels, int& width, int& height) {
+  auto lock = Lock();
+  Bitmap* b = AsBitmap(bitmap);
+  if (!b) return false;
+  SyncIn(b);
+  cairo_surface_flush(b->surface);
+  width = b->width;
+  height = b->height;
+  pixels.resize(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    const std::uint32_t* row = Row(b->surface, y);
+    for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = row[x] & 0x00FFFFFFu;
+  }
+  return true;
+}
+
+bool ResizeBitmap(HBITMAP bitmap, int width, int height) {
+  auto lock = Lock();
+  Bitmap* b = AsBitmap(bitmap);
+  if (!b || b->dib || width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cairo_t* cr = cairo_create(s);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_destroy(b->surface);
+  b->surface = s;
+  b->width = width;
+  b->height = height;
+  if (b->selected_in) b->selected_in->bounds = {0, 0, width, height};
+  return true;
+}
+
 bool SaveBitmapPng(HBITMAP bitmap, const std::filesystem::path& file, const RECT* area) {
   auto lock = Lock();
   Bitmap* b = AsBitmap(bitmap);

@@ -47,6 +47,7 @@ cairo_rectangle_int_t ToCairo(const RECT& r) { return {r.left, r.top, r.right - 
 }  // namespace
 
 DC::~DC() {
+  if (visible) cairo_region_destroy(visible);
   DropState(st);
   for (auto& s : saved) DropState(s);
 }
@@ -83,6 +84,7 @@ cairo_region_t* EffectiveClip(const DC& dc) {
   if (b.bottom < b.top) b.bottom = b.top;
   cairo_rectangle_int_t r = ToCairo(b);
   cairo_region_t* region = cairo_region_create_rectangle(&r);
+  if (dc.visible) cairo_region_intersect(region, dc.visible);
   if (dc.st.clip) {
     cairo_region_t* c = cairo_region_copy(dc.st.clip);
     cairo_region_translate(c, dc.origin.x, dc.origin.y);
@@ -244,6 +246,14 @@ void SetSurfaceDCArea(HDC hdc, POINT origin, RECT bounds) {
     dc->origin = origin;
     dc->bounds = bounds;
   }
+}
+
+void SetSurfaceDCVisibleRegion(HDC hdc, const cairo_region_t* region) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || dc->memory) return;
+  if (dc->visible) cairo_region_destroy(dc->visible);
+  dc->visible = region ? cairo_region_copy(region) : nullptr;
 }
 
 HWND SurfaceDCWindow(HDC hdc) {

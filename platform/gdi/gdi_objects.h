@@ -112,6 +112,7 @@ struct DC : Object {
   Bitmap* target = nullptr;
   POINT origin{0, 0};             // DC (0, 0) on the target surface
   RECT bounds{0, 0, 0, 0};        // the part of the target this DC may touch (target coordinates)
+  cairo_region_t* visible = nullptr;  // surface DCs: the visible part of their window (target coordinates)
   DcState st;
   std::vector<DcState> saved;
   CallRecorder* recorder = nullptr;  // test seam

@@ -1,0 +1,353 @@
+// Painting: update regions, WM_PAINT, window DCs on the screen clipped to what is visible, the
+// default window procedure.
+#include <algorithm>
+
+#include "platform/base/errors.h"
+#include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_seams.h"
+#include "platform/gdi/gdi_surface.h"
+#include "platform/kernel/last_error.h"
+#include "platform/text/utf.h"
+#include "platform/window/window_internal.h"
+#include "platform/window/window_seams.h"
+
+namespace ce::window {
+namespace {
+
+cairo_rectangle_int_t ToCairo(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+// The part of the screen where the window shows: its rectangle within every ancestor, less the
+// visible windows in front of it at every level and its own visible children. Window lock held.
+cairo_region_t* VisibleRegion(const Window& w) {
+  RECT rect = ScreenRect(w);
+  cairo_rectangle_int_t r = ToCairo(rect);
+  cairo_region_t* region = cairo_region_create_rectangle(&r);
+  auto screen = display::CurrentScreenSize();
+  cairo_rectangle_int_t all = {0, 0, screen.width, screen.height};
+  cairo_region_intersect_rectangle(region, &all);
+  if (!Visible(w)) {
+    cairo_region_subtract_rectangle(region, &all);
+    return region;
+  }
+  const Window* cur = &w;
+  WindowPtr holder;
+  for (;;) {
+    WindowPtr parent = cur->parent ? Find(cur->parent) : nullptr;
+    const std::vector<HWND>& siblings = parent ? parent->children : TopLevels();
+    for (HWND h : siblings) {
+      if (h == cur->handle) break;
+      auto s = Find(h);
+      if (!s || !(s->style & WS_VISIBLE)) continue;
+      cairo_rectangle_int_t sr = ToCairo(ScreenRect(*s));
+      cairo_region_subtract_rectangle(region, &sr);
+    }
+    if (!parent) break;
+    cairo_rectangle_int_t pr = ToCairo(ScreenRect(*parent));
+    cairo_region_intersect_rectangle(region, &pr);
+    holder = parent;
+    cur = holder.get();
+  }
+  for (HWND h : w.children) {
+    auto c = Find(h);
+    if (!c || !(c->style & WS_VISIBLE)) continue;
+    cairo_rectangle_int_t cr = ToCairo(ScreenRect(*c));
+    cairo_region_subtract_rectangle(region, &cr);
+  }
+  return region;
+}
+
+HDC WindowDC(const Window& w, const cairo_region_t* limit_client) {
+  RECT screen = ScreenRect(w);
+  HDC dc = gdi::CreateSurfaceDC(display::ScreenBitmap(), {screen.left, screen.top}, screen, w.handle);
+  cairo_region_t* visible = VisibleRegion(w);
+  if (limit_client) {
+    cairo_region_t* limit = cairo_region_copy(limit_client);
+    cairo_region_translate(limit, screen.left, screen.top);
+    cairo_region_intersect(visible, limit);
+    cairo_region_destroy(limit);
+  }
+  gdi::SetSurfaceDCVisibleRegion(dc, visible);
+  cairo_region_destroy(visible);
+  return dc;
+}
+
+void ExposeIn(const std::vector<HWND>& list, const RECT& screen) {
+  for (HWND h : list) {
+    auto w = Find(h);
+    if (!w || !(w->style & WS_VISIBLE)) continue;
+    RECT wr = ScreenRect(*w), hit;
+    if (!IntersectRect(&hit, &wr, &screen)) continue;
+    OffsetRect(&hit, -wr.left, -wr.top);
+    InvalidateLocked(*w, &hit, true, false);
+    ExposeIn(w->children, screen);
+  }
+}
+
+}  // namespace
+
+void InvalidateLocked(Window& w, const RECT* rect, bool erase, bool children) {
+  if (!Visible(w)) return;
+  RECT client{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top}, r = client;
+  if (rect && !IntersectRect(&r, rect, &client)) r = {0, 0, 0, 0};
+  if (!IsRectEmpty(&r)) {
+    cairo_rectangle_int_t cr = ToCairo(r);
+    if (!w.update) w.update = cairo_region_create();
+    cairo_region_union_rectangle(w.update, &cr);
+    w.erase = w.erase || erase;
+    NotePaintNeeded(w, true);
+  }
+  if (children) {
+    for (HWND h : w.children) {
+      auto c = Find(h);
+      if (!c) continue;
+      RECT cr = r;
+      OffsetRect(&cr, -c->rect.left, -c->rect.top);
+      InvalidateLocked(*c, &cr, erase, true);
+    }
+  }
+}
+
+void ExposeScreenArea(const RECT& screen) {
+  auto lock = LockWindows();
+  ExposeIn(TopLevels(), screen);
+  // What no window covers is the empty desktop: white.
+  cairo_rectangle_int_t area = ToCairo(screen);
+  cairo_region_t* bare = cairo_region_create_rectangle(&area);
+  for (HWND h : TopLevels()) {
+    auto w = Find(h);
+    if (!w || !(w->style & WS_VISIBLE)) continue;
+    cairo_rectangle_int_t wr = ToCairo(ScreenRect(*w));
+    cairo_region_subtract_rectangle(bare, &wr);
+  }
+  if (!cairo_region_is_empty(bare)) {
+    auto size = display::CurrentScreenSize();
+    HDC dc = gdi::CreateSurfaceDC(display::ScreenBitmap(), {0, 0}, {0, 0, size.width, size.height}, nullptr);
+    gdi::SetSurfaceDCVisibleRegion(dc, bare);
+    RECT all{0, 0, size.width, size.height};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DeleteDC(dc);
+    display::ScreenChanged();
+  }
+  cairo_region_destroy(bare);
+}
+
+bool SaveWindowScreenshot(HWND hwnd, const std::filesystem::path& file) {
+  RECT r;
+  if (!GetWindowRect(hwnd, &r)) return false;
+  return gdi::SaveBitmapPng(display::ScreenBitmap(), file, &r);
+}
+
+}  // namespace ce::window
+
+using namespace ce::window;
+
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
+  auto lock = LockWindows();
+  if (!hwnd) {
+    RECT all;
+    GetWindowRect(GetDesktopWindow(), &all);
+    ExposeScreenArea(rect ? *rect : all);
+    return TRUE;
+  }
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  InvalidateLocked(*w, rect, erase, false);
+  return TRUE;
+}
+
+BOOL InvalidateRgn(HWND hwnd, HRGN rgn, BOOL erase) {
+  RECT box;
+  if (rgn && GetRgnBox(rgn, &box) != ERROR) return InvalidateRect(hwnd, &box, erase);
+  return InvalidateRect(hwnd, nullptr, erase);
+}
+
+BOOL ValidateRect(HWND hwnd, const RECT* rect) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (!w->update) return TRUE;
+  if (rect) {
+    cairo_rectangle_int_t r = {rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+    cairo_region_subtract_rectangle(w->update, &r);
+  }
+  if (!rect || cairo_region_is_empty(w->update)) {
+    cairo_region_destroy(w->update);
+    w->update = nullptr;
+    w->erase = false;
+    NotePaintNeeded(*w, false);
+  }
+  return TRUE;
+}
+
+BOOL GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase) {
+  (void)erase;
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w || !w->update) {
+    if (rect) *rect = {0, 0, 0, 0};
+    return FALSE;
+  }
+  cairo_rectangle_int_t e;
+  cairo_region_get_extents(w->update, &e);
+  if (rect) *rect = {e.x, e.y, e.x + e.width, e.y + e.height};
+  return TRUE;
+}
+
+BOOL UpdateWindow(HWND hwnd) {
+  WindowPtr w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  bool needs;
+  {
+    auto lock = LockWindows();
+    needs = w->update && Visible(*w);
+  }
+  if (needs) SendMessageW(hwnd, WM_PAINT, 0, 0);
+  return TRUE;
+}
+
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN rgn, UINT flags) {
+  if (rgn && !rect) {
+    RECT box;
+    if (GetRgnBox(rgn, &box) != ERROR) return RedrawWindow(hwnd, &box, nullptr, flags);
+  }
+  if (flags & RDW_INVALIDATE) {
+    auto lock = LockWindows();
+    auto w = Find(hwnd);
+    if (!w) return FALSE;
+    InvalidateLocked(*w, rect, (flags & RDW_ERASE) != 0, (flags & RDW_ALLCHILDREN) != 0);
+  }
+  if (flags & RDW_VALIDATE) ValidateRect(hwnd, rect);
+  if (flags & RDW_UPDATENOW) UpdateWindow(hwnd);
+  return TRUE;
+}
+
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
+  WindowPtr w = Find(hwnd);
+  if (!w || !ps) {
+    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  cairo_region_t* update;
+  bool erase;
+  HDC dc;
+  {
+    auto lock = LockWindows();
+    update = w->update ? w->update : cairo_region_create();
+    w->update = nullptr;
+    erase = w->erase;
+    w->erase = false;
+    NotePaintNeeded(*w, false);
+    dc = WindowDC(*w, update);
+  }
+  cairo_rectangle_int_t e;
+  cairo_region_get_extents(update, &e);
+  cairo_region_destroy(update);
+  *ps = PAINTSTRUCT{};
+  ps->hdc = dc;
+  ps->rcPaint = {e.x, e.y, e.x + e.width, e.y + e.height};
+  ps->fErase = erase && !SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  return dc;
+}
+
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps) {
+  (void)hwnd;
+  if (!ps || !ps->hdc) return FALSE;
+  DeleteDC(ps->hdc);
+  ce::display::ScreenChanged();
+  return TRUE;
+}
+
+HDC GetDC(HWND hwnd) {
+  if (!hwnd || IsDesktop(hwnd)) {
+    auto size = ce::display::CurrentScreenSize();
+    return ce::gdi::CreateSurfaceDC(ce::display::ScreenBitmap(), {0, 0}, {0, 0, size.width, size.height}, nullptr);
+  }
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return WindowDC(*w, nullptr);
+}
+
+HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+
+int ReleaseDC(HWND hwnd, HDC hdc) {
+  (void)hwnd;
+  if (GetObjectType(hdc) != OBJ_DC) return 0;
+  DeleteDC(hdc);
+  ce::display::ScreenChanged();
+  return 1;
+}
+
+LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_NCCREATE: return TRUE;
+    case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND: {
+      HBRUSH brush = nullptr;
+      {
+        auto lock = LockWindows();
+        if (auto w = Find(hwnd)) brush = w->cls->background;
+      }
+      if (!brush) return 0;
+      RECT r;
+      GetClientRect(hwnd, &r);
+      FillRect(reinterpret_cast<HDC>(wparam), &r, brush);
+      return 1;
+    }
+    case WM_SETTEXT: {
+      auto lock = LockWindows();
+      auto w = Find(hwnd);
+      if (!w) return FALSE;
+      w->text = ce::text::WideView(reinterpret_cast<LPCWSTR>(lparam));
+      if (w->published) Publish(*w);
+      return TRUE;
+    }
+    case WM_GETTEXT: {
+      auto lock = LockWindows();
+      auto w = Find(hwnd);
+      auto* out = reinterpret_cast<LPWSTR>(lparam);
+      if (!w || !out || wparam == 0) return 0;
+      std::size_t n = std::min<std::size_t>(w->text.size(), wparam - 1);
+      std::copy_n(w->text.begin(), n, out);
+      out[n] = 0;
+      return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH: {
+      auto lock = LockWindows();
+      auto w = Find(hwnd);
+      return w ? static_cast<LRESULT>(w->text.size()) : 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE && !HIWORD(wparam)) SetFocus(hwnd);
+      return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      SetBkColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOW));
+      SetTextColor(reinterpret_cast<HDC>(wparam), GetSysColor(COLOR_WINDOWTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    default: return 0;
+  }
+}

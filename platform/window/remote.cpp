@@ -1,0 +1,341 @@
+// Windows across the device's processes.
+//
+// Handles come from one counter in the device's runtime folder ("windows/next-handle", taken under
+// an advisory lock), so they are unique among all processes. Every window has a record file there
+// ("windows/w-<handle>": process, thread, top-level flag, class, title) that FindWindowW reads.
+// Each process with windows listens on a Unix domain socket (abstract name from the runtime folder
+// and the process id); a post, send or foreground request carries the handle, the message and its
+// two integers, and a send waits for the result.
+//
+// Request (40 bytes, little-endian): u32 magic "WMSG", u32 kind (1 post, 2 send, 3 foreground),
+// u64 window, u32 message, u64 wParam, u64 lParam, u32 zero. Reply (12 bytes): u32 status (0 done,
+// 1 no such window), u64 result.
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "platform/base/wire.h"
+#include "platform/kernel/device_folder.h"
+#include "platform/text/utf.h"
+#include "platform/window/window_internal.h"
+
+namespace ce::window {
+namespace {
+
+constexpr std::uint32_t kMagic = 0x47534D57;  // "WMSG"
+constexpr std::uint32_t kPost = 1, kSend = 2, kForeground = 3;
+constexpr std::size_t kRequestSize = 40, kReplySize = 12;
+
+std::filesystem::path Folder() {
+  std::filesystem::path f = DeviceRuntimeFolder() / "windows";
+  std::error_code ec;
+  std::filesystem::create_directories(f, ec);
+  return f;
+}
+
+std::string RecordName(HWND hwnd) {
+  char name[32];
+  std::snprintf(name, sizeof name, "w-%016llx", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(hwnd)));
+  return name;
+}
+
+std::string Escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '%' || c == '\n' || c == '\r') {
+      char buf[4];
+      std::snprintf(buf, sizeof buf, "%%%02X", static_cast<unsigned char>(c));
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string Unescape(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size()) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i];
+    }
+  }
+  return out;
+}
+
+struct Record {
+  HWND handle = nullptr;
+  long pid = 0;
+  DWORD thread = 0;
+  bool top_level = false;
+  std::u16string cls, title;
+};
+
+bool ReadRecord(const std::filesystem::path& file, Record& r) {
+  std::ifstream in(file);
+  std::string head, cls, title;
+  if (!std::getline(in, head) || !std::getline(in, cls) || !std::getline(in, title)) return false;
+  std::istringstream h(head);
+  unsigned long long handle = 0;
+  int top = 0;
+  if (!(h >> std::hex >> handle >> std::dec >> r.pid >> r.thread >> top)) return false;
+  r.handle = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(handle));
+  r.top_level = top != 0;
+  r.cls = text::FromUtf8(Unescape(cls));
+  r.title = text::FromUtf8(Unescape(title));
+  return true;
+}
+
+bool ProcessAlive(long pid) { return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+
+// The socket address of a process of this device.
+sockaddr_un AddressOf(long pid, socklen_t& length) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::size_t hash = std::hash<std::string>()(std::filesystem::absolute(DeviceRuntimeFolder()).string());
+  int n = std::snprintf(a.sun_path + 1, sizeof a.sun_path - 1, "ce-windows-%zx-%ld", hash, pid);
+  length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
+  return a;
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Reads exactly `size` bytes; `idle` runs between waits of at most 10 ms (real time). Gives up
+// after `limit_ms` of real time (0: never).
+bool ReadAll(int fd, std::uint8_t* out, std::size_t size, const std::function<void()>& idle, int limit_ms) {
+  std::size_t done = 0;
+  int waited = 0;
+  while (done < size) {
+    pollfd p{fd, POLLIN, 0};
+    int r = poll(&p, 1, 10);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return false;
+    if (r == 0) {
+      if (idle) idle();
+      waited += 10;
+      if (limit_ms && waited >= limit_ms) return false;
+      continue;
+    }
+    ssize_t n = recv(fd, out + done, size - done, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void Serve(int fd) {
+  std::uint8_t req[kRequestSize];
+  if (ReadAll(fd, req, sizeof req, nullptr, 5000)) {
+    wire::Reader r(req, sizeof req);
+    std::uint32_t magic = r.U32(), kind = r.U32();
+    HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(r.U64()));
+    UINT msg = r.U32();
+    WPARAM wparam = static_cast<WPARAM>(r.U64());
+    LPARAM lparam = static_cast<LPARAM>(r.U64());
+    std::uint32_t status = 1;
+    LRESULT result = 0;
+    WindowPtr w = magic == kMagic ? Find(hwnd) : nullptr;
+    if (w) {
+      status = 0;
+      if (kind == kPost) status = PostToWindow(*w, msg, wparam, lparam) ? 0 : 1;
+      else if (kind == kSend) result = SendMessageW(hwnd, msg, wparam, lparam);
+      else if (kind == kForeground) SetForegroundWindow(hwnd);
+      else status = 1;
+    }
+    wire::Writer out;
+    out.U32(status);
+    out.U64(static_cast<std::uint64_t>(result));
+    WriteAll(fd, out.Take());
+  }
+  close(fd);
+}
+
+// Starts this process's listener for the current device folder (once per folder).
+void EnsureServer() {
+  static std::mutex m;
+  static std::set<std::string> serving;
+  std::lock_guard<std::mutex> lock(m);
+  std::string folder = std::filesystem::absolute(DeviceRuntimeFolder()).string();
+  if (serving.count(folder)) return;
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return;
+  socklen_t length;
+  sockaddr_un a = AddressOf(getpid(), length);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), length) != 0 || listen(fd, 16) != 0) {
+    close(fd);
+    return;
+  }
+  serving.insert(folder);
+  std::thread([fd] {
+    for (;;) {
+      int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
+      if (c < 0) {
+        if (errno == EINTR || errno == ECONNABORTED) continue;
+        return;
+      }
+      std::thread(Serve, c).detach();
+    }
+  }).detach();
+}
+
+// One request to the process that owns `hwnd`; false when there is none or it does not answer.
+bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+  if (!hwnd) return false;
+  std::filesystem::path file = Folder() / RecordName(hwnd);
+  Record rec;
+  if (!ReadRecord(file, rec) || rec.pid == getpid()) return false;
+  if (!ProcessAlive(rec.pid)) {
+    std::error_code ec;
+    std::filesystem::remove(file, ec);
+    return false;
+  }
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  socklen_t length;
+  sockaddr_un a = AddressOf(rec.pid, length);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), length) != 0) {
+    close(fd);
+    return false;
+  }
+  wire::Writer w;
+  w.U32(kMagic);
+  w.U32(kind);
+  w.U64(reinterpret_cast<ULONG_PTR>(hwnd));
+  w.U32(msg);
+  w.U64(static_cast<std::uint64_t>(wparam));
+  w.U64(static_cast<std::uint64_t>(lparam));
+  w.U32(0);
+  std::uint8_t reply[kReplySize];
+  // A send waits as long as the receiver works, handling messages sent to this thread meanwhile.
+  bool ok = WriteAll(fd, w.Take()) &&
+            ReadAll(fd, reply, sizeof reply, kind == kSend ? std::function<void()>(ProcessSentMessages) : nullptr,
+                    kind == kSend ? 0 : 5000);
+  close(fd);
+  if (!ok) return false;
+  wire::Reader r(reply, sizeof reply);
+  std::uint32_t status = r.U32();
+  LRESULT value = static_cast<LRESULT>(r.U64());
+  if (status != 0) return false;
+  if (result) *result = value;
+  return true;
+}
+
+std::mutex& PublishMutex() {
+  static auto* m = new std::mutex;
+  return *m;
+}
+
+}  // namespace
+
+HWND AllocateHandle() {
+  static std::atomic<std::uint64_t> fallback{0};
+  std::uint64_t value = 0;
+  std::filesystem::path file = Folder() / "next-handle";
+  int fd = open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd >= 0 && flock(fd, LOCK_EX) == 0) {
+    char buf[32] = {};
+    ssize_t n = pread(fd, buf, sizeof buf - 1, 0);
+    if (n > 0) value = std::strtoull(buf, nullptr, 10);
+    ++value;
+    int len = std::snprintf(buf, sizeof buf, "%llu\n", static_cast<unsigned long long>(value));
+    if (ftruncate(fd, 0) != 0 || pwrite(fd, buf, static_cast<size_t>(len), 0) != len) value = 0;
+    flock(fd, LOCK_UN);
+  }
+  if (fd >= 0) close(fd);
+  if (value == 0) value = (static_cast<std::uint64_t>(getpid()) << 20) + ++fallback;  // no shared folder
+  return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x20000 + value * 4));
+}
+
+void Publish(const Window& w) {
+  EnsureServer();
+  std::lock_guard<std::mutex> lock(PublishMutex());
+  std::filesystem::path folder = Folder();
+  std::filesystem::path file = folder / RecordName(w.handle);
+  std::filesystem::path temp = folder / (RecordName(w.handle) + ".new");
+  {
+    std::ofstream out(temp, std::ios::trunc);
+    out << std::hex << reinterpret_cast<ULONG_PTR>(w.handle) << std::dec << ' ' << getpid() << ' ' << w.thread << ' '
+        << (w.parent ? 0 : 1) << '\n'
+        << Escape(text::ToUtf8(w.cls->name)) << '\n'
+        << Escape(text::ToUtf8(w.text)) << '\n';
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file, ec);
+}
+
+void Unpublish(HWND hwnd) {
+  std::lock_guard<std::mutex> lock(PublishMutex());
+  std::error_code ec;
+  std::filesystem::remove(Folder() / RecordName(hwnd), ec);
+}
+
+HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title) {
+  std::error_code ec;
+  HWND best = nullptr;
+  for (const auto& entry : std::filesystem::directory_iterator(Folder(), ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("w-", 0) != 0 || name.size() != 18) continue;
+    Record r;
+    if (!ReadRecord(entry.path(), r) || r.pid == getpid() || !r.top_level) continue;
+    if (cls && !NamesEqual(r.cls, *cls)) continue;
+    if (title && r.title != *title) continue;
+    if (!ProcessAlive(r.pid)) {
+      std::filesystem::remove(entry.path(), ec);
+      continue;
+    }
+    // The newest window of the class wins.
+    if (reinterpret_cast<ULONG_PTR>(r.handle) > reinterpret_cast<ULONG_PTR>(best)) best = r.handle;
+  }
+  return best;
+}
+
+bool RemoteWindowExists(HWND hwnd) {
+  Record r;
+  return hwnd && ReadRecord(Folder() / RecordName(hwnd), r) && r.pid != getpid() && ProcessAlive(r.pid);
+}
+
+DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id) {
+  Record r;
+  if (!hwnd || !ReadRecord(Folder() / RecordName(hwnd), r) || !ProcessAlive(r.pid)) return 0;
+  if (process_id) *process_id = static_cast<DWORD>(r.pid);
+  return r.thread;
+}
+
+bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  return Request(hwnd, kPost, msg, wparam, lparam, nullptr);
+}
+
+bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  return Request(hwnd, kSend, msg, wparam, lparam, &result);
+}
+
+bool RemoteForeground(HWND hwnd) { return Request(hwnd, kForeground, 0, 0, 0, nullptr); }
+
+}  // namespace ce::window

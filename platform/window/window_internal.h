@@ -1,0 +1,114 @@
+// Inside the window system: windows, classes, per-thread queues and the locks. Not for callers
+// outside platform/window.
+//
+// Locks: the window lock (recursive) guards the window tree, classes and window fields; queue
+// state is guarded by the kernel lock (so that MsgWaitForMultipleObjectsEx can wait on it). Order:
+// the window lock may be held when the kernel lock is taken, never the other way round. Neither
+// is held while a window procedure runs.
+#pragma once
+
+#include <cairo.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/kernel/waitable.h"
+#include "platform/window/window.h"
+
+namespace ce::window {
+
+using ThreadId = kernel::ThreadId;
+
+struct WindowClass {
+  std::u16string name;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  int class_extra = 0, window_extra = 0;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  ATOM atom = 0;
+};
+
+struct Window {
+  HWND handle = nullptr;
+  std::shared_ptr<WindowClass> cls;
+  std::u16string text;
+  DWORD style = 0, ex_style = 0;
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr;
+  LONG_PTR id = 0;  // child windows: the control id; others: the menu
+  LONG_PTR user_data = 0;
+  int extra_bytes = 0;              // cbWndExtra
+  std::map<int, LONG_PTR> extra;    // values stored at byte offsets below extra_bytes
+  HWND parent = nullptr;        // null for top-level windows
+  HWND owner = nullptr;
+  std::vector<HWND> children;   // front (top of z-order) first
+  RECT rect{0, 0, 0, 0};        // in the parent's client coordinates (screen for top-level)
+  ThreadId thread = 0;
+  cairo_region_t* update = nullptr;  // client coordinates; null when valid
+  bool erase = false;
+  bool destroying = false;
+  bool published = false;
+  ~Window() {
+    if (update) cairo_region_destroy(update);
+  }
+};
+using WindowPtr = std::shared_ptr<Window>;
+
+std::unique_lock<std::recursive_mutex> LockWindows();
+WindowPtr Find(HWND hwnd);          // a live window of this process
+bool IsDesktop(HWND hwnd);
+std::vector<HWND>& TopLevels();     // front first
+RECT ScreenRect(const Window& w);   // window rectangle on the screen
+bool Visible(const Window& w);      // it and all its ancestors have WS_VISIBLE
+
+// Calls the window's procedure on this thread (tracing it).
+LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// Queues (queue.cpp).
+struct SentMessage;
+void NotePaintNeeded(const Window& w, bool needed);  // window lock held
+void RemoveWindowTimers(HWND hwnd);
+void ProcessSentMessages();
+void EnsureQueue();
+// Posts an input or internal message to the window's thread queue.
+bool PostToWindow(const Window& w, UINT msg, WPARAM wparam, LPARAM lparam);
+// Notifies without waiting when the window belongs to another thread (SendNotifyMessage).
+void Notify(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+void CancelSentTo(HWND hwnd);
+
+// Painting (paint.cpp).
+void InvalidateLocked(Window& w, const RECT* rect, bool erase, bool children);
+// The screen area uncovered or changed: every visible window under it is invalidated; the parts
+// no window covers are painted white.
+void ExposeScreenArea(const RECT& screen);
+
+// Input (input.cpp).
+void EnsureInputSink();
+void ForgetWindowState(HWND hwnd);  // focus, capture, activation pointing at a dying window
+
+// Across processes (remote.cpp).
+HWND AllocateHandle();
+void Publish(const Window& w);
+void Unpublish(HWND hwnd);
+HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title);
+// Delivery to a window of another process: false when no process of the device owns it.
+bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+bool RemoteWindowExists(HWND hwnd);
+bool RemoteForeground(HWND hwnd);
+DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id);
+void Trace(int kind, const MSG& msg);  // kind: TraceKind
+
+bool NamesEqual(std::u16string_view a, std::u16string_view b);
+char16_t Fold(char16_t c);
+std::shared_ptr<WindowClass> FindClass(LPCWSTR name);  // window lock held
+int CountWindowsOfClass(const WindowClass* cls);        // window lock held
+
+}  // namespace ce::window

@@ -1,0 +1,667 @@
+// Windows: creation and destruction, the tree and z-order, long values, text, show, position and
+// size, coordinate mapping, enabling, finding windows.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/base/errors.h"
+#include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/images.h"
+#include "platform/kernel/last_error.h"
+#include "platform/text/utf.h"
+#include "platform/window/window_internal.h"
+#include "platform/window/window_seams.h"
+
+namespace ce::window {
+namespace {
+
+std::map<HWND, WindowPtr>& Registry() {
+  static auto* registry = new std::map<HWND, WindowPtr>;
+  return *registry;
+}
+
+// The desktop: the screen as a window with no procedure of its own.
+HWND DesktopHandle() { return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x10010)); }
+
+std::vector<HWND>& SiblingsOf(const Window& w) {
+  if (w.parent) {
+    if (auto p = Find(w.parent)) return p->children;
+  }
+  return TopLevels();
+}
+
+void Unlink(const Window& w) {
+  auto& list = SiblingsOf(w);
+  list.erase(std::remove(list.begin(), list.end(), w.handle), list.end());
+}
+
+// Places w in its sibling list: at the front, at the back, or after `after`.
+void PlaceInZOrder(const Window& w, HWND after) {
+  auto& list = SiblingsOf(w);
+  list.erase(std::remove(list.begin(), list.end(), w.handle), list.end());
+  if (after == HWND_BOTTOM) {
+    list.push_back(w.handle);
+    return;
+  }
+  auto it = std::find(list.begin(), list.end(), after);
+  if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST || it == list.end()) {
+    list.insert(list.begin(), w.handle);
+  } else {
+    list.insert(it + 1, w.handle);
+  }
+}
+
+void SetVisibleFlag(Window& w, bool visible) {
+  if (visible) w.style |= WS_VISIBLE;
+  else w.style &= ~WS_VISIBLE;
+}
+
+// Sends the messages of a finished move or resize (notified when the window is another thread's).
+void AnnounceGeometry(HWND hwnd, bool moved, bool sized, const RECT& r) {
+  if (moved) Notify(hwnd, WM_MOVE, 0, MAKELPARAM(r.left, r.top));
+  if (sized) Notify(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
+}
+
+void DestroyTree(const WindowPtr& w) {
+  CallProc(w, WM_DESTROY, 0, 0);
+  std::vector<HWND> children;
+  {
+    auto lock = LockWindows();
+    children = w->children;
+  }
+  for (HWND c : children)
+    if (auto child = Find(c)) {
+      child->destroying = true;
+      DestroyTree(child);
+    }
+  CallProc(w, WM_NCDESTROY, 0, 0);
+  auto lock = LockWindows();
+  Unlink(*w);
+  RemoveWindowTimers(w->handle);
+  ForgetWindowState(w->handle);
+  NotePaintNeeded(*w, false);
+  if (w->published) Unpublish(w->handle);
+  Registry().erase(w->handle);
+  CancelSentTo(w->handle);
+}
+
+// Screen-size changes: the desktop follows, and top-level windows that filled the old screen
+// fill the new one.
+void OnScreenSize(display::ScreenSize size) {
+  static display::ScreenSize old = display::kPortrait;
+  std::vector<HWND> full;
+  {
+    auto lock = LockWindows();
+    for (HWND h : TopLevels())
+      if (auto w = Find(h))
+        if (w->rect.left == 0 && w->rect.top == 0 && w->rect.right == old.width && w->rect.bottom == old.height)
+          full.push_back(h);
+  }
+  old = size;
+  for (HWND h : full) SetWindowPos(h, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+  ExposeScreenArea({0, 0, size.width, size.height});
+}
+
+}  // namespace
+
+std::unique_lock<std::recursive_mutex> LockWindows() {
+  static auto* mutex = new std::recursive_mutex;
+  return std::unique_lock<std::recursive_mutex>(*mutex);
+}
+
+WindowPtr Find(HWND hwnd) {
+  auto lock = LockWindows();
+  auto& r = Registry();
+  auto it = r.find(hwnd);
+  return it == r.end() ? nullptr : it->second;
+}
+
+bool IsDesktop(HWND hwnd) { return hwnd == DesktopHandle(); }
+
+std::vector<HWND>& TopLevels() {
+  static auto* list = new std::vector<HWND>;
+  return *list;
+}
+
+RECT ScreenRect(const Window& w) {
+  RECT r = w.rect;
+  HWND p = w.parent;
+  while (p) {
+    auto pw = Find(p);
+    if (!pw) break;
+    OffsetRect(&r, pw->rect.left, pw->rect.top);
+    p = pw->parent;
+  }
+  return r;
+}
+
+bool Visible(const Window& w) {
+  if (!(w.style & WS_VISIBLE)) return false;
+  HWND p = w.parent;
+  while (p) {
+    auto pw = Find(p);
+    if (!pw || !(pw->style & WS_VISIBLE)) return false;
+    p = pw->parent;
+  }
+  return true;
+}
+
+int CountWindowsOfClass(const WindowClass* cls) {
+  int n = 0;
+  for (auto& [h, w] : Registry()) n += w->cls.get() == cls;
+  return n;
+}
+
+std::vector<HWND> WindowsOfThread(ThreadId thread) {
+  auto lock = LockWindows();
+  std::vector<HWND> out;
+  for (auto& [h, w] : Registry())
+    if (w->thread == thread) out.push_back(h);
+  return out;
+}
+
+}  // namespace ce::window
+
+using namespace ce::window;
+
+HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+  static bool listening = [] {
+    ce::display::AddScreenSizeListener(OnScreenSize);
+    return true;
+  }();
+  (void)listening;
+  auto w = std::make_shared<Window>();
+  {
+    auto lock = LockWindows();
+    w->cls = FindClass(class_name);
+    if (!w->cls) {
+      SetLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+      return nullptr;
+    }
+    if (parent && IsDesktop(parent)) parent = nullptr;
+    if (parent && !Find(parent)) {
+      SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+      return nullptr;
+    }
+    if ((style & WS_CHILD) && !parent) {
+      SetLastError(1406);  // ERROR_TLW_WITH_WSCHILD
+      return nullptr;
+    }
+    auto screen = ce::display::CurrentScreenSize();
+    if (!(style & WS_CHILD)) {
+      // Top-level windows: a default position is the screen's corner, a default size the screen.
+      if (x == CW_USEDEFAULT) x = 0, y = 0;
+      if (width == CW_USEDEFAULT) width = screen.width, height = screen.height;
+      w->owner = parent;
+      parent = nullptr;
+    } else {
+      if (x == CW_USEDEFAULT) x = 0, y = 0;
+      if (width == CW_USEDEFAULT) width = 0, height = 0;
+      w->id = reinterpret_cast<LONG_PTR>(menu);
+    }
+    w->handle = AllocateHandle();
+    if (!w->handle) {
+      SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      return nullptr;
+    }
+    if (title) w->text = ce::text::WideView(title);
+    w->style = style & ~WS_VISIBLE;
+    w->ex_style = ex_style;
+    w->proc = w->cls->proc;
+    w->instance = instance;
+    w->extra_bytes = w->cls->window_extra;
+    w->parent = parent;
+    w->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    w->thread = ce::kernel::CurrentThreadId();
+    Registry()[w->handle] = w;
+    PlaceInZOrder(*w, HWND_TOP);
+    Publish(*w);
+    w->published = true;
+  }
+  EnsureQueue();
+  EnsureInputSink();
+  CREATESTRUCTW cs{param,  instance, menu, parent ? parent : w->owner, height, width, y, x, static_cast<LONG>(style),
+                   title, class_name, ex_style};
+  if (!CallProc(w, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) ||
+      CallProc(w, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(w->handle);
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  if (!Find(w->handle)) return nullptr;  // destroyed while being created
+  RECT r = w->rect;
+  CallProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
+  CallProc(w, WM_MOVE, 0, MAKELPARAM(r.left, r.top));
+  if (style & WS_VISIBLE) ShowWindow(w->handle, SW_SHOW);
+  return w->handle;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+  WindowPtr w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (w->thread != ce::kernel::CurrentThreadId()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  RECT screen;
+  bool was_visible;
+  std::vector<HWND> owned;
+  {
+    auto lock = LockWindows();
+    if (w->destroying) return TRUE;
+    w->destroying = true;
+    screen = ScreenRect(*w);
+    was_visible = Visible(*w);
+    for (HWND h : TopLevels())
+      if (auto o = Find(h); o && o->owner == hwnd) owned.push_back(h);
+  }
+  for (HWND h : owned) DestroyWindow(h);
+  if (was_visible) {
+    {
+      auto lock = LockWindows();
+      SetVisibleFlag(*w, false);
+    }
+    CallProc(w, WM_SHOWWINDOW, FALSE, 0);
+  }
+  DestroyTree(w);
+  if (was_visible) ExposeScreenArea(screen);
+  return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) {
+  if (IsDesktop(hwnd)) return TRUE;
+  if (Find(hwnd)) return TRUE;
+  return hwnd && ce::window::RemoteWindowExists(hwnd);
+}
+
+BOOL IsWindowVisible(HWND hwnd) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  return IsDesktop(hwnd) || (w && Visible(*w));
+}
+
+BOOL IsWindowEnabled(HWND hwnd) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  return IsDesktop(hwnd) || (w && !(w->style & WS_DISABLED));
+}
+
+BOOL IsChild(HWND parent, HWND hwnd) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  while (w && w->parent) {
+    if (w->parent == parent) return TRUE;
+    w = Find(w->parent);
+  }
+  return FALSE;
+}
+
+HWND GetParent(HWND hwnd) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return w->parent ? w->parent : w->owner;
+}
+
+HWND SetParent(HWND hwnd, HWND parent) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (parent && IsDesktop(parent)) parent = nullptr;
+  if (!w || (parent && !Find(parent)) || parent == hwnd) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  for (HWND p = parent; p;) {  // no cycles
+    if (p == hwnd) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return nullptr;
+    }
+    auto pw = Find(p);
+    p = pw ? pw->parent : nullptr;
+  }
+  HWND old = w->parent;
+  Unlink(*w);
+  w->parent = parent;
+  PlaceInZOrder(*w, HWND_TOP);
+  InvalidateLocked(*w, nullptr, true, true);
+  return old ? old : DesktopHandle();
+}
+
+HWND GetWindow(HWND hwnd, UINT relation) {
+  auto lock = LockWindows();
+  if (IsDesktop(hwnd)) return relation == GW_CHILD && !TopLevels().empty() ? TopLevels().front() : nullptr;
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  if (relation == GW_CHILD) return w->children.empty() ? nullptr : w->children.front();
+  if (relation == GW_OWNER) return w->owner;
+  auto& list = SiblingsOf(*w);
+  auto it = std::find(list.begin(), list.end(), hwnd);
+  switch (relation) {
+    case GW_HWNDFIRST: return list.empty() ? nullptr : list.front();
+    case GW_HWNDLAST: return list.empty() ? nullptr : list.back();
+    case GW_HWNDNEXT: return it == list.end() || it + 1 == list.end() ? nullptr : *(it + 1);
+    case GW_HWNDPREV: return it == list.begin() || it == list.end() ? nullptr : *(it - 1);
+    default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+  }
+}
+
+HWND GetDesktopWindow() { return DesktopHandle(); }
+
+HWND GetDlgItem(HWND parent, int id) {
+  auto lock = LockWindows();
+  auto w = Find(parent);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  for (HWND c : w->children)
+    if (auto child = Find(c); child && child->id == id) return c;
+  SetLastError(1421);  // ERROR_CONTROL_ID_NOT_FOUND
+  return nullptr;
+}
+
+int GetDlgCtrlID(HWND hwnd) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  return w && w->parent ? static_cast<int>(w->id) : 0;
+}
+
+DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD process_id) {
+  auto w = Find(hwnd);
+  if (w) {
+    if (process_id) *process_id = static_cast<DWORD>(getpid());
+    return w->thread;
+  }
+  return RemoteWindowThreadProcess(hwnd, process_id);
+}
+
+HWND FindWindowW(LPCWSTR class_name, LPCWSTR title) {
+  std::u16string cls, text;
+  if (class_name && IS_INTRESOURCE(class_name)) {
+    auto lock = LockWindows();
+    auto c = FindClass(class_name);
+    if (!c) return nullptr;
+    cls = c->name;
+  } else if (class_name) {
+    cls = ce::text::WideView(class_name);
+  }
+  if (title) text = ce::text::WideView(title);
+  {
+    auto lock = LockWindows();
+    for (HWND h : TopLevels()) {
+      auto w = Find(h);
+      if (!w || w->destroying) continue;
+      if (class_name && !NamesEqual(w->cls->name, cls)) continue;
+      if (title && w->text != text) continue;
+      return h;
+    }
+  }
+  return FindRemoteWindow(class_name ? &cls : nullptr, title ? &text : nullptr);
+}
+
+LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  switch (index) {
+    case GWL_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
+    case GWL_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
+    case GWL_HWNDPARENT: return reinterpret_cast<LONG_PTR>(w->parent ? w->parent : w->owner);
+    case GWL_ID: return w->id;
+    case GWL_STYLE: return static_cast<LONG>(w->style);
+    case GWL_EXSTYLE: return static_cast<LONG>(w->ex_style);
+    case GWL_USERDATA: return w->user_data;
+    default:
+      if (index < 0 || index + 4 > w->extra_bytes) {
+        SetLastError(1413);  // ERROR_INVALID_INDEX
+        return 0;
+      }
+      auto it = w->extra.find(index);
+      return it == w->extra.end() ? 0 : it->second;
+  }
+}
+
+LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  LONG_PTR old = GetWindowLongPtrW(hwnd, index);
+  switch (index) {
+    case GWL_WNDPROC:
+      if (!value) return 0;
+      w->proc = reinterpret_cast<WNDPROC>(value);
+      break;
+    case GWL_ID: w->id = value; break;
+    case GWL_STYLE: w->style = static_cast<DWORD>(value); break;
+    case GWL_EXSTYLE: w->ex_style = static_cast<DWORD>(value); break;
+    case GWL_USERDATA: w->user_data = value; break;
+    case GWL_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); break;
+    default:
+      if (index < 0 || index + 4 > w->extra_bytes) return 0;
+      w->extra[index] = value;
+  }
+  SetLastError(0);
+  return old;
+}
+
+LONG GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
+LONG SetWindowLongW(HWND hwnd, int index, LONG value) { return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value)); }
+
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  return SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : u"")) ? TRUE : FALSE;
+}
+
+int GetWindowTextW(HWND hwnd, LPWSTR text, int size) {
+  auto w = Find(hwnd);
+  if (!w || !text || size <= 0) {
+    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (w->thread == ce::kernel::CurrentThreadId())
+    return static_cast<int>(CallProc(w, WM_GETTEXT, static_cast<WPARAM>(size), reinterpret_cast<LPARAM>(text)));
+  // Another thread's window: its stored text, without waiting on that thread.
+  auto lock = LockWindows();
+  std::size_t n = std::min<std::size_t>(w->text.size(), static_cast<std::size_t>(size - 1));
+  std::copy_n(w->text.begin(), n, text);
+  text[n] = 0;
+  return static_cast<int>(n);
+}
+
+int GetWindowTextLengthW(HWND hwnd) {
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (w->thread == ce::kernel::CurrentThreadId()) return static_cast<int>(CallProc(w, WM_GETTEXTLENGTH, 0, 0));
+  auto lock = LockWindows();
+  return static_cast<int>(w->text.size());
+}
+
+BOOL ShowWindow(HWND hwnd, int command) {
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  bool show = command != SW_HIDE && command != SW_MINIMIZE;
+  bool was;
+  RECT screen;
+  {
+    auto lock = LockWindows();
+    was = (w->style & WS_VISIBLE) != 0;
+    screen = ScreenRect(*w);
+  }
+  if (show != was) {
+    Notify(hwnd, WM_SHOWWINDOW, show, 0);
+    auto lock = LockWindows();
+    SetVisibleFlag(*w, show);
+    if (show) InvalidateLocked(*w, nullptr, true, true);
+  }
+  if (!show && was) {
+    ForgetWindowState(hwnd);
+    ExposeScreenArea(screen);
+  }
+  if (show && !w->parent && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) SetActiveWindow(hwnd);
+  return was ? TRUE : FALSE;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flags) {
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  RECT old_screen, r;
+  bool moved, sized, visible;
+  {
+    auto lock = LockWindows();
+    old_screen = ScreenRect(*w);
+    r = w->rect;
+    if (!(flags & SWP_NOMOVE)) OffsetRect(&r, x - r.left, y - r.top);
+    if (!(flags & SWP_NOSIZE)) r.right = r.left + std::max(cx, 0), r.bottom = r.top + std::max(cy, 0);
+    moved = r.left != w->rect.left || r.top != w->rect.top;
+    sized = r.right - r.left != w->rect.right - w->rect.left || r.bottom - r.top != w->rect.bottom - w->rect.top;
+    w->rect = r;
+    if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*w, after);
+    visible = Visible(*w);
+    if ((moved || sized || !(flags & SWP_NOZORDER)) && visible && !(flags & SWP_NOREDRAW))
+      InvalidateLocked(*w, nullptr, true, true);
+  }
+  if (visible && (moved || sized) && !(flags & SWP_NOREDRAW)) ExposeScreenArea(old_screen);
+  if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+  if (flags & SWP_HIDEWINDOW) ShowWindow(hwnd, SW_HIDE);
+  AnnounceGeometry(hwnd, moved, sized, r);
+  return TRUE;
+}
+
+BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
+  return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
+}
+
+BOOL BringWindowToTop(HWND hwnd) { return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE); }
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
+  if (!rect) return FALSE;
+  if (IsDesktop(hwnd)) {
+    auto s = ce::display::CurrentScreenSize();
+    *rect = {0, 0, s.width, s.height};
+    return TRUE;
+  }
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  *rect = ScreenRect(*w);
+  return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, LPRECT rect) {
+  RECT r;
+  if (!rect || !GetWindowRect(hwnd, &r)) return FALSE;
+  *rect = {0, 0, r.right - r.left, r.bottom - r.top};
+  return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
+  RECT r;
+  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  point->x += r.left, point->y += r.top;
+  return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
+  RECT r;
+  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  point->x -= r.left, point->y -= r.top;
+  return TRUE;
+}
+
+int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
+  RECT a{0, 0, 0, 0}, b{0, 0, 0, 0};
+  if ((from && !GetWindowRect(from, &a)) || (to && !GetWindowRect(to, &b)) || (!points && count)) return 0;
+  LONG dx = a.left - b.left, dy = a.top - b.top;
+  for (UINT i = 0; i < count; ++i) points[i].x += dx, points[i].y += dy;
+  return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
+}
+
+namespace {
+
+HWND DeepestAt(const std::vector<HWND>& list, POINT screen) {
+  for (HWND h : list) {
+    auto w = Find(h);
+    if (!w || !(w->style & WS_VISIBLE)) continue;
+    RECT r = ScreenRect(*w);
+    if (!PtInRect(&r, screen)) continue;
+    HWND inner = DeepestAt(w->children, screen);
+    return inner ? inner : h;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HWND WindowFromPoint(POINT point) {
+  auto lock = LockWindows();
+  return DeepestAt(TopLevels(), point);
+}
+
+HWND ChildWindowFromPoint(HWND parent, POINT point) {
+  auto lock = LockWindows();
+  auto w = Find(parent);
+  if (!w) return nullptr;
+  RECT r = ScreenRect(*w);
+  POINT screen{point.x + r.left, point.y + r.top};
+  if (!PtInRect(&r, screen)) return nullptr;
+  for (HWND h : w->children) {
+    auto c = Find(h);
+    if (!c) continue;
+    RECT cr = ScreenRect(*c);
+    if (PtInRect(&cr, screen)) return h;
+  }
+  return parent;
+}
+
+BOOL EnableWindow(HWND hwnd, BOOL enable) {
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  bool was_disabled;
+  {
+    auto lock = LockWindows();
+    was_disabled = (w->style & WS_DISABLED) != 0;
+    if (enable) w->style &= ~WS_DISABLED;
+    else w->style |= WS_DISABLED;
+  }
+  if (was_disabled == !enable) return was_disabled;
+  if (!enable && GetFocus() == hwnd) SetFocus(nullptr);
+  Notify(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  return was_disabled;
+}

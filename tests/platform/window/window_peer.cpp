@@ -1,0 +1,43 @@
+// The other process of the cross-process window tests. It opens a window of class "PeerWindow",
+// prints "ready <handle>" and pumps messages:
+//   WM_USER+5 (a, b): posts WM_USER+6 (a, b) to the window of class "TestHost";
+//   WM_USER+7 (a, _) sent: answers a * 2;
+//   WM_CLOSE: ends.
+// Its window is drawn red so that a screenshot shows it. The device folder comes from
+// $CE_DEVICE_DIR.
+#include <cstdio>
+
+#include "platform/gdi/gdi.h"
+#include "platform/window/window.h"
+
+namespace {
+
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  switch (msg) {
+    case WM_USER + 5:
+      PostMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 6, wparam, lparam);
+      return 0;
+    case WM_USER + 7: return static_cast<LRESULT>(wparam * 2);
+    case WM_DESTROY: PostQuitMessage(3); return 0;
+    default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+  }
+}
+
+}  // namespace
+
+int main() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = Proc;
+  wc.lpszClassName = u"PeerWindow";
+  wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 0));
+  if (!RegisterClassW(&wc)) return 1;
+  HWND hwnd = CreateWindowExW(0, u"PeerWindow", u"Peer", WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  if (!hwnd) return 2;
+  std::printf("ready %llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(hwnd)));
+  std::fflush(stdout);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  UnregisterClassW(u"PeerWindow", nullptr);
+  DeleteObject(wc.hbrBackground);
+  return static_cast<int>(msg.wParam);
+}
