@@ -75,12 +75,11 @@ HRESULT RegistryGetDWORD(HKEY key, LPCWSTR sub_key, LPCWSTR value_name, DWORD* d
   if (k.error() != ERROR_SUCCESS) return FromError(k.error());
   DWORD type = 0;
   BYTE bytes[4];
-  DWORD size = 0;
-  LONG error = RegQueryValueExW(k.key(), value_name, nullptr, &type, nullptr, &size);
+  DWORD size = sizeof bytes;
+  LONG error = RegQueryValueExW(k.key(), value_name, nullptr, &type, bytes, &size);
+  if (error == ERROR_MORE_DATA) return E_INVALIDARG;  // longer than a DWORD: another type
   if (error != ERROR_SUCCESS) return FromError(error);
   if (type != REG_DWORD || size != 4) return E_INVALIDARG;
-  error = RegQueryValueExW(k.key(), value_name, nullptr, &type, bytes, &size);
-  if (error != ERROR_SUCCESS) return FromError(error);
   *data = static_cast<DWORD>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<DWORD>(bytes[3]) << 24));
   return S_OK;
 }
