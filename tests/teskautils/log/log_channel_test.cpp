@@ -1,0 +1,173 @@
+// The log channel: record layout, the reader rule, the switches, over-long texts, many threads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/kernel/last_error.h"
+#include "platform/text/utf.h"
+#include "tests/teskautils/log_queue_reader.h"
+#include "tests/teskautils/teskautils_fixture.h"
+
+namespace {
+
+using teskautils_test::Expected;
+using teskautils_test::LogQueueReader;
+using teskautils_test::SeedLong;
+
+class LogChannel : public teskautils_test::TeskaUtilsTest {};
+
+std::vector<std::uint8_t> RecordBytes(std::int32_t level, const std::u16string& text) {
+  std::vector<std::uint8_t> out;
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(std::uint32_t(level) >> (8 * i)));
+  for (char16_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
+TEST_F(LogChannel, RecordsAreLaidOutByteForByte) {
+  LogQueueReader reader;
+  ASSERT_TRUE(reader.created_new());  // the attach left no queue behind
+  SetLastError(1234);
+  LogFormateado(-7, u"n=%d %s", 42, u"ñ");
+  Log(2, u"segundo");
+  LogCompleto(4, u"Otro.exe", u"01:02:03", u"a|||b");
+  EXPECT_EQ(GetLastError(), 1234u);  // logging keeps the caller's last error
+  const auto records = reader.TakeBytes();
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0], RecordBytes(-7, Expected(u"n=42 ñ")));
+  EXPECT_EQ(records[1], RecordBytes(2, Expected(u"segundo")));
+  EXPECT_EQ(records[2], RecordBytes(4, u"Otro.exe|||01:02:03|||a|||b|||"));
+}
+
+TEST_F(LogChannel, OnlyAReaderReceivesRecords) {
+  Log(2, u"perdido");  // no reader: nothing is kept, and no queue is left behind
+  {
+    LogQueueReader reader;
+    EXPECT_TRUE(reader.created_new());
+    Log(2, u"recibido");
+    const auto records = reader.Take();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].text, Expected(u"recibido"));
+  }
+  // The library keeps the queue it found; a later reader gets what was sent meanwhile.
+  Log(2, u"guardado");
+  LogQueueReader later;
+  ASSERT_TRUE(later.ok());
+  const auto records = later.Take();
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].text, Expected(u"guardado"));
+}
+
+TEST_F(LogChannel, ConvertsFormatsThatDoNotMatchAndCutsLongResults) {
+  LogQueueReader reader;
+  LogFormateado(2, u"%s tiene %d", 5);  // a translated format with other conversions
+  LogFormateado(2, u"%s", std::u16string(3000, u'x'));
+  LogFormateado(2, u"sin argumentos %d");
+  const auto records = reader.Take();
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].text, Expected(u"%s tiene %d"));
+  EXPECT_EQ(records[1].text, Expected(std::u16string(999, u'x')));
+  EXPECT_EQ(records[2].text, Expected(u"sin argumentos %d"));
+}
+
+TEST_F(LogChannel, ManyThreadsLogWholeRecords) {
+  LogQueueReader reader;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([t] {
+      for (int i = 0; i < 50; ++i) LogFormateado(1, u"hilo %d linea %d", t, i);
+    });
+  for (auto& th : threads) th.join();
+  const auto records = reader.Take();
+  ASSERT_EQ(records.size(), 200u);
+  std::vector<int> per_thread(4, 0);
+  for (const auto& r : records) {
+    int t = -1, i = -1;
+    ASSERT_EQ(r.text.rfind(u"Velomar.exe|||12:00:00|||hilo ", 0), 0u);
+    const std::string tail(r.text.begin() + 30, r.text.end());
+    ASSERT_EQ(std::sscanf(tail.c_str(), "%d linea %d|||", &t, &i), 2);
+    ASSERT_EQ(i, per_thread.at(t)++);  // each thread's lines in order
+  }
+}
+
+class DisabledLog : public LogChannel {
+  void SeedRegistry() override { SeedLong(u"log_habilitado", 0); }
+};
+
+TEST_F(DisabledLog, NothingIsSentAndNoLockIsHeld) {
+  LogQueueReader reader;
+  LogFormateado(2, u"oculto");
+  Log(4, u"oculto");
+  std::thread other([] { LogFormateado(2, u"desde otro hilo"); });
+  other.join();
+  EXPECT_TRUE(reader.Take().empty());
+}
+
+// Records against a maximum size of 400 bytes: the text alone must stay under it, and the whole
+// record (4 + 2 x (name, time, text, three separators)) must fit it.
+class SmallRecords : public LogChannel {
+  void SeedRegistry() override { SeedLong(u"log_tamanio_maximo_registro", 400); }
+};
+
+TEST_F(SmallRecords, OverLongTextsAreDroppedWithAWarning) {
+  LogQueueReader reader;
+  const std::size_t fits = (400 - 4) / 2 - (11 + 8 + 9);  // 170 characters: exactly 400 bytes
+  struct Case {
+    std::size_t chars;
+    bool sent;
+  } cases[] = {{fits, true}, {fits + 1, false}, {199, false}, {200, false}, {1000, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chars);
+    Log(2, std::u16string(c.chars, u'a').c_str());
+    const auto records = reader.Take();
+    ASSERT_EQ(records.size(), 1u);
+    if (c.sent) {
+      EXPECT_EQ(records[0].level, 2);
+      EXPECT_EQ(records[0].text, Expected(std::u16string(c.chars, u'a')));
+    } else {
+      EXPECT_EQ(records[0].level, 3);
+      EXPECT_EQ(records[0].text, Expected(u"Despreciando mensaje por longitud excesiva:" +
+                                          ce::text::FromUtf8(std::to_string(2 * c.chars)) + u" bytes"));
+    }
+  }
+}
+
+class TinyRecords : public LogChannel {
+  void SeedRegistry() override { SeedLong(u"log_tamanio_maximo_registro", 40); }
+};
+
+TEST_F(TinyRecords, AWarningThatDoesNotFitItselfIsDroppedSilently) {
+  LogQueueReader reader;
+  Log(2, u"demasiado para cuarenta bytes");
+  Log(2, u"");  // 4 + 2 x 20 = 44 bytes: over the size too
+  EXPECT_TRUE(reader.Take().empty());
+}
+
+class UnusableSizes : public LogChannel {
+ protected:
+  void SeedRegistry() override { SeedLong(u"log_tamanio_maximo_registro", size_); }
+  DWORD size_ = 0;
+};
+
+TEST_F(UnusableSizes, ZeroOrHugeSizesActAsTheDefault) {
+  for (DWORD size : {0u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(size);
+    teskautils::seam::DetachLibrary();
+    size_ = size;
+    SeedRegistry();
+    teskautils::seam::AttachLibrary();
+    LogQueueReader reader;
+    Log(2, std::u16string(2400, u'a').c_str());  // 4848 bytes: fits the default
+    Log(2, std::u16string(2500, u'a').c_str());  // 5000 bytes of text: dropped
+    const auto records = reader.Take();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].level, 2);
+    EXPECT_EQ(records[1].text, Expected(u"Despreciando mensaje por longitud excesiva:5000 bytes"));
+  }
+}
+
+}  // namespace
