@@ -35,8 +35,8 @@ using PHKEY = HKEY*;
 // values include their terminating zero when the writer gave it). Every call answers an error
 // code: ERROR_SUCCESS, ERROR_FILE_NOT_FOUND (no such key or value), ERROR_MORE_DATA (buffer too
 // small; the size then holds what is needed), ERROR_NO_MORE_ITEMS (enumeration ended),
-// ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER, ERROR_KEY_DELETED (the open key was deleted),
-// ERROR_ACCESS_DENIED (deleting a root).
+// ERROR_INVALID_HANDLE, ERROR_INVALID_PARAMETER (also a name over 255 characters),
+// ERROR_KEY_DELETED (the open key was deleted).
 LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD options, REGSAM sam, PHKEY result);
 LONG RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD reserved, LPWSTR class_name, DWORD options,
                      REGSAM sam, SECURITY_ATTRIBUTES* security, PHKEY result, LPDWORD disposition);
