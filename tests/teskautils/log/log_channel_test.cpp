@@ -94,6 +94,14 @@ TEST_F(LogChannel, ManyThreadsLogWholeRecords) {
   }
 }
 
+TEST_F(LogChannel, AFullQueueLosesRecordsWithoutWaiting) {
+  LogQueueReader reader;  // reads nothing until the end
+  for (int i = 0; i < 1100; ++i) LogFormateado(2, u"linea %d", i);
+  const auto records = reader.Take();
+  ASSERT_EQ(records.size(), 1000u);
+  EXPECT_EQ(records.back().text, Expected(u"linea 999"));
+}
+
 class DisabledLog : public LogChannel {
   void SeedRegistry() override { SeedLong(u"log_habilitado", 0); }
 };
