@@ -41,7 +41,7 @@ struct IUnknown {
 #define CLSCTX_REMOTE_SERVER 0x10u
 #define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
 
-// Always S_OK (a second call on a thread answers S_FALSE, as the platform does).
+// S_OK on a thread's first call, S_FALSE on later ones (as the platform answers); never fails.
 HRESULT CoInitializeEx(LPVOID reserved, DWORD mode);
 void CoUninitialize();
 // Serves the classes this layer knows (CLSID_DOMDocument); others give REGDB_E_CLASSNOTREG.
