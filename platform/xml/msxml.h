@@ -53,7 +53,8 @@ struct IXMLDOMElement : IXMLDOMNode {
   virtual HRESULT get_tagName(BSTR* name) = 0;
   // VT_BSTR when present; VT_NULL and S_FALSE when absent.
   virtual HRESULT getAttribute(BSTR name, VARIANT* value) = 0;
-  // Numbers (VT_I1..VT_UINT) are written as decimal text, VT_BOOL as "true"/"false".
+  // Strings, and integers (VT_I1..VT_UINT) written as decimal text; other types give
+  // DISP_E_TYPEMISMATCH.
   virtual HRESULT setAttribute(BSTR name, VARIANT value) = 0;
   virtual HRESULT removeAttribute(BSTR name) = 0;
 };
