@@ -31,7 +31,7 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
   Statement& Bind(int i, std::string_view t) {
-    sqlite3_bind_text(s_, i, t.data(), static_cast<int>(t.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(s_, i, t.data() ? t.data() : "", static_cast<int>(t.size()), SQLITE_TRANSIENT);
     return *this;
   }
   Statement& Bind(int i, std::int64_t v) {
