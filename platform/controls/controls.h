@@ -23,9 +23,6 @@
 #define IDNO 7
 #define IDC_STATIC (-1)
 
-// Notification plumbing.
-#define MAKEWPARAM(l, h) (static_cast<WPARAM>(static_cast<DWORD>(MAKELONG(l, h))))
-
 // Static.
 #define SS_LEFT 0x00000000u
 #define SS_CENTER 0x00000001u
@@ -269,3 +266,17 @@ namespace ce::controls {
 // Registers the classes of the standard and common controls (once per process).
 void EnsureControlClasses();
 }  // namespace ce::controls
+
+// What a control wants from the dialog's keyboard handling (WM_GETDLGCODE).
+#define WM_GETDLGCODE 0x0087
+#define DLGC_WANTARROWS 0x0001
+#define DLGC_WANTTAB 0x0002
+#define DLGC_WANTALLKEYS 0x0004
+#define DLGC_WANTMESSAGE 0x0004
+#define DLGC_HASSETSEL 0x0008
+#define DLGC_DEFPUSHBUTTON 0x0010
+#define DLGC_UNDEFPUSHBUTTON 0x0020
+#define DLGC_RADIOBUTTON 0x0040
+#define DLGC_WANTCHARS 0x0080
+#define DLGC_STATIC 0x0100
+#define DLGC_BUTTON 0x2000

@@ -1,0 +1,277 @@
+// The combo box: a field with the selected entry and a list that drops down below it.
+#include <algorithm>
+
+#include "platform/controls/control_base.h"
+#include "platform/controls/item_list.h"
+#include "platform/controls/user_actions.h"
+#include "platform/text/utf.h"
+
+namespace ce::controls {
+namespace {
+
+constexpr const WCHAR* kDropClass = u"ComboLBox";
+constexpr int kRow = 14;
+
+struct Combo : ControlState {
+  ItemList items;
+  int current = -1;
+  HWND drop = nullptr;
+  bool focused = false;
+  std::u16string edit_text;  // CBS_DROPDOWN / CBS_SIMPLE: the field's own text
+
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+    switch (msg) {
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        Paint(hwnd, hdc);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+      case WM_ERASEBKGND: return 1;
+      case WM_DESTROY: Close(hwnd, false); return 0;
+      case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+      case WM_SETFOCUS:
+        focused = true;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        NotifyCommand(hwnd, CBN_SETFOCUS);
+        return 0;
+      case WM_KILLFOCUS:
+        focused = false;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        NotifyCommand(hwnd, CBN_KILLFOCUS);
+        return 0;
+      case WM_SETTEXT: {
+        edit_text = lparam ? std::u16string(text::WideView(reinterpret_cast<LPCWSTR>(lparam))) : std::u16string();
+        int i = items.Find(-1, edit_text, true);
+        if ((style & 3) == CBS_DROPDOWNLIST && i < 0) return CB_ERR;
+        current = i;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return TRUE;
+      }
+      case WM_GETTEXT: {
+        std::u16string t = Shown();
+        auto* out = reinterpret_cast<LPWSTR>(lparam);
+        if (!out || wparam == 0) return 0;
+        std::size_t n = std::min<std::size_t>(t.size(), wparam - 1);
+        std::copy_n(t.begin(), n, out);
+        out[n] = 0;
+        return static_cast<LRESULT>(n);
+      }
+      case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Shown().size());
+      case CB_ADDSTRING:
+      case CB_INSERTSTRING: {
+        std::u16string t(text::WideView(reinterpret_cast<LPCWSTR>(lparam)));
+        int at = msg == CB_ADDSTRING ? items.Add(std::move(t), style & CBS_SORT)
+                                     : items.Insert(static_cast<int>(wparam), std::move(t));
+        if (at < 0) return CB_ERR;
+        if (current >= at) ++current;
+        Redraw(hwnd);
+        return at;
+      }
+      case CB_DELETESTRING: {
+        int i = static_cast<int>(wparam);
+        if (!items.Remove(i)) return CB_ERR;
+        if (current == i) current = -1;
+        else if (current > i) --current;
+        Redraw(hwnd);
+        return items.Count();
+      }
+      case CB_RESETCONTENT:
+        items.Clear();
+        current = -1;
+        edit_text.clear();
+        Redraw(hwnd);
+        return 0;
+      case CB_GETCOUNT: return items.Count();
+      case CB_GETCURSEL: return current;
+      case CB_SETCURSEL: {
+        int i = static_cast<int>(wparam);
+        current = items.Valid(i) ? i : -1;
+        if (current >= 0) edit_text = items.at(current).text;
+        Redraw(hwnd);
+        return current >= 0 ? current : CB_ERR;
+      }
+      case CB_GETLBTEXT: return items.CopyText(static_cast<int>(wparam), reinterpret_cast<LPWSTR>(lparam));
+      case CB_GETLBTEXTLEN: {
+        int i = static_cast<int>(wparam);
+        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).text.size()) : CB_ERR;
+      }
+      case CB_GETITEMDATA: {
+        int i = static_cast<int>(wparam);
+        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).data) : CB_ERR;
+      }
+      case CB_SETITEMDATA: {
+        int i = static_cast<int>(wparam);
+        if (!items.Valid(i)) return CB_ERR;
+        items.at(i).data = static_cast<ULONG_PTR>(lparam);
+        return TRUE;
+      }
+      case CB_FINDSTRING:
+      case CB_FINDSTRINGEXACT:
+      case CB_SELECTSTRING: {
+        int i = items.Find(static_cast<int>(wparam), text::WideView(reinterpret_cast<LPCWSTR>(lparam)),
+                           msg == CB_FINDSTRINGEXACT);
+        if (i >= 0 && msg == CB_SELECTSTRING) {
+          current = i;
+          edit_text = items.at(i).text;
+          Redraw(hwnd);
+        }
+        return i >= 0 ? i : CB_ERR;
+      }
+      case CB_SHOWDROPDOWN:
+        if (wparam) Open(hwnd);
+        else Close(hwnd, false);
+        return TRUE;
+      case CB_GETDROPPEDSTATE: return drop != nullptr;
+      case CB_LIMITTEXT: return TRUE;
+      case CE_UA_SELECT: {
+        // The user opens the list and picks an entry.
+        int i = static_cast<int>(wparam);
+        if (!items.Valid(i)) return FALSE;
+        Open(hwnd);
+        Pick(hwnd, i);
+        return TRUE;
+      }
+      case WM_LBUTTONDOWN:
+        if (GetFocus() != hwnd) SetFocus(hwnd);
+        if (drop) Close(hwnd, true);
+        else Open(hwnd);
+        return 0;
+      case WM_KEYDOWN: {
+        int i = current;
+        if (wparam == VK_UP) i = std::max(0, current - 1);
+        else if (wparam == VK_DOWN) i = std::min(items.Count() - 1, current + 1);
+        else return 0;
+        if (items.Valid(i) && i != current) {
+          current = i;
+          edit_text = items.at(i).text;
+          Redraw(hwnd);
+          NotifyCommand(hwnd, CBN_SELCHANGE);
+        }
+        return 0;
+      }
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+  }
+
+  std::u16string Shown() const { return current >= 0 ? items.at(current).text : edit_text; }
+
+  void Redraw(HWND hwnd) {
+    InvalidateRect(hwnd, nullptr, FALSE);
+    if (drop) InvalidateRect(drop, nullptr, FALSE);
+  }
+
+  void Open(HWND hwnd) {
+    if (drop) return;
+    NotifyCommand(hwnd, CBN_DROPDOWN);
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    int rows = std::max(1, std::min(items.Count(), 8));
+    int height = rows * kRow + 2;
+    int top = r.bottom;
+    if (top + height > GetSystemMetrics(SM_CYSCREEN)) top = std::max(0, static_cast<int>(r.top) - height);
+    drop = CreateWindowExW(WS_EX_TOPMOST, kDropClass, u"", WS_POPUP | WS_BORDER, r.left, top, r.right - r.left, height,
+                           hwnd, nullptr, nullptr, hwnd);
+    if (drop) ShowWindow(drop, SW_SHOWNOACTIVATE);
+  }
+
+  void Close(HWND hwnd, bool notify) {
+    if (!drop) return;
+    HWND d = drop;
+    drop = nullptr;
+    DestroyWindow(d);
+    if (notify) {
+      NotifyCommand(hwnd, CBN_SELENDCANCEL);
+      NotifyCommand(hwnd, CBN_CLOSEUP);
+    }
+  }
+
+  void Pick(HWND hwnd, int i) {
+    current = i;
+    edit_text = items.at(i).text;
+    InvalidateRect(hwnd, nullptr, FALSE);
+    NotifyCommand(hwnd, CBN_SELCHANGE);
+    HWND d = drop;
+    drop = nullptr;
+    if (d) DestroyWindow(d);
+    NotifyCommand(hwnd, CBN_SELENDOK);
+    NotifyCommand(hwnd, CBN_CLOSEUP);
+  }
+
+  void Paint(HWND hwnd, HDC hdc) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    bool enabled = IsWindowEnabled(hwnd);
+    r.bottom = std::min<LONG>(r.bottom, r.top + 20);  // the field; the template's height includes the list
+    Fill(hdc, r, enabled ? kWindow : kFace);
+    Frame(hdc, r, RGB(0x40, 0x40, 0x40));
+    RECT button{r.right - 14, r.top + 1, r.right - 1, r.bottom - 1};
+    Raised(hdc, button, drop != nullptr);
+    Arrow(hdc, button, 0, enabled ? kText : kGrayText);
+    RECT t{r.left + 3, r.top + 1, button.left - 1, r.bottom - 1};
+    HGDIOBJ old = UseFont(hdc, font);
+    if (focused) {
+      Fill(hdc, t, kHighlight);
+      Text(hdc, Shown(), t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, kHighlightText);
+    } else {
+      Text(hdc, Shown(), t, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, enabled ? kText : kGrayText);
+    }
+    SelectObject(hdc, old);
+  }
+};
+
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Combo>(hwnd, msg, wparam, lparam); }
+
+// The dropped list: draws the combo box's entries and picks the one tapped.
+LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_CREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    return 0;
+  }
+  HWND combo = reinterpret_cast<HWND>(GetWindowLongPtrW(hwnd, 0));
+  Combo* c = IsWindow(combo) ? StateOf<Combo>(combo) : nullptr;
+  switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC hdc = BeginPaint(hwnd, &ps);
+      RECT r;
+      GetClientRect(hwnd, &r);
+      Fill(hdc, r, kWindow);
+      Frame(hdc, r, RGB(0, 0, 0));
+      if (c) {
+        HGDIOBJ old = UseFont(hdc, c->font);
+        for (int i = 0; i < c->items.Count(); ++i) {
+          RECT row{1, 1 + i * kRow, r.right - 1, 1 + (i + 1) * kRow};
+          bool sel = i == c->current;
+          if (sel) Fill(hdc, row, kHighlight);
+          row.left += 3;
+          Text(hdc, c->items.at(i).text, row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, sel ? kHighlightText : kText);
+        }
+        SelectObject(hdc, old);
+      }
+      EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_LBUTTONDOWN:
+      if (c) {
+        int i = (PointOf(lparam).y - 1) / kRow;
+        if (c->items.Valid(i)) c->Pick(combo, i);
+        else c->Close(combo, true);
+      }
+      return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+}  // namespace
+
+void RegisterComboBox() {
+  RegisterControlClass(WC_COMBOBOXW, Proc);
+  RegisterControlClass(kDropClass, DropProc, 0);
+}
+
+}  // namespace ce::controls

@@ -1,0 +1,76 @@
+// The progress bar: a bar filled to the position between a minimum and a maximum.
+#include <algorithm>
+
+#include "platform/controls/control_base.h"
+
+namespace ce::controls {
+namespace {
+
+struct Progress : ControlState {
+  int min = 0, max = 100, pos = 0, step = 10;
+
+  int Set(HWND hwnd, int p) {
+    int old = pos;
+    pos = std::max(min, std::min(max, p));
+    if (pos != old) InvalidateRect(hwnd, nullptr, FALSE);
+    return old;
+  }
+
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+      case PBM_SETRANGE:
+      case PBM_SETRANGE32: {
+        LRESULT old = MAKELONG(min, max);
+        if (msg == PBM_SETRANGE) min = static_cast<short>(LOWORD(lparam)), max = static_cast<short>(HIWORD(lparam));
+        else min = static_cast<int>(wparam), max = static_cast<int>(lparam);
+        if (max < min) max = min;
+        Set(hwnd, pos);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return old;
+      }
+      case PBM_SETPOS: return Set(hwnd, static_cast<int>(wparam));
+      case PBM_DELTAPOS: return Set(hwnd, pos + static_cast<int>(wparam));
+      case PBM_SETSTEP: {
+        int old = step;
+        step = static_cast<int>(wparam);
+        return old;
+      }
+      case PBM_STEPIT: {
+        int old = pos;
+        int p = pos + step;
+        if (p > max) p = min + (p - max);  // wraps as on the device
+        pos = std::max(min, std::min(max, p));
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return old;
+      }
+      case PBM_GETPOS: return pos;
+      case WM_ERASEBKGND: return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        RECT r;
+        GetClientRect(hwnd, &r);
+        Fill(hdc, r, kFace);
+        Sunken(hdc, r);
+        RECT in = r;
+        InflateRect(&in, -2, -2);
+        bool vert = GetWindowLongW(hwnd, GWL_STYLE) & PBS_VERTICAL;
+        int span = std::max(1, max - min);
+        if (vert) in.top = in.bottom - (in.bottom - in.top) * (pos - min) / span;
+        else in.right = in.left + (in.right - in.left) * (pos - min) / span;
+        if (in.right > in.left && in.bottom > in.top) Fill(hdc, in, kHighlight);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+  }
+};
+
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Progress>(hwnd, msg, wparam, lparam); }
+
+}  // namespace
+
+void RegisterProgress() { RegisterControlClass(PROGRESS_CLASSW, Proc); }
+
+}  // namespace ce::controls

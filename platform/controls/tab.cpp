@@ -1,0 +1,223 @@
+// The tab control: a row of tabs (at the top, or at the bottom with TCS_BOTTOM); tapping one asks
+// the parent (TCN_SELCHANGING) and then tells it (TCN_SELCHANGE).
+#include <algorithm>
+#include <vector>
+
+#include "platform/controls/control_base.h"
+#include "platform/controls/user_actions.h"
+#include "platform/text/utf.h"
+
+namespace ce::controls {
+namespace {
+
+constexpr int kTabHeight = 20;
+
+struct TabItem {
+  std::u16string text;
+  int image = -1;
+  LPARAM param = 0;
+};
+
+struct Tab : ControlState {
+  std::vector<TabItem> items;
+  int current = -1;
+  HIMAGELIST images = nullptr;
+  int item_width = 0, item_height = 0;
+
+  int Height() const { return item_height > 0 ? item_height : kTabHeight; }
+
+  RECT TabRect(HWND hwnd, HDC hdc, int i) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    bool bottom = GetWindowLongW(hwnd, GWL_STYLE) & TCS_BOTTOM;
+    int x = 0;
+    for (int k = 0; k <= i; ++k) {
+      int w = item_width;
+      if (w <= 0) {
+        SIZE ext{};
+        GetTextExtentPoint32W(hdc, items[static_cast<std::size_t>(k)].text.c_str(),
+                              static_cast<int>(items[static_cast<std::size_t>(k)].text.size()), &ext);
+        w = ext.cx + 12;
+        if (images && items[static_cast<std::size_t>(k)].image >= 0) {
+          int cx = 0, cy = 0;
+          ImageList_GetIconSize(images, &cx, &cy);
+          w += cx + 2;
+        }
+      }
+      if (k == i) return bottom ? RECT{x, r.bottom - Height(), x + w, r.bottom} : RECT{x, 0, x + w, Height()};
+      x += w;
+    }
+    return RECT{0, 0, 0, 0};
+  }
+
+  int HitTest(HWND hwnd, POINT p) {
+    HDC hdc = GetDC(hwnd);
+    HGDIOBJ old = UseFont(hdc, font);
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(items.size()) && found < 0; ++i) {
+      RECT t = TabRect(hwnd, hdc, i);
+      if (PtInRect(&t, p)) found = i;
+    }
+    SelectObject(hdc, old);
+    ReleaseDC(hwnd, hdc);
+    return found;
+  }
+
+  void UserPick(HWND hwnd, int i) {
+    if (i < 0 || i >= static_cast<int>(items.size()) || i == current) return;
+    NMHDR n{};
+    if (NotifyParent(hwnd, &n, TCN_SELCHANGING)) return;  // the parent keeps the current tab
+    current = i;
+    InvalidateRect(hwnd, nullptr, FALSE);
+    n = NMHDR{};
+    NotifyParent(hwnd, &n, TCN_SELCHANGE);
+  }
+
+  LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+      case TCM_GETITEMCOUNT: return static_cast<LRESULT>(items.size());
+      case TCM_INSERTITEMW: {
+        if (!lparam) return -1;
+        const auto& in = *reinterpret_cast<const TCITEMW*>(lparam);
+        TabItem t;
+        if ((in.mask & TCIF_TEXT) && in.pszText) t.text = text::WideView(in.pszText);
+        if (in.mask & TCIF_IMAGE) t.image = in.iImage;
+        if (in.mask & TCIF_PARAM) t.param = in.lParam;
+        std::size_t at = std::min(items.size(), static_cast<std::size_t>(wparam));
+        items.insert(items.begin() + static_cast<std::ptrdiff_t>(at), t);
+        if (current < 0) current = 0;
+        else if (current >= static_cast<int>(at) && items.size() > 1) ++current;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return static_cast<LRESULT>(at);
+      }
+      case TCM_SETITEMW:
+      case TCM_GETITEMW: {
+        if (!lparam || wparam >= items.size()) return FALSE;
+        auto& io = *reinterpret_cast<TCITEMW*>(lparam);
+        TabItem& t = items[wparam];
+        if (msg == TCM_SETITEMW) {
+          if ((io.mask & TCIF_TEXT) && io.pszText) t.text = text::WideView(io.pszText);
+          if (io.mask & TCIF_IMAGE) t.image = io.iImage;
+          if (io.mask & TCIF_PARAM) t.param = io.lParam;
+          InvalidateRect(hwnd, nullptr, FALSE);
+        } else {
+          if ((io.mask & TCIF_TEXT) && io.pszText && io.cchTextMax > 0) {
+            std::size_t n = std::min<std::size_t>(t.text.size(), static_cast<std::size_t>(io.cchTextMax - 1));
+            std::copy_n(t.text.begin(), n, io.pszText);
+            io.pszText[n] = 0;
+          }
+          if (io.mask & TCIF_IMAGE) io.iImage = t.image;
+          if (io.mask & TCIF_PARAM) io.lParam = t.param;
+        }
+        return TRUE;
+      }
+      case TCM_DELETEITEM:
+        if (wparam >= items.size()) return FALSE;
+        items.erase(items.begin() + static_cast<std::ptrdiff_t>(wparam));
+        if (current >= static_cast<int>(items.size())) current = static_cast<int>(items.size()) - 1;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return TRUE;
+      case TCM_DELETEALLITEMS:
+        items.clear();
+        current = -1;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return TRUE;
+      case TCM_GETCURSEL: return current;
+      case TCM_SETCURSEL: {
+        int old = current;
+        if (wparam >= items.size()) return -1;
+        current = static_cast<int>(wparam);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return old;
+      }
+      case TCM_SETIMAGELIST: {
+        HIMAGELIST old = images;
+        images = reinterpret_cast<HIMAGELIST>(lparam);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return reinterpret_cast<LRESULT>(old);
+      }
+      case TCM_SETITEMSIZE: {
+        LRESULT old = MAKELONG(item_width, item_height);
+        item_width = LOWORD(lparam);
+        item_height = HIWORD(lparam);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return old;
+      }
+      case TCM_ADJUSTRECT: {
+        if (!lparam) return 0;
+        auto* r = reinterpret_cast<RECT*>(lparam);
+        bool bottom = GetWindowLongW(hwnd, GWL_STYLE) & TCS_BOTTOM;
+        if (wparam) {  // display area to window rectangle
+          if (bottom) r->bottom += Height() + 2;
+          else r->top -= Height() + 2;
+          InflateRect(r, 2, 2);
+        } else {
+          if (bottom) r->bottom -= Height() + 2;
+          else r->top += Height() + 2;
+          InflateRect(r, -2, -2);
+        }
+        return 0;
+      }
+      case CE_UA_SELECT: UserPick(hwnd, static_cast<int>(wparam)); return current == static_cast<int>(wparam);
+      case WM_LBUTTONDOWN: UserPick(hwnd, HitTest(hwnd, PointOf(lparam))); return 0;
+      case WM_GETDLGCODE: return DLGC_WANTARROWS;
+      case WM_KEYDOWN:
+        if (wparam == VK_LEFT) UserPick(hwnd, current - 1);
+        else if (wparam == VK_RIGHT) UserPick(hwnd, current + 1);
+        return 0;
+      case WM_ERASEBKGND: return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        Paint(hwnd, hdc);
+        EndPaint(hwnd, &ps);
+        return 0;
+      }
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+  }
+
+  void Paint(HWND hwnd, HDC hdc) {
+    RECT r;
+    GetClientRect(hwnd, &r);
+    bool bottom = GetWindowLongW(hwnd, GWL_STYLE) & TCS_BOTTOM;
+    Fill(hdc, r, kFace);
+    HGDIOBJ old = UseFont(hdc, font);
+    RECT body = r;
+    if (bottom) body.bottom -= Height();
+    else body.top += Height();
+    Frame(hdc, body, kShadow);
+    for (int i = 0; i < static_cast<int>(items.size()); ++i) {
+      RECT t = TabRect(hwnd, hdc, i);
+      bool sel = i == current;
+      if (!sel) {
+        if (bottom) t.bottom -= 2;
+        else t.top += 2;
+      }
+      Fill(hdc, t, sel ? kWindow : kFace);
+      Frame(hdc, t, RGB(0x40, 0x40, 0x40));
+      if (sel) {  // the selected tab opens into the body
+        RECT join = bottom ? RECT{t.left + 1, t.top - 1, t.right - 1, t.top + 1} : RECT{t.left + 1, t.bottom - 1, t.right - 1, t.bottom + 1};
+        Fill(hdc, join, kWindow);
+      }
+      RECT label{t.left + 6, t.top, t.right - 4, t.bottom};
+      const TabItem& item = items[static_cast<std::size_t>(i)];
+      if (images && item.image >= 0) {
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(images, &cx, &cy);
+        ImageList_Draw(images, item.image, hdc, label.left, (t.top + t.bottom - cy) / 2, ILD_NORMAL);
+        label.left += cx + 2;
+      }
+      Text(hdc, item.text, label, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, kText);
+    }
+    SelectObject(hdc, old);
+  }
+};
+
+LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Tab>(hwnd, msg, wparam, lparam); }
+
+}  // namespace
+
+void RegisterTab() { RegisterControlClass(WC_TABCONTROLW, Proc); }
+
+}  // namespace ce::controls
