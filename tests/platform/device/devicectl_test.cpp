@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/device/device.h"
+#include "platform/notify/notify.h"
+#include "platform/testing/device_test.h"
+#include "tests/platform/device/run_tool.h"
+
+namespace {
+
+using ce::testing::RunDevicectl;
+using ce::testing::StatusValue;
+using DevicectlTest = ce::testing::DeviceTest;
+
+TEST_F(DevicectlTest, SetCommandsShowInTheStatus) {
+  struct Case {
+    std::vector<std::string> command;
+    const char* name;
+    const char* shown;
+  } cases[] = {
+      {{"battery", "15"}, "battery.percent", "15"},
+      {{"radio", "off"}, "radio.power", "0"},
+      {{"ac", "on"}, "power.ac", "1"},
+      {{"bluetooth", "discoverable"}, "bluetooth.mode", "2"},
+      {{"wifi", "on"}, "wifi.radio", "1"},
+      {{"signal", "-90"}, "signal.strength", "-90"},
+      {{"band", "3g"}, "band", "2"},
+      {{"set", "sim.pin", "0000"}, "sim.pin", "0000"},
+      {{"set", "device.oem", "Polaris"}, "device.oem", "Polaris"},
+      {{"connection", "Internet", "connected", "100", "200"}, "connection", ""},
+  };
+  for (const Case& c : cases) ASSERT_EQ(RunDevicectl(device_folder(), c.command).exit_code, 0) << c.command[0];
+  std::string status = RunDevicectl(device_folder(), {"status"}).out;
+  for (const Case& c : cases)
+    if (*c.shown) {
+      EXPECT_EQ(StatusValue(status, c.name), c.shown) << c.name;
+    }
+  EXPECT_NE(status.find("Internet {436EF144-B4FB-4863-A041-8F905A62C572} connected sent=100 received=200"),
+            std::string::npos);
+}
+
+TEST_F(DevicectlTest, BadArgumentsAreRefusedAndChangeNothing) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"cell", "1234"},          {"cell", "x", "56"},         {"cell", "1", "70000"},
+      {"battery", "101"},        {"battery", "-1"},           {"battery", "15%"},
+      {"radio", "maybe"},        {"bluetooth", "3"},          {"set", "radio.bogus", "1"},
+      {"set", "radio.cell", "12a"}, {"refuse", "sim.unlock", "--times", "x"}, {"delay", "x", "-5"},
+      {"clock", "set", "2027-13-01", "00:00:00"}, {"clock", "advance", "-1d"}, {"fire", "0"},
+      {"frobnicate"},            {"status", "extra"},         {"connection", "Nope", "connected"},
+  };
+  std::string before = RunDevicectl(device_folder(), {"status"}).out;
+  for (const auto& args : bad) EXPECT_EQ(RunDevicectl(device_folder(), args).exit_code, 2) << args[0];
+  std::string after = RunDevicectl(device_folder(), {"status"}).out;
+  // Only the clock line may differ.
+  EXPECT_EQ(before.substr(before.find("device.oem")), after.substr(after.find("device.oem")));
+}
+
+TEST_F(DevicectlTest, ListsAndFiresPendingUserNotifications) {
+  std::filesystem::create_directories(device_folder() / "root" / "Program Files" / "Velomar");
+  std::ofstream(device_folder() / "root" / "Program Files" / "Velomar" / "Velomar.exe") << "program";
+  WCHAR app[] = u"\\Program Files\\Velomar\\Velomar.exe";
+  WCHAR args[] = u"iddle_notification";
+  CE_NOTIFICATION_TRIGGER trigger{};
+  trigger.dwSize = sizeof trigger;
+  trigger.dwType = CNT_TIME;
+  trigger.lpszApplication = app;
+  trigger.lpszArguments = args;
+  trigger.stStartTime = {2026, 6, 2, 2, 9, 30, 0, 0};
+  HANDLE h = CeSetUserNotificationEx(nullptr, &trigger, nullptr);
+  ASSERT_NE(h, nullptr);
+  std::string handle = std::to_string(reinterpret_cast<ULONG_PTR>(h));
+
+  std::string list = RunDevicectl(device_folder(), {"notifications"}).out;
+  EXPECT_NE(list.find(handle + " 2026-06-02 09:30:00 \\Program Files\\Velomar\\Velomar.exe iddle_notification"),
+            std::string::npos)
+      << list;
+  EXPECT_EQ(RunDevicectl(device_folder(), {"fire", handle}).exit_code, 0);
+  EXPECT_EQ(RunDevicectl(device_folder(), {"notifications"}).out, "");
+  EXPECT_EQ(RunDevicectl(device_folder(), {"fire", handle}).exit_code, 2);
+}
+
+TEST_F(DevicectlTest, SetsAndMovesTheDeviceClock) {
+  ASSERT_EQ(RunDevicectl(device_folder(), {"clock", "set", "2027-01-02", "03:04:05"}).exit_code, 0);
+  EXPECT_NE(RunDevicectl(device_folder(), {"clock"}).out.find("utc   2027-01-02 03:04:0"), std::string::npos);
+  ASSERT_EQ(RunDevicectl(device_folder(), {"clock", "advance", "2d"}).exit_code, 0);
+  EXPECT_NE(RunDevicectl(device_folder(), {"clock"}).out.find("utc   2027-01-04 03:04:"), std::string::npos);
+}
+
+TEST_F(DevicectlTest, ScriptAndEffectsCommands) {
+  ASSERT_EQ(RunDevicectl(device_folder(), {"refuse", "line.equipment", "0x80000048", "--now", "--times", "2"}).exit_code,
+            0);
+  ASSERT_EQ(RunDevicectl(device_folder(), {"delay", "ril.celltower", "1500"}).exit_code, 0);
+  std::string script = RunDevicectl(device_folder(), {"script"}).out;
+  EXPECT_NE(script.find("line.equipment delay=0 refusals=2 code=0x80000048 now"), std::string::npos) << script;
+  EXPECT_NE(script.find("ril.celltower delay=1500 refusals=0"), std::string::npos) << script;
+  ASSERT_EQ(RunDevicectl(device_folder(), {"script", "clear"}).exit_code, 0);
+  EXPECT_EQ(RunDevicectl(device_folder(), {"script"}).out, "");
+
+  ce::device::Effect e;
+  e.kind = "power";
+  e.value = 0x200000;
+  ce::device::Record(e);
+  EXPECT_NE(RunDevicectl(device_folder(), {"effects", "power"}).out.find("power value=0x200000"), std::string::npos);
+  EXPECT_EQ(RunDevicectl(device_folder(), {"sent"}).out, "");
+  ASSERT_EQ(RunDevicectl(device_folder(), {"effects", "clear"}).exit_code, 0);
+  EXPECT_TRUE(ce::device::Effects().empty());
+}
+
+}  // namespace
