@@ -57,7 +57,7 @@ bool WideInt(const WCHAR* text, std::int32_t& out) {
 }  // namespace
 
 const char* FormatIgcLatLon(const GeoPoint& point) {
-  thread_local char text[32];
+  thread_local char text[64];
   const Parts lat = Split(point.lat, 90);
   const Parts lon = Split(point.lon, 180);
   std::snprintf(text, sizeof text, "%02d%02d%03d%c%03d%02d%03d%c", lat.degrees, lat.minutes, lat.thousandths,
@@ -68,7 +68,7 @@ const char* FormatIgcLatLon(const GeoPoint& point) {
 void FormatLatLonText(WCHAR* buffer, std::int32_t value, bool isLatitude, int style) {
   const Parts p = Split(value, isLatitude ? 90 : 180);
   const char letter = isLatitude ? (value < 0 ? 'S' : 'N') : (value < 0 ? 'W' : 'E');
-  char text[32];
+  char text[64];
   if (style == 0) {
     std::snprintf(text, sizeof text, "%02d:%02d.%03d%c", p.degrees, p.minutes, p.thousandths, letter);
   } else if (isLatitude) {
