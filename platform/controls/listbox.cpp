@@ -3,6 +3,7 @@
 
 #include "platform/controls/control_base.h"
 #include "platform/controls/item_list.h"
+#include "platform/controls/user_actions.h"
 #include "platform/text/utf.h"
 
 namespace ce::controls {
@@ -154,6 +155,11 @@ struct ListBox : ControlState {
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
       case LB_GETITEMHEIGHT: return item_height;
+      case CE_UA_SELECT:
+        if (!items.Valid(static_cast<int>(wparam))) return FALSE;
+        if (GetFocus() != hwnd) SetFocus(hwnd);
+        Pick(hwnd, style, static_cast<int>(wparam));
+        return TRUE;
       case WM_LBUTTONDOWN:
       case WM_LBUTTONDBLCLK: {
         if (GetFocus() != hwnd) SetFocus(hwnd);
