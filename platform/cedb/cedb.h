@@ -164,9 +164,9 @@ CEOID CeCreateDatabaseWithProps(PCEGUID guid, CEDBASEINFOEX* info, DWORD prop_co
 CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info);
 // Opens by name, or by object id when `name` is null. A missing database fails with
 // ERROR_FILE_NOT_FOUND. The sort order must be one the database was created with (null: the first).
-HANDLE CeOpenDatabaseInSession(HANDLE session, PCEGUID guid, CEOID* oid, LPWSTR name, SORTORDERSPECEX* sort,
+HANDLE CeOpenDatabaseInSession(HANDLE session, PCEGUID guid, CEOID* oid, LPCWSTR name, SORTORDERSPECEX* sort,
                                DWORD flags, CENOTIFYREQUEST* notify);
-HANDLE CeOpenDatabaseEx(PCEGUID guid, CEOID* oid, LPWSTR name, CEPROPID sort_prop, DWORD flags,
+HANDLE CeOpenDatabaseEx(PCEGUID guid, CEOID* oid, LPCWSTR name, CEPROPID sort_prop, DWORD flags,
                         CENOTIFYREQUEST* notify);
 BOOL CeDeleteDatabase(PCEGUID guid, CEOID oid);
 // Database enumeration: a find handle over the volume's databases (type 0: all), each call to

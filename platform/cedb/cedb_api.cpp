@@ -176,7 +176,7 @@ void FillBuffer(BYTE* buffer, const std::vector<CEPROPID>& ids, const std::vecto
   }
 }
 
-CEOID OpenCommon(PCEGUID guid, CEOID* oid, LPWSTR name, const SORTORDERSPECEX* sort, CEPROPID sort_prop, DWORD flags,
+CEOID OpenCommon(PCEGUID guid, CEOID* oid, LPCWSTR name, const SORTORDERSPECEX* sort, CEPROPID sort_prop, DWORD flags,
                  HANDLE* result) {
   *result = INVALID_HANDLE_VALUE;
   if (ShouldFail(CedbCall::kOpenDatabase)) return 0;
@@ -339,14 +339,14 @@ CEOID CeCreateDatabaseEx(PCEGUID guid, CEDBASEINFO* info) {
   return CeCreateDatabaseWithProps(guid, &ex, 0, nullptr);
 }
 
-HANDLE CeOpenDatabaseInSession(HANDLE, PCEGUID guid, CEOID* oid, LPWSTR name, SORTORDERSPECEX* sort, DWORD flags,
+HANDLE CeOpenDatabaseInSession(HANDLE, PCEGUID guid, CEOID* oid, LPCWSTR name, SORTORDERSPECEX* sort, DWORD flags,
                                CENOTIFYREQUEST*) {
   HANDLE h;
   OpenCommon(guid, oid, name, sort, 0, flags, &h);
   return h;
 }
 
-HANDLE CeOpenDatabaseEx(PCEGUID guid, CEOID* oid, LPWSTR name, CEPROPID sort_prop, DWORD flags, CENOTIFYREQUEST*) {
+HANDLE CeOpenDatabaseEx(PCEGUID guid, CEOID* oid, LPCWSTR name, CEPROPID sort_prop, DWORD flags, CENOTIFYREQUEST*) {
   HANDLE h;
   OpenCommon(guid, oid, name, nullptr, sort_prop, flags, &h);
   return h;
