@@ -48,7 +48,7 @@ void ScreenChanged();
 
 // Input from the pen (mouse in the live window) and the hardware keys (keyboard).
 struct InputEvent {
-  enum Kind { kPenDown, kPenMove, kPenUp, kKeyDown, kKeyUp } kind;
+  enum Kind { kPenDown, kPenMove, kPenUp, kKeyDown, kKeyUp, kClose } kind;  // kClose: the live window closed
   int x = 0, y = 0;  // screen pixels (pen)
   UINT key = 0;      // virtual key code (keys)
 };

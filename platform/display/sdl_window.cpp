@@ -3,6 +3,8 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <future>
 #include <thread>
 #include <vector>
@@ -64,7 +66,18 @@ class SdlWindow final : public LiveWindow {
 
  private:
   void Run(std::promise<bool>& opened) {
+    // The program keeps its own signal handling (SIGTERM must still end it).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+      opened.set_value(false);
+      return;
+    }
+    // Without a display SDL may fall back to a driver that shows nothing: that is no live window,
+    // unless the user asked for that driver.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!std::getenv("SDL_VIDEODRIVER") && driver &&
+        (std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0)) {
+      SDL_QuitSubSystem(SDL_INIT_VIDEO);
       opened.set_value(false);
       return;
     }
@@ -89,7 +102,10 @@ class SdlWindow final : public LiveWindow {
       SDL_Event e;
       while (SDL_WaitEventTimeout(&e, 15)) {
         switch (e.type) {
-          case SDL_QUIT: stop_ = true; break;
+          case SDL_QUIT:  // the window was closed: the program is asked to close
+            InjectInput({InputEvent::kClose, 0, 0, 0});
+            stop_ = true;
+            break;
           case SDL_MOUSEBUTTONDOWN:
             if (e.button.button == SDL_BUTTON_LEFT) {
               pen_down = true;

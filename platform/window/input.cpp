@@ -72,6 +72,19 @@ void OnInput(const display::InputEvent& e) {
         lparam = MAKELPARAM(p.x, p.y);
         break;
       }
+      case display::InputEvent::kClose: {
+        // The live window was closed: the active window (or the front one) is asked to close.
+        target = s.active;
+        if (!target)
+          for (HWND h : TopLevels())
+            if (auto w = Find(h); w && (w->style & WS_VISIBLE)) {
+              target = h;
+              break;
+            }
+        if (!target) return;
+        msg = WM_CLOSE;
+        break;
+      }
       case display::InputEvent::kKeyDown:
       case display::InputEvent::kKeyUp: {
         bool down = e.kind == display::InputEvent::kKeyDown;

@@ -236,3 +236,17 @@ TEST_F(WindowsTest, RotationResizesFullScreenWindows) {
   ASSERT_TRUE(ce::display::SetScreenSize(ce::display::kPortrait));
   EXPECT_FALSE(ce::display::SetScreenSize({5, 5}));
 }
+
+TEST_F(WindowsTest, DemoProgramSavesAScreenshotHeadless) {
+  auto png = device_folder() / "demo.png";
+  std::string command = "CE_DEVICE_DIR='" + device_folder().string() + "' CE_SCREEN=vga '" SCREEN_DEMO_PROGRAM
+                        "' --screenshot '" + png.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  cairo_surface_t* s = cairo_image_surface_create_from_png(png.c_str());
+  ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS);
+  EXPECT_EQ(cairo_image_surface_get_width(s), 480);
+  EXPECT_EQ(cairo_image_surface_get_height(s), 640);
+  auto* row = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(s) + 50 * cairo_image_surface_get_stride(s));
+  EXPECT_EQ(row[100] & 0xFFFFFF, 0xDC1E1Eu);  // inside the red rectangle
+  cairo_surface_destroy(s);
+}
