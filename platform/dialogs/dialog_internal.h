@@ -2,6 +2,8 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +35,17 @@ std::shared_ptr<DialogState> StateOf(HWND dialog);
 // Creates the dialog window with its items and runs WM_INITDIALOG.
 HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, HWND owner, DLGPROC proc,
                         LPARAM param, bool modal);
-// Runs the modal loop of a created dialog (answered by the scripted user) and destroys it.
-INT_PTR RunModal(HWND dialog, HWND owner);
+// How a modal loop is answered: by default a dialog takes the scripted user's next dialog answer
+// and, without one, is cancelled. Boxes bring their own.
+struct ModalScript {
+  scripted::Kind kind = scripted::Kind::kDialog;
+  std::vector<std::u16string> texts;                           // empty: the dialog's control texts
+  std::function<std::optional<scripted::Answer>()> take;       // null: the next dialog answer
+  std::function<void(HWND)> fallback;                          // null: Cancel
+  std::string fallback_name = "Cancel pressed";
+};
+// Runs the modal loop of a created dialog and destroys it.
+INT_PTR RunModal(HWND dialog, HWND owner, const ModalScript& script = {});
 
 // Performs one scripted step on the dialog; false (with a log line) when it could not.
 bool RunStep(HWND dialog, const scripted::Step& step);

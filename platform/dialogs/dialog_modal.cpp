@@ -27,7 +27,7 @@ bool Ended(HWND dialog) {
 
 }  // namespace
 
-INT_PTR RunModal(HWND dialog, HWND owner) {
+INT_PTR RunModal(HWND dialog, HWND owner, const ModalScript& how) {
   auto& user = scripted::User::Get();
   bool reenable = false;
   if (owner && IsWindow(owner) && IsWindowEnabled(owner)) {
@@ -41,7 +41,7 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
   int length = GetWindowTextLengthW(dialog);
   std::u16string title(static_cast<std::size_t>(length) + 1, u'\0');
   title.resize(static_cast<std::size_t>(GetWindowTextW(dialog, title.data(), length + 1)));
-  std::size_t record = user.Begin({scripted::Kind::kDialog, title, ShownTexts(dialog), 0, false, 0});
+  std::size_t record = user.Begin({how.kind, title, how.texts.empty() ? ShownTexts(dialog) : how.texts, 0, false, 0});
 
   std::optional<scripted::Answer> script;
   std::size_t next_step = 0;
@@ -63,7 +63,7 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
       continue;
     }
     // Idle: the user acts.
-    if (!script && !defaulted) script = user.Take(scripted::Kind::kDialog);
+    if (!script && !defaulted) script = how.take ? how.take() : user.Take(scripted::Kind::kDialog);
     if (script && next_step < script->steps.size()) {
       RunStep(dialog, script->steps[next_step++]);
       continue;
@@ -74,9 +74,10 @@ INT_PTR RunModal(HWND dialog, HWND owner) {
     }
     if (!defaulted) {
       defaulted = true;
-      user.Log(std::string("dialog \"") + text::ToUtf8(title) + "\": " +
-               (script ? "the scripted steps left it open" : "no scripted answer") + "; Cancel pressed");
-      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+      user.Log(std::string(scripted::KindName(how.kind)) + " \"" + text::ToUtf8(title) + "\": " +
+               (script ? "the scripted steps left it open" : "no scripted answer") + "; " + how.fallback_name);
+      if (how.fallback) how.fallback(dialog);
+      else SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
       continue;
     }
     user.Log("dialog \"" + text::ToUtf8(title) + "\": did not close on Cancel; ended with IDCANCEL");
