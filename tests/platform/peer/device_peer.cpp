@@ -4,6 +4,8 @@
 //   reg-set <key> <value name> <text>     writes a REG_SZ under HKEY_LOCAL_MACHINE
 //   reg-get <key> <value name>            prints the text, or "missing"
 //   reg-watch <key> <value name> <ms>     prints "ready", then the first new text (or "timeout")
+//   reg-spin <key> <value name>           writes 0, 1, 2, ... as texts until killed; "ready" after
+//                                         the first
 //   queue-write <name> <count>            opens the queue as the log channel does and writes
 //                                         <count> records with time-out 0; prints how many went
 //   queue-read <name> <count> <ms>        creates the queue for reading, prints "ready", then each
@@ -52,6 +54,13 @@ int main(int argc, char** argv) {
                : 1;
   }
   if (cmd == "reg-get" && argc == 5) return RegGet(argv[3], argv[4]);
+  if (cmd == "reg-spin" && argc == 5) {
+    for (unsigned i = 0;; ++i) {
+      std::u16string text = W(std::to_string(i).c_str());
+      if (RegistrySetString(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), W(argv[4]).c_str(), text.c_str()) != S_OK) return 1;
+      if (i == 0) std::puts("ready");
+    }
+  }
   if (cmd == "reg-watch" && argc == 6) {
     g_changed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     HREGNOTIFY notify = nullptr;

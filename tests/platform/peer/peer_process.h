@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -59,6 +60,11 @@ class PeerProcess {
       if (n <= 0) return buffer_.empty() ? "<eof>" : std::exchange(buffer_, "");
       buffer_.append(buf, static_cast<std::size_t>(n));
     }
+  }
+
+  // Ends the process at once, wherever it is (SIGKILL).
+  void Kill() {
+    if (pid_ > 0) kill(pid_, SIGKILL);
   }
 
   // The exit code once the process ends.

@@ -139,4 +139,20 @@ TEST_F(RegistryNotifyTest, TwoProcessesShareValuesAndNotifications) {
   RegistryCloseNotification(h);
 }
 
+TEST_F(RegistryNotifyTest, AWriterKilledMidWriteLeavesAWholeValue) {
+  PeerProcess spin(device_folder(), {"reg-spin", "Software\\Spin", "counter"});
+  ASSERT_EQ("ready", spin.Line());
+  std::this_thread::sleep_for(300ms);
+  spin.Kill();
+  spin.Wait();
+  WCHAR text[32];
+  ASSERT_EQ(S_OK, RegistryGetString(HKEY_LOCAL_MACHINE, u"Software\\Spin", u"counter", text, 32));
+  std::u16string value(text);
+  ASSERT_FALSE(value.empty());
+  EXPECT_EQ(std::u16string::npos, value.find_first_not_of(u"0123456789"));
+  EXPECT_EQ(S_OK, RegistrySetString(HKEY_LOCAL_MACHINE, u"Software\\Spin", u"counter", u"after"));
+  EXPECT_EQ(S_OK, RegistryGetString(HKEY_LOCAL_MACHINE, u"Software\\Spin", u"counter", text, 32));
+  EXPECT_EQ(std::u16string(u"after"), text);
+}
+
 }  // namespace
