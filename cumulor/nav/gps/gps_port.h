@@ -46,7 +46,7 @@ inline constexpr HRESULT kVoidFix = static_cast<HRESULT>(0x80070005u);
 struct GpsPort {
   CommPort port;
   AppContext* app = nullptr;              // the owner, for its settings and flags
-  std::int32_t mode = 0;                  // 0 serial input, 1 simulator or replay ("SIM")
+  std::atomic<std::int32_t> mode{0};      // 0 serial input, 1 simulator or replay ("SIM")
   std::uint8_t instrumentSeen = 0;
   std::uint8_t pgcsSeen = 0;
   std::uint8_t rmcSeen = 0;
@@ -57,8 +57,8 @@ struct GpsPort {
   char line[kLineBufferSize] = {};
   WCHAR text[256] = {};
   std::uint8_t pressureSentence = 0;
-  std::int32_t nonFirstPort = 0;
-  std::int32_t bRecordCountdown = 0;
+  std::atomic<std::int32_t> nonFirstPort{0};  // written by a reopen while the reader runs
+  std::atomic<std::int32_t> bRecordCountdown{0};
   HWND owner = nullptr;
   char utcText[7] = {};
   char dateText[7] = {};
