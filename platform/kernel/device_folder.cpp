@@ -6,16 +6,24 @@
 namespace ce {
 namespace {
 
-std::mutex g_lock;
-std::filesystem::path g_folder;  // empty until chosen
+// Never destroyed: threads that outlive main (device watchers, detached workers) may still ask.
+std::mutex& Lock() {
+  static auto* lock = new std::mutex;
+  return *lock;
+}
+std::filesystem::path& Folder() {
+  static auto* folder = new std::filesystem::path;  // empty until chosen
+  return *folder;
+}
 
 std::filesystem::path Chosen() {
-  std::lock_guard<std::mutex> guard(g_lock);
-  if (g_folder.empty()) {
+  std::lock_guard<std::mutex> guard(Lock());
+  std::filesystem::path& folder = Folder();
+  if (folder.empty()) {
     const char* env = std::getenv("CE_DEVICE_DIR");
-    g_folder = (env && *env) ? std::filesystem::path(env) : std::filesystem::current_path() / "device";
+    folder = (env && *env) ? std::filesystem::path(env) : std::filesystem::current_path() / "device";
   }
-  return g_folder;
+  return folder;
 }
 
 std::filesystem::path Ensure(const std::filesystem::path& p) {
@@ -29,8 +37,8 @@ std::filesystem::path Ensure(const std::filesystem::path& p) {
 std::filesystem::path DeviceFolder() { return Ensure(Chosen()); }
 
 void SetDeviceFolder(const std::filesystem::path& folder) {
-  std::lock_guard<std::mutex> guard(g_lock);
-  g_folder = folder;
+  std::lock_guard<std::mutex> guard(Lock());
+  Folder() = folder;
 }
 
 std::filesystem::path DeviceRootFolder() { return Ensure(Chosen() / "root"); }
