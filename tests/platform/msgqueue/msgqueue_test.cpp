@@ -187,6 +187,12 @@ TEST_F(MsgQueueTest, LogQueueAcrossProcessesDropsWhenFull) {
     std::string number = std::to_string(i);
     ASSERT_EQ(u"peer|||12:00:00|||record " + std::u16string(number.begin(), number.end()) + u"|||", text);
   }
+  auto wo = Options(3, 1000, 5000, false);
+  HANDLE writer = CreateMsgQueue(u"LogQueue", &wo);
+  EXPECT_TRUE(Write(writer, std::string(5000, 'r')));
+  EXPECT_FALSE(Write(writer, std::string(5001, 'r')));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+  CloseMsgQueue(writer);
   CloseMsgQueue(reader);
 
   // With no reader, the writer's queue is new and is removed again when it closes.
