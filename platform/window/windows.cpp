@@ -89,8 +89,13 @@ void DestroyTree(const WindowPtr& w) {
 
 // Screen-size changes: the desktop follows, and top-level windows that filled the old screen
 // fill the new one.
+display::ScreenSize& OldScreenSize() {
+  static display::ScreenSize size = display::kPortrait;
+  return size;
+}
+
 void OnScreenSize(display::ScreenSize size) {
-  static display::ScreenSize old = display::kPortrait;
+  display::ScreenSize& old = OldScreenSize();
   std::vector<HWND> full;
   {
     auto lock = LockWindows();
@@ -169,6 +174,7 @@ using namespace ce::window;
 HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   static bool listening = [] {
+    OldScreenSize() = ce::display::CurrentScreenSize();
     ce::display::AddScreenSizeListener(OnScreenSize);
     return true;
   }();
@@ -463,7 +469,14 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
 }
 
 LONG GetWindowLongW(HWND hwnd, int index) { return static_cast<LONG>(GetWindowLongPtrW(hwnd, index)); }
-LONG SetWindowLongW(HWND hwnd, int index, LONG value) { return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value)); }
+LONG SetWindowLongW(HWND hwnd, int index, LONG value) {
+  // A 32-bit value cannot hold a host pointer: procedures and instances go through the Ptr form.
+  if (index == GWL_WNDPROC || index == GWL_HINSTANCE || index == GWL_HWNDPARENT) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  return static_cast<LONG>(SetWindowLongPtrW(hwnd, index, value));
+}
 
 BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
   auto w = Find(hwnd);

@@ -165,6 +165,20 @@ TEST_F(DrawingTest, FontFacesMapToInstalledFamilies) {
   SelectObject(dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(mono);
 
+  // A given width is honoured.
+  LOGFONTW narrow_font{};
+  narrow_font.lfHeight = 26;
+  narrow_font.lfWidth = 9;
+  narrow_font.lfWeight = FW_HEAVY;
+  HFONT condensed = CreateFontIndirectW(&narrow_font);
+  SelectObject(dc, condensed);
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc, &tm);
+  EXPECT_NEAR(tm.tmAveCharWidth, 9, 1);
+  EXPECT_NEAR(tm.tmHeight, 26, 1);
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteObject(condensed);
+
   int count = 0;
   EnumFontsW(dc, u"DejaVu Sans", [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM n) {
     ++*reinterpret_cast<int*>(n);

@@ -64,9 +64,18 @@ class Peer {
 
 using CrossProcessTest = WindowTest;
 
+namespace {
+
+LRESULT HostProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_USER + 9) return static_cast<LRESULT>(wparam * 10);
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+}  // namespace
+
 TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   WNDCLASSW host{};
-  host.lpfnWndProc = DefWindowProcW;
+  host.lpfnWndProc = HostProc;
   host.lpszClassName = u"TestHost";
   ASSERT_NE(RegisterClassW(&host), 0);
   HWND mine = CreateWindowExW(0, u"TestHost", u"host", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
@@ -98,8 +107,10 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(m.wParam, 1234u);
   EXPECT_EQ(m.lParam, -5678);
 
-  // A send waits for the other process's answer.
+  // A send waits for the other process's answer, and handles what that process sends back
+  // meanwhile.
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 21, 0), 42);
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 8, 4, 0), 41);
 
   // Closing it: the peer ends and its window is gone for everyone.
   ASSERT_TRUE(PostMessageW(theirs, WM_CLOSE, 0, 0));

@@ -2,6 +2,7 @@
 // prints "ready <handle>" and pumps messages:
 //   WM_USER+5 (a, b): posts WM_USER+6 (a, b) to the window of class "TestHost";
 //   WM_USER+7 (a, _) sent: answers a * 2;
+//   WM_USER+8 (a, _) sent: sends WM_USER+9 (a, 0) to "TestHost" and answers its result + 1;
 //   WM_CLOSE: ends.
 // Its window is drawn red so that a screenshot shows it. The device folder comes from
 // $CE_DEVICE_DIR.
@@ -18,6 +19,8 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       PostMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 6, wparam, lparam);
       return 0;
     case WM_USER + 7: return static_cast<LRESULT>(wparam * 2);
+    case WM_USER + 8:  // sends back to the sender while it waits for this answer
+      return SendMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 9, wparam, 0) + 1;
     case WM_DESTROY: PostQuitMessage(3); return 0;
     default: return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
