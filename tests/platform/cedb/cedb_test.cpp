@@ -166,8 +166,22 @@ TEST_F(CedbTest, VolumeSurvivesUnmountAndRemountAtItsPath) {
   CloseHandle(db);
   ASSERT_TRUE(CeFlushDBVol(&guid_));
   ASSERT_TRUE(CeUnmountDBVol(&guid_));
-  EXPECT_TRUE(std::filesystem::exists(device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db"));
+  auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
+  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(file.string() + "-wal"));  // the file stands alone
   EXPECT_FALSE(CeFlushDBVol(&guid_));  // the old CEGUID is gone
+
+  // A copy of the unmounted file (a backup) is a volume with the same records.
+  std::filesystem::copy_file(file, device_folder() / "root" / "backup.db");
+  CEGUID backup{};
+  ASSERT_TRUE(CeMountDBVolEx(&backup, u"\\backup.db", nullptr, OPEN_EXISTING));
+  CEOID oid = 0;
+  SORTORDERSPECEX sort = KeySort(kPlaceKey);
+  HANDLE copy = CeOpenDatabaseInSession(nullptr, &backup, &oid, u"places", &sort, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, copy);
+  EXPECT_EQ(3, Count(copy));
+  CloseHandle(copy);
+  CeUnmountDBVol(&backup);
 
   Mount();
   db = Open(u"PLACES", KeySort(kPlaceKey));
