@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <atomic>
@@ -43,6 +45,13 @@ class Watcher {
   static Watcher& Get() {
     static Watcher* w = new Watcher();  // lives for the process; its thread may outlive main
     return *w;
+  }
+
+  Watcher() {
+    // The thread reads the device folder, which static destruction frees at exit: the exit handler
+    // (run before that destruction, as it is registered after the folder's first use) stops it.
+    DeviceFolder();
+    std::atexit([] { Get().Stop(); });
   }
 
   WatchId Add(std::function<void()> fn) {
@@ -90,6 +99,13 @@ class Watcher {
     fd_ = fd;
   }
 
+  // Makes the thread leave its loop, waiting (at most a second) until it has.
+  void Stop() {
+    std::unique_lock<std::mutex> guard(mu_);
+    stopping_ = true;
+    if (started_) stopped_cv_.wait_for(guard, std::chrono::seconds(1), [&] { return stopped_; });
+  }
+
   void Run() {
     thread_id_ = std::this_thread::get_id();
     int quiet_ms = 0;
@@ -97,6 +113,11 @@ class Watcher {
       int fd;
       {
         std::lock_guard<std::mutex> guard(mu_);
+        if (stopping_) {
+          stopped_ = true;
+          stopped_cv_.notify_all();
+          return;
+        }
         if (DeviceFolder() != bound_folder_ && !subscribers_.empty()) Bind();
         fd = fd_;
       }
@@ -117,12 +138,13 @@ class Watcher {
       std::map<WatchId, std::function<void()>> now;
       {
         std::lock_guard<std::mutex> guard(mu_);
+        if (stopping_) continue;
         now = subscribers_;
       }
       for (auto& [id, fn] : now) {
         {
           std::lock_guard<std::mutex> guard(mu_);
-          if (!subscribers_.count(id)) continue;
+          if (stopping_ || !subscribers_.count(id)) continue;
         }
         fn();
       }
@@ -134,6 +156,9 @@ class Watcher {
   std::map<WatchId, std::function<void()>> subscribers_;
   WatchId next_ = 0;
   bool started_ = false;
+  bool stopping_ = false;
+  bool stopped_ = false;
+  std::condition_variable stopped_cv_;
   int fd_ = -1;
   fs::path bound_folder_;
   fs::path bound_path_;
