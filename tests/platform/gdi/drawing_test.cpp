@@ -1,4 +1,5 @@
 // Shapes, raster operations, clipping and text on a memory DC, checked on the pixels.
+#include <algorithm>
 #include <string>
 
 #include "tests/platform/gdi/gdi_fixture.h"
@@ -148,6 +149,44 @@ TEST_F(DrawingTest, OpaqueTextFillsItsCellWithTheBackgroundColour) {
   TextOutW(dc, 60, 30, u"WW", 2);
   EXPECT_GT(CountColor({30, 30, 60, 48}, kRed), 0);
   EXPECT_EQ(CountColor({60, 30, kWidth, 48}, kRed), 0);
+}
+
+TEST_F(DrawingTest, EscapementTurnsTheText) {
+  LOGFONTW lf{};
+  lf.lfHeight = -14;
+  lf.lfEscapement = 900;  // a quarter turn, reading upwards
+  HFONT up = CreateFontIndirectW(&lf);
+  SelectObject(dc, up);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kRed);
+  TextOutW(dc, 20, 46, u"WWWW", 4);
+  // The text runs up from (20, 46): tall and narrow, to the right of x = 20.
+  int top = kHeight, left = kWidth, right = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (GetPixel(dc, x, y) != kWhite) top = std::min(top, y), left = std::min(left, x), right = std::max(right, x);
+  EXPECT_LT(top, 20);
+  EXPECT_GE(left, 19);
+  EXPECT_LT(right - left, 20);
+  SelectObject(dc, GetStockObject(SYSTEM_FONT));
+  DeleteObject(up);
+}
+
+TEST_F(DrawingTest, PieFillsItsWedgeCounterClockwise) {
+  HBRUSH red = CreateSolidBrush(kRed);
+  SelectObject(dc, red);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  // From the right (3 o'clock) to the top (12 o'clock): the upper right quarter.
+  Pie(dc, 0, 0, 40, 40, 40, 20, 20, 0);
+  EXPECT_EQ(GetPixel(dc, 30, 10), kRed);
+  EXPECT_EQ(GetPixel(dc, 10, 10), kWhite);
+  EXPECT_EQ(GetPixel(dc, 30, 30), kWhite);
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  Arc(dc, 0, 0, 40, 40, 0, 20, 40, 20);  // the lower half of the circle's outline
+  EXPECT_EQ(CountColor({0, 21, 40, 40}, kBlack) > 0, true);
+  EXPECT_EQ(CountColor({0, 0, 40, 19}, kBlack), 0);
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(red);
 }
 
 TEST_F(DrawingTest, FontFacesMapToInstalledFamilies) {

@@ -112,6 +112,12 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 21, 0), 42);
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 8, 4, 0), 41);
 
+  // Brought to the front from here.
+  SendMessageW(theirs, WM_USER + 11, 0, 0);
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 0);
+  EXPECT_TRUE(SetForegroundWindow(theirs));
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 1);
+
   // Closing it: the peer ends and its window is gone for everyone.
   ASSERT_TRUE(PostMessageW(theirs, WM_CLOSE, 0, 0));
   EXPECT_EQ(peer.Wait(), 3);

@@ -3,6 +3,7 @@
 //   WM_USER+5 (a, b): posts WM_USER+6 (a, b) to the window of class "TestHost";
 //   WM_USER+7 (a, _) sent: answers a * 2;
 //   WM_USER+8 (a, _) sent: sends WM_USER+9 (a, 0) to "TestHost" and answers its result + 1;
+//   WM_USER+10 sent: answers 1 when its window is the active one; WM_USER+11 sent: hides it;
 //   WM_CLOSE: ends.
 // Its window is drawn red so that a screenshot shows it. The device folder comes from
 // $CE_DEVICE_DIR.
@@ -21,6 +22,8 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_USER + 7: return static_cast<LRESULT>(wparam * 2);
     case WM_USER + 8:  // sends back to the sender while it waits for this answer
       return SendMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 9, wparam, 0) + 1;
+    case WM_USER + 10: return GetActiveWindow() == hwnd ? 1 : 0;
+    case WM_USER + 11: ShowWindow(hwnd, SW_HIDE); return 0;
     case WM_DESTROY: PostQuitMessage(3); return 0;
     default: return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
