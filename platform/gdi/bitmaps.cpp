@@ -150,7 +150,9 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
   DC* dc = AsDC(hdc);
   if ((hdc && !dc) || width < 0 || height < 0 || width > kMaxSide || height > kMaxSide) return nullptr;
   // A memory DC's compatible bitmap has the depth of the bitmap in it; others are screen-like.
-  int bpp = dc && dc->memory ? dc->target->bpp : 16;
+  // A fresh memory DC holds the 1 x 1 stock bitmap: its compatible bitmaps are in colour here
+  // (the device would make them monochrome), so they report the screen's depth.
+  int bpp = dc && dc->memory && dc->target != DefaultBitmap() ? dc->target->bpp : 16;
   return reinterpret_cast<HBITMAP>(NewBitmap(width ? width : 1, height ? height : 1, bpp));
 }
 
