@@ -144,22 +144,37 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
   std::shared_ptr<Volume> v(new Volume());
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
   int rc = sqlite3_open_v2(host_path.c_str(), &v->db_, flags, nullptr);
-  if (rc == SQLITE_OK) {
-    sqlite3_busy_timeout(v->db_, 10000);
-    rc = sqlite3_exec(v->db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-  }
-  if (rc == SQLITE_OK) {
-    *error = InTransaction(v->db_, [&]() -> DWORD {
-      int r = sqlite3_exec(v->db_, kSchema, nullptr, nullptr, nullptr);
-      return r == SQLITE_OK ? ERROR_SUCCESS : SqlError(r);
-    });
-  } else {
+  if (rc != SQLITE_OK) {
     *error = rc == SQLITE_CANTOPEN ? ERROR_FILE_NOT_FOUND : SqlError(rc);
+    return nullptr;
   }
-  if (*error == ERROR_SUCCESS) {
+  sqlite3_busy_timeout(v->db_, 10000);
+  // A file that holds anything but a volume is refused before anything is written to it.
+  std::int64_t tables = -1;
+  {
+    Stmt st(v->db_, "SELECT COUNT(*) FROM sqlite_master");
+    if ((rc = st.Step()) == SQLITE_ROW) tables = st.ColInt(0);
+  }
+  if (tables < 0) {
+    *error = SqlError(rc);
+    return nullptr;
+  }
+  if (tables > 0) {
     Stmt st(v->db_, "SELECT value FROM meta WHERE key='format'");
-    if (st.Step() != SQLITE_ROW || st.ColText(0) != u"cedb-volume-1") *error = ERROR_BAD_FORMAT;
+    if (!st.ok() || st.Step() != SQLITE_ROW || st.ColText(0) != u"cedb-volume-1") {
+      *error = ERROR_BAD_FORMAT;
+      return nullptr;
+    }
   }
+  rc = sqlite3_exec(v->db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    *error = SqlError(rc);
+    return nullptr;
+  }
+  *error = InTransaction(v->db_, [&]() -> DWORD {
+    int r = sqlite3_exec(v->db_, kSchema, nullptr, nullptr, nullptr);
+    return r == SQLITE_OK ? ERROR_SUCCESS : SqlError(r);
+  });
   if (*error != ERROR_SUCCESS) return nullptr;
   v->path_ = host_path;
   return v;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -365,6 +366,20 @@ TEST_F(CedbTest, DatabasesAreListedAndDeleted) {
   EXPECT_EQ(0x1200, info.rgSortSpecs[0].wKeyFlags);
   ASSERT_TRUE(CeDeleteDatabase(&guid_, places));
   EXPECT_EQ(INVALID_HANDLE_VALUE, Open(u"places", KeySort(kPlaceKey)));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+TEST_F(CedbTest, AFileThatIsNoVolumeIsRefusedAndLeftAlone) {
+  auto path = device_folder() / "root" / "notes.db";
+  { std::ofstream(path) << "not a database volume, just some text that happens to be here"; }
+  auto before = std::filesystem::file_size(path);
+  CEGUID g{};
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\notes.db", nullptr, OPEN_ALWAYS));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_BAD_FORMAT), GetLastError());
+  EXPECT_EQ(before, std::filesystem::file_size(path));
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\missing folder\\x.db", nullptr, OPEN_ALWAYS));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+  EXPECT_FALSE(CeMountDBVolEx(&g, u"\\absent.db", nullptr, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
