@@ -117,7 +117,12 @@ HRESULT ReadBinaryPacket(GpsPort& gps) {
   auto readBytes = [&](std::uint8_t* to, std::uint32_t n) {
     for (std::uint32_t i = 0; i < n; ++i) {
       std::uint32_t got = 0;
-      if (!gps.running || SerialRead(gps.port, to + i, 1, got) != S_OK || got != 1) return false;
+      if (!gps.running) return false;
+      if (SerialRead(gps.port, to + i, 1, got) != S_OK) {
+        gps.readFailed = 1;
+        return false;
+      }
+      if (got != 1) return false;
     }
     return true;
   };

@@ -88,6 +88,8 @@ struct GpsPort {
   std::uint8_t packetMarkPending = 0;
   // The first RMC after start does not set the event on the first port.
   std::uint8_t firstRmcDone = 0;
+  // The last read failed (a closed, missing or unplugged port), not just timed out.
+  std::uint8_t readFailed = 0;
 
   // Published to the other threads under dataLock.
   std::mutex dataLock;

@@ -41,6 +41,7 @@ DWORD GpsReaderThread(LPVOID parameter) {
   }
   while (gps.running) {
     HRESULT hr;
+    gps.readFailed = 0;
     if (gps.binaryMode) {
       hr = ReadBinaryPacket(gps);
     } else {
@@ -48,8 +49,9 @@ DWORD GpsReaderThread(LPVOID parameter) {
       hr = ReadSentence(gps, kSentenceMax, length);
       if (hr == S_OK) DispatchSentence(gps);
     }
-    // A closed or unplugged port fails at once: pause before trying again instead of spinning.
-    if (hr != S_OK && gps.running && !SerialIsOpen(gps.port)) WaitForSingleObject(gps.stopEvent, kRetryPauseMs);
+    // A closed, missing or unplugged port fails at once: pause before trying again instead of
+    // spinning until the watchdog reopens it.
+    if (hr != S_OK && gps.readFailed && gps.running) WaitForSingleObject(gps.stopEvent, kRetryPauseMs);
   }
   return 0;
 }
@@ -104,7 +106,11 @@ HRESULT ReadSentence(GpsPort& gps, std::int32_t maximum, std::int32_t& length) {
   auto readByte = [&](char& c) {
     if (!gps.running) return false;
     std::uint32_t got = 0;
-    return SerialRead(gps.port, &c, 1, got) == S_OK && got == 1;
+    if (SerialRead(gps.port, &c, 1, got) != S_OK) {
+      gps.readFailed = 1;
+      return false;
+    }
+    return got == 1;
   };
   for (;;) {
     char c = 0;

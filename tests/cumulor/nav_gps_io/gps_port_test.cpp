@@ -16,6 +16,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/testing/device_test.h"
 #include "tests/cumulor/nav_gps/nmea_test_util.h"
+#include "platform/serial/serial_test_seam.h"
 #include "tests/platform/serial/pty_far_end.h"
 
 using namespace cumulor;
@@ -134,6 +135,22 @@ TEST_F(GpsPortIo, ThreadsStoreFixesAndCallBackAcrossReopens) {
   for (int i = 0; i < 7; ++i) EXPECT_EQ(fixes[i].timeOfDay, 12u * 3600 + 6 - i);
   EXPECT_GE(g_calls.load(), 1);
   EXPECT_EQ(TrailCopy().Size(), 7);
+}
+
+TEST_F(GpsPortIo, UnpluggedPortPausesTheReaderUntilItReturns) {
+  test_serial::PtyFarEnd far(u"COM1");
+  ASSERT_EQ(GpsPortOpen(app->gps, u"COM1:", 4800), S_OK);
+  ASSERT_EQ(GpsStart(app->gps, CountCalls, 0, nullptr), S_OK);
+  far.Send(Rmc(0));
+  ASSERT_TRUE(AwaitFixes(1));
+  ce::serial::SetUnplugged(u"COM1:", true);
+  // Reads now fail at once: the reader waits between attempts (beside the notify thread's wait)
+  // instead of spinning.
+  EXPECT_TRUE(AwaitThreadsInWait(2));
+  ce::serial::SetUnplugged(u"COM1:", false);
+  ASSERT_EQ(GpsPortOpen(app->gps, u"COM1:", 4800), S_OK);  // the watchdog's reopen
+  far.Send(Rmc(1));
+  ASSERT_TRUE(AwaitFixes(2));
 }
 
 TEST_F(GpsPortIo, AbortEventEndsTheNotifyThread) {
