@@ -156,7 +156,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
     if ((rc = st.Step()) == SQLITE_ROW) tables = st.ColInt(0);
   }
   if (tables < 0) {
-    *error = SqlError(rc);
+    *error = SqlError(sqlite3_errcode(v->db_));  // a file that is not a database: SQLITE_NOTADB
     return nullptr;
   }
   if (tables > 0) {
