@@ -11,6 +11,7 @@ namespace {
 
 constexpr const WCHAR* kDropClass = u"ComboLBox";
 constexpr int kRow = 14;
+constexpr int kField = 20;
 
 struct Combo : ControlState {
   ItemList items;
@@ -22,6 +23,13 @@ struct Combo : ControlState {
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     switch (msg) {
+      case WM_CREATE:
+        if ((style & 3) != CBS_SIMPLE) {
+          // The height given is the field and its dropped list: the window is the field alone.
+          auto* cs = reinterpret_cast<CREATESTRUCTW*>(lparam);
+          if (cs->cy > kField) MoveWindow(hwnd, cs->x, cs->y, cs->cx, kField, FALSE);
+        }
+        return 0;
       case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC hdc = BeginPaint(hwnd, &ps);

@@ -140,6 +140,7 @@ struct Edit : ControlState {
   // Replaces the selection by `insert` (cut to the limit).
   void Replace(HWND hwnd, DWORD style, std::u16string insert) {
     auto lo = std::min(sel_start, sel_end), hi = std::max(sel_start, sel_end);
+    if (lo == hi && insert.empty()) return;  // nothing changes
     std::size_t room = limit - std::min(limit, text.size() - (hi - lo));
     if (insert.size() > room) {
       insert.resize(room);

@@ -61,6 +61,13 @@ void BaseUnits(HFONT font, int& x, int& y) {
   y = std::max(1, static_cast<int>(tm.tmHeight));
 }
 
+// The installed stand-in faces are wider than the device's; the width unit follows the device's
+// font (6 pixels at 8 points) so that templates fit the screen as they do there.
+void DeviceBaseUnits(const resources::DialogTemplate& t, HFONT font, int& x, int& y) {
+  BaseUnits(font, x, y);
+  if (t.font_points > 0) x = std::max(1, (t.font_points * 3 + 2) / 4);
+}
+
 bool IsPushButton(HWND hwnd) {
   WCHAR cls[32];
   if (!GetClassNameW(hwnd, cls, 32) || text::WideView(cls) != std::u16string_view(WC_BUTTONW)) return false;
@@ -114,9 +121,18 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORSCROLLBAR:
       SetBkColor(reinterpret_cast<HDC>(wparam), kDialogFace);
       SetTextColor(reinterpret_cast<HDC>(wparam), RGB(0, 0, 0));
       return reinterpret_cast<LRESULT>(FaceBrush());
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+      static HBRUSH white = CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF));
+      SetBkColor(reinterpret_cast<HDC>(wparam), RGB(0xFF, 0xFF, 0xFF));
+      SetTextColor(reinterpret_cast<HDC>(wparam), RGB(0, 0, 0));
+      return reinterpret_cast<LRESULT>(white);
+    }
     case WM_CLOSE: {
       HWND cancel = GetDlgItem(hwnd, IDCANCEL);
       if (cancel && !IsWindowEnabled(cancel)) return 0;
@@ -157,6 +173,7 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       return 0;
     }
     case WM_NCDESTROY: {
+      if (st && st->own_font) DeleteObject(st->own_font);
       std::lock_guard<std::mutex> lock(MapMutex());
       States().erase(hwnd);
       return 0;
@@ -215,8 +232,8 @@ HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, 
   auto st = std::make_shared<DialogState>();
   st->modal = modal;
   st->thread = GetCurrentThreadId();
-  st->font = FontFor(t);
-  BaseUnits(st->font, st->base_x, st->base_y);
+  st->font = st->own_font = FontFor(t);
+  DeviceBaseUnits(t, st->font, st->base_x, st->base_y);
   bool child = t.style & WS_CHILD;
   st->top = (!child && (t.style & WS_CAPTION) == WS_CAPTION) ? kCaptionHeight : 0;
   auto px = [&](int v) { return v * st->base_x / 4; };
@@ -246,7 +263,11 @@ HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, 
   HWND previous = nullptr;
   for (const auto& c : t.controls) {
     std::u16string text = c.text;
-    HWND item = CreateWindowExW(c.ex_style, c.cls.c_str(), text.c_str(), c.style | WS_CHILD, px(c.x), py(c.y) + st->top,
+    // An up-down takes the control before it in the template as its buddy (below), not the
+    // window that happens to follow it while it is being created.
+    bool auto_buddy = text::WideView(c.cls.c_str()) == std::u16string_view(UPDOWN_CLASSW) && (c.style & UDS_AUTOBUDDY);
+    DWORD style = (c.style | WS_CHILD) & ~(auto_buddy ? UDS_AUTOBUDDY : 0u);
+    HWND item = CreateWindowExW(c.ex_style, c.cls.c_str(), text.c_str(), style, px(c.x), py(c.y) + st->top,
                                 px(c.cx), py(c.cy), dlg, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), instance,
                                 nullptr);
     if (!item) {
@@ -267,8 +288,10 @@ HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, 
                                 0, 0, 0);
       if (image) SendMessageW(item, STM_SETIMAGE, type == SS_ICON ? IMAGE_ICON : IMAGE_BITMAP, reinterpret_cast<LPARAM>(image));
     }
-    if (text::WideView(c.cls.c_str()) == std::u16string_view(UPDOWN_CLASSW) && (c.style & UDS_AUTOBUDDY) && previous)
-      SendMessageW(item, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+    if (auto_buddy) {
+      SetWindowLongW(item, GWL_STYLE, static_cast<LONG>(GetWindowLongW(item, GWL_STYLE) | UDS_AUTOBUDDY));
+      if (previous) SendMessageW(item, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+    }
     if (text::WideView(c.cls.c_str()) == std::u16string_view(WC_BUTTONW) && (c.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
       st->def_id = c.id;
     previous = item;

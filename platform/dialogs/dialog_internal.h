@@ -23,6 +23,7 @@ struct DialogState {
   std::atomic<bool> ended{false};
   std::atomic<INT_PTR> result{0};
   HFONT font = nullptr;
+  HFONT own_font = nullptr;      // the template's font, made for this dialog
   int base_x = 6, base_y = 13;   // dialog base units of the dialog's font
   int top = 0;                   // where the template's y = 0 lies in the client area
   int def_id = IDOK;
