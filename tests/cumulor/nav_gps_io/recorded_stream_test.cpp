@@ -29,7 +29,13 @@ using gps_test::WithChecksum;
 
 namespace {
 
-const std::filesystem::path kRecordings = "/work/shared/testdata/nmea-gpsd";
+// The recordings live outside the project: $TESTDATA_DIR/nmea-gpsd, by default under
+// /work/shared/testdata. The test is skipped when they are absent.
+std::filesystem::path RecordingsFolder() {
+  const char* root = std::getenv("TESTDATA_DIR");
+  return std::filesystem::path(root && *root ? root : "/work/shared/testdata") / "nmea-gpsd";
+}
+const std::filesystem::path kRecordings = RecordingsFolder();
 
 struct LatLon {
   double lat, lon;
