@@ -83,9 +83,9 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case WM_PAINT: {
       if (!box || !(box->flags & MB_ICONMASK)) return FALSE;
-      // The icon: a coloured disc with its mark, as the device's boxes show.
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
+      // The caption as every dialog has it, then the icon: a coloured disc with its mark.
+      DefDlgProcW(hwnd, msg, 0, 0);
+      HDC hdc = GetDC(hwnd);
       auto st = StateOf(hwnd);
       int top = (st ? st->top : 0) + 8;
       UINT icon = box->flags & MB_ICONMASK;
@@ -103,7 +103,7 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
       RECT r{8, top, 8 + kIconSize, top + kIconSize};
       DrawTextW(hdc, mark, 1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-      EndPaint(hwnd, &ps);
+      ReleaseDC(hwnd, hdc);
       return TRUE;
     }
     case WM_COMMAND: {
