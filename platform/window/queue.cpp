@@ -355,7 +355,7 @@ LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, U
       return TRUE;
     }
     LRESULT r = 0;
-    if (hwnd && !IsDesktop(hwnd) && RemoteSend(hwnd, msg, wparam, lparam, r)) {
+    if (hwnd && !IsDesktop(hwnd) && RemoteSend(hwnd, msg, wparam, lparam, r, timeout_ms)) {
       if (result) *result = static_cast<DWORD_PTR>(r);
       return TRUE;
     }

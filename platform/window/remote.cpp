@@ -19,6 +19,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -206,7 +207,8 @@ void EnsureServer() {
 }
 
 // One request to the process that owns `hwnd`; false when there is none or it does not answer.
-bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result) {
+bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result,
+             DWORD timeout_ms = INFINITE) {
   if (!hwnd) return false;
   std::filesystem::path file = Folder() / RecordName(hwnd);
   Record rec;
@@ -236,7 +238,7 @@ bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lpar
   // A send waits as long as the receiver works, handling messages sent to this thread meanwhile.
   bool ok = WriteAll(fd, w.Take()) &&
             ReadAll(fd, reply, sizeof reply, kind == kSend ? std::function<void()>(ProcessSentMessages) : nullptr,
-                    kind == kSend ? 0 : 5000);
+                    kind != kSend ? 5000 : timeout_ms == INFINITE ? 0 : std::max<int>(1, static_cast<int>(std::min<DWORD>(timeout_ms, 1u << 30))));
   close(fd);
   if (!ok) return false;
   wire::Reader r(reply, sizeof reply);
@@ -332,8 +334,8 @@ bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return Request(hwnd, kPost, msg, wparam, lparam, nullptr);
 }
 
-bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
-  return Request(hwnd, kSend, msg, wparam, lparam, &result);
+bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms) {
+  return Request(hwnd, kSend, msg, wparam, lparam, &result, timeout_ms);
 }
 
 bool RemoteForeground(HWND hwnd) { return Request(hwnd, kForeground, 0, 0, 0, nullptr); }
