@@ -1,13 +1,61 @@
 #include "platform/device/callback_thread.h"
 
+#include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <mutex>
 #include <thread>
 
+#include "platform/kernel/device_folder.h"
 #include "platform/kernel/threads.h"
 
 namespace ce::device {
+
+namespace {
+
+// At process exit, callback threads stop running work before static destruction frees what the
+// work would use (the device folder, the registry): the exit handler marks the exit and waits
+// (at most a second) for work that is running to end.
+struct ExitGuard {
+  std::mutex mu;
+  std::condition_variable cv;
+  bool exiting = false;
+  int running = 0;
+};
+
+ExitGuard& Guard() {
+  static ExitGuard* g = [] {
+    auto* guard = new ExitGuard;
+    ce::DeviceFolder();  // constructed first, so destroyed after the exit handler has run
+    std::atexit([] {
+      ExitGuard& g = Guard();
+      std::unique_lock<std::mutex> lock(g.mu);
+      g.exiting = true;
+      g.cv.wait_for(lock, std::chrono::seconds(1), [&] { return g.running == 0; });
+    });
+    return guard;
+  }();
+  return *g;
+}
+
+// Counts the work as running unless the process is exiting.
+bool BeginWork() {
+  ExitGuard& g = Guard();
+  std::lock_guard<std::mutex> lock(g.mu);
+  if (g.exiting) return false;
+  ++g.running;
+  return true;
+}
+
+void EndWork() {
+  ExitGuard& g = Guard();
+  std::lock_guard<std::mutex> lock(g.mu);
+  --g.running;
+  g.cv.notify_all();
+}
+
+}  // namespace
 
 struct CallbackThread::State {
   std::mutex mu;
@@ -18,6 +66,7 @@ struct CallbackThread::State {
 };
 
 CallbackThread::CallbackThread() : state_(std::make_shared<State>()) {
+  Guard();
   state_->thread = std::thread([s = state_] {
     for (;;) {
       std::pair<std::function<void()>, std::uint32_t> item;
@@ -30,7 +79,9 @@ CallbackThread::CallbackThread() : state_(std::make_shared<State>()) {
         if (s->stopping && item.second > 0) continue;
       }
       if (item.second > 0) Sleep(item.second);
+      if (!BeginWork()) return;
       item.first();
+      EndWork();
     }
   });
 }
