@@ -93,6 +93,7 @@ class Parser {
   std::shared_ptr<ResourceSet> Run() {
     auto set = std::make_shared<ResourceSet>();
     while (Next()) {
+      block_line_ = line_;
       const std::string& kw = Word(0);
       if (kw == "dialog") {
         Dialog(*set);
@@ -107,11 +108,12 @@ class Parser {
         Strings(*set);
       } else if (kw == "bitmap" || kw == "icon" || kw == "sound" || kw == "data") {
         Arity(3);
+        ResName name = Name(1);
         LPCWSTR type = kw == "bitmap" ? MAKEINTRESOURCEW(2) : kw == "icon" ? MAKEINTRESOURCEW(3)
                        : kw == "sound" ? RT_WAVE_NAME : MAKEINTRESOURCEW(10);
         auto it = files_.find(Text(2));
         if (it == files_.end()) throw Failure{"file '" + Text(2) + "' is not in the resource folder"};
-        set->files[ResName::From(type)][Name(1)] = it->second;
+        set->files[ResName::From(type)][name] = it->second;
       } else {
         throw Failure{"unknown resource kind '" + kw + "'"};
       }
@@ -133,7 +135,10 @@ class Parser {
     return false;
   }
   void NextInBlock() {
-    if (!Next()) throw Failure{"missing 'end'"};
+    if (!Next()) {
+      line_ = block_line_;  // the error names the line that opened the block
+      throw Failure{"missing 'end'"};
+    }
   }
   const std::string& Word(std::size_t i) {
     if (i >= tokens_.size() || tokens_[i].kind != Token::kWord) throw Failure{"expected a word"};
@@ -333,6 +338,7 @@ class Parser {
   std::vector<std::string_view> lines_;
   std::vector<Token> tokens_;
   std::size_t line_ = 0;
+  std::size_t block_line_ = 0;
 };
 
 }  // namespace
