@@ -12,6 +12,7 @@
 #include "platform/kernel/device_folder.h"
 #include "platform/registry/registry.h"
 #include "platform/sound/sound.h"
+#include "platform/sound/sound_profile.h"
 #include "platform/text/utf.h"
 #include "platform/time/time.h"
 #include "tools/devicectl/devicectl_notifications.h"
@@ -31,6 +32,7 @@ const char kUsage[] =
     "  wifi on|off                    Wi-Fi radio\n"
     "  band auto|2g|3g                band mode (registry OpMode)\n"
     "  calls <count>                  active call count\n"
+    "  ring on|vibrate|none           sound profile of every event\n"
     "  connection <name> connected|disconnected [<sent> <received>]\n"
     "  connection-add <name> <guid>   add a phonebook entry\n"
     "  refuse <op> [<code>] [--now] [--times <n>]   refuse the next request(s) of an operation\n"
@@ -102,6 +104,14 @@ int Status() {
   PrintRegistryValue("backlight.ac", HKEY_CURRENT_USER, u"\\ControlPanel\\Backlight", u"ACBrightNess");
   DWORD volume = 0;
   if (waveOutGetVolume(nullptr, &volume) == MMSYSERR_NOERROR) std::printf("%-18s 0x%08X\n", "volume", volume);
+  SNDFILEINFO sound{};
+  if (SUCCEEDED(SndGetSound(SND_EVENT_ALL, &sound))) {
+    static const char* const kTypes[] = {"on", "file", "vibrate", "none", "disabled"};
+    std::printf("%-18s %s", "ring.mode",
+                sound.sstType >= 0 && sound.sstType <= SND_SOUNDTYPE_LAST ? kTypes[sound.sstType] : "?");
+    if (sound.sstType == SND_SOUNDTYPE_FILE) std::printf(" %s", ce::text::ToUtf8(sound.szPathName).c_str());
+    std::printf("\n");
+  }
   for (const ce::device::Connection& c : ce::device::Connections()) {
     static const char* const kStates[] = {"disconnected", "connecting", "connected"};
     std::printf("connection         %s %s %s sent=%u received=%u\n", c.name.c_str(), c.guid.c_str(),
@@ -274,6 +284,15 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     auto it = args.size() == 2 ? kModes.find(args[1]) : kModes.end();
     if (it == kModes.end()) return Bad(error, "usage: devicectl band auto|2g|3g");
     return SUCCEEDED(RegistrySetDWORD(HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode", it->second)) ? 0 : 1;
+  }
+  if (cmd == "ring") {
+    static const std::map<std::string, SND_SOUNDTYPE> kTypes = {
+        {"on", SND_SOUNDTYPE_ON}, {"vibrate", SND_SOUNDTYPE_VIBRATE}, {"none", SND_SOUNDTYPE_NONE}};
+    auto it = args.size() == 2 ? kTypes.find(args[1]) : kTypes.end();
+    if (it == kTypes.end()) return Bad(error, "usage: devicectl ring on|vibrate|none");
+    SNDFILEINFO sound{};
+    sound.sstType = it->second;
+    return SUCCEEDED(SndSetSound(SND_EVENT_ALL, &sound, TRUE)) ? 0 : 1;
   }
   if (cmd == "connection") return Connection(args, error);
   if (cmd == "connection-add") {

@@ -29,6 +29,7 @@ TEST_F(DevicectlTest, SetCommandsShowInTheStatus) {
       {{"wifi", "on"}, "wifi.radio", "1"},
       {{"signal", "-90"}, "signal.strength", "-90"},
       {{"band", "3g"}, "band", "2"},
+      {{"ring", "vibrate"}, "ring.mode", "vibrate"},
       {{"set", "sim.pin", "0000"}, "sim.pin", "0000"},
       {{"set", "device.oem", "Polaris"}, "device.oem", "Polaris"},
       {{"connection", "Internet", "connected", "100", "200"}, "connection", ""},
@@ -47,7 +48,7 @@ TEST_F(DevicectlTest, BadArgumentsAreRefusedAndChangeNothing) {
   const std::vector<std::vector<std::string>> bad = {
       {"cell", "1234"},          {"cell", "x", "56"},         {"cell", "1", "70000"},
       {"battery", "101"},        {"battery", "-1"},           {"battery", "15%"},
-      {"radio", "maybe"},        {"bluetooth", "3"},          {"set", "radio.bogus", "1"},
+      {"radio", "maybe"},        {"bluetooth", "3"},          {"ring", "loud"},          {"set", "radio.bogus", "1"},
       {"set", "radio.cell", "12a"}, {"refuse", "sim.unlock", "--times", "x"}, {"delay", "x", "-5"},
       {"clock", "set", "2027-13-01", "00:00:00"}, {"clock", "advance", "-1d"}, {"fire", "0"},
       {"frobnicate"},            {"status", "extra"},         {"connection", "Nope", "connected"},
