@@ -84,8 +84,9 @@ std::string AddModuleResourceText(std::u16string module, std::string_view text,
                                   const std::map<std::string, std::vector<std::uint8_t>>& files = {});
 void RemoveModuleResources(const std::u16string& module);
 
-// The resources of a module handle (null: the running program).
+// The resources of a module handle (null: the running program), or of a module by name.
 std::shared_ptr<const ResourceSet> ResourcesOf(HMODULE module);
+std::shared_ptr<const ResourceSet> ModuleResources(const std::u16string& module);
 const DialogTemplate* FindDialog(const ResourceSet& set, LPCWSTR name);
 
 // The binary dialog template, field by field, and back. Decode reads at most `size` bytes and

@@ -112,6 +112,12 @@ void RemoveModuleResources(const std::u16string& module) {
 
 std::shared_ptr<const ResourceSet> ResourcesOf(HMODULE module) { return SetOf(module); }
 
+std::shared_ptr<const ResourceSet> ModuleResources(const std::u16string& module) {
+  std::lock_guard<std::mutex> lock(St().mutex);
+  auto it = St().modules.find(Key(module));
+  return it == St().modules.end() ? nullptr : it->second;
+}
+
 const DialogTemplate* FindDialog(const ResourceSet& set, LPCWSTR name) {
   auto it = set.dialogs.find(ResName::From(name));
   return it == set.dialogs.end() ? nullptr : &it->second;

@@ -187,3 +187,13 @@ TEST_F(ResourceTest, PlatformCallsFindTheProgramsResources) {
   DestroyMenu(menu);
   EXPECT_EQ(LoadMenuW(nullptr, MAKEINTRESOURCEW(5)), nullptr);
 }
+
+TEST_F(ResourceTest, ResourceFolderIsBuiltIntoTheProgram) {
+  auto set = ModuleResources(u"EmbeddedCheck");
+  ASSERT_TRUE(set);
+  ASSERT_NE(FindDialog(*set, MAKEINTRESOURCEW(1)), nullptr);
+  EXPECT_EQ(FindDialog(*set, MAKEINTRESOURCEW(1))->controls.at(0).text, u"Hello");
+  EXPECT_EQ(set->strings.at(3), u"Three");
+  const auto& note = set->files.at(ResName::From(RT_RCDATA)).at(ResName::From(MAKEINTRESOURCEW(20)));
+  EXPECT_EQ(std::string(note.begin(), note.end()), "a note\n");
+}

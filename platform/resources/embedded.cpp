@@ -1,0 +1,25 @@
+// Registering the resources built into a program.
+#include "platform/resources/embedded.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/resources/resource_set.h"
+#include "platform/text/utf.h"
+
+namespace ce::resources {
+
+bool RegisterEmbedded(const char16_t* module, const unsigned char* text, std::size_t text_size,
+                      const EmbeddedFile* files, std::size_t file_count) {
+  std::map<std::string, std::vector<std::uint8_t>> contents;
+  for (std::size_t i = 0; i < file_count; ++i)
+    contents[files[i].path] = std::vector<std::uint8_t>(files[i].data, files[i].data + files[i].size);
+  std::string error = AddModuleResourceText(module, std::string_view(reinterpret_cast<const char*>(text), text_size), contents);
+  if (!error.empty()) {
+    std::fprintf(stderr, "resources of %s: %s\n", *module ? text::ToUtf8(module).c_str() : "the program", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace ce::resources
