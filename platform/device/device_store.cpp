@@ -148,6 +148,12 @@ bool InTransaction(const std::function<bool(sqlite3*, SqlTransaction&)>& work, b
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
     SqlTransaction t(db);
     bool ok = work(db, t);
+    if (ok && t.changed.count("radio.power") && t.GetInt("radio.power") == 0) {
+      // The phone radio going off drops every data connection.
+      Statement drop(db, "UPDATE connections SET state=0, sent=0, received=0 WHERE state != 0");
+      drop.Run();
+      if (sqlite3_changes(db) > 0) t.changed.insert("connections");
+    }
     if (!ok || sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
       sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
       return false;

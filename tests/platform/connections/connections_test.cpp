@@ -82,14 +82,16 @@ TEST_F(ConnectionsTest, ConnectByDestinationNetworkThenTrafficAndHangUp) {
   EXPECT_EQ(stats.dwBytesXmited + stats.dwBytesRcved, 3500u);
   EXPECT_EQ(RasGetLinkStatistics(h, 2, &stats), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 
-  // With the radio off no connection is active.
-  ce::device::SetInt("radio.power", 0);
-  EXPECT_EQ(Active(u"Internet"), nullptr);
-  ce::device::SetInt("radio.power", 1);
-
   EXPECT_EQ(RasHangUp(h), 0u);
   EXPECT_EQ(Active(u"Internet"), nullptr);
   EXPECT_EQ(RasGetLinkStatistics(h, 1, &stats), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+
+  // The radio going off drops a connection.
+  ASSERT_EQ(ce::testing::RunDevicectl(device_folder(), {"connection", "Internet", "connected"}).exit_code, 0);
+  EXPECT_NE(Active(u"Internet"), nullptr);
+  ASSERT_EQ(ce::testing::RunDevicectl(device_folder(), {"radio", "off"}).exit_code, 0);
+  EXPECT_EQ(Active(u"Internet"), nullptr);
+  EXPECT_EQ(ce::device::Connections()[0].state, 0);
 
   info.guidDestNet.Data1 = 1;
   EXPECT_EQ(ConnMgrEstablishConnection(&info, &connection), E_FAIL);
