@@ -166,7 +166,8 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LPBYT
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE* data, DWORD data_size) {
-  if (!data && data_size) return ERROR_INVALID_PARAMETER;
+  // The store takes sizes as a signed int: a larger one is no size a value can have.
+  if ((!data && data_size) || data_size > 0x7FFFFFFFu) return ERROR_INVALID_PARAMETER;
   auto name = ce::text::WideView(value_name);
   if (name.size() > kMaxNameChars) return ERROR_INVALID_PARAMETER;
   KeyRef ref;

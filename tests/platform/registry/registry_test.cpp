@@ -72,6 +72,11 @@ TEST_F(RegistryTest, QuerySizeRulesAndTypes) {
   EXPECT_EQ(ERROR_INVALID_PARAMETER, RegQueryValueExW(k, u"SuaOff", nullptr, nullptr, big, nullptr));
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueW(k, u"suaOFF"));
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueW(k, u"SuaOff"));
+
+  // A size beyond what a value can hold is refused before the data is touched.
+  const BYTE pair[] = {'a', 'b', 0, 0};
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueExW(k, u"Huge", 0, REG_BINARY, pair, 0x80000004u));
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(k, u"Huge", nullptr, nullptr, nullptr, &size));
   RegCloseKey(k);
 }
 
