@@ -29,6 +29,14 @@ bool Digits(const std::string& s, std::size_t at, std::size_t n) {
 
 int Num(const std::string& s, std::size_t at, std::size_t n) { return std::stoi(s.substr(at, n)); }
 
+// The B record extension in columns from..to (1-based, as the I record declares them) when it
+// holds a number; a field wider than a number holds is left out.
+void Extension(const std::string& b, int from, int to, double& out) {
+  if (from < 1 || to < from || to - from >= 9) return;
+  const auto width = static_cast<std::size_t>(to - from + 1);
+  if (Digits(b, static_cast<std::size_t>(from - 1), width)) out = Num(b, static_cast<std::size_t>(from - 1), width);
+}
+
 // The time field of an RMC or GGA sentence, or "".
 std::string SentenceTime(const std::string& s) {
   if (s.size() < 7 || s[0] != '$') return "";
@@ -106,10 +114,8 @@ std::vector<Epoch> EpochsFromIgc(const std::string& text) {
     } catch (...) {
       continue;
     }
-    if (trtTo >= trtFrom && trtFrom > 0 && Digits(l, trtFrom - 1, trtTo - trtFrom + 1))
-      f.track = Num(l, trtFrom - 1, trtTo - trtFrom + 1);
-    if (gspTo >= gspFrom && gspFrom > 0 && Digits(l, gspFrom - 1, gspTo - gspFrom + 1))
-      f.kmh = Num(l, gspFrom - 1, gspTo - gspFrom + 1);
+    Extension(l, trtFrom, trtTo, f.track);
+    Extension(l, gspFrom, gspTo, f.kmh);
     if ((f.track < 0 || f.kmh < 0) && previous) {
       const int dt = (Num(f.time, 0, 2) * 3600 + Num(f.time, 2, 2) * 60 + Num(f.time, 4, 2)) -
                      (Num(previous->time, 0, 2) * 3600 + Num(previous->time, 2, 2) * 60 + Num(previous->time, 4, 2));

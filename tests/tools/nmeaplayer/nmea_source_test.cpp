@@ -82,4 +82,20 @@ TEST(NmeaPlayer, IgcWithoutExtensionsDerivesTrackAndSpeed) {
   EXPECT_NEAR(f.groundSpeed * 1.852, 360.3, 1.0);
 }
 
+// Extensions of any declared width, wider than a number holds, fall back to the derived values.
+TEST(NmeaPlayer, IgcExtensionsTooWideForANumberAreIgnored) {
+  const std::string igc =
+      "AXXX001\r\nHFDTE010126\r\n"
+      "I023650TRT5165GSP\r\n"
+      "B1200004800000N01100000EA01000010000123456789012345123456789012345\r\n"
+      "B1200104800540N01100000EA01000010000123456789012345123456789012345\r\n";
+  const auto epochs = nmeaplayer::EpochsFromIgc(igc);
+  ASSERT_EQ(epochs.size(), 2u);
+  gps_test::App a;
+  for (const auto& e : epochs)
+    for (const std::string& s : Sentences(e.bytes)) a.Feed(s);
+  EXPECT_EQ(a.Newest().track, 0);
+  EXPECT_NEAR(a.Newest().groundSpeed * 1.852, 360.3, 1.0);
+}
+
 }  // namespace
