@@ -66,7 +66,8 @@ int main(int argc, char** argv) {
     } else if ((opt == "-r" || opt == "-b") && i + 1 < argc) {
       char* end = nullptr;
       const double v = std::strtod(argv[++i], &end);
-      if (*end != '\0' || v < 0) {
+      // Not a number, or beyond what a rate or a baud rate can be (a step past the clock's range).
+      if (*end != '\0' || !(v >= 0 && v <= 1e7) || (v > 0 && v < 1e-3)) {
         std::fprintf(stderr, "nmeaplayer: bad value for %s: %s\n", opt.c_str(), argv[i]);
         return 2;
       }
