@@ -152,7 +152,9 @@ void PruneLocked(QueueHeader* h) {
   std::uint32_t readers = 0, writers = 0;
   for (auto& holder : h->holders) {
     if (holder.pid == 0) continue;
-    if (holder.pid != getpid() && !Alive(holder)) {
+    // Our own pid with another start time is a process of the past that had the same pid.
+    const bool gone = holder.pid == getpid() ? holder.start != MyStartTime() : !Alive(holder);
+    if (gone) {
       holder = Holder{};
       continue;
     }
@@ -270,7 +272,7 @@ void QueueMemory::AddHolder(int readers, int writers) {
   Holder* mine = nullptr;
   Holder* free_slot = nullptr;
   for (auto& holder : header_->holders) {
-    if (holder.pid == getpid()) mine = &holder;
+    if (holder.pid == getpid() && holder.start == MyStartTime()) mine = &holder;
     if (holder.pid == 0 && !free_slot) free_slot = &holder;
   }
   if (!mine && free_slot) {
