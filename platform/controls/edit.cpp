@@ -145,6 +145,7 @@ struct Edit : ControlState {
     if (insert.size() > room) {
       insert.resize(room);
       NotifyCommand(hwnd, EN_MAXTEXT);
+      if (insert.empty() && lo == hi) return;  // full: nothing changes
     }
     text.replace(lo, hi - lo, insert);
     Normalize(style);

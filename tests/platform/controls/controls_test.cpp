@@ -1,0 +1,252 @@
+// The controls' own behaviour: what they keep, refuse and tell their parent.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/controls/commctrl.h"
+#include "platform/controls/user_actions.h"
+#include "platform/gdi/gdi.h"
+#include "platform/testing/device_test.h"
+#include "platform/text/utf.h"
+
+namespace {
+
+struct Note {
+  UINT msg;
+  int id;
+  int code;
+  int item;
+  UINT new_state;
+};
+std::vector<Note>& Notes() {
+  static std::vector<Note> n;
+  return n;
+}
+int& RefuseDelta() {
+  static int r = 0;
+  return r;
+}
+
+LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_COMMAND) Notes().push_back({m, LOWORD(w), HIWORD(w), 0, 0});
+  if (m == WM_NOTIFY) {
+    auto* n = reinterpret_cast<NMHDR*>(l);
+    Note note{m, static_cast<int>(n->idFrom), static_cast<int>(n->code), -1, 0};
+    if (n->code == LVN_ITEMCHANGED) {
+      note.item = reinterpret_cast<NMLISTVIEW*>(l)->iItem;
+      note.new_state = reinterpret_cast<NMLISTVIEW*>(l)->uNewState;
+    }
+    if (n->code == LVN_GETDISPINFOW) {
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(l);
+      std::u16string t = u"Item " + ce::text::FromUtf8(std::to_string(info->item.iItem));
+      std::copy(t.begin(), t.end(), info->item.pszText);
+      info->item.pszText[t.size()] = 0;
+      return 0;
+    }
+    Notes().push_back(note);
+    if (n->code == UDN_DELTAPOS) return RefuseDelta();
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+class ControlTest : public ce::testing::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    InitCommonControls();
+    Notes().clear();
+    RefuseDelta() = 0;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ParentProc;
+    wc.lpszClassName = u"ControlParent";
+    RegisterClassW(&wc);
+    parent_ = CreateWindowW(u"ControlParent", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(parent_);
+    UnregisterClassW(u"ControlParent", nullptr);
+    DeviceTest::TearDown();
+  }
+  HWND Make(const WCHAR* cls, DWORD style, int id, const WCHAR* text = u"") {
+    return CreateWindowW(cls, text, WS_CHILD | WS_VISIBLE | style, 4, 4, 200, 100, parent_,
+                         reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr, nullptr);
+  }
+  static int Count(UINT msg, int id, int code) {
+    int n = 0;
+    for (auto& x : Notes()) n += x.msg == msg && x.id == id && x.code == code;
+    return n;
+  }
+  static std::u16string TextOf(HWND h) {
+    WCHAR buf[128];
+    GetWindowTextW(h, buf, 128);
+    return buf;
+  }
+  HWND parent_ = nullptr;
+};
+
+void Type(HWND edit, std::u16string_view text) {
+  for (char16_t c : text) SendMessageW(edit, WM_CHAR, c, 0);
+}
+
+}  // namespace
+
+TEST_F(ControlTest, EditKeepsItsRulesForTyping) {
+  HWND number = Make(WC_EDITW, ES_NUMBER, 1);
+  Type(number, u"12a3");
+  EXPECT_EQ(TextOf(number), u"123");
+
+  HWND limited = Make(WC_EDITW, ES_UPPERCASE, 2);
+  SendMessageW(limited, EM_LIMITTEXT, 4, 0);
+  Type(limited, u"abcdef");
+  EXPECT_EQ(TextOf(limited), u"ABCD");
+  EXPECT_EQ(Count(WM_COMMAND, 2, EN_MAXTEXT), 2);
+  EXPECT_EQ(Count(WM_COMMAND, 2, EN_CHANGE), 4);
+  SendMessageW(limited, WM_CHAR, VK_BACK, 0);
+  EXPECT_EQ(TextOf(limited), u"ABC");
+  SendMessageW(limited, EM_SETSEL, 0, 1);
+  SendMessageW(limited, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(u"x"));
+  EXPECT_EQ(TextOf(limited), u"XBC");
+  DWORD from = 9, to = 9;
+  SendMessageW(limited, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 1u);
+  EXPECT_EQ(to, 1u);
+
+  HWND secret = Make(WC_EDITW, ES_PASSWORD | ES_READONLY, 3, u"pin");
+  Type(secret, u"9");
+  EXPECT_EQ(TextOf(secret), u"pin");  // read-only; the text is kept, only its look is masked
+  SendMessageW(secret, EM_SETREADONLY, FALSE, 0);
+  Type(secret, u"9");
+  EXPECT_EQ(TextOf(secret), u"9pin");
+}
+
+TEST_F(ControlTest, ListAndComboKeepOrderAndSelection) {
+  HWND list = Make(WC_LISTBOXW, LBS_SORT | LBS_NOTIFY, 10);
+  for (const char16_t* s : {u"pear", u"Apple", u"fig"}) SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  WCHAR buf[16];
+  SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(buf));
+  EXPECT_EQ(std::u16string(buf), u"Apple");
+  EXPECT_EQ(SendMessageW(list, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"PE")), 2);
+  EXPECT_EQ(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"fi")), LB_ERR);
+  SendMessageW(list, LB_SETCURSEL, 2, 0);
+  SendMessageW(list, LB_DELETESTRING, 0, 0);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);  // the selection follows its entry
+  EXPECT_EQ(SendMessageW(list, LB_GETTEXTLEN, 7, 0), LB_ERR);
+  EXPECT_EQ(Count(WM_COMMAND, 10, LBN_SELCHANGE), 0);  // programs' changes are not the user's
+  SendMessageW(list, CE_UA_SELECT, 0, 0);
+  EXPECT_EQ(Count(WM_COMMAND, 10, LBN_SELCHANGE), 1);
+
+  HWND combo = Make(WC_COMBOBOXW, CBS_DROPDOWNLIST, 11);
+  for (const char16_t* s : {u"Normal", u"Silent"}) SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  SendMessageW(combo, CB_SETITEMDATA, 1, 77);
+  EXPECT_EQ(SendMessageW(combo, CB_SETCURSEL, 5, 0), CB_ERR);
+  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), CB_ERR);
+  SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(u"sil"));
+  EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, SendMessageW(combo, CB_GETCURSEL, 0, 0), 0), 77);
+  EXPECT_EQ(TextOf(combo), u"Silent");
+  RECT r;
+  GetWindowRect(combo, &r);
+  EXPECT_LT(r.bottom - r.top, 100);  // the window is the field; the list drops below it
+}
+
+TEST_F(ControlTest, ListViewOwnerDataSelectionAndNotifications) {
+  HWND lv = Make(WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL, 20);
+  LVCOLUMNW col{LVCF_TEXT | LVCF_WIDTH, 0, 150, const_cast<LPWSTR>(u"Name"), 0, 0};
+  SendMessageW(lv, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&col));
+  SendMessageW(lv, LVM_SETITEMCOUNT, 1000, LVSICF_NOSCROLL);
+  EXPECT_EQ(ListView_GetItemCount(lv), 1000);
+  WCHAR buf[32];
+  LVITEMW get{};
+  get.pszText = buf;
+  get.cchTextMax = 32;
+  SendMessageW(lv, LVM_GETITEMTEXTW, 999, reinterpret_cast<LPARAM>(&get));
+  EXPECT_EQ(std::u16string(buf), u"Item 999");
+
+  ListView_SetItemState(lv, 5, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(lv, 7, LVIS_SELECTED, LVIS_SELECTED);  // single selection: 5 is dropped
+  EXPECT_EQ(ListView_GetNextItem(lv, -1, LVNI_SELECTED), 7);
+  EXPECT_EQ(SendMessageW(lv, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+  std::vector<std::pair<int, UINT>> changes;
+  for (auto& n : Notes())
+    if (n.code == static_cast<int>(LVN_ITEMCHANGED)) changes.push_back({n.item, n.new_state});
+  EXPECT_EQ(changes, (std::vector<std::pair<int, UINT>>{{5, LVIS_SELECTED}, {5, 0}, {7, LVIS_SELECTED}}));
+
+  // A smaller count forgets the states beyond it.
+  SendMessageW(lv, LVM_SETITEMCOUNT, 6, 0);
+  EXPECT_EQ(ListView_GetNextItem(lv, -1, LVNI_SELECTED), -1);
+  EXPECT_FALSE(ListView_SetItemState(lv, 6, LVIS_SELECTED, LVIS_SELECTED));
+  SendMessageW(lv, CE_UA_HOLD, 2, 0);
+  EXPECT_EQ(Count(WM_NOTIFY, 20, GN_CONTEXTMENU), 1);
+  SendMessageW(lv, CE_UA_COLUMN, 0, 0);
+  EXPECT_EQ(Count(WM_NOTIFY, 20, static_cast<int>(LVN_COLUMNCLICK)), 1);
+}
+
+TEST_F(ControlTest, ListViewSortsByComparatorAndFindsByParam) {
+  HWND lv = Make(WC_LISTVIEWW, LVS_REPORT, 21);
+  const char16_t* names[] = {u"b", u"c", u"a"};
+  for (int i = 0; i < 3; ++i) {
+    LVITEMW it{};
+    it.mask = LVIF_TEXT | LVIF_PARAM;
+    it.iItem = i;
+    it.pszText = const_cast<LPWSTR>(names[i]);
+    it.lParam = 10 * (i + 1);  // 10, 20, 30
+    SendMessageW(lv, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+  }
+  ListView_SetItemState(lv, 0, LVIS_SELECTED, LVIS_SELECTED);
+  auto descending = [](LPARAM a, LPARAM b, LPARAM) { return static_cast<int>(b - a); };
+  ASSERT_TRUE(SendMessageW(lv, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(+descending)));
+  LVFINDINFOW find{LVFI_PARAM, nullptr, 10, {0, 0}, 0};
+  int at = static_cast<int>(SendMessageW(lv, LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+  EXPECT_EQ(at, 2);
+  EXPECT_EQ(ListView_GetNextItem(lv, -1, LVNI_SELECTED), 2);  // the state moved with its item
+  SendMessageW(lv, LVM_DELETEITEM, 0, 0);
+  EXPECT_EQ(ListView_GetItemCount(lv), 2);
+  EXPECT_FALSE(SendMessageW(lv, LVM_DELETEITEM, 5, 0));
+}
+
+TEST_F(ControlTest, UpDownTrackbarAndPickerStayInRange) {
+  HWND buddy = Make(WC_EDITW, 0, 30, u"");
+  HWND spin = Make(UPDOWN_CLASSW, UDS_SETBUDDYINT | UDS_WRAP, 31);
+  SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(buddy), 0);
+  SendMessageW(spin, UDM_SETRANGE, 0, MAKELPARAM(3, 1));
+  SendMessageW(spin, UDM_SETPOS, 0, MAKELPARAM(9, 0));
+  EXPECT_EQ(TextOf(buddy), u"3");  // clamped
+  SendMessageW(spin, CE_UA_SPIN, 1, 0);
+  EXPECT_EQ(TextOf(buddy), u"1");  // wrapped
+  RefuseDelta() = 1;
+  SendMessageW(spin, CE_UA_SPIN, 1, 0);
+  EXPECT_EQ(TextOf(buddy), u"1");  // the parent refused the step
+  SetWindowTextW(buddy, u"x");
+  EXPECT_NE(HIWORD(SendMessageW(spin, UDM_GETPOS, 0, 0)), 0);  // not a number: an error
+
+  HWND track = Make(TRACKBAR_CLASSW, 0, 32);
+  SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
+  SendMessageW(track, TBM_SETPOS, TRUE, 40);
+  EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), 10);
+  SendMessageW(track, WM_KEYDOWN, VK_LEFT, 0);
+  EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), 9);
+
+  HWND picker = Make(DATETIMEPICK_CLASSW, DTS_TIMEFORMAT, 33);
+  SendMessageW(picker, DTM_SETFORMATW, 0, reinterpret_cast<LPARAM>(u"HH:mm"));
+  EXPECT_TRUE(SendMessageW(picker, CE_UA_SETTEXT, 0, reinterpret_cast<LPARAM>(u"23:59")));
+  for (const char16_t* bad : {u"24:00", u"12:60", u"12", u"1:2:3"})
+    EXPECT_FALSE(SendMessageW(picker, CE_UA_SETTEXT, 0, reinterpret_cast<LPARAM>(bad))) << ce::text::ToUtf8(bad);
+  EXPECT_EQ(TextOf(picker), u"23:59");
+  SYSTEMTIME feb{2026, 2, 0, 31, 0, 0, 0, 0};
+  EXPECT_FALSE(SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&feb)));
+  EXPECT_EQ(Count(WM_NOTIFY, 33, static_cast<int>(DTN_DATETIMECHANGE)), 1);
+}
+
+TEST_F(ControlTest, ImageListsKeepTheirImages) {
+  HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 4, 4);
+  ASSERT_NE(il, nullptr);
+  HBITMAP strip = CreateBitmap(48, 16, 1, 32, nullptr);
+  EXPECT_EQ(ImageList_AddMasked(il, strip, RGB(255, 0, 255)), 0);
+  EXPECT_EQ(ImageList_GetImageCount(il), 3);
+  EXPECT_TRUE(ImageList_Remove(il, 1));
+  EXPECT_EQ(ImageList_GetImageCount(il), 2);
+  EXPECT_FALSE(ImageList_Draw(il, 5, nullptr, 0, 0, ILD_NORMAL));
+  DeleteObject(strip);
+  EXPECT_TRUE(ImageList_Destroy(il));
+  EXPECT_FALSE(ImageList_Destroy(il));
+  EXPECT_EQ(ImageList_GetImageCount(il), 0);
+}
