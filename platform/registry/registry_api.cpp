@@ -21,11 +21,6 @@ bool NameTooLong(const std::vector<std::u16string_view>& parts) {
   return std::any_of(parts.begin(), parts.end(), [](auto p) { return p.size() > kMaxNameChars; });
 }
 
-// An open key belongs to the store it was opened in; after a switch of device folder it is stale.
-LONG Target(Store& store, HKEY, KeyRef* ref) {
-  if (ref->generation != 0 && ref->generation != store.generation()) return ERROR_INVALID_HANDLE;
-  return ERROR_SUCCESS;
-}
 
 // Copies `data` to the caller's buffer following the platform's size rules.
 LONG CopyOut(const std::vector<BYTE>& data, LPBYTE out, LPDWORD out_size) {
@@ -93,6 +88,20 @@ std::u16string JoinPath(const std::u16string& base, const std::vector<std::u16st
   return path;
 }
 
+namespace {
+
+// The key behind a handle with the store locked. An open key belongs to the store it was opened
+// in; after a switch of device folder it is stale (ERROR_INVALID_HANDLE).
+LONG OpenKey(HKEY key, KeyRef* ref, Store::Locked* locked) {
+  if (!ResolveKey(key, ref)) return ERROR_INVALID_HANDLE;
+  *locked = Store::Open();
+  if (!locked->store) return locked->error;
+  if (ref->generation != 0 && ref->generation != locked->store->generation()) return ERROR_INVALID_HANDLE;
+  return ERROR_SUCCESS;
+}
+
+}  // namespace
+
 }  // namespace ce::registry
 
 using namespace ce::registry;
@@ -103,10 +112,8 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD, REGSAM, PHKEY result) {
   auto parts = SplitPath(ce::text::WideView(sub_key));
   if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
   KeyRef base;
-  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &base);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &base, &locked);
   if (error != ERROR_SUCCESS) return error;
   if (!locked.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
   KeyId id = locked.store->FindKey(base.id, parts);
@@ -122,10 +129,8 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD, LPWSTR, DWORD, REGSAM, SE
   auto parts = SplitPath(ce::text::WideView(sub_key));
   if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
   KeyRef base;
-  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &base);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &base, &locked);
   if (error != ERROR_SUCCESS) return error;
   KeyId id = 0;
   bool created = false;
@@ -144,9 +149,9 @@ LONG RegCloseKey(HKEY key) {
 
 LONG RegFlushKey(HKEY key) {
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
+  if (error != ERROR_SUCCESS) return error;
   locked.store->Checkpoint();
   return ERROR_SUCCESS;
 }
@@ -154,10 +159,8 @@ LONG RegFlushKey(HKEY key) {
 LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD data_size) {
   if (data && !data_size) return ERROR_INVALID_PARAMETER;
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &ref);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
   if (error != ERROR_SUCCESS) return error;
   auto value = locked.store->ReadValue(ref.id, ce::text::WideView(value_name));
   if (!value) return locked.store->KeyExists(ref.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
@@ -171,20 +174,16 @@ LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE*
   auto name = ce::text::WideView(value_name);
   if (name.size() > kMaxNameChars) return ERROR_INVALID_PARAMETER;
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &ref);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
   if (error != ERROR_SUCCESS) return error;
   return locked.store->WriteValue(ref.id, name, type, data, data_size);
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR value_name) {
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &ref);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
   if (error != ERROR_SUCCESS) return error;
   return locked.store->DeleteValue(ref.id, ce::text::WideView(value_name));
 }
@@ -193,10 +192,8 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key) {
   auto parts = SplitPath(ce::text::WideView(sub_key));
   if (parts.empty()) return ERROR_INVALID_PARAMETER;
   KeyRef base;
-  if (!ResolveKey(key, &base)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &base);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &base, &locked);
   if (error != ERROR_SUCCESS) return error;
   KeyId id = locked.store->FindKey(base.id, parts);
   if (!id) return locked.store->KeyExists(base.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
@@ -206,10 +203,8 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR sub_key) {
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, LPDWORD name_chars, LPDWORD, LPWSTR class_name,
                    LPDWORD class_chars, FILETIME* last_write) {
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &ref);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
   if (error != ERROR_SUCCESS) return error;
   auto sub = locked.store->SubkeyName(ref.id, index);
   if (!sub) return locked.store->KeyExists(ref.id) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;
@@ -225,10 +220,8 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR value_name, LPDWORD value_name_
                    LPDWORD type, LPBYTE data, LPDWORD data_size) {
   if (data && !data_size) return ERROR_INVALID_PARAMETER;
   KeyRef ref;
-  if (!ResolveKey(key, &ref)) return ERROR_INVALID_HANDLE;
-  auto locked = Store::Open();
-  if (!locked.store) return locked.error;
-  LONG error = Target(*locked.store, key, &ref);
+  Store::Locked locked;
+  LONG error = OpenKey(key, &ref, &locked);
   if (error != ERROR_SUCCESS) return error;
   auto value = locked.store->ValueAt(ref.id, index);
   if (!value) return locked.store->KeyExists(ref.id) ? ERROR_NO_MORE_ITEMS : ERROR_KEY_DELETED;

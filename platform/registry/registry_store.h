@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/base/errors.h"
 #include "platform/base/types.h"
 
 struct sqlite3;
@@ -38,8 +39,8 @@ class Store {
   // use and reopened when the device folder changes. Null (with the error) when it cannot open.
   struct Locked {
     std::unique_lock<std::mutex> guard;
-    Store* store;
-    LONG error;
+    Store* store = nullptr;
+    LONG error = ERROR_SUCCESS;
   };
   static Locked Open();
   // Bumped whenever the store is reopened on another device folder (open keys then go stale).
