@@ -7,6 +7,7 @@
 // transaction; the file runs in WAL mode and is checkpointed on flush and when it is closed.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -56,7 +57,7 @@ class Volume {
 
   std::mutex& lock() { return lock_; }  // held by callers around every use below
   const std::string& path() const { return path_; }
-  bool mounted = true;
+  std::atomic<bool> mounted{true};  // read without the lock by the handle checks
 
   DWORD Flush();
 
