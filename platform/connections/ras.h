@@ -76,8 +76,8 @@ static_assert(sizeof(RAS_STATS) == 60);
 // All answer 0 or an error code. A buffer too small answers ERROR_BUFFER_TOO_SMALL with the
 // size needed in `*size`.
 DWORD RasEnumEntries(LPWSTR reserved, LPWSTR phonebook, RASENTRYNAME* entries, LPDWORD size, LPDWORD count);
-DWORD RasGetEntryProperties(LPWSTR phonebook, LPWSTR entry_name, RASENTRY* entry, LPDWORD entry_size, LPBYTE device_info,
-                            LPDWORD device_info_size);
+DWORD RasGetEntryProperties(LPWSTR phonebook, LPWSTR entry_name, RASENTRY* entry, LPDWORD entry_size,
+                            LPBYTE device_info, LPDWORD device_info_size);
 // The connections that are connecting or connected.
 DWORD RasEnumConnections(RASCONN* connections, LPDWORD size, LPDWORD count);
 DWORD RasGetConnectStatus(HRASCONN connection, RASCONNSTATUS* status);

@@ -18,6 +18,8 @@ struct Setting {
   bool is_text;
   const char* initial;  // the value of a new device
   const char* help;     // one line for the control tool
+  long long min;        // the accepted values (texts: their length in bytes)
+  long long max;
 };
 // Every value of the model, in the order the control tool shows them.
 const std::vector<Setting>& Settings();
@@ -25,7 +27,8 @@ const Setting* FindSetting(std::string_view name);
 
 std::int64_t GetInt(std::string_view name);
 std::string GetText(std::string_view name);
-// Writes one value (committed, mirrored, announced). Unknown names are refused (false).
+// Writes one value (committed, mirrored, announced). Unknown names and values outside the
+// setting's range are refused (false).
 bool SetInt(std::string_view name, std::int64_t value);
 bool SetText(std::string_view name, std::string_view value);
 

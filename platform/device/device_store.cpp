@@ -197,13 +197,15 @@ std::string GetText(std::string_view name) {
 
 bool SetInt(std::string_view name, std::int64_t value) {
   const Setting* s = FindSetting(name);
-  if (!s || s->is_text) return false;
+  if (!s || s->is_text || value < s->min || value > s->max) return false;
   return InTransaction([&](sqlite3*, SqlTransaction& t) { t.SetInt(name, value); return true; }, true);
 }
 
 bool SetText(std::string_view name, std::string_view value) {
   const Setting* s = FindSetting(name);
-  if (!s || !s->is_text) return false;
+  if (!s || !s->is_text || static_cast<long long>(value.size()) < s->min ||
+      static_cast<long long>(value.size()) > s->max)
+    return false;
   return InTransaction([&](sqlite3*, SqlTransaction& t) { t.SetText(name, value); return true; }, true);
 }
 

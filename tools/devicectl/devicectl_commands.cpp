@@ -137,9 +137,16 @@ void PrintEffect(const ce::device::Effect& e) {
 int SetValue(const std::string& name, const std::string& value, std::string* error) {
   const ce::device::Setting* s = ce::device::FindSetting(name);
   if (!s) return Bad(error, "unknown value '" + name + "' (see: devicectl status)");
-  if (s->is_text) return ce::device::SetText(name, value) ? 0 : 1;
+  if (s->is_text) {
+    auto size = static_cast<long long>(value.size());
+    if (size < s->min || size > s->max)
+      return Bad(error, name + " takes " + std::to_string(s->min) + " to " + std::to_string(s->max) + " characters");
+    return ce::device::SetText(name, value) ? 0 : 1;
+  }
   std::int64_t v;
   if (!ParseInt(value, &v)) return Bad(error, "'" + value + "' is not a number");
+  if (v < s->min || v > s->max)
+    return Bad(error, name + " must be from " + std::to_string(s->min) + " to " + std::to_string(s->max));
   return ce::device::SetInt(name, v) ? 0 : 1;
 }
 
@@ -226,7 +233,8 @@ int Clock(const std::vector<std::string>& args, std::string* error) {
           static_cast<WORD>(mi), static_cast<WORD>(s), 0};
     FILETIME ft{};
     if (!SystemTimeToFileTime(&st, &ft)) return Bad(error, "no such date: " + args[2]);
-    ce::kernel::SetSystemTimeUtc(static_cast<std::int64_t>((std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime));
+    std::uint64_t utc = (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
+    ce::kernel::SetSystemTimeUtc(static_cast<std::int64_t>(utc));
     return 0;
   }
   if (args[1] == "advance" && args.size() == 3) {
@@ -270,7 +278,8 @@ int Run(const std::vector<std::string>& args, std::string* error) {
   if (cmd == "signal") return Ranged(args, "signal.strength", -150, 0, error);
   if (cmd == "battery") {
     std::int64_t v;
-    if (args.size() == 2 && ParseInt(args[1], &v) && v == 255) return ce::device::SetInt("battery.percent", 255) ? 0 : 1;
+    if (args.size() == 2 && ParseInt(args[1], &v) && v == 255)
+      return ce::device::SetInt("battery.percent", 255) ? 0 : 1;
     return Ranged(args, "battery.percent", 0, 100, error);
   }
   if (cmd == "calls") return Ranged(args, "phone.calls", 0, 10, error);

@@ -30,6 +30,9 @@ TEST_F(DeviceModelTest, NewDeviceSeedsItsStateValuesAndKnowsOnlyItsNames) {
   EXPECT_FALSE(ce::device::SetInt("radio.nonsense", 1));
   EXPECT_FALSE(ce::device::SetInt("sim.pin", 1));     // a text
   EXPECT_FALSE(ce::device::SetText("radio.cell", "1"));  // a number
+  EXPECT_FALSE(ce::device::SetInt("bluetooth.mode", 3));
+  EXPECT_FALSE(ce::device::SetInt("radio.lac", -1));
+  EXPECT_FALSE(ce::device::SetText("sim.pin", "123456789"));
   EXPECT_EQ(ce::device::GetInt("radio.cell"), 1001);
 }
 

@@ -46,12 +46,27 @@ TEST_F(DevicectlTest, SetCommandsShowInTheStatus) {
 
 TEST_F(DevicectlTest, BadArgumentsAreRefusedAndChangeNothing) {
   const std::vector<std::vector<std::string>> bad = {
-      {"cell", "1234"},          {"cell", "x", "56"},         {"cell", "1", "70000"},
-      {"battery", "101"},        {"battery", "-1"},           {"battery", "15%"},
-      {"radio", "maybe"},        {"bluetooth", "3"},          {"ring", "loud"},          {"set", "radio.bogus", "1"},
-      {"set", "radio.cell", "12a"}, {"refuse", "sim.unlock", "--times", "x"}, {"delay", "x", "-5"},
-      {"clock", "set", "2027-13-01", "00:00:00"}, {"clock", "advance", "-1d"}, {"fire", "0"},
-      {"frobnicate"},            {"status", "extra"},         {"connection", "Nope", "connected"},
+      {"cell", "1234"},
+      {"cell", "x", "56"},
+      {"cell", "1", "70000"},
+      {"battery", "101"},
+      {"battery", "-1"},
+      {"battery", "15%"},
+      {"radio", "maybe"},
+      {"bluetooth", "3"},
+      {"ring", "loud"},
+      {"set", "radio.bogus", "1"},
+      {"set", "radio.cell", "12a"},
+      {"set", "radio.power", "2"},
+      {"set", "sim.pin", "12"},
+      {"refuse", "sim.unlock", "--times", "x"},
+      {"delay", "x", "-5"},
+      {"clock", "set", "2027-13-01", "00:00:00"},
+      {"clock", "advance", "-1d"},
+      {"fire", "0"},
+      {"frobnicate"},
+      {"status", "extra"},
+      {"connection", "Nope", "connected"},
   };
   std::string before = RunDevicectl(device_folder(), {"status"}).out;
   for (const auto& args : bad) EXPECT_EQ(RunDevicectl(device_folder(), args).exit_code, 2) << args[0];
@@ -92,8 +107,8 @@ TEST_F(DevicectlTest, SetsAndMovesTheDeviceClock) {
 }
 
 TEST_F(DevicectlTest, ScriptAndEffectsCommands) {
-  ASSERT_EQ(RunDevicectl(device_folder(), {"refuse", "line.equipment", "0x80000048", "--now", "--times", "2"}).exit_code,
-            0);
+  std::vector<std::string> refuse = {"refuse", "line.equipment", "0x80000048", "--now", "--times", "2"};
+  ASSERT_EQ(RunDevicectl(device_folder(), refuse).exit_code, 0);
   ASSERT_EQ(RunDevicectl(device_folder(), {"delay", "ril.celltower", "1500"}).exit_code, 0);
   std::string script = RunDevicectl(device_folder(), {"script"}).out;
   EXPECT_NE(script.find("line.equipment delay=0 refusals=2 code=0x80000048 now"), std::string::npos) << script;
