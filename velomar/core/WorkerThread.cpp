@@ -1,0 +1,373 @@
+#include "velomar/core/WorkerThread.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "platform/base/errors.h"
+#include "platform/kernel/sync.h"
+#include "platform/kernel/threads.h"
+#include "platform/window/window.h"
+
+// The worker's routine and the routines of its command and time-out threads.
+DWORD FuncWorkerThread(LPVOID worker);
+DWORD HandleCommandWorkerThread(LPVOID record);
+DWORD TimeoutCommandWorkerThread(LPVOID record);
+
+namespace {
+
+constexpr DWORD kPostMutexWaitMs = 1000;
+constexpr DWORD kTimeoutCommandWaitMs = 10000;
+constexpr DWORD kPauseAfterCommandMs = 100;
+constexpr auto kAbandonedThreadsWait = std::chrono::seconds(10);
+
+// Process-wide statistics.
+volatile LONG g_liveWorkers = 0;
+volatile LONG g_pendingTotal = 0;
+volatile LONG g_executedTotal = 0;
+std::atomic<HWND> g_statisticsWindow{nullptr};
+std::atomic<WorkerStatisticsPoster> g_poster{PostMessageW};
+
+// The registry of live workers.
+std::vector<WorkerThread*> g_workers;
+
+HANDLE RegistryMutex() {
+  static HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
+  return mutex;
+}
+
+bool Took(DWORD wait_result) { return wait_result == WAIT_OBJECT_0 || wait_result == WAIT_ABANDONED; }
+
+LONG Read(volatile LONG* value) { return InterlockedCompareExchange(value, 0, 0); }
+
+void PostStatistics(UINT message, LONG value) {
+  HWND window = g_statisticsWindow.load();
+  WorkerStatisticsPoster poster = g_poster.load();
+  if (window) poster(window, message, static_cast<WPARAM>(value), 0);
+}
+
+struct CommandRecord {
+  WorkerThread* worker;
+  int id;
+  ULONG_PTR parameter;
+  HANDLE entered;  // set by the command thread once it runs its own code
+};
+
+// Closes a handle on every way out (the worker's thread unwinds when it is terminated).
+class OwnedHandle {
+ public:
+  explicit OwnedHandle(HANDLE h) : m_handle(h) {}
+  ~OwnedHandle() {
+    if (m_handle) CloseHandle(m_handle);
+  }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  HANDLE get() const { return m_handle; }
+
+ private:
+  HANDLE m_handle;
+};
+
+}  // namespace
+
+// ---- Command threads ----------------------------------------------------------------------------
+
+DWORD HandleCommandWorkerThread(LPVOID record) {
+  std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
+  WorkerThread* worker = command->worker;
+  SetEvent(command->entered);
+  try {
+    worker->HandleCommand(command->id, command->parameter);
+  } catch (...) {
+    // The command is over; the worker goes on with the next one.
+  }
+  worker->CommandThreadEnded();
+  return 0;
+}
+
+DWORD TimeoutCommandWorkerThread(LPVOID record) {
+  std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
+  WorkerThread* worker = command->worker;
+  SetEvent(command->entered);
+  try {
+    worker->TimeoutCommand(command->id);
+  } catch (...) {
+  }
+  worker->CommandThreadEnded();
+  return 0;
+}
+
+// ---- The worker ---------------------------------------------------------------------------------
+
+WorkerThread::WorkerThread(int stop_mode) : m_stopMode(stop_mode) {
+  if (Took(WaitForSingleObject(RegistryMutex(), INFINITE))) {
+    g_workers.push_back(this);
+    ReleaseMutex(RegistryMutex());
+  }
+  PostStatistics(WM_WORKERS_COUNT, InterlockedIncrement(&g_liveWorkers));
+
+  m_commandsAvailable = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_queueEmpty = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  m_stopFlagMutex = CreateMutexW(nullptr, FALSE, nullptr);
+  m_listMutex = CreateMutexW(nullptr, FALSE, nullptr);
+  m_postMutex = CreateMutexW(nullptr, FALSE, nullptr);
+  m_endedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+  if (Took(WaitForSingleObject(m_stopFlagMutex, INFINITE))) {
+    m_stopFlag = 0;
+    ReleaseMutex(m_stopFlagMutex);
+  }
+}
+
+WorkerThread::~WorkerThread() {
+  HANDLE thread = m_thread;
+  if (thread && WaitForSingleObject(m_endedEvent, 0) != WAIT_OBJECT_0) {
+    // The owner did not stop it: stop at once rather than leave a thread on a dead object.
+    InterlockedExchange(&m_accepting, 0);
+    SetStopFlag();
+    SetEvent(m_stopEvent);
+    HANDLE ends[2] = {m_endedEvent, thread};
+    WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+  }
+
+  if (Took(WaitForSingleObject(RegistryMutex(), INFINITE))) {
+    g_workers.erase(std::remove(g_workers.begin(), g_workers.end(), this), g_workers.end());
+    ReleaseMutex(RegistryMutex());
+  }
+
+  const LONG pending = PendingCount();
+  if (pending > 0) InterlockedExchangeAdd(&g_pendingTotal, -pending);
+
+  {
+    std::unique_lock<std::mutex> lock(m_runningMutex);
+    m_runningDone.wait_for(lock, kAbandonedThreadsWait, [this] { return m_running == 0; });
+  }
+
+  for (HANDLE h : {m_commandsAvailable, m_queueEmpty, m_stopEvent, m_stopFlagMutex, m_listMutex, m_postMutex,
+                   m_endedEvent, thread}) {
+    if (h) CloseHandle(h);
+  }
+  PostStatistics(WM_WORKERS_COUNT, InterlockedDecrement(&g_liveWorkers));
+}
+
+void WorkerThread::HandleCommand(int, ULONG_PTR) {}
+
+void WorkerThread::TimeoutCommand(int) {}
+
+void WorkerThread::Start() {
+  if (m_thread) return;
+  m_thread = CreateThread(nullptr, 0, FuncWorkerThread, this, 0, nullptr);
+  PostStart();
+}
+
+void WorkerThread::PostCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter) {
+  const DWORD got = WaitForSingleObject(m_postMutex, kPostMutexWaitMs);
+  if (got == WAIT_ABANDONED) ReleaseMutex(m_postMutex);
+  if (got != WAIT_OBJECT_0) return;
+
+  bool queued = false;
+  if (m_thread != nullptr && Read(&m_accepting) != 0 && !StopFlagSet()) {
+    if (Took(WaitForSingleObject(m_listMutex, INFINITE))) {
+      m_commands.push_back(Command{command_id, timeout_ms, parameter});
+      InterlockedIncrement(&g_pendingTotal);
+      SetEvent(m_commandsAvailable);
+      ResetEvent(m_queueEmpty);
+      ReleaseMutex(m_listMutex);
+      queued = true;
+    }
+  }
+  // Posted outside the list mutex: a recount of the total takes the registry mutex and then every
+  // worker's list mutex.
+  if (queued) NotifyPendingCommands();
+  ReleaseMutex(m_postMutex);
+}
+
+void WorkerThread::PostUniqueCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter) {
+  if (IsCommandPending(command_id)) return;
+  PostCommand(command_id, timeout_ms, parameter);
+}
+
+bool WorkerThread::IsCommandPending(int command_id) {
+  if (!Took(WaitForSingleObject(m_listMutex, INFINITE))) return false;
+  const bool pending = std::any_of(m_commands.begin(), m_commands.end(),
+                                   [command_id](const Command& c) { return c.id == command_id; });
+  ReleaseMutex(m_listMutex);
+  return pending;
+}
+
+void WorkerThread::Stop() {
+  InterlockedExchange(&m_accepting, 0);
+  HANDLE thread = m_thread;
+  if (thread == nullptr) return;  // never started: nothing runs
+  if (m_stopMode == 0) {
+    // Every queued command runs first. A worker whose thread has ended runs nothing more.
+    HANDLE drained[2] = {m_queueEmpty, thread};
+    WaitForMultipleObjects(2, drained, FALSE, INFINITE);
+  } else if (m_stopMode != 1) {
+    return;
+  }
+  SetStopFlag();
+  SetEvent(m_stopEvent);
+  HANDLE ends[2] = {m_endedEvent, thread};
+  WaitForMultipleObjects(2, ends, FALSE, INFINITE);
+}
+
+DWORD WorkerThread::GetWorkerThreadId() const { return static_cast<DWORD>(Read(const_cast<volatile LONG*>(&m_threadId))); }
+
+LONG WorkerThread::GetExecutedCount() const { return Read(const_cast<volatile LONG*>(&m_executed)); }
+
+bool WorkerThread::StopFlagSet() {
+  if (!Took(WaitForSingleObject(m_stopFlagMutex, INFINITE))) return false;
+  const bool set = m_stopFlag != 0;
+  ReleaseMutex(m_stopFlagMutex);
+  return set;
+}
+
+void WorkerThread::SetStopFlag() {
+  if (!Took(WaitForSingleObject(m_stopFlagMutex, INFINITE))) return;
+  m_stopFlag = 1;
+  ReleaseMutex(m_stopFlagMutex);
+}
+
+bool WorkerThread::TakeCommand(Command& command, bool& empty) {
+  empty = false;
+  if (WaitForSingleObject(m_listMutex, INFINITE) != WAIT_OBJECT_0) return false;
+  if (m_commands.empty()) {
+    // The event said otherwise; put the events right and wait again.
+    SetEvent(m_queueEmpty);
+    ResetEvent(m_commandsAvailable);
+    ReleaseMutex(m_listMutex);
+    empty = true;
+    return false;
+  }
+  command = m_commands.front();
+  m_commands.pop_front();
+  InterlockedDecrement(&g_pendingTotal);
+  InterlockedIncrement(&m_executed);
+  InterlockedIncrement(&g_executedTotal);
+  NotifyExecutedCommands();
+  ReleaseMutex(m_listMutex);
+  return true;
+}
+
+void WorkerThread::RunCommand(const Command& command) {
+  OwnedHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!entered.get()) return;  // no event, no thread: the command cannot run
+  CommandThreadStarted();
+  auto* record = new CommandRecord{this, command.id, command.parameter, entered.get()};
+  OwnedHandle thread(CreateThread(nullptr, 0, HandleCommandWorkerThread, record, 0, nullptr));
+  if (!thread.get()) {
+    delete record;
+    CommandThreadEnded();
+    return;
+  }
+  // The time-out counts once the command thread runs its own code: abandoned before that, it would
+  // never run the code that frees its record and tells the worker it has ended.
+  WaitForSingleObject(entered.get(), INFINITE);
+  if (WaitForSingleObject(thread.get(), command.timeout_ms) != WAIT_TIMEOUT) return;
+
+  // Overran its time-out: abandon it and let TimeoutCommand run.
+  TerminateThread(thread.get(), 0);
+  OwnedHandle timeout_entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+  if (!timeout_entered.get()) return;
+  CommandThreadStarted();
+  auto* timeout_record = new CommandRecord{this, command.id, 0, timeout_entered.get()};
+  OwnedHandle timeout_thread(CreateThread(nullptr, 0, TimeoutCommandWorkerThread, timeout_record, 0, nullptr));
+  if (!timeout_thread.get()) {
+    delete timeout_record;
+    CommandThreadEnded();
+    return;
+  }
+  WaitForSingleObject(timeout_entered.get(), INFINITE);
+  WaitForSingleObject(timeout_thread.get(), kTimeoutCommandWaitMs);
+}
+
+void WorkerThread::AfterCommand() {
+  if (WaitForSingleObject(m_listMutex, INFINITE) != WAIT_OBJECT_0) return;
+  if (m_commands.empty()) {
+    SetEvent(m_queueEmpty);
+    ResetEvent(m_commandsAvailable);
+  }
+  ReleaseMutex(m_listMutex);
+}
+
+LONG WorkerThread::PendingCount() {
+  if (!Took(WaitForSingleObject(m_listMutex, INFINITE))) return 0;
+  const LONG count = static_cast<LONG>(m_commands.size());
+  ReleaseMutex(m_listMutex);
+  return count;
+}
+
+void WorkerThread::CommandThreadStarted() {
+  std::lock_guard<std::mutex> lock(m_runningMutex);
+  ++m_running;
+}
+
+void WorkerThread::CommandThreadEnded() {
+  std::lock_guard<std::mutex> lock(m_runningMutex);
+  --m_running;
+  m_runningDone.notify_all();
+}
+
+DWORD FuncWorkerThread(LPVOID parameter) {
+  auto* worker = static_cast<WorkerThread*>(parameter);
+  InterlockedExchange(&worker->m_threadId, static_cast<LONG>(GetCurrentThreadId()));
+  HANDLE wake[2] = {worker->m_commandsAvailable, worker->m_stopEvent};
+  for (;;) {
+    if (worker->StopFlagSet()) break;
+    const DWORD woke = WaitForMultipleObjects(2, wake, FALSE, INFINITE);
+    if (woke == WAIT_FAILED) continue;
+    if (woke != WAIT_OBJECT_0) break;
+
+    WorkerThread::Command command{};
+    bool empty = false;
+    if (!worker->TakeCommand(command, empty)) {
+      if (empty) continue;
+      break;  // the list mutex failed: this worker runs nothing more
+    }
+    worker->RunCommand(command);
+    Sleep(kPauseAfterCommandMs);
+    NotifyPendingCommands();
+    worker->AfterCommand();
+  }
+  SetEvent(worker->m_endedEvent);
+  return 0;
+}
+
+// ---- Process-wide ---------------------------------------------------------------------------------
+
+void TerminateAllWorkerThreads() {
+  if (!Took(WaitForSingleObject(RegistryMutex(), INFINITE))) return;
+  for (WorkerThread* worker : g_workers) {
+    if (HANDLE thread = worker->GetThreadHandle()) TerminateThread(thread, 0);
+  }
+  ReleaseMutex(RegistryMutex());
+}
+
+LONG GetWorkerThreadCount() { return Read(&g_liveWorkers); }
+
+void NotifyPendingCommands() {
+  LONG total = Read(&g_pendingTotal);
+  if (total < 0) {
+    // Recount from the workers themselves.
+    if (!Took(WaitForSingleObject(RegistryMutex(), INFINITE))) return;
+    total = 0;
+    for (WorkerThread* worker : g_workers) total += worker->PendingCount();
+    InterlockedExchange(&g_pendingTotal, total);
+    ReleaseMutex(RegistryMutex());
+  }
+  PostStatistics(WM_WORKERS_PENDING, total);
+}
+
+void NotifyExecutedCommands() { PostStatistics(WM_WORKERS_EXECUTED, Read(&g_executedTotal)); }
+
+void SetWorkerStatisticsWindow(HWND window) { g_statisticsWindow = window; }
+
+LONG GetPendingCommandsTotal() { return Read(&g_pendingTotal); }
+
+LONG GetExecutedCommandsTotal() { return Read(&g_executedTotal); }
+
+void SetWorkerStatisticsPoster(WorkerStatisticsPoster poster) { g_poster = poster ? poster : PostMessageW; }
