@@ -65,7 +65,9 @@ HANDLE CeSetUserNotificationEx(HANDLE notification, CE_NOTIFICATION_TRIGGER* tri
 
 BOOL CeGetUserNotificationHandles(HANDLE* handles, DWORD count, LPDWORD needed) {
   if (!needed || (count && !handles)) return Fail<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
-  auto all = StoreList(false);
+  DWORD error = ERROR_SUCCESS;
+  auto all = StoreList(false, &error);
+  if (error != ERROR_SUCCESS) return Fail<BOOL>(error, FALSE);
   *needed = static_cast<DWORD>(all.size());
   for (DWORD i = 0; i < count && i < all.size(); ++i) handles[i] = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(all[i].id));
   if (count < all.size()) return Fail<BOOL>(ERROR_INSUFFICIENT_BUFFER, FALSE);
@@ -74,8 +76,10 @@ BOOL CeGetUserNotificationHandles(HANDLE* handles, DWORD count, LPDWORD needed) 
 
 BOOL CeGetUserNotification(HANDLE notification, UINT buffer_size, LPDWORD needed, LPBYTE buffer) {
   if (!needed) return Fail<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
-  auto n = StoreGet(Id(notification));
-  if (!n || !notification) return Fail<BOOL>(ERROR_INVALID_HANDLE, FALSE);
+  if (!notification) return Fail<BOOL>(ERROR_INVALID_HANDLE, FALSE);
+  DWORD error = ERROR_SUCCESS;
+  auto n = StoreGet(Id(notification), &error);
+  if (!n) return Fail<BOOL>(error != ERROR_SUCCESS ? error : ERROR_INVALID_HANDLE, FALSE);
   std::size_t app_bytes = (n->application.size() + 1) * sizeof(WCHAR);
   std::size_t args_bytes = (n->arguments.size() + 1) * sizeof(WCHAR);
   std::size_t header = Align(sizeof(CE_NOTIFICATION_INFO_HEADER));

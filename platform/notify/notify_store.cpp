@@ -147,25 +147,33 @@ DWORD StoreDelete(std::int64_t id) {
   return sqlite3_changes(db) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-std::optional<StoredNotification> StoreGet(std::int64_t id) {
+std::optional<StoredNotification> StoreGet(std::int64_t id, DWORD* error) {
+  DWORD ignored = ERROR_SUCCESS;
+  if (!error) error = &ignored;
+  *error = ERROR_SUCCESS;
   std::unique_lock<std::mutex> guard;
-  DWORD error = ERROR_SUCCESS;
-  sqlite3* db = Open(guard, &error);
+  sqlite3* db = Open(guard, error);
   if (!db) return std::nullopt;
   Query q(db, (std::string(kColumns) + " WHERE id=?").c_str());
   q.Int(1, id);
-  if (q.Step() != SQLITE_ROW) return std::nullopt;
-  return q.Row();
+  const int rc = q.Step();
+  if (rc == SQLITE_ROW) return q.Row();
+  if (rc != SQLITE_DONE) *error = SqlError(rc);
+  return std::nullopt;
 }
 
-std::vector<StoredNotification> StoreList(bool by_start) {
+std::vector<StoredNotification> StoreList(bool by_start, DWORD* error) {
+  DWORD ignored = ERROR_SUCCESS;
+  if (!error) error = &ignored;
+  *error = ERROR_SUCCESS;
   std::vector<StoredNotification> out;
   std::unique_lock<std::mutex> guard;
-  DWORD error = ERROR_SUCCESS;
-  sqlite3* db = Open(guard, &error);
+  sqlite3* db = Open(guard, error);
   if (!db) return out;
   Query q(db, (std::string(kColumns) + (by_start ? " ORDER BY start, id" : " ORDER BY id")).c_str());
-  while (q.Step() == SQLITE_ROW) out.push_back(q.Row());
+  int rc;
+  while ((rc = q.Step()) == SQLITE_ROW) out.push_back(q.Row());
+  if (rc != SQLITE_DONE) *error = SqlError(rc);
   return out;
 }
 

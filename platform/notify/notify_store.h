@@ -28,8 +28,10 @@ SYSTEMTIME LocalTimeOf(std::int64_t t);
 DWORD StoreInsert(StoredNotification* n);             // sets n->id
 DWORD StoreReplace(const StoredNotification& n);      // ERROR_INVALID_HANDLE when it is gone
 DWORD StoreDelete(std::int64_t id);                   // ERROR_INVALID_HANDLE when it is gone
-std::optional<StoredNotification> StoreGet(std::int64_t id);
-std::vector<StoredNotification> StoreList(bool by_start);
+// The readers leave the table's error in `error` (when given): ERROR_SUCCESS also when nothing
+// was found.
+std::optional<StoredNotification> StoreGet(std::int64_t id, DWORD* error = nullptr);
+std::vector<StoredNotification> StoreList(bool by_start, DWORD* error = nullptr);
 // Removes and answers every notification whose start is at or before `now`, in one transaction.
 std::vector<StoredNotification> StoreTakeDue(std::int64_t now);
 

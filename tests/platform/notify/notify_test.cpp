@@ -134,6 +134,18 @@ TEST_F(NotifyTest, BadTriggersAreRefused) {
   EXPECT_EQ(0u, count);
 }
 
+TEST_F(NotifyTest, AnUnreadableTableIsAnErrorNotAnEmptyList) {
+  std::ofstream(device_folder() / "notifications.db", std::ios::binary) << std::string(5000, 'x');
+  DWORD count = 7;
+  EXPECT_FALSE(CeGetUserNotificationHandles(nullptr, 0, &count));
+  EXPECT_NE(0u, GetLastError());
+  DWORD needed = 0;
+  EXPECT_FALSE(CeGetUserNotification(reinterpret_cast<HANDLE>(1), 0, &needed, nullptr));
+  EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
+  EXPECT_EQ(nullptr, Arm(u"x", 10, 0));
+  EXPECT_NE(0u, GetLastError());
+}
+
 // Runs the launcher program once on the device; answers its output.
 std::string RunLauncher(const std::filesystem::path& device, const char* mode) {
   std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", m = mode;
