@@ -1,15 +1,13 @@
-// Message boxes go to the platform's MessageBoxW where the platform has one (found at load time);
-// otherwise, and whenever a test asks for it, they are recorded and answered by script.
+// Message boxes go to the platform's MessageBoxW; while a test asks for it, they are only recorded
+// and answered by script.
 #include "teskautils/message_box.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "platform/dialogs/message_box.h"
 #include "teskautils/teskautils_seam.h"
-
-// The window system's message box, when the platform provides it.
-int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT flags) __attribute__((weak));
 
 namespace teskautils {
 namespace {
@@ -32,7 +30,7 @@ int ShowMessageBox(HWND owner, std::u16string_view text, std::u16string_view cap
   BoxRecorder& r = Recorder();
   {
     std::lock_guard<std::mutex> lock(r.mutex);
-    if (r.record_only || MessageBoxW == nullptr) {
+    if (r.record_only) {
       r.shown.push_back({owner, std::u16string(text), std::u16string(caption), flags});
       if (r.answer != 0) return r.answer;
       return (flags & 0xFu) == kBoxYesNo ? kAnswerNo : kAnswerOk;

@@ -21,8 +21,8 @@ struct ShownBox {
   UINT flags;
 };
 
-// With recording on, boxes are only recorded (and answered with the scripted answer) even where
-// the platform can show them. Recording is always on while the platform has no message box.
+// With recording on, boxes are only recorded and answered with the scripted answer instead of
+// going to the platform's MessageBoxW.
 void RecordBoxes(bool on);
 // The answer recorded boxes give; 0 (the default) answers 1 (OK) to OK boxes and 7 (no) to
 // yes/no questions.

@@ -8,6 +8,7 @@
 #include "platform/base/errors.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/threads.h"
+#include "platform/scripted/scripted_user.h"
 #include "platform/text/format.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/teskautils/teskautils_fixture.h"
@@ -130,6 +131,31 @@ TEST_F(Boxes, ProcesarExcepcionDescribesTheFault) {
   boxes = seam::TakeShownBoxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_TRUE(boxes[0].text.ends_with(u".Otros..El sistema se detendra"));
+}
+
+}  // namespace
+
+namespace {
+
+// Without recording, the boxes are the platform's, answered by its scripted user.
+TEST_F(Boxes, PlatformBoxesAreShownAndAnswered) {
+  seam::RecordBoxes(false);
+  ce::scripted::User& user = ce::scripted::User::Get();
+  user.Reset();
+  user.AnswerBox(6);
+  EXPECT_EQ(QuestionBox(nullptr, u"¿Borrar %s?", u"todo"), 6);
+  TextBox(nullptr, u"aviso");
+  const auto shown = user.shown();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0].kind, ce::scripted::Kind::kBox);
+  EXPECT_EQ(shown[0].title, u"");
+  ASSERT_FALSE(shown[0].texts.empty());
+  EXPECT_EQ(shown[0].texts[0], u"¿Borrar todo?");
+  EXPECT_TRUE(shown[0].scripted);
+  EXPECT_EQ(shown[1].title, u"Velomar.exe");
+  EXPECT_EQ(shown[1].texts[0], u"aviso");
+  EXPECT_TRUE(seam::TakeShownBoxes().empty());
+  user.Reset();
 }
 
 }  // namespace
