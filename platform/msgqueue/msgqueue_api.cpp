@@ -102,7 +102,7 @@ BOOL Fail(DWORD error) {
 
 bool ValidOptions(const MSGQUEUEOPTIONS* options) {
   return options && options->dwSize == sizeof(MSGQUEUEOPTIONS) && options->cbMaxMessage > 0 &&
-         options->cbMaxMessage <= 16u * 1024 * 1024 && options->dwMaxMessages <= 1u << 20;
+         options->cbMaxMessage <= kMaxMessageBytes && options->dwMaxMessages <= kMaxMessageCount;
 }
 
 void WakeHere() {

@@ -171,6 +171,16 @@ DWORD SlotsFor(const QueueLimits& limits) {
   return limits.max_messages ? limits.max_messages : kUnlimitedSlots;
 }
 
+// Whether a queue file's header describes a ring this code could have made and the file holds it
+// (a damaged file is replaced like one that processes left behind).
+bool LayoutSound(const QueueHeader* h, off_t file_size) {
+  if (h->magic != kMagic || h->version != kVersion) return false;
+  if (h->max_size == 0 || h->max_size > kMaxMessageBytes || h->max_messages > kMaxMessageCount) return false;
+  if (h->slots != SlotsFor(QueueLimits{h->max_messages, h->max_size}) || h->slot_size != SlotSizeFor(h->max_size))
+    return false;
+  return file_size >= static_cast<off_t>(sizeof(QueueHeader) + std::size_t{h->slots} * h->slot_size);
+}
+
 }  // namespace
 
 std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const QueueLimits& limits, bool* existed,
@@ -202,13 +212,13 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
       if (p != MAP_FAILED) {
         auto* h = static_cast<QueueHeader*>(p);
         bool live = false;
-        if (h->magic == kMagic && h->version == kVersion &&
-            st.st_size >= static_cast<off_t>(sizeof(QueueHeader) + std::size_t{h->slots} * h->slot_size)) {
+        if (LayoutSound(h, st.st_size)) {
           q->header_ = h;
           q->length_ = static_cast<std::size_t>(st.st_size);
           if (q->Lock()) {
             PruneLocked(h);
-            live = h->readers.load() + h->writers.load() > 0;
+            // A ring position outside the ring is as damaged as a broken layout.
+            live = h->head < h->slots && h->count.load() <= h->slots && h->readers.load() + h->writers.load() > 0;
             q->Unlock();
           }
         }

@@ -23,6 +23,10 @@ namespace ce::msgqueue {
 
 struct QueueHeader;
 
+// The largest limits a queue is made with; options beyond them are refused.
+inline constexpr DWORD kMaxMessageBytes = 16u * 1024 * 1024;
+inline constexpr DWORD kMaxMessageCount = 1u << 20;
+
 struct QueueLimits {
   DWORD max_messages = 0;  // 0: as many as the ring holds
   DWORD max_size = 0;      // bytes per message

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -199,6 +200,25 @@ TEST_F(MsgQueueTest, LogQueueAcrossProcessesDropsWhenFull) {
   PeerProcess lonely(device_folder(), {"queue-write", "LogQueue", "3"});
   EXPECT_EQ("created", lonely.Line());
   EXPECT_EQ("3", lonely.Line());
+}
+
+TEST_F(MsgQueueTest, AQueueFileWithADamagedRingIsReplacedNotUsed) {
+  auto ro = Options(MSGQUEUE_ALLOW_BROKEN, 3, 16, true);
+  HANDLE reader = CreateMsgQueue(u"Damaged", &ro);
+  ASSERT_NE(nullptr, reader);
+  {
+    // The ring's slot count, the fifth word of the file, broken on disk.
+    std::fstream file(device_folder() / "run" / "msgq" / "q_Damaged", std::ios::in | std::ios::out | std::ios::binary);
+    ASSERT_TRUE(file.good());
+    file.seekp(16);
+    const char zero[4] = {};
+    file.write(zero, sizeof zero);
+  }
+  PeerProcess peer(device_folder(), {"queue-write", "Damaged", "3"});
+  EXPECT_EQ("created", peer.Line());
+  EXPECT_EQ("3", peer.Line());
+  EXPECT_EQ(0, peer.Wait());
+  CloseMsgQueue(reader);
 }
 
 TEST_F(MsgQueueTest, ReaderInAnotherProcessIsWokenByOurWrites) {
