@@ -79,14 +79,14 @@ class Notifier {
 int BthSetMode(DWORD mode) {
   if (mode > BTH_DISCOVERABLE) return ERROR_INVALID_PARAMETER;
   ce::device::Reply reply = ce::device::TakeReply("bth.setmode");
-  if (reply.refused) return reply.code ? static_cast<int>(reply.code) : ERROR_GEN_FAILURE;
+  if (reply.refused) return static_cast<int>(ce::device::ErrorCode(reply, ERROR_GEN_FAILURE));
   return ce::device::SetInt("bluetooth.mode", mode) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
 }
 
 int BthGetMode(DWORD* mode) {
   if (!mode) return ERROR_INVALID_PARAMETER;
   ce::device::Reply reply = ce::device::TakeReply("bth.getmode");
-  if (reply.refused) return reply.code ? static_cast<int>(reply.code) : ERROR_GEN_FAILURE;
+  if (reply.refused) return static_cast<int>(ce::device::ErrorCode(reply, ERROR_GEN_FAILURE));
   *mode = static_cast<DWORD>(ce::device::GetInt("bluetooth.mode"));
   return ERROR_SUCCESS;
 }

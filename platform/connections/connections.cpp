@@ -208,7 +208,7 @@ DWORD RasGetLinkStatistics(HRASCONN connection, DWORD sub_entry, RAS_STATS* stat
   ce::device::Connection c;
   if (!Connections::Get().Find(connection, &c) || c.state != 2) return ERROR_INVALID_HANDLE;
   ce::device::Reply reply = ce::device::TakeReply("ras.stats");
-  if (reply.refused) return reply.code ? static_cast<DWORD>(reply.code) : ERROR_GEN_FAILURE;
+  if (reply.refused) return ce::device::ErrorCode(reply, ERROR_GEN_FAILURE);
   *statistics = RAS_STATS{};
   statistics->dwSize = sizeof(RAS_STATS);
   statistics->dwBytesXmited = c.sent;
@@ -236,7 +236,7 @@ HRESULT ConnMgrEstablishConnection(CONNMGR_CONNECTIONINFO* info, HANDLE* connect
     if (SameText(c.guid, guid)) name = c.name;
   if (name.empty()) return E_FAIL;
   ce::device::Reply reply = ce::device::TakeReply("ras.connect");
-  if (reply.refused && reply.immediate) return reply.code ? static_cast<HRESULT>(reply.code) : E_FAIL;
+  if (reply.refused && reply.immediate) return ce::device::FailureCode(reply, E_FAIL);
   ce::device::Connection current;
   HRASCONN handle = Connections::Get().HandleOf(name);
   Connections::Get().Find(handle, &current);

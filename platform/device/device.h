@@ -84,6 +84,17 @@ struct Reply {
 };
 // The answer for one request of `op`; a scripted refusal is used up by it.
 Reply TakeReply(std::string_view op);
+// A refusal's code for calls that answer an HRESULT (or a negative 32-bit value): the scripted
+// code when it is a failure, else `fallback`.
+inline std::int32_t FailureCode(const Reply& r, std::int32_t fallback) {
+  auto code = static_cast<std::int32_t>(static_cast<std::uint32_t>(r.code));
+  return code < 0 ? code : fallback;
+}
+// A refusal's code for calls that answer an error number: the scripted code unless 0.
+inline std::uint32_t ErrorCode(const Reply& r, std::uint32_t fallback) {
+  auto code = static_cast<std::uint32_t>(r.code);
+  return code ? code : fallback;
+}
 struct ScriptEntry {
   std::string op;
   std::uint32_t delay_ms = 0;

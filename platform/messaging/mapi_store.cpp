@@ -18,7 +18,7 @@ namespace {
 
 HRESULT Step(const char* name) {
   ce::device::Reply reply = ce::device::TakeReply(std::string("mapi.") + name);
-  return reply.refused ? (reply.code ? static_cast<HRESULT>(reply.code) : MAPI_E_CALL_FAILED) : S_OK;
+  return reply.refused ? ce::device::FailureCode(reply, MAPI_E_CALL_FAILED) : S_OK;
 }
 
 std::vector<std::string> Accounts() {

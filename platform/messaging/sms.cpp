@@ -37,7 +37,7 @@ HRESULT SmsOpen(LPCWSTR protocol, DWORD modes, SMS_HANDLE* handle, HANDLE* messa
   if (ce::text::WideView(protocol) != SMS_MSGTYPE_TEXT) return SMS_E_INVALIDPROTOCOL;
   if (modes & ~SMS_MODE_SEND) return E_NOTIMPL;  // receiving is not simulated
   ce::device::Reply reply = ce::device::TakeReply("sms.open");
-  if (reply.refused) return reply.code ? static_cast<HRESULT>(reply.code) : E_FAIL;
+  if (reply.refused) return ce::device::FailureCode(reply, E_FAIL);
   std::lock_guard<std::mutex> guard(g_mu);
   *handle = g_next_handle++;
   g_open.insert(*handle);
@@ -66,7 +66,7 @@ HRESULT SmsSendMessage(SMS_HANDLE handle, const SMS_ADDRESS*, const SMS_ADDRESS*
     message_class = p.U32();
   }
   ce::device::Reply reply = ce::device::TakeReply("sms.send");
-  if (reply.refused) return reply.code ? static_cast<HRESULT>(reply.code) : E_FAIL;
+  if (reply.refused) return ce::device::FailureCode(reply, E_FAIL);
   if (!ce::device::GetInt("radio.power") || !ce::device::GetInt("radio.registered")) return SMS_E_NOTREADY;
   ce::device::Effect e;
   e.kind = "sms";

@@ -77,8 +77,8 @@ class Telephony {
       if (next_request_ <= 0) next_request_ = 1;
     }
     ce::device::Reply reply = ce::device::TakeReply(op);
-    LONG refusal = reply.code ? static_cast<LONG>(reply.code) : LINEERR_OPERATIONFAILED;
-    if (reply.refused && reply.immediate) return refusal < 0 ? refusal : LINEERR_OPERATIONFAILED;
+    LONG refusal = ce::device::FailureCode(reply, LINEERR_OPERATIONFAILED);
+    if (reply.refused && reply.immediate) return refusal;
     thread_.Post(
         [this, app_id, request, reply, refusal, apply = std::move(apply)] {
           LONG result = reply.refused ? refusal : apply();

@@ -25,7 +25,7 @@ HRESULT SimInitialize(DWORD, SIMCALLBACK, DWORD, HSIM* sim) {
   if (!sim) return E_INVALIDARG;
   *sim = nullptr;
   ce::device::Reply reply = ce::device::TakeReply("sim.init");
-  if (reply.refused) return reply.code ? static_cast<HRESULT>(reply.code) : E_FAIL;
+  if (reply.refused) return ce::device::FailureCode(reply, E_FAIL);
   std::lock_guard<std::mutex> guard(g_mu);
   g_sims.insert(g_next);
   *sim = reinterpret_cast<HSIM>(g_next);
@@ -47,7 +47,7 @@ HRESULT SimGetPhoneLockedState(HSIM sim, LPDWORD state) {
 HRESULT SimUnlockPhone(HSIM sim, LPCWSTR password, LPCWSTR new_password) {
   if (!IsSim(sim) || !password) return E_INVALIDARG;
   ce::device::Reply reply = ce::device::TakeReply("sim.unlock");
-  if (reply.refused) return reply.code ? static_cast<HRESULT>(reply.code) : SIM_E_INCORRECTPASSWORD;
+  if (reply.refused) return ce::device::FailureCode(reply, SIM_E_INCORRECTPASSWORD);
   std::string given = ce::text::ToUtf8(ce::text::WideView(password));
   std::string fresh = new_password ? ce::text::ToUtf8(ce::text::WideView(new_password)) : std::string();
   HRESULT result = E_FAIL;

@@ -40,7 +40,7 @@ DWORD GetSystemPowerStatusEx2(SYSTEM_POWER_STATUS_EX2* status, DWORD length, BOO
 DWORD SetSystemPowerState(LPCWSTR state_name, DWORD state_flags, DWORD options) {
   if ((!state_name || !*state_name) && state_flags == 0) return ERROR_INVALID_PARAMETER;
   ce::device::Reply reply = ce::device::TakeReply("power.set");
-  if (reply.refused) return reply.code ? static_cast<DWORD>(reply.code) : ERROR_GEN_FAILURE;
+  if (reply.refused) return ce::device::ErrorCode(reply, ERROR_GEN_FAILURE);
   ce::device::Effect e;
   e.kind = "power";
   e.target = state_name ? ce::text::ToUtf8(ce::text::WideView(state_name)) : std::string();

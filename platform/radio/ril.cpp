@@ -95,7 +95,7 @@ class Radio {
       if (next_command_ <= 0) next_command_ = 1;
     }
     ce::device::Reply reply = ce::device::TakeReply(op);
-    if (reply.refused && reply.immediate) return static_cast<HRESULT>(reply.code ? reply.code : E_FAIL);
+    if (reply.refused && reply.immediate) return ce::device::FailureCode(reply, E_FAIL);
     thread_.Post(
         [this, id, command, reply, answer] {
           DWORD code = RIL_RESULT_OK;
@@ -103,7 +103,7 @@ class Radio {
           if (reply.refused) {
             code = RIL_RESULT_ERROR;
             ce::wire::Writer w;
-            w.U32(static_cast<std::uint32_t>(reply.code));
+            w.U32(static_cast<std::uint32_t>(ce::device::FailureCode(reply, E_FAIL)));
             data = w.Take();
           } else if (answer && ce::device::GetInt("radio.power") == 0) {
             code = RIL_RESULT_RADIOOFF;
@@ -186,7 +186,7 @@ HRESULT RIL_Initialize(DWORD port_index, RILRESULTCALLBACK result_callback, RILN
   *ril = nullptr;
   if (port_index != 1 || !result_callback) return E_INVALIDARG;
   ce::device::Reply reply = ce::device::TakeReply("ril.init");
-  if (reply.refused) return static_cast<HRESULT>(reply.code ? reply.code : E_FAIL);
+  if (reply.refused) return ce::device::FailureCode(reply, E_FAIL);
   return Radio::Get().Initialize({result_callback, notify_callback, notification_classes, param}, ril);
 }
 

@@ -20,7 +20,7 @@ LPWSTR Copy(const char16_t* text) {
 
 HRESULT Refusal(const char* op) {
   ce::device::Reply reply = ce::device::TakeReply(op);
-  return reply.refused ? (reply.code ? static_cast<HRESULT>(reply.code) : E_FAIL) : S_OK;
+  return reply.refused ? ce::device::FailureCode(reply, E_FAIL) : S_OK;
 }
 
 }  // namespace

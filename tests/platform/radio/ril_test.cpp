@@ -155,7 +155,10 @@ TEST_F(RilTest, RadioOffRefusalsAndBadArguments) {
   EXPECT_EQ(Word(refused.data, 0), 0x80004005u);
   EXPECT_EQ(AwaitResult(cell_(ril_)).code, RIL_RESULT_OK);  // one refusal only
 
-  ce::device::ScriptRefusal("ril.signal", static_cast<std::int64_t>(E_FAIL), true);
+  ce::device::ScriptRefusal("ril.signal", 0x80070057, true);
+  EXPECT_EQ(signal_(ril_), E_INVALIDARG);
+  // A refusal never looks like a command id, whatever code the script gives.
+  ce::device::ScriptRefusal("ril.signal", 5, true);
   EXPECT_EQ(signal_(ril_), E_FAIL);
 }
 
