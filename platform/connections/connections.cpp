@@ -13,7 +13,9 @@
 #include "platform/connections/ras.h"
 #include "platform/device/callback_thread.h"
 #include "platform/device/device.h"
+#include "platform/device/device_names.h"
 #include "platform/device/device_watch.h"
+#include "platform/registry/registry.h"
 #include "platform/text/utf.h"
 #include "platform/window/window.h"
 
@@ -235,6 +237,11 @@ HRESULT ConnMgrEstablishConnection(CONNMGR_CONNECTIONINFO* info, HANDLE* connect
   for (const ce::device::Connection& c : ce::device::Connections())
     if (SameText(c.guid, guid)) name = c.name;
   if (name.empty()) return E_FAIL;
+  // An entry disabled for the Connection Manager (its provider key's "enabled" is 0) is not used.
+  std::u16string key = std::u16string(ce::device::kConnectionProviders) + u"\\" + ce::text::FromUtf8(name);
+  DWORD enabled = 1;
+  if (SUCCEEDED(RegistryGetDWORD(HKEY_LOCAL_MACHINE, key.c_str(), u"enabled", &enabled)) && enabled == 0)
+    return E_FAIL;
   ce::device::Reply reply = ce::device::TakeReply("ras.connect");
   if (reply.refused && reply.immediate) return ce::device::FailureCode(reply, E_FAIL);
   ce::device::Connection current;

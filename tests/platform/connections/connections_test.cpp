@@ -7,6 +7,8 @@
 #include "platform/connections/connmgr.h"
 #include "platform/connections/ras.h"
 #include "platform/device/device.h"
+#include "platform/device/device_names.h"
+#include "platform/registry/registry.h"
 #include "platform/testing/device_test.h"
 #include "platform/window/window.h"
 #include "tests/platform/device/run_tool.h"
@@ -93,6 +95,10 @@ TEST_F(ConnectionsTest, ConnectByDestinationNetworkThenTrafficAndHangUp) {
   EXPECT_EQ(Active(u"Internet"), nullptr);
   EXPECT_EQ(ce::device::Connections()[0].state, 0);
 
+  // Disabled for the Connection Manager: not used.
+  std::u16string key = std::u16string(ce::device::kConnectionProviders) + u"\\Internet";
+  ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, key.c_str(), u"enabled", 0), S_OK);
+  EXPECT_EQ(ConnMgrEstablishConnection(&info, &connection), E_FAIL);
   info.guidDestNet.Data1 = 1;
   EXPECT_EQ(ConnMgrEstablishConnection(&info, &connection), E_FAIL);
   info.cbSize = 12;
