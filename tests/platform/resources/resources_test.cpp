@@ -38,6 +38,7 @@ strings
   6 "A rather long text"
 end
 bitmap 7 "images/dot.bmp"
+icon 4 "images/dot.bmp"
 )";
 
 std::vector<std::uint8_t> TinyBmp() {
@@ -178,6 +179,10 @@ TEST_F(ResourceTest, PlatformCallsFindTheProgramsResources) {
   GetObjectW(bitmap, sizeof info, &info);
   EXPECT_EQ(info.bmWidth, 2);
   DeleteObject(bitmap);
+  HICON icon = LoadIconW(nullptr, MAKEINTRESOURCEW(4));
+  EXPECT_NE(icon, nullptr);
+  DestroyIcon(icon);
+  EXPECT_EQ(LoadIconW(nullptr, MAKEINTRESOURCEW(5)), nullptr);
 
   HMENU menu = LoadMenuW(nullptr, u"Places");
   ASSERT_NE(menu, nullptr);
