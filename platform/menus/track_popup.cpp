@@ -3,6 +3,7 @@
 #include "platform/kernel/last_error.h"
 #include "platform/menus/answer_wait.h"
 #include "platform/menus/menu_internal.h"
+#include "platform/menus/menu_popup.h"
 #include "platform/text/utf.h"
 
 namespace ce::menus {
@@ -54,7 +55,7 @@ bool Enabled(HMENU menu, UINT id) {
 using namespace ce::menus;
 
 BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, TPMPARAMS* params) {
-  (void)x, (void)y, (void)params;
+  (void)params;
   if (!IsMenu(menu)) {
     SetLastError(1401);  // ERROR_INVALID_MENU_HANDLE
     return FALSE;
@@ -89,6 +90,8 @@ BOOL TrackPopupMenuEx(HMENU menu, UINT flags, int x, int y, HWND owner, TPMPARAM
         }
       }
     }
+  } else if (!got.dismissed && InteractiveMenus()) {
+    command = RunMenuPopup(menu, flags, x, y, owner);  // a person picks
   } else if (!got.dismissed) {
     user.Log("menu: no scripted answer; dismissed without a command");
   }

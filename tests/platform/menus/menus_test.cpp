@@ -2,10 +2,16 @@
 // soft-key bar.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "platform/controls/controls.h"
 #include "platform/gdi/images.h"
+#include "platform/display/display.h"
+#include "platform/menus/menu_popup.h"
 #include "platform/menus/menus.h"
 #include "platform/menus/softkey_bar.h"
 #include "platform/resources/resource_set.h"
@@ -215,4 +221,36 @@ end
 
   mb.nToolBarId = 99;  // no such bar
   EXPECT_FALSE(SHCreateMenuBar(&mb));
+}
+
+TEST_F(MenuTest, PersonPicksFromDrawnPopup) {
+  HMENU menu = Sample();
+  ce::menus::SetInteractiveMenus(true);
+  std::thread person([] {
+    ASSERT_TRUE(User::Get().WaitShown(ce::scripted::Kind::kMenu, 1));
+    auto tap = [](int row_y) {
+      HWND popup = nullptr;
+      for (int i = 0; i < 200 && !(popup = FindWindowW(u"MenuPopup", nullptr)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      ASSERT_NE(popup, nullptr);
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      RECT r;
+      GetWindowRect(popup, &r);
+      ce::display::InjectInput({ce::display::InputEvent::kPenDown, r.left + 20, r.top + row_y});
+      ce::display::InjectInput({ce::display::InputEvent::kPenUp, r.left + 20, r.top + row_y});
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    };
+    tap(1 + 18 + 7 + 9);  // "Sort": its popup replaces the rows
+    auto shot = std::filesystem::path(std::getenv("CE_SCREENSHOT_DIR") ? std::getenv("CE_SCREENSHOT_DIR")
+                                                                        : ::testing::TempDir()) / "popup_menu.png";
+    ce::display::SaveScreenshot(shot);
+    tap(1 + 18 + 9);      // "By name", below the back row
+  });
+  UINT got = TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_CENTERALIGN, 120, 100, owner_, nullptr);
+  person.join();
+  ce::menus::SetInteractiveMenus(false);
+  EXPECT_EQ(got, 501u);
+  EXPECT_FALSE(User::Get().shown().at(0).scripted);
+  EXPECT_TRUE(User::Get().log().empty());
+  DestroyMenu(menu);
 }
