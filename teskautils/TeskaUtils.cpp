@@ -101,6 +101,24 @@ void AttachLibrary() { ProcessAttach(); }
 void DetachLibrary() { ProcessDetach(); }
 }  // namespace teskautils::seam
 
+// The library's entry as the platform's loader calls it: process attach and detach (which the load
+// and unload hooks also run; each happens once), and the thread lines for threads it reports.
+extern "C" BOOL DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  teskautils::LibraryState& s = teskautils::State();
+  switch (reason) {
+    case DLL_PROCESS_ATTACH: teskautils::ProcessAttach(); break;
+    case DLL_THREAD_ATTACH:
+      LogFormateado(1, u"DLL_THREAD_ATTACH %s:%d", s.program_name, static_cast<int>(s.thread_slot));
+      break;
+    case DLL_THREAD_DETACH:
+      LogFormateado(1, u"DLL_THREAD_DETACH %s:%d", s.program_name, static_cast<int>(s.thread_slot));
+      break;
+    case DLL_PROCESS_DETACH: teskautils::ProcessDetach(); break;
+    default: break;
+  }
+  return TRUE;
+}
+
 namespace {
 
 __attribute__((constructor)) void OnLibraryLoad() { teskautils::ProcessAttach(); }

@@ -20,6 +20,9 @@
 // ---- Log channel and boxes ----------------------------------------------------------------------
 
 extern "C" {
+// The library's entry: process attach/detach (also run when the library loads and unloads) and the
+// "DLL_THREAD_ATTACH"/"DLL_THREAD_DETACH" lines. Always TRUE.
+BOOL DllMain(HINSTANCE module, DWORD reason, LPVOID reserved);
 // Creates or opens "LogQueue" and keeps the handle only when a reader had created it. TRUE when
 // the library now holds a handle.
 BOOL OpenLogQueue();

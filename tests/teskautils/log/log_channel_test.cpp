@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/kernel/last_error.h"
+#include "platform/libraries/libraries.h"
 #include "platform/text/utf.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/teskautils/teskautils_fixture.h"
@@ -176,6 +177,22 @@ TEST_F(UnusableSizes, ZeroOrHugeSizesActAsTheDefault) {
     EXPECT_EQ(records[0].level, 2);
     EXPECT_EQ(records[1].text, Expected(u"Despreciando mensaje por longitud excesiva:5000 bytes"));
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LogChannel, EntryWritesTheThreadLinesAndAttachesOnce) {
+  LogQueueReader reader;
+  EXPECT_EQ(DllMain(nullptr, DLL_PROCESS_ATTACH, nullptr), TRUE);  // already attached: nothing
+  EXPECT_EQ(DllMain(nullptr, DLL_THREAD_ATTACH, nullptr), TRUE);
+  EXPECT_EQ(DllMain(nullptr, DLL_THREAD_DETACH, nullptr), TRUE);
+  const auto records = reader.Take();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].level, 1);
+  EXPECT_TRUE(records[0].text.starts_with(u"Velomar.exe|||12:00:00|||DLL_THREAD_ATTACH Velomar.exe:"));
+  EXPECT_TRUE(records[1].text.starts_with(u"Velomar.exe|||12:00:00|||DLL_THREAD_DETACH Velomar.exe:"));
 }
 
 }  // namespace
