@@ -88,11 +88,19 @@ void SendRecord(int level, std::u16string_view name, std::u16string_view time, s
     if (s.queue == nullptr) OpenLogQueue();
     if (s.queue != nullptr) WriteMsgQueue(s.queue, out, static_cast<DWORD>(pos), 0, 0);
   } catch (...) {
-    // Nothing above is expected to throw; a failure (memory) is reported like a fault.
-    ProcesarError(u"Error invocando log");
-    EXCEPTION_RECORD record{};
-    EXCEPTION_POINTERS pointers{&record, nullptr};
-    ProcesarExcepcion(&pointers);
+    // Nothing above is expected to throw; a failure (memory) is reported like a fault, once: a
+    // report that fails the same way is dropped rather than reported again.
+    thread_local bool reporting = false;
+    if (reporting) return;
+    reporting = true;
+    try {
+      ProcesarError(u"Error invocando log");
+      EXCEPTION_RECORD record{};
+      EXCEPTION_POINTERS pointers{&record, nullptr};
+      ProcesarExcepcion(&pointers);
+    } catch (...) {
+    }
+    reporting = false;
   }
 }
 
