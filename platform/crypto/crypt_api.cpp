@@ -201,6 +201,8 @@ BOOL CryptEncrypt(HCRYPTKEY key, HCRYPTHASH hash, BOOL final, DWORD flags, BYTE*
   if (!length) return Fail(ERROR_INVALID_PARAMETER);
   const DWORD plain = *length;
   if (!final && plain % DesCbc::kBlock != 0) return Fail(NTE_BAD_DATA);
+  // The padded length must fit the 32-bit answer.
+  if (final && plain > 0xFFFFFFFFu - DesCbc::kBlock) return Fail(NTE_BAD_LEN);
   const DWORD needed = final ? static_cast<DWORD>(plain - plain % DesCbc::kBlock + DesCbc::kBlock) : plain;
   if (!data) {  // asks only for the size of the result
     *length = needed;

@@ -178,6 +178,15 @@ TEST(DesEncipher, BadInputFailsAndLeavesTheBuffer) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MORE_DATA));
   EXPECT_EQ(len, 16u);
   EXPECT_EQ(small, (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+
+  // A length whose padded size does not fit 32 bits is refused before any byte is read.
+  for (DWORD huge : {0xFFFFFFF8u, 0xFFFFFFFCu, 0xFFFFFFFFu}) {
+    len = huge;
+    SetLastError(0);
+    EXPECT_FALSE(CryptEncrypt(s.key, 0, TRUE, 0, small.data(), &len, 8)) << huge;
+    EXPECT_EQ(GetLastError(), NTE_BAD_LEN) << huge;
+    EXPECT_EQ(small, (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
+  }
 }
 
 TEST(DesEncipher, RefusesWrongHandlesAndAlgorithms) {
