@@ -184,33 +184,32 @@ BOOL FileTimeToSystemTime(const FILETIME* file_time, LPSYSTEMTIME system_time) {
   return TRUE;
 }
 
-BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local) {
-  if (!utc || !local) {
+namespace {
+
+// Moves a file time by the bias now in force (local = UTC - bias); a time outside 0 .. 2^63 - 1
+// before or after the move is refused.
+BOOL ShiftFileTime(const FILETIME* from, LPFILETIME to, bool to_local) {
+  if (!from || !to) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::int64_t t = ToTicks(*utc) - BiasNowTicks();
-  if (t < 0) {
+  const std::int64_t ticks = ToTicks(*from);
+  const std::int64_t bias = BiasNowTicks();
+  std::int64_t t = 0;
+  if (ticks < 0 || (to_local ? __builtin_sub_overflow(ticks, bias, &t) : __builtin_add_overflow(ticks, bias, &t)) ||
+      t < 0) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  *local = ToFileTime(t);
+  *to = ToFileTime(t);
   return TRUE;
 }
 
-BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc) {
-  if (!local || !utc) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  std::int64_t t = ToTicks(*local) + BiasNowTicks();
-  if (t < 0) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  *utc = ToFileTime(t);
-  return TRUE;
-}
+}  // namespace
+
+BOOL FileTimeToLocalFileTime(const FILETIME* utc, LPFILETIME local) { return ShiftFileTime(utc, local, true); }
+
+BOOL LocalFileTimeToFileTime(const FILETIME* local, LPFILETIME utc) { return ShiftFileTime(local, utc, false); }
 
 LONG CompareFileTime(const FILETIME* a, const FILETIME* b) {
   auto x = (std::uint64_t{a->dwHighDateTime} << 32) | a->dwLowDateTime;

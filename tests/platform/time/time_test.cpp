@@ -119,6 +119,17 @@ TEST_F(ClockTest, LocalTimeFollowsTheZoneAndItsDaylightRule) {
   EXPECT_EQ(Ticks(local) - Ticks(utc), 2 * 36'000'000'000ULL);
   ASSERT_TRUE(LocalFileTimeToFileTime(&local, &back));
   EXPECT_EQ(Ticks(back), Ticks(utc));
+  // File times the bias would carry out of range are refused, not wrapped.
+  const FILETIME top = FromTicks(0x7FFFFFFFFFFFFFFFULL), negative = FromTicks(0x8000000000000000ULL);
+  struct Edge {
+    FILETIME time;
+    BOOL (*convert)(const FILETIME*, LPFILETIME);
+  } edges[] = {{top, FileTimeToLocalFileTime}, {negative, FileTimeToLocalFileTime}, {negative, LocalFileTimeToFileTime}};
+  for (const Edge& e : edges) {
+    SetLastError(0);
+    EXPECT_FALSE(e.convert(&e.time, &local));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
 
   // Setting the local time moves the device clock.
   SYSTEMTIME wanted{2026, 7, 0, 4, 9, 30, 0, 0}, now{};
