@@ -202,7 +202,7 @@ BOOL InternetSetOptionW(HINTERNET handle, DWORD option, LPVOID buffer, DWORD len
       // A wide text; the length (in characters) may or may not count the terminator.
       if (!buffer) return Fail(ERROR_INVALID_PARAMETER, FALSE);
       std::u16string_view text(static_cast<const WCHAR*>(buffer), length);
-      text = text.substr(0, std::min(text.size(), WideView(static_cast<const WCHAR*>(buffer)).size()));
+      text = text.substr(0, std::min(text.size(), text.find(u'\0')));
       (option == INTERNET_OPTION_USERNAME ? node->user : node->password) = ToUtf8(text);
       return TRUE;
     }
@@ -280,7 +280,8 @@ BOOL HttpQueryInfoW(HINTERNET request, DWORD info_level, LPVOID buffer, LPDWORD 
       bool found = false;
       for (const std::string& h : node->response.headers) {
         if (h.size() > 15 && strncasecmp(h.c_str(), "Content-Length:", 15) == 0) {
-          text = h.substr(h.find_first_not_of(' ', 15));
+          const size_t value = h.find_first_not_of(' ', 15);
+          text = value == std::string::npos ? "" : h.substr(value);
           found = true;
         }
       }

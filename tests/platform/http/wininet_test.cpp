@@ -124,6 +124,13 @@ TEST(WinInet, HandlesOptionsAndQueries) {
   const char16_t pass[] = u"s3";
   ASSERT_TRUE(InternetSetOptionW(root, INTERNET_OPTION_USERNAME, const_cast<char16_t*>(user), 7));
   ASSERT_TRUE(InternetSetOptionW(root, INTERNET_OPTION_PASSWORD, const_cast<char16_t*>(pass), 3));
+  {
+    // A text given by its length alone is read no further than that length.
+    char16_t unterminated[2] = {u's', u'3'};
+    HINTERNET other = InternetOpenW(u"agent", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+    EXPECT_TRUE(InternetSetOptionW(other, INTERNET_OPTION_PASSWORD, unterminated, 2));
+    EXPECT_TRUE(InternetCloseHandle(other));
+  }
   ASSERT_TRUE(HttpSendRequestW(req, nullptr, 0, nullptr, 0));
   ASSERT_TRUE(HttpQueryInfoW(req, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &len, nullptr));
   EXPECT_EQ(status, 200u);
