@@ -49,7 +49,12 @@ class SdlSoundOutput final : public SoundOutput {
         static_cast<double>(spec.freq) * spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8);
     const auto end = std::chrono::steady_clock::now() +
                      std::chrono::milliseconds(bytes_per_second > 0 ? static_cast<long long>(length * 1000.0 / bytes_per_second) : 0);
+    loop = loop && !samples.empty();  // nothing to repeat: a looper would only spin
+    // Plays from several threads take turns here: the newest sound's generation ends any older
+    // looper, which is joined before the new one takes its place.
+    std::unique_lock looping(looper_mutex_);
     const unsigned generation = ++generation_;
+    if (looper_.joinable()) looper_.join();
     auto drain = [this, generation, samples, loop] {
       while (generation_ == generation) {
         Uint32 queued;
@@ -67,7 +72,10 @@ class SdlSoundOutput final : public SoundOutput {
     };
     if (loop) {
       looper_ = std::thread(drain);
-    } else if (wait) {
+      return true;
+    }
+    looping.unlock();
+    if (wait) {
       drain();
       while (generation_ == generation && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -76,8 +84,11 @@ class SdlSoundOutput final : public SoundOutput {
   }
 
   void Stop() override {
-    ++generation_;
-    if (looper_.joinable()) looper_.join();
+    {
+      std::lock_guard looping(looper_mutex_);
+      ++generation_;
+      if (looper_.joinable()) looper_.join();
+    }
     std::lock_guard lock(mutex_);
     if (device_) SDL_ClearQueuedAudio(device_);
   }
@@ -87,7 +98,8 @@ class SdlSoundOutput final : public SoundOutput {
   SDL_AudioDeviceID device_ = 0;
   SDL_AudioSpec spec_{};
   std::atomic<unsigned> generation_{0};
-  std::thread looper_;  // refills the queue of a looping sound
+  std::mutex looper_mutex_;  // held while looper_ is started or joined
+  std::thread looper_;       // refills the queue of a looping sound
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -231,6 +232,23 @@ TEST(SdlSound, SynchronousPlayWaitsForTheSound) {
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
   EXPECT_FALSE(output->Play({'n', 'o', 'p', 'e'}, true, false));
   ASSERT_TRUE(output->Play(SilentWave(50), false, true));  // looping until stopped
+  output->Stop();
+}
+
+TEST(SdlSound, PlaysFromSeveralThreadsAtOnceKeepOneSound) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  auto output = ce::sound::MakeSdlSoundOutput();
+  if (!output) GTEST_SKIP() << "no SDL audio";
+  const auto wave = SilentWave(20);
+  auto player = [&] {
+    for (int i = 0; i < 40; ++i) {
+      output->Play(wave, false, true);
+      if (i % 3 == 0) output->Stop();
+    }
+  };
+  std::thread a(player), b(player);
+  a.join();
+  b.join();
   output->Stop();
 }
 
