@@ -56,6 +56,7 @@ ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes) {
 }
 
 bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size) {
+  if (!path || (!data && size > 0)) return false;
   std::u16string temp = WithSuffix(path, u".tmp");
   bool ok;
   {

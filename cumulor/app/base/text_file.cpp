@@ -10,7 +10,7 @@ void SourceBuffer::LoadBytes(const void* data, std::int32_t size) {
   bytes.SetSize(0);
   position = 0;
   loaded = 0;
-  if (size > 0 && bytes.Append(static_cast<const std::uint8_t*>(data), size) == S_OK) loaded = 1;
+  if (data && size > 0 && bytes.Append(static_cast<const std::uint8_t*>(data), size) == S_OK) loaded = 1;
 }
 
 void LoadFileBuffer(const WCHAR* path, SourceBuffer& buffer) {
@@ -21,7 +21,7 @@ void LoadFileBuffer(const WCHAR* path, SourceBuffer& buffer) {
 }
 
 void TextLines::Split(const void* data, std::int32_t size) {
-  if (size <= 0) {
+  if (!data || size <= 0) {
     result_ = kTextFileEmpty;
     return;
   }

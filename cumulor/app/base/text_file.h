@@ -20,7 +20,7 @@ struct SourceBuffer {
   std::int32_t loaded = 0;
 
   int Next() { return position < bytes.Size() ? bytes[position++] : kEndOfInput; }
-  // Takes a copy of bytes held in memory; loaded when there is at least one.
+  // Takes a copy of bytes held in memory; loaded when there is at least one (null data holds none).
   void LoadBytes(const void* data, std::int32_t size);
 };
 
@@ -67,7 +67,7 @@ class TextLines {
 // read fails; otherwise CR LF is appended unless the file ends with it, the lines are indexed,
 // loaded is set and the result is 0.
 TextLines ReadWholeFile(const WCHAR* path);
-// The same over bytes held in memory (an empty block gives 24).
+// The same over bytes held in memory (an empty or null block gives 24).
 TextLines SplitTextLines(const void* data, std::int32_t size);
 
 }  // namespace cumulor

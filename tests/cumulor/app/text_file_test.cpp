@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cumulor/app/base/text_file.h"
+#include "cumulor/app/base/xml_reader.h"
 #include "platform/files/file_system_seam.h"
 #include "platform/testing/device_test.h"
 
@@ -59,6 +60,13 @@ TEST_F(TextFile, MissingEmptyAndUnreadableFiles) {
   ce::files::FileSystemSeam::Get().Reset();
   EXPECT_EQ(failed.Result(), E_FAIL);
   EXPECT_EQ(failed.LineCount(), 0);
+  // A block given as null with a length holds nothing.
+  EXPECT_EQ(SplitTextLines(nullptr, 16).Result(), kTextFileEmpty);
+  SourceBuffer none;
+  none.LoadBytes(nullptr, 16);
+  EXPECT_EQ(none.loaded, 0);
+  XmlNode top = XmlNode::ConstructTop();
+  EXPECT_EQ(XmlParseBytes(nullptr, 16, top), kXmlNoFile);
 }
 
 TEST_F(TextFile, SourceBufferGivesEveryByteThenTheEnd) {

@@ -93,6 +93,8 @@ TEST_F(XmlSave, MissingAndEmptyFiles) {
   EXPECT_EQ(XmlParseFile(u"\\empty.xml", top), kXmlNoFile);
   EXPECT_EQ(top.ChildCount(), 0);
   EXPECT_EQ(XmlSaveFile(top, u"\\No Folder\\x.xml", nullptr), 0);
+  EXPECT_EQ(XmlSaveFile(top, nullptr, nullptr), 0);
+  EXPECT_EQ(XmlParseFile(nullptr, top), kXmlNoFile);
 }
 
 }  // namespace
