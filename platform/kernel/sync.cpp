@@ -258,17 +258,16 @@ BOOL ResetEvent(HANDLE h) { return EventModify(h, EVENT_RESET); }
 BOOL PulseEvent(HANDLE h) { return EventModify(h, EVENT_PULSE); }
 
 HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES, BOOL initial_owner, LPCWSTR name) {
-  bool created = false;
-  HANDLE h = CreateNamed<MutexObject>(name, [&] {
-    created = true;
-    return std::make_shared<MutexObject>();
+  // The creator takes a new mutex before its name is published, so that no other thread opening
+  // the name can take it first.
+  return CreateNamed<MutexObject>(name, [&] {
+    auto mutex = std::make_shared<MutexObject>();
+    if (initial_owner) {
+      auto lock = LockKernel();
+      mutex->AcquireLocked(CurrentThreadId());
+    }
+    return mutex;
   });
-  if (h && created && initial_owner) {
-    auto mutex = LookupAs<MutexObject>(h);
-    auto lock = LockKernel();
-    mutex->AcquireLocked(CurrentThreadId());
-  }
-  return h;
 }
 
 BOOL ReleaseMutex(HANDLE h) {
