@@ -1,4 +1,5 @@
 // CreateProcessW and the start of programs: the device's own, the host-mapped, the recorded.
+#include <algorithm>
 #include <map>
 #include <mutex>
 
@@ -71,6 +72,22 @@ std::u16string LaunchedCommandLine(int argc, char** argv) {
 
 namespace internal {
 
+void SplitCommandLine(std::u16string_view command, std::u16string_view* program, std::u16string_view* arguments) {
+  while (!command.empty() && command.front() == u' ') command.remove_prefix(1);
+  size_t end;
+  if (!command.empty() && command.front() == u'"') {
+    const size_t close = command.find(u'"', 1);
+    *program = command.substr(1, close == std::u16string_view::npos ? std::u16string_view::npos : close - 1);
+    end = close == std::u16string_view::npos ? command.size() : close + 1;
+  } else {
+    end = std::min(command.find(u' '), command.size());
+    *program = command.substr(0, end);
+  }
+  std::u16string_view rest = command.substr(end);
+  while (!rest.empty() && rest.front() == u' ') rest.remove_prefix(1);
+  *arguments = rest;
+}
+
 std::u16string ProgramPath(std::u16string_view name) {
   std::u16string path(name);
   if (path.find(u'\\') == std::u16string::npos && path.find(u'/') == std::u16string::npos)
@@ -140,22 +157,8 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
   if (info) *info = PROCESS_INFORMATION{};
   std::u16string_view name = ce::text::WideView(application);
   std::u16string_view args = ce::text::WideView(command_line);
-  if (name.empty()) {
-    // Without a program name the command line starts with it (quoted or up to the first blank).
-    std::u16string_view rest = args;
-    while (!rest.empty() && rest.front() == u' ') rest.remove_prefix(1);
-    size_t end;
-    if (!rest.empty() && rest.front() == u'"') {
-      end = rest.find(u'"', 1);
-      name = rest.substr(1, end == std::u16string_view::npos ? std::u16string_view::npos : end - 1);
-      end = end == std::u16string_view::npos ? rest.size() : end + 1;
-    } else {
-      end = std::min(rest.find(u' '), rest.size());
-      name = rest.substr(0, end);
-    }
-    args = rest.substr(end);
-    while (!args.empty() && args.front() == u' ') args.remove_prefix(1);
-  }
+  // Without a program name the command line starts with it.
+  if (name.empty()) ce::shell::internal::SplitCommandLine(ce::text::WideView(command_line), &name, &args);
   if (name.empty()) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;

@@ -12,6 +12,10 @@ namespace ce::shell::internal {
 // "ctlpnl.exe" -> "\Windows\ctlpnl.exe"; a name without extension gets ".exe".
 std::u16string ProgramPath(std::u16string_view name);
 
+// Splits `"\Windows\pword.exe" -opendoc %1` into the program (quoted, or up to the first blank)
+// and its arguments (leading blanks dropped).
+void SplitCommandLine(std::u16string_view command, std::u16string_view* program, std::u16string_view* arguments);
+
 // Starts the program; null with *error set when it cannot start. The launch is recorded.
 std::shared_ptr<ProcessObject> StartProgram(const std::u16string& ce_path, std::u16string_view command_line,
                                             std::u16string_view document, std::u16string_view verb, DWORD* error);

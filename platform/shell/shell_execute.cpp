@@ -25,23 +25,6 @@ std::u16string ReadDefault(const std::u16string& key) {
   return std::u16string(ce::text::WideView(value));
 }
 
-// Splits `"\Windows\pword.exe" -opendoc %1` into the program and its arguments.
-void SplitCommand(std::u16string_view command, std::u16string* program, std::u16string* arguments) {
-  while (!command.empty() && command.front() == u' ') command.remove_prefix(1);
-  size_t end;
-  if (!command.empty() && command.front() == u'"') {
-    const size_t close = command.find(u'"', 1);
-    *program = command.substr(1, close == std::u16string_view::npos ? std::u16string_view::npos : close - 1);
-    end = close == std::u16string_view::npos ? command.size() : close + 1;
-  } else {
-    end = std::min(command.find(u' '), command.size());
-    *program = command.substr(0, end);
-  }
-  std::u16string_view rest = command.substr(end);
-  while (!rest.empty() && rest.front() == u' ') rest.remove_prefix(1);
-  *arguments = rest;
-}
-
 }  // namespace
 
 BOOL ShellExecuteExW(LPSHELLEXECUTEINFO info) {
@@ -74,7 +57,10 @@ BOOL ShellExecuteExW(LPSHELLEXECUTEINFO info) {
     const std::u16string command =
         file_class.empty() ? u"" : ReadDefault(u"\\" + file_class + u"\\Shell\\" + verb + u"\\Command");
     if (command.empty()) return Fail(info, ERROR_NO_ASSOCIATION, SE_ERR_NOASSOC);
-    SplitCommand(command, &program, &arguments);
+    std::u16string_view program_part, arguments_part;
+    ce::shell::internal::SplitCommandLine(command, &program_part, &arguments_part);
+    program = program_part;
+    arguments = arguments_part;
     if (program.empty()) return Fail(info, ERROR_NO_ASSOCIATION, SE_ERR_NOASSOC);
     program = ce::shell::internal::ProgramPath(program);
     const size_t at = arguments.find(u"%1");
