@@ -89,6 +89,15 @@ BOOL Answer(DWORD error) {
 
 std::shared_ptr<SerialPort> Find(HANDLE h) { return ce::kernel::LookupAs<SerialPort>(h); }
 
+// A call that reads or fills the caller's structure: the handle is checked first, then the pointer.
+template <class Call>
+BOOL WithPort(HANDLE h, const void* argument, Call call) {
+  auto p = Find(h);
+  if (!p) return Answer(ERROR_INVALID_HANDLE);
+  if (!argument) return Answer(ERROR_INVALID_PARAMETER);
+  return Answer(call(*p));
+}
+
 }  // namespace
 
 void SetUnplugged(std::u16string_view port, bool unplugged) {
@@ -114,33 +123,23 @@ LineState GetLineState(std::u16string_view port) {
 
 using ce::serial::Answer;
 using ce::serial::Find;
+using ce::serial::WithPort;
+using ce::serial::internal::SerialPort;
 
 BOOL GetCommState(HANDLE port, LPDCB dcb) {
-  auto p = Find(port);
-  if (!p) return Answer(ERROR_INVALID_HANDLE);
-  if (!dcb) return Answer(ERROR_INVALID_PARAMETER);
-  return Answer(p->GetState(dcb));
+  return WithPort(port, dcb, [&](SerialPort& p) { return p.GetState(dcb); });
 }
 
 BOOL SetCommState(HANDLE port, LPDCB dcb) {
-  auto p = Find(port);
-  if (!p) return Answer(ERROR_INVALID_HANDLE);
-  if (!dcb) return Answer(ERROR_INVALID_PARAMETER);
-  return Answer(p->SetState(*dcb));
+  return WithPort(port, dcb, [&](SerialPort& p) { return p.SetState(*dcb); });
 }
 
 BOOL GetCommTimeouts(HANDLE port, LPCOMMTIMEOUTS timeouts) {
-  auto p = Find(port);
-  if (!p) return Answer(ERROR_INVALID_HANDLE);
-  if (!timeouts) return Answer(ERROR_INVALID_PARAMETER);
-  return Answer(p->GetTimeouts(timeouts));
+  return WithPort(port, timeouts, [&](SerialPort& p) { return p.GetTimeouts(timeouts); });
 }
 
 BOOL SetCommTimeouts(HANDLE port, LPCOMMTIMEOUTS timeouts) {
-  auto p = Find(port);
-  if (!p) return Answer(ERROR_INVALID_HANDLE);
-  if (!timeouts) return Answer(ERROR_INVALID_PARAMETER);
-  return Answer(p->SetTimeouts(*timeouts));
+  return WithPort(port, timeouts, [&](SerialPort& p) { return p.SetTimeouts(*timeouts); });
 }
 
 BOOL SetCommMask(HANDLE port, DWORD mask) {
@@ -149,10 +148,7 @@ BOOL SetCommMask(HANDLE port, DWORD mask) {
 }
 
 BOOL GetCommMask(HANDLE port, LPDWORD mask) {
-  auto p = Find(port);
-  if (!p) return Answer(ERROR_INVALID_HANDLE);
-  if (!mask) return Answer(ERROR_INVALID_PARAMETER);
-  return Answer(p->GetMask(mask));
+  return WithPort(port, mask, [&](SerialPort& p) { return p.GetMask(mask); });
 }
 
 BOOL PurgeComm(HANDLE port, DWORD flags) {
