@@ -144,14 +144,20 @@ void EmitFloat(std::basic_string<C>& out, const FormatSpec& s, double value) {
   Emit<C>(out, s, p, b, s.zero && !s.left && std::isfinite(value));
 }
 
+// The characters of a string argument to print: its given length, or up to its NUL; never more
+// than precision characters are read.
+template <class T>
+std::size_t TextLength(const T* p, std::size_t length, int precision) {
+  if (length != FormatArg::kNulTerminated) return precision >= 0 ? std::min<std::size_t>(length, precision) : length;
+  std::size_t k = 0;
+  while ((precision < 0 || k < static_cast<std::size_t>(precision)) && p[k]) ++k;
+  return k;
+}
+
 // Text of a string argument, in the output's width. Reads no further than precision characters.
 template <class C>
 std::basic_string<C> StringText(const FormatArg& a, const FormatSpec& s, bool wideFormat) {
   bool wide = s.WideText(wideFormat);
-  auto limit = [&](std::size_t length, auto lengthOf) {
-    if (length != FormatArg::kNulTerminated) return s.precision >= 0 ? std::min<std::size_t>(length, s.precision) : length;
-    return lengthOf();
-  };
   std::basic_string<C> out;
   if (a.kind == Kind::Str16 || (a.kind == Kind::Pointer && wide && a.p)) {
     const WCHAR* p = a.kind == Kind::Str16 ? a.s16 : static_cast<const WCHAR*>(a.p);
@@ -159,12 +165,7 @@ std::basic_string<C> StringText(const FormatArg& a, const FormatSpec& s, bool wi
       AppendAscii(out, "(null)");
       return out;
     }
-    std::size_t n = limit(a.length, [&] {
-      std::size_t k = 0;
-      while ((s.precision < 0 || k < static_cast<std::size_t>(s.precision)) && p[k]) ++k;
-      return k;
-    });
-    std::u16string_view v(p, n);
+    std::u16string_view v(p, TextLength(p, a.length, s.precision));
     if constexpr (std::is_same_v<C, char16_t>) {
       out.assign(v);
     } else {
@@ -176,12 +177,7 @@ std::basic_string<C> StringText(const FormatArg& a, const FormatSpec& s, bool wi
       AppendAscii(out, "(null)");
       return out;
     }
-    std::size_t n = limit(a.length, [&] {
-      std::size_t k = 0;
-      while ((s.precision < 0 || k < static_cast<std::size_t>(s.precision)) && p[k]) ++k;
-      return k;
-    });
-    std::string_view v(p, n);
+    std::string_view v(p, TextLength(p, a.length, s.precision));
     if constexpr (std::is_same_v<C, char16_t>) {
       out = FromCodePage(v);
     } else {
