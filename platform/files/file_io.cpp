@@ -16,17 +16,13 @@ using ce::files::FileCall;
 using ce::files::FileObject;
 using ce::files::FileSystemSeam;
 namespace internal = ce::files::internal;
+using internal::Result;
 
 namespace {
 
 HANDLE FailHandle(DWORD error) {
   SetLastError(error);
   return INVALID_HANDLE_VALUE;
-}
-
-BOOL Result(DWORD error) {
-  SetLastError(error);
-  return error == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 std::shared_ptr<FileObject> FileOf(HANDLE h) { return ce::kernel::LookupAs<FileObject>(h); }

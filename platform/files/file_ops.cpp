@@ -18,13 +18,9 @@ using ce::files::FileCall;
 using ce::files::FileSystemSeam;
 using ce::files::ResolvedPath;
 namespace internal = ce::files::internal;
+using internal::Result;
 
 namespace {
-
-BOOL Result(DWORD error) {
-  SetLastError(error);
-  return error == ERROR_SUCCESS ? TRUE : FALSE;
-}
 
 // Resolves a name given to a by-name operation: null, empty and device names are refused.
 DWORD Resolve(LPCWSTR name, ResolvedPath* path) {

@@ -15,6 +15,8 @@ namespace ce::files::internal {
 
 // The platform's error code for a host errno value.
 DWORD ErrorFromErrno(int error);
+// Sets the last error and answers TRUE for ERROR_SUCCESS, else FALSE.
+BOOL Result(DWORD error);
 
 // FILETIME values (100 ns since 1601, UTC) and host times.
 std::int64_t FileTimeFromTimespec(const struct timespec& ts);

@@ -7,6 +7,7 @@
 #include "platform/files/files.h"
 #include "platform/files/host_file.h"
 #include "platform/kernel/clock.h"
+#include "platform/kernel/last_error.h"
 
 namespace ce::files::internal {
 namespace {
@@ -17,6 +18,11 @@ constexpr DWORD kStoredAttributes =
 constexpr char kAttributeName[] = "user.ce.attributes";
 
 }  // namespace
+
+BOOL Result(DWORD error) {
+  SetLastError(error);
+  return error == ERROR_SUCCESS ? TRUE : FALSE;
+}
 
 DWORD ErrorFromErrno(int error) {
   switch (error) {
