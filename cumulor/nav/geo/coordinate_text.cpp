@@ -9,12 +9,6 @@ namespace {
 
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 
-std::int32_t TruncToInt(double x) {
-  if (!(x > -2147483648.0)) return x < 0 ? -2147483647 - 1 : 0;  // also NaN -> 0
-  if (x >= 2147483647.0) return 2147483647;
-  return static_cast<std::int32_t>(x);
-}
-
 // Reads `count` digits at text[pos..]; false when the text ends or holds another character there.
 bool ReadDigits(const char* text, int pos, int count, std::int32_t& value) {
   value = 0;
