@@ -1,5 +1,6 @@
 // The library's start and end: process attach and detach, run by the shared library's load and
-// unload hooks (the platform's loader gives libraries linked into a program no DllMain calls).
+// unload hooks (the platform's loader gives libraries linked into a program no DllMain calls), and
+// the thread lines for every thread the platform starts, through its per-thread hooks.
 #include "teskautils/TeskaUtils.h"
 
 #include <new>
@@ -121,7 +122,15 @@ extern "C" BOOL DllMain(HINSTANCE, DWORD reason, LPVOID) {
 
 namespace {
 
-__attribute__((constructor)) void OnLibraryLoad() { teskautils::ProcessAttach(); }
-__attribute__((destructor)) void OnLibraryUnload() { teskautils::ProcessDetach(); }
+void OnThread(bool attach) { DllMain(nullptr, attach ? DLL_THREAD_ATTACH : DLL_THREAD_DETACH, nullptr); }
+
+__attribute__((constructor)) void OnLibraryLoad() {
+  teskautils::ProcessAttach();
+  ce::kernel::AddThreadHook(OnThread);
+}
+__attribute__((destructor)) void OnLibraryUnload() {
+  ce::kernel::RemoveThreadHook(OnThread);
+  teskautils::ProcessDetach();
+}
 
 }  // namespace
