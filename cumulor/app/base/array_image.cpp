@@ -96,7 +96,7 @@ std::vector<std::uint8_t> RegistryImage(const DynArray<std::int32_t>& array) {
 
 void ArrayFromRegistryImage(const void* data, std::size_t size, DynArray<std::int32_t>& array) {
   array.SetSize(0);
-  if (size < 4 || size > kRegistryImageBuffer) return;
+  if (!data || size < 4 || size > kRegistryImageBuffer) return;
   ce::wire::Reader r(data, size);
   std::int32_t stored = r.I32();
   std::int32_t present = static_cast<std::int32_t>((size - 4) / 4);

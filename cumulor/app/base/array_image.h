@@ -70,7 +70,9 @@ class ImageSource {
 
 class MemoryImageSource : public ImageSource {
  public:
-  MemoryImageSource(const void* data, std::size_t size) : p_(static_cast<const std::uint8_t*>(data)), size_(size) {}
+  // Null data holds no bytes.
+  MemoryImageSource(const void* data, std::size_t size)
+      : p_(static_cast<const std::uint8_t*>(data)), size_(data ? size : 0) {}
   Result Read(void* into, std::size_t n) override;
   std::size_t Consumed() const { return pos_; }
 

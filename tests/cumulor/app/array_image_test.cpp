@@ -65,6 +65,12 @@ TEST(ArrayImage, CountsOutsideTheRangeAndShortImagesAreRefused) {
   std::vector<std::uint8_t> ok = Image(2, {5, -6});
   ASSERT_EQ(ReadArrayImage(ok.data(), ok.size(), a, nullptr), S_OK);
   EXPECT_EQ(a[1], -6);
+  // Null data holds no bytes, whatever size comes with it.
+  EXPECT_EQ(ReadArrayImage(static_cast<const void*>(nullptr), 12, a, nullptr), E_ABORT);
+  DynArray<char*> strings;
+  EXPECT_EQ(ReadPointerArray(static_cast<const void*>(nullptr), 12, strings, nullptr), E_ABORT);
+  ArrayFromRegistryImage(nullptr, 12, a);
+  EXPECT_EQ(a.Size(), 0);
 }
 
 TEST(ArrayImage, RecordsTravelFieldByField) {
