@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/base/errors.h"
+#include "platform/device/device.h"
 #include "platform/kernel/last_error.h"
 #include "platform/sound/nled.h"
 #include "platform/sound/sound.h"
@@ -190,6 +191,14 @@ TEST_F(Sound, LedsAndVibration) {
   EXPECT_EQ(e[0].kind, Effect::kLed);
   EXPECT_EQ(e[0].index, 1u);
   EXPECT_EQ(e[0].value, 1u);
+
+  // The device keeps the same timeline for other processes and the control tool.
+  const auto timeline = ce::device::Effects("led");
+  ASSERT_EQ(timeline.size(), 2u);
+  EXPECT_EQ(timeline[0].target, "1");
+  EXPECT_EQ(timeline[0].value, 1);
+  EXPECT_EQ(timeline[1].value, 0);
+  EXPECT_LE(timeline[0].time, timeline[1].time);
 }
 
 }  // namespace
