@@ -49,12 +49,16 @@ OffsetCache& TheOffsetCache() {
   return *cache;
 }
 
+// About 28 500 years either way: any offset that keeps the clock inside a FILETIME's reach, and
+// small enough that the clock arithmetic cannot overflow.
+constexpr long long kMaxOffsetMs = 900'000'000'000'000LL;
+
 std::int64_t ReadOffsetFile(const std::filesystem::path& folder) {
   std::ifstream in(folder / kClockFile);
   std::string key;
   long long value = 0;
   while (in >> key) {
-    if (key == "offset_ms" && in >> value) return value;
+    if (key == "offset_ms" && in >> value) return value >= -kMaxOffsetMs && value <= kMaxOffsetMs ? value : 0;
     in.ignore(1 << 20, '\n');
   }
   return 0;  // no file or no offset: the host's time

@@ -183,6 +183,16 @@ TEST_F(ClockTest, DeviceClockIsSharedThroughTheDeviceFolder) {
   SystemTimeToFileTime(&host, &b);
   double days_behind = static_cast<double>(Ticks(b) - Ticks(a)) / 864'000'000'000.0;
   EXPECT_NEAR(days_behind, 365.0, 0.01);
+
+  // An offset beyond any date the clock can hold counts as none.
+  std::ofstream(other / "clock") << "offset_ms 99999999999999999\n";
+  ce::SetDeviceFolder(device_folder() / "no-offset");
+  GetSystemTime(&host);
+  ce::SetDeviceFolder(other);
+  GetSystemTime(&now);
+  SystemTimeToFileTime(&now, &a);
+  SystemTimeToFileTime(&host, &b);
+  EXPECT_NEAR(static_cast<double>(Ticks(b)) - static_cast<double>(Ticks(a)), 0.0, 600'000'000.0);
 }
 
 }  // namespace
