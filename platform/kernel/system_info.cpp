@@ -1,5 +1,10 @@
 #include "platform/kernel/system_info.h"
 
+#include <filesystem>
+#include <fstream>
+
+#include "platform/kernel/device_folder.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -74,9 +79,10 @@ BOOL GetVersionExW(LPOSVERSIONINFOW info) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  info->dwMajorVersion = 5;
-  info->dwMinorVersion = 2;
-  info->dwBuildNumber = 21234;
+  const ce::kernel::OsVersion version = ce::kernel::DeviceOsVersion();
+  info->dwMajorVersion = version.major;
+  info->dwMinorVersion = version.minor;
+  info->dwBuildNumber = version.build;
   info->dwPlatformId = VER_PLATFORM_WIN32_CE;
   std::memset(info->szCSDVersion, 0, sizeof(info->szCSDVersion));
   return TRUE;
@@ -97,3 +103,38 @@ void OutputDebugStringW(LPCWSTR text) {
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
   }
 }
+
+namespace ce::kernel {
+namespace {
+
+std::filesystem::path OsVersionFile() { return ce::DeviceFolder() / "os_version"; }
+
+}  // namespace
+
+OsVersion DeviceOsVersion() {
+  OsVersion version;
+  std::ifstream in(OsVersionFile());
+  unsigned long major = 0, minor = 0, build = 0;
+  char dot1 = 0, dot2 = 0;
+  // "major.minor.build"; anything else leaves the default.
+  if (in >> major >> dot1 >> minor >> dot2 >> build && dot1 == '.' && dot2 == '.' && major <= 0xFFFF &&
+      minor <= 0xFFFF && build <= 0xFFFFFFFFul) {
+    version = {static_cast<DWORD>(major), static_cast<DWORD>(minor), static_cast<DWORD>(build)};
+  }
+  return version;
+}
+
+bool SetDeviceOsVersion(const OsVersion& version) {
+  const std::filesystem::path file = OsVersionFile();
+  const std::filesystem::path temp = file.string() + ".new";
+  {
+    std::ofstream out(temp, std::ios::trunc);
+    out << version.major << '.' << version.minor << '.' << version.build << '\n';
+    if (!out.flush()) return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file, ec);
+  return !ec;
+}
+
+}  // namespace ce::kernel

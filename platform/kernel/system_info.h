@@ -18,7 +18,8 @@ struct OSVERSIONINFOW {
 };
 using LPOSVERSIONINFOW = OSVERSIONINFOW*;
 
-// Reports Windows CE 5.2 (build 21234). dwOSVersionInfoSize must be set by the caller.
+// Reports the device's version: Windows CE 5.2 (build 21234) unless the device folder says
+// otherwise (see SetDeviceOsVersion). dwOSVersionInfoSize must be set by the caller.
 BOOL GetVersionExW(LPOSVERSIONINFOW info);
 DWORD GetCurrentProcessId();
 // Written to stderr (UTF-8) when the environment variable CE_DEBUG_OUTPUT is set and not "0",
@@ -26,6 +27,15 @@ DWORD GetCurrentProcessId();
 void OutputDebugStringW(LPCWSTR text);
 
 namespace ce::kernel {
+struct OsVersion {
+  DWORD major = 5;
+  DWORD minor = 2;
+  DWORD build = 21234;
+};
+// The version the device reports, kept in the file "os_version" of the device folder so that every
+// process of the device (and the control tool) sees one value.
+OsVersion DeviceOsVersion();
+bool SetDeviceOsVersion(const OsVersion& version);
 // Installs (or, with an empty function, removes) a receiver of every OutputDebugStringW text.
 void CaptureDebugOutput(std::function<void(std::u16string_view)> receiver);
 }  // namespace ce::kernel

@@ -10,6 +10,7 @@
 #include "platform/device/device_names.h"
 #include "platform/kernel/clock.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/system_info.h"
 #include "platform/registry/registry.h"
 #include "platform/sound/sound.h"
 #include "platform/sound/sound_profile.h"
@@ -45,6 +46,7 @@ const char kUsage[] =
     "  clock                          device date and time\n"
     "  clock set <YYYY-MM-DD> <HH:MM:SS>   set the device clock (UTC)\n"
     "  clock advance <n>[s|m|h|d]     move the device clock forward\n"
+    "  os-version <major>.<minor>.<build>   the version the device reports\n"
     "operations: ril.init ril.celltower ril.signal ril.devspecific sim.unlock line.equipment line.register\n"
     "  line.unregister line.forward sms.send mapi.<step> bth.getmode bth.setmode ras.connect power.set\n";
 
@@ -120,6 +122,8 @@ int Status() {
   for (const ce::device::ScriptEntry& e : ce::device::Script())
     std::printf("script             %s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", e.op.c_str(), e.delay_ms,
                 e.refusals, static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
+  const ce::kernel::OsVersion version = ce::kernel::DeviceOsVersion();
+  std::printf("%-18s %u.%u.%u\n", "os.version", version.major, version.minor, version.build);
   std::printf("%-18s %zu\n", "effects", ce::device::Effects().size());
   return 0;
 }
@@ -353,6 +357,15 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     return FireNotification(static_cast<std::uint32_t>(handle), error);
   }
   if (cmd == "clock") return Clock(args, error);
+  if (cmd == "os-version") {
+    unsigned major = 0, minor = 0, build = 0;
+    char end = 0;
+    if (args.size() != 2 || std::sscanf(args[1].c_str(), "%u.%u.%u%c", &major, &minor, &build, &end) != 3 ||
+        major > 0xFFFF || minor > 0xFFFF)
+      return Bad(error, "usage: devicectl os-version <major>.<minor>.<build>");
+    if (!ce::kernel::SetDeviceOsVersion({major, minor, build})) return Bad(error, "cannot write the device's version");
+    return 0;
+  }
   return Bad(error, "unknown command '" + cmd + "' (try: devicectl help)");
 }
 

@@ -5,6 +5,7 @@
 
 #include "platform/base/errors.h"
 #include "platform/kernel/kernel.h"
+#include "platform/testing/device_test.h"
 
 namespace {
 
@@ -38,13 +39,22 @@ TEST(LocalHeapTest, ReAllocKeepsContentsAndZeroesGrowth) {
   LocalFree(p);
 }
 
-TEST(SystemInfoTest, VersionAndDebugOutput) {
+using SystemInfoTest = ce::testing::DeviceTest;
+
+TEST_F(SystemInfoTest, VersionAndDebugOutput) {
   OSVERSIONINFOW info{};
   EXPECT_FALSE(GetVersionExW(&info));  // the caller must give the size
   info.dwOSVersionInfoSize = sizeof(info);
   ASSERT_TRUE(GetVersionExW(&info));
   EXPECT_EQ(info.dwMajorVersion, 5u);
+  EXPECT_EQ(info.dwMinorVersion, 2u);
   EXPECT_EQ(info.dwPlatformId, static_cast<DWORD>(VER_PLATFORM_WIN32_CE));
+
+  // The device's version is set once for every process of the device.
+  ASSERT_TRUE(ce::kernel::SetDeviceOsVersion({5, 1, 1700}));
+  ASSERT_TRUE(GetVersionExW(&info));
+  EXPECT_EQ(info.dwMinorVersion, 1u);
+  EXPECT_EQ(info.dwBuildNumber, 1700u);
 
   std::u16string seen;
   ce::kernel::CaptureDebugOutput([&](std::u16string_view t) { seen += t; });
