@@ -9,6 +9,7 @@
 
 #include "platform/kernel/sync.h"
 #include "platform/kernel/threads.h"
+#include "platform/scripted/script_file.h"
 
 namespace ce::scripted {
 namespace {
@@ -44,6 +45,14 @@ const char* KindName(Kind kind) {
 
 User& User::Get() {
   static User user;
+  // A headless run's script, read once; loading it adds answers through Get on this thread.
+  static std::once_flag once;
+  thread_local bool loading = false;
+  if (!loading) {
+    loading = true;
+    std::call_once(once, LoadScriptFromEnvironment);
+    loading = false;
+  }
   return user;
 }
 
