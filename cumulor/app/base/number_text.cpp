@@ -67,6 +67,13 @@ DynString DoubleToString(double value) {
   return s;
 }
 
+std::int32_t TruncToInt(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return INT_MAX;
+  if (value <= -2147483648.0) return INT_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
 std::int32_t TextToInt(const char* text) {
   if (!text) return 0;
   const char* p = text;

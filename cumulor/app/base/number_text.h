@@ -16,6 +16,9 @@ DynString IntToString(std::int32_t value);
 // exponent notation otherwise ("1e-05"); no trailing zeros or decimal point.
 DynString DoubleToString(double value);
 
+// Truncates towards zero; NaN gives 0 and out-of-range values saturate.
+std::int32_t TruncToInt(double value);
+
 // The standard conversions of a text (atoi, atof): leading white space, a sign, the longest number
 // prefix; 0 when there is none. Independent of the process locale. Out-of-range integers saturate.
 std::int32_t TextToInt(const char* text);

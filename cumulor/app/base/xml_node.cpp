@@ -16,12 +16,6 @@ bool NameIs(const DynString& stored, const char* name) {
   return static_cast<std::size_t>(stored.Size()) == n && std::memcmp(stored.Data(), name, n) == 0;
 }
 
-std::int32_t TruncateToInt(double v) {
-  if (!(v > -2147483648.0)) return v != v ? 0 : INT32_MIN;  // NaN gives 0
-  if (v >= 2147483647.0) return INT32_MAX;
-  return static_cast<std::int32_t>(v);
-}
-
 }  // namespace
 
 XmlNode::XmlNode(const char* name) { name_.AssignNarrow(name); }
@@ -169,8 +163,8 @@ bool XmlNode::GetKeyInt(std::int32_t& out) const {
 bool XmlNode::GetChildLatLon(GeoPoint& out) const {
   double lat = 0, lon = 0;
   if (!GetChildDouble("lat", lat) || !GetChildDouble("lon", lon)) return false;
-  out.lat = TruncateToInt(lat * kGeoUnitsPerDegree);
-  out.lon = TruncateToInt(lon * kGeoUnitsPerDegree);
+  out.lat = TruncToInt(lat * kGeoUnitsPerDegree);
+  out.lon = TruncToInt(lon * kGeoUnitsPerDegree);
   return true;
 }
 

@@ -1,5 +1,6 @@
 #include "cumulor/nav/geo/coordinate_text.h"
 
+#include "cumulor/app/base/number_text.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/text/scan.h"
 #include "platform/text/wide_string.h"

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "cumulor/app/base/number_text.h"
+
 namespace cumulor {
 namespace {
 
@@ -171,13 +173,6 @@ std::uint32_t OffsetPoint(std::int32_t lon, std::int32_t lat, GeoPoint& out, std
   if (course < 0.0) course += 360.0;
   GeoDestination(lon, lat, distance, -(course * 0.01745329251993791), out);
   return distance;
-}
-
-std::int32_t TruncToInt(double x) {
-  if (std::isnan(x)) return 0;
-  if (x >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-  if (x <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(x);
 }
 
 std::int32_t RoundToInt(double x) {

@@ -36,8 +36,6 @@ void GeoDestination(std::int32_t lon, std::int32_t lat, std::uint32_t distance, 
 // Moves (lon, lat) by `east` and `north` metres; returns the distance moved.
 std::uint32_t OffsetPoint(std::int32_t lon, std::int32_t lat, GeoPoint& out, std::int32_t east, std::int32_t north);
 
-// Truncates towards zero; NaN gives 0 and out-of-range values saturate.
-std::int32_t TruncToInt(double x);
 // Truncates towards zero, then adds 1 when the remainder exceeds 0.5 (2.5 -> 2, 2.51 -> 3,
 // -2.7 -> -2). Out-of-range values saturate.
 std::int32_t RoundToInt(double x);
