@@ -56,7 +56,7 @@ std::int32_t ResetQnh(FlightState& fs, HWND dialog) {
 
 std::int32_t UpdateAltimeterReading(FlightState& fs) {
   const std::int32_t correction = fs.loggerErrorFlag ? fs.loggerError.load() : fs.dialogOffset.load();
-  const std::int32_t reading = fs.altitude + fs.qnhOffset - correction;
+  const std::int32_t reading = TruncToInt(static_cast<double>(fs.altitude) + fs.qnhOffset - correction);
   fs.altimeterReading = reading;
   return reading;
 }
@@ -69,7 +69,7 @@ void SyncLoggerErrorFlag(FlightState& fs) {
 const WCHAR* FormatQneText(const FlightState& fs, std::int32_t altitude) {
   thread_local WCHAR buffer[96];
   char text[96];
-  const std::int32_t feet = static_cast<std::int32_t>(altitude * 3.2808);
+  const std::int32_t feet = TruncToInt(altitude * 3.2808);
   int n = std::snprintf(text, sizeof text, "QNE FL %.2f", feet * 0.01);
   if (fs.loggerErrorFlag && n > 0) {
     std::snprintf(text + n, sizeof text - n, "; Loger Error:");

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cumulor/app/base/number_text.h"
 #include "cumulor/nav/polar/polar.h"
 
 namespace cumulor {
@@ -42,13 +43,13 @@ std::int32_t GetFlightParameter(const FlightState& fs, int id) {
     case kParamWater:
       return fs.water;
     case kParamQnhAltitude:
-      return fs.altitude + fs.qnhOffset;
+      return TruncToInt(static_cast<double>(fs.altitude) + fs.qnhOffset);
     case kParamAltitude:
       return fs.altitude;
     case kParamQnhHpa:
-      return static_cast<std::int32_t>(101325 + fs.qnhOffset * 100 * 0.12008405884118882);
+      return TruncToInt(101325 + fs.qnhOffset * 100.0 * 0.12008405884118882);
     case kParamQnhInHg:
-      return static_cast<std::int32_t>(2992 + fs.qnhOffset * 100 * 0.003545931424877581);
+      return TruncToInt(2992 + fs.qnhOffset * 100.0 * 0.003545931424877581);
     case kParamSpeed1:
       return fs.speed1;
     case kParamSpeed2:
@@ -130,10 +131,10 @@ int SetFlightParameter(FlightState& fs, int id, std::int32_t value, int /*flag*/
       fs.qnhOffset = value;
       break;
     case kParamSetQnhHpa:
-      fs.qnhOffset = static_cast<std::int32_t>((value - 1013.25) * 8.3275);
+      fs.qnhOffset = TruncToInt((value - 1013.25) * 8.3275);
       break;
     case kParamSetAltitudeQnh:
-      fs.altitude = value - fs.qnhOffset;
+      fs.altitude = TruncToInt(static_cast<double>(value) - fs.qnhOffset);
       break;
     default:
       break;  // read-only and unknown ids

@@ -2,23 +2,18 @@
 
 #include <cmath>
 
+#include "cumulor/app/base/number_text.h"
+
 namespace cumulor {
 namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-std::int32_t SaturateToInt(double x) {
-  if (std::isnan(x)) return 0;
-  if (x >= 2147483647.0) return 2147483647;
-  if (x <= -2147483648.0) return -2147483647 - 1;
-  return static_cast<std::int32_t>(x);
-}
-
 // Loss for one speed/sink pair; false when the ground speed is zero or negative.
 bool LegLoss(std::uint32_t distance, double speed, double sink, double headwind, std::int32_t& loss) {
   const double groundSpeed = speed - headwind;
   if (!(groundSpeed > 0.0)) return false;
-  loss = SaturateToInt(-(distance * sink) / groundSpeed);
+  loss = TruncToInt(-(distance * sink) / groundSpeed);
   return true;
 }
 

@@ -45,6 +45,23 @@ TEST(FlightParameters, GetAndSetById) {
   EXPECT_EQ(GetFlightParameter(fs, kParamQnhAltitude), 1000);
 }
 
+TEST(FlightParameters, ExtremeStoredValuesSaturateInsteadOfOverflowing) {
+  FlightState fs;
+  FlightStateDefaults(fs);
+  SetFlightParameter(fs, kParamSetQnhHpa, INT32_MAX);
+  EXPECT_EQ(fs.qnhOffset, INT32_MAX);
+  EXPECT_EQ(GetFlightParameter(fs, kParamQnhHpa), INT32_MAX);
+  SetFlightParameter(fs, kParamAltitude, 1000);
+  EXPECT_EQ(GetFlightParameter(fs, kParamQnhAltitude), INT32_MAX);
+  SetFlightParameter(fs, kParamSetQnhHpa, INT32_MIN);
+  EXPECT_EQ(fs.qnhOffset, INT32_MIN);
+  SetFlightParameter(fs, kParamSetAltitudeQnh, INT32_MAX);
+  EXPECT_EQ(fs.altitude, INT32_MAX);
+  EXPECT_EQ(std::u16string(FormatQneText(fs, INT32_MAX)).substr(0, 7), u"QNE FL ");
+  SetFlightParameter(fs, kParamQnhOffset, INT32_MAX);
+  EXPECT_EQ(UpdateAltimeterReading(fs), INT32_MAX);
+}
+
 TEST(FlightParameters, SpinButtonsClampWrapAndShow) {
   DialogCapture shown;
   FlightState fs;
