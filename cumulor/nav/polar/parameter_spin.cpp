@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cumulor/app/base/number_text.h"
 #include "cumulor/nav/polar/altimeter.h"
 #include "cumulor/nav/polar/dialog_text.h"
 
@@ -32,17 +33,20 @@ bool PointOf(int id, PointIds& out) {
   return false;
 }
 
+// A stored value moved by a step; values read from a settings file may sit at the ends of the range.
+std::int32_t Moved(std::int32_t value, std::int32_t step) { return TruncToInt(static_cast<double>(value) + step); }
+
 std::int32_t Step(FlightState& fs, HWND dialog, int id, bool fast, int sign) {
   switch (id) {
     case kParamBugs: {
-      std::int32_t v = fs.bugs + sign * (fast ? 10 : 1);
+      std::int32_t v = Moved(fs.bugs, sign * (fast ? 10 : 1));
       v = v < 75 ? 75 : v > 100 ? 100 : v;
       fs.bugs = v;
       ShowInt(dialog, id, v);
       return v;
     }
     case kParamWindDirection: {
-      std::int32_t v = (fs.windDirection + sign * (fast ? 30 : 5)) % 360;
+      std::int32_t v = Moved(fs.windDirection, sign * (fast ? 30 : 5)) % 360;
       if (v < 0) v += 360;
       SetFlightParameter(fs, id, v);
       ShowInt(dialog, id, v);
@@ -51,36 +55,36 @@ std::int32_t Step(FlightState& fs, HWND dialog, int id, bool fast, int sign) {
     case kParamWindSpeed: {
       const bool knots = fs.windInKnots;
       const std::int32_t step = knots ? (fast ? 19 : 2) : (fast ? 10 : 1);
-      std::int32_t v = fs.windSpeed + sign * step;
+      std::int32_t v = Moved(fs.windSpeed, sign * step);
       if (v < 0) v = 0;
       SetFlightParameter(fs, id, v);
-      const std::int32_t shown = knots ? v * 54 / 100 : v;
+      const std::int32_t shown = knots ? static_cast<std::int32_t>(static_cast<std::int64_t>(v) * 54 / 100) : v;
       ShowInt(dialog, id, shown);
       return shown;
     }
     case kParamWaterFill: {
-      std::int32_t v = fs.waterFill + sign * (fast ? 2 : 1);
+      std::int32_t v = Moved(fs.waterFill, sign * (fast ? 2 : 1));
       v = v < 0 ? 0 : v > 10 ? 10 : v;
       fs.waterFill = v;
       ShowInt(dialog, id, v * 10);
       return v * 10;
     }
     case kParamMass: {
-      std::int32_t v = fs.mass + sign * (fast ? 10 : 1);
+      std::int32_t v = Moved(fs.mass, sign * (fast ? 10 : 1));
       if (v < 50) v = 50;
       fs.mass = v;
       ShowInt(dialog, id, v);
       return v;
     }
     case kParamWater: {
-      std::int32_t v = fs.water + sign * (fast ? 20 : 1);
+      std::int32_t v = Moved(fs.water, sign * (fast ? 20 : 1));
       if (v < 0) v = 0;
       fs.water = v;
       ShowInt(dialog, id, v);
       return v;
     }
     case kParamQnhAltitude: {
-      fs.qnhOffset = fs.qnhOffset + sign * (fast ? 25 : 2);
+      fs.qnhOffset = Moved(fs.qnhOffset, sign * (fast ? 25 : 2));
       // The QNH follows the new offset in the current entry mode.
       if (fs.qnhModeHpa) {
         fs.qnhHpa = 1013.0f + fs.qnhOffset / 8.3275f;
@@ -109,12 +113,12 @@ std::int32_t Step(FlightState& fs, HWND dialog, int id, bool fast, int sign) {
   const std::int32_t step = sign * (fast ? 10 : 1);
   std::int32_t shown = 0;
   if (id == point.speed) {
-    shown = GetFlightParameter(fs, id) + step;
+    shown = Moved(GetFlightParameter(fs, id), step);
     SetFlightParameter(fs, id, shown);  // at least 15
     shown = GetFlightParameter(fs, id);
     ShowInt(dialog, id, shown);
   } else {
-    shown = GetFlightParameter(fs, id) + step;
+    shown = Moved(GetFlightParameter(fs, id), step);
     SetFlightParameter(fs, id, shown);
     SetDlgItemHundredths(dialog, id, shown);
   }

@@ -60,6 +60,17 @@ TEST(FlightParameters, ExtremeStoredValuesSaturateInsteadOfOverflowing) {
   EXPECT_EQ(std::u16string(FormatQneText(fs, INT32_MAX)).substr(0, 7), u"QNE FL ");
   SetFlightParameter(fs, kParamQnhOffset, INT32_MAX);
   EXPECT_EQ(UpdateAltimeterReading(fs), INT32_MAX);
+  // The spin buttons stop at the ends of the range.
+  DialogCapture shown;
+  SetFlightParameter(fs, kParamMass, INT32_MAX);
+  EXPECT_EQ(IncrementFlightParameter(fs, FakeDialog(), kParamMass, true), INT32_MAX);
+  SetFlightParameter(fs, kParamWindSpeed, INT32_MAX);
+  fs.windInKnots = true;
+  EXPECT_EQ(IncrementFlightParameter(fs, FakeDialog(), kParamWindSpeed, true), static_cast<std::int32_t>(INT32_MAX * 54LL / 100));
+  IncrementFlightParameter(fs, FakeDialog(), kParamQnhAltitude, true);
+  EXPECT_EQ(fs.qnhOffset, INT32_MAX);
+  SetFlightParameter(fs, kParamSink1, INT32_MIN);
+  EXPECT_EQ(DecrementFlightParameter(fs, FakeDialog(), kParamSink1, true), INT32_MIN);
 }
 
 TEST(FlightParameters, SpinButtonsClampWrapAndShow) {
