@@ -58,7 +58,7 @@ std::int64_t TimeToFlyDistanceAtSpeed(const FlightState& fs, std::uint32_t dista
 }
 
 std::int32_t AltitudeBalance(const FlightState& fs, std::int32_t a, std::int32_t b) {
-  return fs.altitude - fs.safetyMargin - a - b + fs.qnhOffset;
+  return TruncToInt(static_cast<double>(fs.altitude) - fs.safetyMargin - a - b + fs.qnhOffset);
 }
 
 int FinalGlideCalc(const FlightState& fs, std::int32_t elevation, std::uint32_t distance, double courseRad,

@@ -22,7 +22,7 @@ std::int32_t GlideAltitudeLoss(const FlightState& fs, std::uint32_t distance, do
 std::int64_t TimeToFlyDistance(const FlightState& fs, std::uint32_t distance, double courseRad);
 std::int64_t TimeToFlyDistanceAtSpeed(const FlightState& fs, std::uint32_t distance, double courseRad, double speed);
 
-// altitude - safety margin - a - b + QNH offset, metres.
+// altitude - safety margin - a - b + QNH offset, metres; saturated at the ends of the int range.
 std::int32_t AltitudeBalance(const FlightState& fs, std::int32_t a, std::int32_t b);
 
 // Final glide to a target of `elevation` metres, `distance` metres away on `courseRad`.

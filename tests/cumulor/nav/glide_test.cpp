@@ -52,6 +52,9 @@ TEST(Glide, AltitudeBalance) {
   SetFlightParameter(fs, kParamAltitude, 1500);
   SetFlightParameter(fs, kParamQnhOffset, 30);
   EXPECT_EQ(AltitudeBalance(fs, 400, 100), 1500 - 200 - 400 - 100 + 30);
+  // Beyond the int range the balance stops at its ends.
+  EXPECT_EQ(AltitudeBalance(fs, INT32_MIN, INT32_MIN), INT32_MAX);
+  EXPECT_EQ(AltitudeBalance(fs, INT32_MAX, INT32_MAX), INT32_MIN);
 }
 
 TEST(FinalGlide, RequiredAndArrivalAltitudes) {
