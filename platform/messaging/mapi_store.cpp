@@ -39,14 +39,18 @@ constexpr std::uint32_t kStoreEntry = 0x53000000u;
 constexpr std::uint32_t kFolderEntry = 0x46000000u;
 constexpr ULONG kEntrySize = 8;
 
-bool ParseEntry(ULONG size, const ENTRYID* entry, std::uint32_t kind, std::size_t* index) {
+// The account list is read once: another process may change it meanwhile.
+bool ParseEntry(ULONG size, const ENTRYID* entry, std::uint32_t kind, std::size_t* index, std::string* account) {
   if (!entry || size != kEntrySize) return false;
   ce::wire::Reader r(entry, size);
   r.Skip(4);
   std::uint32_t v = r.U32();
   if ((v & 0xFF000000u) != kind) return false;
   *index = v & 0x00FFFFFFu;
-  return *index < Accounts().size();
+  std::vector<std::string> accounts = Accounts();
+  if (*index >= accounts.size()) return false;
+  *account = std::move(accounts[*index]);
+  return true;
 }
 
 // Fills a binary entry id value, its bytes allocated on `parent`.
@@ -255,7 +259,9 @@ class Store : public NoProps<IMsgStore> {
     if (!out || !object_type) return E_INVALIDARG;
     *out = nullptr;
     std::size_t index;
-    if (!ParseEntry(entry_size, entry, kFolderEntry, &index) || index != index_) return MAPI_E_INVALID_ENTRYID;
+    std::string account;
+    if (!ParseEntry(entry_size, entry, kFolderEntry, &index, &account) || index != index_)
+      return MAPI_E_INVALID_ENTRYID;
     *object_type = MAPI_FOLDER;
     *out = static_cast<IMAPIFolder*>(new Folder(name_));
     return S_OK;
@@ -315,8 +321,9 @@ class Session : public Object<IMAPISession> {
     if (!store) return E_INVALIDARG;
     *store = nullptr;
     std::size_t index;
-    if (!ParseEntry(entry_size, entry, kStoreEntry, &index)) return MAPI_E_INVALID_ENTRYID;
-    *store = new Store(index, Accounts()[index]);
+    std::string account;
+    if (!ParseEntry(entry_size, entry, kStoreEntry, &index, &account)) return MAPI_E_INVALID_ENTRYID;
+    *store = new Store(index, std::move(account));
     return S_OK;
   }
   HRESULT Logoff(ULONG_PTR, ULONG, ULONG) override { return S_OK; }
