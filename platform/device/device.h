@@ -32,6 +32,10 @@ std::string GetText(std::string_view name);
 bool SetInt(std::string_view name, std::int64_t value);
 bool SetText(std::string_view name, std::string_view value);
 
+// False when the model cannot be opened (a damaged or unwritable hardware.db): reads then give a
+// new device's values and changes are refused.
+bool Available();
+
 // A read-modify-write in one transaction, for changes that must not interleave with another
 // process (the SIM's attempt counter). Inside, use the transaction's own accessors.
 class Transaction {

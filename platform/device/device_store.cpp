@@ -187,12 +187,23 @@ Result Read(const std::function<Result(sqlite3*, SqlTransaction&)>& read, Result
 
 }  // namespace
 
+// A model that cannot be opened (a damaged hardware.db) reads as a new device.
 std::int64_t GetInt(std::string_view name) {
-  return Read<std::int64_t>([&](sqlite3*, SqlTransaction& t) { return t.GetInt(name); }, 0);
+  const Setting* s = FindSetting(name);
+  const std::int64_t initial = s && !s->is_text ? std::strtoll(s->initial, nullptr, 0) : 0;
+  return Read<std::int64_t>([&](sqlite3*, SqlTransaction& t) { return t.GetInt(name); }, initial);
 }
 
 std::string GetText(std::string_view name) {
-  return Read<std::string>([&](sqlite3*, SqlTransaction& t) { return t.GetText(name); }, {});
+  const Setting* s = FindSetting(name);
+  return Read<std::string>([&](sqlite3*, SqlTransaction& t) { return t.GetText(name); },
+                           s && s->is_text ? s->initial : std::string());
+}
+
+bool Available() {
+  Db& d = TheDb();
+  std::lock_guard<std::mutex> guard(d.mu);
+  return OpenLocked(d) != nullptr;
 }
 
 bool SetInt(std::string_view name, std::int64_t value) {

@@ -92,7 +92,9 @@ std::string TimeText(std::int64_t filetime) {
   return buf;
 }
 
-int Status() {
+int Status(std::string* error) {
+  if (!ce::device::Available())
+    return Bad(error, "cannot open the device model " + (ce::DeviceFolder() / "hardware.db").string());
   std::printf("device folder      %s\n", ce::DeviceFolder().string().c_str());
   std::printf("clock (UTC)        %s\n", TimeText(ce::kernel::SystemTimeUtc()).c_str());
   for (const ce::device::Setting& s : ce::device::Settings()) {
@@ -261,7 +263,7 @@ int Clock(const std::vector<std::string>& args, std::string* error) {
 
 int Run(const std::vector<std::string>& args, std::string* error) {
   const std::string& cmd = args[0];
-  if (cmd == "status") return args.size() == 1 ? Status() : Bad(error, "status takes no arguments");
+  if (cmd == "status") return args.size() == 1 ? Status(error) : Bad(error, "status takes no arguments");
   if (cmd == "set") {
     if (args.size() != 3) return Bad(error, "usage: devicectl set <name> <value>");
     return SetValue(args[1], args[2], error);

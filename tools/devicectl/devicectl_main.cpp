@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/device/device.h"
 #include "platform/kernel/device_folder.h"
 #include "tools/devicectl/devicectl_commands.h"
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
   }
   std::string error;
   int rc = devicectl::Run(args, &error);
+  if (rc != 0 && error.empty() && !ce::device::Available())
+    error = "cannot open the device model " + (ce::DeviceFolder() / "hardware.db").string();
   if (rc != 0 && !error.empty()) std::fprintf(stderr, "devicectl: %s\n", error.c_str());
   return rc;
 }

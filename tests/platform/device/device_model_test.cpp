@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "platform/device/device.h"
@@ -77,6 +78,26 @@ TEST_F(DeviceModelTest, WatchersHearChangesFromAnotherProcessAndStopWhenUnsubscr
   ce::device::SetInt("battery.percent", 16);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(calls.load(), after);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(DeviceModelTest, DamagedDatabaseReadsAsANewDeviceAndRefusesChanges) {
+  {
+    std::ofstream junk(device_folder() / "hardware.db", std::ios::binary);
+    junk << std::string(4096, '\x5A');
+  }
+  EXPECT_EQ(ce::device::GetInt("sim.state"), 2);
+  EXPECT_EQ(ce::device::GetInt("radio.cell"), 1001);
+  EXPECT_EQ(ce::device::GetText("sim.pin"), "1234");
+  EXPECT_FALSE(ce::device::SetInt("radio.cell", 5));
+  EXPECT_TRUE(ce::device::Connections().empty());
+  EXPECT_FALSE(ce::device::TakeReply("x.op").refused);
+  ce::testing::ToolResult status = ce::testing::RunDevicectl(device_folder(), {"status"});
+  EXPECT_NE(status.exit_code, 0);
+  EXPECT_NE(ce::testing::RunDevicectl(device_folder(), {"battery", "10"}).exit_code, 0);
 }
 
 }  // namespace
