@@ -23,11 +23,20 @@ HRESULT ToBstr(const std::string& utf8, BSTR* out) {
 }
 
 std::string GatherText(pugi::xml_node node) {
-  if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) return node.value();
+  auto is_text = [](pugi::xml_node n) { return n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata; };
+  if (is_text(node)) return node.value();
+  // Depth first without recursion: a document may nest deeper than the stack reaches.
   std::string text;
-  for (pugi::xml_node c : node.children()) {
-    if (c.type() == pugi::node_element || c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
-      text += GatherText(c);
+  for (pugi::xml_node n = node.first_child(); n;) {
+    if (is_text(n)) {
+      text += n.value();
+    } else if (n.type() == pugi::node_element && n.first_child()) {
+      n = n.first_child();
+      continue;
+    }
+    while (n != node && !n.next_sibling()) n = n.parent();
+    if (n == node) break;
+    n = n.next_sibling();
   }
   return text;
 }
@@ -40,10 +49,38 @@ std::string Trim(const std::string& s) {
   return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
 }
 
+// Pairs each node of `from` with the node at the same place in its copy `to`, walking both trees
+// side by side without recursion.
 void PairUp(pugi::xml_node from, pugi::xml_node to, std::map<pugi::xml_node, pugi::xml_node>* map) {
-  (*map)[from] = to;
-  for (pugi::xml_node a = from.first_child(), b = to.first_child(); a && b; a = a.next_sibling(), b = b.next_sibling())
-    PairUp(a, b, map);
+  pugi::xml_node a = from, b = to;
+  for (;;) {
+    (*map)[a] = b;
+    if (a.first_child() && b.first_child()) {
+      a = a.first_child();
+      b = b.first_child();
+      continue;
+    }
+    while (a != from && !(a.next_sibling() && b.next_sibling())) {
+      a = a.parent();
+      b = b.parent();
+    }
+    if (a == from) return;
+    a = a.next_sibling();
+    b = b.next_sibling();
+  }
+}
+
+// Removes the node with its subtree from its parent, leaves first: the library's own removal
+// descends once per level, and a deeply nested document would exhaust the stack.
+void RemoveTree(pugi::xml_node node) {
+  for (pugi::xml_node n = node;;) {
+    while (n.last_child()) n = n.last_child();
+    if (n == node) break;
+    pugi::xml_node up = n.parent();
+    up.remove_child(n);
+    n = up;
+  }
+  node.parent().remove_child(node);
 }
 
 bool IsAncestorOrSelf(pugi::xml_node ancestor, pugi::xml_node node) {
@@ -69,7 +106,7 @@ pugi::xml_node DocData::MoveNode(pugi::xml_node node, pugi::xml_node parent) {
       if (it != moved.end()) w->Retarget(it->second);
     }
   }
-  node.parent().remove_child(node);
+  RemoveTree(node);
   return copy;
 }
 
@@ -136,7 +173,7 @@ HRESULT NodeBase<I>::put_text(BSTR text) {
   if (n.type() == pugi::node_pcdata || n.type() == pugi::node_cdata || n.type() == pugi::node_comment)
     return n.set_value(value.c_str()) ? S_OK : E_OUTOFMEMORY;
   if (n.type() != pugi::node_element) return E_FAIL;
-  while (n.first_child()) n.remove_child(n.first_child());
+  while (n.first_child()) RemoveTree(n.first_child());
   if (value.empty()) return S_OK;
   return n.append_child(pugi::node_pcdata).set_value(value.c_str()) ? S_OK : E_OUTOFMEMORY;
 }

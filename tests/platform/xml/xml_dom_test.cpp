@@ -250,6 +250,33 @@ TEST_F(XmlDom, ReloadKeepsHeldNodesUsable) {
   doc->Release();
 }
 
+TEST_F(XmlDom, DeeplyNestedDocumentsDoNotExhaustTheStack) {
+  constexpr int kDepth = 200000;
+  std::u16string deep;
+  for (int i = 0; i < kDepth; ++i) deep += u"<a>";
+  deep += u"x";
+  for (int i = 0; i < kDepth; ++i) deep += u"</a>";
+  IXMLDOMDocument* doc = NewDoc();
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  ASSERT_EQ(doc->loadXML(Bstr(deep.c_str()), &ok), S_OK);
+  ASSERT_EQ(ok, VARIANT_TRUE);
+  IXMLDOMElement* root = nullptr;
+  ASSERT_EQ(doc->get_documentElement(&root), S_OK);
+  BSTR t = nullptr;
+  ASSERT_EQ(root->get_text(&t), S_OK);
+  EXPECT_EQ(Take(t), "x");
+  // A reload moves the held tree out of the document, node by node.
+  ASSERT_EQ(doc->loadXML(Bstr(u"<b/>"), &ok), S_OK);
+  ASSERT_EQ(root->get_text(&t), S_OK);
+  EXPECT_EQ(Take(t), "x");
+  // Replacing the deep content removes it.
+  ASSERT_EQ(root->put_text(Bstr(u"flat")), S_OK);
+  ASSERT_EQ(root->get_text(&t), S_OK);
+  EXPECT_EQ(Take(t), "flat");
+  root->Release();
+  doc->Release();
+}
+
 TEST_F(XmlDom, ComStandIns) {
   EXPECT_EQ(CoInitializeEx(nullptr, 0), S_OK);
   EXPECT_EQ(CoInitializeEx(nullptr, 0), S_FALSE);
