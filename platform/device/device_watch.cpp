@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <atomic>
 #include <map>
@@ -19,6 +18,7 @@
 
 #include "platform/device/device_internal.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/registry/registry_watch.h"
 
 namespace ce::device {
 namespace fs = std::filesystem;
@@ -31,14 +31,8 @@ fs::path WatchFolder() {
   return dir;
 }
 
-bool FillAddress(const fs::path& path, sockaddr_un* addr) {
-  std::string s = path.string();
-  if (s.size() >= sizeof addr->sun_path) return false;
-  std::memset(addr, 0, sizeof *addr);
-  addr->sun_family = AF_UNIX;
-  std::memcpy(addr->sun_path, s.c_str(), s.size() + 1);
-  return true;
-}
+// Socket addresses are filled as the registry's watchers fill theirs.
+using ce::registry::FillAddress;
 
 class Watcher {
  public:
