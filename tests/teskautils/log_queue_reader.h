@@ -13,6 +13,17 @@
 
 namespace teskautils_test {
 
+// The bytes of one record as the library sends it: the level, then the UTF-16 text.
+inline std::vector<std::uint8_t> RecordBytes(std::int32_t level, const std::u16string& text) {
+  std::vector<std::uint8_t> out;
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(std::uint32_t(level) >> (8 * i)));
+  for (char16_t c : text) {
+    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(c >> 8));
+  }
+  return out;
+}
+
 struct RawRecord {
   std::int32_t level;
   std::u16string text;  // "<program>|||<time>|||<message>|||"

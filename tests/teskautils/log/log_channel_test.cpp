@@ -15,19 +15,10 @@ namespace {
 
 using teskautils_test::Expected;
 using teskautils_test::LogQueueReader;
+using teskautils_test::RecordBytes;
 using teskautils_test::SeedLong;
 
 class LogChannel : public teskautils_test::TeskaUtilsTest {};
-
-std::vector<std::uint8_t> RecordBytes(std::int32_t level, const std::u16string& text) {
-  std::vector<std::uint8_t> out;
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(std::uint32_t(level) >> (8 * i)));
-  for (char16_t c : text) {
-    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return out;
-}
 
 TEST_F(LogChannel, RecordsAreLaidOutByteForByte) {
   LogQueueReader reader;

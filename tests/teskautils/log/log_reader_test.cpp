@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/teskautils/log_queue_reader.h"
 #include "tests/teskautils/teskautils_fixture.h"
 #include "tools/logreader/log_record.h"
 
@@ -21,28 +22,19 @@ extern char** environ;
 
 namespace {
 
+using teskautils_test::RecordBytes;
 using teskautils_test::SeedLong;
-
-std::vector<std::uint8_t> Bytes(std::int32_t level, const std::u16string& text) {
-  std::vector<std::uint8_t> out;
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(std::uint32_t(level) >> (8 * i)));
-  for (char16_t c : text) {
-    out.push_back(static_cast<std::uint8_t>(c & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(c >> 8));
-  }
-  return out;
-}
 
 TEST(LogRecordParser, ReadsRecordsAndRefusesOtherBytes) {
   struct Case {
     std::vector<std::uint8_t> bytes;
     std::optional<std::string> line;
   } cases[] = {
-      {Bytes(2, u"Velomar.exe|||12:00:00|||hola|||"), "2 Velomar.exe 12:00:00 hola"},
-      {Bytes(-1, u"p|||t|||a|||b\r\nc|||"), "-1 p t a|||b  c"},
-      {Bytes(0, u"p|||t||||||"), "0 p t "},
-      {Bytes(1, u"p|||t|||sin final"), std::nullopt},
-      {Bytes(1, u"p|||"), std::nullopt},
+      {RecordBytes(2, u"Velomar.exe|||12:00:00|||hola|||"), "2 Velomar.exe 12:00:00 hola"},
+      {RecordBytes(-1, u"p|||t|||a|||b\r\nc|||"), "-1 p t a|||b  c"},
+      {RecordBytes(0, u"p|||t||||||"), "0 p t "},
+      {RecordBytes(1, u"p|||t|||sin final"), std::nullopt},
+      {RecordBytes(1, u"p|||"), std::nullopt},
       {{1, 0, 0}, std::nullopt},
       {{1, 0, 0, 0, 'p'}, std::nullopt},
   };
