@@ -57,13 +57,37 @@ int Bad(std::string* error, const std::string& text) {
   return 2;
 }
 
+// A decimal number, or a hexadecimal one after "0x"; an optional minus sign, nothing else (a
+// leading zero is no octal prefix, spaces and "+" are refused).
 bool ParseInt(const std::string& text, std::int64_t* out) {
-  if (text.empty()) return false;
+  std::size_t digits = text.size() > 0 && text[0] == '-' ? 1 : 0;
+  if (digits >= text.size() || text[digits] < '0' || text[digits] > '9') return false;
+  const bool hex =
+      text.size() > digits + 2 && text[digits] == '0' && (text[digits + 1] == 'x' || text[digits + 1] == 'X');
   errno = 0;
   char* end = nullptr;
-  long long v = std::strtoll(text.c_str(), &end, 0);
+  long long v = std::strtoll(text.c_str(), &end, hex ? 16 : 10);
   if (errno != 0 || *end != 0) return false;
   *out = v;
+  return true;
+}
+
+// "<major>.<minor>.<build>", each part a decimal number: 16-bit major and minor, 32-bit build.
+bool ParseVersion(const std::string& text, unsigned* major, unsigned* minor, unsigned* build) {
+  std::int64_t parts[3];
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    std::size_t dot = i < 2 ? text.find('.', pos) : text.size();
+    if (dot == std::string::npos) return false;
+    std::string part = text.substr(pos, dot - pos);
+    if (part.empty() || part.find_first_not_of("0123456789") != std::string::npos || !ParseInt(part, &parts[i]))
+      return false;
+    pos = dot + 1;
+  }
+  if (parts[0] > 0xFFFF || parts[1] > 0xFFFF || parts[2] > 0xFFFFFFFFll) return false;
+  *major = static_cast<unsigned>(parts[0]);
+  *minor = static_cast<unsigned>(parts[1]);
+  *build = static_cast<unsigned>(parts[2]);
   return true;
 }
 
@@ -210,8 +234,8 @@ int Refuse(const std::vector<std::string>& args, std::string* error) {
     } else if (args[i] == "--times" && i + 1 < args.size()) {
       if (!ParseInt(args[++i], &times) || times < 0 || times > 1000000)
         return Bad(error, "--times takes a count from 0");
-    } else if (!ParseInt(args[i], &code)) {
-      return Bad(error, "'" + args[i] + "' is not an error code");
+    } else if (!ParseInt(args[i], &code) || code < -0x80000000ll || code > 0xFFFFFFFFll) {
+      return Bad(error, "'" + args[i] + "' is not a 32-bit error code");
     }
   }
   ce::device::ScriptRefusal(args[1], code, now, static_cast<int>(times));
@@ -361,9 +385,7 @@ int Run(const std::vector<std::string>& args, std::string* error) {
   if (cmd == "clock") return Clock(args, error);
   if (cmd == "os-version") {
     unsigned major = 0, minor = 0, build = 0;
-    char end = 0;
-    if (args.size() != 2 || std::sscanf(args[1].c_str(), "%u.%u.%u%c", &major, &minor, &build, &end) != 3 ||
-        major > 0xFFFF || minor > 0xFFFF)
+    if (args.size() != 2 || !ParseVersion(args[1], &major, &minor, &build))
       return Bad(error, "usage: devicectl os-version <major>.<minor>.<build>");
     if (!ce::kernel::SetDeviceOsVersion({major, minor, build})) return Bad(error, "cannot write the device's version");
     return 0;

@@ -28,6 +28,7 @@ TEST_F(DevicectlTest, SetCommandsShowInTheStatus) {
       {{"bluetooth", "discoverable"}, "bluetooth.mode", "2"},
       {{"wifi", "on"}, "wifi.radio", "1"},
       {{"signal", "-90"}, "signal.strength", "-90"},
+      {{"calls", "010"}, "phone.calls", "10"},  // a leading zero is no octal number
       {{"band", "3g"}, "band", "2"},
       {{"ring", "vibrate"}, "ring.mode", "vibrate"},
       {{"set", "sim.pin", "0000"}, "sim.pin", "0000"},
@@ -67,6 +68,9 @@ TEST_F(DevicectlTest, BadArgumentsAreRefusedAndChangeNothing) {
       {"frobnicate"},
       {"status", "extra"},
       {"connection", "Nope", "connected"},
+      {"os-version", "5.2.-1"},
+      {"os-version", "+5.2.1"},
+      {"refuse", "sim.unlock", "0x1FFFFFFFF"},
   };
   std::string before = RunDevicectl(device_folder(), {"status"}).out;
   for (const auto& args : bad) EXPECT_EQ(RunDevicectl(device_folder(), args).exit_code, 2) << args[0];
