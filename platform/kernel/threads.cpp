@@ -63,15 +63,29 @@ void RunThread(StartInfo info) {
   ThreadState& state = t_state.emplace(info.object->id(), info.object);
   state.started_by_kernel = true;
   DWORD code = 0;
-  CallThreadHooks(true);
+  bool attached = false;
   try {
     // A suspended thread waits here for ResumeThread (or ends if terminated meanwhile).
     WaitAny({}, INFINITE, [&] { return info.object->suspend_count_ == 0; });
+    CallThreadHooks(true);
+    attached = true;
     code = info.start(info.parameter);
   } catch (const ThreadEnd& end) {
     code = end.exit_code;
   }
-  CallThreadHooks(false);
+  // As on the device, a terminated thread gets no detach call; one that returned or called
+  // ExitThread does. A termination that arrives during the detach calls ends them there.
+  bool terminated;
+  {
+    auto lock = LockKernel();
+    terminated = IsTerminatedLocked();
+  }
+  if (attached && !terminated) {
+    try {
+      CallThreadHooks(false);
+    } catch (const ThreadEnd&) {
+    }
+  }
   EndThread(state, code);
 }
 

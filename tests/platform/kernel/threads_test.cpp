@@ -166,7 +166,10 @@ namespace {
 
 std::atomic<int> g_attached{0};
 std::atomic<int> g_detached{0};
-void CountThreadHook(bool attach) { ++(attach ? g_attached : g_detached); }
+void CountThreadHook(bool attach) {
+  ++(attach ? g_attached : g_detached);
+  Sleep(0);  // hooks may wait, as a library's log line does
+}
 
 TEST_F(ThreadsTest, ThreadHooksSeeEveryCreatedThreadStartAndEnd) {
   ce::kernel::AddThreadHook(CountThreadHook);
@@ -187,6 +190,22 @@ TEST_F(ThreadsTest, ThreadHooksSeeEveryCreatedThreadStartAndEnd) {
   ASSERT_EQ(WaitForSingleObject(after, INFINITE), WAIT_OBJECT_0);
   CloseHandle(after);
   EXPECT_EQ(g_attached.load(), 1);
+
+  // A terminated thread is attached but gets no detach call, and its end does not disturb the
+  // process even though the hook waits.
+  ce::kernel::AddThreadHook(CountThreadHook);
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  auto blocks = [&]() -> DWORD { return WaitForSingleObject(never, INFINITE); };
+  HANDLE victim = Start(&blocks);
+  ASSERT_TRUE(AwaitThreadsInWait(1));
+  ASSERT_TRUE(TerminateThread(victim, 5));
+  ASSERT_EQ(WaitForSingleObject(victim, INFINITE), WAIT_OBJECT_0);
+  ce::kernel::RemoveThreadHook(CountThreadHook);
+  EXPECT_EQ(ExitCodeOf(victim), 5u);
+  EXPECT_EQ(g_attached.load(), 2);
+  EXPECT_EQ(g_detached.load(), 1);
+  CloseHandle(victim);
+  CloseHandle(never);
 }
 
 }  // namespace
