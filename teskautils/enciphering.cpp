@@ -51,7 +51,8 @@ extern "C" int Encriptar(BYTE* buffer, DWORD* length) {
 extern "C" int Desencriptar(BYTE* buffer, DWORD* length) {
   if (length == nullptr) return 0;
   LogFormateado(2, u"Inicio Desencriptacion nueva.Longitud:%d", *length);
-  if (buffer == nullptr) return 0;
+  // The buffer holds kCapacity bytes: a longer length would read past it.
+  if (buffer == nullptr || *length > kCapacity) return 0;
   CipherSession session;
   if (!session.key()) return 0;
   return CryptDecrypt(session.key(), 0, TRUE, 0, buffer, length) ? 1 : 0;

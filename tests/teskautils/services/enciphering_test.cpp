@@ -95,6 +95,10 @@ TEST_F(Enciphering, BadInputAnswersZero) {
   EXPECT_EQ(Encriptar(nullptr, &n), 0);
   EXPECT_EQ(Encriptar(buffer.data(), nullptr), 0);
   EXPECT_EQ(Desencriptar(buffer.data(), nullptr), 0);
+  n = 1016;  // more than the buffer the library works on, whole blocks
+  EXPECT_EQ(Desencriptar(buffer.data(), &n), 0);
+  n = 1016;
+  EXPECT_EQ(Encriptar(buffer.data(), &n), 0);
 }
 
 }  // namespace
