@@ -1,4 +1,6 @@
 // Date arithmetic on SYSTEMTIME records through their 64-bit counts of 100 ns, and the build stamp.
+#include <cstdint>
+
 #include "platform/text/wide_string.h"
 #include "platform/text/utf.h"
 #include "platform/time/time.h"
@@ -21,8 +23,11 @@ extern "C" SYSTEMTIME* DT_AddDiff(SYSTEMTIME* result, ULONGLONG unit, LONGLONG c
   *result = start;
   ULONGLONG value = 0;
   if (!ToCount(&start, &value)) return result;
-  // Unsigned arithmetic wraps where the signed product would overflow; a negative count goes back.
-  value += unit * static_cast<ULONGLONG>(count);
+  // The exact sum: a negative count goes back, and a product or sum past 64 bits is past the
+  // calendar (not wrapped round into it).
+  const __int128 moved_to = static_cast<__int128>(value) + static_cast<__int128>(unit) * count;
+  if (moved_to < 0 || moved_to > static_cast<__int128>(INT64_MAX)) return result;
+  value = static_cast<ULONGLONG>(moved_to);
   FILETIME ft{static_cast<DWORD>(value), static_cast<DWORD>(value >> 32)};
   SYSTEMTIME moved{};
   if (FileTimeToSystemTime(&ft, &moved)) *result = moved;

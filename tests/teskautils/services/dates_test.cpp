@@ -60,6 +60,10 @@ TEST_F(Dates, AddDiffMovesAcrossMonthsAndYears) {
   const SYSTEMTIME early = At(1601, 1, 1, 0, 0, 0);
   DT_AddDiff(&result, kDay, -1, &early);
   EXPECT_EQ(Show(result), Show(early));
+  // A product past 64 bits is past the calendar too, even where its low bits would be a few minutes.
+  const SYSTEMTIME noon = At(2026, 6, 1, 12, 0, 0);
+  DT_AddDiff(&result, 1ull << 33, (1ll << 31) + 1, &noon);
+  EXPECT_EQ(Show(result), Show(noon));
 }
 
 TEST_F(Dates, PeriodsBetweenIsSymmetric) {
