@@ -1,5 +1,6 @@
 // The HTTP status check: a GET of one object answers its status code, with a second attempt
 // (HTTP/1.1, no negotiated authentication) when the first does not answer 200.
+#include <climits>
 #include <string>
 
 #include "platform/http/wininet.h"
@@ -87,7 +88,7 @@ extern "C" int GetHttpStatusCodeLocalAux(LPCWSTR server, WORD port, LPCWSTR obje
   for (;;) {
     DWORD read = 0;
     if (!InternetReadFile(request, block, kReadBlock, &read) || read == 0) break;
-    total += static_cast<int>(read);
+    total = read > static_cast<DWORD>(INT_MAX - total) ? INT_MAX : total + static_cast<int>(read);  // no overflow
   }
   DeleteUrlCacheEntryW(kUpdateAddress);
   LogFormateado(2, u"Se han leido %d bytes", total);
