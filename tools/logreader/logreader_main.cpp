@@ -5,6 +5,7 @@
 //     --device DIR  the device folder (default: $CE_DEVICE_DIR, else ./device)
 //     --count N     end after N records
 //     --ready       print "ready" once the queue exists, before any record
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -38,9 +39,11 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--device") == 0 && i + 1 < argc) {
       ce::SetDeviceFolder(argv[++i]);
     } else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc) {
+      const char* text = argv[++i];
       char* end = nullptr;
-      count = std::strtol(argv[++i], &end, 10);
-      if (*end != 0 || count < 0) return Usage();
+      errno = 0;
+      count = std::strtol(text, &end, 10);
+      if (end == text || *end != 0 || errno != 0 || count < 0) return Usage();
     } else if (std::strcmp(argv[i], "--ready") == 0) {
       announce = true;
     } else {
