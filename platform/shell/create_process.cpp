@@ -1,5 +1,9 @@
 // CreateProcessW and the start of programs: the device's own, the host-mapped, the recorded.
+#include <signal.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -176,6 +180,22 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
     info->dwThreadId = process->id();
   }
   SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL TerminateProcess(HANDLE process, UINT exit_code) {
+  if (process == GetCurrentProcess()) {
+    std::fflush(nullptr);
+    std::_Exit(static_cast<int>(exit_code));
+  }
+  auto p = ce::kernel::LookupAs<ce::shell::internal::ProcessObject>(process);
+  if (!p) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
+  }
+  auto lock = ce::kernel::LockKernel();
+  if (p->ExitCodeLocked() == STILL_ACTIVE && p->host_process()) ::kill(static_cast<pid_t>(p->id()), SIGKILL);
+  p->EndLocked(exit_code);
   return TRUE;
 }
 

@@ -44,6 +44,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
                     LPPROCESS_INFORMATION info);
 // STILL_ACTIVE while the process runs.
 BOOL GetExitCodeProcess(HANDLE process, LPDWORD exit_code);
+// Ends a process. For GetCurrentProcess() the program ends at once with that exit code (no
+// destructors run, as on the device); a host program started by CreateProcessW is killed and its
+// handle reports the code; a start that was only recorded has already ended.
+BOOL TerminateProcess(HANDLE process, UINT exit_code);
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1

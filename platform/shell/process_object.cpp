@@ -19,6 +19,7 @@ extern char** environ;
 namespace ce::shell::internal {
 
 void ProcessObject::EndLocked(DWORD exit_code) {
+  if (ended_) return;  // the first end counts (a termination before the reaper sees the exit)
   ended_ = true;
   exit_code_ = exit_code;
   ce::kernel::WakeWaitersLocked();
@@ -26,7 +27,7 @@ void ProcessObject::EndLocked(DWORD exit_code) {
 
 std::shared_ptr<ProcessObject> EndedProcess() {
   static std::atomic<DWORD> next_id{0x40000000u};  // apart from host process ids
-  auto p = std::make_shared<ProcessObject>(next_id++);
+  auto p = std::make_shared<ProcessObject>(next_id++, false);
   auto lock = ce::kernel::LockKernel();
   p->EndLocked(0);
   return p;
@@ -57,7 +58,7 @@ std::shared_ptr<ProcessObject> SpawnHostProgram(const std::string& host_path, st
     *error = rc == ENOENT ? ERROR_FILE_NOT_FOUND : rc == EACCES ? ERROR_ACCESS_DENIED : ERROR_BAD_EXE_FORMAT;
     return nullptr;
   }
-  auto process = std::make_shared<ProcessObject>(static_cast<DWORD>(pid));
+  auto process = std::make_shared<ProcessObject>(static_cast<DWORD>(pid), true);
   std::thread([process, pid] {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {

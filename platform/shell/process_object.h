@@ -11,8 +11,10 @@ namespace ce::shell::internal {
 // Signalled when the process has ended.
 class ProcessObject final : public ce::kernel::Waitable {
  public:
-  explicit ProcessObject(DWORD id) : id_(id) {}
+  ProcessObject(DWORD id, bool host_process) : id_(id), host_process_(host_process) {}
   DWORD id() const { return id_; }
+  // A real host process (its id is the host's pid), not a recorded start.
+  bool host_process() const { return host_process_; }
   bool IsSignaledLocked(ce::kernel::ThreadId) const override { return ended_; }
   // Kernel lock held.
   DWORD ExitCodeLocked() const { return ended_ ? exit_code_ : 259u; }
@@ -20,6 +22,7 @@ class ProcessObject final : public ce::kernel::Waitable {
 
  private:
   const DWORD id_;
+  const bool host_process_;
   bool ended_ = false;
   DWORD exit_code_ = 0;
 };

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/files/files.h"
+#include "platform/shell/launch.h"
 #include "platform/xml/msxml.h"
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Config.h"
@@ -17,7 +18,7 @@ const std::u16string kMissing = u"????";
 std::recursive_mutex g_instanceMutex;
 CTranslator* g_instance = nullptr;
 
-void ExitProgram() { std::_Exit(0); }
+void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
 std::atomic<velomar::seam::EndProgramHandler> g_endProgram{ExitProgram};
 
 // A BSTR freed on every way out.

@@ -74,6 +74,34 @@ TEST_F(Launching, SystemProgramRunsOnTheHost) {
   EXPECT_EQ(ce::shell::LaunchedCommandLine(1, argv), u"");
 }
 
+TEST_F(Launching, TerminateProcessEndsAHostProgramWithTheGivenCode) {
+  Put("Windows/waiter.exe");
+  const auto script = device_folder() / "host" / "waiter.sh";
+  std::filesystem::create_directories(script.parent_path());
+  std::ofstream(script) << "#!/bin/sh\nexec sleep 60\n";
+  ::chmod(script.c_str(), 0755);
+  ASSERT_EQ(RegistrySetString(HKEY_LOCAL_MACHINE, u"\\Host\\Programs", u"\\Windows\\waiter.exe",
+                              ce::text::FromUtf8(script.string()).c_str()),
+            S_OK);
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(u"\\Windows\\waiter.exe", nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                             &pi));
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+  EXPECT_EQ(code, static_cast<DWORD>(STILL_ACTIVE));
+  ASSERT_TRUE(TerminateProcess(pi.hProcess, 3));
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, 5000), WAIT_OBJECT_0);
+  ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+  EXPECT_EQ(code, 3u);
+  EXPECT_TRUE(TerminateProcess(pi.hProcess, 4));  // already ended: the first code stays
+  ASSERT_TRUE(GetExitCodeProcess(pi.hProcess, &code));
+  EXPECT_EQ(code, 3u);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  EXPECT_FALSE(TerminateProcess(pi.hProcess, 0));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(Launching, DeviceProgramsAreRecordedNeverRun) {
   Put("Program Files/Other/Tool.exe");
   struct Case {
