@@ -68,11 +68,21 @@ std::string Escape(const std::string& s) {
   return out;
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+// A '%' not followed by two hex digits (a damaged record) stays as it is.
 std::string Unescape(const std::string& s) {
   std::string out;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size()) {
-      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+    int hi = s[i] == '%' && i + 2 < s.size() ? HexDigit(s[i + 1]) : -1;
+    int lo = hi >= 0 ? HexDigit(s[i + 2]) : -1;
+    if (lo >= 0) {
+      out += static_cast<char>(hi * 16 + lo);
       i += 2;
     } else {
       out += s[i];
@@ -151,6 +161,36 @@ bool ReadAll(int fd, std::uint8_t* out, std::size_t size, const std::function<vo
   return true;
 }
 
+// System messages whose parameters point into the sender's memory (texts, structures) or name a
+// function to call (WM_TIMER's procedure): from another process they would be read, written or
+// called here, so they are refused. Messages from WM_USER on are the programs' own.
+bool CarriesPointer(UINT msg, LPARAM lparam) {
+  switch (msg) {
+    case WM_CREATE:
+    case WM_NCCREATE:
+    case WM_SETTEXT:
+    case WM_GETTEXT:
+    case WM_SETTINGCHANGE:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case 0x002D:  // WM_DELETEITEM
+    case 0x0039:  // WM_COMPAREITEM
+    case 0x0046:  // WM_WINDOWPOSCHANGING
+    case WM_WINDOWPOSCHANGED:
+    case 0x004A:  // WM_COPYDATA
+    case WM_NOTIFY:
+    case WM_HELP:
+    case 0x007C:  // WM_STYLECHANGING
+    case 0x007D:  // WM_STYLECHANGED
+    case 0x0083:  // WM_NCCALCSIZE
+      return true;
+    case WM_TIMER: return lparam != 0;
+    default:
+      // The edit, combo box and list box messages, many of which take texts.
+      return (msg >= 0x00B0 && msg < 0x00F0) || (msg >= 0x0140 && msg < 0x0200);
+  }
+}
+
 void Serve(int fd) {
   std::uint8_t req[kRequestSize];
   if (ReadAll(fd, req, sizeof req, nullptr, 5000)) {
@@ -165,7 +205,8 @@ void Serve(int fd) {
     WindowPtr w = magic == kMagic ? Find(hwnd) : nullptr;
     if (w) {
       status = 0;
-      if (kind == kPost) status = PostToWindow(*w, msg, wparam, lparam) ? 0 : 1;
+      if ((kind == kPost || kind == kSend) && CarriesPointer(msg, lparam)) status = 1;
+      else if (kind == kPost) status = PostToWindow(*w, msg, wparam, lparam) ? 0 : 1;
       else if (kind == kSend) result = SendMessageW(hwnd, msg, wparam, lparam);
       else if (kind == kForeground) SetForegroundWindow(hwnd);
       else status = 1;

@@ -1,13 +1,18 @@
 // Windows across processes: a real second process finds, posts to and answers this one.
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <thread>
 
+#include "platform/base/wire.h"
+#include "platform/kernel/device_folder.h"
 #include "tests/platform/window/window_fixture.h"
 
 extern char** environ;
@@ -126,4 +131,79 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 1, 0), 0);
   DestroyWindow(mine);
   UnregisterClassW(u"TestHost", nullptr);
+}
+
+namespace {
+
+// Writes raw bytes to this process's window listener as a peer would; the reply bytes, empty when
+// the listener closed without one.
+std::vector<std::uint8_t> RawRequest(const std::vector<std::uint8_t>& bytes) {
+  sockaddr_un a{};
+  a.sun_family = AF_UNIX;
+  std::size_t hash = std::hash<std::string>()(std::filesystem::absolute(ce::DeviceRuntimeFolder()).string());
+  int n = std::snprintf(a.sun_path + 1, sizeof a.sun_path - 1, "ce-windows-%zx-%ld", hash, static_cast<long>(getpid()));
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  std::vector<std::uint8_t> reply;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n)) == 0) {
+    if (!bytes.empty()) (void)!write(fd, bytes.data(), bytes.size());
+    shutdown(fd, SHUT_WR);
+    std::uint8_t buf[64];
+    ssize_t got;
+    while ((got = read(fd, buf, sizeof buf)) > 0) reply.insert(reply.end(), buf, buf + got);
+  }
+  close(fd);
+  return reply;
+}
+
+std::vector<std::uint8_t> Packet(std::uint32_t magic, std::uint32_t kind, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ce::wire::Writer w;
+  w.U32(magic);
+  w.U32(kind);
+  w.U64(reinterpret_cast<ULONG_PTR>(hwnd));
+  w.U32(msg);
+  w.U64(static_cast<std::uint64_t>(wp));
+  w.U64(static_cast<std::uint64_t>(lp));
+  w.U32(0);
+  return w.Take();
+}
+
+}  // namespace
+
+TEST_F(CrossProcessTest, GarbageFromAPeerIsRefused) {
+  HWND mine = Make();
+  ASSERT_NE(mine, nullptr);
+  constexpr std::uint32_t kMagic = 0x47534D57, kPost = 1, kSend = 2;
+  LPARAM wild = 0x10;  // an address of the sender's, meaningless here
+  struct {
+    std::vector<std::uint8_t> bytes;
+    bool answered;  // a 12-byte reply with status 1 (refused)
+  } cases[] = {
+      {{}, false},
+      {{0x57, 0x4D, 0x53}, false},
+      {Packet(0x12345678, kPost, mine, WM_USER, 0, 0), true},
+      {Packet(kMagic, 99, mine, WM_USER, 0, 0), true},
+      {Packet(kMagic, kPost, reinterpret_cast<HWND>(0x7FFFFFF0), WM_USER, 0, 0), true},
+      {Packet(kMagic, kSend, mine, WM_SETTEXT, 0, wild), true},
+      {Packet(kMagic, kSend, mine, WM_GETTEXT, 100, wild), true},
+      {Packet(kMagic, kPost, mine, WM_TIMER, 1, wild), true},
+      {Packet(kMagic, kSend, mine, WM_NOTIFY, 1, wild), true},
+  };
+  for (auto& c : cases) {
+    std::vector<std::uint8_t> reply = RawRequest(c.bytes);
+    if (!c.answered) {
+      EXPECT_TRUE(reply.empty());
+      continue;
+    }
+    ASSERT_EQ(reply.size(), 12u);
+    EXPECT_EQ(reply[0], 1) << "refused";
+  }
+  Pump();  // nothing harmful was queued
+  EXPECT_TRUE(Got(WM_TIMER).empty());
+  // Integers still pass.
+  std::vector<std::uint8_t> reply = RawRequest(Packet(kMagic, kPost, mine, WM_USER + 3, 7, -7));
+  ASSERT_EQ(reply.size(), 12u);
+  EXPECT_EQ(reply[0], 0);
+  Pump();
+  ASSERT_EQ(Got(WM_USER + 3).size(), 1u);
+  EXPECT_EQ(Got(WM_USER + 3)[0].lparam, -7);
 }
