@@ -14,6 +14,17 @@ namespace {
 
 constexpr int kMaxSide = 16384;
 
+// Reads a BITMAPINFO block a program handed in. Its header size says how long the block is (the
+// header, masks and at most 256 colours); a size beyond the largest header there is is refused,
+// so that nothing past the program's block is read. The offset of what follows it, or 0.
+std::size_t ParseInfo(const void* info, DibFormat& f) {
+  constexpr DWORD kLargestHeader = 124;
+  if (!info) return 0;
+  DWORD size = static_cast<const BITMAPINFOHEADER*>(info)->biSize;
+  if (size > kLargestHeader) return 0;
+  return ParseDibHeader(static_cast<const unsigned char*>(info), size + 12 + 256 * 4, f);
+}
+
 DibFormat FormatOf(const Bitmap& b) {
   DibFormat f;
   f.width = b.width;
@@ -197,11 +208,8 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
   if (!info || usage != DIB_RGB_COLORS || section) return nullptr;
   auto lock = Lock();
   if (hdc && !AsDC(hdc)) return nullptr;
-  // The header says how long the block is; read no further than that.
-  const auto* raw = reinterpret_cast<const unsigned char*>(info);
-  std::size_t block = info->bmiHeader.biSize + 12 + 256 * 4;
   DibFormat f;
-  if (!ParseDibHeader(raw, block, f) || f.width > kMaxSide || f.height > kMaxSide) return nullptr;
+  if (!ParseInfo(info, f) || f.width > kMaxSide || f.height > kMaxSide) return nullptr;
   // Blits ignore the fourth byte, as on the device; AlphaBlend reads it from the bits.
   f.alpha = false;
   auto* b = new Bitmap;
@@ -236,8 +244,7 @@ int SetDIBitsToDevice(HDC hdc, int x, int y, DWORD width, DWORD height, int sx, 
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   DibFormat f;
-  const auto* raw = reinterpret_cast<const unsigned char*>(info);
-  if (!dc || !ParseDibHeader(raw, info->bmiHeader.biSize + 12 + 256 * 4, f)) return 0;
+  if (!dc || !ParseInfo(info, f)) return 0;
   if (lines < static_cast<UINT>(f.height)) return 0;
   cairo_surface_t* s = DecodeDib(f, static_cast<const unsigned char*>(bits));
   RECT extent{x, y, x + static_cast<LONG>(width), y + static_cast<LONG>(height)};
@@ -255,10 +262,9 @@ HBRUSH CreateDIBPatternBrushPt(const void* packed_dib, UINT usage) {
   if (!packed_dib || usage != DIB_RGB_COLORS) return nullptr;
   auto lock = Lock();
   const auto* raw = static_cast<const unsigned char*>(packed_dib);
-  const auto* header = static_cast<const BITMAPINFOHEADER*>(packed_dib);
   DibFormat f;
-  std::size_t offset = ParseDibHeader(raw, header->biSize + 12 + 256 * 4, f);
-  if (!offset) return nullptr;
+  std::size_t offset = ParseInfo(packed_dib, f);
+  if (!offset || f.width > kMaxSide || f.height > kMaxSide) return nullptr;
   auto* b = new Brush;
   b->style = BS_DIBPATTERNPT;
   b->tile = DecodeDib(f, raw + offset);

@@ -1,6 +1,7 @@
 // Device-independent bitmap pixel formats to and from Cairo image surfaces.
 #include "platform/gdi/dib_codec.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -10,15 +11,16 @@
 namespace ce::gdi {
 namespace {
 
-// Scales a masked field to 8 bits.
+// Scales a masked field to 8 bits. A mask with gaps in its bits gives at most 255, never bits
+// that spill into the next channel.
 std::uint32_t Field(std::uint32_t value, DWORD mask) {
   if (!mask) return 0;
   int shift = std::countr_zero(mask);
   int bits = std::popcount(mask);
-  std::uint32_t v = (value & mask) >> shift;
-  if (bits >= 8) return v >> (bits - 8);
-  std::uint32_t max = (1u << bits) - 1;
-  return (v * 255 + max / 2) / max;
+  std::uint64_t v = (value & mask) >> shift;
+  if (bits >= 8) return static_cast<std::uint32_t>(std::min<std::uint64_t>(v >> (bits - 8), 255));
+  std::uint64_t max = (1u << bits) - 1;
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>((v * 255 + max / 2) / max, 255));
 }
 std::uint32_t Pack(std::uint32_t c8, DWORD mask) {
   if (!mask) return 0;

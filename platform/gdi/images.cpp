@@ -86,11 +86,19 @@ Bitmap* BitmapFromSurface(cairo_surface_t* s) {
   return b;
 }
 
+// The image at the asked size; null (the image released) when that size cannot be made.
 cairo_surface_t* Scaled(cairo_surface_t* s, int cx, int cy) {
+  constexpr int kMaxSide = 16384;
   int w = cairo_image_surface_get_width(s), h = cairo_image_surface_get_height(s);
   if ((cx <= 0 || cx == w) && (cy <= 0 || cy == h)) return s;
   int nw = cx > 0 ? cx : w, nh = cy > 0 ? cy : h;
-  cairo_surface_t* out = cairo_image_surface_create(cairo_image_surface_get_format(s), nw, nh);
+  cairo_surface_t* out = nullptr;
+  if (nw <= kMaxSide && nh <= kMaxSide) out = cairo_image_surface_create(cairo_image_surface_get_format(s), nw, nh);
+  if (!out || cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) {
+    if (out) cairo_surface_destroy(out);
+    cairo_surface_destroy(s);
+    return nullptr;
+  }
   cairo_t* cr = cairo_create(out);
   cairo_scale(cr, static_cast<double>(nw) / w, static_cast<double>(nh) / h);
   cairo_set_source_surface(cr, s, 0, 0);
@@ -199,6 +207,10 @@ HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UIN
     return nullptr;
   }
   s = Scaled(s, cx, cy);
+  if (!s) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+  }
   auto lock = Lock();
   if (type == IMAGE_ICON) return NewIcon(ToArgb(s));
   return BitmapFromSurface(s);
