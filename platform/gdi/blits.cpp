@@ -45,8 +45,9 @@ bool UsesPattern(DWORD rop) {
 // Visits every destination pixel of `rect` (DC coordinates) that the DC's clip lets through;
 // `fn(pixel, x, y)` gets the pixel and its DC coordinates.
 template <class Fn>
-void ForEachPixel(DC& dc, RECT rect, Fn fn) {
+void ForEachPixel(DC& dc, RECT far_rect, Fn fn) {
   if (!dc.target) return;
+  const RECT rect = Near(far_rect);
   SyncIn(dc.target);
   cairo_region_t* clip = EffectiveClip(dc);
   cairo_rectangle_int_t r = {rect.left + dc.origin.x, rect.top + dc.origin.y, rect.right - rect.left, rect.bottom - rect.top};
@@ -140,8 +141,8 @@ std::uint32_t BrushPixel(const DC& dc, int x, int y) {
 
 // Destination pixel (x, y) of a (possibly mirrored) stretch to its source coordinate.
 int Map(int d, int d0, int dw, int s0, int sw) {
-  double t = (d - d0 + 0.5) / dw;
-  return s0 + static_cast<int>(std::floor(t * sw));
+  double t = (static_cast<double>(d) - d0 + 0.5) / dw;
+  return Near(static_cast<long long>(std::clamp(s0 + std::floor(t * sw), -1e18, 1e18)));
 }
 
 BOOL Blit(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop, const char* name) {
@@ -152,7 +153,9 @@ BOOL Blit(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw,
   bool needs_source = UsesSource(rop);
   if (needs_source && (!SourceFrom(source, Find(src), dc) || sw == 0 || sh == 0)) return FALSE;
   // Mirroring: a negative extent on one side only.
-  RECT rect{std::min(x, x + w), std::min(y, y + h), std::max(x, x + w), std::max(y, y + h)};
+  RECT box = NearBox(x, y, w, h);
+  RECT rect{std::min(box.left, box.right), std::min(box.top, box.bottom), std::max(box.left, box.right),
+            std::max(box.top, box.bottom)};
   if (rop == SRCCOPY && w > 0 && h > 0 && sw > 0 && sh > 0) {
     // Plain copies go through Cairo (nearest-neighbour when stretched).
     cairo_surface_t* s = source.Surface();
@@ -167,7 +170,7 @@ BOOL Blit(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw,
       // Only the part of the source inside its bitmap is copied.
       cairo_translate(cr, x, y);
       cairo_scale(cr, static_cast<double>(w) / sw, static_cast<double>(h) / sh);
-      cairo_translate(cr, -(sx + source.origin.x), -(sy + source.origin.y));
+      cairo_translate(cr, -(static_cast<double>(sx) + source.origin.x), -(static_cast<double>(sy) + source.origin.y));
       cairo_rectangle(cr, 0, 0, source.bitmap->width, source.bitmap->height);
       cairo_clip(cr);
       cairo_set_source_surface(cr, s, 0, 0);
@@ -214,7 +217,7 @@ BOOL TransparentImage(HDC dest, int x, int y, int width, int height, HANDLE src,
   if (!dc || width <= 0 || height <= 0 || swidth <= 0 || sheight <= 0 || !SourceFrom(source, Find(src), dc)) return FALSE;
   Record(*dc, "TransparentImage(" + Args({x, y, width, height, sx, sy, swidth, sheight, static_cast<long>(transparent)}) + ")");
   COLORREF key = transparent & 0xFFFFFF;
-  ForEachPixel(*dc, {x, y, x + width, y + height}, [&](std::uint32_t& d, int px, int py) {
+  ForEachPixel(*dc, NearBox(x, y, width, height), [&](std::uint32_t& d, int px, int py) {
     std::uint32_t s;
     if (!source.Pixel(Map(px, x, width, sx, swidth), Map(py, y, height, sy, sheight), s)) return;
     if (ToColor(s) != key) d = s | 0xFF000000u;
@@ -238,7 +241,7 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
   Record(*dc, "AlphaBlend(" + Args({x, y, width, height, sx, sy, swidth, sheight}) + ")");
   unsigned ca = blend.SourceConstantAlpha;
   bool per_pixel = blend.AlphaFormat & AC_SRC_ALPHA;
-  ForEachPixel(*dc, {x, y, x + width, y + height}, [&](std::uint32_t& d, int px, int py) {
+  ForEachPixel(*dc, NearBox(x, y, width, height), [&](std::uint32_t& d, int px, int py) {
     int qx = Map(px, x, width, sx, swidth), qy = Map(py, y, height, sy, sheight);
     std::uint32_t s;
     if (!source.Pixel(qx, qy, s)) return;
@@ -271,15 +274,15 @@ BOOL GradientFill(HDC hdc, TRIVERTEX* v, ULONG nv, PVOID mesh, ULONG nmesh, ULON
       if (b.x < a.x) std::swap(a.x, b.x);
       if (b.y < a.y) std::swap(a.y, b.y);
       bool horizontal = mode == GRADIENT_FILL_RECT_H;
-      int span = horizontal ? b.x - a.x : b.y - a.y;
+      long long span = horizontal ? static_cast<long long>(b.x) - a.x : static_cast<long long>(b.y) - a.y;
       if (span <= 0) continue;
       ForEachPixel(*dc, {a.x, a.y, b.x, b.y}, [&](std::uint32_t& d, int px, int py) {
-        int pos = horizontal ? px - a.x : py - a.y;
+        long long pos = horizontal ? static_cast<long long>(px) - a.x : static_cast<long long>(py) - a.y;
         std::uint32_t out = 0xFF000000u;
         for (int c = 0; c < 3; ++c) {
           int from = channel(v[rects[i].UpperLeft], c), to = channel(v[rects[i].LowerRight], c);
-          int value = from + (to - from) * pos / span;
-          out |= static_cast<std::uint32_t>(std::clamp(value, 0, 255)) << (16 - 8 * c);
+          long long value = from + (to - from) * pos / span;
+          out |= static_cast<std::uint32_t>(std::clamp(value, 0LL, 255LL)) << (16 - 8 * c);
         }
         d = out;
       });
@@ -291,13 +294,16 @@ BOOL GradientFill(HDC hdc, TRIVERTEX* v, ULONG nv, PVOID mesh, ULONG nmesh, ULON
     for (ULONG i = 0; i < nmesh; ++i) {
       if (tris[i].Vertex1 >= nv || tris[i].Vertex2 >= nv || tris[i].Vertex3 >= nv) return FALSE;
       const TRIVERTEX &p0 = v[tris[i].Vertex1], &p1 = v[tris[i].Vertex2], &p2 = v[tris[i].Vertex3];
-      double det = static_cast<double>(p1.y - p2.y) * (p0.x - p2.x) + static_cast<double>(p2.x - p1.x) * (p0.y - p2.y);
+      double det = (static_cast<double>(p1.y) - p2.y) * (static_cast<double>(p0.x) - p2.x) +
+                   (static_cast<double>(p2.x) - p1.x) * (static_cast<double>(p0.y) - p2.y);
       if (det == 0) continue;
-      RECT box{std::min({p0.x, p1.x, p2.x}), std::min({p0.y, p1.y, p2.y}), std::max({p0.x, p1.x, p2.x}) + 1,
-               std::max({p0.y, p1.y, p2.y}) + 1};
+      RECT box{std::min({p0.x, p1.x, p2.x}), std::min({p0.y, p1.y, p2.y}),
+               Near(static_cast<long long>(std::max({p0.x, p1.x, p2.x})) + 1),
+               Near(static_cast<long long>(std::max({p0.y, p1.y, p2.y})) + 1)};
+      auto dd = [](LONG a, LONG b) { return static_cast<double>(a) - b; };
       ForEachPixel(*dc, box, [&](std::uint32_t& d, int px, int py) {
-        double w0 = ((p1.y - p2.y) * (px - p2.x) + (p2.x - p1.x) * (py - p2.y)) / det;
-        double w1 = ((p2.y - p0.y) * (px - p2.x) + (p0.x - p2.x) * (py - p2.y)) / det;
+        double w0 = (dd(p1.y, p2.y) * dd(px, p2.x) + dd(p2.x, p1.x) * dd(py, p2.y)) / det;
+        double w1 = (dd(p2.y, p0.y) * dd(px, p2.x) + dd(p0.x, p2.x) * dd(py, p2.y)) / det;
         double w2 = 1 - w0 - w1;
         if (w0 < 0 || w1 < 0 || w2 < 0) return;
         std::uint32_t out = 0xFF000000u;
@@ -367,7 +373,7 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int width, int height, UINT s
   if (!dc || !i) return FALSE;
   int w = width > 0 ? width : i->width, h = height > 0 ? height : i->height;
   Record(*dc, "DrawIconEx(" + Args({x, y, w, h}) + ")");
-  Render(*dc, {x, y, x + w, y + h}, R2_COPYPEN, [&](cairo_t* cr) {
+  Render(*dc, NearBox(x, y, w, h), R2_COPYPEN, [&](cairo_t* cr) {
     cairo_translate(cr, x, y);
     cairo_scale(cr, static_cast<double>(w) / i->width, static_cast<double>(h) / i->height);
     cairo_set_source_surface(cr, i->image, 0, 0);

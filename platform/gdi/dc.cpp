@@ -94,7 +94,10 @@ cairo_region_t* EffectiveClip(const DC& dc) {
   return region;
 }
 
-int PenWidth(const DC& dc) { return dc.st.pen && dc.st.pen->style != PS_NULL ? std::max(1, dc.st.pen->width) : 0; }
+// Bounded, so that a shape's extent grown by it cannot overflow.
+int PenWidth(const DC& dc) {
+  return dc.st.pen && dc.st.pen->style != PS_NULL ? std::clamp(dc.st.pen->width, 1, 1 << 16) : 0;
+}
 
 bool ApplyPen(cairo_t* cr, const DC& dc) {
   const Pen* p = dc.st.pen;
@@ -141,8 +144,9 @@ bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush) {
   return true;
 }
 
-void Render(DC& dc, const RECT& extent, int rop2, const std::function<void(cairo_t*)>& draw) {
+void Render(DC& dc, const RECT& far_extent, int rop2, const std::function<void(cairo_t*)>& draw) {
   if (!dc.target || !dc.target->surface) return;
+  const RECT extent = Near(far_extent);
   SyncIn(dc.target);
   cairo_region_t* clip = EffectiveClip(dc);
   if (rop2 == R2_NOP || cairo_region_is_empty(clip)) {

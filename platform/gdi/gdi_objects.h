@@ -163,6 +163,16 @@ inline void SetSourceColor(cairo_t* cr, COLORREF c) {
   cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, ((c >> 16) & 0xFF) / 255.0);
 }
 
+// Coordinates far outside any surface are pulled in to +-2^28, so that sums and differences of
+// two of them never overflow.
+constexpr LONG kNear = 1 << 28;
+inline LONG Near(long long v) { return static_cast<LONG>(v < -kNear ? -kNear : v > kNear ? kNear : v); }
+inline RECT Near(const RECT& r) { return {Near(r.left), Near(r.top), Near(r.right), Near(r.bottom)}; }
+// The rectangle from (x, y) with the given extents, pulled in.
+inline RECT NearBox(long long x, long long y, long long w, long long h) {
+  return {Near(x), Near(y), Near(x + w), Near(y + h)};
+}
+
 // The rectangle (target coordinates) a DC may draw in now: bounds, surface and clip region.
 cairo_region_t* EffectiveClip(const DC& dc);
 // Draws on the DC: `draw` gets a Cairo context in DC coordinates, clipped, without antialiasing.

@@ -14,17 +14,18 @@ int Complexity(const cairo_region_t* r) {
 }
 
 cairo_rectangle_int_t Normal(int left, int top, int right, int bottom) {
+  left = Near(left), top = Near(top), right = Near(right), bottom = Near(bottom);
   if (right < left) std::swap(left, right);
   if (bottom < top) std::swap(top, bottom);
   return {left, top, right - left, bottom - top};
 }
 
+// Every point a region may hold.
+constexpr cairo_rectangle_int_t kAll = {-kNear, -kNear, 2 * kNear, 2 * kNear};
+
 // The DC's clip in DC coordinates, made explicit (the whole DC when it has none).
 cairo_region_t* ClipOrAll(DC& dc) {
-  if (!dc.st.clip) {
-    cairo_rectangle_int_t all = {-(1 << 28), -(1 << 28), 1 << 29, 1 << 29};
-    dc.st.clip = cairo_region_create_rectangle(&all);
-  }
+  if (!dc.st.clip) dc.st.clip = cairo_region_create_rectangle(&kAll);
   return dc.st.clip;
 }
 
@@ -93,7 +94,9 @@ int OffsetRgn(HRGN rgn, int dx, int dy) {
   auto lock = Lock();
   Region* r = AsRegion(rgn);
   if (!r) return ERROR;
-  cairo_region_translate(r->rgn, dx, dy);
+  // Moved far out, the region keeps what stays within reach.
+  cairo_region_translate(r->rgn, Near(dx), Near(dy));
+  cairo_region_intersect_rectangle(r->rgn, &kAll);
   return Complexity(r->rgn);
 }
 

@@ -28,8 +28,7 @@ RECT Extent(const POINT* p, int n, int pad) {
     r.left = std::min(r.left, p[i].x), r.top = std::min(r.top, p[i].y);
     r.right = std::max(r.right, p[i].x), r.bottom = std::max(r.bottom, p[i].y);
   }
-  auto c = [](LONG v) { return static_cast<LONG>(std::clamp<long long>(v, -(1 << 28), 1 << 28)); };
-  return {c(r.left) - pad, c(r.top) - pad, c(r.right) + pad + 1, c(r.bottom) + pad + 1};
+  return {Near(r.left) - pad, Near(r.top) - pad, Near(r.right) + pad + 1, Near(r.bottom) + pad + 1};
 }
 
 RECT Grow(int l, int t, int r, int b, int pad) { return {std::min(l, r) - pad, std::min(t, b) - pad, std::max(l, r) + pad + 1, std::max(t, b) + pad + 1}; }
@@ -52,9 +51,33 @@ std::string Args(std::initializer_list<long> v) {
   return s;
 }
 
+// Orders the corners and pulls far coordinates in.
 void Normalize(int& l, int& t, int& r, int& b) {
+  l = Near(l), t = Near(t), r = Near(r), b = Near(b);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
+}
+
+// The one-pixel frame just inside `r`, to fill.
+void FramePath(cairo_t* cr, const RECT& r) {
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  cairo_rectangle(cr, r.left + 1, r.top + 1, r.right - r.left - 2, r.bottom - r.top - 2);
+}
+
+// The target pixel under DC point (x, y) when the DC may touch it there, else null. The target is
+// brought in and flushed; after writing, mark it dirty and sync it out.
+std::uint32_t* PixelAt(DC& dc, int x, int y) {
+  if (!dc.target) return nullptr;
+  long long tx = static_cast<long long>(x) + dc.origin.x, ty = static_cast<long long>(y) + dc.origin.y;
+  if (tx < 0 || ty < 0 || tx >= dc.target->width || ty >= dc.target->height) return nullptr;
+  cairo_region_t* clip = EffectiveClip(dc);
+  bool inside = cairo_region_contains_point(clip, static_cast<int>(tx), static_cast<int>(ty));
+  cairo_region_destroy(clip);
+  if (!inside) return nullptr;
+  SyncIn(dc.target);
+  cairo_surface_flush(dc.target->surface);
+  return Row(dc.target->surface, static_cast<int>(ty)) + tx;
 }
 
 // Fills and outlines a closed shape given by `path(inset)`, where inset 0 is the full shape
@@ -255,8 +278,9 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   if (!dc || !rect || !b) return 0;
   Record(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
   if (IsRectEmpty(rect)) return 1;
-  Render(*dc, *rect, R2_COPYPEN, [&](cairo_t* cr) {
-    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+  const RECT r = Near(*rect);
+  Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
+    cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
     if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
   });
   return 1;
@@ -269,10 +293,9 @@ int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   if (!dc || !rect || !b) return 0;
   Record(*dc, "FrameRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
   if (IsRectEmpty(rect)) return 1;
-  Render(*dc, *rect, R2_COPYPEN, [&](cairo_t* cr) {
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
-    cairo_rectangle(cr, rect->left + 1, rect->top + 1, rect->right - rect->left - 2, rect->bottom - rect->top - 2);
+  const RECT r = Near(*rect);
+  Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
+    FramePath(cr, r);
     if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
   });
   return 1;
@@ -283,7 +306,7 @@ BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) {
   DC* dc = AsDC(hdc);
   if (!dc || !rect) return FALSE;
   Record(*dc, "DrawEdge(" + Args({rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(edge)}) + ")");
-  RECT r = *rect;
+  RECT r = Near(*rect);
   // Outer then inner line; raised: light top-left, dark bottom-right; sunken the other way.
   auto line = [&](COLORREF tl, COLORREF br) {
     Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
@@ -318,11 +341,10 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc || !rect || IsRectEmpty(rect)) return FALSE;
-  Render(*dc, *rect, R2_XORPEN, [&](cairo_t* cr) {
+  const RECT r = Near(*rect);
+  Render(*dc, r, R2_XORPEN, [&](cairo_t* cr) {
     cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    cairo_rectangle(cr, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
-    cairo_rectangle(cr, rect->left + 1, rect->top + 1, rect->right - rect->left - 2, rect->bottom - rect->top - 2);
+    FramePath(cr, r);
     cairo_fill(cr);
   });
   return TRUE;
@@ -331,14 +353,9 @@ BOOL DrawFocusRect(HDC hdc, const RECT* rect) {
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
-  if (!dc || !dc->target) return CLR_INVALID;
-  cairo_region_t* clip = EffectiveClip(*dc);
-  bool inside = cairo_region_contains_point(clip, x + dc->origin.x, y + dc->origin.y);
-  cairo_region_destroy(clip);
-  if (!inside) return CLR_INVALID;
-  SyncIn(dc->target);
-  cairo_surface_flush(dc->target->surface);
-  Row(dc->target->surface, y + dc->origin.y)[x + dc->origin.x] = ToPixel(color);
+  std::uint32_t* p = dc ? PixelAt(*dc, x, y) : nullptr;
+  if (!p) return CLR_INVALID;
+  *p = ToPixel(color);
   cairo_surface_mark_dirty(dc->target->surface);
   SyncOut(dc->target);
   return color & 0xFFFFFF;
@@ -347,12 +364,6 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
 COLORREF GetPixel(HDC hdc, int x, int y) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
-  if (!dc || !dc->target) return CLR_INVALID;
-  cairo_region_t* clip = EffectiveClip(*dc);
-  bool inside = cairo_region_contains_point(clip, x + dc->origin.x, y + dc->origin.y);
-  cairo_region_destroy(clip);
-  if (!inside) return CLR_INVALID;
-  SyncIn(dc->target);
-  cairo_surface_flush(dc->target->surface);
-  return ToColor(Row(dc->target->surface, y + dc->origin.y)[x + dc->origin.x]);
+  std::uint32_t* p = dc ? PixelAt(*dc, x, y) : nullptr;
+  return p ? ToColor(*p) : CLR_INVALID;
 }

@@ -47,10 +47,14 @@ bool FamilyInstalled(const std::string& family) {
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }
 
+// The text of a call: up to `count` characters, never past the terminating zero (a count longer
+// than the text reads no further); all of it for a negative count.
 std::u16string TextOf(LPCWSTR text, int count) {
   if (!text) return {};
   if (count < 0) return std::u16string(ce::text::WideView(text));
-  return std::u16string(text, static_cast<std::size_t>(count));
+  std::size_t n = 0;
+  while (n < static_cast<std::size_t>(count) && text[n]) ++n;
+  return std::u16string(text, n);
 }
 
 double Advance(const Font& f, const std::string& utf8) {
@@ -83,8 +87,9 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
   else if (align & TA_RIGHT) left = -width;
   if ((align & TA_BASELINE) == TA_BASELINE) top = -Round(f.ascent);
   else if (align & TA_BOTTOM) top = -height;
-  RECT extent{static_cast<LONG>(ox - width - height) - 2, static_cast<LONG>(oy - 2 * height) - 2,
-              static_cast<LONG>(ox + width + height) + 2, static_cast<LONG>(oy + 2 * height) + 2};
+  auto near = [](double v) { return Near(static_cast<long long>(std::clamp(v, -1e18, 1e18))); };
+  RECT extent{near(ox - width - height - 2), near(oy - 2 * height - 2), near(ox + width + height + 2),
+              near(oy + 2 * height + 2)};
   if (opaque) extent = *opaque;
   Render(dc, extent, R2_COPYPEN, [&](cairo_t* cr) {
     if (clip) {
@@ -405,35 +410,36 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   std::u16string s = TextOf(text, count);
   Record(*dc, "DrawTextW(\"" + ce::text::ToUtf8(s) + "\"," + std::to_string(format) + ")");
   const Font& f = *dc->st.font;
-  int width = rect->right - rect->left;
+  const RECT box = Near(*rect);
+  int width = box.right - box.left;
   std::vector<std::u16string> lines = LayOut(f, s, format, width);
   int line_height = CellHeight(f);
   int total = line_height * static_cast<int>(lines.size());
   if (format & DT_CALCRECT) {
     int widest = 0;
     for (const auto& line : lines) widest = std::max(widest, Round(Advance(f, line)));
-    if (!(format & DT_WORDBREAK) || widest > width) rect->right = rect->left + widest;
-    rect->bottom = rect->top + total;
+    if (!(format & DT_WORDBREAK) || widest > width) rect->right = box.left + widest;
+    rect->bottom = box.top + total;
     return total;
   }
-  int y = rect->top;
+  int y = box.top;
   if (format & DT_SINGLELINE) {
-    if (format & DT_VCENTER) y = rect->top + (rect->bottom - rect->top - line_height) / 2;
-    else if (format & DT_BOTTOM) y = rect->bottom - line_height;
+    if (format & DT_VCENTER) y = box.top + (box.bottom - box.top - line_height) / 2;
+    else if (format & DT_BOTTOM) y = box.bottom - line_height;
   }
   UINT saved_align = dc->st.text_align;
   dc->st.text_align = TA_TOP | TA_LEFT;
-  const RECT* clip = (format & DT_NOCLIP) ? nullptr : rect;
+  const RECT* clip = (format & DT_NOCLIP) ? nullptr : &box;
   for (const auto& line : lines) {
     int w = Round(Advance(f, line));
-    int x = rect->left;
-    if (format & DT_CENTER) x = rect->left + (width - w) / 2;
-    else if (format & DT_RIGHT) x = rect->right - w;
+    int x = box.left;
+    if (format & DT_CENTER) x = box.left + (width - w) / 2;
+    else if (format & DT_RIGHT) x = box.right - w;
     DrawRun(*dc, x, y, line, nullptr, nullptr, clip);
     y += line_height;
   }
   dc->st.text_align = saved_align;
-  return (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? y - rect->top : total;
+  return (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM)) ? y - box.top : total;
 }
 
 namespace {
