@@ -399,7 +399,8 @@ COLORREF GetSysColor(int index) {
 
 HBRUSH GetSysColorBrush(int index) {
   auto lock = Lock();
-  static std::vector<std::pair<int, Brush*>> brushes;
+  // Kept to the end of the process, like the stock objects.
+  static auto& brushes = *new std::vector<std::pair<int, Brush*>>;
   for (auto& [i, b] : brushes)
     if (i == index) return reinterpret_cast<HBRUSH>(b);
   auto* b = new Brush;
