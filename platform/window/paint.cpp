@@ -15,7 +15,14 @@
 namespace ce::window {
 namespace {
 
-cairo_rectangle_int_t ToCairo(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+// A caller's rectangle may lie anywhere: its corners are pulled in to +-2^28 first, so that its
+// width and height never overflow.
+constexpr LONG kFar = 1 << 28;
+cairo_rectangle_int_t ToCairo(const RECT& r) {
+  auto near = [](LONG v) { return std::clamp(v, -kFar, kFar); };
+  LONG l = near(r.left), t = near(r.top);
+  return {l, t, std::max<LONG>(near(r.right) - l, 0), std::max<LONG>(near(r.bottom) - t, 0)};
+}
 
 // The part of the screen where the window shows: its rectangle within every ancestor, less the
 // visible windows in front of it at every level and its own visible children. Window lock held.
@@ -174,7 +181,7 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   }
   if (!w->update) return TRUE;
   if (rect) {
-    cairo_rectangle_int_t r = {rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top};
+    cairo_rectangle_int_t r = ToCairo(*rect);
     cairo_region_subtract_rectangle(w->update, &r);
   }
   if (!rect || cairo_region_is_empty(w->update)) {

@@ -53,6 +53,20 @@ void PlaceInZOrder(const Window& w, HWND after) {
   }
 }
 
+// A window's rectangle from its position and size. Positions and sizes are kept within 2^24
+// pixels, so that the sums over a deep tree of windows (screen positions, client offsets)
+// never overflow.
+constexpr int kFar = 1 << 24;
+RECT Placed(int x, int y, int width, int height) {
+  auto near = [](int v) { return std::clamp(v, -kFar, kFar); };
+  x = near(x), y = near(y);
+  return {x, y, x + std::clamp(width, 0, kFar), y + std::clamp(height, 0, kFar)};
+}
+
+// A point moved by an offset; a caller's point at the edge of the range wraps as 32-bit
+// arithmetic does instead of overflowing.
+LONG Moved(LONG v, LONG by) { return static_cast<LONG>(static_cast<std::uint32_t>(v) + static_cast<std::uint32_t>(by)); }
+
 void SetVisibleFlag(Window& w, bool visible) {
   if (visible) w.style |= WS_VISIBLE;
   else w.style &= ~WS_VISIBLE;
@@ -220,7 +234,7 @@ HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD st
     w->instance = instance;
     w->extra_bytes = w->cls->window_extra;
     w->parent = parent;
-    w->rect = {x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    w->rect = Placed(x, y, width, height);
     w->thread = ce::kernel::CurrentThreadId();
     Registry()[w->handle] = w;
     PlaceInZOrder(*w, HWND_TOP);
@@ -433,7 +447,7 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
     case GWL_EXSTYLE: return static_cast<LONG>(w->ex_style);
     case GWL_USERDATA: return w->user_data;
     default:
-      if (index < 0 || index + 4 > w->extra_bytes) {
+      if (index < 0 || index > w->extra_bytes - 4) {
         SetLastError(1413);  // ERROR_INVALID_INDEX
         return 0;
       }
@@ -461,7 +475,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
     case GWL_USERDATA: w->user_data = value; break;
     case GWL_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(value); break;
     default:
-      if (index < 0 || index + 4 > w->extra_bytes) return 0;
+      if (index < 0 || index > w->extra_bytes - 4) return 0;
       w->extra[index] = value;
   }
   SetLastError(0);
@@ -554,8 +568,9 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     auto lock = LockWindows();
     old_screen = ScreenRect(*w);
     r = w->rect;
-    if (!(flags & SWP_NOMOVE)) OffsetRect(&r, x - r.left, y - r.top);
-    if (!(flags & SWP_NOSIZE)) r.right = r.left + std::max(cx, 0), r.bottom = r.top + std::max(cy, 0);
+    if (flags & SWP_NOMOVE) x = r.left, y = r.top;
+    if (flags & SWP_NOSIZE) cx = r.right - r.left, cy = r.bottom - r.top;
+    r = Placed(x, y, cx, cy);
     moved = r.left != w->rect.left || r.top != w->rect.top;
     sized = r.right - r.left != w->rect.right - w->rect.left || r.bottom - r.top != w->rect.bottom - w->rect.top;
     w->rect = r;
@@ -604,14 +619,14 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect) {
 BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   RECT r;
   if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
-  point->x += r.left, point->y += r.top;
+  point->x = Moved(point->x, r.left), point->y = Moved(point->y, r.top);
   return TRUE;
 }
 
 BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   RECT r;
   if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
-  point->x -= r.left, point->y -= r.top;
+  point->x = Moved(point->x, -r.left), point->y = Moved(point->y, -r.top);
   return TRUE;
 }
 
@@ -619,7 +634,7 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
   RECT a{0, 0, 0, 0}, b{0, 0, 0, 0};
   if ((from && !GetWindowRect(from, &a)) || (to && !GetWindowRect(to, &b)) || (!points && count)) return 0;
   LONG dx = a.left - b.left, dy = a.top - b.top;
-  for (UINT i = 0; i < count; ++i) points[i].x += dx, points[i].y += dy;
+  for (UINT i = 0; i < count; ++i) points[i].x = Moved(points[i].x, dx), points[i].y = Moved(points[i].y, dy);
   return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
 }
 
@@ -649,7 +664,7 @@ HWND ChildWindowFromPoint(HWND parent, POINT point) {
   auto w = Find(parent);
   if (!w) return nullptr;
   RECT r = ScreenRect(*w);
-  POINT screen{point.x + r.left, point.y + r.top};
+  POINT screen{Moved(point.x, r.left), Moved(point.y, r.top)};
   if (!PtInRect(&r, screen)) return nullptr;
   for (HWND h : w->children) {
     auto c = Find(h);
