@@ -106,15 +106,25 @@ void CEventLog::Add(std::unique_ptr<CEventRecord> record) {
   m_records.push_front(std::move(record));
   if (m_records.size() > m_screenLimit) m_records.pop_back();
   const int count = static_cast<int>(m_records.size());
-  for (IEventLogListener* listener : m_listeners) listener->OnEventLogChanged(count);
+  TellListeners(count);
   LeaveCriticalSection(&m_lock);
 }
 
 void CEventLog::Clear() {
   EnterCriticalSection(&m_lock);
   m_records.clear();
-  for (IEventLogListener* listener : m_listeners) listener->OnEventLogChanged(0);
+  TellListeners(0);
   LeaveCriticalSection(&m_lock);
+}
+
+void CEventLog::TellListeners(int record_count) {
+  // A listener may remove itself, or add another, from its call: walk a copy. Those that have
+  // left before their turn are not called.
+  const std::vector<IEventLogListener*> listeners = m_listeners;
+  for (IEventLogListener* listener : listeners) {
+    if (std::find(m_listeners.begin(), m_listeners.end(), listener) != m_listeners.end())
+      listener->OnEventLogChanged(record_count);
+  }
 }
 
 void CEventLog::AddListener(IEventLogListener* listener) {

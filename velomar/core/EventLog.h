@@ -80,6 +80,8 @@ class CEventLog : public WorkerThread {
   void WriteToFile(const CEventRecord& record);
   void OpenLogFile(const std::u16string& path);
   void RollOver();
+  // Calls every listener registered when the call began (and still registered at its turn).
+  void TellListeners(int record_count);
 
   CRITICAL_SECTION m_lock{};
   std::vector<IEventLogListener*> m_listeners;

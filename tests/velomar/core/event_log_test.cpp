@@ -198,6 +198,51 @@ TEST_F(EventLogTest, TheListKeepsTheNewestEventsUpToItsLimitAndTellsTheListeners
   EXPECT_EQ(ReadDeviceFile(u"\\log.txt"), "");  // not written to
 }
 
+// A listener may leave (or bring another one in) from its own call: every listener registered
+// when the event came is told exactly once.
+class SelfRemovingListener : public IEventLogListener {
+ public:
+  SelfRemovingListener(CEventLog& log, IEventLogListener* joining) : m_log(log), m_joining(joining) {}
+  void OnEventLogChanged(int count) override {
+    ++m_calls;
+    m_log.RemoveListener(this);
+    if (m_joining) m_log.AddListener(m_joining);
+    (void)count;
+  }
+  int m_calls = 0;
+
+ private:
+  CEventLog& m_log;
+  IEventLogListener* m_joining;
+};
+
+TEST_F(EventLogTest, AListenerMayRemoveItselfOrAddAnotherFromItsCall) {
+  SetSetting(u"events_log_path", u"\log.txt");
+  SetSetting(u"events_log_write_to_file", 0);
+  CEventLog log;
+  CountListener second, third, joining;
+  SelfRemovingListener leaving(log, &joining);
+  log.AddListener(&leaving);
+  log.AddListener(&second);
+  log.AddListener(&third);
+  CEventLog::AddEvent(1, EVENT_INFO, u"s", u"d");
+  EXPECT_EQ(leaving.m_calls, 1);
+  EXPECT_EQ(second.Counts(), (std::vector<int>{1}));
+  EXPECT_EQ(third.Counts(), (std::vector<int>{1}));
+  EXPECT_TRUE(joining.Counts().empty());  // joined after the event came
+  SelfRemovingListener leaving_on_clear(log, nullptr);
+  log.AddListener(&leaving_on_clear);
+  log.Clear();
+  EXPECT_EQ(leaving_on_clear.m_calls, 1);
+  EXPECT_EQ(second.Counts(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(third.Counts(), (std::vector<int>{1, 0}));
+  EXPECT_EQ(joining.Counts(), (std::vector<int>{0}));
+  EXPECT_EQ(leaving.m_calls, 1);
+  log.RemoveListener(&second);
+  log.RemoveListener(&third);
+  log.RemoveListener(&joining);
+}
+
 TEST_F(EventLogTest, EventsFromManyThreadsAreAllWritten) {
   SetSetting(u"events_log_path", u"\\log.txt");
   SetSetting(u"events_log_items_screen", 10);
