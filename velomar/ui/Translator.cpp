@@ -217,7 +217,9 @@ std::u16string CTranslator::GetText(const std::u16string& id) {
   auto cached = m_cache.find(id);
   if (cached != m_cache.end()) {
     result = cached->second;
-  } else if (m_document) {
+  } else if (m_document && id.find(u'\'') == std::u16string::npos) {
+    // An id is put in the query between single quotes: one holding a quote is no id of the file
+    // (and could make the query pick another text).
     Ref<IXMLDOMElement> text;
     *text.out() = SelectElement(m_document, u"/velomar/texts/text[@id='" + id + u"']");
     Bstr content;

@@ -121,7 +121,9 @@ TEST_F(TranslatorTest, LooksTextsUpWithTheirFirstLineBreak) {
                 {{"THREE_LINES", "one\\ntwo\\nthree"},
                  {"PAGE MAIN", "Main"},
                  {"SPACED", "  padded  "},
-                 {"ESCAPED", "a &amp; b"}});
+                 {"ESCAPED", "a &amp; b"},
+                 {"TWICE", "first"},
+                 {"TWICE", "second"}});
   CTranslator translator;
   const struct {
     std::u16string id;
@@ -135,6 +137,8 @@ TEST_F(TranslatorTest, LooksTextsUpWithTheirFirstLineBreak) {
       {u"MISSING", u"????"},
       {u"MISSING", u"????"},
       {u"it's", u"????"},  // cannot be put in the query
+      {u"NOPE' or @id='PAGE MAIN", u"????"},  // nor be made to pick another text
+      {u"TWICE", u"first"},
       {u"", u"????"},
   };
   for (const auto& c : cases) EXPECT_EQ(translator.GetText(c.id), c.text);
