@@ -38,6 +38,58 @@ TEST_F(SettingsTest, ValuesGoStraightToTheKeyAndAbsentOnesReadAsNothing) {
   EXPECT_EQ(other.GetString(u"seconds_idle"), u"");
 }
 
+// Values written by other programs may have any type and size; they read as nothing or as the
+// text they hold, never past their end.
+TEST_F(SettingsTest, MalformedValuesReadAsNothingOrTheirText) {
+  const auto put = [](const WCHAR* name, DWORD type, const std::basic_string<BYTE>& bytes) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey, 0, 0, &key), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, name, 0, type, bytes.data(), static_cast<DWORD>(bytes.size())), ERROR_SUCCESS);
+    RegCloseKey(key);
+  };
+  const auto text = [](std::size_t chars, bool terminated) {
+    std::basic_string<BYTE> bytes;
+    for (std::size_t i = 0; i < chars; ++i) bytes += {BYTE('a'), BYTE(0)};
+    if (terminated) bytes += {BYTE(0), BYTE(0)};
+    return bytes;
+  };
+  const struct {
+    const char* name;
+    DWORD type;
+    std::basic_string<BYTE> bytes;
+    std::u16string as_text;
+    DWORD as_dword;
+  } cases[] = {
+      {"text of 199 without terminator", REG_SZ, text(199, false), std::u16string(199, u'a'), 0},
+      {"text of 200 without terminator", REG_SZ, text(200, false), u"", 0},
+      {"text of 5000", REG_SZ, text(5000, true), u"", 0},
+      {"text of an odd byte count", REG_SZ, {BYTE('a'), 0, BYTE('b')}, u"a", 0},
+      {"empty text", REG_SZ, {}, u"", 0},
+      {"DWORD of 2 bytes", REG_DWORD, {1, 2}, u"", 0},
+      {"DWORD of 8 bytes", REG_DWORD, {1, 0, 0, 0, 0, 0, 0, 0}, u"", 0},
+      {"binary of 4 bytes", REG_BINARY, {1, 0, 0, 0}, u"", 0},
+      {"binary of 2 bytes", REG_BINARY, {7, 0}, u"", 0},
+  };
+  CConfig config;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    put(u"value", c.type, c.bytes);
+    EXPECT_EQ(config.GetString(u"value"), c.as_text);
+    EXPECT_EQ(config.GetDWORD(u"value"), c.as_dword);
+    BYTE read[16] = {};
+    DWORD size = sizeof read;
+    const LONG result = config.GetBinary(u"value", read, &size);
+    EXPECT_EQ(result, c.bytes.size() <= sizeof read ? ERROR_SUCCESS : ERROR_MORE_DATA);
+    EXPECT_EQ(size, c.bytes.size());
+  }
+  // Asking for the size alone, or with no size at all, is answered without touching memory.
+  DWORD size = 0;
+  EXPECT_EQ(config.GetBinary(u"value", nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(size, 2u);
+  BYTE one[1];
+  EXPECT_NE(config.GetBinary(u"value", one, nullptr), ERROR_SUCCESS);
+}
+
 TEST_F(SettingsTest, AMissingKeyIsNeverCreated) {
   ASSERT_EQ(RegDeleteKeyW(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey), ERROR_SUCCESS);
   CConfig config;
