@@ -299,58 +299,41 @@ BOOL DeleteDC(HDC hdc) {
   return TRUE;
 }
 
-#define DC_ATTRIBUTE(Setter, Getter, field, type, fail)   \
-  type Setter(HDC hdc, type value) {                      \
-    auto lock = Lock();                                   \
-    DC* dc = AsDC(hdc);                                   \
-    if (!dc) return fail;                                 \
-    type old = static_cast<type>(dc->st.field);           \
-    dc->st.field = value;                                 \
-    return old;                                           \
-  }                                                       \
-  type Getter(HDC hdc) {                                  \
-    auto lock = Lock();                                   \
-    DC* dc = AsDC(hdc);                                   \
-    return dc ? static_cast<type>(dc->st.field) : (fail); \
-  }
+namespace {
 
-DC_ATTRIBUTE(SetTextColor, GetTextColor, text_color, COLORREF, CLR_INVALID)
-DC_ATTRIBUTE(SetBkColor, GetBkColor, bk_color, COLORREF, CLR_INVALID)
-DC_ATTRIBUTE(SetTextAlign, GetTextAlign, text_align, UINT, 0xFFFFFFFFu)
+// One DC attribute: swapped for a valid new value (the old one returned), or read.
+template <class T>
+T Exchange(HDC hdc, T DcState::*field, T value, bool valid, T fail) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  if (!dc || !valid) return fail;
+  T old = dc->st.*field;
+  dc->st.*field = value;
+  return old;
+}
+template <class T>
+T Read(HDC hdc, T DcState::*field, T fail) {
+  auto lock = Lock();
+  DC* dc = AsDC(hdc);
+  return dc ? dc->st.*field : fail;
+}
 
+}  // namespace
+
+COLORREF SetTextColor(HDC hdc, COLORREF c) { return Exchange(hdc, &DcState::text_color, c, true, CLR_INVALID); }
+COLORREF GetTextColor(HDC hdc) { return Read(hdc, &DcState::text_color, CLR_INVALID); }
+COLORREF SetBkColor(HDC hdc, COLORREF c) { return Exchange(hdc, &DcState::bk_color, c, true, CLR_INVALID); }
+COLORREF GetBkColor(HDC hdc) { return Read(hdc, &DcState::bk_color, CLR_INVALID); }
+UINT SetTextAlign(HDC hdc, UINT align) { return Exchange(hdc, &DcState::text_align, align, true, 0xFFFFFFFFu); }
+UINT GetTextAlign(HDC hdc) { return Read(hdc, &DcState::text_align, 0xFFFFFFFFu); }
 int SetBkMode(HDC hdc, int mode) {
-  auto lock = Lock();
-  DC* dc = AsDC(hdc);
-  if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  int old = dc->st.bk_mode;
-  dc->st.bk_mode = mode;
-  return old;
+  return Exchange(hdc, &DcState::bk_mode, mode, mode == TRANSPARENT || mode == OPAQUE, 0);
 }
-int GetBkMode(HDC hdc) {
-  auto lock = Lock();
-  DC* dc = AsDC(hdc);
-  return dc ? dc->st.bk_mode : 0;
-}
-int SetROP2(HDC hdc, int rop) {
-  auto lock = Lock();
-  DC* dc = AsDC(hdc);
-  if (!dc || rop < R2_BLACK || rop > R2_WHITE) return 0;
-  int old = dc->st.rop2;
-  dc->st.rop2 = rop;
-  return old;
-}
-int GetROP2(HDC hdc) {
-  auto lock = Lock();
-  DC* dc = AsDC(hdc);
-  return dc ? dc->st.rop2 : 0;
-}
+int GetBkMode(HDC hdc) { return Read(hdc, &DcState::bk_mode, 0); }
+int SetROP2(HDC hdc, int rop) { return Exchange(hdc, &DcState::rop2, rop, rop >= R2_BLACK && rop <= R2_WHITE, 0); }
+int GetROP2(HDC hdc) { return Read(hdc, &DcState::rop2, 0); }
 int SetPolyFillMode(HDC hdc, int mode) {
-  auto lock = Lock();
-  DC* dc = AsDC(hdc);
-  if (!dc || (mode != ALTERNATE && mode != WINDING)) return 0;
-  int old = dc->st.fill_mode;
-  dc->st.fill_mode = mode;
-  return old;
+  return Exchange(hdc, &DcState::fill_mode, mode, mode == ALTERNATE || mode == WINDING, 0);
 }
 BOOL SetBrushOrgEx(HDC hdc, int x, int y, LPPOINT old) {
   auto lock = Lock();

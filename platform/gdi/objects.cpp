@@ -8,13 +8,15 @@
 namespace ce::gdi {
 namespace {
 
+// Both live to the end of the process: threads that draw or read pixels (a live window, a
+// window peer) may still call in while static objects are being destroyed.
 std::recursive_mutex& GdiMutex() {
-  static std::recursive_mutex m;
-  return m;
+  static auto* m = new std::recursive_mutex;
+  return *m;
 }
 std::unordered_set<const void*>& Live() {
-  static std::unordered_set<const void*> live;
-  return live;
+  static auto* live = new std::unordered_set<const void*>;
+  return *live;
 }
 
 Pen* MakeStockPen(int style, COLORREF color) {
