@@ -1,4 +1,5 @@
 // The in-memory screen: its bitmap, size, screenshots, the chosen backend and input routing.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -114,7 +115,8 @@ bool UseLiveWindow(int scale) {
     StartLocked(s);
     if (s.live) return true;
   }
-  auto live = OpenSdlWindow(scale < 1 ? 1 : scale);
+  // A scale beyond 8 would make a window larger than any display (and overflow its size).
+  auto live = OpenSdlWindow(std::clamp(scale, 1, 8));
   std::lock_guard<std::mutex> lock(s.mutex);
   if (!live) return false;
   s.live = std::move(live);
