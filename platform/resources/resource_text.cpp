@@ -72,6 +72,7 @@ std::optional<long> Number(const std::string& s) {
   if (b < e && *b == '-') neg = true, ++b;
   int base = 10;
   if (e - b > 2 && b[0] == '0' && (b[1] == 'x' || b[1] == 'X')) base = 16, b += 2;
+  if (b < e && *b == '-') return std::nullopt;  // one sign, before any "0x"
   auto r = std::from_chars(b, e, v, base);
   if (r.ec != std::errc() || r.ptr != e || b == e) return std::nullopt;
   return neg ? -v : v;
@@ -100,7 +101,7 @@ class Parser {
       } else if (kw == "menu") {
         ResName name = Name(1);
         Arity(2);
-        set->menus[name] = MenuItems();
+        set->menus[name] = MenuItems(0);
       } else if (kw == "softkeys") {
         SoftKeys(*set);
       } else if (kw == "strings") {
@@ -125,6 +126,7 @@ class Parser {
 
  private:
   static constexpr const WCHAR* RT_WAVE_NAME = u"WAVE";
+  static constexpr int kMaxMenuDepth = 16;
 
   // Moves to the next line with tokens; false at the end.
   bool Next() {
@@ -270,7 +272,7 @@ class Parser {
     return c;
   }
 
-  std::vector<MenuItemTemplate> MenuItems() {
+  std::vector<MenuItemTemplate> MenuItems(int depth) {
     std::vector<MenuItemTemplate> items;
     for (;;) {
       NextInBlock();
@@ -300,7 +302,10 @@ class Parser {
         else if (f == "checked") item.flags |= kChecked;
         else throw Failure{"unknown menu item flag '" + f + "'"};
       }
-      if (item.flags & kPopup) item.children = MenuItems();
+      if (item.flags & kPopup) {
+        if (depth >= kMaxMenuDepth) throw Failure{"popups nested too deep"};
+        item.children = MenuItems(depth + 1);
+      }
       items.push_back(std::move(item));
     }
   }

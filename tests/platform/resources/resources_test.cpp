@@ -135,12 +135,20 @@ TEST_F(ResourceTest, BadTextIsRefusedWithItsLine) {
       {"icon 0 \"a.png\"\n", "line 1: resource id 0 is out of range"},
       {"toolbar 3\n", "line 1: unknown resource kind 'toolbar'"},
       {"dialog 1 0 0 10 10\n  control edit 5 \"\" 0 0\nend\n", "line 2: a control needs class, id, text and rectangle"},
+      {"strings\n  --5 \"x\"\nend\n", "line 2: '--5' is not a number"},
+      {"strings\n  0x-5 \"x\"\nend\n", "line 2: '0x-5' is not a number"},
   };
   for (const auto& c : cases) {
     auto r = ParseResources(c.text, {});
     EXPECT_FALSE(r.set) << c.text;
     EXPECT_EQ(r.error, c.error) << c.text;
   }
+  // Popups nested past any sensible depth are refused rather than recursed into.
+  std::string deep = "menu 1\n";
+  for (int i = 0; i < 100000; ++i) deep += "popup \"p\"\n";
+  auto r = ParseResources(deep, {});
+  EXPECT_FALSE(r.set);
+  EXPECT_NE(r.error.find("popups nested too deep"), std::string::npos) << r.error;
 }
 
 TEST_F(ResourceTest, PlatformCallsFindTheProgramsResources) {
