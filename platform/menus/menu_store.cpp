@@ -72,6 +72,22 @@ bool Fail(DWORD error) {
   return false;
 }
 
+// Whether `target` is `root` or a popup somewhere inside it.
+bool Reaches(HMENU root, const Menu* target) {
+  const Menu* m = FindMenu(root);
+  if (!m) return false;
+  if (m == target) return true;
+  for (const auto& i : m->items)
+    if (i.sub && Reaches(i.sub, target)) return true;
+  return false;
+}
+
+// An item whose popup holds the menu it goes into would make the menu its own descendant.
+bool MakesLoop(const Item& item, const Menu* into) {
+  if (item.sub && Reaches(item.sub, into)) return Fail(ERROR_INVALID_PARAMETER), true;
+  return false;
+}
+
 // An item from the flags of AppendMenu / InsertMenu / ModifyMenu.
 bool ItemFromFlags(UINT flags, UINT_PTR id_or_popup, LPCWSTR text, Item& item) {
   item.type = flags & (MF_SEPARATOR | MF_OWNERDRAW | MF_MENUBREAK | MF_MENUBARBREAK);
@@ -134,11 +150,13 @@ BOOL InsertMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR id_or_popup, LP
   Item item;
   if (!ItemFromFlags(flags, id_or_popup, text, item)) return FALSE;
   if (flags & MF_BYPOSITION) {
+    if (MakesLoop(item, m)) return FALSE;
     std::size_t at = position >= m->items.size() ? m->items.size() : position;  // 0xFFFFFFFF appends
     m->items.insert(m->items.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
     return TRUE;
   }
   Found f = Locate(menu, position, false);
+  if (MakesLoop(item, f.menu ? f.menu : m)) return FALSE;
   if (!f.menu) {
     m->items.push_back(std::move(item));  // no such command: appended
     return TRUE;
@@ -156,7 +174,7 @@ BOOL ModifyMenuW(HMENU menu, UINT position, UINT flags, UINT_PTR id_or_popup, LP
   Found f = Locate(menu, position, flags & MF_BYPOSITION);
   if (!f.menu) return Fail(ERROR_INVALID_PARAMETER);
   Item item;
-  if (!ItemFromFlags(flags, id_or_popup, text, item)) return FALSE;
+  if (!ItemFromFlags(flags, id_or_popup, text, item) || MakesLoop(item, f.menu)) return FALSE;
   HMENU old = f.menu->items[f.index].sub;
   if (old && old != item.sub) DestroyTree(old);
   f.menu->items[f.index] = std::move(item);
@@ -189,11 +207,13 @@ BOOL InsertMenuItemW(HMENU menu, UINT at, BOOL by_position, const MENUITEMINFOW*
   Item item;
   if (!ApplyInfo(item, *info)) return FALSE;
   if (by_position) {
+    if (MakesLoop(item, m)) return FALSE;
     std::size_t pos = at >= m->items.size() ? m->items.size() : at;
     m->items.insert(m->items.begin() + static_cast<std::ptrdiff_t>(pos), std::move(item));
     return TRUE;
   }
   Found f = Locate(menu, at, false);
+  if (MakesLoop(item, f.menu ? f.menu : m)) return FALSE;
   if (!f.menu) m->items.push_back(std::move(item));
   else f.menu->items.insert(f.menu->items.begin() + static_cast<std::ptrdiff_t>(f.index), std::move(item));
   return TRUE;
@@ -203,7 +223,10 @@ BOOL SetMenuItemInfoW(HMENU menu, UINT at, BOOL by_position, const MENUITEMINFOW
   auto lock = LockMenus();
   Found f = Locate(menu, at, by_position);
   if (!f.menu || !info) return Fail(ERROR_INVALID_PARAMETER);
-  return ApplyInfo(f.menu->items[f.index], *info) ? TRUE : FALSE;
+  Item changed = f.menu->items[f.index];
+  if (!ApplyInfo(changed, *info) || MakesLoop(changed, f.menu)) return FALSE;
+  f.menu->items[f.index] = std::move(changed);
+  return TRUE;
 }
 
 BOOL GetMenuItemInfoW(HMENU menu, UINT at, BOOL by_position, LPMENUITEMINFOW info) {

@@ -125,6 +125,28 @@ TEST_F(MenuTest, EditingByPositionAndByCommand) {
   EXPECT_EQ(GetMenuItemCount(menu), -1);
 }
 
+// A menu never becomes its own popup, directly or through a popup inside it: the searches and
+// DestroyMenu would never end.
+TEST_F(MenuTest, PopupLoopsAreRefused) {
+  HMENU menu = Sample();
+  HMENU sort = GetSubMenu(menu, 2);
+  ASSERT_NE(sort, nullptr);
+  EXPECT_FALSE(AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), u"Self"));
+  EXPECT_FALSE(AppendMenuW(sort, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), u"Up"));
+  EXPECT_FALSE(ModifyMenuW(sort, 0, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(menu), u"Up"));
+  MENUITEMINFOW info{};
+  info.cbSize = sizeof info;
+  info.fMask = MIIM_SUBMENU;
+  info.hSubMenu = menu;
+  EXPECT_FALSE(InsertMenuItemW(sort, 0, TRUE, &info));
+  EXPECT_FALSE(SetMenuItemInfoW(sort, 0, TRUE, &info));
+  EXPECT_EQ(GetMenuState(menu, 999, MF_BYCOMMAND), 0xFFFFFFFFu);
+  HMENU other = CreatePopupMenu();
+  EXPECT_TRUE(AppendMenuW(sort, MF_POPUP, reinterpret_cast<UINT_PTR>(other), u"Other"));
+  EXPECT_TRUE(DestroyMenu(menu));
+  EXPECT_FALSE(IsMenu(other));
+}
+
 TEST_F(MenuTest, PopupMenuReturnsScriptedCommand) {
   HMENU menu = Sample();
   User::Get().AnswerMenu(501);
