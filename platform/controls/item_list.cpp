@@ -43,8 +43,7 @@ bool ItemList::Remove(int index) {
 int ItemList::Find(int start, std::u16string_view text, bool exact) const {
   int n = Count();
   for (int k = 1; k <= n; ++k) {
-    int i = ((start < 0 ? -1 : start) + k) % n;
-    if (i < 0) i += n;
+    int i = static_cast<int>((static_cast<long long>(start < 0 ? -1 : start) + k) % n);
     std::u16string_view t = items_[static_cast<std::size_t>(i)].text;
     if (exact ? Compare(t, text) == 0 : (t.size() >= text.size() && Compare(t.substr(0, text.size()), text) == 0))
       return i;

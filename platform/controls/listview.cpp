@@ -1,6 +1,7 @@
 // The list view: items with sub-items in columns (report view) or icons, callback texts, owner
 // data, selection and focus states, sorting, image lists and the notifications the parent handles.
 #include <algorithm>
+#include <limits>
 
 #include "platform/controls/listview_internal.h"
 #include "platform/controls/user_actions.h"
@@ -10,12 +11,19 @@ namespace ce::controls {
 namespace {
 
 constexpr int kTextMax = 260;
+constexpr int kMaxSubItems = 256;  // far beyond any header's columns; keeps a bad index from allocating
 
 void CopyOut(const std::u16string& s, LPWSTR out, int size) {
   if (!out || size <= 0) return;
   std::size_t n = std::min<std::size_t>(s.size(), static_cast<std::size_t>(size - 1));
   std::copy_n(s.begin(), n, out);
   out[n] = 0;
+}
+
+// The index after `start` (-1: the first), for searches that begin after an item.
+int NextIndex(WPARAM start) {
+  int i = static_cast<int>(start);
+  return i < 0 ? 0 : i == std::numeric_limits<int>::max() ? i : i + 1;
 }
 
 }  // namespace
@@ -211,6 +219,7 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       int i = msg == LVM_SETITEMW ? in.iItem : static_cast<int>(wparam);
       if (i < 0 || i >= Count(hwnd)) return FALSE;
       UINT mask = msg == LVM_SETITEMTEXTW ? LVIF_TEXT : in.mask;
+      if ((mask & LVIF_TEXT) && (in.iSubItem < 0 || in.iSubItem >= kMaxSubItems)) return FALSE;
       if (mask & LVIF_STATE) SetState(hwnd, i, in.state, in.stateMask);
       if (OwnerData(hwnd)) return TRUE;
       LvRow& row = rows[static_cast<std::size_t>(i)];
@@ -273,7 +282,7 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case LVM_GETNEXTITEM: {
       UINT flags = LOWORD(lparam);
       int n = Count(hwnd);
-      for (int i = static_cast<int>(wparam) + 1; i < n; ++i) {
+      for (int i = NextIndex(wparam); i < n; ++i) {
         UINT s = State(hwnd, i);
         if (flags == LVNI_ALL || ((flags & LVNI_SELECTED) && (s & LVIS_SELECTED)) ||
             ((flags & LVNI_FOCUSED) && (s & LVIS_FOCUSED)))
@@ -298,7 +307,8 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case LVM_GETSELECTIONMARK: return mark;
     case LVM_SETSELECTIONMARK: {
       int old = mark;
-      mark = static_cast<int>(lparam) < Count(hwnd) ? static_cast<int>(lparam) : -1;
+      int i = static_cast<int>(lparam);
+      mark = i >= 0 && i < Count(hwnd) ? i : -1;
       return old;
     }
     case LVM_INSERTCOLUMNW: {
@@ -385,7 +395,7 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case LVM_FINDITEMW: {
       if (!lparam) return -1;
       const auto& f = *reinterpret_cast<const LVFINDINFOW*>(lparam);
-      for (int i = static_cast<int>(wparam) + 1; i < Count(hwnd); ++i) {
+      for (int i = NextIndex(wparam); i < Count(hwnd); ++i) {
         if ((f.flags & LVFI_PARAM) && Param(hwnd, i) == f.lParam) return i;
         if ((f.flags & LVFI_STRING) && f.psz && TextOf(hwnd, i, 0) == text::WideView(f.psz)) return i;
       }

@@ -9,9 +9,9 @@ namespace {
 struct Progress : ControlState {
   int min = 0, max = 100, pos = 0, step = 10;
 
-  int Set(HWND hwnd, int p) {
+  int Set(HWND hwnd, long long p) {
     int old = pos;
-    pos = std::max(min, std::min(max, p));
+    pos = static_cast<int>(std::max<long long>(min, std::min<long long>(max, p)));
     if (pos != old) InvalidateRect(hwnd, nullptr, FALSE);
     return old;
   }
@@ -29,7 +29,7 @@ struct Progress : ControlState {
         return old;
       }
       case PBM_SETPOS: return Set(hwnd, static_cast<int>(wparam));
-      case PBM_DELTAPOS: return Set(hwnd, pos + static_cast<int>(wparam));
+      case PBM_DELTAPOS: return Set(hwnd, static_cast<long long>(pos) + static_cast<int>(wparam));
       case PBM_SETSTEP: {
         int old = step;
         step = static_cast<int>(wparam);
@@ -37,9 +37,9 @@ struct Progress : ControlState {
       }
       case PBM_STEPIT: {
         int old = pos;
-        int p = pos + step;
+        long long p = static_cast<long long>(pos) + step;
         if (p > max) p = min + (p - max);  // wraps as on the device
-        pos = std::max(min, std::min(max, p));
+        pos = static_cast<int>(std::max<long long>(min, std::min<long long>(max, p)));
         InvalidateRect(hwnd, nullptr, FALSE);
         return old;
       }
@@ -55,9 +55,9 @@ struct Progress : ControlState {
         RECT in = r;
         InflateRect(&in, -2, -2);
         bool vert = GetWindowLongW(hwnd, GWL_STYLE) & PBS_VERTICAL;
-        int span = std::max(1, max - min);
-        if (vert) in.top = in.bottom - (in.bottom - in.top) * (pos - min) / span;
-        else in.right = in.left + (in.right - in.left) * (pos - min) / span;
+        long long span = std::max(1LL, static_cast<long long>(max) - min), done = static_cast<long long>(pos) - min;
+        if (vert) in.top = in.bottom - static_cast<int>((in.bottom - in.top) * done / span);
+        else in.right = in.left + static_cast<int>((in.right - in.left) * done / span);
         if (in.right > in.left && in.bottom > in.top) Fill(hdc, in, kHighlight);
         EndPaint(hwnd, &ps);
         return 0;

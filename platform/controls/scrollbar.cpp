@@ -15,8 +15,8 @@ struct Values {
   int min = 0, max = 100, pos = 0;
   UINT page = 0;
   int Clamp(int p) const {
-    int top = max - std::max<int>(static_cast<int>(page) - 1, 0);
-    return std::max(min, std::min(p, std::max(min, top)));
+    long long top = static_cast<long long>(max) - std::max<long long>(static_cast<long long>(page) - 1, 0);
+    return static_cast<int>(std::max<long long>(min, std::min<long long>(p, std::max<long long>(min, top))));
   }
 };
 
@@ -52,10 +52,12 @@ struct ScrollBar : ControlState {
     bool vert = style & SBS_VERT;
     switch (msg) {
       case SBM_SETSCROLLINFO:
+        if (!lparam) return 0;
         Apply(v, *reinterpret_cast<const SCROLLINFO*>(lparam));
         if (wparam) InvalidateRect(hwnd, nullptr, FALSE);
         return v.pos;
       case SBM_GETSCROLLINFO:
+        if (!lparam) return FALSE;
         Read(v, *reinterpret_cast<SCROLLINFO*>(lparam));
         return TRUE;
       case WM_ERASEBKGND: return 1;
@@ -72,10 +74,12 @@ struct ScrollBar : ControlState {
         Raised(hdc, b);
         Arrow(hdc, a, vert ? 1 : 2, kText);
         Arrow(hdc, b, vert ? 0 : 3, kText);
-        int track = std::max(1, len - 2 * thick);
-        int span = std::max(1, v.max - v.min + 1);
-        int size = v.page ? std::max(8, track * static_cast<int>(v.page) / span) : thick;
-        int at = thick + (track - size) * (v.pos - v.min) / std::max(1, span - std::max<int>(1, static_cast<int>(v.page)));
+        long long track = std::max(1, len - 2 * thick);
+        long long span = std::max(1LL, static_cast<long long>(v.max) - v.min + 1);
+        long long page = std::min<long long>(v.page, span);
+        int size = v.page ? static_cast<int>(std::max(8LL, track * page / span)) : thick;
+        int at = thick + static_cast<int>((track - size) * (static_cast<long long>(v.pos) - v.min) /
+                                          std::max(1LL, span - std::max(1LL, page)));
         RECT thumb = vert ? RECT{0, at, thick, at + size} : RECT{at, 0, at + size, thick};
         Raised(hdc, thumb);
         EndPaint(hwnd, &ps);

@@ -16,7 +16,8 @@ struct Trackbar : ControlState {
 
   static bool Vertical(HWND hwnd) { return GetWindowLongW(hwnd, GWL_STYLE) & TBS_VERT; }
 
-  int Clamp(int p) const { return std::max(min, std::min(max, p)); }
+  int Clamp(long long p) const { return static_cast<int>(std::max<long long>(min, std::min<long long>(max, p))); }
+  long long Span() const { return static_cast<long long>(max) - min; }
 
   // The channel's extent along the bar, in client pixels.
   void Channel(HWND hwnd, int& from, int& to) const {
@@ -32,7 +33,7 @@ struct Trackbar : ControlState {
     Channel(hwnd, from, to);
     int at = Vertical(hwnd) ? p.y : p.x;
     if (max == min) return min;
-    return Clamp(min + static_cast<int>((static_cast<long long>(at - from) * (max - min) + (to - from) / 2) / (to - from)));
+    return Clamp(min + (static_cast<long long>(at - from) * Span() + (to - from) / 2) / (to - from));
   }
 
   void Report(HWND hwnd, int code) {
@@ -40,10 +41,10 @@ struct Trackbar : ControlState {
                  reinterpret_cast<LPARAM>(hwnd));
   }
 
-  void Move(HWND hwnd, int p) {
-    p = Clamp(p);
-    if (p == pos) return;
-    pos = p;
+  void Move(HWND hwnd, long long p) {
+    int clamped = Clamp(p);
+    if (clamped == pos) return;
+    pos = clamped;
     InvalidateRect(hwnd, nullptr, FALSE);
   }
 
@@ -121,7 +122,7 @@ struct Trackbar : ControlState {
         int step = target > pos ? 1 : -1;
         int moves = 0;
         while (pos != target && moves++ < 4) {  // a few intermediate track reports, as a drag gives
-          Move(hwnd, pos + step * std::max(1, std::abs(target - pos) / 2));
+          Move(hwnd, pos + step * std::max(1LL, std::llabs(static_cast<long long>(target) - pos) / 2));
           Report(hwnd, TB_THUMBTRACK);
         }
         Move(hwnd, target);
@@ -132,7 +133,7 @@ struct Trackbar : ControlState {
       }
       case WM_KEYDOWN: {
         int code;
-        int p = pos;
+        long long p = pos;
         switch (wparam) {
           case VK_LEFT: case VK_UP: code = TB_LINEUP, p -= line; break;
           case VK_RIGHT: case VK_DOWN: code = TB_LINEDOWN, p += line; break;
@@ -181,16 +182,16 @@ struct Trackbar : ControlState {
     if (!(style & TBS_NOTICKS) && max > min) {
       HPEN pen = CreatePen(PS_SOLID, 1, kText);
       HGDIOBJ op = SelectObject(hdc, pen);
-      int ticks = (max - min) / freq;
-      for (int k = 0; k <= ticks && ticks <= 200; ++k) {
-        int at = from + static_cast<int>(static_cast<long long>(to - from) * k * freq / (max - min));
+      long long ticks = Span() / freq;
+      for (long long k = 0; k <= ticks && ticks <= 200; ++k) {
+        int at = from + static_cast<int>(static_cast<long long>(to - from) * k * freq / Span());
         if (vert) MoveToEx(hdc, r.right - 4, at, nullptr), LineTo(hdc, r.right - 1, at);
         else MoveToEx(hdc, at, r.bottom - 4, nullptr), LineTo(hdc, at, r.bottom - 1);
       }
       SelectObject(hdc, op);
       DeleteObject(pen);
     }
-    int at = max == min ? from : from + static_cast<int>(static_cast<long long>(to - from) * (pos - min) / (max - min));
+    int at = max == min ? from : from + static_cast<int>(static_cast<long long>(to - from) * (static_cast<long long>(pos) - min) / Span());
     RECT thumb = vert ? RECT{mid - 9, at - 5, mid + 9, at + 5} : RECT{at - 5, mid - 9, at + 5, mid + 9};
     Raised(hdc, thumb, dragging);
     if (focused) {

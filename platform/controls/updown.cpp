@@ -83,11 +83,11 @@ struct UpDown : ControlState {
     n.iPos = pos;
     n.iDelta = (up ? 1 : -1) * (upper >= lower ? 1 : -1);
     if (NotifyParent(hwnd, &n.hdr, UDN_DELTAPOS)) return;  // the parent refused the step
-    int next = pos + n.iDelta;
+    long long next = static_cast<long long>(pos) + n.iDelta;
     if (next > Hi()) next = (Style(hwnd) & UDS_WRAP) ? Lo() : Hi();
     if (next < Lo()) next = (Style(hwnd) & UDS_WRAP) ? Hi() : Lo();
     if (next == pos) return;
-    pos = next;
+    pos = static_cast<int>(next);
     ShowInBuddy(hwnd);
     UINT msg = (Style(hwnd) & UDS_HORZ) ? WM_HSCROLL : WM_VSCROLL;
     SendMessageW(GetParent(hwnd), msg, MAKEWPARAM(SB_THUMBPOSITION, pos), reinterpret_cast<LPARAM>(hwnd));

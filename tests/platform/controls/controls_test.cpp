@@ -28,6 +28,7 @@ int& RefuseDelta() {
 }
 
 LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetStockObject(LTGRAY_BRUSH));
   if (m == WM_COMMAND) Notes().push_back({m, LOWORD(w), HIWORD(w), 0, 0});
   if (m == WM_NOTIFY) {
     auto* n = reinterpret_cast<NMHDR*>(l);
@@ -249,4 +250,71 @@ TEST_F(ControlTest, ImageListsKeepTheirImages) {
   EXPECT_TRUE(ImageList_Destroy(il));
   EXPECT_FALSE(ImageList_Destroy(il));
   EXPECT_EQ(ImageList_GetImageCount(il), 0);
+}
+
+// Absurd arguments get an error or a clamp, never a crash, an overflow or a huge allocation.
+TEST_F(ControlTest, ExtremeArgumentsAreRefusedOrClamped) {
+  HWND list = Make(WC_LISTBOXW, 0, 40);
+  HWND combo = Make(WC_COMBOBOXW, CBS_DROPDOWNLIST, 41);
+  for (HWND h : {list, combo}) {
+    UINT add = h == list ? LB_ADDSTRING : CB_ADDSTRING, find = h == list ? LB_FINDSTRING : CB_FINDSTRING;
+    SendMessageW(h, add, 0, reinterpret_cast<LPARAM>(u"alpha"));
+    SendMessageW(h, add, 0, reinterpret_cast<LPARAM>(u"beta"));
+    EXPECT_EQ(SendMessageW(h, find, 0x7FFFFFFF, reinterpret_cast<LPARAM>(u"al")), 0);
+    EXPECT_EQ(SendMessageW(h, find, 1, 0), 0);  // no text: the first entry after the start matches
+  }
+
+  HWND view = Make(WC_LISTVIEWW, LVS_REPORT, 42);
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.pszText = const_cast<LPWSTR>(u"one");
+  SendMessageW(view, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  for (int sub : {-1, 0x7FFFFFFF}) {
+    item.iSubItem = sub;
+    EXPECT_FALSE(SendMessageW(view, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item))) << sub;
+  }
+  EXPECT_EQ(SendMessageW(view, LVM_GETNEXTITEM, 0x7FFFFFFF, LVNI_ALL), -1);
+  LVFINDINFOW find{};
+  find.flags = LVFI_STRING;
+  find.psz = u"one";
+  EXPECT_EQ(SendMessageW(view, LVM_FINDITEMW, 0x7FFFFFFF, reinterpret_cast<LPARAM>(&find)), -1);
+  SendMessageW(view, LVM_SETSELECTIONMARK, 0, -5);
+  EXPECT_EQ(SendMessageW(view, LVM_GETSELECTIONMARK, 0, 0), -1);
+
+  HWND bar = Make(WC_SCROLLBARW, SBS_VERT, 43);
+  EXPECT_EQ(SendMessageW(bar, 0x00E9 /* SBM_SETSCROLLINFO */, TRUE, 0), 0);
+  EXPECT_FALSE(SendMessageW(bar, 0x00EA /* SBM_GETSCROLLINFO */, 0, 0));
+  SCROLLINFO wide{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE | SIF_POS, -0x7FFFFFFF - 1, 0x7FFFFFFF, 0xFFFFFFFFu, 5, 0};
+  SetScrollInfo(bar, SB_CTL, &wide, TRUE);
+  UpdateWindow(bar);
+
+  HWND progress = Make(PROGRESS_CLASSW, 0, 44);
+  SendMessageW(progress, PBM_SETRANGE32, static_cast<WPARAM>(-0x7FFFFFFF - 1), 0x7FFFFFFF);
+  SendMessageW(progress, PBM_SETPOS, 0x7FFFFFFF, 0);
+  SendMessageW(progress, PBM_SETSTEP, 0x7FFFFFFF, 0);
+  SendMessageW(progress, PBM_STEPIT, 0, 0);
+  SendMessageW(progress, PBM_DELTAPOS, 0x7FFFFFFF, 0);
+  UpdateWindow(progress);
+  EXPECT_LE(SendMessageW(progress, PBM_GETPOS, 0, 0), 0x7FFFFFFF);
+
+  HWND track = Make(TRACKBAR_CLASSW, TBS_AUTOTICKS, 45);
+  SendMessageW(track, TBM_SETRANGEMIN, FALSE, -0x7FFFFFFF - 1);
+  SendMessageW(track, TBM_SETRANGEMAX, FALSE, 0x7FFFFFFF);
+  SendMessageW(track, TBM_SETPOS, TRUE, 0x7FFFFFFF);
+  UpdateWindow(track);
+  SendMessageW(track, CE_UA_TRACK, static_cast<WPARAM>(-0x7FFFFFFF - 1), 0);
+  EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), -0x7FFFFFFF - 1);
+  SendMessageW(track, WM_LBUTTONDOWN, 0, MAKELPARAM(150, 10));
+  SendMessageW(track, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+
+  HWND spin = Make(UPDOWN_CLASSW, 0, 46);
+  SendMessageW(spin, UDM_SETRANGE32, 0x7FFFFFFE, 0x7FFFFFFF);
+  SendMessageW(spin, UDM_SETPOS, 0, 0);
+  SendMessageW(spin, CE_UA_SPIN, 1, 0);
+  SendMessageW(spin, CE_UA_SPIN, 1, 0);
+  EXPECT_EQ(LOWORD(SendMessageW(spin, UDM_GETPOS, 0, 0)), 0xFFFF);
+  SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(-0x7FFFFFFF - 1), -0x7FFFFFFF);
+  SendMessageW(spin, CE_UA_SPIN, 0, 0);
+  SendMessageW(spin, CE_UA_SPIN, 0, 0);
+  EXPECT_EQ(LOWORD(SendMessageW(spin, UDM_GETPOS, 0, 0)), 0);
 }
