@@ -217,7 +217,7 @@ class SelfRemovingListener : public IEventLogListener {
 };
 
 TEST_F(EventLogTest, AListenerMayRemoveItselfOrAddAnotherFromItsCall) {
-  SetSetting(u"events_log_path", u"\log.txt");
+  SetSetting(u"events_log_path", u"\\log.txt");
   SetSetting(u"events_log_write_to_file", 0);
   CEventLog log;
   CountListener second, third, joining;
