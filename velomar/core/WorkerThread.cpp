@@ -33,6 +33,9 @@ std::atomic<WorkerStatisticsPoster> g_poster{PostMessageW};
 // The registry of live workers.
 std::vector<WorkerThread*> g_workers;
 
+// The worker whose thread, command thread or time-out thread this is (null on other threads).
+thread_local WorkerThread* t_ownWorker = nullptr;
+
 HANDLE RegistryMutex() {
   static HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
   return mutex;
@@ -77,6 +80,7 @@ class OwnedHandle {
 DWORD HandleCommandWorkerThread(LPVOID record) {
   std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
   WorkerThread* worker = command->worker;
+  t_ownWorker = worker;
   SetEvent(command->entered);
   try {
     worker->HandleCommand(command->id, command->parameter);
@@ -90,6 +94,7 @@ DWORD HandleCommandWorkerThread(LPVOID record) {
 DWORD TimeoutCommandWorkerThread(LPVOID record) {
   std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
   WorkerThread* worker = command->worker;
+  t_ownWorker = worker;
   SetEvent(command->entered);
   try {
     worker->TimeoutCommand(command->id);
@@ -202,6 +207,18 @@ void WorkerThread::Stop() {
   InterlockedExchange(&m_accepting, 0);
   HANDLE thread = m_thread;
   if (thread == nullptr) return;  // never started: nothing runs
+  if (t_ownWorker == this) {
+    // One of this worker's own commands: the worker waits for that command, so waiting here would
+    // never end. Ask for the stop and return; the worker ends once the command is over (mode 0:
+    // once the commands queued before have run).
+    if (m_stopMode == 0) {
+      InterlockedExchange(&m_stopWhenDrained, 1);
+    } else if (m_stopMode == 1) {
+      SetStopFlag();
+      SetEvent(m_stopEvent);
+    }
+    return;
+  }
   if (m_stopMode == 0) {
     // Every queued command runs first. A worker whose thread has ended runs nothing more.
     HANDLE drained[2] = {m_queueEmpty, thread};
@@ -314,6 +331,7 @@ void WorkerThread::CommandThreadEnded() {
 
 DWORD FuncWorkerThread(LPVOID parameter) {
   auto* worker = static_cast<WorkerThread*>(parameter);
+  t_ownWorker = worker;
   InterlockedExchange(&worker->m_threadId, static_cast<LONG>(GetCurrentThreadId()));
   HANDLE wake[2] = {worker->m_commandsAvailable, worker->m_stopEvent};
   for (;;) {
@@ -332,6 +350,7 @@ DWORD FuncWorkerThread(LPVOID parameter) {
     Sleep(kPauseAfterCommandMs);
     NotifyPendingCommands();
     worker->AfterCommand();
+    if (Read(&worker->m_stopWhenDrained) != 0 && worker->PendingCount() == 0) worker->SetStopFlag();
   }
   SetEvent(worker->m_endedEvent);
   return 0;

@@ -46,7 +46,8 @@ class WorkerThread {
   void PostUniqueCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter);
   bool IsCommandPending(int command_id);
   // Stops as the stop mode says and returns when the thread has ended. With a stop mode other than
-  // 0 or 1 it only refuses further posts.
+  // 0 or 1 it only refuses further posts. Called from one of the worker's own commands it does not
+  // wait: the worker ends after that command (mode 0: once the queue has drained).
   void Stop();
 
   DWORD GetWorkerThreadId() const;
@@ -89,6 +90,7 @@ class WorkerThread {
   int m_stopMode;
   volatile LONG m_accepting = 1;
   volatile LONG m_threadId = 0;
+  volatile LONG m_stopWhenDrained = 0;  // Stop (mode 0) came from one of the worker's own commands
 
   // Command and time-out threads that have not ended yet (they may outlive an abandonment).
   std::mutex m_runningMutex;

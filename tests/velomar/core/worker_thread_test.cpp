@@ -45,6 +45,7 @@ struct Behaviour {
   DWORD sleep_ms = 0;
   HANDLE gate = nullptr;
   bool throws = false;
+  bool stops = false;  // stops its own worker
 };
 
 class TestWorker : public WorkerThread {
@@ -59,6 +60,10 @@ class TestWorker : public WorkerThread {
       if (it->second.gate) WaitForSingleObject(it->second.gate, INFINITE);
       if (it->second.sleep_ms) Sleep(it->second.sleep_ms);
       if (it->second.throws) throw std::runtime_error("command failed");
+      if (it->second.stops) {
+        Stop();
+        m_journal.Add("stopped " + std::to_string(id));
+      }
     }
     m_journal.Add("end " + std::to_string(id));
   }
@@ -152,6 +157,34 @@ TEST_F(WorkerThreadTest, StopModeZeroDrainsAndModeOneDrops) {
     EXPECT_EQ(journal.Entries(), c.expected);
     worker.PostCommand(4, INFINITE, 0);  // after Stop: dropped
     EXPECT_FALSE(worker.IsCommandPending(4));
+  }
+}
+
+// A command may stop its own worker: Stop cannot wait for the thread that waits for it, so it
+// returns at once, and the worker ends as its stop mode says once that command is over.
+TEST_F(WorkerThreadTest, ACommandMayStopItsOwnWorker) {
+  const struct {
+    int mode;
+    std::vector<std::string> expected;
+  } cases[] = {
+      {0, {"run 1", "stopped 1", "end 1", "run 2", "end 2", "run 3", "end 3"}},
+      {1, {"run 1", "stopped 1", "end 1"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Journal journal;
+    Behaviour stops;
+    stops.stops = true;
+    TestWorker worker(c.mode, journal, {{1, stops}});
+    worker.Start();
+    for (int id = 1; id <= 3; ++id) worker.PostCommand(id, INFINITE, 0);
+    ASSERT_TRUE(DriveClockUntil([&] { return WaitForSingleObject(worker.GetThreadHandle(), 0) == WAIT_OBJECT_0; }));
+    EXPECT_EQ(journal.Entries(), c.expected);
+    worker.PostCommand(4, INFINITE, 0);
+    EXPECT_FALSE(worker.IsCommandPending(4));
+    // Stopping again, from outside, returns at once.
+    worker.Stop();
+    worker.Stop();
   }
 }
 
