@@ -169,6 +169,10 @@ void WorkerThread::Start() {
 }
 
 void WorkerThread::PostCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter) {
+  Post(command_id, timeout_ms, parameter, false);
+}
+
+void WorkerThread::Post(int command_id, DWORD timeout_ms, ULONG_PTR parameter, bool unique) {
   const DWORD got = WaitForSingleObject(m_postMutex, kPostMutexWaitMs);
   if (got == WAIT_ABANDONED) ReleaseMutex(m_postMutex);
   if (got != WAIT_OBJECT_0) return;
@@ -176,12 +180,16 @@ void WorkerThread::PostCommand(int command_id, DWORD timeout_ms, ULONG_PTR param
   bool queued = false;
   if (m_thread != nullptr && Read(&m_accepting) != 0 && !StopFlagSet()) {
     if (Took(WaitForSingleObject(m_listMutex, INFINITE))) {
-      m_commands.push_back(Command{command_id, timeout_ms, parameter});
-      InterlockedIncrement(&g_pendingTotal);
-      SetEvent(m_commandsAvailable);
-      ResetEvent(m_queueEmpty);
+      // A unique command is checked in the same step as it is queued, so that two racing posts
+      // cannot both find the id absent.
+      if (!unique || !HasPending(command_id)) {
+        m_commands.push_back(Command{command_id, timeout_ms, parameter});
+        InterlockedIncrement(&g_pendingTotal);
+        SetEvent(m_commandsAvailable);
+        ResetEvent(m_queueEmpty);
+        queued = true;
+      }
       ReleaseMutex(m_listMutex);
-      queued = true;
     }
   }
   // Posted outside the list mutex: a recount of the total takes the registry mutex and then every
@@ -191,16 +199,19 @@ void WorkerThread::PostCommand(int command_id, DWORD timeout_ms, ULONG_PTR param
 }
 
 void WorkerThread::PostUniqueCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter) {
-  if (IsCommandPending(command_id)) return;
-  PostCommand(command_id, timeout_ms, parameter);
+  Post(command_id, timeout_ms, parameter, true);
 }
 
 bool WorkerThread::IsCommandPending(int command_id) {
   if (!Took(WaitForSingleObject(m_listMutex, INFINITE))) return false;
-  const bool pending = std::any_of(m_commands.begin(), m_commands.end(),
-                                   [command_id](const Command& c) { return c.id == command_id; });
+  const bool pending = HasPending(command_id);
   ReleaseMutex(m_listMutex);
   return pending;
+}
+
+bool WorkerThread::HasPending(int command_id) const {
+  return std::any_of(m_commands.begin(), m_commands.end(),
+                     [command_id](const Command& c) { return c.id == command_id; });
 }
 
 void WorkerThread::Stop() {

@@ -65,6 +65,8 @@ class WorkerThread {
   friend DWORD TimeoutCommandWorkerThread(LPVOID record);
   friend void NotifyPendingCommands();
 
+  void Post(int command_id, DWORD timeout_ms, ULONG_PTR parameter, bool unique);
+  bool HasPending(int command_id) const;  // under the list mutex
   bool StopFlagSet();
   void SetStopFlag();
   // Takes the oldest command; false when the list mutex failed (the worker must end) or the queue

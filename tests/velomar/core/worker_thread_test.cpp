@@ -188,6 +188,36 @@ TEST_F(WorkerThreadTest, ACommandMayStopItsOwnWorker) {
   }
 }
 
+// Unique posts racing from several threads queue the id once.
+TEST_F(WorkerThreadTest, RacingUniquePostsQueueTheIdOnce) {
+  HANDLE gate = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  Journal journal;
+  {
+    TestWorker worker(0, journal, {{1, {0, gate, false}}});
+    worker.Start();
+    worker.PostCommand(1, INFINITE, 0);
+    ASSERT_TRUE(WaitReal([&] { return journal.Has("run 1"); }));
+    for (int round = 0; round < 20; ++round) {
+      std::atomic<int> ready{0};
+      std::vector<std::thread> posters;
+      for (int t = 0; t < 8; ++t)
+        posters.emplace_back([&] {
+          ++ready;
+          while (ready.load() < 8) {
+          }
+          worker.PostUniqueCommand(100 + round, INFINITE, 0);
+        });
+      for (auto& t : posters) t.join();
+    }
+    SetEvent(gate);
+    ASSERT_TRUE(DriveClockUntil([&] { return worker.GetExecutedCount() == 21 && journal.Has("end 119"); }));
+    EXPECT_TRUE(StopWhileDriving([&] { worker.Stop(); }));
+    EXPECT_EQ(worker.GetExecutedCount(), 21);
+  }
+  EXPECT_EQ(journal.Entries().size(), 42u);
+  CloseHandle(gate);
+}
+
 TEST_F(WorkerThreadTest, PostsBeforeStartAreDropped) {
   Journal journal;
   TestWorker worker(0, journal);
