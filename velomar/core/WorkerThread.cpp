@@ -107,12 +107,6 @@ DWORD TimeoutCommandWorkerThread(LPVOID record) {
 // ---- The worker ---------------------------------------------------------------------------------
 
 WorkerThread::WorkerThread(int stop_mode) : m_stopMode(stop_mode) {
-  if (Took(WaitForSingleObject(RegistryMutex(), INFINITE))) {
-    g_workers.push_back(this);
-    ReleaseMutex(RegistryMutex());
-  }
-  PostStatistics(WM_WORKERS_COUNT, InterlockedIncrement(&g_liveWorkers));
-
   m_commandsAvailable = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_queueEmpty = CreateEventW(nullptr, TRUE, TRUE, nullptr);
   m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -125,6 +119,14 @@ WorkerThread::WorkerThread(int stop_mode) : m_stopMode(stop_mode) {
     m_stopFlag = 0;
     ReleaseMutex(m_stopFlagMutex);
   }
+
+  // Registered once its handles exist: a recount of the pending total may take its list mutex at
+  // any moment from then on.
+  if (Took(WaitForSingleObject(RegistryMutex(), INFINITE))) {
+    g_workers.push_back(this);
+    ReleaseMutex(RegistryMutex());
+  }
+  PostStatistics(WM_WORKERS_COUNT, InterlockedIncrement(&g_liveWorkers));
 }
 
 WorkerThread::~WorkerThread() {
