@@ -50,14 +50,18 @@ DWORD UsableRecordSize(bool read, DWORD value) {
 void ProcessAttach() {
   LibraryState& s = State();
   if (s.attached) return;
-  s.serialising_mutex = CreateMutexW(nullptr, FALSE, u"KK");
-  InitializeCriticalSection(&s.record_lock);
+  if (s.serialising_mutex == nullptr) s.serialising_mutex = CreateMutexW(nullptr, FALSE, u"KK");
+  if (!s.record_lock_ready) {
+    InitializeCriticalSection(&s.record_lock);
+    s.record_lock_ready = true;
+  }
   ResetRoot();
 
   DWORD size = 0;
   const bool size_read = ReadLongUnderRoot(kDefaultRoot, u"log_tamanio_maximo_registro", &size) != 0;
   DWORD enabled = 0;
   if (!ReadLongUnderRoot(kDefaultRoot, u"log_habilitado", &enabled)) enabled = 1;
+  EnterCriticalSection(&s.record_lock);
   s.max_record_size = UsableRecordSize(size_read, size);
   s.logging_enabled = enabled;
   s.record_buffer = new (std::nothrow) BYTE[s.max_record_size]();
@@ -73,6 +77,7 @@ void ProcessAttach() {
 
   s.thread_slot = TlsAlloc();
   s.attached = true;
+  LeaveCriticalSection(&s.record_lock);
   OpenLogQueue();
   LogFormateado(1, u"DLL_PROCESS_ATTACH %s", s.program_name);
 }
@@ -90,9 +95,6 @@ void ProcessDetach() {
   LeaveCriticalSection(&s.record_lock);
   if (s.thread_slot != TLS_OUT_OF_INDEXES) TlsFree(s.thread_slot);
   s.thread_slot = TLS_OUT_OF_INDEXES;
-  if (s.serialising_mutex) CloseHandle(s.serialising_mutex);
-  s.serialising_mutex = nullptr;
-  DeleteCriticalSection(&s.record_lock);
 }
 
 }  // namespace teskautils

@@ -13,8 +13,11 @@ namespace teskautils {
 
 struct LibraryState {
   bool attached = false;
+  // The mutex and the record lock live for the process, across detach and attach: another thread
+  // may still be logging while the library detaches.
   HANDLE serialising_mutex = nullptr;  // "KK", held around LogFormateado
-  CRITICAL_SECTION record_lock{};      // held while a record is assembled and sent
+  CRITICAL_SECTION record_lock{};      // held while a record is assembled and sent, and while
+  bool record_lock_ready = false;      // the attach and detach change the fields below
   DWORD max_record_size = 0;           // bytes
   DWORD logging_enabled = 0;
   BYTE* record_buffer = nullptr;       // max_record_size bytes

@@ -58,11 +58,13 @@ void PutUtf16(BYTE* out, std::size_t& pos, std::u16string_view text) {
 
 // Assembles and sends one record; `is_warning` marks the over-length warning, which is dropped
 // silently when it does not fit itself.
-void SendRecord(int level, std::u16string_view name, std::u16string_view time, std::u16string_view text,
-                bool is_warning) {
+// A null `name` is the program's name, read under the lock (the attach writes it).
+void SendRecord(int level, const std::u16string_view* name_or_program, std::u16string_view time,
+                std::u16string_view text, bool is_warning) {
   teskautils::LibraryState& s = teskautils::State();
   RecordLock lock(&s.record_lock);
   if (!s.attached || !s.logging_enabled || s.record_buffer == nullptr) return;
+  const std::u16string_view name = name_or_program ? *name_or_program : std::u16string_view(s.program_name);
   try {
     const std::size_t text_bytes = 2 * text.size();
     const std::size_t record_bytes =
@@ -71,7 +73,7 @@ void SendRecord(int level, std::u16string_view name, std::u16string_view time, s
       if (is_warning) return;
       const std::u16string warning = ce::text::Format(
           std::u16string_view(u"Despreciando mensaje por longitud excesiva:%d bytes"), static_cast<int>(text_bytes));
-      SendRecord(3, s.program_name, LocalTimeText(), warning, true);
+      SendRecord(3, nullptr, LocalTimeText(), warning, true);
       return;
     }
     BYTE* out = s.record_buffer;
@@ -131,13 +133,13 @@ extern "C" BOOL OpenLogQueue() {
 
 extern "C" void LogCompleto(int level, LPCWSTR name, LPCWSTR time, LPCWSTR text) {
   KeepLastError keep;
-  SendRecord(level, ce::text::WideView(name), ce::text::WideView(time), ce::text::WideView(text), false);
+  const std::u16string_view name_view = ce::text::WideView(name);
+  SendRecord(level, &name_view, ce::text::WideView(time), ce::text::WideView(text), false);
 }
 
 extern "C" void Log(int level, LPCWSTR text) {
   KeepLastError keep;
-  const teskautils::LibraryState& s = teskautils::State();
-  SendRecord(level, s.program_name, LocalTimeText(), ce::text::WideView(text), false);
+  SendRecord(level, nullptr, LocalTimeText(), ce::text::WideView(text), false);
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // The log channel: record layout, the reader rule, the switches, over-long texts, many threads.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
@@ -184,6 +185,25 @@ TEST_F(LogChannel, EntryWritesTheThreadLinesAndAttachesOnce) {
   EXPECT_EQ(records[0].level, 1);
   EXPECT_TRUE(records[0].text.starts_with(u"Velomar.exe|||12:00:00|||DLL_THREAD_ATTACH Velomar.exe:"));
   EXPECT_TRUE(records[1].text.starts_with(u"Velomar.exe|||12:00:00|||DLL_THREAD_DETACH Velomar.exe:"));
+}
+
+}  // namespace
+
+namespace {
+
+// The library may be detached (unloaded at the process's end) while another thread still logs:
+// that thread's lines are dropped, never sent through freed state.
+TEST_F(LogChannel, DetachWhileAnotherThreadLogs) {
+  std::atomic<bool> stop{false};
+  std::thread logger([&] {
+    while (!stop) Log(2, u"linea");
+  });
+  for (int i = 0; i < 50; ++i) {
+    teskautils::seam::DetachLibrary();
+    teskautils::seam::AttachLibrary();
+  }
+  stop = true;
+  logger.join();
 }
 
 }  // namespace
