@@ -148,3 +148,22 @@ TEST_F(DialogTest, ColorChooserAndTray) {
   DestroyWindow(owner);
   UnregisterClassW(u"TrayOwner", nullptr);
 }
+
+// A box on a worker thread, owned by a window of a thread that is busy waiting for the worker,
+// still opens, takes its answer and returns: nothing it does waits on the owner's thread.
+TEST_F(DialogTest, BoxOwnedByBusyThreadsWindowDoesNotWaitForIt) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"BoxOwner";
+  RegisterClassW(&wc);
+  HWND owner = CreateWindowW(u"BoxOwner", u"Owner", WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(owner, nullptr);
+  User::Get().AnswerBox(IDOK);
+  std::atomic<int> answer{-1};
+  std::thread worker([&] { answer = MessageBoxW(owner, u"Done", u"Export", MB_OKCANCEL); });
+  worker.join();  // this thread pumps nothing meanwhile
+  EXPECT_EQ(answer.load(), IDOK);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  DestroyWindow(owner);
+  UnregisterClassW(u"BoxOwner", nullptr);
+}
