@@ -37,13 +37,7 @@ struct Button : ControlState {
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     DWORD type = style & BS_TYPEMASK;
     switch (msg) {
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, style);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc, style); });
       case WM_ERASEBKGND: return 1;
       case WM_SETTEXT: {
         LRESULT r = DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -124,15 +118,8 @@ struct Button : ControlState {
         }
         return 0;
       case WM_SETFOCUS:
-        focused = true;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        if (style & BS_NOTIFY) NotifyCommand(hwnd, BN_SETFOCUS);
-        return 0;
       case WM_KILLFOCUS:
-        focused = false;
-        InvalidateRect(hwnd, nullptr, TRUE);
-        if (style & BS_NOTIFY) NotifyCommand(hwnd, BN_KILLFOCUS);
-        return 0;
+        return FocusChanged(hwnd, focused, msg, style & BS_NOTIFY, BN_SETFOCUS, BN_KILLFOCUS, TRUE);
       case WM_CAPTURECHANGED:
         if (tracking) {
           tracking = pushed = false;
@@ -251,10 +238,8 @@ struct Button : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Button>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterButton() { RegisterControlClass(WC_BUTTONW, Proc); }
+void RegisterButton() { RegisterControlClass(WC_BUTTONW, Dispatch<Button>); }
 
 }  // namespace ce::controls

@@ -21,6 +21,8 @@ struct Combo : ControlState {
   std::u16string edit_text;  // CBS_DROPDOWN / CBS_SIMPLE: the field's own text
 
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    static constexpr ItemList::Messages kEntries{CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETITEMDATA, CB_SETITEMDATA, CB_ERR};
+    if (LRESULT r; items.Answer(kEntries, msg, wparam, lparam, r)) return r;
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     switch (msg) {
       case WM_CREATE:
@@ -30,26 +32,13 @@ struct Combo : ControlState {
           if (cs->cy > kField) MoveWindow(hwnd, cs->x, cs->y, cs->cx, kField, FALSE);
         }
         return 0;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc); });
       case WM_ERASEBKGND: return 1;
       case WM_DESTROY: Close(hwnd, false); return 0;
       case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
       case WM_SETFOCUS:
-        focused = true;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        NotifyCommand(hwnd, CBN_SETFOCUS);
-        return 0;
       case WM_KILLFOCUS:
-        focused = false;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        NotifyCommand(hwnd, CBN_KILLFOCUS);
-        return 0;
+        return FocusChanged(hwnd, focused, msg, true, CBN_SETFOCUS, CBN_KILLFOCUS);
       case WM_SETTEXT: {
         edit_text = lparam ? std::u16string(text::WideView(reinterpret_cast<LPCWSTR>(lparam))) : std::u16string();
         int i = items.Find(-1, edit_text, true);
@@ -58,15 +47,7 @@ struct Combo : ControlState {
         InvalidateRect(hwnd, nullptr, FALSE);
         return TRUE;
       }
-      case WM_GETTEXT: {
-        std::u16string t = Shown();
-        auto* out = reinterpret_cast<LPWSTR>(lparam);
-        if (!out || wparam == 0) return 0;
-        std::size_t n = std::min<std::size_t>(t.size(), wparam - 1);
-        std::copy_n(t.begin(), n, out);
-        out[n] = 0;
-        return static_cast<LRESULT>(n);
-      }
+      case WM_GETTEXT: return AnswerGetText(Shown(), wparam, lparam);
       case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Shown().size());
       case CB_ADDSTRING:
       case CB_INSERTSTRING: {
@@ -100,21 +81,6 @@ struct Combo : ControlState {
         if (current >= 0) edit_text = items.at(current).text;
         Redraw(hwnd);
         return current >= 0 ? current : CB_ERR;
-      }
-      case CB_GETLBTEXT: return items.CopyText(static_cast<int>(wparam), reinterpret_cast<LPWSTR>(lparam));
-      case CB_GETLBTEXTLEN: {
-        int i = static_cast<int>(wparam);
-        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).text.size()) : CB_ERR;
-      }
-      case CB_GETITEMDATA: {
-        int i = static_cast<int>(wparam);
-        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).data) : CB_ERR;
-      }
-      case CB_SETITEMDATA: {
-        int i = static_cast<int>(wparam);
-        if (!items.Valid(i)) return CB_ERR;
-        items.at(i).data = static_cast<ULONG_PTR>(lparam);
-        return TRUE;
       }
       case CB_FINDSTRING:
       case CB_FINDSTRINGEXACT:
@@ -230,8 +196,6 @@ struct Combo : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Combo>(hwnd, msg, wparam, lparam); }
-
 // The dropped list: draws the combo box's entries and picks the one tapped.
 LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_CREATE) {
@@ -278,7 +242,7 @@ LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }  // namespace
 
 void RegisterComboBox() {
-  RegisterControlClass(WC_COMBOBOXW, Proc);
+  RegisterControlClass(WC_COMBOBOXW, Dispatch<Combo>);
   RegisterControlClass(kDropClass, DropProc, 0);
 }
 

@@ -1,6 +1,7 @@
 // The shared look and plumbing of the controls.
 #include "platform/controls/control_base.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "platform/text/utf.h"
@@ -14,6 +15,22 @@ void RegisterControlClass(const WCHAR* name, WNDPROC proc, UINT style) {
   wc.cbWndExtra = 8;
   wc.lpszClassName = name;
   RegisterClassW(&wc);  // already registered: kept
+}
+
+LRESULT FocusChanged(HWND hwnd, bool& focused, UINT msg, bool notify, UINT set_code, UINT kill_code, BOOL erase) {
+  focused = msg == WM_SETFOCUS;
+  InvalidateRect(hwnd, nullptr, erase);
+  if (notify) NotifyCommand(hwnd, focused ? set_code : kill_code);
+  return 0;
+}
+
+LRESULT AnswerGetText(std::u16string_view text, WPARAM size, LPARAM out) {
+  auto* buffer = reinterpret_cast<LPWSTR>(out);
+  if (!buffer || size == 0) return 0;
+  std::size_t n = std::min<std::size_t>(text.size(), size - 1);
+  std::copy_n(text.begin(), n, buffer);
+  buffer[n] = 0;
+  return static_cast<LRESULT>(n);
 }
 
 HFONT DefaultFont() {

@@ -70,12 +70,31 @@ void Text(HDC hdc, const std::u16string& text, RECT r, UINT format, COLORREF col
 // A small filled triangle pointing down (dir 0), up (1), left (2) or right (3).
 void Arrow(HDC hdc, const RECT& r, int dir, COLORREF color);
 
+// WM_GETTEXT: copies `text` into the caller's buffer (lparam) of `size` characters, cut to fit and
+// ended by a zero; answers the characters copied.
+LRESULT AnswerGetText(std::u16string_view text, WPARAM size, LPARAM out);
+
 // The text of a window.
 std::u16string WindowText(HWND hwnd);
 
 // Asks the parent for the colours (WM_CTLCOLOR*); sets them into the DC and answers the brush to
 // fill with (null: the default).
 HBRUSH ParentColors(HWND hwnd, HDC hdc, UINT msg);
+
+// WM_PAINT: runs paint(hdc) between BeginPaint and EndPaint.
+template <class F>
+LRESULT PaintWith(HWND hwnd, F&& paint) {
+  PAINTSTRUCT ps;
+  HDC hdc = BeginPaint(hwnd, &ps);
+  paint(hdc);
+  EndPaint(hwnd, &ps);
+  return 0;
+}
+
+// WM_SETFOCUS / WM_KILLFOCUS (`msg`) of a control that draws its focus: keeps `focused`, redraws
+// (erasing with `erase`) and, with `notify`, sends the parent set_code or kill_code.
+LRESULT FocusChanged(HWND hwnd, bool& focused, UINT msg, bool notify = false, UINT set_code = 0, UINT kill_code = 0,
+                     BOOL erase = FALSE);
 
 // WM_COMMAND (id, code) to the parent.
 void NotifyCommand(HWND hwnd, UINT code);

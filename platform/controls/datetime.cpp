@@ -203,10 +203,7 @@ struct DateTime : ControlState {
       case CE_UA_SETTEXT: return Enter(hwnd, text::WideView(reinterpret_cast<LPCWSTR>(lparam))) ? TRUE : FALSE;
       case WM_GETDLGCODE: return DLGC_WANTARROWS;
       case WM_SETFOCUS:
-      case WM_KILLFOCUS:
-        focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
+      case WM_KILLFOCUS: return FocusChanged(hwnd, focused, msg);
       case WM_LBUTTONDOWN:
         if (GetFocus() != hwnd) SetFocus(hwnd);
         else ++field;
@@ -218,15 +215,7 @@ struct DateTime : ControlState {
         else if (wparam == VK_RIGHT) ++field, InvalidateRect(hwnd, nullptr, FALSE);
         else if (wparam == VK_LEFT) field = std::max(0, field - 1), InvalidateRect(hwnd, nullptr, FALSE);
         return 0;
-      case WM_GETTEXT: {
-        std::u16string s = Shown(hwnd);
-        auto* out = reinterpret_cast<LPWSTR>(lparam);
-        if (!out || wparam == 0) return 0;
-        std::size_t n = std::min<std::size_t>(s.size(), wparam - 1);
-        std::copy_n(s.begin(), n, out);
-        out[n] = 0;
-        return static_cast<LRESULT>(n);
-      }
+      case WM_GETTEXT: return AnswerGetText(Shown(hwnd), wparam, lparam);
       case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Shown(hwnd).size());
       case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
@@ -258,10 +247,8 @@ struct DateTime : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<DateTime>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterDateTime() { RegisterControlClass(DATETIMEPICK_CLASSW, Proc); }
+void RegisterDateTime() { RegisterControlClass(DATETIMEPICK_CLASSW, Dispatch<DateTime>); }
 
 }  // namespace ce::controls

@@ -26,13 +26,7 @@ struct Edit : ControlState {
         Normalize(style);
         return 0;
       }
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, style);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc, style); });
       case WM_ERASEBKGND: return 1;
       case WM_SETTEXT: {
         auto* t = reinterpret_cast<LPCWSTR>(lparam);
@@ -46,14 +40,7 @@ struct Edit : ControlState {
         if (!(style & ES_MULTILINE)) Changed(hwnd, false);
         return TRUE;
       }
-      case WM_GETTEXT: {
-        auto* out = reinterpret_cast<LPWSTR>(lparam);
-        if (!out || wparam == 0) return 0;
-        std::size_t n = std::min<std::size_t>(text.size(), wparam - 1);
-        std::copy_n(text.begin(), n, out);
-        out[n] = 0;
-        return static_cast<LRESULT>(n);
-      }
+      case WM_GETTEXT: return AnswerGetText(text, wparam, lparam);
       case WM_GETTEXTLENGTH: return static_cast<LRESULT>(text.size());
       case WM_GETDLGCODE: {
         LRESULT code = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
@@ -61,15 +48,8 @@ struct Edit : ControlState {
         return code;
       }
       case WM_SETFOCUS:
-        focused = true;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        NotifyCommand(hwnd, EN_SETFOCUS);
-        return 0;
       case WM_KILLFOCUS:
-        focused = false;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        NotifyCommand(hwnd, EN_KILLFOCUS);
-        return 0;
+        return FocusChanged(hwnd, focused, msg, true, EN_SETFOCUS, EN_KILLFOCUS);
       case WM_ENABLE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
       case WM_LBUTTONDOWN:
         if (GetFocus() != hwnd) SetFocus(hwnd);
@@ -252,10 +232,8 @@ struct Edit : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Edit>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterEdit() { RegisterControlClass(WC_EDITW, Proc); }
+void RegisterEdit() { RegisterControlClass(WC_EDITW, Dispatch<Edit>); }
 
 }  // namespace ce::controls

@@ -98,10 +98,8 @@ struct Header : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Header>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterHeader() { RegisterControlClass(WC_HEADERW, Proc); }
+void RegisterHeader() { RegisterControlClass(WC_HEADERW, Dispatch<Header>); }
 
 }  // namespace ce::controls

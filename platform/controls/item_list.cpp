@@ -51,6 +51,23 @@ int ItemList::Find(int start, std::u16string_view text, bool exact) const {
   return -1;
 }
 
+bool ItemList::Answer(const Messages& m, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
+  int i = static_cast<int>(wparam);
+  if (msg == m.get_text) {
+    result = CopyText(i, reinterpret_cast<LPWSTR>(lparam));
+  } else if (msg == m.get_text_len) {
+    result = Valid(i) ? static_cast<LRESULT>(at(i).text.size()) : m.error;
+  } else if (msg == m.get_data) {
+    result = Valid(i) ? static_cast<LRESULT>(at(i).data) : m.error;
+  } else if (msg == m.set_data) {
+    if (Valid(i)) at(i).data = static_cast<ULONG_PTR>(lparam);
+    result = Valid(i) ? TRUE : m.error;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 int ItemList::CopyText(int index, LPWSTR out) const {
   if (!Valid(index) || !out) return -1;
   const auto& t = at(index).text;

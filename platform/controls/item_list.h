@@ -32,6 +32,14 @@ class ItemList {
   // Copies entry `index` into `out` (which the caller sized by the text length); -1 when absent.
   int CopyText(int index, LPWSTR out) const;
 
+  // The entry messages list boxes and combo boxes share, by each one's own numbers.
+  struct Messages {
+    UINT get_text, get_text_len, get_data, set_data;
+    LRESULT error;
+  };
+  // Answers `msg` into `result` when it is one of `m`; false otherwise.
+  bool Answer(const Messages& m, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+
  private:
   std::vector<ListEntry> items_;
 };

@@ -32,27 +32,16 @@ struct ListBox : ControlState {
   }
 
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    static constexpr ItemList::Messages kEntries{LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA, LB_SETITEMDATA, LB_ERR};
+    if (LRESULT r; items.Answer(kEntries, msg, wparam, lparam, r)) return r;
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     switch (msg) {
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, style);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc, style); });
       case WM_ERASEBKGND: return 1;
       case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
       case WM_SETFOCUS:
-        focused = true;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        if (style & LBS_NOTIFY) NotifyCommand(hwnd, LBN_SETFOCUS);
-        return 0;
       case WM_KILLFOCUS:
-        focused = false;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        if (style & LBS_NOTIFY) NotifyCommand(hwnd, LBN_KILLFOCUS);
-        return 0;
+        return FocusChanged(hwnd, focused, msg, style & LBS_NOTIFY, LBN_SETFOCUS, LBN_KILLFOCUS);
       case LB_ADDSTRING:
       case LB_INSERTSTRING: {
         std::u16string t = (style & LBS_OWNERDRAWFIXED) && !(style & LBS_HASSTRINGS)
@@ -116,21 +105,6 @@ struct ListBox : ControlState {
         int n = 0;
         for (int k = 0; k < items.Count(); ++k) n += items.at(k).selected;
         return n;
-      }
-      case LB_GETTEXT: return items.CopyText(static_cast<int>(wparam), reinterpret_cast<LPWSTR>(lparam));
-      case LB_GETTEXTLEN: {
-        int i = static_cast<int>(wparam);
-        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).text.size()) : LB_ERR;
-      }
-      case LB_GETITEMDATA: {
-        int i = static_cast<int>(wparam);
-        return items.Valid(i) ? static_cast<LRESULT>(items.at(i).data) : LB_ERR;
-      }
-      case LB_SETITEMDATA: {
-        int i = static_cast<int>(wparam);
-        if (!items.Valid(i)) return LB_ERR;
-        items.at(i).data = static_cast<ULONG_PTR>(lparam);
-        return TRUE;
       }
       case LB_FINDSTRING:
       case LB_FINDSTRINGEXACT:
@@ -236,10 +210,8 @@ struct ListBox : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<ListBox>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterListBox() { RegisterControlClass(WC_LISTBOXW, Proc); }
+void RegisterListBox() { RegisterControlClass(WC_LISTBOXW, Dispatch<ListBox>); }
 
 }  // namespace ce::controls

@@ -146,13 +146,7 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_SIZE: LayoutHeader(hwnd); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      Paint(hwnd, hdc);
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+    case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc); });
     case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
@@ -506,10 +500,6 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
-namespace {
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<ListView>(hwnd, msg, wparam, lparam); }
-}  // namespace
-
-void RegisterListView() { RegisterControlClass(WC_LISTVIEWW, Proc); }
+void RegisterListView() { RegisterControlClass(WC_LISTVIEWW, Dispatch<ListView>); }
 
 }  // namespace ce::controls

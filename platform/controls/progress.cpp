@@ -67,10 +67,8 @@ struct Progress : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Progress>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterProgress() { RegisterControlClass(PROGRESS_CLASSW, Proc); }
+void RegisterProgress() { RegisterControlClass(PROGRESS_CLASSW, Dispatch<Progress>); }
 
 }  // namespace ce::controls

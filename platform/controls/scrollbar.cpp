@@ -101,11 +101,9 @@ struct ScrollBar : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<ScrollBar>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterScrollBar() { RegisterControlClass(WC_SCROLLBARW, Proc); }
+void RegisterScrollBar() { RegisterControlClass(WC_SCROLLBARW, Dispatch<ScrollBar>); }
 
 }  // namespace ce::controls
 

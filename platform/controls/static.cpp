@@ -10,13 +10,7 @@ struct Static : ControlState {
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     switch (msg) {
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc, style);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc, style); });
       case WM_ERASEBKGND: return 1;
       case WM_SETTEXT: {
         LRESULT r = DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -81,10 +75,8 @@ struct Static : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Static>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterStatic() { RegisterControlClass(WC_STATICW, Proc); }
+void RegisterStatic() { RegisterControlClass(WC_STATICW, Dispatch<Static>); }
 
 }  // namespace ce::controls

@@ -166,13 +166,7 @@ struct Tab : ControlState {
         else if (wparam == VK_RIGHT) UserPick(hwnd, current + 1);
         return 0;
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc); });
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
@@ -214,10 +208,8 @@ struct Tab : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Tab>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterTab() { RegisterControlClass(WC_TABCONTROLW, Proc); }
+void RegisterTab() { RegisterControlClass(WC_TABCONTROLW, Dispatch<Tab>); }
 
 }  // namespace ce::controls

@@ -87,10 +87,7 @@ struct Trackbar : ControlState {
       }
       case WM_GETDLGCODE: return DLGC_WANTARROWS;
       case WM_SETFOCUS:
-      case WM_KILLFOCUS:
-        focused = msg == WM_SETFOCUS;
-        InvalidateRect(hwnd, nullptr, FALSE);
-        return 0;
+      case WM_KILLFOCUS: return FocusChanged(hwnd, focused, msg);
       case WM_LBUTTONDOWN:
         if (GetFocus() != hwnd) SetFocus(hwnd);
         dragging = true;
@@ -153,13 +150,7 @@ struct Trackbar : ControlState {
           Report(hwnd, TB_ENDTRACK);
         return 0;
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        Paint(hwnd, hdc);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc); });
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
@@ -201,10 +192,8 @@ struct Trackbar : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<Trackbar>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterTrackbar() { RegisterControlClass(TRACKBAR_CLASSW, Proc); }
+void RegisterTrackbar() { RegisterControlClass(TRACKBAR_CLASSW, Dispatch<Trackbar>); }
 
 }  // namespace ce::controls

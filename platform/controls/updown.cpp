@@ -162,10 +162,8 @@ struct UpDown : ControlState {
   }
 };
 
-LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) { return Dispatch<UpDown>(hwnd, msg, wparam, lparam); }
-
 }  // namespace
 
-void RegisterUpDown() { RegisterControlClass(UPDOWN_CLASSW, Proc); }
+void RegisterUpDown() { RegisterControlClass(UPDOWN_CLASSW, Dispatch<UpDown>); }
 
 }  // namespace ce::controls
