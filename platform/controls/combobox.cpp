@@ -207,27 +207,24 @@ LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   Combo* c = IsWindow(combo) ? StateOf<Combo>(combo) : nullptr;
   switch (msg) {
     case WM_ERASEBKGND: return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      RECT r;
-      GetClientRect(hwnd, &r);
-      Fill(hdc, r, kWindow);
-      Frame(hdc, r, RGB(0, 0, 0));
-      if (c) {
-        HGDIOBJ old = UseFont(hdc, c->font);
-        for (int i = 0; i < c->items.Count(); ++i) {
-          RECT row{1, 1 + i * kRow, r.right - 1, 1 + (i + 1) * kRow};
-          bool sel = i == c->current;
-          if (sel) Fill(hdc, row, kHighlight);
-          row.left += 3;
-          Text(hdc, c->items.at(i).text, row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, sel ? kHighlightText : kText);
+    case WM_PAINT:
+      return PaintWith(hwnd, [&](HDC hdc) {
+        RECT r;
+        GetClientRect(hwnd, &r);
+        Fill(hdc, r, kWindow);
+        Frame(hdc, r, RGB(0, 0, 0));
+        if (c) {
+          HGDIOBJ old = UseFont(hdc, c->font);
+          for (int i = 0; i < c->items.Count(); ++i) {
+            RECT row{1, 1 + i * kRow, r.right - 1, 1 + (i + 1) * kRow};
+            bool sel = i == c->current;
+            if (sel) Fill(hdc, row, kHighlight);
+            row.left += 3;
+            Text(hdc, c->items.at(i).text, row, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, sel ? kHighlightText : kText);
+          }
+          SelectObject(hdc, old);
         }
-        SelectObject(hdc, old);
-      }
-      EndPaint(hwnd, &ps);
-      return 0;
-    }
+      });
     case WM_LBUTTONDOWN:
       if (c) {
         int i = (PointOf(lparam).y - 1) / kRow;

@@ -218,30 +218,27 @@ struct DateTime : ControlState {
       case WM_GETTEXT: return AnswerGetText(Shown(hwnd), wparam, lparam);
       case WM_GETTEXTLENGTH: return static_cast<LRESULT>(Shown(hwnd).size());
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, IsWindowEnabled(hwnd) ? kWindow : kFace);
-        Frame(hdc, r, RGB(0x40, 0x40, 0x40));
-        HGDIOBJ old = UseFont(hdc, font);
-        int x = r.left + 3, editable = 0;
-        for (const auto& p : ParseFormat(Format(hwnd))) {
-          std::u16string t = PartText(p);
-          SIZE ext{};
-          GetTextExtentPoint32W(hdc, t.c_str(), static_cast<int>(t.size()), &ext);
-          RECT cell{x, r.top + 1, x + ext.cx, r.bottom - 1};
-          bool sel = focused && p.field != Field::kLiteral && editable == field;
-          if (sel) Fill(hdc, cell, kHighlight);
-          Text(hdc, t, cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, sel ? kHighlightText : kText);
-          if (p.field != Field::kLiteral) ++editable;
-          x += ext.cx;
-        }
-        SelectObject(hdc, old);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWith(hwnd, [&](HDC hdc) {
+          RECT r;
+          GetClientRect(hwnd, &r);
+          Fill(hdc, r, IsWindowEnabled(hwnd) ? kWindow : kFace);
+          Frame(hdc, r, RGB(0x40, 0x40, 0x40));
+          HGDIOBJ old = UseFont(hdc, font);
+          int x = r.left + 3, editable = 0;
+          for (const auto& p : ParseFormat(Format(hwnd))) {
+            std::u16string t = PartText(p);
+            SIZE ext{};
+            GetTextExtentPoint32W(hdc, t.c_str(), static_cast<int>(t.size()), &ext);
+            RECT cell{x, r.top + 1, x + ext.cx, r.bottom - 1};
+            bool sel = focused && p.field != Field::kLiteral && editable == field;
+            if (sel) Fill(hdc, cell, kHighlight);
+            Text(hdc, t, cell, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX, sel ? kHighlightText : kText);
+            if (p.field != Field::kLiteral) ++editable;
+            x += ext.cx;
+          }
+          SelectObject(hdc, old);
+        });
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
   }

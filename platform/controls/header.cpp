@@ -60,26 +60,23 @@ struct Header : ControlState {
         return TRUE;
       }
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, kFace);
-        HGDIOBJ old = UseFont(hdc, font);
-        int x = 0;
-        for (const auto& h : items) {
-          RECT cell{x, 0, x + h.width, r.bottom};
-          Raised(hdc, cell);
-          RECT t{cell.left + 4, 0, cell.right - 4, r.bottom};
-          UINT align = (h.fmt & 3) == HDF_RIGHT ? DT_RIGHT : (h.fmt & 3) == HDF_CENTER ? DT_CENTER : DT_LEFT;
-          Text(hdc, h.text, t, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS, kText);
-          x += h.width;
-        }
-        SelectObject(hdc, old);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWith(hwnd, [&](HDC hdc) {
+          RECT r;
+          GetClientRect(hwnd, &r);
+          Fill(hdc, r, kFace);
+          HGDIOBJ old = UseFont(hdc, font);
+          int x = 0;
+          for (const auto& h : items) {
+            RECT cell{x, 0, x + h.width, r.bottom};
+            Raised(hdc, cell);
+            RECT t{cell.left + 4, 0, cell.right - 4, r.bottom};
+            UINT align = (h.fmt & 3) == HDF_RIGHT ? DT_RIGHT : (h.fmt & 3) == HDF_CENTER ? DT_CENTER : DT_LEFT;
+            Text(hdc, h.text, t, align | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS, kText);
+            x += h.width;
+          }
+          SelectObject(hdc, old);
+        });
       case WM_LBUTTONDOWN: {
         int x = PointOf(lparam).x, left = 0;
         for (std::size_t i = 0; i < items.size(); ++i) {

@@ -45,23 +45,20 @@ struct Progress : ControlState {
       }
       case PBM_GETPOS: return pos;
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, kFace);
-        Sunken(hdc, r);
-        RECT in = r;
-        InflateRect(&in, -2, -2);
-        bool vert = GetWindowLongW(hwnd, GWL_STYLE) & PBS_VERTICAL;
-        long long span = std::max(1LL, static_cast<long long>(max) - min), done = static_cast<long long>(pos) - min;
-        if (vert) in.top = in.bottom - static_cast<int>((in.bottom - in.top) * done / span);
-        else in.right = in.left + static_cast<int>((in.right - in.left) * done / span);
-        if (in.right > in.left && in.bottom > in.top) Fill(hdc, in, kHighlight);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWith(hwnd, [&](HDC hdc) {
+          RECT r;
+          GetClientRect(hwnd, &r);
+          Fill(hdc, r, kFace);
+          Sunken(hdc, r);
+          RECT in = r;
+          InflateRect(&in, -2, -2);
+          bool vert = GetWindowLongW(hwnd, GWL_STYLE) & PBS_VERTICAL;
+          long long span = std::max(1LL, static_cast<long long>(max) - min), done = static_cast<long long>(pos) - min;
+          if (vert) in.top = in.bottom - static_cast<int>((in.bottom - in.top) * done / span);
+          else in.right = in.left + static_cast<int>((in.right - in.left) * done / span);
+          if (in.right > in.left && in.bottom > in.top) Fill(hdc, in, kHighlight);
+        });
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
   }

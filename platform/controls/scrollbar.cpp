@@ -61,30 +61,27 @@ struct ScrollBar : ControlState {
         Read(v, *reinterpret_cast<SCROLLINFO*>(lparam));
         return TRUE;
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        Fill(hdc, r, RGB(0xF0, 0xF0, 0xF0));
-        int len = vert ? r.bottom : r.right, thick = vert ? r.right : r.bottom;
-        RECT a = vert ? RECT{0, 0, thick, thick} : RECT{0, 0, thick, thick};
-        RECT b = vert ? RECT{0, len - thick, thick, len} : RECT{len - thick, 0, len, thick};
-        Raised(hdc, a);
-        Raised(hdc, b);
-        Arrow(hdc, a, vert ? 1 : 2, kText);
-        Arrow(hdc, b, vert ? 0 : 3, kText);
-        long long track = std::max(1, len - 2 * thick);
-        long long span = std::max(1LL, static_cast<long long>(v.max) - v.min + 1);
-        long long page = std::min<long long>(v.page, span);
-        int size = v.page ? static_cast<int>(std::max(8LL, track * page / span)) : thick;
-        int at = thick + static_cast<int>((track - size) * (static_cast<long long>(v.pos) - v.min) /
-                                          std::max(1LL, span - std::max(1LL, page)));
-        RECT thumb = vert ? RECT{0, at, thick, at + size} : RECT{at, 0, at + size, thick};
-        Raised(hdc, thumb);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWith(hwnd, [&](HDC hdc) {
+          RECT r;
+          GetClientRect(hwnd, &r);
+          Fill(hdc, r, RGB(0xF0, 0xF0, 0xF0));
+          int len = vert ? r.bottom : r.right, thick = vert ? r.right : r.bottom;
+          RECT a = vert ? RECT{0, 0, thick, thick} : RECT{0, 0, thick, thick};
+          RECT b = vert ? RECT{0, len - thick, thick, len} : RECT{len - thick, 0, len, thick};
+          Raised(hdc, a);
+          Raised(hdc, b);
+          Arrow(hdc, a, vert ? 1 : 2, kText);
+          Arrow(hdc, b, vert ? 0 : 3, kText);
+          long long track = std::max(1, len - 2 * thick);
+          long long span = std::max(1LL, static_cast<long long>(v.max) - v.min + 1);
+          long long page = std::min<long long>(v.page, span);
+          int size = v.page ? static_cast<int>(std::max(8LL, track * page / span)) : thick;
+          int at = thick + static_cast<int>((track - size) * (static_cast<long long>(v.pos) - v.min) /
+                                            std::max(1LL, span - std::max(1LL, page)));
+          RECT thumb = vert ? RECT{0, at, thick, at + size} : RECT{at, 0, at + size, thick};
+          Raised(hdc, thumb);
+        });
       case WM_LBUTTONDOWN: {
         RECT r;
         GetClientRect(hwnd, &r);

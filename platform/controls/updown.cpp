@@ -142,21 +142,18 @@ struct UpDown : ControlState {
         return 0;
       }
       case WM_ERASEBKGND: return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        RECT r;
-        GetClientRect(hwnd, &r);
-        bool horz = Style(hwnd) & UDS_HORZ;
-        RECT a = horz ? RECT{0, 0, r.right / 2, r.bottom} : RECT{0, 0, r.right, r.bottom / 2};
-        RECT b = horz ? RECT{r.right / 2, 0, r.right, r.bottom} : RECT{0, r.bottom / 2, r.right, r.bottom};
-        Raised(hdc, a);
-        Raised(hdc, b);
-        Arrow(hdc, a, horz ? 2 : 1, kText);
-        Arrow(hdc, b, horz ? 3 : 0, kText);
-        EndPaint(hwnd, &ps);
-        return 0;
-      }
+      case WM_PAINT:
+        return PaintWith(hwnd, [&](HDC hdc) {
+          RECT r;
+          GetClientRect(hwnd, &r);
+          bool horz = Style(hwnd) & UDS_HORZ;
+          RECT a = horz ? RECT{0, 0, r.right / 2, r.bottom} : RECT{0, 0, r.right, r.bottom / 2};
+          RECT b = horz ? RECT{r.right / 2, 0, r.right, r.bottom} : RECT{0, r.bottom / 2, r.right, r.bottom};
+          Raised(hdc, a);
+          Raised(hdc, b);
+          Arrow(hdc, a, horz ? 2 : 1, kText);
+          Arrow(hdc, b, horz ? 3 : 0, kText);
+        });
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
