@@ -242,7 +242,17 @@ void EnsureServer() {
         if (errno == EINTR || errno == ECONNABORTED) continue;
         return;
       }
-      std::thread(Serve, c).detach();
+      // A peer that opens connections without end gets no more than a few served at once.
+      static std::atomic<int> serving_now{0};
+      if (serving_now.fetch_add(1) >= 32) {
+        serving_now.fetch_sub(1);
+        close(c);
+        continue;
+      }
+      std::thread([c] {
+        Serve(c);
+        serving_now.fetch_sub(1);
+      }).detach();
     }
   }).detach();
 }
