@@ -34,4 +34,8 @@ struct Snapshot {
 };
 Snapshot Snap(HMENU menu);
 
+// The 12-pixel Tahoma the menus and the soft-key bar draw with, of the given weight (the caller
+// deletes it).
+HFONT MenuFont(LONG weight);
+
 }  // namespace ce::menus

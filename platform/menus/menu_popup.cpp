@@ -211,6 +211,15 @@ LRESULT PopupProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
+HFONT MenuFont(LONG weight) {
+  LOGFONTW lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = weight;
+  const char16_t face[] = u"Tahoma";
+  std::copy(face, face + 7, lf.lfFaceName);
+  return CreateFontIndirectW(&lf);
+}
+
 bool InteractiveMenus() { return interactive || display::LiveWindowShown(); }
 void SetInteractiveMenus(bool on) { interactive = on; }
 
@@ -225,12 +234,7 @@ UINT RunMenuPopup(HMENU menu, UINT flags, int x, int y, HWND owner) {
   Popup p;
   p.owner = owner;
   p.stack.push_back(menu);
-  LOGFONTW lf{};
-  lf.lfHeight = -12;
-  lf.lfWeight = FW_NORMAL;
-  const char16_t face[] = u"Tahoma";
-  std::copy(face, face + 7, lf.lfFaceName);
-  p.font = CreateFontIndirectW(&lf);
+  p.font = MenuFont(FW_NORMAL);
   HWND hwnd = CreateWindowExW(WS_EX_TOPMOST, kPopupClass, u"", WS_POPUP, x, y, 10, 10, owner, nullptr, nullptr, &p);
   if (!hwnd) {
     DeleteObject(p.font);

@@ -9,6 +9,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/images.h"
 #include "platform/kernel/last_error.h"
+#include "platform/menus/menu_internal.h"
 #include "platform/menus/softkey_bar.h"
 #include "platform/resources/resource_set.h"
 #include "platform/text/utf.h"
@@ -118,12 +119,7 @@ LRESULT BarProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         std::lock_guard<std::mutex> lock(Mutex());
         if (Bar* b = BarOf(hwnd)) keys = b->keys;
       }
-      LOGFONTW lf{};
-      lf.lfHeight = -12;
-      lf.lfWeight = FW_BOLD;
-      const char16_t face[] = u"Tahoma";
-      std::copy(face, face + 7, lf.lfFaceName);
-      HFONT font = CreateFontIndirectW(&lf);
+      HFONT font = MenuFont(FW_BOLD);
       HGDIOBJ old = SelectObject(hdc, font);
       SetBkMode(hdc, TRANSPARENT);
       for (std::size_t i = 0; i < keys.size() && i < 2; ++i) {
