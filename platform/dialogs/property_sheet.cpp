@@ -194,7 +194,8 @@ BOOL DestroyPropertySheetPage(HPROPSHEETPAGE page) {
 }
 
 INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header) {
-  if (!header || header->nPages == 0 || header->nPages > 100) {
+  if (!header || header->nPages == 0 || header->nPages > 100 ||
+      ((header->dwFlags & PSH_PROPSHEETPAGE) ? !header->ppsp : !header->phpage)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return -1;
   }

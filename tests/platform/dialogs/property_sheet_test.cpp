@@ -1,7 +1,9 @@
 // Property sheets: page switching and confirming through the scripted user.
 #include <gtest/gtest.h>
 
+#include "platform/base/errors.h"
 #include "platform/dialogs/prsht.h"
+#include "platform/kernel/last_error.h"
 #include "tests/platform/dialogs/dialog_fixture.h"
 
 using ce::scripted::User;
@@ -122,4 +124,15 @@ TEST_F(DialogTest, SheetPageThatRefusesToLeaveStaysAndCancelResets) {
   ASSERT_EQ(log.size(), 2u);
   EXPECT_NE(log[0].find("page could not be shown"), std::string::npos);
   EXPECT_NE(log[1].find("hidden or disabled"), std::string::npos);
+}
+
+TEST_F(DialogTest, SheetWithoutItsPagesIsRefused) {
+  for (DWORD flags : {DWORD{0}, DWORD{PSH_PROPSHEETPAGE}}) {
+    PROPSHEETHEADERW h{};
+    h.dwSize = sizeof h;
+    h.dwFlags = flags;
+    h.nPages = 2;  // but neither page array given
+    EXPECT_EQ(PropertySheetW(&h), -1) << flags;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
 }
