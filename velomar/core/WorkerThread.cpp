@@ -283,36 +283,32 @@ bool WorkerThread::TakeCommand(Command& command, bool& empty) {
   return true;
 }
 
-void WorkerThread::RunCommand(const Command& command) {
+HANDLE WorkerThread::StartCommandThread(DWORD (*routine)(LPVOID), int command_id, ULONG_PTR parameter) {
   OwnedHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!entered.get()) return;  // no event, no thread: the command cannot run
+  if (!entered.get()) return nullptr;  // no event, no thread
   CommandThreadStarted();
-  auto* record = new CommandRecord{this, command.id, command.parameter, entered.get()};
-  OwnedHandle thread(CreateThread(nullptr, 0, HandleCommandWorkerThread, record, 0, nullptr));
-  if (!thread.get()) {
+  auto* record = new CommandRecord{this, command_id, parameter, entered.get()};
+  HANDLE thread = CreateThread(nullptr, 0, routine, record, 0, nullptr);
+  if (!thread) {
     delete record;
     CommandThreadEnded();
-    return;
+    return nullptr;
   }
-  // The time-out counts once the command thread runs its own code: abandoned before that, it would
-  // never run the code that frees its record and tells the worker it has ended.
+  // A time-out counts once the thread runs its own code: abandoned before that, it would never run
+  // the code that frees its record and tells the worker it has ended.
   WaitForSingleObject(entered.get(), INFINITE);
+  return thread;
+}
+
+void WorkerThread::RunCommand(const Command& command) {
+  OwnedHandle thread(StartCommandThread(HandleCommandWorkerThread, command.id, command.parameter));
+  if (!thread.get()) return;  // the command cannot run
   if (WaitForSingleObject(thread.get(), command.timeout_ms) != WAIT_TIMEOUT) return;
 
   // Overran its time-out: abandon it and let TimeoutCommand run.
   TerminateThread(thread.get(), 0);
-  OwnedHandle timeout_entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-  if (!timeout_entered.get()) return;
-  CommandThreadStarted();
-  auto* timeout_record = new CommandRecord{this, command.id, 0, timeout_entered.get()};
-  OwnedHandle timeout_thread(CreateThread(nullptr, 0, TimeoutCommandWorkerThread, timeout_record, 0, nullptr));
-  if (!timeout_thread.get()) {
-    delete timeout_record;
-    CommandThreadEnded();
-    return;
-  }
-  WaitForSingleObject(timeout_entered.get(), INFINITE);
-  WaitForSingleObject(timeout_thread.get(), kTimeoutCommandWaitMs);
+  OwnedHandle timeout_thread(StartCommandThread(TimeoutCommandWorkerThread, command.id, 0));
+  if (timeout_thread.get()) WaitForSingleObject(timeout_thread.get(), kTimeoutCommandWaitMs);
 }
 
 void WorkerThread::AfterCommand() {

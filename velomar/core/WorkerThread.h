@@ -72,6 +72,9 @@ class WorkerThread {
   // Takes the oldest command; false when the list mutex failed (the worker must end) or the queue
   // was found empty (then `empty` is set).
   bool TakeCommand(Command& command, bool& empty);
+  // Starts `routine` with the record (worker, id, parameter) and returns its thread once it runs
+  // its own code; null when it could not start.
+  HANDLE StartCommandThread(DWORD (*routine)(LPVOID), int command_id, ULONG_PTR parameter);
   void RunCommand(const Command& command);
   void AfterCommand();
   LONG PendingCount();
