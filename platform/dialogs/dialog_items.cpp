@@ -97,11 +97,12 @@ BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL is_signed) {
 
 UINT GetDlgItemInt(HWND dialog, int id, BOOL* ok, BOOL is_signed) {
   if (ok) *ok = FALSE;
-  WCHAR buffer[64];
   HWND item = GetDlgItem(dialog, id);
   if (!item) return 0;
-  int n = GetWindowTextW(item, buffer, 64);
-  std::u16string_view t(buffer, static_cast<std::size_t>(std::max(n, 0)));
+  int length = std::max(0, GetWindowTextLengthW(item));
+  std::u16string buffer(static_cast<std::size_t>(length) + 1, u'\0');
+  int n = GetWindowTextW(item, buffer.data(), length + 1);
+  std::u16string_view t(buffer.data(), static_cast<std::size_t>(std::max(n, 0)));
   while (!t.empty() && t.front() == u' ') t.remove_prefix(1);
   while (!t.empty() && t.back() == u' ') t.remove_suffix(1);
   bool negative = false;
@@ -139,8 +140,11 @@ UINT IsDlgButtonChecked(HWND dialog, int id) {
 
 BOOL CheckRadioButton(HWND dialog, int first, int last, int check) {
   if (first > last || check < first || check > last) return FALSE;
-  for (int id = first; id <= last; ++id)
-    if (HWND item = GetDlgItem(dialog, id)) SendMessageW(item, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
+  // The dialog's controls with ids in the range (not every id of the range: it may be vast).
+  for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+    int id = GetDlgCtrlID(item);
+    if (id >= first && id <= last) SendMessageW(item, BM_SETCHECK, id == check ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
   return TRUE;
 }
 

@@ -93,6 +93,9 @@ TEST_F(DialogTest, ItemsByIdReadAndWriteValues) {
       {u"-17", FALSE, 0, FALSE},        {u"12a", FALSE, 0, FALSE},
       {u"", FALSE, 0, FALSE},           {u"4294967295", FALSE, 4294967295u, TRUE},
       {u"4294967296", FALSE, 0, FALSE}, {u"2147483648", TRUE, 0, FALSE},
+      // Read whole, however long: not cut to a shorter number.
+      {u"0000000000000000000000000000000000000000000000000000000000000000000000012", FALSE, 12, TRUE},
+      {u"1234567890123456789012345678901234567890123456789012345678901", FALSE, 0, FALSE},
   };
   for (const auto& c : cases) {
     SetDlgItemTextW(dlg, 1, c.text);
@@ -108,6 +111,9 @@ TEST_F(DialogTest, ItemsByIdReadAndWriteValues) {
   EXPECT_TRUE(CheckRadioButton(dlg, 4, 5, 5));
   EXPECT_EQ(IsDlgButtonChecked(dlg, 4), 0u);
   EXPECT_EQ(IsDlgButtonChecked(dlg, 5), static_cast<UINT>(BST_CHECKED));
+  EXPECT_TRUE(CheckRadioButton(dlg, 0, 0x7FFFFFFF, 4));  // a vast id range ends at once
+  EXPECT_EQ(IsDlgButtonChecked(dlg, 4), static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(IsDlgButtonChecked(dlg, 5), 0u);
   RECT r{0, 0, 4, 8};
   ASSERT_TRUE(MapDialogRect(dlg, &r));
   EXPECT_EQ(r.right, 6);  // 8 points: 6 pixels a width unit as on the device
