@@ -77,13 +77,17 @@ class OwnedHandle {
 
 // ---- Command threads ----------------------------------------------------------------------------
 
-DWORD HandleCommandWorkerThread(LPVOID record) {
+DWORD WorkerThread::CommandThreadMain(LPVOID record, bool timed_out) {
   std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
   WorkerThread* worker = command->worker;
   t_ownWorker = worker;
   SetEvent(command->entered);
   try {
-    worker->HandleCommand(command->id, command->parameter);
+    if (timed_out) {
+      worker->TimeoutCommand(command->id);
+    } else {
+      worker->HandleCommand(command->id, command->parameter);
+    }
   } catch (...) {
     // The command is over; the worker goes on with the next one.
   }
@@ -91,18 +95,9 @@ DWORD HandleCommandWorkerThread(LPVOID record) {
   return 0;
 }
 
-DWORD TimeoutCommandWorkerThread(LPVOID record) {
-  std::unique_ptr<CommandRecord> command(static_cast<CommandRecord*>(record));
-  WorkerThread* worker = command->worker;
-  t_ownWorker = worker;
-  SetEvent(command->entered);
-  try {
-    worker->TimeoutCommand(command->id);
-  } catch (...) {
-  }
-  worker->CommandThreadEnded();
-  return 0;
-}
+DWORD HandleCommandWorkerThread(LPVOID record) { return WorkerThread::CommandThreadMain(record, false); }
+
+DWORD TimeoutCommandWorkerThread(LPVOID record) { return WorkerThread::CommandThreadMain(record, true); }
 
 // ---- The worker ---------------------------------------------------------------------------------
 

@@ -65,6 +65,8 @@ class WorkerThread {
   friend DWORD TimeoutCommandWorkerThread(LPVOID record);
   friend void NotifyPendingCommands();
 
+  // The body of a command thread (or, after a time-out, of the TimeoutCommand thread).
+  static DWORD CommandThreadMain(LPVOID record, bool timed_out);
   void Post(int command_id, DWORD timeout_ms, ULONG_PTR parameter, bool unique);
   bool HasPending(int command_id) const;  // under the list mutex
   bool StopFlagSet();
