@@ -41,6 +41,18 @@ UINT ListView::State(HWND hwnd, int i) const {
   return rows[static_cast<std::size_t>(i)].state;
 }
 
+std::vector<int> ListView::Marked(HWND hwnd) const {
+  std::vector<int> out;
+  if (OwnerData(hwnd)) {
+    for (const auto& [i, state] : od_state)
+      if (state) out.push_back(i);
+  } else {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      if (rows[i].state) out.push_back(static_cast<int>(i));
+  }
+  return out;
+}
+
 LPARAM ListView::Param(HWND hwnd, int i) const {
   if (OwnerData(hwnd) || i < 0 || i >= Count(hwnd)) return 0;
   return rows[static_cast<std::size_t>(i)].param;
@@ -113,15 +125,18 @@ void ListView::SetState(HWND hwnd, int i, UINT state, UINT mask) {
   bool exclusive_sel = (mask & state & LVIS_SELECTED) && (style & LVS_SINGLESEL);
   bool exclusive_focus = mask & state & LVIS_FOCUSED;
   if (i >= 0 && (exclusive_sel || exclusive_focus)) {
-    for (int k = 0; k < Count(hwnd); ++k) {
-      if (k == i) continue;
+    for (int k : Marked(hwnd)) {
+      if (k == i || k >= Count(hwnd)) continue;
       UINT s = State(hwnd, k), drop = 0;
       if (exclusive_sel && (s & LVIS_SELECTED)) drop |= LVIS_SELECTED;
       if (exclusive_focus && (s & LVIS_FOCUSED)) drop |= LVIS_FOCUSED;
       if (drop) change(k, s & ~drop);
     }
   }
-  if (i == -1) {
+  if (i == -1 && !(state & mask)) {
+    for (int k : Marked(hwnd))  // clearing: only the items that have a state can change
+      if (k < n && k < Count(hwnd)) change(k, State(hwnd, k) & ~mask);
+  } else if (i == -1) {
     for (int k = 0; k < n && k < Count(hwnd); ++k) change(k, (State(hwnd, k) & ~mask) | (state & mask));
   } else if (i < Count(hwnd)) {
     change(i, (State(hwnd, i) & ~mask) | (state & mask));
@@ -131,7 +146,7 @@ void ListView::SetState(HWND hwnd, int i, UINT state, UINT mask) {
 void ListView::UserSelect(HWND hwnd, int i) {
   if (i < 0 || i >= Count(hwnd)) return;
   // A tap selects this item alone.
-  for (int k = 0; k < Count(hwnd); ++k)
+  for (int k : Marked(hwnd))
     if (k != i && (State(hwnd, k) & LVIS_SELECTED)) SetState(hwnd, k, 0, LVIS_SELECTED);
   SetState(hwnd, i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   mark = i;
@@ -275,12 +290,12 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case LVM_GETNEXTITEM: {
       UINT flags = LOWORD(lparam);
-      int n = Count(hwnd);
-      for (int i = NextIndex(wparam); i < n; ++i) {
+      int n = Count(hwnd), from = NextIndex(wparam);
+      if (flags == LVNI_ALL) return from < n && from != static_cast<int>(wparam) ? from : -1;
+      for (int i : Marked(hwnd)) {
+        if (i < from || i >= n) continue;
         UINT s = State(hwnd, i);
-        if (flags == LVNI_ALL || ((flags & LVNI_SELECTED) && (s & LVIS_SELECTED)) ||
-            ((flags & LVNI_FOCUSED) && (s & LVIS_FOCUSED)))
-          return i;
+        if (((flags & LVNI_SELECTED) && (s & LVIS_SELECTED)) || ((flags & LVNI_FOCUSED) && (s & LVIS_FOCUSED))) return i;
       }
       return -1;
     }
@@ -295,7 +310,7 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case LVM_GETITEMSTATE: return State(hwnd, static_cast<int>(wparam)) & static_cast<UINT>(lparam);
     case LVM_GETSELECTEDCOUNT: {
       int n = 0;
-      for (int i = 0; i < Count(hwnd); ++i) n += (State(hwnd, i) & LVIS_SELECTED) ? 1 : 0;
+      for (int i : Marked(hwnd)) n += (i < Count(hwnd) && (State(hwnd, i) & LVIS_SELECTED)) ? 1 : 0;
       return n;
     }
     case LVM_GETSELECTIONMARK: return mark;
@@ -482,8 +497,8 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       kd.wVKey = static_cast<WORD>(wparam);
       NotifyParent(hwnd, &kd.hdr, LVN_KEYDOWN);
       int cur = -1;
-      for (int i = 0; i < Count(hwnd) && cur < 0; ++i)
-        if (State(hwnd, i) & LVIS_FOCUSED) cur = i;
+      for (int i : Marked(hwnd))
+        if (cur < 0 && i < Count(hwnd) && (State(hwnd, i) & LVIS_FOCUSED)) cur = i;
       int next = cur;
       if (wparam == VK_DOWN) next = std::min(Count(hwnd) - 1, cur + 1);
       else if (wparam == VK_UP) next = std::max(0, cur - 1);

@@ -44,6 +44,8 @@ struct ListView : ControlState {
   bool OwnerData(HWND hwnd) const;
   int Count(HWND hwnd) const;
   UINT State(HWND hwnd, int i) const;
+  // The items whose state is not 0, in order: owner data keeps only those, however large the count.
+  std::vector<int> Marked(HWND hwnd) const;
   LPARAM Param(HWND hwnd, int i) const;
   std::u16string TextOf(HWND hwnd, int i, int sub);
   int ImageOf(HWND hwnd, int i);

@@ -281,6 +281,21 @@ TEST_F(ControlTest, ExtremeArgumentsAreRefusedOrClamped) {
   SendMessageW(view, LVM_SETSELECTIONMARK, 0, -5);
   EXPECT_EQ(SendMessageW(view, LVM_GETSELECTIONMARK, 0, 0), -1);
 
+  // Owner data with a vast count: selecting, counting and searching look at marked items only.
+  HWND vast = Make(WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SINGLESEL, 47);
+  SendMessageW(vast, LVM_SETITEMCOUNT, 0x7FFFFFFF, 0);
+  LVITEMW sel{};
+  sel.state = sel.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageW(vast, LVM_SETITEMSTATE, 5, reinterpret_cast<LPARAM>(&sel));
+  SendMessageW(vast, LVM_SETITEMSTATE, 2000000000, reinterpret_cast<LPARAM>(&sel));
+  EXPECT_EQ(SendMessageW(vast, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(vast, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 2000000000);
+  SendMessageW(vast, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_EQ(SendMessageW(vast, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 2000000001);
+  sel.state = 0;
+  SendMessageW(vast, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&sel));
+  EXPECT_EQ(SendMessageW(vast, LVM_GETSELECTEDCOUNT, 0, 0), 0);
+
   HWND bar = Make(WC_SCROLLBARW, SBS_VERT, 43);
   EXPECT_EQ(SendMessageW(bar, 0x00E9 /* SBM_SETSCROLLINFO */, TRUE, 0), 0);
   EXPECT_FALSE(SendMessageW(bar, 0x00EA /* SBM_GETSCROLLINFO */, 0, 0));
