@@ -56,14 +56,12 @@ User& User::Get() {
   return user;
 }
 
+// The events are set under the lock: once StopWaking returns, its event is never set again, even
+// when its owner closes it at once and the handle value goes to another object.
 void User::Add(Answer a) {
-  std::vector<HANDLE> wake;
-  {
-    std::lock_guard<std::mutex> lock(S().mutex);
-    S().answers.push_back(std::move(a));
-    wake = S().wake;
-  }
-  for (HANDLE h : wake) SetEvent(h);
+  std::lock_guard<std::mutex> lock(S().mutex);
+  S().answers.push_back(std::move(a));
+  for (HANDLE h : S().wake) SetEvent(h);
 }
 
 void User::AnswerBox(int button) { Add({Kind::kBox, button, {}, {}, 0}); }
@@ -82,13 +80,9 @@ void User::AnswerColor(std::optional<COLORREF> color) {
 }
 
 void User::HoldUnanswered(bool hold) {
-  std::vector<HANDLE> wake;
-  {
-    std::lock_guard<std::mutex> lock(S().mutex);
-    S().hold = hold;
-    wake = S().wake;
-  }
-  for (HANDLE h : wake) SetEvent(h);
+  std::lock_guard<std::mutex> lock(S().mutex);
+  S().hold = hold;
+  for (HANDLE h : S().wake) SetEvent(h);
 }
 
 bool User::holding() const {
