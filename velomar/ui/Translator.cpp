@@ -188,7 +188,8 @@ void CTranslator::LoadLanguage() {
     if (!OpenLanguageFile(path, info)) return true;  // the program has been told to end
     m_author = info.author;
     if (info.isDefault == u"yes") default_path = path;
-    if (info.tag != m_language) return true;
+    // An absent setting asks for no file in particular, also not for one that names no tag.
+    if (m_language.empty() || info.tag != m_language) return true;
     chosen = LoadDocument(path);
     if (!chosen) {
       ErrorBox(nullptr, u"Error reading texts file %s. ", path.c_str());

@@ -81,6 +81,16 @@ TEST_F(TranslatorTest, PicksTheFileByTagAndFallsBackToTheDefault) {
   EXPECT_EQ(g_endRequests, 0);
 }
 
+// A file that names no tag is never the one the setting asks for, not even when the setting is
+// absent: the default language is used.
+TEST_F(TranslatorTest, AnAbsentSettingDoesNotMatchAFileWithoutATag) {
+  WriteRaw("a.xml", "<velomar><texts><text id=\"HELLO\">untagged</text></texts></velomar>");
+  WriteLanguage("b.xml", "English", "en", "yes", {{"HELLO", "Hello"}});
+  CTranslator translator;
+  EXPECT_EQ(translator.GetText(u"HELLO"), u"Hello");
+  EXPECT_EQ(g_endRequests, 0);
+}
+
 TEST_F(TranslatorTest, StopsLookingAtTheMatchingFile) {
   WriteThreeLanguages();
   WriteRaw("d.xml", "<velomar><languages>");  // not well-formed
