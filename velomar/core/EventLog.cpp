@@ -178,9 +178,13 @@ void CEventLog::RollOver() {
   }
   std::u16string path = CConfig::GetInstance()->GetString(u"events_log_path");
   if (path.empty()) path = m_path;
-  const std::u16string backup = BackupPathOf(path);
-  DeleteFileW(backup.c_str());
-  MoveFileW(path.c_str(), backup.c_str());
+  // A path that names a folder (typed by the user) is no log: the folder is never moved.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    const std::u16string backup = BackupPathOf(path);
+    DeleteFileW(backup.c_str());
+    MoveFileW(path.c_str(), backup.c_str());
+  }
   OpenLogFile(path);
 }
 

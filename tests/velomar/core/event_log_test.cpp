@@ -269,4 +269,16 @@ TEST_F(EventLogTest, AnUnopenableFileStillKeepsTheList) {
   EXPECT_EQ(log.GetRecordCount(), 1);
 }
 
+TEST_F(EventLogTest, APathNamingAFolderIsNeverRolledOver) {
+  WriteDeviceFile(u"\\folder\\kept.txt", "mine");
+  SetSetting(u"events_log_path", u"\\folder");
+  SetSetting(u"events_log_file_max_size", 0);  // rolls over before every line
+  CEventLog log;
+  CEventLog::AddEvent(1, EVENT_ERROR, u"s", u"d");
+  CEventLog::AddEvent(1, EVENT_ERROR, u"s", u"d");
+  EXPECT_EQ(log.GetRecordCount(), 2);
+  EXPECT_EQ(ReadDeviceFile(u"\\folder\\kept.txt"), "mine");
+  EXPECT_FALSE(std::filesystem::exists(HostOf(u"\\foldbak")));
+}
+
 }  // namespace
