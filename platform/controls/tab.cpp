@@ -67,6 +67,7 @@ struct Tab : ControlState {
     if (i < 0 || i >= static_cast<int>(items.size()) || i == current) return;
     NMHDR n{};
     if (NotifyParent(hwnd, &n, TCN_SELCHANGING)) return;  // the parent keeps the current tab
+    if (i >= static_cast<int>(items.size())) return;      // the parent removed it meanwhile
     current = i;
     InvalidateRect(hwnd, nullptr, FALSE);
     n = NMHDR{};

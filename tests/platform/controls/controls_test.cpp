@@ -27,6 +27,11 @@ int& RefuseDelta() {
   return r;
 }
 
+bool& EmptyTabsOnChange() {
+  static bool e = false;
+  return e;
+}
+
 LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_CTLCOLORSTATIC) return reinterpret_cast<LRESULT>(GetStockObject(LTGRAY_BRUSH));
   if (m == WM_COMMAND) Notes().push_back({m, LOWORD(w), HIWORD(w), 0, 0});
@@ -46,6 +51,7 @@ LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     }
     Notes().push_back(note);
     if (n->code == UDN_DELTAPOS) return RefuseDelta();
+    if (n->code == TCN_SELCHANGING && EmptyTabsOnChange()) SendMessageW(n->hwndFrom, TCM_DELETEALLITEMS, 0, 0);
   }
   return DefWindowProcW(h, m, w, l);
 }
@@ -321,6 +327,20 @@ TEST_F(ControlTest, ExtremeArgumentsAreRefusedOrClamped) {
   EXPECT_EQ(SendMessageW(track, TBM_GETPOS, 0, 0), -0x7FFFFFFF - 1);
   SendMessageW(track, WM_LBUTTONDOWN, 0, MAKELPARAM(150, 10));
   SendMessageW(track, WM_LBUTTONUP, 0, MAKELPARAM(150, 10));
+
+  // A parent that empties the tabs while asked about the change: nothing is selected.
+  HWND tabs = Make(WC_TABCONTROLW, 0, 48);
+  TCITEMW tab{};
+  tab.mask = TCIF_TEXT;
+  for (const char16_t* t : {u"One", u"Two"}) {
+    tab.pszText = const_cast<LPWSTR>(t);
+    SendMessageW(tabs, TCM_INSERTITEMW, 9, reinterpret_cast<LPARAM>(&tab));
+  }
+  EmptyTabsOnChange() = true;
+  EXPECT_FALSE(SendMessageW(tabs, CE_UA_SELECT, 1, 0));
+  EmptyTabsOnChange() = false;
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), -1);
+  UpdateWindow(tabs);
 
   HWND spin = Make(UPDOWN_CLASSW, 0, 46);
   SendMessageW(spin, UDM_SETRANGE32, 0x7FFFFFFE, 0x7FFFFFFF);
