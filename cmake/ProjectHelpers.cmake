@@ -33,6 +33,8 @@ endfunction()
 # add_folder_tests(<target> LABEL <top folder> [THREADS] [LIBS <libs...>])
 # One test program from every *_test.cpp in the current folder, each test registered with CTest
 # under the label of its top folder (platform, teskautils, velomar, todayvelomar, cumulor, tools).
+# Tests run in the folder's build directory: a library that opens the default device folder when
+# it loads (before a test has made its own) then leaves nothing in the source tree.
 # THREADS marks threaded code: the program also joins the `threaded_tests` target and its tests
 # carry the label `threads`, which the ThreadSanitizer pass builds and runs.
 function(add_folder_tests target)
@@ -49,7 +51,7 @@ function(add_folder_tests target)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     TEST_LIST ${target}_TESTS
     PROPERTIES TIMEOUT 120)
   # Labels are set after discovery, from the list it leaves (a label list cannot pass through
