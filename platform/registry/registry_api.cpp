@@ -100,6 +100,26 @@ LONG OpenKey(HKEY key, KeyRef* ref, Store::Locked* locked) {
   return ERROR_SUCCESS;
 }
 
+// A sub-key path below an open key, with the store locked: what opening and creating share.
+struct SubkeyPath {
+  std::vector<std::u16string_view> parts;
+  KeyRef base;
+  Store::Locked locked;
+};
+
+LONG OpenSubkeyPath(HKEY key, LPCWSTR sub_key, PHKEY result, SubkeyPath* path) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  path->parts = SplitPath(ce::text::WideView(sub_key));
+  if (NameTooLong(path->parts)) return ERROR_INVALID_PARAMETER;
+  return OpenKey(key, &path->base, &path->locked);
+}
+
+// A new handle for the key `id` found or made at that path.
+HKEY IssueSubkey(const SubkeyPath& path, KeyId id) {
+  return InsertKey(KeyRef{id, path.base.root, JoinPath(path.base.path, path.parts), path.locked.store->generation()});
+}
+
 }  // namespace
 
 }  // namespace ce::registry
@@ -107,37 +127,27 @@ LONG OpenKey(HKEY key, KeyRef* ref, Store::Locked* locked) {
 using namespace ce::registry;
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR sub_key, DWORD, REGSAM, PHKEY result) {
-  if (!result) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  auto parts = SplitPath(ce::text::WideView(sub_key));
-  if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
-  KeyRef base;
-  Store::Locked locked;
-  LONG error = OpenKey(key, &base, &locked);
+  SubkeyPath path;
+  LONG error = OpenSubkeyPath(key, sub_key, result, &path);
   if (error != ERROR_SUCCESS) return error;
-  if (!locked.store->KeyExists(base.id)) return ERROR_KEY_DELETED;
-  KeyId id = locked.store->FindKey(base.id, parts);
+  if (!path.locked.store->KeyExists(path.base.id)) return ERROR_KEY_DELETED;
+  KeyId id = path.locked.store->FindKey(path.base.id, path.parts);
   if (!id) return ERROR_FILE_NOT_FOUND;
-  *result = InsertKey(KeyRef{id, base.root, JoinPath(base.path, parts), locked.store->generation()});
+  *result = IssueSubkey(path, id);
   return ERROR_SUCCESS;
 }
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR sub_key, DWORD, LPWSTR, DWORD, REGSAM, SECURITY_ATTRIBUTES*,
                      PHKEY result, LPDWORD disposition) {
-  if (!result) return ERROR_INVALID_PARAMETER;
-  *result = nullptr;
-  auto parts = SplitPath(ce::text::WideView(sub_key));
-  if (NameTooLong(parts)) return ERROR_INVALID_PARAMETER;
-  KeyRef base;
-  Store::Locked locked;
-  LONG error = OpenKey(key, &base, &locked);
+  SubkeyPath path;
+  LONG error = OpenSubkeyPath(key, sub_key, result, &path);
   if (error != ERROR_SUCCESS) return error;
   KeyId id = 0;
   bool created = false;
-  error = locked.store->CreateKey(base.id, parts, &id, &created);
+  error = path.locked.store->CreateKey(path.base.id, path.parts, &id, &created);
   if (error != ERROR_SUCCESS) return error;
   if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-  *result = InsertKey(KeyRef{id, base.root, JoinPath(base.path, parts), locked.store->generation()});
+  *result = IssueSubkey(path, id);
   return ERROR_SUCCESS;
 }
 
