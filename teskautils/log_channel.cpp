@@ -119,6 +119,9 @@ extern "C" BOOL OpenLogQueue() {
   options.cbMaxMessage = kQueueMessageBytes;
   options.bReadAccess = FALSE;
   KeepLastError keep;
+  // No reader holds the queue: making it only to close it again would cost its whole ring on the
+  // device (and fail on a full one) for every record.
+  if (!ce::msgqueue::NamedQueueExists(u"LogQueue")) return FALSE;
   SetLastError(0);
   HANDLE queue = CreateMsgQueue(u"LogQueue", &options);
   if (queue == nullptr) return FALSE;

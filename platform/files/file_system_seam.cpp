@@ -1,5 +1,7 @@
 #include "platform/files/file_system_seam.h"
 
+#include <algorithm>
+
 namespace ce::files {
 
 FileSystemSeam& FileSystemSeam::Get() {
@@ -15,6 +17,19 @@ void FileSystemSeam::SetDiskFull(bool full) {
 bool FileSystemSeam::disk_full() const {
   std::lock_guard<std::mutex> guard(lock_);
   return disk_full_;
+}
+
+void FileSystemSeam::SetRoomLeft(std::optional<std::uint64_t> bytes) {
+  std::lock_guard<std::mutex> guard(lock_);
+  room_left_ = bytes;
+}
+
+DWORD FileSystemSeam::TakeRoom(DWORD size) {
+  std::lock_guard<std::mutex> guard(lock_);
+  if (!room_left_) return size;
+  const DWORD taken = static_cast<DWORD>(std::min<std::uint64_t>(size, *room_left_));
+  *room_left_ -= taken;
+  return taken;
 }
 
 void FileSystemSeam::SetFreeSpace(std::optional<std::uint64_t> bytes) {
@@ -46,6 +61,7 @@ void FileSystemSeam::Reset() {
   std::lock_guard<std::mutex> guard(lock_);
   disk_full_ = false;
   free_space_.reset();
+  room_left_.reset();
   max_read_ = 0;
   for (Failure& f : failures_) f = Failure{};
 }

@@ -20,6 +20,12 @@ class FileSystemSeam {
   // GetDiskFreeSpaceExW reports no free bytes.
   void SetDiskFull(bool full);
   bool disk_full() const;
+  // A disk that fills up after `bytes` more bytes are written: the write that passes that point
+  // writes what still fits and fails with ERROR_DISK_FULL (as a real disk cuts a write short);
+  // nullopt: no such limit.
+  void SetRoomLeft(std::optional<std::uint64_t> bytes);
+  // For the layer: how many of `size` bytes the disk takes now (all of them without a limit).
+  DWORD TakeRoom(DWORD size);
   // The free bytes GetDiskFreeSpaceExW reports instead of the host's figure; nullopt: the host's.
   void SetFreeSpace(std::optional<std::uint64_t> bytes);
   std::optional<std::uint64_t> free_space() const;
@@ -42,6 +48,7 @@ class FileSystemSeam {
   mutable std::mutex lock_;
   bool disk_full_ = false;
   std::optional<std::uint64_t> free_space_;
+  std::optional<std::uint64_t> room_left_;
   DWORD max_read_ = 0;
   Failure failures_[static_cast<int>(FileCall::kCount)];
 };

@@ -42,8 +42,9 @@ DWORD HostFile::Write(const void* data, DWORD size, DWORD* done) {
   if (size > 0 && FileSystemSeam::Get().disk_full()) return ERROR_DISK_FULL;
   std::lock_guard<std::mutex> guard(lock_);
   const auto* in = static_cast<const char*>(data);
-  while (*done < size) {
-    ssize_t n = ::pwrite(fd_, in + *done, size - *done, static_cast<off_t>(position_));
+  const DWORD room = FileSystemSeam::Get().TakeRoom(size);
+  while (*done < room) {
+    ssize_t n = ::pwrite(fd_, in + *done, room - *done, static_cast<off_t>(position_));
     if (n < 0) {
       if (errno == EINTR) continue;
       return ErrorFromErrno(errno);
@@ -51,7 +52,7 @@ DWORD HostFile::Write(const void* data, DWORD size, DWORD* done) {
     *done += static_cast<DWORD>(n);
     position_ += static_cast<std::uint64_t>(n);
   }
-  return ERROR_SUCCESS;
+  return room < size ? ERROR_DISK_FULL : ERROR_SUCCESS;
 }
 
 DWORD HostFile::Flush() {

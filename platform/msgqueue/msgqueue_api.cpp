@@ -14,6 +14,7 @@
 #include "platform/kernel/sync.h"
 #include "platform/kernel/waitable.h"
 #include "platform/msgqueue/queue_memory.h"
+#include "platform/msgqueue/queue_test_seam.h"
 #include "platform/text/utf.h"
 
 namespace ce::msgqueue {
@@ -68,6 +69,7 @@ class QueueHandle : public kernel::Waitable {
   bool IsSignaledLocked(kernel::ThreadId) const override {
     if (closed_) return false;
     QueueMemory& m = queue_->memory();
+    if (m.Damaged()) return true;  // the call that follows reports it
     return read_ ? m.Count() > 0 : m.Count() < m.Slots();
   }
 
@@ -203,6 +205,7 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
     PopResult r = m.Pop(buffer, buffer_size, &length, &message_flags);
     if (r != PopResult::kEmpty) {
       WakeHere();
+      if (r == PopResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);
       if (r == PopResult::kTooSmall) return Fail(ERROR_INSUFFICIENT_BUFFER);
       *bytes_read = length;
       if (flags) *flags = message_flags;
@@ -228,7 +231,9 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
       if (h->closed_locked()) return Fail(ERROR_INVALID_HANDLE);
     }
     if (!h->broken_allowed() && m.Readers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
-    if (m.Push(data, size, flags) == PushResult::kDone) {
+    const PushResult r = m.Push(data, size, flags);
+    if (r == PushResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);
+    if (r == PushResult::kDone) {
       WakeHere();
       return TRUE;
     }
@@ -249,6 +254,15 @@ BOOL GetMsgQueueInfo(HANDLE queue, LPMSGQUEUEINFO info) {
   info->wNumReaders = static_cast<WORD>(m.Readers());
   info->wNumWriters = static_cast<WORD>(m.Writers());
   return TRUE;
+}
+
+bool ce::msgqueue::HoldQueueLock(HANDLE queue) {
+  auto h = ce::kernel::LookupAs<QueueHandle>(queue);
+  return h && h->memory().HoldLock();
+}
+
+bool ce::msgqueue::NamedQueueExists(LPCWSTR name) {
+  return name && *name && QueueMemory::NamedExists(std::u16string(ce::text::WideView(name)));
 }
 
 BOOL CloseMsgQueue(HANDLE queue) {

@@ -7,7 +7,13 @@
 // followed by a ring of fixed slots, one message each: a 32-bit length, 32-bit flags, the bytes.
 // Every change bumps the header's sequence word and wakes its futex, which each process's watcher
 // waits on. Opening and closing go through one lock file ("msgq/.lock"), so that a queue whose last
-// handle closes is removed without racing a new opener.
+// handle closes is removed without racing a new opener; a queue's own lock is never waited for
+// while that folder lock is held.
+//
+// A file's blocks are reserved when it is made, so a full disk fails the creation
+// (ERROR_DISK_FULL) instead of a later write into the mapping. A file changed under an open handle
+// (shortened, its ring positions or sizes overwritten, a slot's length broken) makes the calls on
+// it fail with ERROR_FILE_CORRUPT.
 #pragma once
 
 #include <atomic>
@@ -32,8 +38,8 @@ struct QueueLimits {
   DWORD max_size = 0;      // bytes per message
 };
 
-enum class PushResult { kDone, kFull };
-enum class PopResult { kDone, kEmpty, kTooSmall };
+enum class PushResult { kDone, kFull, kDamaged };
+enum class PopResult { kDone, kEmpty, kTooSmall, kDamaged };
 
 class QueueMemory {
  public:
@@ -45,15 +51,25 @@ class QueueMemory {
   QueueMemory(const QueueMemory&) = delete;
   QueueMemory& operator=(const QueueMemory&) = delete;
 
+  // Whether a live named queue is there now (some process holds a handle to it); makes nothing.
+  static bool NamedExists(const std::u16string& name);
+
   // Adds or removes this process's readers and writers (a handle opening or closing).
   void AddHolder(int readers, int writers);
+
+  // Takes the queue's lock and never gives it back (the test seam's holder that then dies).
+  bool HoldLock();
 
   PushResult Push(const void* data, DWORD size, DWORD flags);
   // Takes the oldest message into `out` (capacity `size`). A message larger than the buffer is
   // dropped and reported as kTooSmall with its length in `*length`.
   PopResult Pop(void* out, DWORD size, DWORD* length, DWORD* flags);
 
-  // Read without the lock (atomics), for waits.
+  // Whether the file was changed under this handle so that it can no longer be used (shortened,
+  // or its ring positions or sizes overwritten).
+  bool Damaged() const;
+
+  // Read without the lock (atomics), for waits; 0 once the file is damaged.
   DWORD Count() const;
   DWORD Slots() const;
   DWORD Readers() const;
@@ -70,12 +86,27 @@ class QueueMemory {
 
  private:
   QueueMemory() = default;
+  // Takes the queue's lock, waiting for its holder; a holder that died (or a lock field that names
+  // no thread) is taken over. False if the file is damaged.
   bool Lock();
+  // Takes the lock only if it is free or its holder died; never waits.
+  bool TryLock();
   void Unlock();
+  // Whether the mapping is still backed by the file (a shortened file would fault on access).
+  bool Intact() const;
+  // Whether the ring's shape in the header is still the one mapped. Lock held.
+  bool RingSoundLocked() const;
+  void TakeOwnership(std::uint32_t me);
 
   QueueHeader* header_ = nullptr;
   std::size_t length_ = 0;
   std::string path_;  // empty for an unnamed queue
+  int fd_ = -1;       // the named queue's file, kept open to see it shortened
+  // The ring's shape as checked when the queue was opened; the header's copies are only compared.
+  DWORD slots_ = 0;
+  std::size_t slot_size_ = 0;
+  DWORD max_size_ = 0;
+  DWORD max_messages_ = 0;
 };
 
 }  // namespace ce::msgqueue

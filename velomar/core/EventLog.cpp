@@ -208,8 +208,17 @@ void CEventLog::WriteToFile(const CEventRecord& record) {
   if (limit < static_cast<unsigned long long>(m_fileSize) + bytes.size()) RollOver();
 
   if (!m_file) return;
-  // A failed write is not reported; the size grows only by what was written.
+  // A failed write is not reported. A line the disk cut short is taken back whole, so the next
+  // event never continues half a line.
   DWORD written = 0;
-  WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (!WriteFile(m_file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written < bytes.size() && written > 0) {
+    SetFilePointer(m_file, static_cast<LONG>(m_fileSize), nullptr, FILE_BEGIN);
+    if (!SetEndOfFile(m_file)) {
+      m_fileSize += written;
+      SetFilePointer(m_file, 0, nullptr, FILE_END);
+    }
+    return;
+  }
   m_fileSize += written;
 }

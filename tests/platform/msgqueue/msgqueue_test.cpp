@@ -2,15 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
 #include "platform/testing/device_test.h"
+#include "platform/testing/folder_states.h"
 #include "tests/platform/peer/peer_process.h"
 
 namespace {
@@ -25,6 +31,14 @@ MSGQUEUEOPTIONS Options(DWORD flags, DWORD max_messages, DWORD max_size, bool re
 
 BOOL Write(HANDLE q, const std::string& text, DWORD timeout = 0) {
   return WriteMsgQueue(q, const_cast<char*>(text.data()), static_cast<DWORD>(text.size()), timeout, 0);
+}
+
+// Overwrites 4 bytes of a queue's file at `offset` (the header's words: 16 the slot count, 28 the
+// message count, 44 the oldest message's slot, 48 the lock).
+void Poke(const std::filesystem::path& file, std::streamoff offset, std::uint32_t value) {
+  std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+  out.seekp(offset);
+  out.write(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
 std::string Read(HANDLE q, DWORD timeout = 0) {
@@ -219,6 +233,126 @@ TEST_F(MsgQueueTest, AQueueFileWithADamagedRingIsReplacedNotUsed) {
   EXPECT_EQ("3", peer.Line());
   EXPECT_EQ(0, peer.Wait());
   CloseMsgQueue(reader);
+}
+
+// Damage found by fuzzing queue files, done to a file whose handles are open: every call on it
+// fails with ERROR_FILE_CORRUPT (never a fault, a division by zero or an empty message read as a
+// success), and a damaged message is dropped so that the next one is read.
+TEST_F(MsgQueueTest, AFileChangedUnderOpenHandlesGivesAnErrorNeverACrash) {
+  constexpr DWORD kSlots = 3, kSlotSize = 8 + 16;
+  struct Case {
+    const char* what;
+    std::function<void(const std::filesystem::path& file, std::uintmax_t header)> damage;
+    bool ring_usable;  // only a message was damaged: the queue goes on
+  };
+  const Case cases[] = {
+      {"shortened to nothing", [](auto& f, auto) { std::filesystem::resize_file(f, 0); }, false},
+      {"shortened into the header", [](auto& f, auto) { std::filesystem::resize_file(f, 40); }, false},
+      {"shortened into the ring", [](auto& f, auto header) { std::filesystem::resize_file(f, header + 30); }, false},
+      {"zero slots", [](auto& f, auto) { Poke(f, 16, 0); }, false},
+      {"count past the ring", [](auto& f, auto) { Poke(f, 28, 0x7FFFFFFF); }, false},
+      {"oldest slot past the ring", [](auto& f, auto) { Poke(f, 44, 0x10000); }, false},
+      {"empty message", [](auto& f, auto header) { Poke(f, static_cast<std::streamoff>(header), 0); }, true},
+      {"message longer than the limit",
+       [](auto& f, auto header) { Poke(f, static_cast<std::streamoff>(header), 0xFFFFFF); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto ro = Options(MSGQUEUE_ALLOW_BROKEN, kSlots, 16, true);
+    HANDLE reader = CreateMsgQueue(u"Fuzzed", &ro);
+    auto wo = Options(MSGQUEUE_ALLOW_BROKEN, kSlots, 16, false);
+    HANDLE writer = CreateMsgQueue(u"Fuzzed", &wo);
+    ASSERT_NE(nullptr, reader);
+    ASSERT_NE(nullptr, writer);
+    ASSERT_TRUE(Write(writer, "first"));
+    ASSERT_TRUE(Write(writer, "second"));
+    const auto file = device_folder() / "run" / "msgq" / "q_Fuzzed";
+    c.damage(file, std::filesystem::file_size(file) - kSlots * kSlotSize);
+
+    EXPECT_EQ("<error 1392>", Read(reader, 1000));  // ERROR_FILE_CORRUPT
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 0));  // a waiter wakes to see the error
+    if (c.ring_usable) {
+      EXPECT_EQ("second", Read(reader));
+      EXPECT_TRUE(Write(writer, "third"));
+      EXPECT_EQ("third", Read(reader));
+    } else {
+      EXPECT_FALSE(Write(writer, "third", 1000));
+      EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_CORRUPT), GetLastError());
+      EXPECT_EQ("<error 1392>", Read(reader));
+    }
+    CloseMsgQueue(writer);
+    CloseMsgQueue(reader);
+    std::filesystem::remove(file);
+  }
+}
+
+// A queue's lock left held by a process that died, or a lock word naming no thread: the next
+// opener takes it over at once, and opening other queues never waits on it.
+TEST_F(MsgQueueTest, AQueueWhoseLockHolderDiedIsOpenedAtOnce) {
+  auto ro = Options(MSGQUEUE_ALLOW_BROKEN, 1000, 5000, true);
+  HANDLE reader = CreateMsgQueue(u"Held", &ro);
+  ASSERT_NE(nullptr, reader);
+  const auto file = device_folder() / "run" / "msgq" / "q_Held";
+
+  pid_t gone = 0;
+  {
+    PeerProcess finished(device_folder(), {"reg-get", "Nothing", "here"});
+    gone = finished.pid();
+    finished.Wait();
+  }
+  struct Case {
+    const char* what;
+    std::function<void()> leave_lock_held;
+  };
+  const Case cases[] = {
+      {"holder killed with the lock",
+       [&] {
+         PeerProcess holder(device_folder(), {"queue-hold", "Held"});
+         ASSERT_EQ("held", holder.Line());
+         // Meanwhile other queues open and close as usual.
+         PeerProcess other(device_folder(), {"queue-open", "Other"});
+         EXPECT_EQ("created", other.Line(5000));
+         EXPECT_LT(std::stoi(other.Line()), 1000);
+         holder.Kill();
+         holder.Wait();
+       }},
+      {"lock word naming a process that is gone", [&] { Poke(file, 48, static_cast<std::uint32_t>(gone)); }},
+      {"lock word naming no thread", [&] { Poke(file, 48, 0xFFFFFFFFu); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.leave_lock_held();
+    PeerProcess next(device_folder(), {"queue-open", "Held"});
+    ASSERT_EQ("existed", next.Line(5000));
+    EXPECT_LT(std::stoi(next.Line()), 1000);
+    EXPECT_EQ(0, next.Wait());
+  }
+  auto wo = Options(MSGQUEUE_ALLOW_BROKEN, 1000, 5000, false);
+  HANDLE writer = CreateMsgQueue(u"Held", &wo);
+  EXPECT_TRUE(Write(writer, "still works"));
+  EXPECT_EQ("still works", Read(reader));
+  CloseMsgQueue(writer);
+  CloseMsgQueue(reader);
+}
+
+// A new queue's blocks are reserved when it is made: a full folder refuses it with
+// ERROR_DISK_FULL (never a fault at the first write), a read-only one with ERROR_ACCESS_DENIED.
+TEST_F(MsgQueueTest, ANewQueueOnAFullOrReadOnlyFolderFailsWithTheReason) {
+  const struct {
+    ce::testing::FolderState state;
+    const char* expected;
+  } cases[] = {
+      {ce::testing::FolderState::kFull, "error 112\n"},
+      {ce::testing::FolderState::kReadOnly, "error 5\n"},
+  };
+  for (const auto& c : cases) {
+    auto run = ce::testing::RunWithFolderState(c.state, device_folder(), DEVICE_PEER_PATH,
+                                               {device_folder().string(), "queue-open", "LogQueue"});
+    if (!run.available) GTEST_SKIP() << "cannot make a full or read-only folder here: " << run.output;
+    EXPECT_EQ(0, run.signal);
+    EXPECT_EQ(0, run.exit_code) << run.output;
+    EXPECT_EQ(c.expected, run.output);
+  }
 }
 
 TEST_F(MsgQueueTest, ReaderInAnotherProcessIsWokenByOurWrites) {

@@ -10,6 +10,13 @@
 //                                         <count> records with time-out 0; prints how many went
 //   queue-read <name> <count> <ms>        creates the queue for reading, prints "ready", then each
 //                                         record read (its level and text), "timeout" at the end
+//   queue-open <name>                     opens the queue as the log channel does; prints "existed"
+//                                         or "created" and the milliseconds it took, or "error <n>"
+//   queue-hold <name>                     opens the queue, takes its lock and keeps it; prints
+//                                         "held", then waits until killed
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,6 +26,7 @@
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
 #include "platform/msgqueue/msgqueue.h"
+#include "platform/msgqueue/queue_test_seam.h"
 #include "platform/registry/registry.h"
 #include "platform/registry/registry_notify.h"
 #include "platform/text/utf.h"
@@ -90,6 +98,29 @@ int main(int argc, char** argv) {
     std::printf("%d\n", sent);
     CloseMsgQueue(q);
     return 0;
+  }
+  if (cmd == "queue-open" && argc == 4) {
+    MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, FALSE};
+    const auto start = std::chrono::steady_clock::now();
+    HANDLE q = CreateMsgQueue(W(argv[3]).c_str(), &options);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+    if (!q) {
+      std::printf("error %lu\n", static_cast<unsigned long>(GetLastError()));
+      return 0;
+    }
+    std::puts(GetLastError() == ERROR_ALREADY_EXISTS ? "existed" : "created");
+    std::printf("%lld\n", static_cast<long long>(ms));
+    CloseMsgQueue(q);
+    return 0;
+  }
+  if (cmd == "queue-hold" && argc == 4) {
+    MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, FALSE};
+    HANDLE q = CreateMsgQueue(W(argv[3]).c_str(), &options);
+    if (!q || !ce::msgqueue::HoldQueueLock(q)) return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    for (;;) pause();
   }
   if (cmd == "queue-read" && argc == 6) {
     MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, TRUE};

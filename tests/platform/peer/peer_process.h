@@ -62,6 +62,8 @@ class PeerProcess {
     }
   }
 
+  pid_t pid() const { return pid_; }
+
   // Ends the process at once, wherever it is (SIGKILL).
   void Kill() {
     if (pid_ > 0) kill(pid_, SIGKILL);

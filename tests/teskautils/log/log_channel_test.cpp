@@ -1,13 +1,17 @@
 // The log channel: record layout, the reader rule, the switches, over-long texts, many threads.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/kernel/last_error.h"
 #include "platform/libraries/libraries.h"
+#include "platform/testing/folder_states.h"
 #include "platform/text/utf.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/teskautils/teskautils_fixture.h"
@@ -53,6 +57,31 @@ TEST_F(LogChannel, OnlyAReaderReceivesRecords) {
   const auto records = later.Take();
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].text, Expected(u"guardado"));
+}
+
+// With no reader the library makes no queue at all, not even one it removes again: each would
+// reserve the queue's whole ring on the device.
+TEST_F(LogChannel, NoQueueIsMadeWhileNoReaderHoldsIt) {
+  const auto folder = device_folder() / "run" / "msgq";
+  std::filesystem::create_directories(folder);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
+  Log(2, u"nadie lee");
+  LogFormateado(1, u"%s", u"tampoco");
+  char events[4096];
+  EXPECT_LE(read(watch, events, sizeof events), 0);  // no file appeared
+  close(watch);
+}
+
+// On a full device the library's program still logs, starts and ends threads, and exits 0.
+TEST_F(LogChannel, AProgramRunsToItsEndOnAFullDevice) {
+  auto run = ce::testing::RunWithFolderState(ce::testing::FolderState::kFull, device_folder(),
+                                             TESKAUTILS_CLIENT_PATH, {});
+  if (!run.available) GTEST_SKIP() << "cannot make a full folder here: " << run.output;
+  EXPECT_EQ(0, run.signal);
+  EXPECT_EQ(0, run.exit_code);
+  EXPECT_EQ("done\n", run.output);
 }
 
 TEST_F(LogChannel, ConvertsFormatsThatDoNotMatchAndCutsLongResults) {

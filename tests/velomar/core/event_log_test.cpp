@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files/file_system_seam.h"
 #include "platform/files/files.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/threads.h"
@@ -121,6 +122,22 @@ TEST_F(EventLogTest, AnOverlongLineIsCutButKeepsItsLineEnd) {
   ASSERT_EQ(bytes.size(), 999 * 2 + second.size());
   EXPECT_EQ(bytes.substr(997 * 2, 4), Utf16Le(u"\r\n"));
   EXPECT_EQ(bytes.substr(999 * 2), second);
+}
+
+// A disk that fills up in the middle of a line: the cut line is taken back, and the event after
+// room was freed starts a line of its own.
+TEST_F(EventLogTest, ALineTheDiskCutShortIsTakenBackWhole) {
+  SetSetting(u"events_log_path", u"\\log.txt");
+  CEventLog log;
+  CEventLog::AddEvent(1, EVENT_INFO, u"first", u"d");
+  auto& seam = ce::files::FileSystemSeam::Get();
+  seam.SetRoomLeft(20);
+  CEventLog::AddEvent(1, EVENT_INFO, u"cut", u"d");
+  seam.SetRoomLeft(std::nullopt);
+  CEventLog::AddEvent(1, EVENT_INFO, u"after", u"d");
+  EXPECT_EQ(ReadDeviceFile(u"\\log.txt"), Utf16Le(u"2025-03-04 05:06:07   INFO. first. d.\r\n"
+                                                  u"2025-03-04 05:06:07   INFO. after. d.\r\n"));
+  EXPECT_EQ(log.GetRecordCount(), 3);  // the list keeps every event
 }
 
 TEST_F(EventLogTest, RollsOverAtTheSizeLimitKeepingOneBackup) {
