@@ -33,8 +33,11 @@ std::optional<std::int64_t> TicksOf(const SYSTEMTIME& st) {
       st.wMinute > 59 || st.wSecond > 59 || st.wMilliseconds > 999) {
     return std::nullopt;
   }
+  // Every field is checked before it is converted: a day keeps only its low byte (257 would
+  // become 1).
+  if (st.wDay < 1 || st.wDay > 31) return std::nullopt;
   year_month_day ymd{year{st.wYear}, month{st.wMonth}, day{st.wDay}};
-  if (st.wDay < 1 || !ymd.ok()) return std::nullopt;
+  if (!ymd.ok()) return std::nullopt;
   std::int64_t days = sys_days(ymd).time_since_epoch().count() + kDaysTo1970;
   std::int64_t ms = ((st.wHour * 60 + st.wMinute) * 60 + st.wSecond) * 1000LL + st.wMilliseconds;
   return days * kTicksPerDay + ms * kTicksPerMs;
@@ -68,6 +71,7 @@ std::optional<std::int64_t> ChangeInYear(const SYSTEMTIME& rule, int year_number
   weekday wd{rule.wDayOfWeek};
   sys_days d;
   if (rule.wYear != 0) {  // an absolute date
+    if (rule.wDay > 31) return std::nullopt;
     year_month_day ymd{y, m, day{rule.wDay}};
     if (!ymd.ok()) return std::nullopt;
     d = sys_days(ymd);

@@ -42,18 +42,26 @@ TEST(FileTimeTest, KnownValuesAndRoundTrip) {
   }
 }
 
+// Dates every call that takes a SYSTEMTIME refuses (the days of 256 and more were found by
+// fuzzing: only their low byte used to be looked at).
+const SYSTEMTIME kBadDates[] = {
+    {2023, 2, 0, 29, 0, 0, 0, 0},    // not a leap year
+    {2024, 4, 0, 31, 0, 0, 0, 0},    // April has 30 days
+    {2024, 13, 0, 1, 0, 0, 0, 0},    // month
+    {2024, 1, 0, 0, 0, 0, 0, 0},     // day 0
+    {2024, 1, 0, 256, 0, 0, 0, 0},   // day 256, read as 0
+    {2024, 1, 0, 257, 0, 0, 0, 0},   // day 257, read as 1
+    {2024, 2, 0, 285, 0, 0, 0, 0},   // day 285, read as 29
+    {2024, 1, 0, 1, 24, 0, 0, 0},    // hour
+    {2024, 1, 0, 1, 0, 60, 0, 0},    // minute
+    {2024, 1, 0, 1, 0, 0, 60, 0},    // second
+    {2024, 1, 0, 1, 0, 0, 0, 1000},  // milliseconds
+    {1600, 12, 0, 31, 0, 0, 0, 0},   // before 1601
+    {30828, 1, 0, 1, 0, 0, 0, 0},    // after 30827
+};
+
 TEST(FileTimeTest, InvalidValuesAreRefused) {
-  const SYSTEMTIME bad[] = {
-      {2023, 2, 0, 29, 0, 0, 0, 0},   // not a leap year
-      {2024, 4, 0, 31, 0, 0, 0, 0},   // April has 30 days
-      {2024, 13, 0, 1, 0, 0, 0, 0},   // month
-      {2024, 1, 0, 0, 0, 0, 0, 0},    // day 0
-      {2024, 1, 0, 1, 24, 0, 0, 0},   // hour
-      {2024, 1, 0, 1, 0, 60, 0, 0},   // minute
-      {2024, 1, 0, 1, 0, 0, 0, 1000}, // milliseconds
-      {1600, 12, 0, 31, 0, 0, 0, 0},  // before 1601
-  };
-  for (const auto& st : bad) {
+  for (const auto& st : kBadDates) {
     FILETIME ft{1, 1};
     SetLastError(0);
     EXPECT_FALSE(SystemTimeToFileTime(&st, &ft)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
@@ -137,6 +145,23 @@ TEST_F(ClockTest, LocalTimeFollowsTheZoneAndItsDaylightRule) {
   GetSystemTime(&now);
   EXPECT_EQ(now.wHour, 7);
   EXPECT_EQ(now.wMinute, 30);
+}
+
+TEST_F(ClockTest, SettingTheClockRefusesEveryFieldOutOfRange) {
+  SYSTEMTIME before{};
+  GetSystemTime(&before);
+  for (const auto& st : kBadDates) {
+    SetLastError(0);
+    EXPECT_FALSE(SetSystemTime(&st)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(SetLocalTime(&st)) << st.wYear << "-" << st.wMonth << "-" << st.wDay;
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+  }
+  SYSTEMTIME after{};
+  GetSystemTime(&after);
+  EXPECT_EQ(before.wYear, after.wYear);
+  EXPECT_EQ(before.wMonth, after.wMonth);
+  EXPECT_EQ(before.wDay, after.wDay);
 }
 
 TEST_F(ClockTest, ManualClockDrivesTicksCounterAndSystemTime) {
