@@ -33,14 +33,23 @@ void CopyFileLogged(const Path& source, const Path& target) {
   CopyFileW(source.c_str(), target.c_str(), FALSE);
 }
 
-// The unfiltered copy. A target inside the source is not copied into itself.
-void CopyTree(const Path& source, const Path& target) {
+// Paths compared without regard to case or trailing backslashes.
+bool SamePath(Path a, Path b) {
+  while (a.size() > 1 && a.back() == u'\\') a.pop_back();
+  while (b.size() > 1 && b.back() == u'\\') b.pop_back();
+  return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The unfiltered copy of `source` into `target`. `outermost` is the target the caller asked for:
+// when it lies anywhere inside the source tree, that folder is skipped at every depth, so the tree
+// is copied once and never into its own copy.
+void CopyTree(const Path& source, const Path& target, const Path& outermost) {
   if (!Exists(target)) CreateDirectoryW(target.c_str(), nullptr);
   ForEachEntry(source + u"\\*", [&](const WIN32_FIND_DATAW& entry) {
     const Path from = Join(source, entry.cFileName);
     const Path to = Join(target, entry.cFileName);
     if (IsFolder(entry)) {
-      if (_wcsicmp(from.c_str(), target.c_str()) != 0) CopyTree(from, to);
+      if (!SamePath(from, outermost)) CopyTree(from, to, outermost);
     } else {
       CopyFileLogged(from, to);
     }
@@ -97,7 +106,7 @@ extern "C" int BorrarDirectorioRecursivo(LPCWSTR path, BOOL keep_going) {
 
 extern "C" int CopiarArchivosRecursivo(LPCWSTR source, LPCWSTR target) {
   if (source == nullptr || target == nullptr) return 1;
-  CopyTree(source, target);
+  CopyTree(source, target, target);
   return 1;
 }
 
@@ -109,7 +118,7 @@ extern "C" int CopiarArchivosRecursivoConFiltroPositivo(LPCWSTR source, LPCWSTR 
     const Path from = Join(from_folder, entry.cFileName);
     const Path to = Join(to_folder, entry.cFileName);
     if (IsFolder(entry)) {
-      if (_wcsicmp(from.c_str(), to_folder.c_str()) != 0) CopyTree(from, to);
+      if (!SamePath(from, to_folder)) CopyTree(from, to, to_folder);
     } else {
       CopyFileLogged(from, to);
     }
@@ -126,7 +135,7 @@ extern "C" int CopiarArchivosRecursivoConFiltroNegativo(LPCWSTR source, LPCWSTR 
     const Path from = Join(from_folder, entry.cFileName);
     const Path to = Join(to_folder, entry.cFileName);
     if (IsFolder(entry)) {
-      if (_wcsicmp(from.c_str(), to_folder.c_str()) != 0) CopyTree(from, to);
+      if (!SamePath(from, to_folder)) CopyTree(from, to, to_folder);
     } else if (text == nullptr || wcsstr(entry.cFileName, text) == nullptr) {
       CopyFileLogged(from, to);
     }

@@ -125,11 +125,29 @@ TEST_F(Folders, CopiesWithAndWithoutFilters) {
   }
 }
 
-TEST_F(Folders, CopyIntoItsOwnSubfolderEnds) {
-  WriteHostFile("src/a.txt", "a");
-  WriteHostFile("src/sub/b.txt", "b");
-  EXPECT_EQ(CopiarArchivosRecursivo(u"\\src", u"\\src\\copia"), 1);
-  EXPECT_EQ(TreeOf("src/copia"), (Tree{"a.txt", "sub/", "sub/b.txt"}));
+TEST_F(Folders, CopyIntoAFolderInsideTheSourceCopiesTheTreeOnce) {
+  struct Case {
+    const char16_t* target;
+    std::string host_target;  // below "src"
+    int (*copy)(LPCWSTR, LPCWSTR);
+  } cases[] = {
+      {u"\\src\\copia", "copia", CopiarArchivosRecursivo},
+      {u"\\src\\sub\\copia", "sub/copia", CopiarArchivosRecursivo},
+      {u"\\src\\sub\\deep\\copia\\", "sub/deep/copia", CopiarArchivosRecursivo},
+      {u"\\SRC\\Sub\\copia", "sub/copia", CopiarArchivosRecursivo},
+      {u"\\src\\sub\\copia", "sub/copia",
+       [](LPCWSTR s, LPCWSTR t) { return CopiarArchivosRecursivoConFiltroNegativo(s, t, u"zzz"); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.host_target);
+    std::filesystem::remove_all(HostOf("src"));
+    WriteHostFile("src/a.txt", "a");
+    WriteHostFile("src/sub/b.txt", "b");
+    WriteHostFile("src/sub/deep/c.txt", "c");
+    EXPECT_EQ(c.copy(u"\\src", c.target), 1);
+    // The copy holds the original tree and nothing of itself.
+    EXPECT_EQ(TreeOf("src/" + c.host_target), (Tree{"a.txt", "sub/", "sub/b.txt", "sub/deep/", "sub/deep/c.txt"}));
+  }
 }
 
 }  // namespace
