@@ -21,12 +21,15 @@ CEventLog* g_instance = nullptr;
 
 const WCHAR* const kLevelNames[] = {u"TRACE", u"DEBUG", u"INFO", u"WARNING", u"ERROR", u"FATAL"};
 
-// The backup of a log file: its path with the last three characters replaced by "bak". A path
-// that already ends in "bak" (or is too short to end in anything) would name the log itself, and
-// the rollover would delete the events it means to keep: ".bak" is appended to it instead.
+// The backup of a log file: the log's own path with its extension replaced by "bak", or with
+// ".bak" added when its name has no extension (so "\\Temp\\log" never becomes "\\Temp\\bak", an
+// unrelated file). A log whose extension already is "bak" would be its own backup, and the
+// rollover would delete the events it means to keep: ".bak" is added to it instead.
 std::u16string BackupPathOf(const std::u16string& path) {
-  if (path.size() >= 3) {
-    std::u16string backup = path.substr(0, path.size() - 3) + u"bak";
+  const std::size_t name_start = path.find_last_of(u'\\') == std::u16string::npos ? 0 : path.find_last_of(u'\\') + 1;
+  const std::size_t dot = path.find_last_of(u'.');
+  if (dot != std::u16string::npos && dot > name_start) {
+    std::u16string backup = path.substr(0, dot + 1) + u"bak";
     if (_wcsicmp(backup.c_str(), path.c_str()) != 0) return backup;
   }
   return path + u".bak";

@@ -149,8 +149,16 @@ TEST_F(EventLogTest, RollsOverAtTheSizeLimitKeepingOneBackup) {
       // A log whose name already ends in "bak" keeps its events in a backup of its own.
       {u"\\logs\\events.bak", u"\\logs\\events.bak.bak"},
       {u"\\logs\\EVENTS.BAK", u"\\logs\\EVENTS.BAK.bak"},
+      // The extension is replaced whatever its length; a name without one gets ".bak" added,
+      // never a neighbour's name.
+      {u"\\logs\\log", u"\\logs\\log.bak"},
+      {u"\\logs\\events.md", u"\\logs\\events.bak"},
+      {u"\\logs\\events.text", u"\\logs\\events.bak"},
+      {u"\\logs.d\\events", u"\\logs.d\\events.bak"},
   };
   SetSetting(u"events_log_file_max_size", 1);  // 1024 bytes
+  WriteDeviceFile(u"\\logs\\bak", "unrelated");  // what the last three characters would name
+  WriteDeviceFile(u"\\logs.d\\bak", "unrelated");
   // 28 characters of time and level, 67 of texts and 5 of punctuation: 100 characters, 200 bytes.
   const std::u16string summary(30, u's');
   const std::u16string description(37, u'd');
@@ -158,7 +166,9 @@ TEST_F(EventLogTest, RollsOverAtTheSizeLimitKeepingOneBackup) {
   ASSERT_EQ(line.size(), 100u);
   for (const auto& c : cases) {
     SCOPED_TRACE(ce::text::ToUtf8(c.log));
-    std::filesystem::remove_all(HostOf(u"\\logs"));
+    for (const char16_t* folder : {u"\\logs", u"\\logs.d"})
+      for (const auto& e : std::filesystem::directory_iterator(HostOf(folder)))
+        if (e.path().filename() != "bak") std::filesystem::remove(e.path());
     WriteDeviceFile(c.backup, "an older backup");
     SetSetting(u"events_log_path", c.log);
     CEventLog log;
@@ -168,6 +178,8 @@ TEST_F(EventLogTest, RollsOverAtTheSizeLimitKeepingOneBackup) {
     CEventLog::AddEvent(1, EVENT_INFO, summary.c_str(), description.c_str());
     EXPECT_EQ(ReadDeviceFile(c.backup), Utf16Le(line + line + line + line + line));
     EXPECT_EQ(ReadDeviceFile(c.log), Utf16Le(line));
+    EXPECT_EQ(ReadDeviceFile(u"\\logs\\bak"), "unrelated");
+    EXPECT_EQ(ReadDeviceFile(u"\\logs.d\\bak"), "unrelated");
   }
 }
 
@@ -295,7 +307,7 @@ TEST_F(EventLogTest, APathNamingAFolderIsNeverRolledOver) {
   CEventLog::AddEvent(1, EVENT_ERROR, u"s", u"d");
   EXPECT_EQ(log.GetRecordCount(), 2);
   EXPECT_EQ(ReadDeviceFile(u"\\folder\\kept.txt"), "mine");
-  EXPECT_FALSE(std::filesystem::exists(HostOf(u"\\foldbak")));
+  EXPECT_FALSE(std::filesystem::exists(HostOf(u"\\folder.bak")));
 }
 
 }  // namespace
