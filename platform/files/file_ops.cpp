@@ -125,6 +125,27 @@ BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName) {
   return Result(::rename(from.host.c_str(), target.c_str()) == 0 ? ERROR_SUCCESS : internal::ErrorFromErrno(errno));
 }
 
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+  if (dwFlags & ~MOVEFILE_REPLACE_EXISTING) return Result(ERROR_INVALID_PARAMETER);
+  if (!(dwFlags & MOVEFILE_REPLACE_EXISTING)) return MoveFileW(lpExistingFileName, lpNewFileName);
+  ResolvedPath from, to;
+  if (DWORD error = Resolve(lpExistingFileName, &from)) return Result(error);
+  if (!from.exists) return Result(ERROR_FILE_NOT_FOUND);
+  if (DWORD error = Resolve(lpNewFileName, &to)) return Result(error);
+  if (!to.exists || to.host == from.host) return MoveFileW(lpExistingFileName, lpNewFileName);
+  struct stat source, target;
+  if (DWORD error = Stat(from, &source)) return Result(error);
+  if (DWORD error = Stat(to, &target)) return Result(error);
+  if (S_ISDIR(source.st_mode) || S_ISDIR(target.st_mode)) return Result(ERROR_ACCESS_DENIED);
+  if (internal::ReadAttributes(to.host, target) & FILE_ATTRIBUTE_READONLY) return Result(ERROR_ACCESS_DENIED);
+  if (OpenWithout(from.host, FILE_SHARE_DELETE) || OpenWithout(to.host, FILE_SHARE_DELETE)) {
+    return Result(ERROR_SHARING_VIOLATION);
+  }
+  if (DWORD error = FileSystemSeam::Get().TakeFailure(FileCall::kMove)) return Result(error);
+  // rename(2) puts the new file in place of the old one atomically.
+  return Result(::rename(from.host.c_str(), to.host.c_str()) == 0 ? ERROR_SUCCESS : internal::ErrorFromErrno(errno));
+}
+
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists) {
   ResolvedPath from, to;
   if (DWORD error = Resolve(lpExistingFileName, &from)) return Result(error);

@@ -72,6 +72,10 @@ BOOL DeviceIoControl(HANDLE hDevice, DWORD dwIoControlCode, LPVOID lpInBuffer, D
 
 BOOL DeleteFileW(LPCWSTR lpFileName);
 BOOL MoveFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName);
+// MOVEFILE_REPLACE_EXISTING: an existing file of the new name is replaced in one step (never a
+// folder, a read-only file or a file open without FILE_SHARE_DELETE). Other flags are refused.
+#define MOVEFILE_REPLACE_EXISTING 0x00000001u
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags);
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPVOID lpSecurityAttributes);
 BOOL RemoveDirectoryW(LPCWSTR lpPathName);

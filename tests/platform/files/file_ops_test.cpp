@@ -26,6 +26,48 @@ TEST_F(FileOpsTest, CopyMoveDeleteAndFolders) {
   EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
+TEST_F(FileOpsTest, MoveReplacingAnExistingFile) {
+  ASSERT_TRUE(Put(u"\\new.txt", "new"));
+  ASSERT_TRUE(Put(u"\\doc.txt", "old"));
+  ASSERT_TRUE(MoveFileExW(u"\\new.txt", u"\\DOC.TXT", MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ(Get(u"\\doc.txt"), "new");
+  EXPECT_EQ(Get(u"\\new.txt"), "<absent>");
+  ASSERT_TRUE(MoveFileExW(u"\\doc.txt", u"\\fresh.txt", MOVEFILE_REPLACE_EXISTING));  // no target yet
+  EXPECT_EQ(Get(u"\\fresh.txt"), "new");
+
+  ASSERT_TRUE(Put(u"\\a.txt", "A"));
+  ASSERT_TRUE(Put(u"\\ro.txt", "R"));
+  ASSERT_TRUE(SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateDirectoryW(u"\\Dir", nullptr));
+  HANDLE open = CreateFileW(u"\\fresh.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  struct Case {
+    const char* what;
+    BOOL (*call)();
+    DWORD error;
+  } cases[] = {
+      {"onto a folder", [] { return MoveFileExW(u"\\a.txt", u"\\dir", MOVEFILE_REPLACE_EXISTING); }, ERROR_ACCESS_DENIED},
+      {"onto a read-only file", [] { return MoveFileExW(u"\\a.txt", u"\\ro.txt", MOVEFILE_REPLACE_EXISTING); },
+       ERROR_ACCESS_DENIED},
+      {"onto an open file", [] { return MoveFileExW(u"\\a.txt", u"\\fresh.txt", MOVEFILE_REPLACE_EXISTING); },
+       ERROR_SHARING_VIOLATION},
+      {"without the flag", [] { return MoveFileExW(u"\\a.txt", u"\\ro.txt", 0); }, ERROR_ALREADY_EXISTS},
+      {"unknown flag", [] { return MoveFileExW(u"\\a.txt", u"\\b.txt", 0x2); }, ERROR_INVALID_PARAMETER},
+      {"missing source", [] { return MoveFileExW(u"\\none.txt", u"\\a.txt", MOVEFILE_REPLACE_EXISTING); },
+       ERROR_FILE_NOT_FOUND},
+  };
+  for (const Case& c : cases) {
+    SetLastError(0);
+    EXPECT_FALSE(c.call()) << c.what;
+    EXPECT_EQ(GetLastError(), c.error) << c.what;
+  }
+  CloseHandle(open);
+  EXPECT_EQ(Get(u"\\a.txt"), "A");
+  EXPECT_EQ(Get(u"\\ro.txt"), "R");
+  EXPECT_EQ(Get(u"\\fresh.txt"), "new");
+  SetFileAttributesW(u"\\ro.txt", FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(FileOpsTest, ErrorCodes) {
   ASSERT_TRUE(Put(u"\\a.txt", "A"));
   ASSERT_TRUE(Put(u"\\b.txt", "B"));
