@@ -89,14 +89,18 @@ HRESULT ReadStrings(ImageSource& source, DynArray<char*>& array, DWORD* consumed
 }  // namespace detail
 
 std::vector<std::uint8_t> RegistryImage(const DynArray<std::int32_t>& array) {
+  // Only what the read buffer holds is stored, so a longer list comes back as its first elements.
+  const std::int32_t count = array.Size() < kMaxRegistryImageCount ? array.Size() : kMaxRegistryImageCount;
   ce::wire::Writer w;
-  WriteArrayImage(w, array);
+  w.I32(count);
+  for (std::int32_t i = 0; i < count; ++i) w.I32(array[i]);
   return w.Take();
 }
 
 void ArrayFromRegistryImage(const void* data, std::size_t size, DynArray<std::int32_t>& array) {
   array.SetSize(0);
-  if (!data || size < 4 || size > kRegistryImageBuffer) return;
+  if (!data || size < 4) return;
+  if (size > kRegistryImageBuffer) size = kRegistryImageBuffer;
   ce::wire::Reader r(data, size);
   std::int32_t stored = r.I32();
   std::int32_t present = static_cast<std::int32_t>((size - 4) / 4);
@@ -107,11 +111,16 @@ void ArrayFromRegistryImage(const void* data, std::size_t size, DynArray<std::in
 
 LONG ReadRegistryArray(HKEY key, const WCHAR* name, DynArray<std::int32_t>& array) {
   array.SetSize(0);
-  std::uint8_t buffer[kRegistryImageBuffer];
+  std::vector<std::uint8_t> buffer(kRegistryImageBuffer);
   DWORD type = 0;
-  DWORD size = sizeof buffer;
-  LONG result = RegQueryValueExW(key, name, nullptr, &type, buffer, &size);
-  if (result == ERROR_SUCCESS) ArrayFromRegistryImage(buffer, size, array);
+  DWORD size = static_cast<DWORD>(buffer.size());
+  LONG result = RegQueryValueExW(key, name, nullptr, &type, buffer.data(), &size);
+  if (result == ERROR_MORE_DATA && size > buffer.size()) {
+    // A longer value (stored by an earlier build) still gives its first elements.
+    buffer.resize(size);
+    result = RegQueryValueExW(key, name, nullptr, &type, buffer.data(), &size);
+  }
+  if (result == ERROR_SUCCESS) ArrayFromRegistryImage(buffer.data(), size, array);
   return result;
 }
 

@@ -6,7 +6,8 @@
 // a failed allocation, and 0 with the bytes consumed (4 + count x element size) on success.
 //
 // Registry image (arrays of 32-bit elements): the same bytes, (count + 1) x 4 of them, stored as
-// one REG_BINARY value and read back through a 2048-byte buffer, so at most 511 elements return.
+// one REG_BINARY value and read back through a 2048-byte buffer, so at most 511 elements return;
+// a longer array is stored as its first 511 elements.
 //
 // String-list image: an int32 count (0..50000), then per string an unsigned 16-bit byte length
 // and that many bytes; a length of 0 stands for a null entry.
@@ -26,6 +27,7 @@ namespace cumulor {
 
 inline constexpr std::int32_t kMaxArrayImageCount = 50000;
 inline constexpr DWORD kRegistryImageBuffer = 2048;
+inline constexpr std::int32_t kMaxRegistryImageCount = kRegistryImageBuffer / 4 - 1;  // 511
 
 // How one element is laid out in an image. Numbers are provided; a record type gives its own
 // specialisation with kSize, Write and Read (field by field).
@@ -148,15 +150,17 @@ HRESULT WriteArrayImage(HANDLE file, const DynArray<T>& array, DWORD* written) {
   return hr;
 }
 
-// The registry image of an array of 32-bit elements.
+// The registry image of an array of 32-bit elements: its first 511 elements at most.
 std::vector<std::uint8_t> RegistryImage(const DynArray<std::int32_t>& array);
 // Fills array from a registry image of size bytes. Only the elements that are really there are
 // taken: count = min(stored count, (size - 4) / 4), none when the stored count is negative or
-// fewer than 4 bytes are given. A value larger than the 2048-byte buffer is not read (empty).
+// fewer than 4 bytes are given. Of a value larger than the 2048-byte buffer only the first 2048
+// bytes are taken (511 elements at most).
 void ArrayFromRegistryImage(const void* data, std::size_t size, DynArray<std::int32_t>& array);
 
-// Reads the array stored as the REG_BINARY value name under key. A value that is missing or
-// cannot be read leaves the array empty; the registry's result is returned.
+// Reads the array stored as the REG_BINARY value name under key, 511 elements at most (a longer
+// value gives its first 511). A value that is missing or cannot be read leaves the array empty;
+// the registry's result is returned.
 LONG ReadRegistryArray(HKEY key, const WCHAR* name, DynArray<std::int32_t>& array);
 // Stores the array's registry image as the REG_BINARY value name under key.
 LONG WriteRegistryArray(HKEY key, const WCHAR* name, const DynArray<std::int32_t>& array);

@@ -75,21 +75,10 @@ bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size) {
     ok = file.Close() && ok;
   }
   if (ok) {
-    if (!Exists(path)) {
-      ok = MoveFileW(temp.c_str(), path) != FALSE;
-    } else {
-      // Keep the previous file under another name until the new one is in place.
-      std::u16string previous = WithSuffix(path, u".old");
-      DeleteFileW(previous.c_str());
-      ok = MoveFileW(path, previous.c_str()) != FALSE;
-      if (ok) {
-        ok = MoveFileW(temp.c_str(), path) != FALSE;
-        if (ok)
-          DeleteFileW(previous.c_str());
-        else
-          MoveFileW(previous.c_str(), path);
-      }
-    }
+    // The previous document stays whole under its own name until the new one replaces it in one
+    // step; its ".old" copy is made by copying, so no moment leaves the document missing.
+    if (Exists(path)) CopyFileW(path, WithSuffix(path, u".old").c_str(), FALSE);
+    ok = MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
   }
   if (!ok) DeleteFileW(temp.c_str());
   return ok;

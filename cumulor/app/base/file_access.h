@@ -14,9 +14,11 @@ enum class ReadOutcome { Ok, CannotOpen, ReadFailed };
 // Opens the file for reading (no sharing) and reads it whole into bytes (emptied first).
 ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes);
 
-// Writes data to a temporary file in the target's folder; only when every write and the close
-// succeed, the target is replaced by it. Otherwise the temporary file is removed, the target stays
-// as it was, and the result is false.
+// Writes data to a temporary file in the target's folder (path + ".tmp") and flushes it; only when
+// every write, the flush and the close succeed, a previous target is copied to path + ".old" and the
+// temporary file is renamed over the target in one step. Otherwise the temporary file is removed,
+// the target stays as it was, and the result is false. At every moment the target holds the old
+// or the new data whole.
 bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size);
 
 }  // namespace cumulor::detail

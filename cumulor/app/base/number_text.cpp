@@ -1,9 +1,14 @@
 #include "cumulor/app/base/number_text.h"
 
+#include <locale.h>
+
+#include <cfloat>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace cumulor {
 
@@ -12,6 +17,15 @@ namespace {
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 constexpr std::size_t kFormatBuffer = 64;
+
+// The value of an unsigned decimal number text that lies outside the finite doubles' range:
+// the nearest double when it rounds to one (a tiny number becomes 0 or a subnormal), else the
+// largest double, so the 10-digit text of the largest double reads back as itself.
+double OutOfRangeValue(const std::string& number) {
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", nullptr);
+  const double value = strtod_l(number.c_str(), nullptr, c_locale);
+  return std::isinf(value) ? DBL_MAX : value;
+}
 
 // Writes an ASCII text into a wide buffer of kFormatBuffer elements.
 void Widen(WCHAR* buffer, const char* text, std::size_t n) {
@@ -74,6 +88,8 @@ std::int32_t TruncToInt(double value) {
   return static_cast<std::int32_t>(value);
 }
 
+std::int32_t RoundToNearestInt(double value) { return TruncToInt(value < 0 ? value - 0.5 : value + 0.5); }
+
 std::int32_t TextToInt(const char* text) {
   if (!text) return 0;
   const char* p = text;
@@ -99,7 +115,8 @@ double TextToDouble(const char* text) {
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   if (*p == '+' || *p == '-') return 0.0;  // a second sign is not a number
   double value = 0.0;
-  std::from_chars(p, p + std::strlen(p), value, std::chars_format::general);
+  const auto r = std::from_chars(p, p + std::strlen(p), value, std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) value = OutOfRangeValue(std::string(p, r.ptr));
   return negative ? -value : value;
 }
 
@@ -138,6 +155,7 @@ bool TextToBytes(BYTE* destination, std::int32_t count, const char* text) {
     return current;
   };
 
+  if (count < 0) return false;
   char* first = nextField();
   if (TextToInt(first) != count) return false;
   for (std::int32_t i = 0; i < count; ++i) {

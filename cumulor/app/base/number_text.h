@@ -18,9 +18,12 @@ DynString DoubleToString(double value);
 
 // Truncates towards zero; NaN gives 0 and out-of-range values saturate.
 std::int32_t TruncToInt(double value);
+// Rounds to the nearest integer, halves away from zero; NaN gives 0 and out-of-range values saturate.
+std::int32_t RoundToNearestInt(double value);
 
 // The standard conversions of a text (atoi, atof): leading white space, a sign, the longest number
-// prefix; 0 when there is none. Independent of the process locale. Out-of-range integers saturate.
+// prefix; 0 when there is none. Independent of the process locale. Out-of-range integers saturate;
+// a number beyond the largest double reads as the largest double (or its negative).
 std::int32_t TextToInt(const char* text);
 double TextToDouble(const char* text);
 
@@ -29,7 +32,8 @@ void BytesToText(const BYTE* bytes, std::int32_t count, DynString& out);
 // True when the text's first field equals count and count further fields were stored into
 // destination. Fields end at ",", NUL or CR (a CR ends the text); at most 2047 characters are read;
 // each field is converted with TextToInt and stored as one byte; a field above 255 stops the parse
-// (false, bytes already stored stay). A first field that differs from count changes nothing.
+// (false, bytes already stored stay). A first field that differs from count, or a negative count,
+// changes nothing (false).
 bool TextToBytes(BYTE* destination, std::int32_t count, const char* text);
 
 // Unit codes of the settings: altitude 1 m, 2 ft; distance 5 km, 6 nm, 8 statute miles.

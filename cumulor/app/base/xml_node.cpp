@@ -163,8 +163,10 @@ bool XmlNode::GetKeyInt(std::int32_t& out) const {
 bool XmlNode::GetChildLatLon(GeoPoint& out) const {
   double lat = 0, lon = 0;
   if (!GetChildDouble("lat", lat) || !GetChildDouble("lon", lon)) return false;
-  out.lat = TruncToInt(lat * kGeoUnitsPerDegree);
-  out.lon = TruncToInt(lon * kGeoUnitsPerDegree);
+  // Rounded to the nearest unit: the 10 digits written may lie a little below the position, and a
+  // truncation would move it by one unit on every save and load.
+  out.lat = RoundToNearestInt(lat * kGeoUnitsPerDegree);
+  out.lon = RoundToNearestInt(lon * kGeoUnitsPerDegree);
   return true;
 }
 

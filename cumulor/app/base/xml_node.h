@@ -87,7 +87,7 @@ class XmlNode {
   bool GetDouble(double& out) const;
   // With exactly two attributes: the first one's value as an integer, and true.
   bool GetKeyInt(std::int32_t& out) const;
-  // "lat" and "lon" in degrees; both present: stored truncated to units, true.
+  // "lat" and "lon" in degrees; both present: stored rounded to the nearest unit, true.
   bool GetChildLatLon(GeoPoint& out) const;
   // Integer "Lat" and "Lon" in 1/360000 degree, each divided by 10 (truncated). "Lat" is stored
   // first: when only "Lon" is missing the result is false with lat already stored.

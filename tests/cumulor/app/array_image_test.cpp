@@ -180,10 +180,23 @@ TEST_F(ArrayImageDevice, RegistryValueRoundTripKeepsAtMost511Elements) {
   ASSERT_EQ(back.Size(), 511);
   EXPECT_EQ(back[510], 1530);
 
-  list.Append(0);  // 512 elements: 2052 bytes, more than the read buffer holds
-  ASSERT_EQ(WriteRegistryArray(key, u"SuaOff", list), ERROR_SUCCESS);
-  EXPECT_NE(ReadRegistryArray(key, u"SuaOff", back), ERROR_SUCCESS);
-  EXPECT_EQ(back.Size(), 0);
+  // A longer list keeps its first 511 elements, whether this build stored it or an earlier one
+  // stored the whole list.
+  for (std::int32_t n : {512, 600}) {
+    SCOPED_TRACE(n);
+    list.SetSize(0);
+    for (std::int32_t i = 0; i < n; ++i) list.Append(i * 3);
+    ASSERT_EQ(WriteRegistryArray(key, u"SuaOff", list), ERROR_SUCCESS);
+    EXPECT_EQ(ReadRegistryArray(key, u"SuaOff", back), ERROR_SUCCESS);
+    ASSERT_EQ(back.Size(), 511);
+    EXPECT_EQ(back[510], 1530);
+    const std::vector<std::uint8_t> whole = Image(n, std::vector<std::int32_t>(static_cast<std::size_t>(n), 7));
+    ASSERT_EQ(RegSetValueExW(key, u"SuaOff", 0, REG_BINARY, whole.data(), static_cast<DWORD>(whole.size())),
+              ERROR_SUCCESS);
+    EXPECT_EQ(ReadRegistryArray(key, u"SuaOff", back), ERROR_SUCCESS);
+    ASSERT_EQ(back.Size(), 511);
+    EXPECT_EQ(back[510], 7);
+  }
   RegCloseKey(key);
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <clocale>
 #include <string>
 
@@ -26,6 +27,14 @@ TEST(NumberText, IntAndDoubleTexts) {
       {12345678901.0, "1.23456789e+10"},
   };
   for (const Case& c : cases) EXPECT_STREQ(DoubleToString(c.value).CStr(), c.text) << c.value;
+
+  // The extremes read back as themselves: 10 digits of the largest double lie just above it.
+  for (double v : {DBL_MAX, -DBL_MAX, DBL_TRUE_MIN, 0.0}) {
+    EXPECT_EQ(TextToDouble(DoubleToString(v).CStr()), v) << DoubleToString(v).CStr();
+  }
+  EXPECT_EQ(TextToDouble("1e999"), DBL_MAX);
+  EXPECT_EQ(TextToDouble("-1e999"), -DBL_MAX);
+  EXPECT_EQ(TextToDouble("1e-999"), 0.0);
 }
 
 TEST(NumberText, TextToNumberLikeTheStandardConversions) {
@@ -68,7 +77,7 @@ TEST(NumberText, ByteBlockTextRoundTripsAndRefusesBadBlocks) {
       {3, "2,1,2", false, {9, 9, 9}},        // the count differs: nothing changes
       {2, "2,1,256", false, {1, 9, 9}},      // a field above 255 stops the parse
       {2, "2,4,5\r,6", true, {4, 5, 9}},     // a CR ends the text
-      {-1, "-1", true, {9, 9, 9}},
+      {-1, "-1", false, {9, 9, 9}},          // a negative count is refused even when it matches
   };
   for (const Case& c : cases) {
     BYTE bytes[3] = {9, 9, 9};

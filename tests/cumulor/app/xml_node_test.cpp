@@ -71,6 +71,20 @@ TEST(XmlNode, PositionsInDegreesAndTenths) {
   ASSERT_TRUE(other.GetChildLatLon(back));
   EXPECT_EQ(back, odd);
 
+  // Degrees are read to the nearest unit: ten digits that lie just below a unit still name it.
+  struct Text {
+    const char* lat;
+    std::int32_t units;
+  } texts[] = {{"50", 1800000}, {"47.00002777", 1692001}, {"-10.00002777", -360001}, {"47.000013", 1692000},
+               {"-0.000013", 0}};
+  for (const Text& t : texts) {
+    XmlNode n("P");
+    n.AddChildString("lat", t.lat);
+    n.AddChildString("lon", "0");
+    ASSERT_TRUE(n.GetChildLatLon(back));
+    EXPECT_EQ(back.lat, t.units) << t.lat;
+  }
+
   XmlNode tenths("T");
   tenths.AddChildInt("Lat", -12345);
   GeoPoint t{7, 7};

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "cumulor/app/base/xml_reader.h"
 #include "cumulor/app/base/xml_writer.h"
@@ -49,7 +56,11 @@ TEST_F(XmlSave, SavesReplacesAndReadsBackWithTheProfileName) {
   ASSERT_EQ(XmlSaveFile(second, u"\\KV_SETTINGS.xml", "Club <2>"), 1);
   // The profile name is kept in the tree as the document element's last child.
   EXPECT_STREQ(second.Child(0)->Child(second.Child(0)->ChildCount() - 1)->Name().CStr(), "Profile");
-  EXPECT_EQ(FilesInRoot(), 1u);  // no temporary or previous file is left behind
+  // No temporary file is left; the previous document is kept as a copy beside it.
+  EXPECT_EQ(FilesInRoot(), 2u);
+  std::string first_bytes;
+  XmlWriteDocument(first, first_bytes);
+  EXPECT_EQ(Read("KV_SETTINGS.xml.old"), first_bytes);
 
   XmlNode back = XmlNode::ConstructTop();
   ASSERT_EQ(XmlParseFile(u"\\KV_SETTINGS.xml", back), kXmlParsed);
@@ -72,8 +83,7 @@ TEST_F(XmlSave, AFailureAnywhereLeavesThePreviousFileAsItWas) {
       {"write fails", [] { FileSystemSeam::Get().FailCall(FileCall::kWrite, ERROR_WRITE_FAULT); }},
       {"disk full", [] { FileSystemSeam::Get().SetDiskFull(true); }},
       {"flush fails", [] { FileSystemSeam::Get().FailCall(FileCall::kFlush, ERROR_WRITE_FAULT); }},
-      {"first rename fails", [] { FileSystemSeam::Get().FailCall(FileCall::kMove, ERROR_SHARING_VIOLATION); }},
-      {"second rename fails", [] { FileSystemSeam::Get().FailCall(FileCall::kMove, ERROR_SHARING_VIOLATION, 1); }},
+      {"rename fails", [] { FileSystemSeam::Get().FailCall(FileCall::kMove, ERROR_SHARING_VIOLATION); }},
   };
   for (const Case& c : cases) {
     c.arrange();
@@ -81,7 +91,65 @@ TEST_F(XmlSave, AFailureAnywhereLeavesThePreviousFileAsItWas) {
     EXPECT_EQ(XmlSaveFile(changed, u"\\KV_TASKS.xml", nullptr), 0) << c.what;
     FileSystemSeam::Get().Reset();
     EXPECT_EQ(Read("KV_TASKS.xml"), before) << c.what;
-    EXPECT_EQ(FilesInRoot(), 1u) << c.what;
+    EXPECT_FALSE(std::filesystem::exists(device_folder() / "root" / "KV_TASKS.xml.tmp")) << c.what;
+  }
+}
+
+TEST_F(XmlSave, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewDocumentWhole) {
+  XmlNode a = Document(1);
+  XmlNode b = Document(2);
+  std::string bytes_a, bytes_b;
+  XmlWriteDocument(a, bytes_a);
+  XmlWriteDocument(b, bytes_b);
+  ASSERT_EQ(XmlSaveFile(a, u"\\KV_SETTINGS.xml", nullptr), 1);
+  std::mt19937 random(17);
+  std::uniform_int_distribution<int> moment_us(0, 20000);
+  int seen_a = 0, seen_b = 0;
+  for (int round = 0; round < 100; ++round) {
+    const pid_t writer = fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+      for (;;) {  // saves the two documents in turn until killed
+        XmlSaveFile(b, u"\\KV_SETTINGS.xml", nullptr);
+        XmlSaveFile(a, u"\\KV_SETTINGS.xml", nullptr);
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(moment_us(random)));
+    kill(writer, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    const std::string now = Read("KV_SETTINGS.xml");
+    ASSERT_TRUE(now == bytes_a || now == bytes_b) << "round " << round << ": " << now.size() << " bytes";
+    (now == bytes_a ? seen_a : seen_b)++;
+  }
+  // The writer was caught at both documents, so it was killed while it worked.
+  EXPECT_GT(seen_a, 0);
+  EXPECT_GT(seen_b, 0);
+  XmlNode back = XmlNode::ConstructTop();
+  EXPECT_EQ(XmlParseFile(u"\\KV_SETTINGS.xml", back), kXmlParsed);
+}
+
+TEST_F(XmlSave, PositionsSurviveRepeatedSavesUnchanged) {
+  // 200 consecutive positions on both sides of both axes.
+  std::vector<GeoPoint> positions;
+  for (std::int32_t i = 0; i < 200; ++i) {
+    positions.push_back(GeoPoint{8 * 36000 + 17 * i - 1700, 47 * 36000 + i});
+    positions.push_back(GeoPoint{-(122 * 36000 + i), -(33 * 36000 + 7 * i)});
+  }
+  std::vector<GeoPoint> current = positions;
+  for (int cycle = 0; cycle < 10; ++cycle) {
+    XmlNode top = XmlNode::ConstructTop();
+    XmlNode* task = top.AddChild("Task");
+    for (const GeoPoint& p : current) task->AddChild("Point")->AddChildLatLon(p);
+    ASSERT_EQ(XmlSaveFile(top, u"\\KV_TASKS.xml", nullptr), 1);
+    XmlNode back = XmlNode::ConstructTop();
+    ASSERT_EQ(XmlParseFile(u"\\KV_TASKS.xml", back), kXmlParsed);
+    const XmlNode* read_task = back.Child(0);
+    ASSERT_EQ(read_task->ChildCount(), static_cast<std::int32_t>(current.size()));
+    for (std::int32_t i = 0; i < read_task->ChildCount(); ++i) ASSERT_TRUE(read_task->Child(i)->GetChildLatLon(current[i]));
+  }
+  for (std::size_t i = 0; i < positions.size(); ++i) {
+    EXPECT_EQ(current[i], positions[i]) << "position " << i;
   }
 }
 
