@@ -3,6 +3,7 @@
 #include "platform/gdi/images.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -21,6 +22,11 @@ using namespace ce::gdi;
 namespace {
 
 constexpr std::size_t kMaxFile = 64u << 20;
+// The most pixels an image may have on this device (4096 x 4096, 64 MB as a bitmap). A larger one
+// is refused from its header, before anything is decoded or reserved for it.
+constexpr std::uint64_t kMaxPixels = 4096ull * 4096;
+
+bool PixelsFit(std::uint64_t width, std::uint64_t height) { return width * height <= kMaxPixels; }
 
 ResourceImageSource& Resources() {
   static ResourceImageSource source;
@@ -45,10 +51,31 @@ cairo_status_t ReadChunk(void* closure, unsigned char* out, unsigned int length)
   return CAIRO_STATUS_SUCCESS;
 }
 
-// The image as a Cairo surface: RGB24 for opaque images, ARGB32 (premultiplied) with alpha.
-cairo_surface_t* Decode(const unsigned char* d, std::size_t n) {
+// The width and height a PNG's header gives (its first chunk must be the header).
+bool PngSize(const unsigned char* d, std::size_t n, std::uint64_t* width, std::uint64_t* height) {
+  if (n < 24 || std::memcmp(d + 12, "IHDR", 4) != 0) return false;
+  auto be32 = [](const unsigned char* p) {
+    return (std::uint64_t{p[0]} << 24) | (std::uint64_t{p[1]} << 16) | (std::uint64_t{p[2]} << 8) | p[3];
+  };
+  *width = be32(d + 16);
+  *height = be32(d + 20);
+  return true;
+}
+
+// The image as a Cairo surface: RGB24 for opaque images, ARGB32 (premultiplied) with alpha. Null
+// when malformed (`*too_large` false) or larger than the device takes (`*too_large` true).
+cairo_surface_t* Decode(const unsigned char* d, std::size_t n, bool* too_large = nullptr) {
+  bool ignored = false;
+  if (!too_large) too_large = &ignored;
+  *too_large = false;
   if (!d) return nullptr;
   if (IsPng(d, n)) {
+    std::uint64_t width = 0, height = 0;
+    if (!PngSize(d, n, &width, &height)) return nullptr;
+    if (!PixelsFit(width, height)) {
+      *too_large = true;
+      return nullptr;
+    }
     Cursor c{d, n, 0};
     cairo_surface_t* s = cairo_image_surface_create_from_png_stream(ReadChunk, &c);
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -66,6 +93,10 @@ cairo_surface_t* Decode(const unsigned char* d, std::size_t n) {
   DibFormat f;
   std::size_t header_end = ParseDibHeader(d + dib_start, n - dib_start, f);
   if (!header_end) return nullptr;
+  if (!PixelsFit(static_cast<std::uint64_t>(f.width), static_cast<std::uint64_t>(f.height))) {
+    *too_large = true;
+    return nullptr;
+  }
   std::size_t pixels = dib_start ? pixel_offset : header_end;
   if (pixels < dib_start + header_end || pixels > n || n - pixels < f.ImageSize()) return nullptr;
   cairo_surface_t* s = DecodeDib(f, d + pixels);
@@ -93,7 +124,8 @@ cairo_surface_t* Scaled(cairo_surface_t* s, int cx, int cy) {
   if ((cx <= 0 || cx == w) && (cy <= 0 || cy == h)) return s;
   int nw = cx > 0 ? cx : w, nh = cy > 0 ? cy : h;
   cairo_surface_t* out = nullptr;
-  if (nw <= kMaxSide && nh <= kMaxSide) out = cairo_image_surface_create(cairo_image_surface_get_format(s), nw, nh);
+  if (nw <= kMaxSide && nh <= kMaxSide && PixelsFit(static_cast<std::uint64_t>(nw), static_cast<std::uint64_t>(nh)))
+    out = cairo_image_surface_create(cairo_image_surface_get_format(s), nw, nh);
   if (!out || cairo_surface_status(out) != CAIRO_STATUS_SUCCESS) {
     if (out) cairo_surface_destroy(out);
     cairo_surface_destroy(s);
@@ -187,9 +219,14 @@ void SetResourceImageSource(ResourceImageSource source) {
 HBITMAP SHLoadImageFile(LPCWSTR file) {
   std::vector<unsigned char> bytes;
   if (!ReadFile(file, bytes)) return nullptr;
-  HBITMAP b = BitmapFromImageData(bytes.data(), bytes.size());
-  if (!b) SetLastError(ERROR_BAD_FORMAT);
-  return b;
+  bool too_large = false;
+  cairo_surface_t* s = Decode(bytes.data(), bytes.size(), &too_large);
+  if (!s) {
+    SetLastError(too_large ? ERROR_NOT_ENOUGH_MEMORY : ERROR_BAD_FORMAT);
+    return nullptr;
+  }
+  auto lock = Lock();
+  return reinterpret_cast<HBITMAP>(BitmapFromSurface(s));
 }
 
 HBITMAP SHLoadDIBitmap(LPCWSTR file) { return SHLoadImageFile(file); }
@@ -201,9 +238,10 @@ HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UIN
   }
   std::vector<unsigned char> bytes;
   if (!ImageBytes(module, name, type, flags, bytes)) return nullptr;
-  cairo_surface_t* s = Decode(bytes.data(), bytes.size());
+  bool too_large = false;
+  cairo_surface_t* s = Decode(bytes.data(), bytes.size(), &too_large);
   if (!s) {
-    SetLastError(ERROR_BAD_FORMAT);
+    SetLastError(too_large ? ERROR_NOT_ENOUGH_MEMORY : ERROR_BAD_FORMAT);
     return nullptr;
   }
   s = Scaled(s, cx, cy);

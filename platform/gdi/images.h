@@ -13,18 +13,19 @@
 #define IS_INTRESOURCE(p) ((reinterpret_cast<ULONG_PTR>(p) >> 16) == 0)
 
 // The shell's loaders: a PNG or BMP file (CE path) as a bitmap; null with the last error set
-// (ERROR_FILE_NOT_FOUND, ERROR_BAD_FORMAT) when it cannot be read.
+// (ERROR_FILE_NOT_FOUND, ERROR_BAD_FORMAT) when it cannot be read, ERROR_NOT_ENOUGH_MEMORY when
+// its header gives more than 4096 x 4096 pixels (refused before anything is decoded).
 HBITMAP SHLoadImageFile(LPCWSTR file);
 HBITMAP SHLoadDIBitmap(LPCWSTR file);
 // IMAGE_BITMAP or IMAGE_ICON, from a file with LR_LOADFROMFILE or else from the module's
-// resources; cx, cy scale the image when not 0.
+// resources; cx, cy scale the image when not 0 (within the same pixel limit).
 HANDLE LoadImageW(HINSTANCE module, LPCWSTR name, UINT type, int cx, int cy, UINT flags);
 HBITMAP LoadBitmapW(HINSTANCE module, LPCWSTR name);
 HICON LoadIconW(HINSTANCE module, LPCWSTR name);
 
 namespace ce::gdi {
 
-// A PNG or BMP file image in memory as a bitmap (null when malformed).
+// A PNG or BMP file image in memory as a bitmap (null when malformed or over the pixel limit).
 HBITMAP BitmapFromImageData(const unsigned char* data, std::size_t size);
 // The same image as an icon (PNG transparency kept; BMP opaque).
 HICON IconFromImageData(const unsigned char* data, std::size_t size);

@@ -2,7 +2,9 @@
 #include <cairo.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 #include "platform/gdi/images.h"
 #include "platform/kernel/last_error.h"
 #include "platform/testing/device_test.h"
+#include "platform/text/utf.h"
 #include "tests/platform/gdi/gdi_fixture.h"
 
 using BitmapsTest = Canvas;
@@ -238,6 +241,45 @@ TEST_F(ImageFilesTest, BmpAndPngFilesLoadAsBitmaps) {
   DestroyIcon(icon);
   DeleteObject(back);
   DeleteObject(bmp);
+}
+
+// Images larger than the device takes (4096 x 4096 pixels) are refused from their header, before
+// anything is decoded or reserved (the PNG fixtures came from fuzzing the loader).
+TEST_F(ImageFilesTest, ImagesLargerThanTheDeviceTakesAreRefusedFromTheirHeader) {
+  auto fixture = [](const char* name) {
+    std::ifstream in(std::filesystem::path(GDI_IMAGE_FIXTURES) / name, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+  };
+  // A complete one-bit BMP of 4097 x 4096 pixels: every byte is there, it is only too large.
+  const int width = 4097, height = 4096, stride = (width + 31) / 32 * 4;
+  ce::wire::Writer w;
+  w.U8('B'), w.U8('M'), w.U32(62 + stride * height), w.U32(0), w.U32(62);
+  w.U32(40), w.I32(width), w.I32(height), w.U16(1), w.U16(1), w.U32(0), w.U32(stride * height), w.U32(0), w.U32(0);
+  w.U32(2), w.U32(0), w.U32(0), w.U32(0x00FFFFFF);
+  std::vector<unsigned char> bmp = w.Take();
+  bmp.resize(bmp.size() + static_cast<std::size_t>(stride) * height);
+
+  Write("huge_header.png", fixture("huge_header.png"));
+  Write("inflating_zeros.png", fixture("inflating_zeros.png"));
+  Write("wide.bmp", bmp);
+  for (const char16_t* name : {u"\\huge_header.png", u"\\inflating_zeros.png", u"\\wide.bmp"}) {
+    SCOPED_TRACE(ce::text::ToUtf8(name));
+    EXPECT_EQ(SHLoadImageFile(name), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+    EXPECT_EQ(LoadImageW(nullptr, name, IMAGE_ICON, 0, 0, LR_LOADFROMFILE), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
+  }
+
+  // The largest image taken loads whole; a small one is not scaled past the limit either.
+  Write("largest_allowed.png", fixture("largest_allowed.png"));
+  HBITMAP largest = SHLoadImageFile(u"\\largest_allowed.png");
+  ASSERT_NE(largest, nullptr);
+  EXPECT_EQ(ce::gdi::BitmapSize(largest).cx, 4096);
+  EXPECT_EQ(ce::gdi::BitmapSize(largest).cy, 4096);
+  DeleteObject(largest);
+  Write("small.bmp", Bmp());
+  EXPECT_EQ(LoadImageW(nullptr, u"\\small.bmp", IMAGE_BITMAP, 4097, 4096, LR_LOADFROMFILE), nullptr);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY));
 }
 
 TEST_F(ImageFilesTest, DamagedOrMissingFilesGiveNoBitmap) {
