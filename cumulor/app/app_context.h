@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "cumulor/app/guarded_path.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/igc/igc_check.h"
 #include "platform/base/types.h"
@@ -28,18 +29,20 @@ struct AppContext {
   HANDLE abortEvent = nullptr;                 // set at shutdown; ends every waiting loop
   std::atomic<std::int32_t> stopFlag{0};
 
-  WCHAR dataFolder[MAX_PATH] = {};
+  // Set by the settings on the UI thread, read by the GPS input thread when it opens a log.
+  GuardedPath dataFolder;
 
   // Serial settings: port number 1..8, baud rate and the port name built from them.
   std::int32_t portNumber = 1;
   std::uint32_t baudRate = 4800;
   WCHAR portName[64] = u"COM1:";
 
-  // IGC settings and log.
-  std::int32_t igcLogging = 1;
+  // IGC settings and log. The UI changes igcLogging and fixRate while the GPS input thread reads
+  // them, so they are atomic.
+  std::atomic<std::int32_t> igcLogging{1};
   std::int32_t igcLongFileNames = 0;
   std::int32_t olcSecurity = 0;
-  std::int32_t fixRate = 1;                    // "FixRate": a B line every N stored fixes
+  std::atomic<std::int32_t> fixRate{1};        // "FixRate": a B line every N stored fixes
   std::int32_t timeZone = 0;
   std::int32_t igcUnitNumber = 0;              // written in base 36 in the A line and short names
   IgcDeclaration declaration;
@@ -51,7 +54,7 @@ struct AppContext {
   std::atomic<std::int32_t> circlingCount{0};
   std::atomic<std::int32_t> turnDirection{0};
   std::atomic<std::int32_t> compassPresent{0};
-  std::int32_t trueNorth = 0;                  // map options: no magnetic variation
+  std::atomic<std::int32_t> trueNorth{0};      // map options: no magnetic variation
   std::int32_t liveOptimisation = 0;           // the trail feeds the live optimisation
 
   // The program's own message box (OK); null shows nothing.

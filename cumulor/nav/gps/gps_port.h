@@ -68,8 +68,9 @@ struct GpsPort {
   HANDLE stopEvent = nullptr;             // set by GpsStop: ends the notify thread's wait
   GpsStatus status;
   GpsFix fix;
-  std::int32_t manualVariation = 0;
-  std::uint8_t trueNorth = 0;
+  // Set from the UI (and waypoint options) while the reader parses: atomic.
+  std::atomic<std::int32_t> manualVariation{0};
+  std::atomic<std::uint8_t> trueNorth{0};
   std::atomic<std::int32_t> replayActive{0};
   std::atomic<std::int32_t> stepTime{500};
   std::int32_t newSecond = 1;

@@ -174,10 +174,11 @@ HRESULT ParseRMC(GpsPort& gps) {
       gps.dateText[6] = '\0';
     }
   }
+  const std::int32_t manual = gps.manualVariation;
   if (gps.trueNorth) {
     gps.status.variation = 0;
-  } else if (gps.manualVariation != 0) {
-    gps.status.variation = gps.manualVariation;
+  } else if (manual != 0) {
+    gps.status.variation = manual;
   } else {
     double variation = 0.0;
     f.Float(9, variation);

@@ -199,7 +199,7 @@ HRESULT IgcLogOpen(AppContext& app, const char* date, const char* utc) {
   if (date && date[0] == '\0') date = nullptr;
   if (utc && utc[0] == '\0') utc = nullptr;
   WCHAR folder[MAX_PATH];
-  CopyWide(folder, MAX_PATH, app.dataFolder);
+  app.dataFolder.CopyTo(folder, MAX_PATH);
   AppendNarrow(folder, MAX_PATH, "\\Cumulor_IGC_Files");
   CreateDirectoryW(folder, nullptr);
   SYSTEMTIME local{};
@@ -255,7 +255,8 @@ HRESULT IgcWriteB(GpsPort& gps, const GpsFix& fix) {
     --gps.bRecordCountdown;
     return S_OK;
   }
-  gps.bRecordCountdown = (app->fixRate > 1 ? app->fixRate : 1) - 1;
+  const std::int32_t rate = app->fixRate;
+  gps.bRecordCountdown = (rate > 1 ? rate : 1) - 1;
   char time[7];
   if (std::strlen(gps.utcText) == 6) {
     std::memcpy(time, gps.utcText, 7);

@@ -262,7 +262,7 @@ TEST_F(RecordedStream, PlayedThroughAPseudoTerminal) {
     app->fixRate = 3;
     const std::string folder = "\\flight" + std::to_string(played);
     std::filesystem::create_directories(device_folder() / "root" / folder.substr(1));
-    for (std::size_t i = 0; i < folder.size(); ++i) app->dataFolder[i] = static_cast<WCHAR>(folder[i]);
+    app->dataFolder.Set(std::u16string(folder.begin(), folder.end()).c_str());
     GpsPortInit(app->gps, app.get());
     ASSERT_EQ(FixBufferReserve(app->gps, 2000), S_OK);
     TrailClear();

@@ -197,14 +197,13 @@ TEST_F(IgcLog, LongNamesNeverReplaceAnEarlierLog) {
 }
 
 TEST_F(IgcLog, FailuresAreReportedAndEndTheLog) {
-  std::u16string missing = u"\\no\\such\\folder";
-  std::copy(missing.begin(), missing.end(), app->dataFolder);
+  app->dataFolder.Set(u"\\no\\such\\folder");
   EXPECT_NE(IgcLogOpen(*app, "051026", "101500"), S_OK);
   EXPECT_EQ(app->igcFile, INVALID_HANDLE_VALUE);
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0], u"IGC Log Failed");
 
-  app->dataFolder[0] = 0;
+  app->dataFolder.Set(u"");
   ASSERT_EQ(IgcLogOpen(*app, "051026", "101500"), S_OK);
   ce::files::FileSystemSeam::Get().SetDiskFull(true);
   EXPECT_EQ(IgcWriteB(app->gps, Fix(100, 1, 1)), E_FAIL);
