@@ -46,6 +46,7 @@ int ParseLetterDegMin(const WCHAR* text, WCHAR negative, std::int32_t maxDegrees
   if (swscanf(text, u"%c%d:%lf", &letter, &degrees, &minutes) != 3) return 0;
   if (degrees < 0 || degrees > maxDegrees || !(minutes >= 0.0 && minutes < 60.0)) return 0;
   std::int32_t value = degrees * 36000 + RoundToInt(minutes * 36000 * 0.016666666666666666);
+  if (value > maxDegrees * 36000) return 0;  // past the pole or the 180th meridian
   if (letter == negative) value = -value;
   out = value;
   return 1;
@@ -107,27 +108,39 @@ int ParseDegMinSec(const char* text, int length, int& next, std::int32_t& out) {
   }
   ++i;
 
-  // Fraction: digits counted up to the hemisphere letter; a carriage return fails.
+  // Fraction: digits counted up to the hemisphere letter (either case); a carriage return fails.
+  // Seconds may carry decimals after a point ("05.5" is 5.5 s); tenths of a second are kept.
   std::int32_t fraction = 0;
   int digits = 0;
+  bool afterPoint = false;
+  std::int32_t tenthOfSecond = 0;
+  int decimals = 0;
   char letter = 0;
   for (;; ++i) {
     if (i >= length || text[i] == '\0' || text[i] == '\r') return 0;
     const char c = text[i];
-    if (c == 'E' || c == 'N' || c == 'S' || c == 'W') {
-      letter = c;
+    const char upper = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (upper == 'E' || upper == 'N' || upper == 'S' || upper == 'W') {
+      letter = upper;
       break;
     }
-    if (IsDigit(c)) {
-      if (++digits > 6) return 0;
-      fraction = fraction * 10 + (c - '0');
+    if (seconds && c == '.') {
+      if (afterPoint) return 0;
+      afterPoint = true;
+    } else if (IsDigit(c)) {
+      if (afterPoint) {
+        if (decimals++ == 0) tenthOfSecond = c - '0';
+      } else {
+        if (++digits > 6) return 0;
+        fraction = fraction * 10 + (c - '0');
+      }
     }
   }
   ++i;
 
   std::int32_t tenths = 0;
   if (seconds) {
-    tenths = fraction * 10;
+    tenths = fraction * 10 + tenthOfSecond;
   } else if (digits == 1) {
     tenths = fraction * 60;
   } else if (digits == 2) {
@@ -157,6 +170,8 @@ int ParseIgcLatLon(const WCHAR* text, GeoPoint& out) {
   }
   std::int32_t lat = (latDeg * 60 + latMin) * 600 + latThou * 6 / 10;
   std::int32_t lon = (lonDeg * 60 + lonMin) * 600 + lonThou * 6 / 10;
+  // A position past the pole or the 180th meridian is none.
+  if (lat < 0 || lat > 90 * 36000 || lon < 0 || lon > 180 * 36000) return 0;
   if (ns == u'S') lat = -lat;
   if (ew == u'W') lon = -lon;
   out.lat = lat;

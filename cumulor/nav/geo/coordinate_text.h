@@ -20,16 +20,19 @@ int ParseLatText(const char* text, std::int32_t& out);
 int ParseLonText(const char* text, std::int32_t& out);
 
 // "%c%d:%lf": hemisphere letter, whole degrees, decimal minutes ("E013:20.5", "N52:30.25").
+// Refused past 90 (latitude) or 180 (longitude) degrees.
 int ParseLonDegMin(const WCHAR* text, std::int32_t& out);
 int ParseLatDegMin(const WCHAR* text, std::int32_t& out);
 
-// "52:30:00 N", "013:20.500E": degrees, minutes, then seconds or decimal minutes, then the
-// hemisphere letter. `next` receives the index after the letter (0 on failure). Reads at most
-// `length` characters.
+// "52:30:00 N", "013:20.500E", "52:30:05.5n": degrees, minutes, then seconds (decimals kept to a
+// tenth) or decimal minutes, then the hemisphere letter in either case, with or without a blank
+// before it. `next` receives the index after the letter (0 on failure). Reads at most `length`
+// characters.
 int ParseDegMinSec(const char* text, int length, int& next, std::int32_t& out);
 
 // The IGC B-record position "DDMMmmmNDDDMMmmmE". Always returns 0; a text that does not hold the
-// position gives {0, 0}, which the IGC readers drop as no position.
+// position, or a position past 90 or 180 degrees, gives {0, 0}, which the IGC readers drop as no
+// position.
 int ParseIgcLatLon(const WCHAR* text, GeoPoint& out);
 
 // Cuts a wide path at its last backslash (made NUL) and returns its index; -1 when there is none.

@@ -32,6 +32,24 @@ double Clamp1(double x) {
   return x;
 }
 
+constexpr std::int64_t kUnitsPerTurn = 360 * 36000;
+constexpr std::int64_t kUnitsHalfTurn = 180 * 36000;
+
+// A longitude difference in units taken the shorter way round, into -180 .. 180 degrees.
+double LongitudeDifference(std::int32_t from, std::int32_t to) {
+  std::int64_t d = static_cast<std::int64_t>(to) - from;
+  while (d > kUnitsHalfTurn) d -= kUnitsPerTurn;
+  while (d < -kUnitsHalfTurn) d += kUnitsPerTurn;
+  return static_cast<double>(d);
+}
+
+// A longitude in units brought into -180 .. 180 degrees.
+std::int32_t WrapLongitude(std::int64_t lon) {
+  while (lon > kUnitsHalfTurn) lon -= kUnitsPerTurn;
+  while (lon < -kUnitsHalfTurn) lon += kUnitsPerTurn;
+  return static_cast<std::int32_t>(lon);
+}
+
 std::uint32_t TruncToUnsigned(double x) {
   if (!(x > 0.0)) return 0;
   if (x >= 4294967295.0) return 0xFFFFFFFFu;
@@ -114,32 +132,32 @@ void SetFlatDistanceScale(double scale) { g_flatScale.store(scale, std::memory_o
 double FlatDistanceScale() { return g_flatScale.load(std::memory_order_relaxed); }
 
 std::uint32_t FlatDistance(const GeoPoint& a, const GeoPoint& b) {
-  const double dx = std::trunc((static_cast<double>(b.lon) - a.lon) * FlatDistanceScale());
+  const double dx = std::trunc(LongitudeDifference(a.lon, b.lon) * FlatDistanceScale());
   const double dy = static_cast<double>(b.lat) - a.lat;
   const std::uint64_t d = TruncToUnsigned(std::sqrt(dx * dx + dy * dy));
   return static_cast<std::uint32_t>(d * 111u / 36u);
 }
 
 int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32_t& out) {
+  // A local plane around p: longitude differences (the shorter way round) scaled by the cosine of
+  // p's latitude, so that both axes count the same length per unit.
+  const double scale = std::cos(p.lat * kUnitsToRadians);
   const GeoPoint& a = segment[0];
   const GeoPoint& b = segment[1];
-  const double ex = static_cast<double>(b.lon) - a.lon;
+  const double ax = LongitudeDifference(p.lon, a.lon) * scale;
+  const double ay = static_cast<double>(a.lat) - p.lat;
+  const double ex = LongitudeDifference(a.lon, b.lon) * scale;
   const double ey = static_cast<double>(b.lat) - a.lat;
   const double len2 = ex * ex + ey * ey;
-  // A zero-length segment has no projection: fall to the end-point case.
-  const double t = len2 > 0.0
-                       ? ((static_cast<double>(p.lat) - a.lat) * ey + (static_cast<double>(p.lon) - a.lon) * ex) / len2
-                       : -1.0;
-  if (t >= 0.0 && t <= 1.0) {
-    GeoPoint foot;
-    foot.lon = TruncToInt(a.lon + t * ex);
-    foot.lat = TruncToInt(a.lat + t * ey);
-    out = FlatDistance(p, foot);
-  } else {
-    const std::uint32_t da = FlatDistance(p, a);
-    const std::uint32_t db = FlatDistance(p, b);
-    out = da < db ? da : db;
-  }
+  // The nearest point of the segment: the foot of the perpendicular, or the nearer end. A
+  // zero-length segment is its point.
+  double t = len2 > 0.0 ? -(ax * ex + ay * ey) / len2 : 0.0;
+  if (t < 0.0) t = 0.0;
+  if (t > 1.0) t = 1.0;
+  const double dx = ax + t * ex;
+  const double dy = ay + t * ey;
+  const std::uint64_t d = TruncToUnsigned(std::sqrt(dx * dx + dy * dy) * 111.0 / 36.0);
+  out = d > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
   return 0;
 }
 
@@ -162,7 +180,7 @@ void GeoDestination(std::int32_t lon, std::int32_t lat, std::uint32_t distance, 
   const double cosLat2 = std::cos(lat2);
   // At a pole the longitude is undefined; keep the starting one.
   const double dlon = cosLat2 > 0.0 ? std::asin(Clamp1(std::sin(angle) * std::sin(d) / cosLat2)) : 0.0;
-  out.lon = TruncToInt(static_cast<double>(lon) - TruncToInt(dlon * kRadiansToUnits));
+  out.lon = WrapLongitude(static_cast<std::int64_t>(lon) - TruncToInt(dlon * kRadiansToUnits));
 }
 
 std::uint32_t OffsetPoint(std::int32_t lon, std::int32_t lat, GeoPoint& out, std::int32_t east, std::int32_t north) {

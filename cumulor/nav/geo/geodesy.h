@@ -23,15 +23,19 @@ std::uint32_t GeoDistanceEllipsoid(const GeoPoint& from, const GeoPoint& to);
 // each re-centre on the aircraft (from the first fix before that). 1.0 until then.
 void SetFlatDistanceScale(double scale);
 double FlatDistanceScale();
-// Fast local distance in metres: longitude difference scaled by the factor above, 111/36 m a unit.
+// Fast local distance in metres: longitude difference (the shorter way round, across the 180th
+// meridian where that is shorter) scaled by the factor above, 111/36 m a unit.
 std::uint32_t FlatDistance(const GeoPoint& a, const GeoPoint& b);
-// Distance from p to the segment {segment[0], segment[1]} measured with FlatDistance. Returns 0.
+// Distance in metres (111/36 m a unit) from p to the segment {segment[0], segment[1]}, in a local
+// plane around p whose longitudes are scaled by the cosine of p's latitude; across the 180th
+// meridian the shorter way. Returns 0.
 int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32_t& out);
 // Smallest PointSegmentDistance over the count - 1 segments; 0xFFFFFFFF when count is below 2.
 std::uint32_t MinDistanceToPolyline(const GeoPoint& p, const GeoPoint* points, int count);
 
 // The point reached after `distance` metres on the great circle leaving (lon, lat) in direction
 // `angle`, radians measured from true north towards the WEST (pass -course for a compass course).
+// The longitude reached is brought into -180 .. 180 degrees.
 void GeoDestination(std::int32_t lon, std::int32_t lat, std::uint32_t distance, double angle, GeoPoint& out);
 // Moves (lon, lat) by `east` and `north` metres; returns the distance moved.
 std::uint32_t OffsetPoint(std::int32_t lon, std::int32_t lat, GeoPoint& out, std::int32_t east, std::int32_t north);

@@ -197,16 +197,21 @@ HRESULT ParseGGA(GpsPort& gps) {
   gps.status.positionValid = 0;
   if (NmeaChecksumOk(gps, gps.line, kSentenceMax) != S_OK) return E_FAIL;
   if (!NewSecond(gps)) return kVoidFix;
-  double time = 0, latF = 0, lonF = 0, dilution = 0, altitude = 0, geoid = 0;
-  std::int32_t latN = 0, lonN = 0, quality = 0, satellites = 0;
-  char ns = 0, ew = 0, unit = 0, geoidUnit = 0;
+  double time = 0, latF = 0, lonF = 0;
+  std::int32_t latN = 0, lonN = 0, quality = 0;
+  char ns = 0, ew = 0;
   SentenceScan(AfterAddress(gps.line))
       .Float(time).Lit(',')
       .Int(latN).Float(latF).Lit(',').Char(ns).Lit(',')
       .Int(lonN).Float(lonF).Lit(',').Char(ew).Lit(',')
-      .Int(quality).Lit(',').Int(satellites).Lit(',').Float(dilution).Lit(',')
-      .Float(altitude).Lit(',').Char(unit).Lit(',').Float(geoid).Lit(',').Char(geoidUnit);
+      .Int(quality);
   if (quality == 0) return kVoidFix;
+  // The altitude and its unit are taken by field position, so an empty satellite count or
+  // dilution (receivers leave them out) does not lose them; an empty altitude stores none.
+  const SentenceFields fields(AfterAddress(gps.line));
+  double altitude = 0;
+  const bool hasAltitude = fields.Float(8, altitude);
+  const char unit = fields.First(9);
   GeoPoint pos;
   if (!Coordinate(latN, latF, 90, pos.lat) || !Coordinate(lonN, lonF, 180, pos.lon)) return kVoidFix;
   if (ns == 'S') pos.lat = -pos.lat;
@@ -214,13 +219,15 @@ HRESULT ParseGGA(GpsPort& gps) {
   gps.status.positionValid = 1;
   gps.status.position = pos;
   gps.fix.position = pos;
-  const std::int16_t metres = (unit == 'F' || unit == 'f') ? FeetToMetres16(altitude) : ToInt16(altitude);
-  gps.fix.gpsAltitude = metres;
-  if (!gps.externalAltitude) {
-    SetPressureAltitude(gps, metres);
-    gps.status.altitudeValid = 1;
-    gps.fix.mark = 0;
-    gps.status.mark = 0;
+  if (hasAltitude) {
+    const std::int16_t metres = (unit == 'F' || unit == 'f') ? FeetToMetres16(altitude) : ToInt16(altitude);
+    gps.fix.gpsAltitude = metres;
+    if (!gps.externalAltitude) {
+      SetPressureAltitude(gps, metres);
+      gps.status.altitudeValid = 1;
+      gps.fix.mark = 0;
+      gps.status.mark = 0;
+    }
   }
   if (!gps.pressureSentence) {
     gps.fix.mark = 1;

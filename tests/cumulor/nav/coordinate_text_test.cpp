@@ -74,6 +74,14 @@ TEST(ParseDegMinSec, SecondsAndDecimalMinutes) {
       {"013:20.500W 52:30:00 N", 1, -(13 * 36000 + 20 * 600 + 300), 11},
       {"52:30:59 S", 1, -(52 * 36000 + 30 * 600 + 590), 10},
       {"179:59:59 E", 1, 179 * 36000 + 59 * 600 + 590, 11},
+      // Decimal seconds are seconds, kept to the tenth; the letter in either case, with or
+      // without a blank before it.
+      {"52:30:05.5N", 1, 52 * 36000 + 30 * 600 + 55, 11},
+      {"52:30:05.59 n", 1, 52 * 36000 + 30 * 600 + 55, 13},
+      {"52:30:59.9 s", 1, -(52 * 36000 + 30 * 600 + 599), 12},
+      {"013:20.5e", 1, 480300, 9},
+      {"013:20:00 w", 1, -(13 * 36000 + 20 * 600), 11},
+      {"52:30:05.5.5N", 0, 0, 0},  // two decimal points
       {"180:00:00 E", 0, 0, 0},  // degrees above 179
       {"52:60:00 N", 0, 0, 0},   // minutes above 59
       {"52:30:60 N", 0, 0, 0},   // seconds above 59
@@ -118,6 +126,13 @@ TEST(ParseDegMinWide, LetterDegreesMinutes) {
       {"E013:", true, 0, 0},
       {"E:20.5", true, 0, 0},
       {"N95:00.0", false, 0, 0},
+      // Nothing past the pole or the 180th meridian, up to exactly there.
+      {"N90:00.0", false, 1, 90 * 36000},
+      {"N90:00.5", false, 0, 0},
+      {"S90:30.0", false, 0, 0},
+      {"W180:00.0", true, 1, -180 * 36000},
+      {"E180:00.1", true, 0, 0},
+      {"E180:59.0", true, 0, 0},
       {"E013:75.0", true, 0, 0},
       {"", true, 0, 0},
   };
@@ -162,8 +177,12 @@ TEST(ParseIgcLatLon, BRecordPosition) {
   ParseIgcLatLon(south.get(), p);
   EXPECT_EQ(p.lat, -((33 * 60 + 57) * 600 + 123 * 6 / 10));
   EXPECT_EQ(p.lon, (151 * 60 + 12) * 600 + 345 * 6 / 10);
-  // A short or damaged record gives no position.
-  for (const char* bad : {"5206343N000", "", "ABCDEFGHIJKLMNOPQ"}) {
+  auto edge = ExactWide("9000000S18000000W");
+  ParseIgcLatLon(edge.get(), p);
+  EXPECT_EQ(p, (GeoPoint{-180 * 36000, -90 * 36000}));
+  // A short or damaged record, or one past the pole or the 180th meridian, gives no position.
+  for (const char* bad : {"5206343N000", "", "ABCDEFGHIJKLMNOPQ", "9100000N00600000E", "9000010N00600000E",
+                          "5206343N18000010E", "5206343N99959999W"}) {
     auto t = ExactWide(bad);
     p = GeoPoint{5, 5};
     ParseIgcLatLon(t.get(), p);

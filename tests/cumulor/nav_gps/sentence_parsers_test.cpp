@@ -101,13 +101,20 @@ TEST(SentenceParsers, GgaAltitudesAndQuality) {
     std::string line;
     HRESULT result;
     std::int16_t gpsAltitude;
+    std::int32_t altitudeValid;
   };
   const Case cases[] = {
-      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,1500.7,M,46.9,M,,"), S_OK, 1500},
-      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,1000,F,46.9,M,,"), S_OK, 304},
-      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,-12.5,M,46.9,M,,"), S_OK, -12},
-      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,"), kVoidFix, 0},
-      {WithChecksum("$GPGGA,,,,,,0,00,99.99,,,,,,"), kVoidFix, 0},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,1500.7,M,46.9,M,,"), S_OK, 1500, 1},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,1000,F,46.9,M,,"), S_OK, 304, 1},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,2,08,0.9,-12.5,M,46.9,M,,"), S_OK, -12, 1},
+      // Receivers that leave out the satellite count or the dilution still give their altitude.
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,,0.9,1500.7,M,46.9,M,,"), S_OK, 1500, 1},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,,1500.7,M,46.9,M,,"), S_OK, 1500, 1},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,,,1000,F,,,,"), S_OK, 304, 1},
+      // No altitude at all: the position is taken, no altitude is made up.
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,,M,46.9,M,,"), S_OK, 0, 0},
+      {WithChecksum("$GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,"), kVoidFix, 0, 0},
+      {WithChecksum("$GPGGA,,,,,,0,00,99.99,,,,,,"), kVoidFix, 0, 0},
   };
   for (const Case& c : cases) {
     App a;
@@ -115,6 +122,7 @@ TEST(SentenceParsers, GgaAltitudesAndQuality) {
     EXPECT_EQ(ParseGGA(a.gps), c.result) << c.line;
     EXPECT_EQ(a.gps.status.positionValid, c.result == S_OK ? 1 : 0) << c.line;
     EXPECT_EQ(a.gps.fix.gpsAltitude, c.gpsAltitude) << c.line;
+    EXPECT_EQ(a.gps.status.altitudeValid, c.altitudeValid) << c.line;
     if (c.result == S_OK) {
       EXPECT_EQ(a.gps.fix.position.lat, 1732222);
       EXPECT_EQ(a.gps.fix.pressureAltitude, c.gpsAltitude);
