@@ -2,14 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 #include "cumulor/nav/polar/flight_state.h"
 
 namespace cumulor {
 
-// The value a leg that cannot be flown against the wind gets.
+// The value a leg that cannot be flown against the wind gets. The time is "never": no real time to
+// fly has this value, and the time texts show it as "--:--" (time_text.h).
 inline constexpr std::int32_t kCannotFlyAltitude = 9999999;
-inline constexpr std::int64_t kCannotFlyTime = 99999999;
+inline constexpr std::int64_t kCannotFlyTime = std::numeric_limits<std::int64_t>::max();
 
 // Wind component against the course (m/s; negative for a tailwind).
 double Headwind(const FlightState& fs, double courseRad);
@@ -18,7 +20,7 @@ double Headwind(const FlightState& fs, double courseRad);
 // strong as the airspeed or stronger.
 std::int32_t GlideAltitudeLoss(const FlightState& fs, std::uint32_t distance, double courseRad);
 // Time to fly `distance` at the current speed-to-fly (or at `speed` m/s), in 100 ns units;
-// 99999999 when the ground speed would be zero or negative.
+// kCannotFlyTime (never) when the ground speed would be zero or negative.
 std::int64_t TimeToFlyDistance(const FlightState& fs, std::uint32_t distance, double courseRad);
 std::int64_t TimeToFlyDistanceAtSpeed(const FlightState& fs, std::uint32_t distance, double courseRad, double speed);
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "cumulor/nav/polar/polar.h"
+#include "cumulor/nav/polar/time_text.h"
 
 namespace cumulor {
 namespace {
@@ -44,6 +46,37 @@ TEST(Glide, LossAndTimeWithAndWithoutWind) {
   EXPECT_EQ(GlideAltitudeLoss(fs, 10000, 0.0), kCannotFlyAltitude);
   EXPECT_EQ(TimeToFlyDistanceAtSpeed(fs, 10000, 0.0, 200 / 3.6), kCannotFlyTime);  // exactly equal
   EXPECT_GT(TimeToFlyDistance(fs, 10000, kPi), 0);                                 // with the wind behind it is fine
+}
+
+TEST(Glide, TheCannotFlyTimeIsNeverAndShowsAsDashes) {
+  FlightState fs;
+  FlightStateDefaults(fs);
+  SetWind(fs, 0, 200);
+  // Not a time that a long but real leg could take (10 s was one).
+  EXPECT_GT(TimeToFlyDistance(fs, 1, 0.0), std::int64_t{10000} * 365 * 86400 * 10000000);
+  const SYSTEMTIME noon{2026, 6, 1, 1, 12, 0, 0, 0};
+  const SYSTEMTIME late{2026, 6, 1, 1, 23, 50, 30, 0};
+  constexpr std::int64_t kMinute = 60LL * 10000000;
+  struct Case {
+    std::int64_t time;
+    const SYSTEMTIME& now;
+    std::u16string toFly, arrival;
+  } cases[] = {
+      {kCannotFlyTime, noon, u"--:--", u"--:--"},
+      {TimeToFlyDistance(fs, 10000, 0.0), noon, u"--:--", u"--:--"},
+      {90 * kMinute + 59 * 10000000, noon, u"1.30", u"13:30"},
+      {20 * kMinute, late, u"0.20", u"00:10"},
+      {0, late, u"0.00", u"23:50"},
+      {-5 * kMinute, noon, u"0.00", u"12:00"},
+      {30 * 60 * kMinute, noon, u"30.00", u"18:00"},
+  };
+  for (const Case& c : cases) {
+    WCHAR text[kTimeTextSize];
+    FormatTimeToFlyText(c.time, text);
+    EXPECT_EQ(std::u16string(text), c.toFly) << c.time;
+    FormatArrivalText(c.time, c.now, text);
+    EXPECT_EQ(std::u16string(text), c.arrival) << c.time;
+  }
 }
 
 TEST(Glide, AltitudeBalance) {
