@@ -1,11 +1,13 @@
 // The built-in polar table: reference mass (kg), maximum water ballast (litres) and three points of
 // speed (km/h) and sink (m/s) per glider type.
 //
-// Figures are the published three-point polars of each type in the WinPilot polar format
-// (manufacturers' flight-manual figures as collected for glide computers); "1-26A" shares the
-// 1-26E figures. Rows noted "Scaled from" had no usable figure for that loading (none published, or
-// three points whose fitted curve is not sane): the other loading's polar is scaled to the stated
-// mass, speeds and sinks times sqrt(new mass / old mass).
+// Figures are three points of each type's published polar (manufacturers' flight-manual figures);
+// "1-26A" shares the 1-26E figures. Rows noted "Scaled from" had no usable figure for that loading
+// (none published, or three points whose fitted curve is not sane): the other loading's points, as
+// a polar is loaded (whole km/h, hundredths of m/s), are scaled to the stated mass, speeds and sinks
+// together times sqrt(new mass / old mass), and written in that same precision, each figure within
+// a unit or two of the exact product, chosen so that the fitted curve keeps the source row's best
+// glide (loading would otherwise cut the figures unevenly and change it).
 #include "cumulor/nav/polar/polar.h"
 
 namespace cumulor {
@@ -69,10 +71,10 @@ const PolarEntry BuiltinPolars[] = {
     {"ASH-25 25m Pil+Pas", 750, 121, {130.0f, 170.0f, 219.9f}, {-0.78f, -1.4f, -2.6f}},
     {"ASH-25M Pil", 660, 121, {121.3f, 159.35f, 206.22f}, {-0.73f, -1.31f, -2.4f}},
     // Scaled from ASH-25M Pil to 750 kg.
-    {"ASH-25M Pil+Pas", 750, 121, {129.31f, 169.87f, 219.83f}, {-0.778f, -1.396f, -2.558f}},
+    {"ASH-25M Pil+Pas", 750, 121, {128.0f, 169.0f, 219.0f}, {-0.78f, -1.41f, -2.57f}},
     {"DG-500 Pil", 659, 100, {115.4f, 152.0f, 190.0f}, {-0.71f, -1.28f, -2.3f}},
     // Scaled from DG-500 Pil to 750 kg.
-    {"DG-500 Pil+Pas", 750, 100, {123.11f, 162.16f, 202.69f}, {-0.757f, -1.366f, -2.454f}},
+    {"DG-500 Pil+Pas", 750, 100, {123.0f, 162.0f, 203.0f}, {-0.76f, -1.36f, -2.46f}},
     {"DG-500M Pil", 659, 100, {115.4f, 152.01f, 190.02f}, {-0.71f, -1.28f, -2.3f}},
     {"DG-500M Pil+Pas", 750, 100, {121.6f, 162.12f, 202.66f}, {-0.75f, -1.37f, -2.5f}},
     {"Duo Discus Pil", 537, 201, {94.06f, 155.49f, 188.21f}, {-0.72f, -1.43f, -2.7f}},
@@ -81,12 +83,12 @@ const PolarEntry BuiltinPolars[] = {
     {"Grob 103 TwinII Pil+Pas", 580, 0, {99.0f, 175.01f, 225.02f}, {-0.8f, -1.95f, -3.8f}},
     {"Janus B 18.2 Pil", 498, 240, {100.0f, 120.0f, 150.0f}, {-0.71f, -0.92f, -1.46f}},
     // Scaled from Janus B 18.2 Pil to 588 kg.
-    {"Janus B 18.2 Pil+Pas", 588, 240, {108.66f, 130.39f, 162.99f}, {-0.771f, -1.0f, -1.586f}},
+    {"Janus B 18.2 Pil+Pas", 588, 240, {108.0f, 130.0f, 163.0f}, {-0.77f, -1.01f, -1.58f}},
     // Scaled from Nimbus 3D 24.6 Pil+Pas to 622 kg.
-    {"Nimbus 3D 24.6 Pil", 622, 168, {87.52f, 163.96f, 204.4f}, {-0.43f, -1.383f, -2.337f}},
+    {"Nimbus 3D 24.6 Pil", 622, 168, {86.0f, 164.0f, 203.0f}, {-0.43f, -1.37f, -2.35f}},
     {"Nimbus 3D 24.6 Pil+Pas", 712, 168, {93.64f, 175.42f, 218.69f}, {-0.46f, -1.48f, -2.5f}},
     // Scaled from Nimbus 3DM 24.6 Pil+Pas to 730 kg.
-    {"Nimbus 3DM 24.6 Pil", 730, 168, {108.48f, 148.53f, 209.69f}, {-0.538f, -0.925f, -2.17f}},
+    {"Nimbus 3DM 24.6 Pil", 730, 168, {108.0f, 148.0f, 210.0f}, {-0.54f, -0.92f, -2.18f}},
     {"Nimbus 3DM 24.6 Pil+Pas", 820, 168, {114.97f, 157.42f, 222.24f}, {-0.57f, -0.98f, -2.3f}},
     {"Nimbus 4DM 26 Pil", 729, 168, {94.31f, 141.47f, 179.9f}, {-0.46f, -0.82f, -1.5f}},
     {"Nimbus 4DM 26 Pil+Pas", 820, 168, {100.01f, 150.01f, 190.76f}, {-0.48f, -0.87f, -1.6f}},
@@ -94,7 +96,7 @@ const PolarEntry BuiltinPolars[] = {
     {"Nimbus 4D Pil+Pas", 743, 303, {107.5f, 142.74f, 181.51f}, {-0.497f, -0.832f, -1.546f}},
     {"Stemme S10 Pil", 759, 0, {125.8f, 158.51f, 193.74f}, {-0.82f, -1.33f, -2.2f}},
     // Scaled from Stemme S10 Pil to 850 kg.
-    {"Stemme S10 Pil+Pas", 850, 0, {133.13f, 167.74f, 205.03f}, {-0.868f, -1.407f, -2.328f}},
+    {"Stemme S10 Pil+Pas", 850, 0, {133.0f, 167.0f, 204.0f}, {-0.87f, -1.40f, -2.35f}},
 };
 
 const std::size_t BuiltinPolarCount = sizeof(BuiltinPolars) / sizeof(BuiltinPolars[0]);

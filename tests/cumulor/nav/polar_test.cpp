@@ -100,6 +100,36 @@ TEST(Polar, EveryBuiltinPolarIsSane) {
   EXPECT_EQ(GetFlightParameter(fs, kParamSink2), -285);
 }
 
+TEST(Polar, ScaledRowsKeepTheirSourceRowsBestGlide) {
+  // A polar scaled by the square root of a mass ratio flies the same glide ratio, faster.
+  struct Pair {
+    const char16_t* source;
+    const char16_t* scaled;
+  } pairs[] = {
+      {u"ASH-25M Pil", u"ASH-25M Pil+Pas"},
+      {u"Stemme S10 Pil", u"Stemme S10 Pil+Pas"},
+      {u"DG-500 Pil", u"DG-500 Pil+Pas"},
+      {u"Janus B 18.2 Pil", u"Janus B 18.2 Pil+Pas"},
+      {u"Nimbus 3D 24.6 Pil+Pas", u"Nimbus 3D 24.6 Pil"},
+      {u"Nimbus 3DM 24.6 Pil+Pas", u"Nimbus 3DM 24.6 Pil"},
+  };
+  auto bestGlide = [](const char16_t* name, std::int32_t& mass) {
+    FlightState fs;
+    FlightStateDefaults(fs);
+    EXPECT_EQ(LoadBuiltinPolar(fs, name), 1);
+    EXPECT_TRUE(ComputePolar(fs));
+    mass = GetFlightParameter(fs, kParamMass);
+    return fs.bestGlide100.load();
+  };
+  for (const Pair& p : pairs) {
+    std::int32_t sourceMass = 0, scaledMass = 0;
+    const std::int32_t source = bestGlide(p.source, sourceMass);
+    const std::int32_t scaled = bestGlide(p.scaled, scaledMass);
+    EXPECT_NE(sourceMass, scaledMass);
+    EXPECT_NEAR(scaled, source, 10) << std::string(p.scaled, p.scaled + std::char_traits<char16_t>::length(p.scaled));
+  }
+}
+
 TEST(Polar, NamesAndList) {
   FlightState fs;
   FlightStateDefaults(fs);
