@@ -5,6 +5,8 @@
 
 #include "platform/http/wininet.h"
 #include "teskautils/TeskaUtils.h"
+#include "teskautils/registry_root.h"
+#include "teskautils/teskautils_seam.h"
 
 namespace {
 
@@ -13,8 +15,8 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_KEE
 constexpr DWORD kReadBlock = 4096;
 constexpr DWORD kConnectRetries = 3;
 constexpr DWORD kConnectTimeoutMs = 20000;
-// The update server's address, whose cache entry is dropped after each status read.
-constexpr const WCHAR* kUpdateAddress = u"http://update.teska.es/revisiones/brava/";
+// The update server's address by default, whose cache entry is dropped after each status read.
+constexpr const WCHAR* kDefaultUpdateAddress = u"http://update.teska.es/revisiones/brava/";
 
 std::u16string Text(LPCWSTR s) { return s ? std::u16string(s) : std::u16string(); }
 
@@ -40,6 +42,16 @@ void LogStatus(int status) {
 }
 
 }  // namespace
+
+namespace teskautils::seam {
+
+std::u16string UpdateAddress() {
+  std::u16string address;
+  if (!ReadTextUnderRoot(u"UpdateAddress", address)) address = kDefaultUpdateAddress;
+  return address;
+}
+
+}  // namespace teskautils::seam
 
 extern "C" int GetHttpStatusCodeLocalAux(LPCWSTR server, WORD port, LPCWSTR object, LPCWSTR user, LPCWSTR password,
                                          LPCWSTR domain, BOOL second_try) {
@@ -90,7 +102,7 @@ extern "C" int GetHttpStatusCodeLocalAux(LPCWSTR server, WORD port, LPCWSTR obje
     if (!InternetReadFile(request, block, kReadBlock, &read) || read == 0) break;
     total = read > static_cast<DWORD>(INT_MAX - total) ? INT_MAX : total + static_cast<int>(read);  // no overflow
   }
-  DeleteUrlCacheEntryW(kUpdateAddress);
+  DeleteUrlCacheEntryW(teskautils::seam::UpdateAddress().c_str());
   LogFormateado(2, u"Se han leido %d bytes", total);
   LogFormateado(2, u"Cerrando handlers");
   InternetCloseHandle(request);

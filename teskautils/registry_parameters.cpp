@@ -1,5 +1,6 @@
 // Registry parameters: values of the library root under HKEY_LOCAL_MACHINE. Every operation
 // opens the root afresh, reads or writes one value and closes it.
+#include <algorithm>
 #include <cstring>
 
 #include "platform/registry/registry.h"
@@ -33,6 +34,29 @@ int ReadLongUnderRoot(const WCHAR* root, const WCHAR* name, DWORD* value) {
   RegCloseKey(key);
   if (rc != ERROR_SUCCESS || size != sizeof read) return 0;
   *value = read;
+  return 1;
+}
+
+int ReadTextUnderRoot(const WCHAR* name, std::u16string& text) {
+  HKEY key = nullptr;
+  if (OpenRoot(g_root, &key) != ERROR_SUCCESS) return 0;
+  DWORD type = 0;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExW(key, name, nullptr, &type, nullptr, &size);
+  std::u16string value;
+  if (rc == ERROR_SUCCESS && type == REG_SZ && size >= sizeof(WCHAR)) {
+    value.resize(size / sizeof(WCHAR));
+    size = static_cast<DWORD>(value.size() * sizeof(WCHAR));
+    rc = RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size);
+    value.resize(std::min<std::size_t>(value.size(), size / sizeof(WCHAR)));
+  } else {
+    rc = ERROR_INVALID_DATA;
+  }
+  RegCloseKey(key);
+  if (rc != ERROR_SUCCESS) return 0;
+  value = value.substr(0, value.find(u'\0'));  // up to the terminator
+  if (value.empty()) return 0;
+  text = value;
   return 1;
 }
 

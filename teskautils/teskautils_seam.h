@@ -30,4 +30,9 @@ void SetBoxAnswer(int answer);
 // The boxes shown since the last call, oldest first.
 std::vector<ShownBox> TakeShownBoxes();
 
+// The update address whose cache entry the HTTP status check drops after a status read: the
+// library root's text value "UpdateAddress", or "http://update.teska.es/revisiones/brava/" when
+// that is missing or empty.
+std::u16string UpdateAddress();
+
 }  // namespace teskautils::seam

@@ -49,6 +49,20 @@ TEST_F(HttpStatus, NoServerAnswersMinusOne) {
   EXPECT_EQ(failures, 2);
 }
 
+TEST_F(HttpStatus, TheUpdateAddressIsASettingWithItsDefault) {
+  EXPECT_EQ(teskautils::seam::UpdateAddress(), u"http://update.teska.es/revisiones/brava/");
+  const std::u16string local = u"http://127.0.0.1:8080/updates/";
+  teskautils_test::SeedValue(teskautils_test::kRoot, u"UpdateAddress", REG_SZ, local.c_str(),
+                             static_cast<DWORD>((local.size() + 1) * sizeof(WCHAR)));
+  EXPECT_EQ(teskautils::seam::UpdateAddress(), local);
+  // An empty text or a value of another type leaves the default.
+  teskautils_test::SeedValue(teskautils_test::kRoot, u"UpdateAddress", REG_SZ, u"", sizeof(WCHAR));
+  EXPECT_EQ(teskautils::seam::UpdateAddress(), u"http://update.teska.es/revisiones/brava/");
+  teskautils_test::SeedLong(u"UpdateAddress", 7);
+  EXPECT_EQ(teskautils::seam::UpdateAddress(), u"http://update.teska.es/revisiones/brava/");
+  EXPECT_TRUE(teskautils::seam::TakeShownBoxes().empty());  // read without any error box
+}
+
 TEST_F(HttpStatus, LogsTheBodyItDrained) {
   test_http::LocalHttpServer server("DOM\\bob", "pw", 10000);
   LogQueueReader reader;
