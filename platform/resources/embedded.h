@@ -12,9 +12,10 @@ struct EmbeddedFile {
   std::size_t size;
 };
 
-// Parses the resource text and makes it the resources of `module` (empty: the program). A fault in
-// the text is reported on stderr with its line; the module then has no resources.
-bool RegisterEmbedded(const char16_t* module, const unsigned char* text, std::size_t text_size,
+// Reads the resource texts (the folder's *.txt files, in name order) as one set and makes it the
+// resources of `module` (empty: the program). A fault is reported on stderr with its file and
+// line; the module then has no resources.
+bool RegisterEmbedded(const char16_t* module, const EmbeddedFile* texts, std::size_t text_count,
                       const EmbeddedFile* files, std::size_t file_count);
 
 }  // namespace ce::resources

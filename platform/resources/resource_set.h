@@ -75,6 +75,16 @@ struct ParseResult {
 };
 ParseResult ParseResources(std::string_view text, const std::map<std::string, std::vector<std::uint8_t>>& files);
 
+// Several resource texts (the res/*.txt files of one folder, in name order) read as one set. An
+// error names the text it is in ("menus.txt: line 3: ..."); a resource of one kind and id defined
+// in two texts is an error naming both ("dialog 110 is defined in both a.txt and b.txt").
+struct NamedText {
+  std::string name;
+  std::string_view text;
+};
+ParseResult ParseResourceTexts(const std::vector<NamedText>& texts,
+                               const std::map<std::string, std::vector<std::uint8_t>>& files);
+
 // Makes `set` the resources of the module named `module` (its file name without folder and
 // extension: u"Velomar", u"TodayVelomar"); an empty name is the running program. Replaces any
 // earlier set of that module.

@@ -151,6 +151,34 @@ TEST_F(ResourceTest, BadTextIsRefusedWithItsLine) {
   EXPECT_NE(r.error.find("popups nested too deep"), std::string::npos) << r.error;
 }
 
+TEST_F(ResourceTest, SeveralTextsMakeOneSetAndRefuseADuplicate) {
+  const std::map<std::string, std::vector<std::uint8_t>> files = {{"images/dot.bmp", TinyBmp()}};
+  const std::string dialogs = "dialog 1 0 0 10 10\nend\nstrings\n  1 \"One\"\nend\nicon 4 \"images/dot.bmp\"\n";
+  const std::string menus = "menu 1\n  item 5 \"Open\"\nend\nstrings\n  2 \"Two\"\nend\nbitmap 4 \"images/dot.bmp\"\n";
+  auto merged = ParseResourceTexts({{"dialogs.txt", dialogs}, {"menus.txt", menus}}, files);
+  ASSERT_TRUE(merged.set) << merged.error;
+  EXPECT_NE(FindDialog(*merged.set, MAKEINTRESOURCEW(1)), nullptr);
+  EXPECT_EQ(merged.set->menus.count(ResName::From(MAKEINTRESOURCEW(1))), 1u);
+  EXPECT_EQ(merged.set->strings, (std::map<UINT, std::u16string>{{1, u"One"}, {2, u"Two"}}));
+  EXPECT_EQ(merged.set->files.size(), 2u);  // icon 4 and bitmap 4 are of different kinds
+
+  struct Case {
+    const char* second;
+    const char* error;
+  };
+  const Case cases[] = {
+      {"dialog 0x1 0 0 5 5\nend\n", "dialog 1 is defined in both dialogs.txt and z.txt"},
+      {"strings\n  1 \"Uno\"\nend\n", "string 1 is defined in both dialogs.txt and z.txt"},
+      {"icon 4 \"images/dot.bmp\"\n", "icon 4 is defined in both dialogs.txt and z.txt"},
+      {"menu 2\n  bogus\nend\n", "z.txt: line 2: unknown menu line 'bogus'"},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseResourceTexts({{"dialogs.txt", dialogs}, {"z.txt", c.second}}, files);
+    EXPECT_EQ(r.error, c.error) << c.second;
+    EXPECT_EQ(static_cast<bool>(r.set), r.error.empty()) << c.second;
+  }
+}
+
 TEST_F(ResourceTest, PlatformCallsFindTheProgramsResources) {
   ASSERT_EQ(AddModuleResourceText(u"", kText, {{"images/dot.bmp", TinyBmp()}}), "");
 
@@ -207,6 +235,7 @@ TEST_F(ResourceTest, ResourceFolderIsBuiltIntoTheProgram) {
   ASSERT_NE(FindDialog(*set, MAKEINTRESOURCEW(1)), nullptr);
   EXPECT_EQ(FindDialog(*set, MAKEINTRESOURCEW(1))->controls.at(0).text, u"Hello");
   EXPECT_EQ(set->strings.at(3), u"Three");
+  EXPECT_EQ(set->strings.at(4), u"Four");  // from the folder's second text
   const auto& note = set->files.at(ResName::From(RT_RCDATA)).at(ResName::From(MAKEINTRESOURCEW(20)));
   EXPECT_EQ(std::string(note.begin(), note.end()), "a note\n");
 }
