@@ -53,7 +53,8 @@ namespace {
 // The outward signals (LEDs and the vibrator, volume, beeps, sounds) also go to the device's
 // record, where other processes and the control tool read them as a timeline.
 void RecordOnDevice(const Effect& effect) {
-  static constexpr const char* kKinds[] = {"sound", "sound-stop", "sound", "beep", "volume", "sound-event", "led"};
+  static constexpr const char* kKinds[] = {"sound",       "sound-stop", "sound-default", "beep",
+                                           "volume",      "sound-event", "led",          "sound-not-found"};
   ce::device::Effect e;
   e.kind = kKinds[effect.kind];
   e.target = effect.kind == Effect::kLed ? std::to_string(effect.index) : ce::text::ToUtf8(effect.text);

@@ -12,9 +12,12 @@
 namespace ce::sound {
 
 struct Effect {
-  enum Kind { kPlay, kStop, kDefaultSound, kBeep, kVolume, kSetSound, kLed };
+  // kDefaultSound: a sound that exists but cannot be played, answered with the default sound;
+  // kNotFound: a sound file that does not exist (nothing is played).
+  enum Kind { kPlay, kStop, kDefaultSound, kBeep, kVolume, kSetSound, kLed, kNotFound };
   Kind kind;
-  std::u16string text;  // kPlay: the CE path ("<memory>" or "#<id>" for images and resources);
+  std::u16string text;  // kPlay, kDefaultSound, kNotFound: the CE path (a bare name is taken from
+                        // "\Windows"; "<memory>" or "#<id>" for images and resources);
                         // kSetSound: the path set
   DWORD value = 0;      // kPlay: the flags; kBeep: the beep type; kVolume: the volume;
                         // kSetSound: the sound type; kLed: 0 off, 1 on, 2 blink

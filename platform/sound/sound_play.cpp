@@ -2,6 +2,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,12 +32,19 @@ std::vector<std::uint8_t> WaveFromMemory(const void* image) {
   return std::vector<std::uint8_t>(p, p + 8 + riff);
 }
 
-std::vector<std::uint8_t> WaveFromFile(std::u16string_view ce_path) {
+// A sound named without a folder ("Alarm1.wav") lies in "\Windows", as on the device.
+std::u16string SoundPath(std::u16string_view name) {
+  if (name.find_first_of(u"\\/") != std::u16string_view::npos) return std::u16string(name);
+  return u"\\Windows\\" + std::u16string(name);
+}
+
+// The file's bytes; nothing when there is no such file.
+std::optional<std::vector<std::uint8_t>> WaveFromFile(std::u16string_view ce_path) {
   const std::filesystem::path host = ce::files::HostPath(ce_path);
-  if (host.empty()) return {};
   std::error_code ec;
+  if (host.empty() || !std::filesystem::is_regular_file(host, ec)) return std::nullopt;
   const auto size = std::filesystem::file_size(host, ec);
-  if (ec || size > kMaxWave) return {};
+  if (ec || size > kMaxWave) return std::vector<std::uint8_t>{};
   std::ifstream in(host, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -64,8 +72,14 @@ BOOL Play(LPCWSTR sound, DWORD flags, bool resource) {
     Record(Effect{Effect::kPlay, std::u16string(ce::text::WideView(sound)), flags, 0});
     return TRUE;
   } else {
-    name = ce::text::WideView(sound);
-    wave = WaveFromFile(name);
+    name = SoundPath(ce::text::WideView(sound));
+    auto file = WaveFromFile(name);
+    if (!file) {
+      // Recorded as not found, never as the default sound or another play.
+      Record(Effect{Effect::kNotFound, name, flags, 0});
+      return FALSE;
+    }
+    wave = std::move(*file);
   }
   if (!IsWave(wave)) {
     if (!(flags & SND_NODEFAULT)) Record(Effect{Effect::kDefaultSound, name, flags, 0});

@@ -18,6 +18,7 @@
 #include "platform/sound/sound_profile.h"
 #include "platform/sound/sound_sdl.h"
 #include "platform/testing/device_test.h"
+#include "platform/text/utf.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ TEST_F(Sound, PlaysAreRecordedAndReachTheOutput) {
   EXPECT_EQ(e[0].kind, Effect::kPlay);
   EXPECT_EQ(e[0].text, u"\\windows\\ALARM.wav");
   EXPECT_EQ(e[1].value, SND_ASYNC | SND_NODEFAULT);
-  EXPECT_EQ(e[2].kind, Effect::kDefaultSound);  // the missing file; the text file had no default
+  EXPECT_EQ(e[2].kind, Effect::kNotFound);  // the missing file; the text file had no default
   EXPECT_EQ(e[3].text, u"<memory>");
   EXPECT_EQ(e[4].text, u"#5");
   EXPECT_EQ(e[5].kind, Effect::kStop);
@@ -82,6 +83,45 @@ TEST_F(Sound, PlaysAreRecordedAndReachTheOutput) {
   EXPECT_EQ(out->played[0], std::make_pair(kWave.size(), true));
   EXPECT_EQ(out->played[1], std::make_pair(kWave.size(), false));
   EXPECT_EQ(out->stops, 1);
+}
+
+TEST_F(Sound, ABareNameIsTakenFromWindowsAndAMissingOneIsNotFound) {
+  Put("Windows/Alarm1.wav", kWave);
+  Put("Windows/notes.txt", "not a sound");
+  Put("My Documents/Alarm2.wav", kWave);
+  const struct {
+    const char16_t* sound;
+    BOOL result;
+    Effect::Kind kind;
+    const char16_t* recorded;
+    const char* device_kind;
+  } cases[] = {
+      {u"Alarm1.wav", TRUE, Effect::kPlay, u"\\Windows\\Alarm1.wav", "sound"},
+      {u"ALARM1.WAV", TRUE, Effect::kPlay, u"\\Windows\\ALARM1.WAV", "sound"},
+      {u"Alarm2.wav", FALSE, Effect::kNotFound, u"\\Windows\\Alarm2.wav", "sound-not-found"},
+      {u"\\My Documents\\Alarm2.wav", TRUE, Effect::kPlay, u"\\My Documents\\Alarm2.wav", "sound"},
+      {u"\\My Documents\\Alarm1.wav", FALSE, Effect::kNotFound, u"\\My Documents\\Alarm1.wav", "sound-not-found"},
+      {u"notes.txt", FALSE, Effect::kDefaultSound, u"\\Windows\\notes.txt", "sound-default"},
+      {u"", FALSE, Effect::kNotFound, u"\\Windows\\", "sound-not-found"},
+  };
+  auto out = std::make_shared<FakeOutput>();
+  ce::sound::SetSoundOutput(out);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ce::text::ToUtf8(c.sound));
+    ce::sound::ClearRecordedEffects();
+    ce::device::ClearEffects();
+    out->played.clear();
+    EXPECT_EQ(PlaySoundW(c.sound, nullptr, SND_FILENAME | SND_SYNC), c.result);
+    const auto e = ce::sound::RecordedEffects();
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].kind, c.kind);
+    EXPECT_EQ(e[0].text, c.recorded);
+    EXPECT_EQ(out->played.size(), c.kind == Effect::kPlay ? 1u : 0u);
+    const auto on_device = ce::device::Effects();
+    ASSERT_EQ(on_device.size(), 1u);
+    EXPECT_EQ(on_device[0].kind, c.device_kind);
+    EXPECT_EQ(on_device[0].target, ce::text::ToUtf8(c.recorded));
+  }
 }
 
 TEST_F(Sound, WaveOutputVolume) {
