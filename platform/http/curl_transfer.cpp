@@ -1,11 +1,13 @@
 #include "platform/http/curl_transfer.h"
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 
 #include <curl/curl.h>
 
 #include "platform/http/wininet.h"
+#include "platform/kernel/termination_point.h"
 
 namespace ce::http {
 namespace {
@@ -72,16 +74,58 @@ DWORD MapError(CURLcode code, bool timed_out) {
   }
 }
 
+struct EasyCleanup {
+  void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct MultiCleanup {
+  void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+};
+struct ListCleanup {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+
+// Runs the transfer on a multi handle, so that a TerminateThread on the calling thread wakes it
+// at once: the transfer is dropped and the thread ends (kernel/termination_point.h).
+CURLcode Perform(CURL* curl, CURLM* multi) {
+  if (curl_multi_add_handle(multi, curl) != CURLM_OK) return CURLE_FAILED_INIT;
+  CURLcode code = CURLE_ABORTED_BY_CALLBACK;
+  {
+    ce::kernel::TerminationPoint point([multi] { curl_multi_wakeup(multi); });
+    int running = 1;
+    while (running > 0 && !point.Terminated()) {
+      if (curl_multi_perform(multi, &running) != CURLM_OK) {
+        code = CURLE_FAILED_INIT;
+        break;
+      }
+      if (running > 0 && curl_multi_poll(multi, nullptr, 0, 1000, nullptr) != CURLM_OK) {
+        code = CURLE_FAILED_INIT;
+        break;
+      }
+    }
+    if (!point.Terminated()) {
+      int left = 0;
+      while (CURLMsg* msg = curl_multi_info_read(multi, &left)) {
+        if (msg->msg == CURLMSG_DONE && msg->easy_handle == curl) code = msg->data.result;
+      }
+    }
+    curl_multi_remove_handle(multi, curl);
+  }  // a terminated thread ends here; the caller's holders free the handles as it unwinds
+  return code;
+}
+
 TransferResult Attempt(const TransferRequest& r, bool* connect_failed) {
   TransferResult result;
-  CURL* curl = curl_easy_init();
-  if (!curl) {
+  std::unique_ptr<CURL, EasyCleanup> easy(curl_easy_init());
+  std::unique_ptr<CURLM, MultiCleanup> multi(curl_multi_init());
+  if (!easy || !multi) {
     result.error = ERROR_INTERNET_INTERNAL_ERROR;
     return result;
   }
+  CURL* curl = easy.get();
   Progress progress{&result, Clock::now(), r.receive_timeout_ms};
   curl_slist* headers = nullptr;
   for (const std::string& h : r.headers) headers = curl_slist_append(headers, h.c_str());
+  std::unique_ptr<curl_slist, ListCleanup> header_list(headers);
 
   curl_easy_setopt(curl, CURLOPT_URL, r.url.c_str());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
@@ -114,15 +158,15 @@ TransferResult Attempt(const TransferRequest& r, bool* connect_failed) {
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &progress);
 
-  const CURLcode code = curl_easy_perform(curl);
+  const CURLcode code = Perform(curl, multi.get());
   *connect_failed = code == CURLE_COULDNT_CONNECT || (code == CURLE_OPERATION_TIMEDOUT && !progress.timed_out);
-  if (code != CURLE_OK) {
+  if (code == CURLE_ABORTED_BY_CALLBACK && !progress.timed_out) {
+    result.error = ERROR_INTERNET_OPERATION_CANCELLED;  // a terminated thread that cannot unwind
+  } else if (code != CURLE_OK) {
     result.error = MapError(code, progress.timed_out);
   } else {
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.status);
   }
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(curl);
   return result;
 }
 

@@ -8,6 +8,7 @@
 
 #include "platform/base/errors.h"
 #include "platform/kernel/handle_table.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/kernel/thread_state.h"
 
 namespace ce::kernel {
@@ -293,7 +294,16 @@ void DeleteCriticalSection(LPCRITICAL_SECTION cs) {
 
 void EnterCriticalSection(LPCRITICAL_SECTION cs) {
   CsImpl* impl = CsOf(cs);
-  impl->mutex.lock();
+  if (!impl->mutex.try_lock()) {
+    // Blocked here, a terminated thread counts as parked. Terminated while it waited, it leaves
+    // the section again at once and unwinds as the point ends.
+    ce::kernel::TerminationPoint point;
+    impl->mutex.lock();
+    if (point.WillUnwind()) {
+      impl->mutex.unlock();
+      return;
+    }
+  }
   impl->owner = CurrentThreadId();
   ++impl->count;
 }

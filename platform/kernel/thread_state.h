@@ -11,6 +11,7 @@
 namespace ce::kernel {
 
 class MutexObject;
+class TerminationPoint;
 
 // Thrown into a thread that TerminateThread or ExitThread ended; caught at the thread's entry.
 struct ThreadEnd {
@@ -29,6 +30,8 @@ class ThreadObject : public Waitable {
   DWORD exit_code_ = 259;    // STILL_ACTIVE
   int ce_priority_ = 251;    // 248 + THREAD_PRIORITY_NORMAL
   DWORD suspend_count_ = 0;
+  int parked_ = 0;  // inside a kernel wait, Sleep or termination point
+  std::vector<TerminationPoint*> points_;  // the termination points it is inside, innermost last
 
  private:
   ThreadId id_;
@@ -58,8 +61,12 @@ ThreadState& CurrentThreadState();
 void EndThread(ThreadState& state, DWORD exit_code);
 // Abandons every mutex the thread still owns. Kernel lock held.
 void AbandonMutexesLocked(ThreadState& state);
+// Tells the termination points of a thread just marked terminated. Kernel lock held.
+void SignalTerminationPointsLocked(ThreadObject& thread);
 // Throws ThreadEnd when the calling thread was terminated and may unwind now. Kernel lock held.
 void CheckTerminatedLocked();
+// True when CheckTerminatedLocked would throw now. Kernel lock held.
+bool WouldUnwindLocked();
 // True when the calling thread was terminated. Kernel lock held.
 bool IsTerminatedLocked();
 

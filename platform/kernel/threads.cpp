@@ -122,12 +122,14 @@ void EndThread(ThreadState& state, DWORD exit_code) {
 
 bool IsTerminatedLocked() { return CurrentThreadState().object->terminated_; }
 
-void CheckTerminatedLocked() {
+bool WouldUnwindLocked() {
   ThreadState& state = CurrentThreadState();
   // Threads the kernel did not start have no entry to unwind to; their waits just fail.
-  if (state.object->terminated_ && state.started_by_kernel && std::uncaught_exceptions() == 0) {
-    throw ThreadEnd{state.object->exit_code_};
-  }
+  return state.object->terminated_ && state.started_by_kernel && std::uncaught_exceptions() == 0;
+}
+
+void CheckTerminatedLocked() {
+  if (WouldUnwindLocked()) throw ThreadEnd{CurrentThreadState().object->exit_code_};
 }
 
 std::shared_ptr<KernelObject> LookupKernelObject(HANDLE h) {
@@ -193,6 +195,7 @@ BOOL TerminateThread(HANDLE thread, DWORD exit_code) {
     if (!object->ended_ && !object->terminated_) {
       object->terminated_ = true;
       object->exit_code_ = exit_code;
+      SignalTerminationPointsLocked(*object);
       WakeWaitersLocked();
     }
   }

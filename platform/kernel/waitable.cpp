@@ -98,6 +98,14 @@ WaitResult Wait(std::span<Waitable* const> objects, bool all, DWORD timeout_ms,
     explicit InWait(std::size_t& c) : count(c) { ++count; }
     ~InWait() { --count; }
   } in_wait(k.threads_in_wait);
+  CheckTerminatedLocked();
+  if (IsTerminatedLocked()) return {WaitStatus::kFailed};  // unwinding already
+  // Blocked here, a terminated thread never returns into its code: it counts as parked.
+  struct Parked {
+    int& count;
+    explicit Parked(int& c) : count(c) { ++count; }
+    ~Parked() { --count; }
+  } parked(CurrentThreadState().object->parked_);
   for (;;) {
     CheckTerminatedLocked();
     if (IsTerminatedLocked()) return {WaitStatus::kFailed};  // unwinding already

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "platform/base/errors.h"
+#include "platform/kernel/termination_point.h"
 
 namespace ce::serial::internal {
 namespace {
@@ -156,6 +157,8 @@ DWORD SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
   if (DWORD e = Usable()) return e;
   if (size == 0) return ERROR_SUCCESS;
   std::lock_guard lock(read_mutex_);
+  // A thread terminated while it waits here is woken, gives up and ends as the read returns.
+  kernel::TerminationPoint point([this] { Wake(read_wake_[1]); });
   const unsigned generation = read_aborts_;
   COMMTIMEOUTS t;
   {
@@ -207,6 +210,10 @@ DWORD SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
       return ERROR_GEN_FAILURE;  // hang-up or I/O error
     }
     if (fds[1].revents) Drain(read_wake_[0]);
+    if (point.Terminated()) {
+      *done = got;
+      return ERROR_OPERATION_ABORTED;
+    }
     if (closed_) {
       *done = got;
       return ERROR_OPERATION_ABORTED;
@@ -226,6 +233,7 @@ DWORD SerialPort::Write(const void* data, DWORD size, DWORD* done) {
   if (DWORD e = Usable()) return e;
   if (size == 0) return ERROR_SUCCESS;
   std::lock_guard lock(write_mutex_);
+  kernel::TerminationPoint point([this] { Wake(write_wake_[1]); });
   const unsigned generation = write_aborts_;
   COMMTIMEOUTS t;
   {
@@ -258,6 +266,10 @@ DWORD SerialPort::Write(const void* data, DWORD size, DWORD* done) {
       return ERROR_GEN_FAILURE;
     }
     if (fds[1].revents) Drain(write_wake_[0]);
+    if (point.Terminated()) {
+      *done = sent;
+      return ERROR_OPERATION_ABORTED;
+    }
     if (closed_) {
       *done = sent;
       return ERROR_OPERATION_ABORTED;

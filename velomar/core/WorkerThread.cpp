@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/sync.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/kernel/threads.h"
 #include "platform/window/window.h"
 
@@ -51,8 +54,35 @@ void PostStatistics(UINT message, LONG value) {
   if (window) poster(window, message, static_cast<WPARAM>(value), 0);
 }
 
+}  // namespace
+
+struct WorkerCommandThreads {
+  std::mutex mutex;
+  std::condition_variable done;
+  int running = 0;
+
+  void Started() {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++running;
+  }
+  void Ended() {
+    std::lock_guard<std::mutex> lock(mutex);
+    --running;
+    done.notify_all();
+  }
+  // True when none runs any more; waits at most `limit`.
+  template <class Duration>
+  bool AwaitNone(Duration limit) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return done.wait_for(lock, limit, [this] { return running == 0; });
+  }
+};
+
+namespace {
+
 struct CommandRecord {
   WorkerThread* worker;
+  std::shared_ptr<WorkerCommandThreads> threads;
   int id;
   ULONG_PTR parameter;
   HANDLE entered;  // set by the command thread once it runs its own code
@@ -89,9 +119,12 @@ DWORD WorkerThread::CommandThreadMain(LPVOID record, bool timed_out) {
       worker->HandleCommand(command->id, command->parameter);
     }
   } catch (...) {
-    // The command is over; the worker goes on with the next one.
+    // The command is over (it threw, or it was abandoned and has unwound); the worker goes on
+    // with the next one.
   }
-  worker->CommandThreadEnded();
+  // The worker itself may be gone by now (an abandoned command that outlived its destructor's
+  // wait): only the shared record of running threads is touched.
+  command->threads->Ended();
   return 0;
 }
 
@@ -101,7 +134,8 @@ DWORD TimeoutCommandWorkerThread(LPVOID record) { return WorkerThread::CommandTh
 
 // ---- The worker ---------------------------------------------------------------------------------
 
-WorkerThread::WorkerThread(int stop_mode) : m_stopMode(stop_mode) {
+WorkerThread::WorkerThread(int stop_mode)
+    : m_stopMode(stop_mode), m_commandThreads(std::make_shared<WorkerCommandThreads>()) {
   m_commandsAvailable = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   m_queueEmpty = CreateEventW(nullptr, TRUE, TRUE, nullptr);
   m_stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -143,10 +177,7 @@ WorkerThread::~WorkerThread() {
   const LONG pending = PendingCount();
   if (pending > 0) InterlockedExchangeAdd(&g_pendingTotal, -pending);
 
-  {
-    std::unique_lock<std::mutex> lock(m_runningMutex);
-    m_runningDone.wait_for(lock, kAbandonedThreadsWait, [this] { return m_running == 0; });
-  }
+  m_commandThreads->AwaitNone(kAbandonedThreadsWait);
 
   for (HANDLE h : {m_commandsAvailable, m_queueEmpty, m_stopEvent, m_stopFlagMutex, m_listMutex, m_postMutex,
                    m_endedEvent, thread}) {
@@ -281,12 +312,12 @@ bool WorkerThread::TakeCommand(Command& command, bool& empty) {
 HANDLE WorkerThread::StartCommandThread(DWORD (*routine)(LPVOID), int command_id, ULONG_PTR parameter) {
   OwnedHandle entered(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!entered.get()) return nullptr;  // no event, no thread
-  CommandThreadStarted();
-  auto* record = new CommandRecord{this, command_id, parameter, entered.get()};
+  m_commandThreads->Started();
+  auto* record = new CommandRecord{this, m_commandThreads, command_id, parameter, entered.get()};
   HANDLE thread = CreateThread(nullptr, 0, routine, record, 0, nullptr);
   if (!thread) {
     delete record;
-    CommandThreadEnded();
+    m_commandThreads->Ended();
     return nullptr;
   }
   // A time-out counts once the thread runs its own code: abandoned before that, it would never run
@@ -300,8 +331,11 @@ void WorkerThread::RunCommand(const Command& command) {
   if (!thread.get()) return;  // the command cannot run
   if (WaitForSingleObject(thread.get(), command.timeout_ms) != WAIT_TIMEOUT) return;
 
-  // Overran its time-out: abandon it and let TimeoutCommand run.
+  // Overran its time-out: abandon it. TimeoutCommand and the next command run only once it has
+  // ended or is parked in a blocking platform call it leaves only to end, so that neither
+  // overlaps it; pure computation is waited for.
   TerminateThread(thread.get(), 0);
+  ce::kernel::WaitForThreadHalt(thread.get(), INFINITE);
   OwnedHandle timeout_thread(StartCommandThread(TimeoutCommandWorkerThread, command.id, 0));
   if (timeout_thread.get()) WaitForSingleObject(timeout_thread.get(), kTimeoutCommandWaitMs);
 }
@@ -320,17 +354,6 @@ LONG WorkerThread::PendingCount() {
   const LONG count = static_cast<LONG>(m_commands.size());
   ReleaseMutex(m_listMutex);
   return count;
-}
-
-void WorkerThread::CommandThreadStarted() {
-  std::lock_guard<std::mutex> lock(m_runningMutex);
-  ++m_running;
-}
-
-void WorkerThread::CommandThreadEnded() {
-  std::lock_guard<std::mutex> lock(m_runningMutex);
-  --m_running;
-  m_runningDone.notify_all();
 }
 
 DWORD FuncWorkerThread(LPVOID parameter) {

@@ -1,8 +1,11 @@
 // A thread with a first-in first-out queue of commands (command id, time-out in ms, parameter),
 // run one at a time, each on a fresh short-lived thread. A command that overruns its time-out is
-// abandoned (the platform marks its thread terminated; it ends at its next wait) and
-// TimeoutCommand runs for it on a thread of its own, waited for at most 10 s; then the next
-// command runs. After every command the worker pauses 100 ms.
+// abandoned: the platform marks its thread terminated, and the thread ends at its next blocking
+// platform call (a wait, Sleep, an HTTP transfer, a database statement, a serial, queue or
+// socket read, a send). The worker waits until the abandoned command has ended or is parked at
+// such a call, never to come back into its code; a command busy in pure computation is waited
+// for. Only then does TimeoutCommand run for it, on a thread of its own, waited for at most
+// 10 s; then the next command runs. After every command the worker pauses 100 ms.
 //
 // Stop mode 0: Stop waits until the queue is empty. Mode 1: Stop stops after the running command;
 // the commands still queued are dropped. Commands posted before Start, or once Stop has begun,
@@ -13,9 +16,8 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <deque>
-#include <mutex>
+#include <memory>
 
 #include "platform/base/types.h"
 
@@ -23,12 +25,16 @@
 #define WM_WORKERS_EXECUTED (0x0400u + 101)  // wParam: executed commands over all workers
 #define WM_WORKERS_COUNT (0x0400u + 102)     // wParam: live workers
 
+struct WorkerCommandThreads;  // a worker's count of running command threads
+
 class WorkerThread {
  public:
   explicit WorkerThread(int stop_mode);
   // The owner calls Stop first. A worker whose thread still runs is stopped here at once (its
   // queued commands are dropped); then the destructor waits, at most 10 s, for command threads
-  // that were abandoned on their time-out to end.
+  // that were abandoned on their time-out to end. A command thread that outlives that wait (pure
+  // computation) touches none of the worker's own state afterwards; the derived object's members
+  // its code still uses are its owner's matter.
   virtual ~WorkerThread();
   WorkerThread(const WorkerThread&) = delete;
   WorkerThread& operator=(const WorkerThread&) = delete;
@@ -80,8 +86,6 @@ class WorkerThread {
   void RunCommand(const Command& command);
   void AfterCommand();
   LONG PendingCount();
-  void CommandThreadStarted();
-  void CommandThreadEnded();
 
   HANDLE m_commandsAvailable = nullptr;
   HANDLE m_queueEmpty = nullptr;
@@ -99,10 +103,9 @@ class WorkerThread {
   volatile LONG m_threadId = 0;
   volatile LONG m_stopWhenDrained = 0;  // Stop (mode 0) came from one of the worker's own commands
 
-  // Command and time-out threads that have not ended yet (they may outlive an abandonment).
-  std::mutex m_runningMutex;
-  std::condition_variable m_runningDone;
-  int m_running = 0;
+  // Command and time-out threads that have not ended yet. Shared with those threads, so that one
+  // that outlives the worker can still say it has ended.
+  std::shared_ptr<WorkerCommandThreads> m_commandThreads;
 };
 
 // Marks the thread of every registered worker terminated (once, at process exit).

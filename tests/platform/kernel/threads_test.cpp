@@ -1,11 +1,16 @@
 // Threads, Sleep under the manual clock, TerminateThread, TLS and thread data.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/testing/device_test.h"
 #include "platform/time/time.h"
 
@@ -108,6 +113,118 @@ TEST_F(ThreadsTest, TerminateThreadReleasesWaitersAndEndsTheThreadAtItsNextWait)
   EXPECT_EQ(ExitCodeOf(t), 42u);
   ReleaseMutex(m);
   for (HANDLE h : {never, m, t, w}) CloseHandle(h);
+}
+
+// A blocking call outside the kernel's waits (here a read on a pipe, woken through a second pipe)
+// is a point where a terminated thread ends: it is parked there, woken, and unwinds as the call
+// returns, never running the code after it. A thread in pure computation is waited for.
+TEST_F(ThreadsTest, TerminatedThreadsEndAtTerminationPointsAndHaltWaitsForThem) {
+  int data[2], wake[2];
+  ASSERT_EQ(pipe(data), 0);
+  ASSERT_EQ(pipe(wake), 0);
+  std::atomic<bool> in_call{false}, after_call{false}, unwound{false};
+  auto reader = [&]() -> DWORD {
+    struct Flag {
+      std::atomic<bool>& f;
+      ~Flag() { f = true; }
+    } on_unwind{unwound};
+    {
+      ce::kernel::TerminationPoint point([&] {
+        const char b = 1;
+        EXPECT_EQ(write(wake[1], &b, 1), 1);
+      });
+      in_call = true;
+      pollfd fds[2] = {{data[0], POLLIN, 0}, {wake[0], POLLIN, 0}};
+      poll(fds, 2, -1);
+      EXPECT_TRUE(point.Terminated());
+      EXPECT_TRUE(point.WillUnwind());
+    }
+    after_call = true;
+    return 1;
+  };
+  HANDLE t = Start(&reader);
+  while (!in_call) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(t, 0), static_cast<DWORD>(WAIT_TIMEOUT));  // not terminated
+  ASSERT_TRUE(TerminateThread(t, 5));
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(t, INFINITE), WAIT_OBJECT_0);
+  // It really ends (the wake reached its poll), without coming back into its code.
+  for (int i = 0; i < 5000 && !unwound; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(unwound);
+  EXPECT_FALSE(after_call);
+  EXPECT_EQ(ExitCodeOf(t), 5u);
+
+  // Pure computation: terminated, it is not halted until its work returns.
+  std::atomic<bool> go_on{true};
+  auto computes = [&]() -> DWORD {
+    while (go_on) {
+    }
+    return 2;
+  };
+  HANDLE c = Start(&computes);
+  ASSERT_TRUE(TerminateThread(c, 6));
+  EXPECT_EQ(WaitForSingleObject(c, INFINITE), WAIT_OBJECT_0);  // its waiters are released at once
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(c, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  go_on = false;
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(c, INFINITE), WAIT_OBJECT_0);
+
+  // A thread already terminated ends on entering a point.
+  std::atomic<bool> marked{false}, entered{false};
+  auto late = [&]() -> DWORD {
+    while (!marked) {
+    }
+    ce::kernel::TerminationPoint point;
+    entered = true;
+    return 3;
+  };
+  HANDLE l = Start(&late);
+  ASSERT_TRUE(TerminateThread(l, 7));
+  marked = true;
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(l, INFINITE), WAIT_OBJECT_0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(entered);
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(nullptr, 0), WAIT_FAILED);
+  for (HANDLE h : {t, c, l}) CloseHandle(h);
+  for (int fd : {data[0], data[1], wake[0], wake[1]}) close(fd);
+}
+
+// A thread blocked entering a critical section is parked there; terminated, it does not keep the
+// section once it gets it, and ends.
+TEST_F(ThreadsTest, ATerminatedThreadBlockedOnACriticalSectionEndsWithoutHoldingIt) {
+  CRITICAL_SECTION cs;
+  InitializeCriticalSection(&cs);
+  std::atomic<bool> waiting{false}, entered{false}, unwound{false};
+  EnterCriticalSection(&cs);
+  auto blocked = [&]() -> DWORD {
+    struct Flag {
+      std::atomic<bool>& f;
+      ~Flag() { f = true; }
+    } on_unwind{unwound};
+    waiting = true;
+    EnterCriticalSection(&cs);
+    entered = true;
+    LeaveCriticalSection(&cs);
+    return 1;
+  };
+  HANDLE t = Start(&blocked);
+  while (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // into its blocking lock
+  ASSERT_TRUE(TerminateThread(t, 4));
+  EXPECT_EQ(ce::kernel::WaitForThreadHalt(t, INFINITE), WAIT_OBJECT_0);
+  LeaveCriticalSection(&cs);
+  for (int i = 0; i < 5000 && !unwound; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(unwound);
+  EXPECT_FALSE(entered);
+  // The section is free again.
+  std::atomic<bool> other_entered{false};
+  std::thread other([&] {
+    EnterCriticalSection(&cs);
+    other_entered = true;
+    LeaveCriticalSection(&cs);
+  });
+  other.join();
+  EXPECT_TRUE(other_entered);
+  CloseHandle(t);
+  DeleteCriticalSection(&cs);
 }
 
 TEST_F(ThreadsTest, TlsValuesArePerThreadAndFreshAfterAlloc) {

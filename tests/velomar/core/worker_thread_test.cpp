@@ -10,8 +10,14 @@
 #include <thread>
 #include <vector>
 
+#include "platform/files/files.h"
+#include "platform/http/wininet.h"
 #include "platform/kernel/sync.h"
 #include "platform/kernel/threads.h"
+#include "platform/msgqueue/msgqueue.h"
+#include "platform/serial/serial.h"
+#include "tests/platform/http/local_http_server.h"
+#include "tests/platform/serial/pty_far_end.h"
 #include "tests/velomar/velomar_fixture.h"
 #include "velomar/core/WorkerThread.h"
 
@@ -126,6 +132,92 @@ TEST_F(WorkerThreadTest, CommandsOverrunningTheirTimeOutAreAbandonedAndTheNextRu
     // The destructor waited for the abandoned command's thread to end.
     EXPECT_EQ(Normalised(journal.Entries(), c.first_two_any_order), c.expected);
   }
+}
+
+// Command 1 blocks in a platform call outside the kernel's waits; the others just run.
+class BlockingWorker : public WorkerThread {
+ public:
+  BlockingWorker(Journal& journal, std::function<void()> block, std::atomic<int>& unwound)
+      : WorkerThread(0), m_journal(journal), m_block(std::move(block)), m_unwound(unwound) {}
+
+  void HandleCommand(int id, ULONG_PTR) override {
+    struct Unwound {
+      std::atomic<int>& count;
+      ~Unwound() { ++count; }
+    } unwound{m_unwound};
+    m_journal.Add("run " + std::to_string(id));
+    if (id == 1) m_block();
+    m_journal.Add("end " + std::to_string(id));
+  }
+  void TimeoutCommand(int id) override { m_journal.Add("timeout " + std::to_string(id)); }
+
+ private:
+  Journal& m_journal;
+  std::function<void()> m_block;
+  std::atomic<int>& m_unwound;
+};
+
+// A command blocked in an HTTP request to a stalled server, in a serial read or in a queue read
+// ends at its time-out: TimeoutCommand and the next command run after it has stopped in that
+// call, it never comes back into its code, and its thread really ends.
+TEST_F(WorkerThreadTest, CommandsBlockedInPlatformCallsEndAtTheirTimeOut) {
+  test_http::LocalHttpServer server("", "", 0);
+  test_serial::PtyFarEnd gps(u"COM1");
+  HANDLE port = CreateFileW(u"COM1:", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  COMMTIMEOUTS wait_forever{0, 0, 0, 0, 0};
+  ASSERT_TRUE(SetCommTimeouts(port, &wait_forever));
+  MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 0, 4, 16, TRUE};
+  HANDLE reader = CreateMsgQueue(u"WorkerBlocks", &options);
+  options.bReadAccess = FALSE;
+  HANDLE writer = CreateMsgQueue(u"WorkerBlocks", &options);  // a writer that never writes
+  ASSERT_NE(reader, nullptr);
+  ASSERT_NE(writer, nullptr);
+
+  const struct {
+    const char* name;
+    std::function<void()> block;
+  } cases[] = {
+      {"http request to a stalled server",
+       [&] {
+         HINTERNET root = InternetOpenW(u"worker", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+         HINTERNET conn = InternetConnectW(root, u"127.0.0.1", server.port(), nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0);
+         HINTERNET req = HttpOpenRequestW(conn, u"GET", u"/stall", nullptr, nullptr, nullptr, 0, 0);
+         HttpSendRequestW(req, nullptr, 0, nullptr, 0);
+         InternetCloseHandle(root);
+       }},
+      {"serial read",
+       [&] {
+         char buffer[16];
+         DWORD got = 0;
+         ReadFile(port, buffer, sizeof buffer, &got, nullptr);
+       }},
+      {"queue read",
+       [&] {
+         char buffer[16];
+         DWORD got = 0, flags = 0;
+         ReadMsgQueue(reader, buffer, sizeof buffer, &got, INFINITE, &flags);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Journal journal;
+    std::atomic<int> unwound{0};
+    {
+      BlockingWorker worker(journal, c.block, unwound);
+      worker.Start();
+      worker.PostCommand(1, 1000, 0);
+      worker.PostCommand(2, INFINITE, 0);
+      ASSERT_TRUE(DriveClockUntil([&] { return journal.Has("end 2"); }));
+      // The blocked call was woken and gave up: command 1's thread has unwound (and command 2's
+      // has ended).
+      EXPECT_TRUE(WaitReal([&] { return unwound.load() == 2; }));
+      EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"run 1", "timeout 1", "run 2", "end 2"}));
+      EXPECT_TRUE(StopWhileDriving([&] { worker.Stop(); }));
+    }
+  }
+  for (HANDLE h : {port, reader, writer}) CloseHandle(h);
 }
 
 TEST_F(WorkerThreadTest, StopModeZeroDrainsAndModeOneDrops) {
