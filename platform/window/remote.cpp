@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -31,6 +32,7 @@
 
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 #include "platform/window/window_internal.h"
 
@@ -40,6 +42,7 @@ namespace {
 constexpr std::uint32_t kMagic = 0x47534D57;  // "WMSG"
 constexpr std::uint32_t kPost = 1, kSend = 2, kForeground = 3;
 constexpr std::size_t kRequestSize = 40, kReplySize = 12;
+constexpr int kServingSlots = 32;  // requests served at once
 
 std::filesystem::path Folder() {
   std::filesystem::path f = DeviceRuntimeFolder() / "windows";
@@ -131,35 +134,84 @@ bool WriteAll(int fd, const std::vector<std::uint8_t>& bytes) {
   while (done < bytes.size()) {
     ssize_t n = send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN) {
+      pollfd p{fd, POLLOUT, 0};
+      poll(&p, 1, 10);
+      continue;
+    }
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
 }
 
-// Reads exactly `size` bytes; `idle` runs between waits of at most 10 ms (real time). Gives up
-// after `limit_ms` of real time (0: never).
-bool ReadAll(int fd, std::uint8_t* out, std::size_t size, const std::function<void()>& idle, int limit_ms) {
-  std::size_t done = 0;
+// How long a requester may still wait, in steps of at most 10 ms of real time, and what it does
+// between them (`idle`).
+struct Patience {
+  std::function<void()> idle;
+  int limit_ms = 0;   // 0: no limit
+  bool terminable;    // a program's thread: ends in a wait when TerminateThread marked it
   int waited = 0;
+
+  // Waits up to 10 ms for `events` on `fd` (-1: just the time); poll's result.
+  int Poll(int fd, short events) {
+    pollfd p{fd, events, 0};
+    if (!terminable) return poll(&p, 1, 10);
+    kernel::TerminationPoint point;  // a terminated thread unwinds as the step ends
+    return poll(&p, 1, 10);
+  }
+  // After a step of waiting: false when the requester gives up.
+  bool Step() {
+    if (idle) idle();
+    waited += 10;
+    return !(limit_ms && waited >= limit_ms);
+  }
+};
+
+// Reads exactly `size` bytes.
+bool ReadAll(int fd, std::uint8_t* out, std::size_t size, Patience& patience) {
+  std::size_t done = 0;
   while (done < size) {
-    pollfd p{fd, POLLIN, 0};
-    int r = poll(&p, 1, 10);
+    int r = patience.Poll(fd, POLLIN);
     if (r < 0 && errno == EINTR) continue;
     if (r < 0) return false;
     if (r == 0) {
-      if (idle) idle();
-      waited += 10;
-      if (limit_ms && waited >= limit_ms) return false;
+      if (!patience.Step()) return false;
       continue;
     }
-    ssize_t n = recv(fd, out + done, size - done, 0);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = recv(fd, out + done, size - done, MSG_DONTWAIT);
+    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
 }
+
+// Connects a non-blocking socket. A listener whose backlog is full (every serving slot busy and
+// many requests waiting) makes the requester wait its turn rather than fail.
+bool ConnectPatiently(int fd, const sockaddr_un& a, socklen_t length, Patience& patience) {
+  for (;;) {
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&a), length) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EAGAIN) return false;
+    patience.Poll(-1, 0);
+    if (!patience.Step()) return false;
+  }
+}
+
+class Socket {
+ public:
+  explicit Socket(int fd) : fd_(fd) {}
+  ~Socket() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Socket(const Socket&) = delete;
+  Socket& operator=(const Socket&) = delete;
+  int fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
 
 // System messages whose parameters point into the sender's memory (texts, structures) or name a
 // function to call (WM_TIMER's procedure): from another process they would be read, written or
@@ -193,7 +245,8 @@ bool CarriesPointer(UINT msg, LPARAM lparam) {
 
 void Serve(int fd) {
   std::uint8_t req[kRequestSize];
-  if (ReadAll(fd, req, sizeof req, nullptr, 5000)) {
+  Patience patience{nullptr, 5000, false};
+  if (ReadAll(fd, req, sizeof req, patience)) {
     wire::Reader r(req, sizeof req);
     std::uint32_t magic = r.U32(), kind = r.U32();
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(r.U64()));
@@ -230,29 +283,47 @@ void EnsureServer() {
   if (fd < 0) return;
   socklen_t length;
   sockaddr_un a = AddressOf(getpid(), length);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&a), length) != 0 || listen(fd, 16) != 0) {
+  if (bind(fd, reinterpret_cast<sockaddr*>(&a), length) != 0 || listen(fd, SOMAXCONN) != 0) {
     close(fd);
     return;
   }
   serving.insert(folder);
   std::thread([fd] {
+    // At most kServingSlots requests are served at once; the others wait their turn in the
+    // listener's backlog and, once that is full, in their senders' connect. None is refused.
+    static std::mutex slots_lock;
+    static std::condition_variable slot_free;
+    static int serving_now = 0;
     for (;;) {
+      {
+        std::unique_lock<std::mutex> lock(slots_lock);
+        slot_free.wait(lock, [] { return serving_now < kServingSlots; });
+      }
       int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
       if (c < 0) {
         if (errno == EINTR || errno == ECONNABORTED) continue;
         return;
       }
-      // A peer that opens connections without end gets no more than a few served at once.
-      static std::atomic<int> serving_now{0};
-      if (serving_now.fetch_add(1) >= 32) {
-        serving_now.fetch_sub(1);
-        close(c);
-        continue;
+      {
+        std::lock_guard<std::mutex> lock(slots_lock);
+        ++serving_now;
       }
-      std::thread([c] {
-        Serve(c);
-        serving_now.fetch_sub(1);
-      }).detach();
+      auto release = [] {
+        {
+          std::lock_guard<std::mutex> lock(slots_lock);
+          --serving_now;
+        }
+        slot_free.notify_one();
+      };
+      try {
+        std::thread([c, release] {
+          Serve(c);
+          release();
+        }).detach();
+      } catch (const std::system_error&) {
+        close(c);  // no thread to serve it: the sender sees the connection closed
+        release();
+      }
     }
   }).detach();
 }
@@ -269,14 +340,17 @@ bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lpar
     std::filesystem::remove(file, ec);
     return false;
   }
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // A send waits as long as the receiver works, handling messages sent to this thread meanwhile;
+  // a thread that TerminateThread marks ends in one of its waits.
+  Patience patience{kind == kSend ? std::function<void()>(ProcessSentMessages) : nullptr,
+                    kind != kSend ? 5000 : timeout_ms == INFINITE ? 0 : std::max<int>(1, static_cast<int>(std::min<DWORD>(timeout_ms, 1u << 30))),
+                    true};
+  Socket socket_fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  const int fd = socket_fd.fd();
   if (fd < 0) return false;
   socklen_t length;
   sockaddr_un a = AddressOf(rec.pid, length);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), length) != 0) {
-    close(fd);
-    return false;
-  }
+  if (!ConnectPatiently(fd, a, length, patience)) return false;
   wire::Writer w;
   w.U32(kMagic);
   w.U32(kind);
@@ -286,12 +360,7 @@ bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lpar
   w.U64(static_cast<std::uint64_t>(lparam));
   w.U32(0);
   std::uint8_t reply[kReplySize];
-  // A send waits as long as the receiver works, handling messages sent to this thread meanwhile.
-  bool ok = WriteAll(fd, w.Take()) &&
-            ReadAll(fd, reply, sizeof reply, kind == kSend ? std::function<void()>(ProcessSentMessages) : nullptr,
-                    kind != kSend ? 5000 : timeout_ms == INFINITE ? 0 : std::max<int>(1, static_cast<int>(std::min<DWORD>(timeout_ms, 1u << 30))));
-  close(fd);
-  if (!ok) return false;
+  if (!WriteAll(fd, w.Take()) || !ReadAll(fd, reply, sizeof reply, patience)) return false;
   wire::Reader r(reply, sizeof reply);
   std::uint32_t status = r.U32();
   LRESULT value = static_cast<LRESULT>(r.U64());

@@ -6,10 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
@@ -21,7 +24,7 @@ namespace {
 
 class Peer {
  public:
-  explicit Peer(const std::filesystem::path& device) {
+  explicit Peer(const std::filesystem::path& device, std::vector<std::string> args = {}) {
     int fds[2];
     if (pipe(fds) != 0) return;
     posix_spawn_file_actions_t actions;
@@ -34,8 +37,10 @@ class Peer {
       if (std::string(*e).rfind("CE_DEVICE_DIR=", 0) != 0) env.push_back(*e);
     env.push_back(env_dir.data());
     env.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(WINDOW_PEER_PROGRAM), nullptr};
-    if (posix_spawn(&pid_, WINDOW_PEER_PROGRAM, &actions, nullptr, argv, env.data()) != 0) pid_ = 0;
+    std::vector<char*> argv{const_cast<char*>(WINDOW_PEER_PROGRAM)};
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, WINDOW_PEER_PROGRAM, &actions, nullptr, argv.data(), env.data()) != 0) pid_ = 0;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     out_ = fdopen(fds[0], "r");
@@ -51,6 +56,9 @@ class Peer {
   std::string Line() {
     char buf[128];
     return out_ && fgets(buf, sizeof buf, out_) ? std::string(buf) : std::string();
+  }
+  void Kill() {
+    if (pid_ > 0) kill(pid_, SIGKILL);
   }
   // Waits for the peer to end; its exit code, or -1.
   int Wait() {
@@ -73,6 +81,11 @@ namespace {
 
 LRESULT HostProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   if (msg == WM_USER + 9) return static_cast<LRESULT>(wparam * 10);
+  if (msg == WM_USER + 20) {
+    // Slow enough that the senders pile up behind one another.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    return static_cast<LRESULT>(wparam * 3);
+  }
   return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
@@ -129,6 +142,45 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(FindWindowW(u"PeerWindow", nullptr), nullptr);
   EXPECT_FALSE(PostMessageW(theirs, WM_USER, 0, 0));
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 1, 0), 0);
+  DestroyWindow(mine);
+  UnregisterClassW(u"TestHost", nullptr);
+}
+
+// Many threads of many processes sending to one window at once all get their answers: the
+// requests beyond those served at once wait their turn.
+TEST_F(CrossProcessTest, SixtyFourSendersFromEightProcessesAllGetTheirAnswers) {
+  WNDCLASSW host{};
+  host.lpfnWndProc = HostProc;
+  host.lpszClassName = u"TestHost";
+  ASSERT_NE(RegisterClassW(&host), 0);
+  HWND mine = CreateWindowExW(0, u"TestHost", u"host", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(mine, nullptr);
+  std::vector<std::unique_ptr<Peer>> peers;
+  for (int i = 0; i < 8; ++i) peers.push_back(std::make_unique<Peer>(device_folder(), std::vector<std::string>{"senders", "8"}));
+  // Answer until every peer has reported (its line comes when all its senders are done).
+  std::vector<std::string> lines(peers.size());
+  std::vector<std::thread> readers;
+  std::atomic<int> reported{0};
+  for (std::size_t i = 0; i < peers.size(); ++i) {
+    readers.emplace_back([&, i] {
+      lines[i] = peers[i]->Line();
+      ++reported;
+    });
+  }
+  const auto start = std::chrono::steady_clock::now();
+  while (reported < static_cast<int>(peers.size()) && std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+    MSG m;
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (reported < static_cast<int>(peers.size())) {
+    for (auto& p : peers) p->Kill();  // a peer that hangs: its line ends now
+  }
+  for (auto& t : readers) t.join();
+  for (std::size_t i = 0; i < peers.size(); ++i) {
+    EXPECT_EQ(lines[i], "answered 8\n") << "peer " << i;
+    EXPECT_EQ(peers[i]->Wait(), 0) << "peer " << i;
+  }
   DestroyWindow(mine);
   UnregisterClassW(u"TestHost", nullptr);
 }

@@ -7,9 +7,20 @@
 //   WM_CLOSE: ends.
 // Its window is drawn red so that a screenshot shows it. The device folder comes from
 // $CE_DEVICE_DIR.
+//
+// `window_peer senders <n>` opens no window: <n> threads at once each send WM_USER+20 (k) to
+// "TestHost" and expect k * 3; it prints "answered <count>" and exits 0 when all were answered.
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
 
 #include "platform/gdi/gdi.h"
+#include "platform/kernel/last_error.h"
 #include "platform/window/window.h"
 
 namespace {
@@ -29,9 +40,32 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
 }
 
+int Senders(int count) {
+  HWND host = FindWindowW(u"TestHost", nullptr);
+  std::atomic<int> answered{0};
+  std::vector<std::thread> senders;
+  for (int i = 0; i < count; ++i) {
+    senders.emplace_back([&, i] {
+      const WPARAM k = static_cast<WPARAM>(getpid() % 1000 * 100 + i);
+      SetLastError(0);
+      const LRESULT r = SendMessageW(host, WM_USER + 20, k, 0);
+      if (r == static_cast<LRESULT>(k * 3)) {
+        ++answered;
+      } else {
+        std::fprintf(stderr, "sender %d: answer %lld, error %u\n", i, static_cast<long long>(r), GetLastError());
+      }
+    });
+  }
+  for (auto& t : senders) t.join();
+  std::printf("answered %d\n", answered.load());
+  std::fflush(stdout);
+  return answered == count ? 0 : 1;
+}
+
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "senders") == 0) return Senders(std::atoi(argv[2]));
   WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
   wc.lpszClassName = u"PeerWindow";
