@@ -329,6 +329,17 @@ TEST_F(TablesTest, CachesServeFindersUntilTheTableChanges) {
   EXPECT_TRUE(CTimeFrame(defaults[0]).IsEmpty());
 }
 
+TEST_F(TablesTest, DumpsWalkEveryRowAndReportAFailedRead) {
+  const int home = AddPlace(u"Home").GetIdPlace();
+  const CStrPeriod period = AddPeriod(home, u"p", 8, 0, 9, 0);
+  AddAction(period.GetKey(), 2);
+  AddLocation(cells(), 1, home);
+  AddLocation(lacs(), 2, home);
+  EXPECT_NO_THROW(db().DumpAll());
+  ce::cedb::FailCalls(ce::cedb::CedbCall::kRead, ERROR_NO_DATA);
+  EXPECT_EQ(RaisedText([&] { actions().Dump(); }), u"Error filling record.ERROR_NO_DATA,232");
+}
+
 TEST_F(TablesTest, LocationRowsFindTheirPlaceAndUnreadableRowsStillCount) {
   SetSetting(u"location_mode", 1);
   const int home = AddPlace(u"Home").GetIdPlace();
