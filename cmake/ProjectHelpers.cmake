@@ -69,3 +69,17 @@ function(add_platform_area area)
   add_folder_library(platform_${area} SHARED ${ARGN})
   set_property(GLOBAL APPEND PROPERTY PLATFORM_AREAS platform_${area})
 endfunction()
+
+# add_folder_sources(<target> [EXCLUDE <files...>])
+# Adds every .cpp file of the current folder to a library made elsewhere, so that several folders
+# build one library (each folder adds its own sources).
+function(add_folder_sources target)
+  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(ex IN LISTS ARG_EXCLUDE)
+    list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${ex})
+  endforeach()
+  if(sources)
+    target_sources(${target} PRIVATE ${sources})
+  endif()
+endfunction()
