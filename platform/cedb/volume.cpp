@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/base/errors.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 
 namespace ce::cedb {
@@ -115,9 +116,32 @@ void BindValue(Stmt& st, int index, const PropValue& v, DWORD flags) {
   }
 }
 
+// A transaction is a termination point (platform/kernel/termination_point.h): once its thread
+// was terminated, a statement running in it is interrupted and a wait for another connection's
+// lock gives up, so the transaction rolls back and the thread ends as it returns.
+bool InTerminatedPoint() {
+  const kernel::TerminationPoint* point = kernel::TerminationPoint::Innermost();
+  return point && point->Terminated();
+}
+
+int InterruptWhenTerminated(void*) { return InTerminatedPoint() ? 1 : 0; }
+
+// Waits for another connection's lock in steps of 10 ms, for about 10 s in all.
+int WaitForLock(void*, int tries) {
+  if (InTerminatedPoint() || tries >= 1000) return 0;
+  sqlite3_sleep(10);
+  return 1;
+}
+
+void WatchForTermination(sqlite3* db) {
+  sqlite3_busy_handler(db, WaitForLock, nullptr);
+  sqlite3_progress_handler(db, 1000, InterruptWhenTerminated, nullptr);
+}
+
 // Runs `body` in one transaction; rolls back when it fails.
 template <class F>
 DWORD InTransaction(sqlite3* db, F body) {
+  kernel::TerminationPoint point;
   int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return SqlError(rc);
   DWORD error = body();
@@ -148,7 +172,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
     *error = rc == SQLITE_CANTOPEN ? ERROR_FILE_NOT_FOUND : SqlError(rc);
     return nullptr;
   }
-  sqlite3_busy_timeout(v->db_, 10000);
+  WatchForTermination(v->db_);
   // A file that holds anything but a volume is refused before anything is written to it.
   std::int64_t tables = -1;
   {

@@ -7,10 +7,16 @@
 #include "platform/kernel/thread_state.h"
 
 namespace ce::kernel {
+namespace {
 
-TerminationPoint::TerminationPoint(std::function<void()> wake) : wake_(std::move(wake)) {
+thread_local const TerminationPoint* t_innermost = nullptr;
+
+}  // namespace
+
+TerminationPoint::TerminationPoint(std::function<void()> wake) : wake_(std::move(wake)), outer_(t_innermost) {
   auto lock = LockKernel();
   CheckTerminatedLocked();
+  t_innermost = this;
   ThreadObject& thread = *CurrentThreadState().object;
   // Still here when terminated: the thread cannot unwind (it is unwinding already, or the kernel
   // did not start it), so the call gives up at once.
@@ -21,6 +27,7 @@ TerminationPoint::TerminationPoint(std::function<void()> wake) : wake_(std::move
 }
 
 TerminationPoint::~TerminationPoint() noexcept(false) {
+  t_innermost = outer_;
   auto lock = LockKernel();
   ThreadObject& thread = *CurrentThreadState().object;
   auto it = std::find(thread.points_.begin(), thread.points_.end(), this);
@@ -28,6 +35,8 @@ TerminationPoint::~TerminationPoint() noexcept(false) {
   --thread.parked_;
   CheckTerminatedLocked();
 }
+
+const TerminationPoint* TerminationPoint::Innermost() { return t_innermost; }
 
 bool TerminationPoint::WillUnwind() const {
   if (!Terminated()) return false;

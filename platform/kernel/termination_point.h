@@ -36,11 +36,15 @@ class TerminationPoint {
   bool Terminated() const { return terminated_.load(std::memory_order_acquire); }
   // True when leaving the point will unwind the thread (it was terminated and can unwind).
   bool WillUnwind() const;
+  // The innermost point the calling thread is inside, or null: for callbacks of a library (a
+  // database's progress and busy handlers) that give up once their thread was terminated.
+  static const TerminationPoint* Innermost();
 
  private:
   friend void SignalTerminationPointsLocked(ThreadObject& thread);
   std::atomic<bool> terminated_{false};
   std::function<void()> wake_;
+  const TerminationPoint* outer_;
 };
 
 // Waits until `thread` has ended, or was terminated and is parked at a termination point (a

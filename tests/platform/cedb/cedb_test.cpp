@@ -1,15 +1,21 @@
 #include "platform/cedb/cedb.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/cedb/cedb_faults.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
+#include "platform/kernel/termination_point.h"
+#include "platform/kernel/threads.h"
 #include "platform/testing/device_test.h"
 
 namespace {
@@ -381,6 +387,49 @@ TEST_F(CedbTest, AFileThatIsNoVolumeIsRefusedAndLeftAlone) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
   EXPECT_FALSE(CeMountDBVolEx(&g, u"\\absent.db", nullptr, OPEN_EXISTING));
   EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
+// A write waiting for another connection's lock is a point where a terminated thread ends: it
+// gives up at once (not after the 10 s lock wait), rolls back, and the volume stays usable.
+TEST_F(CedbTest, AWriteWaitingForALockEndsWhenItsThreadIsTerminated) {
+  HANDLE db = Places();
+  sqlite3* other = nullptr;
+  const auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &other));
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+
+  struct Writer {
+    HANDLE db;
+    std::atomic<bool> started{false}, returned{false}, unwound{false};
+  } w{db};
+  HANDLE t = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        auto* w = static_cast<Writer*>(p);
+        struct Flag {
+          std::atomic<bool>& f;
+          ~Flag() { f = true; }
+        } on_unwind{w->unwound};
+        w->started = true;
+        InsertPlace(w->db, u"Blocked");
+        w->returned = true;
+        return 0;
+      },
+      &w, 0, nullptr);
+  ASSERT_NE(t, nullptr);
+  while (!w.started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // into the lock wait
+  ASSERT_TRUE(TerminateThread(t, 0));
+  EXPECT_EQ(WAIT_OBJECT_0, ce::kernel::WaitForThreadHalt(t, INFINITE));
+  for (int i = 0; i < 2000 && !w.unwound; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(w.unwound);
+  EXPECT_FALSE(w.returned);
+
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_NE(0u, InsertPlace(db, u"After"));
+  CloseHandle(t);
+  CloseHandle(db);
 }
 
 }  // namespace
