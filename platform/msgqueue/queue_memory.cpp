@@ -13,11 +13,11 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/process_identity.h"
 
 namespace ce::msgqueue {
 
@@ -64,31 +64,9 @@ struct QueueHeader {
 
 namespace {
 
-std::uint64_t StartTimeOf(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto close = text.rfind(')');
-  if (close == std::string::npos) return 0;
-  // Fields after the command: state is field 3; the start time is field 22.
-  std::size_t pos = close + 2;
-  for (int field = 3; field < 22 && pos < text.size(); ++field) {
-    pos = text.find(' ', pos);
-    if (pos == std::string::npos) return 0;
-    ++pos;
-  }
-  return std::strtoull(text.c_str() + pos, nullptr, 10);
-}
+std::uint64_t MyStartTime() { return kernel::ThisProcessIdentity().start; }
 
-std::uint64_t MyStartTime() {
-  static const std::uint64_t start = StartTimeOf(getpid());
-  return start;
-}
-
-bool Alive(const Holder& h) {
-  if (h.pid <= 0) return false;
-  if (kill(h.pid, 0) != 0 && errno == ESRCH) return false;
-  return StartTimeOf(h.pid) == h.start;
-}
+bool Alive(const Holder& h) { return kernel::ProcessRuns(kernel::ProcessIdentity{h.pid, h.start}); }
 
 // The file name of a queue: safe characters as they are, others escaped; long names hashed.
 std::string FileNameOf(const std::u16string& name) {

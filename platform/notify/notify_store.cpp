@@ -6,6 +6,7 @@
 
 #include "platform/base/errors.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/process_identity.h"
 #include "platform/text/utf.h"
 #include "platform/time/time.h"
 
@@ -34,6 +35,21 @@ DWORD SqlError(int rc) {
   }
 }
 
+// A table made before notifications could be claimed gets the owner columns (0: not claimed).
+int AddOwnerColumns(sqlite3* db) {
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM pragma_table_info('notes') WHERE name='owner_pid'", -1, &st,
+                              nullptr);
+  bool present = false;
+  if (rc == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) present = sqlite3_column_int(st, 0) > 0;
+  sqlite3_finalize(st);
+  if (rc != SQLITE_OK || present) return rc;
+  return sqlite3_exec(db,
+                      "ALTER TABLE notes ADD COLUMN owner_pid INTEGER NOT NULL DEFAULT 0;"
+                      "ALTER TABLE notes ADD COLUMN owner_start INTEGER NOT NULL DEFAULT 0;",
+                      nullptr, nullptr, nullptr);
+}
+
 // Locks and opens the table; null with `error` when it cannot be opened.
 sqlite3* Open(std::unique_lock<std::mutex>& guard, DWORD* error) {
   Connection& c = TheConnection();
@@ -51,9 +67,11 @@ sqlite3* Open(std::unique_lock<std::mutex>& guard, DWORD* error) {
                       "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                       "CREATE TABLE IF NOT EXISTS notes(id INTEGER PRIMARY KEY AUTOINCREMENT, type INTEGER NOT NULL,"
                       " event INTEGER NOT NULL, app TEXT NOT NULL, args TEXT NOT NULL, start INTEGER NOT NULL,"
-                      " end_time INTEGER NOT NULL);",
+                      " end_time INTEGER NOT NULL, owner_pid INTEGER NOT NULL DEFAULT 0,"
+                      " owner_start INTEGER NOT NULL DEFAULT 0);",
                       nullptr, nullptr, nullptr);
   }
+  if (rc == SQLITE_OK) rc = AddOwnerColumns(db);
   if (rc != SQLITE_OK) {
     *error = SqlError(rc);
     sqlite3_close(db);
@@ -177,25 +195,69 @@ std::vector<StoredNotification> StoreList(bool by_start, DWORD* error) {
   return out;
 }
 
-std::vector<StoredNotification> StoreTakeDue(std::int64_t now) {
-  std::vector<StoredNotification> out;
+std::optional<StoredNotification> StoreClaimDue(std::int64_t now, const kernel::ProcessIdentity& owner,
+                                                 DWORD* error) {
+  *error = ERROR_SUCCESS;
+  std::unique_lock<std::mutex> guard;
+  sqlite3* db = Open(guard, error);
+  if (!db) return std::nullopt;
+  int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    *error = SqlError(rc);
+    return std::nullopt;
+  }
+  std::optional<StoredNotification> found;
+  {
+    Query q(db, (std::string(kColumns) + " WHERE start<=? AND owner_pid=0 ORDER BY start, id LIMIT 1").c_str());
+    q.Int(1, now);
+    rc = q.Step();
+    if (rc == SQLITE_ROW) found = q.Row();
+  }
+  if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+    rc = SQLITE_DONE;
+    if (found) {
+      Query claim(db, "UPDATE notes SET owner_pid=?, owner_start=? WHERE id=?");
+      claim.Int(1, owner.pid).Int(2, static_cast<std::int64_t>(owner.start)).Int(3, found->id);
+      rc = claim.Step();
+    }
+  }
+  if (rc != SQLITE_DONE || (rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr)) != SQLITE_OK) {
+    *error = SqlError(rc);
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    return std::nullopt;
+  }
+  return found;
+}
+
+std::vector<std::int64_t> StoreAbandonedClaims(DWORD* error) {
+  *error = ERROR_SUCCESS;
+  std::vector<std::int64_t> out;
+  std::unique_lock<std::mutex> guard;
+  sqlite3* db = Open(guard, error);
+  if (!db) return out;
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT id, owner_pid, owner_start FROM notes WHERE owner_pid<>0 ORDER BY id", -1,
+                              &st, nullptr);
+  while (rc == SQLITE_OK && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+    const kernel::ProcessIdentity owner{static_cast<std::int32_t>(sqlite3_column_int64(st, 1)),
+                                        static_cast<std::uint64_t>(sqlite3_column_int64(st, 2))};
+    if (!kernel::ProcessRuns(owner)) out.push_back(sqlite3_column_int64(st, 0));
+    rc = SQLITE_OK;
+  }
+  sqlite3_finalize(st);
+  if (rc != SQLITE_DONE) *error = SqlError(rc);
+  return out;
+}
+
+DWORD StoreReleaseClaim(std::int64_t id) {
   std::unique_lock<std::mutex> guard;
   DWORD error = ERROR_SUCCESS;
   sqlite3* db = Open(guard, &error);
-  if (!db) return out;
-  if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return out;
-  {
-    Query q(db, (std::string(kColumns) + " WHERE start<=? ORDER BY start, id").c_str());
-    q.Int(1, now);
-    while (q.Step() == SQLITE_ROW) out.push_back(q.Row());
-  }
-  Query del(db, "DELETE FROM notes WHERE start<=?");
-  del.Int(1, now);
-  if (del.Step() != SQLITE_DONE || sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    out.clear();
-  }
-  return out;
+  if (!db) return error;
+  Query q(db, "UPDATE notes SET owner_pid=0, owner_start=0 WHERE id=?");
+  q.Int(1, id);
+  const int rc = q.Step();
+  return rc == SQLITE_DONE ? ERROR_SUCCESS : SqlError(rc);
 }
 
 }  // namespace ce::notify

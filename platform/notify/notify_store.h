@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/base/types.h"
+#include "platform/kernel/process_identity.h"
 
 namespace ce::notify {
 
@@ -32,7 +33,14 @@ DWORD StoreDelete(std::int64_t id);                   // ERROR_INVALID_HANDLE wh
 // was found.
 std::optional<StoredNotification> StoreGet(std::int64_t id, DWORD* error = nullptr);
 std::vector<StoredNotification> StoreList(bool by_start, DWORD* error = nullptr);
-// Removes and answers every notification whose start is at or before `now`, in one transaction.
-std::vector<StoredNotification> StoreTakeDue(std::int64_t now);
+// Firing goes one notification at a time: the earliest one due at `now` that nobody has claimed is
+// claimed for `owner` (the firing process) and answered; nothing when none is due. The claim is
+// removed with the notification once its program has started.
+std::optional<StoredNotification> StoreClaimDue(std::int64_t now, const kernel::ProcessIdentity& owner,
+                                                DWORD* error);
+// The notifications claimed by processes that died before they finished firing them.
+std::vector<std::int64_t> StoreAbandonedClaims(DWORD* error);
+// Gives a claimed notification back to the table (armed as before).
+DWORD StoreReleaseClaim(std::int64_t id);
 
 }  // namespace ce::notify

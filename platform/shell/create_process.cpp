@@ -1,5 +1,7 @@
 // CreateProcessW and the start of programs: the device's own, the host-mapped, the recorded.
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -102,7 +104,8 @@ std::u16string ProgramPath(std::u16string_view name) {
 }
 
 std::shared_ptr<ProcessObject> StartProgram(const std::u16string& ce_path, std::u16string_view command_line,
-                                            std::u16string_view document, std::u16string_view verb, DWORD* error) {
+                                            std::u16string_view document, std::u16string_view verb, DWORD* error,
+                                            const std::string* start_mark) {
   Launcher& l = TheLauncher();
   DeviceProgram handler;
   bool device_program = false;
@@ -136,7 +139,7 @@ std::shared_ptr<ProcessObject> StartProgram(const std::u16string& ce_path, std::
   if (!device_program &&
       SUCCEEDED(RegistryGetString(HKEY_LOCAL_MACHINE, u"\\Host\\Programs", ce_path.c_str(), host, MAX_PATH)) &&
       host[0]) {
-    process = SpawnHostProgram(ce::text::ToUtf8(ce::text::WideView(host)), ce_path, command_line, error);
+    process = SpawnHostProgram(ce::text::ToUtf8(ce::text::WideView(host)), ce_path, command_line, error, start_mark);
     if (!process) return nullptr;
     record.on_host = true;
   } else {
@@ -147,6 +150,10 @@ std::shared_ptr<ProcessObject> StartProgram(const std::u16string& ce_path, std::
       }
     }
     process = EndedProcess();
+    if (start_mark) {
+      const int fd = ::open(start_mark->c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+      if (fd >= 0) ::close(fd);
+    }
   }
   std::lock_guard lock(l.mutex);
   l.launches.push_back(std::move(record));
@@ -181,6 +188,14 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR command_line, LPSECURITY_ATTRIBU
   }
   SetLastError(ERROR_SUCCESS);
   return TRUE;
+}
+
+DWORD ce::shell::StartProgramMarked(std::u16string_view application, std::u16string_view arguments,
+                                   const std::string& start_mark) {
+  if (application.empty()) return ERROR_INVALID_PARAMETER;
+  DWORD error = ERROR_FILE_NOT_FOUND;
+  auto process = internal::StartProgram(internal::ProgramPath(application), arguments, u"", u"", &error, &start_mark);
+  return process ? ERROR_SUCCESS : error;
 }
 
 BOOL TerminateProcess(HANDLE process, UINT exit_code) {

@@ -10,6 +10,9 @@
 // standing for the document).
 #pragma once
 
+#include <string>
+#include <string_view>
+
 #include "platform/base/types.h"
 #include "platform/kernel/sync.h"
 
@@ -87,3 +90,12 @@ using LPSHELLEXECUTEINFO = SHELLEXECUTEINFO*;
 // ERROR_FILE_NOT_FOUND, a file without association with ERROR_NO_ASSOCIATION.
 BOOL ShellExecuteExW(LPSHELLEXECUTEINFO info);
 #define ShellExecuteEx ShellExecuteExW
+
+namespace ce::shell {
+// Starts `application` with `arguments` as CreateProcessW does, and makes the file `start_mark`
+// (a host path) as the program starts: in the new process just before its program runs, or at once
+// for a start that is only recorded. Whoever finds the file knows the program was started, even
+// when the caller died right after. ERROR_SUCCESS, or why the program could not start.
+DWORD StartProgramMarked(std::u16string_view application, std::u16string_view arguments,
+                         const std::string& start_mark);
+}  // namespace ce::shell

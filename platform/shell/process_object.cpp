@@ -1,6 +1,8 @@
 #include "platform/shell/process_object.h"
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,7 +36,8 @@ std::shared_ptr<ProcessObject> EndedProcess() {
 }
 
 std::shared_ptr<ProcessObject> SpawnHostProgram(const std::string& host_path, std::u16string_view ce_path,
-                                                std::u16string_view command_line, DWORD* error) {
+                                                std::u16string_view command_line, DWORD* error,
+                                                const std::string* start_mark) {
   std::vector<std::string> env_text;
   for (char** e = environ; *e; ++e) {
     if (std::strncmp(*e, "CE_DEVICE_DIR=", 14) != 0 && std::strncmp(*e, "CE_MODULE_PATH=", 15) != 0)
@@ -52,8 +55,21 @@ std::shared_ptr<ProcessObject> SpawnHostProgram(const std::string& host_path, st
   if (!arguments.empty()) argv.push_back(arguments.data());
   argv.push_back(nullptr);
 
+  // The mark is made by the new process itself, after it exists and before its program runs, so
+  // that it tells the truth even when this process dies in the middle of the start.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (start_mark) {
+    rlimit files{};
+    const int mark_fd = getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur > 4 && files.rlim_cur <= 4096
+                            ? static_cast<int>(files.rlim_cur) - 1
+                            : 255;
+    posix_spawn_file_actions_addopen(&actions, mark_fd, start_mark->c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addclose(&actions, mark_fd);
+  }
   pid_t pid = 0;
-  const int rc = ::posix_spawn(&pid, host_path.c_str(), nullptr, nullptr, argv.data(), envp.data());
+  const int rc = ::posix_spawn(&pid, host_path.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     *error = rc == ENOENT ? ERROR_FILE_NOT_FOUND : rc == EACCES ? ERROR_ACCESS_DENIED : ERROR_BAD_EXE_FORMAT;
     return nullptr;

@@ -31,8 +31,10 @@ class ProcessObject final : public ce::kernel::Waitable {
 std::shared_ptr<ProcessObject> EndedProcess();
 
 // Runs a host executable with the device's environment (see launch_seam.h). Null with *error
-// set when it cannot be started.
+// set when it cannot be started. With `start_mark`, the new process makes that file just before
+// the program runs.
 std::shared_ptr<ProcessObject> SpawnHostProgram(const std::string& host_path, std::u16string_view ce_path,
-                                                std::u16string_view command_line, DWORD* error);
+                                                std::u16string_view command_line, DWORD* error,
+                                                const std::string* start_mark = nullptr);
 
 }  // namespace ce::shell::internal

@@ -1,8 +1,10 @@
 #include "tools/devicectl/devicectl_notifications.h"
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
+#include "platform/kernel/device_folder.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
 #include "platform/notify/notify.h"
@@ -12,8 +14,23 @@
 
 namespace devicectl {
 
-int ListNotifications(std::string*) {
-  for (const ce::notify::Notification& n : ce::notify::ListNotifications()) {
+namespace {
+
+std::string Unreadable(DWORD error) {
+  return "cannot read the notifications of " + (ce::DeviceFolder() / "notifications.db").string() + " (error " +
+         std::to_string(error) + ")";
+}
+
+}  // namespace
+
+int ListNotifications(std::string* error) {
+  DWORD failure = 0;
+  const auto notifications = ce::notify::ListNotifications(&failure);
+  if (failure != 0) {
+    *error = Unreadable(failure);
+    return 1;
+  }
+  for (const ce::notify::Notification& n : notifications) {
     const SYSTEMTIME& t = n.start;
     std::printf("%lu %04u-%02u-%02u %02u:%02u:%02u %s %s\n",
                 static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(n.handle)), t.wYear, t.wMonth, t.wDay, t.wHour,
@@ -25,7 +42,13 @@ int ListNotifications(std::string*) {
 // Fires one notification now, as the launcher does when it falls due: it is taken out of the
 // table, then its program is started with its arguments.
 int FireNotification(std::uint32_t handle, std::string* error) {
-  for (const ce::notify::Notification& n : ce::notify::ListNotifications()) {
+  DWORD failure = 0;
+  const auto notifications = ce::notify::ListNotifications(&failure);
+  if (failure != 0) {
+    *error = Unreadable(failure);
+    return 1;
+  }
+  for (const ce::notify::Notification& n : notifications) {
     if (reinterpret_cast<ULONG_PTR>(n.handle) != handle) continue;
     if (!CeClearUserNotification(n.handle)) {
       *error = "notification " + std::to_string(handle) + " was fired or cleared meanwhile";

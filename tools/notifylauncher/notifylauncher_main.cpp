@@ -5,7 +5,8 @@
 //
 // Without an option it runs until stopped, looking once a second. --once fires what is due now and
 // ends; --list prints the pending notifications. Each start is reported on standard output as
-// "started <program> <arguments>", or "failed <error> <program> <arguments>".
+// "started <program> <arguments>", or "failed <error> <program> <arguments>". A table that cannot
+// be read is reported on standard error, and --once and --list then exit 1.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -17,17 +18,30 @@
 
 namespace {
 
-void FireDue() {
-  for (const auto& f : ce::notify::FireDueNotifications()) {
-    std::string program = ce::text::ToUtf8(f.notification.application);
-    std::string arguments = ce::text::ToUtf8(f.notification.arguments);
-    if (f.error == 0) {
-      std::printf("started %s %s\n", program.c_str(), arguments.c_str());
-    } else {
-      std::printf("failed %u %s %s\n", static_cast<unsigned>(f.error), program.c_str(), arguments.c_str());
-    }
+void ReportStart(const ce::notify::Fired& f) {
+  std::string program = ce::text::ToUtf8(f.notification.application);
+  std::string arguments = ce::text::ToUtf8(f.notification.arguments);
+  if (f.error == 0) {
+    std::printf("started %s %s\n", program.c_str(), arguments.c_str());
+  } else {
+    std::printf("failed %u %s %s\n", static_cast<unsigned>(f.error), program.c_str(), arguments.c_str());
   }
   std::fflush(stdout);
+}
+
+// The table of notifications could not be read: said on standard error.
+void ReportUnreadable(DWORD error) {
+  std::fprintf(stderr, "notifylauncher: cannot read the notifications of %s (error %u)\n",
+               (ce::DeviceFolder() / "notifications.db").string().c_str(), static_cast<unsigned>(error));
+}
+
+// Fires what is due now, reporting each start as it happens. False when the table is unreadable.
+bool FireDue() {
+  DWORD error = 0;
+  ce::notify::FireDueNotifications(ReportStart, &error);
+  if (error == 0) return true;
+  ReportUnreadable(error);
+  return false;
 }
 
 }  // namespace
@@ -47,17 +61,22 @@ int main(int argc, char** argv) {
     }
   }
   if (list) {
-    for (const auto& n : ce::notify::ListNotifications()) {
+    DWORD error = 0;
+    const auto notifications = ce::notify::ListNotifications(&error);
+    if (error != 0) {
+      ReportUnreadable(error);
+      return 1;
+    }
+    for (const auto& n : notifications) {
       const SYSTEMTIME& t = n.start;
       std::printf("%04u-%02u-%02u %02u:%02u:%02u %s %s\n", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond,
                   ce::text::ToUtf8(n.application).c_str(), ce::text::ToUtf8(n.arguments).c_str());
     }
     return 0;
   }
-  if (once) {
-    FireDue();
-    return 0;
-  }
+  if (once) return FireDue() ? 0 : 1;
+  // Running on: a table unreadable for a while (a copy being put in place) is reported and tried
+  // again at the next turn.
   for (;;) {
     FireDue();
     Sleep(1000);

@@ -103,6 +103,17 @@ TEST_F(DevicectlTest, ListsAndFiresPendingUserNotifications) {
   EXPECT_EQ(RunDevicectl(device_folder(), {"fire", handle}).exit_code, 2);
 }
 
+TEST_F(DevicectlTest, AnUnreadableNotificationTableIsReportedWithAnError) {
+  std::ofstream(device_folder() / "notifications.db", std::ios::binary) << std::string(5000, 'x');
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"notifications"}, {"fire", "1"}}) {
+    SCOPED_TRACE(args[0]);
+    const auto r = RunDevicectl(device_folder(), args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("cannot read the notifications of "), std::string::npos) << r.err;
+  }
+}
+
 TEST_F(DevicectlTest, SetsAndMovesTheDeviceClock) {
   ASSERT_EQ(RunDevicectl(device_folder(), {"clock", "set", "2027-01-02", "03:04:05"}).exit_code, 0);
   EXPECT_NE(RunDevicectl(device_folder(), {"clock"}).out.find("utc   2027-01-02 03:04:0"), std::string::npos);

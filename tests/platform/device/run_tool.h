@@ -1,12 +1,15 @@
 // Runs the device control tool as its own process on a test's device folder.
 #pragma once
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,6 +20,7 @@ namespace ce::testing {
 struct ToolResult {
   int exit_code = -1;
   std::string out;
+  std::string err;  // standard error
 };
 
 // DEVICECTL_PATH is set by the test folder's CMakeLists.txt.
@@ -32,6 +36,9 @@ inline ToolResult RunDevicectl(const std::filesystem::path& device, std::vector<
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
+  // Standard error goes to a file beside the device, read once the tool has ended.
+  const std::string err_path = device.string() + ".devicectl-stderr";
+  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = -1;
   if (posix_spawn(&pid, DEVICECTL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
@@ -42,6 +49,9 @@ inline ToolResult RunDevicectl(const std::filesystem::path& device, std::vector<
   close(fds[0]);
   int status = 0;
   if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
+  std::ifstream err(err_path, std::ios::binary);
+  r.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+  std::filesystem::remove(err_path);
   return r;
 }
 

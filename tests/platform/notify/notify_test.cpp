@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -10,6 +11,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
 #include <string>
 
 #include "platform/kernel/last_error.h"
@@ -17,6 +21,7 @@
 #include "platform/registry/registry.h"
 #include "platform/shell/launch_seam.h"
 #include "platform/testing/device_test.h"
+#include "platform/text/utf.h"
 
 extern char** environ;
 
@@ -146,8 +151,10 @@ TEST_F(NotifyTest, AnUnreadableTableIsAnErrorNotAnEmptyList) {
   EXPECT_NE(0u, GetLastError());
 }
 
-// Runs the launcher program once on the device; answers its output.
-std::string RunLauncher(const std::filesystem::path& device, const char* mode) {
+// Runs the launcher program once on the device; answers its output (standard error too, when
+// `err` is given) and its exit code in `*code`.
+std::string RunLauncher(const std::filesystem::path& device, const char* mode, int* code = nullptr,
+                        std::string* err = nullptr) {
   std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", m = mode;
   char* argv[] = {program.data(), flag.data(), dev.data(), m.data(), nullptr};
   int fds[2];
@@ -156,6 +163,8 @@ std::string RunLauncher(const std::filesystem::path& device, const char* mode) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
+  const std::string err_path = device.string() + ".launcher-stderr";
+  if (err) posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = 0;
   int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -167,7 +176,90 @@ std::string RunLauncher(const std::filesystem::path& device, const char* mode) {
   close(fds[0]);
   int status = 0;
   if (rc == 0) waitpid(pid, &status, 0);
+  if (code) *code = rc == 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (err) {
+    std::ifstream in(err_path, std::ios::binary);
+    err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::filesystem::remove(err_path);
+  }
   return out;
+}
+
+TEST_F(NotifyTest, TheLauncherReportsAnUnreadableTableAndFails) {
+  std::ofstream(device_folder() / "notifications.db", std::ios::binary) << std::string(5000, 'x');
+  for (const char* mode : {"--list", "--once"}) {
+    SCOPED_TRACE(mode);
+    int code = 0;
+    std::string err;
+    EXPECT_EQ("", RunLauncher(device_folder(), mode, &code, &err));
+    EXPECT_EQ(1, code);
+    EXPECT_NE(std::string::npos, err.find("cannot read the notifications of ")) << err;
+  }
+}
+
+// Starts the launcher running on the device; answers its pid and the read end of its output.
+pid_t StartLauncher(const std::filesystem::path& device, int* out) {
+  std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", once = "--once";
+  char* argv[] = {program.data(), flag.data(), dev.data(), once.data(), nullptr};
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+  pid_t pid = -1;
+  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  *out = fds[0];
+  return pid;
+}
+
+// A launcher killed in the middle of a batch, again and again: every notification's program still
+// starts exactly once (the program writes its argument to a file of the device).
+TEST_F(NotifyTest, ALauncherKilledMidBatchLosesNoneAndFiresNoneTwice) {
+  ASSERT_EQ(S_OK, RegistrySetString(HKEY_LOCAL_MACHINE, u"\\Host\\Programs", kVelomar,
+                                    ce::text::FromUtf8(NOTIFY_TARGET_PATH).c_str()));
+  constexpr int kNotifications = 300, kKills = 20;
+  for (int i = 0; i < kNotifications; ++i) {
+    const std::u16string args = u"n" + ce::text::FromUtf8(std::to_string(i));
+    ASSERT_NE(nullptr, Arm(args.c_str(), 10, 0, 2020));
+  }
+  std::mt19937 random(16);
+  int killed_mid_batch = 0;
+  for (int k = 0; k < kKills; ++k) {
+    int out = -1;
+    const pid_t pid = StartLauncher(device_folder(), &out);
+    ASSERT_GT(pid, 0);
+    // Killed a moment after its first start: somewhere inside the batch.
+    pollfd p{out, POLLIN, 0};
+    if (poll(&p, 1, 20000) > 0) {
+      char c;
+      if (read(out, &c, 1) == 1) ++killed_mid_batch;
+      usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(random));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    close(out);
+  }
+  EXPECT_GE(killed_mid_batch, kKills / 2);
+  int code = -1;
+  RunLauncher(device_folder(), "--once", &code);
+  EXPECT_EQ(0, code);
+  EXPECT_TRUE(ce::notify::ListNotifications().empty());
+
+  // The programs may still be running: wait for every line.
+  std::map<std::string, int> starts;
+  for (int tries = 0; tries < 500; ++tries) {
+    starts.clear();
+    std::ifstream log(device_folder() / "started.log");
+    std::string line;
+    int lines = 0;
+    while (std::getline(log, line)) ++starts[line], ++lines;
+    if (lines >= kNotifications) break;
+    usleep(20000);
+  }
+  for (int i = 0; i < kNotifications; ++i) EXPECT_EQ(1, starts["n" + std::to_string(i)]) << "n" << i;
+  EXPECT_EQ(static_cast<std::size_t>(kNotifications), starts.size());
 }
 
 TEST_F(NotifyTest, LauncherProcessStartsWhatIsDueOnTheDeviceClock) {
