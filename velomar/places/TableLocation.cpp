@@ -59,11 +59,12 @@ bool CTableLocation::FindAndFill(CStrBase& record) {
   std::lock_guard<std::recursive_mutex> lock(GetLock());
   EnsureCache();
   bool found = false;
-  for (const auto& row : m_cache) {
-    if (row->GetValue() != location.GetValue()) continue;
-    location.SetId(row->GetId());
-    location.SetValue(row->GetValue());
-    location.SetPlace(row->GetPlace());
+  const int value = location.GetValue();
+  for (const Row& row : m_cache) {
+    if (row.value != value) continue;
+    location.SetId(row.id);
+    location.SetValue(row.value);
+    location.SetPlace(row.place);
     found = true;
   }
   return found;
@@ -85,8 +86,7 @@ bool CTableLocation::CheckIntegrity(int& count) {
 
 void CTableLocation::SortRecords() {
   std::lock_guard<std::recursive_mutex> lock(GetLock());
-  std::stable_sort(m_cache.begin(), m_cache.end(),
-                   [](const auto& a, const auto& b) { return LessByKey(*a, *b); });
+  std::stable_sort(m_cache.begin(), m_cache.end(), [](const Row& a, const Row& b) { return a.value < b.value; });
 }
 
 void CTableLocation::EnsureCache() {
@@ -108,9 +108,7 @@ void CTableLocation::LoadRows() {
   for (DWORD offset = 0;; ++offset) {
     const CEOID id = SeekOffset(offset);
     if (id == 0) break;
-    std::unique_ptr<CStrLocation> row = NewLocation();
-    row->Reset();
-    row->SetId(id);
+    Row row{id, 0, 0};
     ReadBuffer buffer;
     WORD count = 0;
     if (ReadRow(&ids, buffer, count) == 0) {
@@ -120,19 +118,20 @@ void CTableLocation::LoadRows() {
       for (WORD i = 0; i < count; ++i) {
         const CEPROPVAL& value = buffer.Values()[i];
         if (value.wFlags & CEDB_PROPNOTFOUND) continue;
-        if (value.propid == kPropLocationValue) row->SetValue(value.val.lVal);
-        if (value.propid == kPropLocationPlace) row->SetPlace(value.val.lVal);
+        if (value.propid == kPropLocationValue) row.value = value.val.lVal;
+        if (value.propid == kPropLocationPlace) row.place = value.val.lVal;
       }
     }
-    m_cache.push_back(std::move(row));
+    m_cache.push_back(row);
   }
 }
 
-std::unique_ptr<CStrLocation> CTableLocation::Copy(const CStrLocation& row) const {
+std::unique_ptr<CStrLocation> CTableLocation::Copy(const Row& row) const {
   std::unique_ptr<CStrLocation> copy = NewLocation();
-  copy->SetId(row.GetId());
-  copy->SetValue(row.GetValue());
-  copy->SetPlace(row.GetPlace());
+  copy->Reset();
+  copy->SetId(row.id);
+  copy->SetValue(row.value);
+  copy->SetPlace(row.place);
   return copy;
 }
 
@@ -140,14 +139,14 @@ void CTableLocation::GetAllRecords(LocationList& out) {
   std::lock_guard<std::recursive_mutex> lock(GetLock());
   EnsureCache();
   out.clear();
-  for (const auto& row : m_cache) out.push_back(Copy(*row));
+  for (const Row& row : m_cache) out.push_back(Copy(row));
 }
 
 void CTableLocation::GetRecordsOfPlace(LocationList& out, int place_key) {
   std::lock_guard<std::recursive_mutex> lock(GetLock());
   EnsureCache();
-  for (const auto& row : m_cache)
-    if (row->GetPlace() == place_key) out.push_back(Copy(*row));
+  for (const Row& row : m_cache)
+    if (row.place == place_key) out.push_back(Copy(row));
 }
 
 void CTableLocation::DeleteLocationsOfPlace(const CStrPlace& place) {

@@ -45,10 +45,16 @@ class CTableLocation : public CTableBase {
   virtual void RaiseUpdateError() = 0;
 
  private:
-  std::unique_ptr<CStrLocation> Copy(const CStrLocation& row) const;
+  // One cached row. The rows sit side by side, so that a lookup by value walks plain memory.
+  struct Row {
+    CEOID id;
+    int value;
+    int place;
+  };
+  std::unique_ptr<CStrLocation> Copy(const Row& row) const;
   void LoadRows();
 
-  LocationList m_cache;
+  std::vector<Row> m_cache;
 };
 
 class CTableCell : public CTableLocation {
