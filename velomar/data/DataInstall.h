@@ -1,5 +1,6 @@
-// The install step for Velomar's data files: copies the language files shipped in
-// velomar/data/traductions into the device at "\Program Files\Velomar\traductions".
+// Velomar's install step: puts the program, its data files and its settings into a device.
+// The data shipped in velomar/data (traductions/: the language files) goes under the program
+// folder; the program is mapped to its host executable so that every start of it runs it.
 #pragma once
 
 #include <filesystem>
@@ -8,15 +9,34 @@
 
 namespace velomar {
 
-// The program folder on the device.
+// The program folder and the program on the device.
 inline constexpr const WCHAR* kProgramFolder = u"\\Program Files\\Velomar";
+inline constexpr const WCHAR* kProgramPath = u"\\Program Files\\Velomar\\Velomar.exe";
+// The settings key, which the program itself never creates.
+inline constexpr const WCHAR* kSettingsKey = u"\\SOFTWARE\\Morvane\\Velomar";
+
+// A folder of the shipped data and the device folder it is copied into. New kinds of data
+// (themes, help texts) add a row.
+struct DataFolder {
+  const char* source;  // relative to the data source folder
+  const WCHAR* device;
+};
+inline constexpr DataFolder kDataFolders[] = {
+    {"traductions", u"\\Program Files\\Velomar\\traductions"},
+};
 
 // The host folder that holds the shipped data (velomar/data of the source tree).
 std::filesystem::path DataSourceFolder();
+// The host executable of the program, as built; empty while the build has no program target
+// `Velomar`.
+std::filesystem::path HostProgram();
 
-// Copies every file of <source>/traductions into "<program folder>\traductions" of the current
-// device, creating the folders; files already there are replaced. False when a file could not be
-// read or written.
+// Copies every folder of kDataFolders from <source> into the current device, keeping sub-folders
+// and replacing files already there. False when a file could not be read or written.
 bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder());
+// Places the program at kProgramPath and maps it in HKEY_LOCAL_MACHINE "\Host\Programs".
+bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
+// Creates the settings key; seeded values are written only when absent.
+bool SeedSettings();
 
 }  // namespace velomar

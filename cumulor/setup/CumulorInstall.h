@@ -1,0 +1,43 @@
+// Cumulor's install step: puts the flight computer, its data files and its settings into a
+// device. Shipped data lies in folders of cumulor/setup, one per device folder it goes to (see
+// kDataFolders); the program is mapped to its host executable so that the Today launcher, the
+// desktop connection and a second start all run it.
+#pragma once
+
+#include <filesystem>
+
+#include "platform/base/types.h"
+
+namespace cumulor {
+
+// The program on the device: the first of the paths the launcher and the desktop library try
+// that is not a variant build.
+inline constexpr const WCHAR* kProgramPath = u"\\Program Files\\Cumulor.exe";
+// The registry key of the program's screen rectangle and airspace switch-offs.
+inline constexpr const WCHAR* kRegistryKey = u"\\Software\\Halcyra\\Cumulor";
+
+// A folder of the shipped data and the device folder it is copied into, sub-folders kept. A
+// folder that does not exist in the source is skipped, so a row may come before its files.
+struct DataFolder {
+  const char* source;  // relative to the data source folder
+  const WCHAR* device;
+};
+inline constexpr DataFolder kDataFolders[] = {
+    {"documents", u"\\My Documents"},  // the data folder: settings, task and language documents
+};
+
+// The host folder that holds the shipped data (cumulor/setup of the source tree).
+std::filesystem::path DataSourceFolder();
+// The host executable of the program, as built; empty while the build has no program target
+// `Cumulor`.
+std::filesystem::path HostProgram();
+
+// Copies every folder of kDataFolders from <source> into the current device, replacing files
+// already there. False when a file could not be read or written.
+bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder());
+// Places the program at kProgramPath and maps it in HKEY_LOCAL_MACHINE "\Host\Programs".
+bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
+// Creates the program's registry key; seeded values are written only when absent.
+bool SeedSettings();
+
+}  // namespace cumulor
