@@ -23,19 +23,16 @@
 #include "platform/testing/device_test.h"
 #include "tests/cumulor/nav_gps/nmea_test_util.h"
 #include "tests/platform/serial/pty_far_end.h"
+#include "tests/testdata.h"
 
 using namespace cumulor;
 using gps_test::WithChecksum;
 
 namespace {
 
-// The recordings live outside the project: $TESTDATA_DIR/nmea-gpsd, by default under
-// /work/shared/testdata. The test is skipped when they are absent.
-std::filesystem::path RecordingsFolder() {
-  const char* root = std::getenv("TESTDATA_DIR");
-  return std::filesystem::path(root && *root ? root : "/work/shared/testdata") / "nmea-gpsd";
-}
-const std::filesystem::path kRecordings = RecordingsFolder();
+// The recordings live outside the project, in the shared test data; the test is skipped when
+// their folder is absent.
+const std::filesystem::path kRecordings = test_data::Folder("nmea-gpsd");
 
 struct LatLon {
   double lat, lon;
@@ -245,13 +242,12 @@ class RecordedStream : public ce::testing::DeviceTest {};
 
 TEST_F(RecordedStream, PlayedThroughAPseudoTerminal) {
   const char* kLogs[] = {"bu353s4.log", "skytraq-dgps.log", "telit-he910.log"};
-  if (!std::filesystem::exists(kRecordings / kLogs[0])) GTEST_SKIP() << "recordings not found in " << kRecordings;
+  SKIP_WITHOUT_TEST_DATA(kRecordings);
   std::filesystem::create_directories(device_folder() / "root");
-  int played = 0, present = 0;
-  for (const char* name : kLogs) present += std::filesystem::exists(kRecordings / name) ? 1 : 0;
+  int played = 0;
   for (const char* name : kLogs) {
     SCOPED_TRACE(name);
-    if (!std::filesystem::exists(kRecordings / name)) continue;
+    ASSERT_TRUE(std::filesystem::exists(kRecordings / name)) << "recording missing from " << kRecordings;
     const Stream stream = BuildStream(kRecordings / name);
     const auto decode = ReadDecode(kRecordings / (std::string(name) + ".chk"));
     ASSERT_GE(stream.fixes.size(), 10u);
@@ -322,7 +318,7 @@ TEST_F(RecordedStream, PlayedThroughAPseudoTerminal) {
     CloseHandle(app->abortEvent);
     ++played;
   }
-  EXPECT_EQ(played, present);
+  EXPECT_EQ(played, static_cast<int>(std::size(kLogs)));
   TrailClear();
 }
 
