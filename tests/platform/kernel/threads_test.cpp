@@ -154,13 +154,15 @@ TEST_F(ThreadsTest, TerminatedThreadsEndAtTerminationPointsAndHaltWaitsForThem) 
   EXPECT_EQ(ExitCodeOf(t), 5u);
 
   // Pure computation: terminated, it is not halted until its work returns.
-  std::atomic<bool> go_on{true};
+  std::atomic<bool> go_on{true}, computing{false};
   auto computes = [&]() -> DWORD {
+    computing = true;
     while (go_on) {
     }
     return 2;
   };
   HANDLE c = Start(&computes);
+  while (!computing) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(TerminateThread(c, 6));
   EXPECT_EQ(WaitForSingleObject(c, INFINITE), WAIT_OBJECT_0);  // its waiters are released at once
   EXPECT_EQ(ce::kernel::WaitForThreadHalt(c, 0), static_cast<DWORD>(WAIT_TIMEOUT));
@@ -168,8 +170,9 @@ TEST_F(ThreadsTest, TerminatedThreadsEndAtTerminationPointsAndHaltWaitsForThem) 
   EXPECT_EQ(ce::kernel::WaitForThreadHalt(c, INFINITE), WAIT_OBJECT_0);
 
   // A thread already terminated ends on entering a point.
-  std::atomic<bool> marked{false}, entered{false};
+  std::atomic<bool> running{false}, marked{false}, entered{false};
   auto late = [&]() -> DWORD {
+    running = true;
     while (!marked) {
     }
     ce::kernel::TerminationPoint point;
@@ -177,6 +180,7 @@ TEST_F(ThreadsTest, TerminatedThreadsEndAtTerminationPointsAndHaltWaitsForThem) 
     return 3;
   };
   HANDLE l = Start(&late);
+  while (!running) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_TRUE(TerminateThread(l, 7));
   marked = true;
   EXPECT_EQ(ce::kernel::WaitForThreadHalt(l, INFINITE), WAIT_OBJECT_0);
