@@ -1,18 +1,13 @@
-// Writes and parses a settings-shaped document of about 5 MB, in memory and through files of a
-// temporary device folder, and prints the speed of each in MB/s.
-//
-//   cumulor_xml_bench [megabytes]
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+// The settings document of about 5 MB: written to text and parsed into the tree (then freed), in
+// memory beside pugixml doing the same, and saved and parsed through files of a device folder.
+#include <pugixml.hpp>
+
+#include <cstdint>
 #include <string>
 
-#include <unistd.h>
-
+#include "bench/support/side_by_side.h"
 #include "cumulor/app/base/xml_reader.h"
 #include "cumulor/app/base/xml_writer.h"
-#include "platform/kernel/device_folder.h"
 
 using namespace cumulor;
 
@@ -36,67 +31,81 @@ void AddSection(XmlNode& settings, int n) {
   tp->AddChildLatLon(GeoPoint{-123456 - n, 1765432 + n});
 }
 
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+struct Document {
+  XmlNode top = XmlNode::ConstructTop();
+  std::string text;
+  double megabytes = 0;
+  Document() {
+    XmlNode* settings = top.AddChild("Settings");
+    for (int n = 0; text.size() < 5'000'000; n += 1000) {
+      for (int i = 0; i < 1000; ++i) AddSection(*settings, n + i);
+      text.clear();
+      XmlWriteDocument(top, text);
+    }
+    megabytes = text.size() / 1e6;
+  }
+};
+
+Document& Doc() {
+  static Document doc;
+  return doc;
 }
 
-void Report(const char* what, std::size_t bytes, int rounds, double seconds) {
-  std::printf("%-22s %8.1f MB/s  (%zu bytes x %d in %.3f s)\n", what, bytes * rounds / seconds / 1e6, bytes, rounds,
-              seconds);
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+void BM_XmlParseAndFree(benchmark::State& state) {
+  Document& doc = Doc();
+  bench::SideBySide side(state, "MB/s");
+  for (auto _ : state) {
+    side.Ours(doc.megabytes, [&] {
+      XmlNode back = XmlNode::ConstructTop();
+      if (XmlParseBytes(doc.text.data(), static_cast<std::int32_t>(doc.text.size()), back) != kXmlParsed)
+        state.SkipWithError("parse failed");
+    });
+    side.Peer(doc.megabytes, [&] {
+      pugi::xml_document peer;
+      if (!peer.load_buffer(doc.text.data(), doc.text.size())) state.SkipWithError("pugixml parse failed");
+    });
+  }
 }
+BENCH(BM_XmlParseAndFree);
+
+void BM_XmlWrite(benchmark::State& state) {
+  Document& doc = Doc();
+  pugi::xml_document peer;
+  peer.load_buffer(doc.text.data(), doc.text.size());
+  bench::SideBySide side(state, "MB/s");
+  std::string text;
+  for (auto _ : state) {
+    side.Ours(doc.megabytes, [&] {
+      text.clear();
+      XmlWriteDocument(doc.top, text);
+    });
+    side.Peer(doc.megabytes, [&] {
+      StringWriter writer;
+      writer.out.reserve(text.capacity());
+      peer.save(writer, "\t", pugi::format_default, pugi::encoding_latin1);
+      benchmark::DoNotOptimize(writer.out.data());
+    });
+  }
+}
+BENCH(BM_XmlWrite);
+
+void BM_XmlSaveAndParseFile(benchmark::State& state) {
+  Document& doc = Doc();
+  bench::TemporaryDeviceFolder();
+  bench::SideBySide side(state, "MB/s");
+  for (auto _ : state) {
+    side.Ours(2 * doc.megabytes, [&] {
+      if (XmlSaveFile(doc.top, u"\\KV_SETTINGS.xml", nullptr) != 1) state.SkipWithError("save failed");
+      XmlNode back = XmlNode::ConstructTop();
+      if (XmlParseFile(u"\\KV_SETTINGS.xml", back) != kXmlParsed) state.SkipWithError("file parse failed");
+    });
+  }
+}
+BENCH(BM_XmlSaveAndParseFile);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  double megabytes = argc > 1 ? std::atof(argv[1]) : 5.0;
-  XmlNode top = XmlNode::ConstructTop();
-  XmlNode* settings = top.AddChild("Settings");
-  std::string text;
-  for (int n = 0; text.size() < megabytes * 1e6; n += 1000) {
-    for (int i = 0; i < 1000; ++i) AddSection(*settings, n + i);
-    text.clear();
-    XmlWriteDocument(top, text);
-  }
-  const std::size_t size = text.size();
-  const int rounds = 5;
-
-  auto start = std::chrono::steady_clock::now();
-  for (int r = 0; r < rounds; ++r) {
-    text.clear();
-    XmlWriteDocument(top, text);
-  }
-  Report("write (memory)", size, rounds, Seconds(start));
-
-  start = std::chrono::steady_clock::now();
-  for (int r = 0; r < rounds; ++r) {
-    XmlNode back = XmlNode::ConstructTop();
-    if (XmlParseBytes(text.data(), static_cast<std::int32_t>(text.size()), back) != kXmlParsed) {
-      std::fprintf(stderr, "parse failed\n");
-      return 1;
-    }
-  }
-  Report("parse (memory)", size, rounds, Seconds(start));
-
-  std::filesystem::path device = std::filesystem::temp_directory_path() / ("cumulor_xml_bench_" + std::to_string(::getpid()));
-  ce::SetDeviceFolder(device);
-  std::filesystem::create_directories(ce::DeviceRootFolder());
-  start = std::chrono::steady_clock::now();
-  for (int r = 0; r < rounds; ++r) {
-    if (XmlSaveFile(top, u"\\KV_SETTINGS.xml", nullptr) != 1) {
-      std::fprintf(stderr, "save failed\n");
-      return 1;
-    }
-  }
-  Report("save (file)", size, rounds, Seconds(start));
-  start = std::chrono::steady_clock::now();
-  for (int r = 0; r < rounds; ++r) {
-    XmlNode back = XmlNode::ConstructTop();
-    if (XmlParseFile(u"\\KV_SETTINGS.xml", back) != kXmlParsed) {
-      std::fprintf(stderr, "file parse failed\n");
-      return 1;
-    }
-  }
-  Report("parse (file)", size, rounds, Seconds(start));
-  std::filesystem::remove_all(device);
-  return 0;
-}

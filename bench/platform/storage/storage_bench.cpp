@@ -1,37 +1,60 @@
-// storage_bench [device folder]: registry reads and writes, CEDB inserts and key seeks, each
-// reported in operations per second. Works in a fresh temporary device folder unless one is given.
-#include <unistd.h>
+// Registry reads and writes, CEDB inserts and seeks by value, in operations per second, beside
+// raw SQLite running the same statements on the same files with the same settings.
+#include <sqlite3.h>
 
-#include <chrono>
-#include <cstdio>
-#include <filesystem>
 #include <string>
+#include <vector>
 
+#include "bench/support/side_by_side.h"
 #include "platform/cedb/cedb.h"
+#include "platform/files/ce_path.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/sync.h"
 #include "platform/registry/registry.h"
 
 namespace {
 
-template <class F>
-void Measure(const char* what, int count, F op) {
-  auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < count; ++i) op(i);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("%-44s %7d ops %12.0f ops/s %9.2f us/op\n", what, count, count / seconds, seconds * 1e6 / count);
-}
+constexpr int kBatch = 1000;  // operations timed together
 
-}  // namespace
+// A second connection to one of the store files, as the store opens it, with its statements
+// prepared once.
+class RawSqlite {
+ public:
+  explicit RawSqlite(const std::string& path) {
+    sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    sqlite3_busy_timeout(db_, 10000);
+    sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+  }
+  ~RawSqlite() {
+    for (sqlite3_stmt* st : stmts_) sqlite3_finalize(st);
+    sqlite3_close(db_);
+  }
+  sqlite3_stmt* Prepare(const char* sql) {
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    stmts_.push_back(st);
+    return st;
+  }
+  void Exec(const char* sql) { sqlite3_exec(db_, sql, nullptr, nullptr, nullptr); }
+  // Steps a statement once and resets it; true when it gave a row or finished.
+  static bool Run(sqlite3_stmt* st) {
+    const int rc = sqlite3_step(st);
+    sqlite3_reset(st);
+    return rc == SQLITE_ROW || rc == SQLITE_DONE;
+  }
 
-int main(int argc, char** argv) {
-  namespace fs = std::filesystem;
-  fs::path dir = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / ("storage-bench-" + std::to_string(getpid()));
-  bool temporary = argc <= 1;
-  ce::SetDeviceFolder(dir);
+ private:
+  sqlite3* db_ = nullptr;
+  std::vector<sqlite3_stmt*> stmts_;
+};
 
+const char16_t kKeyPath[] = u"\\SOFTWARE\\Morvane\\Velomar";
+
+// The benchmark key with 50 values and "debug_info"; returns it open.
+HKEY RegistryKey() {
+  bench::TemporaryDeviceFolder();
   HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, nullptr, 0, 0, nullptr, &key, nullptr);
   for (int i = 0; i < 50; ++i) {
     DWORD v = static_cast<DWORD>(i);
     std::u16string name = u"value" + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'x');
@@ -39,58 +62,187 @@ int main(int argc, char** argv) {
   }
   const BYTE one[4] = {1, 0, 0, 0};
   RegSetValueExW(key, u"debug_info", 0, REG_DWORD, one, 4);
-  DWORD sink = 0;
-  Measure("registry read (open key, RegQueryValueExW)", 10000, [&](int) {
-    DWORD v = 0, size = 4;
-    RegQueryValueExW(key, u"debug_info", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
-    sink += v;
-  });
-  Measure("registry read (open, get DWORD, close)", 10000, [&](int) {
-    HKEY k = nullptr;
-    RegOpenKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, 0, &k);
-    DWORD v = 0;
-    RegistryGetDWORD(k, nullptr, u"debug_info", &v);
-    RegCloseKey(k);
-    sink += v;
-  });
-  Measure("registry write (RegSetValueExW)", 1000, [&](int i) {
-    DWORD v = static_cast<DWORD>(i);
-    RegSetValueExW(key, u"last_place", 0, REG_DWORD, reinterpret_cast<BYTE*>(&v), 4);
-  });
-  RegCloseKey(key);
+  return key;
+}
 
-  fs::create_directories(dir / "root");
+// The row id of the benchmark key, found the way the registry walks a path.
+sqlite3_int64 RawKeyId(RawSqlite& raw) {
+  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE parent=? AND fold=?");
+  sqlite3_int64 id = 3;  // HKEY_LOCAL_MACHINE
+  for (const char* part : {"software", "morvane", "velomar"}) {
+    sqlite3_bind_int64(find, 1, id);
+    sqlite3_bind_text(find, 2, part, -1, SQLITE_STATIC);
+    id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
+    sqlite3_reset(find);
+  }
+  return id;
+}
+
+std::string RegistryFile() { return (ce::DeviceFolder() / "registry.db").string(); }
+
+void BM_RegistryRead(benchmark::State& state) {
+  HKEY key = RegistryKey();
+  RawSqlite raw(RegistryFile());
+  const sqlite3_int64 id = RawKeyId(raw);
+  sqlite3_stmt* read = raw.Prepare("SELECT type, data FROM vals WHERE key=? AND fold=?");
+  bench::SideBySide side(state, "operations/s");
+  DWORD sink = 0;
+  for (auto _ : state) {
+    side.Ours(kBatch, [&] {
+      for (int i = 0; i < kBatch; ++i) {
+        DWORD v = 0, size = 4;
+        RegQueryValueExW(key, u"debug_info", nullptr, nullptr, reinterpret_cast<BYTE*>(&v), &size);
+        sink += v;
+      }
+    });
+    side.Peer(kBatch, [&] {
+      for (int i = 0; i < kBatch; ++i) {
+        sqlite3_bind_int64(read, 1, id);
+        sqlite3_bind_text(read, 2, "debug_info", -1, SQLITE_STATIC);
+        if (sqlite3_step(read) == SQLITE_ROW) sink += *static_cast<const BYTE*>(sqlite3_column_blob(read, 1));
+        sqlite3_reset(read);
+      }
+    });
+  }
+  if (sink == 0) state.SkipWithError("nothing read");
+  RegCloseKey(key);
+}
+BENCH(BM_RegistryRead);
+
+void BM_RegistryOpenReadClose(benchmark::State& state) {
+  RegCloseKey(RegistryKey());
+  bench::SideBySide side(state, "operations/s");
+  DWORD sink = 0;
+  for (auto _ : state) {
+    side.Ours(kBatch, [&] {
+      for (int i = 0; i < kBatch; ++i) {
+        HKEY k = nullptr;
+        RegOpenKeyExW(HKEY_LOCAL_MACHINE, kKeyPath, 0, 0, &k);
+        DWORD v = 0;
+        RegistryGetDWORD(k, nullptr, u"debug_info", &v);
+        RegCloseKey(k);
+        sink += v;
+      }
+    });
+  }
+  if (sink == 0) state.SkipWithError("nothing read");
+}
+BENCH(BM_RegistryOpenReadClose);
+
+void BM_RegistryWrite(benchmark::State& state) {
+  HKEY key = RegistryKey();
+  RawSqlite raw(RegistryFile());
+  const sqlite3_int64 id = RawKeyId(raw);
+  sqlite3_stmt* exists = raw.Prepare("SELECT 1 FROM keys WHERE id=?");
+  sqlite3_stmt* upsert = raw.Prepare(
+      "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
+      " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data");
+  constexpr int kWrites = 100;
+  bench::SideBySide side(state, "operations/s");
+  DWORD n = 0;
+  for (auto _ : state) {
+    side.Ours(kWrites, [&] {
+      for (int i = 0; i < kWrites; ++i, ++n)
+        RegSetValueExW(key, u"last_place", 0, REG_DWORD, reinterpret_cast<BYTE*>(&n), 4);
+    });
+    side.Peer(kWrites, [&] {
+      for (int i = 0; i < kWrites; ++i, ++n) {
+        raw.Exec("BEGIN IMMEDIATE");
+        sqlite3_bind_int64(exists, 1, id);
+        RawSqlite::Run(exists);
+        sqlite3_bind_int64(upsert, 1, id);
+        sqlite3_bind_text(upsert, 2, "last_place", -1, SQLITE_STATIC);
+        sqlite3_bind_text(upsert, 3, "last_place", -1, SQLITE_STATIC);
+        sqlite3_bind_int64(upsert, 4, REG_DWORD);
+        sqlite3_bind_blob(upsert, 5, &n, 4, SQLITE_STATIC);
+        RawSqlite::Run(upsert);
+        raw.Exec("COMMIT");
+      }
+    });
+  }
+  RegCloseKey(key);
+}
+BENCH(BM_RegistryWrite);
+
+// A volume with the database "cells": a unique sort on property 1 (an integer), `records` records
+// with the keys 0, 7, 14, ... and a second property.
+struct CellsVolume {
   CEGUID guid{};
-  CeMountDBVolEx(&guid, const_cast<LPWSTR>(u"\\bench.db"), nullptr, CREATE_ALWAYS);
-  CEDBASEINFOEX info{};
-  info.wVersion = 2;
-  info.wNumSortOrder = 1;
-  info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
-  std::u16string name = u"cells";
-  std::copy(name.begin(), name.end(), info.szDbaseName);
-  info.rgSortSpecs[0] = SORTORDERSPECEX{2, 1, 0x1200, 0, {0x10003, 0, 0}, {0, 0, 0}};
-  CeCreateDatabaseWithProps(&guid, &info, 0, nullptr);
-  CEOID oid = 0;
-  SORTORDERSPECEX sort = info.rgSortSpecs[0];
-  HANDLE db = CeOpenDatabaseInSession(nullptr, &guid, &oid, name.data(), &sort, CEDB_AUTOINCREMENT, nullptr);
-  Measure("CEDB insert (unique key, two properties)", 10000, [&](int i) {
+  HANDLE db = INVALID_HANDLE_VALUE;
+  std::string host;
+  explicit CellsVolume(int records, const char16_t* file) {
+    bench::TemporaryDeviceFolder();
+    host = ce::files::HostPath(file).string();
+    CeMountDBVolEx(&guid, const_cast<LPWSTR>(file), nullptr, CREATE_ALWAYS);
+    CEDBASEINFOEX info{};
+    info.wVersion = 2;
+    info.wNumSortOrder = 1;
+    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
+    std::u16string name = u"cells";
+    std::copy(name.begin(), name.end(), info.szDbaseName);
+    info.rgSortSpecs[0] = SORTORDERSPECEX{2, 1, CEDB_SORT_UNIQUE, 0, {0x10003, 0, 0}, {0, 0, 0}};
+    CeCreateDatabaseWithProps(&guid, &info, 0, nullptr);
+    CEOID oid = 0;
+    SORTORDERSPECEX sort = info.rgSortSpecs[0];
+    db = CeOpenDatabaseInSession(nullptr, &guid, &oid, name.data(), &sort, CEDB_AUTOINCREMENT, nullptr);
+    for (int i = 0; i < records; ++i) Insert(i);
+  }
+  ~CellsVolume() {
+    CloseHandle(db);
+    CeUnmountDBVol(&guid);
+  }
+  bool Insert(int i) {
     CEPROPVAL v[2]{};
     v[0].propid = 0x10003;
     v[0].val.lVal = i * 7;
     v[1].propid = 0x20003;
     v[1].val.lVal = i % 10;
-    if (!CeWriteRecordProps(db, 0, 2, v)) std::printf("insert %d failed\n", i);
-  });
-  int found = 0;
-  Measure("CEDB key seek (CEDB_SEEK_VALUEFIRSTEQUAL)", 10000, [&](int i) {
-    CEPROPVAL v{};
-    v.propid = 0x10003;
-    v.val.lVal = ((i * 7919) % 10000) * 7;
-    if (CeSeekDatabaseEx(db, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), 1, nullptr)) ++found;
-  });
-  std::printf("(%d of 10000 keys found)\n", found);
-  CloseHandle(db);
-  CeUnmountDBVol(&guid);
-  if (temporary) fs::remove_all(dir);
-  return sink == 0 ? 1 : 0;
+    return CeWriteRecordProps(db, 0, 2, v) != 0;
+  }
+};
+
+void BM_CedbInsert(benchmark::State& state) {
+  CellsVolume cells(0, u"\\insert.db");
+  bench::SideBySide side(state, "operations/s");
+  int next = 0;
+  for (auto _ : state) {
+    side.Ours(100, [&] {
+      for (int i = 0; i < 100; ++i)
+        if (!cells.Insert(next++)) return state.SkipWithError("insert failed");
+    });
+  }
 }
+BENCH(BM_CedbInsert);
+
+void BM_CedbSeekByValue(benchmark::State& state) {
+  constexpr int kRecords = 10000;
+  CellsVolume cells(kRecords, u"\\seek.db");
+  RawSqlite raw(cells.host);
+  sqlite3_stmt* seek = raw.Prepare(
+      "SELECT r.oid FROM recs r JOIN vals v0 ON v0.oid=r.oid AND v0.propid=65539"
+      " WHERE r.db=?1 AND v0.num=?2 ORDER BY (v0.oid IS NULL), v0.num, r.oid LIMIT 1");
+  bench::SideBySide side(state, "operations/s");
+  int found = 0, i = 0;
+  for (auto _ : state) {
+    side.Ours(kBatch, [&] {
+      for (int k = 0; k < kBatch; ++k, ++i) {
+        CEPROPVAL v{};
+        v.propid = 0x10003;
+        v.val.lVal = ((i * 7919) % kRecords) * 7;
+        if (CeSeekDatabaseEx(cells.db, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&v), 1, nullptr)) ++found;
+      }
+    });
+    side.Peer(kBatch, [&] {
+      for (int k = 0; k < kBatch; ++k, ++i) {
+        sqlite3_bind_int64(seek, 1, 1);
+        sqlite3_bind_int64(seek, 2, ((i * 7919) % kRecords) * 7);
+        if (sqlite3_step(seek) == SQLITE_ROW) ++found;
+        sqlite3_reset(seek);
+      }
+    });
+  }
+  if (found == 0) state.SkipWithError("nothing found");
+}
+BENCH(BM_CedbSeekByValue);
+
+}  // namespace
