@@ -477,7 +477,8 @@ CEOID CeReadRecordPropsEx(HANDLE h, DWORD flags, LPWORD prop_count, CEPROPID* pr
   db->Resolve();
   CEOID oid = db->cursor.oid;
   if (oid == 0) return Fail<CEOID>(ERROR_NO_MORE_ITEMS, 0);
-  if (!v.RecordExists(db->info.id, oid)) return Fail<CEOID>(ERROR_KEY_DELETED, 0);
+  const bool known = db->cursor.index && v.StillAt(db->info.id, db->order(), *db->cursor.index, oid);
+  if (!known && !v.RecordExists(db->info.id, oid)) return Fail<CEOID>(ERROR_KEY_DELETED, 0);
   std::vector<PropValue> stored = v.ReadRecord(oid);
   std::vector<CEPROPID> ids;
   std::vector<const PropValue*> props;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <unordered_map>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/termination_point.h"
@@ -55,14 +56,17 @@ DWORD SqlError(int rc) {
 // A cached statement for one use: reset when the use ends.
 class Stmt {
  public:
-  Stmt(sqlite3* db, const std::string& sql) {
+  Stmt(sqlite3* db, const std::string& sql) : Stmt(db, sql, [&] { return sql; }) {}
+  // A statement cached under `key`, whose text `make_sql` builds only the first time.
+  template <class MakeSql>
+  Stmt(sqlite3* db, const std::string& key, MakeSql make_sql) {
     std::lock_guard<std::mutex> guard(CacheLock());
     auto& cache = Cache()[db];
-    auto it = cache.find(sql);
+    auto it = cache.find(key);
     if (it == cache.end()) {
       sqlite3_stmt* st = nullptr;
-      sqlite3_prepare_v3(db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
-      it = cache.emplace(sql, st).first;
+      sqlite3_prepare_v3(db, make_sql().c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+      it = cache.emplace(key, st).first;
     }
     st_ = it->second;
   }
@@ -95,8 +99,8 @@ class Stmt {
     return *lock;
   }
   // Every statement prepared on a connection, finalized when the connection closes.
-  static std::map<sqlite3*, std::map<std::string, sqlite3_stmt*>>& Cache() {
-    static auto* cache = new std::map<sqlite3*, std::map<std::string, sqlite3_stmt*>>();
+  static std::map<sqlite3*, std::unordered_map<std::string, sqlite3_stmt*>>& Cache() {
+    static auto* cache = new std::map<sqlite3*, std::unordered_map<std::string, sqlite3_stmt*>>();
     return *cache;
   }
 
@@ -201,6 +205,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
   });
   if (*error != ERROR_SUCCESS) return nullptr;
   v->path_ = host_path;
+  v->wal_.Attach(host_path);
   return v;
 }
 
@@ -350,12 +355,69 @@ std::string Volume::OrderedSelect(const SortOrder* sort, const char* extra_where
   return sql + where + (extra_where ? extra_where : "") + order;
 }
 
+namespace {
+
+// The cache key of an ordered statement: what it is for, how many values it compares, and the
+// sort's properties and flags. Starts with a byte no SQL text starts with.
+std::string OrderKey(char kind, const SortOrder* sort, std::size_t equal_count) {
+  std::string key{'\x01', kind, static_cast<char>('0' + equal_count)};
+  if (sort) {
+    for (std::size_t k = 0; k < sort->props.size(); ++k) {
+      key.append(reinterpret_cast<const char*>(&sort->props[k]), sizeof(CEPROPID));
+      key.append(reinterpret_cast<const char*>(&sort->flags[k]), sizeof(DWORD));
+    }
+  }
+  return key;
+}
+
+}  // namespace
+
+// The records of a database in one order, counted once and kept while the file is unchanged, so
+// that walking them record by record stays linear. A kept order holds while the wal-index header
+// reads as it did before the order was read (no commit by any connection of any process since)
+// and this connection has changed no rows.
+const std::vector<CEOID>* Volume::Ordered(std::int64_t db, const SortOrder* sort) {
+  const std::string key = OrderKey('o', sort, 0) + std::to_string(db);
+  WalStamp::Header now{};
+  const bool stamped = wal_.Read(&now);
+  const std::int64_t changes = sqlite3_total_changes64(db_);
+  auto it = orders_.find(key);
+  if (it != orders_.end() && stamped && it->second.header == now && it->second.changes == changes)
+    return &it->second.oids;
+  if (it == orders_.end()) {
+    if (orders_.size() >= 16) orders_.clear();
+    it = orders_.emplace(key, OrderCache{}).first;
+  }
+  OrderCache& cache = it->second;
+  cache.oids.clear();
+  cache.header = now;
+  cache.changes = stamped ? changes : -1;  // without a header it never holds
+  Stmt st(db_, OrderKey('o', sort, 0), [&] { return OrderedSelect(sort, nullptr, 0); });
+  st.Int(1, db);
+  int rc;
+  while ((rc = st.Step()) == SQLITE_ROW) cache.oids.push_back(static_cast<CEOID>(st.ColInt(0)));
+  if (rc != SQLITE_DONE) {
+    orders_.erase(it);
+    return nullptr;
+  }
+  return &cache.oids;
+}
+
 std::optional<CEOID> Volume::RecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index) {
   if (index < 0) return std::nullopt;
-  Stmt st(db_, OrderedSelect(sort, nullptr, 0) + " LIMIT 1 OFFSET ?9");
-  st.Int(1, db).Int(9, index);
-  if (st.Step() != SQLITE_ROW) return std::nullopt;
-  return static_cast<CEOID>(st.ColInt(0));
+  const std::vector<CEOID>* oids = Ordered(db, sort);
+  if (!oids || index >= static_cast<std::int64_t>(oids->size())) return std::nullopt;
+  return (*oids)[static_cast<std::size_t>(index)];
+}
+
+bool Volume::StillAt(std::int64_t db, const SortOrder* sort, std::int64_t index, CEOID oid) {
+  if (index < 0) return false;
+  auto it = orders_.find(OrderKey('o', sort, 0) + std::to_string(db));
+  if (it == orders_.end()) return false;
+  const OrderCache& cache = it->second;
+  WalStamp::Header now{};
+  if (!wal_.Read(&now) || now != cache.header || cache.changes != sqlite3_total_changes64(db_)) return false;
+  return index < static_cast<std::int64_t>(cache.oids.size()) && cache.oids[static_cast<std::size_t>(index)] == oid;
 }
 
 std::int64_t Volume::RecordCount(std::int64_t db) {
@@ -365,17 +427,16 @@ std::int64_t Volume::RecordCount(std::int64_t db) {
 }
 
 std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid) {
-  Stmt st(db_, OrderedSelect(sort, nullptr, 0));
-  st.Int(1, db);
-  for (std::int64_t i = 0; st.Step() == SQLITE_ROW; ++i) {
-    if (static_cast<CEOID>(st.ColInt(0)) == oid) return i;
-  }
-  return std::nullopt;
+  const std::vector<CEOID>* oids = Ordered(db, sort);
+  if (!oids) return std::nullopt;
+  auto it = std::find(oids->begin(), oids->end(), oid);
+  if (it == oids->end()) return std::nullopt;
+  return it - oids->begin();
 }
 
 std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values) {
   std::size_t n = std::min(values.size(), sort.props.size());
-  Stmt st(db_, OrderedSelect(&sort, nullptr, n) + " LIMIT 1");
+  Stmt st(db_, OrderKey('e', &sort, n), [&] { return OrderedSelect(&sort, nullptr, n) + " LIMIT 1"; });
   st.Int(1, db);
   for (std::size_t k = 0; k < n; ++k) BindValue(st, static_cast<int>(k + 2), values[k], sort.flags[k]);
   if (st.Step() != SQLITE_ROW) return std::nullopt;
@@ -389,8 +450,10 @@ bool Volume::RecordExists(std::int64_t db, CEOID oid) {
 }
 
 std::vector<PropValue> Volume::ReadRecord(CEOID oid) {
-  std::vector<PropValue> out;
-  Stmt st(db_, "SELECT propid, num, txt, blob FROM vals WHERE oid=? ORDER BY pos");
+  // Rows come in key order and are put in write order here: a record has a handful of
+  // properties, and sorting them in SQL costs a sorter per record.
+  std::vector<std::pair<std::int64_t, PropValue>> rows;
+  Stmt st(db_, "SELECT propid, num, txt, blob, pos FROM vals WHERE oid=?");
   st.Int(1, oid);
   while (st.Step() == SQLITE_ROW) {
     PropValue v;
@@ -406,8 +469,12 @@ std::vector<PropValue> Volume::ReadRecord(CEOID oid) {
     } else {
       v.num = st.ColInt(1);
     }
-    out.push_back(std::move(v));
+    rows.emplace_back(st.ColInt(4), std::move(v));
   }
+  std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<PropValue> out;
+  out.reserve(rows.size());
+  for (auto& [pos, v] : rows) out.push_back(std::move(v));
   return out;
 }
 
@@ -479,7 +546,8 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
         key.push_back(*it);
       }
       if (key.size() != s.props.size()) continue;
-      Stmt st(db_, OrderedSelect(&s, " AND r.oid<>?8", key.size()) + " LIMIT 1");
+      Stmt st(db_, OrderKey('u', &s, key.size()),
+              [&] { return OrderedSelect(&s, " AND r.oid<>?8", key.size()) + " LIMIT 1"; });
       st.Int(1, db.id).Int(8, oid);
       for (std::size_t k = 0; k < key.size(); ++k) BindValue(st, static_cast<int>(k + 2), key[k], s.flags[k]);
       if (st.Step() == SQLITE_ROW) return ERROR_ALREADY_EXISTS;

@@ -13,9 +13,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/base/types.h"
+#include "platform/base/wal_stamp.h"
 #include "platform/cedb/cedb.h"
 
 struct sqlite3;
@@ -75,6 +78,9 @@ class Volume {
   // The first record in sort order whose first values equal `values`.
   std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values);
   bool RecordExists(std::int64_t db, CEOID oid);
+  // Whether the order of `sort` is kept unchanged since it was read with `oid` at `index` (so
+  // the record is still there), without reading the file.
+  bool StillAt(std::int64_t db, const SortOrder* sort, std::int64_t index, CEOID oid);
 
   // The record's properties in the order they were first written.
   std::vector<PropValue> ReadRecord(CEOID oid);
@@ -88,6 +94,16 @@ class Volume {
   Volume() = default;
   DWORD Exec(const char* sql);
   std::string OrderedSelect(const SortOrder* sort, const char* extra_where, std::size_t equal_count);
+  // The object ids of a database in the order of `sort` (null: object id order); null on failure.
+  const std::vector<CEOID>* Ordered(std::int64_t db, const SortOrder* sort);
+
+  struct OrderCache {
+    WalStamp::Header header{};
+    std::int64_t changes = -1;  // sqlite3_total_changes64 of the connection when read
+    std::vector<CEOID> oids;
+  };
+  WalStamp wal_;
+  std::unordered_map<std::string, OrderCache> orders_;  // by sort and database
 
   std::mutex lock_;
   sqlite3* db_ = nullptr;

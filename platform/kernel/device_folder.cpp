@@ -1,5 +1,6 @@
 #include "platform/kernel/device_folder.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 
@@ -15,6 +16,8 @@ std::filesystem::path& Folder() {
   static auto* folder = new std::filesystem::path;  // empty until chosen
   return *folder;
 }
+
+std::atomic<std::uint64_t> g_serial{1};
 
 std::filesystem::path Chosen() {
   std::lock_guard<std::mutex> guard(Lock());
@@ -39,7 +42,10 @@ std::filesystem::path DeviceFolder() { return Ensure(Chosen()); }
 void SetDeviceFolder(const std::filesystem::path& folder) {
   std::lock_guard<std::mutex> guard(Lock());
   Folder() = folder;
+  g_serial.fetch_add(1, std::memory_order_release);
 }
+
+std::uint64_t DeviceFolderSerial() { return g_serial.load(std::memory_order_acquire); }
 
 std::filesystem::path DeviceRootFolder() { return Ensure(Chosen() / "root"); }
 std::filesystem::path DeviceRuntimeFolder() { return Ensure(Chosen() / "run"); }

@@ -39,8 +39,13 @@ void AnnounceChange() {
   static fs::path cached_dir;
   static struct timespec cached_mtime {};
   static std::vector<fs::path> targets;
+  static std::uint64_t folder_serial = 0;
+  static fs::path dir;
   std::lock_guard<std::mutex> guard(mu);
-  fs::path dir = DeviceRuntimeFolder() / "regwatch";
+  if (const std::uint64_t serial = DeviceFolderSerial(); serial != folder_serial) {
+    dir = DeviceRuntimeFolder() / "regwatch";
+    folder_serial = serial;
+  }
   struct stat st;
   if (stat(dir.c_str(), &st) != 0) return;
   if (dir != cached_dir || st.st_mtim.tv_sec != cached_mtime.tv_sec || st.st_mtim.tv_nsec != cached_mtime.tv_nsec) {

@@ -33,11 +33,13 @@ enum Slot {
   kKeyExists,
   kFindChild,
   kInsertKey,
-  kSubkeyAt,
+  kSubkeysAt,
+  kSubkeysFrom,
   kReadValue,
   kUpsertValue,
   kDeleteValue,
-  kValueAt,
+  kValuesAt,
+  kValuesFrom,
   kSlotCount
 };
 
@@ -117,9 +119,14 @@ std::vector<std::u16string_view> SplitPath(std::u16string_view path) {
 Store::Locked Store::Open() {
   static Store* store = new Store();  // lives for the process: used from exit-time code too
   std::unique_lock<std::mutex> guard(store->lock_);
-  std::string path = (DeviceFolder() / "registry.db").string();
   LONG error = ERROR_SUCCESS;
-  if (path != store->path_ || !store->db_) error = store->OpenAt(path);
+  // The folder is looked up (and made) only when it may have changed since the last call.
+  const std::uint64_t serial = DeviceFolderSerial();
+  if (!store->db_ || serial != store->folder_serial_) {
+    std::string path = (DeviceFolder() / "registry.db").string();
+    if (path != store->path_ || !store->db_) error = store->OpenAt(path);
+    if (error == ERROR_SUCCESS) store->folder_serial_ = serial;
+  }
   return {std::move(guard), error == ERROR_SUCCESS ? store : nullptr, error};
 }
 
@@ -131,6 +138,8 @@ void Store::Close() {
   if (db_) sqlite3_close(db_);
   db_ = nullptr;
   path_.clear();
+  wal_.Detach();
+  subkeys_ = values_ = Batch{};
 }
 
 LONG Store::OpenAt(const std::string& path) {
@@ -154,6 +163,7 @@ LONG Store::OpenAt(const std::string& path) {
   }
   path_ = path;
   stmts_.assign(kSlotCount, nullptr);
+  wal_.Attach(path);
   return ERROR_SUCCESS;
 }
 
@@ -173,6 +183,7 @@ LONG Store::Commit() {
     Rollback();
     return SqlError(rc, true);
   }
+  subkeys_.valid = values_.valid = false;
   AnnounceChange();
   return ERROR_SUCCESS;
 }
@@ -263,13 +274,58 @@ LONG Store::DeleteKeyTree(KeyId id) {
   return Commit();
 }
 
+// Enumerations go by index, each index counted in id order. Counting from the start for every
+// index made walking a key quadratic; instead the rows are read a batch at a time (a few at first,
+// more while the walk goes on) and kept for the following indices. A batch holds only while the
+// database is unchanged: the wal-index header is read before the rows are, and a batch is used
+// only while it still reads the same, so a commit by this or any other process sends the next
+// call back to the file.
+std::optional<Store::NamedValue> Store::EnumAt(Batch& batch, KeyId parent, DWORD index, bool values) {
+  constexpr std::size_t kFirst = 16, kMost = 1024;
+  WalStamp::Header now{};
+  const bool stamped = wal_.Read(&now);
+  const bool holds = batch.valid && stamped && now == batch.header && batch.parent == parent;
+  if (holds && index >= batch.first) {
+    const std::size_t at = index - batch.first;
+    if (at < batch.rows.size()) return batch.rows[at];
+    if (at == batch.rows.size() && batch.rows.size() < batch.asked) return std::nullopt;  // the end
+  }
+  // Going on from the batch when the walk reached its end, else counted from the start.
+  const bool next = holds && !batch.ids.empty() && index == batch.first + batch.rows.size();
+  const std::size_t want = next ? std::min(batch.asked * 2, kMost) : kFirst;
+  sqlite3_stmt* st;
+  if (values) {
+    st = next ? Prepare(kValuesFrom, "SELECT id, name, type, data FROM vals WHERE +key=?1 AND id>=?2 ORDER BY id LIMIT ?3")
+              : Prepare(kValuesAt, "SELECT id, name, type, data FROM vals WHERE key=?1 ORDER BY id LIMIT ?3 OFFSET ?2");
+  } else {
+    st = next ? Prepare(kSubkeysFrom, "SELECT id, name FROM keys WHERE +parent=?1 AND id>=?2 ORDER BY id LIMIT ?3")
+              : Prepare(kSubkeysAt, "SELECT id, name FROM keys WHERE parent=?1 ORDER BY id LIMIT ?3 OFFSET ?2");
+  }
+  if (!st) return std::nullopt;
+  StmtUse use(st);
+  sqlite3_bind_int64(st, 1, parent);
+  sqlite3_bind_int64(st, 2, next ? batch.ids.back() + 1 : static_cast<std::int64_t>(index));
+  sqlite3_bind_int64(st, 3, static_cast<std::int64_t>(want));
+  Batch fresh;
+  fresh.parent = parent;
+  fresh.first = index;
+  fresh.asked = want;
+  fresh.header = now;
+  int rc;
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+    fresh.ids.push_back(sqlite3_column_int64(st, 0));
+    fresh.rows.push_back(values ? NamedValue{ColumnText(st, 1), ColumnValue(st, 2, 3)} : NamedValue{ColumnText(st, 1), {}});
+  }
+  fresh.valid = stamped && rc == SQLITE_DONE;
+  batch = std::move(fresh);
+  if (batch.rows.empty()) return std::nullopt;
+  return batch.rows.front();
+}
+
 std::optional<std::u16string> Store::SubkeyName(KeyId parent, DWORD index) {
-  StmtUse use(Prepare(kSubkeyAt, "SELECT name FROM keys WHERE parent=? ORDER BY id LIMIT 1 OFFSET ?"));
-  if (!use.st) return std::nullopt;
-  sqlite3_bind_int64(use.st, 1, parent);
-  sqlite3_bind_int64(use.st, 2, index);
-  if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
-  return ColumnText(use.st, 0);
+  auto row = EnumAt(subkeys_, parent, index, false);
+  if (!row) return std::nullopt;
+  return std::move(row->name);
 }
 
 std::optional<Value> Store::ReadValue(KeyId key, std::u16string_view name) {
@@ -337,14 +393,7 @@ LONG Store::DeleteValue(KeyId key, std::u16string_view name) {
   return Commit();
 }
 
-std::optional<Store::NamedValue> Store::ValueAt(KeyId key, DWORD index) {
-  StmtUse use(Prepare(kValueAt, "SELECT name, type, data FROM vals WHERE key=? ORDER BY id LIMIT 1 OFFSET ?"));
-  if (!use.st) return std::nullopt;
-  sqlite3_bind_int64(use.st, 1, key);
-  sqlite3_bind_int64(use.st, 2, index);
-  if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
-  return NamedValue{ColumnText(use.st, 0), ColumnValue(use.st, 1, 2)};
-}
+std::optional<Store::NamedValue> Store::ValueAt(KeyId key, DWORD index) { return EnumAt(values_, key, index, true); }
 
 void Store::Checkpoint() { sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr); }
 

@@ -15,6 +15,7 @@
 
 #include "platform/base/errors.h"
 #include "platform/base/types.h"
+#include "platform/base/wal_stamp.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -78,12 +79,26 @@ class Store {
   LONG Begin();
   LONG Commit();
   void Rollback();
+  // Rows of one key (values, or sub-keys with empty values) in id order, read together.
+  struct Batch {
+    bool valid = false;
+    KeyId parent = 0;
+    DWORD first = 0;        // the index of the first row
+    std::size_t asked = 0;  // how many rows were asked for: fewer came at the end of the key
+    WalStamp::Header header{};
+    std::vector<std::int64_t> ids;
+    std::vector<NamedValue> rows;
+  };
+  std::optional<NamedValue> EnumAt(Batch& batch, KeyId parent, DWORD index, bool values);
 
   sqlite3* db_ = nullptr;
   std::string path_;
   std::mutex lock_;
   std::uint64_t generation_ = 0;
+  std::uint64_t folder_serial_ = 0;  // the device folder serial `path_` was found for
   std::vector<sqlite3_stmt*> stmts_;
+  WalStamp wal_;
+  Batch subkeys_, values_;
 };
 
 // Called after every committed write: wakes the registry watchers of every process.

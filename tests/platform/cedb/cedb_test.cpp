@@ -168,6 +168,35 @@ TEST_F(CedbTest, AutomaticKeysFromZeroSeeksAndTheSortKeyFirst) {
   CloseHandle(db);
 }
 
+// A walk in key order sees what other handles write while it goes: a record added ahead of it
+// and one removed ahead of it.
+TEST_F(CedbTest, AnOrderedWalkSeesRecordsWrittenMeanwhile) {
+  ASSERT_NE(0u, Create(u"cells", KeySort(kCellValue), {kCellValue}));
+  HANDLE walk = Open(u"cells", KeySort(kCellValue));
+  HANDLE other = Open(u"cells", KeySort(kCellValue));
+  auto insert = [&](LONG key) {
+    CEPROPVAL v{};
+    v.propid = kCellValue;
+    v.val.lVal = key;
+    return CeWriteRecordProps(other, 0, 1, &v);
+  };
+  for (LONG key : {40, 10, 30, 20}) ASSERT_NE(0u, insert(key));
+  ASSERT_NE(0u, CeSeekDatabaseEx(walk, CEDB_SEEK_BEGINNING, 0, 0, nullptr));
+  std::vector<LONG> seen{ReadAll(walk).key, ReadAll(walk).key};
+  ASSERT_NE(0u, insert(35));
+  CEPROPVAL forty{};
+  forty.propid = kCellValue;
+  forty.val.lVal = 40;
+  const CEOID gone = CeSeekDatabaseEx(other, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&forty), 1, nullptr);
+  for (Row r = ReadAll(walk); r.oid; r = ReadAll(walk)) {
+    seen.push_back(r.key);
+    if (r.key == 30) ASSERT_TRUE(CeDeleteRecord(other, gone));
+  }
+  EXPECT_EQ((std::vector<LONG>{10, 20, 30, 35}), seen);
+  CloseHandle(walk);
+  CloseHandle(other);
+}
+
 TEST_F(CedbTest, VolumeSurvivesUnmountAndRemountAtItsPath) {
   HANDLE db = Places();
   CloseHandle(db);

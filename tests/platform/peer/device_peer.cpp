@@ -3,6 +3,7 @@
 //
 //   reg-set <key> <value name> <text>     writes a REG_SZ under HKEY_LOCAL_MACHINE
 //   reg-get <key> <value name>            prints the text, or "missing"
+//   reg-delete <key> <value name>         deletes the value under HKEY_LOCAL_MACHINE
 //   reg-watch <key> <value name> <ms>     prints "ready", then the first new text (or "timeout")
 //   reg-spin <key> <value name>           writes 0, 1, 2, ... as texts until killed; "ready" after
 //                                         the first
@@ -62,6 +63,13 @@ int main(int argc, char** argv) {
                : 1;
   }
   if (cmd == "reg-get" && argc == 5) return RegGet(argv[3], argv[4]);
+  if (cmd == "reg-delete" && argc == 5) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), 0, 0, &key) != ERROR_SUCCESS) return 1;
+    const LONG rc = RegDeleteValueW(key, W(argv[4]).c_str());
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? 0 : 1;
+  }
   if (cmd == "reg-spin" && argc == 5) {
     for (unsigned i = 0;; ++i) {
       std::u16string text = W(std::to_string(i).c_str());

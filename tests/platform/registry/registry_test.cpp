@@ -8,6 +8,8 @@
 
 #include "platform/kernel/device_folder.h"
 #include "platform/testing/device_test.h"
+#include "platform/text/utf.h"
+#include "tests/platform/peer/peer_process.h"
 
 namespace {
 
@@ -120,6 +122,56 @@ TEST_F(RegistryTest, EnumerationFollowsCreationOrderAndReportsSizes) {
   name_chars = 8;
   EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumValueW(items, 2, name, &name_chars, nullptr, nullptr, nullptr, nullptr));
   RegCloseKey(items);
+}
+
+// Each index is counted in creation order at the time of the call: a value or key removed before
+// the place an enumeration reached (by this process or another) moves the later ones up.
+TEST_F(RegistryTest, EnumerationCountsAfterChangesMadeMidway) {
+  HKEY walk = Create(u"SOFTWARE\\Walk");
+  HKEY other = Create(u"SOFTWARE\\Other");
+  for (int i = 0; i < 6; ++i) {
+    const std::u16string n(1, static_cast<char16_t>(u'a' + i));
+    SetSz(walk, n.c_str(), n);
+    SetSz(other, n.c_str(), u"elsewhere");  // rows of another key between ours
+    HKEY sub = Create((u"SOFTWARE\\Walk\\" + n).c_str());
+    RegCloseKey(sub);
+  }
+  auto value_at = [&](DWORD i) {
+    WCHAR name[8];
+    DWORD chars = 8;
+    LONG rc = RegEnumValueW(walk, i, name, &chars, nullptr, nullptr, nullptr, nullptr);
+    return rc == ERROR_SUCCESS ? std::u16string(name) : u"rc " + ce::text::FromUtf8(std::to_string(rc));
+  };
+  auto key_at = [&](DWORD i) {
+    WCHAR name[8];
+    DWORD chars = 8;
+    LONG rc = RegEnumKeyExW(walk, i, name, &chars, nullptr, nullptr, nullptr, nullptr);
+    return rc == ERROR_SUCCESS ? std::u16string(name) : u"rc " + ce::text::FromUtf8(std::to_string(rc));
+  };
+  EXPECT_EQ(u"a", value_at(0));
+  EXPECT_EQ(u"b", value_at(1));
+  EXPECT_EQ(u"b", value_at(1));  // asked again
+  EXPECT_EQ(u"c", value_at(2));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueW(walk, u"a"));
+  EXPECT_EQ(u"d", value_at(2));
+  {
+    ce::testing::PeerProcess peer(ce::DeviceFolder(), {"reg-delete", "SOFTWARE\\Walk", "b"});
+    ASSERT_EQ(0, peer.Wait());
+  }
+  EXPECT_EQ(u"e", value_at(2));
+  EXPECT_EQ(u"f", value_at(3));
+  EXPECT_EQ(u"rc 259", value_at(4));  // ERROR_NO_MORE_ITEMS
+  EXPECT_EQ(u"c", value_at(0));
+
+  EXPECT_EQ(u"a", key_at(0));
+  EXPECT_EQ(u"b", key_at(1));
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyW(walk, u"a"));
+  EXPECT_EQ(u"d", key_at(2));
+  EXPECT_EQ(u"e", key_at(3));
+  EXPECT_EQ(u"f", key_at(4));
+  EXPECT_EQ(u"rc 259", key_at(5));
+  RegCloseKey(walk);
+  RegCloseKey(other);
 }
 
 TEST_F(RegistryTest, DeleteKeyRemovesTheTreeAndOpenHandlesSeeItGone) {
