@@ -16,12 +16,15 @@ def main(paths):
     rows = {}
     order = []
     for path in paths:
-        with open(path) as f:
-            data = json.load(f)
+        try:
+            with open(path) as f:
+                data = json.load(f)
+        except (OSError, ValueError):
+            continue  # a program none of whose benchmarks matched the filter
         for b in data.get("benchmarks", []):
             if b.get("run_type") != "aggregate" or b.get("aggregate_name") not in ("min", "median"):
                 continue
-            name = b["run_name"]
+            name = b["run_name"].split("/")[0]
             if name not in rows:
                 rows[name] = {}
                 order.append(name)
