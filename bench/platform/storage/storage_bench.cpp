@@ -9,6 +9,7 @@
 #include "platform/cedb/cedb.h"
 #include "platform/files/ce_path.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
 #include "platform/registry/registry.h"
 
@@ -164,6 +165,94 @@ void BM_RegistryWrite(benchmark::State& state) {
 }
 BENCH(BM_RegistryWrite);
 
+// Every value of a key of 30,000 values, and every sub-key of a key of 30,000 sub-keys, walked by
+// index; beside it, one SELECT stepping over the same rows.
+constexpr int kWide = 30000;
+
+void BM_RegistryEnumValues(benchmark::State& state) {
+  bench::TemporaryDeviceFolder();
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Bench\\Wide", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  for (DWORD i = 0; i < kWide; ++i) {
+    const std::string text = "value" + std::to_string(i);
+    const std::u16string name(text.begin(), text.end());
+    RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4);
+  }
+  RawSqlite raw(RegistryFile());
+  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE fold='wide'");
+  const sqlite3_int64 id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
+  sqlite3_reset(find);
+  sqlite3_stmt* all = raw.Prepare("SELECT name, type, data FROM vals WHERE key=? ORDER BY id");
+  bench::SideBySide side(state, "operations/s");
+  for (auto _ : state) {
+    side.Ours(kWide, [&] {
+      DWORD i = 0;
+      for (;; ++i) {
+        WCHAR name[32];
+        DWORD chars = 32, type = 0, data = 0, size = 4;
+        if (RegEnumValueW(key, i, name, &chars, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+          break;
+      }
+      if (i != kWide) state.SkipWithError("values missing");
+    });
+    side.Peer(kWide, [&] {
+      int rows = 0;
+      sqlite3_bind_int64(all, 1, id);
+      while (sqlite3_step(all) == SQLITE_ROW) {
+        benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
+        benchmark::DoNotOptimize(sqlite3_column_blob(all, 2));
+        ++rows;
+      }
+      sqlite3_reset(all);
+      if (rows != kWide) state.SkipWithError("rows missing");
+    });
+  }
+  RegCloseKey(key);
+}
+BENCH(BM_RegistryEnumValues);
+
+void BM_RegistryEnumKeys(benchmark::State& state) {
+  bench::TemporaryDeviceFolder();
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\Bench\\Deep", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+  for (int i = 0; i < kWide; ++i) {
+    HKEY sub = nullptr;
+    const std::string name = "key" + std::to_string(i);
+    const std::u16string wide(name.begin(), name.end());
+    RegCreateKeyExW(key, wide.c_str(), 0, nullptr, 0, 0, nullptr, &sub, nullptr);
+    RegCloseKey(sub);
+  }
+  RawSqlite raw(RegistryFile());
+  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE fold='deep'");
+  const sqlite3_int64 id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
+  sqlite3_reset(find);
+  sqlite3_stmt* all = raw.Prepare("SELECT name FROM keys WHERE parent=? ORDER BY id");
+  bench::SideBySide side(state, "operations/s");
+  for (auto _ : state) {
+    side.Ours(kWide, [&] {
+      DWORD i = 0;
+      for (;; ++i) {
+        WCHAR name[32];
+        DWORD chars = 32;
+        if (RegEnumKeyExW(key, i, name, &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      }
+      if (i != kWide) state.SkipWithError("keys missing");
+    });
+    side.Peer(kWide, [&] {
+      int rows = 0;
+      sqlite3_bind_int64(all, 1, id);
+      while (sqlite3_step(all) == SQLITE_ROW) {
+        benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
+        ++rows;
+      }
+      sqlite3_reset(all);
+      if (rows != kWide) state.SkipWithError("rows missing");
+    });
+  }
+  RegCloseKey(key);
+}
+BENCH(BM_RegistryEnumKeys);
+
 // A volume with the database "cells": a unique sort on property 1 (an integer), `records` records
 // with the keys 0, 7, 14, ... and a second property.
 struct CellsVolume {
@@ -244,5 +333,40 @@ void BM_CedbSeekByValue(benchmark::State& state) {
   if (found == 0) state.SkipWithError("nothing found");
 }
 BENCH(BM_CedbSeekByValue);
+
+// Every record of a database of 20,000 in key order, each read with every property; beside it,
+// one SELECT stepping over the same rows in the same order.
+void BM_CedbOrderedRead(benchmark::State& state) {
+  constexpr int kRecords = 20000;
+  CellsVolume cells(kRecords, u"\\walk.db");
+  RawSqlite raw(cells.host);
+  sqlite3_stmt* all = raw.Prepare(
+      "SELECT r.oid, v.propid, v.num FROM recs r LEFT JOIN vals v0 ON v0.oid=r.oid AND v0.propid=65539"
+      " JOIN vals v ON v.oid=r.oid WHERE r.db=1 ORDER BY (v0.oid IS NULL), v0.num, r.oid, v.pos");
+  bench::SideBySide side(state, "operations/s");
+  LPBYTE buffer = nullptr;
+  DWORD size = 0;
+  for (auto _ : state) {
+    side.Ours(kRecords, [&] {
+      int records = 0;
+      if (CeSeekDatabaseEx(cells.db, CEDB_SEEK_BEGINNING, 0, 0, nullptr)) {
+        WORD count = 0;
+        while (CeReadRecordPropsEx(cells.db, CEDB_ALLOWREALLOC, &count, nullptr, &buffer, &size, nullptr)) ++records;
+      }
+      if (records != kRecords) state.SkipWithError("records missing");
+    });
+    side.Peer(kRecords, [&] {
+      int rows = 0;
+      while (sqlite3_step(all) == SQLITE_ROW) {
+        benchmark::DoNotOptimize(sqlite3_column_int64(all, 2));
+        ++rows;
+      }
+      sqlite3_reset(all);
+      if (rows != 2 * kRecords) state.SkipWithError("rows missing");
+    });
+  }
+  if (buffer) LocalFree(buffer);
+}
+BENCH(BM_CedbOrderedRead);
 
 }  // namespace
