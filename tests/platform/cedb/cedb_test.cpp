@@ -190,7 +190,9 @@ TEST_F(CedbTest, AnOrderedWalkSeesRecordsWrittenMeanwhile) {
   const CEOID gone = CeSeekDatabaseEx(other, CEDB_SEEK_VALUEFIRSTEQUAL, reinterpret_cast<DWORD_PTR>(&forty), 1, nullptr);
   for (Row r = ReadAll(walk); r.oid; r = ReadAll(walk)) {
     seen.push_back(r.key);
-    if (r.key == 30) ASSERT_TRUE(CeDeleteRecord(other, gone));
+    if (r.key == 30) {
+      ASSERT_TRUE(CeDeleteRecord(other, gone));
+    }
   }
   EXPECT_EQ((std::vector<LONG>{10, 20, 30, 35}), seen);
   CloseHandle(walk);
