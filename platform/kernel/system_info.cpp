@@ -90,6 +90,20 @@ BOOL GetVersionExW(LPOSVERSIONINFOW info) {
 
 DWORD GetCurrentProcessId() { return static_cast<DWORD>(::getpid()); }
 
+void GetSystemInfo(LPSYSTEM_INFO info) {
+  if (!info) return;
+  *info = SYSTEM_INFO{};
+  info->wProcessorArchitecture = PROCESSOR_ARCHITECTURE_ARM;
+  info->dwPageSize = 4096;
+  info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
+  info->lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(0x7FFFFFFF);
+  info->dwActiveProcessorMask = 1;
+  info->dwNumberOfProcessors = 1;
+  info->dwProcessorType = ce::kernel::DeviceProcessorType();
+  info->dwAllocationGranularity = 0x10000;
+  info->wProcessorLevel = 4;
+}
+
 void OutputDebugStringW(LPCWSTR text) {
   if (!text) return;
   std::u16string_view view(text);
@@ -108,6 +122,19 @@ namespace ce::kernel {
 namespace {
 
 std::filesystem::path OsVersionFile() { return ce::DeviceFolder() / "os_version"; }
+std::filesystem::path ProcessorTypeFile() { return ce::DeviceFolder() / "processor_type"; }
+
+bool WriteWhole(const std::filesystem::path& file, const std::string& text) {
+  const std::filesystem::path temp = file.string() + ".new";
+  {
+    std::ofstream out(temp, std::ios::trunc);
+    out << text;
+    if (!out.flush()) return false;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file, ec);
+  return !ec;
+}
 
 }  // namespace
 
@@ -125,16 +152,17 @@ OsVersion DeviceOsVersion() {
 }
 
 bool SetDeviceOsVersion(const OsVersion& version) {
-  const std::filesystem::path file = OsVersionFile();
-  const std::filesystem::path temp = file.string() + ".new";
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << version.major << '.' << version.minor << '.' << version.build << '\n';
-    if (!out.flush()) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
-  return !ec;
+  return WriteWhole(OsVersionFile(), std::to_string(version.major) + '.' + std::to_string(version.minor) + '.' +
+                                         std::to_string(version.build) + '\n');
 }
+
+DWORD DeviceProcessorType() {
+  std::ifstream in(ProcessorTypeFile());
+  unsigned long type = 0;
+  if (in >> type && type > 0 && type <= 0xFFFFFFFFul) return static_cast<DWORD>(type);
+  return PROCESSOR_STRONGARM;
+}
+
+bool SetDeviceProcessorType(DWORD type) { return WriteWhole(ProcessorTypeFile(), std::to_string(type) + '\n'); }
 
 }  // namespace ce::kernel

@@ -302,6 +302,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_NCCREATE: return TRUE;
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
+    case WM_SYSCOMMAND:
+      // The low four bits of the command are the system's own.
+      if ((wparam & 0xFFF0) == SC_CLOSE) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+      return 0;
     case WM_PAINT: {
       PAINTSTRUCT ps;
       if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);

@@ -50,6 +50,7 @@ using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define WM_SYSCOMMAND 0x0112
+#define SC_CLOSE 0xF060  // WM_SYSCOMMAND: the default procedure sends WM_CLOSE
 #define WM_TIMER 0x0113
 #define WM_HSCROLL 0x0114
 #define WM_VSCROLL 0x0115

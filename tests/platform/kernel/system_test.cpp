@@ -56,6 +56,16 @@ TEST_F(SystemInfoTest, VersionAndDebugOutput) {
   EXPECT_EQ(info.dwMinorVersion, 1u);
   EXPECT_EQ(info.dwBuildNumber, 1700u);
 
+  // The processor type is the device's too; unset it is StrongARM.
+  SYSTEM_INFO si{};
+  GetSystemInfo(&si);
+  EXPECT_EQ(si.dwProcessorType, static_cast<DWORD>(PROCESSOR_STRONGARM));
+  EXPECT_EQ(si.wProcessorArchitecture, PROCESSOR_ARCHITECTURE_ARM);
+  ASSERT_TRUE(ce::kernel::SetDeviceProcessorType(PROCESSOR_ARM720));
+  GetSystemInfo(&si);
+  EXPECT_EQ(si.dwProcessorType, static_cast<DWORD>(PROCESSOR_ARM720));
+  GetSystemInfo(nullptr);  // nothing to fill
+
   std::u16string seen;
   ce::kernel::CaptureDebugOutput([&](std::u16string_view t) { seen += t; });
   OutputDebugStringW(u"hello\n");

@@ -250,3 +250,12 @@ TEST_F(WindowsTest, DemoProgramSavesAScreenshotHeadless) {
   EXPECT_EQ(row[100] & 0xFFFFFF, 0xDC1E1Eu);  // inside the red rectangle
   cairo_surface_destroy(s);
 }
+
+TEST_F(WindowsTest, SystemCloseCommandClosesTheWindowByDefault) {
+  HWND h = Make(0);
+  SendMessageW(h, WM_SYSCOMMAND, 0xF000, 0);  // another system command: nothing
+  EXPECT_TRUE(IsWindow(h));
+  SendMessageW(h, WM_SYSCOMMAND, SC_CLOSE | 0x2, 0);  // the low four bits are ignored
+  EXPECT_EQ(Got(WM_CLOSE).size(), 1u);
+  EXPECT_FALSE(IsWindow(h));
+}
