@@ -1,0 +1,120 @@
+// Construction and teardown of the application record.
+#include <cstring>
+
+#include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/units.h"
+#include "cumulor/nav/gps/gps_input.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/kernel.h"
+#include "platform/time/time.h"
+
+namespace cumulor {
+namespace {
+
+HANDLE g_abortEvent = nullptr;
+
+void AeroDbInit(AeroDb& db) {
+  db.visible.Init();
+  db.visibleItemCount = 0;
+  db.visibleArea = GeoRect{};
+  db.visibleObjects.Init();
+  for (TileSlot& slot : db.slot) {
+    for (auto& list : slot.list) list.Init();
+    slot.count = 0;
+  }
+  db.slotParameters[0] = 9;
+  db.slotParameters[1] = 3;
+  InitializeCriticalSection(&db.tileLock);
+  for (RECT& r : db.tileRect) r = RECT{};
+  InitializeCriticalSection(&db.pointTableLock);
+  db.locksReady = 1;
+}
+
+void AeroDbTerm(AeroDb& db) {
+  if (db.locksReady) {
+    DeleteCriticalSection(&db.pointTableLock);
+    DeleteCriticalSection(&db.tileLock);
+    db.locksReady = 0;
+  }
+  for (TileSlot& slot : db.slot)
+    for (auto& list : slot.list) list.Init();
+  db.visibleObjects.Init();
+  db.visible.Init();
+}
+
+}  // namespace
+
+HANDLE AbortEvent() { return g_abortEvent; }
+
+AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t noChooser) {
+  AirspaceInit(app->airspace);
+  // The flight parameters keep their built-in defaults until AppInit sets the flight defaults.
+  MapInit(app->map);
+  NavBoxSetInit(app->navBoxes);
+  app->thermalView = ThermalView{};
+  app->stats = StatsBlock{};
+  GpsPortInit(app->gps, app);
+  MenusInit(app->menu);
+  app->igcHelper = IgcHelper{};
+  app->vectorMap = VectorMapStore{};
+  app->loggerLink = LoggerLink{};
+  AeroDbInit(app->aeroDb);
+
+  app->simulator = simulator;
+  app->noChooser = noChooser;
+  app->zoomIndex = 6;
+  app->savedZoomIndex = -1;
+  app->lastZoomKeyTick = GetTickCount();
+  std::memset(app->declarationPoints, 0, sizeof(app->declarationPoints));
+
+  for (int i = 0; i < 4; ++i) app->blackPen[i] = CreatePen(PS_SOLID, i + 1, RGB(0, 0, 0));
+  app->greyPen = CreatePen(PS_SOLID, 1, RGB(0x80, 0x80, 0x80));
+  app->lightGreyPen = CreatePen(PS_SOLID, 1, RGB(0xC0, 0xC0, 0xC0));
+  app->whitePen = CreatePen(PS_SOLID, 1, RGB(0xFF, 0xFF, 0xFF));
+  app->dashPen = CreatePen(PS_DASH, 1, RGB(0, 0, 0));
+  const int stock[5] = {WHITE_BRUSH, BLACK_BRUSH, LTGRAY_BRUSH, NULL_BRUSH, BLACK_PEN};
+  for (int i = 0; i < 5; ++i) app->stockObject[i] = GetStockObject(stock[i]);
+  app->redBrush = CreateSolidBrush(RGB(0xFF, 0, 0));
+  g_abortEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  app->abortEvent = g_abortEvent;
+
+  SetAltitudeUnit(*app, 1);
+  SetClimbUnit(*app, 3);
+  SetDistanceUnit(*app, 5);
+  SetSpeedUnit(*app, 7);
+  SetTaskSpeedUnit(*app, 7);
+  InitializeCriticalSection(&app->mainLock);
+  InitializeCriticalSection(&app->secondLock);
+  return app;
+}
+
+void AppContextFree(AppContext* app) {
+  for (HPEN& pen : app->blackPen) {
+    DeleteObject(pen);
+    pen = nullptr;
+  }
+  for (HPEN* pen : {&app->greyPen, &app->lightGreyPen, &app->whitePen, &app->dashPen}) {
+    DeleteObject(*pen);
+    *pen = nullptr;
+  }
+  DeleteObject(app->redBrush);
+  app->redBrush = nullptr;
+  if (app->abortEvent) CloseHandle(app->abortEvent);
+  if (g_abortEvent == app->abortEvent) g_abortEvent = nullptr;
+  app->abortEvent = nullptr;
+  DeleteCriticalSection(&app->mainLock);
+  DeleteCriticalSection(&app->secondLock);
+  delete[] app->extraBuffer;
+  app->extraBuffer = nullptr;
+
+  AeroDbTerm(app->aeroDb);
+  app->loggerLink = LoggerLink{};
+  app->vectorMap = VectorMapStore{};
+  MenusTerm(app->menu);
+  GpsPortTerm(app->gps);
+  NavBoxSetTerm(app->navBoxes);
+  MapTerm(app->map);
+  AirspaceTerm(app->airspace);
+}
+
+}  // namespace cumulor

@@ -1,0 +1,372 @@
+#include "cumulor/app/core/commands.h"
+
+#include <map>
+#include <string>
+
+#include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/status_line.h"
+#include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/app/ui/fonts.h"
+#include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/data/task/task_slots.h"
+#include "cumulor/nav/dialogs/port_dialog.h"
+#include "cumulor/nav/gps/gps_input.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/kernel/system_info.h"
+#include "platform/display/virtual_keys.h"
+#include "platform/files/files.h"
+#include "platform/gdi/gdi.h"
+#include "platform/resources/resources.h"
+#include "platform/shell/launch.h"
+#include "platform/text/format.h"
+#include "platform/time/time.h"
+
+namespace cumulor {
+namespace {
+
+std::map<int, DLGPROC>& Procedures() {
+  static std::map<int, DLGPROC> procedures;
+  return procedures;
+}
+
+INT_PTR AboutProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    return TRUE;
+  }
+  if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
+    PlayMenuClick();
+    EndDialog(dialog, LOWORD(wparam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// The common dialog step: DialogActive around the modal run, then the map refreshed. False when
+// the template's dialog is not built (nothing happens).
+bool DialogStep(AppContext& app, int templateId, LPARAM param = 0, bool refresh = true) {
+  DLGPROC proc = DialogProcedure(templateId);
+  if (!proc) return false;
+  app.dialogActive = 1;
+  RunDialog(templateId, app.mainWindow, proc, param);
+  app.dialogActive = 0;
+  if (refresh) RefreshMapWindow(app);
+  return true;
+}
+
+void ZoomTo(AppContext& app, std::int32_t index) {
+  app.zoomIndex = index;
+  MapSetScale(app.map, kZoomTable[index]);
+  app.mapCentreCopy = GeoPoint{};
+  app.recentreCountdown = 2;
+  const GeoPoint own = OwnPosition(app);
+  MapSetView(app.map, own.lon, own.lat, app.mapRotation);
+  UpdateOwnPosition(app, app.map.view, false);
+  app.redrawRestart = 1;
+  RefreshMapWindow(app);
+}
+
+void ZoomStep(AppContext& app, std::int32_t step) {
+  const std::int32_t next = app.zoomIndex + step;
+  if (next < 0 || next >= kZoomSteps) return;
+  app.dialogActive = 1;
+  app.zoomIndex = next;
+  MapSetScale(app.map, kZoomTable[next]);
+  const GeoPoint own = OwnPosition(app);
+  MapSetView(app.map, own.lon, own.lat, app.mapRotation);
+  app.mapCentreCopy = GeoPoint{};
+  UpdateOwnPosition(app, app.map.view, true);
+  DropQueuedCommand(app);
+  app.dialogActive = 0;
+  if (step > 0) app.savedZoomIndex = -1;
+  RefreshMapWindow(app);
+}
+
+void Quit(AppContext& app) {
+  app.dialogActive = 1;
+  WCHAR text[256] = {};
+  LoadStringW(app.instance, 38, text, 256);
+  if (MessageBoxW(app.mainWindow, text, u"Cumulor", MB_YESNO) == IDYES) {
+    if (IsLargeScreen() && app.mainWindow) {
+      HDC dc = GetDC(app.mainWindow);
+      RECT r{};
+      GetClientRect(app.mainWindow, &r);
+      FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      ReleaseDC(app.mainWindow, dc);
+    }
+    DestroyWindow(app.mainWindow);
+  }
+  app.dialogActive = 0;
+  RefreshMapWindow(app);
+}
+
+void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
+  DynArray<TaskPoint>& task = ActiveTask();
+  if (task.Empty()) return;
+  if (lparam != 0) {
+    app.stats = StatsBlock{};  // the statistics record starts again
+    GetLocalTime(&app.stats.stamp);
+    return;
+  }
+  DynArray<TaskPoint>& achieved = Tasks().slot[kAchievedSlot];
+  if (!achieved.Empty()) {
+    PlaySoundAsync(u"TADA.wav");
+    return;
+  }
+  // The start point moves to the achieved list.
+  const TaskPoint start = task[0];
+  if (achieved.SetSize(1) == S_OK) achieved[0] = start;
+  for (std::int32_t i = 1; i < task.Size(); ++i) task[i - 1] = task[i];
+  task.SetSize(task.Size() - 1);
+  GetLocalTime(&app.taskStartLocal);
+  SystemTimeToFileTime(&app.taskStartLocal, &app.taskStartTime);
+  if (app.taskTimeMinutes) {
+    const std::int64_t start100ns =
+        (static_cast<std::int64_t>(app.taskStartTime.dwHighDateTime) << 32) | app.taskStartTime.dwLowDateTime;
+    app.taskDeadline = start100ns + static_cast<std::int64_t>(app.taskTimeMinutes) * 60 * 10000000;
+    app.taskTimeSeconds = app.taskTimeMinutes * 60;
+  } else {
+    app.taskDeadline = 0;
+    app.taskTimeSeconds = 0;
+  }
+  app.taskStarted = 1;
+  app.taskStartAltitude = GetFlightParameter(app.flight, kParamQnhAltitude);
+  PlaySoundAsync(u"Infbeg.wav");
+}
+
+void Toggle(AppContext& app, WORD command) {
+  std::uint8_t* flag = command == kCmdTerrain ? &app.terrainShown : command == kCmdThermals ? &app.thermalsHidden : &app.labelsShown;
+  *flag = *flag ? 0 : 1;
+  app.dialogActive = 0;
+  RefreshMapWindow(app);
+  // The thermals toggle hides them when set; the text tells what is shown.
+  const bool shown = command == kCmdThermals ? !*flag : *flag != 0;
+  WCHAR text[64];
+  ToggleText(command, shown, text, 64);
+  if (command == kCmdThermals) OutputDebugStringW(text);
+  ShowInfoBox(app, text, app.infoBoxRect, shown ? 1 : 2);
+}
+
+void StartExplorer(AppContext& app) {
+  WCHAR program[MAX_PATH] = {};
+  ExplorerProgram(program, MAX_PATH);
+  WCHAR commandLine[2] = {};
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessW(program, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi)) {
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  app.explorerStarted = 1;
+}
+
+}  // namespace
+
+void SetDialogProcedure(int templateId, DLGPROC procedure) { Procedures()[templateId] = procedure; }
+
+DLGPROC DialogProcedure(int templateId) {
+  switch (templateId) {
+    case 131: return AboutProc;
+    case kPortDialogTemplate: return PortDialogProc;
+    default: break;
+  }
+  auto it = Procedures().find(templateId);
+  return it == Procedures().end() ? nullptr : it->second;
+}
+
+void ToggleText(WORD command, bool on, WCHAR* buffer, std::size_t size) {
+  const char16_t* format = command == kCmdTerrain ? u"Terrain is %hs" : command == kCmdThermals ? u"Thermals are  %hs" : u"Labels %hs";
+  ce::text::CopyOut(buffer, size, ce::text::Format(format, on ? "ON" : "OFF"));
+}
+
+void ShowInfoBox(AppContext& app, const WCHAR* text, const RECT& rect, std::int32_t kind) {
+  if (app.mainWindow) {
+    if (HDC dc = GetDC(app.mainWindow)) {
+      RoundRect(dc, rect.left, rect.top - 2, rect.right, rect.bottom, 5, 5);
+      HGDIOBJ old = nullptr;
+      if (HFONT* font = FontHandleSlot(kFontSmall); font && *font) old = SelectObject(dc, *font);
+      RECT r = rect;
+      SetBkMode(dc, TRANSPARENT);
+      DrawTextW(dc, text, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      if (old) SelectObject(dc, old);
+      ReleaseDC(app.mainWindow, dc);
+    }
+  }
+  if (kind == 1) PlaySoundAsync(u"infbeg.wav");
+  if (kind == 2) PlaySoundAsync(u"infend.wav");
+  if (kind == 3) PlaySoundAsync(u"Exclam.wav");
+}
+
+void ExplorerProgram(WCHAR* out, std::size_t size) {
+  std::u16string program;
+  HANDLE file = CreateFileW(u"\\Program Files\\CumulorRun.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    char bytes[256] = {};
+    DWORD read = 0;
+    if (ReadFile(file, bytes, sizeof(bytes) - 1, &read, nullptr)) {
+      for (DWORD i = 0; i < read && bytes[i] != '\n' && bytes[i] != 0 && program.size() < 64; ++i)
+        program += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]));
+      if (!program.empty() && program.back() == u'\r') program.pop_back();
+    }
+    CloseHandle(file);
+  }
+  if (program.empty()) program = u"\\Windows\\fexplore.exe";
+  ce::text::CopyOut(out, size, program);
+}
+
+void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
+  app.map.popup.kind = app.map.popup.kind == 1 || app.map.popup.kind == 2 ? 0 : app.map.popup.kind;
+  const WORD id = LOWORD(wparam);
+  if (id >= kCmdZoomFirst && id <= kCmdZoomLast) {
+    ZoomTo(app, id - kCmdZoomFirst);
+    return;
+  }
+  if (id >= kCmdTeamMarkFirst && id <= kCmdTeamMarkFirst + 2) {
+    // No team mark is set until the team grid exists: the team set-up is offered instead.
+    app.dialogActive = 1;
+    PlaySoundAsync(u"Splat.wav");
+    PostMessageW(app.mainWindow, WM_COMMAND, kCmdTeamGrid, 0);
+    app.dialogActive = 0;
+    RefreshMapWindow(app);
+    return;
+  }
+  switch (id) {
+    case kCmdShowPosition: {
+      app.dialogActive = 1;
+      WCHAR text[32];
+      FormatPosition(app.mapCentre, text);
+      MessageBoxOk(text);
+      app.dialogActive = 0;
+      return;
+    }
+    case kCmdStartGps:
+      if (!app.gpsThreadsStarted) {
+        app.gpsThreadsStarted = 1;
+        GpsStart(app.gps, GpsDataCallback, app.simulator, app.mainWindow);
+      }
+      RunStartupDoneHook(app);
+      return;
+    case kCmdStartup: StartupSequence(app); return;
+    case kCmdRecentre: {
+      app.map.panX = app.map.panY = 0;
+      const GeoPoint own = OwnPosition(app);
+      MapSetView(app.map, own.lon, own.lat, app.mapRotation);
+      UpdateOwnPosition(app, app.map.view, false);
+      RefreshMapWindow(app);
+      return;
+    }
+    case kCmdZoomCloser: ZoomStep(app, -1); return;
+    case kCmdZoomWider: ZoomStep(app, +1); return;
+    case kCmdQuit: Quit(app); return;
+    case kCmdTaskStart: TaskStartOrFinish(app, lparam); return;
+    case kCmdMark:
+      AddMark(app, OwnPosition(app));
+      app.dialogActive = 0;
+      return;
+    case kCmdThermalView:
+      if (app.thermalViewShown) {
+        app.thermalViewShown = 0;
+        app.thermalView.shown = 0;
+      } else {
+        app.thermalViewShown = 1;
+        app.thermalView.shown = 1;
+        NavBoxSetHide(app.navBoxes);
+      }
+      app.dialogActive = 0;
+      RefreshMapWindow(app);
+      return;
+    case kCmdMenu: MenuHandleClick(app.menu, kCmdMenu); return;
+    case kCmdAbout: DialogStep(app, 131); return;
+    case kCmdReplayEnded:
+      if (app.replayWindow) DestroyWindow(app.replayWindow);
+      app.replayWindow = nullptr;
+      return;
+    case kCmdReload:
+      app.dialogActive = 0;
+      if (app.mainWindow) SetFocus(app.mainWindow);
+      return;
+    case kCmdSimDeclaration: {
+      app.dialogActive = 1;
+      if (!app.simulator) {
+        WCHAR text[256] = {};
+        LoadStringW(app.instance, 59, text, 256);
+        MessageBoxOk(text);
+      } else if (ActiveTask().Empty()) {
+        WCHAR text[256] = {};
+        LoadStringW(app.instance, 60, text, 256);
+        MessageBoxOk(text);
+      } else if (DialogProcedure(128)) {
+        app.recorderBusy = 1;
+        RunDialog(128, app.mainWindow, DialogProcedure(128), reinterpret_cast<LPARAM>(&app));
+      }
+      app.dialogActive = 0;
+      app.recorderBusy = 0;
+      return;
+    }
+    case kCmdExplorer: StartExplorer(app); return;
+    case kCmdDialogDone:
+      app.dialogActive = 0;
+      RefreshMapWindow(app);
+      return;
+    case kCmdPort: DialogStep(app, kPortDialogTemplate); return;
+    case kCmdFonts:
+      app.dialogActive = 1;
+      SelectFontDialog(app.mainWindow);
+      app.dialogActive = 0;
+      RefreshMapWindow(app);
+      return;
+    case kCmdTerrain:
+    case kCmdThermals:
+    case kCmdLabels: Toggle(app, id); return;
+    case 40147:
+      PlayMenuClick();
+      DialogStep(app, 189);
+      return;
+    case kCmdCloseMenu:
+      MenuClose(app.menu);
+      CloseMenuLoop(app);
+      CloseModelessDialogs(app);
+      return;
+    // Commands that open a dialog of another module, each with its template.
+    case 40056: DialogStep(app, 138, 0, false); return;
+    case 40057: DialogStep(app, 141, 0, false); return;
+    case 40101: DialogStep(app, 161); return;
+    case 40105: DialogStep(app, 124); return;
+    case 40106: DialogStep(app, 183); return;
+    case 40107: DialogStep(app, 172); return;
+    case 40108: DialogStep(app, 127); return;
+    case 40109: DialogStep(app, 168); return;
+    case 40111: DialogStep(app, 179); return;
+    case 40113: DialogStep(app, 185); return;
+    case 40114: DialogStep(app, 121); return;
+    case 40115: DialogStep(app, 117); return;
+    case 40116: DialogStep(app, 110); return;
+    case 40117: DialogStep(app, 122); return;
+    case 40141: DialogStep(app, 186); return;
+    case 40145: DialogStep(app, 188); return;
+    case 40152: DialogStep(app, 192); return;
+    case 40155: DialogStep(app, 195); return;
+    case 40157: DialogStep(app, 199, 0, false); return;
+    case 40161: DialogStep(app, 200); return;
+    case 40162: DialogStep(app, 203); return;
+    case 40166: DialogStep(app, 208); return;
+    case 40085:
+    case 40102:
+    case kCmdNewGoto:
+      if (DialogStep(app, 162, id == 40085 ? 1 : 0)) {
+        const GeoPoint own = OwnPosition(app);
+        MapSetView(app.map, own.lon, own.lat, app.mapRotation);
+        UpdateOwnPosition(app, app.map.view, false);
+        app.redrawRestart = 1;
+        RefreshMapWindow(app);
+      }
+      return;
+    default: return;
+  }
+}
+
+}  // namespace cumulor

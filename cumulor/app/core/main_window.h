@@ -1,0 +1,44 @@
+// The main window procedure and the handlers of the application core: keys, the GPS watchdog
+// timer, the menu loop, the desktop requests and window placement. Painting, sizing, the pen and
+// the new-fix handling keep to least forms here until the map screen is built.
+#pragma once
+
+#include <cstdint>
+
+#include "cumulor/app/app_context.h"
+#include "cumulor/nav/gps/gps_port.h"
+#include "platform/window/window.h"
+
+namespace cumulor {
+
+inline constexpr UINT kMsgOptimize = WM_USER + 50;      // 1074
+inline constexpr UINT kMsgGpsUpdate = WM_USER + 78;     // 1102
+inline constexpr UINT kMsgDesktop = WM_USER + 80;       // 1104
+inline constexpr UINT_PTR kWatchdogTimer = 556;
+inline constexpr UINT kWatchdogMs = 20000;
+inline constexpr WPARAM kDesktopInstall = 2000;
+inline constexpr WPARAM kDesktopIdentify = 2001;
+inline constexpr LRESULT kDesktopIdentity = 0x4384;
+
+LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+void OnKeyDown(AppContext& app, std::uint32_t key, LPARAM lparam);
+void OnTimer(AppContext& app, UINT_PTR id);
+void OnMenuLoop(AppContext& app, UINT message);
+LRESULT OnDesktopMessage(AppContext& app, WPARAM code, LPARAM argument);
+// The GPS notify thread's callback: the new-fix handling on the record; 1.
+int GpsDataCallback(HRESULT status, const GpsStatus* fix);
+// The new-fix handling (least form: the first fix ends the waiting for it).
+LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status);
+// Renders the map screen (least form: nothing to render before the map is built).
+void PaintMapScreen(AppContext& app);
+// Frees the screen resources built at window creation.
+void MainWindowFreeScreen(AppContext& app);
+// The radial range check of area targets: equal start and end accept every radial; a range whose
+// end is above its start is inclusive; otherwise it wraps through north.
+bool RadialInRange(std::int32_t radial, std::int32_t start, std::int32_t end);
+
+// Runs around the desktop install request's file synchronisation, inside MainLock (the
+// synchronisation itself comes with the data-file module). Empty: nothing.
+void SetDesktopInstallHook(void (*hook)(AppContext& app, LPARAM argument));
+
+}  // namespace cumulor

@@ -1,0 +1,119 @@
+// The start-up sequence (command 40029, posted by the window's creation): banner, free space,
+// language, menu bar, GPS port, map, and at the end the command that starts the GPS threads.
+#include <string>
+
+#include "cumulor/app/base/language.h"
+#include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/status_line.h"
+#include "cumulor/app/ui/fonts.h"
+#include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/nav/gps/gps_port.h"
+#include "platform/devicelibs/gx.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/files/files.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/images.h"
+#include "platform/resources/resources.h"
+#include "platform/window/window.h"
+
+namespace cumulor {
+namespace {
+
+constexpr const WCHAR* kBanner = u"Cumulor Ultra version 9.00b";
+constexpr std::uint64_t kLowDiskSpace = 500000;
+
+// The banner in the window's own font: opaque over a plain rectangle at first, transparent over
+// the status line at the end.
+void DrawBanner(AppContext& app, int offset, bool first) {
+  HDC dc = GetDC(app.mainWindow);
+  if (!dc) return;
+  RECT r = app.mapRect;
+  SetBkMode(dc, first ? OPAQUE : TRANSPARENT);
+  if (first) Rectangle(dc, r.left, r.top, r.right, r.bottom);
+  OffsetRect(&r, 0, offset);
+  DrawTextW(dc, kBanner, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  ReleaseDC(app.mainWindow, dc);
+}
+
+// True when the start-up may go on: enough free space, or the user said Yes.
+bool FreeSpaceOk(AppContext& app) {
+  ULARGE_INTEGER available{}, total{}, free{};
+  if (!GetDiskFreeSpaceExW(nullptr, &available, &total, &free)) return true;
+  // The whole 64-bit figure is compared: a multiple of 4 GiB plus a little is plenty.
+  if (available.QuadPart >= kLowDiskSpace) return true;
+  return MessageBoxW(app.mainWindow, u"WARNING: DISK SPACE BELOW 0.5MB!\nProceed?", u"Cumulor",
+                     MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+// How far below the map's middle the banner goes the second time: 25 pixels, or further when the
+// status text wraps onto more lines than that leaves room for.
+int BannerOffset(AppContext& app) {
+  HDC dc = GetDC(app.mainWindow);
+  if (!dc) return 25;
+  HGDIOBJ old = nullptr;
+  if (HFONT* font = FontHandleSlot(kFontMedium); font && *font) old = SelectObject(dc, *font);
+  RECT box{app.map.screen.left + 5, 0, app.map.screen.right - 5, 0};
+  const int height = DrawTextW(dc, app.statusText, -1, &box, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
+  if (old) SelectObject(dc, old);
+  ReleaseDC(app.mainWindow, dc);
+  return height / 2 + 12 > 25 ? height / 2 + 12 : 25;
+}
+
+}  // namespace
+
+void StartupSequence(AppContext& app) {
+  // The fonts are filled before the menu bar and the banner take theirs.
+  FontTableInit();
+  DrawBanner(app, 0, true);
+  ShowStatusText(app, u"Reading Settings...");
+
+  if (!FreeSpaceOk(app)) {
+    DestroyWindow(app.mainWindow);
+    return;
+  }
+  app.marginValue = 200;
+  SetFlightParameter(app.flight, kParamSafetyMargin, 200, 1);
+
+  const std::u16string language = app.dataFolder.Get() + u"\\KV_TEXT.xml";
+  LangLoadFile(language.c_str());
+
+  HFONT* medium = FontHandleSlot(kFontMedium);
+  HFONT* small = FontHandleSlot(kFontSmall);
+  MenuBarSetup(app.menu, app.instance, app.mainWindow, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)),
+               static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), medium ? *medium : nullptr, small ? *small : nullptr);
+  LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
+
+  if (app.simulator) {
+    const WCHAR sim[] = u"SIM";
+    for (int i = 0; i < 4; ++i) app.portName[i] = sim[i];
+  }
+  if (FAILED(GpsPortOpen(app.gps, app.portName, app.baudRate))) {
+    const WCHAR* text = LangText(210);
+    MessageBoxOk(text ? text : u"");
+    DestroyWindow(app.mainWindow);
+    return;
+  }
+  ShowStatusStringId(app, 35);
+  GXOpenInput();
+
+  SetMapRegion(app, app.region);
+  SetFlightParameter(app.flight, kParamWindSpeed, 0, 1);
+  SetFlightParameter(app.flight, kParamWindDirection, 0, 1);
+
+  ShowStatusText(app, u"Loading Map...");
+  MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+
+  app.dialogActive = 0;
+  UpdateOwnPosition(app, app.map.view, true);
+  app.mapCentreCopy = app.mapCentre;
+  if (!app.firstFixAwaited) RefreshMapWindow(app);
+
+  ShowStatusText(app, app.simulator ? u"Starting Simulator..." : u"Waiting for GPS data...");
+  DrawBanner(app, BannerOffset(app), false);
+  PostMessageW(app.mainWindow, WM_COMMAND, kCmdStartGps, 0);
+}
+
+}  // namespace cumulor

@@ -1,0 +1,25 @@
+// The Cumulor program: its CE path, its CE command line, WinMain.
+//
+// Platform options come from the environment only (the command line's letters are the program's:
+// any lower-case "s" or "x" is a flag). Besides the platform's own ($CE_DEVICE_DIR, $CE_SCREEN,
+// $CE_DISPLAY, $CE_USER_SCRIPT), $CE_SCREENSHOT names a host PNG file that receives the screen once
+// the start-up has run to its last command.
+#include <cstdlib>
+#include <filesystem>
+
+#include "cumulor/app/core/app_entry.h"
+#include "platform/display/display.h"
+#include "platform/files/module_path.h"
+#include "platform/libraries/libraries.h"
+#include "platform/shell/launch_seam.h"
+#include "platform/window/window.h"
+
+int main(int argc, char** argv) {
+  ce::files::SetModulePath(u"\\Program Files\\Cumulor.exe");
+  const std::u16string commandLine = ce::shell::LaunchedCommandLine(argc, argv);
+  if (const char* screenshot = std::getenv("CE_SCREENSHOT"); screenshot && *screenshot) {
+    const std::filesystem::path file(screenshot);
+    cumulor::SetStartupDoneHook([file](cumulor::AppContext&) { ce::display::SaveScreenshot(file); });
+  }
+  return cumulor::WinMain(GetModuleHandleW(nullptr), nullptr, commandLine.c_str(), SW_SHOW);
+}
