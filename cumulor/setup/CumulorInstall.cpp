@@ -9,10 +9,13 @@ std::filesystem::path DataSourceFolder() { return std::filesystem::path(CUMULOR_
 
 std::filesystem::path HostProgram() { return std::filesystem::path(CUMULOR_HOST_PROGRAM); }
 
-bool InstallDataFiles(const std::filesystem::path& source) {
+std::filesystem::path TonesFolder() { return std::filesystem::path(CUMULOR_TONES_FOLDER); }
+
+bool InstallDataFiles(const std::filesystem::path& source, const std::filesystem::path& tones) {
   bool ok = true;
   for (const DataFolder& folder : kDataFolders)
     ok = ce::shell::InstallHostFiles(source / folder.source, folder.device) && ok;
+  ok = ce::shell::InstallHostFiles(tones, u"\\Windows") && ok;
   return ok;
 }
 

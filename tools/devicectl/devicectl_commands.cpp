@@ -16,6 +16,7 @@
 #include "platform/sound/sound_profile.h"
 #include "platform/text/utf.h"
 #include "platform/time/time.h"
+#include "platform/window/window.h"
 #include "tools/devicectl/devicectl_notifications.h"
 
 namespace devicectl {
@@ -47,6 +48,8 @@ const char kUsage[] =
     "  clock set <YYYY-MM-DD> <HH:MM:SS>   set the device clock (UTC)\n"
     "  clock advance <n>[s|m|h|d]     move the device clock forward\n"
     "  os-version <major>.<minor>.<build>   the version the device reports\n"
+    "  send|post <class> <message> [<wparam> [<lparam>]]   a message to a program's window found by\n"
+    "                                 its class (send prints the answer)\n"
     "operations: ril.init ril.celltower ril.signal ril.devspecific sim.unlock line.equipment line.register\n"
     "  line.unregister line.forward sms.send mapi.<step> bth.getmode bth.setmode ras.connect power.set\n";
 
@@ -283,6 +286,31 @@ int Clock(const std::vector<std::string>& args, std::string* error) {
   return Bad(error, "usage: devicectl clock [set <date> <time> | advance <n>[s|m|h|d]]");
 }
 
+// send|post <class> <message> [<wparam> [<lparam>]]: integers only cross to another process.
+int WindowMessage(const std::vector<std::string>& args, std::string* error) {
+  std::int64_t values[3] = {0, 0, 0};
+  if (args.size() < 3 || args.size() > 5) return Bad(error, "usage: devicectl " + args[0] + " <class> <message> [<wparam> [<lparam>]]");
+  for (std::size_t i = 2; i < args.size(); ++i)
+    if (!ParseInt(args[i], &values[i - 2])) return Bad(error, "'" + args[i] + "' is not a number");
+  if (values[0] < 0 || values[0] > 0xFFFF) return Bad(error, "the message is 0..65535");
+  const std::u16string name = ce::text::FromUtf8(args[1]);
+  HWND window = FindWindowW(name.c_str(), nullptr);
+  if (!window) {
+    *error = "no window of class '" + args[1] + "'";
+    return 1;
+  }
+  const auto message = static_cast<UINT>(values[0]);
+  const auto wparam = static_cast<WPARAM>(values[1]);
+  const auto lparam = static_cast<LPARAM>(values[2]);
+  if (args[0] == "post") {
+    if (PostMessageW(window, message, wparam, lparam)) return 0;
+    *error = "the message could not be posted";
+    return 1;
+  }
+  std::printf("%lld\n", static_cast<long long>(SendMessageW(window, message, wparam, lparam)));
+  return 0;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::string* error) {
@@ -390,6 +418,7 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     if (!ce::kernel::SetDeviceOsVersion({major, minor, build})) return Bad(error, "cannot write the device's version");
     return 0;
   }
+  if (cmd == "send" || cmd == "post") return WindowMessage(args, error);
   return Bad(error, "unknown command '" + cmd + "' (try: devicectl help)");
 }
 

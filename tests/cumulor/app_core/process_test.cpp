@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "cumulor/app/core/main_window.h"
-#include "cumulor/app/program/cumulor_install.h"
+#include "cumulor/setup/CumulorInstall.h"
 #include "platform/device/device.h"
 #include "platform/kernel/kernel.h"
 #include "platform/registry/registry.h"
@@ -23,7 +23,9 @@ class CumulorProcess : public ce::testing::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
-    ASSERT_TRUE(cumulor::InstallCumulor());
+    ASSERT_TRUE(cumulor::InstallDataFiles());
+    ASSERT_TRUE(cumulor::SeedSettings());
+    ASSERT_TRUE(cumulor::InstallProgram());
     screenshot_ = device_folder() / "start.png";
     const auto script = device_folder() / "user.txt";
     std::ofstream(script) << "box IDYES\n";
