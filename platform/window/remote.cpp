@@ -291,13 +291,17 @@ void EnsureServer() {
   std::thread([fd] {
     // At most kServingSlots requests are served at once; the others wait their turn in the
     // listener's backlog and, once that is full, in their senders' connect. None is refused.
-    static std::mutex slots_lock;
-    static std::condition_variable slot_free;
-    static int serving_now = 0;
+    // Never destroyed: serving threads may still finish while the process exits.
+    struct Slots {
+      std::mutex lock;
+      std::condition_variable free;
+      int busy = 0;
+    };
+    static auto* slots = new Slots;
     for (;;) {
       {
-        std::unique_lock<std::mutex> lock(slots_lock);
-        slot_free.wait(lock, [] { return serving_now < kServingSlots; });
+        std::unique_lock<std::mutex> lock(slots->lock);
+        slots->free.wait(lock, [] { return slots->busy < kServingSlots; });
       }
       int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
       if (c < 0) {
@@ -305,15 +309,15 @@ void EnsureServer() {
         return;
       }
       {
-        std::lock_guard<std::mutex> lock(slots_lock);
-        ++serving_now;
+        std::lock_guard<std::mutex> lock(slots->lock);
+        ++slots->busy;
       }
       auto release = [] {
         {
-          std::lock_guard<std::mutex> lock(slots_lock);
-          --serving_now;
+          std::lock_guard<std::mutex> lock(slots->lock);
+          --slots->busy;
         }
-        slot_free.notify_one();
+        slots->free.notify_one();
       };
       try {
         std::thread([c, release] {

@@ -168,6 +168,10 @@ WorkerThread::~WorkerThread() {
     HANDLE ends[2] = {m_endedEvent, thread};
     WaitForMultipleObjects(2, ends, FALSE, INFINITE);
   }
+  // The ended event is the thread's last act of work; the platform's per-thread detach calls
+  // (the libraries' thread hooks) still follow it. Wait for those too, so that nothing of the
+  // thread runs on beside whatever the owner does next (a terminated thread counts as ended).
+  if (thread) WaitForSingleObject(thread, INFINITE);
 
   if (Took(WaitForSingleObject(RegistryMutex(), INFINITE))) {
     g_workers.erase(std::remove(g_workers.begin(), g_workers.end(), this), g_workers.end());
