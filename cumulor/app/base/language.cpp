@@ -1,6 +1,8 @@
 #include "cumulor/app/base/language.h"
 
 #include <atomic>
+#include <memory>
+#include <mutex>
 #include <cstring>
 #include <new>
 #include <string>
@@ -13,14 +15,21 @@ namespace cumulor {
 
 namespace {
 
-struct LanguageTable {
+// One loaded table: record 0 is English. A load builds a new set and publishes it; a set is freed
+// when no thread holds it any more.
+struct LanguageSet {
   DynArray<LanguageRecord*> records;
-  std::atomic<std::int32_t> current{0};  // read by the drawing threads
-  LanguageHooks hooks;
+  mutable std::atomic<std::int32_t> current{0};  // changed by LangFind, read by the drawing threads
 
-  ~LanguageTable() {
+  ~LanguageSet() {
     for (LanguageRecord* r : records) delete r;
   }
+};
+
+struct LanguageTable {
+  std::mutex lock;  // guards `set` (the pointer, not the set's texts, which never change)
+  std::shared_ptr<const LanguageSet> set;
+  LanguageHooks hooks;
 };
 
 LanguageTable& Table() {
@@ -53,29 +62,62 @@ void SetName(WCHAR (&field)[kLanguageNameChars], const char* text) {
   NarrowToWideN(field, text ? text : "", kLanguageNameChars - 1);
 }
 
-LanguageRecord& English() {
-  LanguageTable& t = Table();
-  if (t.records.Empty()) {
-    auto* record = new LanguageRecord;
-    t.records.Append(record);
-    EnsureTextSlot(*record, kMinLanguageTexts - 1);
-    SetName(record->name, "English");
-    for (std::int32_t i = 0; i < detail::kBuiltinEnglishCount; ++i)
-      SetText(*record, detail::kBuiltinEnglish[i].id, CopyWide(detail::kBuiltinEnglish[i].text));
+// A set holding English only: the texts of `previous` English (when given) and the built-in texts
+// over them.
+std::shared_ptr<LanguageSet> EnglishOnly(const LanguageRecord* previous = nullptr) {
+  auto set = std::make_shared<LanguageSet>();
+  auto* record = new LanguageRecord;
+  set->records.Append(record);
+  EnsureTextSlot(*record, kMinLanguageTexts - 1);
+  if (previous && EnsureTextSlot(*record, previous->texts.Size() - 1)) {
+    for (std::int32_t id = 0; id < previous->texts.Size(); ++id)
+      if (previous->texts[id]) SetText(*record, id, CopyWide(previous->texts[id]));
   }
-  return *t.records[0];
+  SetName(record->name, "English");
+  for (std::int32_t i = 0; i < detail::kBuiltinEnglishCount; ++i)
+    SetText(*record, detail::kBuiltinEnglish[i].id, CopyWide(detail::kBuiltinEnglish[i].text));
+  return set;
 }
 
-void ReadLanguage(const XmlNode& element) {
-  if (element.ChildCount() == 0) return;
+std::shared_ptr<const LanguageSet> Published() {
   LanguageTable& t = Table();
+  std::lock_guard hold(t.lock);
+  if (!t.set) t.set = EnglishOnly();
+  return t.set;
+}
+
+void Publish(std::shared_ptr<const LanguageSet> set) {
+  LanguageTable& t = Table();
+  std::shared_ptr<const LanguageSet> old;
+  {
+    std::lock_guard hold(t.lock);
+    old = std::move(t.set);
+    t.set = std::move(set);
+  }
+  // `old` is released here, outside the lock; threads that still hold it keep it alive.
+}
+
+// The set this thread reads. The thread keeps the two sets it saw last, so a text it was given
+// stays valid until it has seen two later loads.
+const LanguageSet& Held() {
+  thread_local std::shared_ptr<const LanguageSet> held[2];
+  std::shared_ptr<const LanguageSet> now = Published();
+  if (held[0] != now) {
+    held[1] = std::move(held[0]);
+    held[0] = std::move(now);
+  }
+  return *held[0];
+}
+
+void ReadLanguage(LanguageSet& set, const XmlNode& element) {
+  if (element.ChildCount() == 0) return;
   LanguageRecord* record;
   if (std::strcmp(element.Name().CStr(), "English") == 0 && element.Name().Size() == 8) {
-    record = t.records[0];
+    record = set.records[0];
   } else {
     record = new (std::nothrow) LanguageRecord;
     if (!record) return;
-    if (t.records.Append(record) != S_OK) {
+    if (set.records.Append(record) != S_OK) {
       delete record;
       return;
     }
@@ -110,20 +152,14 @@ void SetLanguageHooks(const LanguageHooks& hooks) { Table().hooks = hooks; }
 
 void LangLoadFile(const WCHAR* path) {
   LanguageTable& t = Table();
-  English();
-  for (std::int32_t i = 1; i < t.records.Size(); ++i) delete t.records[i];
-  t.records.SetSize(1);
-  // The built-in texts again (a previous document may have replaced them).
-  LanguageRecord& english = *t.records[0];
-  EnsureTextSlot(english, kMinLanguageTexts - 1);
-  SetName(english.name, "English");
-  for (std::int32_t i = 0; i < detail::kBuiltinEnglishCount; ++i)
-    SetText(english, detail::kBuiltinEnglish[i].id, CopyWide(detail::kBuiltinEnglish[i].text));
-  t.current = 0;
-
+  // The new table is built apart and published whole: threads drawing texts meanwhile read the
+  // old one.
+  // English keeps the texts a previous document gave it; the built-in ones are stored again.
+  std::shared_ptr<LanguageSet> set = EnglishOnly(Published()->records[0]);
   XmlNode top = XmlNode::ConstructTop();
   int result = XmlParseFile(path, top);
   if (result == kXmlSyntaxError) {
+    Publish(set);
     if (t.hooks.showMessage) {
       std::u16string message = u"Syntax Error in Language File ";
       message += path;
@@ -131,28 +167,29 @@ void LangLoadFile(const WCHAR* path) {
     }
     return;
   }
-  if (result != kXmlParsed || top.ChildCount() == 0) return;
-  const XmlNode& document = *top.Child(0);
-  for (std::int32_t i = 0; i < document.ChildCount(); ++i) ReadLanguage(*document.Child(i));
-  t.current = 0;
+  if (result == kXmlParsed && top.ChildCount() > 0) {
+    const XmlNode& document = *top.Child(0);
+    for (std::int32_t i = 0; i < document.ChildCount(); ++i) ReadLanguage(*set, *document.Child(i));
+  }
+  Publish(set);
 }
 
 const WCHAR* LangText(std::int32_t id) {
-  LanguageTable& t = Table();
-  const LanguageRecord& english = English();
   if (id < 0) return nullptr;
-  const LanguageRecord& current = *t.records[t.current];
+  const LanguageSet& set = Held();
+  const LanguageRecord& english = *set.records[0];
+  const LanguageRecord& current = *set.records[set.current.load()];
   if (id < current.texts.Size() && current.texts[id]) return current.texts[id];
   return id < english.texts.Size() ? english.texts[id] : nullptr;
 }
 
 int LangFind(const WCHAR* name) {
   LanguageTable& t = Table();
-  English();
   if (!name) return 0;
-  for (std::int32_t i = 0; i < t.records.Size(); ++i) {
-    if (std::u16string_view(t.records[i]->name) == std::u16string_view(name)) {
-      t.current = i;
+  const LanguageSet& set = Held();
+  for (std::int32_t i = 0; i < set.records.Size(); ++i) {
+    if (std::u16string_view(set.records[i]->name) == std::u16string_view(name)) {
+      set.current = i;
       if (t.hooks.languageSelected) t.hooks.languageSelected();
       return 1;
     }
@@ -160,21 +197,16 @@ int LangFind(const WCHAR* name) {
   return 0;
 }
 
-std::int32_t LangCount() {
-  English();
-  return Table().records.Size();
-}
+std::int32_t LangCount() { return Held().records.Size(); }
 
 const WCHAR* LangName(std::int32_t index) {
-  English();
-  LanguageTable& t = Table();
-  return index >= 0 && index < t.records.Size() ? t.records[index]->name : nullptr;
+  const LanguageSet& set = Held();
+  return index >= 0 && index < set.records.Size() ? set.records[index]->name : nullptr;
 }
 
 const LanguageRecord& LangCurrent() {
-  English();
-  LanguageTable& t = Table();
-  return *t.records[t.current];
+  const LanguageSet& set = Held();
+  return *set.records[set.current.load()];
 }
 
 }  // namespace cumulor

@@ -42,6 +42,11 @@ struct LanguageHooks {
 };
 void SetLanguageHooks(const LanguageHooks& hooks);
 
+// Texts may be read on any thread while the UI thread loads or selects a language: a load builds
+// a new table and publishes it whole; the old one is freed once no thread holds it. A thread holds
+// the two tables it read last, so a text pointer it was given stays valid until that thread has
+// read texts of two later loads.
+//
 // Rebuilds the table from the built-in English texts and the document at path; English is
 // current afterwards. A document with a syntax error shows "Syntax Error in Language File %s" and
 // leaves English only; a missing one leaves English only.

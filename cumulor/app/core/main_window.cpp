@@ -41,7 +41,10 @@ bool MoveAreaTarget(AppContext& app, std::uint32_t key) {
     }
   }
   if (!point) return true;  // not in the active task: the key is ignored
-  const GeoPoint centre = PointRefPosition(*point);
+  // The area's centre is the referenced point; the task point's own position is the target in it.
+  TaskPoint reference = *point;
+  reference.maxRadius = 0;
+  const GeoPoint centre = PointRefPosition(reference);
   const GeoPoint target{point->lon, point->lat};
   double bearing = 0;
   GeoBearing(bearing, centre, target);

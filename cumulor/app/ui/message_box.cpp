@@ -1,4 +1,5 @@
 // The own message box (template 169).
+#include <atomic>
 #include <string>
 
 #include "cumulor/app/base/text_convert.h"
@@ -11,7 +12,7 @@ namespace cumulor {
 namespace {
 
 struct BoxState {
-  HWND open = nullptr;
+  std::atomic<HWND> open{nullptr};  // read by a request from any thread
   const char* narrow = nullptr;
   const WCHAR* wide = nullptr;
   std::uint8_t okCancel = 0;
@@ -81,7 +82,7 @@ INT_PTR MessageBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       }
       return FALSE;
     case WM_DESTROY:
-      if (b.open == dialog) b.open = nullptr;
+      if (b.open.load() == dialog) b.open = nullptr;
       return FALSE;
     default: return FALSE;
   }

@@ -1,0 +1,341 @@
+// The main window's handlers and pumps in the test process: PumpMessagesWait, the zoom keys'
+// debounce, area targets moved across north, command dispatch, the status line, the desktop
+// requests, and the dialogs under the scripted user (port dialog, own message box, entry pad, list
+// choice).
+#include <cmath>
+#include <thread>
+
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/status_line.h"
+#include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/nav/dialogs/port_dialog.h"
+#include "cumulor/nav/geo/geodesy.h"
+#include "platform/display/virtual_keys.h"
+#include "platform/kernel/kernel.h"
+#include "tests/cumulor/app_core/app_fixture.h"
+
+using namespace cumulor;
+using namespace ce::scripted::steps;
+using cumulor_test::AppTest;
+
+namespace {
+
+constexpr std::int32_t kDeg = 36000;
+
+LRESULT QueueProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_USER + 1) SetEvent(reinterpret_cast<HANDLE>(lparam));
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+// A window that only keeps its queue, standing in for the main window.
+class WindowTest : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = QueueProc;
+    wc.lpszClassName = u"CumulorQueue";
+    RegisterClassW(&wc);
+    app->mainWindow = CreateWindowExW(0, u"CumulorQueue", u"", 0, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  }
+  void TearDown() override {
+    DestroyWindow(app->mainWindow);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    UnregisterClassW(u"CumulorQueue", nullptr);
+    AppTest::TearDown();
+  }
+  std::vector<WPARAM> QueuedCommands() {
+    std::vector<WPARAM> out;
+    MSG msg;
+    while (PeekMessageW(&msg, app->mainWindow, WM_COMMAND, WM_COMMAND, PM_REMOVE)) out.push_back(LOWORD(msg.wParam));
+    return out;
+  }
+};
+
+TEST_F(WindowTest, PumpMessagesWaitEndsByHandleAbortTimeOrQuit) {
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  EXPECT_EQ(PumpMessagesWait(event, 0), WAIT_TIMEOUT);
+  // A window message is dispatched while waiting; this one sets the handle.
+  PostMessageW(app->mainWindow, WM_USER + 1, 0, reinterpret_cast<LPARAM>(event));
+  EXPECT_EQ(PumpMessagesWait(event, 0xFFFFFFFFu), S_OK);
+  ResetEvent(event);
+  // WM_QUIT met by the nested pump ends it and stays for the outer loop, with its code.
+  PostQuitMessage(3);
+  EXPECT_EQ(PumpMessagesWait(event, 0xFFFFFFFFu), E_ABORT);
+  MSG msg{};
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  EXPECT_EQ(msg.wParam, 3u);
+  PostQuitMessage(4);
+  PumpMessages();
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+  // The abort event ends every wait.
+  SetEvent(AbortEvent());
+  EXPECT_EQ(PumpMessagesWait(event, 0xFFFFFFFFu), E_ABORT);
+  EXPECT_EQ(PumpMessagesWait(AbortEvent(), 5000), E_ABORT);
+  CloseHandle(event);
+}
+
+TEST_F(WindowTest, ZoomKeysPostOneStepThenWaitAndTakeOutOnlyAZoomCommand) {
+  AdvanceClock(1500);
+  OnKeyDown(*app, VK_UP, 0);
+  OnKeyDown(*app, VK_UP, 0);  // within 1500 ms: ignored
+  AdvanceClock(1499);
+  OnKeyDown(*app, VK_DOWN, 0);
+  EXPECT_EQ(QueuedCommands(), std::vector<WPARAM>{kCmdZoomWider});
+
+  // A zoom command still queued is taken out and nothing is posted; other commands stay.
+  AdvanceClock(1500);
+  PostMessageW(app->mainWindow, WM_COMMAND, kCmdStartGps, 0);
+  PostMessageW(app->mainWindow, WM_COMMAND, kCmdZoomCloser, 0);
+  OnKeyDown(*app, VK_UP, 0);
+  EXPECT_EQ(QueuedCommands(), std::vector<WPARAM>{kCmdStartGps});
+  AdvanceClock(1500);
+  PostMessageW(app->mainWindow, WM_COMMAND, kCmdStartGps, 0);
+  OnKeyDown(*app, VK_DOWN, 0);
+  EXPECT_EQ(QueuedCommands(), (std::vector<WPARAM>{kCmdStartGps, kCmdZoomCloser}));
+}
+
+TEST_F(WindowTest, AreaTargetKeysMoveAlongTheRadialRangeThroughNorth) {
+  const GeoPoint centre{8 * kDeg, 46 * kDeg};
+  UserWaypointTable& table = UserWaypoints();
+  table.records.SetSize(2);
+  table.records[1].position = centre;
+  GeoPoint start;
+  GeoDestination(centre.lon, centre.lat, 10000, 0, start);  // due north, 10 km
+  TaskPoint area{};
+  area.kind = kPointUserWaypoint;
+  area.index = 1;
+  area.lon = start.lon;
+  area.lat = start.lat;
+  area.minRadius = 9000;
+  area.maxRadius = 11000;
+  area.startRadial = 350;
+  area.endRadial = 10;
+  ActiveTask().Append(area);
+  app->navTarget = area;
+  app->areaTargetEdit = 1;
+  auto radial = [&] {
+    double b = 0;
+    GeoBearing(b, centre, GeoPoint{app->navTarget.lon, app->navTarget.lat});
+    return b * 180 / M_PI;
+  };
+  auto distance = [&] { return GeoDistance(centre, GeoPoint{app->navTarget.lon, app->navTarget.lat}); };
+
+  OnKeyDown(*app, VK_LEFT, 0);  // radial 0 - 1 = 359 lies in 350..10
+  EXPECT_NEAR(radial(), 359, 0.05);
+  for (int i = 0; i < 20; ++i) OnKeyDown(*app, VK_LEFT, 0);
+  EXPECT_GE(radial(), 349.0);  // stops at the start of the range
+  EXPECT_LT(radial(), 351.0);
+  for (int i = 0; i < 15; ++i) OnKeyDown(*app, VK_RIGHT, 0);  // back through north
+  EXPECT_NEAR(radial(), 5, 1.1);
+  EXPECT_NEAR(distance(), 10000, 60);  // each move truncates to whole metres and 0.1 s
+  OnKeyDown(*app, VK_UP, 0);
+  OnKeyDown(*app, VK_UP, 0);
+  EXPECT_NEAR(distance(), 11000, 5);  // not beyond the maximum radius
+  for (int i = 0; i < 4; ++i) OnKeyDown(*app, VK_DOWN, 0);
+  EXPECT_NEAR(distance(), 9000, 5);  // not below the minimum radius
+  EXPECT_TRUE(QueuedCommands().empty());  // no zoom while editing
+
+  // A target that is not in the active task: arrow keys do nothing, Enter still leaves editing.
+  app->navTarget.index = 7;
+  const TaskPoint before = app->navTarget;
+  OnKeyDown(*app, VK_LEFT, 0);
+  EXPECT_EQ(app->navTarget.lon, before.lon);
+  OnKeyDown(*app, VK_RETURN, 0);
+  EXPECT_EQ(app->areaTargetEdit, 0);
+  EXPECT_TRUE(Played(u"infend.wav"));
+  table.records.SetSize(0);
+}
+
+TEST_F(WindowTest, CommandsDispatchOnTheLowWord) {
+  OnCommand(*app, MAKEWPARAM(40016, 1), 0);  // zoom select "2000"
+  EXPECT_EQ(app->zoomIndex, 11);
+  OnCommand(*app, kCmdZoomWider, 0);
+  EXPECT_EQ(app->zoomIndex, 11);
+  OnCommand(*app, 40005, 0);
+  OnCommand(*app, kCmdZoomCloser, 0);
+  EXPECT_EQ(app->zoomIndex, 0);
+  app->savedZoomIndex = 3;
+  OnCommand(*app, kCmdZoomWider, 0);
+  EXPECT_EQ(app->zoomIndex, 1);
+  EXPECT_EQ(app->savedZoomIndex, -1);
+
+  OnCommand(*app, kCmdTerrain, 0);
+  EXPECT_EQ(app->terrainShown, 0);
+  EXPECT_TRUE(Played(u"infend.wav"));
+  OnCommand(*app, kCmdLabels, 0);
+  EXPECT_EQ(app->labelsShown, 1);
+  EXPECT_TRUE(Played(u"infbeg.wav"));
+
+  // Task start: nothing without points; a start, then the second call sums up with a fanfare.
+  OnCommand(*app, kCmdTaskStart, 0);
+  EXPECT_EQ(app->taskStarted, 0);
+  ActiveTask().Append(TaskPoint{});
+  ActiveTask().Append(TaskPoint{});
+  OnCommand(*app, kCmdTaskStart, 0);
+  EXPECT_EQ(app->taskStarted, 1);
+  EXPECT_EQ(Tasks().slot[kAchievedSlot].Size(), 1);
+  EXPECT_EQ(ActiveTask().Size(), 1);
+  EXPECT_FALSE(Played(u"TADA.wav"));
+  OnCommand(*app, kCmdTaskStart, 0);
+  EXPECT_TRUE(Played(u"TADA.wav"));
+
+  // Commands whose dialog is not built, and unknown ids, change nothing.
+  const std::int32_t zoom = app->zoomIndex;
+  for (WPARAM id : {40059u, 40107u, 40161u, 12345u, 65535u}) OnCommand(*app, id, 0);
+  EXPECT_EQ(app->zoomIndex, zoom);
+  EXPECT_EQ(app->dialogActive, 0);
+  EXPECT_TRUE(ce::scripted::User::Get().shown().empty());
+  // The team marks are not set: the team set-up is offered.
+  OnCommand(*app, 40150, 0);
+  EXPECT_TRUE(Played(u"Splat.wav"));
+  EXPECT_EQ(QueuedCommands(), std::vector<WPARAM>{kCmdTeamGrid});
+}
+
+TEST_F(WindowTest, StatusLineHoldsItsMessageByIdAndClearsByItsRules) {
+  ShowStatusStringId(*app, 23);
+  EXPECT_EQ(std::u16string(app->statusText), u"Lost GPS signal...");
+  EXPECT_EQ(app->statusHeld, 1);
+  app->statusText[0] = u'x';  // the same id while held: no new text
+  ShowStatusStringId(*app, 23);
+  EXPECT_EQ(app->statusText[0], u'x');
+  ShowStatusStringId(*app, 1);  // no text 1: remembered, nothing shown
+  EXPECT_EQ(LastStatusId(), 1u);
+  EXPECT_EQ(app->statusText[0], u'x');
+
+  ShowStatusTextSticky(*app, u"Optimising...");
+  ClearStatusText(*app, false);
+  EXPECT_EQ(std::u16string(app->statusText), u"Optimising...");
+  ClearStatusText(*app, true);
+  EXPECT_EQ(app->statusHeld, 0);
+  EXPECT_EQ(app->statusText[0], 0);
+  ShowStatusText(*app, u"Held");
+  ClearStatusText(*app, false);
+  EXPECT_EQ(app->statusHeld, 0);
+  ShowStatusTextPlain(*app, u"Plain");
+  EXPECT_EQ(app->statusHeld, 0);
+
+  SetActiveDialog(*app, nullptr, 0);
+  app->dialogActive = 1;
+  SetActiveDialog(*app, nullptr, 0);
+  EXPECT_EQ(app->dialogActive, 1);
+  SetActiveDialog(*app, nullptr, 1);
+  EXPECT_EQ(app->dialogActive, 0);
+  app->menuClosed = 1;
+  CloseMenuLoop(*app);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, app->mainWindow, WM_KEYUP, WM_KEYUP, PM_NOREMOVE));
+}
+
+std::atomic<int> g_lockedByOtherThread{-1};
+void InstallSeesTheLock(AppContext& app, LPARAM) {
+  // Another thread cannot take MainLock while the synchronisation runs.
+  std::thread([&app] { g_lockedByOtherThread = TryEnterCriticalSection(&app.mainLock) ? 0 : 1; }).join();
+}
+
+TEST_F(WindowTest, DesktopRequestsIdentifyAndInstallUnderTheMainLock) {
+  EXPECT_EQ(SendMessageW(app->mainWindow, WM_NULL, 0, 0), 0);  // the window answers at all
+  EXPECT_EQ(OnDesktopMessage(*app, kDesktopIdentify, 0), kDesktopIdentity);
+  EXPECT_TRUE(Played(u"hwandsw.wav"));
+  EXPECT_TRUE(Played(u"Loudest.wav"));
+  SetDesktopInstallHook(InstallSeesTheLock);
+  EXPECT_EQ(OnDesktopMessage(*app, kDesktopInstall, 0), 0);
+  SetDesktopInstallHook(nullptr);
+  EXPECT_EQ(g_lockedByOtherThread.load(), 1);
+  EXPECT_EQ(app->simulatorSpeedZero, 1);
+  EXPECT_EQ(OnDesktopMessage(*app, 7, 0), 0);
+}
+
+TEST_F(WindowTest, PortDialogStoresAtOnceAndEndsWithTwo) {
+  auto& user = ce::scripted::User::Get();
+  user.AnswerDialog({Click(1322), Click(1333), Click(kIdPortClose)});
+  EXPECT_EQ(RunDialog(kPortDialogTemplate, app->mainWindow, PortDialogProc, 0), 2);
+  EXPECT_EQ(app->portNumber, 3);
+  EXPECT_EQ(app->baudRate, 38400u);
+  EXPECT_EQ(std::u16string(app->portName), u"COM1:");  // the name follows the next SetSerialPort
+  SetSerialPort(*app, app->portNumber, app->baudRate);
+  EXPECT_EQ(std::u16string(app->portName), u"COM3:");
+  for (auto end : {std::vector<ce::scripted::Step>{Click(IDOK)}, std::vector<ce::scripted::Step>{Click(IDCANCEL)},
+                   std::vector<ce::scripted::Step>{Key(193)}, std::vector<ce::scripted::Step>{Key(196)}}) {
+    user.AnswerDialog(end);
+    EXPECT_EQ(RunDialog(kPortDialogTemplate, app->mainWindow, PortDialogProc, 0), 2);
+  }
+  for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted);
+}
+
+TEST_F(WindowTest, OwnMessageBoxAnswersAndAQuestionThatCannotBeShownIsCancel) {
+  auto& user = ce::scripted::User::Get();
+  user.AnswerDialog({Click(kIdOkIcon)});
+  EXPECT_TRUE(MessageBoxOkCancel(u"Import SeeYou waypoints and tasks?"));
+  user.AnswerDialog({Click(kIdCancelIcon)});
+  EXPECT_FALSE(MessageBoxOkCancelA("Go on?"));
+  user.AnswerDialog({Key(195)});
+  EXPECT_EQ(MessageBoxOkA("Done"), 1);
+
+  // While a box is open (on another thread here), a question is answered Cancel unseen and an
+  // information box is taken as read.
+  user.HoldUnanswered(true);
+  std::thread first([] { MessageBoxOk(u"First"); });
+  ASSERT_TRUE(user.WaitShown(ce::scripted::Kind::kDialog, 4));
+  EXPECT_FALSE(MessageBoxOkCancel(u"Clear all user waypoints?"));
+  EXPECT_EQ(MessageBoxOk(u"Second"), 1);
+  user.AnswerDialog({Click(kIdOkIcon)});
+  first.join();
+  user.HoldUnanswered(false);
+  EXPECT_EQ(user.shown().size(), 4u);
+}
+
+TEST_F(WindowTest, EntryPadCutsLongTextsAndTheDistancePadReadsUnits) {
+  auto& user = ce::scripted::User::Get();
+  WCHAR text[64] = {};
+  for (int i = 0; i < 40; ++i) text[i] = u'A' + (i % 26);
+  user.AnswerDialog({Click(kIdOkIcon)});
+  ASSERT_TRUE(EnterTextDialog(text, u"Name", app->mainWindow));
+  EXPECT_EQ(std::u16string(text).size(), 31u);
+
+  // Typed on a keyboard the field still holds 31 characters at most.
+  user.AnswerDialog({SetText(kIdPadEdit, std::u16string(50, u'Z')), Click(kIdOkIcon)});
+  ASSERT_TRUE(EnterTextDialog(text, nullptr, app->mainWindow));
+  EXPECT_EQ(std::u16string(text), std::u16string(31, u'Z'));
+
+  user.AnswerDialog({SetText(kIdPadEdit, u"12.5K"), Click(kIdOkIcon)});
+  std::int32_t metres = 0;
+  ASSERT_TRUE(EnterDoubleDialog(&metres, u"Distance", app->mainWindow));
+  EXPECT_EQ(metres, 12500);
+
+  // Backspace on an empty field cancels; the caller's value stays.
+  user.AnswerDialog({SetText(kIdPadEdit, u""), Click(kIdCancelIcon)});
+  EXPECT_FALSE(EnterDoubleDialog(&metres, u"Distance", app->mainWindow));
+  EXPECT_EQ(metres, 12500);
+
+  double value = 2.345;
+  user.AnswerDialog({Click(kIdOkIcon)});
+  ASSERT_TRUE(EnterValueDialog(&value, u"MC", 10, app->mainWindow, true));
+  EXPECT_EQ(value, 2.3);  // shown as "2.3" and read back
+}
+
+TEST_F(WindowTest, ListChoiceSkipsHiddenEntriesAndTheSeparatorCannotBeChosen) {
+  ListChoiceEntry table[] = {{1, 11, u"Airports"}, {1, kListSeparatorId, nullptr}, {0, 12, u"Hidden"},
+                             {1, 13, u"Waypoints"}, {0, -1, nullptr}};
+  auto& user = ce::scripted::User::Get();
+  user.AnswerDialog({Select(kIdListBox, 1), Select(kIdListBox, 2)});
+  EXPECT_EQ(ChooseFromListDialog(table, u"Show", -1, false), 13);
+  user.AnswerDialog({Click(IDCANCEL)});
+  EXPECT_EQ(ChooseFromListDialog(table, nullptr, 0, false), -1);
+  SetListItemFlag(table, 12, 1);
+  user.AnswerDialog({Select(kIdListBox, 2)});
+  EXPECT_EQ(ChooseFromListDialog(table, nullptr, -1, false), 12);
+  ListChoiceEntry empty[] = {{1, -1, u"never"}};
+  user.AnswerDialog({Click(IDCANCEL)});
+  EXPECT_EQ(ChooseFromListDialog(empty, nullptr, -1, false), -1);
+}
+
+}  // namespace
