@@ -331,6 +331,30 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       CloseMenuLoop(app);
       CloseModelessDialogs(app);
       return;
+    case kCmdZoomLayers:
+      // The per-layer zoom dialog of the vector map, modeless over the map.
+      if (DLGPROC proc = DialogProcedure(155)) {
+        app.dialogActive = 1;
+        app.zoomLayerDialog = CreateModelessDialog(155, app.mainWindow, proc, app.zoomIndex);
+        if (app.zoomLayerDialog) ShowWindow(app.zoomLayerDialog, SW_SHOW);
+      }
+      return;
+    case 40053:
+      // The recorder dialog, with the full-screen guard; no refresh.
+      if (DialogProcedure(134)) {
+        app.dialogActive = 1;
+        RunDialog(134, app.mainWindow, DialogProcedure(134), 0);
+      }
+      return;
+    case 40154:
+      if (DialogProcedure(194)) {
+        app.recorderBusy = 1;
+        app.dialogActive = 1;
+        RunDialog(194, app.mainWindow, DialogProcedure(194), 1);
+        app.dialogActive = 0;
+        app.recorderBusy = 0;
+      }
+      return;
     // Commands that open a dialog of another module, each with its template.
     case 40056: DialogStep(app, 138, 0, false); return;
     case 40057: DialogStep(app, 141, 0, false); return;

@@ -11,6 +11,9 @@
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/app/ui/screen_layout.h"
+#include "platform/menus/menus.h"
+#include "platform/registry/registry.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/geo/geodesy.h"
@@ -336,6 +339,64 @@ TEST_F(WindowTest, ListChoiceSkipsHiddenEntriesAndTheSeparatorCannotBeChosen) {
   ListChoiceEntry empty[] = {{1, -1, u"never"}};
   user.AnswerDialog({Click(IDCANCEL)});
   EXPECT_EQ(ChooseFromListDialog(empty, nullptr, -1, false), -1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(WindowTest, BadRegistryValuesAndOddMessagesAreRefusedOrIgnored) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"Software\\Halcyra\\Cumulor", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, &disposition),
+            ERROR_SUCCESS);
+  GetDesktopRect();
+  const RECT before = Layout().savedRect;
+  const std::int32_t shortValue[2] = {1, 2}, longValue[5] = {1, 2, 3, 4, 5};
+  const DWORD number = 7;
+  struct Case {
+    DWORD type;
+    const void* data;
+    DWORD size;
+  } cases[] = {{REG_BINARY, shortValue, sizeof(shortValue)}, {REG_BINARY, longValue, sizeof(longValue)},
+               {REG_DWORD, &number, sizeof(number)}, {REG_BINARY, nullptr, 0}};
+  for (const Case& c : cases) {
+    RegSetValueExW(key, u"rScreen", 0, c.type, static_cast<const BYTE*>(c.data), c.size);
+    EXPECT_FALSE(LoadScreenRect(key));
+    EXPECT_EQ(Layout().savedRect.right, before.right);
+  }
+  const std::int32_t good[4] = {10, 20, 110, 220};
+  RegSetValueExW(key, u"rScreen", 0, REG_BINARY, reinterpret_cast<const BYTE*>(good), sizeof(good));
+  EXPECT_TRUE(LoadScreenRect(key));
+  EXPECT_EQ(Layout().savedWidth, 100);
+  EXPECT_EQ(Layout().savedHeight, 200);
+  // A switch-off list whose count exceeds its bytes keeps what is there.
+  const std::int32_t suaOff[3] = {1000, 5, 6};
+  RegSetValueExW(key, u"SuaOff", 0, REG_BINARY, reinterpret_cast<const BYTE*>(suaOff), sizeof(suaOff));
+  AirspaceDisabledLoad(app->airspace, key);
+  EXPECT_EQ(app->airspace.disabled.Size(), 2);
+  RegCloseKey(key);
+
+  // Messages whose parameters mean nothing here: a foreign "fix pointer", unknown timers, codes and
+  // commands.
+  HWND w = app->mainWindow;
+  EXPECT_EQ(MainWndProc(w, kMsgGpsUpdate, static_cast<WPARAM>(0xDEADBEEF), E_FAIL), 0);
+  EXPECT_EQ(MainWndProc(w, kMsgGpsUpdate, static_cast<WPARAM>(0x10), S_OK), 0);
+  app->recorderBusy = 1;
+  EXPECT_EQ(MainWndProc(w, WM_TIMER, kWatchdogTimer, 0), 0);
+  app->recorderBusy = 0;
+  EXPECT_EQ(MainWndProc(w, WM_TIMER, 12345, 0), 0);
+  EXPECT_EQ(MainWndProc(w, kMsgDesktop, static_cast<WPARAM>(-1), -1), 0);
+  EXPECT_EQ(MainWndProc(w, WM_KEYDOWN, 0xFFFF, -1), 0);
+  EXPECT_EQ(MainWndProc(w, WM_COMMAND, static_cast<WPARAM>(-1), -1), 0);
+  EXPECT_EQ(MainWndProc(w, kMsgOptimize, 1, 2), 0);
+  EXPECT_EQ(MainWndProc(w, WM_INITMENUPOPUP, 0, 0), 1);
+  EXPECT_EQ(MainWndProc(w, WM_ENTERMENULOOP, 0, 0), 1);
+  EXPECT_EQ(app->dialogActive, 1);
+  EXPECT_EQ(MainWndProc(w, WM_EXITMENULOOP, 0, 0), 1);
+  EXPECT_EQ(app->dialogActive, 0);
+  EXPECT_EQ(app->menuClosed, 1);
 }
 
 }  // namespace
