@@ -355,11 +355,13 @@ LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, U
       return TRUE;
     }
     LRESULT r = 0;
-    if (hwnd && !IsDesktop(hwnd) && RemoteSend(hwnd, msg, wparam, lparam, r, timeout_ms)) {
+    bool timed_out = false;
+    if (hwnd && !IsDesktop(hwnd) && RemoteSend(hwnd, msg, wparam, lparam, r, timeout_ms, &timed_out)) {
       if (result) *result = static_cast<DWORD_PTR>(r);
       return TRUE;
     }
-    if (!IsDesktop(hwnd)) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    // A window of another process that did not answer in time is not a missing window.
+    if (!IsDesktop(hwnd)) SetLastError(timed_out ? ERROR_TIMEOUT : ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }
   if (w->thread == kernel::CurrentThreadId()) {

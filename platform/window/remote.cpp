@@ -333,8 +333,9 @@ void EnsureServer() {
 }
 
 // One request to the process that owns `hwnd`; false when there is none or it does not answer.
+// A send that gave up because its time-out passed sets `*timed_out`.
 bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT* result,
-             DWORD timeout_ms = INFINITE) {
+             DWORD timeout_ms = INFINITE, bool* timed_out = nullptr) {
   if (!hwnd) return false;
   std::filesystem::path file = Folder() / RecordName(hwnd);
   Record rec;
@@ -354,7 +355,10 @@ bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lpar
   if (fd < 0) return false;
   socklen_t length;
   sockaddr_un a = AddressOf(rec.pid, length);
-  if (!ConnectPatiently(fd, a, length, patience)) return false;
+  if (!ConnectPatiently(fd, a, length, patience)) {
+    if (timed_out) *timed_out = patience.limit_ms && patience.waited >= patience.limit_ms;
+    return false;
+  }
   wire::Writer w;
   w.U32(kMagic);
   w.U32(kind);
@@ -364,7 +368,10 @@ bool Request(HWND hwnd, std::uint32_t kind, UINT msg, WPARAM wparam, LPARAM lpar
   w.U64(static_cast<std::uint64_t>(lparam));
   w.U32(0);
   std::uint8_t reply[kReplySize];
-  if (!WriteAll(fd, w.Take()) || !ReadAll(fd, reply, sizeof reply, patience)) return false;
+  if (!WriteAll(fd, w.Take()) || !ReadAll(fd, reply, sizeof reply, patience)) {
+    if (timed_out) *timed_out = patience.limit_ms && patience.waited >= patience.limit_ms;
+    return false;
+  }
   wire::Reader r(reply, sizeof reply);
   std::uint32_t status = r.U32();
   LRESULT value = static_cast<LRESULT>(r.U64());
@@ -458,8 +465,9 @@ bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return Request(hwnd, kPost, msg, wparam, lparam, nullptr);
 }
 
-bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms) {
-  return Request(hwnd, kSend, msg, wparam, lparam, &result, timeout_ms);
+bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms,
+                bool* timed_out) {
+  return Request(hwnd, kSend, msg, wparam, lparam, &result, timeout_ms, timed_out);
 }
 
 bool RemoteForeground(HWND hwnd) { return Request(hwnd, kForeground, 0, 0, 0, nullptr); }

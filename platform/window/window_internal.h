@@ -100,8 +100,10 @@ void Unpublish(HWND hwnd);
 HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title);
 // Delivery to a window of another process: false when no process of the device owns it.
 bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-// A send gives up after `timeout_ms` of real time (INFINITE: waits as long as the receiver lives).
-bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms = INFINITE);
+// A send gives up after `timeout_ms` of real time (INFINITE: waits as long as the receiver lives)
+// and then sets `*timed_out`.
+bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms = INFINITE,
+                bool* timed_out = nullptr);
 bool RemoteWindowExists(HWND hwnd);
 bool RemoteForeground(HWND hwnd);
 DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id);

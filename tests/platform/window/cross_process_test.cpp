@@ -136,6 +136,16 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_TRUE(SetForegroundWindow(theirs));
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 1);
 
+  // A send whose time-out passes before the other process answers fails as timed out, not as a
+  // missing window; the window is still there.
+  DWORD_PTR answer = 7;
+  SetLastError(0);
+  EXPECT_FALSE(SendMessageTimeoutW(theirs, WM_USER + 21, 500, 0, SMTO_NORMAL, 50, &answer));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_TIMEOUT));
+  EXPECT_EQ(answer, 0u);
+  EXPECT_TRUE(SendMessageTimeoutW(theirs, WM_USER + 21, 0, 0, SMTO_NORMAL, 5000, &answer));
+  EXPECT_EQ(answer, 1u);
+
   // Closing it: the peer ends and its window is gone for everyone.
   ASSERT_TRUE(PostMessageW(theirs, WM_CLOSE, 0, 0));
   EXPECT_EQ(peer.Wait(), 3);

@@ -4,6 +4,7 @@
 //   WM_USER+7 (a, _) sent: answers a * 2;
 //   WM_USER+8 (a, _) sent: sends WM_USER+9 (a, 0) to "TestHost" and answers its result + 1;
 //   WM_USER+10 sent: answers 1 when its window is the active one; WM_USER+11 sent: hides it;
+//   WM_USER+21 (ms, _) sent: answers 1 after `ms` milliseconds;
 //   WM_CLOSE: ends.
 // Its window is drawn red so that a screenshot shows it. The device folder comes from
 // $CE_DEVICE_DIR.
@@ -11,6 +12,7 @@
 // `window_peer senders <n>` opens no window: <n> threads at once each send WM_USER+20 (k) to
 // "TestHost" and expect k * 3; it prints "answered <count>" and exits 0 when all were answered.
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,6 +37,7 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       return SendMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 9, wparam, 0) + 1;
     case WM_USER + 10: return GetActiveWindow() == hwnd ? 1 : 0;
     case WM_USER + 11: ShowWindow(hwnd, SW_HIDE); return 0;
+    case WM_USER + 21: std::this_thread::sleep_for(std::chrono::milliseconds(wparam)); return 1;
     case WM_DESTROY: PostQuitMessage(3); return 0;
     default: return DefWindowProcW(hwnd, msg, wparam, lparam);
   }
