@@ -36,7 +36,7 @@ case "${1:-}" in
     demos
     exit 0 ;;
   -h|--help|help)
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
     exit 0 ;;
 esac
 
