@@ -89,6 +89,11 @@ CEventLog* CEventLog::GetInstance() {
   return g_instance;
 }
 
+CEventLog* CEventLog::GetExisting() {
+  std::lock_guard<std::recursive_mutex> lock(g_instanceMutex);
+  return g_instance;
+}
+
 void CEventLog::AddEvent(int mgr_id, int level, const WCHAR* summary, const WCHAR* description) {
   SYSTEMTIME now{};
   GetLocalTime(&now);

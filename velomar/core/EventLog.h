@@ -61,6 +61,8 @@ class CEventLog : public WorkerThread {
 
   // The event log, built and started on first use. Any thread.
   static CEventLog* GetInstance();
+  // The event log when one exists, else null (nothing is built).
+  static CEventLog* GetExisting();
   // Stamps the local time and the calling thread's id and adds the event. Any thread.
   static void AddEvent(int mgr_id, int level, const WCHAR* summary, const WCHAR* description);
   // The name a level has in the file: "TRACE" .. "FATAL", "UNKNOWN" outside 0..5.

@@ -1,6 +1,6 @@
 // Velomar's install step: puts the program, its data files and its settings into a device.
 // The data shipped in velomar/data (traductions/: the language files) goes under the program
-// folder; the program is mapped to its host executable so that every start of it runs it.
+// folder, settings.txt seeds the settings; the program is mapped to its host executable so that every start of it runs it.
 #pragma once
 
 #include <filesystem>
@@ -36,7 +36,12 @@ std::filesystem::path HostProgram();
 bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder());
 // Places the program at kProgramPath and maps it in HKEY_LOCAL_MACHINE "\Host\Programs".
 bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
-// Creates the settings key; seeded values are written only when absent.
+// Creates the settings key and seeds the values of settings.txt in the data source folder, one "name text|dword
+// value" a line (blank lines and lines starting with '#' skipped); a value is written only when
+// absent. False when the file cannot be read or a line is malformed (that line is skipped).
 bool SeedSettings();
+
+// The whole install step: data files, settings and the program. False when a part failed.
+bool InstallVelomar();
 
 }  // namespace velomar

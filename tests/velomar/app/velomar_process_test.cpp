@@ -1,0 +1,94 @@
+// The installed Velomar as a process: the command-line forms handed to a running instance, a
+// start without one, and the relaunch after a requested restart through the notification launcher.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "platform/window/window.h"
+#include "tests/velomar/app/process_fixture.h"
+#include "velomar/core/app/AppConnMgr.h"
+#include "velomar/core/app/WinMain.h"
+
+namespace {
+
+LRESULT MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+class VelomarProcessTest : public velomar_test::ProcessTest {
+ protected:
+  // A window of the running instance's class in this process.
+  HWND MakeMainWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = MainWindowProc;
+    wc.lpszClassName = u"MainWindow";
+    RegisterClassW(&wc);
+    return CreateWindowW(u"MainWindow", u"Velomar", 0, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  }
+  // The notification messages that reached `window` within a short real-time wait.
+  static std::vector<MSG> TakeNotifications(HWND window) {
+    std::vector<MSG> got;
+    for (int i = 0; i < 30; ++i) {
+      MSG msg{};
+      while (PeekMessageW(&msg, window, WM_TIMER_NOTIFICATION, WM_IDLE_NOTIFICATION, PM_REMOVE)) got.push_back(msg);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return got;
+  }
+};
+
+TEST_F(VelomarProcessTest, RunningInstanceGetsTheCommandLineAsItsMessage) {
+  HWND window = MakeMainWindow();
+  ASSERT_NE(window, nullptr);
+  const struct {
+    const char16_t* line;
+    int messages;  // 0 or 1
+    UINT message;
+    WPARAM wparam;
+    LPARAM lparam;
+  } cases[] = {
+      {u"timer_notification_03_07", 1, WM_TIMER_NOTIFICATION, 3, 7},
+      {u"iddle_notification", 1, WM_IDLE_NOTIFICATION, 0, 0},
+      {u"xxtimer_notification_03_07", 0, 0, 0, 0},  // contains the word but gives no numbers
+      {u"timer_notification_03", 0, 0, 0, 0},
+      {u"idle_notification", 0, 0, 0, 0},
+      {u"xxiddle_notification", 0, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ce::text::ToUtf8(c.line));
+    EXPECT_EQ(RunVelomar(c.line), 0);
+    const std::vector<MSG> got = TakeNotifications(window);
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(c.messages));
+    if (c.messages) {
+      EXPECT_EQ(got[0].message, c.message);
+      EXPECT_EQ(got[0].wParam, c.wparam);
+      EXPECT_EQ(got[0].lParam, c.lparam);
+    }
+  }
+  // An empty command line brings the window forward.
+  HWND other = CreateWindowW(u"MainWindow", u"other", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  EXPECT_EQ(RunVelomar(u""), 0);
+  EXPECT_EQ(GetForegroundWindow(), FindWindowW(u"MainWindow", nullptr));
+  // Nothing of the program was built: no database, no event-log file.
+  EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
+  EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\log.txt")));
+  DestroyWindow(other);
+  DestroyWindow(window);
+}
+
+TEST_F(VelomarProcessTest, WithoutAWindowOnlyAnEmptyCommandLineBuildsTheProgram) {
+  for (const char16_t* line : {u"timer_notification_03_07", u"iddle_notification", u"anything"}) {
+    SCOPED_TRACE(ce::text::ToUtf8(line));
+    EXPECT_EQ(RunVelomar(line), 0);
+    EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
+    EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\log.txt")));
+  }
+  // An empty one builds everything, finds no main window to run, and ends with 0.
+  EXPECT_EQ(RunVelomar(u""), 0);
+  EXPECT_TRUE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
+  EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u) << EventLogText();
+}
+
+}  // namespace

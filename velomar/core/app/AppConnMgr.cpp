@@ -1,0 +1,33 @@
+#include "velomar/core/app/AppConnMgr.h"
+
+#include "platform/window/window.h"
+#include "velomar/core/Trace.h"
+
+CAppConnMgr::CAppConnMgr() {
+  Trace(0, u"CAppConnMgr::CAppConnMgr()");
+  SetMainWindow(nullptr);
+}
+
+CAppConnMgr::~CAppConnMgr() {
+  Trace(0, u"CAppConnMgr::~CAppConnMgr()");
+  BeginShutdown();
+  // The members go in reverse order (backlight manager first, database last); each manager stops
+  // its worker, the database flushes and unmounts its volume.
+}
+
+bool CAppConnMgr::InitGUI() {
+  Trace(0, u"CAppConnMgr::InitGUI()");
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  m_db.OpenDB();
+  m_cpuMgr.Initialize();
+  m_callForwardMgr.Initialize();
+  m_speakerMgr.Initialize();
+  m_backlightMgr.Initialize();
+  m_beamMgr.Initialize();
+  // The main window is created here once its code exists; until then there is none.
+  const bool created = GetMainWindow() != nullptr;
+  CMgr::RefreshAll();
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  SetGuiReady();
+  return created;
+}

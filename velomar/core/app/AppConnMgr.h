@@ -1,0 +1,47 @@
+// The application object of Velomar: the managers, the broker, the settings and the database as
+// members, built in this order and destroyed in the reverse order. Each manager starts its worker
+// in its constructor; InitGUI opens the database, initialises the managers, creates the main window
+// and refreshes every manager once.
+#pragma once
+
+#include "velomar/core/Config.h"
+#include "velomar/core/app/App.h"
+#include "velomar/core/managers/BacklightMgr.h"
+#include "velomar/core/managers/BeamMgr.h"
+#include "velomar/core/managers/Broker.h"
+#include "velomar/core/managers/CallForwardMgr.h"
+#include "velomar/core/managers/CpuMgr.h"
+#include "velomar/core/managers/SpeakerMgr.h"
+#include "velomar/places/DB.h"
+
+class CAppConnMgr : public CApp {
+ public:
+  CAppConnMgr();
+  // Marks the application as shutting down first (no listener is called from then on), then
+  // destroys the main window and the members in reverse order.
+  ~CAppConnMgr() override;
+
+  virtual CConfig* GetConfig() { return &m_config; }
+  // True when the main window was created.
+  bool InitGUI() override;
+
+  CCpuMgr& GetCpuMgr() { return m_cpuMgr; }
+  CSpeakerMgr& GetSpeakerMgr() { return m_speakerMgr; }
+  CBroker& GetBroker() { return m_broker; }
+  CBeamMgr& GetBeamMgr() { return m_beamMgr; }
+  CCallForwardMgr& GetCallForwardMgr() { return m_callForwardMgr; }
+  CBacklightMgr& GetBacklightMgr() { return m_backlightMgr; }
+
+ private:
+  // In construction order. The Bluetooth and message managers come before the power manager,
+  // the phone, connections and band managers after it, the radio interface manager after the
+  // broker, as their code is added.
+  CDB m_db;
+  CCpuMgr m_cpuMgr;
+  CSpeakerMgr m_speakerMgr;
+  CBroker m_broker;
+  CConfig m_config;
+  CBeamMgr m_beamMgr;
+  CCallForwardMgr m_callForwardMgr;
+  CBacklightMgr m_backlightMgr;
+};

@@ -1,0 +1,103 @@
+#include "velomar/core/managers/CallForwardMgr.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/kernel/kernel.h"
+#include "platform/phone/tapi.h"
+#include "platform/window/window.h"
+#include "teskautils/TeskaUtils.h"
+#include "velomar/core/Trace.h"
+#include "velomar/core/app/App.h"
+#include "velomar/ui/Translator.h"
+
+namespace {
+
+std::atomic<CCallForwardMgr*> g_instance{nullptr};
+
+constexpr std::size_t kListSize = 97;
+constexpr std::size_t kNumberOffset = 56;
+constexpr std::size_t kNumberBytes = 40;
+
+void LineCallback(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
+
+void Put32(unsigned char* at, DWORD value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// The forward list of one unconditional entry to `number` (at most 19 characters).
+void BuildForwardList(unsigned char (&list)[kListSize], const std::u16string& number) {
+  std::memset(list, 0, sizeof list);
+  Put32(list + 0, kListSize);
+  Put32(list + 4, 1);
+  Put32(list + 8, LINEFORWARDMODE_UNCOND);
+  Put32(list + 12, 0);  // caller address size
+  Put32(list + 16, 0);  // caller address offset
+  Put32(list + 20, 0);  // destination country code
+  Put32(list + 24, kNumberBytes);
+  Put32(list + 28, kNumberOffset);
+  for (std::size_t i = 0; i < number.size(); ++i) {
+    list[kNumberOffset + 2 * i] = static_cast<unsigned char>(number[i] & 0xFF);
+    list[kNumberOffset + 2 * i + 1] = static_cast<unsigned char>(number[i] >> 8);
+  }
+}
+
+}  // namespace
+
+CCallForwardMgr::CCallForwardMgr() : CMgr(MGR_CALLFORWARD) { g_instance = this; }
+
+CCallForwardMgr::~CCallForwardMgr() {
+  Stop();
+  CCallForwardMgr* self = this;
+  g_instance.compare_exchange_strong(self, nullptr);
+}
+
+CCallForwardMgr* CCallForwardMgr::GetInstance() { return g_instance.load(); }
+
+void CCallForwardMgr::SetNumber(const std::u16string& number) {
+  std::lock_guard<std::mutex> lock(m_numberLock);
+  m_number = number;
+}
+
+std::u16string CCallForwardMgr::GetNumber() {
+  std::lock_guard<std::mutex> lock(m_numberLock);
+  return m_number;
+}
+
+void CCallForwardMgr::SetStatusChild(int status, int /*minutes*/) { Forward(status, GetNumber()); }
+
+void CCallForwardMgr::Forward(int on, const std::u16string& number) {
+  Trace(0, u"CCallForwardMgr::Forward(%d)", on);
+  if (on != 0 && number.size() > kMaxNumberChars) {
+    ProcesarError(u"Call forwarding: the number %s is longer than 19 characters", number.c_str());
+    return;
+  }
+  CApp* app = CApp::GetApp();
+  HLINEAPP line_app = nullptr;
+  DWORD devices = 0;
+  if (lineInitialize(&line_app, app ? app->GetInstanceHandle() : nullptr, LineCallback, u"Velomar", &devices) != 0)
+    return;
+  HLINE line = nullptr;
+  if (lineOpen(line_app, 0, &line, 0x20000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr) != 0) {
+    lineShutdown(line_app);
+    return;
+  }
+  unsigned char list[kListSize];
+  BuildForwardList(list, number);
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  HCALL consult = nullptr;
+  lineForward(line, 0, 0, on != 0 ? reinterpret_cast<const LINEFORWARDLIST*>(list) : nullptr, 1, &consult, nullptr);
+  Sleep(10000);
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  lineClose(line);
+  lineShutdown(line_app);
+}
+
+std::u16string CCallForwardMgr::GetName() {
+  return CTranslator::GetInstance()->GetText(u"EVENT_LOG_MGR_CALLFORWARD_NAME");
+}
+
+std::u16string CCallForwardMgr::GetStatusText(int status) {
+  if (status == 0) return CTranslator::GetInstance()->GetText(u"EVENT_LOG_MGR_CALLFORWARD_STATUS_OFF");
+  return CTranslator::GetInstance()->GetText(u"EVENT_LOG_MGR_CALLFORWARD_STATUS_ON");
+}
