@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/base/errors.h"
@@ -40,6 +41,8 @@ enum Slot {
   kDeleteValue,
   kValuesAt,
   kValuesFrom,
+  kBegin,
+  kCommit,
   kSlotCount
 };
 
@@ -99,6 +102,13 @@ const char* const kSchema =
 }  // namespace
 
 std::string FoldName(std::u16string_view name) {
+  // Plain ASCII names (nearly all) fold straight into UTF-8.
+  if (std::all_of(name.begin(), name.end(), [](char16_t c) { return c < 0x80; })) {
+    std::string folded(name.size(), '\0');
+    for (std::size_t i = 0; i < name.size(); ++i)
+      folded[i] = static_cast<char>(name[i] >= u'A' && name[i] <= u'Z' ? name[i] + 32 : name[i]);
+    return folded;
+  }
   std::u16string lower(name);
   for (auto& c : lower) c = LowerChar(c);
   return text::ToUtf8(lower);
@@ -172,13 +182,22 @@ sqlite3_stmt* Store::Prepare(int slot, const char* sql) {
   return stmts_[slot];
 }
 
+// Runs a prepared statement that gives no rows; its result code.
+int Store::Run(int slot, const char* sql) {
+  sqlite3_stmt* st = Prepare(slot, sql);
+  if (!st) return sqlite3_errcode(db_);
+  const int rc = sqlite3_step(st);
+  sqlite3_reset(st);
+  return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
 LONG Store::Begin() {
-  int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  int rc = Run(kBegin, "BEGIN IMMEDIATE");
   return rc == SQLITE_OK ? ERROR_SUCCESS : SqlError(rc, true);
 }
 
 LONG Store::Commit() {
-  int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
+  int rc = Run(kCommit, "COMMIT");
   if (rc != SQLITE_OK) {
     Rollback();
     return SqlError(rc, true);
@@ -329,10 +348,11 @@ std::optional<std::u16string> Store::SubkeyName(KeyId parent, DWORD index) {
 }
 
 std::optional<Value> Store::ReadValue(KeyId key, std::u16string_view name) {
+  const std::string fold = FoldName(name);  // bound as it is: it outlives the statement's use
   StmtUse use(Prepare(kReadValue, "SELECT type, data FROM vals WHERE key=? AND fold=?"));
   if (!use.st) return std::nullopt;
   sqlite3_bind_int64(use.st, 1, key);
-  BindText(use.st, 2, FoldName(name));
+  sqlite3_bind_text(use.st, 2, fold.data(), static_cast<int>(fold.size()), SQLITE_STATIC);
   if (sqlite3_step(use.st) != SQLITE_ROW) return std::nullopt;
   return ColumnValue(use.st, 0, 1);
 }
@@ -346,6 +366,7 @@ LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BY
   }
   int rc;
   {
+    const std::string utf8 = text::ToUtf8(name), fold = FoldName(name);  // outlive the statement's use
     StmtUse use(Prepare(kUpsertValue,
                         "INSERT INTO vals(key, name, fold, type, data) VALUES(?, ?, ?, ?, ?)"
                         " ON CONFLICT(key, fold) DO UPDATE SET type=excluded.type, data=excluded.data"));
@@ -354,8 +375,8 @@ LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BY
       return ERROR_CANTWRITE;
     }
     sqlite3_bind_int64(use.st, 1, key);
-    BindText(use.st, 2, text::ToUtf8(name));
-    BindText(use.st, 3, FoldName(name));
+    sqlite3_bind_text(use.st, 2, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
+    sqlite3_bind_text(use.st, 3, fold.data(), static_cast<int>(fold.size()), SQLITE_STATIC);
     sqlite3_bind_int64(use.st, 4, type);
     static const BYTE kEmpty = 0;
     sqlite3_bind_blob(use.st, 5, size ? data : &kEmpty, static_cast<int>(size), SQLITE_STATIC);

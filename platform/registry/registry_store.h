@@ -76,6 +76,7 @@ class Store {
   LONG OpenAt(const std::string& path);
   void Close();
   sqlite3_stmt* Prepare(int slot, const char* sql);
+  int Run(int slot, const char* sql);
   LONG Begin();
   LONG Commit();
   void Rollback();
