@@ -56,12 +56,11 @@ DWORD SqlError(int rc) {
 // A cached statement for one use: reset when the use ends.
 class Stmt {
  public:
-  Stmt(sqlite3* db, const std::string& sql) : Stmt(db, sql, [&] { return sql; }) {}
-  // A statement cached under `key`, whose text `make_sql` builds only the first time.
+  Stmt(StmtCache& cache, sqlite3* db, const std::string& sql) : Stmt(cache, db, sql, [&] { return sql; }) {}
+  // A statement cached under `key`, whose text `make_sql` builds only the first time. The cache is
+  // the volume's, used under its lock.
   template <class MakeSql>
-  Stmt(sqlite3* db, const std::string& key, MakeSql make_sql) {
-    std::lock_guard<std::mutex> guard(CacheLock());
-    auto& cache = Cache()[db];
+  Stmt(StmtCache& cache, sqlite3* db, const std::string& key, MakeSql make_sql) {
     auto it = cache.find(key);
     if (it == cache.end()) {
       sqlite3_stmt* st = nullptr;
@@ -73,9 +72,11 @@ class Stmt {
   ~Stmt() {
     if (st_) {
       sqlite3_reset(st_);
-      sqlite3_clear_bindings(st_);
+      if (sqlite3_bind_parameter_count(st_) > bound_) sqlite3_clear_bindings(st_);
     }
   }
+  // Says that every parameter was bound by this use: nothing is left to clear for the next one.
+  void AllBound() { bound_ = sqlite3_bind_parameter_count(st_); }
   bool ok() const { return st_ != nullptr; }
   sqlite3_stmt* get() const { return st_; }
   Stmt& Int(int i, std::int64_t v) {
@@ -94,18 +95,9 @@ class Stmt {
              : std::u16string();
   }
 
-  static std::mutex& CacheLock() {
-    static auto* lock = new std::mutex();
-    return *lock;
-  }
-  // Every statement prepared on a connection, finalized when the connection closes.
-  static std::map<sqlite3*, std::unordered_map<std::string, sqlite3_stmt*>>& Cache() {
-    static auto* cache = new std::map<sqlite3*, std::unordered_map<std::string, sqlite3_stmt*>>();
-    return *cache;
-  }
-
  private:
   sqlite3_stmt* st_ = nullptr;
+  int bound_ = 0;
 };
 
 void BindValue(Stmt& st, int index, const PropValue& v, DWORD flags) {
@@ -180,7 +172,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
   // A file that holds anything but a volume is refused before anything is written to it.
   std::int64_t tables = -1;
   {
-    Stmt st(v->db_, "SELECT COUNT(*) FROM sqlite_master");
+    Stmt st(v->stmts_, v->db_, "SELECT COUNT(*) FROM sqlite_master");
     if ((rc = st.Step()) == SQLITE_ROW) tables = st.ColInt(0);
   }
   if (tables < 0) {
@@ -188,7 +180,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
     return nullptr;
   }
   if (tables > 0) {
-    Stmt st(v->db_, "SELECT value FROM meta WHERE key='format'");
+    Stmt st(v->stmts_, v->db_, "SELECT value FROM meta WHERE key='format'");
     if (!st.ok() || st.Step() != SQLITE_ROW || st.ColText(0) != u"cedb-volume-1") {
       *error = ERROR_BAD_FORMAT;
       return nullptr;
@@ -210,13 +202,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
 }
 
 Volume::~Volume() {
-  std::lock_guard<std::mutex> guard(Stmt::CacheLock());
-  auto& cache = Stmt::Cache();
-  auto it = cache.find(db_);
-  if (it != cache.end()) {
-    for (auto& [sql, st] : it->second) sqlite3_finalize(st);
-    cache.erase(it);
-  }
+  for (auto& [key, st] : stmts_) sqlite3_finalize(st);
   if (db_) {
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     sqlite3_close(db_);
@@ -236,14 +222,14 @@ DWORD Volume::Flush() {
 DWORD Volume::CreateDatabase(const std::u16string& name, DWORD type, const std::vector<SortOrder>& sorts,
                              const std::vector<std::pair<CEPROPID, std::u16string>>& props, std::int64_t* id) {
   return InTransaction(db_, [&]() -> DWORD {
-    Stmt ins(db_, "INSERT INTO dbs(name, fold, type) VALUES(?, ?, ?)");
+    Stmt ins(stmts_, db_, "INSERT INTO dbs(name, fold, type) VALUES(?, ?, ?)");
     ins.Text(1, text::ToUtf8(name)).Text(2, FoldText(name)).Int(3, type);
     int rc = ins.Step();
     if (rc == SQLITE_CONSTRAINT) return ERROR_DUP_NAME;
     if (rc != SQLITE_DONE) return SqlError(rc);
     *id = sqlite3_last_insert_rowid(db_);
     for (std::size_t i = 0; i < sorts.size(); ++i) {
-      Stmt s(db_, "INSERT INTO sorts VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      Stmt s(stmts_, db_, "INSERT INTO sorts VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
       s.Int(1, *id).Int(2, static_cast<std::int64_t>(i)).Int(3, sorts[i].key_flags);
       for (std::size_t k = 0; k < sorts[i].props.size(); ++k) {
         s.Int(static_cast<int>(4 + 2 * k), sorts[i].props[k]).Int(static_cast<int>(5 + 2 * k), sorts[i].flags[k]);
@@ -251,7 +237,7 @@ DWORD Volume::CreateDatabase(const std::u16string& name, DWORD type, const std::
       if ((rc = s.Step()) != SQLITE_DONE) return SqlError(rc);
     }
     for (auto& [propid, prop_name] : props) {
-      Stmt p(db_, "INSERT OR REPLACE INTO props VALUES(?, ?, ?)");
+      Stmt p(stmts_, db_, "INSERT OR REPLACE INTO props VALUES(?, ?, ?)");
       p.Int(1, *id).Int(2, propid).Text(3, text::ToUtf8(prop_name));
       if ((rc = p.Step()) != SQLITE_DONE) return SqlError(rc);
     }
@@ -262,7 +248,7 @@ DWORD Volume::CreateDatabase(const std::u16string& name, DWORD type, const std::
 std::optional<DatabaseInfo> Volume::DatabaseById(std::int64_t id) {
   DatabaseInfo info;
   {
-    Stmt st(db_, "SELECT id, name, type FROM dbs WHERE id=?");
+    Stmt st(stmts_, db_, "SELECT id, name, type FROM dbs WHERE id=?");
     st.Int(1, id);
     if (st.Step() != SQLITE_ROW) return std::nullopt;
     info.id = st.ColInt(0);
@@ -270,7 +256,7 @@ std::optional<DatabaseInfo> Volume::DatabaseById(std::int64_t id) {
     info.type = static_cast<DWORD>(st.ColInt(2));
   }
   {
-    Stmt st(db_, "SELECT key_flags, p0, f0, p1, f1, p2, f2 FROM sorts WHERE db=? ORDER BY idx");
+    Stmt st(stmts_, db_, "SELECT key_flags, p0, f0, p1, f1, p2, f2 FROM sorts WHERE db=? ORDER BY idx");
     st.Int(1, id);
     while (st.Step() == SQLITE_ROW) {
       SortOrder s;
@@ -288,7 +274,7 @@ std::optional<DatabaseInfo> Volume::DatabaseById(std::int64_t id) {
       info.auto_props.push_back(p);
   };
   {
-    Stmt st(db_, "SELECT propid FROM props WHERE db=?");
+    Stmt st(stmts_, db_, "SELECT propid FROM props WHERE db=?");
     st.Int(1, id);
     while (st.Step() == SQLITE_ROW) add_auto(static_cast<CEPROPID>(st.ColInt(0)));
   }
@@ -301,7 +287,7 @@ std::optional<DatabaseInfo> Volume::DatabaseById(std::int64_t id) {
 std::optional<DatabaseInfo> Volume::FindDatabase(const std::u16string& name) {
   std::int64_t id;
   {
-    Stmt st(db_, "SELECT id FROM dbs WHERE fold=?");
+    Stmt st(stmts_, db_, "SELECT id FROM dbs WHERE fold=?");
     st.Text(1, FoldText(name));
     if (st.Step() != SQLITE_ROW) return std::nullopt;
     id = st.ColInt(0);
@@ -311,7 +297,7 @@ std::optional<DatabaseInfo> Volume::FindDatabase(const std::u16string& name) {
 
 std::vector<std::int64_t> Volume::DatabaseIds(DWORD type) {
   std::vector<std::int64_t> ids;
-  Stmt st(db_, "SELECT id FROM dbs WHERE ?1=0 OR type=?1 ORDER BY id");
+  Stmt st(stmts_, db_, "SELECT id FROM dbs WHERE ?1=0 OR type=?1 ORDER BY id");
   st.Int(1, type);
   while (st.Step() == SQLITE_ROW) ids.push_back(st.ColInt(0));
   return ids;
@@ -320,14 +306,14 @@ std::vector<std::int64_t> Volume::DatabaseIds(DWORD type) {
 DWORD Volume::DeleteDatabase(std::int64_t id) {
   return InTransaction(db_, [&]() -> DWORD {
     {
-      Stmt st(db_, "DELETE FROM dbs WHERE id=?");
+      Stmt st(stmts_, db_, "DELETE FROM dbs WHERE id=?");
       st.Int(1, id);
       if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
     }
     if (sqlite3_changes(db_) == 0) return ERROR_INVALID_PARAMETER;
     for (const char* sql : {"DELETE FROM vals WHERE oid IN (SELECT oid FROM recs WHERE db=?)",
                             "DELETE FROM recs WHERE db=?", "DELETE FROM sorts WHERE db=?", "DELETE FROM props WHERE db=?"}) {
-      Stmt st(db_, sql);
+      Stmt st(stmts_, db_, sql);
       st.Int(1, id);
       if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
     }
@@ -392,7 +378,7 @@ const std::vector<CEOID>* Volume::Ordered(std::int64_t db, const SortOrder* sort
   cache.oids.clear();
   cache.header = now;
   cache.changes = stamped ? changes : -1;  // without a header it never holds
-  Stmt st(db_, OrderKey('o', sort, 0), [&] { return OrderedSelect(sort, nullptr, 0); });
+  Stmt st(stmts_, db_, OrderKey('o', sort, 0), [&] { return OrderedSelect(sort, nullptr, 0); });
   st.Int(1, db);
   int rc;
   while ((rc = st.Step()) == SQLITE_ROW) cache.oids.push_back(static_cast<CEOID>(st.ColInt(0)));
@@ -421,7 +407,7 @@ bool Volume::StillAt(std::int64_t db, const SortOrder* sort, std::int64_t index,
 }
 
 std::int64_t Volume::RecordCount(std::int64_t db) {
-  Stmt st(db_, "SELECT COUNT(*) FROM recs WHERE db=?");
+  Stmt st(stmts_, db_, "SELECT COUNT(*) FROM recs WHERE db=?");
   st.Int(1, db);
   return st.Step() == SQLITE_ROW ? st.ColInt(0) : 0;
 }
@@ -436,15 +422,16 @@ std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* so
 
 std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values) {
   std::size_t n = std::min(values.size(), sort.props.size());
-  Stmt st(db_, OrderKey('e', &sort, n), [&] { return OrderedSelect(&sort, nullptr, n) + " LIMIT 1"; });
+  Stmt st(stmts_, db_, OrderKey('e', &sort, n), [&] { return OrderedSelect(&sort, nullptr, n) + " LIMIT 1"; });
   st.Int(1, db);
   for (std::size_t k = 0; k < n; ++k) BindValue(st, static_cast<int>(k + 2), values[k], sort.flags[k]);
+  st.AllBound();
   if (st.Step() != SQLITE_ROW) return std::nullopt;
   return static_cast<CEOID>(st.ColInt(0));
 }
 
 bool Volume::RecordExists(std::int64_t db, CEOID oid) {
-  Stmt st(db_, "SELECT 1 FROM recs WHERE oid=? AND db=?");
+  Stmt st(stmts_, db_, "SELECT 1 FROM recs WHERE oid=? AND db=?");
   st.Int(1, oid).Int(2, db);
   return st.Step() == SQLITE_ROW;
 }
@@ -453,7 +440,7 @@ std::vector<PropValue> Volume::ReadRecord(CEOID oid) {
   // Rows come in key order and are put in write order here: a record has a handful of
   // properties, and sorting them in SQL costs a sorter per record.
   std::vector<std::pair<std::int64_t, PropValue>> rows;
-  Stmt st(db_, "SELECT propid, num, txt, blob, pos FROM vals WHERE oid=?");
+  Stmt st(stmts_, db_, "SELECT propid, num, txt, blob, pos FROM vals WHERE oid=?");
   st.Int(1, oid);
   while (st.Step() == SQLITE_ROW) {
     PropValue v;
@@ -483,7 +470,7 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
   return InTransaction(db_, [&]() -> DWORD {
     std::vector<PropValue> all = values;
     if (oid == 0) {
-      Stmt ins(db_, "INSERT INTO recs(db) VALUES(?)");
+      Stmt ins(stmts_, db_, "INSERT INTO recs(db) VALUES(?)");
       ins.Int(1, db.id);
       if (ins.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
       oid = static_cast<CEOID>(sqlite3_last_insert_rowid(db_));
@@ -491,7 +478,7 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
       for (CEPROPID p : db.auto_props) {
         std::int64_t next;
         {
-          Stmt st(db_, "SELECT next_auto FROM dbs WHERE id=?");
+          Stmt st(stmts_, db_, "SELECT next_auto FROM dbs WHERE id=?");
           st.Int(1, db.id);
           if (st.Step() != SQLITE_ROW) return ERROR_GEN_FAILURE;
           next = st.ColInt(0);
@@ -504,7 +491,7 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
           v.num = key;
           all.insert(all.begin(), v);
         }
-        Stmt up(db_, "UPDATE dbs SET next_auto=MAX(next_auto, ?) WHERE id=?");
+        Stmt up(stmts_, db_, "UPDATE dbs SET next_auto=MAX(next_auto, ?) WHERE id=?");
         up.Int(1, key + 1).Int(2, db.id);
         if (up.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
       }
@@ -512,12 +499,12 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
       return ERROR_INVALID_PARAMETER;
     }
     for (CEPROPID p : deletes) {
-      Stmt del(db_, "DELETE FROM vals WHERE oid=? AND propid=?");
+      Stmt del(stmts_, db_, "DELETE FROM vals WHERE oid=? AND propid=?");
       del.Int(1, oid).Int(2, p);
       if (del.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
     }
     for (const PropValue& v : all) {
-      Stmt up(db_,
+      Stmt up(stmts_, db_,
               "INSERT INTO vals(oid, propid, pos, num, txt, fold, blob) VALUES(?1, ?2,"
               " (SELECT COALESCE(MAX(pos), -1) + 1 FROM vals WHERE oid=?1), ?3, ?4, ?5, ?6)"
               " ON CONFLICT(oid, propid) DO UPDATE SET num=excluded.num, txt=excluded.txt, fold=excluded.fold,"
@@ -546,7 +533,7 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
         key.push_back(*it);
       }
       if (key.size() != s.props.size()) continue;
-      Stmt st(db_, OrderKey('u', &s, key.size()),
+      Stmt st(stmts_, db_, OrderKey('u', &s, key.size()),
               [&] { return OrderedSelect(&s, " AND r.oid<>?8", key.size()) + " LIMIT 1"; });
       st.Int(1, db.id).Int(8, oid);
       for (std::size_t k = 0; k < key.size(); ++k) BindValue(st, static_cast<int>(k + 2), key[k], s.flags[k]);
@@ -560,12 +547,12 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
 DWORD Volume::DeleteRecord(std::int64_t db, CEOID oid) {
   return InTransaction(db_, [&]() -> DWORD {
     {
-      Stmt st(db_, "DELETE FROM recs WHERE oid=? AND db=?");
+      Stmt st(stmts_, db_, "DELETE FROM recs WHERE oid=? AND db=?");
       st.Int(1, oid).Int(2, db);
       if (st.Step() != SQLITE_DONE) return ERROR_GEN_FAILURE;
     }
     if (sqlite3_changes(db_) == 0) return ERROR_INVALID_PARAMETER;
-    Stmt st(db_, "DELETE FROM vals WHERE oid=?");
+    Stmt st(stmts_, db_, "DELETE FROM vals WHERE oid=?");
     st.Int(1, oid);
     return st.Step() == SQLITE_DONE ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
   });

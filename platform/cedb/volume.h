@@ -22,6 +22,7 @@
 #include "platform/cedb/cedb.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace ce::cedb {
 
@@ -51,6 +52,8 @@ struct DatabaseInfo {
   std::vector<CEPROPID> auto_props;  // CEVT_AUTO_I4 properties numbered by the database
   DWORD records = 0;
 };
+
+using StmtCache = std::unordered_map<std::string, sqlite3_stmt*>;
 
 class Volume {
  public:
@@ -107,6 +110,7 @@ class Volume {
 
   std::mutex lock_;
   sqlite3* db_ = nullptr;
+  StmtCache stmts_;  // prepared statements by text (or by a key for built texts)
   std::string path_;
 };
 

@@ -10,15 +10,17 @@ HRESULT FixBufferReserve(GpsPort& gps, std::int32_t entries) {
   std::lock_guard<std::mutex> lock(gps.dataLock);
   if (gps.historyCapacity >= entries) return S_OK;
   DynArray<GpsFix> grown;
-  const std::int32_t count = gps.history.Size();
-  if (grown.SetSize(entries) != S_OK || grown.SetSize(count) != S_OK) {
+  if (grown.SetSize(entries) != S_OK) {
     AppContext* app = gps.app;
     if (app && app->messageBox) app->messageBox(app, u"Out of Program Memory", u"Cumulor");
     return E_OUTOFMEMORY;
   }
-  for (std::int32_t i = 0; i < count; ++i) grown[i] = gps.history[i];
+  // The kept fixes move over newest first, so the ring starts again at slot 0.
+  for (std::int32_t i = 0; i < gps.historyCount; ++i)
+    grown[i] = gps.history[(gps.historyHead + i) % gps.historyCapacity];
   gps.history = std::move(grown);
   gps.historyCapacity = entries;
+  gps.historyHead = 0;
   return S_OK;
 }
 
@@ -26,10 +28,10 @@ void StoreFix(GpsPort& gps, const GpsFix& fix) {
   {
     std::lock_guard<std::mutex> lock(gps.dataLock);
     if (gps.historyCapacity == 0) return;
-    const std::int32_t count = gps.history.Size();
-    if (count < gps.historyCapacity) gps.history.SetSize(count + 1);
-    for (std::int32_t i = gps.history.Size() - 1; i > 0; --i) gps.history[i] = gps.history[i - 1];
-    gps.history[0] = fix;
+    // The newest fix takes the slot before the current newest; when full, that is the oldest.
+    gps.historyHead = (gps.historyHead + gps.historyCapacity - 1) % gps.historyCapacity;
+    gps.history[gps.historyHead] = fix;
+    if (gps.historyCount < gps.historyCapacity) ++gps.historyCount;
   }
   AppContext* app = gps.app;
   if (gps.mode == 0 && app && app->igcFile != INVALID_HANDLE_VALUE) IgcWriteB(gps, fix);

@@ -46,6 +46,7 @@ void VtgRule(GpsPort& gps) {
 }  // namespace
 
 void DispatchSentence(GpsPort& gps) {
+  bool published = false;  // a rule that publishes leaves nothing to publish at the end
   const char* a = gps.line + 1;
   for (int i = 0; i < 5; ++i)
     if (a[i] == '\0') return;
@@ -58,11 +59,17 @@ void DispatchSentence(GpsPort& gps) {
       }
       if (Is(a, "G?RMC")) {
         const HRESULT hr = ParseRMC(gps);
-        if (hr != E_FAIL) RmcRule(gps, hr);
+        if (hr != E_FAIL) {
+          RmcRule(gps, hr);
+          published = true;
+        }
       } else if (Is(a, "G?GGA")) {
         ParseGGA(gps);
       } else if (Is(a, "G?VTG")) {
-        if (ParseVTG(gps) == S_OK) VtgRule(gps);
+        if (ParseVTG(gps) == S_OK) {
+          VtgRule(gps);
+          published = true;
+        }
       } else if (Is(a, "G?QCM")) {
         ParseQcmAltitude(gps, a[5] == ',' ? a + 6 : a + 5);
       }
@@ -99,7 +106,7 @@ void DispatchSentence(GpsPort& gps) {
     default:
       return;
   }
-  PublishStatus(gps);
+  if (!published) PublishStatus(gps);
 }
 
 }  // namespace cumulor

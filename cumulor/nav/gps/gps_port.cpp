@@ -40,6 +40,8 @@ void GpsPortTerm(GpsPort& gps) {
     std::lock_guard<std::mutex> lock(gps.dataLock);
     gps.history.FreeData();
     gps.historyCapacity = 0;
+    gps.historyHead = 0;
+    gps.historyCount = 0;
   }
   SerialClose(gps.port);
   if (gps.fixEvent) CloseHandle(gps.fixEvent);
@@ -76,10 +78,10 @@ HRESULT GpsPortClose(GpsPort& gps) { return SerialClose(gps.port); }
 
 std::int32_t GetFixBuffer(GpsPort& gps, GpsFix* out, std::int32_t max) {
   std::lock_guard<std::mutex> lock(gps.dataLock);
-  const std::int32_t count = gps.history.Size();
+  const std::int32_t count = gps.historyCount;
   if (out == nullptr) return count;
   const std::int32_t n = count < max ? count : max;
-  for (std::int32_t i = 0; i < n; ++i) out[i] = gps.history[i];
+  for (std::int32_t i = 0; i < n; ++i) out[i] = gps.history[(gps.historyHead + i) % gps.historyCapacity];
   return n < 0 ? 0 : n;
 }
 

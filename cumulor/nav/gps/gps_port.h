@@ -95,8 +95,12 @@ struct GpsPort {
   // Published to the other threads under dataLock.
   std::mutex dataLock;
   GpsStatus publishedStatus;
-  DynArray<GpsFix> history;               // newest first; Size() is the count
+  // The fix history: a ring of historyCapacity slots; the newest fix is at historyHead, the i-th
+  // newest at (historyHead + i) % historyCapacity, historyCount of them.
+  DynArray<GpsFix> history;
   std::int32_t historyCapacity = 0;
+  std::int32_t historyHead = 0;
+  std::int32_t historyCount = 0;
 };
 
 // Builds the record (track 45, new-second flag 1, binary allowed, step time 500 ms) and its fix

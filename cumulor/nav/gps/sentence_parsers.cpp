@@ -127,7 +127,11 @@ std::int16_t FeetToMetres16(double feet) { return ToInt16(feet * kFeetToMetres);
 HRESULT NmeaChecksumOk(GpsPort& gps, const char* line, int max) {
   unsigned x = 0;
   int i = 1;
-  for (; i < max - 1 && line[i] != '\0' && line[i] != '*'; ++i) x ^= static_cast<unsigned char>(line[i]);
+  for (; i < max - 1; ++i) {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c <= '*' && (c == '\0' || c == '*')) break;  // one compare for most characters
+    x ^= c;
+  }
   if (i >= max - 1 || line[i] != '*') return E_FAIL;
   unsigned value = 0;
   for (int k = 1; k <= 2; ++k) {

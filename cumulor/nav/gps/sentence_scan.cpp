@@ -1,6 +1,8 @@
 #include "cumulor/nav/gps/sentence_scan.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace cumulor {
@@ -14,38 +16,60 @@ int HexValue(char c) {
   return -1;
 }
 
-const char* FindEnd(const char* text) {
-  const char* e = text;
-  while (*e != '\0') ++e;
-  return e;
+// The digits (and fraction) of a number at `text`, stopping at the first other character and,
+// when bounded, at `end`. Up to 15 significant digits are gathered as an integer and divided by a
+// power of ten once (one rounding, no floating-point work per digit); longer numbers fall back to
+// adding digit by digit.
+template <bool kBounded>
+int Decimal(const char* text, const char* end, double& out) {
+  auto in = [end](const char* p) { return !kBounded || p < end; };
+  static constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  out = 0.0;
+  const char* p = text;
+  bool negative = false;
+  if (in(p) && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  const char* first = p;
+  std::uint64_t mantissa = 0;  // used only up to 15 digits
+  int digits = 0, fraction = 0;
+  while (in(p) && IsDigit(*p)) {
+    if (digits < 16) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    ++p;
+    ++digits;
+  }
+  if (in(p) && *p == '.') {
+    ++p;
+    while (in(p) && IsDigit(*p)) {
+      if (digits < 16) mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++p;
+      ++fraction;
+      ++digits;
+    }
+  }
+  if (digits == 0) return 0;
+  double value;
+  if (digits <= 15) {
+    value = static_cast<double>(mantissa) / kPow10[fraction];
+  } else {
+    value = 0.0;
+    const char* q = first;
+    while (q < p && IsDigit(*q)) value = value * 10.0 + (*q++ - '0');
+    if (q < p && *q == '.') {
+      ++q;
+      double scale = 0.1;
+      for (; q < p; ++q) {
+        value += (*q - '0') * scale;
+        scale *= 0.1;
+      }
+    }
+  }
+  if (!std::isfinite(value)) return 0;
+  out = negative ? -value : value;
+  return static_cast<int>(p - text);
 }
 
 }  // namespace
 
-int ReadDecimal(const char* text, const char* end, double& out) {
-  out = 0.0;
-  const char* p = text;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  double value = 0.0;
-  int digits = 0;
-  while (p < end && IsDigit(*p)) {
-    value = value * 10.0 + (*p++ - '0');
-    ++digits;
-  }
-  if (p < end && *p == '.') {
-    ++p;
-    double scale = 0.1;
-    while (p < end && IsDigit(*p)) {
-      value += (*p++ - '0') * scale;
-      scale *= 0.1;
-      ++digits;
-    }
-  }
-  if (digits == 0 || !std::isfinite(value)) return 0;
-  out = negative ? -value : value;
-  return static_cast<int>(p - text);
-}
+int ReadDecimal(const char* text, const char* end, double& out) { return Decimal<true>(text, end, out); }
 
 void SentenceScan::SkipBlanks() {
   while (*p_ == ' ' || *p_ == '\t') ++p_;
@@ -80,7 +104,7 @@ SentenceScan& SentenceScan::Float(double& out) {
   out = 0.0;
   if (!ok_) return *this;
   SkipBlanks();
-  const int used = ReadDecimal(p_, FindEnd(p_), out);
+  const int used = Decimal<false>(p_, nullptr, out);  // the text ends at its NUL
   if (used == 0) {
     ok_ = false;
     return *this;
@@ -133,10 +157,16 @@ SentenceScan& SentenceScan::Lit(char c) {
 }
 
 SentenceFields::SentenceFields(const char* text) {
+  // The characters that end a field, looked up instead of compared one by one.
+  static constexpr auto kEnds = [] {
+    std::array<bool, 256> ends{};
+    for (unsigned char c : {',', '*', '\r', '\n', '\0'}) ends[c] = true;
+    return ends;
+  }();
   const char* p = text;
   while (count < kMax) {
     begin[count] = p;
-    while (*p != ',' && *p != '*' && *p != '\r' && *p != '\n' && *p != '\0') ++p;
+    while (!kEnds[static_cast<unsigned char>(*p)]) ++p;
     length[count] = static_cast<int>(p - begin[count]);
     ++count;
     if (*p != ',') break;
