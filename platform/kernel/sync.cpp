@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/base/errors.h"
+#include "platform/kernel/event_observer.h"
 #include "platform/kernel/handle_table.h"
 #include "platform/kernel/termination_point.h"
 #include "platform/kernel/thread_state.h"
@@ -133,6 +134,18 @@ Names& TheNames() {
   return *names;
 }
 
+std::atomic<NamedEventObserver> g_namedEventObserver{nullptr};
+
+// The name under which `object` was created, or empty.
+std::u16string NameOf(const std::shared_ptr<KernelObject>& object) {
+  Names& names = TheNames();
+  std::lock_guard<std::mutex> guard(names.lock);
+  for (const auto& [name, weak] : names.objects) {
+    if (weak.lock() == object) return name;
+  }
+  return {};
+}
+
 template <class T, class Make>
 HANDLE CreateNamed(LPCWSTR name, Make make) {
   std::shared_ptr<KernelObject> object;
@@ -249,10 +262,18 @@ BOOL EventModify(HANDLE h, DWORD func) {
     SetThreadLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  auto lock = LockKernel();
-  event->ModifyLocked(func);
+  {
+    auto lock = LockKernel();
+    event->ModifyLocked(func);
+  }
+  if (NamedEventObserver observer = g_namedEventObserver.load(); observer && func != EVENT_RESET) {
+    const std::u16string name = NameOf(event);
+    if (!name.empty()) observer(name);
+  }
   return TRUE;
 }
+
+void ce::kernel::SetNamedEventObserver(NamedEventObserver observer) { g_namedEventObserver = observer; }
 
 BOOL SetEvent(HANDLE h) { return EventModify(h, EVENT_SET); }
 BOOL ResetEvent(HANDLE h) { return EventModify(h, EVENT_RESET); }
