@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "platform/base/errors.h"
+#include "platform/base/sqlite_snapshot.h"
 #include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 
@@ -44,6 +45,7 @@ const char* Column(CEPROPID p, DWORD flags) {
 DWORD SqlError(int rc) {
   switch (rc & 0xFF) {
     case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_READONLY: return ERROR_ACCESS_DENIED;
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return ERROR_SHARING_VIOLATION;
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
@@ -138,6 +140,9 @@ void WatchForTermination(sqlite3* db) {
 template <class F>
 DWORD InTransaction(sqlite3* db, F body) {
   kernel::TerminationPoint point;
+  // A volume read as a snapshot (its folder full or read-only) refuses changes with the reason.
+  if (sqlite3_db_readonly(db, "main") == 1)
+    return sqlite_snapshot::WriteErrorOf(sqlite3_db_filename(db, "main"), ERROR_ACCESS_DENIED);
   int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return SqlError(rc);
   DWORD error = body();
@@ -160,6 +165,25 @@ std::string FoldText(std::u16string_view in) {
   return text::ToUtf8(s);
 }
 
+namespace {
+
+// The tables and indexes of kSchema, counted in sqlite_master: a volume that has them all is
+// mounted without writing anything.
+constexpr const char* kCountSchema =
+    "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('meta', 'dbs', 'sorts', 'props', 'recs', 'recs_db', 'vals',"
+    " 'vals_num', 'vals_fold')";
+constexpr std::int64_t kSchemaObjects = 9;
+
+// The number of objects in the file's schema, or -1 when it cannot be read (rc in `*rc`).
+std::int64_t CountTables(StmtCache& cache, sqlite3* db, int* rc) {
+  Stmt st(cache, db, "SELECT COUNT(*) FROM sqlite_master");
+  if ((*rc = st.Step()) == SQLITE_ROW) return st.ColInt(0);
+  *rc = sqlite3_errcode(db);
+  return -1;
+}
+
+}  // namespace
+
 std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, DWORD* error) {
   std::shared_ptr<Volume> v(new Volume());
   int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
@@ -170,13 +194,26 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
   }
   WatchForTermination(v->db_);
   // A file that holds anything but a volume is refused before anything is written to it.
-  std::int64_t tables = -1;
-  {
-    Stmt st(v->stmts_, v->db_, "SELECT COUNT(*) FROM sqlite_master");
-    if ((rc = st.Step()) == SQLITE_ROW) tables = st.ColInt(0);
+  std::int64_t tables = CountTables(v->stmts_, v->db_, &rc);
+  if (tables < 0 && (rc & 0xFF) != SQLITE_NOTADB && (rc & 0xFF) != SQLITE_CORRUPT &&
+      sqlite_snapshot::WholeInFile(host_path) &&
+      sqlite_snapshot::WriteErrorOf(host_path, ERROR_SUCCESS) != ERROR_SUCCESS) {
+    // A full or read-only folder: SQLite cannot make the shared-memory file it reads through, but
+    // a volume whose file holds all of it reads as an unchanging snapshot (writes are refused).
+    for (auto& [key, st] : v->stmts_) sqlite3_finalize(st);
+    v->stmts_.clear();
+    sqlite3_close(v->db_);
+    v->db_ = nullptr;
+    rc = sqlite_snapshot::OpenSnapshot(host_path, &v->db_);
+    if (rc == SQLITE_OK) WatchForTermination(v->db_);
+    tables = rc == SQLITE_OK ? CountTables(v->stmts_, v->db_, &rc) : -1;
+    if (tables <= 0) {
+      *error = tables == 0 ? ERROR_BAD_FORMAT : SqlError(rc);
+      return nullptr;
+    }
   }
   if (tables < 0) {
-    *error = SqlError(sqlite3_errcode(v->db_));  // a file that is not a database: SQLITE_NOTADB
+    *error = SqlError(rc);  // a file that is not a database: SQLITE_NOTADB
     return nullptr;
   }
   if (tables > 0) {
@@ -184,6 +221,13 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
     if (!st.ok() || st.Step() != SQLITE_ROW || st.ColText(0) != u"cedb-volume-1") {
       *error = ERROR_BAD_FORMAT;
       return nullptr;
+    }
+    Stmt whole(v->stmts_, v->db_, kCountSchema);
+    if (whole.Step() == SQLITE_ROW && whole.ColInt(0) == kSchemaObjects) {
+      // Mounting an existing volume writes nothing: it reads on a full or read-only folder too.
+      sqlite3_exec(v->db_, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+      v->path_ = host_path;
+      return v;
     }
   }
   rc = sqlite3_exec(v->db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);

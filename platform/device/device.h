@@ -32,9 +32,14 @@ std::string GetText(std::string_view name);
 bool SetInt(std::string_view name, std::int64_t value);
 bool SetText(std::string_view name, std::string_view value);
 
-// False when the model cannot be opened (a damaged or unwritable hardware.db): reads then give a
+// False when the model cannot be opened (a damaged or unreadable hardware.db): reads then give a
 // new device's values and changes are refused.
 bool Available();
+// Why this thread's last call on the model could not do its work (it could not open, read or
+// change hardware.db: damaged, read-only, full), as a text naming the file; empty after a call that
+// worked. Readers fall back to a new device's values when they fail, so a caller that must not
+// show those as current asks this after reading.
+const std::string& LastFailure();
 
 // A read-modify-write in one transaction, for changes that must not interleave with another
 // process (the SIM's attempt counter). Inside, use the transaction's own accessors.
@@ -76,7 +81,7 @@ struct Effect {
 void Record(const Effect& e);
 // Every effect of that kind (all kinds when empty), oldest first.
 std::vector<Effect> Effects(std::string_view kind = {});
-void ClearEffects();
+bool ClearEffects();
 
 // Scripted answers of asynchronous and refusable requests, by operation name ("sim.unlock",
 // "line.equipment", "ril.celltower", ...).
@@ -106,10 +111,13 @@ struct ScriptEntry {
   std::int64_t code = 0;
   bool immediate = false;
 };
-void ScriptRefusal(std::string_view op, std::int64_t code, bool immediate, int times = 1);
-void ScriptDelay(std::string_view op, std::uint32_t delay_ms);
+// Whether `op` is an operation the stand-in libraries ask the script about ("ril.init",
+// "mapi.logon", ...); a script for any other name would never be used.
+bool IsScriptedOperation(std::string_view op);
+bool ScriptRefusal(std::string_view op, std::int64_t code, bool immediate, int times = 1);
+bool ScriptDelay(std::string_view op, std::uint32_t delay_ms);
 std::vector<ScriptEntry> Script();
-void ClearScript();
+bool ClearScript();
 
 // Device time now (UTC, FILETIME units), from the kernel clock.
 std::int64_t Now();

@@ -38,12 +38,16 @@ class Statement {
     sqlite3_bind_int64(s_, i, v);
     return *this;
   }
-  bool Step() { return s_ && sqlite3_step(s_) == SQLITE_ROW; }
-  bool Run() {
-    if (!s_) return false;
-    int rc = sqlite3_step(s_);
-    return rc == SQLITE_DONE || rc == SQLITE_ROW;
+  bool Step() {
+    rc_ = s_ ? sqlite3_step(s_) : SQLITE_ERROR;
+    return rc_ == SQLITE_ROW;
   }
+  bool Run() {
+    rc_ = s_ ? sqlite3_step(s_) : SQLITE_ERROR;
+    return rc_ == SQLITE_DONE || rc_ == SQLITE_ROW;
+  }
+  // Whether the last step failed (rather than found a row or the end).
+  bool Failed() const { return rc_ != SQLITE_ROW && rc_ != SQLITE_DONE; }
   std::int64_t Int(int col) { return sqlite3_column_int64(s_, col); }
   std::string Text(int col) {
     auto p = sqlite3_column_text(s_, col);
@@ -53,7 +57,19 @@ class Statement {
 
  private:
   sqlite3_stmt* s_ = nullptr;
+  int rc_ = SQLITE_OK;
 };
+
+// Why this thread's last call on the model failed; empty after one that worked.
+std::string& Failure() {
+  thread_local std::string failure;
+  return failure;
+}
+
+void Fail(sqlite3* db, const std::string& what) {
+  const std::string file = (DeviceFolder() / "hardware.db").string();
+  Failure() = what + " the device model " + file + (db ? std::string(" (") + sqlite3_errmsg(db) + ")" : std::string());
+}
 
 struct Db {
   std::mutex mu;
@@ -79,15 +95,33 @@ sqlite3* OpenLocked(Db& d) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                       nullptr) != SQLITE_OK) {
+    Fail(db, "cannot open");
     sqlite3_close(db);
     return nullptr;
   }
   sqlite3_busy_timeout(db, 10000);
-  sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-  if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return nullptr;
+  // An existing model is opened without writing anything (a read-only folder still reads).
+  bool present = false;
+  {
+    Statement tables(db,
+                     "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('state', 'connections',"
+                     " 'effects', 'script')");
+    if (tables.Step()) present = tables.Int(0) == 4;
+    if (tables.Failed()) {
+      Fail(db, "cannot read");
+      sqlite3_close(db);
+      return nullptr;
+    }
   }
+  if (!present) {
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL;", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK) {
+      Fail(db, "cannot set up");
+      sqlite3_close(db);
+      return nullptr;
+    }
+  }
+  sqlite3_exec(db, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
   if (!existed) {
     // A new phone has one data connection in its phonebook.
     sqlite3_exec(db,
@@ -108,6 +142,7 @@ class SqlTransaction : public Transaction {
     Statement s(db_, "SELECT ival FROM state WHERE name=?");
     s.Bind(1, name);
     if (s.Step() && !s.IsNull(0)) return s.Int(0);
+    if (s.Failed()) failed = true;
     const Setting* setting = FindSetting(name);
     return setting && !setting->is_text ? std::strtoll(setting->initial, nullptr, 0) : 0;
   }
@@ -115,22 +150,24 @@ class SqlTransaction : public Transaction {
     Statement s(db_, "SELECT tval FROM state WHERE name=?");
     s.Bind(1, name);
     if (s.Step() && !s.IsNull(0)) return s.Text(0);
+    if (s.Failed()) failed = true;
     const Setting* setting = FindSetting(name);
     return setting && setting->is_text ? setting->initial : std::string();
   }
   void SetInt(std::string_view name, std::int64_t value) override {
     if (GetInt(name) == value) return;
     Statement s(db_, "INSERT OR REPLACE INTO state(name, ival, tval) VALUES(?, ?, NULL)");
-    s.Bind(1, name).Bind(2, value).Run();
+    if (!s.Bind(1, name).Bind(2, value).Run()) failed = true;
     changed.insert(std::string(name));
   }
   void SetText(std::string_view name, std::string_view value) override {
     if (GetText(name) == value) return;
     Statement s(db_, "INSERT OR REPLACE INTO state(name, ival, tval) VALUES(?, NULL, ?)");
-    s.Bind(1, name).Bind(2, value).Run();
+    if (!s.Bind(1, name).Bind(2, value).Run()) failed = true;
     changed.insert(std::string(name));
   }
   std::set<std::string> changed;
+  bool failed = false;  // a read or write inside failed: the transaction is not committed
 
  private:
   sqlite3* db_;
@@ -141,13 +178,17 @@ bool InTransaction(const std::function<bool(sqlite3*, SqlTransaction&)>& work, b
   Db& d = TheDb();
   std::vector<std::string> changed;
   bool seed = false;
+  Failure().clear();
   {
     std::lock_guard<std::mutex> guard(d.mu);
     sqlite3* db = OpenLocked(d);
     if (!db) return false;
-    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) return false;
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      Fail(db, "cannot change");
+      return false;
+    }
     SqlTransaction t(db);
-    bool ok = work(db, t);
+    bool ok = work(db, t) && !t.failed;
     if (ok && t.changed.count("radio.power") && t.GetInt("radio.power") == 0) {
       // The phone radio going off drops every data connection.
       Statement drop(db, "UPDATE connections SET state=0, sent=0, received=0 WHERE state != 0");
@@ -155,6 +196,7 @@ bool InTransaction(const std::function<bool(sqlite3*, SqlTransaction&)>& work, b
       if (sqlite3_changes(db) > 0) t.changed.insert("connections");
     }
     if (!ok || sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+      Fail(db, "cannot change");
       sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
       return false;
     }
@@ -172,12 +214,17 @@ Result Read(const std::function<Result(sqlite3*, SqlTransaction&)>& read, Result
   Db& d = TheDb();
   bool seed = false;
   Result r = fallback;
+  Failure().clear();
   {
     std::lock_guard<std::mutex> guard(d.mu);
     sqlite3* db = OpenLocked(d);
     if (!db) return fallback;
     SqlTransaction t(db);
     r = read(db, t);
+    if (t.failed) {
+      Fail(db, "cannot read");
+      return fallback;
+    }
     seed = d.created;
     d.created = false;
   }
@@ -202,9 +249,12 @@ std::string GetText(std::string_view name) {
 
 bool Available() {
   Db& d = TheDb();
+  Failure().clear();
   std::lock_guard<std::mutex> guard(d.mu);
   return OpenLocked(d) != nullptr;
 }
+
+const std::string& LastFailure() { return Failure(); }
 
 bool SetInt(std::string_view name, std::int64_t value) {
   const Setting* s = FindSetting(name);
@@ -226,12 +276,13 @@ bool Update(const std::function<void(Transaction&)>& change) {
 
 std::vector<Connection> Connections() {
   return Read<std::vector<Connection>>(
-      [](sqlite3* db, SqlTransaction&) {
+      [](sqlite3* db, SqlTransaction& t) {
         std::vector<Connection> list;
         Statement s(db, "SELECT name, guid, state, sent, received FROM connections ORDER BY rowid");
         while (s.Step())
           list.push_back({s.Text(0), s.Text(1), static_cast<int>(s.Int(2)), static_cast<std::uint32_t>(s.Int(3)),
                           static_cast<std::uint32_t>(s.Int(4))});
+        t.failed = t.failed || s.Failed();
         return list;
       },
       {});
@@ -285,7 +336,7 @@ void Record(const Effect& e) {
 
 std::vector<Effect> Effects(std::string_view kind) {
   return Read<std::vector<Effect>>(
-      [&](sqlite3* db, SqlTransaction&) {
+      [&](sqlite3* db, SqlTransaction& t) {
         std::vector<Effect> list;
         Statement s(db,
                     "SELECT id, kind, target, subject, body, account, value, time FROM effects"
@@ -293,13 +344,14 @@ std::vector<Effect> Effects(std::string_view kind) {
         s.Bind(1, kind);
         while (s.Step())
           list.push_back({s.Int(0), s.Text(1), s.Text(2), s.Text(3), s.Text(4), s.Text(5), s.Int(6), s.Int(7)});
+        t.failed = t.failed || s.Failed();
         return list;
       },
       {});
 }
 
-void ClearEffects() {
-  InTransaction([](sqlite3* db, SqlTransaction&) { return Statement(db, "DELETE FROM effects").Run(); }, false);
+bool ClearEffects() {
+  return InTransaction([](sqlite3* db, SqlTransaction&) { return Statement(db, "DELETE FROM effects").Run(); }, false);
 }
 
 Reply TakeReply(std::string_view op) {
@@ -323,8 +375,8 @@ Reply TakeReply(std::string_view op) {
   return reply;
 }
 
-void ScriptRefusal(std::string_view op, std::int64_t code, bool immediate, int times) {
-  InTransaction(
+bool ScriptRefusal(std::string_view op, std::int64_t code, bool immediate, int times) {
+  return InTransaction(
       [&](sqlite3* db, SqlTransaction&) {
         Statement s(db,
                     "INSERT INTO script(op, delay, refusals, code, immediate) VALUES(?1, 0, ?2, ?3, ?4)"
@@ -335,8 +387,8 @@ void ScriptRefusal(std::string_view op, std::int64_t code, bool immediate, int t
       false);
 }
 
-void ScriptDelay(std::string_view op, std::uint32_t delay_ms) {
-  InTransaction(
+bool ScriptDelay(std::string_view op, std::uint32_t delay_ms) {
+  return InTransaction(
       [&](sqlite3* db, SqlTransaction&) {
         Statement s(db,
                     "INSERT INTO script(op, delay, refusals, code, immediate) VALUES(?1, ?2, 0, 0, 0)"
@@ -349,19 +401,20 @@ void ScriptDelay(std::string_view op, std::uint32_t delay_ms) {
 
 std::vector<ScriptEntry> Script() {
   return Read<std::vector<ScriptEntry>>(
-      [](sqlite3* db, SqlTransaction&) {
+      [](sqlite3* db, SqlTransaction& t) {
         std::vector<ScriptEntry> list;
         Statement s(db, "SELECT op, delay, refusals, code, immediate FROM script ORDER BY op");
         while (s.Step())
           list.push_back({s.Text(0), static_cast<std::uint32_t>(s.Int(1)), static_cast<int>(s.Int(2)), s.Int(3),
                           s.Int(4) != 0});
+        t.failed = t.failed || s.Failed();
         return list;
       },
       {});
 }
 
-void ClearScript() {
-  InTransaction([](sqlite3* db, SqlTransaction&) { return Statement(db, "DELETE FROM script").Run(); }, false);
+bool ClearScript() {
+  return InTransaction([](sqlite3* db, SqlTransaction&) { return Statement(db, "DELETE FROM script").Run(); }, false);
 }
 
 }  // namespace ce::device

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 #include "platform/base/errors.h"
+#include "platform/base/sqlite_snapshot.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/text/utf.h"
 
@@ -49,6 +51,7 @@ enum Slot {
 LONG SqlError(int rc, bool writing) {
   switch (rc & 0xFF) {
     case SQLITE_FULL: return ERROR_DISK_FULL;
+    case SQLITE_READONLY: return ERROR_ACCESS_DENIED;
     case SQLITE_BUSY:
     case SQLITE_LOCKED: return ERROR_BUSY;
     case SQLITE_NOMEM: return ERROR_NOT_ENOUGH_MEMORY;
@@ -56,6 +59,12 @@ LONG SqlError(int rc, bool writing) {
     case SQLITE_NOTADB: return ERROR_REGISTRY_CORRUPT;
     default: return writing ? ERROR_CANTWRITE : ERROR_CANTREAD;
   }
+}
+
+std::uint64_t NowMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000 + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000;
 }
 
 void BindText(sqlite3_stmt* st, int index, const std::string& text) {
@@ -130,11 +139,13 @@ Store::Locked Store::Open() {
   static Store* store = new Store();  // lives for the process: used from exit-time code too
   std::unique_lock<std::mutex> guard(store->lock_);
   LONG error = ERROR_SUCCESS;
-  // The folder is looked up (and made) only when it may have changed since the last call.
+  // The folder is looked up (and made) only when it may have changed since the last call; a
+  // snapshot (see OpenAt) is given up for a normal open once a second.
   const std::uint64_t serial = DeviceFolderSerial();
-  if (!store->db_ || serial != store->folder_serial_) {
+  const bool retry_snapshot = store->snapshot_ && NowMs() - store->snapshot_at_ms_ >= 1000;
+  if (!store->db_ || serial != store->folder_serial_ || retry_snapshot) {
     std::string path = (DeviceFolder() / "registry.db").string();
-    if (path != store->path_ || !store->db_) error = store->OpenAt(path);
+    if (path != store->path_ || !store->db_ || retry_snapshot) error = store->OpenAt(path);
     if (error == ERROR_SUCCESS) store->folder_serial_ = serial;
   }
   return {std::move(guard), error == ERROR_SUCCESS ? store : nullptr, error};
@@ -150,26 +161,66 @@ void Store::Close() {
   path_.clear();
   wal_.Detach();
   subkeys_ = values_ = Batch{};
+  snapshot_ = false;
 }
 
+int Store::CheckSchema(bool* present) {
+  *present = false;
+  sqlite3_stmt* st = nullptr;
+  int rc = sqlite3_prepare_v2(
+      db_, "SELECT count(*) FROM sqlite_master WHERE type='table' AND name IN ('keys', 'vals')", -1, &st, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(st);
+  const bool tables = rc == SQLITE_ROW && sqlite3_column_int(st, 0) == 2;
+  sqlite3_finalize(st);
+  if (rc != SQLITE_ROW) return rc;
+  if (!tables) return SQLITE_OK;
+  rc = sqlite3_prepare_v2(db_, "SELECT count(*) FROM keys WHERE id IN (1, 2, 3) AND parent=0", -1, &st, nullptr);
+  if (rc == SQLITE_OK) rc = sqlite3_step(st);
+  *present = rc == SQLITE_ROW && sqlite3_column_int(st, 0) == 3;
+  sqlite3_finalize(st);
+  return rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
+// Opening an existing registry writes nothing, so that it reads on a full or read-only folder;
+// only a new (or incomplete) one gets its tables in a write transaction. When SQLite cannot even
+// read (a WAL database needs a shared-memory file beside it, which a full or read-only folder
+// refuses), a registry whose file holds all of it is opened as an unchanging snapshot.
 LONG Store::OpenAt(const std::string& path) {
+  if (path != path_) ++generation_;
   Close();
-  ++generation_;
   int rc = sqlite3_open_v2(path.c_str(), &db_,
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+  bool present = false;
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(db_, 10000);
-    rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    rc = CheckSchema(&present);
   }
-  if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-  if (rc == SQLITE_OK) {
-    rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
-    rc = sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK ? rc : SQLITE_ERROR;
+  if (rc == SQLITE_OK && !present) {
+    rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) {
+      rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
+      rc = sqlite3_exec(db_, rc == SQLITE_OK ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK ? rc
+                                                                                                          : SQLITE_ERROR;
+    }
+  } else if (rc == SQLITE_OK) {
+    sqlite3_exec(db_, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
   }
   if (rc != SQLITE_OK) {
-    LONG error = SqlError(rc, true);
+    LONG error = SqlError(rc, !present);
     Close();
-    return error;
+    if (present || !sqlite_snapshot::WholeInFile(path)) return error;
+    const LONG write_error = static_cast<LONG>(sqlite_snapshot::WriteErrorOf(path, ERROR_SUCCESS));
+    if (write_error == ERROR_SUCCESS) return error;  // the folder can be written: a real failure
+    rc = sqlite_snapshot::OpenSnapshot(path, &db_);
+    if (rc == SQLITE_OK) rc = CheckSchema(&present);
+    if (rc != SQLITE_OK || !present) {
+      Close();
+      return rc != SQLITE_OK ? SqlError(rc, false) : error;
+    }
+    snapshot_ = true;
+    snapshot_error_ = write_error;
+    snapshot_at_ms_ = NowMs();
   }
   path_ = path;
   stmts_.assign(kSlotCount, nullptr);
@@ -192,6 +243,7 @@ int Store::Run(int slot, const char* sql) {
 }
 
 LONG Store::Begin() {
+  if (snapshot_) return snapshot_error_;
   int rc = Run(kBegin, "BEGIN IMMEDIATE");
   return rc == SQLITE_OK ? ERROR_SUCCESS : SqlError(rc, true);
 }

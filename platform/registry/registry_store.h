@@ -92,8 +92,16 @@ class Store {
   };
   std::optional<NamedValue> EnumAt(Batch& batch, KeyId parent, DWORD index, bool values);
 
+  // Whether the registry's tables are there (opening then writes nothing). SQLite result code.
+  int CheckSchema(bool* present);
+
   sqlite3* db_ = nullptr;
   std::string path_;
+  // Opened as an unchanging snapshot because the folder cannot be written (see OpenAt): reads
+  // work, writes fail with snapshot_error_; a normal open is tried again a second later.
+  bool snapshot_ = false;
+  LONG snapshot_error_ = ERROR_SUCCESS;
+  std::uint64_t snapshot_at_ms_ = 0;
   std::mutex lock_;
   std::uint64_t generation_ = 0;
   std::uint64_t folder_serial_ = 0;  // the device folder serial `path_` was found for

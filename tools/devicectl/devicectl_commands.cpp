@@ -50,15 +50,27 @@ const char kUsage[] =
     "  os-version <major>.<minor>.<build>   the version the device reports\n"
     "  send|post <class> <message> [<wparam> [<lparam>]]   a message to a program's window found by\n"
     "                                 its class (send prints the answer)\n"
-    "operations: ril.init ril.celltower ril.signal ril.devspecific sim.unlock line.equipment line.register\n"
-    "  line.unregister line.forward sms.send mapi.<step> bth.getmode bth.setmode ras.connect power.set\n";
+    "operations: ril.init ril.celltower ril.signal ril.devspecific sim.init sim.unlock line.equipment\n"
+    "  line.register line.unregister line.forward sms.open sms.send bth.getmode bth.setmode ras.connect\n"
+    "  ras.stats power.set power.status ossvcs.list ossvcs.change mapi.<step> (logon storestable queryrows\n"
+    "  openstore getprops openentry createmessage modifyrecipients setprops openproperty write submit)\n";
 
 namespace {
 
+// Bad arguments: exit code 2.
 int Bad(std::string* error, const std::string& text) {
   *error = text;
   return 2;
 }
+
+// The device could not do it: exit code 1, whatever the command.
+int Failed(std::string* error, const std::string& text) {
+  *error = text.empty() ? "the device could not do it" : text;
+  return 1;
+}
+
+// The exit code of a change of the device model: 0, or 1 with the model's reason.
+int Changed(bool ok, std::string* error) { return ok ? 0 : Failed(error, ce::device::LastFailure()); }
 
 // A decimal number, or a hexadecimal one after "0x"; an optional minus sign, nothing else (a
 // leading zero is no octal prefix, spaces and "+" are refused).
@@ -120,16 +132,28 @@ std::string TimeText(std::int64_t filetime) {
 }
 
 int Status(std::string* error) {
-  if (!ce::device::Available())
-    return Bad(error, "cannot open the device model " + (ce::DeviceFolder() / "hardware.db").string());
+  if (!ce::device::Available()) return Failed(error, ce::device::LastFailure());
+  // The model's values are read first: one that cannot be read fails the command, rather than
+  // showing a new device's value as the current one.
+  std::vector<std::string> values;
+  for (const ce::device::Setting& s : ce::device::Settings()) {
+    std::string name = s.name;
+    name.resize(std::max<std::size_t>(name.size(), 18), ' ');
+    const std::string value =
+        s.is_text ? Escaped(ce::device::GetText(s.name)) : std::to_string(ce::device::GetInt(s.name));
+    if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+    values.push_back(name + " " + value + "\n");
+  }
+  const std::vector<ce::device::Connection> connections = ce::device::Connections();
+  if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+  const std::vector<ce::device::ScriptEntry> script = ce::device::Script();
+  if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+  const std::size_t effects = ce::device::Effects().size();
+  if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+
   std::printf("device folder      %s\n", ce::DeviceFolder().string().c_str());
   std::printf("clock (UTC)        %s\n", TimeText(ce::kernel::SystemTimeUtc()).c_str());
-  for (const ce::device::Setting& s : ce::device::Settings()) {
-    if (s.is_text)
-      std::printf("%-18s %s\n", s.name, ce::device::GetText(s.name).c_str());
-    else
-      std::printf("%-18s %" PRId64 "\n", s.name, ce::device::GetInt(s.name));
-  }
+  for (const std::string& line : values) std::fputs(line.c_str(), stdout);
   PrintRegistryValue("band", HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode");
   PrintRegistryValue("backlight.battery", HKEY_CURRENT_USER, u"\\ControlPanel\\Backlight", u"BrightNess");
   PrintRegistryValue("backlight.ac", HKEY_CURRENT_USER, u"\\ControlPanel\\Backlight", u"ACBrightNess");
@@ -143,26 +167,26 @@ int Status(std::string* error) {
     if (sound.sstType == SND_SOUNDTYPE_FILE) std::printf(" %s", ce::text::ToUtf8(sound.szPathName).c_str());
     std::printf("\n");
   }
-  for (const ce::device::Connection& c : ce::device::Connections()) {
+  for (const ce::device::Connection& c : connections) {
     static const char* const kStates[] = {"disconnected", "connecting", "connected"};
-    std::printf("connection         %s %s %s sent=%u received=%u\n", c.name.c_str(), c.guid.c_str(),
+    std::printf("connection         %s %s %s sent=%u received=%u\n", Escaped(c.name).c_str(), Escaped(c.guid).c_str(),
                 c.state >= 0 && c.state <= 2 ? kStates[c.state] : "?", c.sent, c.received);
   }
-  for (const ce::device::ScriptEntry& e : ce::device::Script())
-    std::printf("script             %s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", e.op.c_str(), e.delay_ms,
-                e.refusals, static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
+  for (const ce::device::ScriptEntry& e : script)
+    std::printf("script             %s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", Escaped(e.op).c_str(),
+                e.delay_ms, e.refusals, static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
   const ce::kernel::OsVersion version = ce::kernel::DeviceOsVersion();
   std::printf("%-18s %u.%u.%u\n", "os.version", version.major, version.minor, version.build);
-  std::printf("%-18s %zu\n", "effects", ce::device::Effects().size());
+  std::printf("%-18s %zu\n", "effects", effects);
   return 0;
 }
 
 void PrintEffect(const ce::device::Effect& e) {
-  std::printf("%" PRId64 " %s %s", e.id, TimeText(e.time).c_str(), e.kind.c_str());
-  if (!e.target.empty()) std::printf(" to=%s", e.target.c_str());
-  if (!e.account.empty()) std::printf(" account=%s", e.account.c_str());
-  if (!e.subject.empty()) std::printf(" subject=%s", e.subject.c_str());
-  if (!e.body.empty()) std::printf(" body=%s", e.body.c_str());
+  std::printf("%" PRId64 " %s %s", e.id, TimeText(e.time).c_str(), Escaped(e.kind).c_str());
+  if (!e.target.empty()) std::printf(" to=%s", Escaped(e.target).c_str());
+  if (!e.account.empty()) std::printf(" account=%s", Escaped(e.account).c_str());
+  if (!e.subject.empty()) std::printf(" subject=%s", Escaped(e.subject).c_str());
+  if (!e.body.empty()) std::printf(" body=%s", Escaped(e.body).c_str());
   if (e.value) std::printf(" value=0x%" PRIX64, static_cast<std::uint64_t>(e.value));
   std::printf("\n");
 }
@@ -174,13 +198,13 @@ int SetValue(const std::string& name, const std::string& value, std::string* err
     auto size = static_cast<long long>(value.size());
     if (size < s->min || size > s->max)
       return Bad(error, name + " takes " + std::to_string(s->min) + " to " + std::to_string(s->max) + " characters");
-    return ce::device::SetText(name, value) ? 0 : 1;
+    return Changed(ce::device::SetText(name, value), error);
   }
   std::int64_t v;
   if (!ParseInt(value, &v)) return Bad(error, "'" + value + "' is not a number");
   if (v < s->min || v > s->max)
     return Bad(error, name + " must be from " + std::to_string(s->min) + " to " + std::to_string(s->max));
-  return ce::device::SetInt(name, v) ? 0 : 1;
+  return Changed(ce::device::SetInt(name, v), error);
 }
 
 int Choice(const std::vector<std::string>& args, std::size_t count, const std::map<std::string, std::int64_t>& words,
@@ -188,7 +212,7 @@ int Choice(const std::vector<std::string>& args, std::size_t count, const std::m
   if (args.size() != count) return Bad(error, "usage: devicectl " + args[0] + " <value>");
   auto it = words.find(args[1]);
   if (it == words.end()) return Bad(error, "'" + args[1] + "' is not a choice for " + args[0]);
-  return ce::device::SetInt(name, it->second) ? 0 : 1;
+  return Changed(ce::device::SetInt(name, it->second), error);
 }
 
 int Ranged(const std::vector<std::string>& args, const char* name, std::int64_t lo, std::int64_t hi,
@@ -197,7 +221,7 @@ int Ranged(const std::vector<std::string>& args, const char* name, std::int64_t 
   if (args.size() != 2 || !ParseInt(args[1], &v)) return Bad(error, "usage: devicectl " + args[0] + " <number>");
   if (v < lo || v > hi)
     return Bad(error, args[0] + " must be from " + std::to_string(lo) + " to " + std::to_string(hi));
-  return ce::device::SetInt(name, v) ? 0 : 1;
+  return Changed(ce::device::SetInt(name, v), error);
 }
 
 int Connection(const std::vector<std::string>& args, std::string* error) {
@@ -221,13 +245,18 @@ int Connection(const std::vector<std::string>& args, std::string* error) {
     } else if (c.state == 0) {
       c.sent = c.received = 0;
     }
-    return ce::device::PutConnection(c) ? 0 : 1;
+    return Changed(ce::device::PutConnection(c), error);
   }
   return Bad(error, "no phonebook entry '" + args[1] + "'");
 }
 
+int UnknownOperation(const std::string& op, std::string* error) {
+  return Bad(error, "unknown operation '" + Escaped(op) + "' (see: devicectl help)");
+}
+
 int Refuse(const std::vector<std::string>& args, std::string* error) {
   if (args.size() < 2) return Bad(error, "usage: devicectl refuse <op> [<code>] [--now] [--times <n>]");
+  if (!ce::device::IsScriptedOperation(args[1])) return UnknownOperation(args[1], error);
   std::int64_t code = 0;
   bool now = false;
   std::int64_t times = 1;
@@ -241,8 +270,7 @@ int Refuse(const std::vector<std::string>& args, std::string* error) {
       return Bad(error, "'" + args[i] + "' is not a 32-bit error code");
     }
   }
-  ce::device::ScriptRefusal(args[1], code, now, static_cast<int>(times));
-  return 0;
+  return Changed(ce::device::ScriptRefusal(args[1], code, now, static_cast<int>(times)), error);
 }
 
 int Clock(const std::vector<std::string>& args, std::string* error) {
@@ -313,6 +341,21 @@ int WindowMessage(const std::vector<std::string>& args, std::string* error) {
 
 }  // namespace
 
+std::string Escaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\x%02X", byte);
+      out += buf;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 int Run(const std::vector<std::string>& args, std::string* error) {
   const std::string& cmd = args[0];
   if (cmd == "status") return args.size() == 1 ? Status(error) : Bad(error, "status takes no arguments");
@@ -326,18 +369,17 @@ int Run(const std::vector<std::string>& args, std::string* error) {
       return Bad(error, "usage: devicectl cell <cell id> <lac>");
     if (cell < 0 || cell > 0xFFFFFFFFll || lac < 0 || lac > 0xFFFFll)
       return Bad(error, "a cell id is 0..4294967295 and a LAC 0..65535");
-    return ce::device::Update([&](ce::device::Transaction& t) {
-             t.SetInt("radio.cell", cell);
-             t.SetInt("radio.lac", lac);
-           })
-               ? 0
-               : 1;
+    return Changed(ce::device::Update([&](ce::device::Transaction& t) {
+                     t.SetInt("radio.cell", cell);
+                     t.SetInt("radio.lac", lac);
+                   }),
+                   error);
   }
   if (cmd == "signal") return Ranged(args, "signal.strength", -150, 0, error);
   if (cmd == "battery") {
     std::int64_t v;
     if (args.size() == 2 && ParseInt(args[1], &v) && v == 255)
-      return ce::device::SetInt("battery.percent", 255) ? 0 : 1;
+      return Changed(ce::device::SetInt("battery.percent", 255), error);
     return Ranged(args, "battery.percent", 0, 100, error);
   }
   if (cmd == "calls") return Ranged(args, "phone.calls", 0, 10, error);
@@ -350,7 +392,9 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     static const std::map<std::string, DWORD> kModes = {{"auto", 0}, {"2g", 1}, {"3g", 2}};
     auto it = args.size() == 2 ? kModes.find(args[1]) : kModes.end();
     if (it == kModes.end()) return Bad(error, "usage: devicectl band auto|2g|3g");
-    return SUCCEEDED(RegistrySetDWORD(HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode", it->second)) ? 0 : 1;
+    if (FAILED(RegistrySetDWORD(HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode", it->second)))
+      return Failed(error, "cannot write the band to the registry " + (ce::DeviceFolder() / "registry.db").string());
+    return 0;
   }
   if (cmd == "ring") {
     static const std::map<std::string, SND_SOUNDTYPE> kTypes = {
@@ -359,48 +403,45 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     if (it == kTypes.end()) return Bad(error, "usage: devicectl ring on|vibrate|none");
     SNDFILEINFO sound{};
     sound.sstType = it->second;
-    return SUCCEEDED(SndSetSound(SND_EVENT_ALL, &sound, TRUE)) ? 0 : 1;
+    if (FAILED(SndSetSound(SND_EVENT_ALL, &sound, TRUE)))
+      return Failed(error, "cannot write the sound profile to the registry " +
+                               (ce::DeviceFolder() / "registry.db").string());
+    return 0;
   }
   if (cmd == "connection") return Connection(args, error);
   if (cmd == "connection-add") {
     if (args.size() != 3 || args[2].size() != 38 || args[2].front() != '{' || args[2].back() != '}')
       return Bad(error, "usage: devicectl connection-add <name> <{GUID}>");
     if (args[1].empty() || args[1].size() > 20) return Bad(error, "an entry name has 1 to 20 characters");
-    return ce::device::PutConnection({args[1], args[2], 0, 0, 0}) ? 0 : 1;
+    return Changed(ce::device::PutConnection({args[1], args[2], 0, 0, 0}), error);
   }
   if (cmd == "refuse") return Refuse(args, error);
   if (cmd == "delay") {
     std::int64_t ms;
     if (args.size() != 3 || !ParseInt(args[2], &ms) || ms < 0 || ms > 3'600'000)
       return Bad(error, "usage: devicectl delay <op> <ms> (at most an hour)");
-    ce::device::ScriptDelay(args[1], static_cast<std::uint32_t>(ms));
-    return 0;
+    if (!ce::device::IsScriptedOperation(args[1])) return UnknownOperation(args[1], error);
+    return Changed(ce::device::ScriptDelay(args[1], static_cast<std::uint32_t>(ms)), error);
   }
   if (cmd == "script") {
-    if (args.size() == 2 && args[1] == "clear") {
-      ce::device::ClearScript();
-      return 0;
-    }
+    if (args.size() == 2 && args[1] == "clear") return Changed(ce::device::ClearScript(), error);
     if (args.size() != 1) return Bad(error, "usage: devicectl script [clear]");
-    for (const ce::device::ScriptEntry& e : ce::device::Script())
-      std::printf("%s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", e.op.c_str(), e.delay_ms, e.refusals,
+    const std::vector<ce::device::ScriptEntry> entries = ce::device::Script();
+    if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+    for (const ce::device::ScriptEntry& e : entries)
+      std::printf("%s delay=%u refusals=%d code=0x%08" PRIX64 "%s\n", Escaped(e.op).c_str(), e.delay_ms, e.refusals,
                   static_cast<std::uint64_t>(e.code) & 0xFFFFFFFFu, e.immediate ? " now" : "");
     return 0;
   }
-  if (cmd == "sent") {
-    if (args.size() != 1) return Bad(error, "sent takes no arguments");
-    for (const ce::device::Effect& e : ce::device::Effects())
-      if (e.kind == "sms" || e.kind == "mail") PrintEffect(e);
-    return 0;
-  }
-  if (cmd == "effects") {
-    if (args.size() == 2 && args[1] == "clear") {
-      ce::device::ClearEffects();
-      return 0;
-    }
+  if (cmd == "sent" || cmd == "effects") {
+    if (cmd == "effects" && args.size() == 2 && args[1] == "clear") return Changed(ce::device::ClearEffects(), error);
+    if (cmd == "sent" && args.size() != 1) return Bad(error, "sent takes no arguments");
     if (args.size() > 2) return Bad(error, "usage: devicectl effects [<kind>|clear]");
-    for (const ce::device::Effect& e : ce::device::Effects(args.size() == 2 ? args[1] : std::string()))
-      PrintEffect(e);
+    const std::vector<ce::device::Effect> effects =
+        ce::device::Effects(cmd == "effects" && args.size() == 2 ? args[1] : std::string());
+    if (!ce::device::LastFailure().empty()) return Failed(error, ce::device::LastFailure());
+    for (const ce::device::Effect& e : effects)
+      if (cmd == "effects" || e.kind == "sms" || e.kind == "mail") PrintEffect(e);
     return 0;
   }
   if (cmd == "notifications") return args.size() == 1 ? ListNotifications(error) : Bad(error, "no arguments");
@@ -415,7 +456,8 @@ int Run(const std::vector<std::string>& args, std::string* error) {
     unsigned major = 0, minor = 0, build = 0;
     if (args.size() != 2 || !ParseVersion(args[1], &major, &minor, &build))
       return Bad(error, "usage: devicectl os-version <major>.<minor>.<build>");
-    if (!ce::kernel::SetDeviceOsVersion({major, minor, build})) return Bad(error, "cannot write the device's version");
+    if (!ce::kernel::SetDeviceOsVersion({major, minor, build}))
+      return Failed(error, "cannot write the device's version in " + ce::DeviceFolder().string());
     return 0;
   }
   if (cmd == "send" || cmd == "post") return WindowMessage(args, error);

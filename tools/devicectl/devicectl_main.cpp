@@ -11,7 +11,12 @@
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() >= 2 && args[0] == "--device") {
+  if (!args.empty() && args[0] == "--device") {
+    // An empty folder would fall back to $CE_DEVICE_DIR or ./device: another device than asked.
+    if (args.size() < 2 || args[1].empty()) {
+      std::fprintf(stderr, "devicectl: --device needs a folder\n");
+      return 2;
+    }
     ce::SetDeviceFolder(args[1]);
     args.erase(args.begin(), args.begin() + 2);
   }
@@ -22,8 +27,7 @@ int main(int argc, char** argv) {
   }
   std::string error;
   int rc = devicectl::Run(args, &error);
-  if (rc != 0 && error.empty() && !ce::device::Available())
-    error = "cannot open the device model " + (ce::DeviceFolder() / "hardware.db").string();
-  if (rc != 0 && !error.empty()) std::fprintf(stderr, "devicectl: %s\n", error.c_str());
+  if (rc != 0 && error.empty()) error = "the device could not do it";
+  if (rc != 0) std::fprintf(stderr, "devicectl: %s\n", devicectl::Escaped(error).c_str());
   return rc;
 }

@@ -11,6 +11,7 @@
 #include "platform/notify/notify_launch.h"
 #include "platform/shell/launch.h"
 #include "platform/text/utf.h"
+#include "tools/devicectl/devicectl_commands.h"
 
 namespace devicectl {
 
@@ -34,7 +35,8 @@ int ListNotifications(std::string* error) {
     const SYSTEMTIME& t = n.start;
     std::printf("%lu %04u-%02u-%02u %02u:%02u:%02u %s %s\n",
                 static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(n.handle)), t.wYear, t.wMonth, t.wDay, t.wHour,
-                t.wMinute, t.wSecond, ce::text::ToUtf8(n.application).c_str(), ce::text::ToUtf8(n.arguments).c_str());
+                t.wMinute, t.wSecond, Escaped(ce::text::ToUtf8(n.application)).c_str(),
+                Escaped(ce::text::ToUtf8(n.arguments)).c_str());
   }
   return 0;
 }
@@ -64,7 +66,8 @@ int FireNotification(std::uint32_t handle, std::string* error) {
     }
     if (info.hThread) CloseHandle(info.hThread);
     if (info.hProcess) CloseHandle(info.hProcess);
-    std::printf("started %s %s\n", ce::text::ToUtf8(n.application).c_str(), ce::text::ToUtf8(n.arguments).c_str());
+    std::printf("started %s %s\n", Escaped(ce::text::ToUtf8(n.application)).c_str(),
+                Escaped(ce::text::ToUtf8(n.arguments)).c_str());
     return 0;
   }
   *error = "no pending notification " + std::to_string(handle) + " (see: devicectl notifications)";

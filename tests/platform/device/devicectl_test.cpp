@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <filesystem>
 #include <fstream>
@@ -8,6 +9,7 @@
 #include "platform/device/device.h"
 #include "platform/notify/notify.h"
 #include "platform/testing/device_test.h"
+#include "platform/testing/folder_states.h"
 #include "tests/platform/device/run_tool.h"
 
 namespace {
@@ -71,12 +73,73 @@ TEST_F(DevicectlTest, BadArgumentsAreRefusedAndChangeNothing) {
       {"os-version", "5.2.-1"},
       {"os-version", "+5.2.1"},
       {"refuse", "sim.unlock", "0x1FFFFFFFF"},
+      {"refuse", "sim.unlok"},  // no such operation: the script would never be used
+      {"refuse", "mapi.bogus"},
+      {"delay", "nothing.here", "5"},
   };
   std::string before = RunDevicectl(device_folder(), {"status"}).out;
   for (const auto& args : bad) EXPECT_EQ(RunDevicectl(device_folder(), args).exit_code, 2) << args[0];
   std::string after = RunDevicectl(device_folder(), {"status"}).out;
   // Only the clock line may differ.
   EXPECT_EQ(before.substr(before.find("device.oem")), after.substr(after.find("device.oem")));
+  // An empty device folder is no folder (it would pick another device).
+  const auto empty = RunDevicectl({}, {"--device", "", "status"});
+  EXPECT_EQ(empty.exit_code, 2);
+  EXPECT_NE(empty.err.find("--device needs a folder"), std::string::npos) << empty.err;
+}
+
+TEST_F(DevicectlTest, StoredTextsArePrintedEscaped) {
+  ASSERT_EQ(RunDevicectl(device_folder(), {"set", "device.oem", "A\x1b[2Jb\nc"}).exit_code, 0);
+  ASSERT_EQ(RunDevicectl(device_folder(), {"connection-add", "two\nlines", "{436EF144-B4FB-4863-A041-8F905A62C573}"})
+                .exit_code,
+            0);
+  const std::string status = RunDevicectl(device_folder(), {"status"}).out;
+  EXPECT_EQ(StatusValue(status, "device.oem"), "A\\x1B[2Jb\\x0Ac");
+  EXPECT_NE(status.find("connection         two\\x0Alines {436EF144"), std::string::npos) << status;
+}
+
+// A device model that cannot be read or written: every command says why on standard error and
+// exits 1 (never 0 with nothing changed, or a new device's values shown as the current ones).
+TEST_F(DevicectlTest, AModelThatCannotBeReadOrWrittenIsReported) {
+  ASSERT_EQ(RunDevicectl(device_folder(), {"cell", "4242", "7"}).exit_code, 0);
+  const std::vector<std::vector<std::string>> changes = {
+      {"set", "radio.cell", "77"}, {"signal", "-80"}, {"refuse", "sim.unlock"}, {"effects", "clear"}};
+  // Read-only: the model reads, each change is refused.
+  for (const auto& args : changes) {
+    SCOPED_TRACE(args[0]);
+    auto argv = args;
+    argv.insert(argv.begin(), {"--device", device_folder().string()});
+    auto run = ce::testing::RunWithFolderState(ce::testing::FolderState::kReadOnly, device_folder(), DEVICECTL_PATH, argv);
+    if (!run.available) GTEST_SKIP() << "cannot make a read-only folder here: " << run.output;
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_NE(run.output.find("devicectl: cannot change the device model"), std::string::npos) << run.output;
+  }
+  EXPECT_EQ(StatusValue(RunDevicectl(device_folder(), {"status"}).out, "radio.cell"), "4242");
+
+  // Damaged: the page that holds the values is overwritten.
+  sqlite3* db = nullptr;
+  const auto file = device_folder() / "hardware.db";
+  ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+  sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  sqlite3_stmt* st = nullptr;
+  sqlite3_prepare_v2(db, "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_master WHERE name='state'",
+                     -1, &st, nullptr);
+  ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+  const long page = sqlite3_column_int(st, 0), page_size = sqlite3_column_int(st, 1);
+  sqlite3_finalize(st);
+  sqlite3_close(db);
+  {
+    std::fstream out(file, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp((page - 1) * page_size);
+    out << std::string(static_cast<std::size_t>(page_size), '\x5A');
+  }
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"status"}, {"set", "radio.cell", "77"}}) {
+    SCOPED_TRACE(args[0]);
+    const auto r = RunDevicectl(device_folder(), args);
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("the device model " + file.string()), std::string::npos) << r.err;
+  }
 }
 
 TEST_F(DevicectlTest, ListsAndFiresPendingUserNotifications) {

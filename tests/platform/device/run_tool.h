@@ -23,9 +23,13 @@ struct ToolResult {
   std::string err;  // standard error
 };
 
-// DEVICECTL_PATH is set by the test folder's CMakeLists.txt.
+// DEVICECTL_PATH is set by the test folder's CMakeLists.txt. An empty `device` adds no --device.
 inline ToolResult RunDevicectl(const std::filesystem::path& device, std::vector<std::string> args) {
-  args.insert(args.begin(), {DEVICECTL_PATH, "--device", device.string()});
+  if (device.empty()) {
+    args.insert(args.begin(), DEVICECTL_PATH);
+  } else {
+    args.insert(args.begin(), {DEVICECTL_PATH, "--device", device.string()});
+  }
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -37,7 +41,8 @@ inline ToolResult RunDevicectl(const std::filesystem::path& device, std::vector<
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
   // Standard error goes to a file beside the device, read once the tool has ended.
-  const std::string err_path = device.string() + ".devicectl-stderr";
+  const std::string err_path =
+      (device.empty() ? std::filesystem::temp_directory_path() / "devicectl" : device).string() + ".devicectl-stderr";
   posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = -1;
   if (posix_spawn(&pid, DEVICECTL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;

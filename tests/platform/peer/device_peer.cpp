@@ -11,6 +11,12 @@
 //                                         <count> records with time-out 0; prints how many went
 //   queue-read <name> <count> <ms>        creates the queue for reading, prints "ready", then each
 //                                         record read (its level and text), "timeout" at the end
+//   reg-read <key> <value name>           prints "value <text>" or "error <HRESULT in hex>"
+//   reg-write <key> <value name> <text>   prints "ok" or "error <HRESULT in hex>"
+//   cedb-list <volume> [new]              mounts an existing CEDB volume (CE path; with "new", made if
+//                                         missing); prints the names of its databases, then
+//                                         "create ok" or "create error <n>" for a new database;
+//                                         "mount error <n>" when it cannot mount
 //   queue-open <name>                     opens the queue as the log channel does; prints "existed"
 //                                         or "created" and the milliseconds it took, or "error <n>"
 //   queue-hold <name>                     opens the queue, takes its lock and keeps it; prints
@@ -20,9 +26,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/base/wire.h"
+#include "platform/cedb/cedb.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
@@ -105,6 +113,50 @@ int main(int argc, char** argv) {
     }
     std::printf("%d\n", sent);
     CloseMsgQueue(q);
+    return 0;
+  }
+  if (cmd == "reg-read" && argc == 5) {
+    WCHAR text[256];
+    const HRESULT hr = RegistryGetString(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), W(argv[4]).c_str(), text, 256);
+    if (hr == S_OK) {
+      std::printf("value %s\n", ce::text::ToUtf8(text).c_str());
+    } else {
+      std::printf("error %08x\n", static_cast<unsigned>(hr));
+    }
+    return 0;
+  }
+  if (cmd == "reg-write" && argc == 6) {
+    const HRESULT hr =
+        RegistrySetString(HKEY_LOCAL_MACHINE, W(argv[3]).c_str(), W(argv[4]).c_str(), W(argv[5]).c_str());
+    if (hr == S_OK) {
+      std::puts("ok");
+    } else {
+      std::printf("error %08x\n", static_cast<unsigned>(hr));
+    }
+    return 0;
+  }
+  if (cmd == "cedb-list" && (argc == 4 || (argc == 5 && std::string(argv[4]) == "new"))) {
+    CEGUID guid{};
+    if (!CeMountDBVolEx(&guid, W(argv[3]).c_str(), nullptr, argc == 5 ? OPEN_ALWAYS : OPEN_EXISTING)) {
+      std::printf("mount error %lu\n", static_cast<unsigned long>(GetLastError()));
+      return 0;
+    }
+    HANDLE find = CeFindFirstDatabaseEx(&guid, 0);
+    for (CEOID oid; (oid = CeFindNextDatabaseEx(find, &guid)) != 0;) {
+      CEDBASEINFOEX info{};
+      info.wVersion = 1;
+      if (CeGetDatabaseInfoEx(&guid, oid, &info)) std::printf("%s\n", ce::text::ToUtf8(info.szDbaseName).c_str());
+    }
+    CloseHandle(find);
+    CEDBASEINFO info{};
+    info.dwFlags = CEDB_VALIDNAME;
+    std::memcpy(info.szDbaseName, u"added", sizeof(u"added"));
+    if (CeCreateDatabaseEx(&guid, &info) != 0) {
+      std::puts("create ok");
+    } else {
+      std::printf("create error %lu\n", static_cast<unsigned long>(GetLastError()));
+    }
+    CeUnmountDBVol(&guid);
     return 0;
   }
   if (cmd == "queue-open" && argc == 4) {
