@@ -3,6 +3,8 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/units.h"
+#include "cumulor/app/ui/fonts.h"
+#include "cumulor/map/view/map_fonts.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
@@ -50,6 +52,11 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   AirspaceInit(app->airspace);
   // The flight parameters keep their built-in defaults until AppInit sets the flight defaults.
   MapInit(app->map);
+  // The map draws its texts in the fonts of the font table.
+  SetMapFontSource([](int role) -> HFONT {
+    HFONT* slot = FontHandleSlot(role);
+    return slot ? *slot : nullptr;
+  });
   NavBoxSetInit(app->navBoxes);
   app->thermalView = ThermalView{};
   app->stats = StatsBlock{};

@@ -5,6 +5,7 @@
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/map/draw/map_overlays.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/gdi/gdi.h"
 #include "platform/menus/menus.h"
@@ -37,8 +38,7 @@ void DrawStatusNow(AppContext& app) {
   if (!app.mainWindow) return;
   HDC dc = GetDC(app.mainWindow);
   if (!dc) return;
-  HFONT* font = FontHandleSlot(kFontMedium);
-  MapDrawPointPopup(app.map, dc, font ? *font : nullptr);
+  MapDrawPointPopup(app.map, dc);
   ReleaseDC(app.mainWindow, dc);
 }
 

@@ -248,28 +248,4 @@ void MapSetPopupTarget(MapView& view, const MapPopup& record) {
   if (record.kind == kPopupStatusLine) view.popup.x = 0;
 }
 
-void MapDrawPointPopup(MapView& view, HDC dc, HFONT font) {
-  const MapPopup& p = view.popup;
-  if (!dc || !p.text || !p.text[0]) return;
-  RECT box{view.screen.left + 5, view.screen.top + 50, view.screen.right - 5, view.screen.bottom - 30};
-  view.popupBox = box;
-  HBRUSH fill = CreateSolidBrush(RGB(0xDF, 0xDF, 0xDF));
-  HGDIOBJ oldBrush = SelectObject(dc, fill);
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
-  RoundRect(dc, box.left, box.top - 3, box.right, box.bottom + 3, 10, 10);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(fill);
-  HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-  const int oldMode = SetBkMode(dc, TRANSPARENT);
-  // Word-broken text centred vertically: measure it, then place it in the middle of the box.
-  RECT measure = box;
-  const int height = DrawTextW(dc, p.text, -1, &measure, DT_CENTER | DT_WORDBREAK | DT_CALCRECT);
-  RECT text = box;
-  text.top = box.top + ((box.bottom - box.top) - height) / 2;
-  DrawTextW(dc, p.text, -1, &text, DT_CENTER | DT_WORDBREAK);
-  SetBkMode(dc, oldMode);
-  if (font) SelectObject(dc, oldFont);
-}
-
 }  // namespace cumulor

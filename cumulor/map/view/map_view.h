@@ -156,11 +156,6 @@ void MapPanByPixels(MapView& view, std::int32_t dx, std::int32_t dy);
 // Copies the record; a kind-3 record loses its x so that it is shown in the default box.
 void MapSetPopupTarget(MapView& view, const MapPopup& record);
 
-// Draws the popup's text in the default box (the screen inset by 5 left and right, 50 at the top
-// and 30 at the bottom): a light grey rounded box with a black frame and the text centred with
-// word breaks in `font` (none: the DC's). Nothing for an empty text.
-void MapDrawPointPopup(MapView& view, HDC dc, HFONT font);
-
 // Radius in pixels of a distance in metres at the current scale.
 std::int32_t MapMetresToPixels(const MapView& view, std::int64_t metres);
 

@@ -1,0 +1,46 @@
+// AirspaceShape: one airspace of an airspace text file, as the parser stores it in its class group
+// and the alarms, texts and map drawing read it.
+#pragma once
+
+#include <cstdint>
+
+#include "cumulor/app/base/dyn_array.h"
+#include "cumulor/app/base/geo_point.h"
+#include "platform/base/types.h"
+
+namespace cumulor {
+
+// A box {west, north, east, south} in GeoPoint units.
+struct AirspaceBounds {
+  std::int32_t west = 0;
+  std::int32_t north = 0;
+  std::int32_t east = 0;
+  std::int32_t south = 0;
+};
+
+inline constexpr std::uint32_t kAirspaceOffForTheDay = 0xFFFFFFFFu;
+
+struct AirspaceShape {
+  WCHAR name[48] = {};
+  WCHAR ceilingText[26] = {};
+  WCHAR floorText[26] = {};
+  std::int32_t ceiling = 0;              // feet; negative: minus a pressure altitude (flight level)
+  std::int32_t floor = 0;
+  std::int32_t pointCount = 0;
+  DynArray<GeoPoint> points;             // pointCount points and a spare slot to close the polygon
+  AirspaceBounds bounds;
+  DynArray<RECT> labelRects;             // screen rectangles of the labels drawn, one per label point
+  std::int32_t labelCount = 0;           // labels drawn in the last frame
+  std::uint16_t zoomLimit = 1000;
+  std::uint8_t inView = 1;
+  std::uint8_t transparent = 0;
+  DynArray<GeoPoint> labelPoints;
+  std::uint32_t switchedOffUntil = 0;    // 0 active, kAirspaceOffForTheDay, else the tick it ends
+  std::int32_t id = 0;
+  std::int32_t verticalState = 0;
+  std::int32_t verticalDistance = 0;
+  std::int32_t horizontalDistance = 0;
+  float proximity = 0.0f;
+};
+
+}  // namespace cumulor

@@ -1,0 +1,91 @@
+#include "cumulor/map/draw/map_airspace_draw.h"
+
+#include <algorithm>
+
+#include "cumulor/data/airspace/airspace_shape.h"
+#include "cumulor/map/draw/map_draw_util.h"
+#include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/view/map_fonts.h"
+
+namespace cumulor {
+
+using mapdraw::Project;
+using mapdraw::Selection;
+
+namespace {
+
+int NameLength(const AirspaceShape& shape) {
+  int n = 0;
+  while (n < 48 && shape.name[n]) ++n;
+  return n;
+}
+
+RECT LabelAt(HDC dc, const AirspaceShape& shape, int length, POINT at, COLORREF colour) {
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, shape.name, length, &extent);
+  RECT box{at.x - extent.cx / 2, at.y - extent.cy / 2, at.x - extent.cx / 2 + extent.cx,
+           at.y - extent.cy / 2 + extent.cy};
+  const COLORREF old = SetTextColor(dc, colour);
+  DrawTextW(dc, shape.name, length, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
+  SetTextColor(dc, old);
+  return box;
+}
+
+}  // namespace
+
+void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShape& shape, bool labels, bool outline,
+                            bool thick) {
+  static HFONT labelFont = MapFont(2);
+  const std::int32_t available = std::min(shape.pointCount, shape.points.Size());
+  if (available < 1) return;
+  const std::int32_t n = std::min(available, kMapPointBufferSize);
+  for (std::int32_t i = 0; i < n; ++i) view.points[i] = Project(view, shape.points[i]);
+  view.pointCount = n;
+
+  const MapPalette& p = MapPens();
+  const bool off = shape.switchedOffUntil == kAirspaceOffForTheDay;
+  Selection sel(dc);
+  if (off) {
+    sel.Brush(p.hollow);
+    sel.Pen(p.grey[1]);
+  } else if (thick) {
+    sel.Pen(p.black[2]);
+  }
+  if (classNumber == kAirspaceOutlineOnlyClass) {
+    const int rop = SetROP2(dc, R2_COPYPEN);
+    Polyline(dc, view.points, n);
+    SetROP2(dc, rop);
+  } else {
+    Polygon(dc, view.points, n);
+    if (outline) {
+      const int rop = SetROP2(dc, R2_COPYPEN);
+      Polyline(dc, view.points, n);
+      if (n > 2) {
+        const POINT closing[2] = {view.points[n - 1], view.points[0]};
+        Polyline(dc, closing, 2);
+      }
+      SetROP2(dc, rop);
+    }
+  }
+
+  if (!labels) return;
+  sel.Font(labelFont);
+  const int length = NameLength(shape);
+  const COLORREF colour = off ? 0x808080 : 0x000000;
+  const std::int32_t wanted = std::max<std::int32_t>(1, shape.labelPoints.Size());
+  if (shape.labelRects.Size() < wanted && shape.labelRects.SetSize(wanted) != S_OK) return;
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  if (shape.labelPoints.Size() > 0) {
+    for (std::int32_t i = 0; i < shape.labelPoints.Size(); ++i)
+      shape.labelRects[i] = LabelAt(dc, shape, length, Project(view, shape.labelPoints[i]), colour);
+    shape.labelCount = shape.labelPoints.Size();
+  } else {
+    const GeoPoint middle{static_cast<std::int32_t>((static_cast<std::int64_t>(shape.bounds.west) + shape.bounds.east) / 2),
+                          static_cast<std::int32_t>((static_cast<std::int64_t>(shape.bounds.north) + shape.bounds.south) / 2)};
+    shape.labelRects[0] = LabelAt(dc, shape, length, Project(view, middle), colour);
+    shape.labelCount = 1;
+  }
+  SetBkMode(dc, oldMode);
+}
+
+}  // namespace cumulor
