@@ -13,6 +13,8 @@
 #include "platform/kernel/termination_point.h"
 #include "platform/kernel/threads.h"
 #include "platform/window/window.h"
+#include "velomar/core/Stopwatch.h"
+#include "velomar/core/Trace.h"
 
 // The worker's routine and the routines of its command and time-out threads.
 DWORD FuncWorkerThread(LPVOID worker);
@@ -360,8 +362,15 @@ LONG WorkerThread::PendingCount() {
   return count;
 }
 
+namespace {
+// The stopwatch every worker restarts with each command (its readings only go to the trace).
+std::mutex g_sharedStopwatchLock;
+CStopwatch g_sharedStopwatch;
+}  // namespace
+
 DWORD FuncWorkerThread(LPVOID parameter) {
   auto* worker = static_cast<WorkerThread*>(parameter);
+  CStopwatch stopwatch;  // this worker's own
   t_ownWorker = worker;
   InterlockedExchange(&worker->m_threadId, static_cast<LONG>(GetCurrentThreadId()));
   HANDLE wake[2] = {worker->m_commandsAvailable, worker->m_stopEvent};
@@ -377,7 +386,16 @@ DWORD FuncWorkerThread(LPVOID parameter) {
       if (empty) continue;
       break;  // the list mutex failed: this worker runs nothing more
     }
+    {
+      std::lock_guard<std::mutex> lock(g_sharedStopwatchLock);
+      g_sharedStopwatch.Reset();
+      g_sharedStopwatch.Start();
+    }
+    stopwatch.Reset();
+    stopwatch.Start();
     worker->RunCommand(command);
+    stopwatch.Stop();
+    Trace(0, u"WorkerThread: command %d took %d ms", command.id, static_cast<int>(stopwatch.Elapsed() * 1000));
     Sleep(kPauseAfterCommandMs);
     NotifyPendingCommands();
     worker->AfterCommand();

@@ -248,14 +248,15 @@ void CMgr::SendStatusToPlugin() {
 
 void CMgr::SetTimeLimitNotification(int mgr_id, int minutes, int notification_id) {
   if (minutes <= 0) return;
-  ClearTimeLimitNotification(mgr_id);
   const std::u16string arguments =
       Cut(ce::text::Format(u"timer_notification_%02d_%02d", mgr_id, notification_id), 259);
-  HANDLE handle = velomar::ArmProgramNotification(arguments.c_str(), kMinute, minutes);
-  m_lastNotification = handle;
   Shared& s = State();
   if (!TakeMutex(s.mapMutex)) return;
-  s.notifications[mgr_id] = handle;
+  // Cleared, armed and stored in one step, so that a clear from another thread never misses it.
+  HANDLE& slot = s.notifications[mgr_id];
+  if (slot != nullptr) CeClearUserNotification(slot);
+  slot = velomar::ArmProgramNotification(arguments.c_str(), kMinute, minutes);
+  m_lastNotification = slot;
   ReleaseMutex(s.mapMutex);
 }
 
