@@ -11,7 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "platform/msgqueue/msgqueue.h"
 #include "platform/notify/notify.h"
+#include "platform/power/power.h"
 #include "platform/time/time.h"
 #include "tests/velomar/app/process_fixture.h"
 #include "velomar/core/EventLog.h"
@@ -178,8 +180,87 @@ TEST_F(AppObjectTest, AWifiChangeFromTheControlToolReachesABrokerListener) {
     std::lock_guard<std::mutex> lock(listener.mutex);
     EXPECT_EQ(listener.states[0], expected);
   }
+  // Messages that are not notifications (too short, too long for the read) reach no listener.
+  MSGQUEUEOPTIONS options{};
+  options.dwSize = 20;
+  options.dwFlags = MSGQUEUE_ALLOW_BROKEN;
+  options.cbMaxMessage = 4112;
+  options.bReadAccess = FALSE;
+  HANDLE writer = CreateMsgQueue(u"BROKER_QUEUE_NAME", &options);
+  ASSERT_NE(writer, nullptr);
+  BYTE junk[2000] = {1, 2, 3};
+  ASSERT_TRUE(WriteMsgQueue(writer, junk, 2, 0, 0));
+  ASSERT_TRUE(WriteMsgQueue(writer, junk, sizeof junk, 0, 0));
+  DWORD marker = 0x5A5A;
+  ASSERT_TRUE(WriteMsgQueue(writer, &marker, sizeof marker, 0, 0));
+  ASSERT_TRUE(DriveClockUntil([&] {
+    std::lock_guard<std::mutex> lock(listener.mutex);
+    return listener.states.back() == marker;
+  }, 120'000, 100));
+  {
+    std::lock_guard<std::mutex> lock(listener.mutex);
+    EXPECT_EQ(listener.states.size(), 2u);
+  }
+  CloseMsgQueue(writer);
   broker.RemoveListener(&listener);
   RegistryCloseNotification(notification);
+  DestroyApp(app);
+}
+
+TEST_F(AppObjectTest, TheInstallSeedsTheSettingsTheProgramNeeds) {
+  const struct {
+    const char16_t* name;
+    const char16_t* text;  // null: a number
+    DWORD number;
+  } seeds[] = {
+      {u"mgr_config", u"2222222222", 0}, {u"language", u"en", 0},          {u"events_log_write_to_file", nullptr, 1},
+      {u"events_log_file_max_size", nullptr, 100}, {u"events_log_items_screen", nullptr, 200},
+      {u"cell_history_list_number", nullptr, 100}, {u"seconds_idle", nullptr, 60}, {u"tray_icon", nullptr, 1},
+      {u"today_print_place", nullptr, 1}, {u"location_mode", nullptr, 1}, {u"allow_ril_notifications", nullptr, 1},
+  };
+  for (const auto& seed : seeds) {
+    SCOPED_TRACE(ce::text::ToUtf8(seed.name));
+    if (seed.text) {
+      WCHAR text[64] = {};
+      DWORD size = sizeof text;
+      ASSERT_EQ(RegistryGetString(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey, seed.name, text, size / 2), S_OK);
+      EXPECT_EQ(std::u16string(text), seed.text);
+    } else {
+      DWORD value = 0;
+      ASSERT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey, seed.name, &value), S_OK);
+      EXPECT_EQ(value, seed.number);
+    }
+  }
+  // Installing again keeps what the user changed.
+  SetSetting(u"language", std::u16string(u"es"));
+  ASSERT_TRUE(velomar::InstallVelomar());
+  WCHAR text[16] = {};
+  ASSERT_EQ(RegistryGetString(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey, u"language", text, 16), S_OK);
+  EXPECT_EQ(std::u16string(text), u"es");
+}
+
+TEST_F(AppObjectTest, TheControlToolShowsWhatTheManagersDidToTheDevice) {
+  SetSetting(u"mgr_config", std::u16string(u"2222222222"));
+  velomar::seam::ResetMgrConfig();
+  auto app = std::make_unique<CAppConnMgr>();
+  std::string effects;
+  const auto shows = [&](const char* what) {
+    effects = Devicectl({"effects"});
+    return effects.find(what) != std::string::npos;
+  };
+  app->GetCpuMgr().SetStatus(POWER_STATE_IDLE, 0, 0, 0);
+  EXPECT_TRUE(DriveClockUntil([&] { return shows("power body=options=0x1000 value=0x100000"); }, 60'000, 100)) << effects;
+  app->GetBeamMgr().SetStatus(1, 0, 0, 0);
+  EXPECT_TRUE(DriveClockUntil([&] { return shows("obex value=0x1040020"); }, 60'000, 100)) << effects;
+  EXPECT_TRUE(shows("obex value=0x1040004")) << effects;
+  app->GetCallForwardMgr().SetNumber(u"600111222");
+  app->GetCallForwardMgr().SetStatus(1, 0, 0, 0);
+  EXPECT_TRUE(DriveClockUntil([&] { return shows("forward to=600111222"); }, 60'000, 100)) << effects;
+  app->GetBacklightMgr().SetStatus(2 * 65536 + 4, 0, 0, 0);
+  EXPECT_TRUE(DriveClockUntil([&] { return shows("event to=BackLightChangeEvent"); }, 60'000, 100)) << effects;
+  const std::string status = Devicectl({"status"});
+  EXPECT_NE(status.find("backlight.battery  4"), std::string::npos) << status;
+  EXPECT_NE(status.find("backlight.ac       2"), std::string::npos) << status;
   DestroyApp(app);
 }
 

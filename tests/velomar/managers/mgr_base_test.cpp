@@ -74,6 +74,8 @@ class MgrBaseTest : public velomar_test::ManagerTest {};
 
 TEST_F(MgrBaseTest, ConfigDecidesWhoRefreshesAndWhoAcceptsChanges) {
   const int ids[] = {0, 1, 2, 3, 4, 5, 6, 9, 10, 50, 51, 52};
+  // Control characters, a format, a non-character, and more than the 48 characters kept.
+  const std::u16string odd = std::u16string(u"2\x01 %s22") + u'\xFFFF' + std::u16string(49, u'0') + u"2";
   const struct {
     const char* name;
     const char16_t* config;  // null: absent
@@ -84,6 +86,7 @@ TEST_F(MgrBaseTest, ConfigDecidesWhoRefreshesAndWhoAcceptsChanges) {
       {"empty", u"", u"111111111111", u"000000000111"},
       {"all on", u"2222222222", u"111111111111", u"111111110111"},
       {"shown only", u"1111111111", u"111111111111", u"000000000111"},
+      {"longer than kept, odd characters", odd.c_str(), u"111111100111", u"100001100111"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
