@@ -2,16 +2,14 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/sync.h"
 #include "platform/kernel/termination_point.h"
 #include "platform/kernel/threads.h"
+#include "platform/kernel/waitable.h"
 #include "platform/window/window.h"
 #include "velomar/core/Stopwatch.h"
 #include "velomar/core/Trace.h"
@@ -26,7 +24,7 @@ namespace {
 constexpr DWORD kPostMutexWaitMs = 1000;
 constexpr DWORD kTimeoutCommandWaitMs = 10000;
 constexpr DWORD kPauseAfterCommandMs = 100;
-constexpr auto kAbandonedThreadsWait = std::chrono::seconds(10);
+constexpr DWORD kAbandonedThreadsWaitMs = 10000;
 
 // Process-wide statistics.
 volatile LONG g_liveWorkers = 0;
@@ -59,24 +57,17 @@ void PostStatistics(UINT message, LONG value) {
 }  // namespace
 
 struct WorkerCommandThreads {
-  std::mutex mutex;
-  std::condition_variable done;
-  int running = 0;
+  std::atomic<int> running{0};
 
-  void Started() {
-    std::lock_guard<std::mutex> lock(mutex);
-    ++running;
-  }
+  void Started() { ++running; }
   void Ended() {
-    std::lock_guard<std::mutex> lock(mutex);
     --running;
-    done.notify_all();
+    auto lock = ce::kernel::LockKernel();
+    ce::kernel::WakeWaitersLocked();
   }
-  // True when none runs any more; waits at most `limit`.
-  template <class Duration>
-  bool AwaitNone(Duration limit) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return done.wait_for(lock, limit, [this] { return running == 0; });
+  // Waits, at most `limit_ms` on the platform's clock, until none runs any more.
+  void AwaitNone(DWORD limit_ms) {
+    ce::kernel::WaitAny({}, limit_ms, [this] { return running.load() == 0; });
   }
 };
 
@@ -183,7 +174,7 @@ WorkerThread::~WorkerThread() {
   const LONG pending = PendingCount();
   if (pending > 0) InterlockedExchangeAdd(&g_pendingTotal, -pending);
 
-  m_commandThreads->AwaitNone(kAbandonedThreadsWait);
+  m_commandThreads->AwaitNone(kAbandonedThreadsWaitMs);
 
   for (HANDLE h : {m_commandsAvailable, m_queueEmpty, m_stopEvent, m_stopFlagMutex, m_listMutex, m_postMutex,
                    m_endedEvent, thread}) {

@@ -220,6 +220,34 @@ TEST_F(WorkerThreadTest, CommandsBlockedInPlatformCallsEndAtTheirTimeOut) {
   for (HANDLE h : {port, reader, writer}) CloseHandle(h);
 }
 
+// An abandoned command parked in a call that lasts beyond the destructor's 10 s wait (here a
+// critical section held elsewhere) ends after its worker is gone, touching nothing of it.
+TEST_F(WorkerThreadTest, ACommandThreadThatOutlivesItsWorkerTouchesNothingOfIt) {
+  CRITICAL_SECTION held;
+  InitializeCriticalSection(&held);
+  EnterCriticalSection(&held);
+  Journal journal;
+  std::atomic<int> unwound{0};
+  auto* worker = new BlockingWorker(
+      journal,
+      [&held] {
+        EnterCriticalSection(&held);
+        LeaveCriticalSection(&held);
+      },
+      unwound);
+  worker->Start();
+  worker->PostCommand(1, 1000, 0);
+  ASSERT_TRUE(DriveClockUntil([&] { return journal.Has("timeout 1"); }));
+  EXPECT_TRUE(StopWhileDriving([&] { worker->Stop(); }));
+  EXPECT_TRUE(StopWhileDriving([&] { delete worker; }));  // gives up on the command after 10 s
+  EXPECT_EQ(unwound.load(), 0);
+  LeaveCriticalSection(&held);  // the command gets the section, lets it go and ends
+  EXPECT_TRUE(WaitReal([&] { return unwound.load() == 1; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // its last steps after the unwind
+  EXPECT_EQ(journal.Entries(), (std::vector<std::string>{"run 1", "timeout 1"}));
+  DeleteCriticalSection(&held);
+}
+
 TEST_F(WorkerThreadTest, StopModeZeroDrainsAndModeOneDrops) {
   const struct {
     int mode;
