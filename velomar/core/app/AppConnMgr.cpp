@@ -11,8 +11,16 @@ CAppConnMgr::CAppConnMgr() {
 CAppConnMgr::~CAppConnMgr() {
   Trace(0, u"CAppConnMgr::~CAppConnMgr()");
   BeginShutdown();
-  // The members go in reverse order (backlight manager first, database last); each manager stops
-  // its worker, the database flushes and unmounts its volume.
+  // Every manager's threads stop before any member goes (in the members' reverse order): a change
+  // still running would otherwise read the settings member, or another manager, while it is
+  // destroyed. Then the members go in reverse order (backlight manager first, database last); the
+  // database flushes and unmounts its volume.
+  m_backlightMgr.Stop();
+  m_callForwardMgr.Stop();
+  m_beamMgr.Stop();
+  m_speakerMgr.StopPolling();
+  m_speakerMgr.Stop();
+  m_cpuMgr.Stop();
 }
 
 bool CAppConnMgr::InitGUI() {

@@ -23,13 +23,18 @@ CSpeakerMgr::CSpeakerMgr() : CMgr(MGR_SPEAKER) {
   m_pollThread = CreateThread(nullptr, 0, PollThread, this, 0, nullptr);
 }
 
-CSpeakerMgr::~CSpeakerMgr() {
+void CSpeakerMgr::StopPolling() {
   // The poll thread is told to end and waited for (it may be in a refresh).
   if (m_pollThread) {
     SetEvent(m_pollStop);
     WaitForSingleObject(m_pollThread, INFINITE);
     CloseHandle(m_pollThread);
+    m_pollThread = nullptr;
   }
+}
+
+CSpeakerMgr::~CSpeakerMgr() {
+  StopPolling();
   if (m_pollStop) CloseHandle(m_pollStop);
   Stop();
   CSpeakerMgr* self = this;

@@ -26,6 +26,8 @@ class CSpeakerMgr : public CMgr {
   // The volume level the next switch to "on" applies (1 to 5 give 51 to 255; -1 none).
   void SetPendingValue(int level) { m_volumeLevel = level; }
   int GetPendingValue() const { return m_volumeLevel.load(); }
+  // Ends the poll thread and waits for it (also done by the destructor).
+  void StopPolling();
 
  private:
   static DWORD PollThread(LPVOID self);
