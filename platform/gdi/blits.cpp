@@ -148,7 +148,7 @@ int Map(int d, int d0, int dw, int s0, int sw) {
 BOOL Blit(HDC dest, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop, const char* name) {
   DC* dc = AsDC(dest);
   if (!dc || w == 0 || h == 0) return dc != nullptr;
-  Record(*dc, std::string(name) + "(" + Args({x, y, w, h, sx, sy, static_cast<long>(rop)}) + ")");
+  GDI_RECORD(*dc, std::string(name) + "(" + Args({x, y, w, h, sx, sy, static_cast<long>(rop)}) + ")");
   Source source;
   bool needs_source = UsesSource(rop);
   if (needs_source && (!SourceFrom(source, Find(src), dc) || sw == 0 || sh == 0)) return FALSE;
@@ -215,7 +215,7 @@ BOOL TransparentImage(HDC dest, int x, int y, int width, int height, HANDLE src,
   DC* dc = AsDC(dest);
   Source source;
   if (!dc || width <= 0 || height <= 0 || swidth <= 0 || sheight <= 0 || !SourceFrom(source, Find(src), dc)) return FALSE;
-  Record(*dc, "TransparentImage(" + Args({x, y, width, height, sx, sy, swidth, sheight, static_cast<long>(transparent)}) + ")");
+  GDI_RECORD(*dc, "TransparentImage(" + Args({x, y, width, height, sx, sy, swidth, sheight, static_cast<long>(transparent)}) + ")");
   COLORREF key = transparent & 0xFFFFFF;
   ForEachPixel(*dc, NearBox(x, y, width, height), [&](std::uint32_t& d, int px, int py) {
     std::uint32_t s;
@@ -238,7 +238,7 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
   if (!dc || width <= 0 || height <= 0 || swidth <= 0 || sheight <= 0 || blend.BlendOp != AC_SRC_OVER ||
       !SourceFrom(source, Find(src), dc))
     return FALSE;
-  Record(*dc, "AlphaBlend(" + Args({x, y, width, height, sx, sy, swidth, sheight}) + ")");
+  GDI_RECORD(*dc, "AlphaBlend(" + Args({x, y, width, height, sx, sy, swidth, sheight}) + ")");
   unsigned ca = blend.SourceConstantAlpha;
   bool per_pixel = blend.AlphaFormat & AC_SRC_ALPHA;
   ForEachPixel(*dc, NearBox(x, y, width, height), [&](std::uint32_t& d, int px, int py) {
@@ -264,7 +264,7 @@ BOOL GradientFill(HDC hdc, TRIVERTEX* v, ULONG nv, PVOID mesh, ULONG nmesh, ULON
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc || !v || !mesh || nv == 0) return FALSE;
-  Record(*dc, "GradientFill(" + Args({static_cast<long>(nv), static_cast<long>(nmesh), static_cast<long>(mode)}) + ")");
+  GDI_RECORD(*dc, "GradientFill(" + Args({static_cast<long>(nv), static_cast<long>(nmesh), static_cast<long>(mode)}) + ")");
   auto channel = [](const TRIVERTEX& t, int c) { return (c == 0 ? t.Red : c == 1 ? t.Green : t.Blue) >> 8; };
   if (mode == GRADIENT_FILL_RECT_H || mode == GRADIENT_FILL_RECT_V) {
     const auto* rects = static_cast<const GRADIENT_RECT*>(mesh);
@@ -372,7 +372,7 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int width, int height, UINT s
   auto* i = As<Icon>(icon, Kind::kIcon);
   if (!dc || !i) return FALSE;
   int w = width > 0 ? width : i->width, h = height > 0 ? height : i->height;
-  Record(*dc, "DrawIconEx(" + Args({x, y, w, h}) + ")");
+  GDI_RECORD(*dc, "DrawIconEx(" + Args({x, y, w, h}) + ")");
   Render(*dc, NearBox(x, y, w, h), R2_COPYPEN, [&](cairo_t* cr) {
     cairo_translate(cr, x, y);
     cairo_scale(cr, static_cast<double>(w) / i->width, static_cast<double>(h) / i->height);

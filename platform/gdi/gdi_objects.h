@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/gdi_types.h"
@@ -52,6 +53,14 @@ struct Font : Object {
   cairo_scaled_font_t* scaled = nullptr;
   double ascent = 0, descent = 0, em = 0;  // pixels
   double angle = 0;                         // radians, counter-clockwise (lfEscapement)
+  // Texts already laid out in this font: their advance and glyphs (from the origin), so that
+  // text drawn again (labels on every frame) is neither converted nor measured again.
+  struct Run {
+    double advance = 0;
+    std::vector<cairo_glyph_t> glyphs;
+  };
+  mutable std::unordered_map<std::u16string, Run> runs;
+  const Run& RunOf(const std::u16string& text) const;
 };
 
 struct DC;
@@ -209,6 +218,11 @@ inline std::uint32_t Rop3(DWORD rop, std::uint32_t pat, std::uint32_t src, std::
 
 // Records a call on the DC when a test asked for it.
 void Record(const DC& dc, const std::string& call);
+// Record, with the call's text built only when a recorder is attached.
+#define GDI_RECORD(dc, call)                 \
+  do {                                       \
+    if ((dc).recorder) Record((dc), (call)); \
+  } while (0)
 
 // Font mapping, shared by the text functions and font enumeration.
 std::string InstalledFamilyFor(const std::u16string& face);

@@ -106,7 +106,7 @@ BOOL FillRgn(HDC hdc, HRGN rgn, HBRUSH brush) {
   Region* r = AsRegion(rgn);
   Brush* b = AsBrush(brush);
   if (!dc || !r || !b) return FALSE;
-  Record(*dc, "FillRgn()");
+  GDI_RECORD(*dc, "FillRgn()");
   cairo_rectangle_int_t e;
   cairo_region_get_extents(r->rgn, &e);
   Render(*dc, {e.x, e.y, e.x + e.width, e.y + e.height}, R2_COPYPEN, [&](cairo_t* cr) {

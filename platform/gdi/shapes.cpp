@@ -160,7 +160,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
   POINT p[2] = {dc->st.position, {x, y}};
-  Record(*dc, "LineTo(" + Args({p[0].x, p[0].y, x, y}) + ")");
+  GDI_RECORD(*dc, "LineTo(" + Args({p[0].x, p[0].y, x, y}) + ")");
   dc->st.position = {x, y};
   Render(*dc, Extent(p, 2, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     if (!ApplyPen(cr, *dc)) return;
@@ -174,7 +174,7 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc || !points || count < 2) return FALSE;
-  Record(*dc, "Polyline(" + std::to_string(count) + ")");
+  GDI_RECORD(*dc, "Polyline(" + std::to_string(count) + ")");
   Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     if (!ApplyPen(cr, *dc)) return;
     PathPoints(cr, points, count, Half(*dc), false);
@@ -187,7 +187,7 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc || !points || count < 2) return FALSE;
-  Record(*dc, "Polygon(" + std::to_string(count) + ")");
+  GDI_RECORD(*dc, "Polygon(" + std::to_string(count) + ")");
   Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     cairo_set_fill_rule(cr, dc->st.fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
     PathPoints(cr, points, count, 0.5, true);
@@ -205,7 +205,7 @@ BOOL Rectangle(HDC hdc, int l, int t, int r, int b) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
-  Record(*dc, "Rectangle(" + Args({l, t, r, b}) + ")");
+  GDI_RECORD(*dc, "Rectangle(" + Args({l, t, r, b}) + ")");
   Normalize(l, t, r, b);
   double w = PenWidth(*dc);
   DrawClosed(*dc, Grow(l, t, r, b, 1),
@@ -218,7 +218,7 @@ BOOL RoundRect(HDC hdc, int l, int t, int r, int b, int ew, int eh) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
-  Record(*dc, "RoundRect(" + Args({l, t, r, b, ew, eh}) + ")");
+  GDI_RECORD(*dc, "RoundRect(" + Args({l, t, r, b, ew, eh}) + ")");
   Normalize(l, t, r, b);
   double w = PenWidth(*dc);
   DrawClosed(*dc, Grow(l, t, r, b, 1),
@@ -231,7 +231,7 @@ BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
-  Record(*dc, "Ellipse(" + Args({l, t, r, b}) + ")");
+  GDI_RECORD(*dc, "Ellipse(" + Args({l, t, r, b}) + ")");
   Normalize(l, t, r, b);
   double w = PenWidth(*dc);
   DrawClosed(*dc, Grow(l, t, r, b, 1), [&](cairo_t* cr, double g) { EllipsePath(cr, l, t, r + g, b + g); },
@@ -243,7 +243,7 @@ BOOL Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
-  Record(*dc, "Arc(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
+  GDI_RECORD(*dc, "Arc(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
   Normalize(l, t, r, b);
   Render(*dc, Grow(l, t, r, b, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     if (!ApplyPen(cr, *dc)) return;
@@ -258,7 +258,7 @@ BOOL Pie(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc) return FALSE;
-  Record(*dc, "Pie(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
+  GDI_RECORD(*dc, "Pie(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
   Normalize(l, t, r, b);
   double h = Half(*dc);
   DrawClosed(*dc, Grow(l, t, r, b, 1),
@@ -276,7 +276,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
     b = AsBrush(GetSysColorBrush(static_cast<int>(reinterpret_cast<uintptr_t>(brush)) - 1));
   }
   if (!dc || !rect || !b) return 0;
-  Record(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
+  GDI_RECORD(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
   if (IsRectEmpty(rect)) return 1;
   const RECT r = Near(*rect);
   Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
@@ -291,7 +291,7 @@ int FrameRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   DC* dc = AsDC(hdc);
   Brush* b = AsBrush(brush);
   if (!dc || !rect || !b) return 0;
-  Record(*dc, "FrameRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
+  GDI_RECORD(*dc, "FrameRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
   if (IsRectEmpty(rect)) return 1;
   const RECT r = Near(*rect);
   Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
@@ -305,7 +305,7 @@ BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) {
   auto lock = Lock();
   DC* dc = AsDC(hdc);
   if (!dc || !rect) return FALSE;
-  Record(*dc, "DrawEdge(" + Args({rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(edge)}) + ")");
+  GDI_RECORD(*dc, "DrawEdge(" + Args({rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(edge)}) + ")");
   RECT r = Near(*rect);
   // Outer then inner line; raised: light top-left, dark bottom-right; sunken the other way.
   auto line = [&](COLORREF tl, COLORREF br) {

@@ -63,7 +63,7 @@ double Advance(const Font& f, const std::string& utf8) {
   cairo_scaled_font_text_extents(f.scaled, utf8.c_str(), &e);
   return e.x_advance;
 }
-double Advance(const Font& f, const std::u16string& text) { return Advance(f, ce::text::ToUtf8(text)); }
+double Advance(const Font& f, const std::u16string& text) { return f.RunOf(text).advance; }
 
 int CellHeight(const Font& f) { return Round(f.ascent) + Round(f.descent); }
 
@@ -72,12 +72,12 @@ int CellHeight(const Font& f) { return Round(f.ascent) + Round(f.descent); }
 int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* dx, const RECT* opaque,
             const RECT* clip) {
   Font& f = *dc.st.font;
-  std::string utf8 = ce::text::ToUtf8(text);
+  const Font::Run* run = dx ? nullptr : &f.RunOf(text);
   double width = 0;
   if (dx) {
     for (std::size_t i = 0; i < text.size(); ++i) width += dx[i];
   } else {
-    width = Advance(f, utf8);
+    width = run->advance;
   }
   int height = CellHeight(f);
   UINT align = dc.st.text_align;
@@ -119,9 +119,14 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
         cairo_show_text(cr, one.c_str());
         pen_x += dx[i];
       }
+    } else if (f.angle == 0 && !run->glyphs.empty()) {
+      // The kept glyphs, moved to the run's place: what cairo_show_text would lay out.
+      std::vector<cairo_glyph_t> glyphs(run->glyphs);
+      for (auto& g : glyphs) g.x += left, g.y += base;
+      cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     } else {
       cairo_move_to(cr, left, base);
-      cairo_show_text(cr, utf8.c_str());
+      cairo_show_text(cr, ce::text::ToUtf8(text).c_str());
     }
     double line = std::max(1.0, std::round(f.em / 14));
     if (f.lf.lfUnderline) cairo_rectangle(cr, left, base + line, width, line);
@@ -135,6 +140,24 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
 
 Font::~Font() {
   if (scaled) cairo_scaled_font_destroy(scaled);
+}
+
+const Font::Run& Font::RunOf(const std::u16string& text) const {
+  auto it = runs.find(text);
+  if (it != runs.end()) return it->second;
+  if (runs.size() >= 4096) runs.clear();  // many different texts (measuring prefixes): start over
+  Run run;
+  const std::string utf8 = ce::text::ToUtf8(text);
+  run.advance = Advance(*this, utf8);
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  if (!utf8.empty() && scaled &&
+      cairo_scaled_font_text_to_glyphs(scaled, 0, 0, utf8.c_str(), static_cast<int>(utf8.size()), &glyphs, &count,
+                                       nullptr, nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+    run.glyphs.assign(glyphs, glyphs + count);
+    cairo_glyph_free(glyphs);
+  }
+  return runs.emplace(text, std::move(run)).first->second;
 }
 
 std::string InstalledFamilyFor(const std::u16string& face) {
@@ -300,7 +323,7 @@ BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
   DC* dc = AsDC(hdc);
   if (!dc || count < 0 || (!text && count > 0)) return FALSE;
   std::u16string s = TextOf(text, count);
-  Record(*dc, "TextOutW(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + ce::text::ToUtf8(s) + "\")");
+  GDI_RECORD(*dc, "TextOutW(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + ce::text::ToUtf8(s) + "\")");
   bool cp = dc->st.text_align & TA_UPDATECP;
   if (cp) x = dc->st.position.x, y = dc->st.position.y;
   int advance = DrawRun(*dc, x, y, s, nullptr, nullptr, nullptr);
@@ -313,7 +336,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
   DC* dc = AsDC(hdc);
   if (!dc || (!text && count > 0)) return FALSE;
   std::u16string s = TextOf(text, static_cast<int>(count));
-  Record(*dc, "ExtTextOutW(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + ce::text::ToUtf8(s) + "\")");
+  GDI_RECORD(*dc, "ExtTextOutW(" + std::to_string(x) + "," + std::to_string(y) + ",\"" + ce::text::ToUtf8(s) + "\")");
   const RECT* opaque = (options & ETO_OPAQUE) && rect ? rect : nullptr;
   const RECT* clip = (options & ETO_CLIPPED) && rect ? rect : nullptr;
   bool cp = dc->st.text_align & TA_UPDATECP;
@@ -408,7 +431,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   DC* dc = AsDC(hdc);
   if (!dc || !rect || (!text && count != 0)) return 0;
   std::u16string s = TextOf(text, count);
-  Record(*dc, "DrawTextW(\"" + ce::text::ToUtf8(s) + "\"," + std::to_string(format) + ")");
+  GDI_RECORD(*dc, "DrawTextW(\"" + ce::text::ToUtf8(s) + "\"," + std::to_string(format) + ")");
   const Font& f = *dc->st.font;
   const RECT box = Near(*rect);
   int width = box.right - box.left;

@@ -113,6 +113,10 @@ struct Peer {
   void Pen(std::size_t i) {
     Color(kPenColors[i % 3]);
     cairo_set_line_width(cr, kPenWidths[i % 3]);
+    // Wide pens have round ends and joins, as a device pen does.
+    const bool wide = kPenWidths[i % 3] > 1;
+    cairo_set_line_cap(cr, wide ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr, wide ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
     static const double dash[] = {6, 2};
     cairo_set_dash(cr, dash, i % 3 == 2 ? 2 : 0, 0);
   }
