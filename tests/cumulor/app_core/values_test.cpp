@@ -2,6 +2,7 @@
 // north, area radials, the command line, units, font steps, the distance pad and the explorer's
 // name.
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -14,6 +15,9 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/nav/geo/geodesy.h"
+#include "platform/kernel/system_info.h"
+#include "platform/libraries/libraries.h"
+#include "platform/registry/registry.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 
 using namespace cumulor;
@@ -258,6 +262,71 @@ TEST(Toggles, ConfirmationTexts) {
   EXPECT_EQ(std::u16string(text), u"Thermals are  ON");
   ToggleText(kCmdLabels, true, text, 64);
   EXPECT_EQ(std::u16string(text), u"Labels ON");
+}
+
+}  // namespace
+
+namespace {
+
+DWORD TodayEnabled(const char16_t* item) {
+  DWORD value = 99;
+  HKEY key = nullptr;
+  const std::u16string name = std::u16string(u"SOFTWARE\\Microsoft\\Today\\Items\\") + item;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return 100;
+  DWORD size = sizeof(value), type = 0;
+  RegQueryValueExW(key, u"Enabled", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return value;
+}
+
+void PutTodayItem(const char16_t* item, DWORD enabled) {
+  HKEY key = nullptr;
+  DWORD disposition = 0;
+  const std::u16string name = std::u16string(u"SOFTWARE\\Microsoft\\Today\\Items\\") + item;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, u"Enabled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&enabled), sizeof(enabled));
+  RegCloseKey(key);
+}
+
+TEST_F(AppTest, InitialisationFindsTheFoldersAndSwitchesTheTodayItems) {
+  // Our Today item alone: nothing is touched.
+  PutTodayItem(u"Cumulor", 0);
+  UINT id = 0;
+  ASSERT_EQ(AppInit(*app, nullptr, &id), S_OK);
+  EXPECT_EQ(TodayEnabled(u"Cumulor"), 0u);
+  EXPECT_EQ(app->dataFolder.Get(), u"\\My Documents");
+  EXPECT_EQ(std::u16string(app->cardFolder), u"\\Storage Card");
+
+  // The other flight program's item registered: it goes off and ours on. A German documents
+  // folder puts the card at "\Speicherkarte"; an ARM720 keeps the documents beside the program.
+  PutTodayItem(u"\"SeeYou Mobile\"", 1);
+  ASSERT_EQ(RegistrySetString(HKEY_LOCAL_MACHINE, u"\\System\\Explorer\\Shell Folders", u"My Documents",
+                              u"\\Eigene Dateien"),
+            S_OK);
+  ASSERT_TRUE(ce::kernel::SetDeviceProcessorType(PROCESSOR_ARM720));
+  ASSERT_EQ(AppInit(*app, nullptr, &id), S_OK);
+  EXPECT_EQ(TodayEnabled(u"\"SeeYou Mobile\""), 0u);
+  EXPECT_EQ(TodayEnabled(u"Cumulor"), 1u);
+  EXPECT_EQ(std::u16string(app->cardFolder), u"\\Speicherkarte");
+  WCHAR module[MAX_PATH];
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  std::u16string folder(module);
+  folder.resize(folder.rfind(u'\\'));
+  EXPECT_EQ(app->dataFolder.Get(), folder);
+}
+
+TEST_F(AppTest, DeclarationFieldsAreCutToTheirLengthAndMissingOnesKept) {
+  std::strcpy(app->declaration.competitionClass, "Club");
+  XmlNode node("Declaration");
+  node.AddChildString("Pilot", "Anna Muster");
+  node.AddChildString("Registration", "D-KXYZ123");
+  node.AddChildString("CompId", "ABCD");
+  EXPECT_EQ(LoadDeclaration(*app, node), 0);
+  EXPECT_STREQ(app->declaration.pilot, "Anna Muster");
+  EXPECT_STREQ(app->declaration.registration, "D-KXYZ1");  // 7 characters
+  EXPECT_STREQ(app->declaration.competitionId, "ABC");
+  EXPECT_STREQ(app->declaration.competitionClass, "Club");
 }
 
 }  // namespace
