@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <filesystem>
+#include <thread>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/device/device.h"
+#include "platform/kernel/kernel.h"
 #include "platform/notify/notify.h"
+#include "platform/window/window.h"
 #include "platform/testing/device_test.h"
 #include "platform/testing/folder_states.h"
 #include "tests/platform/device/run_tool.h"
@@ -202,6 +206,53 @@ TEST_F(DevicectlTest, ScriptAndEffectsCommands) {
   EXPECT_EQ(RunDevicectl(device_folder(), {"sent"}).out, "");
   ASSERT_EQ(RunDevicectl(device_folder(), {"effects", "clear"}).exit_code, 0);
   EXPECT_TRUE(ce::device::Effects().empty());
+}
+
+}  // namespace
+
+namespace {
+
+std::atomic<int> g_posted{0};
+
+LRESULT TargetProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (msg == WM_USER + 5) return static_cast<LRESULT>(wparam + lparam);
+  if (msg == WM_USER + 6) {
+    g_posted = static_cast<int>(wparam);
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+TEST_F(DevicectlTest, SendsAndPostsToAProgramsWindowByClass) {
+  EXPECT_EQ(RunDevicectl(device_folder(), {"send", "CtlTarget", "1029"}).exit_code, 1);  // no such window
+  for (std::vector<std::string> bad : {std::vector<std::string>{"send", "CtlTarget"},
+                                       std::vector<std::string>{"post", "CtlTarget", "x"},
+                                       std::vector<std::string>{"send", "CtlTarget", "70000"}})
+    EXPECT_EQ(RunDevicectl(device_folder(), bad).exit_code, 2);
+
+  // The window lives on a thread of its own that answers while the tool waits.
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::thread owner([ready] {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TargetProc;
+    wc.lpszClassName = u"CtlTarget";
+    RegisterClassW(&wc);
+    HWND w = CreateWindowExW(0, u"CtlTarget", u"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    DestroyWindow(w);
+    UnregisterClassW(u"CtlTarget", nullptr);
+  });
+  WaitForSingleObject(ready, INFINITE);
+  const auto sent = RunDevicectl(device_folder(), {"send", "CtlTarget", "1029", "5", "0x10"});
+  EXPECT_EQ(sent.exit_code, 0);
+  EXPECT_EQ(sent.out, "21\n");
+  EXPECT_EQ(RunDevicectl(device_folder(), {"post", "CtlTarget", "1030", "9"}).exit_code, 0);
+  owner.join();
+  EXPECT_EQ(g_posted.load(), 9);
+  CloseHandle(ready);
 }
 
 }  // namespace
