@@ -144,14 +144,8 @@ struct CEPROPSPEC {
 // Read flags.
 #define CEDB_ALLOWREALLOC 0x00000001  // the buffer is a local-heap block the read may grow
 
-// Mount dispositions (as for files).
-#ifndef CREATE_NEW
-#define CREATE_NEW 1
-#define CREATE_ALWAYS 2
-#define OPEN_EXISTING 3
-#define OPEN_ALWAYS 4
-#define TRUNCATE_EXISTING 5
-#endif
+// Mount dispositions: those of files (CREATE_NEW, OPEN_EXISTING, ...).
+#include "platform/base/creation_dispositions.h"
 
 struct CEVOLUMEOPTIONS;
 struct CENOTIFYREQUEST;
