@@ -4,6 +4,7 @@
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/units.h"
 #include "cumulor/app/ui/fonts.h"
+#include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/view/map_fonts.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/gdi/gdi.h"
@@ -120,6 +121,7 @@ void AppContextFree(AppContext* app) {
   MenusTerm(app->menu);
   GpsPortTerm(app->gps);
   NavBoxSetTerm(app->navBoxes);
+  MapSymbolsAttachView(nullptr);
   MapTerm(app->map);
   AirspaceTerm(app->airspace);
 }

@@ -9,6 +9,8 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/gps/gps_input.h"
@@ -194,6 +196,9 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
     RegCloseKey(key);
   }
   TrailInit();
+  CreateMapPens();
+  MapSymbolsInit(IsLargeScreen());
+  MapSymbolsAttachView(&app.map);
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {
     *messageId = 51;
     return E_FAIL;

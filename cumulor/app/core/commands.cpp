@@ -13,6 +13,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/dialogs/message_box.h"
@@ -171,6 +172,7 @@ DLGPROC DialogProcedure(int templateId) {
   switch (templateId) {
     case 131: return AboutProc;
     case kPortDialogTemplate: return PortDialogProc;
+    case kMapSymbolsDialog: return MapSymbolsDialogProc;
     default: break;
   }
   auto it = Procedures().find(templateId);

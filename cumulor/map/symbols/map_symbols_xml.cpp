@@ -2,7 +2,9 @@
 //   <MapSymbols><Plane>1</Plane><List>
 //     <Symbol nr="0"><Scale>100</Scale><Pos>66</Pos><Rgb>0</Rgb></Symbol> ... (nr 0 to 3)
 //   </List></MapSymbols>
-// Scale is trunc(Scale x 100), Pos trunc(Pos x 100) in single precision, Rgb the colour value.
+// Scale is trunc(Scale x 100) (with an allowance for binary rounding), Pos trunc(Pos x 100) in
+// single precision, Rgb the colour value.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +38,9 @@ void MapSymbolsSave(XmlNode& root) {
     if (!symbol) return;
     char nr[4] = {static_cast<char>('0' + i), 0};
     symbol->AddAttribute("nr", nr);
-    symbol->AddChildInt("Scale", static_cast<std::int32_t>(std::trunc(MapSymbolScale(i) * 100)));
+    // The small allowance keeps a size whose hundredfold lies a rounding error below a whole
+    // number from losing one hundredth at every save.
+    symbol->AddChildInt("Scale", static_cast<std::int32_t>(std::trunc(std::clamp(MapSymbolScale(i) * 100 + 1e-6, -1e9, 1e9))));
     const float pos = MapSymbolPos(i) * 100.0f;
     symbol->AddChildInt("Pos", static_cast<std::int32_t>(std::trunc(pos)));
     symbol->AddChildInt("Rgb", static_cast<std::int32_t>(MapSymbolColour(i)));
