@@ -9,6 +9,7 @@
 
 #include "platform/base/errors.h"
 #include "platform/base/sqlite_snapshot.h"
+#include "platform/base/sqlite_termination.h"
 #include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 
@@ -114,27 +115,8 @@ void BindValue(Stmt& st, int index, const PropValue& v, DWORD flags) {
   }
 }
 
-// A transaction is a termination point (platform/kernel/termination_point.h): once its thread
-// was terminated, a statement running in it is interrupted and a wait for another connection's
-// lock gives up, so the transaction rolls back and the thread ends as it returns.
-bool InTerminatedPoint() {
-  const kernel::TerminationPoint* point = kernel::TerminationPoint::Innermost();
-  return point && point->Terminated();
-}
-
-int InterruptWhenTerminated(void*) { return InTerminatedPoint() ? 1 : 0; }
-
-// Waits for another connection's lock in steps of 10 ms, for about 10 s in all.
-int WaitForLock(void*, int tries) {
-  if (InTerminatedPoint() || tries >= 1000) return 0;
-  sqlite3_sleep(10);
-  return 1;
-}
-
-void WatchForTermination(sqlite3* db) {
-  sqlite3_busy_handler(db, WaitForLock, nullptr);
-  sqlite3_progress_handler(db, 1000, InterruptWhenTerminated, nullptr);
-}
+// A write transaction is a termination point (platform/base/sqlite_termination.h).
+void WatchForTermination(sqlite3* db) { sqlite_termination::Watch(db); }
 
 // Runs `body` in one transaction; rolls back when it fails.
 template <class F>

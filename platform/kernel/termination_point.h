@@ -1,5 +1,5 @@
 // Termination points: blocking platform calls outside the kernel's waits (an HTTP transfer, a
-// CEDB write transaction, a serial read, a send to another process) where a thread that
+// registry or CEDB write transaction, a serial read, a send to another process) where a thread that
 // TerminateThread marked ends.
 //
 // A call that blocks holds a TerminationPoint for as long as it may block. While it does, the

@@ -8,7 +8,9 @@
 
 #include "platform/base/errors.h"
 #include "platform/base/sqlite_snapshot.h"
+#include "platform/base/sqlite_termination.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 
 namespace ce::registry {
@@ -192,7 +194,7 @@ LONG Store::OpenAt(const std::string& path) {
                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
   bool present = false;
   if (rc == SQLITE_OK) {
-    sqlite3_busy_timeout(db_, 10000);
+    sqlite_termination::Watch(db_);
     rc = CheckSchema(&present);
   }
   if (rc == SQLITE_OK && !present) {
@@ -284,6 +286,7 @@ KeyId Store::FindKey(KeyId start, const std::vector<std::u16string_view>& parts)
 }
 
 LONG Store::CreateKey(KeyId start, const std::vector<std::u16string_view>& parts, KeyId* id, bool* created) {
+  kernel::TerminationPoint point;  // a terminated thread's write gives up, rolls back and ends here
   LONG error = Begin();
   if (error != ERROR_SUCCESS) return error;
   if (!KeyExists(start)) {
@@ -322,6 +325,7 @@ LONG Store::CreateKey(KeyId start, const std::vector<std::u16string_view>& parts
 }
 
 LONG Store::DeleteKeyTree(KeyId id) {
+  kernel::TerminationPoint point;  // a terminated thread's write gives up, rolls back and ends here
   LONG error = Begin();
   if (error != ERROR_SUCCESS) return error;
   const char* sql =
@@ -410,6 +414,7 @@ std::optional<Value> Store::ReadValue(KeyId key, std::u16string_view name) {
 }
 
 LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD size) {
+  kernel::TerminationPoint point;  // a terminated thread's write gives up, rolls back and ends here
   LONG error = Begin();
   if (error != ERROR_SUCCESS) return error;
   if (!KeyExists(key)) {
@@ -442,6 +447,7 @@ LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BY
 }
 
 LONG Store::DeleteValue(KeyId key, std::u16string_view name) {
+  kernel::TerminationPoint point;  // a terminated thread's write gives up, rolls back and ends here
   LONG error = Begin();
   if (error != ERROR_SUCCESS) return error;
   int rc;

@@ -1,7 +1,7 @@
 // A thread with a first-in first-out queue of commands (command id, time-out in ms, parameter),
 // run one at a time, each on a fresh short-lived thread. A command that overruns its time-out is
 // abandoned: the platform marks its thread terminated, and the thread ends at its next blocking
-// platform call (a wait, Sleep, an HTTP transfer, a CEDB write, a serial, queue or
+// platform call (a wait, Sleep, an HTTP transfer, a registry or CEDB write, a serial, queue or
 // socket read, a send). The worker waits until the abandoned command has ended or is parked at
 // such a call, never to come back into its code; a command busy in pure computation is waited
 // for. Only then does TimeoutCommand run for it, on a thread of its own, waited for at most

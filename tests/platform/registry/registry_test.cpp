@@ -1,12 +1,18 @@
 #include "platform/registry/registry.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/termination_point.h"
+#include "platform/kernel/threads.h"
 #include "platform/testing/device_test.h"
 #include "platform/text/utf.h"
 #include "tests/platform/peer/peer_process.h"
@@ -234,6 +240,52 @@ TEST_F(RegistryTest, ValuesSurviveReopeningTheStore) {
   EXPECT_EQ(S_OK, RegistryGetString(HKEY_LOCAL_MACHINE, u"Software\\Keep", u"x", text, 16));
   EXPECT_EQ(std::u16string(u"kept"), text);
   std::filesystem::remove_all(other);
+}
+
+// A write waiting for another connection's lock is a point where a terminated thread ends: it
+// gives up at once (not after the 10 s lock wait), rolls back, and the registry stays usable.
+TEST_F(RegistryTest, AWriteWaitingForALockEndsWhenItsThreadIsTerminated) {
+  HKEY key = Create(u"\\Software\\Blocked");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open((device_folder() / "registry.db").c_str(), &other));
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr));
+
+  struct Writer {
+    HKEY key;
+    std::atomic<bool> started{false}, returned{false}, unwound{false};
+  } w{key};
+  HANDLE t = CreateThread(
+      nullptr, 0,
+      [](LPVOID p) -> DWORD {
+        auto* w = static_cast<Writer*>(p);
+        struct Flag {
+          std::atomic<bool>& f;
+          ~Flag() { f = true; }
+        } on_unwind{w->unwound};
+        w->started = true;
+        const DWORD one = 1;
+        RegSetValueExW(w->key, u"blocked", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
+        w->returned = true;
+        return 0;
+      },
+      &w, 0, nullptr);
+  ASSERT_NE(t, nullptr);
+  while (!w.started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // into the lock wait
+  ASSERT_TRUE(TerminateThread(t, 0));
+  EXPECT_EQ(WAIT_OBJECT_0, ce::kernel::WaitForThreadHalt(t, INFINITE));
+  for (int i = 0; i < 2000 && !w.unwound; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_TRUE(w.unwound);
+  EXPECT_FALSE(w.returned);
+
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  SetSz(key, u"after", u"x");
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, u"blocked", nullptr, nullptr, nullptr, &size));
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, u"after", nullptr, nullptr, nullptr, &size));
+  CloseHandle(t);
+  RegCloseKey(key);
 }
 
 }  // namespace
