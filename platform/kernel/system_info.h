@@ -48,7 +48,25 @@ void GetSystemInfo(LPSYSTEM_INFO info);
 // and to the capture a test installed.
 void OutputDebugStringW(LPCWSTR text);
 
+struct MEMORYSTATUS {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  DWORD dwTotalPhys;
+  DWORD dwAvailPhys;
+  DWORD dwTotalPageFile;
+  DWORD dwAvailPageFile;
+  DWORD dwTotalVirtual;
+  DWORD dwAvailVirtual;
+};
+using LPMEMORYSTATUS = MEMORYSTATUS*;
+
+// The device's memory: 64 MB of RAM, no page file, a 32 MB process slot; the memory load (percent
+// of RAM in use) is 30 unless set with SetMemoryLoad, and the free amounts follow from it.
+void GlobalMemoryStatus(LPMEMORYSTATUS status);
+
 namespace ce::kernel {
+// Sets the memory load GlobalMemoryStatus reports in this process (clamped to 0..100).
+void SetMemoryLoad(DWORD percent);
 struct OsVersion {
   DWORD major = 5;
   DWORD minor = 2;

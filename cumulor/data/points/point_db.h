@@ -1,13 +1,15 @@
 // Point references and the point tables they lead to.
 //
-// So far only the user waypoint table (kind 4) is held: its records, names and country texts.
-// Index 0 of every table is a placeholder; valid indexes start at 1.
+// Airports, navaids and intersections live in the aeronautical tables (aero_tables.h); the user
+// waypoint table (kind 4) is held here: its records, names and country texts. Kind 5 is valid but
+// its table is never filled. Index 0 of every table is a placeholder; valid indexes start at 1.
 #pragma once
 
 #include <cstdint>
 
 #include "cumulor/app/base/dyn_array.h"
 #include "cumulor/app/base/geo_point.h"
+#include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/task/task_point.h"
 
 namespace cumulor {
@@ -49,8 +51,15 @@ UserWaypointTable& UserWaypoints();
 
 // Kind 1..5 and 0 < index < the table's count.
 bool PointRefIsValid(const PointRef& ref);
-// The 8-bit name of the point; null when it has none.
+// The number of records of a kind's table, placeholder included (0 for kinds without one).
+std::int32_t PointTableCount(std::int32_t kind);
+// The 8-bit name of the point: the name table's entry, or the intersection's own name; null when
+// it has none or the reference is not valid.
 const char* PointRefName(const PointRef& ref);
+// The record's position ((0, 0) for an invalid reference).
+GeoPoint PointRefRecordPosition(const PointRef& ref);
+// The record's identifier code (airports, intersections; navaids have none): empty when absent.
+const char* PointRefCode(const PointRef& ref);
 // An area point answers its own position; otherwise the referenced record's, or the task point's
 // stored copy when the reference does not lead to a record.
 GeoPoint PointRefPosition(const TaskPoint& point);

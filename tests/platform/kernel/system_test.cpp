@@ -74,4 +74,21 @@ TEST_F(SystemInfoTest, VersionAndDebugOutput) {
   EXPECT_EQ(seen, u"hello\n");
 }
 
+TEST(SystemInfo, MemoryStatusReportsTheLoadATestSets) {
+  MEMORYSTATUS ms{};
+  GlobalMemoryStatus(&ms);
+  EXPECT_EQ(ms.dwLength, sizeof ms);
+  EXPECT_EQ(ms.dwMemoryLoad, 30u);
+  ce::kernel::SetMemoryLoad(85);
+  GlobalMemoryStatus(&ms);
+  EXPECT_EQ(ms.dwMemoryLoad, 85u);
+  EXPECT_LT(ms.dwAvailPhys, ms.dwTotalPhys / 5);
+  ce::kernel::SetMemoryLoad(250);
+  GlobalMemoryStatus(&ms);
+  EXPECT_EQ(ms.dwMemoryLoad, 100u);
+  EXPECT_EQ(ms.dwAvailPhys, 0u);
+  ce::kernel::SetMemoryLoad(30);
+  GlobalMemoryStatus(nullptr);
+}
+
 }  // namespace
