@@ -13,6 +13,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/gps/gps_input.h"
@@ -173,6 +174,7 @@ DLGPROC DialogProcedure(int templateId) {
     case 131: return AboutProc;
     case kPortDialogTemplate: return PortDialogProc;
     case kMapSymbolsDialog: return MapSymbolsDialogProc;
+    case kSelectFilesDialog: return SelectFilesDialogProc;
     default: break;
   }
   auto it = Procedures().find(templateId);
@@ -362,7 +364,17 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case 40057: DialogStep(app, 141, 0, false); return;
     case 40101: DialogStep(app, 161); return;
     case 40105: DialogStep(app, 124); return;
-    case 40106: DialogStep(app, 183); return;
+    case 40106: {
+      AppContext* record = &app;
+      SelectFilesHooks hooks;
+      hooks.commandWindow = app.mainWindow;
+      hooks.closeModeless = [record] { CloseModelessDialogs(*record); };
+      hooks.statusString = [record](int id) { ShowStatusStringId(*record, static_cast<UINT>(id)); };
+      SetSelectFilesHooks(hooks);
+      DialogStep(app, kSelectFilesDialog);
+      if (app.mainWindow) SetFocus(app.mainWindow);
+      return;
+    }
     case 40107: DialogStep(app, 172); return;
     case 40108: DialogStep(app, 127); return;
     case 40109: DialogStep(app, 168); return;

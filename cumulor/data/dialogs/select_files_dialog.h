@@ -1,0 +1,26 @@
+// "Select Files" (template 183): the number of files in use per data-file category, and buttons
+// that ask the main window for a category's chooser (menu command 40058 with the category).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/base/types.h"
+#include "platform/window/window.h"
+
+namespace cumulor {
+
+inline constexpr int kSelectFilesDialog = 183;
+inline constexpr WORD kCmdChooseDataFiles = 40058;
+
+// What the dialog asks of the application core.
+struct SelectFilesHooks {
+  HWND commandWindow = nullptr;                 // receives the posted commands
+  std::function<void()> closeModeless;          // closes the modeless dialogs over the map
+  std::function<void(int id)> statusString;     // shows a status-line string of the resources
+};
+void SetSelectFilesHooks(const SelectFilesHooks& hooks);
+
+INT_PTR SelectFilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+}  // namespace cumulor
