@@ -13,6 +13,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
@@ -364,6 +365,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case 40057: DialogStep(app, 141, 0, false); return;
     case 40101: DialogStep(app, 161); return;
     case 40105: DialogStep(app, 124); return;
+    case kCmdReloadAviationData: OnReloadAviationData(app, lparam); return;
     case 40106: {
       AppContext* record = &app;
       SelectFilesHooks hooks;

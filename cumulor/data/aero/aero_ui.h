@@ -11,7 +11,8 @@ namespace cumulor {
 
 struct AeroUi {
   std::function<void(const std::u16string&)> status;
-  // The own message box (text, caption).
+  // A message (text, caption): with a caption the error box owned by the main window, without
+  // one the program's own message box.
   std::function<void(const std::u16string&, const std::u16string&)> messageBox;
   std::function<void(DWORD milliseconds)> pumpWait;
 

@@ -293,11 +293,11 @@ HRESULT AeroDbLoad(AeroTables& t, TileCache& tiles, const WCHAR* path, const Aer
   const std::int32_t version = static_cast<std::int32_t>(t.header[4] | (t.header[5] << 8) | (t.header[6] << 16) |
                                                          (static_cast<std::uint32_t>(t.header[7]) << 24));
   if (version < kKa1Version) {
-    ui.Message(u"Please get newer KA1 file", kErrorBoxCaption);
+    ui.Message(u"Please get newer KA1 file", u"");
     return E_FAIL;
   }
   if (version > kKa1Version) {
-    ui.Message(u"Please get newer Cumulor version, or use older KA1 file", kErrorBoxCaption);
+    ui.Message(u"Please get newer Cumulor version, or use older KA1 file", u"");
     return E_FAIL;
   }
   t.regionKind = static_cast<std::int32_t>(t.header[164] | (t.header[165] << 8) | (t.header[166] << 16) |

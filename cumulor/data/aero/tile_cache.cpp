@@ -14,6 +14,11 @@ std::uint32_t TileIdOf(const GeoPoint& p) {
 
 TileCache::TileCache() : buckets_(kTileBuckets) {}
 
+TileCache& AeroTiles() {
+  static TileCache cache;
+  return cache;
+}
+
 TileCache::~TileCache() { FreeMaps(); }
 
 TileRecord* TileCache::Find(std::uint32_t id, bool add) {

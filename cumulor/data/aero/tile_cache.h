@@ -40,6 +40,10 @@ struct TileRecord {
   MapTile* mapTile = nullptr;           // owned; null until loaded
 };
 
+class TileCache;
+// The process's tile cache.
+TileCache& AeroTiles();
+
 // The tile id of a position (may be above kMaxTileId, which callers refuse).
 std::uint32_t TileIdOf(const GeoPoint& p);
 
