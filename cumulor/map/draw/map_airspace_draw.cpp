@@ -57,7 +57,8 @@ void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShap
     SetROP2(dc, rop);
   } else {
     Polygon(dc, view.points, n);
-    if (outline) {
+    // In copy mode the polygon's own outline is already the copy-mode outline.
+    if (outline && GetROP2(dc) != R2_COPYPEN) {
       const int rop = SetROP2(dc, R2_COPYPEN);
       Polyline(dc, view.points, n);
       if (n > 2) {
