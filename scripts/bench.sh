@@ -11,7 +11,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_BENCHMARKS=ON "${launcher[@]}" >/dev/null
-cmake --build build-bench -j "${BENCH_JOBS:-4}"
+cmake --build build-bench -j "${BENCH_JOBS:-4}" --target benchmarks
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
