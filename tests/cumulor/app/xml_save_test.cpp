@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -103,21 +104,38 @@ TEST_F(XmlSave, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewDocumentWhole) {
   XmlWriteDocument(b, bytes_b);
   ASSERT_EQ(XmlSaveFile(a, u"\\KV_SETTINGS.xml", nullptr), 1);
   std::mt19937 random(17);
-  std::uniform_int_distribution<int> moment_us(0, 20000);
+  std::uniform_int_distribution<int> saves_first(1, 4);
+  std::uniform_int_distribution<int> moment_us(0, 5000);
   int seen_a = 0, seen_b = 0;
   for (int round = 0; round < 100; ++round) {
+    // The writer reports each save it has finished, so that the kill falls while it works however
+    // slowly it was scheduled: after a random number of saves, at a random moment of the next.
+    int done[2];
+    ASSERT_EQ(pipe(done), 0);
     const pid_t writer = fork();
     ASSERT_GE(writer, 0);
     if (writer == 0) {
+      close(done[0]);
+      const char saved = 1;
       for (;;) {  // saves the two documents in turn until killed
         XmlSaveFile(b, u"\\KV_SETTINGS.xml", nullptr);
+        if (write(done[1], &saved, 1) != 1) _exit(1);
         XmlSaveFile(a, u"\\KV_SETTINGS.xml", nullptr);
+        if (write(done[1], &saved, 1) != 1) _exit(1);
       }
     }
+    close(done[1]);
+    const int saves = saves_first(random);
+    int reported = 0;
+    char byte = 0;
+    pollfd report{done[0], POLLIN, 0};
+    while (reported < saves && poll(&report, 1, 60000) == 1 && read(done[0], &byte, 1) == 1) ++reported;
     std::this_thread::sleep_for(std::chrono::microseconds(moment_us(random)));
     kill(writer, SIGKILL);
+    close(done[0]);
     int status = 0;
     ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    ASSERT_EQ(reported, saves) << "round " << round << ": the writer stopped saving";
     const std::string now = Read("KV_SETTINGS.xml");
     ASSERT_TRUE(now == bytes_a || now == bytes_b) << "round " << round << ": " << now.size() << " bytes";
     (now == bytes_a ? seen_a : seen_b)++;

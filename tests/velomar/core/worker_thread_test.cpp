@@ -293,11 +293,16 @@ TEST_F(WorkerThreadTest, ACommandMayStopItsOwnWorker) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.mode);
     Journal journal;
+    // Command 1 stops its worker only once 2 and 3 are queued: posts made after the stop began
+    // are dropped.
+    HANDLE queued = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     Behaviour stops;
+    stops.gate = queued;
     stops.stops = true;
     TestWorker worker(c.mode, journal, {{1, stops}});
     worker.Start();
     for (int id = 1; id <= 3; ++id) worker.PostCommand(id, INFINITE, 0);
+    SetEvent(queued);
     ASSERT_TRUE(DriveClockUntil([&] { return WaitForSingleObject(worker.GetThreadHandle(), 0) == WAIT_OBJECT_0; }));
     EXPECT_EQ(journal.Entries(), c.expected);
     worker.PostCommand(4, INFINITE, 0);
@@ -305,6 +310,7 @@ TEST_F(WorkerThreadTest, ACommandMayStopItsOwnWorker) {
     // Stopping again, from outside, returns at once.
     worker.Stop();
     worker.Stop();
+    CloseHandle(queued);
   }
 }
 
