@@ -9,6 +9,7 @@
 #include "platform/device/callback_thread.h"
 #include "platform/device/device.h"
 #include "platform/phone/sim.h"
+#include "platform/phone/sim_prompt.h"
 #include "platform/phone/tapi.h"
 #include "platform/text/utf.h"
 
@@ -132,6 +133,16 @@ bool ForwardNumber(const LINEFORWARDLIST* list, std::u16string* number) {
   return false;  // no terminator within the address
 }
 
+// A line request the device carried out, as an effect: "unregister", "minimum", "full" or
+// "register" (value: the reply's result).
+void RecordLine(const char* what, LONG result) {
+  ce::device::Effect e;
+  e.kind = "line";
+  e.target = what;
+  e.value = result;
+  ce::device::Record(e);
+}
+
 }  // namespace
 
 LONG lineInitialize(HLINEAPP* app, HINSTANCE, LINECALLBACK callback, LPCWSTR, LPDWORD devices) {
@@ -184,6 +195,9 @@ LONG lineSetEquipmentState(HLINE line, DWORD state) {
       if (!on) t.SetInt("radio.registered", 0);
       t.SetInt("radio.power", on ? 1 : 0);
     });
+    RecordLine(on ? "full" : "minimum", 0);
+    // The SIM asking for its PIN shows its prompt in this process.
+    if (on && ce::device::GetInt("sim.state") == SIM_LOCKEDSTATE_SIM_PIN) ce::phone::ShowSimPrompt();
     return LONG{0};
   });
 }
@@ -205,6 +219,7 @@ LONG lineRegister(HLINE line, DWORD mode, LPCWSTR, DWORD) {
       t.SetInt("radio.registered", 1);
       result = 0;
     });
+    RecordLine("register", result);
     return result;
   });
 }
@@ -212,6 +227,7 @@ LONG lineRegister(HLINE line, DWORD mode, LPCWSTR, DWORD) {
 LONG lineUnregister(HLINE line) {
   return Telephony::Get().Request(line, "line.unregister", [] {
     ce::device::SetInt("radio.registered", 0);
+    RecordLine("unregister", 0);
     return LONG{0};
   });
 }

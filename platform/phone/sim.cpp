@@ -47,7 +47,15 @@ HRESULT SimGetPhoneLockedState(HSIM sim, LPDWORD state) {
 HRESULT SimUnlockPhone(HSIM sim, LPCWSTR password, LPCWSTR new_password) {
   if (!IsSim(sim) || !password) return E_INVALIDARG;
   ce::device::Reply reply = ce::device::TakeReply("sim.unlock");
-  if (reply.refused) return ce::device::FailureCode(reply, SIM_E_INCORRECTPASSWORD);
+  if (reply.refused) {
+    const HRESULT refusal = ce::device::FailureCode(reply, SIM_E_INCORRECTPASSWORD);
+    ce::device::Effect e;
+    e.kind = "sim";
+    e.target = "unlock";
+    e.value = static_cast<std::uint32_t>(refusal);
+    ce::device::Record(e);
+    return refusal;
+  }
   std::string given = ce::text::ToUtf8(ce::text::WideView(password));
   std::string fresh = new_password ? ce::text::ToUtf8(ce::text::WideView(new_password)) : std::string();
   HRESULT result = E_FAIL;
@@ -82,5 +90,12 @@ HRESULT SimUnlockPhone(HSIM sim, LPCWSTR password, LPCWSTR new_password) {
         break;
     }
   });
-  return ok ? result : E_FAIL;
+  if (!ok) return E_FAIL;
+  // The step as an effect (its result; never the password).
+  ce::device::Effect e;
+  e.kind = "sim";
+  e.target = "unlock";
+  e.value = static_cast<std::uint32_t>(result);
+  ce::device::Record(e);
+  return result;
 }

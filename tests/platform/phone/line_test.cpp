@@ -14,6 +14,7 @@
 #include "platform/phone/tapi.h"
 #include "platform/registry/registry_notify.h"
 #include "platform/testing/device_test.h"
+#include "platform/window/window.h"
 #include "tests/platform/device/run_tool.h"
 
 namespace {
@@ -90,6 +91,37 @@ TEST_F(LineTest, RadioOffAndOnThroughTheEquipmentState) {
   EXPECT_EQ(ce::device::GetInt("radio.registered"), 1);
   ASSERT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, ce::device::kStatePhone, u"Status", &status), S_OK);
   EXPECT_EQ(status & ce::device::kPhoneRadioOff, 0u);
+  if (HWND prompt = FindWindowW(u"SIMSecurityUI", nullptr)) SendMessageW(prompt, WM_CLOSE, 0, 0);
+}
+
+TEST_F(LineTest, ARadioResetReadsInTheEffectsAndTheSimShowsItsPrompt) {
+  ce::device::ClearEffects();
+  EXPECT_EQ(AwaitReply(lineUnregister(line_)), 0);
+  EXPECT_EQ(AwaitReply(set_equipment_(line_, LINEEQUIPSTATE_MINIMUM)), 0);
+  EXPECT_EQ(FindWindowW(u"SIMSecurityUI", nullptr), nullptr);
+  EXPECT_EQ(AwaitReply(set_equipment_(line_, LINEEQUIPSTATE_FULL)), 0);
+  // The SIM asks for its PIN again: its prompt stands in this process until closed.
+  HWND prompt = FindWindowW(u"SIMSecurityUI", nullptr);
+  ASSERT_NE(prompt, nullptr);
+  HSIM sim = nullptr;
+  ASSERT_EQ(SimInitialize(0, nullptr, 0, &sim), S_OK);
+  EXPECT_EQ(SimUnlockPhone(sim, u"0000", nullptr), SIM_E_INCORRECTPASSWORD);
+  EXPECT_EQ(SimUnlockPhone(sim, u"1234", nullptr), S_OK);
+  SimDeinitialize(sim);
+  EXPECT_TRUE(IsWindow(prompt));
+  SendMessageW(prompt, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(prompt));
+  EXPECT_EQ(FindWindowW(u"SIMSecurityUI", nullptr), nullptr);
+  EXPECT_EQ(AwaitReply(register_(line_, LINEREGMODE_AUTOMATIC, nullptr, 0)), 0);
+
+  std::vector<std::string> steps;
+  for (const auto& e : ce::device::Effects()) {
+    if (e.kind == "line") steps.push_back(e.target + ":" + std::to_string(e.value));
+    if (e.kind == "sim") steps.push_back(e.target + ":" + std::to_string(e.value));
+  }
+  const std::vector<std::string> expected = {"unregister:0", "minimum:0", "full:0",
+                                             "unlock:" + std::to_string(0x88000125u), "unlock:0", "register:0"};
+  EXPECT_EQ(steps, expected);
 }
 
 TEST_F(LineTest, ScriptedRefusalsAndDelays) {
