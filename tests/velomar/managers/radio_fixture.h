@@ -74,6 +74,15 @@ class RadioTest : public ManagerTest {
   }
   CDB& db() { return *m_db; }
 
+  // How many records of the event log have this summary (the log adds them on its own thread:
+  // wait with DriveUntil).
+  int LoggedWithResume(const std::u16string& resume) {
+    CEventRecord record;
+    int found = 0;
+    for (int i = 0; Log()->GetRecord(i, record); ++i) found += record.GetResume() == resume ? 1 : 0;
+    return found;
+  }
+
   // Waits in real time (at most 10 s) for `done`, moving the manual clock a little each round.
   static bool WaitFor(const std::function<bool()>& done) {
     for (int i = 0; i < 2000; ++i) {
@@ -82,9 +91,10 @@ class RadioTest : public ManagerTest {
     }
     return done();
   }
-  // Moves the manual clock 50 ms every 5 ms of real time (at most 30 s) until `done` holds.
-  static bool DriveUntil(const std::function<bool()>& done) {
-    for (int i = 0; i < 6000; ++i) {
+  // Moves the manual clock 50 ms every 5 ms of real time (at most `rounds` times) until `done`
+  // holds.
+  static bool DriveUntil(const std::function<bool()>& done, int rounds = 6000) {
+    for (int i = 0; i < rounds; ++i) {
       if (done()) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
       AdvanceClock(50);
