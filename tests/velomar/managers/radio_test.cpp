@@ -103,7 +103,7 @@ TEST_F(RilMgrTest, ANewPositionIsRecordedLoggedAndFiredOnce) {
   for (int i = 0; Log()->GetRecord(i, record); ++i) {
     if (record.GetResume() != u"Position: cell 1234, LAC 56") continue;
     EXPECT_EQ(record.GetMgrId(), MGR_RIL);
-    EXPECT_EQ(record.GetDescription(), u"The position changed from cell 1001, LAC 10 to cell 1234, LAC 56.");
+    EXPECT_EQ(record.GetDescription(), u"The position changed from cell 1001, LAC 10 to cell 1234, LAC 56");
   }
   // The start-up answer and the notification, each announced once.
   EXPECT_TRUE(WaitFor([&] { return listener.CountEvent(RIL_EVENT_POSITION) == 2; }));
