@@ -181,8 +181,9 @@ TEST_F(RilMgrTest, PollModeQueriesAtStartAndEveryInterval) {
   // The start-up refresh and the poll thread's first pass.
   ASSERT_TRUE(WaitFor([&] { return ril.GetCellAnswerCount() == 2; }));
   for (DWORD expected = 3; expected <= 4; ++expected) {
-    // Real time for the poll thread to reach its wait, then the clock to just before the next pass.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Real time for the poll thread to reach its wait (the machine may be busy), then the clock
+    // to just before the next pass.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     AdvanceClock(5 * 60000 - 1000);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     EXPECT_EQ(ril.GetCellAnswerCount(), expected - 1);
