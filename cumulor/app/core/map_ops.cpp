@@ -173,7 +173,7 @@ void ComputeWindFromVectors(AppContext& app, const GpsFix& fix, std::int32_t hea
 }
 
 int InTurnpointSector(AppContext&, const GeoPoint& own, std::uint32_t distance) {
-  const std::int32_t type = Rules().turnpointType;
+  const std::int32_t type = Rules().rule[kRuleOnTask].type;
   if (type == 6 && distance < 500) return 1;
   TaskPoint previous;
   const DynArray<TaskPoint>& task = ActiveTask();

@@ -1,7 +1,5 @@
 // The task lists: 26 slots of TaskPoint, slot 0 the active task, slot 25 the points achieved
-// (most recent first). A module global, built before the program's entry.
-//
-// So far only what the GPS input and the IGC log use: the points and their storage.
+// (most recent first), slots 1 to 24 stored tasks. A module global, built before the program's entry.
 #pragma once
 
 #include <cstdint>
@@ -21,5 +19,6 @@ struct TaskSlots {
 
 TaskSlots& Tasks();
 inline DynArray<TaskPoint>& ActiveTask() { return Tasks().slot[kActiveTaskSlot]; }
+inline DynArray<TaskPoint>& AchievedList() { return Tasks().slot[kAchievedSlot]; }
 
 }  // namespace cumulor

@@ -206,7 +206,7 @@ TEST_F(AppTest, TurnpointSectorCountsNearNorthOnBothSides) {
   TaskPoint p{};
   p.lon = prev.lon;
   p.lat = prev.lat;
-  Rules().turnpointType = 2;
+  Rules().rule[kRuleOnTask].type = 2;
   EXPECT_EQ(InTurnpointSector(*app, turn, 100), 0);  // no achieved point yet
   ActiveTask().Append(t);
   ActiveTask().Append(n);
@@ -220,12 +220,12 @@ TEST_F(AppTest, TurnpointSectorCountsNearNorthOnBothSides) {
     GeoDestination(turn.lon, turn.lat, 2000, -(c.bearing * M_PI / 180), own);
     EXPECT_EQ(InTurnpointSector(*app, own, 2000), c.in) << c.bearing;
   }
-  Rules().turnpointType = 6;
+  Rules().rule[kRuleOnTask].type = 6;
   EXPECT_EQ(InTurnpointSector(*app, turn, 499), 1);
   GeoPoint far;
   GeoDestination(turn.lon, turn.lat, 12000, 0, far);
   EXPECT_EQ(InTurnpointSector(*app, far, 12000), 0);  // type 6 counts up to 10 km only
-  Rules().turnpointType = 0;
+  Rules().rule[kRuleOnTask].type = 0;
 }
 
 TEST_F(AppTest, ExplorerIsTheFirstUsableLineOfTheRunFileElseTheFileExplorer) {

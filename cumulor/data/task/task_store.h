@@ -1,0 +1,50 @@
+// The task store beside the slots: the home airport, the point flown to directly, the origin of
+// the leg to the navigation target, the hooks into the application and the task lock.
+#pragma once
+
+#include <cstdint>
+
+#include "cumulor/app/base/geo_point.h"
+#include "cumulor/data/task/task_point.h"
+
+namespace cumulor {
+
+struct TaskTargets {
+  TaskPoint homePoint;     // the home airport
+  TaskPoint directTarget;  // kind 0: none (the task is flown)
+  GeoPoint targetOrigin;   // origin of the leg to the navigation target
+};
+TaskTargets& TaskTargetsStore();
+inline TaskPoint& HomePoint() { return TaskTargetsStore().homePoint; }
+inline TaskPoint& DirectTarget() { return TaskTargetsStore().directTarget; }
+inline GeoPoint& TargetOrigin() { return TaskTargetsStore().targetOrigin; }
+
+// What the task operations need of the application; the application installs them at start-up.
+// An unset hook does nothing (the own position is then 0, 0).
+struct TaskHooks {
+  void (*setNavigationTarget)(const TaskPoint& target, const GeoPoint& origin, std::uint8_t flag) = nullptr;
+  GeoPoint (*ownPosition)() = nullptr;
+  void (*saveTaskDocument)() = nullptr;     // to its default place
+  void (*playSound)(const char* file) = nullptr;  // asynchronous
+  // The map view's zone distance and radius, metres.
+  void (*setZoneRadius)(std::int32_t distance, std::int32_t radius) = nullptr;
+  // The time estimate (100 ns units) to fly `distance` metres on `course` (radians); 0 when none.
+  int (*etaCompute)(std::int64_t& time, std::uint32_t distance, double course) = nullptr;
+  // The magnetic variation of the current fix, whole degrees.
+  std::int32_t (*magneticVariation)() = nullptr;
+};
+TaskHooks& TaskHooksInstalled();
+
+void TaskSetNavigationTarget(const TaskPoint& target, const GeoPoint& origin, std::uint8_t flag);
+GeoPoint TaskOwnPosition();
+void TaskPlaySound(const char* file);
+void TaskSaveDocument();
+void TaskSetZoneRadius(std::int32_t distance, std::int32_t radius);
+std::int64_t TaskTimeToFly(std::uint32_t distance, double course);  // 0 without an estimate
+std::int32_t TaskMagneticVariation();
+
+// The task lock (recursive); taken by the task editor around replacing the active task.
+void TaskLock();
+void TaskUnlock();
+
+}  // namespace cumulor
