@@ -25,7 +25,7 @@ struct ManagerTexts {
 
 const ManagerTexts kTexts[] = {
     {"SPEAKER", {"ON", "OFF", "VIBRATE"}}, {"BEAM", {"ON", "OFF"}}, {"CALLFORWARD", {"ON", "OFF"}},
-    {"CPU", {}},                          {"BACKLIGHT", {}},
+    {"CPU", {}},                          {"BACKLIGHT", {}},                        {"WIFI", {"ON", "OFF"}},
 };
 
 TEST(StatusTextsTest, EveryComposedIdIsInEachLanguageFile) {
