@@ -20,6 +20,8 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/libraries.h"
+#include "cumulor/app/core/task_link.h"
+#include "cumulor/data/task/task_rules.h"
 #include "platform/registry/registry.h"
 #include "platform/resources/resources.h"
 #include "platform/window/window.h"
@@ -199,6 +201,8 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   CreateMapPens();
   MapSymbolsInit(IsLargeScreen());
   MapSymbolsAttachView(&app.map);
+  InstallTaskHooks();
+  TaskRulesDefaults();
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {
     *messageId = 51;
     return E_FAIL;
