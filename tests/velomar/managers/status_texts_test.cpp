@@ -26,6 +26,7 @@ struct ManagerTexts {
 const ManagerTexts kTexts[] = {
     {"SPEAKER", {"ON", "OFF", "VIBRATE"}}, {"BEAM", {"ON", "OFF"}}, {"CALLFORWARD", {"ON", "OFF"}},
     {"CPU", {}},                          {"BACKLIGHT", {}},                        {"WIFI", {"ON", "OFF"}},
+    {"BT", {"OFF", "CONNECTABLE", "DISCOVERABLE"}},
 };
 
 TEST(StatusTextsTest, EveryComposedIdIsInEachLanguageFile) {

@@ -31,7 +31,7 @@ CWifiMgr::~CWifiMgr() {
   if (m_listening) {
     if (CBroker* broker = CBroker::GetBroker()) broker->RemoveListener(this);
   }
-  if (m_notification) RegistryCloseNotification(m_notification);
+  if (HREGNOTIFY registration = m_notification.exchange(nullptr)) RegistryCloseNotification(registration);
   CWifiMgr* self = this;
   g_instance.compare_exchange_strong(self, nullptr);
 }
@@ -58,8 +58,11 @@ void CWifiMgr::InitializeBase() {
       broker->AddListener(this);
       m_listening = true;
     }
-    if (!m_notification)
-      broker->RegisterNotification(HKEY_LOCAL_MACHINE, kStateKey, u"Wifi", 0xFFFFFFFFu, &m_notification, 0);
+    if (!m_notification.load()) {
+      HREGNOTIFY registration = nullptr;
+      broker->RegisterNotification(HKEY_LOCAL_MACHINE, kStateKey, u"Wifi", 0xFFFFFFFFu, &registration, 0);
+      m_notification = registration;
+    }
   }
   RefreshStatus(0);
 }
@@ -116,8 +119,9 @@ void CWifiMgr::Toggle() {
 }
 
 void CWifiMgr::OnStateChanged(DWORD notification) {
-  if (m_notification == nullptr) return;
-  if (notification == static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(m_notification))) RefreshStatus(0);
+  const HREGNOTIFY registration = m_notification.load();
+  if (registration != nullptr && notification == static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(registration)))
+    RefreshStatus(0);
 }
 
 std::u16string CWifiMgr::GetName() { return CTranslator::GetInstance()->GetText(u"EVENT_LOG_MGR_WIFI_NAME"); }

@@ -47,7 +47,7 @@ class CWifiMgr : public CMgr, public IBrokerListener {
 
  private:
   std::u16string m_adapterName;
-  HREGNOTIFY m_notification = nullptr;
+  std::atomic<HREGNOTIFY> m_notification{nullptr};
   std::atomic<bool> m_available{false};
   bool m_listening = false;
 };

@@ -1,0 +1,88 @@
+// The Bluetooth manager on the simulated device: a mode change arrives as a record in the
+// manager's queue and the Bluetooth event refreshes the status; with "intelligent_bt" on an
+// active call makes the radio discoverable and its end restores the mode saved at its start.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "platform/bluetooth/bluetooth.h"
+#include "platform/msgqueue/msgqueue.h"
+#include "platform/registry/registry.h"
+#include "tests/velomar/managers/manager_fixture.h"
+#include "velomar/core/managers/BTMgr.h"
+#include "velomar/core/managers/Broker.h"
+
+namespace {
+
+class BTMgrTest : public velomar_test::ManagerTest {
+ protected:
+  void SetUp() override {
+    ManagerTest::SetUp();
+    SetSetting(u"mgr_config", std::u16string(u"2222222222"));
+    velomar::seam::ResetMgrConfig();
+  }
+  // The registry's watcher runs in real time: give it real time while moving the clock.
+  static bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 400 && !done(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      AdvanceClock(50);
+    }
+    return done();
+  }
+  static void SetCallCount(DWORD count) {
+    ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Phone", u"Active Call Count", count), S_OK);
+  }
+};
+
+TEST_F(BTMgrTest, AModeChangeArrivesInTheQueueAndTheEventRefreshes) {
+  ASSERT_EQ(BthSetMode(1), 0);
+  auto owner = std::make_unique<CBTMgr>();
+  CBTMgr& bt = *owner;
+  bt.Initialize();
+  EXPECT_EQ(CBTMgr::GetInstance(), &bt);
+  EXPECT_EQ(bt.GetStatus(), 1);
+  ASSERT_EQ(BthSetMode(2), 0);  // as another program would
+  BYTE record[1000];
+  DWORD read = 0;
+  DWORD flags = 0;
+  // The record is written from the device's change watch: wait for it in real time (the reader
+  // thread sleeps on the manual clock meanwhile).
+  bool arrived = false;
+  for (int i = 0; i < 300 && !arrived; ++i) {
+    arrived = ReadMsgQueue(bt.GetQueue(), record, sizeof record, &read, 0, &flags) != FALSE;
+    if (!arrived) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(arrived);
+  EXPECT_GT(read, 0u);
+  const int events = bt.GetEventCount();
+  bt.OnBluetoothEvent();
+  EXPECT_EQ(bt.GetStatus(), 2);
+  EXPECT_EQ(bt.GetEventCount(), events + 1);
+  StopWhileDriving([&] { owner.reset(); });
+}
+
+TEST_F(BTMgrTest, ACallMakesTheRadioDiscoverableAndItsEndRestoresTheModeBefore) {
+  SetSetting(u"intelligent_bt", 1);
+  SetCallCount(0);
+  ASSERT_EQ(BthSetMode(1), 0);
+  CBroker broker;
+  auto owner = std::make_unique<CBTMgr>();
+  CBTMgr& bt = *owner;
+  bt.Initialize();
+  ASSERT_EQ(bt.GetStatus(), 1);
+  SetCallCount(1);
+  ASSERT_TRUE(WaitFor([&] { return bt.GetStatus() == 2; }));
+  SetCallCount(2);  // a second call keeps the mode saved at the first one's start
+  SetCallCount(1);
+  SetCallCount(0);
+  EXPECT_TRUE(WaitFor([&] { return bt.GetStatus() == 1; }));
+  DWORD mode = 9;
+  ASSERT_EQ(BthGetMode(&mode), 0);
+  EXPECT_EQ(mode, 1u);
+  StopWhileDriving([&] { owner.reset(); });
+}
+
+}  // namespace
