@@ -6,6 +6,7 @@
 CAppConnMgr::CAppConnMgr() {
   Trace(0, u"CAppConnMgr::CAppConnMgr()");
   SetMainWindow(nullptr);
+  m_wifiMgr = std::make_unique<CWifiOssVcsMgr>();
 }
 
 CAppConnMgr::~CAppConnMgr() {
@@ -15,18 +16,24 @@ CAppConnMgr::~CAppConnMgr() {
   // still running would otherwise read the settings member, or another manager, while it is
   // destroyed. Then the members go in reverse order (backlight manager first, database last); the
   // database flushes and unmounts its volume.
+  m_wifiMgr.reset();
   m_backlightMgr.Stop();
   m_callForwardMgr.Stop();
   m_beamMgr.Stop();
   m_speakerMgr.StopPolling();
   m_speakerMgr.Stop();
   m_cpuMgr.Stop();
+  m_messageMgr.Stop();
+  m_btMgr.Stop();
 }
 
 bool CAppConnMgr::InitGUI() {
   Trace(0, u"CAppConnMgr::InitGUI()");
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   m_db.OpenDB();
+  m_messageMgr.Initialize();
+  m_wifiMgr->Initialize();
+  m_wifiMgr->RefreshStatus(1);
   m_cpuMgr.Initialize();
   m_callForwardMgr.Initialize();
   m_speakerMgr.Initialize();
@@ -34,6 +41,7 @@ bool CAppConnMgr::InitGUI() {
   m_beamMgr.Initialize();
   // The main window is created here once its code exists; until then there is none.
   const bool created = GetMainWindow() != nullptr;
+  m_btMgr.Initialize();
   CMgr::RefreshAll();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetGuiReady();

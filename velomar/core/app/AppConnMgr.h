@@ -6,12 +6,17 @@
 
 #include "velomar/core/Config.h"
 #include "velomar/core/app/App.h"
+#include <memory>
+
+#include "velomar/core/managers/BTMgr.h"
 #include "velomar/core/managers/BacklightMgr.h"
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/Broker.h"
 #include "velomar/core/managers/CallForwardMgr.h"
 #include "velomar/core/managers/CpuMgr.h"
+#include "velomar/core/managers/MessageMgr.h"
 #include "velomar/core/managers/SpeakerMgr.h"
+#include "velomar/core/managers/WifiMgr.h"
 #include "velomar/places/DB.h"
 
 class CAppConnMgr : public CApp {
@@ -31,12 +36,16 @@ class CAppConnMgr : public CApp {
   CBeamMgr& GetBeamMgr() { return m_beamMgr; }
   CCallForwardMgr& GetCallForwardMgr() { return m_callForwardMgr; }
   CBacklightMgr& GetBacklightMgr() { return m_backlightMgr; }
+  CBTMgr& GetBTMgr() { return m_btMgr; }
+  CMessageMgr& GetMessageMgr() { return m_messageMgr; }
+  CWifiOssVcsMgr* GetWifiMgr() { return m_wifiMgr.get(); }
 
  private:
-  // In construction order. The Bluetooth and message managers come before the power manager,
-  // the phone, connections and band managers after it, the radio interface manager after the
+  // In construction order. The phone, connections and band managers come after the power manager, the radio interface manager after the
   // broker, as their code is added.
   CDB m_db;
+  CBTMgr m_btMgr;
+  CMessageMgr m_messageMgr;
   CCpuMgr m_cpuMgr;
   CSpeakerMgr m_speakerMgr;
   CBroker m_broker;
@@ -44,4 +53,6 @@ class CAppConnMgr : public CApp {
   CBeamMgr m_beamMgr;
   CCallForwardMgr m_callForwardMgr;
   CBacklightMgr m_backlightMgr;
+  // Made on the heap as the constructor's last step; destroyed first.
+  std::unique_ptr<CWifiOssVcsMgr> m_wifiMgr;
 };

@@ -21,7 +21,10 @@ constexpr DWORD kMaxRetries = 15;
 
 }  // namespace
 
-CBTMgr::CBTMgr() : CMgr(MGR_BT) { g_instance = this; }
+CBTMgr::CBTMgr() : CMgr(MGR_BT) {
+  g_instance = this;
+  m_stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
 
 CBTMgr::~CBTMgr() {
   Stop();
@@ -30,12 +33,14 @@ CBTMgr::~CBTMgr() {
   }
   if (HREGNOTIFY registration = m_callNotification.exchange(nullptr)) RegistryCloseNotification(registration);
   if (m_notifications) StopBluetoothNotifications(m_notifications);
-  // Closing the queue ends the reader's read.
+  // The stop event ends the reader's pause, closing the queue its read.
+  if (m_stop) SetEvent(m_stop);
   if (m_queue) CloseMsgQueue(m_queue);
   if (m_reader) {
     WaitForSingleObject(m_reader, INFINITE);
     CloseHandle(m_reader);
   }
+  if (m_stop) CloseHandle(m_stop);
   CBTMgr* self = this;
   g_instance.compare_exchange_strong(self, nullptr);
 }
@@ -69,7 +74,7 @@ void CBTMgr::Initialize() {
 
 DWORD CBTMgr::ReaderThread(LPVOID self) {
   auto* mgr = static_cast<CBTMgr*>(self);
-  Sleep(1000);
+  if (WaitForSingleObject(mgr->m_stop, 1000) != WAIT_TIMEOUT) return 0;
   BYTE buffer[1000];
   DWORD read = 0;
   DWORD flags = 0;

@@ -49,6 +49,7 @@ class CBTMgr : public CMgr, public IBrokerListener {
   HANDLE m_queue = nullptr;
   HANDLE m_notifications = nullptr;
   HANDLE m_reader = nullptr;
+  HANDLE m_stop = nullptr;  // set when the reader must end (cuts its start-up pause short)
   std::atomic<DWORD> m_retryCount{0};
   std::atomic<int> m_savedMode{0};
   std::atomic<bool> m_modeSaved{false};
