@@ -119,6 +119,7 @@ TEST_F(PhoneTest, RadioOffAndOnUnlocksTheSimClosesItsPromptAndRegisters) {
   const std::vector<std::string> expected = {"minimum", "full", "unlock:0", "register:0"};
   EXPECT_EQ(RadioSteps(), expected);
   EXPECT_EQ(ce::device::GetInt("sim.state"), SIM_LOCKEDSTATE_READY);
+  StopWhileDriving([&] { phone.Stop(); });
 }
 
 TEST_F(PhoneTest, ARefusedPinIsNotOfferedAgain) {
@@ -145,6 +146,7 @@ TEST_F(PhoneTest, ARefusedPinIsNotOfferedAgain) {
   Switch(phone, 0);
   ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("line").size() == 6; }));
   EXPECT_EQ(ce::device::Effects("sim").size(), 1u) << "no second attempt";
+  EXPECT_EQ(ce::device::Effects("beep").size(), 1u);
   EXPECT_EQ(ce::device::GetInt("sim.attempts"), 2);
 
   // A new PIN is offered again.
@@ -153,6 +155,7 @@ TEST_F(PhoneTest, ARefusedPinIsNotOfferedAgain) {
   EXPECT_EQ(ce::device::GetInt("sim.state"), SIM_LOCKEDSTATE_READY);
   EXPECT_EQ(FindWindowW(u"SIMSecurityUI", nullptr), nullptr);
   if (HWND left = FindWindowW(u"SIMSecurityUI", nullptr)) SendMessageW(left, WM_CLOSE, 0, 0);
+  StopWhileDriving([&] { phone.Stop(); });  // the worker pauses on the manual clock after a change
 }
 
 DWORD OpMode() {
@@ -212,6 +215,10 @@ TEST_F(PhoneTest, BandChangeOnAKaiserResetsTheRadioWithTheModemCommand) {
   EXPECT_EQ(OpMode(), 1u);
   EXPECT_EQ(RadioSteps()[expected.size() + 1], "modem:34 00 00 00 02 00 00 00 01 00 00 00 01 00 00 00");
   phone.RemoveStatusListener(&band);
+  StopWhileDriving([&] {
+    band.Stop();
+    phone.Stop();
+  });
 }
 
 }  // namespace

@@ -10,8 +10,10 @@
 
 #include "platform/text/utf.h"
 #include "tests/velomar/managers/manager_fixture.h"
+#include "velomar/core/managers/BandMgr.h"
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/CallForwardMgr.h"
+#include "velomar/core/managers/MobilePhoneMgr.h"
 #include "velomar/core/managers/SpeakerMgr.h"
 #include "velomar/data/DataInstall.h"
 #include "velomar/ui/Translator.h"
@@ -26,7 +28,7 @@ struct ManagerTexts {
 const ManagerTexts kTexts[] = {
     {"SPEAKER", {"ON", "OFF", "VIBRATE"}}, {"BEAM", {"ON", "OFF"}}, {"CALLFORWARD", {"ON", "OFF"}},
     {"CPU", {}},                          {"BACKLIGHT", {}},                        {"WIFI", {"ON", "OFF"}},
-    {"BT", {"OFF", "CONNECTABLE", "DISCOVERABLE"}},
+    {"BT", {"OFF", "CONNECTABLE", "DISCOVERABLE"}}, {"PHONE", {"ON", "OFF"}}, {"BAND", {"AUTO", "2G", "3G"}},
 };
 
 TEST(StatusTextsTest, EveryComposedIdIsInEachLanguageFile) {
@@ -49,6 +51,8 @@ TEST_F(ManagerStatusTextTest, ManagersAnswerTheTranslatedTextOrUnknown) {
   CSpeakerMgr speaker;
   CBeamMgr beam;
   CCallForwardMgr forward;
+  CMobilePhoneMgr phone;
+  CBandMgr band;
   CTranslator* texts = CTranslator::GetInstance();
   const struct {
     CMgr* mgr;
@@ -60,12 +64,17 @@ TEST_F(ManagerStatusTextTest, ManagersAnswerTheTranslatedTextOrUnknown) {
       {&beam, 1, u"EVENT_LOG_MGR_BEAM_STATUS_ON"},         {&beam, 0, u"EVENT_LOG_MGR_BEAM_STATUS_OFF"},
       {&beam, 7, nullptr},                                 {&forward, 0, u"EVENT_LOG_MGR_CALLFORWARD_STATUS_OFF"},
       {&forward, 3, u"EVENT_LOG_MGR_CALLFORWARD_STATUS_ON"},
+      {&phone, 0, u"EVENT_LOG_MGR_PHONE_STATUS_ON"},       {&phone, 1, u"EVENT_LOG_MGR_PHONE_STATUS_OFF"},
+      {&phone, -1, u"EVENT_LOG_MGR_PHONE_STATUS_OFF"},     {&band, 0, u"EVENT_LOG_MGR_BAND_STATUS_AUTO"},
+      {&band, 1, u"EVENT_LOG_MGR_BAND_STATUS_2G"},         {&band, 2, u"EVENT_LOG_MGR_BAND_STATUS_3G"},
+      {&band, -1, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
     EXPECT_EQ(c.mgr->GetStatusText(c.status), c.id ? texts->GetText(c.id) : std::u16string(u"unknown"));
   }
-  for (CMgr* mgr : {static_cast<CMgr*>(&speaker), static_cast<CMgr*>(&beam), static_cast<CMgr*>(&forward)}) {
+  for (CMgr* mgr : {static_cast<CMgr*>(&speaker), static_cast<CMgr*>(&beam), static_cast<CMgr*>(&forward),
+                    static_cast<CMgr*>(&phone), static_cast<CMgr*>(&band)}) {
     StopWhileDriving([&] { mgr->Stop(); });
   }
 }

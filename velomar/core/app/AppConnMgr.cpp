@@ -2,11 +2,13 @@
 
 #include "platform/window/window.h"
 #include "velomar/core/Trace.h"
+#include "velomar/core/managers/CellHistory.h"
 
 CAppConnMgr::CAppConnMgr() {
   Trace(0, u"CAppConnMgr::CAppConnMgr()");
   SetMainWindow(nullptr);
   m_wifiMgr = std::make_unique<CWifiOssVcsMgr>();
+  CCellHistory::GetInstance();
 }
 
 CAppConnMgr::~CAppConnMgr() {
@@ -20,8 +22,12 @@ CAppConnMgr::~CAppConnMgr() {
   m_backlightMgr.Stop();
   m_callForwardMgr.Stop();
   m_beamMgr.Stop();
+  m_rilMgr.StopThreads();
+  m_rilMgr.Stop();
   m_speakerMgr.StopPolling();
   m_speakerMgr.Stop();
+  m_bandMgr.Stop();
+  m_phoneMgr.Stop();
   m_cpuMgr.Stop();
   m_messageMgr.Stop();
   m_btMgr.Stop();
@@ -31,17 +37,22 @@ bool CAppConnMgr::InitGUI() {
   Trace(0, u"CAppConnMgr::InitGUI()");
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   m_db.OpenDB();
+  m_phoneMgr.Initialize();
   m_messageMgr.Initialize();
   m_wifiMgr->Initialize();
   m_wifiMgr->RefreshStatus(1);
   m_cpuMgr.Initialize();
+  m_bandMgr.Initialize();
   m_callForwardMgr.Initialize();
   m_speakerMgr.Initialize();
+  m_rilMgr.Initialize();
   m_backlightMgr.Initialize();
   m_beamMgr.Initialize();
   // The main window is created here once its code exists; until then there is none.
   const bool created = GetMainWindow() != nullptr;
   m_btMgr.Initialize();
+  // The band follows the phone's changes.
+  m_phoneMgr.AddStatusListener(&m_bandMgr);
   CMgr::RefreshAll();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetGuiReady();

@@ -10,10 +10,13 @@
 
 #include "velomar/core/managers/BTMgr.h"
 #include "velomar/core/managers/BacklightMgr.h"
+#include "velomar/core/managers/BandMgr.h"
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/Broker.h"
 #include "velomar/core/managers/CallForwardMgr.h"
 #include "velomar/core/managers/CpuMgr.h"
+#include "velomar/core/managers/MobilePhoneMgr.h"
+#include "velomar/core/managers/RilMgr.h"
 #include "velomar/core/managers/MessageMgr.h"
 #include "velomar/core/managers/SpeakerMgr.h"
 #include "velomar/core/managers/WifiMgr.h"
@@ -39,16 +42,23 @@ class CAppConnMgr : public CApp {
   CBTMgr& GetBTMgr() { return m_btMgr; }
   CMessageMgr& GetMessageMgr() { return m_messageMgr; }
   CWifiOssVcsMgr* GetWifiMgr() { return m_wifiMgr.get(); }
+  CMobilePhoneMgr& GetPhoneMgr() { return m_phoneMgr; }
+  CBandMgr& GetBandMgr() { return m_bandMgr; }
+  CRilMgr& GetRilMgr() { return m_rilMgr; }
+  CDB& GetDB() { return m_db; }
 
  private:
-  // In construction order. The phone, connections and band managers come after the power manager, the radio interface manager after the
-  // broker, as their code is added.
+  // In construction order. The connections manager comes between the phone and band managers, as
+  // its code is added.
   CDB m_db;
   CBTMgr m_btMgr;
   CMessageMgr m_messageMgr;
   CCpuMgr m_cpuMgr;
+  CMobilePhoneMgr m_phoneMgr;
+  CBandMgr m_bandMgr;
   CSpeakerMgr m_speakerMgr;
   CBroker m_broker;
+  CRilMgr m_rilMgr;
   CConfig m_config;
   CBeamMgr m_beamMgr;
   CCallForwardMgr m_callForwardMgr;

@@ -9,6 +9,7 @@
 #include "velomar/core/Trace.h"
 #include "velomar/core/WorkerThread.h"
 #include "velomar/core/app/AppConnMgr.h"
+#include "velomar/core/managers/CellHistory.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ namespace {
 void ExitSequence() {
   // The button image caches are released here once the buttons exist.
   if (CEventLog* log = CEventLog::GetExisting()) log->Clear();
-  // The cell history is reset here once it exists.
+  CCellHistory::GetInstance()->Reset();
   Trace(0, u"Workers alive at exit: %d", static_cast<int>(GetWorkerThreadCount()));
   TerminateAllWorkerThreads();
 }

@@ -33,9 +33,8 @@ CBandMgr::~CBandMgr() {
     m_line = nullptr;
     m_lineApp = nullptr;
   }
-  if (m_listeningToPhone) {
-    if (CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance()) phone->RemoveStatusListener(this);
-  }
+  // The application registers the band with the phone; a band that goes leaves the phone's list.
+  if (CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance()) phone->RemoveStatusListener(this);
   {
     std::unique_lock<std::shared_mutex> lock(g_callbackLock);
     CBandMgr* self = this;

@@ -74,5 +74,4 @@ class CBandMgr : public CMgr, public IStatusListener {
   std::atomic<LONG> m_fullRequest{0};
   std::atomic<LONG> m_registerRequest{0};
   std::atomic<int> m_userRequest{0};
-  bool m_listeningToPhone = false;
 };

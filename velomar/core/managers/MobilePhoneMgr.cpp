@@ -320,14 +320,18 @@ void CMobilePhoneMgr::UnlockSim() {
     pin_refused = m_pinRefused;
     pin2_refused = m_pin2Refused;
   }
+  // A PIN the SIM refused, or none, is not offered: it would only use up the SIM's attempts. The
+  // SIM's own prompt then stays for the user, and the line registers once the SIM is unlocked.
+  if (pin_refused || pin.empty()) {
+    RequestRegistration();
+    return;
+  }
   bool close_prompt = true;
-  // A PIN the SIM refused (or none) is not offered: it would only use up the SIM's attempts.
-  const bool offer = !pin_refused && !pin.empty();
-  const HRESULT first = offer ? SimUnlockPhone(m_sim, pin.c_str(), nullptr) : SIM_E_INCORRECTPASSWORD;
+  const HRESULT first = SimUnlockPhone(m_sim, pin.c_str(), nullptr);
   if (first != S_OK) {
     ProcesarError(u"%s", CTranslator::GetInstance()->GetText(u"ERROR UNLOCKING").c_str());
     if (first == SIM_E_INCORRECTPASSWORD) {
-      if (offer) {
+      {
         std::lock_guard<std::mutex> lock(m_textLock);
         if (m_pin == pin) m_pinRefused = true;
       }

@@ -90,17 +90,7 @@ CRilMgr::CRilMgr() : CMgr(MGR_RIL) {
 
 CRilMgr::~CRilMgr() {
   Trace(0, u"CRilMgr::~CRilMgr()");
-  // The threads leave their sleep and are waited for (they may be appending to the log).
-  m_pollRun = false;
-  m_batteryRun = false;
-  if (m_stopThreads) SetEvent(m_stopThreads);
-  for (HANDLE* thread : {&m_pollThread, &m_batteryThread}) {
-    if (*thread) {
-      WaitForSingleObject(*thread, INFINITE);
-      CloseHandle(*thread);
-      *thread = nullptr;
-    }
-  }
+  StopThreads();
   if (m_listeningToBroker) {
     if (CBroker* broker = CBroker::GetBroker()) broker->RemoveListener(this);
   }
@@ -132,6 +122,20 @@ CRilMgr::~CRilMgr() {
 }
 
 CRilMgr* CRilMgr::GetInstance() { return g_instance.load(); }
+
+void CRilMgr::StopThreads() {
+  // The threads leave their sleep and are waited for (they may be appending to the log).
+  m_pollRun = false;
+  m_batteryRun = false;
+  if (m_stopThreads) SetEvent(m_stopThreads);
+  for (HANDLE* thread : {&m_pollThread, &m_batteryThread}) {
+    if (*thread) {
+      WaitForSingleObject(*thread, INFINITE);
+      CloseHandle(*thread);
+      *thread = nullptr;
+    }
+  }
+}
 
 bool CRilMgr::SwitchedOff() const { return !Refreshes(MGR_RIL); }
 

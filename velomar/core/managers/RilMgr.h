@@ -56,6 +56,9 @@ class CRilMgr : public CMgr, public IBrokerListener, public IStatusListener {
   // The name is "CRilMgr" (as manager and as listener).
   std::u16string GetName() override { return u"CRilMgr"; }
 
+  // Ends the poll and battery threads and waits for them (also done by the destructor).
+  void StopThreads();
+
   // IBrokerListener: the battery state value changed.
   void OnStateChanged(DWORD notification) override;
   // IStatusListener: the phone manager's radio went off (values cleared) or on (full refresh).
