@@ -113,9 +113,9 @@ bool CBandMgr::StartReset() {
   CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance();
   LONG request = 0;
   if (phone && phone->IsKaiserOrPolaris())
-    request = Issue(m_unregisterRequest, [&] { return lineUnregister(Line()); });
+    request = m_requests.Issue(m_requests.unregister, [&] { return lineUnregister(Line()); });
   else
-    request = Issue(m_minimumRequest, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_MINIMUM); });
+    request = m_requests.Issue(m_requests.minimum, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_MINIMUM); });
   if (request >= 0) return true;
   RefusedAtOnce();
   return false;
@@ -130,11 +130,11 @@ void CBandMgr::RefusedAtOnce() {
 }
 
 void CBandMgr::Request(std::atomic<LONG>& slot, DWORD state) {
-  if (Issue(slot, [&] { return lineSetEquipmentState(Line(), state); }) < 0) RefusedAtOnce();
+  if (m_requests.Issue(slot, [&] { return lineSetEquipmentState(Line(), state); }) < 0) RefusedAtOnce();
 }
 
 void CBandMgr::RequestRegistration() {
-  if (Issue(m_registerRequest, [&] { return lineRegister(Line(), LINEREGMODE_AUTOMATIC, nullptr, 0); }) < 0)
+  if (m_requests.Issue(m_requests.registration, [&] { return lineRegister(Line(), LINEREGMODE_AUTOMATIC, nullptr, 0); }) < 0)
     RefusedAtOnce();
 }
 
@@ -146,32 +146,21 @@ void CBandMgr::LineCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR param1, D
 }
 
 void CBandMgr::OnLineReply(LONG request, LONG result) {
-  if (request <= 0) return;
-  std::atomic<LONG>* matched = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(m_requestLock);
-    for (std::atomic<LONG>* slot : {&m_unregisterRequest, &m_minimumRequest, &m_fullRequest, &m_registerRequest}) {
-      if (slot->load() == request) {
-        matched = slot;
-        *slot = 0;
-        break;
-      }
-    }
-  }
+  std::atomic<LONG>* matched = m_requests.Take(request);
   if (!matched) return;
   CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance();
   const bool needs_modem = phone && phone->IsKaiserOrPolaris();
-  if (matched == &m_unregisterRequest) {
+  if (matched == &m_requests.unregister) {
     if (needs_modem) {
       const int mode = ReadMode();
       const BYTE command[16] = {0x34, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, static_cast<BYTE>(mode), 0, 0, 0};
       if (CRilMgr* ril = CRilMgr::GetInstance()) ril->SendModemCommand(command, sizeof command);
       Sleep(kModemPauseMs);
     }
-    Request(m_minimumRequest, LINEEQUIPSTATE_MINIMUM);
-  } else if (matched == &m_minimumRequest) {
-    Request(m_fullRequest, LINEEQUIPSTATE_FULL);
-  } else if (matched == &m_fullRequest) {
+    Request(m_requests.minimum, LINEEQUIPSTATE_MINIMUM);
+  } else if (matched == &m_requests.minimum) {
+    Request(m_requests.full, LINEEQUIPSTATE_FULL);
+  } else if (matched == &m_requests.full) {
     if (phone) phone->UnlockSim();
     RequestRegistration();
   } else {

@@ -12,6 +12,7 @@
 #include <mutex>
 
 #include "platform/phone/tapi.h"
+#include "velomar/core/managers/LineRequests.h"
 #include "velomar/core/managers/Mgr.h"
 
 class CBandMgr : public CMgr, public IStatusListener {
@@ -54,24 +55,11 @@ class CBandMgr : public CMgr, public IStatusListener {
   void RequestRegistration();
   void RefusedAtOnce();
   HLINE Line();
-  // Makes a request and keeps its id in `slot`, under the request lock that a reply takes before
-  // it matches ids: a reply that comes back at once is still recognised.
-  template <class Call>
-  LONG Issue(std::atomic<LONG>& slot, Call call) {
-    std::lock_guard<std::mutex> lock(m_requestLock);
-    slot = 0;
-    slot = call();
-    return slot.load();
-  }
 
   std::mutex m_lineLock;
   HLINEAPP m_lineApp = nullptr;
+  CLineRequests m_requests;
   HLINE m_line = nullptr;
   std::atomic<bool> m_resetRunning{false};
-  std::mutex m_requestLock;
-  std::atomic<LONG> m_unregisterRequest{0};
-  std::atomic<LONG> m_minimumRequest{0};
-  std::atomic<LONG> m_fullRequest{0};
-  std::atomic<LONG> m_registerRequest{0};
   std::atomic<int> m_userRequest{0};
 };

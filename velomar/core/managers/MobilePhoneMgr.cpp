@@ -244,10 +244,10 @@ void CMobilePhoneMgr::SetRadioPower(int on) {
   m_operationRunning = 1;
   const HLINE line = Line();
   if (on == 0) {
-    if (Issue(m_minimumRequest, [&] { return lineSetEquipmentState(line, LINEEQUIPSTATE_MINIMUM); }) < 0)
+    if (m_requests.Issue(m_requests.minimum, [&] { return lineSetEquipmentState(line, LINEEQUIPSTATE_MINIMUM); }) < 0)
       Fail(u"Error turning off radio");
   } else {
-    if (Issue(m_fullRequest, [&] { return lineSetEquipmentState(line, LINEEQUIPSTATE_FULL); }) < 0)
+    if (m_requests.Issue(m_requests.full, [&] { return lineSetEquipmentState(line, LINEEQUIPSTATE_FULL); }) < 0)
       Fail(u"Error turning on radio");
   }
 }
@@ -260,49 +260,38 @@ void CMobilePhoneMgr::LineCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR pa
 }
 
 void CMobilePhoneMgr::OnLineReply(LONG request, LONG result) {
-  if (request <= 0) return;
-  std::atomic<LONG>* matched = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(m_requestLock);
-    for (std::atomic<LONG>* slot : {&m_unregisterRequest, &m_minimumRequest, &m_fullRequest, &m_registerRequest}) {
-      if (slot->load() == request) {
-        matched = slot;
-        *slot = 0;
-        break;
-      }
-    }
-  }
-  if (matched == &m_unregisterRequest) {
+  std::atomic<LONG>* matched = m_requests.Take(request);
+  if (matched == &m_requests.unregister) {
     if (result != 0) {
       Fail(u"Error unregistering radio");
       return;
     }
     if (CRilMgr* ril = CRilMgr::GetInstance()) ril->ClearLocationKey();
-    if (Issue(m_minimumRequest, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_MINIMUM); }) < 0)
+    if (m_requests.Issue(m_requests.minimum, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_MINIMUM); }) < 0)
       Fail(u"Error turning off radio");
-  } else if (matched == &m_minimumRequest) {
+  } else if (matched == &m_requests.minimum) {
     if (result != 0) {
       Fail(u"Error turning off radio");
     } else if (m_requestedPower.load() != 0) {
-      if (Issue(m_fullRequest, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_FULL); }) < 0)
+      if (m_requests.Issue(m_requests.full, [&] { return lineSetEquipmentState(Line(), LINEEQUIPSTATE_FULL); }) < 0)
         Fail(u"Error turning on radio");
     } else {
       Complete();
     }
-  } else if (matched == &m_fullRequest) {
+  } else if (matched == &m_requests.full) {
     if (result != 0) {
       Complete();
       return;
     }
     UnlockSim();  // ends with the registration request
-  } else if (matched == &m_registerRequest) {
+  } else if (matched == &m_requests.registration) {
     if (result != 0) LogLevel3(u"Error registering");
     Complete();
   }
 }
 
 void CMobilePhoneMgr::RequestRegistration() {
-  if (Issue(m_registerRequest, [&] { return lineRegister(Line(), LINEREGMODE_AUTOMATIC, nullptr, 0); }) < 0)
+  if (m_requests.Issue(m_requests.registration, [&] { return lineRegister(Line(), LINEREGMODE_AUTOMATIC, nullptr, 0); }) < 0)
     Fail(u"Error registering line");
 }
 

@@ -17,6 +17,7 @@
 #include "platform/phone/sim.h"
 #include "platform/phone/tapi.h"
 #include "velomar/core/managers/Broker.h"
+#include "velomar/core/managers/LineRequests.h"
 #include "velomar/core/managers/Mgr.h"
 
 class CMobilePhoneMgr : public CMgr, public IBrokerListener {
@@ -93,26 +94,13 @@ class CMobilePhoneMgr : public CMgr, public IBrokerListener {
   void ReadExternalPower(bool fire);
   void LogLevel3(const char16_t* text);
   HLINE Line();
-  // Makes a request and keeps its id in `slot`, under the request lock that a reply takes before
-  // it matches ids: a reply that comes back at once is still recognised.
-  template <class Call>
-  LONG Issue(std::atomic<LONG>& slot, Call call) {
-    std::lock_guard<std::mutex> lock(m_requestLock);
-    slot = 0;
-    slot = call();
-    return slot.load();
-  }
   bool StorePin(const WCHAR* setting, const std::u16string& pin, std::u16string& kept, bool& refused);
 
   HSIM m_sim = nullptr;
   std::mutex m_lineLock;
   HLINE m_line = nullptr;
   HLINEAPP m_lineApp = nullptr;
-  std::mutex m_requestLock;
-  std::atomic<LONG> m_minimumRequest{0};
-  std::atomic<LONG> m_fullRequest{0};
-  std::atomic<LONG> m_registerRequest{0};
-  std::atomic<LONG> m_unregisterRequest{0};
+  CLineRequests m_requests;
   std::atomic<int> m_requestedPower{-1};
   HREGNOTIFY m_phoneNotification = nullptr;
   HREGNOTIFY m_batteryNotification = nullptr;
