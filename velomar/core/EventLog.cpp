@@ -9,7 +9,6 @@
 #include "platform/text/wide_string.h"
 #include "platform/time/time.h"
 #include "teskautils/TeskaUtils.h"
-#include "velomar/core/Config.h"
 
 namespace {
 
@@ -47,19 +46,18 @@ std::u16string FitLine(std::u16string line) {
 }  // namespace
 
 CEventLog::CEventLog() : WorkerThread(0) {
-  CConfig* config = CConfig::GetInstance();
-  m_path = config->GetString(u"events_log_path");
+  m_path = m_settings.GetString(u"events_log_path");
   if (m_path.empty()) {
     WCHAR folder[MAX_PATH] = {};
     GetCurrentDirectory(folder);
     folder[MAX_PATH - 1] = 0;
     m_path = std::u16string(folder) + u"\\log.txt";
     if (m_path.size() > kMaxPathChars) m_path.resize(kMaxPathChars);
-    config->SetString(u"events_log_path", m_path.c_str());
+    m_settings.SetString(u"events_log_path", m_path.c_str());
   }
 
   InitializeCriticalSection(&m_lock);
-  m_screenLimit = config->GetDWORD(u"events_log_items_screen");
+  m_screenLimit = m_settings.GetDWORD(u"events_log_items_screen");
   OpenLogFile(m_path);
   // Registered last, so that no other thread sees it half built.
   std::lock_guard<std::recursive_mutex> lock(g_instanceMutex);
@@ -184,7 +182,7 @@ void CEventLog::RollOver() {
     CloseHandle(m_file);
     m_file = nullptr;
   }
-  std::u16string path = CConfig::GetInstance()->GetString(u"events_log_path");
+  std::u16string path = m_settings.GetString(u"events_log_path");
   if (path.empty()) path = m_path;
   // A path that names a folder (typed by the user) is no log: the folder is never moved.
   const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -197,8 +195,7 @@ void CEventLog::RollOver() {
 }
 
 void CEventLog::WriteToFile(const CEventRecord& record) {
-  CConfig* config = CConfig::GetInstance();
-  if (config->GetDWORD(u"events_log_write_to_file") == 0) return;
+  if (m_settings.GetDWORD(u"events_log_write_to_file") == 0) return;
 
   const SYSTEMTIME& t = record.GetTime();
   const std::u16string line =
@@ -212,7 +209,7 @@ void CEventLog::WriteToFile(const CEventRecord& record) {
     bytes.push_back(static_cast<char>(c >> 8));
   }
 
-  const unsigned long long limit = 1024ull * config->GetDWORD(u"events_log_file_max_size");
+  const unsigned long long limit = 1024ull * m_settings.GetDWORD(u"events_log_file_max_size");
   if (limit < static_cast<unsigned long long>(m_fileSize) + bytes.size()) RollOver();
 
   if (!m_file) return;

@@ -12,6 +12,7 @@
 
 #include "platform/base/types.h"
 #include "platform/kernel/sync.h"
+#include "velomar/core/RegistryKey.h"
 #include "velomar/core/WorkerThread.h"
 
 // Event levels.
@@ -85,6 +86,8 @@ class CEventLog : public WorkerThread {
   // Calls every listener registered when the call began (and still registered at its turn).
   void TellListeners(int record_count);
 
+  // The program's settings key, read directly: the log outlives the application's settings object.
+  CRegistryKey m_settings{u"\\SOFTWARE\\Morvane\\Velomar"};
   CRITICAL_SECTION m_lock{};
   std::vector<IEventLogListener*> m_listeners;
   std::deque<std::unique_ptr<CEventRecord>> m_records;  // newest first
