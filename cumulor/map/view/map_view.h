@@ -108,6 +108,9 @@ struct MapView {
   std::int32_t firstDistance = 2000;   // metres
   std::int32_t ringDistance = 500;     // metres: the drawn range ring
   std::int32_t angleLimit = 360;       // the point symbols draw their ring only while this is 360
+  // Display switches of the map (bit 4: airspace labels by their short name); setting up the point
+  // image list switches bits 0, 3, 5 and 6 on.
+  std::uint32_t displayFlags = 0;
   std::int32_t ringRadius = 0;         // pixels
 
   // Style (MapSetStyle).

@@ -1,0 +1,52 @@
+#include "cumulor/data/dialogs/point_icons.h"
+
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/images.h"
+
+namespace cumulor {
+namespace {
+
+// Icon resources in image-list order.
+constexpr int kIconIds[kPointImageCount] = {164, 163, 174, 165, 176, 188, 209, 180, 181, 182, 183, 184, 185, 186, 187};
+constexpr std::uint32_t kIconDisplayBits = 0x1 | 0x8 | 0x20 | 0x40;
+
+HIMAGELIST g_list = nullptr;
+
+}  // namespace
+
+HIMAGELIST CreateWaypointImageList(HINSTANCE module) {
+  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kPointImageCount, 0);
+  if (!list) return nullptr;
+  for (int id : kIconIds) {
+    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+    if (icon) {
+      ImageList_AddIcon(list, icon);
+      DestroyIcon(icon);
+    } else {
+      // A blank (all transparent) image keeps the following icons at their index.
+      HBITMAP empty = CreateBitmap(16, 16, 1, 32, nullptr);
+      ImageList_AddMasked(list, empty, RGB(0, 0, 0));
+      if (empty) DeleteObject(empty);
+    }
+  }
+  return list;
+}
+
+void InitWaypointIcons(HINSTANCE module, std::uint32_t& displayFlags) {
+  if (!g_list) g_list = CreateWaypointImageList(module);
+  displayFlags |= kIconDisplayBits;
+}
+
+HIMAGELIST WaypointImageList() { return g_list; }
+
+void FreeWaypointIcons() {
+  if (g_list) ImageList_Destroy(g_list);
+  g_list = nullptr;
+}
+
+void DrawPointIcon(HDC dc, std::int32_t n, int x, int y) {
+  if (!g_list || n < 0 || n >= ImageList_GetImageCount(g_list)) return;
+  ImageList_Draw(g_list, n, dc, x, y, ILD_TRANSPARENT);
+}
+
+}  // namespace cumulor
