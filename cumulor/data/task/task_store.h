@@ -13,11 +13,15 @@ struct TaskTargets {
   TaskPoint homePoint;     // the home airport
   TaskPoint directTarget;  // kind 0: none (the task is flown)
   GeoPoint targetOrigin;   // origin of the leg to the navigation target
+  TaskPoint previousTarget;  // the target flown to before the current one
+  TaskPoint defaultHome;     // the home chosen when nothing else is (the settings' "DefaultHome")
 };
 TaskTargets& TaskTargetsStore();
 inline TaskPoint& HomePoint() { return TaskTargetsStore().homePoint; }
 inline TaskPoint& DirectTarget() { return TaskTargetsStore().directTarget; }
 inline GeoPoint& TargetOrigin() { return TaskTargetsStore().targetOrigin; }
+inline TaskPoint& PreviousTarget() { return TaskTargetsStore().previousTarget; }
+inline TaskPoint& DefaultHome() { return TaskTargetsStore().defaultHome; }
 
 // What the task operations need of the application; the application installs them at start-up.
 // An unset hook does nothing (the own position is then 0, 0).

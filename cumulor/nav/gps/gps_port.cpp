@@ -95,4 +95,10 @@ void PublishStatus(GpsPort& gps) {
   gps.publishedStatus = gps.status;
 }
 
+void SetGpsPosition(GpsPort& gps, const GeoPoint& position) {
+  std::lock_guard<std::mutex> lock(gps.dataLock);
+  gps.publishedStatus.position = position;
+  if (!gps.running) gps.status.position = position;
+}
+
 }  // namespace cumulor

@@ -120,5 +120,8 @@ std::int32_t GetFixBuffer(GpsPort& gps, GpsFix* out, std::int32_t max);
 GpsStatus GetGpsStatus(GpsPort& gps);
 // Copies the reader's status into the published one.
 void PublishStatus(GpsPort& gps);
+// Puts the own position where the UI chose it (a default place, the simulated glider's start): the
+// published status at once, and the reader's own status while no reader thread runs.
+void SetGpsPosition(GpsPort& gps, const GeoPoint& position);
 
 }  // namespace cumulor
