@@ -151,5 +151,33 @@ TEST_F(DataFiles, AtMostFiveCardsAreTaken) {
   EXPECT_EQ(AvailableDataFiles()[kFilesShape].Size(), 5);
 }
 
+TEST_F(DataFiles, NamesAndFoldersOverSixtyThreeCharactersAreCut) {
+  // A card and a file name of 70 characters each: the card folder is searched whole, while the
+  // entry keeps 63 characters of each and its terminator.
+  const std::string card(70, 'c');
+  const std::string file = std::string(66, 'f') + ".ka1";
+  std::ofstream(device_folder() / "storage_cards.txt") << card << "\n";
+  Touch(card + "/" + file);
+  ScanDataFiles();
+  ASSERT_EQ(CardFolderCount(), 1);
+  EXPECT_EQ(std::u16string(CardFolder(0)).size(), 71u);
+  ASSERT_EQ(AvailableDataFiles()[kFilesAviationDb].Size(), 1);
+  const DataFileEntry& found = AvailableDataFiles()[kFilesAviationDb][0];
+  EXPECT_EQ(std::u16string(found.name), std::u16string(63, u'f'));
+  EXPECT_EQ(std::u16string(found.folder), u"\\" + std::u16string(62, u'c'));
+  EXPECT_EQ(found.name[63], 0);
+  EXPECT_EQ(found.folder[63], 0);
+
+  // The same cut for a name and a folder read from "Files".
+  XmlNode doc = XmlNode::ConstructTop();
+  XmlNode* files = doc.AddChild("Files");
+  files->AddChild("Shape")->AddChildString("File1", std::string(80, 's').c_str())->AddAttribute(
+      "path", ("\\" + std::string(80, 'p')).c_str());
+  LoadDataFileLists(*files, 1, DataFileLoadHooks{});
+  ASSERT_EQ(SelectedDataFiles()[kFilesShape].selected.Size(), 1);
+  EXPECT_EQ(std::u16string(SelectedDataFiles()[kFilesShape].selected[0].name), std::u16string(63, u's'));
+  EXPECT_EQ(std::u16string(SelectedDataFiles()[kFilesShape].selected[0].folder).size(), 63u);
+}
+
 }  // namespace
 }  // namespace cumulor
