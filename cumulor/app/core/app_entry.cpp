@@ -9,6 +9,7 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/data/dialogs/point_icons.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/trail/trail.h"
@@ -251,6 +252,7 @@ void OnDestroy(AppContext& app) {
     RegCloseKey(key);
   }
   MainWindowFreeScreen(app);
+  FreeWaypointIcons();
 }
 
 }  // namespace cumulor

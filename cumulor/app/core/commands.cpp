@@ -372,6 +372,19 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       hooks.commandWindow = app.mainWindow;
       hooks.closeModeless = [record] { CloseModelessDialogs(*record); };
       hooks.statusString = [record](int id) { ShowStatusStringId(*record, static_cast<UINT>(id)); };
+      hooks.opened = [record](HWND dialog, bool overMap) {
+        if (overMap) {
+          SetActiveDialog(*record, dialog, 0);
+        } else {
+          record->countryWindow = dialog;
+          record->dialogActive = 1;
+        }
+      };
+      hooks.closed = [record](HWND dialog) {
+        if (record->activeDialog == dialog) SetActiveDialog(*record, nullptr, 0);
+        if (record->countryWindow == dialog) record->countryWindow = nullptr;
+        record->dialogActive = 0;
+      };
       SetSelectFilesHooks(hooks);
       DialogStep(app, kSelectFilesDialog);
       if (app.mainWindow) SetFocus(app.mainWindow);

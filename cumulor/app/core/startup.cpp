@@ -6,9 +6,12 @@
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/settings_files.h"
 #include "cumulor/app/core/status_line.h"
+#include "cumulor/app/core/target_select.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/dialogs/point_icons.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "platform/devicelibs/gx.h"
 #include "platform/dialogs/message_box.h"
@@ -85,6 +88,10 @@ void StartupSequence(AppContext& app) {
                static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), medium ? *medium : nullptr, small ? *small : nullptr);
   LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
 
+  // The data-file lists of the settings document (its other elements come with the settings
+  // module).
+  LoadSettingsFiles(app);
+
   if (app.simulator) {
     const WCHAR sim[] = u"SIM";
     for (int i = 0; i < 4; ++i) app.portName[i] = sim[i];
@@ -97,12 +104,14 @@ void StartupSequence(AppContext& app) {
   }
   ShowStatusStringId(app, 35);
   GXOpenInput();
+  SelectTargetPoint(app);
 
   SetMapRegion(app, app.region);
   SetFlightParameter(app.flight, kParamWindSpeed, 0, 1);
   SetFlightParameter(app.flight, kParamWindDirection, 0, 1);
 
   ShowStatusText(app, u"Loading Map...");
+  InitWaypointIcons(app.instance, app.map.displayFlags);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
 

@@ -37,8 +37,9 @@ std::u16string Files(std::int32_t n) {
   return std::u16string(s.begin(), s.end());
 }
 
-void OnInit(HWND dialog) {
-  SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+void OnInit(HWND dialog, bool overMap) {
+  if (!overMap) SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  if (g_hooks.opened) g_hooks.opened(dialog, overMap);
   SetCount(dialog, 1444, Files(Count(kFilesAviationDb)));
   const std::string countries = std::to_string(Count(kFilesCountries)) +
                                 (AeroData().regionKind == 1 ? " State(s)" : " Countries");
@@ -49,24 +50,35 @@ void OnInit(HWND dialog) {
   SetCount(dialog, 1445, Files(Count(kFilesThermals)));
 }
 
+
+void Forget(HWND dialog) {
+  if (g_hooks.closed) g_hooks.closed(dialog);
+}
+
 }  // namespace
 
 void SetSelectFilesHooks(const SelectFilesHooks& hooks) { g_hooks = hooks; }
 
-INT_PTR SelectFilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+INT_PTR SelectFilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_INITDIALOG:
-      OnInit(dialog);
+      OnInit(dialog, lparam != 0);
       return TRUE;
+    case WM_DESTROY:
+      Forget(dialog);
+      return FALSE;
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
-      if (id == 1355 || id == IDCANCEL) {
+      if (id == 1355 || id == IDOK || id == IDCANCEL) {
+        Forget(dialog);
         EndDialog(dialog, 0);
         return TRUE;
       }
       for (const Button& b : kButtons) {
         if (b.id != id) continue;
         PlayMenuClick();
+        // Unregistered first, so closing the modeless dialogs leaves this one to end by itself.
+        Forget(dialog);
         if (id == 1002 || id == 1003) {
           if (g_hooks.closeModeless) g_hooks.closeModeless();
           if (g_hooks.statusString) g_hooks.statusString(48);
@@ -80,6 +92,7 @@ INT_PTR SelectFilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) 
     }
     case WM_KEYDOWN:
       if (wparam >= 193 && wparam <= 196) {
+        Forget(dialog);
         EndDialog(dialog, 0);
         return TRUE;
       }

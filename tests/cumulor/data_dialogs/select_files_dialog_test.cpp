@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/data/files/data_files.h"
@@ -84,6 +86,43 @@ TEST_F(SelectFiles, CountsPerCategoryAndButtonsThatAskForTheChooser) {
   }
   EXPECT_EQ(closed, 2);
   EXPECT_EQ(strings, (std::vector<int>{48, 48}));
+}
+
+TEST_F(SelectFiles, RegistersItselfWhileOpenAndIsForgottenWhenItEnds) {
+  std::vector<std::pair<HWND, bool>> opened;
+  std::vector<HWND> closed;
+  SelectFilesHooks hooks;
+  hooks.opened = [&](HWND d, bool overMap) { opened.emplace_back(d, overMap); };
+  hooks.closed = [&](HWND d) { closed.push_back(d); };
+  SetSelectFilesHooks(hooks);
+
+  // Without an argument: the country-window slot, at the top left corner. IDOK (what closing the
+  // modeless dialogs sends) ends it.
+  HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kSelectFilesDialog), nullptr, SelectFilesDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0], std::make_pair(dialog, false));
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_FALSE(closed.empty());
+  EXPECT_EQ(closed.back(), dialog);
+  DestroyWindow(dialog);
+
+  // With an argument: over the map. A chooser button forgets the dialog before it closes the
+  // modeless dialogs, so that closing never reaches the dialog itself.
+  closed.clear();
+  std::vector<std::size_t> closedWhenModelessClosed;
+  hooks.closeModeless = [&] { closedWhenModelessClosed.push_back(closed.size()); };
+  SetSelectFilesHooks(hooks);
+  dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(kSelectFilesDialog), nullptr, SelectFilesDialogProc, 1);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(opened.back(), std::make_pair(dialog, true));
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(1002, BN_CLICKED), 0);
+  EXPECT_EQ(closedWhenModelessClosed, (std::vector<std::size_t>{1}));
+  DestroyWindow(dialog);
 }
 
 }  // namespace
