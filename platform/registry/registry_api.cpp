@@ -66,6 +66,21 @@ bool ResolveKey(HKEY key, KeyRef* ref) {
   return true;
 }
 
+bool ResolveKeyId(HKEY key, KeyId* id, std::uint64_t* generation) {
+  auto v = reinterpret_cast<std::uintptr_t>(key);
+  if (v >= 0x80000000u && v <= 0x80000002u) {
+    *id = static_cast<KeyId>(v - 0x80000000u + 1);
+    *generation = 0;
+    return true;
+  }
+  std::lock_guard<std::mutex> guard(g_keys_lock);
+  auto it = g_keys.find(v);
+  if (it == g_keys.end()) return false;
+  *id = it->second.id;
+  *generation = it->second.generation;
+  return true;
+}
+
 HKEY InsertKey(const KeyRef& ref) {
   std::lock_guard<std::mutex> guard(g_keys_lock);
   std::uintptr_t v = g_next_key;
@@ -97,6 +112,16 @@ LONG OpenKey(HKEY key, KeyRef* ref, Store::Locked* locked) {
   *locked = Store::Open();
   if (!locked->store) return locked->error;
   if (ref->generation != 0 && ref->generation != locked->store->generation()) return ERROR_INVALID_HANDLE;
+  return ERROR_SUCCESS;
+}
+
+// The row of the key behind a handle, with the store locked; as OpenKey without copying the path.
+LONG OpenKeyId(HKEY key, KeyId* id, Store::Locked* locked) {
+  std::uint64_t generation = 0;
+  if (!ResolveKeyId(key, id, &generation)) return ERROR_INVALID_HANDLE;
+  *locked = Store::Open();
+  if (!locked->store) return locked->error;
+  if (generation != 0 && generation != locked->store->generation()) return ERROR_INVALID_HANDLE;
   return ERROR_SUCCESS;
 }
 
@@ -168,14 +193,15 @@ LONG RegFlushKey(HKEY key) {
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR value_name, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD data_size) {
   if (data && !data_size) return ERROR_INVALID_PARAMETER;
-  KeyRef ref;
+  KeyId id = 0;
   Store::Locked locked;
-  LONG error = OpenKey(key, &ref, &locked);
+  LONG error = OpenKeyId(key, &id, &locked);
   if (error != ERROR_SUCCESS) return error;
-  auto value = locked.store->ReadValue(ref.id, ce::text::WideView(value_name));
-  if (!value) return locked.store->KeyExists(ref.id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
-  if (type) *type = value->type;
-  return CopyOut(value->data, data, data_size);
+  // Copied from the row straight into the caller's buffer.
+  LONG result = ERROR_SUCCESS;
+  if (!locked.store->ReadValueInto(id, ce::text::WideView(value_name), type, data, data_size, &result))
+    return locked.store->KeyExists(id) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+  return result;
 }
 
 LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE* data, DWORD data_size) {
@@ -183,11 +209,11 @@ LONG RegSetValueExW(HKEY key, LPCWSTR value_name, DWORD, DWORD type, const BYTE*
   if ((!data && data_size) || data_size > 0x7FFFFFFFu) return ERROR_INVALID_PARAMETER;
   auto name = ce::text::WideView(value_name);
   if (name.size() > kMaxNameChars) return ERROR_INVALID_PARAMETER;
-  KeyRef ref;
+  KeyId id = 0;
   Store::Locked locked;
-  LONG error = OpenKey(key, &ref, &locked);
+  LONG error = OpenKeyId(key, &id, &locked);
   if (error != ERROR_SUCCESS) return error;
-  return locked.store->WriteValue(ref.id, name, type, data, data_size);
+  return locked.store->WriteValue(id, name, type, data, data_size);
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR value_name) {

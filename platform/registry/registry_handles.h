@@ -18,6 +18,8 @@ struct KeyRef {
 
 // The key behind a handle (a root or an open key); false for an unknown handle.
 bool ResolveKey(HKEY key, KeyRef* ref);
+// The same without the key's path (what reading and writing values need): its row and generation.
+bool ResolveKeyId(HKEY key, KeyId* id, std::uint64_t* generation);
 // Issues a handle for an opened key.
 HKEY InsertKey(const KeyRef& ref);
 bool RemoveKey(HKEY key);

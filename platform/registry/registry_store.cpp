@@ -413,6 +413,31 @@ std::optional<Value> Store::ReadValue(KeyId key, std::u16string_view name) {
   return ColumnValue(use.st, 0, 1);
 }
 
+bool Store::ReadValueInto(KeyId key, std::u16string_view name, DWORD* type, BYTE* out, DWORD* out_size,
+                          LONG* result) {
+  const std::string fold = FoldName(name);
+  StmtUse use(Prepare(kReadValue, "SELECT type, data FROM vals WHERE key=? AND fold=?"));
+  if (!use.st) return false;
+  sqlite3_bind_int64(use.st, 1, key);
+  sqlite3_bind_text(use.st, 2, fold.data(), static_cast<int>(fold.size()), SQLITE_STATIC);
+  if (sqlite3_step(use.st) != SQLITE_ROW) return false;
+  if (type) *type = static_cast<DWORD>(sqlite3_column_int64(use.st, 0));
+  const auto* p = static_cast<const BYTE*>(sqlite3_column_blob(use.st, 1));
+  const int n = sqlite3_column_bytes(use.st, 1);
+  const DWORD need = p && n > 0 ? static_cast<DWORD>(n) : 0;
+  *result = ERROR_SUCCESS;
+  if (out) {
+    if (*out_size < need) {
+      *out_size = need;
+      *result = ERROR_MORE_DATA;
+      return true;
+    }
+    if (need) std::memcpy(out, p, need);
+  }
+  if (out_size) *out_size = need;
+  return true;
+}
+
 LONG Store::WriteValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD size) {
   kernel::TerminationPoint point;  // a terminated thread's write gives up, rolls back and ends here
   LONG error = Begin();

@@ -59,6 +59,10 @@ class Store {
   std::optional<std::u16string> SubkeyName(KeyId parent, DWORD index);
 
   std::optional<Value> ReadValue(KeyId key, std::u16string_view name);
+  // Reads a value straight into a caller's buffer: false when there is no such value; otherwise
+  // the type and size are stored where given and *result is ERROR_SUCCESS, or ERROR_MORE_DATA
+  // (with the size needed) when the buffer is too small.
+  bool ReadValueInto(KeyId key, std::u16string_view name, DWORD* type, BYTE* out, DWORD* out_size, LONG* result);
   LONG WriteValue(KeyId key, std::u16string_view name, DWORD type, const BYTE* data, DWORD size);
   LONG DeleteValue(KeyId key, std::u16string_view name);
   struct NamedValue {
