@@ -20,6 +20,8 @@
 #include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/map/view/map_view.h"
 #include "cumulor/nav/polar/flight_state.h"
+// ---- Replay and loaded flights ----
+#include "cumulor/nav/replay/replay_store.h"
 #include "platform/kernel/sync.h"
 
 namespace cumulor {
@@ -145,7 +147,7 @@ struct AppContext {
   std::int32_t recentreCountdown = 0;
   RECT infoBoxRect{20, 100, 220, 140};
   HWND zoomLayerDialog = nullptr;
-  HWND replayWindow = nullptr;
+  std::atomic<HWND> replayWindow{nullptr};     // the modeless replay window (read by the GPS input)
   GeoRect region;
   SYSTEMTIME taskStartLocal{};
   FILETIME taskStartTime{};
@@ -182,6 +184,13 @@ struct AppContext {
     char name[7];
     std::uint8_t data[13];
   } declarationPoints[14] = {};
+
+  // ---- Replay and loaded flights ----
+  LoadedFlight loadedFlight;                   // fixes of an IGC file, for the replay and optimisation
+  ReplayStore replay;                          // replay speed, stop, step and hold flags
+  EvaluatedFlight evaluatedFlight;             // the flight of "Evaluate IGC flight log"
+  // The status line, for modules without window code; null shows nothing.
+  void (*showStatus)(AppContext* app, const WCHAR* text) = nullptr;
 };
 
 // The one application record of the process, reached by callbacks and dialog procedures (null
