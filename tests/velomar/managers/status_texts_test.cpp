@@ -13,6 +13,7 @@
 #include "velomar/core/managers/BandMgr.h"
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/CallForwardMgr.h"
+#include "velomar/core/managers/ConnectionsMgr.h"
 #include "velomar/core/managers/MobilePhoneMgr.h"
 #include "velomar/core/managers/SpeakerMgr.h"
 #include "velomar/data/DataInstall.h"
@@ -29,6 +30,7 @@ const ManagerTexts kTexts[] = {
     {"SPEAKER", {"ON", "OFF", "VIBRATE"}}, {"BEAM", {"ON", "OFF"}}, {"CALLFORWARD", {"ON", "OFF"}},
     {"CPU", {}},                          {"BACKLIGHT", {}},                        {"WIFI", {"ON", "OFF"}},
     {"BT", {"OFF", "CONNECTABLE", "DISCOVERABLE"}}, {"PHONE", {"ON", "OFF"}}, {"BAND", {"AUTO", "2G", "3G"}},
+    {"CONNECTIONS", {"DISABLED", "OFF", "ON"}},
 };
 
 TEST(StatusTextsTest, EveryComposedIdIsInEachLanguageFile) {
@@ -53,6 +55,7 @@ TEST_F(ManagerStatusTextTest, ManagersAnswerTheTranslatedTextOrUnknown) {
   CCallForwardMgr forward;
   CMobilePhoneMgr phone;
   CBandMgr band;
+  CConnectionsMgr connections;
   CTranslator* texts = CTranslator::GetInstance();
   const struct {
     CMgr* mgr;
@@ -68,13 +71,17 @@ TEST_F(ManagerStatusTextTest, ManagersAnswerTheTranslatedTextOrUnknown) {
       {&phone, -1, u"EVENT_LOG_MGR_PHONE_STATUS_OFF"},     {&band, 0, u"EVENT_LOG_MGR_BAND_STATUS_AUTO"},
       {&band, 1, u"EVENT_LOG_MGR_BAND_STATUS_2G"},         {&band, 2, u"EVENT_LOG_MGR_BAND_STATUS_3G"},
       {&band, -1, nullptr},
+      {&connections, 0, u"EVENT_LOG_MGR_CONNECTIONS_STATUS_DISABLED"},
+      {&connections, 1, u"EVENT_LOG_MGR_CONNECTIONS_STATUS_OFF"},
+      {&connections, 2, u"EVENT_LOG_MGR_CONNECTIONS_STATUS_ON"},
+      {&connections, -1, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.status);
     EXPECT_EQ(c.mgr->GetStatusText(c.status), c.id ? texts->GetText(c.id) : std::u16string(u"unknown"));
   }
   for (CMgr* mgr : {static_cast<CMgr*>(&speaker), static_cast<CMgr*>(&beam), static_cast<CMgr*>(&forward),
-                    static_cast<CMgr*>(&phone), static_cast<CMgr*>(&band)}) {
+                    static_cast<CMgr*>(&phone), static_cast<CMgr*>(&band), static_cast<CMgr*>(&connections)}) {
     StopWhileDriving([&] { mgr->Stop(); });
   }
 }

@@ -27,6 +27,7 @@ CAppConnMgr::~CAppConnMgr() {
   m_speakerMgr.StopPolling();
   m_speakerMgr.Stop();
   m_bandMgr.Stop();
+  m_connectionsMgr.Stop();
   m_phoneMgr.Stop();
   m_cpuMgr.Stop();
   m_messageMgr.Stop();
@@ -41,6 +42,7 @@ bool CAppConnMgr::InitGUI() {
   m_messageMgr.Initialize();
   m_wifiMgr->Initialize();
   m_wifiMgr->RefreshStatus(1);
+  m_connectionsMgr.Initialize();
   m_cpuMgr.Initialize();
   m_bandMgr.Initialize();
   m_callForwardMgr.Initialize();

@@ -14,6 +14,7 @@
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/Broker.h"
 #include "velomar/core/managers/CallForwardMgr.h"
+#include "velomar/core/managers/ConnectionsMgr.h"
 #include "velomar/core/managers/CpuMgr.h"
 #include "velomar/core/managers/MobilePhoneMgr.h"
 #include "velomar/core/managers/RilMgr.h"
@@ -43,18 +44,19 @@ class CAppConnMgr : public CApp {
   CMessageMgr& GetMessageMgr() { return m_messageMgr; }
   CWifiOssVcsMgr* GetWifiMgr() { return m_wifiMgr.get(); }
   CMobilePhoneMgr& GetPhoneMgr() { return m_phoneMgr; }
+  CConnectionsMgr& GetConnectionsMgr() { return m_connectionsMgr; }
   CBandMgr& GetBandMgr() { return m_bandMgr; }
   CRilMgr& GetRilMgr() { return m_rilMgr; }
   CDB& GetDB() { return m_db; }
 
  private:
-  // In construction order. The connections manager comes between the phone and band managers, as
-  // its code is added.
+  // In construction order.
   CDB m_db;
   CBTMgr m_btMgr;
   CMessageMgr m_messageMgr;
   CCpuMgr m_cpuMgr;
   CMobilePhoneMgr m_phoneMgr;
+  CConnectionsMgr m_connectionsMgr;
   CBandMgr m_bandMgr;
   CSpeakerMgr m_speakerMgr;
   CBroker m_broker;
