@@ -22,6 +22,7 @@
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/libraries.h"
 #include "cumulor/app/core/task_link.h"
+#include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/task/task_rules.h"
 #include "platform/registry/registry.h"
 #include "platform/resources/resources.h"

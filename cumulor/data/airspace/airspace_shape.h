@@ -2,6 +2,7 @@
 // and the alarms, texts and map drawing read it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "cumulor/app/base/dyn_array.h"
@@ -42,5 +43,14 @@ struct AirspaceShape {
   std::int32_t horizontalDistance = 0;
   float proximity = 0.0f;
 };
+
+// The switch-off word is written by the alarm dialogs under the airspace lock while frames read it
+// under the main lock, so both sides go through these.
+inline std::uint32_t SwitchedOffUntil(const AirspaceShape& shape) {
+  return std::atomic_ref<std::uint32_t>(const_cast<std::uint32_t&>(shape.switchedOffUntil)).load(std::memory_order_relaxed);
+}
+inline void SetSwitchedOffUntil(AirspaceShape& shape, std::uint32_t until) {
+  std::atomic_ref<std::uint32_t>(shape.switchedOffUntil).store(until, std::memory_order_relaxed);
+}
 
 }  // namespace cumulor

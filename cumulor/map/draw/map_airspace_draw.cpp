@@ -43,7 +43,7 @@ void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShap
   view.pointCount = n;
 
   const MapPalette& p = MapPens();
-  const bool off = shape.switchedOffUntil == kAirspaceOffForTheDay;
+  const bool off = SwitchedOffUntil(shape) == kAirspaceOffForTheDay;
   Selection sel(dc);
   if (off) {
     sel.Brush(p.hollow);

@@ -19,6 +19,8 @@
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/display/virtual_keys.h"
 #include "platform/kernel/kernel.h"
+#include "cumulor/data/airspace/airspace_switchoff.h"
+#include "platform/time/time.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 
 using namespace cumulor;
@@ -371,11 +373,14 @@ TEST_F(WindowTest, BadRegistryValuesAndOddMessagesAreRefusedOrIgnored) {
   EXPECT_TRUE(LoadScreenRect(key));
   EXPECT_EQ(Layout().savedWidth, 100);
   EXPECT_EQ(Layout().savedHeight, 200);
-  // A switch-off list whose count exceeds its bytes keeps what is there.
-  const std::int32_t suaOff[3] = {1000, 5, 6};
+  // A switch-off list of today whose count exceeds its bytes keeps the ids that are there.
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  const std::int32_t suaOff[3] = {1000, today.wDay, 6};
   RegSetValueExW(key, u"SuaOff", 0, REG_BINARY, reinterpret_cast<const BYTE*>(suaOff), sizeof(suaOff));
   AirspaceDisabledLoad(app->airspace, key);
-  EXPECT_EQ(app->airspace.disabled.Size(), 2);
+  ASSERT_EQ(app->airspace.disabled.Size(), 1);
+  EXPECT_EQ(app->airspace.disabled[0], 6);
   RegCloseKey(key);
 
   // Messages whose parameters mean nothing here: a foreign "fix pointer", unknown timers, codes and
