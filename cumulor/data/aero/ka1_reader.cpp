@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cumulor/data/aero/point_table_lock.h"
+#include "cumulor/data/airspace/airspace_lock.h"
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 
@@ -265,10 +266,14 @@ HRESULT AeroRegionMerge(AeroTables& t, AeroSections& s, Ka1Cursor& file, const D
     Ka1Cursor c{file.data, file.size, at};
     auto airspace = std::make_unique<AeroAirspace>();
     if (ReadAeroAirspace(c, *airspace) != S_OK) return E_FAIL;
-    t.airspaces.push_back(std::move(airspace));
+    {
+      // The notify thread tests the database airspaces under the airspace lock.
+      std::lock_guard guard(AirspaceLock());
+      t.airspaces.push_back(std::move(airspace));
+      t.airspaceInView.resize(t.airspaces.size(), 0);
+    }
     t.loadedIds.Append(id);
   }
-  t.airspaceInView.resize(t.airspaces.size(), 0);
   return S_OK;
 }
 
@@ -340,7 +345,13 @@ void AeroDbClear(AeroTables& t, TileCache& tiles) {
   tiles.ListsClear(0);
   tiles.ListsClear(1);
   tiles.ListsClear(2);
+  // The airspaces go under the airspace lock, and nothing may keep an index into them.
+  std::lock_guard guard(AirspaceLock());
   t.Clear();
+  AeroAirspaceMarks& marks = AeroAirspaceState();
+  marks.nearest = -1;
+  marks.lastAlarm = -1;
+  marks.shown = -1;
 }
 
 HRESULT AeroRegionListAll(AeroTables& t, const std::vector<std::u16string>& files, const AeroUi& ui) {

@@ -79,7 +79,6 @@ void AirspaceInit(AirspaceModule& module) {
   module.alarmsOff = 0;
   module.noDialog = 0;
   module.nearestShape = nullptr;
-  module.nearestAero = -1;
   module.bestScore = 1000.0f;
 }
 

@@ -18,6 +18,7 @@
 
 #include "cumulor/app/base/dyn_array.h"
 #include "cumulor/app/base/geo_point.h"
+#include "cumulor/data/airspace/airspace_lock.h"
 #include "cumulor/data/airspace/airspace_shape.h"
 #include "platform/base/types.h"
 #include "platform/gdi/gdi.h"
@@ -125,7 +126,6 @@ struct AirspaceModule {
   std::vector<const AirspaceShape*> warned;   // shapes already alarmed
   DynArray<std::int32_t> disabled;            // ids switched off today
   const AirspaceShape* nearestShape = nullptr;
-  std::int32_t nearestAero = -1;              // index of the nearest database airspace, -1 none
   float verticalMargin = 0.0f;
   float horizontalMargin = 0.0f;
   float bestScore = 1000.0f;
@@ -142,7 +142,7 @@ struct AirspaceModule {
   std::int32_t radiusVR = 0;
 
   AirspaceUi ui;
-  std::mutex lock;          // the airspace lock
+  std::mutex& lock = AirspaceLock();   // the airspace lock
   std::mutex loadLock;      // one load at a time
 };
 

@@ -91,7 +91,10 @@ struct AeroAirspace {
   GeoPoint centre;
   std::uint32_t radius;            // metres
   DynArray<GeoPoint> points;
-  std::int32_t warningState = 0;
+  std::int32_t warningState = 0;   // vertical state: 1 above, 2 and 3 inside, 4 below
+  std::int32_t verticalDistance = 0;
+  std::int32_t horizontalDistance = 0;
+  float proximity = 0.0f;
 };
 
 // Element layouts of the array images (file sizes 52, 48, 24, 40, 20 and 52 bytes).
