@@ -55,7 +55,7 @@ ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes) {
   return ReadOutcome::Ok;
 }
 
-bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size) {
+bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size, bool keepOldCopy) {
   if (!path || (!data && size > 0)) return false;
   std::u16string temp = WithSuffix(path, u".tmp");
   bool ok;
@@ -77,7 +77,7 @@ bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size) {
   if (ok) {
     // The previous document stays whole under its own name until the new one replaces it in one
     // step; its ".old" copy is made by copying, so no moment leaves the document missing.
-    if (Exists(path)) CopyFileW(path, WithSuffix(path, u".old").c_str(), FALSE);
+    if (keepOldCopy && Exists(path)) CopyFileW(path, WithSuffix(path, u".old").c_str(), FALSE);
     ok = MoveFileExW(temp.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
   }
   if (!ok) DeleteFileW(temp.c_str());

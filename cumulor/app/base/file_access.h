@@ -1,4 +1,5 @@
-// Whole-file reading and safe replacement of files at CE paths (private to this folder).
+// Whole-file reading and safe replacement of files at CE paths (the documents and the data-file
+// writers).
 #pragma once
 
 #include <cstddef>
@@ -15,10 +16,10 @@ enum class ReadOutcome { Ok, CannotOpen, ReadFailed };
 ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes);
 
 // Writes data to a temporary file in the target's folder (path + ".tmp") and flushes it; only when
-// every write, the flush and the close succeed, a previous target is copied to path + ".old" and the
-// temporary file is renamed over the target in one step. Otherwise the temporary file is removed,
-// the target stays as it was, and the result is false. At every moment the target holds the old
-// or the new data whole.
-bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size);
+// every write, the flush and the close succeed, a previous target is copied to path + ".old" (when
+// keepOldCopy is set) and the temporary file is renamed over the target in one step. Otherwise the
+// temporary file is removed, the target stays as it was, and the result is false. At every moment
+// the target holds the old or the new data whole.
+bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size, bool keepOldCopy = true);
 
 }  // namespace cumulor::detail

@@ -2,8 +2,15 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/sync/desktop_sync.h"
 #include "cumulor/data/task/task_store.h"
+#include "cumulor/data/waypoints/waypoint_ui.h"
 #include "cumulor/nav/gps/gps_port.h"
 
 namespace cumulor {
@@ -42,9 +49,49 @@ std::int32_t Variation() {
   return app != nullptr ? GetGpsStatus(app->gps).variation : 0;
 }
 
+// The desktop request: the synchronisation with the request's flags (inside the main lock).
+void DesktopInstall(AppContext&, LPARAM argument) { SynchronizeFiles(static_cast<std::uint32_t>(argument)); }
+
+void InstallWaypointHooks() {
+  WaypointUi& ui = WaypointUiInstalled();
+  ui.message = [](const std::u16string& text) { MessageBoxOk(text.c_str()); };
+  ui.askOkCancel = [](const std::u16string& text) { return MessageBoxOkCancel(text.c_str()); };
+  ui.status = [](const std::u16string& text) {
+    if (AppContext* app = AppRecord()) ShowStatusText(*app, text.c_str());
+  };
+  ui.pumpWait = [](DWORD ms) { PumpMessagesWait(nullptr, ms); };
+  ui.lockMain = [] {
+    if (AppContext* app = AppRecord()) EnterCriticalSection(&app->mainLock);
+  };
+  ui.unlockMain = [] {
+    if (AppContext* app = AppRecord()) LeaveCriticalSection(&app->mainLock);
+  };
+  ui.clearStatus = [] {
+    if (AppContext* app = AppRecord()) ClearStatusText(*app, false);
+  };
+  ui.navigationTarget = [] {
+    AppContext* app = AppRecord();
+    return app != nullptr ? app->navTarget : TaskPoint{};
+  };
+  ui.clearNavigationTarget = [] {
+    if (AppContext* app = AppRecord()) TaskPointInit(app->navTarget);
+  };
+
+  SyncHooks& sync = SyncHooksInstalled();
+  sync.status = [](const WCHAR* text) {
+    if (AppContext* app = AppRecord()) ShowStatusText(*app, text);
+  };
+  sync.reload = [](std::int32_t type) {
+    if (AppContext* app = AppRecord())
+      if (app->mainWindow) SendMessageW(app->mainWindow, WM_COMMAND, kCmdReload, static_cast<LPARAM>(type));
+  };
+  SetDesktopInstallHook(DesktopInstall);
+}
+
 }  // namespace
 
 void InstallTaskHooks() {
+  InstallWaypointHooks();
   TaskHooks& hooks = TaskHooksInstalled();
   hooks.setNavigationTarget = NavigationTarget;
   hooks.ownPosition = OwnPosition;
