@@ -59,8 +59,9 @@ TEST_F(FuzzReaders, DamagedFilesNeverReadPastTheirData) {
     WriteFile("f.cup", Mutate(cup, random));
     ImportSeeYou(u"\\f.cup");
     WriteFile("f.ste", Mutate(strepla, random));
-    if (ImportStrePla(u"\\f.ste") == 1)
+    if (ImportStrePla(u"\\f.ste") == 1) {
       for (const TaskPoint& p : ActiveTask()) ASSERT_TRUE(p.index >= 1 && p.index < UserWaypoints().records.Size());
+    }
     WriteFile("Data/u.dat", Mutate(user, random));
     SelectedDataFiles()[kFilesUserWaypoints].selected.SetSize(0);
     SetDataFileName(kFilesUserWaypoints, u"u.dat");
