@@ -103,7 +103,7 @@ class ConnectionsMgrTest : public velomar_test::ManagerTest {
   // Applies a status on the worker and waits until the device shows `done`.
   bool Apply(CConnectionsMgr& mgr, int status, const std::function<bool()>& done) {
     mgr.SetStatus(status, 0, 0, 0);
-    return DriveClockUntil(done, 60'000, 50);
+    return DriveUntilReal(done);
   }
 };
 
@@ -221,7 +221,7 @@ TEST_F(ConnectionsMgrTest, EntrySwitchesWriteTheProviderKeyAndIgnoreIndicesOutsi
 
   // Connecting the second entry hangs up the first.
   mgr.ToggleConnected(1);
-  ASSERT_TRUE(DriveClockUntil([] { return DeviceState("Operator") == 2; }, 60'000, 50));
+  ASSERT_TRUE(DriveUntilReal([] { return DeviceState("Operator") == 2; }));
   EXPECT_EQ(DeviceState("Internet"), 0);
   mgr.NewEvent();
   EXPECT_EQ(mgr.GetConnections()[0]->IsConnected(), 0);

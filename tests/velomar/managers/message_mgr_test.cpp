@@ -55,7 +55,7 @@ class MessageMgrTest : public velomar_test::ManagerTest {
     return ce::text::ToUtf8(wide);
   }
   bool LogHolds(const std::string& text) {
-    return DriveClockUntil([&] { return LogText().find(text) != std::string::npos; }, 10'000, 50);
+    return DriveUntilReal([&] { return LogText().find(text) != std::string::npos; });
   }
   CMessageMgr m_mgr;
 };

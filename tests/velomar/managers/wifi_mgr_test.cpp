@@ -32,7 +32,7 @@ class WifiMgrTest : public velomar_test::ManagerTest {
   }
   bool ChangeAndWait(const std::function<void()>& change, const std::function<bool()>& done) {
     change();
-    return DriveClockUntil(done, 60'000, 50);
+    return DriveUntilReal(done);
   }
 };
 
@@ -79,7 +79,7 @@ TEST_F(WifiMgrTest, BrokerReportOfTheStateValueRefreshes) {
   wifi.Initialize();
   ASSERT_EQ(wifi.GetStatus(), 0);
   ce::device::SetInt("wifi.radio", 1);
-  EXPECT_TRUE(DriveClockUntil([&] { return wifi.GetStatus() == 1; }, 10'000, 50));
+  EXPECT_TRUE(DriveUntilReal([&] { return wifi.GetStatus() == 1; }));
   StopWhileDriving([&] { wifi.Stop(); });
 }
 
