@@ -1,0 +1,5 @@
+#include "velomar/ui/ThemeRecords.h"
+
+void ResetPosition(ThemePosition& position) { position = ThemePosition{}; }
+
+void ResetRgb(ThemeRgb& rgb) { rgb = ThemeRgb{}; }
