@@ -44,6 +44,10 @@ bool InstallDataFiles(const std::filesystem::path& source) {
   return ok;
 }
 
+std::filesystem::path ThemesSourceFolder() { return std::filesystem::path(VELOMAR_THEMES_SOURCE); }
+
+bool InstallThemes(const std::filesystem::path& source) { return ce::shell::InstallHostFiles(source, kThemesFolder); }
+
 bool InstallProgram(const std::filesystem::path& host_program) {
   return ce::shell::InstallHostProgram(kProgramPath, host_program);
 }
@@ -64,6 +68,7 @@ bool SeedSettings() {
 
 bool InstallVelomar() {
   bool ok = InstallDataFiles();
+  ok = InstallThemes() && ok;
   ok = SeedSettings() && ok;
   return InstallProgram() && ok;
 }

@@ -41,7 +41,14 @@ bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
 // absent. False when the file cannot be read or a line is malformed (that line is skipped).
 bool SeedSettings();
 
-// The whole install step: data files, settings and the program. False when a part failed.
+// The themes the build draws (tools/themegen), in the build tree, and their device folder.
+inline constexpr const WCHAR* kThemesFolder = u"\\Program Files\\Velomar\\themes";
+std::filesystem::path ThemesSourceFolder();
+// Copies the drawn themes into kThemesFolder, keeping sub-folders and replacing files already
+// there. False when a file could not be read or written.
+bool InstallThemes(const std::filesystem::path& source = ThemesSourceFolder());
+
+// The whole install step: data files, themes, settings and the program. False when a part failed.
 bool InstallVelomar();
 
 }  // namespace velomar

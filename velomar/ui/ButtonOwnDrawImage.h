@@ -92,6 +92,8 @@ class CButtonOwnDrawImage : public IStatusListener {
   void SetThemeId(const std::u16string& id) { m_themeId = id; }
   const std::u16string& GetThemeId() const { return m_themeId; }
   int GetStatus() const { return m_status; }
+  bool HasBorder() const { return m_border; }
+  bool HasCaption() const { return m_text; }
   const WCHAR* GetCaption() const { return m_caption; }
   const std::u16string& GetLineText() const { return m_lineText; }
 

@@ -11,7 +11,9 @@
 #include "platform/gdi/gdi.h"
 #include "platform/window/window.h"
 #include "teskautils/teskautils_seam.h"
-#include "tests/velomar/velomar_fixture.h"
+#include "tests/velomar/managers/manager_fixture.h"
+#include "velomar/ui/ImageCacheSeam.h"
+#include "velomar/ui/Skin.h"
 #include "velomar/data/DataInstall.h"
 #include "velomar/ui/BaseWindow.h"
 #include "velomar/ui/ButtonOwnDrawImage.h"
@@ -76,13 +78,22 @@ class TestWindow : public CBaseWindow {
   int m_height;
 };
 
-class SkinTest : public VelomarTest {
+class SkinTest : public ManagerTest {
  protected:
   void SetUp() override {
-    VelomarTest::SetUp();
+    ManagerTest::SetUp();
+    velomar::seam::ResetSkin();
+    velomar::seam::ClearImageCaches();
     ASSERT_TRUE(ce::display::SetScreenSize(ce::display::kPortrait));
-    ASSERT_TRUE(velomar::InstallDataFiles());
-    SetSetting(u"language", std::u16string(u"en"));
+  }
+  void TearDown() override {
+    velomar::seam::ResetSkin();
+    ManagerTest::TearDown();
+  }
+  // The default theme, as the build drew it, installed under "\Program Files\Velomar\themes".
+  void InstallDefaultTheme() {
+    ASSERT_TRUE(velomar::InstallThemes());
+    SetSetting(u"theme", std::u16string(u"default"));
   }
 
   // Handles the messages already queued for this thread.
