@@ -73,9 +73,10 @@ class Writer {
     if (y >= 0) s += " y=\"" + std::to_string(y) + "\"";
     return s + " cx=\"" + std::to_string(cx) + "\" cy=\"" + std::to_string(cy) + "\"/>";
   }
-  std::string Font(int size, int r, int g, int b) const {
-    return "<font family=\"Tahoma\" fontsize=\"" + std::to_string(S(size)) + "\" fontbold=\"700\">" + Rgb(r, g, b) +
-           "</font>";
+  // A font of `size` pixels, doubled for VGA unless `fixed`.
+  std::string Font(int size, int r, int g, int b, bool fixed = false) const {
+    return "<font family=\"Tahoma\" fontsize=\"" + std::to_string(fixed ? size : S(size)) + "\" fontbold=\"700\">" +
+           Rgb(r, g, b) + "</font>";
   }
   // An image element keyed on magenta.
   std::string Image(const std::string& id, const std::string& file) const {
@@ -132,7 +133,8 @@ void Button(Writer& w, int depth, const ButtonLook& look, const Screen& screen) 
     }
     w.Close(depth + 1, "state");
   }
-  w.Line(depth + 1, w.Font(9, 0, 0, 0));
+  // The caption's band is 7 pixels high in every class: its font is not doubled.
+  w.Line(depth + 1, w.Font(8, 0, 0, 0, true));
   w.Close(depth, "button");
 }
 

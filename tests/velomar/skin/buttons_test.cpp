@@ -175,10 +175,11 @@ TEST_F(ButtonsTest, EachManagerButtonShowsThePictureAndTextOfItsManagersStatus) 
       EXPECT_EQ(button->GetTextStatus(), c.texts[i]);
       for (const auto& [picture, ink] : inks) {
         const int n = CountInButton(button->GetHwnd(), ink);
-        if (picture == c.pictures[i])
+        if (picture == c.pictures[i]) {
           EXPECT_GT(n, 40) << "expected picture not shown";
-        else if (ink != inks[c.pictures[i]])
+        } else if (ink != inks[c.pictures[i]]) {
           EXPECT_LT(n, 3) << "another picture shown";
+        }
       }
     }
     // The window still holds the button; its manager goes first (the button left its listeners).
@@ -196,6 +197,7 @@ TEST_F(ButtonsTest, AFocusedButtonWritesItsCaptionAndStatusTextIntoTheBand) {
   CButtonOwnDrawImage* wifi = MakeButton(MGR_WIFI, &window, u"Wi-Fi").release();
   wifi->SetThemeId(u"wifi");
   wifi->SetX(100);
+  wifi->SetY(200);
   wifi->Create();
   wifi->StatusChanged(1, MGR_WIFI, 10);
 
@@ -254,7 +256,6 @@ TEST_F(ButtonsTest, AMissingPictureShowsTheFallbackReadOnceAndSizedCopiesAreCach
   EXPECT_EQ(loads, 2);  // the missing file, then the fallback
   CButtonOwnDrawImage* second = make(70);
   EXPECT_EQ(velomar::seam::ImageFileLoads(), loads);  // the second button touched no file
-  EXPECT_EQ(CButtonOwnDrawImage::LoadImage(u"nothere.png"), CButtonOwnDrawImage::LoadImage(u"question.png"));
   UpdateWindow(second->GetHwnd());
   UpdateWindow(first->GetHwnd());
   EXPECT_GT(CountInButton(second->GetHwnd(), InkOf(u"question.png")), 40);
