@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
+#include <optional>
 
 #include "cumulor/app/guarded_path.h"
 #include "cumulor/nav/gps/gps_port.h"
@@ -178,6 +180,15 @@ struct AppContext {
   std::int32_t etaMode = 0;                    // 0 polar, 1 fixed speed, other: polar at the speed
   double etaSpeed = 0.0;                       // m/s
   float suaAudio[3] = {0.2f, 0.1f, 0.02f};
+
+  // Airspace warnings: the five-fix cycle (5 down to 1; 3 tests the file airspace, 1 the
+  // database airspace), the warning distances and the alarm kept for the map when no dialog is
+  // wanted.
+  std::int32_t fixCycle = 0;
+  std::int32_t suaDistX = 500;                 // metres
+  std::int32_t suaDistY = 300;                 // metres
+  std::mutex pendingAlarmLock;
+  std::optional<AirspaceAlarm> pendingAlarm;
 
   // The task-point entries of the IGC declaration: two named entries and twelve turnpoints.
   struct DeclarationPoint {

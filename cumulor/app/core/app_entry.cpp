@@ -22,6 +22,7 @@
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/libraries.h"
 #include "cumulor/app/core/task_link.h"
+#include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/task/task_rules.h"
 #include "platform/registry/registry.h"
@@ -205,6 +206,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   MapSymbolsAttachView(&app.map);
   InstallTaskHooks();
   TaskRulesDefaults();
+  InstallAirspaceUi(app);
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {
     *messageId = 51;
     return E_FAIL;

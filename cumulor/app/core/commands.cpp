@@ -14,6 +14,7 @@
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/app/core/aviation_reload.h"
+#include "cumulor/data/dialogs/airspace_dialogs.h"
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
@@ -176,6 +177,10 @@ DLGPROC DialogProcedure(int templateId) {
     case kPortDialogTemplate: return PortDialogProc;
     case kMapSymbolsDialog: return MapSymbolsDialogProc;
     case kSelectFilesDialog: return SelectFilesDialogProc;
+    case kAirspaceAlarmDialog: return AirspaceAlarmDialogProc;
+    case kDisabledAirspaceDialog: return DisabledAirspaceDialogProc;
+    case kAltitudeWarningDialog: return AltitudeWarningDlgProc;
+    case kExportDataDialog: return ExportDataDialogProc;
     default: break;
   }
   auto it = Procedures().find(templateId);
@@ -362,7 +367,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       return;
     // Commands that open a dialog of another module, each with its template.
     case 40056: DialogStep(app, 138, 0, false); return;
-    case 40057: DialogStep(app, 141, 0, false); return;
+    case 40057: DialogStep(app, kDisabledAirspaceDialog, reinterpret_cast<LPARAM>(&app.airspace), false); return;
     case 40101: DialogStep(app, 161); return;
     case 40105: DialogStep(app, 124); return;
     case kCmdReloadAviationData: OnReloadAviationData(app, lparam); return;
@@ -405,7 +410,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case 40155: DialogStep(app, 195); return;
     case 40157: DialogStep(app, 199, 0, false); return;
     case 40161: DialogStep(app, 200); return;
-    case 40162: DialogStep(app, 203); return;
+    case 40162: DialogStep(app, kExportDataDialog); return;
     case 40166: DialogStep(app, 208); return;
     case 40085:
     case 40102:

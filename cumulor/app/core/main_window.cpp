@@ -1,5 +1,7 @@
 #include "cumulor/app/core/main_window.h"
 
+#include "cumulor/app/core/airspace_link.h"
+
 #include <cmath>
 #include <mutex>
 
@@ -171,7 +173,11 @@ int GpsDataCallback(HRESULT status, const GpsStatus* fix) {
 
 LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status) {
   const GpsStatus current = fix ? *fix : GetGpsStatus(app.gps);
-  if (status == S_OK && current.positionValid) app.firstFixAwaited = 0;
+  if (status != S_OK || !current.positionValid) return 0;
+  app.firstFixAwaited = 0;
+  // The five-fix cycle runs while no dialog is open.
+  if (!app.dialogActive && --app.fixCycle < 1) app.fixCycle = 5;
+  if (!app.dialogActive) AirspaceFixChecks(app, current.position);
   return 0;
 }
 

@@ -6,6 +6,7 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/data/airspace/airspace_reader.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
@@ -56,6 +57,7 @@ void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
 HRESULT SetMapRegion(AppContext& app, const GeoRect& region) {
   app.region = region;
   MapSetRegion(app.map, region, app.mapCentre);
+  AirspaceLoadAll(app.airspace);
   return S_OK;
 }
 

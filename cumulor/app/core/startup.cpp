@@ -5,6 +5,8 @@
 #include "cumulor/app/base/language.h"
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/settings_files.h"
 #include "cumulor/app/core/status_line.h"
@@ -122,6 +124,11 @@ void StartupSequence(AppContext& app) {
 
   ShowStatusText(app, app.simulator ? u"Starting Simulator..." : u"Waiting for GPS data...");
   DrawBanner(app, BannerOffset(app), false);
+  // Airspace still switched off today is shown before the flight starts.
+  if (AirspaceExpireDisabled(app.airspace) > 0) {
+    PlaySoundAsync(u"Splat.wav");
+    SendMessageW(app.mainWindow, WM_COMMAND, kCmdDisabledAirspace, 0);
+  }
   PostMessageW(app.mainWindow, WM_COMMAND, kCmdStartGps, 0);
 }
 
