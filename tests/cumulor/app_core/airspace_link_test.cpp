@@ -1,0 +1,115 @@
+// Airspace alarms through the new-fix handling: the five-fix cycle, the alarm dialog with its
+// switch-off buttons, and the database airspace alarm once per new index.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+
+#include "cumulor/app/core/airspace_link.h"
+#include "cumulor/app/core/main_window.h"
+#include "cumulor/data/aero/ka1_reader.h"
+#include "cumulor/data/airspace/airspace_reader.h"
+#include "cumulor/data/points/aero_tables.h"
+#include "tests/cumulor/app_core/app_fixture.h"
+
+namespace {
+
+using namespace cumulor;
+using namespace ce::scripted::steps;
+
+constexpr GeoPoint kNear{11 * 36000 + 1800, 47 * 36000 - 65};   // 200 m south of the square
+constexpr GeoPoint kFar{12 * 36000, 46 * 36000};
+
+class AirspaceFixes : public cumulor_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    std::ofstream(device_folder() / "root" / "air.txt")
+        << "AC R\nAN NEAR ME\nAL SFC\nAH FL100\nDP 47:00:00 N 011:00:00 E\nDP 47:06:00 N 011:00:00 E\n"
+           "DP 47:06:00 N 011:06:00 E\nDP 47:00:00 N 011:06:00 E\n";
+    InstallAirspaceUi(*app);
+    AirspaceLoadFiles(app->airspace, {u"\\air.txt"});
+    app->suaDistX = 500;
+    app->suaDistY = 300;
+    SetFlightParameter(app->flight, kParamAltitude, 900, 1);   // about 2950 ft
+    SetFlightParameter(app->flight, kParamAltimeter, 900, 1);
+  }
+  // Five fixes at the position: one whole cycle, so one file test.
+  void Cycle(const GeoPoint& at) {
+    GpsStatus fix;
+    fix.positionValid = 1;
+    fix.position = at;
+    for (int i = 0; i < 5; ++i) OnGpsUpdate(*app, &fix, S_OK);
+  }
+  static std::vector<ce::scripted::Shown> Dialogs() {
+    std::vector<ce::scripted::Shown> out;
+    for (const auto& s : ce::scripted::User::Get().shown())
+      if (s.kind == ce::scripted::Kind::kDialog) out.push_back(s);
+    return out;
+  }
+  static int Count(const std::u16string& name) {
+    int n = 0;
+    for (const auto& e : ce::sound::RecordedEffects())
+      if (e.text.size() >= name.size() && e.text.compare(e.text.size() - name.size(), name.size(), name) == 0) ++n;
+    return n;
+  }
+};
+
+TEST_F(AirspaceFixes, OneAlarmOnApproachAgainAfterLeavingAndThreeMinutesOff) {
+  auto& user = ce::scripted::User::Get();
+  user.AnswerDialog({Click(193)});
+  ASSERT_EQ(app->airspace.group[kGroupRestricted].shapes.size(), 1u);
+  Cycle(kNear);
+  std::vector<ce::scripted::Shown> dialogs = Dialogs();
+  ASSERT_EQ(dialogs.size(), 1u);
+  EXPECT_EQ(dialogs[0].title, u"Airspace Alarm");
+  bool distance = false;
+  for (const std::u16string& t : dialogs[0].texts) distance = distance || t == u"200";
+  EXPECT_TRUE(distance);
+  EXPECT_EQ(Count(u"Alarm4.wav"), 1);
+  EXPECT_EQ(Count(u"sua.wav"), 1);
+
+  Cycle(kNear);
+  EXPECT_EQ(Dialogs().size(), 1u);
+  Cycle(kFar);
+  user.AnswerDialog({Click(1460)});   // "3 min"
+  Cycle(kNear);
+  EXPECT_EQ(Dialogs().size(), 2u);
+  Cycle(kNear);
+  EXPECT_EQ(Dialogs().size(), 2u);
+  AdvanceClock(180000);
+  user.AnswerDialog({Click(193)});
+  Cycle(kNear);
+  EXPECT_EQ(Dialogs().size(), 3u);
+}
+
+TEST_F(AirspaceFixes, ADatabaseAirspaceAlarmsOncePerNewIndex) {
+  TileCache tiles;
+  AeroDbClear(AeroData(), tiles);
+  auto airspace = std::make_unique<AeroAirspace>();
+  airspace->airspaceClass = 12;
+  airspace->lower = {4, 0};
+  airspace->upper = {3, 9500};
+  airspace->centre = kNear;
+  airspace->radius = 5000;
+  for (GeoPoint p : {GeoPoint{kNear.lon - 900, kNear.lat - 900}, GeoPoint{kNear.lon + 900, kNear.lat - 900},
+                     GeoPoint{kNear.lon, kNear.lat + 900}})
+    airspace->points.Append(p);
+  AeroData().airspaces.push_back(std::move(airspace));
+  app->airspace.showAeroAirspace = 1;
+  ce::scripted::User::Get().AnswerDialog({Click(193)});
+  Cycle(kNear);
+  const int first = Count(u"Alarm4.wav");   // the file alarm and the database alarm
+  EXPECT_EQ(first, 2);
+  EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), 0);
+  Cycle(kNear);
+  Cycle(kNear);
+  EXPECT_EQ(Count(u"Alarm4.wav"), first);
+  // A reload forgets the index, so the airspace alarms again.
+  AeroDbClear(AeroData(), tiles);
+  EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), -1);
+  EXPECT_EQ(AeroAirspaceState().shown.load(), -1);
+  AeroDbClear(AeroData(), tiles);
+}
+
+}  // namespace
