@@ -292,8 +292,9 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case kCmdMenu: MenuHandleClick(app.menu, kCmdMenu); return;
     case kCmdAbout: DialogStep(app, 131); return;
     case kCmdReplayEnded:
-      if (app.replayWindow) DestroyWindow(app.replayWindow);
-      app.replayWindow = nullptr;
+      // A replay started since this was posted keeps its window.
+      if (app.gps.replayActive) return;
+      if (HWND window = app.replayWindow.exchange(nullptr)) DestroyWindow(window);
       return;
     case kCmdReload:
       app.dialogActive = 0;

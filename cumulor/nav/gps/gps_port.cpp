@@ -31,6 +31,9 @@ void GpsPortInit(GpsPort& gps, AppContext* app) {
   gps.binaryMode = 0;
   gps.pgcsMarkPending = gps.packetMarkPending = gps.firstRmcDone = 0;
   gps.publishedStatus = GpsStatus{};
+  gps.simulatorInput = GpsPort::SimulatorInput{};
+  gps.deviceCommand = 0;
+  gps.commandWindow = nullptr;
   gps.fixEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   gps.stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
@@ -98,7 +101,13 @@ void PublishStatus(GpsPort& gps) {
 void SetGpsPosition(GpsPort& gps, const GeoPoint& position) {
   std::lock_guard<std::mutex> lock(gps.dataLock);
   gps.publishedStatus.position = position;
-  if (!gps.running) gps.status.position = position;
+  if (!gps.running) {
+    gps.status.position = position;
+  } else {
+    // The mode loop takes it at its next pass (the simulator flies on from there).
+    gps.simulatorInput.point = position;
+    gps.simulatorInput.position = 1;
+  }
 }
 
 }  // namespace cumulor

@@ -81,8 +81,10 @@ struct GpsPort {
   std::atomic<std::int32_t> binaryMode{0};
   std::int32_t binaryAllowed = 1;
   std::atomic<std::int32_t> recorderRequest{0};
-  std::int32_t deviceCommand = 0;
-  HWND commandWindow = nullptr;
+  // Recorder device command 1..3 and the window of its progress messages, set by the UI and
+  // cleared by the mode loop.
+  std::atomic<std::int32_t> deviceCommand{0};
+  std::atomic<HWND> commandWindow{nullptr};
 
   // Remembered marks of the PGCS sentence and the binary packet.
   std::uint8_t pgcsMarkPending = 0;
@@ -91,6 +93,16 @@ struct GpsPort {
   std::uint8_t firstRmcDone = 0;
   // The last read failed (a closed, missing or unplugged port), not just timed out.
   std::uint8_t readFailed = 0;
+
+  // Simulator input from the UI (a new speed and track, the glider moved to a point), taken by the
+  // mode loop at its next pass. Under dataLock.
+  struct SimulatorInput {
+    std::uint8_t course = 0;        // speedMs and track are new
+    std::uint8_t position = 0;      // point is new
+    float speedMs = 0.0f;
+    std::int32_t track = 0;
+    GeoPoint point;
+  } simulatorInput;
 
   // Published to the other threads under dataLock.
   std::mutex dataLock;
@@ -121,7 +133,8 @@ GpsStatus GetGpsStatus(GpsPort& gps);
 // Copies the reader's status into the published one.
 void PublishStatus(GpsPort& gps);
 // Puts the own position where the UI chose it (a default place, the simulated glider's start): the
-// published status at once, and the reader's own status while no reader thread runs.
+// published status at once, and the reader's own status while no reader thread runs (else the mode
+// loop takes it at its next pass).
 void SetGpsPosition(GpsPort& gps, const GeoPoint& position);
 
 }  // namespace cumulor

@@ -3,6 +3,7 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/gps/gps_mode_loop.h"
 #include "platform/base/errors.h"
 #include "platform/kernel/kernel.h"
 
@@ -35,8 +36,7 @@ DWORD GpsNotifyThread(LPVOID parameter) {
 DWORD GpsReaderThread(LPVOID parameter) {
   GpsPort& gps = *static_cast<GpsPort*>(parameter);
   if (gps.mode == 1) {
-    // Simulator and replay steps come with their own module; until then the thread only waits.
-    while (gps.running) WaitForSingleObject(gps.stopEvent, static_cast<DWORD>(gps.stepTime.load()));
+    GpsModeThread(gps);
     return 0;
   }
   while (gps.running) {
