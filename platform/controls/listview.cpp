@@ -427,6 +427,14 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       *reinterpret_cast<RECT*>(lparam) = ItemRect(hwnd, i);
       return TRUE;
     }
+    case LVM_GETITEMPOSITION: {
+      // The item's top-left corner in the list's client coordinates.
+      int i = static_cast<int>(wparam);
+      if (!lparam || i < 0 || i >= Count(hwnd)) return FALSE;
+      const RECT r = ItemRect(hwnd, i);
+      *reinterpret_cast<POINT*>(lparam) = POINT{r.left, r.top};
+      return TRUE;
+    }
     case LVM_HITTEST: {
       if (!lparam) return -1;
       auto& h = *reinterpret_cast<LVHITTESTINFO*>(lparam);

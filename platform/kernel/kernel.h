@@ -6,3 +6,4 @@
 #include "platform/kernel/sync.h"
 #include "platform/kernel/system_info.h"
 #include "platform/kernel/threads.h"
+#include "platform/kernel/virtual_memory.h"

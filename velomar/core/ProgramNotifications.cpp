@@ -18,17 +18,22 @@ std::u16string ExecutablePath() {
 }
 
 HANDLE ArmProgramNotification(const WCHAR* arguments, ULONGLONG unit, LONGLONG count) {
+  SYSTEMTIME now{}, start{};
+  GetLocalTime(&now);
+  DT_AddDiff(&start, unit, count, &now);
+  return ArmProgramNotificationAt(arguments, start);
+}
+
+HANDLE ArmProgramNotificationAt(const WCHAR* arguments, const SYSTEMTIME& start) {
   std::u16string application = ExecutablePath();
   std::u16string args = arguments ? std::u16string(arguments) : std::u16string();
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
   CE_NOTIFICATION_TRIGGER trigger{};
   trigger.dwSize = 52;
   trigger.dwType = CNT_TIME;
   trigger.dwEvent = 0;
   trigger.lpszApplication = application.data();
   trigger.lpszArguments = arguments ? args.data() : nullptr;
-  DT_AddDiff(&trigger.stStartTime, unit, count, &now);
+  trigger.stStartTime = start;
   return CeSetUserNotificationEx(nullptr, &trigger, nullptr);
 }
 

@@ -15,6 +15,8 @@ std::u16string ExecutablePath();
 // Arms a time notification that starts this executable with `arguments` (null: none) at local
 // time now plus `count` units of `unit` x 100 ns. Answers its handle, or null when refused.
 HANDLE ArmProgramNotification(const WCHAR* arguments, ULONGLONG unit, LONGLONG count);
+// The same at the local time `start`.
+HANDLE ArmProgramNotificationAt(const WCHAR* arguments, const SYSTEMTIME& start);
 
 // Calls `visit(handle, arguments)` for each of up to 500 pending notifications whose program is
 // exactly this executable's path (case-sensitive); a notification that cannot be read is skipped.

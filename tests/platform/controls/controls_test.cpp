@@ -353,3 +353,29 @@ TEST_F(ControlTest, ExtremeArgumentsAreRefusedOrClamped) {
   SendMessageW(spin, CE_UA_SPIN, 0, 0);
   EXPECT_EQ(LOWORD(SendMessageW(spin, UDM_GETPOS, 0, 0)), 0);
 }
+
+TEST_F(ControlTest, ListViewItemPositionIsTheTopLeftOfItsRectangle) {
+  HWND lv = Make(WC_LISTVIEWW, LVS_REPORT, 22);
+  for (int i = 0; i < 3; ++i) {
+    LVITEMW it{};
+    it.mask = LVIF_TEXT;
+    it.iItem = i;
+    it.pszText = const_cast<LPWSTR>(u"row");
+    SendMessageW(lv, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+  }
+  POINT previous{-1, -1};
+  for (int i = 0; i < 3; ++i) {
+    RECT rect{};
+    ASSERT_TRUE(SendMessageW(lv, LVM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rect)));
+    POINT at{-1, -1};
+    ASSERT_TRUE(SendMessageW(lv, LVM_GETITEMPOSITION, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&at)));
+    EXPECT_EQ(at.x, rect.left);
+    EXPECT_EQ(at.y, rect.top);
+    EXPECT_GT(at.y, previous.y);  // rows go down
+    previous = at;
+  }
+  POINT unused{};
+  EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, 3, reinterpret_cast<LPARAM>(&unused)));
+  EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&unused)));
+  EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, 0, 0));
+}

@@ -260,16 +260,28 @@ void CMgr::SetTimeLimitNotification(int mgr_id, int minutes, int notification_id
   ReleaseMutex(s.mapMutex);
 }
 
-void CMgr::ClearTimeLimitNotification(int mgr_id) {
-  if (mgr_id == -1) mgr_id = GetId();
+void CMgr::ClearTimeLimitNotification(int mgr_id) { ClearMapNotification(mgr_id == -1 ? GetId() : mgr_id); }
+
+void CMgr::ClearMapNotification(int key) {
   Shared& s = State();
   if (!TakeMutex(s.mapMutex)) return;
-  auto it = s.notifications.find(mgr_id);
+  auto it = s.notifications.find(key);
   if (it != s.notifications.end() && it->second != nullptr) {
     CeClearUserNotification(it->second);
     it->second = nullptr;
   }
   ReleaseMutex(s.mapMutex);
+}
+
+HANDLE CMgr::ArmMapNotificationAt(int key, const std::u16string& arguments, const SYSTEMTIME& start) {
+  Shared& s = State();
+  if (!TakeMutex(s.mapMutex)) return nullptr;
+  HANDLE& slot = s.notifications[key];
+  if (slot != nullptr) CeClearUserNotification(slot);
+  slot = velomar::ArmProgramNotificationAt(arguments.c_str(), start);
+  HANDLE armed = slot;
+  ReleaseMutex(s.mapMutex);
+  return armed;
 }
 
 void CMgr::EnsureTimeLimitNotification(int mgr_id, int minutes, int notification_id) {

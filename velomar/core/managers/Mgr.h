@@ -93,6 +93,14 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   int GetStatusChangeResult() const { return m_statusChangeResult.load(); }
   HANDLE GetLastNotification() const { return m_lastNotification.load(); }
 
+  // The process-wide notification map, by key (a manager id, or another owner's own number such as
+  // the schedule engine's 7): the pending notification under `key` is cleared and one that starts
+  // this executable with `arguments` at local time `start` is armed and kept in its place, in one
+  // step. Answers the new handle (null when refused).
+  static HANDLE ArmMapNotificationAt(int key, const std::u16string& arguments, const SYSTEMTIME& start);
+  // Clears the notification kept under `key`, if any.
+  static void ClearMapNotification(int key);
+
   static void AddMgr(CMgr* mgr);
   static CMgr* GetMgr(int id);
   static void RefreshAll();
