@@ -3,6 +3,7 @@
 #include "platform/window/window.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/CellHistory.h"
+#include "velomar/places/ScheduleEngine.h"
 
 CAppConnMgr::CAppConnMgr() {
   Trace(0, u"CAppConnMgr::CAppConnMgr()");
@@ -14,6 +15,8 @@ CAppConnMgr::CAppConnMgr() {
 CAppConnMgr::~CAppConnMgr() {
   Trace(0, u"CAppConnMgr::~CAppConnMgr()");
   BeginShutdown();
+  // The schedule engine goes first: its commands use the managers and the database.
+  CScheduleEngine::DeleteInstance();
   // Every manager's threads stop before any member goes (in the members' reverse order): a change
   // still running would otherwise read the settings member, or another manager, while it is
   // destroyed. Then the members go in reverse order (backlight manager first, database last); the
@@ -55,6 +58,8 @@ bool CAppConnMgr::InitGUI() {
   m_btMgr.Initialize();
   // The band follows the phone's changes.
   m_phoneMgr.AddStatusListener(&m_bandMgr);
+  // The schedule engine is made here (it listens to the radio and phone managers from now on).
+  CScheduleEngine::GetInstance();
   CMgr::RefreshAll();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetGuiReady();
