@@ -372,6 +372,12 @@ bool CScheduleEngine::GetCurrentFrame(CStrPeriod& period) {
   return FindFrameNow(period, place.GetIdPlace());
 }
 
+bool CScheduleEngine::FindFrameOfLocation(int value, CStrPeriod& period) {
+  DatabaseLock db;
+  if (!db || !LocationKnown(value)) return false;
+  return FindFrameNow(period, PlaceOfLocation(value, 0));
+}
+
 std::u16string CScheduleEngine::PlaceNameNow() {
   if (m_locked.load() != 0) return GetCurrentPlace().GetName();
   CStrPlace place;

@@ -92,6 +92,9 @@ class CScheduleEngine : public IStatusListener, public ITimerNotificationListene
   bool GetCurrentFrame(CStrPeriod& period);
   // The period of `place_key` that holds the local time now; false when there is none.
   bool FindFrameNow(CStrPeriod& period, int place_key);
+  // The period that holds now for the place of a location value (cell id or LAC); false when the
+  // value is in no place or no period of it holds now.
+  bool FindFrameOfLocation(int value, CStrPeriod& period);
   // Starts a thread that chooses the Today theme `theme` in the control panel.
   void ApplyTheme(const std::u16string& theme);
 

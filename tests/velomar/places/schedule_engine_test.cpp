@@ -86,7 +86,7 @@ TEST_F(ScheduleTest, DayMasksDisabledActionsAndMissingManagersAreSkippedAndLogge
   MoveTo(101);
   EXPECT_EQ(Await(3), (Entries{Entry(MGR_WIFI, 1, 0, 0, 0), Entry(MGR_BAND, 1, 0, 0, 0), Entry(MGR_BACKLIGHT, 1, 0, 0, 0)}));
   DriveClockUntil([&] { return EngineEvents().size() >= 5; });
-  EXPECT_EQ(EngineEvents(), (Entries{"Home: Day starts", "Manager 1: action skipped", "Manager 4: action skipped",
+  EXPECT_EQ(EngineEvents(), (Entries{"Home: Day starts", "Manager 1: action skipped", "Data connections: action skipped",
                                      "Unknown action 50: action skipped", "Unknown action 77: action skipped"}));
 }
 
@@ -200,6 +200,26 @@ TEST_F(ScheduleTest, ACellOfAPlaceThatIsGoneIsDroppedAndTheDefaultPlaceTaken) {
   check.SetValue(303);
   EXPECT_FALSE(m_db->GetCellsTable()->FindAndFill(check));
   EXPECT_EQ(CConfig::GetInstance()->GetDWORD(u"last_place"), 0u);
+}
+
+TEST_F(ScheduleTest, APhoneChangeReappliesTheConnectionStartActionsOfThePeriodNow) {
+  const int place = AddPlace(u"Home", 101);
+  const int period = AddPeriod(place, u"Day", 8, 0, 18, 0);
+  AddAction(period, MGR_CONNECTIONS, 0, 2);
+  AddAction(period, MGR_CONNECTIONS, 1, 0);     // its end: not re-applied
+  AddAction(period, MGR_CONNECTIONS, 0, 1, 1);  // disabled
+  AddAction(period, MGR_WIFI, 0, 1);
+  MoveTo(101);
+  EXPECT_EQ(Await(2), (Entries{Entry(MGR_CONNECTIONS, 2, 0, 0, 0), Entry(MGR_WIFI, 1, 0, 0, 0)}));
+  m_connections->StatusChanged(0, MGR_PHONE, 0);
+  EXPECT_EQ(Await(1), Entries{Entry(MGR_CONNECTIONS, 2, 0, 0, 0)});
+  m_connections->StatusChanged(0, MGR_PHONE, kEventRefreshed);  // other events are not followed
+  m_connections->StatusChanged(0, MGR_BAND, 0);
+  EXPECT_EQ(Await(1), Entries{});
+  // Outside every period nothing is applied.
+  SetNow(1, 20, 0);
+  m_connections->StatusChanged(0, MGR_PHONE, 0);
+  EXPECT_EQ(Await(1), Entries{});
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "velomar/core/Config.h"
 #include "velomar/core/managers/CallForwardMgr.h"
 #include "velomar/core/managers/CellHistory.h"
+#include "velomar/core/managers/ConnectionsMgr.h"
 #include "velomar/core/managers/RilMgr.h"
 #include "velomar/core/managers/SpeakerMgr.h"
 #include "velomar/places/DB.h"
@@ -98,6 +99,19 @@ class RecordingSpeaker : public CSpeakerMgr {
   Journal& m_journal;
 };
 
+class RecordingConnections : public CConnectionsMgr {
+ public:
+  explicit RecordingConnections(Journal& journal) : m_journal(journal) {}
+  ~RecordingConnections() override { Stop(); }
+  void SetStatus(int status, int minutes, int notification, int delay) override {
+    m_journal.Add(Entry(GetId(), status, minutes, notification, delay));
+  }
+  void RefreshStatus(int) override {}
+
+ private:
+  Journal& m_journal;
+};
+
 // A pending notification of this executable: its arguments and its start (local time).
 struct Pending {
   std::string arguments;
@@ -118,15 +132,17 @@ class ScheduleTest : public velomar_test::ManagerTest {
     m_db->OpenDB();
     m_ril = std::make_unique<CRilMgr>();
     m_ril->SetLocationMode(1);
-    for (int id : {MGR_WIFI, MGR_BT, MGR_PHONE, MGR_CONNECTIONS, MGR_BAND, MGR_CPU, MGR_BACKLIGHT})
+    for (int id : {MGR_WIFI, MGR_BT, MGR_PHONE, MGR_BAND, MGR_CPU, MGR_BACKLIGHT})
       m_fakes.push_back(std::make_unique<FakeMgr>(id, m_journal));
     m_speaker = std::make_unique<RecordingSpeaker>(m_journal);
     m_forward = std::make_unique<RecordingForward>(m_journal);
+    m_connections = std::make_unique<RecordingConnections>(m_journal);
     m_engine = CScheduleEngine::GetInstance();
   }
   void TearDown() override {
     StopWhileDriving([] { CScheduleEngine::DeleteInstance(); });
     StopWhileDriving([&] {
+      m_connections.reset();
       m_forward.reset();
       m_speaker.reset();
       m_fakes.clear();
@@ -233,6 +249,7 @@ class ScheduleTest : public velomar_test::ManagerTest {
   std::vector<std::unique_ptr<FakeMgr>> m_fakes;
   std::unique_ptr<RecordingSpeaker> m_speaker;
   std::unique_ptr<RecordingForward> m_forward;
+  std::unique_ptr<RecordingConnections> m_connections;
   CScheduleEngine* m_engine = nullptr;
 };
 

@@ -14,6 +14,10 @@
 #include "velomar/core/ProgramNotifications.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/MobilePhoneMgr.h"
+#include "velomar/core/managers/RilMgr.h"
+#include "velomar/places/DB.h"
+#include "velomar/places/ScheduleEngine.h"
+#include "velomar/places/TableActions.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
@@ -436,8 +440,26 @@ void CConnectionsMgr::StatusChanged(int /*status*/, int mgr_id, int event) {
 
 void CConnectionsMgr::ReapplyScheduledActions() {
   std::lock_guard<std::mutex> lock(m_scheduleLock);
-  // The schedule engine finds the period of the current place and time; each of its actions for
-  // this manager (kind 4) is applied with SetStatus(first operand) and the status refreshed.
+  // The period the schedule finds for the radio's location now; its start actions for this manager
+  // are applied again. Only start actions that run today: an end action would undo the period's
+  // own state, and a disabled one is never applied.
+  CRilMgr* ril = CRilMgr::GetInstance();
+  CScheduleEngine* engine = CScheduleEngine::GetExisting();
+  CDB* db = CDB::GetInstance();
+  if (ril == nullptr || engine == nullptr || db == nullptr) return;
+  CStrPeriod period;
+  if (!engine->FindFrameOfLocation(static_cast<int>(ril->GetLocationKey()), period)) return;
+  std::vector<CStrAction> actions;
+  {
+    std::lock_guard<std::recursive_mutex> db_lock(db->GetLock());
+    db->GetActionsTable()->GetActionsOfPeriod(actions, period.GetKey());
+  }
+  for (const CStrAction& action : actions) {
+    if (action.GetKind() != MGR_CONNECTIONS || action.GetTrigger() != 0) continue;
+    if (!action.IsEnabled() || !action.IsOffToday()) continue;
+    SetStatus(action.GetIntOp1(), 0, 0, 0);
+    RefreshStatus(0);
+  }
 }
 
 void CConnectionsMgr::NewEvent() {
