@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/status_line.h"
+#include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/app/core/units.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/map/symbols/map_symbols.h"
@@ -67,6 +69,9 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   app->vectorMap = VectorMapStore{};
   app->loggerLink = LoggerLink{};
   AeroDbInit(app->aeroDb);
+  // ---- Replay and loaded flights: the loader's progress goes to the status line ----
+  app->showStatus = [](AppContext* record, const WCHAR* text) { ShowStatusText(*record, text); };
+  FlarmInit();
 
   app->simulator = simulator;
   app->noChooser = noChooser;

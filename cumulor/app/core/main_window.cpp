@@ -14,6 +14,7 @@
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/nav/dialogs/flarm_draw.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/controls/commctrl.h"
 #include "platform/display/virtual_keys.h"
@@ -181,7 +182,13 @@ LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status) {
   return 0;
 }
 
-void PaintMapScreen(AppContext&) {}
+void PaintMapScreen(AppContext& app) {
+  // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
+  if (!app.map.dc) return;
+  EnterCriticalSection(&app.mainLock);
+  FlarmDrawTargets(app);
+  LeaveCriticalSection(&app.mainLock);
+}
 
 void MainWindowFreeScreen(AppContext&) {}
 

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 #include "cumulor/app/base/geo_point.h"
+#include "platform/base/types.h"
 
 namespace cumulor {
 
@@ -49,5 +51,44 @@ struct FlarmTarget {
   std::uint8_t valid = 0;
   std::uint8_t noTrack = 0;
 };
+
+struct GpsPort;
+
+// The program-wide traffic: status, the 20 slots and the voice files. The parsers write it on the
+// GPS input thread and the frame render reads and ages it on another: both hold `lock`, briefly.
+struct FlarmTraffic {
+  std::mutex lock;
+  FlarmStatus status;
+  FlarmTarget slots[kFlarmSlots];
+  WCHAR voices[10][65] = {};
+  std::uint8_t demo = 0;               // the demonstration alarm of the FLARM dialog is on
+  std::uint8_t alarmed = 0;            // an alarm has played (lastAlarm is valid)
+  DWORD lastAlarm = 0;                 // tick of the last alarm played
+};
+FlarmTraffic& Flarm();
+
+// Status not valid, every slot free, the voice table filled.
+void FlarmInit();
+// PFLAU: the status and the most important alarm; the alarm target's position from the own
+// position, track and the relative bearing and distance.
+void ParsePFLAU(GpsPort& gps);
+// PFLAA: one aircraft, placed by its north and east offsets from the own position; ignored while
+// the own position is not valid.
+void ParsePFLAA(GpsPort& gps);
+// The slot of that id (its history moved one place), else a free slot, else the slot seen longest
+// ago, cleared. The caller holds the traffic lock.
+FlarmTarget& FlarmFindOrAddTarget(FlarmTraffic& traffic, const char* id);
+// The voice alarm for the status: nothing unless the relative bearing is within -74..75; at most
+// once in 4000 ms; "Alarm1.wav" (target below) or "Alarm2.wav" played to its end, then the voice
+// of the bearing's sector.
+void FlarmAlarm(const FlarmStatus& status);
+// Plays voice `index` (0..9) without waiting.
+void FlarmPlayVoice(std::int32_t index);
+// The voice of a relative bearing and vertical: sector 0..4 (10 to 2 o'clock), plus 5 below; -1
+// outside -74..75 degrees.
+std::int32_t FlarmVoiceIndex(std::int32_t relativeBearing, std::int32_t relativeVertical);
+
+inline constexpr DWORD kFlarmTargetLifeMs = 120000;
+inline constexpr DWORD kFlarmAlarmGapMs = 4000;
 
 }  // namespace cumulor

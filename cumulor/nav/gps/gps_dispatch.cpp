@@ -1,5 +1,6 @@
 // DispatchSentence: the parser of each address and the rules that store fixes and set the event.
 #include "cumulor/app/app_context.h"
+#include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/sentence_parsers.h"
 #include "cumulor/nav/igc/igc_log.h"
@@ -87,8 +88,10 @@ void DispatchSentence(GpsPort& gps) {
     case 'P':
       if (Is(a, "PGCS?")) {
         ParsePGCS1(gps);
-      } else if (Is(a, "PFLAU") || Is(a, "PFLAA")) {
-        // FLARM status and targets belong to the traffic module.
+      } else if (Is(a, "PFLAU")) {
+        ParsePFLAU(gps);
+      } else if (Is(a, "PFLAA")) {
+        ParsePFLAA(gps);
       } else if (Is(a, "PFSR?")) {
         gps.instrumentSeen = 1;
         ParsePFSR(gps);
