@@ -2,7 +2,9 @@
 //
 // {data, size, capacity, grow step}. When the array must grow, the new capacity is the new size plus
 // the grow step, or plus size / 8 clamped to 4..1024 when no step is set. New elements are zero.
-// Elements are plain data (copied as bytes); owned pointers are freed by their owner.
+// Elements are plain data (copied as bytes); owned pointers are freed by their owner. While a
+// DynArena is current on the thread, a growing array takes its block from the arena and never
+// frees it (dyn_arena.h).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "cumulor/app/base/dyn_arena.h"
 #include "platform/base/errors.h"
 #include "platform/base/types.h"
 
@@ -39,9 +42,10 @@ class DynArray {
     return *this;
   }
   DynArray(DynArray&& other) noexcept
-      : data_(other.data_), size_(other.size_), capacity_(other.capacity_), step_(other.step_) {
+      : data_(other.data_), size_(other.size_), capacity_(other.capacity_), step_(other.step_), inArena_(other.inArena_) {
     other.data_ = nullptr;
     other.size_ = other.capacity_ = 0;
+    other.inArena_ = false;
   }
   DynArray& operator=(DynArray&& other) noexcept {
     if (this != &other) {
@@ -50,18 +54,21 @@ class DynArray {
       size_ = other.size_;
       capacity_ = other.capacity_;
       step_ = other.step_;
+      inArena_ = other.inArena_;
       other.data_ = nullptr;
       other.size_ = other.capacity_ = 0;
+      other.inArena_ = false;
     }
     return *this;
   }
 
-  // Empties the array and releases its block.
+  // Empties the array and releases its block (a block of an arena stays with the arena).
   void Init() { FreeData(); }
   void FreeData() {
-    std::free(data_);
+    if (!inArena_) std::free(data_);
     data_ = nullptr;
     size_ = capacity_ = 0;
+    inArena_ = false;
   }
 
   // Sets the size; a growth allocates room for more (see above) and zero-fills the new elements.
@@ -75,8 +82,28 @@ class DynArray {
       std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
       std::int64_t want = static_cast<std::int64_t>(size) + grow;
       if (want > kMaxElements) want = kMaxElements;
-      T* block = static_cast<T*>(std::realloc(static_cast<void*>(data_), sizeof(T) * static_cast<std::size_t>(want)));
-      if (!block) return E_OUTOFMEMORY;
+      const std::size_t bytes = sizeof(T) * static_cast<std::size_t>(want);
+      T* block = nullptr;
+      DynArena* arena = CurrentDynArena();
+      if (arena) block = static_cast<T*>(arena->Allocate(bytes));
+      if (block) {
+        if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+        if (!inArena_) std::free(data_);
+        inArena_ = true;
+      } else {
+        // A heap block in an arena's tree: that tree must be visited when it is freed.
+        if (arena) arena->pristine = false;
+        if (inArena_) {
+          // Leaving the arena: the heap block is the array's own from now on.
+          block = static_cast<T*>(std::malloc(bytes));
+          if (!block) return E_OUTOFMEMORY;
+          if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+          inArena_ = false;
+        } else {
+          block = static_cast<T*>(std::realloc(static_cast<void*>(data_), bytes));
+          if (!block) return E_OUTOFMEMORY;
+        }
+      }
       data_ = block;
       capacity_ = static_cast<std::int32_t>(want);
     }
@@ -156,6 +183,7 @@ class DynArray {
   std::int32_t size_ = 0;
   std::int32_t capacity_ = 0;
   std::int32_t step_ = 0;
+  bool inArena_ = false;  // the block belongs to an arena, not to the array
 };
 
 }  // namespace cumulor

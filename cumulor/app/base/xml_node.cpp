@@ -23,21 +23,78 @@ XmlNode::XmlNode(const char* name) { name_.AssignNarrow(name); }
 XmlNode::XmlNode(const DynString& name) : name_(name) {}
 
 XmlNode::XmlNode(XmlNode&& other) noexcept
-    : name_(std::move(other.name_)), attributes_(std::move(other.attributes_)), children_(std::move(other.children_)) {}
+    : name_(std::move(other.name_)),
+      attributes_(std::move(other.attributes_)),
+      children_(std::move(other.children_)),
+      arena_(other.arena_),
+      owned_(other.owned_) {
+  other.owned_ = nullptr;
+}
 
 XmlNode::~XmlNode() { Destroy(); }
 
+XmlNode* XmlNode::New(const DynString& name) {
+  if (DynArena* arena = CurrentDynArena()) {
+    if (void* p = arena->Allocate(sizeof(XmlNode))) {
+      auto* node = new (p) XmlNode(name);
+      node->arena_ = arena;
+      return node;
+    }
+  }
+  return new (std::nothrow) XmlNode(name);
+}
+
+XmlNode* XmlNode::New(const char* name) {
+  if (CurrentDynArena()) return New(DynString(name));
+  return new (std::nothrow) XmlNode(name);
+}
+
+void XmlNode::Delete(XmlNode* node) {
+  if (node->arena_) node->~XmlNode();  // the memory goes with its arena
+  else delete node;
+}
+
+XmlAttribute* XmlNode::NewAttribute(const DynString& name, const DynString& value) {
+  if (DynArena* arena = CurrentDynArena()) {
+    if (void* p = arena->Allocate(sizeof(XmlAttribute))) return new (p) XmlAttribute{name, value, true};
+  }
+  return new (std::nothrow) XmlAttribute{name, value};
+}
+
+void XmlNode::DeleteAttribute(XmlAttribute* attribute) {
+  if (attribute->inArena) attribute->~XmlAttribute();
+  else delete attribute;
+}
+
+DynArena* XmlNode::ParseArena() {
+  if (!owned_) {
+    owned_ = new (std::nothrow) DynArena;
+    // An arena owned inside another arena's tree: that tree must be visited to free it.
+    if (arena_) arena_->pristine = false;
+  }
+  return owned_;
+}
+
 void XmlNode::Destroy() {
-  for (XmlAttribute* a : attributes_) delete a;
+  // A tree built in this node's arena and left as it was needs no visit: its memory goes with the
+  // arena. Other children (made before the parse, or on the heap) are freed one by one.
+  const bool skipArena = owned_ && owned_->pristine;
+  for (XmlAttribute* a : attributes_)
+    if (!(skipArena && a->inArena)) DeleteAttribute(a);
   attributes_.FreeData();
-  for (XmlNode* c : children_) delete c;
+  for (XmlNode* c : children_)
+    if (!(skipArena && c->arena_ == owned_)) Delete(c);
   children_.FreeData();
   name_.FreeData();
+  delete owned_;
+  owned_ = nullptr;
 }
 
 void XmlNode::CopyFrom(const XmlNode& source) {
   if (&source == this) return;
-  // Built apart first: source may be a part of this node's own subtree.
+  Touch();
+  // Built apart first (on the heap): source may be a part of this node's own subtree.
+  DynArenaScope heap(nullptr);
   XmlNode copy(source.name_);
   for (const XmlAttribute* a : source.attributes_) copy.AddAttribute(a->name, a->value);
   for (const XmlNode* c : source.children_) {
@@ -50,10 +107,11 @@ void XmlNode::CopyFrom(const XmlNode& source) {
 }
 
 XmlAttribute* XmlNode::AddAttribute(const DynString& name, const DynString& value) {
-  auto* a = new (std::nothrow) XmlAttribute{name, value};
+  Touch();
+  XmlAttribute* a = NewAttribute(name, value);
   if (!a) return nullptr;
   if (attributes_.Append(a) != S_OK) {
-    delete a;
+    DeleteAttribute(a);
     return nullptr;
   }
   return a;
@@ -65,12 +123,15 @@ XmlAttribute* XmlNode::AddAttribute(const char* name, const char* value) {
 
 XmlAttribute* XmlNode::SetText(const char* text) { return AddAttribute(kXmlTextName, text); }
 
-XmlNode* XmlNode::AddChild(const char* name) { return AppendChild(new (std::nothrow) XmlNode(name)); }
+XmlNode* XmlNode::AddChild(const char* name) { return AppendChild(New(name)); }
 
 XmlNode* XmlNode::AppendChild(XmlNode* node) {
   if (!node) return nullptr;
+  Touch();
+  // A node from elsewhere under a tree of an arena: that tree must be visited when freed.
+  if (node->arena_ != arena_ && arena_) arena_->pristine = false;
   if (children_.Append(node) != S_OK) {
-    delete node;
+    Delete(node);
     return nullptr;
   }
   return node;

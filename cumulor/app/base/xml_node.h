@@ -21,6 +21,7 @@ inline constexpr const char* kXmlTopName = "Top";
 struct XmlAttribute {
   DynString name;
   DynString value;
+  bool inArena = false;  // made in a document's arena (see XmlNode::ParseArena)
 };
 
 class XmlNode;
@@ -101,10 +102,30 @@ class XmlNode {
   // Prvalue construction only (ConstructTop); the tree itself is never copied implicitly.
   XmlNode(XmlNode&& other) noexcept;
 
+  // The arena the reader builds this node's new subtree in (made on first use; owned by this node
+  // and freed with it). While it is current, new nodes, attributes and their arrays come from it.
+  // A tree built so is freed without visiting its nodes unless something from outside the arena
+  // was added to it later.
+  DynArena* ParseArena();
+
+  // A new node, from the arena current on the thread when there is one; null without memory.
+  static XmlNode* New(const DynString& name);
+  static XmlNode* New(const char* name);
+
  private:
+  static void Delete(XmlNode* node);
+  static XmlAttribute* NewAttribute(const DynString& name, const DynString& value);
+  static void DeleteAttribute(XmlAttribute* attribute);
+  // A change from outside the node's arena: the arena's tree must be visited when freed.
+  void Touch() {
+    if (arena_ && arena_ != CurrentDynArena()) arena_->pristine = false;
+  }
+
   DynString name_;
   DynArray<XmlAttribute*> attributes_;
   DynArray<XmlNode*> children_;
+  DynArena* arena_ = nullptr;  // the arena this node's memory lies in (null: the heap)
+  DynArena* owned_ = nullptr;  // the arena this node owns (the reader's target)
 };
 
 }  // namespace cumulor

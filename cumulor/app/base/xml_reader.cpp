@@ -276,16 +276,26 @@ bool XmlParser::ParseElement(int depth) {
 }
 
 void XmlDomBuilder::StartElement(const DynString& name) {
-  XmlNode* node = current_->AppendChild(new (std::nothrow) XmlNode(name));
+  XmlNode* node = nullptr;
+  {
+    DynArenaScope scope(arena_);
+    node = current_->AppendChild(XmlNode::New(name));
+  }
   open_.Append(current_);
   if (node) current_ = node;  // out of memory: the element's content goes to its parent
 }
 
 void XmlDomBuilder::Pop() { current_ = open_.Empty() ? target_ : open_.Pop(); }
 
-void XmlDomBuilder::Attribute(const DynString& name, const DynString& value) { current_->AddAttribute(name, value); }
+void XmlDomBuilder::Attribute(const DynString& name, const DynString& value) {
+  DynArenaScope scope(arena_);
+  current_->AddAttribute(name, value);
+}
 
-void XmlDomBuilder::CharacterData(const DynString& text) { current_->AddAttribute(DynString(kXmlTextName), text); }
+void XmlDomBuilder::CharacterData(const DynString& text) {
+  DynArenaScope scope(arena_);
+  current_->AddAttribute(DynString(kXmlTextName), text);
+}
 
 namespace {
 int Parse(SourceBuffer& source, XmlNode& target) {

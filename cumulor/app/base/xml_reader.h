@@ -101,7 +101,8 @@ class XmlParser {
 // attribute an attribute, each text run a "Text" attribute.
 class XmlDomBuilder : public XmlHandler {
  public:
-  explicit XmlDomBuilder(XmlNode& target) : current_(&target), target_(&target) {}
+  // The new nodes, attributes and their arrays are made in the target's arena.
+  explicit XmlDomBuilder(XmlNode& target) : current_(&target), target_(&target), arena_(target.ParseArena()) {}
   void StartElement(const DynString& name) override;
   void EndElement() override { Pop(); }
   void EmptyElementEnd() override { Pop(); }
@@ -113,6 +114,7 @@ class XmlDomBuilder : public XmlHandler {
 
   XmlNode* current_;
   XmlNode* target_;
+  DynArena* arena_;
   DynArray<XmlNode*> open_;
 };
 
