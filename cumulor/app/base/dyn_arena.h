@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <mutex>
 
 namespace cumulor {
 
@@ -18,7 +19,7 @@ class DynArena {
   ~DynArena() {
     while (chunk_) {
       Chunk* next = chunk_->next;
-      std::free(chunk_);
+      ReleaseChunk(chunk_);
       chunk_ = next;
     }
   }
@@ -45,13 +46,14 @@ class DynArena {
     Chunk* next;
     std::size_t size;
   };
-  static constexpr std::size_t kChunkBytes = 256 * 1024;
+  static constexpr std::size_t kChunkBytes = 64 * 1024;
   static constexpr std::size_t kHeader = (sizeof(Chunk) + 15) & ~static_cast<std::size_t>(15);
 
   void* AllocateSlow(std::size_t bytes) {
     // A large block gets a chunk of its own, leaving the current chunk's room for what follows.
     const std::size_t size = bytes > kChunkBytes / 4 ? bytes : kChunkBytes - kHeader;
-    auto* chunk = static_cast<Chunk*>(std::malloc(kHeader + size));
+    auto* chunk = size == kChunkBytes - kHeader ? TakeSpareChunk() : nullptr;
+    if (!chunk) chunk = static_cast<Chunk*>(std::malloc(kHeader + size));
     if (!chunk) return nullptr;
     chunk->size = size;
     char* start = reinterpret_cast<char*>(chunk) + kHeader;
@@ -65,6 +67,42 @@ class DynArena {
     next_ = start + bytes;
     end_ = start + size;
     return start;
+  }
+
+  // Freed standard chunks are kept for the next arena, up to kSpareBytes in all: a document read
+  // after another reuses memory already in the process instead of faulting in new pages.
+  static constexpr std::size_t kSpareBytes = 16 * 1024 * 1024;
+  struct Spares {
+    std::mutex lock;
+    Chunk* first = nullptr;
+    std::size_t bytes = 0;
+  };
+  static Spares& SpareChunks() {
+    static Spares* spares = new Spares;  // lives for the process: arenas may go at exit
+    return *spares;
+  }
+  static Chunk* TakeSpareChunk() {
+    Spares& s = SpareChunks();
+    std::lock_guard<std::mutex> guard(s.lock);
+    Chunk* chunk = s.first;
+    if (chunk) {
+      s.first = chunk->next;
+      s.bytes -= kChunkBytes;
+    }
+    return chunk;
+  }
+  static void ReleaseChunk(Chunk* chunk) {
+    if (chunk->size == kChunkBytes - kHeader) {
+      Spares& s = SpareChunks();
+      std::lock_guard<std::mutex> guard(s.lock);
+      if (s.bytes + kChunkBytes <= kSpareBytes) {
+        chunk->next = s.first;
+        s.first = chunk;
+        s.bytes += kChunkBytes;
+        return;
+      }
+    }
+    std::free(chunk);
   }
 
   Chunk* chunk_ = nullptr;

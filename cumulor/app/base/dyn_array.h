@@ -31,13 +31,13 @@ class DynArray {
   ~DynArray() { FreeData(); }
 
   DynArray(const DynArray& other) : step_(other.step_) {
-    if (other.size_ > 0 && SetSize(other.size_) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
+    if (other.size_ > 0 && Resize(other.size_, false) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
   }
   DynArray& operator=(const DynArray& other) {
     if (this != &other) {
       size_ = 0;
       step_ = other.step_;
-      if (other.size_ > 0 && SetSize(other.size_) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
+      if (other.size_ > 0 && Resize(other.size_, false) == S_OK) std::memcpy(data_, other.data_, sizeof(T) * size_);
     }
     return *this;
   }
@@ -76,40 +76,7 @@ class DynArray {
   // E_INVALIDARG for a negative size, E_OUTOFMEMORY when the block cannot be had.
   HRESULT SetSize(std::int32_t size, std::int32_t growStep = -1) {
     if (growStep >= 0) step_ = growStep;
-    if (size < 0) return E_INVALIDARG;
-    if (size > kMaxElements) return E_OUTOFMEMORY;
-    if (size > capacity_) {
-      std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
-      std::int64_t want = static_cast<std::int64_t>(size) + grow;
-      if (want > kMaxElements) want = kMaxElements;
-      const std::size_t bytes = sizeof(T) * static_cast<std::size_t>(want);
-      T* block = nullptr;
-      DynArena* arena = CurrentDynArena();
-      if (arena) block = static_cast<T*>(arena->Allocate(bytes));
-      if (block) {
-        if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
-        if (!inArena_) std::free(data_);
-        inArena_ = true;
-      } else {
-        // A heap block in an arena's tree: that tree must be visited when it is freed.
-        if (arena) arena->pristine = false;
-        if (inArena_) {
-          // Leaving the arena: the heap block is the array's own from now on.
-          block = static_cast<T*>(std::malloc(bytes));
-          if (!block) return E_OUTOFMEMORY;
-          if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
-          inArena_ = false;
-        } else {
-          block = static_cast<T*>(std::realloc(static_cast<void*>(data_), bytes));
-          if (!block) return E_OUTOFMEMORY;
-        }
-      }
-      data_ = block;
-      capacity_ = static_cast<std::int32_t>(want);
-    }
-    if (size > size_) std::memset(static_cast<void*>(data_ + size_), 0, sizeof(T) * static_cast<std::size_t>(size - size_));
-    size_ = size;
-    return S_OK;
+    return Resize(size, true);
   }
 
   HRESULT Append(const T& value) {
@@ -132,7 +99,7 @@ class DynArray {
       if (copy.Append(values, count) != S_OK) return E_OUTOFMEMORY;
       return Append(copy.data_, count);
     }
-    HRESULT hr = SetSize(size_ + count);
+    HRESULT hr = Resize(size_ + count, false);
     if (hr != S_OK) return hr;
     std::memcpy(static_cast<void*>(data_ + at), values, sizeof(T) * static_cast<std::size_t>(count));
     return S_OK;
@@ -177,6 +144,45 @@ class DynArray {
   const T* end() const { return data_ + size_; }
 
  private:
+  // SetSize without the zero fill when `zero` is false (the caller writes the new elements).
+  HRESULT Resize(std::int32_t size, bool zero) {
+    if (size < 0) return E_INVALIDARG;
+    if (size > kMaxElements) return E_OUTOFMEMORY;
+    if (size > capacity_) {
+      std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
+      std::int64_t want = static_cast<std::int64_t>(size) + grow;
+      if (want > kMaxElements) want = kMaxElements;
+      const std::size_t bytes = sizeof(T) * static_cast<std::size_t>(want);
+      T* block = nullptr;
+      DynArena* arena = CurrentDynArena();
+      if (arena) block = static_cast<T*>(arena->Allocate(bytes));
+      if (block) {
+        if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+        if (!inArena_) std::free(data_);
+        inArena_ = true;
+      } else {
+        // A heap block in an arena's tree: that tree must be visited when it is freed.
+        if (arena) arena->pristine = false;
+        if (inArena_) {
+          // Leaving the arena: the heap block is the array's own from now on.
+          block = static_cast<T*>(std::malloc(bytes));
+          if (!block) return E_OUTOFMEMORY;
+          if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+          inArena_ = false;
+        } else {
+          block = static_cast<T*>(std::realloc(static_cast<void*>(data_), bytes));
+          if (!block) return E_OUTOFMEMORY;
+        }
+      }
+      data_ = block;
+      capacity_ = static_cast<std::int32_t>(want);
+    }
+    if (zero && size > size_)
+      std::memset(static_cast<void*>(data_ + size_), 0, sizeof(T) * static_cast<std::size_t>(size - size_));
+    size_ = size;
+    return S_OK;
+  }
+
   static std::int32_t Clamp(std::int32_t v, std::int32_t lo, std::int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
   T* data_ = nullptr;

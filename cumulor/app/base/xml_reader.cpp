@@ -50,10 +50,33 @@ void XmlTokenizer::Abort() {
   kind_ = XmlTokenKind::EndOfInput;
 }
 
+std::int32_t XmlTokenizer::RunEndAt(char stop) const {
+  // current_ is the byte before source_.position; the run starts there.
+  const auto* data = reinterpret_cast<const char*>(source_.bytes.Data());
+  const std::int32_t size = source_.bytes.Size();
+  const std::int32_t start = source_.position - 1;
+  const void* found = std::memchr(data + start, stop, static_cast<std::size_t>(size - start));
+  return found ? static_cast<std::int32_t>(static_cast<const char*>(found) - data) : size;
+}
+
+std::int32_t XmlTokenizer::NameEnd(bool stopAtEquals) const {
+  const std::uint8_t* data = source_.bytes.Data();
+  const std::int32_t size = source_.bytes.Size();
+  std::int32_t i = source_.position - 1;
+  while (i < size && !IsSpace(data[i]) && data[i] != '>' && !(stopAtEquals && data[i] == '=')) ++i;
+  return i;
+}
+
+void XmlTokenizer::TakeRun(DynString& into, std::int32_t end) {
+  const std::int32_t start = source_.position - 1;
+  into.DynArray<char>::Append(reinterpret_cast<const char*>(source_.bytes.Data()) + start, end - start);
+  source_.position = end;
+  Read();
+}
+
 void XmlTokenizer::ReadName(DynString& into, bool stopAtEquals) {
-  while (!AtEnd() && !IsSpace(current_) && current_ != '>' && !(stopAtEquals && current_ == '=')) {
-    into.Append(static_cast<char>(current_));
-    Read();
+  if (!AtEnd()) {
+    TakeRun(into, NameEnd(stopAtEquals));
   }
   into.Append('\0');
   if (AtEnd()) Abort();
@@ -79,9 +102,12 @@ void XmlTokenizer::ReadComment() {
 }
 
 void XmlTokenizer::ReadText() {
-  while (!AtEnd() && current_ != '<') {
-    text_.Append(IsSpace(current_) ? ' ' : static_cast<char>(current_));
-    Read();
+  if (!AtEnd()) {
+    const std::int32_t from = text_.Size();
+    TakeRun(text_, RunEndAt('<'));
+    // White space of any kind reads as blanks.
+    for (std::int32_t i = from; i < text_.Size(); ++i)
+      if (IsSpace(text_[i])) text_[i] = ' ';
   }
   text_.Append('\0');
   if (AtEnd()) {
@@ -132,10 +158,7 @@ void XmlTokenizer::Next() {
       Read();
       if (current_ == '"') {
         Read();
-        while (!AtEnd() && current_ != '"') {
-          value_.Append(static_cast<char>(current_));
-          Read();
-        }
+        if (!AtEnd()) TakeRun(value_, RunEndAt('"'));
         if (AtEnd()) {
           Abort();
           return;

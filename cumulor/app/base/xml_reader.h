@@ -67,6 +67,12 @@ class XmlTokenizer {
  private:
   void Read() { current_ = source_.Next(); }
   bool AtEnd() const { return current_ == SourceBuffer::kEndOfInput; }
+  // Where the run starting at the current character ends (the index of the first such byte, or
+  // the input's size): at the byte `stop`, or at the end of a name.
+  std::int32_t RunEndAt(char stop) const;
+  std::int32_t NameEnd(bool stopAtEquals) const;
+  // Appends the bytes from the current character up to `end` and reads the byte at `end`.
+  void TakeRun(DynString& into, std::int32_t end);
   void ReadName(DynString& into, bool stopAtEquals);
   void ReadComment();
   void ReadText();
