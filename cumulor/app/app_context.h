@@ -24,6 +24,8 @@
 #include "cumulor/nav/polar/flight_state.h"
 // ---- Replay and loaded flights ----
 #include "cumulor/nav/replay/replay_store.h"
+// ---- Flight statistics ----
+#include "cumulor/nav/stats/flight_stats.h"
 #include "platform/kernel/sync.h"
 
 namespace cumulor {

@@ -18,12 +18,6 @@ struct ThermalView {
   std::uint8_t shown = 0;
 };
 
-// ---- Flight statistics table ----
-struct StatsBlock {
-  std::int32_t legCount = 0;
-  SYSTEMTIME stamp{};
-};
-
 // ---- Text context of the IGC and coordinate text operations (seven words they do not read) ----
 struct IgcHelper {
   std::int32_t word[7] = {};

@@ -62,7 +62,7 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   });
   NavBoxSetInit(app->navBoxes);
   app->thermalView = ThermalView{};
-  app->stats = StatsBlock{};
+  InitStatsTable(app->stats);
   GpsPortInit(app->gps, app);
   MenusInit(app->menu);
   app->igcHelper = IgcHelper{};

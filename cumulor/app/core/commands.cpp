@@ -112,8 +112,7 @@ void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
   DynArray<TaskPoint>& task = ActiveTask();
   if (task.Empty()) return;
   if (lparam != 0) {
-    app.stats = StatsBlock{};  // the statistics record starts again
-    GetLocalTime(&app.stats.stamp);
+    ResetStatsRecord(app.stats);  // the statistics record starts again
     return;
   }
   DynArray<TaskPoint>& achieved = Tasks().slot[kAchievedSlot];

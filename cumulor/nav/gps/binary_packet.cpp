@@ -81,6 +81,7 @@ void DecodePosition(GpsPort& gps, const std::uint8_t* p) {
     } else {
       app->circling = 0;
       app->circlingCount = 0;
+      EndClimb(app->stats, altitude);
     }
   }
   const GpsFix stored = fix;

@@ -110,3 +110,20 @@ TEST(BinaryPacket, InstrumentPacket) {
 }
 
 }  // namespace
+
+TEST(BinaryPacket, CirclingBitClearingEndsTheClimb) {
+  App a;
+  StatsBlock& stats = a.app->stats;
+  stats.replayTime = 1;  // climb seconds from the replay clock
+  stats.replaySeconds = 0;
+  StartClimb(stats, 1000);
+  auto circling = PositionPacket(47, 11, 1100, 0, 0x80);
+  ASSERT_EQ(DecodeBinaryPacket(a.gps, circling.data(), 45), S_OK);
+  EXPECT_NE(stats.climbStartTick, 0u);  // still circling: the climb runs
+  stats.replaySeconds = 120;
+  auto straight = PositionPacket(47, 11, 1240, 0, 0);
+  ASSERT_EQ(DecodeBinaryPacket(a.gps, straight.data(), 45), S_OK);
+  EXPECT_EQ(stats.climbStartTick, 0u);
+  EXPECT_EQ(stats.climbCount, 1);
+  EXPECT_EQ(stats.lastClimb, 200);
+}
