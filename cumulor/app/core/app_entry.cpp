@@ -21,6 +21,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/libraries.h"
+#include "cumulor/app/core/stats_link.h"
 #include "cumulor/app/core/task_link.h"
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
@@ -205,6 +206,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   MapSymbolsInit(IsLargeScreen());
   MapSymbolsAttachView(&app.map);
   InstallTaskHooks();
+  InstallStatsHooks();
   TaskRulesDefaults();
   InstallAirspaceUi(app);
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {

@@ -17,6 +17,7 @@
 #include "cumulor/data/dialogs/airspace_dialogs.h"
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
+#include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/dialogs/message_box.h"
@@ -117,11 +118,15 @@ void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
   }
   DynArray<TaskPoint>& achieved = Tasks().slot[kAchievedSlot];
   if (!achieved.Empty()) {
+    SumLegStats(app.stats);
     PlaySoundAsync(u"TADA.wav");
     return;
   }
-  // The start point moves to the achieved list.
+  // The live optimisation starts here, the statistics record the start point, and the start point
+  // moves to the achieved list.
   const TaskPoint start = task[0];
+  TrailSetOlcStart();
+  RecordTaskPoint(app.stats, start);
   if (achieved.SetSize(1) == S_OK) achieved[0] = start;
   for (std::int32_t i = 1; i < task.Size(); ++i) task[i - 1] = task[i];
   task.SetSize(task.Size() - 1);
