@@ -79,6 +79,28 @@ inline std::optional<std::u16string> Attribute(IXMLDOMElement* element, const ch
 // around it allowed, no other character).
 std::optional<int> IntAttribute(IXMLDOMElement* element, const char16_t* name);
 
+// A new document loaded from the file at `path` (CE path), without validation, external
+// resolution or white space; null when it cannot be made or the file is missing or does not parse.
+inline IXMLDOMDocument* LoadDocument(const std::u16string& path) {
+  Ref<IXMLDOMDocument> document;
+  if (CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument,
+                       reinterpret_cast<void**>(document.out())) != S_OK ||
+      !document.get())
+    return nullptr;
+  document.get()->put_validateOnParse(VARIANT_FALSE);
+  document.get()->put_resolveExternals(VARIANT_FALSE);
+  document.get()->put_preserveWhiteSpace(VARIANT_FALSE);
+  VARIANT source;
+  VariantInit(&source);
+  source.vt = VT_BSTR;
+  source.bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
+  VARIANT_BOOL loaded = VARIANT_FALSE;
+  const HRESULT hr = document.get()->load(source, &loaded);
+  VariantClear(&source);
+  if (hr != S_OK || loaded != VARIANT_TRUE) return nullptr;
+  return document.release();
+}
+
 // True when `id` can stand between the single quotes of a query.
 inline bool IsQueryId(const std::u16string& id) { return id.find(u'\'') == std::u16string::npos; }
 

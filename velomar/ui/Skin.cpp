@@ -50,6 +50,19 @@ void ReadInt(IXMLDOMElement* element, const char16_t* name, int& field) {
   if (auto value = IntAttribute(element, name)) field = *value;
 }
 
+void ReadPositionAttributes(IXMLDOMElement* element, ThemePosition& position) {
+  ReadInt(element, u"cx", position.cx);
+  ReadInt(element, u"cy", position.cy);
+  ReadInt(element, u"x", position.x);
+  ReadInt(element, u"y", position.y);
+}
+
+void ReadRgbAttributes(IXMLDOMElement* element, ThemeRgb& rgb) {
+  ReadInt(element, u"r", rgb.r);
+  ReadInt(element, u"g", rgb.g);
+  ReadInt(element, u"b", rgb.b);
+}
+
 }  // namespace
 
 CSkin* CSkin::GetInstance() {
@@ -111,36 +124,19 @@ void CSkin::Load() {
   if (m_document) m_document->Release();
   m_document = nullptr;
 
-  Ref<IXMLDOMDocument> document;
-  if (CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument,
-                       reinterpret_cast<void**>(document.out())) == S_OK &&
-      document.get()) {
-    document.get()->put_validateOnParse(VARIANT_FALSE);
-    document.get()->put_resolveExternals(VARIANT_FALSE);
-    document.get()->put_preserveWhiteSpace(VARIANT_FALSE);
-  }
-
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
     ErrorBox(nullptr, CTranslator::GetInstance()->GetText(u"ERROR LOCATING SKIN").c_str(), path.c_str());
     g_endProgram.load()();
     return;
   }
-  bool loaded = false;
+  // A file that does not parse is reported as not loaded: it is no skin.
+  Ref<IXMLDOMDocument> document;
   try {
-    if (document.get()) {
-      VARIANT source;
-      VariantInit(&source);
-      source.vt = VT_BSTR;
-      source.bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-      VARIANT_BOOL ok = VARIANT_FALSE;
-      const HRESULT hr = document.get()->load(source, &ok);
-      VariantClear(&source);
-      // A file that does not parse is reported as not loaded: it is no skin.
-      loaded = hr == S_OK && ok == VARIANT_TRUE;
-    }
+    document.reset(velomar::ui::LoadDocument(path));
   } catch (...) {
-    loaded = false;
+    document.reset();
   }
+  const bool loaded = document.get() != nullptr;
   if (!loaded) {
     ErrorBox(nullptr, CTranslator::GetInstance()->GetText(u"ERROR READING SKIN").c_str(), path.c_str());
     g_endProgram.load()();
@@ -172,19 +168,12 @@ void CSkin::GetBarNode(CBarConfigXML* bar, const std::u16string& id) {
 
 void CSkin::ReadPosition(ThemePosition& position, IXMLDOMElement* element) {
   Ref<IXMLDOMElement> owned(element);
-  if (!element) return;
-  ReadInt(element, u"cx", position.cx);
-  ReadInt(element, u"cy", position.cy);
-  ReadInt(element, u"x", position.x);
-  ReadInt(element, u"y", position.y);
+  if (element) ReadPositionAttributes(element, position);
 }
 
 void CSkin::ReadRgb(ThemeRgb& rgb, IXMLDOMElement* element) {
   Ref<IXMLDOMElement> owned(element);
-  if (!element) return;
-  ReadInt(element, u"r", rgb.r);
-  ReadInt(element, u"g", rgb.g);
-  ReadInt(element, u"b", rgb.b);
+  if (element) ReadRgbAttributes(element, rgb);
 }
 
 void CSkin::ReadFont(CFontDescription& font, IXMLDOMElement* element) {
@@ -208,13 +197,8 @@ void CSkin::ReadTextHolder(CTextHolder& holder, IXMLDOMElement* element) {
   if (!element) return;
   Bstr text;
   if (element->get_text(text.out()) == S_OK) holder.m_text = text.str();
-  ReadInt(element, u"cx", holder.m_position.cx);
-  ReadInt(element, u"cy", holder.m_position.cy);
-  ReadInt(element, u"x", holder.m_position.x);
-  ReadInt(element, u"y", holder.m_position.y);
-  ReadInt(element, u"r", holder.m_rgb.r);
-  ReadInt(element, u"g", holder.m_rgb.g);
-  ReadInt(element, u"b", holder.m_rgb.b);
+  ReadPositionAttributes(element, holder.m_position);
+  ReadRgbAttributes(element, holder.m_rgb);
 }
 
 void CSkin::ReadLabel(CButtonText& label, IXMLDOMElement* element) {

@@ -9,6 +9,7 @@
 #include "platform/xml/msxml.h"
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Config.h"
+#include "velomar/ui/DomHelpers.h"
 
 namespace {
 
@@ -21,65 +22,12 @@ CTranslator* g_instance = nullptr;
 void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
 std::atomic<velomar::seam::EndProgramHandler> g_endProgram{ExitProgram};
 
-// A BSTR freed on every way out.
-class Bstr {
- public:
-  Bstr() = default;
-  explicit Bstr(const std::u16string& text) : m_text(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
-  ~Bstr() { SysFreeString(m_text); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return m_text; }
-  BSTR* out() { return &m_text; }
-  std::u16string str() const { return m_text ? std::u16string(m_text, SysStringLen(m_text)) : std::u16string(); }
-
- private:
-  BSTR m_text = nullptr;
-};
-
-// An interface pointer released on every way out.
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  ~Ref() {
-    if (m_ptr) m_ptr->Release();
-  }
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  T* get() const { return m_ptr; }
-  T** out() { return &m_ptr; }
-  T* release() {
-    T* p = m_ptr;
-    m_ptr = nullptr;
-    return p;
-  }
-
- private:
-  T* m_ptr = nullptr;
-};
-
-// The element that `query` selects under `node`, or null.
-IXMLDOMElement* SelectElement(IXMLDOMNode* node, const std::u16string& query) {
-  Bstr q(query);
-  Ref<IXMLDOMNode> found;
-  if (node->selectSingleNode(q.get(), found.out()) != S_OK || !found.get()) return nullptr;
-  DOMNodeType type = NODE_INVALID;
-  if (found.get()->get_nodeType(&type) != S_OK || type != NODE_ELEMENT) return nullptr;
-  IXMLDOMElement* element = nullptr;
-  if (found.get()->QueryInterface(IID_IXMLDOMElement, reinterpret_cast<void**>(&element)) != S_OK) return nullptr;
-  return element;
-}
+using velomar::ui::Bstr;
+using velomar::ui::Ref;
+using velomar::ui::SelectElement;
 
 std::u16string AttributeOf(IXMLDOMElement* element, const char16_t* name) {
-  Bstr n{std::u16string(name)};
-  VARIANT value;
-  VariantInit(&value);
-  std::u16string text;
-  if (element->getAttribute(n.get(), &value) == S_OK && value.vt == VT_BSTR && value.bstrVal)
-    text.assign(value.bstrVal, SysStringLen(value.bstrVal));
-  VariantClear(&value);
-  return text;
+  return velomar::ui::Attribute(element, name).value_or(std::u16string());
 }
 
 void EndProgram() { g_endProgram.load()(); }
@@ -132,25 +80,7 @@ std::u16string CTranslator::Folder() {
   return path;
 }
 
-IXMLDOMDocument* CTranslator::LoadDocument(const std::u16string& path) {
-  Ref<IXMLDOMDocument> document;
-  if (CoCreateInstance(CLSID_DOMDocument, nullptr, CLSCTX_ALL, IID_IXMLDOMDocument,
-                       reinterpret_cast<void**>(document.out())) != S_OK ||
-      !document.get())
-    return nullptr;
-  document.get()->put_validateOnParse(VARIANT_FALSE);
-  document.get()->put_resolveExternals(VARIANT_FALSE);
-  document.get()->put_preserveWhiteSpace(VARIANT_FALSE);
-  VARIANT source;
-  VariantInit(&source);
-  source.vt = VT_BSTR;
-  source.bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  const HRESULT hr = document.get()->load(source, &loaded);
-  VariantClear(&source);
-  if (hr != S_OK || loaded != VARIANT_TRUE) return nullptr;
-  return document.release();
-}
+IXMLDOMDocument* CTranslator::LoadDocument(const std::u16string& path) { return velomar::ui::LoadDocument(path); }
 
 bool CTranslator::OpenLanguageFile(const std::u16string& path, FileInfo& info) {
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {

@@ -68,6 +68,10 @@ TEST_F(BaseWindowTest, RegistrationRefusesNullsAndDrawingAnUnknownButtonIsShown)
   EXPECT_THROW(window.RegisterButton(button->GetHwnd(), nullptr), CBaseException);
   ASSERT_EQ(window.GetButtonList().size(), 1u);
   EXPECT_EQ(window.GetButtonMap().at(button->GetHwnd()), button);
+  // A second registration appends the button again; the window still deletes it once.
+  window.RegisterButton(button->GetHwnd(), button);
+  EXPECT_EQ(window.GetButtonList().size(), 2u);
+  EXPECT_EQ(window.GetButtonMap().size(), 1u);
 
   DRAWITEMSTRUCT item{};
   item.hwndItem = window.GetHwnd();  // not a registered button
