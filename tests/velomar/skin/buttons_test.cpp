@@ -12,7 +12,10 @@
 #include <fstream>
 
 #include "platform/gdi/gdi_seams.h"
+#include "platform/device/device.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/registry/registry.h"
+#include "velomar/core/managers/WifiMgr.h"
 #include "tests/velomar/skin/skin_fixture.h"
 #include "velomar/ui/ManagerButtons.h"
 
@@ -185,6 +188,35 @@ TEST_F(ButtonsTest, EachManagerButtonShowsThePictureAndTextOfItsManagersStatus) 
     // The window still holds the button; its manager goes first (the button left its listeners).
     ShowWindow(button->GetHwnd(), SW_HIDE);
   }
+}
+
+TEST_F(ButtonsTest, TheWifiButtonStartsFromAndFollowsTheWifiManager) {
+  SetSetting(u"mgr_config", std::u16string(u"2222222222"));
+  velomar::seam::ResetMgrConfig();
+  ce::device::SetInt("wifi.adapter", 0);
+  ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Hardware", u"Wifi", 6), S_OK);
+  CWifiMgr wifi;
+  wifi.Initialize();
+  ASSERT_EQ(wifi.GetStatus(), 1);
+  TestWindow window;
+  ASSERT_EQ(window.Create(nullptr, 0, 0), 1);
+  CButtonOwnDrawImage* on = MakeButton(MGR_WIFI, &window, u"Wi-Fi").release();
+  EXPECT_EQ(on->GetStatus(), 1);  // read from the manager at construction
+  on->SetThemeId(u"wifi");
+  on->Create();
+  on->ListenTo(&wifi);
+  UpdateWindow(on->GetHwnd());
+  EXPECT_GT(CountInButton(on->GetHwnd(), InkOf(u"wifi.png")), 40);
+
+  ASSERT_EQ(RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"System\\State\\Hardware", u"Wifi", 0), S_OK);
+  wifi.RefreshStatus(0);  // the change is announced to the button
+  EXPECT_EQ(on->GetStatus(), 0);
+  UpdateWindow(on->GetHwnd());
+  EXPECT_GT(CountInButton(on->GetHwnd(), InkOf(u"wifi_des.png")), 40);
+  EXPECT_EQ(CountInButton(on->GetHwnd(), InkOf(u"wifi.png")), 0);
+  std::unique_ptr<CButtonOwnDrawImage> off = MakeButton(MGR_WIFI, &window, u"Wi-Fi");
+  EXPECT_EQ(off->GetStatus(), 0);
+  StopWhileDriving([&] { wifi.Stop(); });
 }
 
 TEST_F(ButtonsTest, AFocusedButtonWritesItsCaptionAndStatusTextIntoTheBand) {
