@@ -212,7 +212,13 @@ std::vector<Entry> Entries() {
       {"2g.png", 1, 1, [](Pen& p) { Label(p, k2G, "2G", 17); }},
       {"3g.png", 1, 1, [](Pen& p) { Label(p, k3G, "3G", 17); }},
       {"2g_dis.png", 1, 1, [](Pen& p) { Label(p, kDisabled, "2G", 17); }},
-      {"auto.png", 1, 1, [](Pen& p) { Label(p, kAuto, "AUTO", 11); }},
+      {"auto.png", 1, 1,
+       [](Pen& p) {
+         p.Width(3);
+         p.Ink(kAuto);
+         p.Ring(20, 20, 17);
+         Label(p, kAuto, "A", 22);
+       }},
       {"hide.png", 1, 1,
        [](Pen& p) {
          p.Ink(kTool);

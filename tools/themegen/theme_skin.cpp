@@ -95,7 +95,10 @@ void Button(Writer& w, int depth, const ButtonLook& look, const Screen& screen) 
   w.Line(depth, std::string("<button id=\"") + look.id + "\"" + attributes + ">");
   w.Line(depth + 1, w.Position(-1, -1, w.S(60), w.S(65)));
   w.Open(depth + 1, "TopTextSate");
-  w.Line(depth + 2, w.Position(w.S(30), w.S(2), screen.width - w.S(60), w.S(18)));
+  // Square screens come in several sizes: there the band keeps the program's own placement
+  // (centred across the window).
+  if (std::string(screen.orientation) != "square")
+    w.Line(depth + 2, w.Position(w.S(30), w.S(2), screen.width - w.S(60), w.S(18)));
   w.Line(depth + 2, w.Font(14, 0, 0, 0));
   w.Close(depth + 1, "TopTextSate");
   w.Line(depth + 1, w.Image("off_unpressed", look.images.off));
