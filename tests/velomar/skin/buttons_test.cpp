@@ -292,6 +292,13 @@ TEST_F(ButtonsTest, AMissingPictureShowsTheFallbackReadOnceAndSizedCopiesAreCach
   UpdateWindow(first->GetHwnd());
   EXPECT_GT(CountInButton(second->GetHwnd(), InkOf(u"question.png")), 40);
 
+  // A file that is no picture is as good as missing.
+  std::ofstream(ce::DeviceRootFolder() / "Program Files/Velomar/themes/default/qvga/broken.png", std::ios::binary)
+      << "\x89PNG\r\n\x1a\n not really";
+  HBITMAP broken = CButtonOwnDrawImage::LoadImage(u"broken.png");
+  ASSERT_NE(broken, nullptr);
+  EXPECT_EQ(ce::gdi::BitmapSize(broken).cx, ce::gdi::BitmapSize(CButtonOwnDrawImage::LoadImage(u"question.png")).cx);
+
   HBITMAP wifi = CButtonOwnDrawImage::LoadImage(u"wifi.png");
   const SIZE natural = ce::gdi::BitmapSize(wifi);
   EXPECT_EQ(CButtonOwnDrawImage::GetImage(u"wifi.png", natural.cx, natural.cy), wifi);
