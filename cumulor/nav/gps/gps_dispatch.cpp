@@ -73,17 +73,19 @@ void DispatchSentence(GpsPort& gps) {
         }
       } else if (Is(a, "G?QCM")) {
         ParseQcmAltitude(gps, a[5] == ',' ? a + 6 : a + 5);
+      } else {
+        return;  // not read: the status is as it was published
       }
       break;
     }
     case 'H':
-      if (Is(a, "HC??G")) ParseHeading(gps);
+      if (!Is(a, "HC??G")) return;
+      ParseHeading(gps);
       break;
     case 'L':
-      if (Is(a, "LX?P?")) {
-        gps.instrumentSeen = 1;
-        if (a[4] == '0') ParseLXWP0(gps);
-      }
+      if (!Is(a, "LX?P?")) return;
+      gps.instrumentSeen = 1;
+      if (a[4] == '0') ParseLXWP0(gps);
       break;
     case 'P':
       if (Is(a, "PGCS?")) {
@@ -104,6 +106,8 @@ void DispatchSentence(GpsPort& gps) {
         ParsePZAN1(gps);
       } else if (Is(a, "PCA?D")) {
         ParsePCAID(gps);
+      } else {
+        return;
       }
       break;
     default:

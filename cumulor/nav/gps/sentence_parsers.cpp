@@ -1,6 +1,7 @@
 #include "cumulor/nav/gps/sentence_parsers.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "cumulor/app/app_context.h"
@@ -125,14 +126,25 @@ void SetPressureAltitude(GpsPort& gps, std::int16_t metres) {
 std::int16_t FeetToMetres16(double feet) { return ToInt16(feet * kFeetToMetres); }
 
 HRESULT NmeaChecksumOk(GpsPort& gps, const char* line, int max) {
-  unsigned x = 0;
-  int i = 1;
-  for (; i < max - 1; ++i) {
-    const unsigned char c = static_cast<unsigned char>(line[i]);
-    if (c <= '*' && (c == '\0' || c == '*')) break;  // one compare for most characters
-    x ^= c;
+  if (max < 2) return E_FAIL;
+  // The body runs from after "$" to the first "*" (a NUL first, or no "*" in the buffer, fails).
+  const std::size_t span = strnlen(line + 1, static_cast<std::size_t>(max - 2));
+  const auto* star = static_cast<const char*>(std::memchr(line + 1, '*', span));
+  if (!star) return E_FAIL;
+  const int i = static_cast<int>(star - line);
+  // XOR eight bytes at a time, then fold the word's bytes together.
+  std::uint64_t wide = 0;
+  int k = 1;
+  for (; k + 8 <= i; k += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, line + k, 8);
+    wide ^= w;
   }
-  if (i >= max - 1 || line[i] != '*') return E_FAIL;
+  wide ^= wide >> 32;
+  wide ^= wide >> 16;
+  wide ^= wide >> 8;
+  unsigned x = static_cast<unsigned>(wide & 0xFF);
+  for (; k < i; ++k) x ^= static_cast<unsigned char>(line[k]);
   unsigned value = 0;
   for (int k = 1; k <= 2; ++k) {
     const char c = line[i + k];

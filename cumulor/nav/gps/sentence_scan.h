@@ -33,8 +33,9 @@ class SentenceScan {
 
 struct SentenceFields {
   static constexpr int kMax = 24;
-  const char* begin[kMax] = {};
-  int length[kMax] = {};
+  // Only the first `count` entries are set (every accessor checks the index against count).
+  const char* begin[kMax];
+  int length[kMax];
   int count = 0;
 
   explicit SentenceFields(const char* text);
