@@ -47,12 +47,21 @@ cairo_rectangle_int_t ToCairo(const RECT& r) { return {r.left, r.top, r.right - 
 }  // namespace
 
 DC::~DC() {
+  DropContext(*this);
   if (visible) cairo_region_destroy(visible);
   DropState(st);
   for (auto& s : saved) DropState(s);
 }
 
+void DropContext(DC& dc) {
+  if (dc.cr) cairo_destroy(dc.cr);
+  if (dc.cr_clip) cairo_region_destroy(dc.cr_clip);
+  dc.cr = nullptr;
+  dc.cr_clip = nullptr;
+}
+
 void SelectBitmapInto(DC& dc, Bitmap* bitmap) {
+  DropContext(dc);
   if (dc.st.bitmap && dc.st.bitmap->selected_in == &dc) dc.st.bitmap->selected_in = nullptr;
   dc.st.bitmap = bitmap;
   if (bitmap != DefaultBitmap()) bitmap->selected_in = &dc;
@@ -154,19 +163,31 @@ void Render(DC& dc, const RECT& far_extent, int rop2, const std::function<void(c
     return;
   }
   if (rop2 == R2_COPYPEN) {
-    cairo_t* cr = cairo_create(dc.target->surface);
-    int n = cairo_region_num_rectangles(clip);
-    for (int i = 0; i < n; ++i) {
-      cairo_rectangle_int_t r;
-      cairo_region_get_rectangle(clip, i, &r);
-      cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    // The context of the previous primitive serves while it draws on the same surface through the
+    // same clip; otherwise a new one is made and kept.
+    if (!dc.cr || cairo_get_target(dc.cr) != dc.target->surface || !cairo_region_equal(dc.cr_clip, clip)) {
+      DropContext(dc);
+      cairo_t* cr = cairo_create(dc.target->surface);
+      int n = cairo_region_num_rectangles(clip);
+      for (int i = 0; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(clip, i, &r);
+        cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+      }
+      cairo_clip(cr);
+      dc.cr = cr;
+      dc.cr_clip = clip;
+    } else {
+      cairo_region_destroy(clip);
     }
-    cairo_clip(cr);
+    cairo_t* cr = dc.cr;
+    cairo_save(cr);
     cairo_translate(cr, dc.origin.x, dc.origin.y);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     draw(cr);
-    cairo_destroy(cr);
-    cairo_region_destroy(clip);
+    cairo_restore(cr);
+    cairo_new_path(cr);  // the path is not part of the saved state
+    if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) DropContext(dc);
     SyncOut(dc.target);
     return;
   }

@@ -125,7 +125,14 @@ struct DC : Object {
   DcState st;
   std::vector<DcState> saved;
   CallRecorder* recorder = nullptr;  // test seam
+  // The drawing context of the last copy-mode primitive with its clip, used again while the
+  // target surface and the clip stay the same (each primitive runs inside a save and restore).
+  cairo_t* cr = nullptr;
+  cairo_region_t* cr_clip = nullptr;
 };
+
+// Forgets the kept drawing context of the DC.
+void DropContext(DC& dc);
 
 // One lock for the whole drawing interface: every entry point holds it.
 std::unique_lock<std::recursive_mutex> Lock();
