@@ -2,6 +2,8 @@
 // switch-off buttons, and the database airspace alarm once per new index.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -9,6 +11,11 @@
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/data/aero/ka1_reader.h"
 #include "cumulor/data/airspace/airspace_reader.h"
+#include "cumulor/data/airspace/airspace_switchoff.h"
+#include "cumulor/data/dialogs/airspace_dialogs.h"
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/ui/dialog_run.h"
+#include "platform/time/time.h"
 #include "cumulor/data/points/aero_tables.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 
@@ -63,9 +70,13 @@ TEST_F(AirspaceFixes, OneAlarmOnApproachAgainAfterLeavingAndThreeMinutesOff) {
   std::vector<ce::scripted::Shown> dialogs = Dialogs();
   ASSERT_EQ(dialogs.size(), 1u);
   EXPECT_EQ(dialogs[0].title, u"Airspace Alarm");
-  bool distance = false;
-  for (const std::u16string& t : dialogs[0].texts) distance = distance || t == u"200";
-  EXPECT_TRUE(distance);
+  auto shows = [&](const std::u16string& text) {
+    for (const std::u16string& t : dialogs[0].texts)
+      if (t == text) return true;
+    return false;
+  };
+  for (const char16_t* text : {u"NEAR ME", u"Restricted", u"200", u"SFC", u"FL100", u"At SUA Altitude", u"2952 ft"})
+    EXPECT_TRUE(shows(text)) << std::string(text, text + std::char_traits<char16_t>::length(text));
   EXPECT_EQ(Count(u"Alarm4.wav"), 1);
   EXPECT_EQ(Count(u"sua.wav"), 1);
 
@@ -110,6 +121,37 @@ TEST_F(AirspaceFixes, ADatabaseAirspaceAlarmsOncePerNewIndex) {
   EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), -1);
   EXPECT_EQ(AeroAirspaceState().shown.load(), -1);
   AeroDbClear(AeroData(), tiles);
+}
+
+TEST_F(AirspaceFixes, TheDisabledListEnablesAndTheExportAndAltitudeDialogsAnswer) {
+  std::ofstream(device_folder() / "root" / "air.txt", std::ios::app)
+      << "AC Q\nAN DANGER\nDP 46:00:00 N 011:00:00 E\nDP 46:06:00 N 011:00:00 E\nDP 46:06:00 N 011:06:00 E\n";
+  AirspaceLoadFiles(app->airspace, {u"\\air.txt"});
+  const std::uint32_t load = app->airspace.loadNumber;
+  ASSERT_TRUE(AirspaceSwitchOff(app->airspace, {load, kGroupRestricted, 0, 1}, kAirspaceOffForTheDay));
+  ASSERT_TRUE(AirspaceSwitchOff(app->airspace, {load, kGroupDanger, 0, 2}, GetTickCount() + kSwitchOffMinutes));
+  app->airspace.disabled.Append(1);
+  auto& user = ce::scripted::User::Get();
+  user.AnswerDialog({Select(1234, 0), Click(1233), Click(1)});
+  OnCommand(*app, MAKEWPARAM(40057, 0), 0);
+  EXPECT_EQ(app->airspace.group[kGroupRestricted].shapes[0].switchedOffUntil, 0u);
+  EXPECT_NE(app->airspace.group[kGroupDanger].shapes[0].switchedOffUntil, 0u);
+  EXPECT_EQ(app->airspace.disabled.Size(), 0);
+  EXPECT_EQ(AirspaceExpireDisabled(app->airspace), 1);
+
+  user.AnswerDialog({Click(1000), Click(1355)});
+  OnCommand(*app, MAKEWPARAM(40162, 0), 0);
+  EXPECT_TRUE(std::filesystem::exists(device_folder() / "root" / "KV_Export.txt"));
+
+  user.AnswerDialog({Click(2)});
+  EXPECT_EQ(RunDialog(kAltitudeWarningDialog, nullptr, AltitudeWarningDlgProc,
+                      reinterpret_cast<LPARAM>(u"You are at: 1200 m\nAltitude Limit On Task is: 1000 m")),
+            2);
+  const std::vector<ce::scripted::Shown> dialogs = Dialogs();
+  ASSERT_FALSE(dialogs.empty());
+  const std::vector<std::u16string>& texts = dialogs.back().texts;
+  EXPECT_NE(std::find(texts.begin(), texts.end(), u"You are at: 1200 m"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), u"Altitude Limit On Task is: 1000 m"), texts.end());
 }
 
 }  // namespace
