@@ -1,5 +1,6 @@
 #include "cumulor/data/airspace/airspace_reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -287,9 +288,8 @@ HRESULT FileReader::ParseLine(std::string_view line, ShapeWork& work, std::int32
         std::int32_t a[2] = {0, 0};
         if (ScanIntList(angles, a, 2) != 2) return UserSyntaxError(line);
         e.kind = kElementArc;
-        e.radius = static_cast<std::int32_t>(std::int64_t{radius} * m_.direction > std::numeric_limits<std::int32_t>::max()
-                                                 ? std::numeric_limits<std::int32_t>::max()
-                                                 : std::int64_t{radius} * m_.direction);
+        e.radius = static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(std::int64_t{radius} * m_.direction, -std::int64_t{INT32_MAX}, INT32_MAX));
         e.start = a[0] * kDegree;
         e.end = a[1] * kDegree;
       } else {

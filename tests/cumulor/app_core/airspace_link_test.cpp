@@ -17,7 +17,10 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "platform/time/time.h"
 #include "cumulor/data/points/aero_tables.h"
+#include "cumulor/app/core/aviation_reload.h"
+#include "cumulor/data/files/data_files.h"
 #include "tests/cumulor/app_core/app_fixture.h"
+#include "tools/ka1gen/ka1_writer.h"
 
 namespace {
 
@@ -94,33 +97,57 @@ TEST_F(AirspaceFixes, OneAlarmOnApproachAgainAfterLeavingAndThreeMinutesOff) {
   EXPECT_EQ(Dialogs().size(), 3u);
 }
 
-TEST_F(AirspaceFixes, ADatabaseAirspaceAlarmsOncePerNewIndex) {
-  TileCache tiles;
-  AeroDbClear(AeroData(), tiles);
-  auto airspace = std::make_unique<AeroAirspace>();
-  airspace->airspaceClass = 12;
-  airspace->lower = {4, 0};
-  airspace->upper = {3, 9500};
-  airspace->centre = kNear;
-  airspace->radius = 5000;
-  for (GeoPoint p : {GeoPoint{kNear.lon - 900, kNear.lat - 900}, GeoPoint{kNear.lon + 900, kNear.lat - 900},
-                     GeoPoint{kNear.lon, kNear.lat + 900}})
-    airspace->points.Append(p);
-  AeroData().airspaces.push_back(std::move(airspace));
+TEST_F(AirspaceFixes, ADatabaseAirspaceFromAGeneratedFileAlarmsOncePerNewIndex) {
+  // Two restricted database airspaces (MSL 0 to FL95), around kNear and 0.5 degree east of it.
+  const auto box = [](std::int32_t lon, std::int32_t lat) {
+    const std::string w = std::to_string(lon - 900), e = std::to_string(lon + 900);
+    const std::string s = std::to_string(lat - 900), n = std::to_string(lat + 900);
+    return w + "|" + n + "|" + e + "|" + s + "|" + w + "," + s + ";" + e + "," + s + ";" + std::to_string(lon) + "," + n;
+  };
+  const GeoPoint east{kNear.lon + 18000, kNear.lat};
+  std::vector<ka1gen::File> files;
+  std::string error;
+  ASSERT_TRUE(ka1gen::ParseDescription("region Austria||AT|2\nuses 1\nuses 2\n"
+                                       "airspace 1|12|ED-R1|RANGE|" + box(kNear.lon, kNear.lat) + "\n" +
+                                       "airspace 2|12|ED-R2|EAST|" + box(east.lon, east.lat) + "\n",
+                                       files, error))
+      << error;
+  const std::vector<std::uint8_t> bytes = ka1gen::WriteKa1(files[0]);
+  std::filesystem::create_directories(device_folder() / "root" / "Aero");
+  std::ofstream(device_folder() / "root" / "Aero" / "air.ka1", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  SetDataFilesFolder(u"\\Aero");
+  DataFileEntry file = NewDataFileEntry();
+  SetEntryText(file.name, u"air.ka1");
+  SelectedDataFiles()[kFilesAviationDb].selected.Append(file);
+  DataFileEntry country = NewDataFileEntry();
+  SetEntryText(country.name, u"Austria");
+  SelectedDataFiles()[kFilesCountries].selected.Append(country);
+  OnCommand(*app, kCmdReloadAviationData, 100);
+  ASSERT_EQ(AeroData().airspaces.size(), 2u);
+
   app->airspace.showAeroAirspace = 1;
-  ce::scripted::User::Get().AnswerDialog({Click(193)});
+  ce::scripted::User::Get().AnswerDialog({Click(193)});   // the file airspace near kNear
   Cycle(kNear);
+  EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), 0);
   const int first = Count(u"Alarm4.wav");   // the file alarm and the database alarm
   EXPECT_EQ(first, 2);
-  EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), 0);
   Cycle(kNear);
   Cycle(kNear);
   EXPECT_EQ(Count(u"Alarm4.wav"), first);
-  // A reload forgets the index, so the airspace alarms again.
-  AeroDbClear(AeroData(), tiles);
+  Cycle(east);
+  EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), 1);
+  EXPECT_EQ(Count(u"Alarm4.wav"), first + 1);
+  // A reload forgets the indexes, so the same airspace alarms again.
+  OnCommand(*app, kCmdReloadAviationData, 100);
   EXPECT_EQ(AeroAirspaceState().lastAlarm.load(), -1);
   EXPECT_EQ(AeroAirspaceState().shown.load(), -1);
+  Cycle(east);
+  EXPECT_EQ(Count(u"Alarm4.wav"), first + 2);
+  TileCache tiles;
   AeroDbClear(AeroData(), tiles);
+  SelectedDataFiles()[kFilesAviationDb].selected.SetSize(0);
+  SelectedDataFiles()[kFilesCountries].selected.SetSize(0);
 }
 
 TEST_F(AirspaceFixes, TheDisabledListEnablesAndTheExportAndAltitudeDialogsAnswer) {
