@@ -128,7 +128,15 @@ void XmlTokenizer::Next() {
     commentPending_ = false;
     Read();
   }
-  while (IsSpace(current_)) Read();
+  if (IsSpace(current_)) {
+    // A run of white space (indentation, line ends) is passed in one go.
+    const std::uint8_t* data = source_.bytes.Data();
+    const std::int32_t size = source_.bytes.Size();
+    std::int32_t i = source_.position;
+    while (i < size && IsSpace(data[i])) ++i;
+    source_.position = i;
+    Read();
+  }
   if (AtEnd()) {
     kind_ = XmlTokenKind::EndOfInput;
     return;
@@ -316,8 +324,9 @@ void XmlDomBuilder::Attribute(const DynString& name, const DynString& value) {
 }
 
 void XmlDomBuilder::CharacterData(const DynString& text) {
+  static const DynString kTextName(kXmlTextName);  // made on the heap, before the arena is current
   DynArenaScope scope(arena_);
-  current_->AddAttribute(DynString(kXmlTextName), text);
+  current_->AddAttribute(kTextName, text);
 }
 
 namespace {
