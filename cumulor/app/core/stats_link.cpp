@@ -20,7 +20,7 @@ GeoPoint Own() {
 
 bool ReplayFixTimes() {
   AppContext* app = AppRecord();
-  return app != nullptr && app->gps.replayActive != 0;
+  return app != nullptr && app->replay.fixTimesSetClock != 0;
 }
 
 std::uint32_t FixTime() {

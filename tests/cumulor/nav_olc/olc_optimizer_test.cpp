@@ -2,11 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <vector>
 
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/olc/olc_optimizer.h"
+#include "cumulor/nav/replay/igc_flight_reader.h"
+#include "platform/testing/device_test.h"
+#include "tests/testdata.h"
 
 using namespace cumulor;
 
@@ -66,6 +70,29 @@ std::vector<TrailPoint> RandomTrail(std::mt19937& rng, int candidates) {
   return trail;
 }
 
+// Checks the optimiser against the exhaustive search on one candidate set, in both leg counts.
+void ExpectExhaustive(const std::vector<TrailPoint>& trail, const std::string& what) {
+  for (int legs : {4, 6}) {
+    OlcOptimizer o;
+    o.SetLegCount(legs);
+    o.OptimizeTrail(trail.data(), static_cast<std::int32_t>(trail.size()));
+    const std::int32_t e = o.CandidateCount() - 1;
+    ASSERT_GE(e, 0);
+    std::uint32_t expected = Exhaustive(o, 4, e);
+    std::size_t routeLegs = 4;
+    if (legs == 6 && Exhaustive(o, 6, e) >= expected) {
+      expected = Exhaustive(o, 6, e);
+      routeLegs = 6;
+    }
+    SCOPED_TRACE(testing::Message() << what << ", " << o.CandidateCount() << " candidates, " << legs << " legs");
+    EXPECT_EQ(o.ResultDistance(), expected);
+    ASSERT_EQ(o.ResultIndexes().size(), routeLegs + 1);
+    EXPECT_EQ(o.ResultIndexes().front(), e);
+    EXPECT_EQ(o.ResultIndexes().back(), 0);
+    EXPECT_EQ(RouteValue(o, o.ResultIndexes()), expected);
+  }
+}
+
 }  // namespace
 
 TEST(OlcOptimizer, StraightLineKeepsTheLowestPredecessors) {
@@ -93,29 +120,35 @@ TEST(OlcOptimizer, OnlyFirstAndRankedPointsBecomeCandidates) {
 TEST(OlcOptimizer, EqualsExhaustiveSearchOnRandomSets) {
   for (std::uint32_t seed : {1u, 7u, 42u, 1234u, 99991u}) {
     std::mt19937 rng(seed);
-    for (int n = 3; n <= 12; ++n) {
-      const std::vector<TrailPoint> trail = RandomTrail(rng, n);
-      for (int legs : {4, 6}) {
-        OlcOptimizer o;
-        o.SetLegCount(legs);
-        o.OptimizeTrail(trail.data(), static_cast<std::int32_t>(trail.size()));
-        ASSERT_EQ(o.CandidateCount(), n);
-        const std::int32_t e = n - 1;
-        std::uint32_t expected = Exhaustive(o, 4, e);
-        std::size_t routeLegs = 4;
-        if (legs == 6 && Exhaustive(o, 6, e) >= expected) {
-          expected = Exhaustive(o, 6, e);
-          routeLegs = 6;
-        }
-        SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << n << " candidates, " << legs << " legs");
-        EXPECT_EQ(o.ResultDistance(), expected);
-        ASSERT_EQ(o.ResultIndexes().size(), routeLegs + 1);
-        EXPECT_EQ(o.ResultIndexes().front(), e);
-        EXPECT_EQ(o.ResultIndexes().back(), 0);
-        EXPECT_EQ(RouteValue(o, o.ResultIndexes()), expected);
-      }
-    }
+    for (int n = 3; n <= 12; ++n) ExpectExhaustive(RandomTrail(rng, n), "seed " + std::to_string(seed));
   }
+}
+
+class OlcRealFlights : public ce::testing::DeviceTest {};
+
+// Each real flight thinned to 12 candidates spread evenly over its fixes.
+TEST_F(OlcRealFlights, EqualsExhaustiveSearchOnThinnedFlights) {
+  const std::filesystem::path flights = test_data::Folder("igc");
+  SKIP_WITHOUT_TEST_DATA(flights);
+  const std::filesystem::path docs = device_folder() / "root" / "My Documents";
+  std::filesystem::create_directories(docs);
+  int read = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(flights)) {
+    std::string ext = entry.path().extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (ext != ".igc") continue;
+    std::filesystem::create_symlink(entry.path(), docs / entry.path().filename());  // linked, not copied
+    const std::u16string path = u"\\My Documents\\" + entry.path().filename().u16string();
+    DynArray<GpsFix> fixes;
+    FlightInfo info;
+    if (ReadIgcFlight(path.c_str(), fixes, info) != 1 || fixes.Size() < 24) continue;
+    std::vector<TrailPoint> trail;
+    for (std::int32_t i = 0; i < 12; ++i) trail.push_back(TrailPoint{fixes[i * (fixes.Size() - 1) / 11].position, 0, 0, 1000});
+    trail.push_back(trail.back());
+    ExpectExhaustive(trail, entry.path().filename().string());
+    ++read;
+  }
+  EXPECT_GE(read, 5);
 }
 
 TEST(OlcOptimizer, LateLegsAreWeighted) {
