@@ -141,6 +141,9 @@ struct AppContext {
   HPEN dashPen = nullptr;
   HGDIOBJ stockObject[5] = {};
   HBRUSH redBrush = nullptr;
+  // ---- Margins dialog: final glide and terrain clearance switches ----
+  std::uint8_t finalGlideOn = 0;               // the final glide's first "On" option
+  std::uint8_t terrainClearanceOn = 0;         // the glide profile along the task is laid
   std::int32_t terrainElevation = -1000;       // metres under the own position; -1000 unknown
   char* extraBuffer = nullptr;                 // optional, owned (new[])
 

@@ -18,6 +18,7 @@
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/map/trail/trail.h"
+#include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/dialogs/message_box.h"
@@ -179,6 +180,9 @@ DLGPROC DialogProcedure(int templateId) {
   switch (templateId) {
     case 131: return AboutProc;
     case kPortDialogTemplate: return PortDialogProc;
+    case kStatsDialogTemplate: return StatsDialogProc;
+    case kContestDialogTemplate: return ContestDialogProc;
+    case kMarginsDialogTemplate: return MarginsDialogProc;
     case kMapSymbolsDialog: return MapSymbolsDialogProc;
     case kSelectFilesDialog: return SelectFilesDialogProc;
     case kAirspaceAlarmDialog: return AirspaceAlarmDialogProc;
@@ -328,6 +332,12 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       RefreshMapWindow(app);
       return;
     case kCmdPort: DialogStep(app, kPortDialogTemplate); return;
+    case kCmdThermalQuery:
+      app.dialogActive = 1;
+      ThermalQueryDialog(app.mainWindow);
+      app.dialogActive = 0;
+      RefreshMapWindow(app);
+      return;
     case kCmdFonts:
       app.dialogActive = 1;
       SelectFontDialog(app.mainWindow);

@@ -35,6 +35,7 @@ inline constexpr WORD kCmdDialogDone = 40083;
 inline constexpr WORD kCmdZoomWider = 40099;
 inline constexpr WORD kCmdPort = 40100;
 inline constexpr WORD kCmdFonts = 40118;
+inline constexpr WORD kCmdThermalQuery = 40139;
 inline constexpr WORD kCmdTerrain = 40143;
 inline constexpr WORD kCmdThermals = 40148;
 inline constexpr WORD kCmdTeamMarkFirst = 40149;  // .. 40151
