@@ -219,6 +219,37 @@ TEST_F(ButtonsTest, TheWifiButtonStartsFromAndFollowsTheWifiManager) {
   StopWhileDriving([&] { wifi.Stop(); });
 }
 
+TEST_F(ButtonsTest, ATextButtonShowsItsImageSourcesPictureForItsOwnStatus) {
+  TestWindow window;
+  ASSERT_EQ(window.Create(nullptr, 0, 0), 1);
+  CButtonOwnDrawImage* wifi = MakeButton(MGR_WIFI, &window, u"Wi-Fi").release();
+  wifi->SetThemeId(u"wifi");
+  wifi->Create();
+  wifi->StatusChanged(1, MGR_WIFI, 10);
+  auto* option = new CButtonOwnDrawText(&window, 60, 65, nullptr, u"settings.png", u"Off", 0, 1, true, 8);
+  option->SetThemeId(u"wifi");
+  option->GetConfigFromXML();
+  option->SetX(100);
+  option->SetY(100);
+  option->Create();
+  option->StatusChanged(0, MGR_WIFI, 10);
+  option->SetImageSource(wifi);
+  InvalidateRect(option->GetHwnd(), nullptr, TRUE);
+  UpdateWindow(option->GetHwnd());
+  EXPECT_GT(CountInButton(option->GetHwnd(), InkOf(u"wifi_des.png")), 40);  // the source's "off" picture
+  EXPECT_EQ(wifi->GetStatus(), 1);  // the source keeps its own status
+  // Without a source the text button shows its own pictures.
+  option->SetImageSource(nullptr);
+  InvalidateRect(option->GetHwnd(), nullptr, TRUE);
+  UpdateWindow(option->GetHwnd());
+  EXPECT_GT(CountInButton(option->GetHwnd(), InkOf(u"wifi_des.png")), 40);  // the theme names wifi_des.png for "off"
+  auto* plain = new CButtonOwnDrawText(&window, 60, 65, nullptr, u"settings.png", u"Settings", 40021, 1, true, 8);
+  plain->SetY(200);
+  plain->Create();
+  UpdateWindow(plain->GetHwnd());
+  EXPECT_GT(CountInButton(plain->GetHwnd(), InkOf(u"settings.png")), 40);
+}
+
 TEST_F(ButtonsTest, AFocusedButtonWritesItsCaptionAndStatusTextIntoTheBand) {
   TestWindow window;
   ASSERT_EQ(window.Create(nullptr, 0, 0), 1);
