@@ -20,6 +20,7 @@
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
+#include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/kernel/system_info.h"
@@ -184,6 +185,10 @@ DLGPROC DialogProcedure(int templateId) {
     case kContestDialogTemplate: return ContestDialogProc;
     case kMarginsDialogTemplate: return MarginsDialogProc;
     case kMapSymbolsDialog: return MapSymbolsDialogProc;
+    case kLoggerDialogTemplate: return LoggerDialogProc;
+    case kReplayWindowTemplate: return ReplaySpeedDialogProc;
+    case kEvaluateFlightTemplate: return EvaluateFlightDialogProc;
+    case kFlarmDialogTemplate: return FlarmDialogProc;
     case kSelectFilesDialog: return SelectFilesDialogProc;
     case kAirspaceAlarmDialog: return AirspaceAlarmDialogProc;
     case kDisabledAirspaceDialog: return DisabledAirspaceDialogProc;
@@ -369,6 +374,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       if (DialogProcedure(134)) {
         app.dialogActive = 1;
         RunDialog(134, app.mainWindow, DialogProcedure(134), 0);
+        app.dialogActive = 0;
       }
       return;
     case 40154:

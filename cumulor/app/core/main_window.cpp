@@ -8,6 +8,7 @@
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
@@ -227,7 +228,9 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDBLCLK: return 0;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP: OnMenuLoop(*app, message); return 1;
-    case kMsgOptimize: return 0;
+    case kMsgOptimize:
+      OlcOptimizeCommand(*app, wparam, lparam);
+      return 0;
     case kMsgGpsUpdate:
       // The message may come from another process: its wParam is no pointer of ours, so the
       // handler reads the GPS input's own published status.
