@@ -7,6 +7,7 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/flight_fix_steps.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
@@ -177,6 +178,7 @@ LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status) {
   const GpsStatus current = fix ? *fix : GetGpsStatus(app.gps);
   if (status != S_OK || !current.positionValid) return 0;
   app.firstFixAwaited = 0;
+  FlightFixSteps(app, current);
   // The five-fix cycle runs while no dialog is open.
   if (!app.dialogActive && --app.fixCycle < 1) app.fixCycle = 5;
   if (!app.dialogActive) AirspaceFixChecks(app, current.position);

@@ -1,0 +1,94 @@
+#include "cumulor/app/core/flight_fix_steps.h"
+
+#include <cmath>
+#include <mutex>
+
+#include "cumulor/app/app_context.h"
+#include "cumulor/nav/gps/gps_port.h"
+#include "cumulor/nav/stats/flight_stats.h"
+#include "cumulor/nav/thermal/thermal_db.h"
+#include "cumulor/nav/wind/wind_estimator.h"
+#include "platform/time/time.h"
+
+namespace cumulor {
+
+namespace {
+
+struct FixSteps {
+  std::mutex lock;
+  TurnState turn;
+  WindEstimator wind;
+  bool havePrevious = false;
+  std::uint32_t previousTime = 0;
+  bool wasCircling = false;
+  std::uint8_t lastLeftTurn = 0;
+};
+
+FixSteps& Steps() {
+  static FixSteps steps;
+  return steps;
+}
+
+}  // namespace
+
+void FlightFixStepsReset() {
+  FixSteps& s = Steps();
+  std::lock_guard<std::mutex> guard(s.lock);
+  s.turn = TurnState{};
+  s.wind = WindEstimator{};
+  s.havePrevious = false;
+  s.wasCircling = false;
+}
+
+void FlightFixSteps(AppContext& app, const GpsStatus& status) {
+  FixSteps& s = Steps();
+  std::lock_guard<std::mutex> guard(s.lock);
+  GpsFix fix;
+  if (GetFixBuffer(app.gps, &fix, 1) < 1) return;
+
+  // Circling, from the turn of the track; the time step is the time since the previous fix.
+  const std::uint32_t now = fix.timeOfDay;
+  std::int32_t stepMs = 0;
+  if (s.havePrevious && now > s.previousTime) stepMs = static_cast<std::int32_t>(now - s.previousTime) * 1000;
+  s.previousTime = now;
+  s.havePrevious = true;
+  std::uint8_t leftTurn = 0;
+  bool circling = DetectCircling(s.turn, fix.track, stepMs, leftTurn) != 0;
+  if (circling) {
+    if (leftTurn != s.lastLeftTurn) app.circlingCount = 0;
+    ++app.circlingCount;
+    s.lastLeftTurn = leftTurn;
+  }
+  if (status.groundSpeedKn < 4.0f) circling = false;
+  if (app.simulator) ++app.stats.replaySeconds;  // each simulated fix is a second of the climb clock
+
+  // A climb starts on entering a circle and is counted on leaving it.
+  if (circling != s.wasCircling) {
+    if (circling) {
+      StartClimb(app.stats, status.altitude);
+    } else {
+      app.circlingCount = 0;
+      EndClimb(app.stats, status.altitude);
+    }
+  }
+  s.wasCircling = circling;
+  app.circling = circling ? 1 : 0;
+  app.turnDirection = leftTurn;
+
+  // Each new wind estimate goes to the thermal database.
+  if (!app.simulator || app.gps.replayActive) {
+    WindResult result;
+    const DWORD tick = GetTickCount();
+    if (EstimateWind(s.wind, circling, fix, result, tick, stepMs) &&
+        (static_cast<std::int32_t>(result.speed) != static_cast<std::int32_t>(app.windSpeed) ||
+         result.direction != app.windDirection)) {
+      app.windSpeed = result.speed;
+      app.windDirection = result.direction;
+      app.windTick = tick;
+      const ThermalWind wind{result.direction, result.speed};
+      ThermalUpdate(&wind);
+    }
+  }
+}
+
+}  // namespace cumulor
