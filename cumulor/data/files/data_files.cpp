@@ -78,6 +78,7 @@ DataFileCategory* SelectedDataFiles() { return g_selected; }
 PathList* AvailableDataFiles() { return g_available; }
 
 void SetDataFilesFolder(const WCHAR* folder) { CopyWide(g_dataFolder, MAX_PATH, folder); }
+const WCHAR* DataFilesFolder() { return g_dataFolder; }
 
 std::uint8_t GetDataFileFlag(std::int32_t category) {
   return category >= 0 && category < kDataFileTypeCount ? g_selected[category].changed : 0;

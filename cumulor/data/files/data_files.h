@@ -43,6 +43,7 @@ PathList* AvailableDataFiles();          // nine
 
 // The data folder the entries without a folder live in (set by the settings).
 void SetDataFilesFolder(const WCHAR* folder);
+const WCHAR* DataFilesFolder();
 
 std::uint8_t GetDataFileFlag(std::int32_t category);
 void SetDataFileFlags(std::uint8_t value);
