@@ -55,3 +55,17 @@ void TaskLock() { Lock().lock(); }
 void TaskUnlock() { Lock().unlock(); }
 
 }  // namespace cumulor
+
+namespace cumulor {
+
+std::uint32_t& TaskOptionFlags() {
+  static std::uint32_t flags = 0;
+  return flags;
+}
+
+std::int32_t& AreaDistanceUnit() {
+  static std::int32_t unit = 1;
+  return unit;
+}
+
+}  // namespace cumulor

@@ -52,3 +52,13 @@ void TaskLock();
 void TaskUnlock();
 
 }  // namespace cumulor
+
+namespace cumulor {
+
+// The task module's option flags; 0x80: keep mobile turnpoints inside their areas.
+inline constexpr std::uint32_t kKeepMobileInsideAreas = 0x80;
+std::uint32_t& TaskOptionFlags();
+// The unit of area distances in the area dialog: 1 metres, 8 miles.
+std::int32_t& AreaDistanceUnit();
+
+}  // namespace cumulor

@@ -16,33 +16,17 @@
 #include "platform/resources/resources.h"
 #include "platform/scripted/scripted_user.h"
 #include "platform/testing/device_test.h"
+#include "task_dialog_fixture.h"
 
 namespace cumulor {
 namespace {
 
 using namespace ce::scripted::steps;
 
-class SectorDialog : public ce::testing::DeviceTest {
+class SectorDialog : public TaskDialogTest {
  protected:
   void SetUp() override {
-    DeviceTest::SetUp();
-    std::string all;
-    for (const char* name : {"/resources.txt", "/dialog-tasks.txt"}) {
-      std::ifstream in(std::string(CUMULOR_RES_DIR) + name);
-      ASSERT_TRUE(in) << name;
-      std::stringstream text;
-      text << in.rdbuf();
-      std::string t = text.str();
-      // Of the program's resources only the numeric pad.
-      if (std::string(name) == "/resources.txt") {
-        const std::size_t at = t.find("dialog 163 ");
-        ASSERT_NE(at, std::string::npos);
-        t = t.substr(at, t.find("\nend", at) + 4 - at);
-      }
-      all += t + "\n";
-    }
-    ASSERT_EQ(ce::resources::AddModuleResourceText(u"", all), "");
-    ce::scripted::User::Get().Reset();
+    TaskDialogTest::SetUp();
     Rules() = TaskRules{};
     SectorDialogTab() = 0;
     FormatUnits().altitude = kUnitMetres;
@@ -54,30 +38,16 @@ class SectorDialog : public ce::testing::DeviceTest {
   }
   void TearDown() override {
     SetSectorDialogHooks({});
-    ce::scripted::User::Get().Reset();
-    ce::resources::RemoveModuleResources(u"");
     UserWaypoints().records.SetSize(0);
     UserWaypoints().names.SetSize(0);
     FormatUnits().altitude = kUnitMetres;
-    DeviceTest::TearDown();
-  }
-  static void Press(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
-  // Answers the numeric pad that the press opens.
-  static void Enter(HWND dialog, int id, const char16_t* text) {
-    ce::scripted::User::Get().AnswerDialog({SetText(kIdPadEdit, text), Click(kIdOkIcon)});
-    Press(dialog, id);
+    TaskDialogTest::TearDown();
   }
   static void Tab(HWND dialog, int tab) {
     SendMessageW(GetDlgItem(dialog, 1312), TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
     NMHDR header{GetDlgItem(dialog, 1312), 1312, TCN_SELCHANGE};
     SendMessageW(dialog, WM_NOTIFY, 1312, reinterpret_cast<LPARAM>(&header));
   }
-  static std::u16string Text(HWND dialog, int id) {
-    WCHAR text[64] = {};
-    GetDlgItemTextW(dialog, id, text, 64);
-    return text;
-  }
-  static bool Shown(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0; }
 };
 
 TEST_F(SectorDialog, EditsTheThreeRulesOnTheirTabs) {

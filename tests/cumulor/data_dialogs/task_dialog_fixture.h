@@ -1,0 +1,67 @@
+// Loads the task dialogs' templates and the program's numeric pad, and answers the pad through the
+// scripted user.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cumulor/app/ui/own_dialogs.h"
+#include "platform/controls/controls.h"
+#include "platform/dialogs/dialogs.h"
+#include "platform/resources/resource_set.h"
+#include "platform/resources/resources.h"
+#include "platform/scripted/scripted_user.h"
+#include "platform/testing/device_test.h"
+
+namespace cumulor {
+
+class TaskDialogTest : public ce::testing::DeviceTest {
+ protected:
+  void SetUp() override {
+    DeviceTest::SetUp();
+    std::string all;
+    for (const char* name : {"/resources.txt", "/dialog-tasks.txt"}) {
+      std::ifstream in(std::string(CUMULOR_RES_DIR) + name);
+      ASSERT_TRUE(in) << name;
+      std::stringstream text;
+      text << in.rdbuf();
+      std::string t = text.str();
+      // Of the program's resources only the numeric pad and the message box.
+      if (std::string(name) == "/resources.txt") {
+        std::string kept;
+        for (const char* id : {"dialog 163 ", "dialog 169 "}) {
+          const std::size_t at = t.find(id);
+          ASSERT_NE(at, std::string::npos);
+          kept += t.substr(at, t.find("\nend", at) + 4 - at) + "\n";
+        }
+        t = kept;
+      }
+      all += t + "\n";
+    }
+    ASSERT_EQ(ce::resources::AddModuleResourceText(u"", all), "");
+    ce::scripted::User::Get().Reset();
+  }
+  void TearDown() override {
+    ce::scripted::User::Get().Reset();
+    ce::resources::RemoveModuleResources(u"");
+    DeviceTest::TearDown();
+  }
+  static void Press(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+  // Answers the numeric pad or text entry that the press opens.
+  static void Enter(HWND dialog, int id, const char16_t* text) {
+    using namespace ce::scripted::steps;
+    ce::scripted::User::Get().AnswerDialog({SetText(kIdPadEdit, text), Click(kIdOkIcon)});
+    Press(dialog, id);
+  }
+  static std::u16string Text(HWND dialog, int id) {
+    WCHAR text[128] = {};
+    GetDlgItemTextW(dialog, id, text, 128);
+    return text;
+  }
+  static bool Shown(HWND dialog, int id) { return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & WS_VISIBLE) != 0; }
+};
+
+}  // namespace cumulor
