@@ -69,3 +69,11 @@ std::int32_t& AreaDistanceUnit() {
 }
 
 }  // namespace cumulor
+
+namespace cumulor {
+
+void TaskResetStatistics() {
+  if (TaskHooksInstalled().resetStatistics != nullptr) TaskHooksInstalled().resetStatistics();
+}
+
+}  // namespace cumulor

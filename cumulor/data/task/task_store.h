@@ -36,6 +36,8 @@ struct TaskHooks {
   int (*etaCompute)(std::int64_t& time, std::uint32_t distance, double course) = nullptr;
   // The magnetic variation of the current fix, whole degrees.
   std::int32_t (*magneticVariation)() = nullptr;
+  // Resets the flight statistics (a task restarted or re-entered without achieved points).
+  void (*resetStatistics)() = nullptr;
 };
 TaskHooks& TaskHooksInstalled();
 
@@ -46,6 +48,7 @@ void TaskSaveDocument();
 void TaskSetZoneRadius(std::int32_t distance, std::int32_t radius);
 std::int64_t TaskTimeToFly(std::uint32_t distance, double course);  // 0 without an estimate
 std::int32_t TaskMagneticVariation();
+void TaskResetStatistics();
 
 // The task lock (recursive); taken by the task editor around replacing the active task.
 void TaskLock();
