@@ -8,6 +8,8 @@
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/dialogs/quick_task_dialog.h"
+#include "cumulor/data/dialogs/sector_dialog.h"
 #include "cumulor/data/sync/desktop_sync.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/waypoint_ui.h"
@@ -86,6 +88,9 @@ void InstallWaypointHooks() {
       if (app->mainWindow) SendMessageW(app->mainWindow, WM_COMMAND, kCmdReload, static_cast<LPARAM>(type));
   };
   SetDesktopInstallHook(DesktopInstall);
+  // The sector dialog (40113) and the quick task entry (40152).
+  SetDialogProcedure(kSectorDialog, SectorDialogProc);
+  SetDialogProcedure(kQuickTaskDialog, QuickTaskDialogProc);
 }
 
 }  // namespace

@@ -17,6 +17,12 @@ namespace cumulor {
 
 namespace {
 
+// The point's code; a user waypoint's is its record's.
+const char* PointCode(const PointRef& ref) {
+  if (ref.kind == kPointUserWaypoint && PointRefIsValid(ref)) return UserWaypoints().records[ref.index].code;
+  return PointRefCode(ref);
+}
+
 constexpr int kMinDistance = 1175;
 constexpr int kMaxDistance = 1176;
 constexpr int kStartRadial = 1177;
@@ -53,7 +59,7 @@ void OnInit(HWND dialog, TaskPoint* point) {
   g_point = point;
   if (point == nullptr) return;
   const PointRef ref{point->kind, point->index};
-  const char* code = PointRefCode(ref);
+  const char* code = PointCode(ref);
   const char* name = PointRefName(ref);
   SetWindowTextW(dialog, ce::text::Format(u"AREA %hs (%hs)", code != nullptr ? code : "", name != nullptr ? name : "").c_str());
   SetNumber(dialog, kMinDistance, Shown(point->minRadius));
