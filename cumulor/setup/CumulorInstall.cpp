@@ -11,11 +11,15 @@ std::filesystem::path HostProgram() { return std::filesystem::path(CUMULOR_HOST_
 
 std::filesystem::path TonesFolder() { return std::filesystem::path(CUMULOR_TONES_FOLDER); }
 
-bool InstallDataFiles(const std::filesystem::path& source, const std::filesystem::path& tones) {
+std::filesystem::path FlightsFolder() { return std::filesystem::path(CUMULOR_FLIGHTS_FOLDER); }
+
+bool InstallDataFiles(const std::filesystem::path& source, const std::filesystem::path& tones,
+                      const std::filesystem::path& flights) {
   bool ok = true;
   for (const DataFolder& folder : kDataFolders)
     ok = ce::shell::InstallHostFiles(source / folder.source, folder.device) && ok;
   ok = ce::shell::InstallHostFiles(tones, u"\\Windows") && ok;
+  if (std::filesystem::is_directory(flights)) ok = ce::shell::InstallHostFiles(flights, u"\\My Documents") && ok;
   return ok;
 }
 

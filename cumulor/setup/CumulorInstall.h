@@ -34,12 +34,15 @@ std::filesystem::path HostProgram();
 
 // The host folder of the program's tones (written at build time).
 std::filesystem::path TonesFolder();
+// The host folder of the generated demonstration flight (written at build time).
+std::filesystem::path FlightsFolder();
 
 // Copies every folder of kDataFolders from <source> into the current device, replacing files
-// already there, and the tones into "\Windows", where sounds named without a folder are found.
-// False when a file could not be read or written.
+// already there, the tones into "\Windows", where sounds named without a folder are found, and
+// the demonstration flight into "\My Documents". False when a file could not be read or written.
 bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder(),
-                      const std::filesystem::path& tones = TonesFolder());
+                      const std::filesystem::path& tones = TonesFolder(),
+                      const std::filesystem::path& flights = FlightsFolder());
 // Places the program at kProgramPath and maps it in HKEY_LOCAL_MACHINE "\Host\Programs".
 bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
 // Creates the program's registry key; seeded values are written only when absent.

@@ -20,8 +20,11 @@
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/replay/igc_fix_reader.h"
+#include "cumulor/setup/CumulorInstall.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/files/files.h"
 #include "platform/kernel/waitable.h"
 #include "platform/sound/sound_effects.h"
 #include "platform/text/format.h"
@@ -331,6 +334,21 @@ TEST_F(ReplayDialogs, FlarmVoicesAndTheDemonstrationAlarm) {
   std::lock_guard<std::mutex> guard(Flarm().lock);
   EXPECT_EQ(Flarm().demo, 0);
   EXPECT_EQ(Flarm().status.valid, 0);
+}
+
+TEST_F(ReplayDialogs, TheInstallStepBringsTheDemonstrationFlightAndTheFlarmSounds) {
+  ASSERT_TRUE(InstallDataFiles());
+  for (const WCHAR* sound : {u"\\Windows\\Alarm1.wav", u"\\Windows\\Alarm2.wav", u"\\Windows\\KV_10a.wav",
+                             u"\\Windows\\KV_14b.wav"})
+    EXPECT_NE(GetFileAttributesW(sound), INVALID_FILE_ATTRIBUTES);
+  // Two hours, a fix every 2 s, from 23:00 UTC: it reads whole and crosses midnight.
+  ASSERT_EQ(IgcFileOpen(*app, u"\\My Documents\\Demo_Flight.igc"), S_OK);
+  ASSERT_EQ(LoadIgcFixes(*app), S_OK);
+  const LoadedFlight& flight = app->loadedFlight;
+  ASSERT_EQ(flight.FixCount(), 3600);
+  EXPECT_EQ(flight.fixes[0].timeOfDay, 23u * 3600);
+  EXPECT_EQ(flight.fixes[3599].timeOfDay, 3600u - 2);
+  FreeIgcFixes(*app);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/nav/geo/geodesy.h"
+#include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/igc/igc_log.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
 #include "cumulor/nav/replay/igc_flight_reader.h"
 #include "platform/testing/device_test.h"
@@ -334,6 +336,44 @@ TEST_F(IgcReader, ALineSourceGivesSpeedsFromThePreviousFix) {
   EXPECT_NEAR(b.groundSpeed, knots, 1e-3);
   EXPECT_EQ(b.airspeed, b.groundSpeed);
   EXPECT_EQ(b.track, 0);  // due north
+}
+
+TEST_F(IgcReader, TheProgramsOwnLogReadsBackToTheFixesItLogged) {
+  GpsPortInit(app_->gps, app_.get());
+  FixBufferReserve(app_->gps, 180);
+  ASSERT_EQ(IgcLogOpen(*app_, "010626", nullptr), S_OK);
+  std::vector<GpsFix> logged;
+  for (int i = 0; i < 40; ++i) {
+    GpsFix f;
+    f.position = GeoPoint{414600 + 37 * i, -1732222 + 53 * i * (i % 3)};
+    f.timeOfDay = 23 * 3600 + 59 * 60 + 50 + i;  // across midnight: the log writes the time of day
+    f.pressureAltitude = static_cast<std::int16_t>(-30 + 7 * i);
+    f.gpsAltitude = static_cast<std::int16_t>(12 + 5 * i);
+    f.track = static_cast<std::uint16_t>((i * 47) % 360);
+    f.groundSpeed = 10.0f + 1.3f * static_cast<float>(i);
+    StoreFix(app_->gps, f);
+    logged.push_back(f);
+  }
+  IgcLogClose(*app_);
+  GpsPortTerm(app_->gps);
+  std::filesystem::path log;
+  for (const auto& e : std::filesystem::directory_iterator(device_folder() / "root" / "Cumulor_IGC_Files")) log = e.path();
+  ASSERT_FALSE(log.empty());
+  const std::vector<GpsFix> fixes = Load(u"\\Cumulor_IGC_Files\\" + log.filename().u16string());
+  EXPECT_EQ(app_->loadedFlight.ownFile, 1);
+  ASSERT_EQ(fixes.size(), logged.size());
+  for (std::size_t i = 0; i < fixes.size(); ++i) {
+    // Thousandths of a minute: within a unit of the position logged.
+    EXPECT_NEAR(fixes[i].position.lon, logged[i].position.lon, 1) << i;
+    EXPECT_NEAR(fixes[i].position.lat, logged[i].position.lat, 1) << i;
+    EXPECT_EQ(fixes[i].timeOfDay, logged[i].timeOfDay % 86400) << i;
+    EXPECT_EQ(fixes[i].pressureAltitude, logged[i].pressureAltitude) << i;
+    EXPECT_EQ(fixes[i].gpsAltitude, logged[i].gpsAltitude) << i;
+    EXPECT_EQ(fixes[i].track, logged[i].track) << i;
+    const int kmh = static_cast<int>(logged[i].groundSpeed * 1.852);
+    EXPECT_FLOAT_EQ(fixes[i].groundSpeed, static_cast<float>(kmh * 0.539968)) << i;
+    EXPECT_EQ(fixes[i].airspeed, fixes[i].groundSpeed);
+  }
 }
 
 TEST_F(IgcReader, RandomDamageIsReadSafely) {
