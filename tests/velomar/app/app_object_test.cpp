@@ -62,6 +62,7 @@ class AppObjectTest : public velomar_test::ProcessTest {
     ProcessTest::TearDown();
   }
   void DestroyApp(std::unique_ptr<CAppConnMgr>& app) {
+    DestroyMainWindowHere();
     StopWhileDriving([&] { app.reset(); });
   }
   std::unique_ptr<CEventLog> m_log;
@@ -122,6 +123,7 @@ TEST_F(AppObjectTest, TimeLimitNotificationsGoAtExitAndARestartRelaunchesTheProg
   const std::string relaunch = lines[0].find("Velomar.exe") != std::string::npos ? lines[0] : lines[1];
   EXPECT_EQ(relaunch.substr(relaunch.find("Velomar.exe")), "Velomar.exe ") << relaunch;  // no arguments
   StopWhileDriving([&] { m_log.reset(); });  // the relaunched program writes the log file now
+  SetSetting(u"allow_windows_close_qxt", 1);  // so that the relaunched program can be closed
 
   // The running launcher starts the installed program once the device clock passes the time.
   int fds[2];
@@ -144,8 +146,10 @@ TEST_F(AppObjectTest, TimeLimitNotificationsGoAtExitAndARestartRelaunchesTheProg
   for (int i = 0; i < 600 && Count(EventLogText(), "Velomar starting") < 2; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 2u) << EventLogText();
-  // The relaunched program ends by itself (no main window yet): its notification is gone and
-  // none is left behind.
+  // The relaunched program runs hidden until closed: its notification is gone and none is left.
+  ASSERT_TRUE(WaitForMainWindow(true));
+  PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitForMainWindow(false, 60000));
   for (int i = 0; i < 600 && Count(Devicectl({"notifications"}), "Velomar.exe") > 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   kill(launcher, SIGTERM);

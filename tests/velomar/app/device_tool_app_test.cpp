@@ -28,6 +28,7 @@ class DeviceToolAppTest : public velomar_test::ProcessTest {
     m_log->Start();
   }
   void TearDown() override {
+    DestroyMainWindowHere();
     if (m_app) StopWhileDriving([&] { m_app.reset(); });
     if (m_log) StopWhileDriving([&] { m_log.reset(); });
     velomar::seam::ResetMgrConfig();

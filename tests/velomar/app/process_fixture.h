@@ -18,7 +18,9 @@
 #include "platform/kernel/kernel.h"
 #include "platform/shell/launch.h"
 #include "platform/text/utf.h"
+#include "platform/window/window.h"
 #include "tests/velomar/velomar_fixture.h"
+#include "velomar/core/app/App.h"
 #include "velomar/data/DataInstall.h"
 
 extern char** environ;
@@ -46,6 +48,43 @@ class ProcessTest : public VelomarTest {
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);
     return code == STILL_ACTIVE ? -1 : static_cast<int>(code);
+  }
+
+  // Starts the installed program with `command_line` and returns at once; null handles when it
+  // could not start. The caller closes the handles.
+  static PROCESS_INFORMATION StartVelomar(const std::u16string& command_line) {
+    std::u16string line = command_line;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(velomar::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
+                        &info))
+      return PROCESS_INFORMATION{};
+    return info;
+  }
+  // Waits (real time) for the process to end; its exit code, or -1 when it still runs after `ms`.
+  static int WaitForExit(const PROCESS_INFORMATION& info, int ms) {
+    DWORD code = STILL_ACTIVE;
+    for (int i = 0; i < ms / 10 && GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return code == STILL_ACTIVE ? -1 : static_cast<int>(code);
+  }
+  // Waits (real time, at most `ms`) until a window of class "MainWindow" exists, or no longer does.
+  static bool WaitForMainWindow(bool present, int ms = 30000) {
+    for (int i = 0; i < ms / 10; ++i) {
+      if ((FindWindowW(u"MainWindow", nullptr) != nullptr) == present) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+
+  // Destroys the application's main window on this thread (its creator's: a window is destroyed
+  // only by its own thread), before the application object goes on another; the quit its
+  // destruction posts is taken out of this thread's queue.
+  static void DestroyMainWindowHere() {
+    CApp* app = CApp::GetApp();
+    if (HWND window = app ? app->GetMainWindowHandle() : nullptr) DestroyWindow(window);
+    MSG msg{};
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
   }
 
   // Runs a host tool on this device; its standard output, and its exit code in `code`.

@@ -78,17 +78,30 @@ TEST_F(VelomarProcessTest, RunningInstanceGetsTheCommandLineAsItsMessage) {
   DestroyWindow(window);
 }
 
-TEST_F(VelomarProcessTest, WithoutAWindowOnlyAnEmptyCommandLineBuildsTheProgram) {
+TEST_F(VelomarProcessTest, OnlyAnEmptyCommandLineBuildsTheProgramWhichRunsHiddenUntilClosed) {
   for (const char16_t* line : {u"timer_notification_03_07", u"iddle_notification", u"anything"}) {
     SCOPED_TRACE(ce::text::ToUtf8(line));
     EXPECT_EQ(RunVelomar(line), 0);
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\log.txt")));
   }
-  // An empty one builds everything, finds no main window to run, and ends with 0.
-  EXPECT_EQ(RunVelomar(u""), 0);
+  // An empty one builds everything and runs with its main window hidden.
+  PROCESS_INFORMATION velomar = StartVelomar(u"");
+  ASSERT_NE(velomar.hProcess, nullptr);
+  ASSERT_TRUE(WaitForMainWindow(true));
+  HWND window = FindWindowW(u"MainWindow", nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
+  // A close from outside is refused unless the setting allows it.
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(velomar, 1500), -1);
+  SetSetting(u"allow_windows_close_qxt", 1);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(velomar, 60000), 0);
+  EXPECT_FALSE(WaitForMainWindow(true, 100));
   EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u) << EventLogText();
+  CloseHandle(velomar.hProcess);
+  CloseHandle(velomar.hThread);
 }
 
 }  // namespace

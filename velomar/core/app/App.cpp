@@ -14,6 +14,7 @@
 #include "velomar/core/ProgramNotifications.h"
 #include "velomar/core/Trace.h"
 #include "velomar/ui/Translator.h"
+#include "velomar/ui/WindowMain.h"
 
 namespace {
 
@@ -113,5 +114,9 @@ void RequestRestart() {
   CApp* app = CApp::GetApp();
   if (app == nullptr) return;
   app->SetRestartFlag();
+  if (CApp::EnterListenerCalls()) {
+    if (CWindowMain* window = app->GetMainWindow()) window->SetCloseRequested(true);
+    CApp::LeaveListenerCalls();
+  }
   if (HWND window = app->GetMainWindowHandle()) PostMessageW(window, WM_CLOSE, 0, 0);
 }

@@ -4,6 +4,7 @@
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/CellHistory.h"
 #include "velomar/places/ScheduleEngine.h"
+#include "velomar/ui/WindowMain.h"
 
 CAppConnMgr::CAppConnMgr() {
   Trace(0, u"CAppConnMgr::CAppConnMgr()");
@@ -17,6 +18,7 @@ CAppConnMgr::~CAppConnMgr() {
   BeginShutdown();
   // The schedule engine goes first: its commands use the managers and the database.
   CScheduleEngine::DeleteInstance();
+  m_mainWindow.reset();
   // Every manager's threads stop before any member goes (in the members' reverse order): a change
   // still running would otherwise read the settings member, or another manager, while it is
   // destroyed. Then the members go in reverse order (backlight manager first, database last); the
@@ -53,13 +55,21 @@ bool CAppConnMgr::InitGUI() {
   m_rilMgr.Initialize();
   m_backlightMgr.Initialize();
   m_beamMgr.Initialize();
-  // The main window is created here once its code exists; until then there is none.
-  const bool created = GetMainWindow() != nullptr;
+  // The hidden main window (it registers itself as the application's main window).
+  m_mainWindow = std::make_unique<CWindowMain>(0, 1);
+  const bool created = m_mainWindow->Create(GetInstanceHandle(), 0, 0) != 0;
   m_btMgr.Initialize();
   // The band follows the phone's changes.
   m_phoneMgr.AddStatusListener(&m_bandMgr);
-  // The schedule engine is made here (it listens to the radio and phone managers from now on).
-  CScheduleEngine::GetInstance();
+  // The timer-notification targets, in this order; the schedule engine is made here.
+  m_mainWindow->AddTimerNotificationListener(&m_phoneMgr);
+  m_mainWindow->AddTimerNotificationListener(m_wifiMgr.get());
+  m_mainWindow->AddTimerNotificationListener(&m_connectionsMgr);
+  m_mainWindow->AddTimerNotificationListener(&m_bandMgr);
+  m_mainWindow->AddTimerNotificationListener(&m_speakerMgr);
+  m_mainWindow->AddTimerNotificationListener(&m_rilMgr);
+  m_mainWindow->AddTimerNotificationListener(&m_btMgr);
+  m_mainWindow->AddTimerNotificationListener(CScheduleEngine::GetInstance());
   CMgr::RefreshAll();
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   SetGuiReady();

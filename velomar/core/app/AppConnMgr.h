@@ -23,6 +23,8 @@
 #include "velomar/core/managers/WifiMgr.h"
 #include "velomar/places/DB.h"
 
+class CWindowMain;
+
 class CAppConnMgr : public CApp {
  public:
   CAppConnMgr();
@@ -67,4 +69,6 @@ class CAppConnMgr : public CApp {
   CBacklightMgr m_backlightMgr;
   // Made on the heap as the constructor's last step; destroyed first.
   std::unique_ptr<CWifiOssVcsMgr> m_wifiMgr;
+  // Made by InitGUI; destroyed before the Wi-Fi manager.
+  std::unique_ptr<CWindowMain> m_mainWindow;
 };

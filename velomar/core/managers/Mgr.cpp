@@ -16,6 +16,8 @@
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
 #include "velomar/ui/Translator.h"
+#include "velomar/ui/WindowMain.h"
+#include "velomar/core/managers/RilMgr.h"
 
 namespace {
 
@@ -187,7 +189,7 @@ void CMgr::RefreshStatus(int force) {
 void CMgr::FireStatusChanged(int event) {
   Trace(0, u"CMgr::FireStatusChanged(%d)(%d)", GetId(), event);
   if (!CApp::EnterListenerCalls()) return;
-  // The Today item is told through the main window, once there is one (window code).
+  PostToToday();
   std::vector<IStatusListener*> listeners;
   if (TakeMutex(m_listenerMutex)) {
     listeners = m_listeners;
@@ -242,8 +244,19 @@ void CMgr::SendStatusToPlugin() {
   CApp* app = CApp::GetApp();
   if (app == nullptr || app->GetMainWindow() == nullptr) return;
   if (!CApp::EnterListenerCalls()) return;
-  // Each manager's status goes to the Today item through the main window (window code).
+  for (CMgr* mgr : ManagerListCopy()) mgr->PostToToday();
   CApp::LeaveListenerCalls();
+}
+
+void CMgr::PostToToday() {
+  CApp* app = CApp::GetApp();
+  CWindowMain* window = app ? app->GetMainWindow() : nullptr;
+  if (window == nullptr) return;
+  if (auto* ril = dynamic_cast<CRilMgr*>(this)) {
+    window->PostTodayState(ril->GetCellId(), ril->GetLac());  // the radio tells its cell and LAC
+  } else {
+    window->PostTodayStatus(GetId(), GetStatus());
+  }
 }
 
 void CMgr::SetTimeLimitNotification(int mgr_id, int minutes, int notification_id) {

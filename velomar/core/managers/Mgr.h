@@ -118,6 +118,9 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   // WorkerThread: command 0 applies a status change; others go to HandleCommand(id, status).
   void HandleCommand(int command_id, ULONG_PTR parameter) override;
   static void RemoveMgr(CMgr* mgr);
+  // Tells the Today item this manager's status (the radio manager: its cell and LAC) through the
+  // main window; nothing without one.
+  void PostToToday();
   // Takes a queued change's parameter out of the pending ones (false: not pending).
   bool TakeParameter(ULONG_PTR parameter);
 
