@@ -16,12 +16,14 @@
 #include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
 #include "cumulor/data/dialogs/select_files_dialog.h"
+#include "cumulor/data/files/data_files.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/thermal/thermal_db.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/kernel/system_info.h"
 #include "platform/display/virtual_keys.h"
@@ -310,6 +312,13 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       if (HWND window = app.replayWindow.exchange(nullptr)) DestroyWindow(window);
       return;
     case kCmdReload:
+      // The thermal database of the "Thermals" files (type 9 + the category).
+      if (lparam == 9 + kFilesThermals) {
+        app.dialogActive = 1;
+        ThermalDbLoad();
+        app.thermalsHidden = 0;
+        ThermalUpdate(nullptr);
+      }
       app.dialogActive = 0;
       if (app.mainWindow) SetFocus(app.mainWindow);
       return;
