@@ -2,6 +2,8 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/olc_show.h"
+#include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/olc/olc.h"
@@ -87,6 +89,7 @@ void InstallStatsHooks() {
   thermal.refreshMap = Refresh;
 
   SetOlcTargetSource(Target);
+  SetShowFlightHook(ShowLoadedFlight);
 }
 
 }  // namespace cumulor
