@@ -7,10 +7,13 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "platform/bluetooth/bluetooth.h"
+#include "platform/device/device.h"
 #include "platform/msgqueue/msgqueue.h"
 #include "platform/registry/registry.h"
+#include "platform/time/time.h"
 #include "tests/velomar/managers/manager_fixture.h"
 #include "velomar/core/managers/BTMgr.h"
 #include "velomar/core/managers/Broker.h"
@@ -82,6 +85,64 @@ TEST_F(BTMgrTest, ACallMakesTheRadioDiscoverableAndItsEndRestoresTheModeBefore) 
   DWORD mode = 9;
   ASSERT_EQ(BthGetMode(&mode), 0);
   EXPECT_EQ(mode, 1u);
+  StopWhileDriving([&] { owner.reset(); });
+}
+
+// Milliseconds of the device's day.
+long long ClockMs() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return ((t.wHour * 60LL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
+}
+
+// The main window answers each WM_BT_EVENT with OnBluetoothEvent; here the test plays that part,
+// one event per retry, and measures on the manual clock how long each refresh held its thread.
+TEST_F(BTMgrTest, AFailingModeReadRetriesFourteenTimesOneSecondApartThenStops) {
+  ASSERT_EQ(BthSetMode(1), 0);
+  auto owner = std::make_unique<CBTMgr>();
+  CBTMgr& bt = *owner;
+  bt.Initialize();
+  ASSERT_EQ(bt.GetStatus(), 1);
+  ASSERT_TRUE(ce::device::ScriptRefusal("bth.getmode", 0, true, 100));
+
+  // How long (device clock) one event's refresh took; -1 when it needed the clock to move but the
+  // clock was not moved (only when `drive` is false).
+  const auto refresh = [&](bool drive) -> long long {
+    std::atomic<bool> done{false};
+    const long long start = ClockMs();
+    std::thread window([&] {
+      bt.OnBluetoothEvent();
+      done = true;
+    });
+    bool finished = false;
+    if (drive) {
+      finished = DriveUntilReal([&] { return done.load(); }, 30'000, 10);
+    } else {
+      for (int i = 0; i < 500 && !done.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      finished = done.load();
+      if (!finished) DriveUntilReal([&] { return done.load(); }, 30'000, 10);
+    }
+    window.join();
+    return finished ? ClockMs() - start : -1;
+  };
+  std::vector<long long> pauses;
+  for (int event = 1; event <= 14; ++event) pauses.push_back(refresh(true));
+  for (std::size_t i = 0; i < pauses.size(); ++i) {
+    SCOPED_TRACE(i + 1);
+    EXPECT_GE(pauses[i], 1000) << "a retry follows a second later";
+    EXPECT_LT(pauses[i], 1100);
+  }
+  EXPECT_EQ(bt.GetStatus(), -1);
+  EXPECT_EQ(bt.GetRetryCount(), 14u);
+  // The fifteenth failure in a row asks for no retry: no pause.
+  EXPECT_EQ(refresh(false), 0);
+  EXPECT_EQ(bt.GetRetryCount(), 15u);
+
+  // A read that works again ends the series.
+  ASSERT_TRUE(ce::device::ClearScript());
+  EXPECT_EQ(refresh(false), 0);
+  EXPECT_EQ(bt.GetRetryCount(), 0u);
+  EXPECT_EQ(bt.GetStatus(), 1);
   StopWhileDriving([&] { owner.reset(); });
 }
 
