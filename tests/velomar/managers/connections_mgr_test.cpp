@@ -10,11 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/connections/connmgr.h"
 #include "platform/device/device.h"
 #include "platform/device/device_names.h"
 #include "platform/notify/notify.h"
 #include "platform/registry/registry.h"
 #include "platform/text/utf.h"
+#include "platform/xml/com_base.h"
 #include "platform/time/time.h"
 #include "tests/velomar/managers/manager_fixture.h"
 #include "velomar/core/Config.h"
@@ -82,6 +84,20 @@ class ConnectionsMgrTest : public velomar_test::ManagerTest {
     ce::device::SetInt("radio.power", 1);
     // A new phone comes with one entry; each test makes its own phonebook.
     ASSERT_TRUE(ce::device::RemoveConnection("Internet"));
+  }
+  // Connections asked for are completed on the device's network thread, in order: one more
+  // connect, seen through, means none of this test's is still on its way to the next test.
+  void TearDown() override {
+    ce::device::SetInt("radio.power", 1);
+    Add("Barrier", "{0000BA55-0000-0000-0000-000000000001}");
+    CONNMGR_CONNECTIONINFO info{};
+    info.cbSize = sizeof info;
+    info.dwParams = CONNMGR_PARAM_GUIDDESTNET;
+    CLSIDFromString(u"{0000BA55-0000-0000-0000-000000000001}", &info.guidDestNet);
+    HANDLE connection = nullptr;
+    EXPECT_EQ(ConnMgrEstablishConnection(&info, &connection), S_OK);
+    EXPECT_TRUE(DriveUntilReal([] { return DeviceState("Barrier") == 2; }));
+    ManagerTest::TearDown();
   }
   static void Add(const char* name, const char* guid, int state = 0, std::uint32_t sent = 0) {
     ASSERT_TRUE(ce::device::PutConnection({name, guid, state, sent, 0}));
@@ -231,7 +247,11 @@ TEST_F(ConnectionsMgrTest, EntrySwitchesWriteTheProviderKeyAndIgnoreIndicesOutsi
   mgr.ToggleEnabled(1);
   EXPECT_EQ(DeviceState("Operator"), 0);
   EXPECT_EQ(ProviderValue("Operator", u"enabled"), 0u);
+  mgr.NewEvent();  // the Connection Manager's message after the hang-up
+  EXPECT_EQ(mgr.GetStatus(), 1);
+  // Always on, with nothing else connected: only the flag changes.
   mgr.ToggleAlwaysOn(0);
+  EXPECT_EQ(DeviceState("Internet"), 0);
   EXPECT_EQ(ProviderValue("Internet", u"AlwaysOn"), 1u);
   EXPECT_EQ(mgr.GetConnections()[0]->IsAlwaysOn(), 1);
   Stop(mgr);

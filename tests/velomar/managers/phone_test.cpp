@@ -2,17 +2,22 @@
 // not offered again.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "platform/device/device.h"
+#include "platform/text/utf.h"
 #include "platform/window/window.h"
 #include "teskautils/TeskaUtils.h"
+#include "tests/teskautils/log_queue_reader.h"
 #include "tests/velomar/managers/radio_fixture.h"
 #include "velomar/core/Config.h"
 #include "velomar/core/managers/BandMgr.h"
 #include "velomar/core/managers/MobilePhoneMgr.h"
 #include "velomar/core/managers/RilMgr.h"
+#include "velomar/ui/Translator.h"
 #include "platform/registry/registry.h"
 
 namespace {
@@ -125,29 +130,41 @@ TEST_F(PhoneTest, RadioOffAndOnUnlocksTheSimClosesItsPromptAndRegisters) {
 TEST_F(PhoneTest, ARefusedPinIsNotOfferedAgain) {
   StorePin(u"pin", Enciphered(Utf16(u"9999")));
   ce::device::SetInt("sim.state", SIM_LOCKEDSTATE_READY);
+  teskautils_test::LogQueueReader reports;
+  ASSERT_TRUE(reports.ok());
   CMobilePhoneMgr phone;
   phone.Initialize();
   phone.RefreshStatus(1);
   ce::device::ClearEffects();
+  const std::u16string unlock_error = CTranslator::GetInstance()->GetText(u"ERROR UNLOCKING");
+  const auto reported = [&](const std::vector<teskautils_test::RawRecord>& records) {
+    int n = 0;
+    for (const auto& r : records) n += r.level == 4 && r.text.find(unlock_error) != std::u16string::npos ? 1 : 0;
+    return n;
+  };
 
   Switch(phone, 1);
   Switch(phone, 0);
-  // The beep and the vibration (1000 ms on the manual clock) come before the registration.
-  ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("line").size() == 3; }));
+  // The registration is requested at once; the beep and the vibration (1000 ms on the manual
+  // clock, moved in steps of 50 ms) run on the manager's worker.
+  ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("line").size() == 3 && ce::device::Effects("led").size() == 2; }));
   EXPECT_EQ(ce::device::Effects("beep").size(), 1u);
   const auto led = ce::device::Effects("led");
-  ASSERT_EQ(led.size(), 2u);
-  EXPECT_EQ(led[1].time - led[0].time, 1000 * 10000);
+  EXPECT_GE(led[1].time - led[0].time, 1000 * 10000);
+  EXPECT_LE(led[1].time - led[0].time, 1050 * 10000);
   EXPECT_EQ(ce::device::GetInt("sim.attempts"), 2);
+  EXPECT_EQ(reported(reports.Take()), 1);
   HWND prompt = FindWindowW(u"SIMSecurityUI", nullptr);
   EXPECT_NE(prompt, nullptr) << "the prompt stays for the user";
 
+  // The next radio-on makes no attempt, but the user is told again that the SIM waits.
   Switch(phone, 1);
   Switch(phone, 0);
-  ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("line").size() == 6; }));
+  ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("line").size() == 6 && ce::device::Effects("led").size() == 4; }));
   EXPECT_EQ(ce::device::Effects("sim").size(), 1u) << "no second attempt";
-  EXPECT_EQ(ce::device::Effects("beep").size(), 1u);
+  EXPECT_EQ(ce::device::Effects("beep").size(), 2u);
   EXPECT_EQ(ce::device::GetInt("sim.attempts"), 2);
+  EXPECT_EQ(reported(reports.Take()), 1);
 
   // A new PIN is offered again.
   EXPECT_TRUE(phone.SetPin(u"1234"));
@@ -156,6 +173,40 @@ TEST_F(PhoneTest, ARefusedPinIsNotOfferedAgain) {
   EXPECT_EQ(FindWindowW(u"SIMSecurityUI", nullptr), nullptr);
   if (HWND left = FindWindowW(u"SIMSecurityUI", nullptr)) SendMessageW(left, WM_CLOSE, 0, 0);
   StopWhileDriving([&] { phone.Stop(); });  // the worker pauses on the manual clock after a change
+}
+
+// A SIM that asks for its PIN when the manager starts: the start-up goes on without waiting for
+// the alert (it runs on the worker, on the manual clock), and the second PIN is tried in its turn.
+TEST_F(PhoneTest, ASimWaitingForItsPinAtStartIsUnlockedOrAlertedWithoutHoldingTheStart) {
+  const struct {
+    const char16_t* pin2;
+    bool unlocked;
+  } cases[] = {{u"", false}, {u"1234", true}, {u"77", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(ce::text::ToUtf8(c.pin2));
+    StorePin(u"pin", Enciphered(Utf16(u"9999")));
+    StorePin(u"pin2", c.pin2[0] ? Enciphered(Utf16(c.pin2)) : std::vector<BYTE>{});
+    ce::device::SetInt("sim.attempts", 3);
+    ce::device::SetInt("sim.state", SIM_LOCKEDSTATE_SIM_PIN);
+    ce::device::ClearEffects();
+    CMobilePhoneMgr phone;
+    std::atomic<bool> started{false};
+    std::thread start([&] {
+      phone.Initialize();
+      started = true;
+    });
+    EXPECT_TRUE(WaitFor([&] { return started.load(); })) << "the start waited for the clock";
+    if (!started.load()) DriveUntil([&] { return started.load(); });
+    start.join();
+    EXPECT_EQ(ce::device::GetInt("sim.state"), c.unlocked ? SIM_LOCKEDSTATE_READY : SIM_LOCKEDSTATE_SIM_PIN);
+    if (c.unlocked) {
+      EXPECT_TRUE(ce::device::Effects("beep").empty());
+    } else {
+      ASSERT_TRUE(DriveUntil([] { return ce::device::Effects("led").size() == 2; }));
+      EXPECT_EQ(ce::device::Effects("beep").size(), 1u);
+    }
+    StopWhileDriving([&] { phone.Stop(); });
+  }
 }
 
 DWORD OpMode() {
@@ -207,8 +258,12 @@ TEST_F(PhoneTest, BandChangeOnAKaiserResetsTheRadioWithTheModemCommand) {
         return true;
     return false;
   };
-  ASSERT_TRUE(DriveUntil(refusal_logged));
+  // The change ends (its event is set) once the refusal is handled; the log line is written on
+  // the log's own thread and may come before or after that.
+  ASSERT_TRUE(DriveUntil([&] { return WaitForSingleObject(band.GetStatusChangeEvent(), 0) == WAIT_OBJECT_0; }));
   EXPECT_FALSE(band.IsResetRunning());
+  EXPECT_EQ(band.GetStatusChangeResult(), 2);
+  ASSERT_TRUE(DriveUntil(refusal_logged));
   EXPECT_EQ(RadioSteps().size(), expected.size());
   band.SetStatus(1, 0, 0, 0);
   ASSERT_TRUE(DriveUntil([&] { return ce::device::Effects("line").size() == 10 && !band.IsResetRunning(); }));

@@ -88,6 +88,12 @@ TEST_F(RilMgrTest, ANewPositionIsRecordedLoggedAndFiredOnce) {
     t.SetInt("radio.lac", 56);
   });
   ASSERT_TRUE(WaitFor([&] { return ril.GetCellId() == 1234 && ril.GetLac() == 56; }));
+  // The history takes the entry after the current values change.
+  ASSERT_TRUE(WaitFor([&] {
+    std::lock_guard<std::recursive_mutex> lock(history->GetLock());
+    CCellRecord* newest = history->GetAt(0);
+    return newest != nullptr && newest->GetCellId(false) == 1234u;
+  }));
   {
     std::lock_guard<std::recursive_mutex> lock(history->GetLock());
     CCellRecord* newest = history->GetAt(0);

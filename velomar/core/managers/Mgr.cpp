@@ -143,6 +143,16 @@ void CMgr::SetStatus(int status, int minutes, int notification_id, int delay_ms)
   PostCommand(0, INFINITE, reinterpret_cast<ULONG_PTR>(parameter));
 }
 
+void CMgr::PostMgrCommand(int command_id, int argument) {
+  if (command_id == 0) return;
+  auto* parameter = new StatusParameter{argument, 0};
+  {
+    std::lock_guard<std::mutex> lock(m_parametersLock);
+    m_parameters.insert(reinterpret_cast<ULONG_PTR>(parameter));
+  }
+  PostCommand(command_id, INFINITE, reinterpret_cast<ULONG_PTR>(parameter));
+}
+
 bool CMgr::TakeParameter(ULONG_PTR parameter) {
   std::lock_guard<std::mutex> lock(m_parametersLock);
   return m_parameters.erase(parameter) != 0;

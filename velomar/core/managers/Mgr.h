@@ -74,8 +74,11 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   // -1 means this manager.
   virtual void ClearTimeLimitNotification(int mgr_id);
   virtual void ProcessTimerNotification(int notification_id);
-  // Manager-specific commands (command ids other than 0).
+  // Manager-specific commands (command ids other than 0), run on the worker.
   virtual void HandleCommand(int command_id, int status);
+  // Queues manager-specific command `command_id` (not 0) with its argument to the worker (any
+  // thread); HandleCommand(command_id, argument) runs it there.
+  void PostMgrCommand(int command_id, int argument);
   virtual std::u16string GetName();
   virtual std::u16string GetStatusText(int status);
 

@@ -35,6 +35,7 @@ constexpr DWORD kCipherBuffer = 1008;
 // The largest stored value read.
 constexpr DWORD kStoredPinBytes = 100;
 constexpr int kTestRounds = 4000;
+constexpr int kAlertVibrationMs = 1000;
 
 // The plain PIN of a stored value, when it deciphers to an even byte count of at most 9
 // characters; `usable` tells whether it did.
@@ -309,18 +310,14 @@ void CMobilePhoneMgr::UnlockSim() {
     pin_refused = m_pinRefused;
     pin2_refused = m_pin2Refused;
   }
-  // A PIN the SIM refused, or none, is not offered: it would only use up the SIM's attempts. The
-  // SIM's own prompt then stays for the user, and the line registers once the SIM is unlocked.
-  if (pin_refused || pin.empty()) {
-    RequestRegistration();
-    return;
-  }
+  // A PIN the SIM refused, or none, is not offered: it would only use up the SIM's attempts.
+  const bool offer_pin = !pin.empty() && !pin_refused;
+  const HRESULT first = offer_pin ? SimUnlockPhone(m_sim, pin.c_str(), nullptr) : SIM_E_INCORRECTPASSWORD;
   bool close_prompt = true;
-  const HRESULT first = SimUnlockPhone(m_sim, pin.c_str(), nullptr);
   if (first != S_OK) {
     ProcesarError(u"%s", CTranslator::GetInstance()->GetText(u"ERROR UNLOCKING").c_str());
     if (first == SIM_E_INCORRECTPASSWORD) {
-      {
+      if (offer_pin) {
         std::lock_guard<std::mutex> lock(m_textLock);
         if (m_pin == pin) m_pinRefused = true;
       }
@@ -334,8 +331,7 @@ void CMobilePhoneMgr::UnlockSim() {
         }
       }
       if (!second_ok) {
-        MessageBeep(MB_ICONEXCLAMATION);
-        Vibrate(1000);
+        PostMgrCommand(kAlertCommand, kAlertVibrationMs);
         close_prompt = false;
       }
     }
@@ -344,6 +340,12 @@ void CMobilePhoneMgr::UnlockSim() {
     if (HWND prompt = FindWindowW(u"SIMSecurityUI", nullptr)) SendMessageW(prompt, WM_CLOSE, 0, 0);
   }
   RequestRegistration();
+}
+
+void CMobilePhoneMgr::HandleCommand(int command_id, int argument) {
+  if (command_id != kAlertCommand) return;
+  MessageBeep(MB_ICONEXCLAMATION);
+  Vibrate(static_cast<DWORD>(argument));
 }
 
 bool CMobilePhoneMgr::StorePin(const WCHAR* setting, const std::u16string& pin, std::u16string& kept, bool& refused) {

@@ -42,6 +42,9 @@ class CMobilePhoneMgr : public CMgr, public IBrokerListener {
   void ProcessTimerNotification(int) override { Toggle(0); }
   std::u16string GetName() override;
   std::u16string GetStatusText(int status) override;
+  // kAlertCommand: the beep and a vibration of `argument` ms, on the worker.
+  void HandleCommand(int command_id, int argument) override;
+  static constexpr int kAlertCommand = 1;
 
   // IBrokerListener: the phone status (refresh) or the battery (external power).
   void OnStateChanged(DWORD notification) override;
@@ -74,8 +77,11 @@ class CMobilePhoneMgr : public CMgr, public IBrokerListener {
   int IsExternalPower() const { return m_externalPower.load(); }
   void CloseLine();
   void OpenLine();
-  // The SIM step: unlock with the PIN (then the second PIN), close the platform's PIN prompt,
-  // and request registration.
+  // The SIM step, when the SIM asks for its PIN: unlock with the PIN (then the second PIN), close
+  // the platform's PIN prompt, and request registration. A PIN that cannot be offered (none, or
+  // one the SIM refused) counts as refused without an attempt. When neither PIN unlocks, the
+  // prompt stays for the user, who is alerted by a beep and a 1000 ms vibration; the alert runs
+  // on the manager's worker, so the caller (the start-up, the line's reply thread) goes on.
   void UnlockSim();
 
   // The user's radio switch: set by the phone button, cleared when the power change completes
