@@ -15,6 +15,7 @@
 #include "cumulor/data/dialogs/airspace_dialogs.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/ui/dialog_run.h"
+#include "platform/display/display.h"
 #include "platform/time/time.h"
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/app/core/aviation_reload.h"
@@ -179,6 +180,37 @@ TEST_F(AirspaceFixes, TheDisabledListEnablesAndTheExportAndAltitudeDialogsAnswer
   const std::vector<std::u16string>& texts = dialogs.back().texts;
   EXPECT_NE(std::find(texts.begin(), texts.end(), u"You are at: 1200 m"), texts.end());
   EXPECT_NE(std::find(texts.begin(), texts.end(), u"Altitude Limit On Task is: 1000 m"), texts.end());
+}
+
+// Saves the alarm dialog as a picture in the test's folder ("airspace_alarm_dialog.png") for a
+// person to look at: its texts must fit their controls.
+TEST_F(AirspaceFixes, TheAlarmDialogShowsItsTexts) {
+  AirspaceAlarmDialogArgs args;
+  args.module = &app->airspace;
+  const char16_t name[] = u"LONDON CTR", group[] = u"Class Ctr", floor[] = u"SFC", ceiling[] = u"2500 ft";
+  std::copy(std::begin(name), std::end(name), args.alarm.name);
+  std::copy(std::begin(group), std::end(group), args.alarm.groupName);
+  std::copy(std::begin(floor), std::end(floor), args.alarm.floorText);
+  std::copy(std::begin(ceiling), std::end(ceiling), args.alarm.ceilingText);
+  args.alarm.horizontalDistance = 200;
+  args.alarm.verticalDistance = -500;
+  args.alarm.altitude = 2952;
+  args.alarm.pressureAltitude = 3012;
+  HWND dialog = CreateModelessDialog(kAirspaceAlarmDialog, nullptr, AirspaceAlarmDialogProc, reinterpret_cast<LPARAM>(&args));
+  ASSERT_NE(dialog, nullptr);
+  ShowWindow(dialog, SW_SHOW);
+  for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_TRUE(ce::display::SaveScreenshot("airspace_alarm_dialog.png", &r));
+  WCHAR text[64] = {};
+  GetDlgItemTextW(dialog, 1225, text, 64);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text)), u"500ft (152m) Below");
+  GetDlgItemTextW(dialog, 1232, text, 64);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(text)), u"FL 30.1");
+  DestroyWindow(dialog);
 }
 
 }  // namespace
