@@ -123,6 +123,32 @@ HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::
   return S_OK;
 }
 
+HRESULT ReadTextLine(HANDLE file, LineReadAhead& ahead, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
+  count = 1;
+  if (bufferBytes < 2 * static_cast<std::int32_t>(sizeof(WCHAR))) return E_FAIL;
+  const std::int32_t capacity = bufferBytes / static_cast<std::int32_t>(sizeof(WCHAR));
+  std::int32_t stored = 0;
+  for (;;) {
+    if (ahead.start >= ahead.end) {
+      DWORD got = 0;
+      if (!ReadFile(file, ahead.bytes, sizeof ahead.bytes, &got, nullptr)) return E_FAIL;
+      ahead.start = 0;
+      ahead.end = static_cast<std::int32_t>(got);
+      if (got == 0) {
+        if (stored == 0) return E_FAIL;
+        break;
+      }
+    }
+    const unsigned char c = ahead.bytes[ahead.start++];
+    if (stored >= capacity - 1) return E_FAIL;
+    buffer[stored++] = c;
+    if (c == '\n') break;
+  }
+  buffer[stored] = 0;
+  count = stored + 1;
+  return S_OK;
+}
+
 void WaypointFlagLetters(std::uint32_t flags, WCHAR* buffer) {
   int n = 0;
   for (const FlagLetter& f : kFlagLetters)

@@ -24,6 +24,15 @@ HRESULT NmeaDateTimeToSystemTime(const GpsPort& gps, SYSTEMTIME& out);
 // characters stored plus one. E_FAIL for a buffer under 2 bytes, a failed read, a line longer than
 // the buffer or end of file before any character.
 HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count);
+// Bytes of an open file read ahead in blocks, for a caller that reads the file only line by line.
+struct LineReadAhead {
+  unsigned char bytes[4096];
+  std::int32_t start = 0;
+  std::int32_t end = 0;
+};
+// ReadTextLine through a read-ahead block: the same lines, counts and results, one ReadFile a
+// block instead of one a byte. Start `ahead` afresh for each file.
+HRESULT ReadTextLine(HANDLE file, LineReadAhead& ahead, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count);
 
 // Waypoint attribute letters "HALTMSFWI" for the bits of `flags`, NUL-terminated (10 characters).
 void WaypointFlagLetters(std::uint32_t flags, WCHAR* buffer);

@@ -48,7 +48,8 @@ bool NextLine(AppContext& app, IgcLineSource* source, WCHAR* line) {
     LoadedFlight& flight = app.loadedFlight;
     std::int32_t count = 0;
     if (flight.file == INVALID_HANDLE_VALUE) return false;
-    if (ReadTextLine(flight.file, line, kIgcLineMax * static_cast<std::int32_t>(sizeof(WCHAR)), count) != S_OK) {
+    if (ReadTextLine(flight.file, flight.readAhead, line, kIgcLineMax * static_cast<std::int32_t>(sizeof(WCHAR)), count) !=
+        S_OK) {
       IgcFileClose(app);
       return false;
     }
@@ -160,6 +161,7 @@ HRESULT IgcFileOpen(AppContext& app, const WCHAR* path) {
     return error ? static_cast<HRESULT>(error) : E_FAIL;
   }
   flight.file = file;
+  flight.readAhead.start = flight.readAhead.end = 0;
   return S_OK;
 }
 

@@ -13,6 +13,7 @@
 #include "cumulor/app/base/dyn_array.h"
 #include "cumulor/app/base/geo_point.h"
 #include "cumulor/nav/gps/gps_fix.h"
+#include "cumulor/nav/igc/igc_text.h"
 #include "platform/base/types.h"
 
 namespace cumulor {
@@ -30,6 +31,7 @@ struct LoadedFlight {
 
   // State of the fix reader for the open file (UI thread only).
   HANDLE file = INVALID_HANDLE_VALUE;
+  LineReadAhead readAhead;                    // the file's bytes, read a block at a time
   std::uint8_t ownFile = 0;                   // "AQCM": the program's own log
   std::uint8_t tasFlag = 0;                   // its B lines carry an airspeed group
   std::int32_t year = 0, month = 0, day = 0;  // from "HFDTE"

@@ -109,4 +109,37 @@ TEST_F(ReadTextLineTest, LinesBuffersAndEnd) {
   CloseHandle(f);
 }
 
+// The read-ahead form gives the byte reader's lines, counts and results, also for lines that run
+// across its blocks, lines too long for the buffer and a last line without a line feed.
+TEST_F(ReadTextLineTest, ReadAheadGivesTheSameLinesAsTheByteReader) {
+  std::filesystem::create_directories(device_folder() / "root");
+  std::string text;
+  for (int i = 0; i < 700; ++i) text += std::string(static_cast<std::size_t>(i * 7 % 61), static_cast<char>('a' + i % 26)) + (i % 5 ? "\r\n" : "\n");
+  text += std::string(300, 'z') + "\n" + "end";
+  std::ofstream(device_folder() / "root" / "long.txt", std::ios::binary) << text;
+  HANDLE a = CreateFileW(u"\\long.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE b = CreateFileW(u"\\long.txt", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(a, INVALID_HANDLE_VALUE);
+  ASSERT_NE(b, INVALID_HANDLE_VALUE);
+  auto ahead = std::make_unique<LineReadAhead>();
+  int lines = 0;
+  for (int failures = 0; failures < 4;) {
+    WCHAR x[128] = {}, y[128] = {};
+    std::int32_t cx = 0, cy = 0;
+    const HRESULT rx = ReadTextLine(a, x, sizeof x, cx);
+    const HRESULT ry = ReadTextLine(b, *ahead, y, sizeof y, cy);
+    ASSERT_EQ(rx, ry) << lines;
+    ASSERT_EQ(cx, cy) << lines;
+    if (rx != S_OK) {
+      ++failures;  // the long line fails twice (127 characters each), then the end of the file
+      continue;
+    }
+    ASSERT_EQ(W(x), W(y)) << lines;
+    ++lines;
+  }
+  EXPECT_EQ(lines, 702);  // and the long line's last 46 characters, and "end"
+  CloseHandle(a);
+  CloseHandle(b);
+}
+
 }  // namespace
