@@ -4,8 +4,13 @@
 #include <mutex>
 
 #include "cumulor/app/app_context.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/data/task/task_slots.h"
+#include "cumulor/nav/geo/geodesy.h"
+#include "cumulor/nav/polar/glide.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/stats/flight_stats.h"
+#include "cumulor/nav/terrain/terrain_clearance.h"
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "cumulor/nav/wind/wind_estimator.h"
 #include "platform/time/time.h"
@@ -30,6 +35,27 @@ FixSteps& Steps() {
 }
 
 }  // namespace
+
+void TerrainClearanceSteps(AppContext& app, const GeoPoint& own) {
+  if (!app.terrainClearanceOn) return;
+  const DynArray<TaskPoint>& task = ActiveTask();
+  GeoPoint from = own;
+  for (std::int32_t i = 0; i < task.Size(); ++i) {
+    const GeoPoint to = PointRefPosition(task[i]);
+    const std::uint32_t distance = GeoDistance(from, to);
+    double course = 0.0;
+    GeoBearing(course, from, to);
+    const std::int32_t loss = GlideAltitudeLoss(app.flight, distance, course);
+    const std::int32_t length = static_cast<std::int32_t>(distance < 0x7FFFFFFFu ? distance : 0x7FFFFFFFu);
+    if (i == 0) {
+      BuildTerrainProfile(GetFlightParameter(app.flight, kParamQnhAltitude), from, to, loss, length);
+    } else {
+      ExtendTerrainProfile(from, to, loss, length);
+    }
+    from = to;
+  }
+  if (!task.Empty()) FindProfileMinimum();
+}
 
 void FlightFixStepsReset() {
   FixSteps& s = Steps();
@@ -89,6 +115,7 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
       ThermalUpdate(&wind);
     }
   }
+  TerrainClearanceSteps(app, status.position);
 }
 
 }  // namespace cumulor

@@ -8,6 +8,7 @@
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/flight_fix_steps.h"
+#include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
@@ -190,6 +191,7 @@ void PaintMapScreen(AppContext& app) {
   if (!app.map.dc) return;
   EnterCriticalSection(&app.mainLock);
   FlarmDrawTargets(app);
+  if (app.terrainClearanceOn && !app.dialogActive) DrawClearanceMark(app.map.dc, app.map);
   LeaveCriticalSection(&app.mainLock);
 }
 
