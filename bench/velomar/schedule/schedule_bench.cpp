@@ -1,0 +1,133 @@
+// The time from a cell-change notification of the radio interface manager to the new period's
+// start action reaching its manager, over 1,000 changes between two places (median and worst as
+// counters). The workers pause 100 ms after every command; under the manual clock those pauses
+// end as soon as the clock is moved, which the benchmark does while it waits, so the figures are
+// the schedule's own work (the listener call, the location lookup, the period lookup, the runs).
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "bench/support/side_by_side.h"
+#include "platform/files/module_path.h"
+#include "platform/kernel/clock.h"
+#include "platform/kernel/kernel.h"
+#include "platform/kernel/waitable.h"
+#include "platform/registry/registry.h"
+#include "teskautils/teskautils_seam.h"
+#include "velomar/core/EventLog.h"
+#include "velomar/core/managers/RilMgr.h"
+#include "velomar/data/DataInstall.h"
+#include "velomar/places/DB.h"
+#include "velomar/places/ScheduleEngine.h"
+#include "velomar/places/TableActions.h"
+#include "velomar/places/TableLocation.h"
+#include "velomar/places/TablePeriods.h"
+#include "velomar/places/TablePlaces.h"
+#include "velomar/ui/Translator.h"
+
+namespace {
+
+constexpr int kChanges = 1000;
+constexpr int kCellA = 1001, kCellB = 2001;
+
+// The manager the start actions drive: counts the changes it is asked for.
+class CountingMgr : public CMgr {
+ public:
+  CountingMgr() : CMgr(MGR_WIFI) {}
+  ~CountingMgr() override { Stop(); }
+  void Initialize() override {}
+  int NotifiesOnRefresh() override { return 0; }
+  int GetId() override { return MGR_WIFI; }
+  void RefreshStatusChild(int) override {}
+  void SetStatusChild(int, int) override {}
+  void SetRestStatus() override {}
+  void SetStatus(int, int, int, int) override { count.fetch_add(1); }
+  std::atomic<int> count{0};
+};
+
+struct Setup {
+  std::unique_ptr<CTranslator> translator;
+  std::unique_ptr<CDB> db;
+  std::unique_ptr<CRilMgr> ril;
+  std::unique_ptr<CountingMgr> wifi;
+  CScheduleEngine* engine = nullptr;
+
+  Setup() {
+    bench::TemporaryDeviceFolder();
+    ce::kernel::InstallManualClock(ce::kernel::SystemTimeUtc());
+    teskautils::seam::DetachLibrary();
+    ce::files::SetModulePath(u"\\Program Files\\Velomar\\Velomar.exe");
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, nullptr, 0, 0, nullptr, &key, nullptr);
+    RegCloseKey(key);
+    RegistrySetString(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", u"mgr_config", u"2222222222");
+    RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", u"location_mode", 1);
+    teskautils::seam::AttachLibrary();
+    velomar::InstallDataFiles();
+    translator = std::make_unique<CTranslator>();
+    db = std::make_unique<CDB>();
+    db->OpenDB();
+    for (int cell : {kCellA, kCellB}) {
+      CStrPlace place(cell == kCellA ? u"A" : u"B", u"", u"", -1);
+      db->GetPlacesTable()->Insert(place);
+      CStrCell location;
+      location.SetValue(cell);
+      location.SetPlace(place.GetIdPlace());
+      db->GetCellsTable()->Insert(location);
+      CStrPeriod period;
+      period.SetIdPlace(place.GetIdPlace());
+      period.SetName(u"All day");
+      db->GetPeriodsTable()->Insert(period);  // 00:00-00:00: the whole day
+      CStrAction action;
+      action.SetIdPeriod(period.GetKey());
+      action.SetKind(MGR_WIFI);
+      action.SetTrigger(0);
+      action.SetIntOp1(cell == kCellA ? 1 : 0);
+      db->GetActionsTable()->Insert(action);
+    }
+    ril = std::make_unique<CRilMgr>();
+    ril->SetLocationMode(1);
+    wifi = std::make_unique<CountingMgr>();
+    engine = CScheduleEngine::GetInstance();
+  }
+};
+
+Setup& World() {
+  static Setup* setup = new Setup();  // kept until the process ends
+  return *setup;
+}
+
+void BM_CellChangeToAction(benchmark::State& state) {
+  Setup& world = World();
+  std::vector<double> ms;
+  ms.reserve(kChanges);
+  int next = kCellA;
+  for (auto _ : state) {
+    ms.clear();
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < kChanges; ++i) {
+      const int before = world.wifi->count.load();
+      const auto t0 = std::chrono::steady_clock::now();
+      world.ril->PositionChanged(static_cast<DWORD>(next), 7, 1);
+      while (world.wifi->count.load() == before) {
+        // The worker's pause after a command ends when the clock passes it.
+        if (ce::kernel::ThreadsInWait() > 0) ce::kernel::AdvanceManualClock(100);
+        std::this_thread::yield();
+      }
+      ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+      next = next == kCellA ? kCellB : kCellA;
+    }
+    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    std::sort(ms.begin(), ms.end());
+    state.counters["median_ms"] = ms[ms.size() / 2];
+    state.counters["worst_ms"] = ms.back();
+  }
+}
+BENCHMARK(BM_CellChangeToAction)->Iterations(1)->Repetitions(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
