@@ -31,6 +31,8 @@ class CMessageMgr : public CMgr {
   void SendSMS(const std::u16string& number, const std::u16string& text);
   // Appends the display name of every message store, in table order.
   virtual void EnumAccounts(std::vector<std::u16string>* accounts);
+  // The same list under the name the settings pages use.
+  void GetAccounts(std::vector<std::u16string>* accounts) { EnumAccounts(accounts); }
 };
 
 namespace velomar::messages {
