@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
+#include <chrono>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -189,6 +191,37 @@ TEST_F(MgrBaseTest, ManagerListForgetsDestroyedManagers) {
     StopWhileDriving([&] { beam.Stop(); });
   }
   EXPECT_EQ(CMgr::GetMgr(MGR_BEAM), nullptr);
+}
+
+// A listener that unregisters and then goes must not be called after RemoveStatusListener
+// returned, even by a call that took the list before the removal.
+TEST_F(MgrBaseTest, RemovingAListenerWaitsForTheCallUnderWay) {
+  class Blocking : public IStatusListener {
+   public:
+    void StatusChanged(int, int, int) override {
+      entered = true;
+      while (!release.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      returned = true;
+    }
+    std::u16string GetName() override { return u"blocking"; }
+    std::atomic<bool> entered{false}, release{false}, returned{false};
+  } listener;
+  FakeMgr mgr(MGR_BEAM);
+  mgr.AddStatusListener(&listener);
+  std::thread firing([&] { mgr.FireStatusChanged(10); });
+  while (!listener.entered.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  std::atomic<bool> removed{false};
+  std::thread removing([&] {
+    mgr.RemoveStatusListener(&listener);
+    removed = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(removed.load()) << "returned while the listener was still being called";
+  listener.release = true;
+  removing.join();
+  firing.join();
+  EXPECT_TRUE(listener.returned.load());
+  StopWhileDriving([&] { mgr.Stop(); });
 }
 
 }  // namespace

@@ -67,6 +67,9 @@ std::u16string Cut(std::u16string text, std::size_t limit) {
   return text;
 }
 
+// Listener calls the current thread is inside (a listener that removes one cannot wait for them).
+thread_local int t_listenerCallDepth = 0;
+
 std::vector<CMgr*> ManagerListCopy() {
   Shared& s = State();
   if (!TakeMutex(s.listMutex)) return {};
@@ -206,7 +209,18 @@ void CMgr::FireStatusChanged(int event) {
     ReleaseMutex(m_listenerMutex);
   }
   const int status = GetStatus();
+  {
+    std::lock_guard<std::mutex> lock(m_callsLock);
+    ++m_callsRunning;
+  }
+  ++t_listenerCallDepth;
   for (IStatusListener* listener : listeners) listener->StatusChanged(status, GetId(), event);
+  --t_listenerCallDepth;
+  {
+    std::lock_guard<std::mutex> lock(m_callsLock);
+    --m_callsRunning;
+  }
+  m_callsDone.notify_all();
   CApp::LeaveListenerCalls();
   Trace(0, u"CMgr::-FireStatusChanged(%d)", GetId());
 }
@@ -222,6 +236,10 @@ void CMgr::RemoveStatusListener(IStatusListener* listener) {
   auto it = std::find(m_listeners.begin(), m_listeners.end(), listener);
   if (it != m_listeners.end()) m_listeners.erase(it);
   ReleaseMutex(m_listenerMutex);
+  // A call that copied the list before the removal may still be calling it.
+  if (t_listenerCallDepth > 0) return;
+  std::unique_lock<std::mutex> lock(m_callsLock);
+  m_callsDone.wait(lock, [&] { return m_callsRunning == 0; });
 }
 
 void CMgr::AddMgr(CMgr* mgr) {

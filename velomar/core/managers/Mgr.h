@@ -14,6 +14,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <string>
@@ -88,6 +89,8 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   // on this thread. Nothing once the application is shutting down.
   void FireStatusChanged(int event);
   void AddStatusListener(IStatusListener* listener);
+  // Once it returns the listener is called no more and may go: it waits for the calls already
+  // under way (unless it is called from inside a listener call, which cannot wait for itself).
   void RemoveStatusListener(IStatusListener* listener);
 
   // Reset when a change begins; set when a change is refused (then the result is 0), or by a
@@ -130,6 +133,10 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   std::atomic<int> m_timeLimitMinutes{0};
   std::atomic<int> m_timeLimitNotification{0};
   std::vector<IStatusListener*> m_listeners;  // listener mutex
+  // Listener calls under way, for RemoveStatusListener to wait for.
+  std::mutex m_callsLock;
+  std::condition_variable m_callsDone;
+  int m_callsRunning = 0;
   std::atomic<int> m_status{kStatusNone};
   std::atomic<int> m_eventCount{0};
   std::atomic<HANDLE> m_lastNotification{nullptr};
