@@ -19,6 +19,8 @@
 #include "platform/kernel/waitable.h"
 #include "platform/scripted/scripted_user.h"
 #include "platform/testing/device_test.h"
+#include "tests/cumulor/nav_replay/igc_test_util.h"
+#include "tests/testdata.h"
 
 using namespace cumulor;
 
@@ -203,6 +205,40 @@ TEST_F(ModeLoop, SpeedsStopManualStepsAndHold) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   EXPECT_EQ(GetFixBuffer(app_->gps, nullptr, 0), 6);
+}
+
+// Every fix of a real flight, stored in turn: its valid B records.
+TEST_F(ModeLoop, AReplayOfARealFlightStoresEachValidRecordInTurn) {
+  const std::filesystem::path real = test_data::Folder("igc") / "2ALGB9D1.IGC";
+  SKIP_WITHOUT_TEST_DATA(real.parent_path());
+  std::filesystem::create_symlink(real, device_folder() / "root" / "My Documents" / "real.igc");
+  ASSERT_EQ(IgcFileOpen(*app_, u"\\My Documents\\real.igc"), S_OK);
+  ASSERT_EQ(LoadIgcFixes(*app_), S_OK);
+  std::vector<igc_test::BRecord> valid;
+  for (const auto& b : igc_test::DecodeB(real))
+    if (b.valid) valid.push_back(b);
+  ASSERT_EQ(app_->loadedFlight.FixCount(), static_cast<std::int32_t>(valid.size()));
+  FixBufferReserve(app_->gps, 3000);  // the whole flight stays in the history
+  Start();
+  ReplayStart(*app_);
+  int stored = 1;
+  for (const auto& b : valid) {
+    AdvanceClock(1000);
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (GetFixBuffer(app_->gps, nullptr, 0) < stored + 1 || ce::kernel::ThreadsInWait() < 2) {
+      ASSERT_LT(std::chrono::steady_clock::now(), giveUp);
+      std::this_thread::yield();
+    }
+    ++stored;
+    GpsFix f;
+    GetFixBuffer(app_->gps, &f, 1);
+    ASSERT_NEAR(f.position.lat, igc_test::Units(b.lat), 1.0) << stored;
+    ASSERT_NEAR(f.position.lon, igc_test::Units(b.lon), 1.0) << stored;
+    ASSERT_EQ(f.timeOfDay, static_cast<std::uint32_t>(b.seconds)) << stored;
+    ASSERT_EQ(f.pressureAltitude, b.pressure) << stored;
+  }
+  AdvanceClock(1000);
+  ASSERT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
 }
 
 std::atomic<int> g_exchanges{0};
