@@ -94,7 +94,7 @@ CRilMgr::~CRilMgr() {
   if (m_listeningToBroker) {
     if (CBroker* broker = CBroker::GetBroker()) broker->RemoveListener(this);
   }
-  if (m_batteryNotification) RegistryCloseNotification(m_batteryNotification);
+  if (HREGNOTIFY registration = m_batteryNotification.exchange(nullptr)) RegistryCloseNotification(registration);
   if (m_listeningToPhone) {
     if (CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance()) phone->RemoveStatusListener(this);
   }
@@ -157,8 +157,10 @@ void CRilMgr::Initialize() {
   if (CBroker* broker = CBroker::GetBroker()) {
     broker->AddListener(this);
     m_listeningToBroker = true;
+    HREGNOTIFY registration = nullptr;
     broker->RegisterNotification(HKEY_LOCAL_MACHINE, u"System\\State\\Battery", u"Main", 0xFFFF0000u,
-                                 &m_batteryNotification, 1);
+                                 &registration, 1);
+    m_batteryNotification = registration;
   }
   if (CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance()) {
     phone->AddStatusListener(this);
@@ -422,8 +424,8 @@ void CRilMgr::ReadBatteryLevel() {
 }
 
 void CRilMgr::OnStateChanged(DWORD notification) {
-  if (!m_batteryNotification ||
-      notification != static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(m_batteryNotification)))
+  const HREGNOTIFY registration = m_batteryNotification.load();
+  if (!registration || notification != static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(registration)))
     return;
   CTranslator* texts = CTranslator::GetInstance();
   AddRilEvent(texts->GetText(u"EVENT_LOG_BATTERY_CHANGED_RESUME"),

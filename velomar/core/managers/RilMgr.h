@@ -150,7 +150,8 @@ class CRilMgr : public CMgr, public IBrokerListener, public IStatusListener {
   std::mutex m_queryLock;  // a query and the store of its command id
   std::atomic<HRESULT> m_cellRequest{0};
   std::atomic<HRESULT> m_signalRequest{0};
-  HREGNOTIFY m_batteryNotification = nullptr;
+  // Read by the broker's and the registry watcher's threads while Initialize stores it.
+  std::atomic<HREGNOTIFY> m_batteryNotification{nullptr};
   std::atomic<int> m_signal{-1};
   std::atomic<int> m_battery{-1};
   std::atomic<DWORD> m_locationMode{0};
