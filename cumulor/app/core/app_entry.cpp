@@ -1,6 +1,8 @@
 // WinMain, the window class and window, the initialisation before the window, and the shutdown.
 #include "cumulor/app/core/app_entry.h"
 
+#include "cumulor/app/core/settings_document.h"
+
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -251,6 +253,7 @@ void OnDestroy(AppContext& app) {
     app.igcFile = INVALID_HANDLE_VALUE;
   }
   TrailTerm();
+  SaveSettingsFile(app, nullptr, nullptr);
   if (HKEY key = OpenProgramKey()) {
     SaveScreenRect(key);
     AirspaceDisabledSave(app.airspace, key);

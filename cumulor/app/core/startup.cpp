@@ -8,6 +8,7 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/settings_files.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/core/target_select.h"
@@ -90,9 +91,8 @@ void StartupSequence(AppContext& app) {
                static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), medium ? *medium : nullptr, small ? *small : nullptr);
   LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
 
-  // The data-file lists of the settings document (its other elements come with the settings
-  // module).
-  LoadSettingsFiles(app);
+  // The settings document, then the install documents merged once.
+  LoadAllSettings(app);
 
   if (app.simulator) {
     const WCHAR sim[] = u"SIM";
