@@ -1,13 +1,12 @@
 // WinMain, the window class and window, the initialisation before the window, and the shutdown.
 #include "cumulor/app/core/app_entry.h"
 
-#include "cumulor/app/core/settings_document.h"
-
 #include <cstring>
 #include <mutex>
 #include <new>
 
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
