@@ -188,4 +188,51 @@ HRESULT LoggerReadFlight(LoggerLink& link, std::uint8_t* buffer, std::int32_t ca
   return 0;
 }
 
+HRESULT LoggerWriteMemory(LoggerLink& link, const std::uint8_t* memory) {
+  if (!link.io || !memory) return E_FAIL;
+  LoggerIo& io = *link.io;
+  for (;;) {
+    if (link.Stopping()) return E_FAIL;
+    io.Purge();
+    io.Wait(100);
+    link.Status(0, 0, u"Preparing...");
+    if (FAILED(LoggerSendCommand(link, 7, 0, 0))) {
+      link.Status(0, 0, u"Read Error 1");
+      continue;
+    }
+    std::uint8_t byte = 0;
+    std::uint32_t read = 0;
+    // After the command's reply the recorder says it is ready for the data.
+    if (FAILED(io.Read(&byte, 1, read)) || read != 1) {
+      link.Status(0, 0, u"Read Error 2");
+      io.Wait(100);
+      continue;
+    }
+    if (byte != vl::kAck) continue;
+    link.Status(0, 0, u"Sending data...");
+    io.Wait(100);
+    std::uint16_t crc = 0;
+    bool written = true;
+    for (std::int32_t i = 0; i < vl::kMemorySize && written; ++i) {
+      written = SUCCEEDED(io.WriteByte(memory[i]));
+      io.Wait(1);
+      crc = VlCrcUpdate(crc, memory[i]);
+      if ((i + 1) % 200 == 0) link.Status(i + 1, vl::kMemorySize, nullptr);
+    }
+    if (written) {
+      io.WriteByte(static_cast<std::uint8_t>(crc >> 8));
+      io.Wait(1);
+      io.WriteByte(static_cast<std::uint8_t>(crc));
+      io.Wait(1);
+      io.Wait(200);
+      if (SUCCEEDED(io.Read(&byte, 1, read)) && read == 1 && byte == vl::kAck) {
+        link.Status(0, 1, u"Declaration sent OK.");
+        return 0;
+      }
+    }
+    link.Status(0, 0, u"Transmision Error, Retrying...");
+    io.Wait(1000);
+  }
+}
+
 }  // namespace cumulor

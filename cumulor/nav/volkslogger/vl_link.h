@@ -9,26 +9,11 @@
 #include <cstdint>
 #include <functional>
 
+#include "cumulor/nav/volkslogger/logger_io.h"
 #include "platform/base/errors.h"
 #include "platform/base/types.h"
 
 namespace cumulor {
-
-// The port services the link needs. CommPortLoggerIo adapts the GPS input's CommPort; tests
-// feed scripted bytes.
-class LoggerIo {
- public:
-  virtual ~LoggerIo() = default;
-  // 0, or E_FAIL when the byte was not written.
-  virtual HRESULT WriteByte(std::uint8_t byte) = 0;
-  // 0 with the count read (0 when the read timed out), or a failure code.
-  virtual HRESULT Read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& read) = 0;
-  virtual void Purge() = 0;
-  // Flushes the output, waits 50 ms and applies the rate; 0 or E_FAIL.
-  virtual HRESULT SetBaud(std::uint32_t baud) = 0;
-  // Waits `ms` milliseconds, ending early at program stop.
-  virtual void Wait(std::uint32_t ms) = 0;
-};
 
 namespace vl {
 constexpr std::uint8_t kCan = 0x18, kEnq = 0x05, kAck = 0x06, kStx = 0x02, kEtx = 0x03, kDle = 0x10;
@@ -65,5 +50,9 @@ HRESULT LoggerReadMemory(LoggerLink& link, std::uint8_t* buffer, std::int32_t le
 // into `buffer`; `length` gets the bytes of both.
 HRESULT LoggerReadFlight(LoggerLink& link, std::uint8_t* buffer, std::int32_t capacity, std::uint8_t index,
                          bool secondForm, std::uint8_t baudCode, std::int32_t& length);
+
+// Writes the 16384-byte declaration memory (command 7, the raw bytes, the CRC), repeating until
+// the recorder acknowledges it or the exchange stops: 0 or E_FAIL.
+HRESULT LoggerWriteMemory(LoggerLink& link, const std::uint8_t* memory);
 
 }  // namespace cumulor
