@@ -93,8 +93,8 @@ void ProcessDetach() {
   if (s.queue) CloseMsgQueue(s.queue);
   s.queue = nullptr;
   LeaveCriticalSection(&s.record_lock);
-  if (s.thread_slot != TLS_OUT_OF_INDEXES) TlsFree(s.thread_slot);
-  s.thread_slot = TLS_OUT_OF_INDEXES;
+  const DWORD slot = s.thread_slot.exchange(TLS_OUT_OF_INDEXES);
+  if (slot != TLS_OUT_OF_INDEXES) TlsFree(slot);
 }
 
 }  // namespace teskautils
@@ -111,10 +111,10 @@ extern "C" BOOL DllMain(HINSTANCE, DWORD reason, LPVOID) {
   switch (reason) {
     case DLL_PROCESS_ATTACH: teskautils::ProcessAttach(); break;
     case DLL_THREAD_ATTACH:
-      LogFormateado(1, u"DLL_THREAD_ATTACH %s:%d", s.program_name, static_cast<int>(s.thread_slot));
+      LogFormateado(1, u"DLL_THREAD_ATTACH %s:%d", s.program_name, static_cast<int>(s.thread_slot.load()));
       break;
     case DLL_THREAD_DETACH:
-      LogFormateado(1, u"DLL_THREAD_DETACH %s:%d", s.program_name, static_cast<int>(s.thread_slot));
+      LogFormateado(1, u"DLL_THREAD_DETACH %s:%d", s.program_name, static_cast<int>(s.thread_slot.load()));
       break;
     case DLL_PROCESS_DETACH: teskautils::ProcessDetach(); break;
     default: break;

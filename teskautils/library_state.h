@@ -1,6 +1,7 @@
 // The library's state, one copy per process, built at process attach and torn down at detach.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -23,7 +24,7 @@ struct LibraryState {
   BYTE* record_buffer = nullptr;       // max_record_size bytes
   WCHAR program_path[MAX_PATH] = {};
   const WCHAR* program_name = u"";     // inside program_path
-  DWORD thread_slot = 0xFFFFFFFFu;
+  std::atomic<DWORD> thread_slot{0xFFFFFFFFu};  // read by the thread lines without the lock
   HANDLE queue = nullptr;              // write handle, held only while a reader has the queue
 };
 

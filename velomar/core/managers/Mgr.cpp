@@ -203,16 +203,18 @@ void CMgr::FireStatusChanged(int event) {
   Trace(0, u"CMgr::FireStatusChanged(%d)(%d)", GetId(), event);
   if (!CApp::EnterListenerCalls()) return;
   PostToToday();
+  // Counted as running before the list is copied: a removal that comes after the copy then waits
+  // for this call, and one that comes before leaves the listener out of the copy.
+  {
+    std::lock_guard<std::mutex> lock(m_callsLock);
+    ++m_callsRunning;
+  }
   std::vector<IStatusListener*> listeners;
   if (TakeMutex(m_listenerMutex)) {
     listeners = m_listeners;
     ReleaseMutex(m_listenerMutex);
   }
   const int status = GetStatus();
-  {
-    std::lock_guard<std::mutex> lock(m_callsLock);
-    ++m_callsRunning;
-  }
   ++t_listenerCallDepth;
   for (IStatusListener* listener : listeners) listener->StatusChanged(status, GetId(), event);
   --t_listenerCallDepth;
