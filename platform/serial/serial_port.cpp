@@ -152,6 +152,22 @@ LineState SerialPort::Lines() {
   return lines_;
 }
 
+std::optional<DWORD> SerialPort::WaitReady(short events, int wake_read_end,
+                                           std::optional<std::chrono::steady_clock::time_point> deadline,
+                                           const kernel::TerminationPoint& point, const std::atomic<unsigned>& aborts,
+                                           unsigned generation) {
+  const int wait = PollWait(deadline);
+  if (wait == 0) return ERROR_SUCCESS;  // time-out: success with what has been moved
+  pollfd fds[2] = {{fd_, events, 0}, {wake_read_end, POLLIN, 0}};
+  if ((::poll(fds, 2, wait) < 0 && errno != EINTR) || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)))
+    return ERROR_GEN_FAILURE;  // hang-up or I/O error
+  if (fds[1].revents) Drain(wake_read_end);
+  if (point.Terminated() || closed_) return ERROR_OPERATION_ABORTED;
+  if (unplugged_) return ERROR_GEN_FAILURE;
+  if (aborts != generation) return ERROR_SUCCESS;  // purged
+  return std::nullopt;
+}
+
 DWORD SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
   *done = 0;
   if (DWORD e = Usable()) return e;
@@ -202,27 +218,10 @@ DWORD SerialPort::Read(void* buffer, DWORD size, DWORD* done) {
       const auto gap = last_byte + Ms(t.ReadIntervalTimeout);
       if (!deadline || gap < *deadline) deadline = gap;
     }
-    const int wait = PollWait(deadline);
-    if (wait == 0) break;  // time-out: success with what has arrived
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {read_wake_[0], POLLIN, 0}};
-    if ((::poll(fds, 2, wait) < 0 && errno != EINTR) || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    if (const std::optional<DWORD> end = WaitReady(POLLIN, read_wake_[0], deadline, point, read_aborts_, generation)) {
       *done = got;
-      return ERROR_GEN_FAILURE;  // hang-up or I/O error
+      return *end;
     }
-    if (fds[1].revents) Drain(read_wake_[0]);
-    if (point.Terminated()) {
-      *done = got;
-      return ERROR_OPERATION_ABORTED;
-    }
-    if (closed_) {
-      *done = got;
-      return ERROR_OPERATION_ABORTED;
-    }
-    if (unplugged_) {
-      *done = got;
-      return ERROR_GEN_FAILURE;
-    }
-    if (read_aborts_ != generation) break;  // purged
   }
   *done = got;
   return ERROR_SUCCESS;
@@ -258,27 +257,10 @@ DWORD SerialPort::Write(const void* data, DWORD size, DWORD* done) {
       *done = sent;
       return ERROR_GEN_FAILURE;
     }
-    const int wait = PollWait(deadline);
-    if (wait == 0) break;  // time-out: success with fewer bytes
-    pollfd fds[2] = {{fd_, POLLOUT, 0}, {write_wake_[0], POLLIN, 0}};
-    if ((::poll(fds, 2, wait) < 0 && errno != EINTR) || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL))) {
+    if (const std::optional<DWORD> end = WaitReady(POLLOUT, write_wake_[0], deadline, point, write_aborts_, generation)) {
       *done = sent;
-      return ERROR_GEN_FAILURE;
+      return *end;
     }
-    if (fds[1].revents) Drain(write_wake_[0]);
-    if (point.Terminated()) {
-      *done = sent;
-      return ERROR_OPERATION_ABORTED;
-    }
-    if (closed_) {
-      *done = sent;
-      return ERROR_OPERATION_ABORTED;
-    }
-    if (unplugged_) {
-      *done = sent;
-      return ERROR_GEN_FAILURE;
-    }
-    if (write_aborts_ != generation) break;
   }
   *done = sent;
   return ERROR_SUCCESS;

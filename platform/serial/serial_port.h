@@ -2,13 +2,19 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/files/file_object.h"
 #include "platform/serial/serial.h"
 #include "platform/serial/serial_test_seam.h"
+
+namespace ce::kernel {
+class TerminationPoint;
+}
 
 namespace ce::serial::internal {
 
@@ -43,6 +49,12 @@ class SerialPort final : public ce::files::FileObject {
   SerialPort(std::u16string name, int fd);
   DWORD Usable() const;
   void Wake(int pipe_write_end);
+  // One wait of a transfer for the port to be ready for `events`, the wake pipe or the deadline:
+  // nothing to go on, else the code that ends the transfer (success for a time-out or a purge).
+  std::optional<DWORD> WaitReady(short events, int wake_read_end,
+                                 std::optional<std::chrono::steady_clock::time_point> deadline,
+                                 const kernel::TerminationPoint& point, const std::atomic<unsigned>& aborts,
+                                 unsigned generation);
 
   const std::u16string name_;
   const int fd_;

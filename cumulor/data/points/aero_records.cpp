@@ -13,6 +13,7 @@ void WriteFixedText(ce::wire::Writer& w, const char* text, std::size_t n) {
 }
 
 GeoPoint ReadPoint(ce::wire::Reader& r) { return ImageElement<GeoPoint>::Read(r); }
+void WritePoint(ce::wire::Writer& w, const GeoPoint& p) { ImageElement<GeoPoint>::Write(w, p); }
 
 }  // namespace
 
@@ -45,8 +46,7 @@ AirportRecord ImageElement<AirportRecord>::Read(ce::wire::Reader& r) {
 }
 
 void ImageElement<AirportRecord>::Write(ce::wire::Writer& w, const AirportRecord& a) {
-  w.I32(a.position.lon);
-  w.I32(a.position.lat);
+  WritePoint(w, a.position);
   WriteFixedText(w, a.code, 6);
   w.Bytes(a.regionCode, 2);
   w.U16(a.regionNumber);
@@ -84,8 +84,7 @@ void ImageElement<RunwayRecord>::Write(ce::wire::Writer& w, const RunwayRecord& 
   w.U8(v.width);
   w.U8(v.surface);
   for (const RunwayEnd& e : v.end) {
-    w.I32(e.position.lon);
-    w.I32(e.position.lat);
+    WritePoint(w, e.position);
     WriteFixedText(w, e.designator, 12);
   }
 }
@@ -120,8 +119,7 @@ NavaidRecord ImageElement<NavaidRecord>::Read(ce::wire::Reader& r) {
 }
 
 void ImageElement<NavaidRecord>::Write(ce::wire::Writer& w, const NavaidRecord& v) {
-  w.I32(v.position.lon);
-  w.I32(v.position.lat);
+  WritePoint(w, v.position);
   w.Zeros(6);
   w.Bytes(v.regionCode, 2);
   w.U16(v.regionNumber);
@@ -142,8 +140,7 @@ IntersectionRecord ImageElement<IntersectionRecord>::Read(ce::wire::Reader& r) {
 }
 
 void ImageElement<IntersectionRecord>::Write(ce::wire::Writer& w, const IntersectionRecord& v) {
-  w.I32(v.position.lon);
-  w.I32(v.position.lat);
+  WritePoint(w, v.position);
   WriteFixedText(w, v.name, 6);
   w.Bytes(v.regionCode, 2);
   w.U16(v.regionNumber);

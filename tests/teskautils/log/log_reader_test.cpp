@@ -2,23 +2,15 @@
 // program linked with the library logs.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/testing/child_process.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/teskautils/teskautils_fixture.h"
 #include "tools/logreader/log_record.h"
-
-extern char** environ;
 
 namespace {
 
@@ -48,56 +40,11 @@ TEST(LogRecordParser, ReadsRecordsAndRefusesOtherBytes) {
 }
 
 // The log reader as a child process on the test's device, its output read line by line.
-class ReaderProcess {
+class ReaderProcess : public ce::testing::ChildProcess {
  public:
-  explicit ReaderProcess(const std::filesystem::path& device) {
-    std::vector<std::string> args = {LOGREADER_PATH, "--device", device.string(), "--ready"};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    if (posix_spawn(&pid_, LOGREADER_PATH, &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    fd_ = fds[0];
-  }
-  ~ReaderProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-    if (fd_ >= 0) close(fd_);
-  }
-
-  // The next line, or nothing after `timeout_ms` of real time.
-  std::optional<std::string> Line(int timeout_ms = 10000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-      const auto end = pending_.find('\n');
-      if (end != std::string::npos) {
-        std::string line = pending_.substr(0, end);
-        pending_.erase(0, end + 1);
-        return line;
-      }
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (left.count() <= 0 || fd_ < 0) return std::nullopt;
-      pollfd p{fd_, POLLIN, 0};
-      if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;
-      char buffer[4096];
-      const ssize_t n = read(fd_, buffer, sizeof buffer);
-      if (n <= 0) return std::nullopt;
-      pending_.append(buffer, static_cast<std::size_t>(n));
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  int fd_ = -1;
-  std::string pending_;
+  explicit ReaderProcess(const std::filesystem::path& device)
+      : ChildProcess(LOGREADER_PATH, {LOGREADER_PATH, "--device", device.string(), "--ready"}, AtEnd::kTerminate) {}
+  std::optional<std::string> Line() { return ReadLine(); }
 };
 
 class LogReaderProcess : public teskautils_test::TeskaUtilsTest {};

@@ -22,6 +22,7 @@
 #include "platform/window/window.h"
 #include "teskautils/teskautils_seam.h"
 #include "tests/velomar/managers/manager_fixture.h"
+#include "tests/velomar/managers/status_recorder.h"
 #include "velomar/core/managers/BacklightMgr.h"
 #include "velomar/core/managers/BeamMgr.h"
 #include "velomar/core/managers/CallForwardMgr.h"
@@ -30,22 +31,7 @@
 
 namespace {
 
-class Recorder : public IStatusListener {
- public:
-  void StatusChanged(int status, int mgr_id, int event) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_calls.emplace_back(status, mgr_id, event);
-  }
-  std::u16string GetName() override { return u"recorder"; }
-  std::vector<std::tuple<int, int, int>> Calls() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_calls;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::vector<std::tuple<int, int, int>> m_calls;
-};
+using Recorder = velomar_test::StatusRecorder;
 
 std::string ReadUtf16File(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -14,6 +14,7 @@
 #include "platform/time/time.h"
 #include "platform/text/utf.h"
 #include "tests/velomar/managers/manager_fixture.h"
+#include "tests/velomar/managers/status_recorder.h"
 #include "velomar/core/ProgramNotifications.h"
 
 namespace {
@@ -42,22 +43,7 @@ class FakeMgr : public CMgr {
   int m_id;
 };
 
-class Recorder : public IStatusListener {
- public:
-  void StatusChanged(int status, int mgr_id, int event) override {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_calls.emplace_back(status, mgr_id, event);
-  }
-  std::u16string GetName() override { return u"recorder"; }
-  std::vector<std::tuple<int, int, int>> Calls() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_calls;
-  }
-
- private:
-  std::mutex m_mutex;
-  std::vector<std::tuple<int, int, int>> m_calls;
-};
+using Recorder = velomar_test::StatusRecorder;
 
 void DeleteSetting(const WCHAR* name) {
   HKEY key = nullptr;

@@ -73,14 +73,17 @@ TEST_F(ConcurrencyTest, WalkersAndAWriterThatClosesAndReopensTheVolume) {
 
   auto locked_walker = [&] {
     while (!done) {
-      std::lock_guard<std::recursive_mutex> lock(db().GetLock());
-      if (!places().IsOpen() || !actions().IsOpen()) ++closed_seen_under_lock;
-      try {
-        if (Walk() == 0) ++closed_seen_under_lock;  // the default place at least is always there
-      } catch (...) {
-        ++failures;
+      {
+        std::lock_guard<std::recursive_mutex> lock(db().GetLock());
+        if (!places().IsOpen() || !actions().IsOpen()) ++closed_seen_under_lock;
+        try {
+          if (Walk() == 0) ++closed_seen_under_lock;  // the default place at least is always there
+        } catch (...) {
+          ++failures;
+        }
+        ++walks;
       }
-      ++walks;
+      std::this_thread::yield();  // let the writer at the lock between walks
     }
   };
   auto free_walker = [&] {

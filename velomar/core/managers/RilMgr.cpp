@@ -312,22 +312,33 @@ void CRilMgr::ClearLocationKey() {
   FireStatusChanged(RIL_EVENT_POSITION);
 }
 
+namespace {
+
+// The stored record of a location (a cell when `by_cell`, else a LAC), filled from its table;
+// null when the database, its table or the record is missing.
+std::unique_ptr<CStrLocation> FindLocationRecord(CDB& db, bool by_cell, int key) {
+  std::unique_ptr<CStrLocation> location;
+  CTableLocation* table = nullptr;
+  if (by_cell) {
+    location = std::make_unique<CStrCell>();
+    table = db.GetCellsTable();
+  } else {
+    location = std::make_unique<CStrLAC>();
+    table = db.GetLacsTable();
+  }
+  if (!table) return nullptr;
+  location->SetValue(key);
+  if (!table->FindAndFill(*location)) return nullptr;
+  return location;
+}
+
+}  // namespace
+
 bool CRilMgr::IsLocationKnown() {
   CDB* db = CDB::GetInstance();
   if (!db) return false;
   try {
-    std::unique_ptr<CStrLocation> location;
-    CTableLocation* table = nullptr;
-    if (UseCellId()) {
-      location = std::make_unique<CStrCell>();
-      table = db->GetCellsTable();
-    } else {
-      location = std::make_unique<CStrLAC>();
-      table = db->GetLacsTable();
-    }
-    if (!table) return false;
-    location->SetValue(static_cast<int>(GetLocationKey()));
-    return table->FindAndFill(*location);
+    return FindLocationRecord(*db, UseCellId(), static_cast<int>(GetLocationKey())) != nullptr;
   } catch (...) {
     return false;
   }
@@ -335,20 +346,11 @@ bool CRilMgr::IsLocationKnown() {
 
 bool CRilMgr::FindPlaceOfLocation(CStrPlace& place) {
   CDB* db = CDB::GetInstance();
-  if (!db) return false;
+  if (!db || !db->GetPlacesTable()) return false;
   try {
-    std::unique_ptr<CStrLocation> location;
-    CTableLocation* table = nullptr;
-    if (UseCellId()) {
-      location = std::make_unique<CStrCell>();
-      table = db->GetCellsTable();
-    } else {
-      location = std::make_unique<CStrLAC>();
-      table = db->GetLacsTable();
-    }
-    if (!table || !db->GetPlacesTable()) return false;
-    location->SetValue(static_cast<int>(GetLocationKey()));
-    if (!table->FindAndFill(*location)) return false;
+    const std::unique_ptr<CStrLocation> location =
+        FindLocationRecord(*db, UseCellId(), static_cast<int>(GetLocationKey()));
+    if (!location) return false;
     place.SetIdPlace(location->GetPlace());
     return db->GetPlacesTable()->FindAndFill(place);
   } catch (...) {
