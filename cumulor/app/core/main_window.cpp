@@ -17,6 +17,7 @@
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/map/layers/trail_draw.h"
 #include "cumulor/nav/dialogs/flarm_draw.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/controls/commctrl.h"
@@ -190,6 +191,8 @@ void PaintMapScreen(AppContext& app) {
   // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
   if (!app.map.dc) return;
   EnterCriticalSection(&app.mainLock);
+  TrailDrawSimplified(app.map, app.map.dc, app.stopFlag != 0);
+  TrailDraw(app.map, app.map.dc, app.instance, app.replayWindow.load() != nullptr);
   FlarmDrawTargets(app);
   if (app.terrainClearanceOn && !app.dialogActive) DrawClearanceMark(app.map.dc, app.map);
   LeaveCriticalSection(&app.mainLock);

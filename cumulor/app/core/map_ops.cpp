@@ -6,6 +6,7 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/data/airspace/airspace_reader.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_rules.h"
@@ -48,8 +49,8 @@ void CenterMapOnFix(AppContext& app) {
 void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
   EnterCriticalSection(&app.mainLock);
   // The visible aeronautical data and the vector map follow the view when their modules exist.
-  (void)vectorStep;
   app.aeroDb.visibleArea = view;
+  if (vectorStep) SetTrailView(app, view);
   LeaveCriticalSection(&app.mainLock);
   (void)RectsIntersect;
 }

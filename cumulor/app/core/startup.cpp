@@ -15,6 +15,7 @@
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/dialogs/point_icons.h"
+#include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "platform/devicelibs/gx.h"
 #include "platform/dialogs/message_box.h"
@@ -114,6 +115,7 @@ void StartupSequence(AppContext& app) {
 
   ShowStatusText(app, u"Loading Map...");
   InitWaypointIcons(app.instance, app.map.displayFlags);
+  InstallMapLayerHooks(app);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
 

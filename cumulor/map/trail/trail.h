@@ -1,10 +1,13 @@
 // The flight trail: every stored fix appended under the trail lock, ranked in stretches by a
 // Douglas-Peucker pass that also feeds the live distance optimisation. A module global.
 //
-// The drawn list and the drawing come with the map layers.
+// Beside the full trail the module keeps the drawn list: the points of the trail that matter at the
+// map's zoom level and lie in view, rebuilt by TrailSetMode and extended by every new fix. The
+// drawing itself is window-side (cumulor/map/layers).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "cumulor/app/base/dyn_array.h"
 #include "cumulor/app/base/geo_point.h"
@@ -41,6 +44,41 @@ std::int32_t TrailOlcStart();
 void TrailOptimize();
 // A copy of the full trail, taken under the lock.
 DynArray<TrailPoint> TrailCopy();
+
+// A box {west, north, east, south} in GeoPoint units (north above south).
+struct TrailBox {
+  std::int32_t west = 0;
+  std::int32_t north = 0;
+  std::int32_t east = 0;
+  std::int32_t south = 0;
+};
+
+// Cohen-Sutherland outcode of a point against the box: 1 west, 2 east, 4 south, 8 north.
+std::uint32_t ClipOutcode(const TrailBox& box, std::int32_t x, std::int32_t y);
+// Clips the segment a-b to the box, moving its outside ends onto the edges crossed. 1 when no part
+// of it is visible (a and b then as they were or partly moved), 0 when a and b hold the visible part.
+int ClipLine(const TrailBox& box, GeoPoint& a, GeoPoint& b);
+
+// The trail mode (the zoom level, 5 at start) and the point spacing that follows from it.
+std::int32_t TrailMode();
+std::int32_t TrailSpacing(bool highResolution);
+// Rebuilds the drawn list for the visible box at a zoom level whose scale value is zoomScale:
+// below level 2 every point is a candidate, otherwise the points ranked above
+// min(3 x zoomScale, 500); each candidate but the last is kept when the segment to the next
+// candidate shows in the box. Called on every re-centre.
+void TrailSetMode(const TrailBox& box, std::int32_t zoomLevel, std::int32_t zoomScale);
+// The drawn list's count.
+std::int32_t TrailDrawnCount();
+// Calls `visit` with the drawn list under the trail lock; the points are valid during the call.
+void TrailVisitDrawn(const std::function<void(const TrailPoint* points, std::int32_t count)>& visit);
+// Calls `visit` with the full trail under the trail lock.
+void TrailVisitPoints(const std::function<void(const TrailPoint* points, std::int32_t count)>& visit);
+
+// The trail dialog's switches: the line ("Line", on at start) and the lift dots ("Lift Dots").
+void TrailSetShowLine(bool show);
+bool TrailShowLine();
+void TrailSetLiftDots(bool show);
+bool TrailLiftDots();
 
 // The ranking steps over the full trail; callers hold the trail lock (exposed for the tests,
 // which call them on a trail they filled). TrailFarthestPoint answers the index it ranked.
