@@ -25,7 +25,8 @@ INT_PTR TrailDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
       SetCheck(dialog, kTrailLineCheck, TrailShowLine());
       SetCheck(dialog, kTrailLiftDotsCheck, TrailLiftDots());
-      return TRUE;
+      SetFocus(dialog);  // the hardware keys come to the dialog
+      return FALSE;
     case WM_COMMAND:
       switch (LOWORD(wparam)) {
         case kTrailLineCheck: TrailSetShowLine(Checked(dialog, kTrailLineCheck)); return TRUE;

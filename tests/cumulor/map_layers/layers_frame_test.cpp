@@ -197,7 +197,11 @@ TEST_F(LayersFrameTest, TrailDialogSetsTheLine) {
   user.AnswerDialog({Click(1327), Click(IDOK)});
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(161), nullptr, TrailDialogProc, 0), 1);
   EXPECT_FALSE(TrailShowLine());
-  user.AnswerDialog({Click(1327), Key(194)});
+  user.AnswerDialog({Click(1327), Click(1355)});
+  EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(161), nullptr, TrailDialogProc, 0), 1);
+  EXPECT_TRUE(TrailShowLine());
+  // A hardware key ends it as OK.
+  user.AnswerDialog({Key(194)});
   EXPECT_EQ(DialogBoxParamW(nullptr, MAKEINTRESOURCEW(161), nullptr, TrailDialogProc, 0), 1);
   EXPECT_TRUE(TrailShowLine());
   for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted);

@@ -18,7 +18,7 @@ using testing::At;
 using testing::kCentre;
 using testing::kDeg;
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
+LRESULT PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcW(w, m, wp, lp); }
 
 // 1297 units north is 3999 m by the flat distance; 1298 units the first step at 4000 m or more.
 constexpr std::int32_t kUnder = 1297;
