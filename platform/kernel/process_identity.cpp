@@ -1,8 +1,10 @@
 #include "platform/kernel/process_identity.h"
 
+#include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <fstream>
@@ -27,19 +29,47 @@ std::uint64_t StartTimeOf(int pid) {
   return std::strtoull(text.c_str() + pos, nullptr, 10);
 }
 
+// This process's id, read once; a forked child reads its own again.
+std::atomic<int> g_pid{0};
+
 }  // namespace
+
+int CurrentPid() {
+  int pid = g_pid.load(std::memory_order_relaxed);
+  if (pid != 0) return pid;
+  static const bool registered = [] {
+    pthread_atfork(nullptr, nullptr, [] { g_pid.store(0, std::memory_order_relaxed); });
+    return true;
+  }();
+  (void)registered;
+  pid = getpid();
+  g_pid.store(pid, std::memory_order_relaxed);
+  return pid;
+}
+
+int CurrentTid() {
+  // A fork gives the forking thread a new id in the child: the cache notes the process it is of.
+  thread_local int tid = 0;
+  thread_local int tid_pid = 0;
+  const int pid = CurrentPid();
+  if (tid == 0 || tid_pid != pid) {
+    tid = gettid();
+    tid_pid = pid;
+  }
+  return tid;
+}
 
 ProcessIdentity ThisProcessIdentity() {
   // Taken again after a fork: the child is another process.
   static thread_local ProcessIdentity cached;
-  const int pid = getpid();
+  const int pid = CurrentPid();
   if (cached.pid != pid) cached = ProcessIdentity{pid, StartTimeOf(pid)};
   return cached;
 }
 
 bool ProcessRuns(const ProcessIdentity& process) {
   if (process.pid <= 0) return false;
-  if (process.pid == getpid()) return process.start == ThisProcessIdentity().start;
+  if (process.pid == CurrentPid()) return process.start == ThisProcessIdentity().start;
   if (kill(process.pid, 0) != 0 && errno == ESRCH) return false;
   return StartTimeOf(process.pid) == process.start;
 }

@@ -14,6 +14,10 @@ struct ProcessIdentity {
 
 // This process.
 ProcessIdentity ThisProcessIdentity();
+// getpid() and gettid() of the calling thread without a system call each time (kept right across
+// a fork).
+int CurrentPid();
+int CurrentTid();
 // Whether that process still runs (same pid and same start time).
 bool ProcessRuns(const ProcessIdentity& process);
 

@@ -31,6 +31,7 @@ Kernel& TheKernel() {
 std::unique_lock<std::mutex> LockKernel() { return std::unique_lock<std::mutex>(TheKernel().lock); }
 
 void WakeWaitersLocked() { TheKernel().changed.notify_all(); }
+void WakeWaitersAfterUnlock() { TheKernel().changed.notify_all(); }
 
 // Enters the calling thread in the waiting lists of the objects for the time of one wait.
 class WaitRegistration {

@@ -42,6 +42,9 @@ using ThreadId = DWORD;
 std::unique_lock<std::mutex> LockKernel();
 // Wakes every thread blocked in a wait or Sleep so it re-checks; call with the kernel lock held.
 void WakeWaitersLocked();
+// The same after the lock was let go, for a change a waiter would have seen under the lock (the
+// woken thread then need not wait for the lock the waker still holds).
+void WakeWaitersAfterUnlock();
 
 class Waitable : public KernelObject {
  public:

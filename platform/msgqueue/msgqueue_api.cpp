@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "platform/kernel/clock.h"
 #include "platform/kernel/device_folder.h"
@@ -19,6 +20,8 @@
 
 namespace ce::msgqueue {
 namespace {
+
+class QueueHandle;
 
 // One queue as this process sees it: the shared memory and a watcher thread that wakes this
 // process's waits when another process changes the queue.
@@ -38,6 +41,10 @@ class LocalQueue {
   QueueMemory& memory() { return *memory_; }
   const std::u16string& name() const { return name_; }
 
+  // The handles of this queue in this process, so that a change wakes the kernel's waits only
+  // when a thread waits on a handle the change concerns. Kernel lock held.
+  std::vector<const QueueHandle*>& handles_locked() { return handles_; }
+
  private:
   void Watch(std::uint32_t seen) {
     while (!stop_) {
@@ -54,6 +61,7 @@ class LocalQueue {
   std::u16string name_;
   std::atomic<bool> stop_{false};
   std::thread watcher_;
+  std::vector<const QueueHandle*> handles_;  // kernel lock held
 };
 
 std::mutex g_named_lock;
@@ -63,14 +71,27 @@ class QueueHandle : public kernel::Waitable {
  public:
   QueueHandle(std::shared_ptr<LocalQueue> queue, bool read, DWORD flags)
       : queue_(std::move(queue)), read_(read), flags_(flags) {
+    {
+      auto lock = kernel::LockKernel();
+      queue_->handles_locked().push_back(this);
+    }
     queue_->memory().AddHolder(read_ ? 1 : 0, read_ ? 0 : 1);
   }
+  ~QueueHandle() override {
+    auto lock = kernel::LockKernel();
+    std::erase(queue_->handles_locked(), this);
+  }
+  QueueHandle(const QueueHandle&) = delete;
+  QueueHandle& operator=(const QueueHandle&) = delete;
+
+  // Whether a thread now waits on this handle. Kernel lock held.
+  bool HasWaitersLocked() const { return !WaitingThreadsLocked().empty(); }
 
   bool IsSignaledLocked(kernel::ThreadId) const override {
     if (closed_) return false;
     QueueMemory& m = queue_->memory();
     if (m.Damaged()) return true;  // the call that follows reports it
-    return read_ ? m.Count() > 0 : m.Count() < m.Slots();
+    return read_ ? m.CountOfWhole() > 0 : m.CountOfWhole() < m.Slots();
   }
 
   void OnHandleClosed() override {
@@ -107,9 +128,16 @@ bool ValidOptions(const MSGQUEUEOPTIONS* options) {
          options->cbMaxMessage <= kMaxMessageBytes && options->dwMaxMessages <= kMaxMessageCount;
 }
 
-void WakeHere() {
-  auto lock = kernel::LockKernel();
-  kernel::WakeWaitersLocked();
+// Wakes this process's waits after a message came in (`for_readers`) or left the queue, when a
+// thread waits on a handle of that side. Other processes learn of it through their watchers.
+void WakeHere(LocalQueue& queue, bool for_readers) {
+  bool waiting = false;
+  {
+    auto lock = kernel::LockKernel();
+    for (const QueueHandle* h : queue.handles_locked()) waiting = waiting || (h->read() == for_readers && h->HasWaitersLocked());
+  }
+  // A thread that registers after the look above sees the change when it first checks.
+  if (waiting) kernel::WakeWaitersAfterUnlock();
 }
 
 // Waits until the handle is signalled or `stop` holds, within what is left of the time-out.
@@ -195,7 +223,8 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
   if (!buffer || !bytes_read) return Fail(ERROR_INVALID_PARAMETER);
   QueueMemory& m = h->memory();
   std::uint64_t start = ce::kernel::MonotonicMs();
-  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.Writers() == 0); };
+  // Asked by the wait right after the handle's own check found the file whole.
+  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.WritersOfWhole() == 0); };
   for (;;) {
     {
       auto lock = ce::kernel::LockKernel();
@@ -204,7 +233,7 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
     DWORD length = 0, message_flags = 0;
     PopResult r = m.Pop(buffer, buffer_size, &length, &message_flags);
     if (r != PopResult::kEmpty) {
-      WakeHere();
+      WakeHere(*h->queue(), false);
       if (r == PopResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);
       if (r == PopResult::kTooSmall) return Fail(ERROR_INSUFFICIENT_BUFFER);
       *bytes_read = length;
@@ -224,7 +253,7 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
   QueueMemory& m = h->memory();
   if (size > m.MaxSize()) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::uint64_t start = ce::kernel::MonotonicMs();
-  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.Readers() == 0); };
+  auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.ReadersOfWhole() == 0); };
   for (;;) {
     {
       auto lock = ce::kernel::LockKernel();
@@ -234,7 +263,7 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
     const PushResult r = m.Push(data, size, flags);
     if (r == PushResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);
     if (r == PushResult::kDone) {
-      WakeHere();
+      WakeHere(*h->queue(), true);
       return TRUE;
     }
     if (timeout_ms == 0 || !WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);

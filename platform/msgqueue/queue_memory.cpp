@@ -164,7 +164,7 @@ void PruneLocked(QueueHeader* h) {
   for (auto& holder : h->holders) {
     if (holder.pid == 0) continue;
     // Our own pid with another start time is a process of the past that had the same pid.
-    const bool gone = holder.pid == getpid() ? holder.start != MyStartTime() : !Alive(holder);
+    const bool gone = holder.pid == kernel::CurrentPid() ? holder.start != MyStartTime() : !Alive(holder);
     if (gone || holder.readers < 0 || holder.writers < 0) {
       holder = Holder{};
       continue;
@@ -193,7 +193,7 @@ bool LayoutSound(const QueueHeader* h, off_t file_size) {
   return file_size >= static_cast<off_t>(sizeof(QueueHeader) + std::size_t{h->slots} * h->slot_size);
 }
 
-std::uint32_t ThisThread() { return static_cast<std::uint32_t>(gettid()); }
+std::uint32_t ThisThread() { return static_cast<std::uint32_t>(kernel::CurrentTid()); }
 
 std::uint64_t NowMs() {
   timespec ts{};
@@ -211,7 +211,7 @@ bool HolderGone(const QueueHeader* h, std::uint32_t word) {
   Holder holder{h->lock_pid.load(), h->lock_start.load(), 0, 0};
   // Read again: the holder may have let go meanwhile, and what was read may be half cleared.
   if (h->lock_thread.load(std::memory_order_acquire) != word || holder.pid <= 0) return false;
-  if (holder.pid == getpid()) return holder.start != MyStartTime();
+  if (holder.pid == kernel::CurrentPid()) return holder.start != MyStartTime();
   return !Alive(holder);
 }
 
@@ -387,7 +387,7 @@ bool QueueMemory::Damaged() const {
 }
 
 void QueueMemory::TakeOwnership(std::uint32_t me) {
-  header_->lock_pid.store(getpid(), std::memory_order_relaxed);
+  header_->lock_pid.store(kernel::CurrentPid(), std::memory_order_relaxed);
   header_->lock_start.store(MyStartTime(), std::memory_order_relaxed);
   header_->lock_thread.store(me, std::memory_order_release);
 }
@@ -461,11 +461,11 @@ void QueueMemory::AddHolder(int readers, int writers) {
     Holder* mine = nullptr;
     Holder* free_slot = nullptr;
     for (auto& holder : header_->holders) {
-      if (holder.pid == getpid() && holder.start == MyStartTime()) mine = &holder;
+      if (holder.pid == kernel::CurrentPid() && holder.start == MyStartTime()) mine = &holder;
       if (holder.pid == 0 && !free_slot) free_slot = &holder;
     }
     if (!mine && free_slot) {
-      *free_slot = Holder{getpid(), MyStartTime(), 0, 0};
+      *free_slot = Holder{kernel::CurrentPid(), MyStartTime(), 0, 0};
       mine = free_slot;
     }
     if (mine) {
@@ -505,8 +505,10 @@ PushResult QueueMemory::Push(const void* data, DWORD size, DWORD flags) {
   std::memcpy(p + kSlotHeader, data, size);
   header_->count.store(count + 1);
   if (count + 1 > header_->max_count.load()) header_->max_count.store(count + 1);
+  const bool shared = SharedWithOtherProcessLocked();
+  header_->seq.fetch_add(1);
   Unlock();
-  Announce();
+  if (shared) WakeWatchers();
   return PushResult::kDone;
 }
 
@@ -532,8 +534,10 @@ PopResult QueueMemory::Pop(void* out, DWORD size, DWORD* length, DWORD* flags) {
   if (fits) std::memcpy(out, p + kSlotHeader, len);
   header_->head.store((header_->head.load() + 1) % slots_);
   header_->count.store(count - 1);
+  const bool shared = SharedWithOtherProcessLocked();
+  header_->seq.fetch_add(1);
   Unlock();
-  Announce();
+  if (shared) WakeWatchers();
   *length = sound ? len : 0;
   *flags = fl;
   if (!sound) return PopResult::kDamaged;
@@ -541,6 +545,9 @@ PopResult QueueMemory::Pop(void* out, DWORD size, DWORD* length, DWORD* flags) {
 }
 
 DWORD QueueMemory::Count() const { return Intact() ? header_->count.load() : 0; }
+DWORD QueueMemory::CountOfWhole() const { return header_->count.load(); }
+DWORD QueueMemory::ReadersOfWhole() const { return header_->readers.load(); }
+DWORD QueueMemory::WritersOfWhole() const { return header_->writers.load(); }
 DWORD QueueMemory::Slots() const { return slots_; }
 DWORD QueueMemory::Readers() const { return Intact() ? header_->readers.load() : 0; }
 DWORD QueueMemory::Writers() const { return Intact() ? header_->writers.load() : 0; }
@@ -561,7 +568,18 @@ void QueueMemory::WaitChange(std::uint32_t seen, int timeout_ms) const {
 void QueueMemory::Announce() {
   if (!Intact()) return;
   header_->seq.fetch_add(1);
-  FutexWakeAll(header_->seq);
+  WakeWatchers();
+}
+
+// The mapping was found whole under the lock just before; a futex wake on a page cut off since
+// fails without touching it.
+void QueueMemory::WakeWatchers() { FutexWakeAll(header_->seq); }
+
+bool QueueMemory::SharedWithOtherProcessLocked() const {
+  const pid_t me = kernel::CurrentPid();
+  for (const Holder& holder : header_->holders)
+    if (holder.pid != 0 && holder.pid != me) return true;
+  return false;
 }
 
 }  // namespace ce::msgqueue

@@ -71,6 +71,10 @@ class QueueMemory {
 
   // Read without the lock (atomics), for waits; 0 once the file is damaged.
   DWORD Count() const;
+  // The same without checking the file again: only right after `Damaged()` answered false.
+  DWORD CountOfWhole() const;
+  DWORD ReadersOfWhole() const;
+  DWORD WritersOfWhole() const;
   DWORD Slots() const;
   DWORD Readers() const;
   DWORD Writers() const;
@@ -81,7 +85,9 @@ class QueueMemory {
   // `timeout_ms` passes.
   std::uint32_t Sequence() const;
   void WaitChange(std::uint32_t seen, int timeout_ms) const;
-  // Wakes this queue's watchers in every process.
+  // Tells every process of a change: bumps the sequence word and wakes the watchers blocked on it.
+  // A message pushed or popped while no other process holds the queue wakes no watcher: this
+  // process wakes its own waits, and a process that opens the queue later reads it afresh.
   void Announce();
 
  private:
@@ -97,6 +103,9 @@ class QueueMemory {
   // Whether the ring's shape in the header is still the one mapped. Lock held.
   bool RingSoundLocked() const;
   void TakeOwnership(std::uint32_t me);
+  void WakeWatchers();
+  // Whether a process other than this one holds a handle to the queue. Lock held.
+  bool SharedWithOtherProcessLocked() const;
 
   QueueHeader* header_ = nullptr;
   std::size_t length_ = 0;
