@@ -9,6 +9,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/flight_fix_steps.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
+#include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
@@ -191,6 +192,7 @@ void PaintMapScreen(AppContext& app) {
   // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
   if (!app.map.dc) return;
   EnterCriticalSection(&app.mainLock);
+  DrawPointLabelsLocked(app);
   TrailDrawSimplified(app.map, app.map.dc, app.stopFlag != 0);
   TrailDraw(app.map, app.map.dc, app.instance, app.replayWindow.load() != nullptr);
   FlarmDrawTargets(app);

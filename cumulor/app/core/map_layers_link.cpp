@@ -3,6 +3,14 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/app/core/status_line.h"
+#include "cumulor/data/aero/point_table_lock.h"
+#include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/aero/tile_cache.h"
+#include "cumulor/data/dialogs/point_icons.h"
+#include "cumulor/data/points/aero_tables.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/map/layers/point_labels_draw.h"
 #include "cumulor/data/waypoints/user_waypoint_remove.h"
 #include "cumulor/map/layers/task_drag.h"
 #include "cumulor/map/layers/task_draw.h"
@@ -56,6 +64,42 @@ void DrawTaskOnMap(AppContext& app) {
 void SetTrailView(AppContext& app, const GeoRect& view) {
   const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
   TrailSetMode(TrailBox{view.left, view.top, view.right, view.bottom}, level, kZoomTable[level]);
+}
+
+}  // namespace cumulor
+
+namespace cumulor {
+
+VisibleAeroObjects& FrameVisible() {
+  static VisibleAeroObjects visible;
+  return visible;
+}
+
+void UpdateVisibleObjects(AppContext& app, const GeoRect& view) {
+  AeroUi ui;
+  ui.status = [&app](const std::u16string& text) { ShowStatusText(app, text.c_str()); };
+  const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
+  UpdateVisibleAeroData(AeroData(), AeroTiles(), FrameVisible(), TileRange{view.left, view.top, view.right, view.bottom},
+                        level, MapTileHooks{}, ui);
+}
+
+void DrawPointLabelsLocked(AppContext& app) {
+  if (!app.map.dc) return;
+  const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
+  PointLabelSources sources;
+  sources.visible = &FrameVisible();
+  sources.flight = &app.flight;
+  sources.text = AppLabelSettings(app);
+  sources.own = app.mapCentre;
+  sources.rotation = app.mapRotation;
+  sources.showAirports = PointTableOf(kPointAirport).displayFlag != 0;
+  sources.showUserWaypoints = PointTableOf(kPointUserWaypoint).displayFlag != 0;
+  sources.hideThermals = app.thermalsHidden != 0;
+  sources.displayFlags = app.map.displayFlags;
+  sources.airportStyle.drawIcon = [](HDC dc, std::int32_t n, int x, int y) { DrawPointIcon(dc, n, x, y); };
+  sources.drawTask = [&app](HDC) { DrawTaskOnMap(app); };
+  std::lock_guard<std::recursive_mutex> lock(PointTableLock());
+  DrawPointLabels(FrameLabels(), app.map, app.map.dc, kZoomTable[level], false, sources);
 }
 
 }  // namespace cumulor

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cumulor/app/app_context.h"
+#include "cumulor/data/aero/visible_data.h"
 #include "cumulor/map/labels/label_list.h"
 #include "cumulor/map/labels/label_text.h"
 
@@ -19,5 +20,10 @@ void InstallMapLayerHooks(AppContext& app);
 void DrawTaskOnMap(AppContext& app);
 // The trail's drawn list for the visible box at the current zoom level.
 void SetTrailView(AppContext& app, const GeoRect& view);
+// The aeronautical objects in view, collected on every re-centre (main lock held).
+VisibleAeroObjects& FrameVisible();
+void UpdateVisibleObjects(AppContext& app, const GeoRect& view);
+// The frame's points, airspace labels and task under the point-table lock (main lock held).
+void DrawPointLabelsLocked(AppContext& app);
 
 }  // namespace cumulor

@@ -50,6 +50,7 @@ void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
   EnterCriticalSection(&app.mainLock);
   // The visible aeronautical data and the vector map follow the view when their modules exist.
   app.aeroDb.visibleArea = view;
+  UpdateVisibleObjects(app, view);
   if (vectorStep) SetTrailView(app, view);
   LeaveCriticalSection(&app.mainLock);
   (void)RectsIntersect;
