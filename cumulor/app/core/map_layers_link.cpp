@@ -58,6 +58,7 @@ void InstallMapLayerHooks(AppContext& app) {
 
 void DrawTaskOnMap(AppContext& app) {
   if (!app.map.dc) return;
+  ComputeFaiSectors();  // the length shown follows every change of the task
   DrawActiveTask(app.map, app.map.dc, &FrameLabels(), AppLabelSettings(app));
 }
 

@@ -210,6 +210,8 @@ bool TaskDragActive() { return g_drag.index >= 0 && g_drag.moving > 0; }
 
 bool TaskDragStart(POINT at) {
   if (g_drag.index >= 0) return false;
+  // The frame fills the labels and reads the stores under the main lock.
+  MainLockHold hold;
   const std::vector<RECT>& labels = TaskDrawing().labels;
   std::int32_t found = -1;
   for (std::size_t i = 0; i < labels.size(); ++i) {
@@ -232,10 +234,7 @@ bool TaskDragStart(POINT at) {
   g_drag.bandCount = 0;
   g_drag.bandDrawn = false;
   g_drag.circleDrawn = false;
-  {
-    MainLockHold hold;
-    TaskDragBegin(found);
-  }
+  TaskDragBegin(found);
   if (g_drag.moving <= 0) {
     // No point was taken (the label list is older than the task): undo the set-up.
     ReleaseDragDc();
@@ -249,6 +248,7 @@ bool TaskDragStart(POINT at) {
 
 bool TaskDragMove(POINT at) {
   if (!TaskDragActive()) return false;
+  MainLockHold hold;
   UserWaypointTable& w = UserWaypoints();
   if (g_drag.moving >= w.records.Size()) return false;
   if (g_drag.circleDrawn) DrawCircle(g_drag.lastPen);
@@ -278,41 +278,43 @@ void TaskDragEnd() {
   ReleaseDragDc();
   ShowCursor(TRUE);
   const bool created = g_drag.coneCreated;
-  UserWaypointTable& w = UserWaypoints();
-  DynArray<TaskPoint>& active = ActiveTask();
-  if (g_drag.moving > 0 && g_drag.moving < w.records.Size()) {
+  {
     MainLockHold hold;
-    const GeoPoint dropped = w.records[g_drag.moving].position;
-    if (FlatDistance(dropped, g_drag.keptPosition) < kTaskDragMinimum) {
-      RestoreDraggedPoint();
-    } else {
-      TaskPoint near;
-      if (FindPointNear(dropped, near)) {
-        if (g_drag.index < active.Size()) active[g_drag.index] = near;
-        if (g_drag.index == 0) {
-          const DynArray<TaskPoint>& achieved = AchievedList();
-          const GeoPoint origin = achieved.Empty() ? TaskOwnPosition() : PointRefPosition(achieved[0]);
-          TaskSetNavigationTarget(near, origin, 0);
-        }
-        if ((w.records[g_drag.moving].flags & kConeFlag) && !UsedByActiveTask(g_drag.moving)) {
-          RemoveUserWaypoint(g_drag.moving);
-          g_drag.moving = 0;
-        }
-      } else if (DragOptions().alwaysSnap) {
+    UserWaypointTable& w = UserWaypoints();
+    DynArray<TaskPoint>& active = ActiveTask();
+    if (g_drag.moving > 0 && g_drag.moving < w.records.Size()) {
+      const GeoPoint dropped = w.records[g_drag.moving].position;
+      if (FlatDistance(dropped, g_drag.keptPosition) < kTaskDragMinimum) {
         RestoreDraggedPoint();
       } else {
-        // The point stays on the cone where it was dropped; the cone's tile follows it.
-        AeroTiles().RemoveItem(kTileUserWaypoints, g_drag.movingStart, static_cast<std::uint32_t>(g_drag.moving));
-        AeroTiles().AddItem(kTileUserWaypoints, dropped, static_cast<std::uint32_t>(g_drag.moving));
+        TaskPoint near;
+        if (FindPointNear(dropped, near)) {
+          if (g_drag.index < active.Size()) active[g_drag.index] = near;
+          if (g_drag.index == 0) {
+            const DynArray<TaskPoint>& achieved = AchievedList();
+            const GeoPoint origin = achieved.Empty() ? TaskOwnPosition() : PointRefPosition(achieved[0]);
+            TaskSetNavigationTarget(near, origin, 0);
+          }
+          if ((w.records[g_drag.moving].flags & kConeFlag) && !UsedByActiveTask(g_drag.moving)) {
+            RemoveUserWaypoint(g_drag.moving);
+            g_drag.moving = 0;
+          }
+        } else if (DragOptions().alwaysSnap) {
+          RestoreDraggedPoint();
+        } else {
+          // The point stays on the cone where it was dropped; the cone's tile follows it.
+          AeroTiles().RemoveItem(kTileUserWaypoints, g_drag.movingStart, static_cast<std::uint32_t>(g_drag.moving));
+          AeroTiles().AddItem(kTileUserWaypoints, dropped, static_cast<std::uint32_t>(g_drag.moving));
+        }
+        TaskPlaySound("MenuPop.wav");
       }
-      TaskPlaySound("MenuPop.wav");
     }
+    g_drag.index = -1;
+    g_drag.moving = 0;
+    g_drag.coneCreated = false;
+    g_drag.bandDrawn = g_drag.circleDrawn = false;
+    ComputeFaiSectors();
   }
-  g_drag.index = -1;
-  g_drag.moving = 0;
-  g_drag.coneCreated = false;
-  g_drag.bandDrawn = g_drag.circleDrawn = false;
-  ComputeFaiSectors();
   if (created) SaveUserWaypoints();
   SetDialogActive(false);
   Redraw();
