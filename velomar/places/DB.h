@@ -15,6 +15,7 @@
 #include "platform/base/types.h"
 #include "platform/cedb/cedb.h"
 
+struct IXMLDOMDocument;
 class CTableBase;
 class CTablePlaces;
 class CTableLAC;
@@ -71,6 +72,12 @@ class CDB {
   void ExportXML();
   // Adds the places of "\Velomar.xml" to the tables (nothing is cleared) and tells the user.
   void ImportXML();
+  // "\Velomar.xml" loaded and parsed, or null when it cannot be read (the caller releases it):
+  // a caller that clears the tables before an import reads the file first.
+  static IXMLDOMDocument* LoadExchangeFile();
+  // Adds the places of a loaded exchange document and tells the user; null is told as a file that
+  // could not be read.
+  void ImportXML(IXMLDOMDocument* document);
 
   // The database lock (recursive).
   std::recursive_mutex& GetLock() { return m_lock; }

@@ -396,21 +396,40 @@ void CDB::ExportXML() {
   }
 }
 
-void CDB::ImportXML() {
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+IXMLDOMDocument* CDB::LoadExchangeFile() {
   CoInitializeEx(nullptr, 0);
-  CTranslator* texts = CTranslator::GetInstance();
-  bool imported = false;
+  ComRef<IXMLDOMDocument> document;
+  VARIANT_BOOL loaded = VARIANT_FALSE;
   try {
-    ComRef<IXMLDOMDocument> document;
-    VARIANT_BOOL loaded = VARIANT_FALSE;
     if (NewDocument(document)) {
       VARIANT file = FileVariant();
       const HRESULT hr = document->load(file, &loaded);
       VariantClear(&file);
       if (hr != S_OK) loaded = VARIANT_FALSE;
     }
-    if (loaded == VARIANT_TRUE) {
+  } catch (const CBaseException&) {
+    loaded = VARIANT_FALSE;
+  }
+  if (loaded != VARIANT_TRUE) return nullptr;
+  IXMLDOMDocument* out = document.get();
+  out->AddRef();
+  return out;
+}
+
+void CDB::ImportXML() {
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  IXMLDOMDocument* document = LoadExchangeFile();
+  ImportXML(document);
+  if (document) document->Release();
+}
+
+void CDB::ImportXML(IXMLDOMDocument* document) {
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  CoInitializeEx(nullptr, 0);
+  CTranslator* texts = CTranslator::GetInstance();
+  bool imported = false;
+  try {
+    if (document) {
       std::lock_guard<std::recursive_mutex> lock(m_lock);
       ComRef<IXMLDOMElement> root;
       document->get_documentElement(root.out());

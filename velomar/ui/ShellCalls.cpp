@@ -20,6 +20,12 @@ BOOL ShellWindowState(HWND window, DWORD state) {
   return fn ? fn(window, state) : FALSE;
 }
 
+BOOL ShellCreateMenuBar(SHMENUBARINFO* info) {
+  using Fn = BOOL (*)(SHMENUBARINFO*);
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(ShellEntry(34)));
+  return fn ? fn(info) : FALSE;
+}
+
 HBITMAP ShellLoadImageFile(LPCWSTR path) {
   using Fn = HBITMAP (*)(LPCWSTR);
   auto fn = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(ShellEntry(75)));

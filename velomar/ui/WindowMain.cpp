@@ -6,6 +6,7 @@
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Config.h"
 #include "velomar/core/Trace.h"
+#include "velomar/core/WorkerThread.h"
 #include "velomar/core/app/App.h"
 #include "velomar/core/app/WinMain.h"
 #include "velomar/core/managers/BTMgr.h"
@@ -104,6 +105,8 @@ LRESULT CWindowMain::DefaultProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
   switch (msg) {
     case WM_TIMER_NOTIFICATION: return OnTimerNotification(wparam, lparam);
     case WM_IDLE_NOTIFICATION: return OnIdleNotification();
+    case WM_WORKERS_PENDING: return OnWorkersPending(wparam);
+    case WM_WORKERS_EXECUTED: return OnWorkersExecuted(wparam);
     case WM_BT_EVENT:
       if (CBTMgr* bt = CBTMgr::GetInstance()) bt->OnBluetoothEvent();
       return 0;

@@ -16,6 +16,8 @@
 #include "velomar/core/managers/Listeners.h"
 #include "velomar/ui/BaseWindow.h"
 
+class CStrPlace;
+
 // Messages of the Today item protocol that the main window posts.
 #define WM_TODAY_STATE (0x0400u + 204)        // wParam cell id, lParam LAC
 #define WM_TODAY_MGR_STATUS (0x0400u + 205)   // wParam manager id, lParam status
@@ -62,4 +64,88 @@ class CWindowMain : public CBaseWindow {
   std::atomic<HWND> m_todayItem{nullptr};
   std::vector<ITimerNotificationListener*> m_timerListeners;
   UINT m_connectionsMessage = 0;
+
+  // ---- Commands and menus (WindowMainMenus.cpp, WindowMainCommands.cpp, WindowMainPlugs.cpp) ----
+ public:
+  // The soft keys (left "hide", right the menu) and their menu, with texts of the loaded
+  // language; the orientation is left undetermined for the first WM_SIZE. A menu bar that cannot
+  // be made is told in a box ("ERROR CREATING MENU") and the window is not created (-1).
+  LRESULT OnCreate(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // Greys the items of the current-location submenu by the location's place and the lock; 1.
+  LRESULT OnInitMenuPopup(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // The command table (the low word of wParam), with the wait cursor while a command runs;
+  // unknown ids go to the default procedure.
+  LRESULT OnCommand(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+
+  // Operations the places popup also calls.
+  void OpenOptionsSheet(int page);  // the options sheet from `page` (0 places, 1 profiles)
+  void AddPlaceForCurrentLocation();
+  void UnlockPlace();
+
+  // The refresh command: the debug line drawn again, every manager refreshed, the window repainted.
+  LRESULT RefreshNotificationsDebugInfo();
+  // The worker statistics (WM_USER+100 and +101): stored, then the window (with its debug line) is
+  // drawn again.
+  LRESULT OnWorkersPending(WPARAM pending);
+  LRESULT OnWorkersExecuted(WPARAM executed);
+  int GetWorkersPending() const { return m_workersPending; }
+  int GetWorkersExecuted() const { return m_workersExecuted; }
+
+  HMENU GetLocationMenu() const { return m_locationMenu; }
+  HWND GetMenuBar() const { return m_menuBar; }
+  int IsModal() const { return m_modal; }
+  int IsShown() const { return m_shown.load(); }
+  void SetShown(int shown) { m_shown = shown; }
+
+ protected:
+  // What the commands open, one function each (WindowMainPlugs.cpp). Until the dialogs, the
+  // options sheet and the popups are there, each answers as if it had been cancelled.
+  virtual void RunAboutDialog(int template_id);
+  virtual void ShowMainWindowHelp();
+  virtual void RunOptionsSheet(int start_page);
+  // The add-place dialog: true on OK, with the new place in `place`.
+  virtual bool RunAddPlaceDialog(int template_id, CStrPlace& place);
+  virtual void ShowAssignPopup();
+  virtual void ShowLockPopup();
+  virtual void ShowPlacesPopup();
+  // The manager popup of a button (103 Bluetooth, 104 speaker, 105 Wi-Fi, 108 connections, 110 band).
+  virtual void ShowManagerPopup(int control_id);
+  // The phone button's time-limit popup: 109 when cancelled, 999 for no limit, else minutes
+  // (`custom` set when the user entered them).
+  virtual int RunPhoneTimeLimitPopup(bool& custom);
+  // The message dialog (mode 0 mail, 1 SMS): true on OK.
+  virtual bool RunMessageDialog(int template_id, int mode, std::u16string& to, std::u16string& subject,
+                                std::u16string& text);
+  // The call-forward dialog: true on OK, with the number.
+  virtual bool RunCallForwardDialog(std::u16string& number);
+  // The backlight dialog preset with both levels; its result (0 when it could not be shown).
+  virtual int RunBacklightDialog(DWORD& battery_level, DWORD& external_level);
+  // The Today theme dialog: true on OK, with the theme.
+  virtual bool RunThemeDialog(std::u16string& theme);
+  // The ring dialog preset with volume, sound file and script: true on OK; `script_changed` set
+  // when the script differs from the preset one.
+  virtual bool RunRingDialog(DWORD& volume, std::u16string& sound_file, std::u16string& script, bool& script_changed);
+
+ private:
+  void BuildMenus();
+  void DrawBackgroundImage();
+  // One command of the table; false when the id is not one of the window's.
+  bool RunCommand(int command);
+  void HideWindow();
+  void OnPhoneButton();
+  void SendTestMessage(int mode);
+  void OnBacklight();
+  void OnRingTone();
+  void OnMemoryReport();
+  void OnLocationReport();
+  void AfterDatabaseChange();
+  int TemplateByOrientation(int portrait, int landscape, int square);
+
+  HWND m_menuBar = nullptr;
+  HMENU m_locationMenu = nullptr;
+  int m_modal = 0;
+  std::atomic<int> m_shown{0};
+  int m_workersPending = 0;
+  int m_workersExecuted = 0;
+  // ---- end of commands and menus ----
 };

@@ -22,6 +22,11 @@ class CBacklightMgr : public CMgr {
   // "[battery-external]".
   std::u16string GetStatusText(int status) override;
 
+  // Both levels at once (the low 16 bits of each): a status change to (battery | external << 16).
+  void SetBrightness(DWORD battery, DWORD external) {
+    SetStatus(static_cast<int>((battery & 0xFFFFu) | ((external & 0xFFFFu) << 16)), 0, 0, 0);
+  }
+
   // Starts the backlight applet and answers its window (the foreground window 5 s later), or null.
   HWND OpenApplet();
 

@@ -1,0 +1,162 @@
+// The main window's soft keys and menu: the bar of resource 7 (left key "hide", right key the
+// first popup of menu 4), its texts replaced by their translations, and the greying of the
+// current-location submenu each time it opens.
+#include <string>
+
+#include "platform/gdi/gdi.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/gdi/images.h"
+#include "platform/menus/menus.h"
+#include "platform/menus/softkey_bar.h"
+#include "platform/window/window.h"
+#include "teskautils/TeskaUtils.h"
+#include "velomar/core/Exceptions.h"
+#include "velomar/core/Trace.h"
+#include "velomar/core/managers/RilMgr.h"
+#include "velomar/places/Records.h"
+#include "velomar/places/ScheduleEngine.h"
+#include "velomar/ui/ShellCalls.h"
+#include "velomar/ui/Translator.h"
+#include "velomar/ui/WindowMain.h"
+
+namespace {
+
+constexpr UINT kMenuBarResource = 7;
+constexpr int kHideKey = 5;
+constexpr int kMenuKey = 6;
+constexpr int kLocationMenuPosition = 1;
+// The submenu whose items keep their resource texts (the volume levels are not translated).
+constexpr const WCHAR* kKeptItemsMenu = u"VOLUME_LEVEL";
+
+// Positions of the current-location submenu's items.
+enum LocationItem : UINT { kNewPlace = 0, kAssign = 1, kSchedule = 2, kActions = 3, kLock = 4, kUnlock = 5 };
+
+std::u16string MenuText(HMENU menu, int position) {
+  WCHAR text[256] = {};
+  GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
+  return text;
+}
+
+void SetKeyText(HWND bar, int command, const std::u16string& text) {
+  std::u16string buffer = text;
+  TBBUTTONINFOW info{};
+  info.cbSize = sizeof info;
+  info.dwMask = TBIF_TEXT;
+  info.pszText = buffer.data();
+  info.cchText = static_cast<int>(buffer.size());
+  SendMessageW(bar, TB_SETBUTTONINFO, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&info));
+}
+
+// Rewrites every item of `menu` by position with the translation of its text (a text id); a
+// submenu is taken out, put back as a popup with its translated title, and rewritten the same way.
+// Separators and the items of the volume-level submenu stay as they are.
+void TranslateMenu(HMENU menu, CTranslator& texts) {
+  const int count = GetMenuItemCount(menu);
+  for (int position = 0; position < count; ++position) {
+    const UINT at = static_cast<UINT>(position);
+    if (GetMenuState(menu, at, MF_BYPOSITION) & MF_SEPARATOR) continue;
+    const std::u16string id = MenuText(menu, position);
+    if (HMENU submenu = GetSubMenu(menu, position)) {
+      RemoveMenu(menu, at, MF_BYPOSITION);
+      InsertMenuW(menu, at, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), texts.GetText(id).c_str());
+      if (id != kKeptItemsMenu) TranslateMenu(submenu, texts);
+      continue;
+    }
+    const UINT command = GetMenuItemID(menu, position);
+    DeleteMenu(menu, at, MF_BYPOSITION);
+    InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING, command, texts.GetText(id).c_str());
+  }
+}
+
+}  // namespace
+
+LRESULT CWindowMain::OnCreate(HWND hwnd, UINT /*msg*/, WPARAM /*wparam*/, LPARAM /*lparam*/) {
+  if (m_hwnd == nullptr) m_hwnd = hwnd;
+  try {
+    BuildMenus();
+  } catch (const CBaseException&) {
+    return -1;  // told already; the window is not created
+  }
+  // The first WM_SIZE lays the window out.
+  m_orientation = 3;
+  if (m_background) DrawBackgroundImage();
+  return 0;
+}
+
+void CWindowMain::BuildMenus() {
+  CTranslator* texts = CTranslator::GetInstance();
+  SHMENUBARINFO info{};
+  info.cbSize = sizeof info;
+  info.hwndParent = m_hwnd;
+  info.nToolBarId = kMenuBarResource;
+  info.hInstRes = m_instance;
+  if (!velomar::ui::ShellCreateMenuBar(&info) || info.hwndMB == nullptr) {
+    const std::u16string text = texts->GetText(u"ERROR CREATING MENU");
+    MessageBoxW(m_hwnd, text.c_str(), u"Error", MB_OK | MB_ICONERROR);
+    throw CBaseException(u"%s", text.c_str());
+  }
+  m_menuBar = info.hwndMB;
+  SetKeyText(m_menuBar, kHideKey, texts->GetText(u"MENU_HIDE"));
+  SetKeyText(m_menuBar, kMenuKey, texts->GetText(u"MENU_MENU"));
+  auto menu = reinterpret_cast<HMENU>(SendMessageW(m_menuBar, SHCMBM_GETSUBMENU, 0, kMenuKey));
+  if (menu) {
+    TranslateMenu(menu, *texts);
+    m_locationMenu = GetSubMenu(menu, kLocationMenuPosition);
+  }
+  DrawMenuBar(m_menuBar);
+}
+
+void CWindowMain::DrawBackgroundImage() {
+  WCHAR folder[MAX_PATH] = {};
+  GetCurrentDirectory(folder);
+  folder[MAX_PATH - 1] = 0;
+  const std::u16string path = std::u16string(folder) + u"\\mainwindow_bg.jpg";
+  HBITMAP image = SHLoadDIBitmap(path.c_str());
+  BITMAP description{};
+  if (image == nullptr || GetObjectW(image, sizeof description, &description) == 0) {
+    if (image) DeleteObject(image);
+    throw CBaseException(u"%s", CTranslator::GetInstance()->GetText(u"ERROR GETTING BACKGROUND").c_str());
+  }
+  RECT rect{};
+  GetWindowRect(m_hwnd, &rect);
+  HDC window_dc = GetDC(m_hwnd);
+  HDC memory = CreateCompatibleDC(window_dc);
+  HGDIOBJ old = SelectObject(memory, image);
+  StretchBlt(window_dc, 0, 0, rect.right - rect.left, rect.bottom - rect.top, memory, 0, 0, description.bmWidth,
+             description.bmHeight, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(m_hwnd, window_dc);
+  DeleteObject(image);
+}
+
+LRESULT CWindowMain::OnInitMenuPopup(HWND /*hwnd*/, UINT /*msg*/, WPARAM wparam, LPARAM /*lparam*/) {
+  auto menu = reinterpret_cast<HMENU>(wparam);
+  if (menu == nullptr || menu != m_locationMenu) return 1;
+  CRilMgr* radio = CRilMgr::GetInstance();
+  CScheduleEngine* engine = CScheduleEngine::GetExisting();
+  const auto set = [menu](UINT position, bool enabled) {
+    EnableMenuItem(menu, position, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+  };
+  if (radio && radio->IsLocationKnown()) {
+    set(kNewPlace, false);
+    set(kAssign, false);
+    set(kSchedule, true);
+    bool period_now = false;
+    CStrPlace place;
+    if (engine && radio->FindPlaceOfLocation(place)) {
+      CStrPeriod period;
+      period_now = engine->FindFrameNow(period, place.GetIdPlace());
+    }
+    set(kActions, period_now);
+  } else {
+    set(kNewPlace, true);
+    set(kAssign, true);
+    set(kSchedule, false);
+    set(kActions, false);
+  }
+  const bool locked = engine && engine->IsLocked();
+  set(kLock, !locked);
+  set(kUnlock, locked);
+  return 1;
+}
