@@ -82,37 +82,42 @@ class CWindowMain : public CBaseWindow {
   void AddPlaceForCurrentLocation();
   void UnlockPlace();
 
-  // The refresh command: the debug line drawn again, every manager refreshed, the window repainted.
-  LRESULT RefreshNotificationsDebugInfo();
-  // The worker statistics (WM_USER+100 and +101): stored, then the window (with its debug line) is
-  // drawn again.
-  LRESULT OnWorkersPending(WPARAM pending);
-  LRESULT OnWorkersExecuted(WPARAM executed);
-  int GetWorkersPending() const { return m_workersPending; }
-  int GetWorkersExecuted() const { return m_workersExecuted; }
-
   HMENU GetLocationMenu() const { return m_locationMenu; }
   HWND GetMenuBar() const { return m_menuBar; }
   int IsModal() const { return m_modal; }
-  int IsShown() const { return m_shown.load(); }
-  void SetShown(int shown) { m_shown = shown; }
+
+  // -- Stand-ins until the window side (popups, debug line, activation) is built; WindowMainPlugs.cpp --
+  // The manager popups, the phone's time-limit popup, the places popup, the lock popup and the
+  // assign popup: nothing yet; each returns 0.
+  virtual LRESULT OnBTPopup(HWND owner);
+  virtual LRESULT OnSpeakerPopup(HWND owner);
+  virtual LRESULT OnBandPopup(HWND owner);
+  virtual LRESULT OnConnectionsPopup(HWND owner);
+  virtual LRESULT OnWifiPopup(HWND owner);
+  virtual LRESULT OnPhonePopup(HWND owner);
+  virtual LRESULT OnPlacesPopup(HWND owner);
+  virtual LRESULT OnLockPopup(HWND owner, int warn);
+  virtual LRESULT OnAssignPlace();
+  // The refresh command: the window drawn again, every manager refreshed.
+  LRESULT RefreshNotificationsDebugInfo();
+  // The worker statistics (WM_USER+100, +101): stored, the window drawn again.
+  LRESULT OnWorkersPending(WPARAM total);
+  LRESULT OnWorkersExecuted(WPARAM total);
+  int GetPendingTotal() const { return m_pendingTotal; }
+  int GetExecutedTotal() const { return m_executedTotal; }
+  // The shown flag (the hide command clears it).
+  void SetShown(bool shown) { m_shown = shown ? 1 : 0; }
+  bool IsShown() const { return m_shown.load() != 0; }
+  // -- end of the stand-ins --
 
  protected:
-  // What the commands open, one function each (WindowMainPlugs.cpp). Until the dialogs, the
-  // options sheet and the popups are there, each answers as if it had been cancelled.
+  // The dialogs and the options sheet the commands open, one function each (WindowMainPlugs.cpp).
+  // Until they are built, each answers as if it had been cancelled.
   virtual void RunAboutDialog(int template_id);
   virtual void ShowMainWindowHelp();
   virtual void RunOptionsSheet(int start_page);
   // The add-place dialog: true on OK, with the new place in `place`.
   virtual bool RunAddPlaceDialog(int template_id, CStrPlace& place);
-  virtual void ShowAssignPopup();
-  virtual void ShowLockPopup();
-  virtual void ShowPlacesPopup();
-  // The manager popup of a button (103 Bluetooth, 104 speaker, 105 Wi-Fi, 108 connections, 110 band).
-  virtual void ShowManagerPopup(int control_id);
-  // The phone button's time-limit popup: 109 when cancelled, 999 for no limit, else minutes
-  // (`custom` set when the user entered them).
-  virtual int RunPhoneTimeLimitPopup(bool& custom);
   // The message dialog (mode 0 mail, 1 SMS): true on OK.
   virtual bool RunMessageDialog(int template_id, int mode, std::u16string& to, std::u16string& subject,
                                 std::u16string& text);
@@ -132,7 +137,6 @@ class CWindowMain : public CBaseWindow {
   // One command of the table; false when the id is not one of the window's.
   bool RunCommand(int command);
   void HideWindow();
-  void OnPhoneButton();
   void SendTestMessage(int mode);
   void OnBacklight();
   void OnRingTone();
@@ -144,8 +148,9 @@ class CWindowMain : public CBaseWindow {
   HWND m_menuBar = nullptr;
   HMENU m_locationMenu = nullptr;
   int m_modal = 0;
+  // (stand-ins, see above)
   std::atomic<int> m_shown{0};
-  int m_workersPending = 0;
-  int m_workersExecuted = 0;
+  int m_pendingTotal = 0;
+  int m_executedTotal = 0;
   // ---- end of commands and menus ----
 };

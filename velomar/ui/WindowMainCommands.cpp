@@ -92,8 +92,6 @@ enum Command : int {
   kHelp = 40241,
 };
 
-constexpr int kCancelled = 109;
-constexpr int kNoLimit = 999;
 // The lock's time-limit notification is kept under this key by the phone manager.
 constexpr int kLockNotificationKey = 8;
 
@@ -148,18 +146,18 @@ bool CWindowMain::RunCommand(int command) {
     case kHelp: ShowMainWindowHelp(); return true;
     case kOptions: OpenOptionsSheet(0); return true;
     case kNewPlace: AddPlaceForCurrentLocation(); return true;
-    case kAssign: ShowAssignPopup(); return true;
+    case kAssign: OnAssignPlace(); return true;
     case kSchedule:
     case kActions: OpenOptionsSheet(1); return true;
-    case kLock: ShowLockPopup(); return true;
+    case kLock: OnLockPopup(m_hwnd, 0); return true;
     case kUnlock: UnlockPlace(); return true;
-    case kBluetoothButton:
-    case kSpeakerButton:
-    case kWifiButton:
-    case kConnectionsButton:
-    case kBandButton: ShowManagerPopup(command); return true;
-    case kLocationButton: ShowPlacesPopup(); return true;
-    case kPhoneButton: OnPhoneButton(); return true;
+    case kBluetoothButton: OnBTPopup(m_hwnd); return true;
+    case kSpeakerButton: OnSpeakerPopup(m_hwnd); return true;
+    case kWifiButton: OnWifiPopup(m_hwnd); return true;
+    case kConnectionsButton: OnConnectionsPopup(m_hwnd); return true;
+    case kBandButton: OnBandPopup(m_hwnd); return true;
+    case kLocationButton: OnPlacesPopup(m_hwnd); return true;
+    case kPhoneButton: OnPhonePopup(m_hwnd); return true;
 
     case kBackup:
       if (db) velomar::ui::BackupDatabase(*db, m_hwnd);
@@ -287,27 +285,8 @@ int CWindowMain::TemplateByOrientation(int portrait, int landscape, int square) 
 }
 
 void CWindowMain::HideWindow() {
-  m_shown = 0;
+  SetShown(false);
   ShowWindow(m_hwnd, SW_HIDE);
-}
-
-LRESULT CWindowMain::RefreshNotificationsDebugInfo() {
-  if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
-  CMgr::RefreshAll();
-  if (CRilMgr* radio = CRilMgr::GetInstance()) radio->RefreshMainWindow();
-  return 0;
-}
-
-LRESULT CWindowMain::OnWorkersPending(WPARAM pending) {
-  m_workersPending = static_cast<int>(pending);
-  if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
-  return 0;
-}
-
-LRESULT CWindowMain::OnWorkersExecuted(WPARAM executed) {
-  m_workersExecuted = static_cast<int>(executed);
-  if (m_hwnd) InvalidateRect(m_hwnd, nullptr, FALSE);
-  return 0;
 }
 
 void CWindowMain::AfterDatabaseChange() {
@@ -361,23 +340,6 @@ void CWindowMain::UnlockPlace() {
   if (CRilMgr* radio = CRilMgr::GetInstance()) radio->RefreshStatus(1);
   if (CScheduleEngine* engine = CScheduleEngine::GetExisting()) engine->ChangeInDB();
   RefreshCurrentLocation();
-}
-
-void CWindowMain::OnPhoneButton() {
-  HWND focused = GetFocus();
-  bool custom = false;
-  EnableWindow(m_hwnd, FALSE);
-  const int result = RunPhoneTimeLimitPopup(custom);
-  EnableWindow(m_hwnd, TRUE);  // (the popup enables it when it closes; also when it never showed)
-  if (focused) SetFocus(focused);
-  if (result != kCancelled || custom) {
-    if (CMobilePhoneMgr* phone = CMobilePhoneMgr::GetInstance()) {
-      phone->SetUserSwitch(phone->GetStatus() == 0);
-      // "No limit" switches for good; anything else is minutes.
-      phone->Toggle(!custom && result == kNoLimit ? 0 : result);
-    }
-  }
-  Trace(0, u"MainWindow activado");
 }
 
 void CWindowMain::SendTestMessage(int mode) {
