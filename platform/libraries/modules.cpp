@@ -171,7 +171,9 @@ HMODULE LoadLibraryW(LPCWSTR lpLibFileName) {
   } else {
     std::filesystem::path file = ce::libraries::internal::FindSharedLibrary(key, BaseName(name));
     if (file.empty()) return FailModule(ERROR_MOD_NOT_FOUND);
-    module->shared = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // The code stays mapped after the last FreeLibrary (see the README): state a library keeps for
+    // the whole process, and threads still inside it, outlive its detach.
+    module->shared = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!module->shared) return FailModule(ERROR_MOD_NOT_FOUND);
     module->shared_file = file.string();
     module->ordinals = ce::libraries::internal::MappedOrdinals(key);

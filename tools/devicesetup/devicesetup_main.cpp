@@ -8,6 +8,7 @@
 #include "cumulor/setup/CumulorInstall.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/text/utf.h"
+#include "tools/todayhost/today_host_install.h"
 #include "velomar/data/DataInstall.h"
 
 namespace {
@@ -28,7 +29,8 @@ struct Suite {
 
 const Suite kSuites[] = {
     {"velomar", velomar::kProgramPath, [] { return velomar::HostProgram(); },
-     [] { return velomar::InstallDataFiles(); }, [] { return velomar::InstallProgram(); }, velomar::SeedSettings},
+     [] { return velomar::InstallDataFiles() && velomar::InstallThemes(); },
+     [] { return velomar::InstallProgram() && velomar::RegisterTodayItem(); }, velomar::SeedSettings},
     {"cumulor", cumulor::kProgramPath, [] { return cumulor::HostProgram(); },
      [] { return cumulor::InstallDataFiles(); }, [] { return cumulor::InstallProgram(); }, cumulor::SeedSettings},
 };
@@ -73,5 +75,10 @@ int main(int argc, char** argv) {
     for (const Suite& s : kSuites) chosen.push_back(&s);
   bool ok = true;
   for (const Suite* s : chosen) ok = Install(*s) && ok;
+  // The device's Today screen, which shows both suites' items.
+  const bool host = todayhost::InstallTodayHost();
+  std::printf("device: program %s -> %s%s\n", ce::text::ToUtf8(todayhost::kProgramPath).c_str(),
+              todayhost::HostProgram().string().c_str(), host ? "" : " FAILED");
+  ok = ok && host;
   return ok ? 0 : 1;
 }

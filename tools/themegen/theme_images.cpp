@@ -29,6 +29,10 @@ constexpr Rgb kTool{40, 60, 120};
 constexpr Rgb kRed{200, 20, 20};
 constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kPlace{180, 60, 20};
+constexpr Rgb kUnknown{150, 150, 150};
+
+// The Today item's icons are 25 pixels where the buttons' are 40.
+constexpr double kToday = 25.0 / 40.0;
 
 // Drawing in a 40 x 40 design square (scaled to the picture).
 class Pen {
@@ -354,6 +358,38 @@ std::vector<Entry> Entries() {
        [](Pen& p) {
          p.Ink(kTool);
          p.Polygon({8, 32, 10, 24, 28, 6, 34, 12, 16, 30});
+       }},
+      // The Today item's icons: 25 pixels at the base of 40 (50 on VGA), drawn 25 x 25 on the
+      // Today screen with the key colour of their corner left out.
+      {"td_wifi.png", kToday, kToday, [](Pen& p) { Wifi(p, kWifi); }},
+      {"td_wifi_des.png", kToday, kToday, [](Pen& p) { Wifi(p, kOff); }},
+      {"td_bluetooth.png", kToday, kToday, [](Pen& p) { Bluetooth(p, kBluetooth, false); }},
+      {"td_bluetooth_des.png", kToday, kToday, [](Pen& p) { Bluetooth(p, kOff, false); }},
+      {"td_bluetooth_discoverable.png", kToday, kToday, [](Pen& p) { Bluetooth(p, kDiscoverable, true); }},
+      {"td_speaker.png", kToday, kToday, [](Pen& p) { Speaker(p, kSpeaker); }},
+      {"td_speaker_des.png", kToday, kToday, [](Pen& p) { SpeakerMuted(p, kOff); }},
+      {"td_speaker_vibrate.png", kToday, kToday, [](Pen& p) { Vibrate(p, kVibrate); }},
+      {"td_mobilephone.png", kToday, kToday, [](Pen& p) { Phone(p, kPhone); }},
+      {"td_mobilephone_des.png", kToday, kToday, [](Pen& p) { Phone(p, kOff); }},
+      {"td_connection.png", kToday, kToday, [](Pen& p) { Connection(p, kConnection); }},
+      {"td_connection_des.png", kToday, kToday, [](Pen& p) { Connection(p, kOff); }},
+      {"td_connection_dis.png", kToday, kToday, [](Pen& p) { Connection(p, kDisabled); }},
+      {"td_auto.png", kToday, kToday,
+       [](Pen& p) {
+         p.Width(3);
+         p.Ink(kAuto);
+         p.Ring(20, 20, 17);
+         Label(p, kAuto, "A", 22);
+       }},
+      {"td_2g.png", kToday, kToday, [](Pen& p) { Label(p, k2G, "2G", 17); }},
+      {"td_3g.png", kToday, kToday, [](Pen& p) { Label(p, k3G, "3G", 17); }},
+      {"td_lock.png", kToday, kToday, [](Pen& p) { Padlock(p, kRed, false); }},
+      {"td_unknown.png", kToday, kToday,
+       [](Pen& p) {
+         p.Ink(kUnknown);
+         p.Width(3);
+         p.Ring(20, 20, 16);
+         p.Text("?", 20, 20, 22);
        }},
   };
 }

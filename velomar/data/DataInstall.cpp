@@ -66,10 +66,18 @@ bool SeedSettings() {
   return ok;
 }
 
+bool RegisterTodayItem() {
+  bool ok = ce::shell::SeedKey(HKEY_LOCAL_MACHINE, kTodayItemKey);
+  ok = ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"DLL", kTodayItemLibrary);
+  ok = ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"Enabled", DWORD{1});
+  return ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"Order", DWORD{0});
+}
+
 bool InstallVelomar() {
   bool ok = InstallDataFiles();
   ok = InstallThemes() && ok;
   ok = SeedSettings() && ok;
+  ok = RegisterTodayItem() && ok;
   return InstallProgram() && ok;
 }
 

@@ -48,7 +48,17 @@ std::filesystem::path ThemesSourceFolder();
 // there. False when a file could not be read or written.
 bool InstallThemes(const std::filesystem::path& source = ThemesSourceFolder());
 
-// The whole install step: data files, themes, settings and the program. False when a part failed.
+// The Today item: its library at its CE path in the program folder (the loader finds the built
+// libTodayVelomar.so by that name, and the item finds the themes beside that path), registered
+// with the Today host under HKEY_LOCAL_MACHINE "\SOFTWARE\Microsoft\Today\Items\Velomar".
+inline constexpr const WCHAR* kTodayItemLibrary = u"\\Program Files\\Velomar\\TodayVelomar.dll";
+inline constexpr const WCHAR* kTodayItemKey = u"\\SOFTWARE\\Microsoft\\Today\\Items\\Velomar";
+// Writes "DLL" (the library), "Enabled" 1 and "Order" 0 where absent, so that a user's choice
+// stays. False when the key cannot be written.
+bool RegisterTodayItem();
+
+// The whole install step: data files, themes, settings, the program and its Today item. False
+// when a part failed.
 bool InstallVelomar();
 
 }  // namespace velomar

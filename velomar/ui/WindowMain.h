@@ -13,15 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "todayvelomar/TodayProtocol.h"
 #include "velomar/core/managers/Listeners.h"
 #include "velomar/ui/BaseWindow.h"
 
 class CStrPlace;
-
-// Messages of the Today item protocol that the main window posts.
-#define WM_TODAY_STATE (0x0400u + 204)        // wParam cell id, lParam LAC
-#define WM_TODAY_MGR_STATUS (0x0400u + 205)   // wParam manager id, lParam status
-#define WM_TODAY_PLACE_CHANGED (0x0400u + 206)
 
 class CWindowMain : public CBaseWindow {
  public:
