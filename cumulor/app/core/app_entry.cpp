@@ -11,6 +11,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/dialogs/point_icons.h"
+#include "cumulor/data/files/data_files.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/trail/trail.h"
@@ -23,6 +24,7 @@
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/libraries.h"
 #include "cumulor/app/core/stats_link.h"
+#include "cumulor/app/core/task_document.h"
 #include "cumulor/app/core/task_link.h"
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
@@ -187,6 +189,8 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   SYSTEM_INFO info{};
   GetSystemInfo(&info);
   app.dataFolder.Set(info.dwProcessorType == PROCESSOR_ARM720 ? programFolder : dataFolder);
+  // Data-file entries without a folder of their own live in the data folder.
+  SetDataFilesFolder(info.dwProcessorType == PROCESSOR_ARM720 ? programFolder : dataFolder);
 
   app.instance = instance;
   SetUiInstance(instance);
@@ -207,6 +211,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   MapSymbolsInit(IsLargeScreen());
   MapSymbolsAttachView(&app.map);
   InstallTaskHooks();
+  InstallDocumentHooks(app);
   InstallStatsHooks();
   TaskRulesDefaults();
   InstallAirspaceUi(app);
@@ -251,8 +256,9 @@ void OnDestroy(AppContext& app) {
     CloseHandle(app.igcFile);
     app.igcFile = INVALID_HANDLE_VALUE;
   }
-  TrailTerm();
+  SaveTasksFile(app, nullptr);
   SaveSettingsFile(app, nullptr, nullptr);
+  TrailTerm();
   if (HKEY key = OpenProgramKey()) {
     SaveScreenRect(key);
     AirspaceDisabledSave(app.airspace, key);

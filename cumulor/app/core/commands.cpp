@@ -4,9 +4,11 @@
 #include <string>
 
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/data_reload.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/profiles.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/fonts.h"
@@ -196,6 +198,7 @@ DLGPROC DialogProcedure(int templateId) {
     case kDisabledAirspaceDialog: return DisabledAirspaceDialogProc;
     case kAltitudeWarningDialog: return AltitudeWarningDlgProc;
     case kExportDataDialog: return ExportDataDialogProc;
+    case kProfilesDialog: return ProfilesDialogProc;
     default: break;
   }
   auto it = Procedures().find(templateId);
@@ -312,16 +315,11 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       if (HWND window = app.replayWindow.exchange(nullptr)) DestroyWindow(window);
       return;
     case kCmdReload:
-      // The thermal database of the "Thermals" files (type 9 + the category).
-      if (lparam == 9 + kFilesThermals) {
-        app.dialogActive = 1;
-        ThermalDbLoad();
-        app.thermalsHidden = 0;
-        ThermalUpdate(nullptr);
-      }
+      ReloadDataFiles(app, lparam);
       app.dialogActive = 0;
       if (app.mainWindow) SetFocus(app.mainWindow);
       return;
+    case kCmdLoadUserWaypoints: RebuildUserWaypoints(app); return;
     case kCmdSimDeclaration: {
       app.dialogActive = 1;
       if (!app.simulator) {

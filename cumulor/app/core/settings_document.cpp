@@ -8,7 +8,9 @@
 #include "cumulor/app/base/xml_reader.h"
 #include "cumulor/app/base/xml_writer.h"
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/data_reload.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/task_document.h"
 #include "cumulor/app/core/units.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/data/aero/point_tables.h"
@@ -16,9 +18,11 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/points/point_export.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/map/symbols/map_symbols.h"
+#include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "cumulor/nav/terrain/terrain_clearance.h"
 #include "cumulor/nav/thermal/thermal_db.h"
@@ -33,7 +37,7 @@ namespace {
 constexpr std::uint32_t kKeptMask[4] = {
     0,
     (1u << 1) | (1u << 2) | (1u << 3) | (1u << 7) | (1u << 8) | (1u << 10) | (1u << 12) | (1u << 15),
-    (1u << 0) | (1u << 2) | (1u << 4) | (1u << 6) | (1u << 9) | (1u << 10) | (1u << 11) | (1u << 13) | (1u << 15),
+    (1u << 0) | (1u << 2) | (1u << 4) | (1u << 6) | (1u << 9) | (1u << 10) | (1u << 11) | (1u << 13),
     (1u << 0) | (1u << 1) | (1u << 4) | (1u << 7) | (1u << 9) | (1u << 11) | (1u << 14),
 };
 
@@ -115,7 +119,7 @@ void UnpackOptionFlags(AppContext& app, std::int32_t word, std::int32_t value) {
     case 2:
       app.simulatorSpeedZero = Bit(value, 3) ? 1 : 0;
       kept.unitField = Bit(value, 12) ? 8 : 1;
-      if (Bit(value, 14)) kept.flightMode = 6;
+      OlcUnpackFlags2(value);  // six legs (bit 14), the route shown (bit 15)
       break;
     case 3:
       app.terrainShown = Bit(value, 2) ? 0 : 1;
@@ -142,7 +146,7 @@ std::int32_t PackOptionFlags(const AppContext& app, std::int32_t word) {
     case 2:
       if (app.simulatorSpeedZero) value |= 1u << 3;
       if (kept.unitField == 8) value |= 1u << 12;
-      if (kept.flightMode == 6) value |= 1u << 14;
+      value = static_cast<std::uint32_t>(OlcPackFlags2(static_cast<std::int32_t>(value)));
       break;
     case 3:
       if (!app.terrainShown) value |= 1u << 2;
@@ -359,7 +363,7 @@ std::int32_t SaveSettingsFile(AppContext& app, const WCHAR* path, const char* pr
   return XmlSaveFile(top, main.c_str(), profileName);
 }
 
-void LoadAllSettings(AppContext& app) {
+void LoadAllSettings(AppContext& app, GeoPoint* position, bool setTarget) {
   const std::u16string folder = app.dataFolder.Get();
   LoadSettingsFile(app, (folder + u"\\KV_SETTINGS.xml").c_str(), kSettingsMain);
   const std::u16string install1 = folder + u"\\KV_SETTINGS_INSTALL1.xml";
@@ -370,11 +374,32 @@ void LoadAllSettings(AppContext& app) {
   }
   const std::u16string install2 = folder + u"\\KV_SETTINGS_INSTALL2.xml";
   if (LoadSettingsFile(app, install2.c_str(), kSettingsInstall) != 2) DeleteFileW(install2.c_str());
+
+  LoadTasksFile(app, (folder + u"\\KV_TASKS.xml").c_str());
+  ImportDesktopTasksFile(app, (folder + u"\\KV_TASKS_FROMDESKTOP3D.xml").c_str());
+  if (!ActiveTask().Empty()) {
+    const TaskPoint first = ActiveTask()[0];
+    const GeoPoint at = PointRefPosition(first);
+    SetNavigationTarget(app, first, &at, 0);
+  }
   // Without a home point, the first airport becomes home.
   if (!PointIsValid(HomePoint()) && PointTableCount(kPointAirport) > 1) {
     HomePoint() = TaskPoint{};
     HomePoint().kind = kPointAirport;
     HomePoint().index = 1;
+  }
+  if (app.simulator && PointIsValid(HomePoint())) {
+    if (position) *position = PointRefPosition(HomePoint());
+    PlaceSimulatorAtHome(app);
+    if (setTarget) {
+      const GeoPoint at = PointRefPosition(HomePoint());
+      SetNavigationTarget(app, HomePoint(), &at, 0);
+    }
+  }
+  // A task not yet started has no previous point.
+  if (!ActiveTask().Empty() && AchievedList().Empty()) {
+    PreviousTarget().kind = 0;
+    PreviousTarget().index = 0;
   }
 }
 

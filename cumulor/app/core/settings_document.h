@@ -11,10 +11,15 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/base/xml_node.h"
-#include "cumulor/app/core/settings_files.h"
 #include "cumulor/data/task/task_point.h"
 
 namespace cumulor {
+
+// The document modes of the settings reader.
+inline constexpr std::int32_t kSettingsMain = 1;
+inline constexpr std::int32_t kSettingsDesktop = 2;
+inline constexpr std::int32_t kSettingsProfile = 3;
+inline constexpr std::int32_t kSettingsInstall = 4;
 
 // Settings held by the settings document itself.
 struct SettingsKept {
@@ -39,7 +44,6 @@ struct SettingsKept {
   // the option is on (inverted bits included: the bit here is the option, not the stored bit).
   std::uint32_t options[4] = {};
   std::int32_t unitField = 1;              // Flags2 bit 12: 8 or 1
-  std::int32_t flightMode = 0;             // Flags2 bit 14: 6 when set
   std::int32_t mapMode = 0;                // Flags3 bit 6: 1 or 0
   // Elements of modules not built yet, written back as read (null: not written).
   std::unique_ptr<XmlNode> menu, navBar, grid;
@@ -70,7 +74,10 @@ std::int32_t LoadSettingsFile(AppContext& app, const WCHAR* path, std::int32_t m
 std::int32_t SaveSettingsFile(AppContext& app, const WCHAR* path, const char* profileName);
 
 // Start-up: the main document, then the two install documents (each deleted once it existed,
-// parsed or not; after the first the home point is looked up again in the installed data).
-void LoadAllSettings(AppContext& app);
+// parsed or not; after the first the home point is looked up again in the installed data); the
+// task document and the desktop's task file; the navigation target on the active task's first
+// point; the first airport as home when there is none; in the simulator the glider placed near
+// home (position receives the home position; with setTarget home becomes the target).
+void LoadAllSettings(AppContext& app, GeoPoint* position = nullptr, bool setTarget = false);
 
 }  // namespace cumulor

@@ -8,8 +8,9 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/profiles.h"
 #include "cumulor/app/core/settings_document.h"
-#include "cumulor/app/core/settings_files.h"
+#include "cumulor/app/core/data_reload.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/core/target_select.h"
 #include "cumulor/app/ui/fonts.h"
@@ -93,7 +94,8 @@ void StartupSequence(AppContext& app) {
   LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
 
   // The settings document, then the install documents merged once.
-  LoadAllSettings(app);
+  LoadAllSettings(app, &app.mapCentre, false);
+  SelectStorageFolder(app);
 
   if (app.simulator) {
     const WCHAR sim[] = u"SIM";

@@ -49,6 +49,11 @@ void TakeSimulatorInput(GpsPort& gps) {
     gps.status.position = in.point;
     in.position = 0;
   }
+  if (in.altitude) {
+    gps.status.altitude = in.metres;
+    gps.fix.gpsAltitude = gps.fix.pressureAltitude = static_cast<std::int16_t>(in.metres);
+    in.altitude = 0;
+  }
 }
 
 void ReplayEnded(GpsPort& gps) {

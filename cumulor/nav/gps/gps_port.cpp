@@ -110,4 +110,16 @@ void SetGpsPosition(GpsPort& gps, const GeoPoint& position) {
   }
 }
 
+void SetSimulatorAltitude(GpsPort& gps, std::int32_t metres) {
+  std::lock_guard<std::mutex> lock(gps.dataLock);
+  gps.publishedStatus.altitude = metres;
+  if (!gps.running) {
+    gps.status.altitude = metres;
+    gps.fix.gpsAltitude = gps.fix.pressureAltitude = static_cast<std::int16_t>(metres);
+  } else {
+    gps.simulatorInput.metres = metres;
+    gps.simulatorInput.altitude = 1;
+  }
+}
+
 }  // namespace cumulor

@@ -99,7 +99,9 @@ struct GpsPort {
   struct SimulatorInput {
     std::uint8_t course = 0;        // speedMs and track are new
     std::uint8_t position = 0;      // point is new
+    std::uint8_t altitude = 0;      // metres is new
     float speedMs = 0.0f;
+    std::int32_t metres = 0;
     std::int32_t track = 0;
     GeoPoint point;
   } simulatorInput;
@@ -136,5 +138,7 @@ void PublishStatus(GpsPort& gps);
 // published status at once, and the reader's own status while no reader thread runs (else the mode
 // loop takes it at its next pass).
 void SetGpsPosition(GpsPort& gps, const GeoPoint& position);
+// The simulated glider's altitude (metres), taken the same way as SetGpsPosition's position.
+void SetSimulatorAltitude(GpsPort& gps, std::int32_t metres);
 
 }  // namespace cumulor

@@ -6,7 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <pugixml.hpp>
+
+#include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/setup/CumulorInstall.h"
@@ -16,6 +21,7 @@
 #include "platform/shell/launch.h"
 #include "platform/testing/device_test.h"
 #include "platform/window/window.h"
+#include "tools/ka1gen/ka1_writer.h"
 
 namespace {
 
@@ -58,8 +64,116 @@ class CumulorProcess : public ce::testing::DeviceTest {
     return false;
   }
 
+  // Starts the simulator, waits for the end of its start-up and quits it (answered Yes).
+  void RunOnce() {
+    std::filesystem::remove(screenshot_);
+    HANDLE process = Start(u" /sx");
+    ASSERT_NE(process, nullptr) << GetLastError();
+    for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(std::filesystem::exists(screenshot_));
+    HWND window = FindWindowW(u"Cumulor", nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
+    EXPECT_EQ(ExitCode(process), 0u);
+  }
+  std::filesystem::path Docs(const char* name) const { return device_folder() / "root" / "My Documents" / name; }
+  void Write(const char* name, const std::string& text) const { std::ofstream(Docs(name), std::ios::binary) << text; }
+  static std::string Read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  // The settings document without the map centre, which is written but never read.
+  static std::string WithoutCentre(std::string text) {
+    const auto at = text.find("<CurrentPos>");
+    const auto end = text.find("</CurrentPos>");
+    if (at != std::string::npos && end != std::string::npos) text.erase(at, end + 13 - at);
+    return text;
+  }
+
   std::filesystem::path screenshot_;
 };
+
+// A prepared data folder: the main settings document, two install documents (the second broken),
+// the task document and the desktop's task file, a generated KA1 database, two user-waypoint files
+// and an airspace file. The program merges and deletes the install documents, imports and deletes
+// the desktop tasks, and finds its home point again in the waypoints the install brought; a second
+// run over what the first one saved saves the same documents again.
+TEST_F(CumulorProcess, DocumentsAreMergedImportedAndSavedAsLoaded) {
+  std::filesystem::create_directories(Docs(""));
+  std::vector<ka1gen::File> files;
+  std::string error;
+  ASSERT_TRUE(ka1gen::ParseDescription("region Austria||AT|2\n"
+                                       "airport LOWI|40000|1700000|1906|0|Innsbruck||\n",
+                                       files, error))
+      << error;
+  const std::vector<std::uint8_t> ka1 = ka1gen::WriteKa1(files[0]);
+  std::ofstream(Docs("alps.ka1"), std::ios::binary)
+      .write(reinterpret_cast<const char*>(ka1.data()), static_cast<std::streamsize>(ka1.size()));
+  Write("old.dat", "X1,47:00.000N,011:00.000E,500,T,First,\r\n"
+                   "HM,47:20.000N,011:30.000E,600,T,Hm <1>,home\r\n");
+  Write("new.dat", "A1,47:01.000N,011:01.000E,500,T,Alpha,\r\n"
+                   "B1,47:02.000N,011:02.000E,500,T,Bravo,\r\n"
+                   "C1,47:03.000N,011:03.000E,500,T,Charlie,\r\n"
+                   "HM,47:20.000N,011:30.000E,600,T,Hm <1>,home\r\n");
+  Write("air.txt", "AC R\nAN TEST AREA\nAL SFC\nAH 3000 MSL\n"
+                   "DP 47:00:00 N 011:00:00 E\nDP 47:06:00 N 011:00:00 E\nDP 47:06:00 N 011:06:00 E\n");
+  Write("KV_SETTINGS.xml",
+        "<Settings><Files><UserWaypoints><File1>old.dat</File1></UserWaypoints>"
+        "<AviationDb><File1>alps.ka1</File1></AviationDb><Countries><File1>Austria</File1></Countries></Files>"
+        "<Home><Turnpoint><name>Hm &lt;1&gt;</name><type>user waypoint</type><lat>47.33333333</lat>"
+        "<lon>11.5</lon></Turnpoint></Home><TimeZone>2</TimeZone></Settings>");
+  Write("KV_SETTINGS_INSTALL1.xml",
+        "<Settings><Files><UserWaypoints><File1>new.dat</File1></UserWaypoints>"
+        "<UserAirspace><File1>air.txt</File1></UserAirspace></Files><FixRate>3</FixRate></Settings>");
+  Write("KV_SETTINGS_INSTALL2.xml", "<Settings><SuaDistX>700</Sua");
+  Write("KV_TASKS.xml",
+        "<Tasks><Task nr=\"2\"><Turnpoint><name>Innsbruck</name><type>airport</type><icao>LOWI</icao>"
+        "<lat>47.22222222</lat><lon>1.111111111</lon></Turnpoint></Task></Tasks>");
+  Write("KV_TASKS_FROMDESKTOP3D.xml",
+        "<Desktop><Tasks><Task><name>Desk</name><waypoints>"
+        "<CTaskWpt><WaypointType>UserWaypoint</WaypointType><Name>Hm &lt;1&gt;</Name><Lat>17040000</Lat>"
+        "<Lon>4140000</Lon></CTaskWpt>"
+        "<CTaskWpt><WaypointType>UserWaypoint</WaypointType><Name>Bravo</Name><Lat>16932000</Lat><Lon>3972000</Lon>"
+        "<Area><lat>47.05</lat><lon>11.05</lon><radius_min>1000</radius_min><radius_max>4000</radius_max>"
+        "<radial_start>10</radial_start><radial_end>200</radial_end></Area></CTaskWpt>"
+        "</waypoints></Task></Tasks></Desktop>");
+
+  RunOnce();
+  EXPECT_FALSE(std::filesystem::exists(Docs("KV_SETTINGS_INSTALL1.xml")));
+  EXPECT_FALSE(std::filesystem::exists(Docs("KV_SETTINGS_INSTALL2.xml")));
+  EXPECT_FALSE(std::filesystem::exists(Docs("KV_TASKS_FROMDESKTOP3D.xml")));
+
+  pugi::xml_document settings;
+  ASSERT_TRUE(settings.load_file(Docs("KV_SETTINGS.xml").c_str()));
+  const pugi::xml_node root = settings.document_element();
+  EXPECT_STREQ(root.child("Home").child("Turnpoint").child_value("name"), "Hm <1>");
+  EXPECT_STREQ(root.child_value("TimeZone"), "2");
+  EXPECT_STREQ(root.child_value("FixRate"), "3");
+  EXPECT_STREQ(root.child("Files").child("UserWaypoints").child_value("File1"), "new.dat");
+  EXPECT_STREQ(root.child("Files").child("UserAirspace").child_value("File1"), "air.txt");
+
+  pugi::xml_document tasks;
+  ASSERT_TRUE(tasks.load_file(Docs("KV_TASKS.xml").c_str()));
+  std::vector<std::string> numbers, names;
+  for (const pugi::xml_node& task : tasks.document_element().children("Task")) {
+    numbers.push_back(task.attribute("nr").value());
+    for (const pugi::xml_node& point : task.children("Turnpoint")) names.push_back(point.child_value("name"));
+  }
+  EXPECT_EQ(numbers, (std::vector<std::string>{"0", "2"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"Hm <1>", "Bravo", "Innsbruck"}));
+  const pugi::xml_node area = tasks.document_element().child("Task").last_child().child("Area");
+  EXPECT_STREQ(area.child_value("radius_max"), "4000");
+  EXPECT_STREQ(area.child_value("radial_end"), "200");
+
+  const std::string savedSettings = WithoutCentre(Read(Docs("KV_SETTINGS.xml")));
+  const std::string savedTasks = Read(Docs("KV_TASKS.xml"));
+  RunOnce();
+  EXPECT_EQ(WithoutCentre(Read(Docs("KV_SETTINGS.xml"))), savedSettings);
+  EXPECT_EQ(Read(Docs("KV_TASKS.xml")), savedTasks);
+}
 
 TEST_F(CumulorProcess, SimulatorStartsAnswersTheDesktopAndQuits) {
   HANDLE first = Start(u" /sx");

@@ -19,7 +19,9 @@
 #include "cumulor/app/base/xml_writer.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/fonts.h"
+#include "cumulor/data/files/data_files.h"
 #include "cumulor/data/task/task_store.h"
+#include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "platform/files/file_system_seam.h"
 
@@ -35,6 +37,9 @@ class SettingsDocument : public cumulor_test::AppTest {
     AppTest::SetUp();
     ResetKeptSettings();
     FileSystemSeam::Get().Reset();
+    // Loading "Files" names the polar of an empty polar category "Default"; start from there.
+    for (std::int32_t c = 0; c < kDataFileTypeCount; ++c) SelectedDataFiles()[c].selected.SetSize(0);
+    SetDataFileName(kFilesPolar, u"Default");
   }
   void TearDown() override {
     FileSystemSeam::Get().Reset();
@@ -67,6 +72,8 @@ class SettingsDocument : public cumulor_test::AppTest {
     AppContextInit(app, 0, 0);
     AppRecord() = app;
     ResetKeptSettings();
+    OlcSetLegCount(4);
+    OlcSetShowRoute(false);
   }
   std::u16string Path(const char16_t* name) { return app->dataFolder.Get() + name; }
   std::filesystem::path HostPath(const char* name) { return device_folder() / "root" / name; }
@@ -130,6 +137,15 @@ TEST_F(SettingsDocument, AWrittenDocumentReadsBackToTheSameSettings) {
     EXPECT_EQ(app->baudRate, 38400u);
     EXPECT_EQ(std::u16string(app->portName), u"COM3:");
   }
+
+  // Flags2 bits 14 and 15 are the contest's six legs and shown route; a clear bit 14 keeps the count.
+  Restart();
+  Apply("<Settings><Flags2>49152</Flags2></Settings>", kSettingsMain);
+  EXPECT_EQ(OlcLegCount(), 6);
+  EXPECT_TRUE(OlcShowRoute());
+  Apply("<Settings><Flags2>0</Flags2></Settings>", kSettingsMain);
+  EXPECT_EQ(OlcLegCount(), 6);
+  EXPECT_FALSE(OlcShowRoute());
 
   // The task speed unit is packed twice; the third word decides.
   Restart();

@@ -6,7 +6,8 @@
 
 #include "cumulor/app/base/xml_writer.h"
 #include "cumulor/app/core/map_ops.h"
-#include "cumulor/app/core/settings_files.h"
+#include "cumulor/app/core/data_reload.h"
+#include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/target_select.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_store.h"
@@ -165,7 +166,8 @@ TEST_F(TargetSelect, WithoutAnyAirportAnUnsetOwnPositionGoesToTheDefaultPlace) {
 // never changes the lists; a missing document changes nothing.
 TEST_F(TargetSelect, TheSettingsDocumentsFilesElementFillsTheLists) {
   for (std::int32_t c = 0; c < kDataFileTypeCount; ++c) SelectedDataFiles()[c].selected.SetSize(0);
-  EXPECT_FALSE(LoadSettingsFiles(*app));
+  const std::u16string path = app->dataFolder.Get() + u"\\KV_SETTINGS.xml";
+  EXPECT_EQ(LoadSettingsFile(*app, path.c_str(), kSettingsMain), 2);
 
   DataFileEntry entry = NewDataFileEntry();
   SetEntryText(entry.name, u"alps.txt");
@@ -174,11 +176,10 @@ TEST_F(TargetSelect, TheSettingsDocumentsFilesElementFillsTheLists) {
   XmlNode* settings = top.AddChild("Settings");
   settings->AddChildString("CumulorVersion", "9.00b Ultra");
   SaveDataFileLists(*settings);
-  const std::u16string path = app->dataFolder.Get() + u"\\KV_SETTINGS.xml";
   ASSERT_EQ(XmlSaveFile(top, path.c_str(), nullptr), 1);
 
   SelectedDataFiles()[kFilesUserAirspace].selected.SetSize(0);
-  ASSERT_TRUE(LoadSettingsFiles(*app));
+  ASSERT_EQ(LoadSettingsFile(*app, path.c_str(), kSettingsMain), 0);
   ASSERT_EQ(SelectedDataFiles()[kFilesUserAirspace].selected.Size(), 1);
   EXPECT_EQ(std::u16string(SelectedDataFiles()[kFilesUserAirspace].selected[0].name), u"alps.txt");
   EXPECT_EQ(GetDataFileFlag(kFilesUserAirspace), 1);

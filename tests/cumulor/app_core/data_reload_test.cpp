@@ -1,0 +1,158 @@
+// The data-file reload of command 40058 and the step after the first set-up of the data files:
+// the user waypoints reloaded under the target, the thermal reload, the types without a reload,
+// and what the set-up step does with and without data files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app_fixture.h"
+#include "cumulor/app/core/data_reload.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/data/files/data_files.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/data/task/task_store.h"
+#include "cumulor/data/waypoints/user_waypoint_store.h"
+
+namespace {
+
+using namespace cumulor;
+
+class DataReload : public cumulor_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    for (std::int32_t c = 0; c < kDataFileTypeCount; ++c) {
+      SelectedDataFiles()[c].selected.SetSize(0);
+      AvailableDataFiles()[c].SetSize(0);
+    }
+    SetDataFilesFolder(app->dataFolder.Get().c_str());
+    AeroData().Clear();
+    ClearUserWaypoints();
+    TaskTargetsStore() = TaskTargets{};
+  }
+  void TearDown() override {
+    for (std::int32_t c = 0; c < kDataFileTypeCount; ++c) SelectedDataFiles()[c].selected.SetSize(0);
+    ClearUserWaypoints();
+    AeroData().Clear();
+    TaskTargetsStore() = TaskTargets{};
+    Targets() = TargetPositions{};
+    AppTest::TearDown();
+  }
+  // A user-waypoint file in the data folder, selected in category 1.
+  void WaypointFile(const char* name, const std::string& lines) {
+    std::ofstream(device_folder() / "root" / name, std::ios::binary) << lines;
+    DataFileEntry entry = NewDataFileEntry();
+    std::u16string wide(name, name + std::char_traits<char>::length(name));
+    SetEntryText(entry.name, wide.c_str());
+    SelectedDataFiles()[kFilesUserWaypoints].selected.SetSize(0);
+    SelectedDataFiles()[kFilesUserWaypoints].selected.Append(entry);
+  }
+  static std::string Name(std::int32_t index) { return UserWaypoints().names[index].text; }
+  static std::vector<ce::scripted::Shown> Boxes() {
+    std::vector<ce::scripted::Shown> out;
+    for (const auto& s : ce::scripted::User::Get().shown())
+      if (s.kind == ce::scripted::Kind::kDialog) out.push_back(s);
+    return out;
+  }
+};
+
+// A reload of category 1 while the target is a user waypoint clears the target (and the previous
+// target) and chooses a new one: here the home point the new file marks.
+TEST_F(DataReload, UserWaypointsReloadedUnderAUserWaypointTarget) {
+  WaypointFile("wp.dat",
+               "AAA,47:10.000N,011:20.000E,600,T,Alpha,\r\n"
+               "BBB,47:12.000N,011:22.000E,700,T,Bravo,\r\n");
+  RebuildUserWaypoints(*app);
+  ASSERT_EQ(UserWaypoints().records.Size(), 3);
+  TaskPoint target;
+  target.kind = kPointUserWaypoint;
+  target.index = 2;
+  const GeoPoint at = PointRefPosition(target);
+  SetNavigationTarget(*app, target, &at, 0);
+  PreviousTarget() = target;
+  PreviousTarget().index = 1;
+
+  WaypointFile("wp.dat",
+               "CCC,46:00.000N,010:00.000E,500,T,Charlie,\r\n"
+               "HHH,46:30.000N,010:30.000E,500F,H,Home Field,\r\n"
+               "XXX,91:00.000N,010:00.000E,0,T,Broken,\r\n");
+  ReloadDataFiles(*app, 9 + kFilesUserWaypoints);
+  ASSERT_EQ(UserWaypoints().records.Size(), 3);  // the broken line left out
+  EXPECT_EQ(Name(1), "Charlie");
+  EXPECT_EQ(app->fileHomePoint.kind, kPointUserWaypoint);
+  EXPECT_EQ(app->fileHomePoint.index, 2);
+  EXPECT_EQ(app->navTarget.kind, kPointUserWaypoint);
+  EXPECT_EQ(app->navTarget.index, 2);  // chosen again: the file home point
+  EXPECT_EQ(PreviousTarget().kind, 0);
+  EXPECT_EQ(app->dialogActive, 0);
+
+  // A target that is not a user waypoint stays through the reload.
+  AirportRecord airport{};
+  AeroData().airports.Append(airport);
+  airport.position = GeoPoint{360000, 1692000};
+  AeroData().airports.Append(airport);
+  TaskPoint field;
+  field.kind = kPointAirport;
+  field.index = 1;
+  SetNavigationTarget(*app, field, &airport.position, 0);
+  ReloadDataFiles(*app, 9 + kFilesUserWaypoints);
+  EXPECT_EQ(app->navTarget.kind, kPointAirport);
+  EXPECT_EQ(app->navTarget.index, 1);
+}
+
+// Type 16 reloads the thermals without a chooser and shows them; 17 and beyond, and 8
+// (languages after its chooser), reload nothing. Every type ends with DialogActive clear.
+TEST_F(DataReload, ReloadTypes) {
+  struct Case {
+    LPARAM type;
+    std::uint8_t hiddenAfter;
+  };
+  for (const Case c : {Case{16, 0}, Case{17, 1}, Case{40, 1}, Case{-1, 1}}) {
+    SCOPED_TRACE(c.type);
+    app->thermalsHidden = 1;
+    app->dialogActive = 1;
+    ReloadDataFiles(*app, c.type);
+    EXPECT_EQ(app->thermalsHidden, c.hiddenAfter);
+    EXPECT_EQ(app->dialogActive, 0);
+  }
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// The set-up step: without any data file the message names the data folder; with a user-waypoint
+// file the waypoints are read; the polar of an empty category is named "Default".
+TEST_F(DataReload, SetupFinished) {
+  SetupFinished(*app);
+  const auto boxes = Boxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  bool named = false;
+  for (const auto& t : boxes[0].texts)
+    if (t.find(u"Setup OK. Now copy Airport *.ka1 and Map *.kv3 files to") != std::u16string::npos) named = true;
+  EXPECT_TRUE(named);
+  ASSERT_NE(GetDataFileEntry(kFilesPolar), nullptr);
+  EXPECT_EQ(std::u16string(GetDataFileEntry(kFilesPolar)), u"Default");
+
+  ce::scripted::User::Get().Reset();
+  WaypointFile("mine.dat", "AAA,47:10.000N,011:20.000E,600,T,Alpha,\r\n");
+  SetupFinished(*app);
+  EXPECT_TRUE(Boxes().empty());
+  ASSERT_EQ(UserWaypoints().records.Size(), 2);
+  EXPECT_EQ(Name(1), "Alpha");
+
+  // An install document's files are announced once each, by name.
+  ce::scripted::User::Get().Reset();
+  XmlNode files("Files");
+  XmlNode* list = files.AddChild("UserAirspace");
+  list->AddChildString("File1", "alps.txt");
+  ApplyFilesElement(*app, files, 4);
+  bool announced = false;
+  for (const auto& box : Boxes())
+    for (const auto& t : box.texts) {
+      EXPECT_EQ(t.find(u"Installing Installing"), std::u16string::npos);
+      if (t == u"Installing alps.txt") announced = true;
+    }
+  EXPECT_TRUE(announced);
+}
+
+}  // namespace
