@@ -70,8 +70,16 @@ std::u16string Unescape(const std::u16string& text) {
 
 void SetStatus(HWND dialog, const WCHAR* text) { SetDlgItemTextW(dialog, kIdStatus, text); }
 
+// The names on their buttons; an "&" is doubled so that it shows instead of marking a key.
 void Relabel(HWND dialog) {
-  for (std::int32_t n = 0; n < kProfileCount; ++n) SetDlgItemTextW(dialog, kIdName + n, State().names[n].c_str());
+  for (std::int32_t n = 0; n < kProfileCount; ++n) {
+    std::u16string label;
+    for (char16_t c : State().names[n]) {
+      if (c == u'&') label += u'&';
+      label += c;
+    }
+    SetDlgItemTextW(dialog, kIdName + n, label.c_str());
+  }
 }
 
 // The buttons and names from the files as they are now.

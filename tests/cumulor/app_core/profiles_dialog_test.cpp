@@ -15,6 +15,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "platform/display/display.h"
 
 namespace {
 
@@ -64,11 +65,11 @@ TEST_F(ProfilesDialog, SaveReopenAndRestoreAProfile) {
   EXPECT_TRUE(std::filesystem::exists(device_folder() / "root" / "iPAQ File Store" / "KV_PROFILE_2.XML"));
   EXPECT_EQ(CurrentProfile(), 1);
 
-  // Reopened: the name is read back from the file onto its button.
+  // Reopened: the name is read back from the file onto its button (its "&" doubled to show).
   ProfileName(1) = u"Name";
   user.AnswerDialog({Click(IDOK)});
   EXPECT_EQ(Run(), 1);
-  EXPECT_TRUE(Has(LastTexts(u"Profiles"), u"Club <2> & \"x\""));
+  EXPECT_TRUE(Has(LastTexts(u"Profiles"), u"Club <2> && \"x\""));
   EXPECT_EQ(ProfileName(1), u"Club <2> & \"x\"");
 
   // Renamed but not saved: the next refresh (saving profile 1) shows the saved name again.
@@ -84,6 +85,16 @@ TEST_F(ProfilesDialog, SaveReopenAndRestoreAProfile) {
   EXPECT_EQ(Run(), 1);
   EXPECT_EQ(app->timeZone, 4);
   EXPECT_EQ(app->zoomIndex, 7);
+
+  // The dialog as a picture in the test's folder ("profiles_dialog.png") for a look.
+  HWND dialog = CreateModelessDialog(kProfilesDialog, nullptr, ProfilesDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  ShowWindow(dialog, SW_SHOW);
+  for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  EXPECT_TRUE(ce::display::SaveScreenshot("profiles_dialog.png", &r));
+  DestroyWindow(dialog);
 }
 
 TEST_F(ProfilesDialog, TaskBackupSavedAndRestored) {
