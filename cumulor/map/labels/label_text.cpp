@@ -58,7 +58,7 @@ PointLabelText BuildPointLabelText(const LabelTextSettings& settings, const Flig
       // At or below the point's height, or beyond 70: no ratio is shown.
       if (!std::isfinite(ratio) || !(ratio < 70.0f) || ratio < 0.0f) return label;
     }
-    if (ratio < settings.glideRatioThreshold) label.mode = kLabelInReach;
+    if (ratio < fs.glideRatio.load()) label.mode = kLabelInReach;
     char number[32];
     std::snprintf(number, sizeof number, ":%.1f", static_cast<double>(ratio));
     AppendAscii(label.text, number);

@@ -19,7 +19,6 @@ struct LabelTextSettings {
   bool highResolution = false;
   std::int32_t altitudeUnit = 1;      // 1 m, 2 ft
   std::u16string unitText = u"m";
-  float glideRatioThreshold = 0.0f;   // a ratio below it counts as within reach
 };
 
 // Drawing mode of a label: within reach, else plain.
@@ -40,7 +39,8 @@ std::u16string LabelName(const LabelTextSettings& settings, const char* name, co
 // "@Mc<index>" when the index is not 0.
 PointLabelText ArrivalLabelText(const LabelTextSettings& settings, const std::u16string& name, std::int32_t height,
                                 std::int32_t macCreadyIndex, std::int32_t frameScale);
-// The label of a point at `position` with `elevation` metres, seen from `own`.
+// The label of a point at `position` with `elevation` metres, seen from `own`. In glide-ratio mode
+// a ratio below the flight state's glide ratio counts as within reach.
 PointLabelText BuildPointLabelText(const LabelTextSettings& settings, const FlightState& fs, std::int32_t frameScale,
                                    const GeoPoint& position, const char* name, const char* code, const GeoPoint& own,
                                    std::int32_t elevation);

@@ -146,10 +146,10 @@ TEST(LabelTextTest, GlideRatioMode) {
   fs.altitude = 1700;
   fs.qnhOffset = 0;
   fs.safetyMargin = 200;
+  fs.glideRatio = 30.0f;  // the glider's glide ratio: below it a point is within reach
   LabelTextSettings s;
   s.labelLen = 9;
   s.glideRatioMode = true;
-  s.glideRatioThreshold = 30.0f;
   const GeoPoint own{11 * 36000, 47 * 36000};
   // 50 m away: the ratio is not computed and shows as 0.0, within reach.
   PointLabelText t = BuildPointLabelText(s, fs, 10, GeoPoint{own.lon, own.lat + 16}, "Innsbruck", "LOWI", own, 500);
@@ -160,6 +160,10 @@ TEST(LabelTextTest, GlideRatioMode) {
   t = BuildPointLabelText(s, fs, 10, far, "Innsbruck", "LOWI", own, 500);
   EXPECT_EQ(t.text.substr(0, 12), u"Innsbruck:20");
   EXPECT_EQ(t.mode, kLabelInReach);
+  // Beyond the glider's own glide ratio: shown, but not within reach.
+  t = BuildPointLabelText(s, fs, 10, far, "Innsbruck", "LOWI", own, 1000);
+  EXPECT_EQ(t.text.substr(0, 12), u"Innsbruck:40");
+  EXPECT_EQ(t.mode, kLabelPlain);
   // At the point's height (a division by 0) and below it: the name alone.
   EXPECT_EQ(BuildPointLabelText(s, fs, 10, far, "Innsbruck", "LOWI", own, 1500).text, u"Innsbruck");
   EXPECT_EQ(BuildPointLabelText(s, fs, 10, far, "Innsbruck", "LOWI", own, 1800).text, u"Innsbruck");
