@@ -63,17 +63,6 @@ HRESULT SetMapRegion(AppContext& app, const GeoRect& region) {
   return S_OK;
 }
 
-void ExtendRect(GeoRect& rect, const GeoPoint& point) {
-  if (GeoRectEmpty(rect)) {
-    rect = {point.lon, point.lat + 1, point.lon + 1, point.lat};
-    return;
-  }
-  if (point.lon < rect.left) rect.left = point.lon;
-  if (point.lon > rect.right) rect.right = point.lon;
-  if (point.lat > rect.top) rect.top = point.lat;
-  if (point.lat < rect.bottom) rect.bottom = point.lat;
-}
-
 WCHAR* FormatLatLon(std::int32_t value, WCHAR* buffer, bool latitude) {
   const std::int64_t v = value < 0 ? -static_cast<std::int64_t>(value) : value;
   const std::int64_t degrees = v / 36000;

@@ -20,8 +20,6 @@ void CenterMapOnFix(AppContext& app);
 // trail's view; then the in-view flags of the airspace shapes.
 void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep);
 HRESULT SetMapRegion(AppContext& app, const GeoRect& region);
-// An empty rectangle becomes {lon, lat + 1, lon + 1, lat}; otherwise it grows to hold the point.
-void ExtendRect(GeoRect& rect, const GeoPoint& point);
 // "%02d:%02d.%03d%c": degrees, minutes, thousandths of a minute, N/S (latitude) or E/W. The
 // buffer holds at least 16 characters.
 WCHAR* FormatLatLon(std::int32_t value, WCHAR* buffer, bool latitude);

@@ -17,6 +17,7 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/points/point_export.h"
+#include "cumulor/data/task/task_columns.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
@@ -99,7 +100,10 @@ SettingsKept& KeptSettings() {
   return kept;
 }
 
-void ResetKeptSettings() { KeptSettings() = SettingsKept{}; }
+void ResetKeptSettings() {
+  KeptSettings() = SettingsKept{};
+  ResetColumnSettings();
+}
 
 void UnpackOptionFlags(AppContext& app, std::int32_t word, std::int32_t value) {
   if (word < 1 || word > 3) return;
@@ -168,13 +172,13 @@ void BuildSettingsDocument(AppContext& app, XmlNode& root) {
   SaveDataFileLists(*settings);
   AddPoint(*settings, "Home", HomePoint());
   AddPoint(*settings, "Radial", kept.radialPoint);
-  AddBytes(*settings, "Columns", kept.columns, sizeof kept.columns);
+  AddBytes(*settings, "Columns", ColumnSettingsStore().columns, sizeof ColumnSettingsStore().columns);
   std::int32_t show = kept.showWord & ~0xF;
   for (int table = 1; table <= 4; ++table)
     if (PointTableOf(table).displayFlag) show |= 1 << (table - 1);
   settings->AddChildInt("Flags_Show", show);
-  AddBytes(*settings, "ColumnsBr", kept.columnsBr, sizeof kept.columnsBr);
-  AddBytes(*settings, "ColumnsTsk", kept.columnsTsk, sizeof kept.columnsTsk);
+  AddBytes(*settings, "ColumnsBr", ColumnSettingsStore().columnsBr, sizeof ColumnSettingsStore().columnsBr);
+  AddBytes(*settings, "ColumnsTsk", ColumnSettingsStore().columnsTsk, sizeof ColumnSettingsStore().columnsTsk);
   AddBytes(*settings, "DisabledSuas", kept.disabledSuas, sizeof kept.disabledSuas);
   AddBytes(*settings, "WarnableSuas", app.airspace.aeroClassWarn, sizeof app.airspace.aeroClassWarn);
   AddBytes(*settings, "DefaultHome", kept.defaultHome, sizeof kept.defaultHome);
@@ -245,11 +249,11 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
     } else if (NameIs(child, "Files")) {
       ApplyFilesElement(app, child, mode);
     } else if (NameIs(child, "Columns")) {
-      if (!desktop) ReadBytes(child, kept.columns, sizeof kept.columns);
+      if (!desktop) ReadBytes(child, ColumnSettingsStore().columns, sizeof ColumnSettingsStore().columns);
     } else if (NameIs(child, "ColumnsBr")) {
-      if (!desktop) ReadBytes(child, kept.columnsBr, sizeof kept.columnsBr);
+      if (!desktop) ReadBytes(child, ColumnSettingsStore().columnsBr, sizeof ColumnSettingsStore().columnsBr);
     } else if (NameIs(child, "ColumnsTsk")) {
-      ReadBytes(child, kept.columnsTsk, sizeof kept.columnsTsk);
+      ReadBytes(child, ColumnSettingsStore().columnsTsk, sizeof ColumnSettingsStore().columnsTsk);
     } else if (NameIs(child, "DisabledSuas")) {
       ReadBytes(child, kept.disabledSuas, sizeof kept.disabledSuas);
     } else if (NameIs(child, "WarnableSuas")) {

@@ -24,9 +24,6 @@ inline constexpr std::int32_t kSettingsInstall = 4;
 // Settings held by the settings document itself.
 struct SettingsKept {
   std::int32_t showWord = 0;               // "Flags_Show" as last read; bits 0..3 are the tables'
-  BYTE columns[32] = {};
-  BYTE columnsBr[16] = {};
-  BYTE columnsTsk[44] = {};
   BYTE disabledSuas[16] = {};
   BYTE defaultHome[192] = {};
   BYTE contours[20] = {};
@@ -49,7 +46,7 @@ struct SettingsKept {
   std::unique_ptr<XmlNode> menu, navBar, grid;
 };
 SettingsKept& KeptSettings();
-// Back to the start values (tests and a fresh start).
+// Back to the start values (tests and a fresh start); the task lists' columns too.
 void ResetKeptSettings();
 
 // Applies one option word (1..3) bit by bit; other word numbers change nothing.

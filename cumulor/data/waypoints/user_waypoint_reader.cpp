@@ -102,8 +102,9 @@ HRESULT ParseUserWaypointLine(GpsPort& gps, WaypointRecord& record, char (&name)
   return S_OK;
 }
 
-int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome) {
+int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome, GeoRect* bounds) {
   MainLockHold hold;
+  if (bounds != nullptr) *bounds = GeoRect{};
   ClearUserWaypoints();
   const PathList& files = SelectedDataFiles()[kFilesUserWaypoints].selected;
   for (std::int32_t f = 0; f < files.Size(); ++f) {
@@ -140,6 +141,7 @@ int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome) {
       std::memcpy(text.text, name, sizeof name);
       table.names.Append(text);
       table.countries.Append(PointText{});
+      if (bounds != nullptr) ExtendRect(*bounds, record.position);
       if ((record.flags & 0x40) != 0 && fileHome != nullptr) {
         TaskPointInit(*fileHome);
         fileHome->kind = kPointUserWaypoint;

@@ -22,7 +22,8 @@ HRESULT ParseUserWaypointLine(GpsPort& gps, WaypointRecord& record, char (&name)
 // lock. A file that cannot be read (unless empty) is shown in the status line for 4 s; a line
 // that does not parse shows "Syntax Error in <path>" and the line, 4 s each, and is left out.
 // A waypoint with the letter H becomes the file home point (kind 4) when fileHome is given.
-// Always 0.
-int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome);
+// When bounds is given (the application's region rectangle), it is emptied first and grows by
+// every waypoint read. Always 0.
+int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome, GeoRect* bounds = nullptr);
 
 }  // namespace cumulor

@@ -17,16 +17,6 @@
 
 namespace cumulor {
 
-// A box {left = west, top = north, right = east, bottom = south} in GeoPoint units.
-struct GeoRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-};
-
-inline bool GeoRectEmpty(const GeoRect& r) { return r.left == r.right && r.top == r.bottom; }
-
 inline constexpr std::int32_t kMapWorldLon = 6480000;  // 180 degrees
 inline constexpr std::int32_t kMapWorldLat = 3240000;  // 90 degrees
 inline constexpr std::int32_t kMapPointBufferSize = 2100;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +13,8 @@
 #include "cumulor/data/waypoints/cup_export.h"
 #include "cumulor/data/waypoints/cup_import.h"
 #include "cumulor/data/waypoints/strepla_import.h"
+#include "cumulor/data/waypoints/user_waypoint_reader.h"
+#include "cumulor/nav/gps/gps_port.h"
 #include "tests/testdata.h"
 #include "waypoint_fixture.h"
 
@@ -196,6 +200,52 @@ TEST_F(CupImport, RealFilesImportAsAnIndependentCsvReaderReadsThem) {
     }
   }
   EXPECT_EQ(files, 5);
+}
+
+// A real file imported and saved, then read back as the user-waypoint file: the bounding
+// rectangle the reader grows holds every position the independent reader gives, edge to edge
+// (within the one unit the line format's thousandths of a minute may lose); a reload without
+// files empties it.
+TEST_F(CupImport, TheUserWaypointReloadBoundsEveryWaypointOfARealFile) {
+  const auto folder = test_data::Folder("cup");
+  SKIP_WITHOUT_TEST_DATA(folder);
+  if (!Have("python3")) GTEST_SKIP() << "python3 not found";
+  const std::u16string link = LinkTestData();
+  ASSERT_EQ(ImportSeeYou((link + u"ZA_Cape.cup").c_str()), 1);
+  ASSERT_EQ(SaveUserWaypoints(), 1);
+  const std::filesystem::path expected = device_folder() / "expected.tsv";
+  const std::string command = std::string("python3 '") + CUP_REFERENCE_SCRIPT + "' '" + (folder / "ZA_Cape.cup").string() +
+                              "' '" + expected.string() + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(expected);
+  std::string line;
+  GeoRect want{INT_MAX, INT_MIN, INT_MIN, INT_MAX};
+  int points = 0;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string field[4];
+    for (std::string& f : field) std::getline(fields, f, '\t');
+    const std::int32_t lat = std::stoi(field[2]), lon = std::stoi(field[3]);
+    want = {std::min(want.left, lon), std::max(want.top, lat), std::max(want.right, lon), std::min(want.bottom, lat)};
+    ++points;
+  }
+  ASSERT_GT(points, 100);
+  ASSERT_LT(want.top, 0);  // south and east: the signs are tested too
+  ASSERT_GT(want.left, 0);
+
+  GpsPort gps;
+  GeoRect bounds{1, 2, 3, 4};
+  EXPECT_EQ(LoadUserWaypoints(gps, nullptr, &bounds), 0);
+  ASSERT_EQ(Count(), points);
+  EXPECT_NEAR(bounds.left, want.left, 1);
+  EXPECT_NEAR(bounds.top, want.top, 1);
+  EXPECT_NEAR(bounds.right, want.right, 1);
+  EXPECT_NEAR(bounds.bottom, want.bottom, 1);
+
+  SelectedDataFiles()[kFilesUserWaypoints].selected.SetSize(0);
+  EXPECT_EQ(LoadUserWaypoints(gps, nullptr, &bounds), 0);
+  EXPECT_TRUE(GeoRectEmpty(bounds));
+  EXPECT_EQ(Count(), 0);
 }
 
 // The waypoints as a StrePla file: point blocks with decimal minutes, then one route.
