@@ -8,6 +8,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_store.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/text/format.h"
@@ -16,12 +17,6 @@
 namespace cumulor {
 
 namespace {
-
-// The point's code; a user waypoint's is its record's.
-const char* PointCode(const PointRef& ref) {
-  if (ref.kind == kPointUserWaypoint && PointRefIsValid(ref)) return UserWaypoints().records[ref.index].code;
-  return PointRefCode(ref);
-}
 
 constexpr int kMinDistance = 1175;
 constexpr int kMaxDistance = 1176;
@@ -59,7 +54,7 @@ void OnInit(HWND dialog, TaskPoint* point) {
   g_point = point;
   if (point == nullptr) return;
   const PointRef ref{point->kind, point->index};
-  const char* code = PointCode(ref);
+  const char* code = PointCodeText(ref);
   const char* name = PointRefName(ref);
   SetWindowTextW(dialog, ce::text::Format(u"AREA %hs (%hs)", code != nullptr ? code : "", name != nullptr ? name : "").c_str());
   SetNumber(dialog, kMinDistance, Shown(point->minRadius));
@@ -150,6 +145,19 @@ INT_PTR AreaDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
 
 INT_PTR EditTaskPointArea(TaskPoint& point, HWND owner) {
   return RunDialog(kAreaDialog, owner, AreaDialogProc, reinterpret_cast<LPARAM>(&point));
+}
+
+INT_PTR EditTaskPointAreaPosition(TaskPoint& point, HWND owner) {
+  const bool hadArea = point.maxRadius > 0;
+  const INT_PTR result = EditTaskPointArea(point, owner);
+  if (point.maxRadius > 0 && !hadArea) {
+    const GeoPoint centre = PointRefRecordPosition(PointRef{point.kind, point.index});
+    point.lon = centre.lon;
+    point.lat = centre.lat;
+  } else if (point.maxRadius <= 0) {
+    point.lon = point.lat = 0;
+  }
+  return result;
 }
 
 }  // namespace cumulor

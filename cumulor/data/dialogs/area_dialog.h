@@ -16,5 +16,8 @@ inline constexpr int kAreaDialog = 178;
 INT_PTR AreaDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // Runs the dialog modally for the point; 1 in every case the dialog ends normally.
 INT_PTR EditTaskPointArea(TaskPoint& point, HWND owner);
+// The same, then the flown position follows: a point that now has an area and had none starts at
+// the area's centre (its record's position); a point without an area keeps the position 0.
+INT_PTR EditTaskPointAreaPosition(TaskPoint& point, HWND owner);
 
 }  // namespace cumulor

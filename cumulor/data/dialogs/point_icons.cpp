@@ -1,5 +1,6 @@
 #include "cumulor/data/dialogs/point_icons.h"
 
+#include "cumulor/data/points/point_db.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/images.h"
 
@@ -47,6 +48,16 @@ void FreeWaypointIcons() {
 void DrawPointIcon(HDC dc, std::int32_t n, int x, int y) {
   if (!g_list || n < 0 || n >= ImageList_GetImageCount(g_list)) return;
   ImageList_Draw(g_list, n, dc, x, y, ILD_TRANSPARENT);
+}
+
+std::int32_t PointKindImage(std::int32_t kind) {
+  switch (kind) {
+    case kPointAirport: return 5;
+    case kPointNavaid: return 0;
+    case kPointIntersection: return 3;
+    case kPointUserWaypoint: return 4;
+    default: return -1;
+  }
 }
 
 }  // namespace cumulor

@@ -25,6 +25,10 @@ void InitWaypointIcons(HINSTANCE module, std::uint32_t& displayFlags);
 HIMAGELIST WaypointImageList();
 void FreeWaypointIcons();
 
+// The image of a point kind in the list: airports 5, navaids 0, intersections 3, user waypoints 4;
+// -1 for other kinds.
+std::int32_t PointKindImage(std::int32_t kind);
+
 // Draws image n of the program's list with its top left corner at (x, y); nothing without a list
 // or for an index outside it.
 void DrawPointIcon(HDC dc, std::int32_t n, int x, int y);

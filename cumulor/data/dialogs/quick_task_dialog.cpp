@@ -10,6 +10,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_edit.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
@@ -18,12 +19,6 @@
 namespace cumulor {
 
 namespace {
-
-// The point's code; a user waypoint's is its record's.
-const char* PointCode(const PointRef& ref) {
-  if (ref.kind == kPointUserWaypoint && PointRefIsValid(ref)) return UserWaypoints().records[ref.index].code;
-  return PointRefCode(ref);
-}
 
 constexpr int kFirstPointButton = 1000;
 constexpr int kPointButtons = 5;
@@ -85,7 +80,7 @@ void Refresh(HWND dialog) {
     if (index < count) {
       const TaskPoint& p = g_buffer.points[index];
       const PointRef ref{p.kind, p.index};
-      const char* code = PointCode(ref);
+      const char* code = PointCodeText(ref);
       const char* name = PointRefName(ref);
       SetWindowTextW(button, ce::text::Format(u"%hs:%hs%hs", code != nullptr ? code : "", name != nullptr ? name : "",
                                              p.maxRadius > 0 ? " (Area)" : "")
@@ -125,16 +120,7 @@ void OnPointButton(HWND dialog, std::int32_t index) {
   }
   if (text == ".") {
     if (!existing) return;
-    TaskPoint& point = points[index];
-    const bool hadArea = point.maxRadius > 0;
-    EditTaskPointArea(point, dialog);
-    if (point.maxRadius > 0 && !hadArea) {
-      const GeoPoint centre = PointRefRecordPosition(PointRef{point.kind, point.index});
-      point.lon = centre.lon;
-      point.lat = centre.lat;
-    } else if (point.maxRadius <= 0) {
-      point.lon = point.lat = 0;
-    }
+    EditTaskPointAreaPosition(points[index], dialog);
     g_buffer.changed = true;
     return;
   }

@@ -104,6 +104,11 @@ bool MoveTaskPoint(std::int32_t slot, std::int32_t row, bool up) {
   return true;
 }
 
+void TaskRowChanged(std::int32_t slot, std::int32_t row) {
+  if (!SlotInRange(slot) || row < 0 || row >= Tasks().slot[slot].Size()) return;
+  AfterRowChange(slot, row == 0);
+}
+
 void BuildTaskEditBuffer(TaskEditBuffer& buffer) {
   CopyTaskReversed(buffer.points, AchievedList());
   buffer.split = buffer.points.Size();

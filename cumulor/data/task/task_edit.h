@@ -28,6 +28,8 @@ void RestartTask();
 bool InsertTaskPoint(std::int32_t slot, std::int32_t row, const TaskPoint& point);
 bool DeleteTaskPoint(std::int32_t slot, std::int32_t row);
 bool MoveTaskPoint(std::int32_t slot, std::int32_t row, bool up);
+// After a row's point was edited in place (its area): the same navigation and gates as above.
+void TaskRowChanged(std::int32_t slot, std::int32_t row);
 
 // The quick task entry's buffer.
 struct TaskEditBuffer {
