@@ -8,6 +8,7 @@
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/dialogs/point_page.h"
 #include "cumulor/data/dialogs/quick_task_dialog.h"
 #include "cumulor/data/dialogs/sector_dialog.h"
 #include "cumulor/data/sync/desktop_sync.h"
@@ -103,6 +104,15 @@ void InstallTaskHooks() {
   hooks.playSound = Sound;
   hooks.etaCompute = Eta;
   hooks.magneticVariation = Variation;
+  // The point page: the simulator flag and the simulated glider's position.
+  PointPageHooks& page = PointPageHooksInstalled();
+  page.simulator = [] {
+    AppContext* app = AppRecord();
+    return app != nullptr && app->simulator != 0;
+  };
+  page.setReferencePosition = [](const GeoPoint& position) {
+    if (AppContext* app = AppRecord()) SetGpsPosition(app->gps, position);
+  };
 }
 
 }  // namespace cumulor

@@ -1,5 +1,7 @@
 #include "cumulor/map/browser/waypoint_selection.h"
 
+#include <cstring>
+
 #include "cumulor/data/task/task_store.h"
 
 namespace cumulor {
@@ -15,6 +17,29 @@ struct GotoTargetRecord {
 GotoTargetRecord& Target() {
   static GotoTargetRecord target;
   return target;
+}
+
+// The selection as it was chosen: its kind and, for an airport, its code.
+struct RememberedSelection {
+  std::int32_t kind = 0;
+  char code[sizeof AirportRecord::code + 1] = {};
+};
+
+RememberedSelection& Remembered() {
+  static RememberedSelection remembered;
+  return remembered;
+}
+
+bool SameCode(const char* a, const char* b) { return std::strncmp(a, b, sizeof AirportRecord::code) == 0; }
+
+TaskPoint AirportPoint(std::int32_t index) {
+  TaskPoint point;
+  point.kind = kPointAirport;
+  point.index = index;
+  const GeoPoint at = PointRefRecordPosition(PointRef{kPointAirport, index});
+  point.lon = at.lon;
+  point.lat = at.lat;
+  return point;
 }
 
 constexpr std::uint32_t kFlagAirport = 0x2;
@@ -61,6 +86,29 @@ void SetSelectedPoint(const TaskPoint& point) {
   home.lon = at.lon;
   home.lat = at.lat;
   HomePoint() = home;
+  RememberedSelection& remembered = Remembered();
+  remembered = RememberedSelection{};
+  remembered.kind = point.kind;
+  if (point.kind == kPointAirport && PointRefIsValid(PointRef{point.kind, point.index}))
+    std::strncpy(remembered.code, AeroData().airports[point.index].code, sizeof AirportRecord::code);
+}
+
+void RestoreGotoTarget() {
+  const RememberedSelection& remembered = Remembered();
+  const TaskPoint& selected = HomePoint();
+  const bool valid = PointRefIsValid(PointRef{selected.kind, selected.index});
+  const DynArray<AirportRecord>& airports = AeroData().airports;
+  if (remembered.kind == kPointAirport && remembered.code[0] != '\0') {
+    if (valid && selected.kind == kPointAirport && SameCode(airports[selected.index].code, remembered.code)) return;
+    for (std::int32_t i = 1; i < airports.Size(); ++i) {
+      if (SameCode(airports[i].code, remembered.code)) {
+        HomePoint() = AirportPoint(i);
+        return;
+      }
+    }
+    return;
+  }
+  if (!valid && airports.Size() >= 2) HomePoint() = AirportPoint(1);
 }
 
 bool PointIsLandable(const PointRef& ref) {

@@ -26,8 +26,13 @@ bool GetGotoTarget(TaskPoint& out);
 bool GotoTargetValid();
 std::int32_t GotoTargetPurpose();
 
-// The selected point is the home airport: stored as HomePoint with its record's position.
+// The selected point is the home airport: stored as HomePoint with its record's position; an
+// airport's code is remembered for RestoreGotoTarget.
 void SetSelectedPoint(const TaskPoint& point);
+// After the aeronautical data or the data files were reloaded: a remembered airport is found again
+// by its code (the selected point stays when it still has that code; no match leaves it);
+// without one, an invalid selected point becomes airport 1 when there is one.
+void RestoreGotoTarget();
 
 // Airports always; user waypoints flagged airport (0x2) or landable (0x8) and not 0x400.
 bool PointIsLandable(const PointRef& ref);

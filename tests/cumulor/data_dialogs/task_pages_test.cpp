@@ -432,3 +432,48 @@ TEST_F(TaskPages, LandablePoints) {
 
 }  // namespace
 }  // namespace cumulor
+
+namespace cumulor {
+namespace {
+
+void SetAirports(std::initializer_list<const char*> codes) {
+  AeroData().Clear();
+  for (const char* code : codes) {
+    AirportRecord a{};
+    std::snprintf(a.code, sizeof a.code, "%s", code);
+    a.position = {static_cast<std::int32_t>(AeroData().airports.Size()) * 1000, 0};
+    AeroData().airports.Append(a);
+    AeroData().airportNames.Append(nullptr);
+    AeroData().nearNames.Append(nullptr);
+  }
+}
+
+// The home airport chosen in the lists is found again by its code after the airports were
+// reloaded in another order; a home that is not an airport only falls back to airport 1 when it
+// became invalid.
+TEST(SelectedPoint, AHomeAirportIsFoundAgainByItsCode) {
+  SetAirports({"EDAA", "EDBB"});
+  SetSelectedPoint(TaskPoint{kPointAirport, 2});
+  EXPECT_EQ(HomePoint().index, 2);
+  SetAirports({"EDBB", "EDCC", "EDAA"});
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().index, 1);
+  EXPECT_EQ(HomePoint().lon, 1000);
+  SetAirports({"EDCC", "EDDD"});
+  RestoreGotoTarget();  // not found: left as it is
+  EXPECT_EQ(HomePoint().index, 1);
+
+  UserWaypoints().records.SetSize(2);
+  SetSelectedPoint(TaskPoint{kPointUserWaypoint, 1});
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().kind, kPointUserWaypoint);
+  UserWaypoints().records.SetSize(0);
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().kind, kPointAirport);
+  EXPECT_EQ(HomePoint().index, 1);
+  AeroData().Clear();
+  TaskPointInit(HomePoint());
+}
+
+}  // namespace
+}  // namespace cumulor
