@@ -1,6 +1,7 @@
 #include "cumulor/app/core/task_link.h"
 
 #include "cumulor/app/app_context.h"
+#include "cumulor/app/base/number_text.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/main_window.h"
@@ -15,6 +16,7 @@
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/waypoint_ui.h"
 #include "cumulor/nav/gps/gps_port.h"
+#include "cumulor/nav/igc/igc_text.h"
 
 namespace cumulor {
 
@@ -50,6 +52,29 @@ int Eta(std::int64_t& time, std::uint32_t distance, double course) {
 std::int32_t Variation() {
   AppContext* app = AppRecord();
   return app != nullptr ? GetGpsStatus(app->gps).variation : 0;
+}
+
+// The point page's information texts in the application's units.
+PointInfoEnv PointInfoUnits() {
+  PointInfoEnv env;
+  if (AppContext* app = AppRecord()) {
+    env.altitudeFeet = app->altitudeUnit == kUnitFeet;
+    env.distanceKm = app->distanceUnit == kUnitKilometres;
+    env.climbKnots = app->climbUnit == 4;
+    env.altitudeUnit = app->altitudeUnitText;
+  }
+  env.positionText = [](const GeoPoint& position) {
+    WCHAR text[40] = {};
+    return std::u16string(FormatPosition(position, text));
+  };
+  env.flagLetters = [](std::uint32_t flags) {
+    WCHAR letters[16] = {};
+    WaypointFlagLetters(flags, letters);
+    std::string text;
+    for (const WCHAR* p = letters; *p != 0; ++p) text += static_cast<char>(*p);
+    return text;
+  };
+  return env;
 }
 
 // The desktop request: the synchronisation with the request's flags (inside the main lock).
@@ -113,6 +138,7 @@ void InstallTaskHooks() {
   page.setReferencePosition = [](const GeoPoint& position) {
     if (AppContext* app = AppRecord()) SetGpsPosition(app->gps, position);
   };
+  page.infoEnv = PointInfoUnits;
 }
 
 }  // namespace cumulor
