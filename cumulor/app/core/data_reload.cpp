@@ -17,6 +17,7 @@
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/user_waypoint_reader.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/polar/polar.h"
 #include "cumulor/nav/thermal/thermal_db.h"
@@ -121,7 +122,7 @@ bool PlaceSimulatorAtHome(AppContext& app) {
 
 void RebuildUserWaypoints(AppContext& app) {
   EnterCriticalSection(&app.mainLock);
-  LoadUserWaypoints(app.gps, &app.fileHomePoint);
+  LoadUserWaypoints(app.gps, &app.fileHomePoint, &app.region);
   AddUserWaypointsToTiles();
   LeaveCriticalSection(&app.mainLock);
 }
@@ -134,7 +135,7 @@ void ReloadUserWaypoints(AppContext& app) {
     ClearTargetRefs(app.navTarget);
     ClearTargetRefs(PreviousTarget());
   }
-  LoadUserWaypoints(app.gps, &app.fileHomePoint);
+  LoadUserWaypoints(app.gps, &app.fileHomePoint, &app.region);
   AddUserWaypointsToTiles();
   ResetPointTableOrigins();
   BuildPointIndexes(0);
@@ -186,6 +187,7 @@ void ReloadDataFiles(AppContext& app, LPARAM type) {
     case kFilesAviationDb:
     case kFilesCountries:
       OnReloadAviationData(app, chooser ? 0 : 100);
+      RestoreGotoTarget();
       if (app.simulator && PlaceSimulatorAtHome(app)) {
         app.dialogActive = 0;
         RefreshMapWindow(app);
