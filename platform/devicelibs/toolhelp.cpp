@@ -15,8 +15,10 @@
 #include "platform/kernel/system_info.h"
 #include "platform/libraries/builtin_libraries.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-// Under AddressSanitizer the allocator is the sanitizer's own; it counts its bytes in use.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// Under AddressSanitizer and ThreadSanitizer the allocator is the sanitizer's own; it counts its
+// bytes in use (glibc's counters stay at zero).
+#define CE_SANITIZER_ALLOCATOR 1
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
@@ -35,7 +37,7 @@ class Snapshot : public ce::kernel::KernelObject {
 };
 
 std::uint64_t BytesInUse() {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(CE_SANITIZER_ALLOCATOR)
   return __sanitizer_get_current_allocated_bytes();
 #else
   struct mallinfo2 info = mallinfo2();
