@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -144,6 +147,32 @@ TEST_F(DatabaseCommandsTest, AFailedDeleteLeavesTheVolumeOpenAndAFormatEmptiesIt
   EXPECT_TRUE(velomar::ui::FormatDatabase(db(), nullptr));
   EXPECT_EQ(Boxes(), (std::vector<std::string>{kQuestion}));
   EXPECT_EQ(PlaceNames(), (std::vector<std::string>{"Unknown"}));
+}
+
+TEST_F(DatabaseCommandsTest, AReaderHoldingTheDatabaseLockNeverSeesTheVolumeClosed) {
+  // The schedule engine holds the database lock around its table work; a format in between closes,
+  // deletes and reopens the volume under that lock, so the reader always finds the default place.
+  std::atomic<bool> done{false};
+  std::atomic<int> reads{0}, empty{0};
+  std::thread reader([&] {
+    for (int i = 0; i < 2000 && !done.load(); ++i) {
+      {
+        std::lock_guard<std::recursive_mutex> lock(db().GetLock());
+        std::vector<CStrPlace> all;
+        places().GetAllRecords(all);
+        if (all.empty()) ++empty;
+      }
+      ++reads;
+      std::this_thread::yield();
+    }
+  });
+  teskautils::seam::SetBoxAnswer(kYes);
+  for (int i = 0; i < 20; ++i) EXPECT_TRUE(velomar::ui::FormatDatabase(db(), nullptr));
+  done = true;
+  reader.join();
+  EXPECT_GT(reads.load(), 0);
+  EXPECT_EQ(empty.load(), 0);
+  Boxes();
 }
 
 TEST_F(DatabaseCommandsTest, TheIntegrityCheckTellsTheCount) {
