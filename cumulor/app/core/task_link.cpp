@@ -15,6 +15,7 @@
 #include "cumulor/data/sync/desktop_sync.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/waypoint_ui.h"
+#include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/igc/igc_text.h"
 
@@ -117,6 +118,8 @@ void InstallWaypointHooks() {
   // The sector dialog (40113) and the quick task entry (40152).
   SetDialogProcedure(kSectorDialog, SectorDialogProc);
   SetDialogProcedure(kQuickTaskDialog, QuickTaskDialogProc);
+  // The waypoint browser (40085 at the task page, 40102 at the point list).
+  SetDialogProcedure(kWaypointBrowser, WaypointBrowserProc);
 }
 
 }  // namespace

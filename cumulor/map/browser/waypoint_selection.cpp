@@ -78,6 +78,8 @@ bool GotoTargetValid() { return Target().valid != 0; }
 
 std::int32_t GotoTargetPurpose() { return Target().purpose; }
 
+void EndGotoTargetPurpose() { Target().purpose = kBrowsePurposeNone; }
+
 void SetSelectedPoint(const TaskPoint& point) {
   TaskPoint home;
   home.kind = point.kind;

@@ -25,6 +25,8 @@ void ClearGotoTarget(std::int32_t purpose);
 bool GetGotoTarget(TaskPoint& out);
 bool GotoTargetValid();
 std::int32_t GotoTargetPurpose();
+// Back to browsing when the lists close; the target itself stays.
+void EndGotoTargetPurpose();
 
 // The selected point is the home airport: stored as HomePoint with its record's position; an
 // airport's code is remembered for RestoreGotoTarget.

@@ -23,7 +23,7 @@ class TaskDialogTest : public ce::testing::DeviceTest {
   void SetUp() override {
     DeviceTest::SetUp();
     std::string all;
-    for (const char* name : {"/resources.txt", "/dialog-tasks.txt"}) {
+    for (const char* name : {"/resources.txt", "/dialog-tasks.txt", "/dialog-browser.txt"}) {
       std::ifstream in(std::string(CUMULOR_RES_DIR) + name);
       ASSERT_TRUE(in) << name;
       std::stringstream text;

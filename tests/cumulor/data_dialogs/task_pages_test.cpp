@@ -18,6 +18,8 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/map/browser/waypoint_selection.h"
+#include "cumulor/map/browser_frame/waypoint_browser.h"
+#include "cumulor/app/ui/dialog_run.h"
 #include "platform/controls/commctrl.h"
 #include "platform/controls/user_actions.h"
 #include "platform/display/display.h"
@@ -413,6 +415,32 @@ TEST_F(TaskPages, PointPageActions) {
   EXPECT_FALSE(Shown(page, kIdPointInfo));  // below the header: nothing
   SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(header.left, header.top));
   EXPECT_TRUE(Shown(page, kIdPointInfo));
+}
+
+// The browser opened to go to a point: a row tapped on its task page becomes the direct target
+// when it closes; opened for browsing, the point page's FLY DIRECT TO closes it; the task document
+// is saved at each close.
+TEST_F(TaskPages, TheBrowserFrameShowsThePagesAndGoesToTheChosenPoint) {
+  for (int i : {1, 2, 3}) ActiveTask().Append(Wp(i));
+  static int saves;
+  saves = 0;
+  TaskHooksInstalled().saveTaskDocument = [] { ++saves; };
+  auto& user = ce::scripted::User::Get();
+
+  ClearGotoTarget(kBrowsePurposeGoto);
+  user.AnswerDialog({Click(kIdTaskList, 2), Click(kIdBrowserClose)});
+  EXPECT_EQ(RunDialog(kWaypointBrowser, frame, WaypointBrowserProc, 1), 1);
+  EXPECT_EQ(DirectTarget().index, 3);
+  EXPECT_EQ(GotoTargetPurpose(), kBrowsePurposeNone);
+  EXPECT_EQ(saves, 1);
+
+  GotoFirstTaskPoint();
+  user.AnswerMenu(kCmdPointFlyDirect);
+  user.AnswerDialog({Select(kIdBrowserTabs, 2), Click(kIdPointAction)});
+  EXPECT_EQ(RunDialog(kWaypointBrowser, frame, WaypointBrowserProc, 0), 1);
+  EXPECT_EQ(DirectTarget().index, 3);  // the target still chosen: the point page shows it
+  EXPECT_EQ(saves, 2);
+  EXPECT_TRUE(user.log().empty()) << user.log().front();
 }
 
 TEST_F(TaskPages, LandablePoints) {
