@@ -366,6 +366,12 @@ TEST_F(TaskPages, PointPageActions) {
   EXPECT_EQ(Text(page, 1346), u"W2");
   EXPECT_EQ(Text(page, 1347), u"Bravo");
   EXPECT_GT(SendMessageW(info, LB_GETCOUNT, 0, 0), 1);
+  // Saved for a person to look at ("point_page.png"): code, name and the information lines.
+  ShowWindow(page, SW_SHOW);
+  Pump();
+  RECT r{};
+  GetWindowRect(frame, &r);
+  EXPECT_TRUE(ce::display::SaveScreenshot("point_page.png", &r));
 
   // FLY DIRECT TO closes the browser; then the point is the direct target and UN-GOTO is offered.
   Targets().clear();
