@@ -1,7 +1,13 @@
+#include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/task_link.h"
 #include "cumulor/data/task/task_ops.h"
+#include "cumulor/data/dialogs/point_page.h"
+#include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_store.h"
+#include "cumulor/map/browser/waypoint_selection.h"
+#include "cumulor/map/browser_frame/waypoint_browser.h"
+#include "cumulor/nav/gps/gps_port.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 
 using namespace cumulor;
@@ -26,6 +32,39 @@ TEST_F(AppTest, TaskOperationsSetTheApplicationsTargetAndPlayTheirSounds) {
   EXPECT_EQ(Targets().current, TargetOrigin());
   TaskHooksInstalled() = TaskHooks{};
   TaskPointInit(DirectTarget());
+}
+
+// Command 40085 opens the waypoint browser at its task page; on the point page the simulator's
+// JUMP TO puts the simulated glider beside the chosen point.
+TEST_F(AppTest, TheWaypointBrowserOpensFromItsCommandAndJumpsTheSimulator) {
+  InstallTaskHooks();
+  app->simulator = 1;
+  UserWaypointTable& table = UserWaypoints();
+  table.records.SetSize(2);
+  table.names.SetSize(2);
+  table.countries.SetSize(2);
+  table.records[1].position = {11 * 36000, 47 * 36000};
+  TaskPoint point;
+  point.kind = kPointUserWaypoint;
+  point.index = 1;
+  SetGotoTarget(point);
+  using namespace ce::scripted::steps;
+  auto& user = ce::scripted::User::Get();
+  user.AnswerMenu(kCmdPointJump);
+  user.AnswerDialog({Select(kIdBrowserTabs, 2), Click(kIdPointAction)});
+  OnCommand(*app, MAKEWPARAM(40085, 0), 0);
+  const auto shown = user.shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.front().title, u"Waypoints");
+  EXPECT_EQ(GetGpsStatus(app->gps).position.lon, 11 * 36000 - 3);
+  EXPECT_EQ(GetGpsStatus(app->gps).position.lat, 47 * 36000 + 15);
+  EXPECT_TRUE(user.log().empty()) << user.log().front();
+  InvalidateGotoTarget();
+  table.records.SetSize(0);
+  table.names.SetSize(0);
+  table.countries.SetSize(0);
+  TaskHooksInstalled() = TaskHooks{};
+  PointPageHooksInstalled() = PointPageHooks{};
 }
 
 }  // namespace
