@@ -13,7 +13,10 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_store.h"
+#include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/nav/gps/gps_port.h"
+#include "tools/ka1gen/ka1_writer.h"
 
 namespace {
 
@@ -153,6 +156,47 @@ TEST_F(DataReload, SetupFinished) {
       if (t == u"Installing alps.txt") announced = true;
     }
   EXPECT_TRUE(announced);
+}
+
+// The database reloaded without a chooser: in the simulator the glider goes near the home airport
+// (15 north, 3 west, 1000 m above it) and a target is chosen; with no database selected the
+// active task goes.
+TEST_F(DataReload, AviationDataReloadedInTheSimulator) {
+  std::vector<ka1gen::File> files;
+  std::string error;
+  ASSERT_TRUE(ka1gen::ParseDescription("region Austria||AT|2\nairport LOWI|40000|1700000|1906|0|Innsbruck||\n", files,
+                                       error))
+      << error;
+  const std::vector<std::uint8_t> bytes = ka1gen::WriteKa1(files[0]);
+  std::ofstream(device_folder() / "root" / "alps.ka1", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  DataFileEntry file = NewDataFileEntry();
+  SetEntryText(file.name, u"alps.ka1");
+  SelectedDataFiles()[kFilesAviationDb].selected.Append(file);
+  DataFileEntry country = NewDataFileEntry();
+  SetEntryText(country.name, u"Austria");
+  SelectedDataFiles()[kFilesCountries].selected.Append(country);
+  app->simulator = 1;
+  HomePoint().kind = kPointAirport;
+  HomePoint().index = 1;
+  DefaultHome() = HomePoint();  // the target chosen after the reload (airport 1 would carry the glider)
+
+  ReloadDataFiles(*app, 9 + kFilesAviationDb);
+  ASSERT_EQ(AeroData().airports.Size(), 2);
+  const GpsStatus status = GetGpsStatus(app->gps);
+  EXPECT_EQ(status.position, (GeoPoint{40000 - 3, 1700000 + 15}));
+  EXPECT_EQ(status.altitude, 580 + 1000);  // 1906 ft
+  EXPECT_EQ(app->navTarget.kind, kPointAirport);
+  EXPECT_EQ(app->dialogActive, 0);
+
+  TaskPoint point;
+  point.kind = kPointAirport;
+  point.index = 1;
+  ActiveTask().Append(point);
+  SelectedDataFiles()[kFilesAviationDb].selected.SetSize(0);
+  ReloadDataFiles(*app, 9 + kFilesCountries);
+  EXPECT_TRUE(ActiveTask().Empty());
+  AeroData().selectedRegions.SetSize(0);
 }
 
 }  // namespace

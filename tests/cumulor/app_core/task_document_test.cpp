@@ -13,11 +13,14 @@
 #include "cumulor/app/base/xml_reader.h"
 #include "cumulor/app/base/xml_writer.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/app/core/map_ops.h"
 #include "cumulor/data/points/point_db.h"
+#include "cumulor/data/points/point_texts.h"
 #include "cumulor/data/sync/desktop_sync.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/stats/flight_stats.h"
 #include "platform/files/file_system_seam.h"
 
@@ -287,10 +290,48 @@ TEST_F(TaskDocument, DesktopTasksFillTwentySlots) {
   EXPECT_EQ(Indexes(20), (std::vector<std::int32_t>{3}));
   EXPECT_TRUE(Shown(u"T3: Unable To Find Waypoint: Lost"));
 
+  // Every cut of the desktop document reads without a fault.
+  for (std::size_t cut = 0; cut < doc.size(); cut += 11) {
+    XmlNode parsed = XmlNode::ConstructTop();
+    if (XmlParseBytes(doc.data(), static_cast<std::int32_t>(cut), parsed) == kXmlParsed && parsed.ChildCount() > 0 &&
+        parsed.Child(0)->ChildCount() > 0)
+      ApplyDesktopTasks(*parsed.Child(0)->Child(0));
+  }
+  for (auto& slot : Tasks().slot) slot.SetSize(0);
+  Set(0, {Wp(1), Wp(2)});
+
   Write("KV_TASKS_FROMDESKTOP3D.xml", "<Desktop><Tasks><Task><na");
   ImportDesktopTasksFile(*app, Path(u"\\KV_TASKS_FROMDESKTOP3D.xml").c_str());
   EXPECT_FALSE(std::filesystem::exists(Host("KV_TASKS_FROMDESKTOP3D.xml")));
   EXPECT_EQ(Indexes(0), (std::vector<std::int32_t>{1, 2}));
+}
+
+// The start-up after the settings documents: the task document read, the target on the active
+// task's first point, no previous point for a task not started; in the simulator the glider near
+// home (15 north, 3 west, 1000 m above it) and, when asked, home as the target.
+TEST_F(TaskDocument, StartUpTakesTheTasksTargetAndSimulatorStart) {
+  UserWaypoints().records[3].elevation = 1640;  // 499 m
+  Set(0, {Wp(1), Wp(2)});
+  ASSERT_EQ(SaveTasksFile(*app, nullptr), 1);
+  for (auto& slot : Tasks().slot) slot.SetSize(0);
+  PreviousTarget() = Wp(3);
+
+  LoadAllSettings(*app);
+  EXPECT_EQ(Indexes(0), (std::vector<std::int32_t>{1, 2}));
+  EXPECT_EQ(app->navTarget.kind, kPointUserWaypoint);
+  EXPECT_EQ(app->navTarget.index, 1);
+  EXPECT_EQ(PreviousTarget().kind, 0);
+
+  app->simulator = 1;
+  HomePoint() = Wp(3);
+  const GeoPoint home = PointRefPosition(HomePoint());
+  GeoPoint out;
+  LoadAllSettings(*app, &out, true);
+  EXPECT_EQ(out, home);
+  const GpsStatus status = GetGpsStatus(app->gps);
+  EXPECT_EQ(status.position, (GeoPoint{home.lon - 3, home.lat + 15}));
+  EXPECT_EQ(status.altitude, 499 + 1000);
+  EXPECT_EQ(app->navTarget.index, 3);
 }
 
 }  // namespace
