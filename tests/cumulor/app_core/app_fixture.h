@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/app_entry.h"
@@ -12,8 +15,22 @@
 #include "platform/scripted/scripted_user.h"
 #include "platform/sound/sound_effects.h"
 #include "platform/testing/device_test.h"
+#include "tools/ka1gen/ka1_writer.h"
 
 namespace cumulor_test {
+
+// Writes the KA1 database of a one-file generator description to a host file.
+inline ::testing::AssertionResult WriteGeneratedKa1(const std::filesystem::path& file, const std::string& description) {
+  std::vector<ka1gen::File> files;
+  std::string error;
+  if (!ka1gen::ParseDescription(description, files, error) || files.empty())
+    return ::testing::AssertionFailure() << error;
+  const std::vector<std::uint8_t> bytes = ka1gen::WriteKa1(files[0]);
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return out ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "cannot write " << file;
+}
 
 class AppTest : public ce::testing::DeviceTest {
  protected:

@@ -10,7 +10,6 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/data/points/point_db.h"
 #include "tests/cumulor/app_core/app_fixture.h"
-#include "tools/ka1gen/ka1_writer.h"
 
 using namespace cumulor;
 using cumulor_test::AppTest;
@@ -28,18 +27,11 @@ class AviationReload : public AppTest {
 };
 
 TEST_F(AviationReload, TheCommandLoadsTheSelectedRegionsOfTheSelectedFiles) {
-  std::vector<ka1gen::File> files;
-  std::string error;
-  ASSERT_TRUE(ka1gen::ParseDescription("region Switzerland||CH|1\n"
-                                       "airport LSZH|307764|1708488|1416|0|Zurich||\n"
-                                       "region Austria||AT|2\n"
-                                       "airport LOWI|40000|1700000|1906|0|Innsbruck||\n",
-                                       files, error))
-      << error;
-  const std::vector<std::uint8_t> bytes = ka1gen::WriteKa1(files[0]);
-  std::filesystem::create_directories(device_folder() / "root" / "Aero");
-  std::ofstream(device_folder() / "root" / "Aero" / "alps.ka1", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(cumulor_test::WriteGeneratedKa1(device_folder() / "root" / "Aero" / "alps.ka1",
+                                              "region Switzerland||CH|1\n"
+                                              "airport LSZH|307764|1708488|1416|0|Zurich||\n"
+                                              "region Austria||AT|2\n"
+                                              "airport LOWI|40000|1700000|1906|0|Innsbruck||\n"));
   SetDataFilesFolder(u"\\Aero");
   DataFileEntry file = NewDataFileEntry();
   SetEntryText(file.name, u"alps.ka1");

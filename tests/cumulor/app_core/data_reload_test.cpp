@@ -16,7 +16,6 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/nav/gps/gps_port.h"
-#include "tools/ka1gen/ka1_writer.h"
 
 namespace {
 
@@ -162,14 +161,8 @@ TEST_F(DataReload, SetupFinished) {
 // (15 north, 3 west, 1000 m above it) and a target is chosen; with no database selected the
 // active task goes.
 TEST_F(DataReload, AviationDataReloadedInTheSimulator) {
-  std::vector<ka1gen::File> files;
-  std::string error;
-  ASSERT_TRUE(ka1gen::ParseDescription("region Austria||AT|2\nairport LOWI|40000|1700000|1906|0|Innsbruck||\n", files,
-                                       error))
-      << error;
-  const std::vector<std::uint8_t> bytes = ka1gen::WriteKa1(files[0]);
-  std::ofstream(device_folder() / "root" / "alps.ka1", std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  ASSERT_TRUE(cumulor_test::WriteGeneratedKa1(device_folder() / "root" / "alps.ka1",
+                                              "region Austria||AT|2\nairport LOWI|40000|1700000|1906|0|Innsbruck||\n"));
   DataFileEntry file = NewDataFileEntry();
   SetEntryText(file.name, u"alps.ka1");
   SelectedDataFiles()[kFilesAviationDb].selected.Append(file);

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "app_fixture.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/setup/CumulorInstall.h"
 #include "platform/device/device.h"
@@ -21,7 +22,6 @@
 #include "platform/shell/launch.h"
 #include "platform/testing/device_test.h"
 #include "platform/window/window.h"
-#include "tools/ka1gen/ka1_writer.h"
 
 namespace {
 
@@ -103,15 +103,8 @@ class CumulorProcess : public ce::testing::DeviceTest {
 // run over what the first one saved saves the same documents again.
 TEST_F(CumulorProcess, DocumentsAreMergedImportedAndSavedAsLoaded) {
   std::filesystem::create_directories(Docs(""));
-  std::vector<ka1gen::File> files;
-  std::string error;
-  ASSERT_TRUE(ka1gen::ParseDescription("region Austria||AT|2\n"
-                                       "airport LOWI|40000|1700000|1906|0|Innsbruck||\n",
-                                       files, error))
-      << error;
-  const std::vector<std::uint8_t> ka1 = ka1gen::WriteKa1(files[0]);
-  std::ofstream(Docs("alps.ka1"), std::ios::binary)
-      .write(reinterpret_cast<const char*>(ka1.data()), static_cast<std::streamsize>(ka1.size()));
+  ASSERT_TRUE(cumulor_test::WriteGeneratedKa1(Docs("alps.ka1"), "region Austria||AT|2\n"
+                                                                 "airport LOWI|40000|1700000|1906|0|Innsbruck||\n"));
   Write("old.dat", "X1,47:00.000N,011:00.000E,500,T,First,\r\n"
                    "HM,47:20.000N,011:30.000E,600,T,Hm <1>,home\r\n");
   Write("new.dat", "A1,47:01.000N,011:01.000E,500,T,Alpha,\r\n"
