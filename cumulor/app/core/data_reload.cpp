@@ -31,14 +31,6 @@ constexpr std::int32_t kNoCategory = -1;
 
 bool Listed(std::int32_t category) { return !SelectedDataFiles()[category].selected.Empty(); }
 
-// True when a scan found any data file (polars and languages aside).
-bool AnyDataFileFound() {
-  for (std::int32_t category : {kFilesTerrain, kFilesUserWaypoints, kFilesUserAirspace, kFilesShape, kFilesAviationDb,
-                                kFilesThermals})
-    if (!AvailableDataFiles()[category].Empty()) return true;
-  return false;
-}
-
 void Finish(AppContext& app) {
   app.dialogActive = 0;
   if (app.mainWindow) SetFocus(app.mainWindow);
@@ -212,7 +204,7 @@ void SetupFinished(AppContext& app) {
     SetMapRegion(app, app.region);
   }
   if (!Listed(kFilesAviationDb) && !Listed(kFilesUserWaypoints)) {
-    if (!AnyDataFileFound()) {
+    if (AvailableDataFiles()[kFilesAviationDb].Empty()) {
       const std::u16string folder = app.dataFolder.Get();
       const std::u16string text = ce::text::Format(
           u"Setup OK. Now copy Airport *.ka1 and Map *.kv3 files to %s, and enable them in Menu.Files.", folder.c_str());

@@ -40,7 +40,8 @@ void ReloadUserWaypoints(AppContext& app);
 bool PlaceSimulatorAtHome(AppContext& app);
 
 // After the first set-up of the data files: the user waypoints rebuilt when category 1 lists
-// files; without a database or user-waypoint file the set-up message, or the database chooser;
+// files; without a selected database or user-waypoint file the set-up message when the scan found
+// no database file, else the database chooser;
 // else a database reload when the database, country or user-waypoint selection changed; always
 // the polar files scanned, the polar and the thermal database loaded.
 void SetupFinished(AppContext& app);

@@ -16,6 +16,7 @@
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/dialogs/point_icons.h"
+#include "cumulor/data/files/data_files.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "platform/devicelibs/gx.h"
@@ -93,7 +94,9 @@ void StartupSequence(AppContext& app) {
                static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), medium ? *medium : nullptr, small ? *small : nullptr);
   LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
 
-  // The settings document, then the install documents merged once.
+  // The data files found, then the settings document (whose "Files" selects among them) and the
+  // install documents merged once.
+  ScanDataFiles();
   LoadAllSettings(app, &app.mapCentre, false);
   SelectStorageFolder(app);
 

@@ -135,6 +135,17 @@ TEST_F(DataReload, SetupFinished) {
   ASSERT_NE(GetDataFileEntry(kFilesPolar), nullptr);
   EXPECT_EQ(std::u16string(GetDataFileEntry(kFilesPolar)), u"Default");
 
+  // A database file found but none selected: the database chooser instead of the message.
+  ce::scripted::User::Get().Reset();
+  DataFileEntry found = NewDataFileEntry();
+  SetEntryText(found.name, u"alps.ka1");
+  AvailableDataFiles()[kFilesAviationDb].Append(found);
+  SetupFinished(*app);
+  const auto chooser = Boxes();
+  ASSERT_EQ(chooser.size(), 1u);
+  for (const auto& t : chooser[0].texts) EXPECT_EQ(t.find(u"Setup OK"), std::u16string::npos);
+  AvailableDataFiles()[kFilesAviationDb].SetSize(0);
+
   ce::scripted::User::Get().Reset();
   WaypointFile("mine.dat", "AAA,47:10.000N,011:20.000E,600,T,Alpha,\r\n");
   SetupFinished(*app);
