@@ -88,6 +88,7 @@ void InstallDataFileChooserHooks(AppContext& app) {
   hooks.dialogActive = [record](bool active) { record->dialogActive = active ? 1 : 0; };
   hooks.afterAviationDb = [record](bool noDatabase) {
     if (noDatabase) ClearActiveTask();
+    RestoreGotoTarget();
     SelectTargetPoint(*record);
   };
   SetChooserHooks(hooks);

@@ -22,6 +22,7 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/polar/flight_state.h"
@@ -386,6 +387,7 @@ void LoadAllSettings(AppContext& app, GeoPoint* position, bool setTarget) {
     const GeoPoint at = PointRefPosition(first);
     SetNavigationTarget(app, first, &at, 0);
   }
+  RestoreGotoTarget();
   // Without a home point, the first airport becomes home.
   if (!PointIsValid(HomePoint()) && PointTableCount(kPointAirport) > 1) {
     HomePoint() = TaskPoint{};
