@@ -9,6 +9,7 @@
 
 #include "platform/kernel/sync.h"
 #include "platform/kernel/threads.h"
+#include "platform/scripted/record_file.h"
 #include "platform/scripted/script_file.h"
 
 namespace ce::scripted {
@@ -112,18 +113,24 @@ void User::StopWaking(HANDLE event) {
 }
 
 std::size_t User::Begin(Shown shown) {
-  std::lock_guard<std::mutex> lock(S().mutex);
   shown.thread = GetCurrentThreadId();
+  RecordShown(shown);
+  std::lock_guard<std::mutex> lock(S().mutex);
   S().shown.push_back(std::move(shown));
   S().shown_changed.notify_all();
   return S().shown.size() - 1;
 }
 
 void User::Finish(std::size_t index, int result, bool scripted) {
-  std::lock_guard<std::mutex> lock(S().mutex);
-  if (index >= S().shown.size()) return;  // the record was reset meanwhile
-  S().shown[index].result = result;
-  S().shown[index].scripted = scripted;
+  Shown finished;
+  {
+    std::lock_guard<std::mutex> lock(S().mutex);
+    if (index >= S().shown.size()) return;  // the record was reset meanwhile
+    S().shown[index].result = result;
+    S().shown[index].scripted = scripted;
+    finished = S().shown[index];
+  }
+  RecordAnswered(finished, result, scripted);
 }
 
 std::vector<Shown> User::shown() const {
