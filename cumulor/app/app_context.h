@@ -13,6 +13,7 @@
 #include "cumulor/app/guarded_path.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/igc/igc_check.h"
+#include "cumulor/nav/recorder/logger_session.h"
 #include "platform/base/types.h"
 // ---- Application core: the records and types of the block at the end of AppContext ----
 #include "cumulor/app/sub_records.h"
@@ -80,7 +81,7 @@ struct AppContext {
   // ---- Application core: entry, main window, commands, status line ----
   // Sub-records, built by AppContextInit in this order (the GPS input above is the seventh):
   // airspace, flight parameters, map view, navigation boxes, wind profile view, statistics, GPS,
-  // menu bar, IGC text context, vector map, logger link, aeronautical database.
+  // menu bar, IGC text context, vector map, recorder session, aeronautical database.
   AirspaceModule airspace;
   FlightState flight;
   MapView map;
@@ -90,7 +91,7 @@ struct AppContext {
   MenuBar menu;
   IgcHelper igcHelper;
   VectorMapStore vectorMap;
-  LoggerLink loggerLink;
+  LoggerSession loggerSession;                 // the recorder dialogs and their worker
   AeroDb aeroDb;
 
   HINSTANCE instance = nullptr;

@@ -28,12 +28,6 @@ struct VectorMapStore {
   std::int32_t objectCount = 0;
 };
 
-// ---- Logger link of the flight-recorder transfers: two counters, two tables of five words ----
-struct LoggerLink {
-  std::int32_t counter[2] = {};
-  std::int32_t table[2][5] = {};
-};
-
 // ---- Aeronautical database with its tile cache ----
 inline constexpr std::int32_t kTileSlotCount = 9;
 

@@ -67,7 +67,6 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   MenusInit(app->menu);
   app->igcHelper = IgcHelper{};
   app->vectorMap = VectorMapStore{};
-  app->loggerLink = LoggerLink{};
   AeroDbInit(app->aeroDb);
   // ---- Replay and loaded flights: the loader's progress goes to the status line ----
   app->showStatus = [](AppContext* record, const WCHAR* text) { ShowStatusText(*record, text); };
@@ -121,7 +120,7 @@ void AppContextFree(AppContext* app) {
   app->extraBuffer = nullptr;
 
   AeroDbTerm(app->aeroDb);
-  app->loggerLink = LoggerLink{};
+  DestroyLoggerSession(app->loggerSession);
   app->vectorMap = VectorMapStore{};
   MenusTerm(app->menu);
   GpsPortTerm(app->gps);

@@ -15,6 +15,7 @@
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/trail/trail.h"
+#include "cumulor/nav/recorder/recorder_hooks.h"
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
@@ -213,6 +214,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   InstallTaskHooks();
   InstallDocumentHooks(app);
   InstallStatsHooks();
+  InstallRecorderHooks();
   TaskRulesDefaults();
   InstallAirspaceUi(app);
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {

@@ -23,8 +23,12 @@
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
+#include "cumulor/nav/dialogs/recorder_dialogs.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/gps/gps_mode_loop.h"
+#include "cumulor/nav/recorder/recorder_hooks.h"
+#include "cumulor/data/task/task_rules.h"
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/kernel/system_info.h"
@@ -67,6 +71,39 @@ bool DialogStep(AppContext& app, int templateId, LPARAM param = 0, bool refresh 
   app.dialogActive = 0;
   if (refresh) RefreshMapWindow(app);
   return true;
+}
+
+// A Volkslogger dialog (40052: download 133, 40047: declaration 128): the session with the on-task
+// rule's sector (a cylinder: kind 360, else 90, its radius), the GPS input in recorder mode for the
+// dialog's run, then back to normal mode.
+void VolksloggerDialog(AppContext& app, int templateId, DLGPROC procedure) {
+  const TaskRule& rule = Rules().rule[kRuleOnTask];
+  const std::int32_t kind = rule.type == kGateCylinder ? kDeclarationSectorFull : kDeclarationSectorHalf;
+  LoggerSession& session = app.loggerSession;
+  if (FAILED(CreateLoggerSession(session, &app.gps, rule.width, kind))) return;
+  session.abortEvent = app.abortEvent;
+  app.dataFolder.CopyTo(session.dataFolder, MAX_PATH);
+  for (std::size_t i = 0; i < MAX_PATH; ++i) session.cardFolder[i] = app.cardFolder[i];
+  ResetLoggerEvents(session);
+  app.recorderBusy = 1;
+  app.dialogActive = 1;
+  GpsSetRecorderMode(app.gps, kGpsRecorderMode);
+  RunDialog(templateId, app.mainWindow, procedure, reinterpret_cast<LPARAM>(&app));
+  GpsSetRecorderMode(app.gps, kGpsNormalMode);
+  app.dialogActive = 0;
+  app.recorderBusy = 0;
+  RefreshMapWindow(app);
+}
+
+// A Filser/LX dialog; afterwards the device session ends (its port is closed).
+void FilserDialog(AppContext& app, int templateId, LPARAM parameter) {
+  app.recorderBusy = 1;
+  app.dialogActive = 1;
+  RunDialog(templateId, app.mainWindow, LxRecorderDialogProc, parameter);
+  app.gps.commandWindow = nullptr;
+  app.gps.deviceCommand = kDeviceSessionEnd;
+  app.dialogActive = 0;
+  app.recorderBusy = 0;
 }
 
 void ZoomTo(AppContext& app, std::int32_t index) {
@@ -330,14 +367,14 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
         WCHAR text[256] = {};
         LoadStringW(app.instance, 60, text, 256);
         MessageBoxOk(text);
-      } else if (DialogProcedure(128)) {
-        app.recorderBusy = 1;
-        RunDialog(128, app.mainWindow, DialogProcedure(128), reinterpret_cast<LPARAM>(&app));
+      } else {
+        FilserDialog(app, kDeclarationDialogTemplate, 0);
       }
       app.dialogActive = 0;
-      app.recorderBusy = 0;
       return;
     }
+    case kCmdVlDeclaration: VolksloggerDialog(app, kDeclarationDialogTemplate, VlDeclarationDialogProc); return;
+    case kCmdVlDownload: VolksloggerDialog(app, kVlDownloadDialogTemplate, VlDownloadDialogProc); return;
     case kCmdExplorer: StartExplorer(app); return;
     case kCmdDialogDone:
       app.dialogActive = 0;
@@ -384,15 +421,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
         app.dialogActive = 0;
       }
       return;
-    case 40154:
-      if (DialogProcedure(194)) {
-        app.recorderBusy = 1;
-        app.dialogActive = 1;
-        RunDialog(194, app.mainWindow, DialogProcedure(194), 1);
-        app.dialogActive = 0;
-        app.recorderBusy = 0;
-      }
-      return;
+    case kCmdLxDownload: FilserDialog(app, kLxDownloadDialogTemplate, 1); return;
     // Commands that open a dialog of another module, each with its template.
     case 40056: DialogStep(app, 138, 0, false); return;
     case 40057: DialogStep(app, kDisabledAirspaceDialog, reinterpret_cast<LPARAM>(&app.airspace), false); return;

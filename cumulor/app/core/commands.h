@@ -20,11 +20,13 @@ inline constexpr WORD kCmdRecentre = 40030;
 inline constexpr WORD kCmdZoomCloser = 40031;
 inline constexpr WORD kCmdQuit = 40034;
 inline constexpr WORD kCmdNewGoto = 40044;
+inline constexpr WORD kCmdVlDeclaration = 40047;
 inline constexpr WORD kCmdTaskStart = 40045;
 inline constexpr WORD kCmdMark = 40046;
 inline constexpr WORD kCmdThermalView = 40048;
 inline constexpr WORD kCmdMenu = 40049;
 inline constexpr WORD kCmdAbout = 40051;
+inline constexpr WORD kCmdVlDownload = 40052;
 inline constexpr WORD kCmdReplayEnded = 40054;
 inline constexpr WORD kCmdDisabledAirspace = 40057;
 inline constexpr WORD kCmdReload = 40058;
@@ -40,6 +42,7 @@ inline constexpr WORD kCmdTerrain = 40143;
 inline constexpr WORD kCmdThermals = 40148;
 inline constexpr WORD kCmdTeamMarkFirst = 40149;  // .. 40151
 inline constexpr WORD kCmdLabels = 40153;
+inline constexpr WORD kCmdLxDownload = 40154;
 inline constexpr WORD kCmdCloseMenu = 50555;
 
 void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam);

@@ -126,6 +126,17 @@ void StoreSimulatedFix(GpsPort& gps, std::uint32_t& simulatedCount) {
 
 void SetModeLoopRecorderHooks(const ModeLoopRecorderHooks& hooks) { Hooks() = hooks; }
 
+void RunRecorderRequest(GpsPort& gps) {
+  if (!gps.recorderRequest) return;
+  if (Hooks().recorderExchange) Hooks().recorderExchange(gps);
+  gps.recorderRequest = 0;
+}
+
+void GpsSetRecorderMode(GpsPort& gps, std::int32_t mode) {
+  if (mode == kGpsRecorderMode) gps.recorderRequest = 1;
+  if (mode == kGpsNormalMode) gps.recorderRequest = 0;
+}
+
 void SimulatorSetCourse(GpsPort& gps, float speedMs, std::int32_t track) {
   std::lock_guard<std::mutex> lock(gps.dataLock);
   gps.simulatorInput.speedMs = speedMs;
@@ -153,12 +164,9 @@ void GpsModeThread(GpsPort& gps) {
   std::uint32_t simulatedCount = 0;
   AppContext* app = gps.app;
   while (gps.running) {
-    if (gps.recorderRequest) {
-      if (Hooks().recorderExchange) Hooks().recorderExchange(gps);
-      gps.recorderRequest = 0;
-    }
+    RunRecorderRequest(gps);
     if (const std::int32_t command = gps.deviceCommand.exchange(0)) {
-      if (command >= 1 && command <= 3 && Hooks().deviceCommand) Hooks().deviceCommand(gps, command, gps.commandWindow);
+      if (Hooks().deviceCommand) Hooks().deviceCommand(gps, command, gps.commandWindow);
     }
     TakeSimulatorInput(gps);
     bool setEvent = true;

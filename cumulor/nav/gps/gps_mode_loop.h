@@ -32,9 +32,20 @@ void SimulatorSetCourse(GpsPort& gps, float speedMs, std::int32_t track);
 struct ModeLoopRecorderHooks {
   // A Volkslogger request (the recorder request flag): open "COM1:", run the exchange, close.
   void (*recorderExchange)(GpsPort& gps) = nullptr;
-  // Device command 1 (read block), 2 (write block) or 3 (read flight), progress to `window`.
+  // Device command 1 (read block), 2 (write block) or 3 (read flight), progress to `window`;
+  // any other command ends the device session.
   void (*deviceCommand)(GpsPort& gps, std::int32_t command, HWND window) = nullptr;
 };
 void SetModeLoopRecorderHooks(const ModeLoopRecorderHooks& hooks);
+
+// Runs a requested Volkslogger exchange through its hook and clears the request (both loops of
+// the GPS input call it at each pass).
+void RunRecorderRequest(GpsPort& gps);
+
+// Recorder mode: 4 requests the exchange on the GPS input thread, 10 withdraws the request (the
+// dialog that wanted it has ended).
+inline constexpr std::int32_t kGpsRecorderMode = 4;
+inline constexpr std::int32_t kGpsNormalMode = 10;
+void GpsSetRecorderMode(GpsPort& gps, std::int32_t mode);
 
 }  // namespace cumulor

@@ -40,6 +40,8 @@ DWORD GpsReaderThread(LPVOID parameter) {
     return 0;
   }
   while (gps.running) {
+    RunRecorderRequest(gps);
+    if (!gps.running) break;
     HRESULT hr;
     gps.readFailed = 0;
     if (gps.binaryMode) {

@@ -15,6 +15,7 @@
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing/device_test.h"
+#include "tests/cumulor/nav_volkslogger/igc_file_check.h"
 
 namespace cumulor {
 namespace {
@@ -64,41 +65,10 @@ class VlFlight : public ce::testing::DeviceTest {
   HANDLE Create() {
     return CreateFileW(u"\\flight.igc", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   }
-  std::vector<std::string> Lines() {
-    std::ifstream in(device_folder() / "root" / "flight.igc", std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string all = ss.str();
-    std::vector<std::string> lines;
-    for (std::size_t at = 0; at < all.size();) {
-      const std::size_t end = all.find("\r\n", at);
-      if (end == std::string::npos) {
-        lines.push_back("<no CR LF>");
-        break;
-      }
-      lines.push_back(all.substr(at, end - at));
-      at = end + 2;
-    }
-    return lines;
-  }
+  std::vector<std::string> Lines() { return igc_file_check::ReadLines(device_folder() / "root" / "flight.igc"); }
 };
 
-// The test's own G-line decoder.
-Bytes DecodeG(const std::vector<std::string>& lines) {
-  const std::string alphabet = "0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ`abcdefghijklmnopqrstuvwxyz";
-  Bytes out;
-  for (const std::string& line : lines) {
-    if (line.empty() || line[0] != 'G') continue;
-    for (std::size_t at = 1; at + 4 <= line.size(); at += 4) {
-      std::uint32_t value = 0;
-      for (int i = 0; i < 4; ++i) value = value << 6 | static_cast<std::uint32_t>(alphabet.find(line[at + i]));
-      out.push_back(static_cast<std::uint8_t>(value >> 16));
-      out.push_back(static_cast<std::uint8_t>(value >> 8));
-      out.push_back(static_cast<std::uint8_t>(value));
-    }
-  }
-  return out;
-}
+using igc_file_check::DecodeG;
 
 TEST_F(VlFlight, ConvertsHeaderFixesEventsAndGLines) {
   const Bytes flight = Flight();
@@ -119,8 +89,7 @@ TEST_F(VlFlight, ConvertsHeaderFixesEventsAndGLines) {
   EXPECT_NE(std::find(lines.begin(), lines.end(), "LGCSTKF100003TAKEOFF DETECTED"), lines.end());
 
   // Pressure altitude of value 3000 (805.66 hPa) by the standard atmosphere, within 1 m.
-  const double hpa = 3000 * 0.2685546875;
-  const double expected = 44330.8 * (1 - std::pow(hpa / 1013.25, 1 / 5.25588));
+  const double expected = igc_file_check::IcaoAltitude(3000);
   std::vector<std::string> fixes;
   for (const std::string& line : lines) {
     if (line[0] == 'B') fixes.push_back(line);

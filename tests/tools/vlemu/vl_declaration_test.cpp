@@ -10,6 +10,7 @@
 
 #include "cumulor/nav/volkslogger/vl_declaration.h"
 #include "cumulor/nav/volkslogger/vl_link.h"
+#include "tests/tools/vlemu/emulator_io.h"
 #include "tools/vlemu/vl_emulator.h"
 
 namespace {
@@ -17,58 +18,11 @@ namespace {
 using namespace cumulor;
 using vlemu::Bytes;
 
-class DirectIo : public LoggerIo {
- public:
-  explicit DirectIo(vlemu::VlEmulator& recorder) : recorder_(recorder) {}
-  HRESULT WriteByte(std::uint8_t byte) override {
-    Bytes out;
-    recorder_.Receive(byte, out);
-    pending_.insert(pending_.end(), out.begin(), out.end());
-    return 0;
-  }
-  HRESULT Read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& read) override {
-    for (read = 0; read < count && !pending_.empty(); ++read) {
-      buffer[read] = pending_.front();
-      pending_.pop_front();
-    }
-    return 0;
-  }
-  void Purge() override { pending_.clear(); }
-  HRESULT SetBaud(std::uint32_t) override { return 0; }
-  void Wait(std::uint32_t) override {}
+using vlemu_test::DecodedPoint;
+using vlemu_test::Records;
+using DirectIo = vlemu_test::EmulatorIo;
 
- private:
-  vlemu::VlEmulator& recorder_;
-  std::deque<std::uint8_t> pending_;
-};
-
-// The test's reading of the record list: the last record of each id.
-std::map<int, Bytes> Records(const Bytes& memory) {
-  std::map<int, Bytes> records;
-  for (std::size_t at = 12288; at < memory.size() && memory[at] != 0 && memory[at] != 0xFF; at += memory[at]) {
-    records[memory[at + 1]] = Bytes(memory.begin() + static_cast<long>(at) + 2, memory.begin() + static_cast<long>(at) + memory[at]);
-  }
-  return records;
-}
-
-struct DecodedPoint {
-  std::string name;
-  double latitude, longitude;
-  int small, large, direction;
-};
-
-DecodedPoint Decode(const Bytes& p) {
-  DecodedPoint d;
-  d.name.assign(p.begin(), p.begin() + 6);
-  const int lat = (p[7] & 0x7F) << 16 | p[8] << 8 | p[9];
-  const int lon = p[10] << 16 | p[11] << 8 | p[12];
-  d.latitude = lat / 60000.0 * ((p[7] & 0x80) ? -1 : 1);
-  d.longitude = lon / 60000.0 * ((p[6] & 0x80) ? -1 : 1);
-  d.direction = p[13] * 2;
-  d.small = (p[14] & 0x0F) * 100;
-  d.large = (p[14] >> 4) * 1000;
-  return d;
-}
+DecodedPoint Decode(const Bytes& p) { return vlemu_test::DecodePoint(p); }
 
 TEST(VlDeclarationExchange, ThreePointTaskSentAndReadBack) {
   vlemu::VlEmulator recorder;

@@ -18,6 +18,8 @@
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 #include "platform/testing/device_test.h"
+#include "tests/cumulor/nav_volkslogger/igc_file_check.h"
+#include "tests/tools/vlemu/emulator_io.h"
 #include "tools/vlemu/vl_emulator.h"
 
 namespace {
@@ -25,34 +27,7 @@ namespace {
 using namespace cumulor;
 using vlemu::Bytes;
 
-// The link's port, wired straight to the emulator.
-class EmulatorIo : public LoggerIo {
- public:
-  explicit EmulatorIo(vlemu::VlEmulator& recorder) : recorder_(recorder) {}
-  HRESULT WriteByte(std::uint8_t byte) override {
-    if (recorder_.unplugged()) return E_FAIL;
-    Bytes out;
-    recorder_.Receive(byte, out);
-    pending_.insert(pending_.end(), out.begin(), out.end());
-    return 0;
-  }
-  HRESULT Read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& read) override {
-    read = 0;
-    while (read < count && !pending_.empty()) {
-      buffer[read++] = pending_.front();
-      pending_.pop_front();
-    }
-    if (read == 0 && recorder_.unplugged()) return 5;  // the device is gone
-    return 0;
-  }
-  void Purge() override { pending_.clear(); }
-  HRESULT SetBaud(std::uint32_t) override { return recorder_.unplugged() ? E_FAIL : 0; }
-  void Wait(std::uint32_t) override {}
-
- private:
-  vlemu::VlEmulator& recorder_;
-  std::deque<std::uint8_t> pending_;
-};
+using vlemu_test::EmulatorIo;
 
 struct Session {
   vlemu::VlEmulator recorder;
@@ -71,73 +46,6 @@ struct Session {
     return ParseFlightDirectory(directory, buffer.data(), n);
   }
 };
-
-std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  const std::string all = ss.str();
-  std::vector<std::string> lines;
-  for (std::size_t at = 0; at < all.size();) {
-    const std::size_t end = all.find("\r\n", at);
-    if (end == std::string::npos) {
-      lines.push_back("\x01 unterminated");
-      break;
-    }
-    lines.push_back(all.substr(at, end - at));
-    at = end + 2;
-  }
-  return lines;
-}
-
-// IGC file checks from the published format: an A record first, H records before any B record,
-// printable characters only, B records of 35 characters plus the I-record extensions.
-void CheckIgc(const std::vector<std::string>& lines) {
-  ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines[0][0], 'A');
-  int extensionEnd = 35;
-  bool fixSeen = false;
-  for (const std::string& line : lines) {
-    ASSERT_FALSE(line.empty());
-    for (char c : line) EXPECT_TRUE(c >= 0x20 && c < 0x7F) << line;
-    if (line[0] == 'H') {
-      EXPECT_FALSE(fixSeen) << line;
-    }
-    if (line[0] == 'I') {
-      const int count = std::stoi(line.substr(1, 2));
-      ASSERT_EQ(line.size(), 3u + 7u * static_cast<unsigned>(count));
-      extensionEnd = std::stoi(line.substr(3 + 7 * (count - 1) + 2, 2));
-    }
-    if (line[0] == 'B') {
-      fixSeen = true;
-      EXPECT_EQ(static_cast<int>(line.size()), extensionEnd) << line;
-      EXPECT_TRUE(line[14] == 'N' || line[14] == 'S');
-      EXPECT_TRUE(line[23] == 'E' || line[23] == 'W');
-      EXPECT_TRUE(line[24] == 'A' || line[24] == 'V');
-    }
-  }
-}
-
-Bytes DecodeG(const std::vector<std::string>& lines) {
-  const std::string alphabet = "0123456789@ABCDEFGHIJKLMNOPQRSTUVWXYZ`abcdefghijklmnopqrstuvwxyz";
-  Bytes out;
-  for (const std::string& line : lines) {
-    if (line[0] != 'G') continue;
-    for (std::size_t at = 1; at + 4 <= line.size(); at += 4) {
-      std::uint32_t v = 0;
-      for (int i = 0; i < 4; ++i) v = v << 6 | static_cast<std::uint32_t>(alphabet.find(line[at + i]));
-      out.push_back(static_cast<std::uint8_t>(v >> 16));
-      out.push_back(static_cast<std::uint8_t>(v >> 8));
-      out.push_back(static_cast<std::uint8_t>(v));
-    }
-  }
-  return out;
-}
-
-double IcaoAltitude(std::int32_t pressureValue) {
-  const double hpa = pressureValue * 0.2685546875;
-  return 44330.8 * (1 - std::pow(hpa / 1013.25, 1 / 5.25588));
-}
 
 class VlDownload : public ce::testing::DeviceTest {};
 
@@ -164,8 +72,8 @@ TEST_F(VlDownload, DirectoryAndFlightsBecomeCheckedIgcFiles) {
     ASSERT_EQ(ConvertFlightToIgc(file, 0, s.buffer.data(), length, true, covered), 0);
     ASSERT_EQ(WriteGRecords(file, s.buffer.data(), covered), 0);
     CloseHandle(file);
-    const std::vector<std::string> lines = ReadLines(path);
-    CheckIgc(lines);
+    const std::vector<std::string> lines = igc_file_check::ReadLines(path);
+    igc_file_check::CheckLines(lines);
     EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.rfind("LGCSTKF", 0) == 0 && l.size() == 29; }),
               1);
@@ -186,14 +94,14 @@ TEST_F(VlDownload, DirectoryAndFlightsBecomeCheckedIgcFiles) {
                     seconds % 60, lat / 60000, lat % 60000, x.latitude < 0 ? 'S' : 'N', lon / 60000, lon % 60000,
                     x.longitude < 0 ? 'W' : 'E', x.valid ? 'A' : 'V');
       ASSERT_EQ(fixes[i].substr(0, 25), expected) << i;
-      EXPECT_NEAR(std::stoi(fixes[i].substr(25, 5)), IcaoAltitude(x.pressureValue), 1.0) << i;
+      EXPECT_NEAR(std::stoi(fixes[i].substr(25, 5)), igc_file_check::IcaoAltitude(x.pressureValue), 1.0) << i;
       EXPECT_EQ(std::stoi(fixes[i].substr(30, 5)), (x.altitudeValue - 100) * 10) << i;
     }
 
     // G lines: the bytes the recorder sent, security block included, then 0xFF padding.
     Bytes sent = vlemu::FlightStream(flight);
     sent.insert(sent.end(), flight.security.begin(), flight.security.end());
-    const Bytes decoded = DecodeG(lines);
+    const Bytes decoded = igc_file_check::DecodeG(lines);
     ASSERT_GE(decoded.size(), sent.size());
     EXPECT_EQ(Bytes(decoded.begin(), decoded.begin() + static_cast<long>(sent.size())), sent);
     for (std::size_t i = sent.size(); i < decoded.size(); ++i) EXPECT_EQ(decoded[i], 0xFF);
