@@ -1,5 +1,6 @@
 #include "cumulor/app/core/commands.h"
 
+#include <chrono>
 #include <map>
 #include <string>
 
@@ -75,7 +76,8 @@ bool DialogStep(AppContext& app, int templateId, LPARAM param = 0, bool refresh 
 
 // A Volkslogger dialog (40052: download 133, 40047: declaration 128): the session with the on-task
 // rule's sector (a cylinder: kind 360, else 90, its radius), the GPS input in recorder mode for the
-// dialog's run, then back to normal mode.
+// dialog's run, then back to normal mode. The download buffers are allocated before the exchange
+// is requested and freed after the worker has left it.
 void VolksloggerDialog(AppContext& app, int templateId, DLGPROC procedure) {
   const TaskRule& rule = Rules().rule[kRuleOnTask];
   const std::int32_t kind = rule.type == kGateCylinder ? kDeclarationSectorFull : kDeclarationSectorHalf;
@@ -85,11 +87,13 @@ void VolksloggerDialog(AppContext& app, int templateId, DLGPROC procedure) {
   app.dataFolder.CopyTo(session.dataFolder, MAX_PATH);
   for (std::size_t i = 0; i < MAX_PATH; ++i) session.cardFolder[i] = app.cardFolder[i];
   ResetLoggerEvents(session);
+  if (templateId == kVlDownloadDialogTemplate && !AllocateLoggerBuffers(session)) return;
   app.recorderBusy = 1;
   app.dialogActive = 1;
   GpsSetRecorderMode(app.gps, kGpsRecorderMode);
   RunDialog(templateId, app.mainWindow, procedure, reinterpret_cast<LPARAM>(&app));
   GpsSetRecorderMode(app.gps, kGpsNormalMode);
+  FreeBuffersAfterExchange(session, std::chrono::seconds(10));
   app.dialogActive = 0;
   app.recorderBusy = 0;
   RefreshMapWindow(app);

@@ -171,15 +171,12 @@ bool FolderExists(const WCHAR* folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The dialog ends: the worker is told to stop; the buffers go when it is not inside the exchange.
+// The dialog ends: the worker is told to stop (the command that opened the dialog frees the
+// buffers once the worker has left).
 void EndExchange(HWND dialog, LoggerSession& session, DialogView& view, bool endRecorderSession) {
   if (endRecorderSession) LoggerCommandWhileIdle(session, kCmdEndSession);
   session.run = 0;
   if (session.events[kEventStop]) SetEvent(session.events[kEventStop]);
-  if (session.exchangeLock.try_lock()) {
-    FreeLoggerBuffers(session);
-    session.exchangeLock.unlock();
-  }
   view.Attach(nullptr);
   session.view = nullptr;
   EndDialog(dialog, IDCANCEL);
@@ -206,12 +203,8 @@ void InitDownload(HWND dialog, AppContext& app) {
   CheckDlgButton(dialog, kIdCopyToCard, card ? BST_CHECKED : BST_UNCHECKED);
   EnableWindow(GetDlgItem(dialog, kIdCopyToCard), card ? TRUE : FALSE);
   session.copyToCard = card ? 1 : 0;
-  bool allocated;
-  {
-    std::lock_guard<std::mutex> exchange(session.exchangeLock);
-    allocated = AllocateLoggerBuffers(session);
-  }
-  if (!allocated) {
+  // The command allocated the directory and the flight buffer before the exchange was requested.
+  if (!session.directory || !session.flight) {
     EndDialog(dialog, 0);
     return;
   }

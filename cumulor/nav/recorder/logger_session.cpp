@@ -3,7 +3,6 @@
 #include <new>
 
 #include "cumulor/nav/gps/gps_port.h"
-#include "cumulor/nav/recorder/comm_port_io.h"
 #include "cumulor/nav/volkslogger/vl_link.h"
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
@@ -169,6 +168,13 @@ void FreeLoggerBuffers(LoggerSession& session) {
   session.flight = nullptr;
 }
 
+bool FreeBuffersAfterExchange(LoggerSession& session, std::chrono::milliseconds limit) {
+  if (!session.exchangeLock.try_lock_for(limit)) return false;
+  FreeLoggerBuffers(session);
+  session.exchangeLock.unlock();
+  return true;
+}
+
 void ResetLoggerEvents(LoggerSession& session) {
   for (HANDLE event : session.events) {
     if (event) ResetEvent(event);
@@ -186,7 +192,12 @@ bool LoggerStopping(LoggerSession& session) {
 }
 
 HRESULT RunLoggerDownload(LoggerSession& session, LoggerIo& io) {
-  std::lock_guard<std::mutex> exchange(session.exchangeLock);
+  std::lock_guard<std::timed_mutex> exchange(session.exchangeLock);
+  session.io = &io;
+  struct Forget {
+    LoggerSession& session;
+    ~Forget() { session.io = nullptr; }
+  } forget{session};
   HANDLE waits[kLoggerEventCount + 1];
   DWORD count = 0;
   for (HANDLE event : session.events) waits[count++] = event;
@@ -200,7 +211,6 @@ HRESULT RunLoggerDownload(LoggerSession& session, LoggerIo& io) {
       case kEventStop:
       case kLoggerEventCount:  // the program stops
         SetEvent(session.events[kEventStop]);
-        FreeLoggerBuffers(session);
         return 0;
       case kEventReadDeclaration:
         // A failed read stays requested and is tried again (the stop event comes first).
@@ -224,9 +234,9 @@ HRESULT RunLoggerDownload(LoggerSession& session, LoggerIo& io) {
 }
 
 HRESULT LoggerCommandWhileIdle(LoggerSession& session, std::uint8_t command) {
-  if (!session.gps || !IsSet(session.workerWaiting)) return E_FAIL;
-  CommPortIo io(session.gps->port, session.abortEvent, session.events[kEventStop]);
-  LoggerLink link = MakeLink(session, io);
+  LoggerIo* io = session.io.load();
+  if (!io || !IsSet(session.workerWaiting)) return E_FAIL;
+  LoggerLink link = MakeLink(session, *io);
   return LoggerSendCommand(link, command, 0, 0);
 }
 

@@ -3,11 +3,12 @@
 // declaration block of the device commands.
 //
 // The dialogs set events, flags and the view; the worker waits on the events, talks to the
-// recorder and reports through the view. Buffers the worker uses are freed only while it is not
-// inside the exchange (`exchangeLock`).
+// recorder and reports through the view. The download buffers are allocated before the exchange
+// is requested and freed once the worker has left it (`exchangeLock`), never under it.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -68,9 +69,10 @@ struct LoggerSession {
   WCHAR dataFolder[MAX_PATH] = {};
   WCHAR cardFolder[MAX_PATH] = {};
   // Held by the worker for the whole exchange.
-  std::mutex exchangeLock;
-  // Set while the worker waits for the dialog's events (tests wait for it).
+  std::timed_mutex exchangeLock;
+  // Set while the worker waits for the dialog's events; the port it uses meanwhile.
   HANDLE workerWaiting = nullptr;
+  std::atomic<LoggerIo*> io{nullptr};
 
   // The Filser/LX declaration block of the device commands.
   std::uint8_t lxBlock[kLxBlockSize] = {};
@@ -84,6 +86,9 @@ void DestroyLoggerSession(LoggerSession& session);
 bool AllocateLoggerBuffers(LoggerSession& session);
 // Frees the directory and the flight buffer.
 void FreeLoggerBuffers(LoggerSession& session);
+// Waits (up to `limit`) until no worker is inside the exchange, then frees the download buffers;
+// false when the worker did not leave in time (the buffers are then kept for the next dialog).
+bool FreeBuffersAfterExchange(LoggerSession& session, std::chrono::milliseconds limit);
 // Resets the five events (a new dialog starts).
 void ResetLoggerEvents(LoggerSession& session);
 
@@ -95,6 +100,7 @@ bool LoggerStopping(LoggerSession& session);
 
 // The worker: waits on the events (stop, read declaration, send declaration, read directory,
 // download all) until the stop event; 0, or E_FAIL for an unexpected wait result.
+// The download buffers stay allocated: FreeBuffersAfterExchange frees them.
 HRESULT RunLoggerDownload(LoggerSession& session, LoggerIo& io);
 
 // Sends a command from the dialog's thread (6 erase the flights, 12 end the session) while the

@@ -34,14 +34,9 @@ void RecorderExchange(GpsPort& gps) {
   if (serialInput && gps.running) SerialOpen(gps.port, gps.portName, gpsBaud, 2);
 }
 
-void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window) {
+void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND window) {
   AppContext* app = gps.app;
   if (!app) return;
-  if (command < 1 || command > 3) {
-    SerialClose(gps.port);
-    return;
-  }
-  CommPortIo io(gps.port, app->abortEvent, nullptr);
   DeviceLink link;
   link.io = &io;
   link.post = [window](int code, int parameter) { PostMessageW(window, WM_USER, static_cast<WPARAM>(code), parameter); };
@@ -50,19 +45,31 @@ void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window) {
     return gps.commandWindow.load() != window || gps.running == 0 ||
            (app->abortEvent && WaitForSingleObject(app->abortEvent, 0) == WAIT_OBJECT_0);
   };
-  if (command != 2 && !SerialIsOpen(gps.port) && FAILED(SerialOpen(gps.port, kRecorderPort, app->baudRate, 2))) {
-    SerialClose(gps.port);
-    link.Post(lxcode::kError, lxcode::kPortBusy);
-    return;
-  }
   std::uint8_t* block = app->loggerSession.lxBlock;
   switch (command) {
     case 1: DeviceReadBlock(link, block); break;
-    case 2:
-      if (SerialIsOpen(gps.port)) DeviceWriteBlock(link, block);
-      break;
-    default: DeviceReadFlight(link); break;
+    case 2: DeviceWriteBlock(link, block); break;
+    case 3: DeviceReadFlight(link); break;
+    default: break;
   }
+}
+
+void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window) {
+  AppContext* app = gps.app;
+  if (!app) return;
+  if (command < 1 || command > 3) {
+    SerialClose(gps.port);
+    return;
+  }
+  // Writing needs the port the read opened; reading opens it when it is closed.
+  if (command == 2 && !SerialIsOpen(gps.port)) return;
+  if (!SerialIsOpen(gps.port) && FAILED(SerialOpen(gps.port, kRecorderPort, app->baudRate, 2))) {
+    SerialClose(gps.port);
+    PostMessageW(window, WM_USER, lxcode::kError, lxcode::kPortBusy);
+    return;
+  }
+  CommPortIo io(gps.port, app->abortEvent, nullptr);
+  RunDeviceCommand(gps, io, command, window);
 }
 
 void InstallRecorderHooks() {

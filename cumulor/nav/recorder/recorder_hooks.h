@@ -21,6 +21,11 @@ void RecorderExchange(GpsPort& gps);
 // Device command 1 (read the declaration block), 2 (write it) or 3 (read the flight block), its
 // progress posted to `window` as WM_USER. "COM1:" is opened at the settings' rate when closed.
 void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window);
+// The device command over `io` (the port already open): the Filser/LX declaration block of the
+// session is read or written, or the flight block read; progress to `window`.
+class LoggerIo;
+void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND window);
+
 // Makes both loops of the GPS input use the two functions above.
 void InstallRecorderHooks();
 

@@ -155,7 +155,8 @@ TEST_F(LoggerSessionTest, DirectoryThenDownloadAllWritesEachTakeoffFlightAndCopi
 
   Stop();
   EXPECT_EQ(result, 0);
-  EXPECT_EQ(session.flight, nullptr);  // the stop frees the download buffers
+  EXPECT_TRUE(FreeBuffersAfterExchange(session, std::chrono::milliseconds(0)));
+  EXPECT_EQ(session.flight, nullptr);
 }
 
 TEST_F(LoggerSessionTest, WithoutCardFlagTheFlightsStayInTheDataFolder) {
