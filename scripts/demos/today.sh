@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The Today screen beside Velomar: the Today host loads Velomar's item, which registers with
-# Velomar's main window and shows its statuses (today-start.png); the phone's radio, Bluetooth and
-# cell change with devicectl and the item follows (today-changed.png); Velomar ends and the six
-# icons fall back to unknown beside the lock (today-velomar-gone.png). The item's attach and detach
-# lines, as logreader prints them, are in log.txt.
+# The Today screen beside Velomar. Velomar starts hidden and imports two places from "\Velomar.xml"
+# (Home by cell 1001, Work by cell 4711 with its office hours); the Today host loads Velomar's
+# item, which registers with Velomar's main window and shows its statuses (today-start.png). At
+# 10:00 the phone moves to cell 4711 (LAC 815): the schedule engine enters Work's office period,
+# and Bluetooth is made discoverable (today-changed.png: six status icons, the lock, "4711-815",
+# "Work - Office(09:00-17:00)"); then the radio goes off (today-radio-off.png); then Velomar ends
+# and the six icons fall back to unknown beside the lock (today-velomar-gone.png). The item's
+# attach and detach lines, as logreader prints them, are in log.txt.
 # Run by scripts/run.sh with $BUILD_DIR, $DEVICECTL, $CE_DEVICE_DIR and $DEMO_DIR.
 set -euo pipefail
 velomar=$BUILD_DIR/velomar/core/app/Velomar
@@ -25,7 +28,7 @@ wait_for() {
 }
 # Copies the Today screenshot once the host has drawn a few more refreshes.
 snapshot() {
-  sleep 3
+  sleep 4
   cp "$shot" "$DEMO_DIR/$1"
   echo "screenshot $DEMO_DIR/$1"
 }
@@ -34,11 +37,29 @@ snapshot() {
 pids+=($!)
 wait_for grep -q '^ready' "$DEMO_DIR/log.txt"
 
-"$velomar" > "$DEMO_DIR/velomar.log" 2>&1 &
+cat > "$CE_DEVICE_DIR/root/Velomar.xml" <<'XML'
+<?xml version="1.0"?>
+<Velomar>
+  <place name="Home" description="At home" image="home.png" id="1">
+    <cell id="1001"/>
+    <schedule name="Evening" begin_hour="18" begin_minute="0" end_hour="23" end_minute="0"/>
+  </place>
+  <place name="Work" description="The office" image="work.png" id="2">
+    <cell id="4711"/>
+    <schedule name="Office" begin_hour="9" begin_minute="0" end_hour="17" end_minute="0"/>
+  </place>
+</Velomar>
+XML
+"$DEVICECTL" clock set 2026-06-01 08:00:00
+"$DEVICECTL" cell 1001 10
+echo "box IDYES" > "$DEMO_DIR/velomar-user.txt"   # yes to the import's question
+
+CE_USER_SCRIPT=$DEMO_DIR/velomar-user.txt "$velomar" > "$DEMO_DIR/velomar.log" 2>&1 &
 velomar_pid=$!
 pids+=("$velomar_pid")
 wait_for "$DEVICECTL" send MainWindow 0
-echo "Velomar runs (hidden)"
+"$DEVICECTL" post MainWindow 273 40059   # WM_COMMAND: import "\Velomar.xml"
+echo "Velomar runs (hidden) and imported its places"
 
 CE_SCREENSHOT=$shot "$host" > "$DEMO_DIR/todayhost.log" 2>&1 &
 host_pid=$!
@@ -46,10 +67,13 @@ pids+=("$host_pid")
 wait_for test -e "$shot"
 snapshot today-start.png
 
-"$DEVICECTL" radio off
-"$DEVICECTL" bluetooth discoverable
+"$DEVICECTL" clock set 2026-06-01 10:00:00
 "$DEVICECTL" cell 4711 815
+"$DEVICECTL" bluetooth discoverable
 snapshot today-changed.png
+
+"$DEVICECTL" radio off
+snapshot today-radio-off.png
 
 kill "$velomar_pid"
 wait "$velomar_pid" || true
