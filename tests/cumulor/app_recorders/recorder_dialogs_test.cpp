@@ -77,6 +77,17 @@ bool WaitText(HWND dialog, int id, const std::u16string& want) {
   return true;
 }
 
+// Until the control is shown (or hidden) as wanted: the worker's changes reach the dialog's
+// thread without waiting for it. False after 60 s.
+bool WaitVisible(HWND dialog, int id, bool visible) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while ((IsWindowVisible(GetDlgItem(dialog, id)) != FALSE) != visible) {
+    if (!IsWindow(dialog) || std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 std::u16string ListCell(HWND list, int row, int column) {
   WCHAR text[64] = {};
   LVITEMW item{};
@@ -223,13 +234,13 @@ TEST_F(RecorderDialogs, VolksloggerDownloadListsTheFlightsAndDownloadAllWritesAn
     HWND list = GetDlgItem(dialog, kIdFlightList);
     for (int row = 0; row < static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); ++row)
       for (int column = 0; column < 3; ++column) rows.push_back(ListCell(list, row, column));
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kIdDownloadAll)));
+    EXPECT_TRUE(WaitVisible(dialog, kIdDownloadAll, true));
     EXPECT_EQ(IsDlgButtonChecked(dialog, kIdCopyToCard), static_cast<UINT>(BST_CHECKED));
     User::Get().AnswerDialog({Click(kIdDownloadAll)});
     downloaded = WaitText(dialog, kIdRecorderStatus, u"Files Downloaded OK!");
     if (!downloaded) return;
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kIdEraseLogger)));
-    EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kIdRecorderProgress)));
+    EXPECT_TRUE(WaitVisible(dialog, kIdEraseLogger, true));
+    EXPECT_TRUE(WaitVisible(dialog, kIdRecorderProgress, false));
     SendMessageW(dialog, WM_NULL, 0, 0);  // the dialog's thread has drawn what it was sent
     EXPECT_TRUE(ce::window::SaveWindowScreenshot(dialog, "vl_download_dialog.png"));
     // "Erase Logger Memory", answered Yes.
@@ -298,7 +309,8 @@ TEST_F(RecorderDialogs, VolksloggerDeclarationReadThenTheActiveTaskSent) {
   WithDialog(kCmdVlDeclaration, u"Declaration Transfer", [&](HWND dialog) {
     if (!WaitText(dialog, kIdRecorderStatus, u"Ready")) return;
     pilotRead = Text(dialog, kIdDeclPilot);
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, kIdDeclTask)));
+    EXPECT_TRUE(WaitVisible(dialog, kIdDeclTask, true));
+    EXPECT_TRUE(WaitVisible(dialog, IDOK, true));
     EXPECT_EQ(Text(dialog, kIdDeclTask), u"<-> 00");
     User::Get().AnswerDialog({Click(kIdDeclTask), SetText(kIdDeclPilot, u"Jane Doe"), SetText(kIdDeclRegistration, u"d-kaxy"),
                               Click(IDOK)});
