@@ -78,6 +78,9 @@ bool InstallVelomar() {
   ok = InstallThemes() && ok;
   ok = SeedSettings() && ok;
   ok = RegisterTodayItem() && ok;
+  ok = InstallHelpTexts() && ok;
+  ok = InstallRingTones() && ok;
+  ok = InstallTodayThemes() && ok;
   return InstallProgram() && ok;
 }
 

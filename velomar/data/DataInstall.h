@@ -57,8 +57,21 @@ inline constexpr const WCHAR* kTodayItemKey = u"\\SOFTWARE\\Microsoft\\Today\\It
 // stays. False when the key cannot be written.
 bool RegisterTodayItem();
 
-// The whole install step: data files, themes, settings, the program and its Today item. False
-// when a part failed.
+
+// The help texts (help/<help id>_<language>.txt, UTF-8 in the sources) into the translations
+// folder and the change list (changesQXT.txt) into the program folder, both as UTF-16 with a
+// byte-order mark, as the program reads them. False when a file could not be read or written.
+bool InstallHelpTexts(const std::filesystem::path& source = DataSourceFolder());
+// Ring tones (short generated wave files) where the shell lists them: "\My Documents\My Ringtones"
+// and "\Windows\Rings".
+bool InstallRingTones();
+// The device's Today themes ("\Windows\*.tsk") and the association that opens them in the Today
+// settings applet: HKEY_CLASSES_ROOT "\.tsk" and "\\tskfile\Shell\Open\Command".
+bool InstallTodayThemes();
+inline constexpr const WCHAR* kTodayThemeNames[] = {u"Velomar Blue", u"Velomar Night", u"Windows Default"};
+
+// The whole install step: data files, themes, settings, the program and its Today item, help texts,
+// ring tones and Today themes. False when a part failed.
 bool InstallVelomar();
 
 }  // namespace velomar
