@@ -1,5 +1,7 @@
 #include "platform/applets/backlight_applet.h"
 
+#include "platform/applets/today_applet.h"
+
 #include <memory>
 #include <string>
 
@@ -110,6 +112,7 @@ struct Registration {
 }  // namespace
 
 DWORD StartControlPanel(std::u16string_view arguments) {
+  if (arguments == kTodayAppletArguments) return StartTodayApplet(arguments);
   if (arguments != u"cplmain.cpl,6" && arguments != u"mycpl.cpl,0") return 0;
   auto* start = new AppletStart{std::u16string(arguments)};
   HANDLE thread = CreateThread(nullptr, 0, AppletThread, start, 0, nullptr);

@@ -17,6 +17,8 @@ constexpr std::size_t kMaxPathChars = 259;
 const std::u16string kMissing = u"????";
 
 std::recursive_mutex g_instanceMutex;
+// The instance GetInstance made itself (nobody else owns it).
+CTranslator* g_madeOnDemand = nullptr;
 CTranslator* g_instance = nullptr;
 
 void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
@@ -67,7 +69,7 @@ CTranslator::~CTranslator() {
 
 CTranslator* CTranslator::GetInstance() {
   std::lock_guard<std::recursive_mutex> lock(g_instanceMutex);
-  if (g_instance == nullptr) new CTranslator();  // registers itself; lives until the process ends
+  if (g_instance == nullptr) g_madeOnDemand = new CTranslator();  // registers itself; lives until the process ends
   return g_instance;
 }
 
@@ -183,4 +185,10 @@ std::u16string CTranslator::GetAuthor() {
 
 namespace velomar::seam {
 void SetTranslatorEndProgram(EndProgramHandler handler) { g_endProgram = handler ? handler : ExitProgram; }
+void ForgetTranslator() {
+  std::lock_guard<std::recursive_mutex> lock(g_instanceMutex);
+  if (g_instance != nullptr && g_instance == g_madeOnDemand) delete g_madeOnDemand;  // (clears g_instance)
+  g_madeOnDemand = nullptr;
+  g_instance = nullptr;
+}
 }  // namespace velomar::seam

@@ -74,4 +74,7 @@ namespace velomar::seam {
 // that file.
 using EndProgramHandler = void (*)();
 void SetTranslatorEndProgram(EndProgramHandler handler);
+// Forgets the instance, so that the next translator built, or the next GetInstance, becomes the
+// instance. One that GetInstance made itself is deleted; one a caller built stays the caller's.
+void ForgetTranslator();
 }  // namespace velomar::seam
