@@ -1,7 +1,6 @@
-// What the main window's commands open: the dialogs and the options sheet, one function each. The
-// commands around them (modal flag, what an OK or a cancel does) are in WindowMainCommands.cpp.
-// Those not built yet answer here as if the user had cancelled, so that their commands do nothing;
-// each is replaced by its dialog where that is built.
+// What the main window's commands open that is not built yet: the options sheet answers here as if
+// the user had cancelled, so that its commands do nothing. The dialogs are in WindowMainDialogs.cpp;
+// the commands around them (modal flag, what an OK or a cancel does) in WindowMainCommands.cpp.
 //
 // Below them, stand-ins for the window side's popups, refresh and worker statistics, until that
 // side is built.
@@ -15,29 +14,9 @@
 
 // ---- Dialogs and the options sheet ----
 
-void CWindowMain::RunAboutDialog(int /*template_id*/) {}
-
-void CWindowMain::ShowMainWindowHelp() {}
-
 void CWindowMain::RunOptionsSheet(int /*start_page*/) {}
 
-bool CWindowMain::RunAddPlaceDialog(int /*template_id*/, CStrPlace& /*place*/) { return false; }
-
-bool CWindowMain::RunMessageDialog(int /*template_id*/, int /*mode*/, std::u16string& /*to*/,
-                                   std::u16string& /*subject*/, std::u16string& /*text*/) {
-  return false;
-}
-
-bool CWindowMain::RunCallForwardDialog(std::u16string& /*number*/) { return false; }
-
-int CWindowMain::RunBacklightDialog(DWORD& /*battery_level*/, DWORD& /*external_level*/) { return 0; }
-
-bool CWindowMain::RunThemeDialog(std::u16string& /*theme*/) { return false; }
-
-bool CWindowMain::RunRingDialog(DWORD& /*volume*/, std::u16string& /*sound_file*/, std::u16string& /*script*/,
-                                bool& /*script_changed*/) {
-  return false;
-}
+// The dialogs themselves are opened in WindowMainDialogs.cpp.
 
 // ---- Stand-ins for the window side ----
 
