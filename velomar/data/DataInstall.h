@@ -66,7 +66,7 @@ bool InstallHelpTexts(const std::filesystem::path& source = DataSourceFolder());
 // and "\Windows\Rings".
 bool InstallRingTones();
 // The device's Today themes ("\Windows\*.tsk") and the association that opens them in the Today
-// settings applet: HKEY_CLASSES_ROOT "\.tsk" and "\\tskfile\Shell\Open\Command".
+// settings applet: HKEY_CLASSES_ROOT "\.tsk" and "\tskfile\Shell\Open\Command".
 bool InstallTodayThemes();
 inline constexpr const WCHAR* kTodayThemeNames[] = {u"Velomar Blue", u"Velomar Night", u"Windows Default"};
 
