@@ -107,8 +107,9 @@ class CWindowMain : public CBaseWindow {
   // -- end of the stand-ins --
 
  protected:
-  // The dialogs and the options sheet the commands open, one function each (WindowMainPlugs.cpp).
-  // Until they are built, each answers as if it had been cancelled.
+  // The dialogs and the options sheet the commands open, one function each (the dialogs in
+  // WindowMainDialogs.cpp; the options sheet, until it is built, answers as if cancelled, in
+  // WindowMainPlugs.cpp).
   virtual void RunAboutDialog(int template_id);
   virtual void ShowMainWindowHelp();
   virtual void RunOptionsSheet(int start_page);

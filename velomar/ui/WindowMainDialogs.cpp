@@ -56,6 +56,7 @@ int CWindowMain::RunBacklightDialog(DWORD& battery_level, DWORD& external_level)
   dialog.m_batteryLevel = static_cast<int>(battery_level);
   dialog.m_externalLevel = static_cast<int>(external_level);
   const INT_PTR result = dialog.DoModal();
+  if (result == -1) return 0;  // not shown: nothing to apply
   // The low 16 bits of each level, as the dialog holds them (the preset values after a cancel).
   battery_level = static_cast<DWORD>(dialog.m_batteryLevel) & 0xFFFF;
   external_level = static_cast<DWORD>(dialog.m_externalLevel) & 0xFFFF;
