@@ -5,6 +5,8 @@
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/settings_document.h"
+#include "cumulor/map/layers/task_drag.h"
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/waypoints/user_waypoint_remove.h"
@@ -96,6 +98,18 @@ TEST_F(MapLayersLink, TheFrameFillsTheLabelListFromTheObjectsInView) {
   SelectObject(dc, old);
   DeleteObject(bitmap);
   DeleteDC(dc);
+}
+
+TEST_F(MapLayersLink, ConeSettingsAreTheSettingsDocuments) {
+  KeptSettings().coneEnabled = 1;
+  KeptSettings().coneSerial = 17;
+  EXPECT_TRUE(ConesEnabled());
+  EXPECT_EQ(ConeSerial(), 17);
+  ++ConeSerial();
+  EXPECT_EQ(KeptSettings().coneSerial, 18);
+  KeptSettings().coneEnabled = 0;
+  EXPECT_FALSE(ConesEnabled());
+  ResetKeptSettings();
 }
 
 }  // namespace

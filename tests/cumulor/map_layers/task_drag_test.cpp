@@ -10,6 +10,8 @@
 #include "cumulor/nav/geo/geodesy.h"
 #include "layers_fixture.h"
 #include "platform/dialogs/dialogs.h"
+#include "platform/display/display.h"
+#include "cumulor/map/layers/trail_dialog.h"
 
 namespace cumulor {
 namespace {
@@ -262,6 +264,26 @@ TEST_F(TaskDragTest, DialogSetsBothOptions) {
   for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted);
   static std::int32_t ownFlag = 0;
   DragOptions().coneEnabled = &ownFlag;
+}
+
+// Both dialogs as pictures in the test's folder (task_drag_dialog.png, trail_dialog.png) for a look.
+TEST_F(TaskDragTest, DialogsAsPictures) {
+  struct {
+    int id;
+    DLGPROC proc;
+    const char* file;
+  } dialogs[] = {{kTaskDragDialog, TaskDragDialogProc, "task_drag_dialog.png"},
+                 {kTrailDialog, TrailDialogProc, "trail_dialog.png"}};
+  for (const auto& d : dialogs) {
+    HWND dialog = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(d.id), nullptr, d.proc, 0);
+    ASSERT_NE(dialog, nullptr) << d.id;
+    ShowWindow(dialog, SW_SHOW);
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    EXPECT_TRUE(ce::display::SaveScreenshot(d.file, &r)) << d.file;
+    DestroyWindow(dialog);
+  }
 }
 
 }  // namespace
