@@ -169,9 +169,9 @@ void FreeLoggerBuffers(LoggerSession& session) {
 }
 
 bool FreeBuffersAfterExchange(LoggerSession& session, std::chrono::milliseconds limit) {
-  if (!session.exchangeLock.try_lock_for(limit)) return false;
+  std::unique_lock<std::mutex> hold(session.exchangeLock);
+  if (!session.exchangeEnded.wait_for(hold, limit, [&] { return !session.inExchange; })) return false;
   FreeLoggerBuffers(session);
-  session.exchangeLock.unlock();
   return true;
 }
 
@@ -192,12 +192,22 @@ bool LoggerStopping(LoggerSession& session) {
 }
 
 HRESULT RunLoggerDownload(LoggerSession& session, LoggerIo& io) {
-  std::lock_guard<std::timed_mutex> exchange(session.exchangeLock);
+  {
+    std::lock_guard<std::mutex> hold(session.exchangeLock);
+    session.inExchange = true;
+  }
   session.io = &io;
-  struct Forget {
+  struct Leave {
     LoggerSession& session;
-    ~Forget() { session.io = nullptr; }
-  } forget{session};
+    ~Leave() {
+      session.io = nullptr;
+      {
+        std::lock_guard<std::mutex> hold(session.exchangeLock);
+        session.inExchange = false;
+      }
+      session.exchangeEnded.notify_all();
+    }
+  } leave{session};
   HANDLE waits[kLoggerEventCount + 1];
   DWORD count = 0;
   for (HANDLE event : session.events) waits[count++] = event;

@@ -4,11 +4,12 @@
 //
 // The dialogs set events, flags and the view; the worker waits on the events, talks to the
 // recorder and reports through the view. The download buffers are allocated before the exchange
-// is requested and freed once the worker has left it (`exchangeLock`), never under it.
+// is requested and freed once the worker has left it (`inExchange`), never under it.
 #pragma once
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -68,8 +69,11 @@ struct LoggerSession {
   // Folders the worker writes to, set on the UI thread before the exchange starts.
   WCHAR dataFolder[MAX_PATH] = {};
   WCHAR cardFolder[MAX_PATH] = {};
-  // Held by the worker for the whole exchange.
-  std::timed_mutex exchangeLock;
+  // Set by the worker for the whole exchange, under exchangeLock; exchangeEnded is signalled
+  // when it leaves.
+  std::mutex exchangeLock;
+  std::condition_variable exchangeEnded;
+  bool inExchange = false;
   // Set while the worker waits for the dialog's events; the port it uses meanwhile.
   HANDLE workerWaiting = nullptr;
   std::atomic<LoggerIo*> io{nullptr};
