@@ -298,7 +298,13 @@ void CWindowMain::AfterDatabaseChange() {
 void CWindowMain::OpenOptionsSheet(int page) {
   EnableWindow(m_hwnd, FALSE);
   m_modal = 1;
-  RunOptionsSheet(page);
+  try {
+    RunOptionsSheet(page);
+  } catch (...) {
+    m_modal = 0;
+    EnableWindow(m_hwnd, TRUE);
+    throw;
+  }
   m_modal = 0;
   EnableWindow(m_hwnd, TRUE);
   RefreshCurrentLocation();

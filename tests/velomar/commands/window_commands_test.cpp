@@ -10,6 +10,7 @@
 #include "platform/device/device.h"
 #include "platform/menus/menus.h"
 #include "platform/menus/softkey_bar.h"
+#include "platform/scripted/scripted_user.h"
 #include "platform/window/window.h"
 #include "tests/velomar/places/schedule_fixture.h"
 #include "velomar/ui/WindowMain.h"
@@ -123,6 +124,24 @@ TEST_F(WindowCommandsTest, TheMenuShowsTheLoadedLanguage) {
   EXPECT_EQ(Text(volume, 0), "0%");
   EXPECT_EQ(Text(volume, 5), "100%");
   EXPECT_EQ(GetMenuItemID(volume, 5), 40132u);
+}
+
+TEST_F(WindowCommandsTest, TheSoftKeysHideTheWindowAndOpenTheMenu) {
+  HWND bar = m_window->GetMenuBar();
+  ShowWindow(m_hwnd, SW_SHOW);
+  m_window->SetShown(true);
+  ASSERT_TRUE(ce::menus::PressSoftKey(bar, 0));
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(m_hwnd));
+  EXPECT_FALSE(m_window->IsShown());
+
+  // A pick in the right key's menu reaches the command table.
+  ce::scripted::User::Get().AnswerMenu(40224);
+  ASSERT_TRUE(ce::menus::PressSoftKey(bar, 1));
+  Pump();
+  const std::vector<std::string> boxes = BoxTexts();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].rfind("Cell answers: ", 0), 0u) << boxes[0];
 }
 
 TEST_F(WindowCommandsTest, TheLocationSubmenuFollowsThePlaceThePeriodAndTheLock) {
