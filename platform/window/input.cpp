@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <mutex>
+#include <vector>
 
 #include "platform/base/errors.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/last_error.h"
 #include "platform/window/window_internal.h"
+#include "platform/window/window_seams.h"
 
 namespace ce::window {
 namespace {
@@ -254,6 +257,43 @@ SHORT GetKeyState(int key) {
 }
 
 SHORT GetAsyncKeyState(int key) { return GetKeyState(key); }
+
+namespace {
+
+struct KeyEventLog {
+  std::mutex lock;
+  std::vector<ce::window::KeyEventRecord> events;
+};
+
+KeyEventLog& KeyEvents() {
+  static KeyEventLog log;
+  return log;
+}
+
+}  // namespace
+
+void keybd_event(BYTE key, BYTE scan, DWORD flags, ULONG_PTR) {
+  KeyEventLog& log = KeyEvents();
+  std::lock_guard guard(log.lock);
+  if (log.events.size() >= 4096) log.events.erase(log.events.begin());  // the newest are kept
+  log.events.push_back({key, scan, flags});
+}
+
+namespace ce::window {
+
+std::vector<KeyEventRecord> RecordedKeyEvents() {
+  KeyEventLog& log = KeyEvents();
+  std::lock_guard guard(log.lock);
+  return log.events;
+}
+
+void ClearRecordedKeyEvents() {
+  KeyEventLog& log = KeyEvents();
+  std::lock_guard guard(log.lock);
+  log.events.clear();
+}
+
+}  // namespace ce::window
 
 int GetSystemMetrics(int index) {
   auto size = ce::display::CurrentScreenSize();

@@ -308,6 +308,9 @@ int ShowCursor(BOOL show);
 BOOL GetCursorPos(LPPOINT point);
 SHORT GetKeyState(int key);
 SHORT GetAsyncKeyState(int key);
+// Synthesised key events are recorded (ce::window::RecordedKeyEvents) and reach no queue.
+#define KEYEVENTF_KEYUP 0x0002u
+void keybd_event(BYTE key, BYTE scan, DWORD flags, ULONG_PTR extra);
 int GetSystemMetrics(int index);
 
 // Messages.

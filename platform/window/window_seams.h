@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "platform/window/window.h"
 
@@ -18,5 +19,14 @@ void SetMessageTraceHook(std::function<void(TraceKind, const MSG&)> hook);
 
 // Saves what a window shows on the screen (its rectangle) as a PNG file.
 bool SaveWindowScreenshot(HWND hwnd, const std::filesystem::path& file);
+
+// The key events synthesised with keybd_event, oldest first (any thread).
+struct KeyEventRecord {
+  BYTE key;
+  BYTE scan;
+  DWORD flags;
+};
+std::vector<KeyEventRecord> RecordedKeyEvents();
+void ClearRecordedKeyEvents();
 
 }  // namespace ce::window

@@ -1,6 +1,7 @@
 // Construction and teardown of the application record.
 #include <cstring>
 
+#include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
@@ -71,6 +72,8 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   // ---- Replay and loaded flights: the loader's progress goes to the status line ----
   app->showStatus = [](AppContext* record, const WCHAR* text) { ShowStatusText(*record, text); };
   FlarmInit();
+  // ---- New-fix handling: its run-long state starts afresh ----
+  FixHandlingReset();
 
   app->simulator = simulator;
   app->noChooser = noChooser;

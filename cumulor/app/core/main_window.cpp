@@ -7,7 +7,7 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/commands.h"
-#include "cumulor/app/core/flight_fix_steps.h"
+#include "cumulor/app/core/gps_update.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
@@ -177,17 +177,6 @@ int GpsDataCallback(HRESULT status, const GpsStatus* fix) {
   return 1;
 }
 
-LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status) {
-  const GpsStatus current = fix ? *fix : GetGpsStatus(app.gps);
-  if (status != S_OK || !current.positionValid) return 0;
-  app.firstFixAwaited = 0;
-  FlightFixSteps(app, current);
-  // The five-fix cycle runs while no dialog is open.
-  if (!app.dialogActive && --app.fixCycle < 1) app.fixCycle = 5;
-  if (!app.dialogActive) AirspaceFixChecks(app, current.position);
-  return 0;
-}
-
 void PaintMapScreen(AppContext& app) {
   // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
   if (!app.map.dc) return;
@@ -243,7 +232,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case kMsgGpsUpdate:
       // The message may come from another process: its wParam is no pointer of ours, so the
       // handler reads the GPS input's own published status.
-      return OnGpsUpdate(*app, nullptr, static_cast<HRESULT>(lparam));
+      return HandleGpsUpdate(*app, nullptr, static_cast<HRESULT>(lparam), false);
     case kMsgDesktop: return OnDesktopMessage(*app, wparam, lparam);
     default: return DefWindowProcW(window, message, wparam, lparam);
   }

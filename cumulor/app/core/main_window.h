@@ -1,6 +1,6 @@
 // The main window procedure and the handlers of the application core: keys, the GPS watchdog
-// timer, the menu loop, the desktop requests and window placement. Painting, sizing, the pen and
-// the new-fix handling keep to least forms here until the map screen is built.
+// timer, the menu loop, the desktop requests and window placement. Painting, sizing and the pen
+// keep to least forms here until the map screen is built; the new-fix handling is gps_update.h.
 #pragma once
 
 #include <cstdint>
@@ -27,8 +27,6 @@ void OnMenuLoop(AppContext& app, UINT message);
 LRESULT OnDesktopMessage(AppContext& app, WPARAM code, LPARAM argument);
 // The GPS notify thread's callback: the new-fix handling on the record; 1.
 int GpsDataCallback(HRESULT status, const GpsStatus* fix);
-// The new-fix handling (least form: the first fix ends the waiting for it).
-LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status);
 // Renders the map screen (least form: nothing to render before the map is built).
 void PaintMapScreen(AppContext& app);
 // Frees the screen resources built at window creation.

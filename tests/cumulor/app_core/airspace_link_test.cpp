@@ -8,8 +8,10 @@
 #include <memory>
 
 #include "cumulor/app/core/airspace_link.h"
+#include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/data/aero/ka1_reader.h"
+#include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/airspace/airspace_reader.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
@@ -39,6 +41,7 @@ class AirspaceFixes : public cumulor_test::AppTest {
         << "AC R\nAN NEAR ME\nAL SFC\nAH FL100\nDP 47:00:00 N 011:00:00 E\nDP 47:06:00 N 011:00:00 E\n"
            "DP 47:06:00 N 011:06:00 E\nDP 47:00:00 N 011:06:00 E\n";
     InstallAirspaceUi(*app);
+    app->firstFixAwaited = 0;  // the first fix would restore the region and reload the airspace
     AirspaceLoadFiles(app->airspace, {u"\\air.txt"});
     app->suaDistX = 500;
     app->suaDistY = 300;
@@ -50,6 +53,7 @@ class AirspaceFixes : public cumulor_test::AppTest {
     GpsStatus fix;
     fix.positionValid = 1;
     fix.position = at;
+    fix.altitude = 900;
     for (int i = 0; i < 5; ++i) OnGpsUpdate(*app, &fix, S_OK);
   }
   static std::vector<ce::scripted::Shown> Dialogs() {
@@ -96,6 +100,36 @@ TEST_F(AirspaceFixes, OneAlarmOnApproachAgainAfterLeavingAndThreeMinutesOff) {
   user.AnswerDialog({Click(193)});
   Cycle(kNear);
   EXPECT_EQ(Dialogs().size(), 3u);
+}
+
+// The beeps of the five-fix cycle: a play of "MenuPop.wav" only when the nearest warned airspace's
+// score is strictly below the threshold.
+TEST_F(AirspaceFixes, ProximityBeepsOnlyStrictlyBelowEachThreshold) {
+  ce::scripted::User::Get().AnswerDialog({Click(193)});
+  Cycle(kNear);  // the alarm makes the airspace the warned one
+  const std::optional<AirspaceWarning> near = AirspaceNearest(app->airspace, nullptr);
+  ASSERT_TRUE(near.has_value());
+  const float score = near->proximity;
+  app->airspace.proximityBeeps = 1;
+  struct Case {
+    float audio1, audio2, audio3;
+    int beeps;
+  };
+  const float above = score + 0.5f;
+  const Case cases[] = {
+      {score, score, score, 0},    // equal to every threshold: no beep
+      {above, score, score, 1},
+  };  // more beeps wait 5 ms between plays, which the test's manual clock never lets pass
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.beeps);
+    app->suaAudio[0] = c.audio1;
+    app->suaAudio[1] = c.audio2;
+    app->suaAudio[2] = c.audio3;
+    ce::sound::ClearRecordedEffects();
+    ce::scripted::User::Get().AnswerDialog({Click(193)});
+    Cycle(kNear);
+    EXPECT_EQ(Count(u"MenuPop.wav"), c.beeps);
+  }
 }
 
 TEST_F(AirspaceFixes, ADatabaseAirspaceFromAGeneratedFileAlarmsOncePerNewIndex) {

@@ -386,6 +386,7 @@ TEST_F(WindowTest, BadRegistryValuesAndOddMessagesAreRefusedOrIgnored) {
   // Messages whose parameters mean nothing here: a foreign "fix pointer", unknown timers, codes and
   // commands.
   HWND w = app->mainWindow;
+  ce::scripted::User::Get().AnswerBox(IDNO);  // E_FAIL asks for the simulator: No
   EXPECT_EQ(MainWndProc(w, kMsgGpsUpdate, static_cast<WPARAM>(0xDEADBEEF), E_FAIL), 0);
   EXPECT_EQ(MainWndProc(w, kMsgGpsUpdate, static_cast<WPARAM>(0x10), S_OK), 0);
   app->recorderBusy = 1;
