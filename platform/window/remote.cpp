@@ -40,7 +40,7 @@ namespace ce::window {
 namespace {
 
 constexpr std::uint32_t kMagic = 0x47534D57;  // "WMSG"
-constexpr std::uint32_t kPost = 1, kSend = 2, kForeground = 3;
+constexpr std::uint32_t kPost = 1, kSend = 2, kForeground = 3, kShow = 4;
 constexpr std::size_t kRequestSize = 40, kReplySize = 12;
 constexpr int kServingSlots = 32;  // requests served at once
 
@@ -262,6 +262,7 @@ void Serve(int fd) {
       else if (kind == kPost) status = PostToWindow(*w, msg, wparam, lparam) ? 0 : 1;
       else if (kind == kSend) result = SendMessageW(hwnd, msg, wparam, lparam);
       else if (kind == kForeground) SetForegroundWindow(hwnd);
+      else if (kind == kShow) result = ShowWindow(hwnd, static_cast<int>(wparam));
       else status = 1;
     }
     wire::Writer out;
@@ -471,5 +472,12 @@ bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
 }
 
 bool RemoteForeground(HWND hwnd) { return Request(hwnd, kForeground, 0, 0, 0, nullptr); }
+
+bool RemoteShow(HWND hwnd, int command, bool& was_visible) {
+  LRESULT result = 0;
+  if (!Request(hwnd, kShow, 0, static_cast<WPARAM>(command), 0, &result)) return false;
+  was_visible = result != 0;
+  return true;
+}
 
 }  // namespace ce::window

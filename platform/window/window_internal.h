@@ -106,6 +106,8 @@ bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& resu
                 bool* timed_out = nullptr);
 bool RemoteWindowExists(HWND hwnd);
 bool RemoteForeground(HWND hwnd);
+// ShowWindow on a window of another process; false when no process of the device owns it.
+bool RemoteShow(HWND hwnd, int command, bool& was_visible);
 DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id);
 void Trace(int kind, const MSG& msg);  // kind: TraceKind
 

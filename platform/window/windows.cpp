@@ -531,6 +531,8 @@ int GetWindowTextLengthW(HWND hwnd) {
 BOOL ShowWindow(HWND hwnd, int command) {
   auto w = Find(hwnd);
   if (!w) {
+    // A window of another process (a second start bringing the running one forward).
+    if (bool was = false; RemoteShow(hwnd, command, was)) return was ? TRUE : FALSE;
     SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }

@@ -141,26 +141,29 @@ void Button(Writer& w, int depth, const ButtonLook& look, const Screen& screen) 
   w.Close(depth, "button");
 }
 
-// The wide location button at the top: where its texts go.
+// The wide location button at the top, leaving room at both sides for the battery and signal
+// bars that run down the window's edges: where its texts go (inside the button).
 void PlaceButton(Writer& w, int depth, const Screen& screen, int top, int height) {
   w.Line(depth, "<button id=\"place\" transparent=\"yes\" autolocate=\"no\">");
-  w.Line(depth + 1, w.Position(0, top, screen.width, height));
-  const int image = height - w.S(10);
+  const int margin = w.S(24);
+  const int width = screen.width - 2 * margin;
+  w.Line(depth + 1, w.Position(margin, top, width, height));
+  const int image = height - w.S(24);
   w.Line(depth + 1, "<image id=\"place\" cx=\"" + std::to_string(image) + "\" cy=\"" + std::to_string(image) +
                         "\" r=\"255\" g=\"0\" b=\"255\"></image>");
-  const int half = screen.width / 2 - image / 2 - w.S(3);
+  const int half = width / 2 - image / 2 - w.S(3);
   const struct {
     const char* id;
     int x, y, cx, cy;
   } texts[] = {
       {"lac_id", w.S(2), w.S(2), half, height / 2},
       {"cell_id", w.S(2), height / 2, half, height / 2},
-      {"mode", screen.width - half, w.S(2), half - w.S(3), height / 2},
-      {"lock", screen.width - half, height / 2, half - w.S(3), height / 2},
+      {"mode", width - half, w.S(2), half - w.S(3), height / 2},
+      {"lock", width - half, height / 2, half - w.S(3), height / 2},
   };
   for (const auto& t : texts) {
     w.Line(depth + 1, std::string("<ButtonText id=\"") + t.id + "\">" + w.Position(t.x, t.y, t.cx, t.cy) +
-                          w.Font(10, 0, 0, 0) + "</ButtonText>");
+                          w.Font(9, 0, 0, 0) + "</ButtonText>");
   }
   w.Close(depth, "button");
 }

@@ -10,6 +10,7 @@
 #include "velomar/ui/DomHelpers.h"
 #include "velomar/ui/Skin.h"
 #include "velomar/ui/Translator.h"
+#include "velomar/ui/WindowMain.h"
 
 using velomar::ui::Attribute;
 using velomar::ui::IntAttribute;
@@ -150,6 +151,11 @@ void CButtonOwnDrawImage::ListenTo(CMgr* manager) {
   m_manager = manager;
   m_managerId = manager->GetId();
   manager->AddStatusListener(this);
+}
+
+void CButtonOwnDrawImage::StopListening() {
+  if (m_manager && CMgr::GetMgr(m_managerId) == m_manager) m_manager->RemoveStatusListener(this);
+  m_manager = nullptr;
 }
 
 void CButtonOwnDrawImage::StatusChanged(int status, int, int) {
@@ -412,6 +418,7 @@ void CButtonOwnDrawImage::DrawStatusText(HDC) {
                   ? RECT{30, 2, client.right - 30, 20}
                   : RECT{m_topText.m_position.x, m_topText.m_position.y, m_topText.m_position.x + m_topText.m_position.cx,
                          m_topText.m_position.y + m_topText.m_position.cy};
+  if (auto* main = dynamic_cast<CWindowMain*>(m_parent)) main->SetTitleText(m_lineText);
   HFONT font = MakeFont(m_topText.m_font.m_size >= 0 ? m_topText.m_font.m_size : 16,
                         m_topText.m_font.m_weight >= 0 ? m_topText.m_font.m_weight : 700, u"Tahoma");
   HGDIOBJ old_font = SelectObject(hdc, font);

@@ -81,8 +81,12 @@ class CButtonOwnDrawImage : public IStatusListener {
   void GetConfigFromXML();
   // Registers the button as a status listener of `manager`; the destructor removes it again.
   void ListenTo(CMgr* manager);
+  // Leaves the manager's listeners (the window's destruction, before the managers go).
+  void StopListening();
 
   HWND GetHwnd() const { return m_hwnd; }
+  int GetX() const { return m_position.x; }
+  int GetY() const { return m_position.y; }
   int GetWidth() const { return m_position.cx; }
   int GetHeight() const { return m_position.cy; }
   void SetWidth(int cx) { m_position.cx = cx; }
@@ -92,6 +96,8 @@ class CButtonOwnDrawImage : public IStatusListener {
   void SetThemeId(const std::u16string& id) { m_themeId = id; }
   const std::u16string& GetThemeId() const { return m_themeId; }
   int GetStatus() const { return m_status; }
+  // Sets the status shown without repainting (a popup's choice showing a manager's state).
+  void SetStatusValue(int status) { m_status = status; }
   bool HasBorder() const { return m_border; }
   bool HasCaption() const { return m_text; }
   const WCHAR* GetCaption() const { return m_caption; }

@@ -11,6 +11,7 @@
 #include "velomar/core/app/WinMain.h"
 #include "velomar/core/managers/BTMgr.h"
 #include "velomar/core/managers/ConnectionsMgr.h"
+#include "velomar/ui/ButtonOwnCurrentLocation.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
@@ -27,6 +28,7 @@ CWindowMain::CWindowMain(int background, BYTE base_flag) : CBaseWindow(base_flag
 CWindowMain::~CWindowMain() {
   Trace(0, u"CWindowMain::~CWindowMain()");
   if (CApp* app = CApp::GetApp(); app && app->GetMainWindow() == this) app->SetMainWindow(nullptr);
+  ReleaseWindowSide();
   if (m_hwnd) {
     ConnMgrRegisterForStatusNotification(FALSE, m_hwnd);
     // A window still there (the loop never ran, or ended otherwise) goes without reaching this
@@ -67,6 +69,7 @@ int CWindowMain::InitGUI(HINSTANCE instance, int /*value1*/, int /*value2*/) {
   m_hwnd = hwnd;
   SetWindowObject(hwnd, this);
   if (CApp* app = CApp::GetApp()) app->SetMainWindow(this, hwnd);
+  if (!CreateSkinAndButtons(instance)) return 0;
 
   // The Connection Manager tells the window of every change of a connection.
   m_connectionsMessage = RegisterWindowMessageW(CONNMGR_STATUS_CHANGE_NOTIFICATION_MSG);
@@ -76,6 +79,7 @@ int CWindowMain::InitGUI(HINSTANCE instance, int /*value1*/, int /*value2*/) {
     ProcesarError(u"Error suscribiendose a notificaciones de conexiones. %d", static_cast<int>(hr));
   }
   Trace(0, u"SW_HIDE");
+  DrawDebugInfo(nullptr);
   UpdateWindow(hwnd);
   if (previous) SetForegroundWindow(previous);
   return 1;
@@ -102,11 +106,10 @@ LRESULT CWindowMain::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
 }
 
 LRESULT CWindowMain::DefaultProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+  if (LRESULT result = 0; HandleWindowMessage(hwnd, msg, wparam, lparam, result)) return result;
   switch (msg) {
     case WM_TIMER_NOTIFICATION: return OnTimerNotification(wparam, lparam);
     case WM_IDLE_NOTIFICATION: return OnIdleNotification();
-    case WM_WORKERS_PENDING: return OnWorkersPending(wparam);
-    case WM_WORKERS_EXECUTED: return OnWorkersExecuted(wparam);
     case WM_BT_EVENT:
       if (CBTMgr* bt = CBTMgr::GetInstance()) bt->OnBluetoothEvent();
       return 0;
@@ -151,6 +154,11 @@ void CWindowMain::SetCurrentPlaceAndFrame(const std::u16string& place, const std
 
 void CWindowMain::RefreshCurrentLocation() {
   if (m_hwnd == nullptr) return;
+  if (m_locationButton) {
+    InvalidateRect(m_locationButton->GetHwnd(), nullptr, TRUE);
+    UpdateWindow(m_locationButton->GetHwnd());
+    SetFocus(m_locationButton->GetHwnd());
+  }
   InvalidateRect(m_hwnd, nullptr, TRUE);
   UpdateWindow(m_hwnd);
 }

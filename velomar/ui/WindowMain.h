@@ -10,14 +10,27 @@
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "todayvelomar/TodayProtocol.h"
 #include "velomar/core/managers/Listeners.h"
+#include "velomar/ui/BarConfig.h"
 #include "velomar/ui/BaseWindow.h"
+#include "velomar/ui/ThemeRecords.h"
+
+class CButtonOwnCurrentLocation;
+class CButtonOwnDrawImage;
+class CSkin;
 
 class CStrPlace;
+
+// --- window side: the tray icon's message (the Today item's are in TodayProtocol.h) ---
+#define WM_TRAY_NOTIFY (0x0400u + 2)  // wParam icon id, lParam the pen message
+// The tray icon's id.
+constexpr UINT kTrayIconId = 14;
+// --- end of window side ---
 
 class CWindowMain : public CBaseWindow {
  public:
@@ -54,7 +67,130 @@ class CWindowMain : public CBaseWindow {
   HWND GetTodayItem() const { return m_todayItem.load(); }
   UINT GetConnectionsMessage() const { return m_connectionsMessage; }
 
+  // --- window side: skin, buttons, bars, painting, popups, Today item and tray, debug line ---
+  // (WindowMainLayout.cpp, WindowMainPaint.cpp, WindowMainToday.cpp, ManagerPopups.cpp)
+  // Hides the window (the F6 key).
+  LRESULT OnEnterButton(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // Layout by screen mode: 60 x 65 buttons in portrait and on a 480-high landscape screen, else
+  // 40 x 45; the skin and bars are read again and the buttons laid out when the orientation changes.
+  LRESULT OnSize(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // Background, power and signal images, the two bars, the debug line, the title text and the
+  // place line under the location button.
+  LRESULT OnPaint(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
+  // Rows from the bottom-left corner upward; the location button keeps its skin place.
+  void ReorderShell() override;
+  void AfterReorder() override;
+  // The free text drawn at the top (a focused button's line text).
+  virtual void SetTitleText(const std::u16string& text);
+  virtual void DrawTitleText(HDC hdc);
+  virtual CSkin* GetSkinReader();
+  // WM_ACTIVATE: activation sets the shown flag (and activates an open popup: then 1); a
+  // deactivation while the flag is clear hides the window.
+  virtual LRESULT OnActivate(WPARAM wparam, LPARAM lparam);
+  // A manager's status by id; 10 the cell id, 11 the LAC; 1000 for an unknown id.
+  virtual int GetManagerStatus(int id);
+  // The background image and the place line's text state from the window's skin section.
+  virtual void ReadSkin();
+
+  // The manager popups (owner: the window the popups are shown over; the main window's own
+  // handle, or the desktop for a Today tap). Each returns 0.
+  virtual LRESULT OnBTPopup(HWND owner);
+  virtual LRESULT OnSpeakerPopup(HWND owner);
+  virtual LRESULT OnBandPopup(HWND owner);
+  virtual LRESULT OnConnectionsPopup(HWND owner);
+  virtual LRESULT OnWifiPopup(HWND owner);
+  // The phone button's time-limit popup; the chosen limit toggles the radio.
+  virtual LRESULT OnPhonePopup(HWND owner);
+  // The places popup of the location button.
+  virtual LRESULT OnPlacesPopup(HWND owner);
+  // Locking a place: the warning (when `warn`), the place chooser, the time limit, the lock.
+  virtual LRESULT OnLockPopup(HWND owner, int warn);
+  // Assigning the current location to a place chosen from the list.
+  virtual LRESULT OnAssignPlace();
+
+  // The Today item: its registration (every status is sent again) and its taps.
+  virtual LRESULT OnTodayRegister(WPARAM item);
+  virtual LRESULT OnTodayTapText();
+  virtual LRESULT OnTodayTapIcon(int icon);
+  // A tap that comes while a popup is open waits until it is closed (the last one only).
+  void SetActiveChild(CBaseWindow* child) override;
+  // The tray icon: a tap (WM_LBUTTONUP) shows the window; the option adds or removes the icon.
+  virtual LRESULT OnTrayNotify(WPARAM wparam, LPARAM lparam);
+  void UpdateTrayIcon(int show);
+
+  // The debug line ("debug_info" 1): pending and executed worker commands.
+  void DrawDebugInfo(HDC hdc);
+  // The refresh button: the debug line, every manager refreshed, the window repainted.
+  LRESULT RefreshNotificationsDebugInfo();
+  static void UpdateNotificationsDebugInfo();
+  LRESULT OnWorkersPending(WPARAM total);
+  LRESULT OnWorkersExecuted(WPARAM total);
+
+  CButtonOwnCurrentLocation* GetLocationButton() const { return m_locationButton; }
+  // The shown flag (set on activation; the hide command clears it).
+  void SetShown(bool shown) { m_shown = shown ? 1 : 0; }
+  bool IsShown() const { return m_shown.load() != 0; }
+  int GetPendingTotal() const { return m_pendingTotal; }
+  int GetExecutedTotal() const { return m_executedTotal; }
+  const RECT& GetBatteryBarRect() const { return m_batteryBarRect; }
+  const RECT& GetSignalBarRect() const { return m_signalBarRect; }
+  // Called once, on the window's thread, after the first paint of the visible window with its
+  // buttons drawn (the program's screenshot).
+  static void SetShownPaintHook(void (*hook)());
+  // --- end of window side ---
+
  private:
+  // --- window side ---
+  // InitGUI's steps 4 to 7: bar images, skin, the phone listener, bars, the nine buttons, tray.
+  // False when the tray icon was refused.
+  bool CreateSkinAndButtons(HINSTANCE instance);
+  // The messages of the window side; false when `msg` is none of them.
+  bool HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  // Leaves the managers' listener lists and deletes the tray icon (destruction).
+  void ReleaseWindowSide();
+  // The button of a manager popup (for the state options' images), or null.
+  CButtonOwnDrawImage* ButtonOfCommand(int id) const;
+  // Paints the battery or signal bar and stores its rectangle.
+  void PaintBar(HDC hdc, const CBarConfigXML& bar, const CTextHolder& image_record, int percent, bool right_edge,
+                RECT& stored);
+
+  // Repaints the power image when the phone manager reports a change of external power.
+  class PowerListener : public IStatusListener {
+   public:
+    explicit PowerListener(CWindowMain* window) : m_window(window) {}
+    void StatusChanged(int status, int mgr_id, int event) override;
+    std::u16string GetName() override { return u"CWindowMain"; }
+
+   private:
+    CWindowMain* m_window;
+  };
+  PowerListener m_powerListener{this};
+  bool m_powerListening = false;
+  CButtonOwnDrawImage* m_btButton = nullptr;
+  CButtonOwnDrawImage* m_speakerButton = nullptr;
+  CButtonOwnDrawImage* m_wifiButton = nullptr;
+  CButtonOwnCurrentLocation* m_locationButton = nullptr;
+  CButtonOwnDrawImage* m_phoneButton = nullptr;
+  CButtonOwnDrawImage* m_connectionsButton = nullptr;
+  CButtonOwnDrawImage* m_bandButton = nullptr;
+  CButtonOwnDrawImage* m_hideButton = nullptr;
+  CButtonOwnDrawImage* m_refreshButton = nullptr;
+  std::atomic<int> m_shown{0};
+  CTextHolder m_backgroundImage;
+  CTextState m_downText;
+  std::u16string m_titleText;
+  std::mutex m_rectLock;  // the power image's rectangle, which the phone listener repaints
+  RECT m_powerRect{}, m_signalRect{}, m_batteryBarRect{}, m_signalBarRect{}, m_debugRect{};
+  int m_pendingTotal = 0;
+  int m_executedTotal = 0;
+  int m_thirdCounter = 0;
+  SYSTEMTIME m_debugTime{};
+  CBarBatteryConfigXML m_batteryBar;
+  CBarSignalConfigXML m_signalBar;
+  bool m_shownPaintDone = false;
+  UINT m_pendingTap = 0;
+  // --- end of window side ---
+
   int m_background;
   std::atomic<int> m_closeRequested{0};
   std::atomic<HWND> m_todayItem{nullptr};
@@ -82,29 +218,6 @@ class CWindowMain : public CBaseWindow {
   HWND GetMenuBar() const { return m_menuBar; }
   int IsModal() const { return m_modal; }
 
-  // -- Stand-ins until the window side (popups, debug line, activation) is built; WindowMainPlugs.cpp --
-  // The manager popups, the phone's time-limit popup, the places popup, the lock popup and the
-  // assign popup: nothing yet; each returns 0.
-  virtual LRESULT OnBTPopup(HWND owner);
-  virtual LRESULT OnSpeakerPopup(HWND owner);
-  virtual LRESULT OnBandPopup(HWND owner);
-  virtual LRESULT OnConnectionsPopup(HWND owner);
-  virtual LRESULT OnWifiPopup(HWND owner);
-  virtual LRESULT OnPhonePopup(HWND owner);
-  virtual LRESULT OnPlacesPopup(HWND owner);
-  virtual LRESULT OnLockPopup(HWND owner, int warn);
-  virtual LRESULT OnAssignPlace();
-  // The refresh command: the window drawn again, every manager refreshed.
-  LRESULT RefreshNotificationsDebugInfo();
-  // The worker statistics (WM_USER+100, +101): stored, the window drawn again.
-  LRESULT OnWorkersPending(WPARAM total);
-  LRESULT OnWorkersExecuted(WPARAM total);
-  int GetPendingTotal() const { return m_pendingTotal; }
-  int GetExecutedTotal() const { return m_executedTotal; }
-  // The shown flag (the hide command clears it).
-  void SetShown(bool shown) { m_shown = shown ? 1 : 0; }
-  bool IsShown() const { return m_shown.load() != 0; }
-  // -- end of the stand-ins --
 
  protected:
   // The dialogs and the options sheet the commands open, one function each (the dialogs in
@@ -145,9 +258,5 @@ class CWindowMain : public CBaseWindow {
   HWND m_menuBar = nullptr;
   HMENU m_locationMenu = nullptr;
   int m_modal = 0;
-  // (stand-ins, see above)
-  std::atomic<int> m_shown{0};
-  int m_pendingTotal = 0;
-  int m_executedTotal = 0;
   // ---- end of commands and menus ----
 };

@@ -135,6 +135,12 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 0);
   EXPECT_TRUE(SetForegroundWindow(theirs));
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 1);
+  // Shown and hidden from here, each answering whether it was visible.
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 12, 0, 0), 0);
+  EXPECT_FALSE(ShowWindow(theirs, SW_SHOW));
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 12, 0, 0), 1);
+  EXPECT_TRUE(ShowWindow(theirs, SW_HIDE));
+  EXPECT_EQ(SendMessageW(theirs, WM_USER + 12, 0, 0), 0);
 
   // A send whose time-out passes before the other process answers fails as timed out, not as a
   // missing window; the window is still there.

@@ -37,6 +37,7 @@ LRESULT Proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       return SendMessageW(FindWindowW(u"TestHost", nullptr), WM_USER + 9, wparam, 0) + 1;
     case WM_USER + 10: return GetActiveWindow() == hwnd ? 1 : 0;
     case WM_USER + 11: ShowWindow(hwnd, SW_HIDE); return 0;
+    case WM_USER + 12: return IsWindowVisible(hwnd) ? 1 : 0;
     case WM_USER + 21: std::this_thread::sleep_for(std::chrono::milliseconds(wparam)); return 1;
     case WM_DESTROY: PostQuitMessage(3); return 0;
     default: return DefWindowProcW(hwnd, msg, wparam, lparam);
