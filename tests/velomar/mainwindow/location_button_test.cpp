@@ -1,0 +1,45 @@
+// The location button: a cell whose place is missing is reported and shown as the default place,
+// from the radio's thread and from painting alike, without an error box (which would come back
+// with every repaint).
+#include <gtest/gtest.h>
+
+#include "tests/velomar/mainwindow/main_window_fixture.h"
+#include "velomar/core/managers/RilMgr.h"
+#include "velomar/places/TableLocation.h"
+#include "velomar/places/TablePlaces.h"
+#include "velomar/ui/ButtonOwnCurrentLocation.h"
+#include "velomar/ui/Translator.h"
+
+namespace {
+
+class LocationButtonTest : public velomar_test::MainWindowTest {};
+
+TEST_F(LocationButtonTest, ACellOfAMissingPlaceShowsTheDefaultPlace) {
+  Start();
+  CStrPlace home(u"Home", u"Home", u"place_home.png", -1);
+  m_app->GetDB().GetPlacesTable()->Insert(home);
+  CStrCell known;
+  known.SetValue(3003);
+  known.SetPlace(home.GetIdPlace());
+  m_app->GetDB().GetCellsTable()->Insert(known);
+  CStrCell orphan;
+  orphan.SetValue(4242);
+  orphan.SetPlace(99);  // no such place
+  m_app->GetDB().GetCellsTable()->Insert(orphan);
+  CButtonOwnCurrentLocation* location = Window()->GetLocationButton();
+
+  Tool({"cell", "3003", "77"});
+  ASSERT_TRUE(Drive([&] { return location->GetShownCell() == 3003u; }));
+  EXPECT_EQ(location->GetPlaceName(), u"Home");
+
+  teskautils::seam::TakeShownBoxes();
+  Tool({"cell", "4242", "77"});
+  ASSERT_TRUE(Drive([&] { return location->GetShownCell() == 4242u; }));
+  ShowAndPaint();
+  ShowAndPaint();
+  EXPECT_EQ(location->GetPlace().GetIdPlace(), 0);
+  EXPECT_EQ(location->GetPlaceName(), CTranslator::GetInstance()->GetText(u"UNKNOWN"));
+  EXPECT_TRUE(teskautils::seam::TakeShownBoxes().empty());
+}
+
+}  // namespace
