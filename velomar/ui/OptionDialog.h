@@ -91,5 +91,7 @@ struct PopupDialogs {
   int (*soundLevel)(HWND parent, int& level) = nullptr;
 };
 PopupDialogs& GetPopupDialogs();
+// Points the popups at the program's own dialogs (the program does it as it makes its window).
+void UseProgramPopupDialogs();
 
 }  // namespace velomar::ui

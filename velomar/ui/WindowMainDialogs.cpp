@@ -5,11 +5,14 @@
 
 #include "velomar/dialogs/DialogAbout.h"
 #include "velomar/dialogs/DialogAddPlace.h"
+#include "velomar/dialogs/DialogChooseList.h"
 #include "velomar/dialogs/DialogMessage.h"
 #include "velomar/dialogs/DialogRing.h"
+#include "velomar/dialogs/DialogSoundLevel.h"
 #include "velomar/dialogs/DialogTheme.h"
 #include "velomar/dialogs/ValueDialogs.h"
 #include "velomar/places/Records.h"
+#include "velomar/ui/OptionDialog.h"
 #include "velomar/ui/WindowMain.h"
 
 namespace {
@@ -18,7 +21,38 @@ class MainWindowHelp : public CHelpProvider {
  public:
   void GetHelpId(std::u16string& id) override { id = u"main_window"; }
 };
+// The dialogs the manager and places popups open: the custom duration (template 143), the place
+// chooser (the template the popup gives) and the sound level (template 162).
+int RunCustomTime(HWND parent, int& hours, int& minutes) {
+  CDialogCustomTime dialog(parent, 143);
+  const INT_PTR result = dialog.DoModal();
+  hours = dialog.m_hours;
+  minutes = dialog.m_minutes;
+  return static_cast<int>(result);
+}
+
+int RunChoosePlace(HWND parent, int template_id, int& place_key) {
+  CDialogChooseList dialog(parent, static_cast<UINT>(template_id));
+  const INT_PTR result = dialog.DoModal();
+  place_key = dialog.m_chosenKey;
+  return static_cast<int>(result);
+}
+
+int RunSoundLevel(HWND parent, int& level) {
+  CDialogSoundLevel dialog(parent, 162);
+  const INT_PTR result = dialog.DoModal();
+  level = dialog.m_level;
+  return static_cast<int>(result);
+}
+
 }  // namespace
+
+void velomar::ui::UseProgramPopupDialogs() {
+  PopupDialogs& dialogs = GetPopupDialogs();
+  dialogs.customTime = RunCustomTime;
+  dialogs.choosePlace = RunChoosePlace;
+  dialogs.soundLevel = RunSoundLevel;
+}
 
 void CWindowMain::RunAboutDialog(int template_id) {
   CDialogAbout about(m_hwnd, static_cast<UINT>(template_id));

@@ -10,6 +10,7 @@
 #include "velomar/dialogs/DialogSoundLevel.h"
 #include "velomar/dialogs/DialogWeek.h"
 #include "velomar/dialogs/ValueDialogs.h"
+#include "velomar/ui/OptionDialog.h"
 
 namespace dialogs_test {
 namespace {
@@ -178,6 +179,33 @@ TEST_F(ValueDialogsTest, MessageKeepsEmptiedFieldsAndLocksTheSubjectOfAnSms) {
   User().AnswerDialog({SetText(1061, u"changed"), Click(IDCANCEL)});
   EXPECT_EQ(cancelled.DoModal(), 2);
   EXPECT_EQ(cancelled.m_text, u"draft");
+}
+
+// The popups reach these dialogs through the program's hooks: what the user typed or chose comes
+// back, and a cancel answers anything but 1.
+TEST_F(ValueDialogsTest, PopupsOpenTheProgramsDialogs) {
+  velomar::ui::GetPopupDialogs() = {};
+  velomar::ui::UseProgramPopupDialogs();
+  const velomar::ui::PopupDialogs dialogs = velomar::ui::GetPopupDialogs();
+  ASSERT_TRUE(dialogs.customTime && dialogs.soundLevel && dialogs.choosePlace);
+
+  int hours = -1, minutes = -1;
+  User().AnswerMenu(IDOK);
+  User().AnswerDialog({SetText(1049, u"1"), SetText(1051, u"30"), SoftKey(1)});
+  EXPECT_EQ(dialogs.customTime(nullptr, hours, minutes), 1);
+  EXPECT_EQ(hours * 60 + minutes, 90);
+  User().AnswerDialog({Click(IDCANCEL)});
+  EXPECT_NE(dialogs.customTime(nullptr, hours, minutes), 1);
+
+  int level = 0;
+  User().AnswerDialog({Click(1060)});
+  EXPECT_EQ(dialogs.soundLevel(nullptr, level), 1);
+  EXPECT_EQ(level, 3);
+
+  int place = 5;
+  User().AnswerDialog({Click(IDCANCEL)});
+  EXPECT_NE(dialogs.choosePlace(nullptr, 153, place), 1);
+  velomar::ui::GetPopupDialogs() = {};
 }
 
 }  // namespace

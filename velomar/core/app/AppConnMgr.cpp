@@ -4,6 +4,7 @@
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/CellHistory.h"
 #include "velomar/places/ScheduleEngine.h"
+#include "velomar/ui/OptionDialog.h"
 #include "velomar/ui/WindowMain.h"
 
 CAppConnMgr::CAppConnMgr() {
@@ -55,7 +56,9 @@ bool CAppConnMgr::InitGUI() {
   m_rilMgr.Initialize();
   m_backlightMgr.Initialize();
   m_beamMgr.Initialize();
-  // The hidden main window (it registers itself as the application's main window).
+  // The popups open the program's dialogs; the hidden main window registers itself as the
+  // application's main window.
+  velomar::ui::UseProgramPopupDialogs();
   m_mainWindow = std::make_unique<CWindowMain>(0, 1);
   const bool created = m_mainWindow->Create(GetInstanceHandle(), 0, 0) != 0;
   m_btMgr.Initialize();
