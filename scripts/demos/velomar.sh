@@ -17,6 +17,8 @@ launcher_pid=$!
 stop_launcher() { kill "$launcher_pid" 2> /dev/null || true; wait "$launcher_pid" 2> /dev/null || true; }
 trap stop_launcher EXIT
 
+# The device is shared with the other demos (one may have left the radio off).
+"$DEVICECTL" radio on
 "$DEVICECTL" cell 4711 815
 echo "box IDYES" > "$DEMO_DIR/user-script.txt"
 CE_SCREENSHOT=$shot CE_USER_SCRIPT=$DEMO_DIR/user-script.txt "$program" > "$DEMO_DIR/velomar.log" 2>&1 &
