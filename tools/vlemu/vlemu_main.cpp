@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -85,7 +86,11 @@ int main(int argc, char** argv) {
     if (recorder.faults.slowMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(recorder.faults.slowMs));
     for (std::size_t off = 0; off < out.size();) {
       const ssize_t w = ::write(master, out.data() + off, out.size() - off);
-      if (w > 0) off += static_cast<std::size_t>(w);
+      if (w > 0) {
+        off += static_cast<std::size_t>(w);
+      } else if (w < 0 && errno != EAGAIN && errno != EINTR) {
+        return 0;  // the far end is gone: nothing can be sent any more
+      }
     }
     if (recorder.unplugged()) {
       // The recorder is gone: the far end closes, so the flight computer's reads fail.
