@@ -1,59 +1,19 @@
-// The link's port wired straight to the Volkslogger emulator, in process (waits only count), and
-// the tests' own reading of the declaration records in the emulator's memory.
+// The link's port wired straight to the Volkslogger emulator, and the tests' own reading of the
+// declaration records in the emulator's memory.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <map>
-#include <mutex>
 #include <string>
 
-#include "cumulor/nav/volkslogger/logger_io.h"
+#include "tests/tools/recorder_emulator_io.h"
 #include "tools/vlemu/vl_emulator.h"
 
 namespace vlemu_test {
 
 using vlemu::Bytes;
 
-// Safe to use from a worker thread while the test thread looks at the recorder under `lock()`.
-class EmulatorIo : public cumulor::LoggerIo {
- public:
-  explicit EmulatorIo(vlemu::VlEmulator& recorder) : recorder_(recorder) {}
-  HRESULT WriteByte(std::uint8_t byte) override {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (recorder_.unplugged()) return E_FAIL;
-    Bytes out;
-    recorder_.Receive(byte, out);
-    pending_.insert(pending_.end(), out.begin(), out.end());
-    return 0;
-  }
-  HRESULT Read(std::uint8_t* buffer, std::uint32_t count, std::uint32_t& read) override {
-    std::lock_guard<std::mutex> hold(lock_);
-    read = 0;
-    while (read < count && !pending_.empty()) {
-      buffer[read++] = pending_.front();
-      pending_.pop_front();
-    }
-    if (read == 0 && recorder_.unplugged()) return E_FAIL;  // the device is gone
-    return 0;
-  }
-  void Purge() override {
-    std::lock_guard<std::mutex> hold(lock_);
-    pending_.clear();
-  }
-  HRESULT SetBaud(std::uint32_t) override {
-    std::lock_guard<std::mutex> hold(lock_);
-    return recorder_.unplugged() ? E_FAIL : 0;
-  }
-  void Wait(std::uint32_t ms) override { waited += ms; }
-  std::mutex& lock() { return lock_; }
-  std::uint64_t waited = 0;
-
- private:
-  std::mutex lock_;
-  vlemu::VlEmulator& recorder_;
-  std::deque<std::uint8_t> pending_;
-};
+using EmulatorIo = recorder_test::RecorderEmulatorIo<vlemu::VlEmulator>;
 
 // The last record of each id in the memory's record list.
 inline std::map<int, Bytes> Records(const Bytes& memory) {
