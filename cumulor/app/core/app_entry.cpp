@@ -30,6 +30,8 @@
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/app/core/team_link.h"
+#include "cumulor/map/team/team_dialogs.h"
 #include "platform/registry/registry.h"
 #include "platform/resources/resources.h"
 #include "platform/window/window.h"
@@ -212,6 +214,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   MapSymbolsInit(IsLargeScreen());
   MapSymbolsAttachView(&app.map);
   InstallTaskHooks();
+  InstallTeamHooks();
   InstallDocumentHooks(app);
   InstallStatsHooks();
   InstallRecorderHooks();
@@ -261,6 +264,7 @@ void OnDestroy(AppContext& app) {
   SaveTasksFile(app, nullptr);
   SaveSettingsFile(app, nullptr, nullptr);
   TrailTerm();
+  GridTerm();
   if (HKEY key = OpenProgramKey()) {
     SaveScreenRect(key);
     AirspaceDisabledSave(app.airspace, key);

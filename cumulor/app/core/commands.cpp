@@ -1,4 +1,6 @@
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/team_link.h"
+#include "cumulor/map/team/team_grid.h"
 
 #include <chrono>
 #include <map>
@@ -113,6 +115,7 @@ void FilserDialog(AppContext& app, int templateId, LPARAM parameter) {
 void ZoomTo(AppContext& app, std::int32_t index) {
   app.zoomIndex = index;
   MapSetScale(app.map, kZoomTable[index]);
+  GridSetOrigin();
   app.mapCentreCopy = GeoPoint{};
   app.recentreCountdown = 2;
   const GeoPoint own = OwnPosition(app);
@@ -128,6 +131,7 @@ void ZoomStep(AppContext& app, std::int32_t step) {
   app.dialogActive = 1;
   app.zoomIndex = next;
   MapSetScale(app.map, kZoomTable[next]);
+  GridSetOrigin();
   const GeoPoint own = OwnPosition(app);
   MapSetView(app.map, own.lon, own.lat, app.mapRotation);
   app.mapCentreCopy = GeoPoint{};
@@ -295,12 +299,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     return;
   }
   if (id >= kCmdTeamMarkFirst && id <= kCmdTeamMarkFirst + 2) {
-    // No team mark is set until the team grid exists: the team set-up is offered instead.
-    app.dialogActive = 1;
-    PlaySoundAsync(u"Splat.wav");
-    PostMessageW(app.mainWindow, WM_COMMAND, kCmdTeamGrid, 0);
-    app.dialogActive = 0;
-    RefreshMapWindow(app);
+    TeamMarkCommandFor(app, id - kCmdTeamMarkFirst);
     return;
   }
   switch (id) {
@@ -336,6 +335,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       AddMark(app, OwnPosition(app));
       app.dialogActive = 0;
       return;
+    case kCmdTeamGrid: RunTeamSetup(app); return;
     case kCmdThermalView:
       if (app.thermalViewShown) {
         app.thermalViewShown = 0;

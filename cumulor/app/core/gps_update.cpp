@@ -26,6 +26,7 @@
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/igc/igc_text.h"
 #include "cumulor/nav/stats/flight_stats.h"
+#include "cumulor/map/team/team_grid.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/resources/resources.h"
 #include "platform/sound/sound.h"
@@ -161,6 +162,7 @@ void AutomaticZoom(AppContext& app, FixHandlingState& s, const TaskPoint& target
   app.zoomIndex = IsLargeScreen() ? 1 : 2;
   s.lastZoomTarget = target;
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+  GridSetOrigin();
   RefreshMapWindow(app);
   PlaySoundAsync(u"WindMax.wav");
 }
@@ -169,6 +171,7 @@ void RestoreZoom(AppContext& app) {
   if (!FixOption(1, 1) || app.savedZoomIndex < 0 || app.savedZoomIndex >= kZoomSteps) return;
   app.zoomIndex = app.savedZoomIndex;
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+  GridSetOrigin();
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   UpdateOwnPosition(app, app.map.view, true);
   RefreshMapWindow(app);

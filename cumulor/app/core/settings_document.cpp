@@ -29,6 +29,8 @@
 #include "cumulor/nav/terrain/terrain_clearance.h"
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/team/team_dialogs.h"
+#include "cumulor/map/team/team_grid.h"
 #include "platform/files/files.h"
 
 namespace cumulor {
@@ -187,7 +189,7 @@ void BuildSettingsDocument(AppContext& app, XmlNode& root) {
   ThermalQuerySave(*settings);
   TaskRulesSave(*settings);
   SaveTerrainMargin(*settings);
-  WriteKept(*settings, kept.grid);
+  GridSave(*settings);
   SaveUserSerial(*settings);
   settings->AddChildInt("ConeEnabled", kept.coneEnabled ? 1 : 0);
   settings->AddChildInt("ConeSerial", kept.coneSerial);
@@ -225,6 +227,7 @@ void SaveProfileSettings(AppContext& app, XmlNode& settings) {
     declaration->AddChildString("Class", app.declaration.competitionClass);
     declaration->AddChildString("CompId", app.declaration.competitionId);
   }
+  GridTeamToBytes(kept.gridTeam);
   AddBytes(settings, "GridTeam", kept.gridTeam, sizeof kept.gridTeam);
   AddBytes(settings, "FinalGlide", kept.finalGlide, sizeof kept.finalGlide);
   if (XmlNode* position = settings.AddChild("CurrentPos")) position->AddChildLatLon(app.mapCentre);
@@ -328,6 +331,7 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
       ReadBytes(child, kept.gridTeam, sizeof kept.gridTeam);
       // The second word takes the third's value when it is 0.
       if (std::memcmp(kept.gridTeam + 4, "\0\0\0\0", 4) == 0) std::memcpy(kept.gridTeam + 4, kept.gridTeam + 8, 4);
+      GridTeamFromBytes(kept.gridTeam);
     } else if (NameIs(child, "FinalGlide")) {
       if (!desktop) ReadBytes(child, kept.finalGlide, sizeof kept.finalGlide);
     } else if (NameIs(child, "Declaration")) {
@@ -342,7 +346,7 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
   // The module steps read their own elements from the whole document element.
   ThermalQueryLoad(element);
   TaskRulesLoad(element);
-  if (const XmlNode* grid = element.FindChild("Grid")) KeepElement(kept.grid, *grid);
+  GridLoad(element);
   LoadTerrainMargin(element);
   LoadUserSerial(element);
   std::int32_t cone = 0;

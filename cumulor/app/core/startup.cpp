@@ -19,6 +19,7 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
+#include "cumulor/map/team/team_grid.h"
 #include "platform/devicelibs/gx.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/files/files.h"
@@ -123,6 +124,7 @@ void StartupSequence(AppContext& app) {
   InstallMapLayerHooks(app);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+  GridSetOrigin();
 
   app.dialogActive = 0;
   UpdateOwnPosition(app, app.map.view, true);
