@@ -27,6 +27,7 @@
 #include "cumulor/nav/replay/replay_store.h"
 // ---- Flight statistics ----
 #include "cumulor/nav/stats/flight_stats.h"
+#include "cumulor/map/windview/wind_profile.h"
 #include "platform/kernel/sync.h"
 
 namespace cumulor {
@@ -86,7 +87,7 @@ struct AppContext {
   FlightState flight;
   MapView map;
   NavBoxSet navBoxes;
-  ThermalView thermalView;
+  WindProfileView thermalView;               // the wind history and its profile view
   StatsBlock stats;
   MenuBar menu;
   IgcHelper igcHelper;

@@ -12,12 +12,6 @@
 
 namespace cumulor {
 
-// ---- Wind profile (thermal) view: the altitude-slice history ----
-struct ThermalView {
-  std::int32_t sampleCount = 0;
-  std::uint8_t shown = 0;
-};
-
 // ---- Text context of the IGC and coordinate text operations (seven words they do not read) ----
 struct IgcHelper {
   std::int32_t word[7] = {};

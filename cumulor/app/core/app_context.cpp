@@ -62,7 +62,7 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
     return slot ? *slot : nullptr;
   });
   NavBoxSetInit(app->navBoxes);
-  app->thermalView = ThermalView{};
+  InitWindProfileView(app->thermalView);
   InitStatsTable(app->stats);
   GpsPortInit(app->gps, app);
   MenusInit(app->menu);

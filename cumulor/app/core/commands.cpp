@@ -338,11 +338,9 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case kCmdTeamGrid: RunTeamSetup(app); return;
     case kCmdThermalView:
       if (app.thermalViewShown) {
-        app.thermalViewShown = 0;
-        app.thermalView.shown = 0;
+        CloseWindProfileView(app.thermalView);
       } else {
         app.thermalViewShown = 1;
-        app.thermalView.shown = 1;
         NavBoxSetHide(app.navBoxes);
       }
       app.dialogActive = 0;

@@ -111,6 +111,9 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
       app.windSpeed = result.speed;
       app.windDirection = result.direction;
       app.windTick = tick;
+      const std::int32_t altitude = status.altitude < 0 ? 0 : status.altitude > 65535 ? 65535 : status.altitude;
+      PushWindSample(app.thermalView, WindSample{tick, static_cast<std::uint16_t>(altitude),
+                                                 static_cast<std::int16_t>(result.direction), result.speed});
       const ThermalWind wind{result.direction, result.speed};
       ThermalUpdate(&wind);
     }

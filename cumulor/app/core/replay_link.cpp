@@ -16,8 +16,8 @@ namespace {
 void (*g_showHook)(AppContext&) = nullptr;
 
 void Done(AppContext& app) {
-  // The climb history of the wind profile view starts again with the new flight.
-  app.thermalView.sampleCount = 0;
+  // The wind history starts again with the new flight.
+  ResetWindHistory(app.thermalView);
   app.dialogActive = 0;
   RefreshMapWindow(app);
 }

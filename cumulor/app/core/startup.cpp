@@ -116,6 +116,17 @@ void StartupSequence(AppContext& app) {
   SelectTargetPoint(app);
 
   SetMapRegion(app, app.region);
+  SetupWindProfileView(app.thermalView, app.map.largeScreen != 0, app.simulator != 0, &app.thermalViewShown, [] {
+    // Closing the wind profile view gives the map its navigation boxes back.
+    if (AppContext* record = AppRecord()) {
+      record->navBoxes.hidden = 0;
+      record->navBoxes.changed = 1;
+    }
+  });
+  const double calmAltitude = GetFlightParameter(app.flight, kParamQnhAltitude);
+  PushWindSample(app.thermalView, WindSample{GetTickCount(), static_cast<std::uint16_t>(
+                                                                 calmAltitude < 0 ? 0 : calmAltitude > 65535 ? 65535 : calmAltitude),
+                                             0, 0.0f});
   SetFlightParameter(app.flight, kParamWindSpeed, 0, 1);
   SetFlightParameter(app.flight, kParamWindDirection, 0, 1);
 

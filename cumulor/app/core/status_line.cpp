@@ -149,8 +149,7 @@ void CloseModelessDialogs(AppContext& app) {
     if (w && IsWindow(w)) PostMessageW(w, WM_COMMAND, IDOK, 0);
   if (app.thermalViewShown) {
     // A tap at (0, 0) with the value 16 closes the wind profile view.
-    app.thermalViewShown = 0;
-    app.thermalView.shown = 0;
+    WindProfileTap(app.thermalView, 0, 0, 16);
   }
   if (app.mainWindow) EnableWindow(app.mainWindow, TRUE);
 }
