@@ -23,8 +23,15 @@ bool InstallDataFiles(const std::filesystem::path& source, const std::filesystem
   return ok;
 }
 
-bool InstallProgram(const std::filesystem::path& host_program) {
-  return ce::shell::InstallHostProgram(kProgramPath, host_program);
+bool InstallProgram(const std::filesystem::path& host_program, std::u16string_view ce_path) {
+  return ce::shell::InstallHostProgram(ce_path, host_program);
+}
+
+bool RegisterTodayItem() {
+  bool ok = ce::shell::SeedKey(HKEY_LOCAL_MACHINE, kTodayItemKey);
+  ok = ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"DLL", kTodayItemLibrary);
+  ok = ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"Enabled", DWORD{1});
+  return ok && ce::shell::SeedValue(HKEY_LOCAL_MACHINE, kTodayItemKey, u"Order", DWORD{1});
 }
 
 bool SeedSettings() { return ce::shell::SeedKey(HKEY_LOCAL_MACHINE, kRegistryKey); }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 #include "platform/base/types.h"
 
@@ -13,6 +14,10 @@ namespace cumulor {
 // The program on the device: the first of the paths the launcher and the desktop library try
 // that is not a variant build.
 inline constexpr const WCHAR* kProgramPath = u"\\Program Files\\Cumulor.exe";
+// The Today item's registration and its library (the loader finds the built libCumulor.so by
+// this name).
+inline constexpr const WCHAR* kTodayItemKey = u"\\SOFTWARE\\Microsoft\\Today\\Items\\Cumulor";
+inline constexpr const WCHAR* kTodayItemLibrary = u"\\Program Files\\Cumulor.dll";
 // The registry key of the program's screen rectangle and airspace switch-offs.
 inline constexpr const WCHAR* kRegistryKey = u"\\Software\\Halcyra\\Cumulor";
 
@@ -43,8 +48,13 @@ std::filesystem::path FlightsFolder();
 bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder(),
                       const std::filesystem::path& tones = TonesFolder(),
                       const std::filesystem::path& flights = FlightsFolder());
-// Places the program at kProgramPath and maps it in HKEY_LOCAL_MACHINE "\Host\Programs".
-bool InstallProgram(const std::filesystem::path& host_program = HostProgram());
+// Places the program at `ce_path` (kProgramPath, or another of the paths the Today item and the
+// desktop library try) and maps that path in HKEY_LOCAL_MACHINE "\Host\Programs".
+bool InstallProgram(const std::filesystem::path& host_program = HostProgram(),
+                    std::u16string_view ce_path = kProgramPath);
+// Registers the Today item under HKEY_LOCAL_MACHINE "SOFTWARE\Microsoft\Today\Items\Cumulor"
+// ("DLL" kTodayItemLibrary, "Enabled" 1, "Order" 1, each written only when absent).
+bool RegisterTodayItem();
 // Creates the program's registry key; seeded values are written only when absent.
 bool SeedSettings();
 

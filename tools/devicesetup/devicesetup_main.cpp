@@ -32,7 +32,8 @@ const Suite kSuites[] = {
      [] { return velomar::InstallDataFiles() && velomar::InstallThemes(); },
      [] { return velomar::InstallProgram() && velomar::RegisterTodayItem(); }, velomar::SeedSettings},
     {"cumulor", cumulor::kProgramPath, [] { return cumulor::HostProgram(); },
-     [] { return cumulor::InstallDataFiles(); }, [] { return cumulor::InstallProgram(); }, cumulor::SeedSettings},
+     [] { return cumulor::InstallDataFiles(); },
+     [] { return cumulor::InstallProgram() && cumulor::RegisterTodayItem(); }, cumulor::SeedSettings},
 };
 
 bool Install(const Suite& suite) {
