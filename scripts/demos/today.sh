@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Today screen beside Velomar. Velomar starts hidden and imports two places from "\Velomar.xml"
 # (Home by cell 1001, Work by cell 4711 with its office hours); the Today host loads Velomar's
-# item, which registers with Velomar's main window and shows its statuses (today-start.png). At
+# item, which registers with Velomar's main window and shows its statuses, and below it Cumulor's
+# launcher item with its two buttons, "Cumulor" and "Cumulor Simulator" (today-start.png). At
 # 10:00 the phone moves to cell 4711 (LAC 815): the schedule engine enters Work's office period,
 # and Bluetooth is made discoverable (today-changed.png: six status icons, the lock, "4711-815",
 # "Work - Office(09:00-17:00)"); then the radio goes off (today-radio-off.png); then Velomar ends
