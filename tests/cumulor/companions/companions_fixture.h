@@ -74,7 +74,7 @@ class CompanionsTest : public ce::testing::DeviceTest {
     ASSERT_TRUE(cumulor::SeedSettings());
     screenshot_ = device_folder() / "start.png";
     const auto script = device_folder() / "user.txt";
-    std::ofstream(script) << "box IDYES\nopen \"\\My Documents\\Demo_Flight.igc\"\n";
+    std::ofstream(script) << "box IDYES\nopen \"\\\\My Documents\\\\Demo_Flight.igc\"\n";
     ::setenv("CE_SCREENSHOT", screenshot_.c_str(), 1);
     ::setenv("CE_USER_SCRIPT", script.c_str(), 1);
   }

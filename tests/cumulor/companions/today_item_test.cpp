@@ -28,6 +28,8 @@ using namespace companions_test;
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
+// Where Cumulor's item begins on the Today screen: below Velomar's, which shows its place line.
+constexpr int kTop = 35;
 
 LRESULT PlainProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(hwnd, msg, wparam, lparam);
@@ -151,17 +153,18 @@ class TodayHostWithCumulor : public CompanionsTest {
     DeleteObject(shot);
     return ok;
   }
-  // Velomar's item: its icons from the top, 25 pixels high.
+  // Velomar's item: its icons from the top, 35 pixels high with its place line (as installed).
   static bool VelomarShown(HBITMAP shot) {
     return today_test::CellHas(shot, 0, today_test::kWifiOn) && today_test::CellHas(shot, 150, today_test::kLock);
   }
   // Cumulor's item right below, 120 pixels high: blue, two white buttons with dark captions.
   static bool CumulorShown(HBITMAP shot) {
     using ce::gdi::BitmapPixel;
-    return BitmapPixel(shot, 0, 26) == kBlue && BitmapPixel(shot, 239, 144) == kBlue &&
-           BitmapPixel(shot, 10, 40) == kWhite && BitmapPixel(shot, 10, 130) == kWhite &&
-           BitmapPixel(shot, 120, 85) == kBlue && BitmapPixel(shot, 0, 146) == todayhost::kBackground &&
-           today_test::HasDarkPixel(shot, RECT{20, 30, 220, 80}) && today_test::HasDarkPixel(shot, RECT{20, 90, 220, 140});
+    return BitmapPixel(shot, 0, kTop + 1) == kBlue && BitmapPixel(shot, 239, kTop + 119) == kBlue &&
+           BitmapPixel(shot, 10, kTop + 15) == kWhite && BitmapPixel(shot, 10, kTop + 105) == kWhite &&
+           BitmapPixel(shot, 120, kTop + 60) == kBlue && BitmapPixel(shot, 0, kTop + 121) == todayhost::kBackground &&
+           today_test::HasDarkPixel(shot, RECT{20, kTop + 5, 220, kTop + 55}) &&
+           today_test::HasDarkPixel(shot, RECT{20, kTop + 65, 220, kTop + 115});
   }
   void Tap(int x, int y) { ASSERT_TRUE(PostMessageW(host_, WM_LBUTTONUP, 0, MAKELPARAM(x, y))); }
 
@@ -178,13 +181,16 @@ TEST_F(TodayHostWithCumulor, ShowsBothItemsAndStartsTheFlightComputer) {
   main.SetStatuses({{0, 1}, {1, 1}, {2, 2}, {3, 0}, {4, 2}, {5, 2}}, 1234, 56);
   InstallAt(kPaths[1]);
   StartHost();
-  ASSERT_TRUE(PumpUntil([&] { return ShotShows([](HBITMAP s) { return VelomarShown(s) && CumulorShown(s); }); }));
+  const bool both =
+      PumpUntil([&] { return ShotShows([](HBITMAP s) { return VelomarShown(s) && CumulorShown(s); }); });
+  std::error_code error;
   std::filesystem::copy_file(shot_, std::filesystem::current_path() / "today_both_items.png",
-                             std::filesystem::copy_options::overwrite_existing);
+                             std::filesystem::copy_options::overwrite_existing, error);
+  ASSERT_TRUE(both);
 
   // The lower button: the flight computer at the second path comes up as a simulator.
   const auto before = std::filesystem::last_write_time(shot_);
-  Tap(120, 25 + 90);
+  Tap(120, kTop + 90);
   HWND window = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (window = FindWindowW(u"Cumulor", nullptr)) != nullptr; }));
   DWORD pid = 0;
@@ -197,10 +203,10 @@ TEST_F(TodayHostWithCumulor, ShowsBothItemsAndStartsTheFlightComputer) {
 
   // A probe at the first path: it is started before the flight computer.
   InstallProbeAt(kPaths[0]);
-  Tap(120, 25 + 60);  // between the buttons
-  Tap(120, 25 + 30);  // upper
+  Tap(120, kTop + 60);  // between the buttons
+  Tap(120, kTop + 30);  // upper
   ASSERT_TRUE(WaitFor([&] { return ProbeStarts().size() == 1; }));
-  Tap(120, 25 + 90);  // lower
+  Tap(120, kTop + 90);  // lower
   ASSERT_TRUE(WaitFor([&] { return ProbeStarts().size() == 2; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_EQ(ProbeStarts(),
@@ -216,7 +222,7 @@ TEST_F(TodayHostWithCumulor, ShowsBothItemsAndStartsTheFlightComputer) {
   std::filesystem::remove(shot_);
   StartHost();
   ASSERT_TRUE(PumpUntil([&] { return ShotShows([](HBITMAP s) { return VelomarShown(s); }); }));
-  EXPECT_TRUE(ShotShows([](HBITMAP s) { return ce::gdi::BitmapPixel(s, 0, 26) == todayhost::kBackground; }));
+  EXPECT_TRUE(ShotShows([](HBITMAP s) { return ce::gdi::BitmapPixel(s, 0, kTop + 1) == todayhost::kBackground; }));
 }
 
 }  // namespace
