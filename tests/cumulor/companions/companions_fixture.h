@@ -134,14 +134,22 @@ class CompanionsTest : public ce::testing::DeviceTest {
     return code;
   }
 
-  // Runs the desktop connection host with `commands`; its output lines.
+  // Runs the desktop connection host with `commands`; its output lines, one a command. (A flight
+  // computer it starts shares its output, which therefore stays open: the lines are counted.)
   std::vector<std::string> Desktop(const std::vector<std::string>& commands) {
     std::vector<std::string> args = {DESKTOPHOST_PATH, "--device", device_folder().string()};
     args.insert(args.end(), commands.begin(), commands.end());
+    std::size_t expected = 0;
+    for (const std::string& c : commands)
+      expected += c == "find" || c == "start" || c == "send" || c == "send-size" || c == "send-no-output";
     ce::testing::ChildProcess host(DESKTOPHOST_PATH, args);
     EXPECT_TRUE(host.started());
     std::vector<std::string> lines;
-    while (auto line = host.ReadLine(60000)) lines.push_back(*line);
+    while (lines.size() < expected)
+      if (auto line = host.ReadLine(60000))
+        lines.push_back(*line);
+      else
+        break;
     EXPECT_EQ(host.Wait(), 0);
     return lines;
   }
