@@ -6,6 +6,7 @@
 #include <new>
 
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/menu_hooks.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
@@ -215,6 +216,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   MapSymbolsAttachView(&app.map);
   InstallTaskHooks();
   InstallTeamHooks();
+  InstallMenuHooks();
   InstallDocumentHooks(app);
   InstallStatsHooks();
   InstallRecorderHooks();

@@ -346,7 +346,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       app.dialogActive = 0;
       RefreshMapWindow(app);
       return;
-    case kCmdMenu: MenuHandleClick(app.menu, kCmdMenu); return;
+    case kCmdMenu: MenuHandleClick(app.menu, kCmdMenu, 0, 0, nullptr); return;
     case kCmdAbout: DialogStep(app, 131); return;
     case kCmdReplayEnded:
       // A replay started since this was posted keeps its window.

@@ -102,6 +102,7 @@ void OnCreate(AppContext& app, HWND window) {
   GetClientRect(window, &client);
   app.mapRect = client;
   MapSetScreenRect(app.map, client);
+  MenuLayout(app.menu, client);
   PostMessageW(window, WM_COMMAND, kCmdStartup, 0);
 }
 
@@ -204,6 +205,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_SIZE: {
       RECT client{0, 0, LOWORD(lparam), HIWORD(lparam)};
       app->mapRect = client;
+      MenuLayout(app->menu, client);
       MapSetScreenRect(app->map, client);
       return 0;
     }

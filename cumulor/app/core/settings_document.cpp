@@ -199,7 +199,7 @@ void BuildSettingsDocument(AppContext& app, XmlNode& root) {
 
 void SaveProfileSettings(AppContext& app, XmlNode& settings) {
   SettingsKept& kept = KeptSettings();
-  WriteKept(settings, kept.menu);
+  MenuToXml(app.menu, settings);
   WriteKept(settings, kept.navBar);
   if (XmlNode* port = settings.AddChildInt("SerialPort", app.portNumber))
     port->AddAttribute("speed", std::to_string(app.baudRate).c_str());
@@ -270,7 +270,7 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
     } else if (NameIs(child, "DefaultHome")) {
       ReadBytes(child, kept.defaultHome, sizeof kept.defaultHome);
     } else if (NameIs(child, "Menu")) {
-      KeepElement(kept.menu, child);
+      MenuFromXml(app.menu, child);
     } else if (NameIs(child, "NavBar")) {
       if (!desktop) KeepElement(kept.navBar, child);
     } else if (NameIs(child, "SerialPort")) {

@@ -43,7 +43,7 @@ struct SettingsKept {
   std::int32_t unitField = 1;              // Flags2 bit 12: 8 or 1
   std::int32_t mapMode = 0;                // Flags3 bit 6: 1 or 0
   // Elements of modules not built yet, written back as read (null: not written).
-  std::unique_ptr<XmlNode> menu, navBar, grid;
+  std::unique_ptr<XmlNode> navBar, grid;
 };
 SettingsKept& KeptSettings();
 // Back to the start values (tests and a fresh start); the task lists' columns too.

@@ -1,0 +1,31 @@
+#include "cumulor/map/menus/menu_link.h"
+
+namespace cumulor {
+namespace {
+
+MenuLink& Link() {
+  static MenuLink link;
+  return link;
+}
+
+}  // namespace
+
+void SetMenuLink(const MenuLink& link) { Link() = link; }
+
+void MenuRunCommand(std::uint32_t command, std::uint32_t parameter) {
+  if (Link().runCommand) Link().runCommand(command, parameter);
+}
+
+void MenuShowInfoBox(const WCHAR* text, const RECT& rect) {
+  if (Link().showInfoBox) Link().showInfoBox(text, rect);
+}
+
+void MenuSetDialogActive(int active) {
+  if (Link().setDialogActive) Link().setDialogActive(active);
+}
+
+void MenuRefreshMap() {
+  if (Link().refreshMap) Link().refreshMap();
+}
+
+}  // namespace cumulor

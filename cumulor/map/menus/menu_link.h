@@ -1,0 +1,18 @@
+// The menu's calls into the main window through the link the program sets (SetMenuLink), and the
+// icon lookup shared by the menu's files.
+#pragma once
+
+#include <cstdint>
+
+#include "cumulor/map/menus/menu_bar.h"
+
+namespace cumulor {
+
+void MenuRunCommand(std::uint32_t command, std::uint32_t parameter);
+void MenuShowInfoBox(const WCHAR* text, const RECT& rect);
+void MenuSetDialogActive(int active);
+void MenuRefreshMap();
+// The loaded icon of resource `id`, null when it is not one of the menu's.
+HICON MenuIcon(const MenuBar& menu, std::int32_t id);
+
+}  // namespace cumulor
