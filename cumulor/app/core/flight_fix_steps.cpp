@@ -6,6 +6,8 @@
 #include "cumulor/app/app_context.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/team/team_grid.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/polar/glide.h"
 #include "cumulor/nav/gps/gps_port.h"
@@ -118,6 +120,8 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
       ThermalUpdate(&wind);
     }
   }
+  // With the team grid on, the own code of the map centre shows in box 22.
+  if (const WCHAR* code = TeamGridOnFix(app.mapCentre)) NavBoxSetValue(app.navBoxes, 22, code);
   TerrainClearanceSteps(app, status.position);
 }
 
