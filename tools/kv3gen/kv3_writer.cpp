@@ -254,15 +254,17 @@ TiledFile DemoArea(std::int32_t lonDegree, std::int32_t latDegree, std::int32_t 
       TileFeature river{3, 0, {}, -1};
       TileFeature road{5, 1, {}, -1};
       for (std::uint16_t i = 0; i <= 10; ++i) {
+        // The ends and every third vertex stay at every layer, the others only at close ones.
+        const bool major = i % 3 == 0 || i == 10;
         river.vertices.push_back({static_cast<std::uint16_t>(i * 3500), static_cast<std::uint16_t>(12000 + (i % 2) * 1500),
-                                  static_cast<std::uint8_t>(i % 3 == 0 ? 4 : 1)});
+                                  static_cast<std::uint8_t>(major ? 255 : 8)});
         road.vertices.push_back({static_cast<std::uint16_t>(20000 + (i % 2) * 800), static_cast<std::uint16_t>(i * 3500),
-                                 static_cast<std::uint8_t>(i % 2 == 0 ? 4 : 1)});
+                                 static_cast<std::uint8_t>(major || i % 2 == 0 ? 255 : 8)});
       }
       lines.features = {river, road};
       BlockSection areas;
       areas.tag = 5;
-      areas.features.push_back({1, 0, {{5000, 5000, 4}, {9000, 5000, 4}, {9000, 8000, 4}, {5000, 8000, 4}}, -1});
+      areas.features.push_back({1, 2, {{5000, 5000, 255}, {9000, 5000, 255}, {9000, 8000, 255}, {5000, 8000, 255}}, -1});
       BlockSection contours;
       contours.tag = 71;
       for (std::uint16_t e : {250, 500, 1000}) {
@@ -270,10 +272,10 @@ TiledFile DemoArea(std::int32_t lonDegree, std::int32_t latDegree, std::int32_t 
         g.elevation = e;
         const auto inset = static_cast<std::uint16_t>(e * 10);
         g.records.push_back({11, 0,
-                             {{inset, inset, 4},
-                              {static_cast<std::uint16_t>(36000 - inset), inset, 2},
-                              {static_cast<std::uint16_t>(36000 - inset), static_cast<std::uint16_t>(36000 - inset), 4},
-                              {inset, static_cast<std::uint16_t>(36000 - inset), 2}},
+                             {{inset, inset, 255},
+                              {static_cast<std::uint16_t>(36000 - inset), inset, 255},
+                              {static_cast<std::uint16_t>(36000 - inset), static_cast<std::uint16_t>(36000 - inset), 255},
+                              {inset, static_cast<std::uint16_t>(36000 - inset), 255}},
                              -1});
         contours.contours.push_back(g);
       }
@@ -289,7 +291,7 @@ TiledFile DemoArea(std::int32_t lonDegree, std::int32_t latDegree, std::int32_t 
   r.east = file.east - 3600;
   r.north = file.north - 3600;
   r.south = file.south + 3600;
-  r.vertices = {{r.west, r.north, 16}, {r.east, r.north, 16}, {r.east, r.south, 16}, {r.west, r.south, 16}};
+  r.vertices = {{r.west, r.north, 4000}, {r.east, r.north, 4000}, {r.east, r.south, 4000}, {r.west, r.south, 4000}};
   g.records.push_back(r);
   file.overviewGroups.push_back(g);
   return file;

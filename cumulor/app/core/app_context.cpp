@@ -24,14 +24,6 @@ void AeroDbInit(AeroDb& db) {
   db.visibleItemCount = 0;
   db.visibleArea = GeoRect{};
   db.visibleObjects.Init();
-  for (TileSlot& slot : db.slot) {
-    for (auto& list : slot.list) list.Init();
-    slot.count = 0;
-  }
-  db.slotParameters[0] = 9;
-  db.slotParameters[1] = 3;
-  InitializeCriticalSection(&db.tileLock);
-  for (RECT& r : db.tileRect) r = RECT{};
   InitializeCriticalSection(&db.pointTableLock);
   db.locksReady = 1;
 }
@@ -39,11 +31,8 @@ void AeroDbInit(AeroDb& db) {
 void AeroDbTerm(AeroDb& db) {
   if (db.locksReady) {
     DeleteCriticalSection(&db.pointTableLock);
-    DeleteCriticalSection(&db.tileLock);
     db.locksReady = 0;
   }
-  for (TileSlot& slot : db.slot)
-    for (auto& list : slot.list) list.Init();
   db.visibleObjects.Init();
   db.visible.Init();
 }
@@ -67,7 +56,7 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   GpsPortInit(app->gps, app);
   MenusInit(app->menu);
   app->igcHelper = IgcHelper{};
-  app->vectorMap = VectorMapStore{};
+  InitVectorMapStore(app->vectorMap);
   AeroDbInit(app->aeroDb);
   // ---- Replay and loaded flights: the loader's progress goes to the status line ----
   app->showStatus = [](AppContext* record, const WCHAR* text) { ShowStatusText(*record, text); };
@@ -124,7 +113,7 @@ void AppContextFree(AppContext* app) {
 
   AeroDbTerm(app->aeroDb);
   DestroyLoggerSession(app->loggerSession);
-  app->vectorMap = VectorMapStore{};
+  ClearVectorMapStore(app->vectorMap);
   MenusTerm(app->menu);
   GpsPortTerm(app->gps);
   NavBoxSetTerm(app->navBoxes);

@@ -231,7 +231,7 @@ void SaveProfileSettings(AppContext& app, XmlNode& settings) {
   AddBytes(settings, "GridTeam", kept.gridTeam, sizeof kept.gridTeam);
   AddBytes(settings, "FinalGlide", kept.finalGlide, sizeof kept.finalGlide);
   if (XmlNode* position = settings.AddChild("CurrentPos")) position->AddChildLatLon(app.mapCentre);
-  AddBytes(settings, "Contours", kept.contours, sizeof kept.contours);
+  ContoursSave(settings, app.vectorMap.contours);
   FontsToXml(settings);
   settings.AddChildInt("Flags1", PackOptionFlags(app, 1));
   settings.AddChildInt("Flags2", PackOptionFlags(app, 2));
@@ -315,7 +315,7 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
         MapSetScale(app.map, kZoomTable[value]);
       }
     } else if (NameIs(child, "Contours")) {
-      ReadBytes(child, kept.contours, sizeof kept.contours);
+      if (ContoursLoad(child, app.vectorMap.contours)) ApplyContourSettings(app.vectorMap);
     } else if (NameIs(child, "Fonts")) {
       FontsFromXml(child);
     } else if (NameIs(child, "MagBias")) {

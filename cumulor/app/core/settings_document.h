@@ -26,7 +26,6 @@ struct SettingsKept {
   std::int32_t showWord = 0;               // "Flags_Show" as last read; bits 0..3 are the tables'
   BYTE disabledSuas[16] = {};
   BYTE defaultHome[192] = {};
-  BYTE contours[20] = {};
   BYTE finalGlide[112] = {};
   BYTE gridTeam[64] = {};
   std::int32_t browserCategory = 1;

@@ -19,6 +19,11 @@ TileCache& AeroTiles() {
   return cache;
 }
 
+kv3::OverviewMaps& AeroOverview() {
+  static kv3::OverviewMaps overview;
+  return overview;
+}
+
 TileCache::~TileCache() { FreeMaps(); }
 
 TileRecord* TileCache::Find(std::uint32_t id, bool add) {
@@ -79,39 +84,39 @@ void TileCache::ListsClear(std::int32_t n) {
   });
 }
 
+bool TileCache::AddBlock(std::uint32_t tileId, const kv3::TileBlockRef& ref) {
+  TileRecord* t = Find(tileId, true);
+  if (!t) return false;
+  if (std::none_of(t->mapRefs.begin(), t->mapRefs.end(), [&](const kv3::TileBlockRef& r) { return r.file == ref.file; }))
+    t->mapRefs.push_back(ref);
+  return true;
+}
+
+const std::vector<kv3::TileBlockRef>* TileCache::BlocksOf(std::uint32_t tileId) const {
+  if (tileId > kMaxTileId) return nullptr;
+  for (const TileRecord& t : buckets_[tileId % kTileBuckets])
+    if (t.id == tileId) return t.mapRefs.empty() ? nullptr : &t.mapRefs;
+  return nullptr;
+}
+
 void TileCache::FreeMapLayers() {
   ForEach([](TileRecord& t) {
-    if (t.mapTile) t.mapTile->layersBuilt = false;
+    if (t.mapTile) kv3::MapTileResetLayers(*t.mapTile);
   });
 }
 
 void TileCache::FreeMaps() {
   ForEach([](TileRecord& t) {
     t.mapRefs.clear();
-    delete t.mapTile;
-    t.mapTile = nullptr;
+    t.mapTile.reset();
   });
-}
-
-bool TerrainHeightAt(const MapTile& tile, const GeoPoint& p, std::int32_t& out) {
-  if (tile.rows <= 0 || tile.columns <= 0 ||
-      tile.heights.size() != static_cast<std::size_t>(tile.rows) * static_cast<std::size_t>(tile.columns))
-    return false;
-  std::int64_t east = static_cast<std::int64_t>(p.lon) - tile.southWest.lon;
-  std::int64_t south = static_cast<std::int64_t>(tile.southWest.lat) + 36000 - p.lat;
-  if (east < 0 || east >= 36000 || south <= 0 || south > 36000) return false;
-  std::int64_t col = east * tile.columns / 36000;
-  std::int64_t row = (south - 1) * tile.rows / 36000;
-  if (col < 0 || col >= tile.columns || row < 0 || row >= tile.rows) return false;
-  out = tile.heights[static_cast<std::size_t>(row * tile.columns + col)];
-  return true;
 }
 
 bool TerrainElevationAt(TileCache& cache, const GeoPoint& p, std::int32_t& out) {
   out = -1000;
   TileRecord* t = cache.Find(TileIdOf(p), false);
   if (!t || t->mapRefs.empty() || !t->mapTile) return false;
-  return TerrainHeightAt(*t->mapTile, p, out);
+  return kv3::TerrainHeightAt(*t->mapTile, p, out);
 }
 
 }  // namespace cumulor

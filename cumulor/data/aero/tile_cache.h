@@ -7,9 +7,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "cumulor/app/base/geo_point.h"
+#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/map/kv3/tiled_file.h"
 
 namespace cumulor {
 
@@ -23,31 +26,25 @@ enum TileList : std::int32_t {
   kTileListCount = 5,
 };
 
-// A loaded map tile and its terrain grid: a least form the vector map store fills.
-struct MapTile {
-  // Terrain heights in metres on a grid over the tile's degree, rows from north to south; empty
-  // when the tile holds no terrain.
-  GeoPoint southWest;              // the tile's corner
-  std::int32_t rows = 0, columns = 0;
-  std::vector<std::int16_t> heights;
-  bool layersBuilt = false;
-};
-
 struct TileRecord {
   std::uint32_t id = 0;
   std::array<std::vector<std::uint32_t>, kTileListCount> items;
-  std::vector<std::uint32_t> mapRefs;   // the map file tiles covering this tile
-  MapTile* mapTile = nullptr;           // owned; null until loaded
+  std::vector<kv3::TileBlockRef> mapRefs;  // the blocks of open map files that make this tile
+  std::unique_ptr<kv3::MapTile> mapTile;   // null until loaded
 };
 
 class TileCache;
 // The process's tile cache.
 TileCache& AeroTiles();
+// The process's overview contours of the tiled map files (zoom layers 9 to 11).
+kv3::OverviewMaps& AeroOverview();
 
 // The tile id of a position (may be above kMaxTileId, which callers refuse).
 std::uint32_t TileIdOf(const GeoPoint& p);
 
-class TileCache {
+// The tile cache is also the index of the map files' tile blocks: each listed block is kept in
+// its tile's record (made when missing).
+class TileCache final : public kv3::TileBlockIndex {
  public:
   TileCache();
   ~TileCache();
@@ -66,6 +63,9 @@ class TileCache {
   bool RemoveItemById(std::int32_t n, std::uint32_t id, std::uint32_t item);
   // Empties list n (0..4) of every tile; n = 5 empties all five.
   void ListsClear(std::int32_t n);
+  bool AddBlock(std::uint32_t tileId, const kv3::TileBlockRef& ref) override;
+  const std::vector<kv3::TileBlockRef>* BlocksOf(std::uint32_t tileId) const override;
+  void ClearBlocks() override { FreeMaps(); }
   // Frees every loaded map tile's layers, keeping the tiles.
   void FreeMapLayers();
   // Frees every tile's map references and loaded map tile.
@@ -81,12 +81,9 @@ class TileCache {
   std::vector<std::vector<TileRecord>> buckets_;
 };
 
-// The terrain height of a loaded map tile at a position (the grid cell the position lies in);
-// false when the tile has no grid or the position lies outside it.
-bool TerrainHeightAt(const MapTile& tile, const GeoPoint& p, std::int32_t& out);
-
 // out = -1000 first; false when the position's tile does not exist, has no map references or no
-// loaded map tile; otherwise the height of the loaded tile at the position and its result.
+// loaded map tile; otherwise the height of the loaded tile at the position (kv3::TerrainHeightAt)
+// and its result.
 bool TerrainElevationAt(TileCache& cache, const GeoPoint& p, std::int32_t& out);
 
 }  // namespace cumulor

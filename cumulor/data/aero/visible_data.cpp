@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "cumulor/data/aero/point_table_lock.h"
+#include "cumulor/map/vector/overview_contours.h"
 #include "platform/kernel/system_info.h"
 
 namespace cumulor {
@@ -11,10 +12,12 @@ void VisibleAeroObjects::Clear() {
   for (auto& list : items) list.clear();
   airspaces.clear();
   labelTiles.clear();
+  mapObjects.clear();
+  mapCopies.clear();
 }
 
 void UpdateVisibleAeroData(AeroTables& t, TileCache& tiles, VisibleAeroObjects& visible, const TileRange& view,
-                           std::int32_t zoom, const MapTileHooks& hooks, const AeroUi& ui) {
+                           std::int32_t zoom, const MapTileView& maps, const AeroUi& ui) {
   std::lock_guard<std::recursive_mutex> lock(PointTableLock());
   visible.Clear();
 
@@ -37,7 +40,9 @@ void UpdateVisibleAeroData(AeroTables& t, TileCache& tiles, VisibleAeroObjects& 
   }
 
   if (zoom >= 9) {
-    if (hooks.coarse) hooks.coarse(view);
+    if (maps.settings && maps.overview && maps.settings->vectorShown)
+      CollectOverviewContours(*maps.overview, GeoRect{view.west, view.north, view.east, view.south}, zoom,
+                              visible.mapObjects, visible.mapCopies);
     return;
   }
   const TileRange range = TileRangeFor(view);
@@ -49,12 +54,13 @@ void UpdateVisibleAeroData(AeroTables& t, TileCache& tiles, VisibleAeroObjects& 
       if (!tile) continue;
       for (std::size_t k = 0; k < tile->items.size(); ++k)
         visible.items[k].insert(visible.items[k].end(), tile->items[k].begin(), tile->items[k].end());
-      if (tile->mapRefs.empty()) continue;
-      if (!tile->mapTile && hooks.load) tile->mapTile = hooks.load(*tile);
+      if (tile->mapRefs.empty() || !maps.settings) continue;
+      if (!tile->mapTile) tile->mapTile = kv3::LoadTile(tiles, tile->id);
       if (!tile->mapTile) continue;
-      if (!tile->mapTile->layersBuilt) {
-        if (hooks.buildLayers) hooks.buildLayers(*tile->mapTile, zoom);
-        tile->mapTile->layersBuilt = true;
+      kv3::MapTile& map = *tile->mapTile;
+      if (zoom >= 0 && zoom < kv3::kTileLayers) {
+        if (!map.layers[static_cast<std::size_t>(zoom)].built) kv3::BuildTileLayer(map, zoom, *maps.settings);
+        kv3::CollectTileLayer(map, visible.mapObjects, zoom, *maps.settings);
       }
       visible.labelTiles.push_back(tile->id);
     }

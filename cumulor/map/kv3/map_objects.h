@@ -56,6 +56,9 @@ struct MapObject {
   std::int32_t value = 0;
   std::int32_t flags = 0;  // the group or flag word
   std::int32_t threshold = 0;
+  // Set by MapPointObject only: how an object is drawn follows its class, whatever kind a file
+  // gave it.
+  bool pointObject = false;
 };
 
 struct MapLineObject : MapObject {
@@ -66,6 +69,7 @@ struct MapLineObject : MapObject {
 // texts of 10 characters: feet in the first half, metres in the second. Always terminated.
 struct MapPointObject : MapObject {
   MapPointObject() {
+    pointObject = true;
     kind = 1;
     value = -1000;
   }

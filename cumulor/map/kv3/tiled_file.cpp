@@ -97,7 +97,7 @@ OverviewMaps::OverviewMaps() {
     groups[static_cast<std::size_t>(g)].elevation = kContourElevations[static_cast<std::size_t>(g)];
 }
 
-HRESULT RegisterTileIndex(MapTileIndex& index, HANDLE file, std::uint32_t offset) {
+HRESULT RegisterTileIndex(TileBlockIndex& index, HANDLE file, std::uint32_t offset) {
   Kv3Input in(file);
   std::uint16_t tag = 0;
   if (!in.Seek(offset) || !in.U16(tag) || tag != kIndexTag) return E_FAIL;
@@ -105,7 +105,7 @@ HRESULT RegisterTileIndex(MapTileIndex& index, HANDLE file, std::uint32_t offset
   HRESULT hr = ReadCounted(in, entries);
   if (hr != S_OK) return hr;
   for (const IndexEntryImage& e : entries)
-    if (!index.Add(e.tileId, TileBlockRef{file, e.offset})) return E_FAIL;
+    if (!index.AddBlock(e.tileId, TileBlockRef{file, e.offset})) return E_FAIL;
   return S_OK;
 }
 
@@ -136,8 +136,8 @@ HRESULT ReadTiledFile(TiledFileContext& context, HANDLE file) {
   return S_OK;
 }
 
-std::unique_ptr<MapTile> LoadTile(const MapTileIndex& index, std::uint32_t tileId) {
-  const std::vector<TileBlockRef>* refs = index.Find(tileId);
+std::unique_ptr<MapTile> LoadTile(const TileBlockIndex& index, std::uint32_t tileId) {
+  const std::vector<TileBlockRef>* refs = index.BlocksOf(tileId);
   if (!refs) return nullptr;
   std::unique_ptr<MapTile> tile(new (std::nothrow) MapTile(tileId));
   if (!tile) return nullptr;

@@ -32,10 +32,25 @@ struct TileBlockRef {
   std::uint32_t offset = 0;
 };
 
-// The blocks of every tile listed by the open tiled files. The handles belong to the map file
-// list; this index never closes them.
-class MapTileIndex {
+// Where the blocks of every tile listed by the open tiled files are kept. The handles belong to
+// the map file list; an index never closes them.
+class TileBlockIndex {
  public:
+  virtual ~TileBlockIndex() = default;
+  // Adds a block to a tile unless the tile already lists that file. False for a refused id.
+  virtual bool AddBlock(std::uint32_t tileId, const TileBlockRef& ref) = 0;
+  // The blocks of a tile; null when none are listed.
+  virtual const std::vector<TileBlockRef>* BlocksOf(std::uint32_t tileId) const = 0;
+  // Drops every listed block (before the handles are closed) and the tiles made from them.
+  virtual void ClearBlocks() = 0;
+};
+
+// An index of its own (the tile cache is the program's index).
+class MapTileIndex final : public TileBlockIndex {
+ public:
+  bool AddBlock(std::uint32_t tileId, const TileBlockRef& ref) override { return Add(tileId, ref); }
+  const std::vector<TileBlockRef>* BlocksOf(std::uint32_t tileId) const override { return Find(tileId); }
+  void ClearBlocks() override { Clear(); }
   // Adds a block to a tile unless the tile already lists that file. False for a refused id.
   bool Add(std::uint32_t tileId, const TileBlockRef& ref);
   // The blocks of a tile; null when none are listed.
@@ -74,7 +89,7 @@ struct OverviewMaps {
 
 // What reading a tiled file needs from the application.
 struct TiledFileContext {
-  MapTileIndex* index = nullptr;
+  TileBlockIndex* index = nullptr;
   OverviewMaps* overview = nullptr;
   const TerrainPalette* palette = nullptr;
   const MapLayerSettings* settings = nullptr;
@@ -84,13 +99,13 @@ struct TiledFileContext {
 // Reads the tile index at offset (uint16 73 and the counted index) and registers each listed
 // block under its tile. 0; E_FAIL for a short read, a wrong tag or a refused tile id (blocks
 // registered so far stay); E_ABORT for a count out of range.
-HRESULT RegisterTileIndex(MapTileIndex& index, HANDLE file, std::uint32_t offset);
+HRESULT RegisterTileIndex(TileBlockIndex& index, HANDLE file, std::uint32_t offset);
 
 // Reads the header, box, tile index and overview section of a tiled file. 0 or a failure.
 HRESULT ReadTiledFile(TiledFileContext& context, HANDLE file);
 
 // Makes the tile of an id from every block listed for it. Null when no block is listed or a
 // block cannot be read (the next need of the tile tries again).
-std::unique_ptr<MapTile> LoadTile(const MapTileIndex& index, std::uint32_t tileId);
+std::unique_ptr<MapTile> LoadTile(const TileBlockIndex& index, std::uint32_t tileId);
 
 }  // namespace cumulor::kv3

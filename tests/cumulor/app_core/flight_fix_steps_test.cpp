@@ -10,6 +10,7 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/nav/stats/flight_stats.h"
 #include "cumulor/nav/terrain/terrain_clearance.h"
+#include "tests/cumulor/terrain_tile.h"
 
 using namespace cumulor;
 using cumulor_test::AppTest;
@@ -56,12 +57,7 @@ TEST_F(AppTest, TerrainClearanceFollowsTheActiveTask) {
   ActiveTask().Append(p);
   p.index = 2;
   ActiveTask().Append(p);
-  TileRecord* tile = AeroTiles().Find(TileIdOf(t.records[1].position), true);
-  tile->mapRefs = {1};
-  tile->mapTile = new MapTile;
-  tile->mapTile->southWest = {11 * 36000, 47 * 36000};
-  tile->mapTile->rows = tile->mapTile->columns = 1;
-  tile->mapTile->heights = {500};
+  cumulor::testing::PutTerrainTile(AeroTiles(), 11, 47, [](int, int) -> std::int16_t { return 500; });
   SetFlightParameter(app->flight, kParamQnhAltitude, 1000, 1);
   const GeoPoint own{36000 * 11 + 3600, 36000 * 47 + 18000};
 

@@ -18,6 +18,7 @@
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "platform/controls/controls.h"
 #include "tests/cumulor/map/map_test_canvas.h"
+#include "tests/cumulor/terrain_tile.h"
 
 using namespace cumulor;
 using namespace ce::scripted::steps;
@@ -207,12 +208,7 @@ class ClearanceMark : public cumulor::testing::MapCanvasTest {
   // Uniform terrain over the tile of the map centre.
   static void Terrain(std::int16_t height) {
     AeroTiles().FreeMaps();
-    TileRecord* t = AeroTiles().Find(TileIdOf(cumulor::testing::kCentre), true);
-    t->mapRefs = {1};
-    t->mapTile = new MapTile;
-    t->mapTile->southWest = {11 * 36000, 47 * 36000};
-    t->mapTile->rows = t->mapTile->columns = 1;
-    t->mapTile->heights = {height};
+    cumulor::testing::PutTerrainTile(AeroTiles(), 11, 47, [height](int, int) { return height; });
   }
   // A 1500 m leg north from the centre, from 1000 m losing 100 m; the least clearance is the
   // third sample.

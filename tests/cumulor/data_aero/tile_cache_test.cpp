@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "cumulor/data/aero/tile_cache.h"
+#include "tests/cumulor/terrain_tile.h"
 
 namespace cumulor {
 namespace {
@@ -70,13 +73,12 @@ TEST(TileCache, TerrainElevationNeedsALoadedMapTileWithAGrid) {
   h = 0;
   EXPECT_FALSE(TerrainElevationAt(cache, p, h));  // no map data
   EXPECT_EQ(h, -1000);
-  tile->mapRefs.push_back(1);
-  tile->mapTile = new MapTile;
-  tile->mapTile->southWest = GeoPoint{Deg(7), Deg(46)};
+  tile->mapRefs.push_back(kv3::TileBlockRef{});
+  tile->mapTile = std::make_unique<kv3::MapTile>(tile->id);
   EXPECT_FALSE(TerrainElevationAt(cache, p, h));  // a tile without terrain
-  tile->mapTile->rows = 2;
-  tile->mapTile->columns = 2;
-  tile->mapTile->heights = {100, 200, 300, 400};  // north row first
+  // Four quadrants, north row first.
+  testing::PutTerrainTile(cache, 7, 46, [](int r, int c) -> std::int16_t { return (r < 60 ? 100 : 300) + (c < 60 ? 0 : 100); });
+  tile = cache.Find(TileIdOf(p), false);
   struct Case {
     GeoPoint p;
     bool ok;
@@ -91,10 +93,10 @@ TEST(TileCache, TerrainElevationNeedsALoadedMapTileWithAGrid) {
     EXPECT_EQ(h, c.height);
   }
   // Outside its own degree the grid answers no terrain rather than reading past it.
-  EXPECT_FALSE(TerrainHeightAt(*tile->mapTile, GeoPoint{Deg(8.1), Deg(46.5)}, h));
-  EXPECT_FALSE(TerrainHeightAt(*tile->mapTile, GeoPoint{Deg(7.5), Deg(45.9)}, h));
-  tile->mapTile->heights.pop_back();  // a short grid is no grid
-  EXPECT_FALSE(TerrainHeightAt(*tile->mapTile, p, h));
+  EXPECT_FALSE(kv3::TerrainHeightAt(*tile->mapTile, GeoPoint{Deg(8.1), Deg(46.5)}, h));
+  EXPECT_FALSE(kv3::TerrainHeightAt(*tile->mapTile, GeoPoint{Deg(7.5), Deg(45.9)}, h));
+  tile->mapTile->terrain.cells.pop_back();  // a short grid reads no cell past its end
+  EXPECT_FALSE(kv3::TerrainHeightAt(*tile->mapTile, GeoPoint{Deg(7.99), Deg(46) + 1}, h));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "cumulor/data/aero/visible_data.h"
+#include "cumulor/map/kv3/map_file.h"
 #include "platform/kernel/system_info.h"
 #include "tests/cumulor/data_aero/ka1_fixture.h"
+#include "tools/kv3gen/kv3_writer.h"
 
 namespace cumulor {
 namespace {
@@ -27,55 +29,64 @@ class VisibleData : public testing::Ka1Test {
     Ka1Test::SetUp();
     auto files = Describe(kDatabase);
     LoadSelected({Put("ch.ka1", files[0])}, {u"Switzerland"});
-    hooks.load = [this](TileRecord& t) {
-      ++loads;
-      auto* m = new MapTile;
-      m->southWest = GeoPoint{static_cast<std::int32_t>(t.id / 256) * 36000 - 6480000,
-                              static_cast<std::int32_t>(t.id % 256) * 36000 - 3240000};
-      return m;
-    };
-    hooks.buildLayers = [this](MapTile&, std::int32_t) { ++builds; };
-    hooks.coarse = [this](const TileRange&) { ++coarse; };
+    // A tiled map over the tile of LSZB (7 E 46 N), listed in the test's tile cache.
+    kv3::MapFileContext files;
+    files.tiled.index = &tiles;
+    files.tiled.overview = &overview;
+    files.tiled.settings = &settings;
+    for (std::size_t l = 0; l < settings.layerValue.size(); ++l) settings.layerValue[l] = kZoom[l];
+    ASSERT_EQ(kv3::LoadMapFile(files, mapFiles, Put("map.kv3", kv3gen::WriteTiled(kv3gen::DemoArea(7, 46, 1, 1))).c_str(), -1),
+              S_OK);
   }
   void TearDown() override {
+    tiles.FreeMaps();
+    kv3::CloseMapFiles(mapFiles);
     ce::kernel::SetMemoryLoad(30);
     Ka1Test::TearDown();
   }
 
   // About 200 km across, around 7.5 E 47 N.
   const TileRange view{7 * 36000 - 36000, 48 * 36000, 9 * 36000, 46 * 36000};
-  MapTileHooks hooks;
+  static constexpr std::int32_t kZoom[12] = {1, 2, 5, 10, 20, 50, 100, 150, 200, 500, 1000, 2000};
+  kv3::MapLayerSettings settings;
+  kv3::OverviewMaps overview;
+  PathList mapFiles;
+  MapTileView maps{&settings, &overview};
   VisibleAeroObjects visible;
-  int loads = 0, builds = 0, coarse = 0;
 };
 
 TEST_F(VisibleData, TilesInViewGiveTheirItemsAndMapTilesAreLoadedOnce) {
-  tiles.Find(TileIdOf(GeoPoint{270000, 1689120}), true)->mapRefs.push_back(3);
-  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 5, hooks, ui);
+  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 5, maps, ui);
   EXPECT_EQ(visible.items[kTileAirports], (std::vector<std::uint32_t>{2, 1}));  // row by row from the south
   EXPECT_EQ(visible.airspaces, (std::vector<std::int32_t>{0, 1}));
   EXPECT_EQ(AeroData().airspaceInView, (std::vector<std::int32_t>{1, 1, 0}));
-  EXPECT_EQ(loads, 1);
-  EXPECT_EQ(builds, 1);
+  TileRecord* tile = tiles.Find(TileIdOf(GeoPoint{270000, 1689120}), false);
+  ASSERT_TRUE(tile && tile->mapTile);
+  const kv3::MapTile* loaded = tile->mapTile.get();
+  EXPECT_TRUE(loaded->layers[5].built);
   EXPECT_EQ(visible.labelTiles.size(), 1u);
-  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 5, hooks, ui);
-  EXPECT_EQ(loads, 1);
-  EXPECT_EQ(builds, 1);
+  const std::size_t objects = visible.mapObjects.size();
+  EXPECT_GT(objects, 0u);
+  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 5, maps, ui);
+  EXPECT_EQ(tile->mapTile.get(), loaded) << "loaded once";
+  EXPECT_EQ(visible.mapObjects.size(), objects);
   EXPECT_EQ(visible.items[kTileAirports].size(), 2u);
   EXPECT_TRUE(statuses.end() == std::find(statuses.begin(), statuses.end(), u"Memory Low - freeing..."));
 
   // Under a memory load above 80 percent the layers are freed first and built again.
   ce::kernel::SetMemoryLoad(81);
-  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 5, hooks, ui);
+  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 4, maps, ui);
   EXPECT_NE(statuses.end(), std::find(statuses.begin(), statuses.end(), u"Memory Low - freeing..."));
-  EXPECT_EQ(loads, 1);
-  EXPECT_EQ(builds, 2);
+  EXPECT_EQ(tile->mapTile.get(), loaded);
+  EXPECT_FALSE(loaded->layers[5].built);
+  EXPECT_TRUE(loaded->layers[4].built);
 
-  // Zoom level 9 and above goes to the coarse rendering: no tile items.
-  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 9, hooks, ui);
-  EXPECT_EQ(coarse, 1);
+  // Zoom level 9 and above goes to the coarse rendering: no tile items, the overview contours.
+  UpdateVisibleAeroData(AeroData(), tiles, visible, view, 9, maps, ui);
   EXPECT_TRUE(visible.items[kTileAirports].empty());
   EXPECT_EQ(visible.airspaces.size(), 2u);
+  ASSERT_FALSE(visible.mapObjects.empty());
+  for (const kv3::MapObject* o : visible.mapObjects) EXPECT_EQ(o->category, 11);
 }
 
 TEST(TileRange, DegreesOfABox) {

@@ -4,6 +4,7 @@
 #include "cumulor/app/base/xml_node.h"
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/nav/terrain/terrain_clearance.h"
+#include "tests/cumulor/terrain_tile.h"
 
 using namespace cumulor;
 
@@ -13,14 +14,7 @@ namespace {
 // south-east one at `southEast`. Other tiles hold no terrain.
 void SetTerrain(std::int16_t height, std::int16_t southEast) {
   AeroTiles().FreeMaps();
-  TileRecord* t = AeroTiles().Find(TileIdOf(GeoPoint{36000 * 11 + 1, 36000 * 47 + 1}), true);
-  ASSERT_NE(t, nullptr);
-  t->mapRefs = {1};
-  t->mapTile = new MapTile;
-  t->mapTile->southWest = {36000 * 11, 36000 * 47};
-  t->mapTile->rows = 2;
-  t->mapTile->columns = 2;
-  t->mapTile->heights = {height, height, height, southEast};
+  cumulor::testing::PutTerrainTile(AeroTiles(), 11, 47, [=](int r, int c) { return r >= 60 && c >= 60 ? southEast : height; });
 }
 
 const GeoPoint kA{36000 * 11 + 3600, 36000 * 47 + 27000};
