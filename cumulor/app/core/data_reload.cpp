@@ -7,6 +7,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/target_select.h"
+#include "cumulor/app/core/vector_map_link.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/aero/point_table_lock.h"
 #include "cumulor/data/aero/point_tables.h"
@@ -194,6 +195,8 @@ void ReloadDataFiles(AppContext& app, LPARAM type) {
       return;
     default: break;  // languages, or no reload
   }
+  // The maps and shape layers, after the point-table lock above is left (the main lock comes first).
+  if (category == kFilesTerrain || category == kFilesShape) LoadAppVectorMaps(app);
   UpdateOwnPosition(app, app.map.view, vectorStep);
   Finish(app);
 }

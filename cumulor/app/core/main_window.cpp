@@ -14,6 +14,7 @@
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/core/status_line.h"
+#include "cumulor/app/core/vector_map_link.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/points/point_db.h"
@@ -182,6 +183,7 @@ void PaintMapScreen(AppContext& app) {
   // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
   if (!app.map.dc) return;
   EnterCriticalSection(&app.mainLock);
+  DrawAppVectorLayers(app);
   DrawPointLabelsLocked(app);
   TrailDrawSimplified(app.map, app.map.dc, app.stopFlag != 0);
   TrailDraw(app.map, app.map.dc, app.instance, app.replayWindow.load() != nullptr);

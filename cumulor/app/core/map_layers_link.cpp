@@ -16,6 +16,7 @@
 #include "cumulor/map/layers/task_draw.h"
 #include "cumulor/map/layers/trail_dialog.h"
 #include "cumulor/map/trail/trail.h"
+#include "cumulor/map/vector_draw/vector_draw.h"
 
 namespace cumulor {
 
@@ -80,8 +81,9 @@ void UpdateVisibleObjects(AppContext& app, const GeoRect& view) {
   AeroUi ui;
   ui.status = [&app](const std::u16string& text) { ShowStatusText(app, text.c_str()); };
   const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
+  app.vectorMap.layers.contoursShown = app.terrainShown != 0;
   UpdateVisibleAeroData(AeroData(), AeroTiles(), FrameVisible(), TileRange{view.left, view.top, view.right, view.bottom},
-                        level, MapTileHooks{}, ui);
+                        level, MapTileView{&app.vectorMap.layers, &AeroOverview()}, ui);
 }
 
 void DrawPointLabelsLocked(AppContext& app) {
@@ -99,6 +101,10 @@ void DrawPointLabelsLocked(AppContext& app) {
   sources.displayFlags = app.map.displayFlags;
   sources.airportStyle.drawIcon = [](HDC dc, std::int32_t n, int x, int y) { DrawPointIcon(dc, n, x, y); };
   sources.drawTask = [&app](HDC) { DrawTaskOnMap(app); };
+  VectorDrawContext objects;
+  objects.contours = app.vectorMap.contours;
+  objects.altitudeUnit = app.altitudeUnit;
+  sources.drawMapObject = [&app, &objects](HDC dc, const kv3::MapObject& o) { DrawMapObject(app.map, dc, o, objects); };
   std::lock_guard<std::recursive_mutex> lock(PointTableLock());
   DrawPointLabels(FrameLabels(), app.map, app.map.dc, kZoomTable[level], false, sources);
 }

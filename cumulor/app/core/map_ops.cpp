@@ -1,4 +1,5 @@
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/vector_map_link.h"
 
 #include <cmath>
 #include <cstdio>
@@ -51,7 +52,10 @@ void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
   // The visible aeronautical data and the vector map follow the view when their modules exist.
   app.aeroDb.visibleArea = view;
   UpdateVisibleObjects(app, view);
-  if (vectorStep) SetTrailView(app, view);
+  if (vectorStep) {
+    RebuildAppVectorMap(app, view);
+    SetTrailView(app, view);
+  }
   LeaveCriticalSection(&app.mainLock);
   (void)RectsIntersect;
 }

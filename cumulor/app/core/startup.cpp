@@ -11,6 +11,7 @@
 #include "cumulor/app/core/profiles.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/data_reload.h"
+#include "cumulor/app/core/vector_map_link.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/core/target_select.h"
 #include "cumulor/app/ui/fonts.h"
@@ -131,8 +132,10 @@ void StartupSequence(AppContext& app) {
   SetFlightParameter(app.flight, kParamWindDirection, 0, 1);
 
   ShowStatusText(app, u"Loading Map...");
+  LoadAppVectorMaps(app);
   InitWaypointIcons(app.instance, app.map.displayFlags);
   InstallMapLayerHooks(app);
+  InstallVectorMapHooks(app);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
   GridSetOrigin();

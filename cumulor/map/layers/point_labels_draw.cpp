@@ -114,8 +114,10 @@ void DrawThermals(MapView& view, HDC dc, const PointLabelSources& src) {
 void DrawPointLabels(LabelList& list, MapView& view, HDC dc, std::int32_t s, bool allLabels,
                      const PointLabelSources& src) {
   list.scale = s;
-  // Vector map objects join here (first array, then the second at s <= 200) once the vector map
-  // store holds them.
+  // The map objects in view whose threshold is at least the scale draw themselves.
+  if (src.visible && src.drawMapObject)
+    for (const kv3::MapObject* o : src.visible->mapObjects)
+      if (o->threshold >= s) src.drawMapObject(dc, *o);
   list.entries.SetSize(0);
   if (src.drawTask) src.drawTask(dc);
   DrawAirspaces(list, view, dc, s, src);

@@ -38,6 +38,8 @@ struct PointLabelSources {
   // Whether a database airspace class is drawn (unset: every class).
   std::function<bool(std::int32_t airspaceClass)> classEnabled;
   AirportSymbolStyle airportStyle;
+  // Draws one vector map object of the visible list (unset: the objects are not drawn).
+  std::function<void(HDC, const kv3::MapObject&)> drawMapObject;
   // The task drawing (after the label list is emptied) and the overlay (last); unset: none.
   std::function<void(HDC)> drawTask;
   std::function<void(HDC)> drawOverlay;

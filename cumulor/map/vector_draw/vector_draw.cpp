@@ -1,0 +1,173 @@
+#include "cumulor/map/vector_draw/vector_draw.h"
+
+#include <mutex>
+
+#include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/view/map_fonts.h"
+
+namespace cumulor {
+namespace {
+
+constexpr COLORREF kPlaceText = 0x808080;
+constexpr COLORREF kSpotHeight = 0x2D52A0;
+constexpr COLORREF kNamedPoint = 0xFF9966;
+constexpr int kPointFontRole = 11;
+
+void Project(const MapView& view, const kv3::MapObject& o, VectorDrawContext& c) {
+  c.points.resize(o.points.size());
+  for (std::size_t i = 0; i < o.points.size(); ++i) MapWorldToScreen(view, c.points[i], o.points[i]);
+}
+
+HPEN LinePen(const MapPalette& p, std::int32_t category, std::int32_t value) {
+  switch (category) {
+    case 3:
+      if (value == 1 || value == 3 || value == 4) return p.water;
+      if (value == 2) return p.dashedWater;
+      break;
+    case 4: return p.water;
+    case 5:
+      if (value == 1) return p.orange[2];
+      if (value == 2) return p.orange[1];
+      break;
+    case 14: return p.rail;
+    default: break;
+  }
+  return p.grey[1];
+}
+
+void AreaStyle(const MapPalette& p, const kv3::MapObject& o, const ContourSettings& contours, HPEN& pen, HBRUSH& brush) {
+  pen = p.grey[1];
+  brush = p.hollow;
+  switch (o.category) {
+    case 1:
+      if (o.value == 2 || o.value == 3) {
+        brush = p.solid[kBrushWater];
+        pen = p.lake;
+      } else if (o.value == 4) {
+        brush = p.solid[kBrushWater];
+        pen = p.dashedWater;
+      } else if (o.value == 5) {
+        brush = p.solid[kBrushGlacier];
+        pen = p.dashedWater;
+      }
+      break;
+    case 2:
+      brush = p.solid[kBrushWater];
+      pen = p.lake;
+      break;
+    case 9:
+      brush = p.solid[kBrushTown];
+      pen = p.marsh;
+      break;
+    case 10:
+    case 11:
+      brush = MapTerrainBrush(ContourSlot(contours, o.value));
+      pen = p.nullPen;
+      break;
+    case 12: pen = p.red[1]; break;
+    case 17: brush = p.solid[kBrushPanel]; break;
+    default: break;
+  }
+}
+
+void DrawLine(const MapView& view, HDC dc, const kv3::MapObject& o, VectorDrawContext& c) {
+  if (o.points.empty()) return;
+  Project(view, o, c);
+  const MapPalette& p = MapPens();
+  const int n = static_cast<int>(c.points.size());
+  if (o.kind != 5) {
+    HGDIOBJ oldPen = SelectObject(dc, LinePen(p, o.category, o.value));
+    Polyline(dc, c.points.data(), n);
+    if (o.category == 14) {
+      for (const POINT& pt : c.points) {
+        const POINT mark[4] = {{pt.x - 2, pt.y}, {pt.x + 2, pt.y}, {pt.x, pt.y}, {pt.x, pt.y + 5}};
+        Polyline(dc, mark, 4);
+      }
+    }
+    SelectObject(dc, oldPen);
+    return;
+  }
+  HPEN pen = nullptr;
+  HBRUSH brush = nullptr;
+  AreaStyle(p, o, c.contours, pen, brush);
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, brush);
+  Polygon(dc, c.points.data(), n);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+void DrawLabel(HDC dc, const char16_t* text, std::size_t max, RECT box, UINT format, COLORREF colour) {
+  std::size_t length = 0;
+  while (length < max && text[length]) ++length;
+  if (length == 0) return;
+  SetTextColor(dc, colour);
+  DrawTextW(dc, reinterpret_cast<LPCWSTR>(text), static_cast<int>(length), &box, format);
+}
+
+void DrawPoint(const MapView& view, HDC dc, const kv3::MapPointObject& o, VectorDrawContext& c) {
+  if (o.points.empty()) return;
+  if (c.points.empty()) c.points.resize(1);
+  MapWorldToScreen(view, c.points[0], o.points.front());
+  const LONG x = c.points[0].x, y = c.points[0].y;
+  const MapPalette& p = MapPens();
+  HGDIOBJ oldFont = SelectObject(dc, MapFont(kPointFontRole));
+  const int oldMode = SetBkMode(dc, TRANSPARENT);
+  const char16_t* label = o.label.data();
+  constexpr std::size_t kHalf = kv3::kLabelChars / 2;
+  switch (o.category) {
+    case 7:
+      if (label[0]) {
+        HGDIOBJ oldPen = SelectObject(dc, p.lightGrey1);
+        HGDIOBJ oldBrush = SelectObject(dc, p.stockLightGrey);
+        Ellipse(dc, x - 2, y - 2, x + 2, y + 2);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DrawLabel(dc, label, kv3::kLabelChars, RECT{x + 4, y - 9, x + 200, y + 15}, DT_LEFT | DT_TOP | DT_NOCLIP,
+                  kPlaceText);
+      }
+      break;
+    case 15:
+      SetPixel(dc, x, y, kSpotHeight);
+      if (c.altitudeUnit == 2)
+        DrawLabel(dc, label, kHalf, RECT{x + 4, y, x + 200, y + 18}, DT_LEFT | DT_TOP | DT_NOCLIP, kSpotHeight);
+      else
+        DrawLabel(dc, label + kHalf, kHalf, RECT{x + 4, y, x + 200, y + 18}, DT_LEFT | DT_TOP | DT_NOCLIP, kSpotHeight);
+      break;
+    case 16:
+      DrawLabel(dc, label, kv3::kLabelChars, RECT{x, y - 10, x + 200, y + 15},
+                DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP, kNamedPoint);
+      break;
+    default: break;
+  }
+  SetTextColor(dc, 0);
+  SetBkMode(dc, oldMode);
+  SelectObject(dc, oldFont);
+}
+
+}  // namespace
+
+void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, VectorDrawContext& context) {
+  if (object.pointObject) {
+    DrawPoint(view, dc, static_cast<const kv3::MapPointObject&>(object), context);
+  } else {
+    DrawLine(view, dc, object, context);
+  }
+}
+
+void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapView& view, HDC dc,
+                      std::int32_t altitudeUnit) {
+  if (!dc) return;
+  VectorDrawContext context;
+  context.altitudeUnit = altitudeUnit;
+  HGDIOBJ oldPen = SelectObject(dc, MapPens().grey[1]);
+  HGDIOBJ oldBrush = SelectObject(dc, MapPens().hollow);
+  std::lock_guard<std::recursive_mutex> guard(store.lock);
+  context.contours = store.contours;
+  for (const kv3::MapObject* o : store.drawList)
+    if (o->threshold >= zoomValue) DrawMapObject(view, dc, *o, context);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+}  // namespace cumulor

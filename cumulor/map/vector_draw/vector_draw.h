@@ -1,0 +1,31 @@
+// Drawing the vector map's objects: lines and areas with the pens and brushes of their category,
+// contour areas in the terrain colours, and named places and spot heights with their labels.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/map/vector/contour_settings.h"
+#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/map/view/map_view.h"
+#include "platform/gdi/gdi.h"
+
+namespace cumulor {
+
+// What an object's drawing reads besides the view.
+struct VectorDrawContext {
+  ContourSettings contours;        // terrain colouring of contour areas (categories 10 and 11)
+  std::int32_t altitudeUnit = 1;   // 2: spot heights in feet, else metres
+  std::vector<POINT> points;       // the screen point buffer, grown as needed
+};
+
+// Draws one object (point, line or area) and puts back the pen, brush, font and text colour.
+void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, VectorDrawContext& context);
+
+// Under the store's lock draws each draw-list object whose threshold is at least the zoom value,
+// in list order, with the store's terrain colouring.
+void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapView& view, HDC dc,
+                      std::int32_t altitudeUnit);
+
+}  // namespace cumulor
