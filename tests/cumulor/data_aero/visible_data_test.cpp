@@ -30,12 +30,12 @@ class VisibleData : public testing::Ka1Test {
     auto files = Describe(kDatabase);
     LoadSelected({Put("ch.ka1", files[0])}, {u"Switzerland"});
     // A tiled map over the tile of LSZB (7 E 46 N), listed in the test's tile cache.
-    kv3::MapFileContext files;
-    files.tiled.index = &tiles;
-    files.tiled.overview = &overview;
-    files.tiled.settings = &settings;
+    kv3::MapFileContext map;
+    map.tiled.index = &tiles;
+    map.tiled.overview = &overview;
+    map.tiled.settings = &settings;
     for (std::size_t l = 0; l < settings.layerValue.size(); ++l) settings.layerValue[l] = kZoom[l];
-    ASSERT_EQ(kv3::LoadMapFile(files, mapFiles, Put("map.kv3", kv3gen::WriteTiled(kv3gen::DemoArea(7, 46, 1, 1))).c_str(), -1),
+    ASSERT_EQ(kv3::LoadMapFile(map, mapFiles, Put("map.kv3", kv3gen::WriteTiled(kv3gen::DemoArea(7, 46, 1, 1))).c_str(), -1),
               S_OK);
   }
   void TearDown() override {

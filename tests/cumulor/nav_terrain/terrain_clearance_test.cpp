@@ -20,7 +20,7 @@ void SetTerrain(std::int16_t height, std::int16_t southEast) {
 const GeoPoint kA{36000 * 11 + 3600, 36000 * 47 + 27000};
 const GeoPoint kB{36000 * 11 + 4200, 36000 * 47 + 27000};
 
-class TerrainClearance : public testing::Test {
+class TerrainClearance : public ::testing::Test {
  protected:
   void SetUp() override {
     SetTerrainSafetyMargin(200);
