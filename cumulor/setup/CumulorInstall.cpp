@@ -23,6 +23,16 @@ bool InstallDataFiles(const std::filesystem::path& source, const std::filesystem
   return ok;
 }
 
+std::filesystem::path DemoSourceFolder() { return DataSourceFolder() / "demo"; }
+
+std::filesystem::path DemoDataFolder() { return std::filesystem::path(CUMULOR_DEMO_DATA); }
+
+bool InstallDemonstrationData(const std::filesystem::path& source, const std::filesystem::path& generated) {
+  const bool shipped = ce::shell::InstallHostFiles(source, u"\\My Documents");
+  const bool made = ce::shell::InstallHostFiles(generated, u"\\My Documents");
+  return shipped && made;
+}
+
 bool InstallProgram(const std::filesystem::path& host_program, std::u16string_view ce_path) {
   return ce::shell::InstallHostProgram(ce_path, host_program);
 }

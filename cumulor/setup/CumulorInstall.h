@@ -48,6 +48,20 @@ std::filesystem::path FlightsFolder();
 bool InstallDataFiles(const std::filesystem::path& source = DataSourceFolder(),
                       const std::filesystem::path& tones = TonesFolder(),
                       const std::filesystem::path& flights = FlightsFolder());
+// The demonstration: a task flown around the demonstration field (its IGC flight), the waypoints,
+// airspace and task of that area, the area's .kv3 tiles with terrain and generated shape layers,
+// and a settings document that names them and records flights. Kept apart from the program's own
+// data so that a device may be set up without it.
+inline constexpr const WCHAR* kDemoFlight = u"\\My Documents\\Demo_Task_Flight.igc";
+// The host folder of the shipped demonstration files (waypoints, airspace, task, settings).
+std::filesystem::path DemoSourceFolder();
+// The host folder of the demonstration files written at build time (flight, tiles, shape layers).
+std::filesystem::path DemoDataFolder();
+// Copies both folders into "\My Documents", replacing files already there. False when a file
+// could not be read or written.
+bool InstallDemonstrationData(const std::filesystem::path& source = DemoSourceFolder(),
+                              const std::filesystem::path& generated = DemoDataFolder());
+
 // Places the program at `ce_path` (kProgramPath, or another of the paths the Today item and the
 // desktop library try) and maps that path in HKEY_LOCAL_MACHINE "\Host\Programs".
 bool InstallProgram(const std::filesystem::path& host_program = HostProgram(),

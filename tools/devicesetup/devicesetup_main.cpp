@@ -32,7 +32,7 @@ const Suite kSuites[] = {
      [] { return velomar::InstallDataFiles() && velomar::InstallThemes(); },
      [] { return velomar::InstallProgram() && velomar::RegisterTodayItem(); }, velomar::SeedSettings},
     {"cumulor", cumulor::kProgramPath, [] { return cumulor::HostProgram(); },
-     [] { return cumulor::InstallDataFiles(); },
+     [] { return cumulor::InstallDataFiles() && cumulor::InstallDemonstrationData(); },
      [] { return cumulor::InstallProgram() && cumulor::RegisterTodayItem(); }, cumulor::SeedSettings},
 };
 

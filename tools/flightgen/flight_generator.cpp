@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace flightgen {
 namespace {
@@ -37,6 +39,28 @@ void Coordinate(std::string& out, double degrees, bool latitude) {
   Append(out, latitude ? "%02ld%05ld%c" : "%03ld%05ld%c", whole, thousandths, hemisphere);
 }
 
+// "LAT,LON/LAT,LON/...": at least two points, each within the latitudes and longitudes there are.
+bool ParseTask(const char* text, std::vector<Turnpoint>& out) {
+  std::vector<Turnpoint> points;
+  const char* p = text;
+  for (;;) {
+    char* end = nullptr;
+    Turnpoint t;
+    t.latitude = std::strtod(p, &end);
+    if (end == p || *end != ',') return false;
+    p = end + 1;
+    t.longitude = std::strtod(p, &end);
+    if (end == p || !(std::fabs(t.latitude) < 85) || !(std::fabs(t.longitude) <= 180)) return false;
+    points.push_back(t);
+    if (*end == '\0') break;
+    if (*end != '/') return false;
+    p = end + 1;
+  }
+  if (points.size() < 2) return false;
+  out = std::move(points);
+  return true;
+}
+
 }  // namespace
 
 std::string GenerateFlight(const Options& o) {
@@ -53,8 +77,17 @@ std::string GenerateFlight(const Options& o) {
   Append(out, "I023638TRT3941GSP\r\n");
   Append(out, "LXGNSEED%u\r\n", o.seed);
 
-  const double cosLat = std::cos(o.latitude * kPi / 180.0);
-  double x = 0.0, y = 0.0;  // metres east and north of the centre
+  // Positions are metres east and north of the origin: the area's centre, or the task's first point.
+  const double originLat = o.task.empty() ? o.latitude : o.task.front().latitude;
+  const double originLon = o.task.empty() ? o.longitude : o.task.front().longitude;
+  const double cosLat = std::cos(originLat * kPi / 180.0);
+  std::vector<std::pair<double, double>> turnpoints;  // metres east, north
+  for (const Turnpoint& t : o.task)
+    turnpoints.emplace_back((t.longitude - originLon) * kMetresPerDegree * cosLat,
+                            (t.latitude - originLat) * kMetresPerDegree);
+  std::size_t next = 1;  // the turnpoint flown to
+  bool finished = false;
+  double x = 0.0, y = 0.0;
   double altitude = 1500.0;
   double heading = Between(random, 0.0, 360.0);
   bool thermal = false;
@@ -64,8 +97,8 @@ std::string GenerateFlight(const Options& o) {
   const int fixes = o.interval > 0 ? o.minutes * 60 / o.interval : 0;
   for (int i = 0; i < fixes; ++i) {
     const int seconds = (o.startSeconds + i * o.interval) % 86400;
-    const double lat = o.latitude + y / kMetresPerDegree;
-    const double lon = o.longitude + x / (kMetresPerDegree * cosLat);
+    const double lat = originLat + y / kMetresPerDegree;
+    const double lon = originLon + x / (kMetresPerDegree * cosLat);
     const double speed = thermal ? 22.0 : 30.0;  // m/s
     const int gps = static_cast<int>(std::lround(altitude));
     Append(out, "B%02d%02d%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
@@ -73,6 +106,7 @@ std::string GenerateFlight(const Options& o) {
     Coordinate(out, lon, false);
     const int track = static_cast<int>(std::fmod(heading + 360.0, 360.0));
     Append(out, "A%05d%05d%03d%03d\r\n", gps - 25, gps, track, static_cast<int>(speed * 3.6));
+    if (finished) break;  // the fix at the finish is the last one
 
     // The next fix.
     for (int s = 0; s < o.interval; ++s) {
@@ -82,8 +116,13 @@ std::string GenerateFlight(const Options& o) {
       } else {
         heading += Between(random, -2.0, 2.0);
         altitude -= 0.9;
-        // Back towards the centre when the area's edge is near.
-        if (std::hypot(x, y) > o.radiusKm * 1000.0 * 0.9) {
+        if (!turnpoints.empty()) {
+          // Towards the next turnpoint.
+          const double goal = std::atan2(turnpoints[next].first - x, turnpoints[next].second - y) * 180.0 / kPi;
+          const double d = std::remainder(goal - heading, 360.0);  // -180..180
+          heading += d > 5 ? 5 : d < -5 ? -5 : d;
+        } else if (std::hypot(x, y) > o.radiusKm * 1000.0 * 0.9) {
+          // Back towards the centre when the area's edge is near.
           const double home = std::atan2(-x, -y) * 180.0 / kPi;
           double d = std::fmod(home - heading + 540.0, 360.0) - 180.0;
           heading += d > 5 ? 5 : d < -5 ? -5 : d;
@@ -91,6 +130,12 @@ std::string GenerateFlight(const Options& o) {
       }
       x += speed * std::sin(heading * kPi / 180.0);
       y += speed * std::cos(heading * kPi / 180.0);
+      if (!turnpoints.empty() && std::hypot(turnpoints[next].first - x, turnpoints[next].second - y) < 500.0) {
+        if (++next == turnpoints.size()) {
+          finished = true;
+          break;
+        }
+      }
       phaseLeft -= 1.0;
       if (phaseLeft <= 0.0 || altitude < 400.0 || altitude > 2800.0) {
         thermal = !thermal && altitude < 2800.0;
@@ -119,6 +164,13 @@ bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& 
       return false;
     }
     const char* value = argv[++i];
+    if (name == "--task") {
+      if (!ParseTask(value, out.task)) {
+        message = std::string("bad task (LAT,LON/LAT,LON/... with at least two points): ") + value;
+        return false;
+      }
+      continue;
+    }
     char* end = nullptr;
     const double v = std::strtod(value, &end);
     if (end == value || *end != '\0') {

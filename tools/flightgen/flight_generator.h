@@ -4,8 +4,15 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace flightgen {
+
+// A turnpoint of a task flight, in degrees (north and east positive).
+struct Turnpoint {
+  double latitude = 0.0;
+  double longitude = 0.0;
+};
 
 struct Options {
   double latitude = 47.2667;     // degrees, the centre of the area (north positive)
@@ -16,6 +23,10 @@ struct Options {
   int startSeconds = 12 * 3600;  // UTC time of the first fix (near 86400 to cross midnight)
   int day = 1, month = 6, year = 2026;
   std::uint32_t seed = 1;
+  // A task: the glider starts over the first point and flies to each next one in turn (a point
+  // counts as reached within 500 m); the flight ends at the last point or after `minutes`,
+  // whichever comes first. Empty: the glider wanders in the area round the centre.
+  std::vector<Turnpoint> task;
 };
 
 // The whole file: A, H and I records, one B record per fix (validity 'A', pressure and GPS
@@ -23,6 +34,7 @@ struct Options {
 std::string GenerateFlight(const Options& options);
 
 // Reads "--name value" options into `out`; false with a message for an unknown or bad one.
+// "--task LAT,LON/LAT,LON/..." gives the turnpoints (at least two).
 bool ParseOptions(int argc, const char* const* argv, Options& out, std::string& file, std::string& message);
 
 }  // namespace flightgen

@@ -1,5 +1,5 @@
 // flightgen [--lat DEG] [--lon DEG] [--radius KM] [--minutes N] [--interval S] [--start SECONDS]
-//           [--seed N] FILE.igc
+//           [--seed N] [--task LAT,LON/LAT,LON/...] FILE.igc
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
   std::string file, message;
   if (!flightgen::ParseOptions(argc, argv, options, file, message)) {
     std::fprintf(stderr, "flightgen: %s\nusage: flightgen [--lat DEG] [--lon DEG] [--radius KM] [--minutes N] "
-                         "[--interval S] [--start SECONDS] [--seed N] FILE.igc\n", message.c_str());
+                         "[--interval S] [--start SECONDS] [--seed N]\n"
+                         "                 [--task LAT,LON/LAT,LON/...] FILE.igc\n", message.c_str());
     return 2;
   }
   std::ofstream out(file, std::ios::binary);

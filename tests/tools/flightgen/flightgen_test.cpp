@@ -68,6 +68,32 @@ TEST_F(FlightGen, AFlightReadsBackWithItsLengthIntervalAreaAndClimbs) {
   FreeIgcFixes(*app);
 }
 
+TEST_F(FlightGen, ATaskFlightPassesEachTurnpointInTurnAndEndsAtTheFinish) {
+  // A triangle of about 120 km.
+  ASSERT_EQ(Run("--task 47.3,11.0/47.6,11.3/47.3,11.5/47.3,11.0 --interval 2 --minutes 600 --seed 4", "t.igc"), 0);
+  DynArray<GpsFix> fixes;
+  FlightInfo info;
+  ASSERT_EQ(ReadIgcFlight(u"\\t.igc", fixes, info), 1);
+  const auto at = [](double lat, double lon) {
+    return GeoPoint{static_cast<std::int32_t>(lon * 36000), static_cast<std::int32_t>(lat * 36000)};
+  };
+  const GeoPoint points[] = {at(47.6, 11.3), at(47.3, 11.5), at(47.3, 11.0)};
+  // Each turnpoint is reached (within 500 m and a fix's travel) after the one before it.
+  std::int32_t from = 0;
+  for (const GeoPoint& p : points) {
+    std::int32_t reached = -1;
+    for (std::int32_t i = from; i < fixes.Size() && reached < 0; ++i)
+      if (GeoDistance(fixes[i].position, p) < 500 + 2 * 30 + 100) reached = i;
+    ASSERT_GE(reached, 0) << "turnpoint " << (&p - points) + 1 << " not reached";
+    from = reached;
+  }
+  // The last fix is at the finish, well before the ten hours allowed, and the climbs happened.
+  EXPECT_LT(GeoDistance(fixes[fixes.Size() - 1].position, points[2]), 700u);
+  EXPECT_LT(fixes.Size(), 600 * 30 / 2);
+  for (const char* bad : {"--task 47,11", "--task 47,11/", "--task 47;11/48,12", "--task 95,11/47,11"})
+    EXPECT_EQ(Run(bad, "bad.igc"), 2) << bad;
+}
+
 TEST_F(FlightGen, TheSameSeedGivesTheSameFileAndBadOptionsAreRefused) {
   ASSERT_EQ(Run("--minutes 10 --seed 9", "a.igc"), 0);
   ASSERT_EQ(Run("--minutes 10 --seed 9", "b.igc"), 0);
