@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
     std::ofstream s(script);
     if (o.mode == "replay") {
       s << "dialog          # \"Cumulor Logger\": Playback\n  click 1182\nend\n";
-      s << "open \"\\My Documents\\" << flightName << "\"\n";
+      s << "open \"\\\\My Documents\\\\" << flightName << "\"\n";  // a quoted text keeps "\\" as "\"
     }
     s << "box IDYES       # Exit? Yes\n";
   }

@@ -56,6 +56,8 @@ void ChooseReplaySpeed() {
 void TakeDueShots(HWND hwnd) {
   ShotState& s = State();
   ChooseReplaySpeed();
+  // In the simulator only a replay's fixes carry the flight's times (the simulated ones the clock's).
+  if (s.app->simulator && !s.app->replayWindow.load()) return;
   GpsFix newest;
   if (s.next >= s.times.size() || GetFixBuffer(s.app->gps, &newest, 1) < 1) return;
   while (s.next < s.times.size() && newest.timeOfDay >= s.times[s.next]) {

@@ -2,7 +2,8 @@
 // environment:
 //   $CE_SCREENSHOT_TIMES  fix times, "HH:MM:SS" separated by commas: the screen is saved once the
 //                         newest fix has reached each of them (fix time of day, as the fix history
-//                         holds it), into $CE_SCREENSHOT_DIR/fix-HHMMSS.png;
+//                         holds it), into $CE_SCREENSHOT_DIR/fix-HHMMSS.png; in the simulator
+//                         only while a replay runs (simulated fixes carry the clock's time);
 //   $CE_SCREENSHOT_DIR    the host folder of those files (default: the current folder).
 //   $CE_REPLAY_SPEED      a replay speed chosen in the replay window as soon as it opens: "x1",
 //                         "x10", "x100", "x1000" or "Manual" (the window's own list entries).
