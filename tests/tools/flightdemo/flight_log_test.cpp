@@ -1,6 +1,6 @@
 // The flight computer fed by the flight runner as a process: a generated flight played in as live
 // NMEA leaves an IGC log that ends with a G line and that gpsbabel, an independent IGC reader,
-// reads back at the flight's positions within the B line's precision; garbled NMEA, a broken IGC
+// reads back at the flight's positions within the B line's and the program's precision; garbled NMEA, a broken IGC
 // file to replay and data files gone missing leave the program up until it is quit.
 #include <gtest/gtest.h>
 
@@ -92,8 +92,9 @@ TEST_F(FlightRun, APlayedInFlightLeavesALogGpsbabelReadsAtTheFlightsPositions) {
   const auto track = igc_test::GpsbabelTrack(logs[0], dir_ / "log.csv");
   ASSERT_GT(track.size(), played.size() / 4) << "gpsbabel read " << track.size() << " of " << played.size();
   EXPECT_EQ(track.size(), igc_test::DecodeB(logs[0]).size());
-  // A B line holds thousandths of a minute: the logged position is the played one within one.
-  const double precision = 1.0 / 60000.0 + 1e-9;
+  // The program holds positions in tenths of an arc-second and its B line in thousandths of a
+  // minute, each truncated: the logged position is the played one within one of each.
+  const double precision = 1.0 / 36000.0 + 1.0 / 60000.0 + 1e-9;
   for (const auto& p : track) {
     const auto at = played.find(p.seconds);
     ASSERT_NE(at, played.end()) << "a logged time the flight does not have: " << p.seconds;

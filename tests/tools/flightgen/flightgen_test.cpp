@@ -90,7 +90,7 @@ TEST_F(FlightGen, ATaskFlightPassesEachTurnpointInTurnAndEndsAtTheFinish) {
   // The last fix is at the finish, well before the ten hours allowed, and the climbs happened.
   EXPECT_LT(GeoDistance(fixes[fixes.Size() - 1].position, points[2]), 700u);
   EXPECT_LT(fixes.Size(), 600 * 30 / 2);
-  for (const char* bad : {"--task 47,11", "--task 47,11/", "--task 47;11/48,12", "--task 95,11/47,11"})
+  for (const char* bad : {"--task 47,11", "--task 47,11/", "--task 47x11/48,12", "--task 95,11/47,11"})
     EXPECT_EQ(Run(bad, "bad.igc"), 2) << bad;
 }
 
