@@ -31,6 +31,7 @@
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/team_link.h"
 #include "cumulor/map/team/team_dialogs.h"
 #include "platform/registry/registry.h"
@@ -217,6 +218,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   InstallTaskHooks();
   InstallTeamHooks();
   InstallMenuHooks();
+  InstallNavBoxHooks(app);
   InstallDocumentHooks(app);
   InstallStatsHooks();
   InstallRecorderHooks();

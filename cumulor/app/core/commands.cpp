@@ -1,4 +1,5 @@
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/team_link.h"
 #include "cumulor/map/team/team_grid.h"
 
@@ -428,7 +429,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case 40056: DialogStep(app, 138, 0, false); return;
     case 40057: DialogStep(app, kDisabledAirspaceDialog, reinterpret_cast<LPARAM>(&app.airspace), false); return;
     case 40101: DialogStep(app, 161); return;
-    case 40105: DialogStep(app, 124); return;
+    case 40105: RunNavBoxListCommand(app); return;
     case kCmdReloadAviationData: OnReloadAviationData(app, lparam); return;
     case 40106: {
       AppContext* record = &app;

@@ -9,6 +9,7 @@
 #include "cumulor/app/core/flight_fix_steps.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
@@ -26,6 +27,7 @@
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/igc/igc_text.h"
 #include "cumulor/nav/stats/flight_stats.h"
+#include "cumulor/map/navbox_values/nav_box_values.h"
 #include "cumulor/map/team/team_grid.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/resources/resources.h"
@@ -330,6 +332,7 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
     PostMessageW(app.mainWindow, WM_COMMAND, kCmdWindAltimeter, 0);
   }
   ClearStatusText(app, false);
+  NavBoxFirstFix(app);
 
   if (!app.dialogActive) FiveFixCycle(app, s);
   AltitudeLimitWarning(app, s);
@@ -349,7 +352,10 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
     ClearStatusText(app, false);
     RefreshMapWindow(app);
   }
-  if (!app.dialogActive) PaintMapScreen(app);
+  if (!app.dialogActive) {
+    NavBoxValuesUpdate(app);
+    PaintMapScreen(app);
+  }
   return 0;
 }
 

@@ -29,6 +29,7 @@
 #include "cumulor/nav/terrain/terrain_clearance.h"
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/navbox/nav_box_xml.h"
 #include "cumulor/map/team/team_dialogs.h"
 #include "cumulor/map/team/team_grid.h"
 #include "platform/files/files.h"
@@ -117,8 +118,8 @@ void UnpackOptionFlags(AppContext& app, std::int32_t word, std::int32_t value) {
       app.igcLogging = Bit(value, 4) ? 1 : 0;
       if (Bit(value, 6)) {
         app.trueNorth = 1;
-        NavBoxSetTexts(app.navBoxes, 5, u"True", nullptr, nullptr);
-        NavBoxSetTexts(app.navBoxes, 4, u"True", nullptr, nullptr);
+        NavBoxSetTexts(app.navBoxes, 5, nullptr, nullptr, u"True");
+        NavBoxSetTexts(app.navBoxes, 4, nullptr, nullptr, u"True");
       }
       app.airspace.alarmsOff = Bit(value, 9) ? 1 : 0;
       SetTaskSpeedUnit(app, Bit(value, 11) ? 7 : 8);
@@ -200,7 +201,7 @@ void BuildSettingsDocument(AppContext& app, XmlNode& root) {
 void SaveProfileSettings(AppContext& app, XmlNode& settings) {
   SettingsKept& kept = KeptSettings();
   MenuToXml(app.menu, settings);
-  WriteKept(settings, kept.navBar);
+  NavBoxLayoutSave(app.navBoxes, settings);
   if (XmlNode* port = settings.AddChildInt("SerialPort", app.portNumber))
     port->AddAttribute("speed", std::to_string(app.baudRate).c_str());
   settings.AddChildInt("Bugs", GetFlightParameter(app.flight, kParamBugs));
@@ -272,7 +273,7 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
     } else if (NameIs(child, "Menu")) {
       MenuFromXml(app.menu, child);
     } else if (NameIs(child, "NavBar")) {
-      if (!desktop) KeepElement(kept.navBar, child);
+      if (!desktop) NavBoxLayoutLoad(app.navBoxes, child);
     } else if (NameIs(child, "SerialPort")) {
       // The text and exactly the one attribute "speed".
       const char* speed = child.GetAttribute("speed");

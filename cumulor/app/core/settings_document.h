@@ -3,7 +3,7 @@
 //
 // Elements owned by other modules are written and read through those modules. The settings that
 // have no owning module yet are kept here (SettingsKept) and written back as they were read;
-// elements of modules not built yet ("Menu", "NavBar", "Grid") are kept as copied elements.
+// the element of a module not built yet ("Grid") is kept as a copied element.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,7 @@ struct SettingsKept {
   std::int32_t unitField = 1;              // Flags2 bit 12: 8 or 1
   std::int32_t mapMode = 0;                // Flags3 bit 6: 1 or 0
   // Elements of modules not built yet, written back as read (null: not written).
-  std::unique_ptr<XmlNode> navBar, grid;
+  std::unique_ptr<XmlNode> grid;
 };
 SettingsKept& KeptSettings();
 // Back to the start values (tests and a fresh start); the task lists' columns too.

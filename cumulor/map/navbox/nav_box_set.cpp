@@ -135,6 +135,13 @@ void NavBoxSetGreyed(NavBoxSet& set, std::int32_t number) {
 
 bool NavBoxIsOn(const NavBoxSet& set, std::int32_t number) { return Valid(number) && set.on[number]; }
 
+bool NavBoxDefaultOn(std::int32_t number) {
+  for (std::int32_t n : kDefaultOn) {
+    if (n == number) return true;
+  }
+  return false;
+}
+
 void NavBoxSetOn(NavBoxSet& set, std::int32_t number, bool on) {
   if (!Valid(number)) return;
   set.on[number] = on ? 1 : 0;

@@ -143,6 +143,8 @@ void NavBoxSetGreyed(NavBoxSet& set, std::int32_t number);
 // box off cuts the links that lead to it.
 void NavBoxSetOn(NavBoxSet& set, std::int32_t number, bool on);
 bool NavBoxIsOn(const NavBoxSet& set, std::int32_t number);
+// Boxes 1, 2, 3 and 21 are on in a new set.
+bool NavBoxDefaultOn(std::int32_t number);
 
 // Stores the area and the window; lays the set out again when it is ready (or `force`), and puts
 // the appearance button at the area's centre.

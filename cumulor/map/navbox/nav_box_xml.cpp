@@ -37,7 +37,9 @@ void WriteBox(const NavBoxSet& set, std::int32_t n, XmlNode& boxes) {
   const bool valueFont = b.valueFont != b.defaultValueFont;
   const bool d1 = AnyByte(b.d1);
   const bool d2 = AnyByte(b.d2);
-  if (!b.on && !place && !style && !colour && !titleFont && !valueFont && !d1 && !d2) return;
+  // A box that is on by default and was switched off is written too, so that it stays off.
+  const bool switchedOff = !b.on && NavBoxDefaultOn(n);
+  if (!b.on && !switchedOff && !place && !style && !colour && !titleFont && !valueFont && !d1 && !d2) return;
 
   XmlNode* box = boxes.AddChild("Box");
   if (!box) return;

@@ -130,7 +130,7 @@ bool NavBoxSetOnPen(NavBoxSet& set, std::int32_t x, std::int32_t y, UINT message
   }
 }
 
-void NavBoxInstallWindowHooks(NavBoxSet& set, HWND mainWindow) {
+void NavBoxInstallWindowHooks(NavBoxSet& set) {
   NavBoxHooks& hooks = set.hooks;
   hooks.measure = [](std::int32_t role, const WCHAR* text, std::int32_t length) {
     HDC dc = CreateCompatibleDC(nullptr);
@@ -177,7 +177,7 @@ void NavBoxInstallWindowHooks(NavBoxSet& set, HWND mainWindow) {
       owner->buttonIcon = static_cast<HICON>(
           LoadImageW(UiInstance(), MAKEINTRESOURCEW(kNavBoxButtonIcon), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
   };
-  hooks.appearance = [mainWindow](std::int32_t box) { OpenNavBoxAppearanceDialog(mainWindow, box); };
+  hooks.appearance = [owner](std::int32_t box) { OpenNavBoxAppearanceDialog(owner->window, box); };
 }
 
 }  // namespace cumulor

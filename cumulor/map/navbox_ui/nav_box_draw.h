@@ -23,8 +23,8 @@ void NavBoxDrawBox(const NavBoxSet& set, NavBox& box, HDC dc, bool force);
 // the boxes used the pen.
 bool NavBoxSetOnPen(NavBoxSet& set, std::int32_t x, std::int32_t y, UINT message);
 
-// Installs the measuring, drag, icon and appearance-dialog services of the window side; the
-// appearance dialog is created with `mainWindow` as parent.
-void NavBoxInstallWindowHooks(NavBoxSet& set, HWND mainWindow);
+// Installs the measuring, drag, icon and appearance-dialog services of the window side; the drag
+// draws on, and the appearance dialog is created over, the set's window.
+void NavBoxInstallWindowHooks(NavBoxSet& set);
 
 }  // namespace cumulor

@@ -315,7 +315,7 @@ std::int32_t NavBoxValuesUpdate(AppContext& app) {
   }
   if (on(29)) {
     const auto& sources = NavBoxValueSourcesInstalled();
-    NavBoxSetValue(set, 29, ce::text::Format(u"%d", sources.requiredGlideRatio ? sources.requiredGlideRatio() : 0).c_str());
+    if (sources.requiredGlideRatio) NavBoxSetValue(set, 29, ce::text::Format(u"%d", sources.requiredGlideRatio()).c_str());
   }
   if (on(13)) {
     const std::u16string unit = set.box[13].style == 3 ? ce::text::Format(u"%d%s", Feet(qnh), u"ft") : u"";

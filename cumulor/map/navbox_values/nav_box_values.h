@@ -13,7 +13,8 @@ namespace cumulor {
 struct AppContext;
 
 // What the values read outside the application record; installed by the application core. Unset
-// members give: no reference point, a required glide ratio of 0, no team grid, the local clock.
+// members give: no reference point, no required glide ratio (box 29 keeps its text), no team grid,
+// the local clock.
 struct NavBoxValueSources {
   TaskPoint (*referencePoint)() = nullptr;       // the radial reference point
   std::int32_t (*requiredGlideRatio)() = nullptr;  // to the final destination

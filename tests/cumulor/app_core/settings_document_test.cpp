@@ -101,7 +101,9 @@ const char* const kChanged =
     "<GridTeam>64,0,0,0,0,0,0,0,0,5,0,0,0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,32,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50,51,52</GridTeam>"
     "<FinalGlide>112,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31,32,33,34,35,36,37,38,39,40,41,42,43,44,45,46,47,48,49,50,51,52,53,54,55,56,57,58,59,60,61,62,63,64,65,66,67,68,69,70,71,72,73,74,75,76,77,78,79,80,81,82,83,84,85,86,87,88,89,90,91,92,93,94,95,96,97,98,99,100,101,102,103,104,105,106,107,108,109,110,111,112</FinalGlide>"
     "<Contours>20,7,8,9,10,11,12,13,14,15,16,17,18,19,20,21,22,23,24,25,26</Contours>"
-    "<Menu><Row>1</Row></Menu><NavBar><Box nr=\"2\">5</Box></NavBar><Grid><Size>4</Size></Grid>"
+    "<Menu><Row>1</Row></Menu><NavBar><NavBoxes><Box nr=\"2\"><On>0</On></Box><Box nr=\"5\"><On>1</On><X>10</X>"
+    "<Y>200</Y><L>2</L></Box></NavBoxes><Visible>1</Visible><AllowDrag>0</AllowDrag><Lock>1</Lock></NavBar>"
+    "<Grid><Size>4</Size></Grid>"
     "</Settings>";
 
 // Written, read back into a fresh application and written again: the same document, for the
@@ -197,7 +199,7 @@ TEST_F(SettingsDocument, LoadModesAndAcceptedValues) {
       {"desktop files", kSettingsDesktop, "<Files><UserWaypoints><File1 path=\"\\x\">a.cup</File1></UserWaypoints></Files>", nullptr},
       {"desktop columns", kSettingsDesktop, block("Columns", 32), "="},
       {"desktop columns br", kSettingsDesktop, block("ColumnsBr", 16), "="},
-      {"desktop nav bar", kSettingsDesktop, "<NavBar><Box>1</Box></NavBar>", "<NavBar><Box>1</Box></NavBar>"},
+      {"desktop nav bar", kSettingsDesktop, "<NavBar><Lock>1</Lock></NavBar>", "<NavBar><Lock>1</Lock></NavBar>"},
       {"desktop bugs", kSettingsDesktop, "<Bugs>20</Bugs>", "<Bugs>20</Bugs>"},
       {"desktop time zone", kSettingsDesktop, "<TimeZone>7</TimeZone>", "<TimeZone>7</TimeZone>"},
       {"desktop final glide", kSettingsDesktop, block("FinalGlide", 112), "="},

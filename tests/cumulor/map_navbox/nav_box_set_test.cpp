@@ -323,6 +323,22 @@ TEST(NavBoxSet, SwitchingOffAMiddleBoxEndsTheRowOnItsLeft) {
   ExpectRightOf(*set, 3, 21);
 }
 
+// A box on by default that was switched off before it was ever placed stays off after a save and
+// a load (it has nothing else to write).
+TEST(NavBoxSet, ADefaultBoxSwitchedOffStaysOff) {
+  auto set = NewSet();
+  NavBoxSetOn(*set, 2, false);
+  NavBoxSetOn(*set, 21, false);
+  XmlNode parent("Settings");
+  NavBoxLayoutSave(*set, parent);
+  auto loaded = NewSet();
+  NavBoxLayoutLoad(*loaded, *parent.FindChild("NavBar"));
+  EXPECT_FALSE(loaded->on[2]);
+  EXPECT_FALSE(loaded->on[21]);
+  EXPECT_TRUE(loaded->on[1]);
+  EXPECT_TRUE(loaded->on[3]);
+}
+
 std::unique_ptr<XmlNode> Bar(const std::vector<std::string>& boxes, const char* extra = "") {
   auto bar = std::make_unique<XmlNode>("NavBar");
   XmlNode* list = bar->AddChild("NavBoxes");

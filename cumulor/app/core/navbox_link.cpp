@@ -1,0 +1,77 @@
+#include "cumulor/app/core/navbox_link.h"
+
+#include "cumulor/app/core/gps_update.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/settings_document.h"
+#include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/map/browser/waypoint_selection.h"
+#include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/navbox_ui/nav_box_dialogs.h"
+#include "cumulor/map/navbox_ui/nav_box_draw.h"
+#include "cumulor/map/navbox_values/nav_box_values.h"
+#include "cumulor/map/team/team_grid.h"
+#include "platform/dialogs/message_box.h"
+#include "platform/window/window.h"
+
+namespace cumulor {
+namespace {
+
+constexpr std::int32_t kPurposePointSelection = 4;
+constexpr WPARAM kCmdWaypointBrowser = 40102;
+
+}  // namespace
+
+std::atomic<bool>& NavBoxStartAllowed() {
+  static std::atomic<bool> allowed{false};
+  return allowed;
+}
+
+void InstallNavBoxHooks(AppContext& app) {
+  NavBoxSetGlobal() = &app.navBoxes;
+  NavBoxInstallWindowHooks(app.navBoxes);
+  AppContext* record = &app;
+  NavBoxHooks& hooks = app.navBoxes.hooks;
+  hooks.dialogActive = [record](bool on) { record->dialogActive = on ? 1 : 0; };
+  hooks.startAllowed = [] { return NavBoxStartAllowed().load(); };
+  hooks.startTap = [] { PlayMenuClick(); };
+  hooks.radialTap = [record] {
+    if (MessageBoxW(record->mainWindow, u"Select New Reference Point?", u"Select", MB_YESNO) != IDYES) return;
+    ClearGotoTarget(kPurposePointSelection);
+    SendMessageW(record->mainWindow, WM_COMMAND, kCmdWaypointBrowser, 0);
+  };
+  hooks.resized = [record] {
+    if (record->mainWindow) PostMessageW(record->mainWindow, WM_SIZE, 0, 0);
+  };
+
+  NavBoxValueSources& sources = NavBoxValueSourcesInstalled();
+  sources.referencePoint = [] { return KeptSettings().radialPoint; };
+  sources.teamGridText = []() -> const WCHAR* {
+    const TeamGrid& grid = TeamGridState();
+    return grid.teamMode ? grid.ownCode : nullptr;
+  };
+
+  NavBoxDialogHooks& dialogs = NavBoxDialogHooksInstalled();
+  dialogs.requiredAltitude = [record] { return record->flight.requiredAltitudeMode.load(); };
+  dialogs.startSwitchedOff = [] { FixHandling().startArmed = 0; };
+  dialogs.refreshMap = [record] { RefreshMapWindow(*record); };
+  dialogs.highResolution = [] { return IsLargeScreen(); };
+}
+
+void RunNavBoxListCommand(AppContext& app) {
+  app.dialogActive = 1;
+  RunNavBoxListDialog(app.mainWindow);
+  NavBoxSetRepairLinks(app.navBoxes);
+  app.dialogActive = 0;
+  RefreshMapWindow(app);
+}
+
+void NavBoxFirstFix(AppContext& app) {
+  if (app.navBoxes.ready) return;
+  if (!app.navBoxes.window) app.navBoxes.window = app.mainWindow;
+  NavBoxSetApplyLanguage(app.navBoxes);
+  NavBoxValuesUpdate(app);
+  NavBoxSetActivate(app.navBoxes);
+}
+
+}  // namespace cumulor
