@@ -54,7 +54,7 @@ class NavBoxValues : public ::testing::Test {
     NavBoxValuesReset();
     NavBoxValueSourcesInstalled() = NavBoxValueSources{};
     NavBoxValueSourcesInstalled().localTime = Now;
-    g_now = SYSTEMTIME{2026, 7, 4, 12, 14, 30, 0, 0};
+    g_now = SYSTEMTIME{2026, 7, 6, 4, 12, 14, 30, 0};  // Saturday 4 July 2026, 12:14:30
     UserWaypointTable& w = UserWaypoints();
     w.records.SetSize(1);
     w.names.SetSize(1);
@@ -190,7 +190,7 @@ TEST_F(NavBoxValues, GlideRatioNeededToTheTarget) {
     std::int32_t altitude;
     const char* want;
   } cases[] = {
-      {10000, 0, 1000, "10"},
+      {10100, 0, 1000, "10"},
       {10000, 3281, 1000, "----"},   // 1000 m: level with us
       {10000, 4000, 1000, "----"},   // below the target
       {900000, 0, 100, "999"},       // 9000 is held at 999
