@@ -119,10 +119,7 @@ void StartupSequence(AppContext& app) {
   SetMapRegion(app, app.region);
   SetupWindProfileView(app.thermalView, app.map.largeScreen != 0, app.simulator != 0, &app.thermalViewShown, [] {
     // Closing the wind profile view gives the map its navigation boxes back.
-    if (AppContext* record = AppRecord()) {
-      record->navBoxes.hidden = 0;
-      record->navBoxes.changed = 1;
-    }
+    if (AppContext* record = AppRecord()) NavBoxSetShow(record->navBoxes);
   });
   const double calmAltitude = GetFlightParameter(app.flight, kParamQnhAltitude);
   PushWindSample(app.thermalView, WindSample{GetTickCount(), static_cast<std::uint16_t>(
