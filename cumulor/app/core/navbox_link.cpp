@@ -41,7 +41,9 @@ void InstallNavBoxHooks(AppContext& app) {
     SendMessageW(record->mainWindow, WM_COMMAND, kCmdWaypointBrowser, 0);
   };
   hooks.resized = [record] {
-    if (record->mainWindow) PostMessageW(record->mainWindow, WM_SIZE, 0, 0);
+    RECT client{};
+    if (record->mainWindow && GetClientRect(record->mainWindow, &client))
+      PostMessageW(record->mainWindow, WM_SIZE, 0, MAKELPARAM(client.right - client.left, client.bottom - client.top));
   };
 
   NavBoxValueSources& sources = NavBoxValueSourcesInstalled();

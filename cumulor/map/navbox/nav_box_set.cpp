@@ -55,6 +55,8 @@ constexpr std::int32_t kDefaultOn[] = {1, 2, 3, kNavBoxStart};
 
 bool Valid(std::int32_t n) { return n >= 1 && n <= kNavBoxLast; }
 
+bool AreaEmpty(const NavBoxSet& set) { return set.area.right <= set.area.left || set.area.bottom <= set.area.top; }
+
 template <std::size_t N>
 std::int32_t CopyCut(WCHAR (&field)[N], const WCHAR* text) {
   std::size_t i = 0;
@@ -151,7 +153,7 @@ void NavBoxSetOn(NavBoxSet& set, std::int32_t number, bool on) {
     return;
   }
   NavBox& b = set.box[number];
-  if (!set.ready || b.rect.right != 0) return;
+  if (!set.ready || b.rect.right != 0 || AreaEmpty(set)) return;
   NavBoxMeasure(set, number);
   if (set.allowDrag) {
     const std::int32_t w = set.area.right - set.area.left;
@@ -169,6 +171,11 @@ void NavBoxSetResize(NavBoxSet& set, const RECT& area, HWND window, bool force) 
   const std::int32_t cy = (area.top + area.bottom) / 2;
   set.buttonRect = RECT{cx - 16, cy - 16, cx + 16, cy + 16};
   if (!set.ready && !force) return;
+  if (set.ready && set.arrangePending && !AreaEmpty(set)) {
+    set.arrangePending = 0;
+    NavBoxSetArrange(set);
+    return;
+  }
   const std::uint32_t ready = set.ready;
   set.ready = 1;
   NavBoxSetRearrange(set, false);
@@ -176,7 +183,7 @@ void NavBoxSetResize(NavBoxSet& set, const RECT& area, HWND window, bool force) 
 }
 
 void NavBoxSetRearrange(NavBoxSet& set, bool dockAsYouGo) {
-  if (!set.ready) return;
+  if (!set.ready || AreaEmpty(set)) return;
   NavBoxSetRepairLinks(set);
   for (std::int32_t n = 1; n <= kNavBoxLast; ++n) {
     if (set.on[n]) NavBoxMeasure(set, n);
@@ -232,7 +239,9 @@ void NavBoxSetActivate(NavBoxSet& set) {
   if (set.ready) return;
   set.ready = 1;
   if (set.hooks.loadIcon) set.hooks.loadIcon();
-  if (set.loaded) {
+  if (AreaEmpty(set)) {
+    set.arrangePending = set.loaded ? 0 : 1;
+  } else if (set.loaded) {
     NavBoxSetRearrange(set, false);
   } else {
     NavBoxSetArrange(set);

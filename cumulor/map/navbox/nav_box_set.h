@@ -104,6 +104,7 @@ struct NavBoxSet {
   std::uint8_t savedVisible = 1;
   std::uint8_t hidden = 0;     // hidden for a full-screen view
   std::uint8_t loaded = 0;     // a "NavBoxes" element was read, or the set was activated
+  std::uint8_t arrangePending = 0;  // activated before the area was known: arrange at the first size
   std::int32_t dragged = 0;    // the box being dragged, 0 none
   std::int32_t tapped = 0;     // box 21 or 32 when the pen went down on it, 0 none
   std::int32_t grabX = 0;      // pen x minus the dragged box's left edge
@@ -168,6 +169,7 @@ void NavBoxSetShow(NavBoxSet& set);
 void NavBoxSetVisible(NavBoxSet& set, bool visible);
 // The first activation: the set becomes ready, loads its button icon, lays itself out (stored
 // positions kept when boxes were loaded, else arranged into chained rows) and counts as loaded.
+// Nothing is laid out in an empty area: an activation before the first size waits for it.
 void NavBoxSetActivate(NavBoxSet& set);
 
 // The set the dialogs edit (the application's).

@@ -155,6 +155,33 @@ TEST(NavBoxSet, FreshInstallationChainsBoxes1To3And21FromTheBottomLeft) {
   EXPECT_EQ(Describe(*SaveAndLoad(*set)), Describe(*set));
 }
 
+// Activated before the map window had its size: nothing is placed until the first size, which then
+// arranges the fresh set; a saved set read back waits the same way and keeps its places.
+TEST(NavBoxSet, AnActivationBeforeTheFirstSizeWaitsForIt) {
+  auto set = std::make_unique<NavBoxSet>();
+  NavBoxSetInit(*set);
+  set->hooks.measure = FakeMeasure;
+  NavBoxSetActivate(*set);
+  NavBoxSetOn(*set, 9, true);
+  for (std::int32_t n : {1, 2, 3, 9, 21}) EXPECT_EQ(set->box[n].rect.right, 0) << n;
+  NavBoxSetResize(*set, kArea, nullptr, false);
+  EXPECT_EQ(set->box[1].rect.left, 0);
+  EXPECT_EQ(set->box[1].rect.bottom, kArea.bottom);
+  ExpectRightOf(*set, 1, 2);
+  ExpectRightOf(*set, 3, 9);
+  ExpectRightOf(*set, 9, 21);
+
+  XmlNode parent("Settings");
+  NavBoxLayoutSave(*set, parent);
+  auto loaded = std::make_unique<NavBoxSet>();
+  NavBoxSetInit(*loaded);
+  loaded->hooks.measure = FakeMeasure;
+  NavBoxLayoutLoad(*loaded, *parent.FindChild("NavBar"));
+  NavBoxSetActivate(*loaded);
+  NavBoxSetResize(*loaded, kArea, nullptr, false);
+  EXPECT_EQ(Describe(*loaded), Describe(*set));
+}
+
 TEST(NavBoxSet, ArrangedRowsBreakAtTheRightEdgeAndStayChainedPerRow) {
   auto set = NewSet();
   for (std::int32_t n = 1; n <= 12; ++n) set->on[n] = 1;
