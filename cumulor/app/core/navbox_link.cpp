@@ -10,7 +10,6 @@
 #include "cumulor/map/navbox_ui/nav_box_dialogs.h"
 #include "cumulor/map/navbox_ui/nav_box_draw.h"
 #include "cumulor/map/navbox_values/nav_box_values.h"
-#include "cumulor/map/team/team_grid.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/window/window.h"
 
@@ -48,10 +47,6 @@ void InstallNavBoxHooks(AppContext& app) {
 
   NavBoxValueSources& sources = NavBoxValueSourcesInstalled();
   sources.referencePoint = [] { return KeptSettings().radialPoint; };
-  sources.teamGridText = []() -> const WCHAR* {
-    const TeamGrid& grid = TeamGridState();
-    return grid.teamMode ? grid.ownCode : nullptr;
-  };
 
   NavBoxDialogHooks& dialogs = NavBoxDialogHooksInstalled();
   dialogs.requiredAltitude = [record] { return record->flight.requiredAltitudeMode.load(); };

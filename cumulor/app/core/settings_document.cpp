@@ -87,14 +87,6 @@ void KeepElement(std::unique_ptr<XmlNode>& slot, const XmlNode& element) {
   slot = std::move(copy);
 }
 
-void WriteKept(XmlNode& settings, const std::unique_ptr<XmlNode>& kept) {
-  if (!kept) return;
-  XmlNode* copy = XmlNode::New("");
-  if (!copy) return;
-  copy->CopyFrom(*kept);
-  settings.AppendChild(copy);
-}
-
 bool NameIs(const XmlNode& node, const char* name) { return std::strcmp(node.Name().CStr(), name) == 0; }
 
 }  // namespace

@@ -388,10 +388,6 @@ std::int32_t NavBoxValuesUpdate(AppContext& app) {
     }
   }
   if (on(6)) AverageTwenty(app);
-  if (on(22)) {
-    const auto& sources = NavBoxValueSourcesInstalled();
-    if (const WCHAR* text = sources.teamGridText ? sources.teamGridText() : nullptr) NavBoxSetValue(set, 22, text);
-  }
   WCHAR time[kTimeTextSize] = {};
   if (on(23)) {
     GetTaskEtaText(time);

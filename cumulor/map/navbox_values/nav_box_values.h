@@ -13,12 +13,11 @@ namespace cumulor {
 struct AppContext;
 
 // What the values read outside the application record; installed by the application core. Unset
-// members give: no reference point, no required glide ratio (box 29 keeps its text), no team grid,
-// the local clock.
+// members give: no reference point, no required glide ratio (box 29 keeps its text), the local
+// clock. Box 22 is not written here: the team grid hands its code to the box with each new fix.
 struct NavBoxValueSources {
   TaskPoint (*referencePoint)() = nullptr;       // the radial reference point
   std::int32_t (*requiredGlideRatio)() = nullptr;  // to the final destination
-  const WCHAR* (*teamGridText)() = nullptr;      // null while the team grid is not active
   void (*localTime)(SYSTEMTIME* out) = nullptr;
 };
 NavBoxValueSources& NavBoxValueSourcesInstalled();
