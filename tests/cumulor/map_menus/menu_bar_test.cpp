@@ -1,6 +1,6 @@
 // The on-screen menu: its pages by the pen, edit mode with the button editor, the hardware keys,
-// the "Menu" element, and the open page as pictures at both screen sizes (menu_page1_240x320.png,
-// menu_page1_480x640.png, menu_edit_240x320.png in the test's folder).
+// the "Menu" element, and the open pages as pictures at both screen sizes (menu_page1_240x320.png,
+// menu_page1_480x640.png, menu_page2_*.png, menu_edit_240x320.png in the test's folder).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -55,10 +55,16 @@ class MenuBarTest : public ce::testing::DeviceTest {
     ASSERT_TRUE(in);
     std::stringstream s;
     s << in.rdbuf();
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(CUMULOR_RES_DIR) + "/icons/menu")) {
-      std::ifstream png(entry.path(), std::ios::binary);
-      files["icons/menu/" + entry.path().filename().string()] =
-          std::vector<std::uint8_t>(std::istreambuf_iterator<char>(png), {});
+    // The tab halves and the page arrows are drawn from the navigation boxes' icons.
+    std::ifstream navbox(std::string(CUMULOR_RES_DIR) + "/dialog-navbox.txt");
+    for (std::string line; std::getline(navbox, line);)
+      if (line.rfind("icon ", 0) == 0) s << line << "\n";
+    for (const char* folder : {"icons/menu", "icons/navbox"}) {
+      for (const auto& entry : std::filesystem::directory_iterator(std::string(CUMULOR_RES_DIR) + "/" + folder)) {
+        std::ifstream png(entry.path(), std::ios::binary);
+        files[std::string(folder) + "/" + entry.path().filename().string()] =
+            std::vector<std::uint8_t>(std::istreambuf_iterator<char>(png), {});
+      }
     }
     ASSERT_EQ(ce::resources::AddModuleResourceText(u"", s.str(), files), "");
     ce::scripted::User::Get().Reset();
@@ -322,8 +328,25 @@ TEST_F(MenuBarTest, OpenPagesAsPictures) {
     EXPECT_EQ(GetPixel(dc, (empty.left + empty.right) / 2, empty.top + 3), RGB(192, 192, 192));
     const RECT& first = menu.pages[0][0].rect;
     EXPECT_NE(GetPixel(dc, first.left + 4, first.bottom - 3), RGB(192, 192, 192));
+    // The tab's two halves and, on page 1, the arrow to the next page only.
+    const RECT& tab = menu.tabRect;
+    const auto middle = [&](const RECT& r) { return GetPixel(dc, (r.left + r.right) / 2, (r.top + r.bottom) / 2); };
+    const LONG half = (tab.right - tab.left) / 2;
+    EXPECT_NE(middle(RECT{tab.left, tab.top, tab.left + half, tab.top + half}), RGB(192, 192, 192));
+    EXPECT_NE(middle(RECT{tab.left + half, tab.top, tab.right, tab.top + half}), RGB(192, 192, 192));
+    EXPECT_NE(middle(menu.nextRect), RGB(192, 192, 192));
+    EXPECT_EQ(middle(menu.previousRect), RGB(192, 192, 192));
     const std::string name = "menu_page1_" + std::to_string(size.cx) + "x" + std::to_string(size.cy) + ".png";
     EXPECT_TRUE(ce::gdi::SaveBitmapPng(bitmap, name));
+    // Page 2 has both arrows.
+    menu.currentPage = menu.pages[1];
+    menu.pageNumber = 2;
+    MenuDraw(menu, dc);
+    EXPECT_NE(middle(menu.previousRect), RGB(192, 192, 192));
+    EXPECT_NE(middle(menu.nextRect), RGB(192, 192, 192));
+    EXPECT_TRUE(ce::gdi::SaveBitmapPng(bitmap, "menu_page2_" + std::to_string(size.cx) + "x" + std::to_string(size.cy) + ".png"));
+    menu.currentPage = menu.pages[0];
+    menu.pageNumber = 1;
     if (size.cx == 240) {
       menu.editMode = 1;
       MenuDraw(menu, dc);
