@@ -1,7 +1,7 @@
 // The main window's handlers and pumps in the test process: PumpMessagesWait, the zoom keys'
 // debounce, area targets moved across north, command dispatch, the status line, the desktop
-// requests, and the dialogs under the scripted user (port dialog, own message box, entry pad, list
-// choice).
+// requests, the dialogs under the scripted user (port dialog, own message box, entry pad, list
+// choice), and the application buttons given as input.
 #include <cmath>
 #include <thread>
 
@@ -17,6 +17,8 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/geo/geodesy.h"
+#include "cumulor/map/menus/menu_bar.h"
+#include "platform/display/display.h"
 #include "platform/display/virtual_keys.h"
 #include "platform/kernel/kernel.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
@@ -406,6 +408,46 @@ TEST_F(WindowTest, BadRegistryValuesAndOddMessagesAreRefusedOrIgnored) {
   EXPECT_EQ(MainWndProc(w, WM_EXITMENULOOP, 0, 0), 1);
   EXPECT_EQ(app->dialogActive, 0);
   EXPECT_EQ(app->menuClosed, 1);
+}
+
+// The application buttons given as input (as the live window's number pad gives them) reach the
+// main window procedure as VK_APP1..4 and run page 1's bottom strip; VK_APP2's slot is empty.
+LRESULT KeyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_KEYDOWN) return MainWndProc(window, message, wparam, lparam);
+  return DefWindowProcW(window, message, wparam, lparam);
+}
+
+std::vector<std::uint32_t> g_menuCommands;
+
+TEST_F(WindowTest, ApplicationButtonsFromInputRunTheMenuStrip) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = KeyProc;
+  wc.lpszClassName = u"CumulorKeys";
+  RegisterClassW(&wc);
+  HWND window = CreateWindowExW(0, u"CumulorKeys", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(window, nullptr);
+  MenusInit(app->menu);
+  MenuBarSetup(app->menu, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+  g_menuCommands.clear();
+  SetMenuLink(MenuLink{[](std::uint32_t command, std::uint32_t) { g_menuCommands.push_back(command); }, nullptr,
+                       nullptr, nullptr});
+  SetFocus(window);
+  for (UINT key : {VK_APP1, VK_APP2, VK_APP3, VK_APP4}) {
+    ce::display::InjectInput({ce::display::InputEvent::kKeyDown, 0, 0, key});
+    ce::display::InjectInput({ce::display::InputEvent::kKeyUp, 0, 0, key});
+  }
+  MSG msg;
+  for (int i = 0; i < 50 && g_menuCommands.size() < 3; ++i) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(g_menuCommands, (std::vector<std::uint32_t>{kCmdTerrain, 40147, kCmdThermals}));
+  SetMenuLink({});
+  DestroyWindow(window);
+  UnregisterClassW(u"CumulorKeys", nullptr);
 }
 
 }  // namespace
