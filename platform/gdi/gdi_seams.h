@@ -21,10 +21,17 @@ bool SaveBitmapPng(HBITMAP bitmap, const std::filesystem::path& file, const RECT
 
 // Collects one line per drawing call made on the DCs it is attached to, such as
 // "Rectangle(10,10,50,40)" or "TextOutW(2,3,\"Hello\")".
+// With `keepPoints` set it also keeps the points of every Polyline and Polygon, in call order
+// (a frame drawn again elsewhere, such as a benchmark's peer).
 class CallRecorder {
  public:
   std::vector<std::string> calls;
-  void Clear() { calls.clear(); }
+  bool keepPoints = false;
+  std::vector<std::vector<POINT>> points;
+  void Clear() {
+    calls.clear();
+    points.clear();
+  }
   // How many recorded calls begin with `name` followed by "(".
   int Count(const std::string& name) const;
 };

@@ -175,6 +175,7 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
   DC* dc = AsDC(hdc);
   if (!dc || !points || count < 2) return FALSE;
   GDI_RECORD(*dc, "Polyline(" + std::to_string(count) + ")");
+  if (dc->recorder && dc->recorder->keepPoints) dc->recorder->points.emplace_back(points, points + count);
   Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     if (!ApplyPen(cr, *dc)) return;
     PathPoints(cr, points, count, Half(*dc), false);
@@ -188,6 +189,7 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
   DC* dc = AsDC(hdc);
   if (!dc || !points || count < 2) return FALSE;
   GDI_RECORD(*dc, "Polygon(" + std::to_string(count) + ")");
+  if (dc->recorder && dc->recorder->keepPoints) dc->recorder->points.emplace_back(points, points + count);
   Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
     cairo_set_fill_rule(cr, dc->st.fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
     PathPoints(cr, points, count, 0.5, true);

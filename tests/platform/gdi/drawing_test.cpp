@@ -275,6 +275,21 @@ TEST_F(DrawingTest, RecorderListsTheCallsMadeOnTheDC) {
   EXPECT_EQ(recorder.calls[0], "Rectangle(1,2,3,4)");
   EXPECT_EQ(recorder.calls[1], "TextOutW(5,6,\"Hi\")");
   EXPECT_EQ(recorder.Count("LineTo"), 1);
+  EXPECT_TRUE(recorder.points.empty());
+  // Asked to, it keeps the points of polylines and polygons in call order.
+  recorder.Clear();
+  recorder.keepPoints = true;
+  ce::gdi::AttachRecorder(dc, &recorder);
+  const POINT line[] = {{1, 1}, {5, 1}, {5, 7}};
+  const POINT area[] = {{2, 2}, {9, 2}, {9, 9}, {2, 9}};
+  Polyline(dc, line, 3);
+  Polygon(dc, area, 4);
+  ce::gdi::AttachRecorder(dc, nullptr);
+  ASSERT_EQ(recorder.points.size(), 2u);
+  EXPECT_EQ(recorder.calls[1], "Polygon(4)");
+  EXPECT_EQ(recorder.points[0].size(), 3u);
+  EXPECT_EQ(recorder.points[1][2].x, 9);
+  EXPECT_EQ(recorder.points[1][3].y, 9);
 }
 
 TEST_F(DrawingTest, BadHandlesAndArgumentsFailCleanly) {

@@ -1,0 +1,405 @@
+// The flight computer's frame at 480 x 640 in frames per second: the application started in this
+// process over southern England (the national airspace file of the test data, 2,571 blocks, its
+// "AC MATZ" headers read as "AC D"; 300 waypoints; a task; a generated flight with an hour of
+// trail), then one frame per fix along the flight through the new-fix handling (its re-centres
+// and `PaintMapScreen`) at three zooms. Beside it, in the same run, the same frames' shapes and
+// texts (recorded from the frame's own drawing calls) drawn with plain Cairo on an image surface
+// of the same size. Counters: frames/s (mean) and the slowest 1 % of frames, ours and the peer's.
+//
+// Map files join the scene in SceneFiles(): the vector map store's .kv3 tiles and a shapefile
+// layer of realistic size (about 5,000 shapes, 200,000 vertices) go there as "Terrain" and
+// "Shape" entries once the program loads them.
+#include <cairo.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/support/side_by_side.h"
+#include "cumulor/app/app_context.h"
+#include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/gps_update.h"
+#include "cumulor/map/trail/trail.h"
+#include "cumulor/nav/gps/gps_input.h"
+#include "cumulor/nav/replay/igc_flight_reader.h"
+#include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_seams.h"
+#include "platform/window/window.h"
+#include "tools/flightgen/flight_generator.h"
+
+namespace {
+
+using namespace cumulor;
+namespace fs = std::filesystem;
+
+constexpr int kW = 480, kH = 640;
+constexpr std::int32_t kTrailFixes = 3600;  // an hour at a fix a second
+constexpr std::int32_t kFrames = 300;       // frames of one run, then again from the first
+
+// The data folder's files: written once.
+fs::path Docs() { return fs::path(bench::TemporaryDeviceFolder()) / "root" / "My Documents"; }
+
+void Write(const std::string& name, const std::string& text) {
+  std::ofstream(Docs() / name, std::ios::binary) << text;
+}
+
+std::string Coordinate(double degrees, bool latitude) {
+  const char hemisphere = latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E');
+  const double a = std::abs(degrees);
+  const int whole = static_cast<int>(a);
+  char text[32];
+  std::snprintf(text, sizeof text, latitude ? "%02d:%06.3f%c" : "%03d:%06.3f%c", whole, (a - whole) * 60.0, hemisphere);
+  return text;
+}
+
+// The task: a triangle of about 300 km from a field in Hampshire, flown anticlockwise.
+struct Point {
+  const char* code;
+  const char* name;
+  double lat, lon;
+};
+const Point kTask[] = {{"HOME", "Bench Field", 51.19, -1.03},
+                       {"TPA", "Bench North", 51.95, -1.60},
+                       {"TPB", "Bench West", 51.20, -2.60},
+                       {"HOME", "Bench Field", 51.19, -1.03}};
+
+std::string Waypoints() {
+  std::string out;
+  std::mt19937 random(3);
+  for (int i = 0; i < 4; ++i)
+    if (i < 3) out += std::string(kTask[i].code) + "," + Coordinate(kTask[i].lat, true) + "," +
+                      Coordinate(kTask[i].lon, false) + ",400F,T,"  + kTask[i].name + ",\r\n";
+  for (int i = 0; i < 297; ++i) {
+    const double lat = 50.6 + (random() % 20000) / 10000.0;
+    const double lon = -3.2 + (random() % 36000) / 10000.0;
+    out += "W" + std::to_string(i) + "," + Coordinate(lat, true) + "," + Coordinate(lon, false) + "," +
+           std::to_string(100 + random() % 900) + "F," + (i % 5 == 0 ? "ATL" : "T") + ",Waypoint " +
+           std::to_string(i) + ",\r\n";
+  }
+  return out;
+}
+
+std::string Tasks() {
+  std::string out = "<Tasks><Task nr=\"0\">";
+  for (const Point& p : kTask) {
+    char row[256];
+    std::snprintf(row, sizeof row,
+                  "<Turnpoint><name>%s</name><type>user waypoint</type><lat>%.6f</lat><lon>%.6f</lon></Turnpoint>",
+                  p.name, p.lat, p.lon);
+    out += row;
+  }
+  return out + "</Task></Tasks>";
+}
+
+// The national file with its military zones read as class D (a class the reader refuses).
+std::string Airspace() {
+  std::ifstream in(fs::path(OPENAIR_DIR) / "uk-asselect-2025.txt", std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  std::string text = s.str();
+  for (std::size_t at = 0; (at = text.find("AC MATZ", at)) != std::string::npos;) text.replace(at, 7, "AC D");
+  return text;
+}
+
+// The "Files" entries of the scene. The vector map's tiles ("Terrain") and a generated shapefile
+// layer ("Shape") join here.
+std::string SceneFiles() {
+  return "<UserWaypoints><File1>bench.dat</File1></UserWaypoints>"
+         "<UserAirspace><File1>uk.txt</File1></UserAirspace>";
+}
+
+void WriteScene() {
+  fs::create_directories(Docs());
+  Write("bench.dat", Waypoints());
+  Write("uk.txt", Airspace());
+  Write("KV_TASKS.xml", Tasks());
+  Write("KV_SETTINGS.xml", "<Settings><Files>" + SceneFiles() +
+                               "</Files><Home><Turnpoint><name>Bench Field</name><type>user waypoint</type>"
+                               "<lat>51.19</lat><lon>-1.03</lon></Turnpoint></Home><TimeZone>0</TimeZone></Settings>");
+  flightgen::Options o;
+  o.interval = 1;
+  o.minutes = 240;
+  o.startSeconds = 10 * 3600;
+  o.seed = 17;
+  for (const Point& p : kTask) o.task.push_back({p.lat, p.lon});
+  Write("bench.igc", flightgen::GenerateFlight(o));
+}
+
+// One frame's drawing calls, for the peer.
+struct Op {
+  enum Kind { kPolyline, kPolygon, kLine, kRect, kEllipse, kText, kImage } kind;
+  std::vector<POINT> points;  // polyline, polygon; line: two; rectangles: two corners
+  std::string text;
+};
+using Frame = std::vector<Op>;
+
+std::vector<long> Numbers(const std::string& call) {
+  std::vector<long> out;
+  const char* p = call.c_str() + call.find('(') + 1;
+  while (*p && *p != ')' && *p != '"') {
+    char* end = nullptr;
+    out.push_back(std::strtol(p, &end, 10));
+    if (end == p) break;
+    p = *end == ',' ? end + 1 : end;
+  }
+  return out;
+}
+
+std::string Quoted(const std::string& call) {
+  const std::size_t a = call.find('"'), b = call.rfind('"');
+  return a == std::string::npos || b <= a ? std::string() : call.substr(a + 1, b - a - 1);
+}
+
+Frame ToFrame(const ce::gdi::CallRecorder& r, int& skipped) {
+  Frame f;
+  std::size_t shape = 0;
+  auto starts = [](const std::string& c, const char* name) { return c.rfind(std::string(name) + "(", 0) == 0; };
+  for (const std::string& c : r.calls) {
+    const std::vector<long> n = Numbers(c);
+    auto corners = [&](Op::Kind k, long l, long t, long rr, long b) {
+      f.push_back({k, {{static_cast<LONG>(l), static_cast<LONG>(t)}, {static_cast<LONG>(rr), static_cast<LONG>(b)}}, ""});
+    };
+    if ((starts(c, "Polyline") || starts(c, "Polygon")) && shape < r.points.size()) {
+      f.push_back({starts(c, "Polygon") ? Op::kPolygon : Op::kPolyline, r.points[shape++], ""});
+    } else if (starts(c, "LineTo") && n.size() == 4) {
+      corners(Op::kLine, n[0], n[1], n[2], n[3]);
+    } else if ((starts(c, "Rectangle") || starts(c, "FillRect") || starts(c, "FrameRect") || starts(c, "RoundRect")) &&
+               n.size() >= 4) {
+      corners(Op::kRect, n[0], n[1], n[2], n[3]);
+    } else if ((starts(c, "Ellipse") || starts(c, "Arc") || starts(c, "Pie")) && n.size() >= 4) {
+      corners(Op::kEllipse, n[0], n[1], n[2], n[3]);
+    } else if ((starts(c, "TextOutW") || starts(c, "ExtTextOutW")) && n.size() >= 2) {
+      f.push_back({Op::kText, {{static_cast<LONG>(n[0]), static_cast<LONG>(n[1])}}, Quoted(c)});
+    } else if (starts(c, "DrawTextW")) {
+      f.push_back({Op::kText, {{0, 0}}, Quoted(c)});
+    } else if ((starts(c, "BitBlt") || starts(c, "StretchBlt") || starts(c, "TransparentImage") ||
+                starts(c, "AlphaBlend") || starts(c, "DrawIconEx")) && n.size() >= 4) {
+      corners(Op::kImage, n[0], n[1], n[0] + n[2], n[1] + n[3]);
+    } else {
+      ++skipped;
+    }
+  }
+  return f;
+}
+
+// The peer: plain Cairo, one context on an image surface, a few colours, a 1.5-pixel pen.
+class CairoPeer {
+ public:
+  CairoPeer()
+      : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH)),
+        icon_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 32, 32)),
+        cr_(cairo_create(surface_)) {
+    cairo_t* c = cairo_create(icon_);
+    cairo_set_source_rgba(c, 0.2, 0.4, 0.8, 0.8);
+    cairo_arc(c, 16, 16, 12, 0, 6.283);
+    cairo_fill(c);
+    cairo_destroy(c);
+    cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, 12);
+    cairo_set_line_width(cr_, 1.5);
+  }
+  ~CairoPeer() {
+    cairo_destroy(cr_);
+    cairo_surface_destroy(icon_);
+    cairo_surface_destroy(surface_);
+  }
+  void Draw(const Frame& frame) {
+    cairo_set_source_rgb(cr_, 1, 1, 1);
+    cairo_paint(cr_);
+    int colour = 0;
+    for (const Op& op : frame) {
+      static const double kColours[4][3] = {{0, 0, 0}, {0.7, 0, 0.7}, {0.4, 0.8, 1}, {0.2, 0.6, 0.2}};
+      const double* rgb = kColours[colour++ & 3];
+      cairo_set_source_rgb(cr_, rgb[0], rgb[1], rgb[2]);
+      switch (op.kind) {
+        case Op::kPolyline:
+        case Op::kPolygon:
+          cairo_move_to(cr_, op.points[0].x + 0.5, op.points[0].y + 0.5);
+          for (std::size_t i = 1; i < op.points.size(); ++i) cairo_line_to(cr_, op.points[i].x + 0.5, op.points[i].y + 0.5);
+          if (op.kind == Op::kPolygon) {
+            cairo_close_path(cr_);
+            cairo_fill_preserve(cr_);
+            cairo_set_source_rgb(cr_, 0, 0, 0);
+          }
+          cairo_stroke(cr_);
+          break;
+        case Op::kLine:
+          cairo_move_to(cr_, op.points[0].x + 0.5, op.points[0].y + 0.5);
+          cairo_line_to(cr_, op.points[1].x + 0.5, op.points[1].y + 0.5);
+          cairo_stroke(cr_);
+          break;
+        case Op::kRect:
+          cairo_rectangle(cr_, op.points[0].x, op.points[0].y, op.points[1].x - op.points[0].x,
+                          op.points[1].y - op.points[0].y);
+          cairo_fill(cr_);
+          break;
+        case Op::kEllipse: {
+          const double cx = (op.points[0].x + op.points[1].x) / 2.0, cy = (op.points[0].y + op.points[1].y) / 2.0;
+          const double rx = std::max(1.0, (op.points[1].x - op.points[0].x) / 2.0);
+          const double ry = std::max(1.0, (op.points[1].y - op.points[0].y) / 2.0);
+          cairo_save(cr_);
+          cairo_translate(cr_, cx, cy);
+          cairo_scale(cr_, rx, ry);
+          cairo_arc(cr_, 0, 0, 1, 0, 6.283185307);
+          cairo_restore(cr_);
+          cairo_fill_preserve(cr_);
+          cairo_set_source_rgb(cr_, 0, 0, 0);
+          cairo_stroke(cr_);
+          break;
+        }
+        case Op::kText:
+          cairo_move_to(cr_, op.points[0].x, op.points[0].y + 12);
+          cairo_show_text(cr_, op.text.c_str());
+          break;
+        case Op::kImage:
+          cairo_save(cr_);
+          cairo_rectangle(cr_, op.points[0].x, op.points[0].y, op.points[1].x - op.points[0].x,
+                          op.points[1].y - op.points[0].y);
+          cairo_clip(cr_);
+          cairo_set_source_surface(cr_, icon_, op.points[0].x, op.points[0].y);
+          cairo_paint(cr_);
+          cairo_restore(cr_);
+          break;
+      }
+    }
+    cairo_surface_flush(surface_);
+  }
+
+ private:
+  cairo_surface_t* surface_;
+  cairo_surface_t* icon_;
+  cairo_t* cr_;
+};
+
+// The application of this process, started once: the start-up runs to its last command, the
+// simulator's input thread is stopped (the benchmark gives the fixes), the trail holds an hour.
+struct Scene {
+  AppContext* app = nullptr;
+  DynArray<GpsFix> fixes;
+  bool ready = false;
+};
+
+Scene& TheScene() {
+  static Scene scene = [] {
+    Scene s;
+    bench::TemporaryDeviceFolder();
+    ce::display::SetScreenSize(ce::display::kVga);
+    WriteScene();
+    FlightInfo info;
+    if (ReadIgcFlight(u"\\My Documents\\bench.igc", s.fixes, info) != 1 || s.fixes.Size() < kTrailFixes + kFrames)
+      return s;
+    static bool started = false;
+    SetStartupDoneHook([](AppContext& app) {
+      GpsStop(app.gps);
+      started = true;
+    });
+    s.app = new AppContext;
+    AppContextInit(s.app, 1, 1);
+    AppRecord() = s.app;
+    if (!InitInstance(*s.app, nullptr)) return s;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    MSG msg;
+    while (!started && std::chrono::steady_clock::now() < end) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(1);
+    }
+    if (!started) return s;
+    for (std::int32_t i = 0; i < kTrailFixes; ++i) TrailAddFix(s.fixes[i], false);
+    s.ready = true;
+    return s;
+  }();
+  return scene;
+}
+
+void Drain() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+
+GpsStatus StatusOf(const GpsFix& fix) {
+  GpsStatus s;
+  s.timeOfDay = fix.timeOfDay;
+  s.positionValid = 1;
+  s.position = fix.position;
+  s.groundSpeedKn = fix.groundSpeed;
+  s.groundSpeedMs = fix.groundSpeed * 0.514444f;
+  s.track = fix.track;
+  s.altitudeValid = 1;
+  s.altitude = fix.gpsAltitude;
+  return s;
+}
+
+double Slowest1PercentFps(std::vector<double> seconds) {
+  if (seconds.empty()) return 0;
+  std::sort(seconds.begin(), seconds.end());
+  const double p99 = seconds[std::min(seconds.size() - 1, seconds.size() * 99 / 100)];
+  return p99 > 0 ? 1.0 / p99 : 0;
+}
+
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+// Argument: the zoom table's index (2: 5 km, 4: 20 km, 6: 100 km across the scale bar).
+void BM_MapFrame(benchmark::State& state) {
+  Scene& scene = TheScene();
+  if (!scene.ready) {
+    state.SkipWithError("the application did not start over the scene");
+    return;
+  }
+  AppContext& app = *scene.app;
+  SendMessageW(app.mainWindow, WM_COMMAND, kCmdZoomFirst + static_cast<WPARAM>(state.range(0)), 0);
+  Drain();
+
+  // The frames' own drawing calls, recorded once along the same fixes.
+  std::vector<Frame> frames;
+  int skipped = 0;
+  std::size_t ops = 0;
+  ce::gdi::CallRecorder recorder;
+  recorder.keepPoints = true;
+  for (std::int32_t k = 0; k < kFrames; ++k) {
+    recorder.Clear();
+    ce::gdi::AttachRecorder(app.map.dc, &recorder);
+    const GpsStatus status = StatusOf(scene.fixes[kTrailFixes + k]);
+    HandleGpsUpdate(app, &status, S_OK, true);
+    ce::gdi::AttachRecorder(app.map.dc, nullptr);
+    frames.push_back(ToFrame(recorder, skipped));
+    ops += frames.back().size();
+    Drain();
+  }
+
+  CairoPeer peer;
+  bench::SideBySide side(state, "frames/s");
+  std::vector<double> ours, theirs;
+  std::int32_t k = 0;
+  for (auto _ : state) {
+    const GpsStatus status = StatusOf(scene.fixes[kTrailFixes + k]);
+    double start = ThreadSeconds();
+    side.Ours(1, [&] { HandleGpsUpdate(app, &status, S_OK, true); });
+    ours.push_back(ThreadSeconds() - start);
+    start = ThreadSeconds();
+    side.Peer(1, [&] { peer.Draw(frames[static_cast<std::size_t>(k)]); });
+    theirs.push_back(ThreadSeconds() - start);
+    state.PauseTiming();
+    Drain();
+    state.ResumeTiming();
+    k = (k + 1) % kFrames;
+  }
+  state.counters["slowest1%_fps"] = Slowest1PercentFps(ours);
+  state.counters["peer_slowest1%_fps"] = Slowest1PercentFps(theirs);
+  state.counters["calls/frame"] = static_cast<double>(ops) / kFrames;
+  state.counters["unreplayed/frame"] = static_cast<double>(skipped) / kFrames;
+}
+BENCH(BM_MapFrame)->Arg(2)->Arg(4)->Arg(6);
+
+}  // namespace
