@@ -52,18 +52,27 @@ class DbHandle : public kernel::KernelObject {
 
   const SortOrder* order() const { return sort ? &*sort : nullptr; }
 
+  // Where the current record stands now: its kept position while that still holds, else found
+  // again (records before it may have come or gone meanwhile, through any handle or process).
+  // Volume lock held.
+  std::optional<std::int64_t> Place() {
+    if (!cursor.oid) return std::nullopt;
+    return volume->IndexOf(info.id, order(), cursor.oid, cursor.index.value_or(-1));
+  }
+
   // Applies a pending move to the next record. Volume lock held.
   void Resolve() {
     if (!cursor.advance) return;
     cursor.advance = false;
-    if (!cursor.index) cursor.index = volume->IndexOf(info.id, order(), cursor.oid);
-    if (!cursor.index) {
-      cursor.oid = 0;
-      return;
+    const std::optional<std::int64_t> was = cursor.index;
+    std::optional<std::int64_t> next;
+    if (auto at = Place()) {
+      next = *at + 1;
+    } else if (was) {
+      next = *was;  // the record itself went: those after it moved up into its place
     }
-    *cursor.index += 1;
-    auto next = volume->RecordAt(info.id, order(), *cursor.index);
-    cursor.oid = next.value_or(0);
+    cursor.index = next;
+    cursor.oid = next ? volume->RecordAt(info.id, order(), *next).value_or(0) : 0;
   }
 };
 
@@ -425,7 +434,7 @@ CEOID CeSeekDatabaseEx(HANDLE h, DWORD seek_type, DWORD_PTR value, WORD value_co
       if (seek_type == CEDB_SEEK_END) base = v.RecordCount(db->info.id) - 1;
       if (seek_type == CEDB_SEEK_CURRENT) {
         db->Resolve();
-        if (!db->cursor.index && db->cursor.oid) db->cursor.index = v.IndexOf(db->info.id, db->order(), db->cursor.oid);
+        db->cursor.index = db->Place();
         if (!db->cursor.index) return Fail<CEOID>(ERROR_SEEK, 0);
         base = *db->cursor.index;
       }

@@ -438,9 +438,11 @@ std::int64_t Volume::RecordCount(std::int64_t db) {
   return st.Step() == SQLITE_ROW ? st.ColInt(0) : 0;
 }
 
-std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid) {
+std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid, std::int64_t hint) {
   const std::vector<CEOID>* oids = Ordered(db, sort);
   if (!oids) return std::nullopt;
+  if (hint >= 0 && hint < static_cast<std::int64_t>(oids->size()) && (*oids)[static_cast<std::size_t>(hint)] == oid)
+    return hint;
   auto it = std::find(oids->begin(), oids->end(), oid);
   if (it == oids->end()) return std::nullopt;
   return it - oids->begin();

@@ -77,7 +77,8 @@ class Volume {
   // Records in the order of `sort` (null: object id order).
   std::optional<CEOID> RecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index);
   std::int64_t RecordCount(std::int64_t db);
-  std::optional<std::int64_t> IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid);
+  // The position of `oid` in the order of `sort`; `hint` (where it last stood) is tried first.
+  std::optional<std::int64_t> IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid, std::int64_t hint = -1);
   // The first record in sort order whose first values equal `values`.
   std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values);
   bool RecordExists(std::int64_t db, CEOID oid);
