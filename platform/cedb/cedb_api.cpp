@@ -488,7 +488,7 @@ CEOID CeReadRecordPropsEx(HANDLE h, DWORD flags, LPWORD prop_count, CEPROPID* pr
   if (oid == 0) return Fail<CEOID>(ERROR_NO_MORE_ITEMS, 0);
   const bool known = db->cursor.index && v.StillAt(db->info.id, db->order(), *db->cursor.index, oid);
   if (!known && !v.RecordExists(db->info.id, oid)) return Fail<CEOID>(ERROR_KEY_DELETED, 0);
-  std::vector<PropValue> stored = v.ReadRecord(oid);
+  std::vector<PropValue> stored = known ? v.ReadRecordAt(db->info.id, db->order(), *db->cursor.index, oid) : v.ReadRecord(oid);
   std::vector<CEPROPID> ids;
   std::vector<const PropValue*> props;
   auto find = [&](CEPROPID p) -> const PropValue* {

@@ -464,33 +464,92 @@ bool Volume::RecordExists(std::int64_t db, CEOID oid) {
   return st.Step() == SQLITE_ROW;
 }
 
+namespace {
+
+// One row of `vals` (columns propid, num, txt, blob from `first` on) as a property.
+PropValue ColumnProp(Stmt& st, int first) {
+  PropValue v;
+  v.propid = static_cast<CEPROPID>(st.ColInt(first));
+  if (IsText(v.propid)) {
+    v.text = st.ColText(first + 2);
+  } else if (IsBlob(v.propid)) {
+    auto p = static_cast<const BYTE*>(sqlite3_column_blob(st.get(), first + 3));
+    int n = sqlite3_column_bytes(st.get(), first + 3);
+    if (p && n > 0) v.blob.assign(p, p + n);
+  } else if (IsReal(v.propid)) {
+    v.real = sqlite3_column_double(st.get(), first + 1);
+  } else {
+    v.num = st.ColInt(first + 1);
+  }
+  return v;
+}
+
+// A record's rows (write position, property) put in write order.
+std::vector<PropValue> InWriteOrder(std::vector<std::pair<std::int64_t, PropValue>>& rows) {
+  std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<PropValue> out;
+  out.reserve(rows.size());
+  for (auto& [pos, v] : rows) out.push_back(std::move(v));
+  return out;
+}
+
+constexpr int kReadAhead = 64;  // records whose properties one statement reads during a walk
+
+}  // namespace
+
 std::vector<PropValue> Volume::ReadRecord(CEOID oid) {
   // Rows come in key order and are put in write order here: a record has a handful of
   // properties, and sorting them in SQL costs a sorter per record.
   std::vector<std::pair<std::int64_t, PropValue>> rows;
   Stmt st(stmts_, db_, "SELECT propid, num, txt, blob, pos FROM vals WHERE oid=?");
   st.Int(1, oid);
-  while (st.Step() == SQLITE_ROW) {
-    PropValue v;
-    v.propid = static_cast<CEPROPID>(st.ColInt(0));
-    if (IsText(v.propid)) {
-      v.text = st.ColText(2);
-    } else if (IsBlob(v.propid)) {
-      auto p = static_cast<const BYTE*>(sqlite3_column_blob(st.get(), 3));
-      int n = sqlite3_column_bytes(st.get(), 3);
-      if (p && n > 0) v.blob.assign(p, p + n);
-    } else if (IsReal(v.propid)) {
-      v.real = sqlite3_column_double(st.get(), 1);
-    } else {
-      v.num = st.ColInt(1);
-    }
-    rows.emplace_back(st.ColInt(4), std::move(v));
+  while (st.Step() == SQLITE_ROW) rows.emplace_back(st.ColInt(4), ColumnProp(st, 0));
+  return InWriteOrder(rows);
+}
+
+// A walk reads the record at each next position of one order. From its second read on, the
+// properties of the records that follow in that order are read together, with one statement, and
+// kept while the file is unchanged (the rule the kept orders follow), so that a walk takes one
+// read transaction per batch of records instead of one per record.
+std::vector<PropValue> Volume::ReadRecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index, CEOID oid) {
+  WalStamp::Header now{};
+  const bool stamped = wal_.Read(&now);
+  const std::int64_t changes = sqlite3_total_changes64(db_);
+  std::string order = OrderKey('o', sort, 0) + std::to_string(db);
+  const bool walking = order == read_ahead_.order && index == read_ahead_.next;
+  read_ahead_.order = std::move(order);
+  read_ahead_.next = index + 1;
+  if (stamped && read_ahead_.header == now && read_ahead_.changes == changes) {
+    auto it = read_ahead_.records.find(oid);
+    if (it != read_ahead_.records.end()) return it->second;
   }
-  std::sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<PropValue> out;
-  out.reserve(rows.size());
-  for (auto& [pos, v] : rows) out.push_back(std::move(v));
-  return out;
+  if (!walking) return ReadRecord(oid);
+  const std::vector<CEOID>* oids = Ordered(db, sort);
+  if (!oids || index < 0 || index >= static_cast<std::int64_t>(oids->size()) ||
+      (*oids)[static_cast<std::size_t>(index)] != oid)
+    return ReadRecord(oid);
+  const std::size_t first = static_cast<std::size_t>(index);
+  const std::size_t count = std::min<std::size_t>(kReadAhead, oids->size() - first);
+  Stmt st(stmts_, db_, "\x01read-ahead", [] {
+    std::string sql = "SELECT oid, propid, num, txt, blob, pos FROM vals WHERE oid IN (?1";
+    for (int i = 2; i <= kReadAhead; ++i) sql += ",?" + std::to_string(i);
+    return sql + ")";
+  });
+  for (int i = 0; i < kReadAhead; ++i)
+    st.Int(i + 1, static_cast<std::size_t>(i) < count ? (*oids)[first + static_cast<std::size_t>(i)] : 0);
+  st.AllBound();
+  std::unordered_map<CEOID, std::vector<std::pair<std::int64_t, PropValue>>> rows;
+  for (std::size_t i = 0; i < count; ++i) rows[(*oids)[first + i]];
+  int rc;
+  while ((rc = st.Step()) == SQLITE_ROW)
+    rows[static_cast<CEOID>(st.ColInt(0))].emplace_back(st.ColInt(5), ColumnProp(st, 1));
+  read_ahead_.records.clear();
+  read_ahead_.changes = -1;
+  if (rc != SQLITE_DONE) return ReadRecord(oid);
+  for (auto& [record, props] : rows) read_ahead_.records.emplace(record, InWriteOrder(props));
+  read_ahead_.header = now;
+  read_ahead_.changes = stamped ? changes : -1;  // without a header it never holds
+  return read_ahead_.records[oid];
 }
 
 DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<PropValue>& values,

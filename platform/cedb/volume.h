@@ -88,6 +88,9 @@ class Volume {
 
   // The record's properties in the order they were first written.
   std::vector<PropValue> ReadRecord(CEOID oid);
+  // The same for the record at `index` of the order of `sort` (known to stand there now): a walk
+  // through the order reads the properties of the records ahead of it together.
+  std::vector<PropValue> ReadRecordAt(std::int64_t db, const SortOrder* sort, std::int64_t index, CEOID oid);
   // Creates (oid 0) or changes a record; `deletes` are property ids to remove. Refuses a record
   // that repeats a unique key with ERROR_ALREADY_EXISTS.
   DWORD WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<PropValue>& values,
@@ -108,6 +111,15 @@ class Volume {
   };
   WalStamp wal_;
   std::unordered_map<std::string, OrderCache> orders_;  // by sort and database
+  // The properties of the records just ahead of a walk (see ReadRecordAt), kept as orders are.
+  struct ReadAhead {
+    std::string order;      // the order's cache key the walk goes through
+    std::int64_t next = -1;  // the position a walk reads next
+    WalStamp::Header header{};
+    std::int64_t changes = -1;
+    std::unordered_map<CEOID, std::vector<PropValue>> records;
+  };
+  ReadAhead read_ahead_;
 
   std::mutex lock_;
   sqlite3* db_ = nullptr;

@@ -202,51 +202,63 @@ TEST_F(CedbTest, AnOrderedWalkSeesRecordsWrittenMeanwhile) {
 
 // A walk keeps its place by record, not by a position counted before the changes: removing a
 // record behind it or the very record it stands on (through another handle, or by another
-// connection to the file as another process would) neither skips nor repeats a record, and a
-// seek back from where it stands lands on the record just read.
-TEST_F(CedbTest, AWalkKeepsItsPlaceWhenRecordsBehindItOrUnderItGo) {
+// connection to the file as another process would) neither skips nor repeats a record; records
+// ahead of it changed meanwhile are read as they are now; a seek back from where it stands lands
+// on the record just read.
+TEST_F(CedbTest, AWalkKeepsItsPlaceAndSeesChangesAheadOfIt) {
   ASSERT_NE(0u, Create(u"cells", KeySort(kCellValue), {kCellValue}));
   HANDLE walk = Open(u"cells", KeySort(kCellValue));
   HANDLE other = Open(u"cells", KeySort(kCellValue));
   std::map<LONG, CEOID> oids;
-  for (LONG key : {60, 10, 50, 20, 40, 30, 70}) {
+  auto write = [&](CEOID oid, LONG key) {
     CEPROPVAL v{};
     v.propid = kCellValue;
     v.val.lVal = key;
-    oids[key] = CeWriteRecordProps(other, 0, 1, &v);
+    return CeWriteRecordProps(other, oid, 1, &v);
+  };
+  for (LONG key : {60, 10, 110, 50, 20, 90, 40, 30, 100, 70, 80}) {
+    oids[key] = write(0, key);
     ASSERT_NE(0u, oids[key]);
   }
   sqlite3* process = nullptr;  // a second connection to the file, as another process has
   const auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
   ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &process));
   sqlite3_busy_timeout(process, 5000);
+  auto elsewhere = [&](const std::string& sql) { return sqlite3_exec(process, sql.c_str(), nullptr, nullptr, nullptr); };
   auto delete_elsewhere = [&](LONG key) {
     const std::string oid = std::to_string(oids[key]);
-    return sqlite3_exec(process, ("BEGIN; DELETE FROM vals WHERE oid=" + oid + "; DELETE FROM recs WHERE oid=" + oid + "; COMMIT").c_str(),
-                        nullptr, nullptr, nullptr);
+    return elsewhere("BEGIN; DELETE FROM vals WHERE oid=" + oid + "; DELETE FROM recs WHERE oid=" + oid + "; COMMIT");
+  };
+  auto read = [&](std::vector<LONG>& seen, int n) {
+    for (int i = 0; i < n; ++i) seen.push_back(ReadAll(walk).key);
   };
 
   ASSERT_NE(0u, CeSeekDatabaseEx(walk, CEDB_SEEK_BEGINNING, 0, 0, nullptr));
-  std::vector<LONG> seen{ReadAll(walk).key, ReadAll(walk).key};  // 10, 20
-  ASSERT_TRUE(CeDeleteRecord(other, oids[10]));                  // behind the walk
-  seen.push_back(ReadAll(walk).key);                             // 30
-  ASSERT_TRUE(CeDeleteRecord(other, oids[30]));                  // the record just read
-  seen.push_back(ReadAll(walk).key);                             // 40
-  ASSERT_EQ(SQLITE_OK, delete_elsewhere(20));                    // behind, by another connection
-  seen.push_back(ReadAll(walk).key);                             // 50
-  ASSERT_EQ(SQLITE_OK, delete_elsewhere(50));                    // under it, by another connection
-  seen.push_back(ReadAll(walk).key);                             // 60
-  EXPECT_EQ((std::vector<LONG>{10, 20, 30, 40, 50, 60}), seen);
+  std::vector<LONG> seen;
+  read(seen, 2);                                                                                    // 10 20
+  ASSERT_EQ(SQLITE_OK, elsewhere("UPDATE vals SET num=45 WHERE oid=" + std::to_string(oids[40])));  // ahead
+  read(seen, 2);                                                                                    // 30 45
+  ASSERT_EQ(oids[60], write(oids[60], 65));  // ahead, through the other handle
+  read(seen, 2);                             // 50 65
+  ASSERT_TRUE(CeDeleteRecord(other, oids[10]));  // behind
+  read(seen, 1);                                 // 70
+  ASSERT_TRUE(CeDeleteRecord(other, oids[70]));  // the record just read
+  read(seen, 1);                                 // 80
+  ASSERT_EQ(SQLITE_OK, delete_elsewhere(20));    // behind, by another connection
+  read(seen, 1);                                 // 90
+  ASSERT_EQ(SQLITE_OK, delete_elsewhere(90));    // the record just read, by another connection
+  read(seen, 1);                                 // 100
+  EXPECT_EQ((std::vector<LONG>{10, 20, 30, 45, 50, 65, 70, 80, 90, 100}), seen);
 
-  // Back from the record after the one just read (60): to 60 itself, then 40 before it.
+  // Back from the record after the one just read (110): to 100, then two before it.
   DWORD index = 99;
-  EXPECT_EQ(oids[60], CeSeekDatabaseEx(walk, CEDB_SEEK_CURRENT, static_cast<DWORD>(-1), 0, &index));
-  EXPECT_EQ(1u, index);  // 40, 60, 70 are left
-  EXPECT_EQ(60, ReadAll(walk).key);
+  EXPECT_EQ(oids[100], CeSeekDatabaseEx(walk, CEDB_SEEK_CURRENT, static_cast<DWORD>(-1), 0, &index));
+  EXPECT_EQ(5u, index);  // 30, 45, 50, 65, 80, 100, 110 are left
+  EXPECT_EQ(100, ReadAll(walk).key);
   ASSERT_NE(0u, CeSeekDatabaseEx(walk, CEDB_SEEK_CURRENT, static_cast<DWORD>(-2), 0, nullptr));
-  EXPECT_EQ(40, ReadAll(walk).key);
-  EXPECT_EQ(60, ReadAll(walk).key);
-  EXPECT_EQ(70, ReadAll(walk).key);
+  seen.clear();
+  read(seen, 3);
+  EXPECT_EQ((std::vector<LONG>{80, 100, 110}), seen);
   EXPECT_EQ(0u, ReadAll(walk).oid);
   EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
   sqlite3_close(process);
