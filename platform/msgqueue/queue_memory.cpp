@@ -18,6 +18,7 @@
 #include "platform/base/errors.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/process_identity.h"
+#include "platform/msgqueue/mapping_guard.h"
 
 namespace ce::msgqueue {
 
@@ -310,6 +311,7 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
         q->Unlock();
         if (live) {
           *existed = true;
+          q->guarded_ = GuardMapping(q->header_, q->length_, &q->cut_);
           return q;
         }
         q->header_ = nullptr;
@@ -358,20 +360,27 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
     q->slot_size_ = slot_size;
     q->max_size_ = limits.max_size;
     q->max_messages_ = limits.max_messages;
+    q->guarded_ = GuardMapping(q->header_, q->length_, &q->cut_);
     return q;
   }
 }
 
 QueueMemory::~QueueMemory() {
+  if (guarded_) UnguardMapping(header_);
   if (header_) munmap(header_, length_);
   if (fd_ >= 0) close(fd_);
 }
 
 bool QueueMemory::Intact() const {
   if (fd_ < 0) return true;
+  if (cut_.load(std::memory_order_relaxed)) return false;
   struct stat st {};
-  return fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(length_);
+  if (fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(length_)) return true;
+  cut_.store(true);  // found shortened: the queue stays damaged for this handle
+  return false;
 }
+
+bool QueueMemory::Touchable() const { return guarded_ ? !cut_.load(std::memory_order_relaxed) : Intact(); }
 
 bool QueueMemory::RingSoundLocked() const {
   const QueueHeader* h = header_;
@@ -380,7 +389,7 @@ bool QueueMemory::RingSoundLocked() const {
 }
 
 bool QueueMemory::Damaged() const {
-  if (!Intact()) return true;
+  if (!Touchable()) return true;
   const QueueHeader* h = header_;
   return h->slots != slots_ || h->slot_size != slot_size_ || h->max_size != max_size_ || h->head.load() >= slots_ ||
          h->count.load() > slots_;
@@ -544,20 +553,20 @@ PopResult QueueMemory::Pop(void* out, DWORD size, DWORD* length, DWORD* flags) {
   return fits ? PopResult::kDone : PopResult::kTooSmall;
 }
 
-DWORD QueueMemory::Count() const { return Intact() ? header_->count.load() : 0; }
+DWORD QueueMemory::Count() const { return Touchable() ? header_->count.load() : 0; }
 DWORD QueueMemory::CountOfWhole() const { return header_->count.load(); }
 DWORD QueueMemory::ReadersOfWhole() const { return header_->readers.load(); }
 DWORD QueueMemory::WritersOfWhole() const { return header_->writers.load(); }
 DWORD QueueMemory::Slots() const { return slots_; }
-DWORD QueueMemory::Readers() const { return Intact() ? header_->readers.load() : 0; }
-DWORD QueueMemory::Writers() const { return Intact() ? header_->writers.load() : 0; }
+DWORD QueueMemory::Readers() const { return Touchable() ? header_->readers.load() : 0; }
+DWORD QueueMemory::Writers() const { return Touchable() ? header_->writers.load() : 0; }
 DWORD QueueMemory::MaxMessages() const { return max_messages_; }
 DWORD QueueMemory::MaxSize() const { return max_size_; }
-DWORD QueueMemory::MaxCount() const { return Intact() ? header_->max_count.load() : 0; }
-std::uint32_t QueueMemory::Sequence() const { return Intact() ? header_->seq.load() : 0; }
+DWORD QueueMemory::MaxCount() const { return Touchable() ? header_->max_count.load() : 0; }
+std::uint32_t QueueMemory::Sequence() const { return Touchable() ? header_->seq.load() : 0; }
 
 void QueueMemory::WaitChange(std::uint32_t seen, int timeout_ms) const {
-  if (!Intact()) {
+  if (!Touchable()) {
     timespec ts{timeout_ms / 1000, (timeout_ms % 1000) * 1000000L};
     nanosleep(&ts, nullptr);
     return;

@@ -13,7 +13,8 @@
 // A file's blocks are reserved when it is made, so a full disk fails the creation
 // (ERROR_DISK_FULL) instead of a later write into the mapping. A file changed under an open handle
 // (shortened, its ring positions or sizes overwritten, a slot's length broken) makes the calls on
-// it fail with ERROR_FILE_CORRUPT.
+// it fail with ERROR_FILE_CORRUPT; a fault on a page the shortened file no longer backs is caught
+// (mapping_guard.h).
 #pragma once
 
 #include <atomic>
@@ -98,8 +99,12 @@ class QueueMemory {
   // Takes the lock only if it is free or its holder died; never waits.
   bool TryLock();
   void Unlock();
-  // Whether the mapping is still backed by the file (a shortened file would fault on access).
+  // Whether the mapping is still backed by the file (a shortened file would fault on access): asks
+  // the file's size. Once it is found shortened (or the mapping was cut), it stays damaged.
   bool Intact() const;
+  // Whether the mapping may be read: without asking the file while a fault on it is caught (see
+  // mapping_guard.h), since a cut mapping reads as a damaged queue.
+  bool Touchable() const;
   // Whether the ring's shape in the header is still the one mapped. Lock held.
   bool RingSoundLocked() const;
   void TakeOwnership(std::uint32_t me);
@@ -116,6 +121,8 @@ class QueueMemory {
   std::size_t slot_size_ = 0;
   DWORD max_size_ = 0;
   DWORD max_messages_ = 0;
+  bool guarded_ = false;                // a fault on the mapping is caught (mapping_guard.h)
+  mutable std::atomic<bool> cut_{false};  // the file was found shortened, or the mapping cut
 };
 
 }  // namespace ce::msgqueue

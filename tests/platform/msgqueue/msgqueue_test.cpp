@@ -269,6 +269,12 @@ TEST_F(MsgQueueTest, AFileChangedUnderOpenHandlesGivesAnErrorNeverACrash) {
     const auto file = device_folder() / "run" / "msgq" / "q_Fuzzed";
     c.damage(file, std::filesystem::file_size(file) - kSlots * kSlotSize);
 
+    // Looked at before any call reported the damage: a wait ends to see it, the counts read
+    // without a fault.
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 0));
+    MSGQUEUEINFO info{};
+    info.dwSize = sizeof info;
+    EXPECT_TRUE(GetMsgQueueInfo(writer, &info));
     EXPECT_EQ("<error 1392>", Read(reader, 1000));  // ERROR_FILE_CORRUPT
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(reader, 0));  // a waiter wakes to see the error
     if (c.ring_usable) {
