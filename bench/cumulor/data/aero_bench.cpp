@@ -91,12 +91,12 @@ void BM_UpdateVisibleAeroData(benchmark::State& state) {
   AeroDbClear(AeroData(), tiles);
   if (AeroDbLoad(AeroData(), tiles, path.c_str(), ui) != S_OK) state.SkipWithError("load failed");
   VisibleAeroObjects visible;
-  MapTileHooks hooks;
+  const MapTileView maps;  // no map settings: aeronautical objects only
   // About 200 km across around 8 E 47 N.
   const TileRange view{8 * 36000 - 48000, 47 * 36000 + 32000, 8 * 36000 + 48000, 47 * 36000 - 32000};
   bench::SideBySide side(state, "views/s");
   for (auto _ : state) {
-    side.Ours(1, [&] { UpdateVisibleAeroData(AeroData(), tiles, visible, view, 6, hooks, ui); });
+    side.Ours(1, [&] { UpdateVisibleAeroData(AeroData(), tiles, visible, view, 6, maps, ui); });
   }
   state.counters["airports_in_view"] = static_cast<double>(visible.items[kTileAirports].size());
 }
