@@ -53,10 +53,10 @@ class DbHandle : public kernel::KernelObject {
   const SortOrder* order() const { return sort ? &*sort : nullptr; }
 
   // Where the current record stands now: its kept position while that still holds, else found
-  // again (records before it may have come or gone meanwhile, through any handle or process).
-  // Volume lock held.
+  // again (records before it may have come or gone meanwhile, through any handle or process);
+  // past the end, the position a read moved to. Volume lock held.
   std::optional<std::int64_t> Place() {
-    if (!cursor.oid) return std::nullopt;
+    if (!cursor.oid) return cursor.index;  // past the end: the position after the last record
     return volume->IndexOf(info.id, order(), cursor.oid, cursor.index.value_or(-1));
   }
 

@@ -261,6 +261,9 @@ TEST_F(CedbTest, AWalkKeepsItsPlaceAndSeesChangesAheadOfIt) {
   EXPECT_EQ((std::vector<LONG>{80, 100, 110}), seen);
   EXPECT_EQ(0u, ReadAll(walk).oid);
   EXPECT_EQ(static_cast<DWORD>(ERROR_NO_MORE_ITEMS), GetLastError());
+  // Past the end, a seek back lands on the last record.
+  EXPECT_EQ(oids[110], CeSeekDatabaseEx(walk, CEDB_SEEK_CURRENT, static_cast<DWORD>(-1), 0, nullptr));
+  EXPECT_EQ(110, ReadAll(walk).key);
   sqlite3_close(process);
   CloseHandle(walk);
   CloseHandle(other);
