@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "cumulor/app/guarded_path.h"
+#include "cumulor/app/screen_record.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/igc/igc_check.h"
 #include "cumulor/nav/recorder/logger_session.h"
@@ -176,6 +177,7 @@ struct AppContext {
   HWND extraWindow[2] = {};                    // the second is the task-status window
   HMENU zoomSubmenu = nullptr;
   RECT mapRect{0, 0, 240, 320};
+  MainScreen screen;                           // back buffer, layout and frame flags
 
   // Map operations.
   float macCready = 0.0f;                      // m/s

@@ -3,6 +3,7 @@
 
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/app/core/units.h"
@@ -118,6 +119,7 @@ void AppContextFree(AppContext* app) {
   GpsPortTerm(app->gps);
   NavBoxSetTerm(app->navBoxes);
   MapSymbolsAttachView(nullptr);
+  MainWindowFreeScreen(*app);
   MapTerm(app->map);
   AirspaceTerm(app->airspace);
 }

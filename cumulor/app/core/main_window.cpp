@@ -11,10 +11,10 @@
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/core/status_line.h"
-#include "cumulor/app/core/vector_map_link.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/points/point_db.h"
@@ -107,16 +107,6 @@ void OnCreate(AppContext& app, HWND window) {
   PostMessageW(window, WM_COMMAND, kCmdStartup, 0);
 }
 
-void OnActivate(AppContext& app, WPARAM wparam) {
-  const WORD state = LOWORD(wparam);
-  if (app.explorerStarted && (state == WA_ACTIVE || state == WA_CLICKACTIVE)) {
-    PlaySoundAsync(u"Asterisk.wav");
-    SetFocus(app.mainWindow);
-    RefreshMapWindow(app);
-    app.explorerStarted = 0;
-  }
-}
-
 }  // namespace
 
 bool RadialInRange(std::int32_t radial, std::int32_t start, std::int32_t end) {
@@ -179,51 +169,26 @@ int GpsDataCallback(HRESULT status, const GpsStatus* fix) {
   return 1;
 }
 
-void PaintMapScreen(AppContext& app) {
-  // The frame's FLARM step, under the main lock; the rest of the frame is drawn by the map frame.
-  if (!app.map.dc) return;
-  EnterCriticalSection(&app.mainLock);
-  DrawAppVectorLayers(app);
-  DrawPointLabelsLocked(app);
-  TrailDrawSimplified(app.map, app.map.dc, app.stopFlag != 0);
-  TrailDraw(app.map, app.map.dc, app.instance, app.replayWindow.load() != nullptr);
-  FlarmDrawTargets(app);
-  if (app.terrainClearanceOn && !app.dialogActive) DrawClearanceMark(app.map.dc, app.map);
-  LeaveCriticalSection(&app.mainLock);
-}
-
-void MainWindowFreeScreen(AppContext&) {}
-
 LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   AppContext* app = App();
   if (!app) return DefWindowProcW(window, message, wparam, lparam);
   switch (message) {
-    case WM_CREATE: OnCreate(*app, window); return 0;
+    case WM_CREATE:
+      if (OnMainWindowCreate(*app, window) < 0) return -1;
+      OnCreate(*app, window);
+      return 0;
     case WM_DESTROY:
       OnDestroy(*app);
       PostQuitMessage(0);
       return 0;
     case WM_MOVE: SaveWindowRects(window); return 0;
-    case WM_SIZE: {
-      RECT client{0, 0, LOWORD(lparam), HIWORD(lparam)};
-      app->mapRect = client;
-      MenuLayout(app->menu, client);
-      MapSetScreenRect(app->map, client);
-      return 0;
-    }
-    case WM_ACTIVATE: OnActivate(*app, wparam); return 0;
-    case WM_PAINT: {
-      // The back buffer is copied only once a first fix arrived and no dialog runs; the update
-      // region is validated in every case so that WM_PAINT does not come again at once.
-      PAINTSTRUCT ps;
-      BeginPaint(window, &ps);
-      EndPaint(window, &ps);
-      return 0;
-    }
+    case WM_SIZE: OnMainWindowSize(*app); return 0;
+    case WM_ACTIVATE: OnMainWindowActivate(*app, wparam); return 0;
+    case WM_PAINT: OnMainWindowPaint(*app, window); return 0;
     case WM_KEYDOWN: OnKeyDown(*app, static_cast<std::uint32_t>(wparam), lparam); return 0;
     case WM_COMMAND: OnCommand(*app, wparam, lparam); return 0;
     case WM_TIMER: OnTimer(*app, wparam); return 0;
-    case WM_INITMENUPOPUP: return 1;
+    case WM_INITMENUPOPUP: OnMainWindowInitMenuPopup(*app, reinterpret_cast<HMENU>(wparam)); return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
@@ -238,6 +203,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       // handler reads the GPS input's own published status.
       return HandleGpsUpdate(*app, nullptr, static_cast<HRESULT>(lparam), false);
     case kMsgDesktop: return OnDesktopMessage(*app, wparam, lparam);
+    case kMsgTransparentNotice: ShowTransparentAirspaceNotice(*app); return 0;
     default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }

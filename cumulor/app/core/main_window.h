@@ -1,6 +1,6 @@
 // The main window procedure and the handlers of the application core: keys, the GPS watchdog
-// timer, the menu loop, the desktop requests and window placement. Painting, sizing and the pen
-// keep to least forms here until the map screen is built; the new-fix handling is gps_update.h.
+// timer, the menu loop, the desktop requests and window placement. Painting and sizing are in
+// map_paint.h; the pen keeps to its least form here; the new-fix handling is gps_update.h.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +27,9 @@ void OnMenuLoop(AppContext& app, UINT message);
 LRESULT OnDesktopMessage(AppContext& app, WPARAM code, LPARAM argument);
 // The GPS notify thread's callback: the new-fix handling on the record; 1.
 int GpsDataCallback(HRESULT status, const GpsStatus* fix);
-// Renders the map screen (least form: nothing to render before the map is built).
+// Renders the map screen into the back buffer and copies it to the window (map_paint.h).
 void PaintMapScreen(AppContext& app);
-// Frees the screen resources built at window creation.
+// Frees the back buffer built at window creation.
 void MainWindowFreeScreen(AppContext& app);
 // The radial range check of area targets: equal start and end accept every radial; a range whose
 // end is above its start is inclusive; otherwise it wraps through north.

@@ -2,6 +2,7 @@
 
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/overlays.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/data/aero/point_table_lock.h"
@@ -57,11 +58,7 @@ void InstallMapLayerHooks(AppContext& app) {
   InitTaskDrawing(app.instance);
 }
 
-void DrawTaskOnMap(AppContext& app) {
-  if (!app.map.dc) return;
-  ComputeFaiSectors();  // the length shown follows every change of the task
-  DrawActiveTask(app.map, app.map.dc, &FrameLabels(), AppLabelSettings(app));
-}
+void DrawTaskOnMap(AppContext& app) { DrawTaskOverlay(app); }
 
 void SetTrailView(AppContext& app, const GeoRect& view) {
   const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;

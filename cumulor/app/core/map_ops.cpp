@@ -56,8 +56,16 @@ void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
     RebuildAppVectorMap(app, view);
     SetTrailView(app, view);
   }
+  // The file airspaces in view, once per view change (the frame draws only these).
+  AirspaceModule& airspace = app.airspace;
+  for (std::int32_t g = 1; g < airspace.groupCount && g < kAirspaceGroupCount; ++g) {
+    if (!airspace.group[g].enabled) continue;
+    for (AirspaceShape& shape : airspace.group[g].shapes) {
+      const GeoRect bounds{shape.bounds.west, shape.bounds.north, shape.bounds.east, shape.bounds.south};
+      shape.inView = RectsIntersect(bounds, view) ? 1 : 0;
+    }
+  }
   LeaveCriticalSection(&app.mainLock);
-  (void)RectsIntersect;
 }
 
 HRESULT SetMapRegion(AppContext& app, const GeoRect& region) {
@@ -169,6 +177,20 @@ void ComputeWindFromVectors(AppContext& app, const GpsFix& fix, std::int32_t hea
   SetFlightParameter(app.flight, kParamWindDirection, app.windDirection, 1);
 }
 
+double SectorBisector(const GeoPoint& turn, const GeoPoint& previous, const GeoPoint& next) {
+  double toPrev = 0, toNext = 0;
+  GeoBearing(toPrev, turn, previous);
+  GeoBearing(toNext, turn, next);
+  double bisector = (toNext + toPrev) * 0.5;
+  const double larger = toNext > toPrev ? toNext : toPrev;
+  const double smaller = toNext > toPrev ? toPrev : toNext;
+  if (larger - smaller < M_PI) {
+    bisector -= M_PI;
+    if (bisector < 0) bisector += 2 * M_PI;
+  }
+  return bisector;
+}
+
 int InTurnpointSector(AppContext&, const GeoPoint& own, std::uint32_t distance) {
   const std::int32_t type = Rules().rule[kRuleOnTask].type;
   if (type == 6 && distance < 500) return 1;
@@ -178,17 +200,9 @@ int InTurnpointSector(AppContext&, const GeoPoint& own, std::uint32_t distance) 
   const GeoPoint turn{task[0].lon, task[0].lat};
   const GeoPoint next{task[1].lon, task[1].lat};
   const GeoPoint prev{previous.lon, previous.lat};
-  double toOwn = 0, toPrev = 0, toNext = 0;
+  double toOwn = 0;
   GeoBearing(toOwn, turn, own);
-  GeoBearing(toPrev, turn, prev);
-  GeoBearing(toNext, turn, next);
-  double bisector = (toNext + toPrev) * 0.5;
-  const double larger = toNext > toPrev ? toNext : toPrev;
-  const double smaller = toNext > toPrev ? toPrev : toNext;
-  if (larger - smaller < M_PI) {
-    bisector -= M_PI;
-    if (bisector < 0) bisector += 2 * M_PI;
-  }
+  const double bisector = SectorBisector(turn, prev, next);
   // The difference to the bisector, taken the short way round (through north as well).
   double difference = std::remainder(toOwn - bisector, 2 * M_PI);
   if (difference <= -M_PI) difference += 2 * M_PI;

@@ -41,6 +41,9 @@ void SetMacCready(AppContext& app, float value);
 int EtaCompute(AppContext& app, std::int64_t& time, std::uint32_t distance, double course);
 // The wind from the difference of the ground and air vectors of the fix.
 void ComputeWindFromVectors(AppContext& app, const GpsFix& fix, std::int32_t heading);
+// The bisector (radians) of a turnpoint's sector: the middle of the bearings from the turnpoint to
+// the previous and the next point, turned to face away from the legs.
+double SectorBisector(const GeoPoint& turn, const GeoPoint& previous, const GeoPoint& next);
 // 1 when the own position counts as inside the current turnpoint's zone, else 0.
 int InTurnpointSector(AppContext& app, const GeoPoint& own, std::uint32_t distance);
 

@@ -1,0 +1,357 @@
+// The map screen in the test process: a frame painted on a prepared state (saved as PNG), WM_PAINT
+// while a dialog runs, the see-through airspace limit, the task overlay's sector symbols, the
+// default map centre and the final-glide box (deadline text, automatic MacCready).
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "cumulor/app/core/final_glide_box.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/map_paint.h"
+#include "cumulor/app/core/overlays.h"
+#include "cumulor/app/core/settings_document.h"
+#include "cumulor/app/core/vector_map_link.h"
+#include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/aero/tile_cache.h"
+#include "cumulor/data/airspace/airspace_reader.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/data/task/task_rules.h"
+#include "cumulor/data/task/task_slots.h"
+#include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/map/draw/map_palette.h"
+#include "cumulor/nav/polar/flight_state.h"
+#include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
+#include "platform/time/time.h"
+#include "platform/window/window.h"
+#include "tests/cumulor/app_core/app_fixture.h"
+
+using namespace cumulor;
+
+namespace {
+
+constexpr std::int32_t kDeg = 36000;
+constexpr GeoPoint kCentre{11 * kDeg, 47 * kDeg};
+
+// A window whose procedure is the screen's handlers only (the start-up is not run).
+LRESULT ScreenProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  AppContext* app = AppRecord();
+  if (!app) return DefWindowProcW(window, message, wparam, lparam);
+  switch (message) {
+    case WM_CREATE: return OnMainWindowCreate(*app, window) < 0 ? -1 : 0;
+    case WM_SIZE: OnMainWindowSize(*app); return 0;
+    case WM_PAINT: OnMainWindowPaint(*app, window); return 0;
+    case kMsgTransparentNotice: ShowTransparentAirspaceNotice(*app); return 0;
+    default: return DefWindowProcW(window, message, wparam, lparam);
+  }
+}
+
+std::int32_t Waypoint(const char* name, const GeoPoint& at, std::int16_t elevationFeet = 0) {
+  WaypointRecord r;
+  r.position = at;
+  r.flags = 1 | kWaypointFoundByName;
+  r.elevation = elevationFeet;
+  const std::int32_t index = AddOrReplaceUserWaypoint(r, name);
+  AeroTiles().AddItem(kTileUserWaypoints, at, static_cast<std::uint32_t>(index));
+  return index;
+}
+
+TaskPoint PointOf(std::int32_t index) {
+  TaskPoint p;
+  p.kind = kPointUserWaypoint;
+  p.index = index;
+  return p;
+}
+
+// "DP" lines of a square of `size` minutes with its south-west corner at (lat, lon) minutes.
+std::string Square(int latMinutes, int lonMinutes, int size) {
+  auto dp = [](int lat, int lon) {
+    char line[64];
+    std::snprintf(line, sizeof line, "DP %02d:%02d:00 N %03d:%02d:00 E\n", lat / 60, lat % 60, lon / 60, lon % 60);
+    return std::string(line);
+  };
+  return dp(latMinutes, lonMinutes) + dp(latMinutes + size, lonMinutes) + dp(latMinutes + size, lonMinutes + size) +
+         dp(latMinutes, lonMinutes + size);
+}
+
+class MapPaint : public cumulor_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    ClearUserWaypoints();
+    ResetKeptSettings();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ScreenProc;
+    wc.lpszClassName = u"CumulorScreenTest";
+    RegisterClassW(&wc);
+    window_ = CreateWindowExW(0, u"CumulorScreenTest", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr,
+                              nullptr);
+    ASSERT_NE(window_, nullptr);
+    OnMainWindowSize(*app);
+  }
+  void TearDown() override {
+    DestroyWindow(window_);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    UnregisterClassW(u"CumulorScreenTest", nullptr);
+    ClearUserWaypoints();
+    BuildPointIndexes(0);
+    ResetKeptSettings();
+    AppTest::TearDown();
+  }
+  // The map over (11 E, 47 N) at zoom step `zoom`, with a valid fix there at 1500 m.
+  void Prepare(std::int32_t zoom = 4) {
+    app->firstFixAwaited = 0;
+    app->zoomIndex = zoom;
+    app->mapCentre = kCentre;
+    {
+      std::lock_guard lock(app->gps.dataLock);
+      app->gps.publishedStatus.positionValid = 1;
+      app->gps.publishedStatus.position = kCentre;
+      app->gps.publishedStatus.track = 45;
+      app->gps.publishedStatus.groundSpeedKn = 50;
+      app->gps.publishedStatus.altitude = 1500;
+    }
+    SetFlightParameter(app->flight, kParamAltitude, 1500, 1);
+    MapSetRegion(app->map, GeoRect{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, kCentre);
+    MapSetScale(app->map, kZoomTable[zoom]);
+    MapSetView(app->map, kCentre.lon, kCentre.lat, 0);
+    BuildPointIndexes(0);
+    UpdateOwnPosition(*app, app->map.view, true);
+  }
+  void LoadAirspace(const std::string& text) {
+    std::ofstream(device_folder() / "root" / "air.txt") << text;
+    ASSERT_EQ(AirspaceLoadFiles(app->airspace, {u"\\air.txt"}), S_OK);
+  }
+  // Pixels of the back buffer with exactly this colour.
+  std::int32_t CountColour(COLORREF colour) {
+    std::int32_t n = 0;
+    for (int y = 0; y < 320; ++y)
+      for (int x = 0; x < 240; ++x) n += GetPixel(app->map.dc, x, y) == colour;
+    return n;
+  }
+  std::int32_t NoticesQueued() {
+    std::int32_t n = 0;
+    MSG msg;
+    while (PeekMessageW(&msg, window_, kMsgTransparentNotice, kMsgTransparentNotice, PM_REMOVE)) ++n;
+    return n;
+  }
+
+  HWND window_ = nullptr;
+};
+
+TEST_F(MapPaint, AFrameOfAPreparedFlightShowsMapAirspaceTaskGliderAndTheGlideBox) {
+  LoadAirspace("AC R\nAN RESTRICTED\nAL SFC\nAH FL95\n" + Square(47 * 60 + 1, 11 * 60 + 1, 3) +
+               "AC D\nAN SEE THROUGH\nAL 2000 MSL\nAH FL65\nV T=1\n" + Square(47 * 60 - 4, 11 * 60 - 5, 3));
+  const std::int32_t start = Waypoint("Start", GeoPoint{kCentre.lon - 2400, kCentre.lat - 3000}, 1500);
+  const std::int32_t turn = Waypoint("Turn", GeoPoint{kCentre.lon + 2600, kCentre.lat + 3300}, 1800);
+  const std::int32_t home = Waypoint("Home", GeoPoint{kCentre.lon - 3500, kCentre.lat + 1800}, 1200);
+  ActiveTask().Append(PointOf(turn));
+  ActiveTask().Append(PointOf(home));
+  AchievedList().Append(PointOf(start));
+  app->navTarget = PointOf(turn);
+  app->finalGlideOn = 1;
+  app->labelsShown = 1;
+  Prepare();
+
+  PaintMapScreen(*app);
+  // The restricted area (north-east of the glider) is filled, the see-through one is not.
+  POINT restricted;
+  MapWorldToScreen(app->map, restricted, GeoPoint{11 * kDeg + 1500, 47 * kDeg + 1500});
+  EXPECT_NE(GetPixel(app->map.dc, restricted.x, restricted.y), 0xFFFFFFu);
+  EXPECT_NE(app->screen.glideAltitude.right, 0);
+  // What the back buffer holds went to the screen.
+  HDC screen = GetDC(window_);
+  EXPECT_EQ(GetPixel(screen, restricted.x, restricted.y), GetPixel(app->map.dc, restricted.x, restricted.y));
+  ReleaseDC(window_, screen);
+  const std::filesystem::path png = std::filesystem::current_path() / "cumulor_map_frame.png";
+  EXPECT_TRUE(ce::display::SaveScreenshot(png));
+}
+
+TEST_F(MapPaint, PaintDuringADialogOrBeforeTheFirstFixValidatesAndLeavesTheScreen) {
+  Prepare();
+  PaintMapScreen(*app);
+  HDC screen = GetDC(window_);
+  const COLORREF shown = GetPixel(screen, 5, 300);
+  ReleaseDC(window_, screen);
+  // The back buffer changes; a WM_PAINT while a dialog runs (or before the first fix) copies
+  // nothing, yet the region is validated: no WM_PAINT follows at once.
+  RECT all{0, 0, 240, 320};
+  for (int awaited : {0, 1}) {
+    SCOPED_TRACE(awaited);
+    FillRect(app->map.dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    app->dialogActive = awaited ? 0 : 1;
+    app->firstFixAwaited = awaited;
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+    RECT update{};
+    EXPECT_FALSE(GetUpdateRect(window_, &update, FALSE));
+    screen = GetDC(window_);
+    EXPECT_EQ(GetPixel(screen, 5, 300), shown);
+    ReleaseDC(window_, screen);
+  }
+  // Once both are clear the copy is made.
+  app->dialogActive = 0;
+  app->firstFixAwaited = 0;
+  InvalidateRect(window_, nullptr, FALSE);
+  UpdateWindow(window_);
+  screen = GetDC(window_);
+  EXPECT_EQ(GetPixel(screen, 5, 300), 0u);
+  ReleaseDC(window_, screen);
+}
+
+TEST_F(MapPaint, TwoHundredSeeThroughShapesStopOnlyTheirCollectionAndNoticeOncePerLoad) {
+  std::string text;
+  for (int i = 0; i < 250; ++i) {
+    text += "AC D\nAN T" + std::to_string(i) + "\nAL SFC\nAH FL65\nV T=1\n" +
+            Square(47 * 60 - 3 + (i % 3), 11 * 60 - 3 + (i % 5), 1);
+  }
+  text += "AC R\nAN LATER GROUP\nAL SFC\nAH FL95\n" + Square(47 * 60 + 1, 11 * 60 + 1, 3);
+  LoadAirspace(text);
+  Prepare();
+  EXPECT_EQ(DrawFileAirspaces(*app, false), kMaxTransparentAirspaces);
+  // The later group is still drawn.
+  POINT later;
+  MapWorldToScreen(app->map, later, GeoPoint{11 * kDeg + 1500, 47 * kDeg + 1500});
+  EXPECT_NE(GetPixel(app->map.dc, later.x, later.y), 0xFFFFFFu);
+  // One notice for this load, however many frames meet the limit; the next load notices again.
+  PaintMapScreen(*app);
+  PaintMapScreen(*app);
+  EXPECT_EQ(NoticesQueued(), 1);
+  LoadAirspace(text);
+  UpdateOwnPosition(*app, app->map.view, true);
+  DrawFileAirspaces(*app, false);
+  EXPECT_EQ(NoticesQueued(), 1);
+  // The frame shows no box itself; the UI thread does, from the posted message.
+  EXPECT_TRUE(ce::scripted::User::Get().shown().empty());
+  DrawFileAirspaces(*app, false);
+  LoadAirspace(text);
+  UpdateOwnPosition(*app, app->map.view, true);
+  DrawFileAirspaces(*app, false);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageW(&msg, window_, kMsgTransparentNotice, kMsgTransparentNotice, PM_REMOVE));
+  DispatchMessageW(&msg);
+  ASSERT_EQ(ce::scripted::User::Get().shown().size(), 1u);
+  EXPECT_EQ(ce::scripted::User::Get().shown()[0].texts.at(0), u"Too many transparent airspace segments");
+  EXPECT_EQ(ce::scripted::User::Get().shown()[0].title, u"Cumulor");
+}
+
+TEST_F(MapPaint, SectorSymbolsOnlyBelow51KmAndNeverForAOnePointTask) {
+  const std::int32_t start = Waypoint("Start", GeoPoint{kCentre.lon - 2400, kCentre.lat - 3000});
+  const std::int32_t turn = Waypoint("Turn", GeoPoint{kCentre.lon + 1200, kCentre.lat + 1300});
+  const std::int32_t last = Waypoint("Last", GeoPoint{kCentre.lon - 2500, kCentre.lat + 1800});
+  Rules().rule[kRuleOnTask].type = 3;
+  Rules().rule[kRuleOnTask].width = 3000;
+  const COLORREF sectorBlue = 0xFF0000;  // the sector pen
+  struct Case {
+    std::int32_t zoom;
+    bool onePoint;
+    bool symbol;
+  } cases[] = {{4, false, true}, {6, false, false}, {4, true, false}};
+  RECT all{0, 0, 240, 320};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.zoom * 10 + c.onePoint);
+    ActiveTask().SetSize(0);
+    AchievedList().SetSize(0);
+    AchievedList().Append(PointOf(start));
+    ActiveTask().Append(PointOf(turn));
+    if (!c.onePoint) ActiveTask().Append(PointOf(last));
+    Prepare(c.zoom);
+    FillRect(app->map.dc, &all, MapPens().stockWhite);
+    DrawTaskOverlay(*app);
+    EXPECT_EQ(CountColour(sectorBlue) > 0, c.symbol);
+    EXPECT_EQ(app->screen.fewPoints, c.onePoint ? 1 : 0);
+  }
+  // A point whose reference is gone empties the active task.
+  ActiveTask().Append(PointOf(9999));
+  DrawTaskOverlay(*app);
+  EXPECT_TRUE(ActiveTask().Empty());
+}
+
+TEST_F(MapPaint, TheDefaultCentreIsTheMiddleOfTheFileBoxWhileNoCentreIsSet) {
+  struct Case {
+    GeoRect box;  // west, north, east, south
+    GeoPoint before;
+    GeoPoint after;
+  } cases[] = {
+      {{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, {0, 0}, {11 * kDeg, 47 * kDeg}},
+      {{-5 * kDeg, 52 * kDeg, 3 * kDeg, 50 * kDeg}, {0, 0}, {-1 * kDeg, 51 * kDeg}},
+      {{6400000, 3200000, 6480000, 3240000}, {0, 0}, {6440000, 3220000}},
+      {{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, {5, 0}, {5, 0}},
+  };
+  for (const Case& c : cases) {
+    app->mapCentre = c.before;
+    SetDefaultMapCentre(*app, c.box);
+    EXPECT_EQ(app->mapCentre.lon, c.after.lon);
+    EXPECT_EQ(app->mapCentre.lat, c.after.lat);
+  }
+}
+
+TEST_F(MapPaint, GlideBoxTimeAgainstTheDeadlineAndItsEmptyCases) {
+  Prepare();
+  // Nothing to glide to: nothing is drawn.
+  EXPECT_FALSE(ComputeFinalGlide(*app).drawn);
+  // A started task at a fixed ETA speed, arriving ten minutes before the deadline.
+  const std::int32_t start = Waypoint("Start", GeoPoint{kCentre.lon - 2400, kCentre.lat - 3000});
+  const std::int32_t goal = Waypoint("Goal", GeoPoint{kCentre.lon + 20000, kCentre.lat}, 4921);  // 1500 m
+  BuildPointIndexes(0);
+  AchievedList().Append(PointOf(start));
+  ActiveTask().Append(PointOf(goal));
+  app->etaMode = 1;
+  app->etaSpeed = 30.0;
+  FinalGlideResult r = ComputeFinalGlide(*app);
+  ASSERT_TRUE(r.drawn);
+  EXPECT_EQ(r.timeText.back(), u'\n');
+  SYSTEMTIME st{};
+  GetLocalTime(&st);
+  FILETIME ft{};
+  SystemTimeToFileTime(&st, &ft);
+  const std::int64_t now = static_cast<std::int64_t>((static_cast<std::uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
+  app->taskDeadline = now + r.totalTime + 630LL * 10000000;
+  EXPECT_EQ(ComputeFinalGlide(*app).timeText, u"-0:10\n");
+  // At the finish elevation the glide ratio is 999.
+  SetFlightParameter(app->flight, kParamAltitude, 1499, 1);
+  EXPECT_EQ(ComputeFinalGlide(*app).glideRatio, 999);
+}
+
+TEST_F(MapPaint, AutomaticMacCreadyStepsByOneAndStopsAtZero) {
+  const std::int32_t start = Waypoint("Start", GeoPoint{kCentre.lon - 2400, kCentre.lat - 3000});
+  const std::int32_t near = Waypoint("Near", GeoPoint{kCentre.lon + 1000, kCentre.lat});
+  const std::int32_t far = Waypoint("Far", GeoPoint{kCentre.lon + 80 * 1000, kCentre.lat});
+  KeptSettings().options[1] |= 1u << 10;  // automatic MacCready
+  struct Case {
+    std::int32_t goal;
+    std::int32_t altitude;
+    float before;
+    float after;
+    const char16_t* sound;
+  } cases[] = {
+      {far, 300, 0.5f, 0.0f, u"Infend.wav"},   // below the glide: lowered, never below 0
+      {far, 300, 0.0f, 0.0f, nullptr},         // already 0: unchanged
+      {near, 3000, 2.0f, 2.0f, nullptr},       // a large surplus does not raise it above 1.0
+      {near, 3000, 0.5f, 1.5f, u"Infbeg.wav"}, // raised by one while still above the glide
+  };
+  RECT anchor{0, 0, 240, 320};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    ActiveTask().SetSize(0);
+    AchievedList().SetSize(0);
+    AchievedList().Append(PointOf(start));
+    ActiveTask().Append(PointOf(c.goal));
+    Prepare();
+    SetFlightParameter(app->flight, kParamAltitude, c.altitude, 1);
+    SetMacCready(*app, c.before);
+    ce::sound::ClearRecordedEffects();
+    UpdateTaskTimeTexts(*app, app->map.dc, false, anchor);
+    EXPECT_FLOAT_EQ(app->macCready, c.after);
+    EXPECT_GE(GetFlightParameter(app->flight, kParamMacCready), 0);
+    if (c.sound) {
+      EXPECT_TRUE(Played(c.sound));
+    } else {
+      EXPECT_TRUE(ce::sound::RecordedEffects().empty());
+    }
+  }
+}
+
+}  // namespace
