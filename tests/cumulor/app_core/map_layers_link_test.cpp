@@ -87,6 +87,11 @@ TEST_F(MapLayersLink, TheFrameFillsTheLabelListFromTheObjectsInView) {
   MapSetScale(app->map, kZoomTable[4]);
   MapSetView(app->map, centre.lon, centre.lat, 0);
   app->mapCentre = centre;
+  {
+    std::lock_guard lock(app->gps.dataLock);  // the frame draws the map only with a valid fix
+    app->gps.publishedStatus.positionValid = 1;
+    app->gps.publishedStatus.position = centre;
+  }
   app->map.dc = dc;
   UpdateOwnPosition(*app, app->map.view, true);
   PaintMapScreen(*app);

@@ -20,6 +20,8 @@
 #include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/nav/polar/flight_state.h"
+#include "cumulor/nav/polar/polar.h"
+#include "cumulor/map/symbols/map_symbols.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/time/time.h"
@@ -98,6 +100,7 @@ class MapPaint : public cumulor_test::AppTest {
     ClearUserWaypoints();
     BuildPointIndexes(0);
     ResetKeptSettings();
+    Rules() = TaskRules{};
     AppTest::TearDown();
   }
   // The map over (11 E, 47 N) at zoom step `zoom`, with a valid fix there at 1500 m.
@@ -114,6 +117,10 @@ class MapPaint : public cumulor_test::AppTest {
       app->gps.publishedStatus.altitude = 1500;
     }
     SetFlightParameter(app->flight, kParamAltitude, 1500, 1);
+    LoadBuiltinPolar(app->flight, nullptr);
+    ComputePolar(app->flight);
+    MapSymbolsInit(false);
+    MapSymbolsAttachView(&app->map);
     MapSetRegion(app->map, GeoRect{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, kCentre);
     MapSetScale(app->map, kZoomTable[zoom]);
     MapSetView(app->map, kCentre.lon, kCentre.lat, 0);
@@ -153,6 +160,9 @@ TEST_F(MapPaint, AFrameOfAPreparedFlightShowsMapAirspaceTaskGliderAndTheGlideBox
   app->navTarget = PointOf(turn);
   app->finalGlideOn = 1;
   app->labelsShown = 1;
+  KeptSettings().labelLength = 8;
+  Rules().rule[kRuleOnTask].type = 3;
+  Rules().rule[kRuleOnTask].width = 3000;
   Prepare();
 
   PaintMapScreen(*app);
