@@ -51,6 +51,7 @@ function(add_folder_tests target)
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     TEST_LIST ${target}_TESTS
     PROPERTIES TIMEOUT 120)

@@ -188,7 +188,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_KEYDOWN: OnKeyDown(*app, static_cast<std::uint32_t>(wparam), lparam); return 0;
     case WM_COMMAND: OnCommand(*app, wparam, lparam); return 0;
     case WM_TIMER: OnTimer(*app, wparam); return 0;
-    case WM_INITMENUPOPUP: OnMainWindowInitMenuPopup(*app, reinterpret_cast<HMENU>(wparam)); return 0;
+    case WM_INITMENUPOPUP: OnMainWindowInitMenuPopup(*app, reinterpret_cast<HMENU>(wparam)); return 1;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:

@@ -279,6 +279,24 @@ TEST_F(MapPaint, SectorSymbolsOnlyBelow51KmAndNeverForAOnePointTask) {
   EXPECT_TRUE(ActiveTask().Empty());
 }
 
+TEST_F(MapPaint, RotationFollowsTheOrientationAndGoalUpWithoutATargetIsTrackUp) {
+  Prepare();  // track 45
+  const std::int32_t east = Waypoint("East", GeoPoint{kCentre.lon + 3000, kCentre.lat});
+  BuildPointIndexes(0);
+  struct Case {
+    std::int32_t orientation;
+    bool target;
+    std::int32_t rotation;
+  } cases[] = {{1, true, 0}, {2, true, 45}, {3, true, 89}, {3, false, 45}, {7, false, 33}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.orientation * 10 + c.target);
+    app->mapRotation = 33;
+    app->navTarget = c.target ? PointOf(east) : TaskPoint{};
+    UpdateMapRotation(*app, c.orientation);
+    EXPECT_EQ(app->mapRotation, c.rotation);
+  }
+}
+
 TEST_F(MapPaint, TheDefaultCentreIsTheMiddleOfTheFileBoxWhileNoCentreIsSet) {
   struct Case {
     GeoRect box;  // west, north, east, south
