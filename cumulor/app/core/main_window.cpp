@@ -14,6 +14,7 @@
 #include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/screen_layout.h"
@@ -192,7 +193,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-    case WM_LBUTTONDBLCLK: return 0;
+    case WM_LBUTTONDBLCLK: OnMouse(*app, message, wparam, lparam); return 0;
     case WM_ENTERMENULOOP:
     case WM_EXITMENULOOP: OnMenuLoop(*app, message); return 1;
     case kMsgOptimize:
