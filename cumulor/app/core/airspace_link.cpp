@@ -51,7 +51,10 @@ void AirspaceFixChecks(AppContext& app, const GeoPoint& position) {
   const std::int32_t pressure = Feet(GetFlightParameter(app.flight, kParamAltimeter));
   const std::uint32_t h = static_cast<std::uint32_t>(std::max(0, app.suaDistX));
   const std::int32_t v = Feet(std::max(0, app.suaDistY));
-  if (app.fixCycle == 3) {
+  EnterCriticalSection(&app.mainLock);  // the pen sets the counter on the UI thread
+  const std::int32_t cycle = app.fixCycle;
+  LeaveCriticalSection(&app.mainLock);
+  if (cycle == 3) {
     if (app.airspace.proximityBeeps) {
       if (const std::optional<AirspaceWarning> near = AirspaceNearest(app.airspace, nullptr)) {
         const float score = near->proximity;
@@ -64,7 +67,7 @@ void AirspaceFixChecks(AppContext& app, const GeoPoint& position) {
     }
     AirspaceAlarmCheck(app.airspace, position, h, v, altitude, pressure, 0);
   }
-  if (app.fixCycle == 1 && app.airspace.showAeroAirspace) {
+  if (cycle == 1 && app.airspace.showAeroAirspace) {
     const std::int32_t index = AeroAirspaceAlarmCheck(app.airspace, position, h, v, altitude, pressure, 0);
     AeroAirspaceMarks& marks = AeroAirspaceState();
     if (index >= 0 && index != marks.lastAlarm) {

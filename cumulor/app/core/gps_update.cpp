@@ -102,20 +102,26 @@ void CirclingChanged(AppContext& app, FixHandlingState& s) {
   s.previousCircling = circling;
   if (!FixOption(2, 2)) return;
   SettingsKept& kept = KeptSettings();
+  EnterCriticalSection(&app.mainLock);
   if (circling) {
     s.savedOrientation = kept.mapOrientation;
     kept.mapOrientation = 1;
   } else if (s.savedOrientation != 0) {
     kept.mapOrientation = s.savedOrientation;
   }
+  LeaveCriticalSection(&app.mainLock);
 }
 
 // The re-centre of the five-fix cycle: when the counter wraps and the glider moved far enough for
 // the zoom (or a re-centre was asked for), the visible data follow the new centre.
 void FiveFixCycle(AppContext& app, FixHandlingState& s) {
+  // The pen on the UI thread moves the view and sets the counter too: both under the main lock.
+  EnterCriticalSection(&app.mainLock);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
-  if (--app.fixCycle >= 1) return;
-  app.fixCycle = 5;
+  const bool wrapped = --app.fixCycle < 1;
+  if (wrapped) app.fixCycle = 5;
+  LeaveCriticalSection(&app.mainLock);
+  if (!wrapped) return;
   const std::uint32_t limit = 100u * static_cast<std::uint32_t>(kZoomTable[app.zoomIndex]);
   if (!s.recentreRequest && FlatDistance(app.mapCentreCopy, app.mapCentre) <= limit) return;
   app.dialogActive = 1;
@@ -163,7 +169,9 @@ void AutomaticZoom(AppContext& app, FixHandlingState& s, const TaskPoint& target
   app.savedZoomIndex = app.zoomIndex;
   app.zoomIndex = IsLargeScreen() ? 1 : 2;
   s.lastZoomTarget = target;
+  EnterCriticalSection(&app.mainLock);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+  LeaveCriticalSection(&app.mainLock);
   GridSetOrigin();
   RefreshMapWindow(app);
   PlaySoundAsync(u"WindMax.wav");
@@ -172,9 +180,13 @@ void AutomaticZoom(AppContext& app, FixHandlingState& s, const TaskPoint& target
 void RestoreZoom(AppContext& app) {
   if (!FixOption(1, 1) || app.savedZoomIndex < 0 || app.savedZoomIndex >= kZoomSteps) return;
   app.zoomIndex = app.savedZoomIndex;
+  EnterCriticalSection(&app.mainLock);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
+  LeaveCriticalSection(&app.mainLock);
   GridSetOrigin();
+  EnterCriticalSection(&app.mainLock);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  LeaveCriticalSection(&app.mainLock);
   UpdateOwnPosition(app, app.map.view, true);
   RefreshMapWindow(app);
   app.savedZoomIndex = -1;
@@ -273,7 +285,9 @@ LRESULT OnGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status) {
 LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, bool wait) {
   FixHandlingState& s = FixHandling();
   const GpsStatus current = fix ? *fix : GetGpsStatus(app.gps);
+  EnterCriticalSection(&app.mainLock);
   app.mapCentre = current.position;
+  LeaveCriticalSection(&app.mainLock);
 
   // Every sixth call a key-up keeps the device from going idle.
   if (++s.calls % 6 == 0) keybd_event(kKeepAwakeKey, 0, KEYEVENTF_KEYUP, 0);

@@ -37,13 +37,17 @@ bool RectsIntersect(const GeoRect& a, const GeoRect& b) {
 GeoPoint OwnPosition(AppContext& app) { return GetGpsStatus(app.gps).position; }
 
 void RefreshMapWindow(AppContext& app) {
+  EnterCriticalSection(&app.mainLock);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  LeaveCriticalSection(&app.mainLock);
   PaintMapScreen(app);
 }
 
 void CenterMapOnFix(AppContext& app) {
   const GeoPoint own = OwnPosition(app);
+  EnterCriticalSection(&app.mainLock);
   MapSetView(app.map, own.lon, own.lat, app.mapRotation);
+  LeaveCriticalSection(&app.mainLock);
   if (app.mainWindow) InvalidateRect(app.mainWindow, &app.mapRect, FALSE);
 }
 
@@ -69,8 +73,10 @@ void UpdateOwnPosition(AppContext& app, const GeoRect& view, bool vectorStep) {
 }
 
 HRESULT SetMapRegion(AppContext& app, const GeoRect& region) {
+  EnterCriticalSection(&app.mainLock);
   app.region = region;
   MapSetRegion(app.map, region, app.mapCentre);
+  LeaveCriticalSection(&app.mainLock);
   AirspaceLoadAll(app.airspace);
   return S_OK;
 }

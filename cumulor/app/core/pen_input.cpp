@@ -111,6 +111,13 @@ void ArrowGeometry(PenState& pen, POINT tip) {
   pen.tip = tip;
 }
 
+// The five-fix counter of the new-fix handling, which the GPS notify thread counts down.
+void SetFixCycle(AppContext& app, std::int32_t value) {
+  EnterCriticalSection(&app.mainLock);
+  app.fixCycle = value;
+  LeaveCriticalSection(&app.mainLock);
+}
+
 void EndDrag(AppContext& app, PenState& pen) {
   ReleasePenDc(app, pen);
   app.dialogActive = 0;
@@ -124,7 +131,7 @@ void RestoreMapPosition(AppContext& app) {
   app.map.panX = app.map.panY = 0;
   MapSetView(app.map, own.lon, own.lat, app.mapRotation);
   LeaveCriticalSection(&app.mainLock);
-  app.fixCycle = 2;
+  SetFixCycle(app, 2);
   FixHandling().recentreRequest = 1;
   UpdateOwnPosition(app, app.map.view, false);
   app.redrawRestart = 1;
@@ -151,8 +158,11 @@ void ToggleMark(AppContext& app, PenState& pen, const PenTargets& targets) {
 }
 
 void CycleOrientation(AppContext& app) {
-  std::int32_t& orientation = KeptSettings().mapOrientation;
-  orientation = orientation >= 3 || orientation < 1 ? 1 : orientation + 1;
+  EnterCriticalSection(&app.mainLock);
+  std::int32_t& kept = KeptSettings().mapOrientation;
+  kept = kept >= 3 || kept < 1 ? 1 : kept + 1;
+  const std::int32_t orientation = kept;
+  LeaveCriticalSection(&app.mainLock);
   static const WCHAR* const kNames[] = {u"North Up", u"Track Up", u"Goal Up"};
   ShowInfoBox(app, kNames[orientation - 1], app.infoBoxRect, 0);
   PlayMenuClick();
@@ -227,7 +237,9 @@ void ButtonDown(AppContext& app, PenState& pen, POINT at) {
   }
   if (app.map.popup.shown) {
     PenToPointPopup(app, at);
+    EnterCriticalSection(&app.mainLock);
     app.map.popup.shown = 0;
+    LeaveCriticalSection(&app.mainLock);
     RefreshMapWindow(app);
     return;
   }
@@ -371,7 +383,7 @@ void PanOrSearch(AppContext& app, PenState& pen, POINT at) {
     EnterCriticalSection(&app.mainLock);
     MapPanByPixels(app.map, pen.down.x - at.x, at.y - pen.down.y);
     LeaveCriticalSection(&app.mainLock);
-    app.fixCycle = 0;
+    SetFixCycle(app, 0);
     FixHandling().recentreRequest = 1;
     app.redrawRestart = 1;
     RefreshMapWindow(app);
@@ -410,7 +422,7 @@ bool ReleaseOnTaskPointButton(AppContext& app, PenState& pen, POINT at) {
     app.map.panY = pen.buttonPoint[i].lat - own.lat;
     LeaveCriticalSection(&app.mainLock);
     UpdateOwnPosition(app, app.map.view, false);
-    app.fixCycle = 2;
+    SetFixCycle(app, 2);
     FixHandling().recentreRequest = 1;
     app.redrawRestart = 1;
     RefreshMapWindow(app);
@@ -444,7 +456,7 @@ void ButtonUp(AppContext& app, PenState& pen, POINT at) {
     pen.arrowDrawn = false;
     EndDrag(app, pen);
     pen.banner = kBannerNone;
-    app.fixCycle = 1;
+    SetFixCycle(app, 1);
     ClearStatusText(app, false);
     if (!ReleaseOnTaskPointButton(app, pen, at)) {
       const std::int32_t d = ArrowLength(pen.down, at);
@@ -460,7 +472,9 @@ void ButtonUp(AppContext& app, PenState& pen, POINT at) {
     }
     pen.buttonCount = 0;
   }
+  EnterCriticalSection(&app.mainLock);
   app.map.popup.shown = 0;
+  LeaveCriticalSection(&app.mainLock);
   RefreshMapWindow(app);
   if (pen.taskEditOnMap) TaskDragEnd();
 }

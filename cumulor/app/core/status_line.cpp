@@ -17,6 +17,19 @@ namespace {
 
 std::atomic<UINT> g_lastId{0};
 
+// The status text and the popup record are shared by the UI thread and the new-fix handling on
+// the GPS notify thread: both change them under the main lock.
+class MainLockGuard {
+ public:
+  explicit MainLockGuard(AppContext& app) : app_(app) { EnterCriticalSection(&app_.mainLock); }
+  ~MainLockGuard() { LeaveCriticalSection(&app_.mainLock); }
+  MainLockGuard(const MainLockGuard&) = delete;
+  MainLockGuard& operator=(const MainLockGuard&) = delete;
+
+ private:
+  AppContext& app_;
+};
+
 void SetPopupText(AppContext& app) {
   MapPopup popup;
   popup.kind = kPopupStatusLine;
@@ -43,6 +56,7 @@ void DrawStatusNow(AppContext& app) {
 }
 
 void ShowStatusStringId(AppContext& app, UINT id) {
+  MainLockGuard guard(app);
   if (app.statusHeld && id == g_lastId.load()) return;
   g_lastId = id;
   WCHAR text[256] = {};
@@ -54,6 +68,7 @@ void ShowStatusStringId(AppContext& app, UINT id) {
 }
 
 void ShowStatusText(AppContext& app, const WCHAR* text) {
+  MainLockGuard guard(app);
   CopyText(app, text);
   SetPopupText(app);
   app.statusHeld = 1;
@@ -61,12 +76,14 @@ void ShowStatusText(AppContext& app, const WCHAR* text) {
 }
 
 void ShowStatusTextPlain(AppContext& app, const WCHAR* text) {
+  MainLockGuard guard(app);
   CopyText(app, text);
   SetPopupText(app);
   DrawStatusNow(app);
 }
 
 void ShowStatusTextSticky(AppContext& app, const WCHAR* text) {
+  MainLockGuard guard(app);
   CopyText(app, text);
   SetPopupText(app);
   app.statusHeld = 1;
@@ -74,6 +91,7 @@ void ShowStatusTextSticky(AppContext& app, const WCHAR* text) {
 }
 
 void ClearStatusText(AppContext& app, bool force) {
+  MainLockGuard guard(app);
   if (force) {
     g_lastId = 0;
     app.statusHeld = 0;
@@ -99,6 +117,7 @@ void ShowStatusBox(AppContext& app, UINT id) {
   SelectObject(dc, oldPen);
   WCHAR text[512] = {};
   LoadStringW(app.instance, id, text, 512);
+  MainLockGuard guard(app);
   CopyText(app, text);
   RECT r = m;
   DrawTextW(dc, app.statusText, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
