@@ -495,6 +495,12 @@ LRESULT ListView::Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       RECT r = ItemRect(hwnd, i);
       NMRGINFO g{};
       g.ptAction = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+      // lParam > 0: the hold is in column lParam - 1 (the middle of that column's cell).
+      if (const auto column = static_cast<std::size_t>(lparam); lparam > 0 && column <= columns.size()) {
+        int x = r.left;
+        for (std::size_t c = 0; c + 1 < column; ++c) x += columns[c].width;
+        g.ptAction.x = x + columns[column - 1].width / 2;
+      }
       ClientToScreen(hwnd, &g.ptAction);
       g.dwItemSpec = static_cast<DWORD>(i);
       NotifyParent(hwnd, &g.hdr, GN_CONTEXTMENU);

@@ -7,4 +7,4 @@
 #define CE_UA_SPIN 0x7FF2     // wParam: +1 up, -1 down (up-down control)
 #define CE_UA_SETTEXT 0x7FF3  // lParam: text the user enters (date/time picker: in its format's order)
 #define CE_UA_COLUMN 0x7FF4   // wParam: column whose header is tapped (list view)
-#define CE_UA_HOLD 0x7FF5     // wParam: row held (list view)
+#define CE_UA_HOLD 0x7FF5     // wParam: row held (list view); lParam: column + 1, 0 the row's middle

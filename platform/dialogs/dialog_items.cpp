@@ -47,9 +47,14 @@ HWND ControlOf(HWND dialog, HWND hwnd) {
 HWND FindControl(HWND dialog, int id) {
   std::vector<HWND> all;
   Collect(dialog, all, false);
-  for (HWND c : all)
-    if (GetDlgCtrlID(c) == id) return c;
-  return nullptr;
+  // Pages of a sheet may repeat an id: the one the user sees (on the shown page) comes first.
+  HWND first = nullptr;
+  for (HWND c : all) {
+    if (GetDlgCtrlID(c) != id) continue;
+    if (IsWindowVisible(c)) return c;
+    if (!first) first = c;
+  }
+  return first;
 }
 
 std::vector<std::u16string> ShownTexts(HWND dialog) {

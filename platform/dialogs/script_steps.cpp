@@ -95,6 +95,12 @@ bool RunStep(HWND dialog, const scripted::Step& step) {
     }
     case Op::kSoftKey: {
       HWND bar = SHFindMenuBar(dialog);
+      // A property sheet shows the soft keys of its current page.
+      if (HWND sheet = SheetOf(dialog); !bar && sheet) {
+        SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0);
+        const auto page = reinterpret_cast<HWND>(GetWindowLongPtrW(sheet, DWL_MSGRESULT));
+        if (page) bar = SHFindMenuBar(page);
+      }
       if (!bar) return Fail(dialog, step, "the dialog has no soft-key bar");
       if (!menus::PressSoftKey(bar, step.value)) return Fail(dialog, step, "no such soft key");
       return true;
@@ -190,7 +196,8 @@ bool RunStep(HWND dialog, const scripted::Step& step) {
       HWND c = Reachable(dialog, step, failed);
       if (!c) return false;
       if (Is(c, WC_LISTVIEWW)) {
-        if (!SendMessageW(c, CE_UA_HOLD, static_cast<WPARAM>(step.value), 0)) return Fail(dialog, step, "no such row");
+        if (!SendMessageW(c, CE_UA_HOLD, static_cast<WPARAM>(step.value), static_cast<LPARAM>(step.column + 1)))
+          return Fail(dialog, step, "no such row");
         return true;
       }
       // Elsewhere the window sees a pen press that SHRecognizeGesture reports as a hold.

@@ -95,6 +95,7 @@ Step DialogStep(const std::vector<std::string>& t) {
   if (op == "key") return Arity(t, 2), steps::Key(static_cast<UINT>(Int(t, 1)));
   if (op == "page") return Arity(t, 2), steps::Page(Int(t, 1));
   if (op == "column") return Arity(t, 3), steps::Column(Int(t, 1), Int(t, 2));
+  if (op == "hold" && t.size() == 4) return steps::HoldCell(Int(t, 1), Int(t, 2), Int(t, 3));
   if (op == "hold") return Arity(t, 3), steps::Hold(Int(t, 1), Int(t, 2));
   if (op == "spin") return Arity(t, 3), steps::Spin(Int(t, 1), Int(t, 2));
   if (op == "softkey") return Arity(t, 2), steps::SoftKey(Int(t, 1));

@@ -18,7 +18,7 @@ namespace ce::scripted {
 enum class Kind { kBox, kDialog, kMenu, kOpenFile, kSaveFile, kColor };
 
 // One thing the user does inside a dialog (or a property sheet). Controls are found by id among
-// all the dialog's descendants (the pages of a sheet included).
+// all the dialog's descendants (the pages of a sheet included; a control that is shown first).
 struct Step {
   enum Op {
     kSetText,   // replace the control's text as typed by the user (control, text)
@@ -30,7 +30,7 @@ struct Step {
     kKey,       // press and release the key `value` in the control with the focus
     kPage,      // switch a property sheet to page `value`
     kColumn,    // tap the header of column `value` of a list view (control)
-    kHold,      // tap and hold the row `value` of a list view (control)
+    kHold,      // tap and hold the row `value` of a list view (control), in column `column` (-1: the row's middle)
     kSpin,      // tap an up-down control's arrow: `value` > 0 up, < 0 down
     kSoftKey,   // tap soft key `value` (0 left, 1 right) of the dialog's bar
     kEnd,       // end the dialog with result `value` (as EndDialog would)
@@ -39,22 +39,24 @@ struct Step {
   int control = 0;
   int value = 0;
   std::u16string text;
+  int column = -1;
 };
 
 namespace steps {
-inline Step SetText(int control, std::u16string text) { return {Step::kSetText, control, 0, std::move(text)}; }
-inline Step Type(int control, std::u16string text) { return {Step::kType, control, 0, std::move(text)}; }
-inline Step Click(int control, int row = -1) { return {Step::kClick, control, row, {}}; }
-inline Step Select(int control, int index) { return {Step::kSelect, control, index, {}}; }
-inline Step Track(int control, int pos) { return {Step::kTrack, control, pos, {}}; }
-inline Step Check(int control, bool on) { return {Step::kCheck, control, on ? 1 : 0, {}}; }
-inline Step Key(UINT vk) { return {Step::kKey, 0, static_cast<int>(vk), {}}; }
-inline Step Page(int index) { return {Step::kPage, 0, index, {}}; }
-inline Step Column(int control, int column) { return {Step::kColumn, control, column, {}}; }
-inline Step Hold(int control, int row) { return {Step::kHold, control, row, {}}; }
-inline Step Spin(int control, int delta) { return {Step::kSpin, control, delta, {}}; }
-inline Step SoftKey(int index) { return {Step::kSoftKey, 0, index, {}}; }
-inline Step End(int result) { return {Step::kEnd, 0, result, {}}; }
+inline Step SetText(int control, std::u16string text) { return {Step::kSetText, control, 0, std::move(text), -1}; }
+inline Step Type(int control, std::u16string text) { return {Step::kType, control, 0, std::move(text), -1}; }
+inline Step Click(int control, int row = -1) { return {Step::kClick, control, row, {}, -1}; }
+inline Step Select(int control, int index) { return {Step::kSelect, control, index, {}, -1}; }
+inline Step Track(int control, int pos) { return {Step::kTrack, control, pos, {}, -1}; }
+inline Step Check(int control, bool on) { return {Step::kCheck, control, on ? 1 : 0, {}, -1}; }
+inline Step Key(UINT vk) { return {Step::kKey, 0, static_cast<int>(vk), {}, -1}; }
+inline Step Page(int index) { return {Step::kPage, 0, index, {}, -1}; }
+inline Step Column(int control, int column) { return {Step::kColumn, control, column, {}, -1}; }
+inline Step Hold(int control, int row) { return {Step::kHold, control, row, {}, -1}; }
+inline Step HoldCell(int control, int row, int column) { return {Step::kHold, control, row, {}, column}; }
+inline Step Spin(int control, int delta) { return {Step::kSpin, control, delta, {}, -1}; }
+inline Step SoftKey(int index) { return {Step::kSoftKey, 0, index, {}, -1}; }
+inline Step End(int result) { return {Step::kEnd, 0, result, {}, -1}; }
 }  // namespace steps
 
 // A given answer. `value`: the box's button id, the menu command (0: dismissed), 1 (OK) or 0

@@ -38,6 +38,7 @@ LRESULT ParentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   if (m == WM_NOTIFY) {
     auto* n = reinterpret_cast<NMHDR*>(l);
     Note note{m, static_cast<int>(n->idFrom), static_cast<int>(n->code), -1, 0};
+    if (n->code == GN_CONTEXTMENU) note.item = reinterpret_cast<NMRGINFO*>(l)->ptAction.x;  // screen x of the hold
     if (n->code == LVN_ITEMCHANGED) {
       note.item = reinterpret_cast<NMLISTVIEW*>(l)->iItem;
       note.new_state = reinterpret_cast<NMLISTVIEW*>(l)->uNewState;
@@ -183,6 +184,14 @@ TEST_F(ControlTest, ListViewOwnerDataSelectionAndNotifications) {
   EXPECT_FALSE(ListView_SetItemState(lv, 6, LVIS_SELECTED, LVIS_SELECTED));
   SendMessageW(lv, CE_UA_HOLD, 2, 0);
   EXPECT_EQ(Count(WM_NOTIFY, 20, GN_CONTEXTMENU), 1);
+  // A hold in a given column is at the middle of that column's cell (column 0 is 150 wide).
+  LVCOLUMNW second{LVCF_TEXT | LVCF_WIDTH, 0, 40, const_cast<LPWSTR>(u"Size"), 0, 1};
+  SendMessageW(lv, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&second));
+  SendMessageW(lv, CE_UA_HOLD, 2, 2);
+  POINT origin{0, 0};
+  ClientToScreen(lv, &origin);
+  EXPECT_EQ(Notes().back().code, GN_CONTEXTMENU);
+  EXPECT_EQ(Notes().back().item - origin.x, 150 + 20);
   SendMessageW(lv, CE_UA_COLUMN, 0, 0);
   EXPECT_EQ(Count(WM_NOTIFY, 20, static_cast<int>(LVN_COLUMNCLICK)), 1);
 }
