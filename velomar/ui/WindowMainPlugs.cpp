@@ -1,8 +1,9 @@
-// What the main window's commands open that is not built yet: the options sheet answers here as if
-// the user had cancelled, so that its commands do nothing. The dialogs are in WindowMainDialogs.cpp;
-// the commands around them (modal flag, what an OK or a cancel does) in WindowMainCommands.cpp.
+// The options sheet that the main window's commands open (the modal flag and what follows are in
+// WindowMainCommands.cpp): a new sheet each time, from the page asked for.
+#include "velomar/dialogs/PropertySheetOptions.h"
 #include "velomar/ui/WindowMain.h"
 
-// ---- The options sheet ----
-
-void CWindowMain::RunOptionsSheet(int /*start_page*/) {}
+void CWindowMain::RunOptionsSheet(int start_page) {
+  CPropertySheetOptions sheet(this);
+  sheet.DoModal(start_page);
+}

@@ -17,6 +17,7 @@
 #include "teskautils/teskautils_seam.h"
 #include "tests/velomar/places/schedule_fixture.h"
 #include "velomar/data/DataInstall.h"
+#include "velomar/ui/Skin.h"
 #include "velomar/ui/Translator.h"
 #include "velomar/ui/WindowMain.h"
 
@@ -36,6 +37,10 @@ class OpenerCommandsTest : public schedule_test::ScheduleTest {
  protected:
   void SetUp() override {
     ScheduleTest::SetUp();
+    // The window reads its skin from this device's theme.
+    ASSERT_TRUE(velomar::InstallThemes());
+    SetSetting(u"theme", std::u16string(u"default"));
+    velomar::seam::ResetSkin();
     velomar::seam::ForgetTranslator();  // one made on demand by an earlier test stays alive, unused
     m_translator = std::make_unique<CTranslator>();
     User().Reset();
