@@ -47,6 +47,13 @@ class OptionPagesTest : public schedule_test::ScheduleTest {
     for (const auto& box : teskautils::seam::TakeShownBoxes()) texts.push_back(box.text);
     return texts;
   }
+  // The texts of the last dialog (or sheet) shown.
+  static std::vector<std::u16string> LastShownTexts() {
+    const auto all = User().shown();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      if (it->kind == ce::scripted::Kind::kDialog) return it->texts;
+    return {};
+  }
   // The items of the last popup menu shown.
   static std::vector<std::u16string> LastMenuTexts() {
     const auto all = User().shown();
