@@ -3,12 +3,15 @@
 // short or malformed drawn as axes alone, without a crash.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
 #include <string>
 
+#include "platform/files/ce_path.h"
 #include "platform/files/files.h"
 #include "platform/gdi/gdi.h"
 #include "platform/text/format.h"
+#include "teskautils/TeskaUtils.h"
 #include "tests/velomar/dialogs/option_pages_fixture.h"
 #include "velomar/dialogs/PropertyPageDialogBattery.h"
 
@@ -32,13 +35,18 @@ std::string PreparedLog() {
 
 class BatteryPageTest : public OptionPagesTest {
  protected:
+  // The log in the program's folder, where the radio interface manager writes it.
+  static std::u16string LogPath() {
+    WCHAR folder[MAX_PATH] = {};
+    GetCurrentDirectory(folder);
+    CrearDirectorio(folder);
+    return std::u16string(folder) + u"\\log_battery.txt";
+  }
+  // Written from the host side: the radio interface manager keeps the log open without sharing.
   void WriteLog(const std::string& bytes) {
-    HANDLE file = CreateFileW(u"\\Program Files\\Velomar\\log_battery.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    std::ofstream out(ce::files::HostPath(LogPath()), std::ios::binary | std::ios::trunc);
+    out << bytes;
+    ASSERT_TRUE(out.good());
   }
   // The sheet on the battery page; `work` runs on the sheet's thread once it is shown, with the
   // page and its window, then the sheet is closed.
@@ -87,19 +95,20 @@ TEST_F(BatteryPageTest, EachScaleDrawsTheRecordsOfItsSpan) {
   WriteLog(PreparedLog());
   OnPage([&](CPropertyPageDialogBattery&, HWND page) {
     const Area a = AreaOf(page);
-    // Everything: 20 minutes across the plot; every record is a point of the line.
+    // Everything: 20 minutes across the plot; every record later than the span's start (the
+    // oldest record) is a point of the line.
     std::vector<POINT> all;
-    for (int i = 0; i <= 20; ++i) all.push_back(POINT{a.left + (a.right - a.left) * i / 20, Y(a, 100 - i)});
+    for (int i = 1; i <= 20; ++i) all.push_back(POINT{a.left + (a.right - a.left) * i / 20, Y(a, 100 - i)});
     for (COLORREF c : PixelsAt(page, 0, all)) EXPECT_EQ(c, kRed);
-    // The last 10 minutes: 10:10 to 10:20 across the plot.
+    // The last 10 minutes: 10:10 to 10:20 across the plot, the records after 10:10 drawn.
     std::vector<POINT> recent;
-    for (int i = 10; i <= 20; ++i) recent.push_back(POINT{a.left + (a.right - a.left) * (i - 10) / 10, Y(a, 100 - i)});
+    for (int i = 11; i <= 20; ++i) recent.push_back(POINT{a.left + (a.right - a.left) * (i - 10) / 10, Y(a, 100 - i)});
     for (COLORREF c : PixelsAt(page, 3, recent)) EXPECT_EQ(c, kRed);
     // There the early records are no longer drawn where the whole span put them.
-    EXPECT_NE(PixelsAt(page, 3, {all[3]})[0], kRed);
+    EXPECT_NE(PixelsAt(page, 3, {all[2]})[0], kRed);
     // The last hour and the last day: the records bunch at the right end.
-    const int hour_x = a.left + (a.right - a.left) * 50 / 60;  // 10:00 within 09:20 .. 10:20
-    EXPECT_EQ(PixelsAt(page, 2, {POINT{hour_x, Y(a, 100)}, POINT{a.right, Y(a, 80)}}),
+    const int hour_x = a.left + (a.right - a.left) * 41 / 60;  // 10:01 within 09:20 .. 10:20
+    EXPECT_EQ(PixelsAt(page, 2, {POINT{hour_x, Y(a, 99)}, POINT{a.right, Y(a, 80)}}),
               (std::vector<COLORREF>{kRed, kRed}));
     EXPECT_EQ(PixelsAt(page, 1, {POINT{a.right, Y(a, 80)}})[0], kRed);
   });
@@ -137,7 +146,7 @@ TEST_F(BatteryPageTest, MissingShortOrMalformedLogsDrawNoLine) {
       SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(a.right - 1, Y(a, 50)));
     });
   }
-  DeleteFileW(u"\\Program Files\\Velomar\\log_battery.txt");
+  std::filesystem::remove(ce::files::HostPath(LogPath()));
   OnPage([&](CPropertyPageDialogBattery&, HWND page) { PixelsAt(page, 0, {}); });
   EXPECT_TRUE(BoxTexts().empty());
 }

@@ -129,7 +129,12 @@ TEST_F(EventLogPageTest, ARowOpensTheDetailAndClearingEmptiesTheList) {
     }
     PostMessageW(GetParent(s.Page()), WM_COMMAND, IDOK, 0);
   };
-  std::thread closer([&] {
+  // The clock is driven once the menu has been answered: a sheet of many pages may take a while
+  // to come up, and the looks below keep its queue busy, so they must not start before.
+  std::size_t menus = 0;
+  for (const auto& thing : User().shown()) menus += thing.kind == ce::scripted::Kind::kMenu;
+  std::thread closer([&, menus] {
+    User().WaitShown(ce::scripted::Kind::kMenu, menus + 1, std::chrono::seconds(60));
     DriveClockUntil([&] { return Log()->GetRecordCount() == 0; }, 10'000);
     probe.Post([&] { look(1000); });
   });

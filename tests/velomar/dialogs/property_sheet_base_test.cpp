@@ -97,10 +97,12 @@ TEST_F(PropertySheetBaseTest, OpensOnTheAskedTabCreatesPagesOnceAndEmptiesTheMap
 }
 
 TEST_F(PropertySheetBaseTest, TabsRunAlongTheBottomAndTheVersionIsAnswered) {
+  InitCommonControls();  // the tab control's class, which no sheet has registered yet when run alone
   HWND sheet = CreateWindowExW(0, u"STATIC", u"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   HWND tab = CreateWindowExW(0, WC_TABCONTROLW, u"", WS_CHILD, 0, 0, 100, 20, sheet,
                              reinterpret_cast<HMENU>(static_cast<LONG_PTR>(CPropertySheet::kTabControlId)), nullptr,
                              nullptr);
+  ASSERT_NE(tab, nullptr);
   EXPECT_EQ(PropSheetCallback(sheet, PSCB_INITIALIZED, 0), 1);
   EXPECT_TRUE(GetWindowLongW(tab, GWL_STYLE) & TCS_BOTTOM);
   EXPECT_EQ(PropSheetCallback(sheet, PSCB_GETVERSION, 0), 526);
