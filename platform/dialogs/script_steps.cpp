@@ -192,6 +192,22 @@ bool RunStep(HWND dialog, const scripted::Step& step) {
       SendMessageW(c, CE_UA_COLUMN, static_cast<WPARAM>(step.value), 0);
       return true;
     }
+    case Op::kCell: {
+      HWND c = Reachable(dialog, step, failed);
+      if (!c) return false;
+      if (!Is(c, WC_LISTVIEWW)) return Fail(dialog, step, "not a list view");
+      if (step.value < 0 || step.value >= SendMessageW(c, LVM_GETITEMCOUNT, 0, 0)) return Fail(dialog, step, "no such row");
+      if (step.column < 0) return Fail(dialog, step, "no such column");
+      int left = 0;
+      for (int i = 0; i < step.column; ++i) left += static_cast<int>(SendMessageW(c, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(i), 0));
+      const int width = static_cast<int>(SendMessageW(c, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(step.column), 0));
+      if (width <= 0) return Fail(dialog, step, "no such column");
+      SendMessageW(c, LVM_ENSUREVISIBLE, static_cast<WPARAM>(step.value), FALSE);
+      RECT r{LVIR_BOUNDS, 0, 0, 0};
+      SendMessageW(c, LVM_GETITEMRECT, static_cast<WPARAM>(step.value), reinterpret_cast<LPARAM>(&r));
+      Tap(c, POINT{r.left + left + width / 2, (r.top + r.bottom) / 2});
+      return true;
+    }
     case Op::kHold: {
       HWND c = Reachable(dialog, step, failed);
       if (!c) return false;

@@ -97,6 +97,7 @@ Step DialogStep(const std::vector<std::string>& t) {
   if (op == "column") return Arity(t, 3), steps::Column(Int(t, 1), Int(t, 2));
   if (op == "hold" && t.size() == 4) return steps::HoldCell(Int(t, 1), Int(t, 2), Int(t, 3));
   if (op == "hold") return Arity(t, 3), steps::Hold(Int(t, 1), Int(t, 2));
+  if (op == "cell") return Arity(t, 4), steps::Cell(Int(t, 1), Int(t, 2), Int(t, 3));
   if (op == "spin") return Arity(t, 3), steps::Spin(Int(t, 1), Int(t, 2));
   if (op == "softkey") return Arity(t, 2), steps::SoftKey(Int(t, 1));
   if (op == "end") return Arity(t, 2), steps::End(Int(t, 1));

@@ -31,6 +31,7 @@ struct Step {
     kPage,      // switch a property sheet to page `value`
     kColumn,    // tap the header of column `value` of a list view (control)
     kHold,      // tap and hold the row `value` of a list view (control), in column `column` (-1: the row's middle)
+    kCell,      // tap the cell of row `value` and column `column` of a list view (control)
     kSpin,      // tap an up-down control's arrow: `value` > 0 up, < 0 down
     kSoftKey,   // tap soft key `value` (0 left, 1 right) of the dialog's bar
     kEnd,       // end the dialog with result `value` (as EndDialog would)
@@ -53,6 +54,7 @@ inline Step Key(UINT vk) { return {Step::kKey, 0, static_cast<int>(vk), {}, -1};
 inline Step Page(int index) { return {Step::kPage, 0, index, {}, -1}; }
 inline Step Column(int control, int column) { return {Step::kColumn, control, column, {}, -1}; }
 inline Step Hold(int control, int row) { return {Step::kHold, control, row, {}, -1}; }
+inline Step Cell(int control, int row, int column) { return {Step::kCell, control, row, {}, column}; }
 inline Step HoldCell(int control, int row, int column) { return {Step::kHold, control, row, {}, column}; }
 inline Step Spin(int control, int delta) { return {Step::kSpin, control, delta, {}, -1}; }
 inline Step SoftKey(int index) { return {Step::kSoftKey, 0, index, {}, -1}; }

@@ -68,6 +68,8 @@ class DialogTest : public ce::testing::DeviceTest {
       auto* n = reinterpret_cast<NMHDR*>(lparam);
       int value = 0;
       if (n->code == LVN_ITEMCHANGED || n->code == NM_CLICK) value = reinterpret_cast<NMLISTVIEW*>(lparam)->iItem;
+      // A tap on a list view's cell: the row, plus 1000 times its column.
+      if (n->code == NM_CLICK) value += 1000 * reinterpret_cast<NMLISTVIEW*>(lparam)->iSubItem;
       Hear({msg, static_cast<int>(n->idFrom), static_cast<int>(n->code), value});
     }
     if (msg == WM_HSCROLL || msg == WM_VSCROLL)

@@ -238,3 +238,14 @@ TEST_F(DialogTest, ScriptedUserDrivesEveryControlKind) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), std::u16string(t)), texts.end()) << ce::text::ToUtf8(t) << " in " << Joined(texts);
   EXPECT_TRUE(User::Get().log().empty());
 }
+
+TEST_F(DialogTest, ScriptedUserTapsAListViewCell) {
+  UseResources(kResources);
+  // Row 2 of the second column; then a column and a row that the list does not have.
+  User::Get().AnswerDialog({steps::Cell(1008, 2, 1), steps::Cell(1008, 0, 5), steps::Cell(1008, 7, 0), steps::Click(IDOK)});
+  DialogBoxParamW(nullptr, MAKEINTRESOURCEW(100), nullptr, AllControlsProc, 0);
+  auto clicks = HeardOf(WM_NOTIFY, 1008, static_cast<int>(NM_CLICK));
+  ASSERT_EQ(clicks.size(), 1u);
+  EXPECT_EQ(clicks[0].value, 1002);
+  EXPECT_EQ(User::Get().log().size(), 2u);
+}
