@@ -15,6 +15,7 @@
 #include "velomar/core/managers/RilMgr.h"
 #include "velomar/places/Records.h"
 #include "velomar/places/ScheduleEngine.h"
+#include "velomar/ui/MenuTexts.h"
 #include "velomar/ui/ShellCalls.h"
 #include "velomar/ui/Translator.h"
 #include "velomar/ui/WindowMain.h"
@@ -31,12 +32,6 @@ constexpr const WCHAR* kKeptItemsMenu = u"VOLUME_LEVEL";
 // Positions of the current-location submenu's items.
 enum LocationItem : UINT { kNewPlace = 0, kAssign = 1, kSchedule = 2, kActions = 3, kLock = 4, kUnlock = 5 };
 
-std::u16string MenuText(HMENU menu, int position) {
-  WCHAR text[256] = {};
-  GetMenuStringW(menu, static_cast<UINT>(position), text, 256, MF_BYPOSITION);
-  return text;
-}
-
 void SetKeyText(HWND bar, int command, const std::u16string& text) {
   std::u16string buffer = text;
   TBBUTTONINFOW info{};
@@ -45,27 +40,6 @@ void SetKeyText(HWND bar, int command, const std::u16string& text) {
   info.pszText = buffer.data();
   info.cchText = static_cast<int>(buffer.size());
   SendMessageW(bar, TB_SETBUTTONINFO, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&info));
-}
-
-// Rewrites every item of `menu` by position with the translation of its text (a text id); a
-// submenu is taken out, put back as a popup with its translated title, and rewritten the same way.
-// Separators and the items of the volume-level submenu stay as they are.
-void TranslateMenu(HMENU menu, CTranslator& texts) {
-  const int count = GetMenuItemCount(menu);
-  for (int position = 0; position < count; ++position) {
-    const UINT at = static_cast<UINT>(position);
-    if (GetMenuState(menu, at, MF_BYPOSITION) & MF_SEPARATOR) continue;
-    const std::u16string id = MenuText(menu, position);
-    if (HMENU submenu = GetSubMenu(menu, position)) {
-      RemoveMenu(menu, at, MF_BYPOSITION);
-      InsertMenuW(menu, at, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), texts.GetText(id).c_str());
-      if (id != kKeptItemsMenu) TranslateMenu(submenu, texts);
-      continue;
-    }
-    const UINT command = GetMenuItemID(menu, position);
-    DeleteMenu(menu, at, MF_BYPOSITION);
-    InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING, command, texts.GetText(id).c_str());
-  }
 }
 
 }  // namespace
@@ -100,7 +74,7 @@ void CWindowMain::BuildMenus() {
   SetKeyText(m_menuBar, kMenuKey, texts->GetText(u"MENU_MENU"));
   auto menu = reinterpret_cast<HMENU>(SendMessageW(m_menuBar, SHCMBM_GETSUBMENU, 0, kMenuKey));
   if (menu) {
-    TranslateMenu(menu, *texts);
+    velomar::ui::TranslateMenu(menu, *texts, kKeptItemsMenu);
     m_locationMenu = GetSubMenu(menu, kLocationMenuPosition);
   }
   DrawMenuBar(m_menuBar);
