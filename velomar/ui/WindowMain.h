@@ -127,6 +127,8 @@ class CWindowMain : public CBaseWindow {
   LRESULT OnWorkersExecuted(WPARAM total);
 
   CButtonOwnCurrentLocation* GetLocationButton() const { return m_locationButton; }
+  // The button of a manager (Wi-Fi, Bluetooth, speaker, phone, connections, band), or null.
+  CButtonOwnDrawImage* GetManagerButton(int mgr_id) const;
   // The shown flag (set on activation; the hide command clears it).
   void SetShown(bool shown) { m_shown = shown ? 1 : 0; }
   bool IsShown() const { return m_shown.load() != 0; }

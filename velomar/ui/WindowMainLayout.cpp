@@ -289,6 +289,18 @@ CButtonOwnDrawImage* CWindowMain::ButtonOfCommand(int id) const {
   }
 }
 
+CButtonOwnDrawImage* CWindowMain::GetManagerButton(int mgr_id) const {
+  switch (mgr_id) {
+    case MGR_WIFI: return m_wifiButton;
+    case MGR_BT: return m_btButton;
+    case MGR_SPEAKER: return m_speakerButton;
+    case MGR_PHONE: return m_phoneButton;
+    case MGR_CONNECTIONS: return m_connectionsButton;
+    case MGR_BAND: return m_bandButton;
+    default: return nullptr;
+  }
+}
+
 bool CWindowMain::HandleWindowMessage(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) {
   switch (msg) {
     case WM_ACTIVATE:
