@@ -12,6 +12,7 @@
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/map/layers/point_labels_draw.h"
+#include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/data/waypoints/user_waypoint_remove.h"
 #include "cumulor/map/layers/task_drag.h"
 #include "cumulor/map/layers/task_draw.h"
@@ -30,6 +31,8 @@ LabelTextSettings AppLabelSettings(AppContext& app) {
   LabelTextSettings s;
   s.labelLen = KeptSettings().labelLength;
   s.labelsFlag = app.labelsShown != 0;
+  s.useCode = MapOption(kOptLabelsById);
+  s.glideRatioMode = MapDisplay().glideRatioLabels != 0;
   s.highResolution = app.map.largeScreen != 0;
   s.altitudeUnit = app.altitudeUnit;
   s.unitText = app.altitudeUnitText;
@@ -96,6 +99,7 @@ void DrawPointLabelsLocked(AppContext& app) {
   sources.showUserWaypoints = PointTableOf(kPointUserWaypoint).displayFlag != 0;
   sources.hideThermals = app.thermalsHidden != 0;
   sources.displayFlags = app.map.displayFlags;
+  sources.classEnabled = [](std::int32_t c) { return c < 0 || c >= kDbAirspaceClasses || !MapDisplay().dbClassHidden[c]; };
   sources.airportStyle.drawIcon = [](HDC dc, std::int32_t n, int x, int y) { DrawPointIcon(dc, n, x, y); };
   sources.drawTask = [&app](HDC) { DrawTaskOnMap(app); };
   VectorDrawContext objects;

@@ -128,6 +128,8 @@ void UnpackOptionFlags(AppContext& app, std::int32_t word, std::int32_t value) {
       SetTaskSpeedUnit(app, Bit(value, 8) ? 8 : 7);
       app.finalGlideOn = Bit(value, 10) ? 0 : 1;
       app.olcSecurity = Bit(value, 13) ? 0 : 1;
+      app.airspace.noDialog = Bit(value, 1) ? 1 : 0;
+      app.airspace.proximityBeeps = Bit(value, 11) ? 1 : 0;
       break;
   }
 }

@@ -18,6 +18,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/dialogs/point_icons.h"
 #include "cumulor/data/files/data_files.h"
+#include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/map/team/team_grid.h"
@@ -133,6 +134,7 @@ void StartupSequence(AppContext& app) {
   InitWaypointIcons(app.instance, app.map.displayFlags);
   InstallMapLayerHooks(app);
   InstallVectorMapHooks(app);
+  InstallMapDialogs(app);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
   GridSetOrigin();

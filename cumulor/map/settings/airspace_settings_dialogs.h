@@ -1,0 +1,51 @@
+// The airspace settings dialogs: "User Airspace" (template 122, command 40117) for the classes of
+// the airspace files and their fill, "Airspace Warnings" (139, opened from 122) for the alarm
+// switches and margins, and "Airspace" (172, command 40107) for the database airspace classes
+// shown and warned. They edit the application record (`AppRecord()`).
+#pragma once
+
+#include "platform/base/types.h"
+
+namespace cumulor {
+
+inline constexpr int kUserAirspaceDialog = 122;
+inline constexpr int kAirspaceWarningsDialog = 139;
+inline constexpr int kDbAirspaceDialog = 172;
+
+// Dialog 122: check box 1015 + class group (groups 1..13; group 1 has none), the buttons and the
+// fill choice.
+inline constexpr int kIdGroupBoxBase = 1015;
+inline constexpr int kIdConfigureWarnings = 1211;
+inline constexpr int kIdOffList = 1212;
+inline constexpr int kIdFillSolid = 1244;
+inline constexpr int kIdFillSeeThrough = 1245;
+inline constexpr int kIdTitleOk = 1355;
+
+// Dialog 139.
+inline constexpr int kIdAlarmsEnabled = 1217;
+inline constexpr int kIdAlarmSmall = 1101;
+inline constexpr int kIdAlarmAudio = 1102;
+inline constexpr int kIdVerticalMargin = 1212;
+inline constexpr int kIdHorizontalMargin = 1214;
+inline constexpr int kIdVerticalPlus = 1218;
+inline constexpr int kIdVerticalMinus = 1219;
+inline constexpr int kIdHorizontalPlus = 1220;
+inline constexpr int kIdHorizontalMinus = 1221;
+
+// Dialog 172: the label choice, the tab control and check box 1359 + database class (0..14).
+inline constexpr int kIdLabelName = 1244;
+inline constexpr int kIdLabelId = 1245;
+inline constexpr int kIdClassTabs = 1386;
+inline constexpr int kIdClassBoxBase = 1359;
+
+INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+
+// A hardware key that ends these dialogs (virtual keys 193..196).
+inline bool IsAppKey(WPARAM key) { return key >= 193 && key <= 196; }
+// Gives the focus back to a dialog still open after a tap on one of its controls, so that the
+// hardware keys keep coming to the dialog.
+void KeepKeyFocus(HWND dialog);
+
+}  // namespace cumulor
