@@ -38,6 +38,8 @@ void InstallMapDialogs(AppContext& app) {
   SetDialogProcedure(kUnitsDialog, UnitsDialogProc);
   SetDialogProcedure(kMapLayersDialog, MapLayersDialogProc);
   SetDialogProcedure(kLabelsDialog, LabelsDialogProc);
+  SetDialogProcedure(kPolarDialog, PolarDialogProc);
+  SetDialogProcedure(kWindDialog, WindDialogProc);
   // The flight state's spin buttons and QNH functions write into the dialog's controls.
   SetDialogTextWriter([](HWND dialog, int control, const WCHAR* text) { SetDlgItemTextW(dialog, control, text); });
 }

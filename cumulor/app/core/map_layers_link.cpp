@@ -16,6 +16,8 @@
 #include "cumulor/data/waypoints/user_waypoint_remove.h"
 #include "cumulor/map/layers/task_drag.h"
 #include "cumulor/map/layers/task_draw.h"
+#include "cumulor/map/browser/waypoint_selection.h"
+#include "cumulor/map/team/team_grid.h"
 #include "cumulor/map/layers/trail_dialog.h"
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/map/vector_draw/vector_draw.h"
@@ -55,6 +57,15 @@ void InstallMapLayerHooks(AppContext& app) {
     fix(app.fileHomePoint);
     fix(app.thirdPoint);
     fix(KeptSettings().radialPoint);
+    FixGotoTargetReference(fix);
+    // The team grid's reference waypoint is a bare user-waypoint index.
+    TaskPoint reference;
+    reference.kind = TeamGridState().referenceWaypoint > 0 ? kPointUserWaypoint : 0;
+    reference.index = TeamGridState().referenceWaypoint;
+    if (reference.kind) {
+      fix(reference);
+      TeamGridState().referenceWaypoint = reference.kind ? reference.index : 0;
+    }
   });
   SetDialogProcedure(kTrailDialog, TrailDialogProc);
   SetDialogProcedure(kTaskDragDialog, TaskDragDialogProc);

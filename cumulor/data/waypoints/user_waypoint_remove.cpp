@@ -25,6 +25,22 @@ void EraseAt(DynArray<T>& array, std::int32_t index) {
   array.SetSize(array.Size() - 1);
 }
 
+// Every kept reference to a point: the task slots, the task targets, the start rule's points and
+// the application's references.
+void VisitReferences(const std::function<void(TaskPoint&)>& fix) {
+  for (DynArray<TaskPoint>& slot : Tasks().slot)
+    for (TaskPoint& p : slot) fix(p);
+  TaskTargets& targets = TaskTargetsStore();
+  fix(targets.homePoint);
+  fix(targets.directTarget);
+  fix(targets.previousTarget);
+  fix(targets.defaultHome);
+  TaskRule& start = Rules().rule[kRuleStart];
+  fix(start.pointA);
+  fix(start.pointB);
+  if (Visitor()) Visitor()(fix);
+}
+
 }  // namespace
 
 void SetUserWaypointReferenceVisitor(UserWaypointReferenceVisitor visitor) { Visitor() = std::move(visitor); }
@@ -46,23 +62,26 @@ bool RemoveUserWaypoint(std::int32_t index) {
   EraseAt(table.names, index);
   EraseAt(table.countries, index);
 
-  auto fix = [index](TaskPoint& ref) { RenumberAfterRemoval(ref, index); };
-  for (DynArray<TaskPoint>& slot : Tasks().slot)
-    for (TaskPoint& p : slot) fix(p);
-  TaskTargets& targets = TaskTargetsStore();
-  fix(targets.homePoint);
-  fix(targets.directTarget);
-  fix(targets.previousTarget);
-  fix(targets.defaultHome);
-  TaskRule& start = Rules().rule[kRuleStart];
-  fix(start.pointA);
-  fix(start.pointB);
-  if (Visitor()) Visitor()(fix);
-
+  VisitReferences([index](TaskPoint& ref) { RenumberAfterRemoval(ref, index); });
   AeroTiles().ListsClear(kTileUserWaypoints);
   AddUserWaypointsToTiles();
   BuildPointIndexes(kPointUserWaypoint);
   return true;
+}
+
+void RemoveAllUserWaypoints() {
+  UserWaypointTable& table = UserWaypoints();
+  if (table.records.Size() > 1) table.records.SetSize(1);
+  if (table.names.Size() > 1) table.names.SetSize(1);
+  if (table.countries.Size() > 1) table.countries.SetSize(1);
+  VisitReferences([](TaskPoint& ref) {
+    if (ref.kind != kPointUserWaypoint) return;
+    ref.kind = 0;
+    ref.index = 0;
+  });
+  AeroTiles().ListsClear(kTileUserWaypoints);
+  AddUserWaypointsToTiles();
+  BuildPointIndexes(kPointUserWaypoint);
 }
 
 }  // namespace cumulor

@@ -23,5 +23,8 @@ void RenumberAfterRemoval(TaskPoint& ref, std::int32_t removed);
 // references, and rebuilds list 3 of the tiles and the user-waypoint point index. Callers hold the
 // point-table lock when the map may draw meanwhile.
 bool RemoveUserWaypoint(std::int32_t index);
+// Cuts the store back to its first slot (no waypoint) and clears every user-waypoint reference
+// the same way; list 3 of the tiles and the point index are rebuilt.
+void RemoveAllUserWaypoints();
 
 }  // namespace cumulor

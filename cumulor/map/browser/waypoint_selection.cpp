@@ -48,6 +48,13 @@ constexpr std::uint32_t kFlagNotLandable = 0x400;
 
 }  // namespace
 
+void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix) {
+  GotoTargetRecord& target = Target();
+  if (!target.valid) return;
+  fix(target.point);
+  if (target.point.kind == 0) target.valid = 0;
+}
+
 void SetGotoTarget(const TaskPoint& point) {
   TaskPoint stored;
   stored.kind = point.kind;

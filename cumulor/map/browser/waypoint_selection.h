@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_point.h"
@@ -25,6 +26,9 @@ void ClearGotoTarget(std::int32_t purpose);
 bool GetGotoTarget(TaskPoint& out);
 bool GotoTargetValid();
 std::int32_t GotoTargetPurpose();
+// Hands the go-to target to `fix` (a renumbering after a user waypoint was removed); a target
+// that `fix` clears is no longer valid.
+void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix);
 // Back to browsing when the lists close; the target itself stays.
 void EndGotoTargetPurpose();
 

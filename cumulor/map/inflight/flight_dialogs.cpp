@@ -114,8 +114,11 @@ void ShowWindValues(HWND dialog, AppContext& app) {
   }
   SetDlgItemInt(dialog, kParamWindSpeed, static_cast<UINT>(shown), TRUE);
   const std::int64_t qnhAltitude = GetFlightParameter(fs, kParamQnhAltitude);
-  SetDlgItemInt(dialog, kParamQnhAltitude,
-                static_cast<UINT>(app.altitudeUnit == 2 ? qnhAltitude * 32808 / 10000 : qnhAltitude), TRUE);
+  if (fs.altitude == kAltitudeUnknown)
+    SetDlgItemTextW(dialog, kParamQnhAltitude, u"--");  // no altitude yet
+  else
+    SetDlgItemInt(dialog, kParamQnhAltitude,
+                  static_cast<UINT>(app.altitudeUnit == 2 ? qnhAltitude * 32808 / 10000 : qnhAltitude), TRUE);
   SetDlgItemHundredths(dialog, kParamQnhHpa, GetFlightParameter(fs, kParamQnhHpa));
   SetDlgItemHundredths(dialog, kParamQnhInHg, GetFlightParameter(fs, kParamQnhInHg));
 }
