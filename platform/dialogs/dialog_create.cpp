@@ -62,10 +62,17 @@ void BaseUnits(HFONT font, int& x, int& y) {
 }
 
 // The installed stand-in faces are wider than the device's; the width unit follows the device's
-// font (6 pixels at 8 points) so that templates fit the screen as they do there.
+// font (6 pixels at 8 points on a 96-dpi screen, twice that on a 192-dpi one, as the font's
+// height does) so that templates fit the screen as they do there.
 void DeviceBaseUnits(const resources::DialogTemplate& t, HFONT font, int& x, int& y) {
   BaseUnits(font, x, y);
-  if (t.font_points > 0) x = std::max(1, (t.font_points * 3 + 2) / 4);
+  if (t.font_points > 0) {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    if (dpi <= 0) dpi = 96;
+    x = std::max(1, (t.font_points * 3 + 2) / 4 * dpi / 96);
+  }
 }
 
 bool IsPushButton(HWND hwnd) {

@@ -7,5 +7,8 @@
 namespace cumulor {
 
 void InstallMapDialogs(AppContext& app);
+// The task status dialog over the map (from the map's pen handling): the dialog-active flag and
+// the click around its run, then "Please wait...", the map refreshed and centred on the last fix.
+void ShowTaskStatusDialog(AppContext& app);
 
 }  // namespace cumulor

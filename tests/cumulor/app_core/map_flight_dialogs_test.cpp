@@ -2,6 +2,7 @@
 // user, the ETA speed fallback, and both dialogs as pictures (flight_<template>_<size>.png).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app_fixture.h"
@@ -10,6 +11,10 @@
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/map/inflight/flight_dialogs.h"
+#include "cumulor/map/inflight/task_status_dialog.h"
+#include "cumulor/map/inflight/task_time_popups.h"
+#include "cumulor/map/inflight/task_status_dialog.h"
+#include "cumulor/map/inflight/task_time_popups.h"
 #include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "platform/display/display.h"
@@ -121,7 +126,8 @@ TEST_F(FlightDialogs, EtaSpeedFallback) {
 TEST_F(FlightDialogs, DialogsAsPictures) {
   for (const ce::display::ScreenSize size : {ce::display::kPortrait, ce::display::kVga}) {
     ASSERT_TRUE(ce::display::SetScreenSize(size));
-    for (const auto& d : {std::pair<int, DLGPROC>{kPolarDialog, PolarDialogProc}, {kWindDialog, WindDialogProc}}) {
+    for (const auto& d : {std::pair<int, DLGPROC>{kPolarDialog, PolarDialogProc}, {kWindDialog, WindDialogProc},
+                          {kTaskStatusDialog, TaskStatusDialogProc}, {kEtaPopup, EtaPopupProc}, {kTimePopup, TimePopupProc}}) {
       HWND dialog = CreateModelessDialog(d.first, nullptr, d.second, 0);
       ASSERT_NE(dialog, nullptr);
       ShowWindow(dialog, SW_SHOW);
@@ -136,6 +142,109 @@ TEST_F(FlightDialogs, DialogsAsPictures) {
     }
   }
   ce::display::SetScreenSize(ce::display::kPortrait);
+}
+
+}  // namespace
+
+namespace {
+
+void Tap(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+TEST_F(FlightDialogs, TaskTimeInQuarterHoursWithinSevenHours) {
+  app->taskTimeMinutes = 0;
+  HWND popup = CreateModelessDialog(kTimePopup, nullptr, TimePopupProc, 0);
+  ASSERT_NE(popup, nullptr);
+  Tap(popup, kIdTimeMinus);  // stays 0, "No Limit"
+  EXPECT_EQ(app->taskTimeMinutes, 0);
+  EXPECT_EQ(IsDlgButtonChecked(popup, kIdNoLimit), static_cast<UINT>(BST_CHECKED));
+  for (int step = 1; step <= 30; ++step) {
+    Tap(popup, kIdTimePlus);
+    EXPECT_EQ(app->taskTimeMinutes, std::min(step * 15, 420));
+  }
+  EXPECT_EQ(IsDlgButtonChecked(popup, kIdNoLimit), 0u);
+  EXPECT_EQ(app->taskTimeSeconds, 420 * 60);  // no start time yet: the remaining seconds
+  DestroyWindow(popup);
+
+  // With a start time the end time follows; the start moves by a minute.
+  SYSTEMTIME start{2026, 6, 1, 1, 12, 0, 0, 0};
+  SystemTimeToFileTime(&start, &app->taskStartTime);
+  StepTaskTime(*app, -15);
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  };
+  EXPECT_EQ(app->taskDeadline - ticks(app->taskStartTime), 405LL * 60 * 10000000);
+  popup = CreateModelessDialog(kTimePopup, nullptr, TimePopupProc, 1);
+  Tap(popup, kIdTimePlus);
+  EXPECT_EQ(app->taskStartLocal.wMinute, 1);
+  EXPECT_EQ(app->taskDeadline - ticks(app->taskStartTime), 405LL * 60 * 10000000);
+  DestroyWindow(popup);
+}
+
+TEST_F(FlightDialogs, EtaPopupModesAndManualSpeed) {
+  app->etaMode = 0;
+  app->etaSpeed = 2.0 / 3.6;  // 2 km/h
+  HWND popup = CreateModelessDialog(kEtaPopup, nullptr, EtaPopupProc, 0);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(popup, kIdEtaPlus)));
+  Tap(popup, kIdEtaMc + 1);
+  EXPECT_EQ(app->etaMode, 1);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(popup, kIdEtaPlus)));
+  for (int i = 0; i < 3; ++i) Tap(popup, kIdEtaMinus);
+  EXPECT_NEAR(app->etaSpeed * 3.6, 1.0, 1e-9);  // never below one km/h
+  Tap(popup, kIdEtaPlus);
+  EXPECT_NEAR(app->etaSpeed * 3.6, 2.0, 1e-9);
+  Tap(popup, kIdEtaNone);
+  EXPECT_EQ(app->etaMode, 5);
+  DestroyWindow(popup);
+  app->taskSpeedUnit = 8;  // mph
+  app->etaSpeed = 10 / 2.237414543194531;
+  StepManualEtaSpeed(*app, 1);
+  EXPECT_NEAR(app->etaSpeed * 2.237414543194531, 11.0, 1e-9);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FlightDialogs, TaskStatusWithoutTaskPoints) {
+  app->etaSpeed = 0;
+  app->taskTimeMinutes = 0;
+  HWND dialog = CreateModelessDialog(kTaskStatusDialog, nullptr, TaskStatusDialogProc, 0);
+  ASSERT_NE(dialog, nullptr);
+  for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kIdTaskAction)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kIdStartTime)));
+  EXPECT_EQ(Text(dialog, kIdEta), u"100.0 km/h ");
+  EXPECT_EQ(Text(dialog, kIdTaskTime), u"TTime");
+  EXPECT_EQ(Text(dialog, kIdEtaMode), u"MC");
+  // The task-time button opens its pop-up; a second tap closes it.
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdTaskTime, BN_CLICKED), 0);
+  HWND popup = FindWindowW(nullptr, u"Task Time");
+  EXPECT_NE(popup, nullptr);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kIdTaskTime, BN_CLICKED), 0);
+  EXPECT_FALSE(popup && IsWindow(popup));
+  DestroyWindow(dialog);
+
+  user.AnswerDialog({Click(kIdEtaMode), Key(0xC3)});
+  ShowTaskStatusDialog(*app);
+  EXPECT_EQ(app->dialogActive, 0);
+  EXPECT_TRUE(user.shown().back().scripted);
+}
+
+TEST_F(FlightDialogs, MacCreadySliderGeometry) {
+  const McSlider s = McSliderLayout(RECT{0, 0, 234, 302}, false);
+  EXPECT_EQ(s.bar.left, 174);
+  EXPECT_EQ(s.bar.right, 229);
+  EXPECT_EQ(s.bar.top, 60);
+  EXPECT_EQ(s.step, 4);             // 182 pixels trimmed to 40 steps of 4
+  EXPECT_EQ(s.bar.bottom, 220);
+  EXPECT_DOUBLE_EQ(McSliderValue(s, 60), 4.0);
+  EXPECT_DOUBLE_EQ(McSliderValue(s, 0), 4.0);     // kept within the bar
+  EXPECT_DOUBLE_EQ(McSliderValue(s, 400), 0.0);
+  EXPECT_DOUBLE_EQ(McSliderValue(s, 141), 2.0);   // snapped to the step at 140
+  EXPECT_EQ(McSliderKnob(s, 1.0), 180);
+  EXPECT_EQ(McSliderKnob(s, 9.0), 60);
+  EXPECT_EQ(McSliderLayout(RECT{0, 0, 480, 600}, true).bar.left, 380);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/dialogs/dialogs.h"
+#include "platform/display/display.h"
 #include "platform/kernel/threads.h"
 #include "platform/resources/resources.h"
 #include "tests/platform/dialogs/dialog_fixture.h"
@@ -119,6 +120,17 @@ TEST_F(DialogTest, ItemsByIdReadAndWriteValues) {
   EXPECT_EQ(r.right, 6);  // 8 points: 6 pixels a width unit as on the device
   EXPECT_GT(r.bottom, 10);
   DestroyWindow(dlg);
+  // On the 480 x 640 screen (192 dpi) both units double with the font.
+  const LONG height = r.bottom;
+  ASSERT_TRUE(ce::display::SetScreenSize(ce::display::kVga));
+  dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(120), nullptr, FormProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  r = RECT{0, 0, 4, 8};
+  ASSERT_TRUE(MapDialogRect(dlg, &r));
+  EXPECT_EQ(r.right, 12);
+  EXPECT_GT(r.bottom, height + height / 2);
+  DestroyWindow(dlg);
+  ce::display::SetScreenSize(ce::display::kPortrait);
 }
 
 TEST_F(DialogTest, ModalDialogOnWorkerThreadFromMemoryTemplate) {
