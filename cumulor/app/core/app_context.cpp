@@ -83,13 +83,14 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   g_abortEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   app->abortEvent = g_abortEvent;
 
+  // The locks first: the unit setters write the box texts under the main lock.
+  InitializeCriticalSection(&app->mainLock);
+  InitializeCriticalSection(&app->secondLock);
   SetAltitudeUnit(*app, 1);
   SetClimbUnit(*app, 3);
   SetDistanceUnit(*app, 5);
   SetSpeedUnit(*app, 7);
   SetTaskSpeedUnit(*app, 7);
-  InitializeCriticalSection(&app->mainLock);
-  InitializeCriticalSection(&app->secondLock);
   return app;
 }
 

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "cumulor/app/app_context.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/navbox/nav_box_set.h"
@@ -121,7 +122,10 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
     }
   }
   // With the team grid on, the own code of the map centre shows in box 22.
-  if (const WCHAR* code = TeamGridOnFix(app.mapCentre)) NavBoxSetValue(app.navBoxes, 22, code);
+  if (const WCHAR* code = TeamGridOnFix(app.mapCentre)) {
+    MainLockGuard guard(app);
+    NavBoxSetValue(app.navBoxes, 22, code);
+  }
   TerrainClearanceSteps(app, status.position);
 }
 

@@ -7,6 +7,7 @@
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/flight_fix_steps.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/navbox_link.h"
@@ -367,7 +368,11 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
     RefreshMapWindow(app);
   }
   if (!app.dialogActive) {
-    NavBoxValuesUpdate(app);
+    {
+      // The UI thread draws the boxes too (a refresh of the map): their texts change under the lock.
+      MainLockGuard guard(app);
+      NavBoxValuesUpdate(app);
+    }
     PaintMapScreen(app);
   }
   return 0;

@@ -9,6 +9,7 @@
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/message_pump.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/overlays.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/target_select.h"
@@ -30,6 +31,9 @@
 #include "cumulor/map/draw/map_shapes.h"
 #include "cumulor/map/layers/task_draw.h"
 #include "cumulor/map/layers/trail_draw.h"
+#include "cumulor/map/menus/menu_bar.h"
+#include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/navbox_ui/nav_box_draw.h"
 #include "cumulor/map/team/team_dialogs.h"
 #include "cumulor/map/team/team_grid.h"
 #include "cumulor/map/windview/wind_profile.h"
@@ -159,14 +163,17 @@ bool DrawOverlays(AppContext& app, HDC dc, bool partial, bool mayRestart) {
   HGDIOBJ oldFont = SelectFontRole(dc, 12);
   SelectTargetPoint(app);
   if (!partial && !app.screen.overlaysSuppressed && !app.navBoxes.hidden) {
-    // The navigation boxes are re-arranged every fifth pass and drawn here by their module.
-    ++app.screen.passCount;
+    // The navigation boxes are re-arranged every fifth pass. The map under them was drawn anew,
+    // so every box is drawn whole.
+    if (++app.screen.passCount % 5 == 0) NavBoxSetRearrange(app.navBoxes, false);
+    NavBoxSetDraw(app.navBoxes, dc, true);
   }
   if (app.simulator && !app.screen.overlaysSuppressed)
     TextAt(dc, u"Simulator", app.screen.layout.simulatorLabel, DT_CENTER | DT_TOP | DT_SINGLELINE, 255);
   DrawAirspaceInfoBox(app);
   app.screen.startGateShown = 0;
   const DynArray<TaskPoint>& task = ActiveTask();
+  bool startAllowed = false;
   if (!task.Empty()) {
     const bool started = !AchievedList().Empty();
     const TaskRule& start = Rules().rule[kRuleStart];
@@ -179,12 +186,16 @@ bool DrawOverlays(AppContext& app, HDC dc, bool partial, bool mayRestart) {
     }
     if (task[0].maxRadius != 0) {
       NavBoxSetValue(app.navBoxes, kNextBox, u"Go Next");
+      startAllowed = true;
     } else if (task.Size() >= 2 &&
                FixHandling().targetDistance < static_cast<std::uint32_t>(AdvanceDistance(started))) {
       const bool armWait = FixOption(3, 7) && !FixHandling().startArmed;
       NavBoxSetValue(app.navBoxes, kNextBox, started ? u"Next Wpt" : armWait ? u"ArmSt" : u"Start");
+      startAllowed = true;
     }
   }
+  // The "Start" box acts (and is drawn in black) only while it names a step to take.
+  NavBoxStartAllowed() = startAllowed;
   if (oldFont) SelectObject(dc, oldFont);
   return !(mayRestart && app.redrawRestart);
 }
@@ -236,7 +247,7 @@ bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT
   if (app.map.panX != 0 || app.map.panY != 0) {
     MapDrawRestoreButton(app.map, dc, app.screen.layout.restoreButton);
   } else if (!app.thermalViewShown && !partial) {
-    // The on-screen menu bar is drawn here (its tab, and its page while open).
+    MenuDraw(app.menu, dc);  // its tab, and its page while open
   }
   if (partial) {
     CopyBackBufferCentred(app, target, *targetRect);
@@ -309,6 +320,7 @@ void OnMainWindowSize(AppContext& app) {
   const std::int32_t height = client.bottom - client.top;
   LayoutWindProfileView(app.thermalView, client, app.screen.layout.iconBox);
   MenuLayout(app.menu, client);
+  NavBoxSetResize(app.navBoxes, client, window, false);
   MapSetScreenRect(app.map, client);
   HDC windowDc = GetDC(window);
   HBITMAP bitmap = windowDc ? CreateCompatibleBitmap(windowDc, width > 0 ? width : 1, height > 0 ? height : 1) : nullptr;

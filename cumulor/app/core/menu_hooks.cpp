@@ -26,6 +26,16 @@ void Refresh() {
   if (AppContext* app = AppRecord()) RefreshMapWindow(*app);
 }
 
+void LockMenuState(int lock) {
+  if (AppContext* app = AppRecord()) {
+    if (lock) {
+      EnterCriticalSection(&app->mainLock);
+    } else {
+      LeaveCriticalSection(&app->mainLock);
+    }
+  }
+}
+
 void LanguageSelected() {
   if (AppContext* app = AppRecord()) MenusApplyLanguage(app->menu);
 }
@@ -35,7 +45,7 @@ void ShowLanguageMessage(const WCHAR* text) { MessageBoxOk(text); }
 }  // namespace
 
 void InstallMenuHooks() {
-  SetMenuLink(MenuLink{RunCommand, ShowMenuInfoBox, SetDialogActive, Refresh});
+  SetMenuLink(MenuLink{RunCommand, ShowMenuInfoBox, SetDialogActive, Refresh, LockMenuState});
   LanguageHooks hooks;
   hooks.showMessage = ShowLanguageMessage;
   hooks.languageSelected = LanguageSelected;

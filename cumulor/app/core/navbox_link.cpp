@@ -1,7 +1,12 @@
 #include "cumulor/app/core/navbox_link.h"
 
+#include <functional>
+#include <utility>
+
 #include "cumulor/app/core/gps_update.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/screen_layout.h"
@@ -21,6 +26,18 @@ constexpr WPARAM kCmdWaypointBrowser = 40102;
 
 }  // namespace
 
+// The action a box tap asked for, run once the pen handling let go of the main lock (UI thread).
+std::function<void()>& PendingTapAction() {
+  static std::function<void()> action;
+  return action;
+}
+
+void RunNavBoxTapAction() {
+  std::function<void()> action = std::move(PendingTapAction());
+  PendingTapAction() = nullptr;
+  if (action) action();
+}
+
 std::atomic<bool>& NavBoxStartAllowed() {
   static std::atomic<bool> allowed{false};
   return allowed;
@@ -33,12 +50,22 @@ void InstallNavBoxHooks(AppContext& app) {
   NavBoxHooks& hooks = app.navBoxes.hooks;
   hooks.dialogActive = [record](bool on) { record->dialogActive = on ? 1 : 0; };
   hooks.startAllowed = [] { return NavBoxStartAllowed().load(); };
-  hooks.startTap = [] { PlayMenuClick(); };
-  hooks.radialTap = [record] {
-    if (MessageBoxW(record->mainWindow, u"Select New Reference Point?", u"Select", MB_YESNO) != IDYES) return;
-    ClearGotoTarget(kPurposePointSelection);
-    SendMessageW(record->mainWindow, WM_COMMAND, kCmdWaypointBrowser, 0);
+  hooks.startTap = [record] {
+    PendingTapAction() = [record] {
+      PlayMenuClick();
+      ConfirmNextWaypoint(*record);
+    };
   };
+  hooks.radialTap = [record] {
+    PendingTapAction() = [record] {
+      if (MessageBoxW(record->mainWindow, u"Select New Reference Point?", u"Select", MB_YESNO) != IDYES) return;
+      ClearGotoTarget(kPurposePointSelection);
+      SendMessageW(record->mainWindow, WM_COMMAND, kCmdWaypointBrowser, 0);
+    };
+  };
+  if (std::function<void(std::int32_t)> open = hooks.appearance) {
+    hooks.appearance = [open](std::int32_t box) { PendingTapAction() = [open, box] { open(box); }; };
+  }
   hooks.resized = [record] {
     RECT client{};
     if (record->mainWindow && GetClientRect(record->mainWindow, &client))
@@ -65,6 +92,7 @@ void RunNavBoxListCommand(AppContext& app) {
 
 void NavBoxFirstFix(AppContext& app) {
   if (app.navBoxes.ready) return;
+  MainLockGuard guard(app);  // the UI thread lays the boxes out and draws them as well
   if (!app.navBoxes.window) app.navBoxes.window = app.mainWindow;
   NavBoxSetApplyLanguage(app.navBoxes);
   NavBoxValuesUpdate(app);

@@ -15,5 +15,9 @@ void RunNavBoxListCommand(AppContext& app);
 void NavBoxFirstFix(AppContext& app);
 // The "Start" box acts only while starting is allowed (set by the frame with box 21's text).
 std::atomic<bool>& NavBoxStartAllowed();
+// What the last pen message on the boxes asked for and that shows something to the user (the
+// "Start" and "Radial" questions, the appearance dialog): the pen handling keeps it while it holds
+// the main lock and runs it here, after letting go of the lock. Nothing when nothing is waiting.
+void RunNavBoxTapAction();
 
 }  // namespace cumulor

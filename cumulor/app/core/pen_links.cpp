@@ -3,11 +3,13 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/map/labels/label_list.h"
 #include "cumulor/map/menus/menu_bar.h"
+#include "cumulor/map/navbox_ui/nav_box_draw.h"
 
 namespace cumulor {
 
@@ -18,17 +20,19 @@ constexpr LPARAM kBrowserPointPage = 2;
 
 }  // namespace
 
-bool PenToMenuBar(AppContext& app, UINT message, POINT) {
-  // The menu bar has no buttons of its own yet: a tap while its page is open closes the page.
-  if (!app.menu.open) return false;
-  if (message == WM_LBUTTONDOWN) {
-    MenuClose(app.menu);
-    RefreshMapWindow(app);
-  }
-  return true;
+bool PenToMenuBar(AppContext& app, UINT message, POINT at) {
+  return MenuHandleClick(app.menu, message, at.x, at.y, nullptr) != 0;
 }
 
-bool PenToNavBoxes(AppContext&, UINT, POINT) { return false; }
+bool PenToNavBoxes(AppContext& app, UINT message, POINT at) {
+  // The frame lays the boxes out and draws them under the main lock on the GPS notify thread: the
+  // pen moves them under it too. What a tapped box opens (a question, a dialog) runs after.
+  EnterCriticalSection(&app.mainLock);
+  const bool used = NavBoxSetOnPen(app.navBoxes, at.x, at.y, message);
+  LeaveCriticalSection(&app.mainLock);
+  RunNavBoxTapAction();
+  return used;
+}
 
 void PenToPointPopup(AppContext&, POINT) {}
 

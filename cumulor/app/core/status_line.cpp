@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/screen_layout.h"
@@ -16,19 +17,6 @@ namespace cumulor {
 namespace {
 
 std::atomic<UINT> g_lastId{0};
-
-// The status text and the popup record are shared by the UI thread and the new-fix handling on
-// the GPS notify thread: both change them under the main lock.
-class MainLockGuard {
- public:
-  explicit MainLockGuard(AppContext& app) : app_(app) { EnterCriticalSection(&app_.mainLock); }
-  ~MainLockGuard() { LeaveCriticalSection(&app_.mainLock); }
-  MainLockGuard(const MainLockGuard&) = delete;
-  MainLockGuard& operator=(const MainLockGuard&) = delete;
-
- private:
-  AppContext& app_;
-};
 
 void SetPopupText(AppContext& app) {
   MapPopup popup;

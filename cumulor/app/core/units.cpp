@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cumulor/app/base/number_text.h"
+#include "cumulor/app/core/main_lock.h"
 
 namespace cumulor {
 namespace {
@@ -23,6 +24,7 @@ void SetAltitudeUnit(AppContext& app, std::int32_t unit) {
     FormatUnits().altitude = unit;
   }
   const std::u16string label = std::u16string(app.altitudeUnitText) + (app.flight.requiredAltitudeMode ? u" msl" : u" agl");
+  MainLockGuard guard(app);  // the frame draws the boxes on the GPS notify thread
   for (std::int32_t box : {3, 17}) NavBoxSetTexts(app.navBoxes, box, nullptr, nullptr, label.c_str());
 }
 
@@ -31,6 +33,7 @@ void SetClimbUnit(AppContext& app, std::int32_t unit) {
     app.climbUnit = unit;
     Store(app.climbUnitText, unit == 4 ? u"kts" : u"m/s");
   }
+  MainLockGuard guard(app);  // the frame draws the boxes on the GPS notify thread
   for (std::int32_t box : {6, 7}) NavBoxSetTexts(app.navBoxes, box, nullptr, u"0.0", app.climbUnitText);
   NavBoxSetTexts(app.navBoxes, 8, nullptr, u" ", app.climbUnitText);
 }
@@ -41,6 +44,7 @@ void SetDistanceUnit(AppContext& app, std::int32_t unit) {
     Store(app.distanceUnitText, unit == kUnitNauticalMiles ? u"nm" : unit == kUnitStatuteMiles ? u"sm" : u"km");
     FormatUnits().distance = unit;
   }
+  MainLockGuard guard(app);  // the frame draws the boxes on the GPS notify thread
   for (std::int32_t box : {2, 10}) NavBoxSetTexts(app.navBoxes, box, nullptr, u"000", app.distanceUnitText);
   NavBoxSetTexts(app.navBoxes, 20, nullptr, u"---", app.distanceUnitText);
 }
@@ -49,6 +53,7 @@ void SetTaskSpeedUnit(AppContext& app, std::int32_t unit) {
   // Every code is known: 7 is km/h, any other mph.
   app.taskSpeedUnit = unit;
   Store(app.taskSpeedUnitText, unit == 7 ? u"km/h" : u"mph");
+  MainLockGuard guard(app);  // the frame draws the boxes on the GPS notify thread
   for (std::int32_t box : {18, 19}) NavBoxSetTexts(app.navBoxes, box, nullptr, u"000", app.taskSpeedUnitText);
 }
 
@@ -57,6 +62,7 @@ void SetSpeedUnit(AppContext& app, std::int32_t unit) {
     app.speedUnit = unit;
     Store(app.speedUnitText, unit == 4 ? u"kts" : u"km/h");
   }
+  MainLockGuard guard(app);  // the frame draws the boxes on the GPS notify thread
   NavBoxSetTexts(app.navBoxes, 11, nullptr, u"000", app.speedUnitText);
   NavBoxSetTexts(app.navBoxes, 9, nullptr, nullptr, app.speedUnitText);
 }

@@ -77,12 +77,14 @@ struct MenuBar {
 };
 
 // What the menu needs of the main window: its command handler, the info box, the dialog-active
-// flag and the map refresh. Unset members do nothing.
+// flag, the map refresh, and the lock under which the menu's state changes (the frame draws the
+// menu on another thread; 1 takes it, 0 gives it back; recursive). Unset members do nothing.
 struct MenuLink {
   void (*runCommand)(std::uint32_t command, std::uint32_t parameter) = nullptr;
   void (*showInfoBox)(const WCHAR* text, const RECT& rect) = nullptr;
   void (*setDialogActive)(int active) = nullptr;
   void (*refreshMap)() = nullptr;
+  void (*lockState)(int lock) = nullptr;
 };
 void SetMenuLink(const MenuLink& link);
 

@@ -67,7 +67,12 @@ INT_PTR MenuEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
       const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
       std::uint32_t index = 0;
       if (selected > 0) index = static_cast<std::uint32_t>(SendMessageW(combo, CB_GETITEMDATA, static_cast<WPARAM>(selected), 0));
-      if (!MenuAssignSlot(*menu, menu->editedSlot, index)) return TRUE;  // "Edit" cannot be chosen
+      bool assigned = false;
+      {
+        MenuStateGuard guard;
+        assigned = MenuAssignSlot(*menu, menu->editedSlot, index);
+      }
+      if (!assigned) return TRUE;  // "Edit" cannot be chosen
       PlayMenuClick();
       EndDialog(dialog, IDOK);
       return TRUE;
@@ -77,12 +82,16 @@ INT_PTR MenuEditorProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
 }
 
 void MenuEditButton(MenuBar& menu, std::int32_t slot) {
-  menu.editing = 1;
-  menu.editedSlot = slot;
+  {
+    MenuStateGuard guard;
+    menu.editing = 1;
+    menu.editedSlot = slot;
+  }
   MenuSetDialogActive(1);
   g_editedMenu = &menu;
   RunDialog(kMenuEditorDialog, menu.window, MenuEditorProc, 0);
   g_editedMenu = nullptr;
+  MenuStateGuard guard;
   menu.editedSlot = -1;
   menu.editing = 0;
 }

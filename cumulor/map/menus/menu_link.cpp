@@ -24,6 +24,14 @@ void MenuSetDialogActive(int active) {
   if (Link().setDialogActive) Link().setDialogActive(active);
 }
 
+MenuStateGuard::MenuStateGuard() {
+  if (Link().lockState) Link().lockState(1);
+}
+
+MenuStateGuard::~MenuStateGuard() {
+  if (Link().lockState) Link().lockState(0);
+}
+
 void MenuRefreshMap() {
   if (Link().refreshMap) Link().refreshMap();
 }

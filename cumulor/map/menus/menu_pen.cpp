@@ -26,9 +26,12 @@ void ClearSelection(MenuBar& menu) {
 }
 
 void ShowPage(MenuBar& menu, std::int32_t number) {
-  menu.pageNumber = number;
-  menu.currentPage = menu.pages[number - 1];
-  ClearSelection(menu);
+  {
+    MenuStateGuard guard;
+    menu.pageNumber = number;
+    menu.currentPage = menu.pages[number - 1];
+    ClearSelection(menu);
+  }
   MenuRedraw(menu);
 }
 
@@ -41,28 +44,36 @@ bool SlotShown(const MenuBar& menu, const MenuButton& button, std::int32_t slot)
 }
 
 void HitTest(MenuBar& menu, std::int32_t x, std::int32_t y) {
-  MenuButton* page = CurrentPage(menu);
-  std::int32_t hit = -1;
-  for (std::int32_t slot = 0; slot < kMenuSlotCount; ++slot) {
-    if (!SlotShown(menu, page[slot], slot)) continue;
-    if (Contains(page[slot].rect, x, y)) {
-      hit = slot;
-      break;
+  {
+    MenuStateGuard guard;
+    MenuButton* page = CurrentPage(menu);
+    std::int32_t hit = -1;
+    for (std::int32_t slot = 0; slot < kMenuSlotCount; ++slot) {
+      if (!SlotShown(menu, page[slot], slot)) continue;
+      if (Contains(page[slot].rect, x, y)) {
+        hit = slot;
+        break;
+      }
     }
+    if (hit == menu.selected) return;
+    menu.selected = hit;
+    menu.selectedCommand = hit >= 0 ? page[hit].entry.command : 0;
   }
-  if (hit == menu.selected) return;
-  menu.selected = hit;
-  menu.selectedCommand = hit >= 0 ? page[hit].entry.command : 0;
   MenuRedraw(menu);
 }
 
 // The menu closes; the selected button's command runs through the main window, or, with none,
 // the map comes back.
 void CloseAndRun(MenuBar& menu) {
-  menu.open = 0;
-  const std::int32_t selected = menu.selected;
-  const MenuButton button = selected >= 0 ? CurrentPage(menu)[selected] : MenuButton{};
-  ClearSelection(menu);
+  std::int32_t selected = -1;
+  MenuButton button;
+  {
+    MenuStateGuard guard;
+    menu.open = 0;
+    selected = menu.selected;
+    if (selected >= 0) button = CurrentPage(menu)[selected];
+    ClearSelection(menu);
+  }
   if (selected >= 0 && button.entry.command) {
     MenuRunCommand(button.entry.command, button.entry.parameter);
   } else {
@@ -75,19 +86,26 @@ void PenUp(MenuBar& menu, std::int32_t x, std::int32_t y) {
   menu.penDown = 0;
   if (menu.editMode) {
     if (menu.selected < 0) {
-      menu.editMode = 0;
+      {
+        MenuStateGuard guard;
+        menu.editMode = 0;
+      }
       CloseAndRun(menu);
       return;
     }
     const std::uint32_t command = menu.selectedCommand;
     if (command == kMenuCmdEdit) return;
     if (command == kMenuCmdReset) {
+      MenuStateGuard guard;
       MenuSetDefaultPages(menu);
     } else {
       MenuEditButton(menu, menu.selected);
     }
-    menu.editMode = 0;
-    ClearSelection(menu);
+    {
+      MenuStateGuard guard;
+      menu.editMode = 0;
+      ClearSelection(menu);
+    }
     MenuRedraw(menu);
     return;
   }
@@ -111,7 +129,10 @@ void PenUp(MenuBar& menu, std::int32_t x, std::int32_t y) {
     case kMenuCmdPage3: ShowPage(menu, 3); return;
     case kMenuCmdMore: ShowPage(menu, menu.pageNumber < 3 ? menu.pageNumber + 1 : 3); return;
     case kMenuCmdClose:
-      ClearSelection(menu);
+      {
+        MenuStateGuard guard;
+        ClearSelection(menu);
+      }
       CloseAndRun(menu);
       return;
     default: CloseAndRun(menu); return;
@@ -123,10 +144,13 @@ void PenUp(MenuBar& menu, std::int32_t x, std::int32_t y) {
 int MenuHandleClick(MenuBar& menu, std::uint32_t message, std::int32_t x, std::int32_t y, int* handled) {
   if (handled) *handled = 1;
   if (message == kMenuCmdEdit) {
-    menu.open = 1;
-    menu.editMode = 1;
-    CurrentPage(menu);
-    ClearSelection(menu);
+    {
+      MenuStateGuard guard;
+      menu.open = 1;
+      menu.editMode = 1;
+      CurrentPage(menu);
+      ClearSelection(menu);
+    }
     MenuSetDialogActive(1);
     MenuRedraw(menu);
     return 1;
@@ -137,9 +161,12 @@ int MenuHandleClick(MenuBar& menu, std::uint32_t message, std::int32_t x, std::i
     MenuShowInfoBox(kMenuText, menu.tabRect);
     MenuSetDialogActive(1);
     PlayMenuClick();
-    menu.open = 1;
-    menu.swallowUp = 1;
-    ShowPage(menu, 1);
+    {
+      MenuStateGuard guard;
+      menu.open = 1;
+      menu.swallowUp = 1;
+      ShowPage(menu, 1);
+    }
     if (handled) *handled = 0;
     return 1;
   }
