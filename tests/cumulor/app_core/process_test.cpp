@@ -1,11 +1,14 @@
 // The installed program started as a process: the simulator start-up to its last command with its
-// screenshot, a second start, the desktop requests from another process, and the quit command.
+// screenshot, a second start, the desktop requests from another process, the quit command, and
+// the screen of a fresh installation (navigation boxes, the menu tab and its page) at both sizes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <pugixml.hpp>
 
 #include <sstream>
@@ -15,8 +18,11 @@
 
 #include "app_fixture.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/program/scripted_run.h"
 #include "cumulor/setup/CumulorInstall.h"
 #include "platform/device/device.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/images.h"
 #include "platform/kernel/kernel.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/launch.h"
@@ -85,11 +91,18 @@ class CumulorProcess : public ce::testing::DeviceTest {
     s << in.rdbuf();
     return s.str();
   }
-  // The settings document without the map centre, which is written but never read.
+  // The settings document without the map centre, which is written but never read, and without
+  // the left edges of the navigation boxes: boxes chained in a row follow the widths of the texts
+  // they showed last.
   static std::string WithoutCentre(std::string text) {
     const auto at = text.find("<CurrentPos>");
     const auto end = text.find("</CurrentPos>");
     if (at != std::string::npos && end != std::string::npos) text.erase(at, end + 13 - at);
+    for (auto x = text.find("<X>"); x != std::string::npos; x = text.find("<X>", x)) {
+      const auto close = text.find("</X>", x);
+      if (close == std::string::npos) break;
+      text.erase(x, close + 4 - x);
+    }
     return text;
   }
 
@@ -205,5 +218,147 @@ TEST_F(CumulorProcess, SimulatorStartsAnswersTheDesktopAndQuits) {
   RegCloseKey(key);
   EXPECT_EQ(FindWindowW(u"Cumulor", nullptr), nullptr);
 }
+
+// A picture the program saved, read back pixel by pixel.
+class Picture {
+ public:
+  explicit Picture(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+    bitmap_ = bytes.empty() ? nullptr : ce::gdi::BitmapFromImageData(bytes.data(), bytes.size());
+    if (bitmap_) {
+      dc_ = CreateCompatibleDC(nullptr);
+      old_ = SelectObject(dc_, bitmap_);
+    }
+  }
+  ~Picture() {
+    if (!dc_) return;
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(bitmap_);
+  }
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
+  bool Loaded() const { return dc_ != nullptr; }
+  COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+  // A black run of at least `length` pixels on a row of the area (a box's title band).
+  bool BlackRun(const RECT& area, int length) const {
+    for (int y = area.top; y < area.bottom; ++y) {
+      int run = 0;
+      for (int x = area.left; x < area.right; ++x) {
+        run = At(x, y) == RGB(0, 0, 0) ? run + 1 : 0;
+        if (run >= length) return true;
+      }
+    }
+    return false;
+  }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// A fresh installation in the simulator at one screen size: once the first fix came, boxes 1, 2, 3
+// and 21 show in a row from the bottom-left corner with the menu tab at the top; a tap on the tab
+// opens page 1 without pressing a button, a tap on "About" runs its command; the boxes are saved
+// chained left to right along the bottom edge. The screens are left as cumulor_boxes_WxH.png and
+// cumulor_menu_WxH.png.
+class CumulorScreen : public CumulorProcess {
+ protected:
+  void TearDown() override {
+    ::unsetenv("CE_SCREEN");
+    ::unsetenv("CE_SCREENSHOT_DIR");
+    ::unsetenv("CE_USER_RECORD");
+    CumulorProcess::TearDown();
+  }
+  // The screen saved now as screen-<n>.png.
+  std::filesystem::path Shot(HWND window, int n) const {
+    const auto file = device_folder() / ("screen-" + std::to_string(n) + ".png");
+    EXPECT_EQ(SendMessageW(window, cumulor::kSaveScreenMessage, static_cast<WPARAM>(n), 0), 1);
+    return file;
+  }
+  static void Tap(HWND window, int x, int y) {
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+  }
+  void Run(const char* screen, int width, int height) {
+    ::setenv("CE_SCREEN", screen, 1);
+    ::setenv("CE_SCREENSHOT_DIR", device_folder().c_str(), 1);
+    const auto record = device_folder() / "shown.txt";
+    ::setenv("CE_USER_RECORD", record.c_str(), 1);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    HANDLE process = Start(u" /sx");
+    ASSERT_NE(process, nullptr) << GetLastError();
+    for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    HWND window = FindWindowW(u"Cumulor", nullptr);
+    ASSERT_NE(window, nullptr);
+
+    // The boxes come with the first fix of the simulator; box 1's title band is black.
+    const RECT corner{0, height - 80, 70, height};
+    bool boxes = false;
+    std::filesystem::path map;
+    for (int n = 1; n <= 100 && !boxes; ++n) {
+      map = Shot(window, n);
+      boxes = Picture(map).BlackRun(corner, 20);
+      if (!boxes) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(boxes) << "no navigation box at the bottom-left corner of " << map;
+    std::filesystem::copy_file(map, "cumulor_boxes_" + size + ".png", std::filesystem::copy_options::overwrite_existing);
+    const bool large = width > 240;
+    const int g = large ? 64 : 32;
+    const int row = std::max(height / 6, 55);
+    // The empty slot 9 of page 1 lies over the map until the page opens.
+    const POINT emptySlot{width * 3 / 8, height - row / 4};
+    const POINT firstSlot{width / 4, g + 3 + row / 2};
+    {
+      const Picture before(map);
+      ASSERT_TRUE(before.Loaded());
+      const COLORREF band = before.At(width / 2 - g + 12 * g / 64, 56 * g / 64);  // the tab's lower band
+      EXPECT_GT(GetBValue(band), 200) << std::hex << band;
+      EXPECT_LT(GetRValue(band), 160) << std::hex << band;
+    }
+
+    // The first tap on the tab only opens the menu on page 1.
+    Tap(window, width / 2, 10);
+    const auto menu = Shot(window, 200);
+    std::filesystem::copy_file(menu, "cumulor_menu_" + size + ".png", std::filesystem::copy_options::overwrite_existing);
+    {
+      const Picture open(menu);
+      ASSERT_TRUE(open.Loaded());
+      EXPECT_EQ(open.At(emptySlot.x, emptySlot.y), RGB(192, 192, 192));  // the page's background
+      EXPECT_NE(open.At(firstSlot.x, firstSlot.y), RGB(192, 192, 192));  // the "Waypoints" button
+    }
+    EXPECT_EQ(Read(record).find("About Cumulor"), std::string::npos);
+    // "About" (slot 5, right column of the third row) runs its command: its dialog shows.
+    Tap(window, width * 3 / 4, g + 3 + 2 * row + row / 2);
+    EXPECT_NE(Read(record).find("shown dialog \"About Cumulor\""), std::string::npos) << Read(record);
+
+    ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
+    EXPECT_EQ(ExitCode(process), 0u);
+
+    // Saved as a fresh installation lays them out: 1, 2, 3 and 21 chained along the bottom edge.
+    pugi::xml_document settings;
+    ASSERT_TRUE(settings.load_file(Docs("KV_SETTINGS.xml").c_str()));
+    std::vector<std::string> numbers, rights, bottoms;
+    int previousLeft = -1;
+    for (const pugi::xml_node& box : settings.document_element().child("NavBar").child("NavBoxes").children("Box")) {
+      numbers.push_back(box.attribute("nr").value());
+      rights.push_back(box.child_value("D1"));
+      bottoms.push_back(box.child_value("Y"));
+      const int left = std::atoi(box.child_value("X"));
+      EXPECT_GT(left, previousLeft) << box.attribute("nr").value();
+      previousLeft = left;
+    }
+    EXPECT_EQ(numbers, (std::vector<std::string>{"1", "2", "3", "21"}));
+    EXPECT_EQ(rights, (std::vector<std::string>{"4,0,0,2,0", "4,0,0,3,0", "4,0,0,21,0", ""}));
+    EXPECT_EQ(bottoms, std::vector<std::string>(4, std::to_string(height)));
+  }
+};
+
+TEST_F(CumulorScreen, BoxesAndMenuAt240x320) { Run("portrait", 240, 320); }
+
+TEST_F(CumulorScreen, BoxesAndMenuAt480x640) { Run("vga", 480, 640); }
 
 }  // namespace
