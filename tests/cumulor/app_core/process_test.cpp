@@ -241,16 +241,21 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
   bool Loaded() const { return dc_ != nullptr; }
   COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
-  // A black run of at least `length` pixels on a row of the area (a box's title band).
-  bool BlackRun(const RECT& area, int length) const {
+  // Rows of the area that are black from one of its first four columns on for at least `length`
+  // pixels: the title band of a box at the area's left edge (a line is one row).
+  int BlackBandRows(const RECT& area, int length) const {
+    int rows = 0;
     for (int y = area.top; y < area.bottom; ++y) {
-      int run = 0;
-      for (int x = area.left; x < area.right; ++x) {
-        run = At(x, y) == RGB(0, 0, 0) ? run + 1 : 0;
-        if (run >= length) return true;
+      for (int start = area.left; start < area.left + 4; ++start) {
+        int run = 0;
+        while (start + run < area.right && At(start + run, y) == RGB(0, 0, 0)) ++run;
+        if (run >= length) {
+          ++rows;
+          break;
+        }
       }
     }
-    return false;
+    return rows;
   }
 
  private:
@@ -295,13 +300,14 @@ class CumulorScreen : public CumulorProcess {
     HWND window = FindWindowW(u"Cumulor", nullptr);
     ASSERT_NE(window, nullptr);
 
-    // The boxes come with the first fix of the simulator; box 1's title band is black.
+    // The boxes come with the first fix of the simulator; box 1's title band is black from its
+    // left edge.
     const RECT corner{0, height - 80, 70, height};
     bool boxes = false;
     std::filesystem::path map;
     for (int n = 1; n <= 100 && !boxes; ++n) {
       map = Shot(window, n);
-      boxes = Picture(map).BlackRun(corner, 20);
+      boxes = Picture(map).BlackBandRows(corner, 20) >= 3;
       if (!boxes) std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     ASSERT_TRUE(boxes) << "no navigation box at the bottom-left corner of " << map;
