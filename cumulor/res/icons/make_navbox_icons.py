@@ -102,16 +102,16 @@ def arrow(right):
 
 def menu_half(left):
     c = Canvas()
-    # The tab: a band with a rounded outer top corner; the two halves meet at the inner edge.
-    body = rect(0 if not left else 4, 10, 64 if left else 60, 62)
-    c.fill(body, BLACK)
-    c.fill(rect(0 if not left else 8, 14, 64 if left else 56, 62), TAB_TOP)
-    c.fill(rect(0 if not left else 8, 38, 64 if left else 56, 62), TAB)
+    # The tab: a framed band, closed on every side but the inner edge, where the two halves meet;
+    # it stays inside the icon so that nothing drawn below the icon can cover its lower edge.
+    c.fill(rect(4 if left else 0, 2, 64 if left else 60, 62), BLACK)
+    c.fill(rect(8 if left else 0, 6, 64 if left else 56, 58), TAB_TOP)
+    c.fill(rect(8 if left else 0, 32, 64 if left else 56, 58), TAB)
     if left:
-        for y in (22, 34, 46):                   # three bars
+        for y in (16, 28, 40):                   # three bars
             c.fill(rect(18, y, 54, y + 6), BLACK)
     else:
-        c.fill(polygon([(8, 26), (46, 26), (27, 48)]), BLACK)  # opening downwards
+        c.fill(polygon([(8, 21), (46, 21), (27, 43)]), BLACK)  # opening downwards
     return c.img
 
 

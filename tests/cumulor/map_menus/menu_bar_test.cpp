@@ -336,6 +336,12 @@ TEST_F(MenuBarTest, OpenPagesAsPictures) {
     EXPECT_NE(middle(RECT{tab.left + half, tab.top, tab.right, tab.top + half}), RGB(192, 192, 192));
     EXPECT_NE(middle(menu.nextRect), RGB(192, 192, 192));
     EXPECT_EQ(middle(menu.previousRect), RGB(192, 192, 192));
+    // The tab is whole: its lower edge shows, above the first row of buttons.
+    const LONG g = (tab.right - tab.left) / 2;
+    const LONG edge = 59 * g / 64;
+    EXPECT_EQ(GetPixel(dc, tab.left + g / 2, edge), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, tab.right - g / 2, edge), RGB(0, 0, 0));
+    EXPECT_LT(g, menu.pages[0][0].rect.top);
     const std::string name = "menu_page1_" + std::to_string(size.cx) + "x" + std::to_string(size.cy) + ".png";
     EXPECT_TRUE(ce::gdi::SaveBitmapPng(bitmap, name));
     // Page 2 has both arrows.
