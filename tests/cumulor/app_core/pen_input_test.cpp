@@ -1,6 +1,7 @@
 // The pen on the map through the main window's messages: arrows that pan, search and steer the
 // simulator by their length, a button-up already queued, the restore button, the corner boxes,
-// the task-point buttons and the area target that follows the pen.
+// the task-point buttons, the area target that follows the pen, the menu tab and the navigation
+// boxes.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -8,14 +9,18 @@
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_layers_link.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/labels/label_list.h"
+#include "cumulor/map/menus/menu_bar.h"
+#include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/gps/gps_port.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/resources/resources.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 
@@ -301,6 +306,53 @@ TEST_F(PenTest, AnAreaTargetFollowsThePenWithinItsRadiiAndRadials) {
   EXPECT_FALSE(Pen().areaDrag);
   EXPECT_EQ(app->dialogActive, 0);
   EXPECT_EQ(Pen().penDc, nullptr);
+}
+
+// The menu tab opens the menu on the first tap and swallows its pen-up; a box dragged through the
+// main window moves without panning the map; a tap on the "Start" box asks to go on to the next
+// waypoint only while the frame allows starting.
+TEST_F(PenTest, TheMenuTabAndTheBoxesTakeThePenBeforeTheMap) {
+  MenuLayout(app->menu, app->mapRect);
+  MainWndProc(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(POINT{120, 10}));
+  MainWndProc(app->mainWindow, WM_LBUTTONUP, 0, At(POINT{120, 10}));
+  EXPECT_EQ(app->menu.open, 1u);
+  EXPECT_EQ(app->menu.pageNumber, 1);
+  EXPECT_FALSE(Pen().arrowDrag);
+  MenuClose(app->menu);
+
+  InstallNavBoxHooks(*app);
+  NavBoxSet& set = app->navBoxes;
+  set.window = app->mainWindow;
+  NavBoxSetResize(set, app->mapRect, app->mainWindow, false);
+  NavBoxSetActivate(set);
+  const RECT before = set.box[2].rect;
+  ASSERT_EQ(before.bottom, 320);
+  const POINT grab{(before.left + before.right) / 2, (before.top + before.bottom) / 2};
+  Arrow(grab, POINT{grab.x, grab.y - 100});
+  EXPECT_EQ(set.box[2].rect.bottom, 220);
+  EXPECT_EQ(set.box[2].rect.left, before.left);
+  EXPECT_EQ(app->map.panX, 0);
+  EXPECT_EQ(app->map.panY, 0);
+  EXPECT_EQ(app->dialogActive, 0);
+
+  auto& user = ce::scripted::User::Get();
+  const RECT start = set.box[kNavBoxStart].rect;
+  const POINT tap{(start.left + start.right) / 2, (start.top + start.bottom) / 2};
+  for (const bool allowed : {false, true}) {
+    SCOPED_TRACE(allowed);
+    NavBoxStartAllowed() = allowed;
+    const std::size_t shown = user.shown().size();
+    user.AnswerBox(IDNO);
+    MainWndProc(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(tap));
+    MainWndProc(app->mainWindow, WM_LBUTTONUP, 0, At(tap));
+    ASSERT_EQ(user.shown().size(), shown + (allowed ? 1 : 0));
+    if (allowed) EXPECT_EQ(user.shown().back().title, u"Next Wpt");
+    EXPECT_EQ(set.box[kNavBoxStart].rect.left, start.left);
+    EXPECT_EQ(app->dialogActive, 0);
+  }
+  NavBoxStartAllowed() = false;
+  NavBoxSetGlobal() = nullptr;
+  user.Reset();
 }
 
 TEST(PenRadialRange, InclusiveRangesWrapThroughNorthAndRefuseNegativeAngles) {
