@@ -24,13 +24,13 @@ namespace {
 constexpr std::int32_t kPurposePointSelection = 4;
 constexpr WPARAM kCmdWaypointBrowser = 40102;
 
-}  // namespace
-
 // The action a box tap asked for, run once the pen handling let go of the main lock (UI thread).
 std::function<void()>& PendingTapAction() {
   static std::function<void()> action;
   return action;
 }
+
+}  // namespace
 
 void RunNavBoxTapAction() {
   std::function<void()> action = std::move(PendingTapAction());

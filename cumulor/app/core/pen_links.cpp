@@ -1,6 +1,7 @@
 #include "cumulor/app/core/pen_links.h"
 
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/navbox_link.h"
@@ -27,9 +28,11 @@ bool PenToMenuBar(AppContext& app, UINT message, POINT at) {
 bool PenToNavBoxes(AppContext& app, UINT message, POINT at) {
   // The frame lays the boxes out and draws them under the main lock on the GPS notify thread: the
   // pen moves them under it too. What a tapped box opens (a question, a dialog) runs after.
-  EnterCriticalSection(&app.mainLock);
-  const bool used = NavBoxSetOnPen(app.navBoxes, at.x, at.y, message);
-  LeaveCriticalSection(&app.mainLock);
+  bool used = false;
+  {
+    MainLockGuard guard(app);
+    used = NavBoxSetOnPen(app.navBoxes, at.x, at.y, message);
+  }
   RunNavBoxTapAction();
   return used;
 }
