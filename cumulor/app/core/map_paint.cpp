@@ -1,5 +1,6 @@
 #include "cumulor/app/core/map_paint.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -277,7 +278,10 @@ void ComputeScreenLayout(AppContext& app, const RECT& client) {
   r.scaleBar = RECT{W - 2 * H, 0, W, hi || T != 0 ? 50 : 32};
   r.restoreButton = RECT{L + 2 * H + 19, 0, W - 2 * H - 19, 46};
   const LONG cx = W / 2;
-  r.simulatorLabel = RECT{cx - 40, H - 5, cx + 40, H + 15};
+  // "Simulator" sits under the title bar, and below the menu tab that the frame draws over the
+  // top centre last (its icons are 32 or 64 pixels high).
+  const LONG simulatorTop = std::max<LONG>(H - 5, (hi ? 64 : 32) + 1);
+  r.simulatorLabel = RECT{cx - 40, simulatorTop, cx + 40, simulatorTop + 20};
   r.airspaceInfoBox = RECT{0, Ht - 50, W, Ht};
   r.startGateBox = RECT{W - 60, Ht - H, W, Ht};
   r.hintLine = RECT{0, 70, 240, Ht};

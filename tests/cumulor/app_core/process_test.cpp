@@ -265,7 +265,8 @@ class Picture {
 };
 
 // A fresh installation in the simulator at one screen size: once the first fix came, boxes 1, 2, 3
-// and 21 show in a row from the bottom-left corner with the menu tab at the top; a tap on the tab
+// and 21 show in a row from the bottom-left corner with the menu tab at the top and "Simulator"
+// below it; a tap on the tab
 // opens page 1 without pressing a button, a tap on "About" runs its command; the boxes are saved
 // chained left to right along the bottom edge. The screens are left as cumulor_boxes_WxH.png and
 // cumulor_menu_WxH.png.
@@ -324,6 +325,14 @@ class CumulorScreen : public CumulorProcess {
       const COLORREF band = before.At(width / 2 - g + 12 * g / 64, 56 * g / 64);  // the tab's lower band
       EXPECT_GT(GetBValue(band), 200) << std::hex << band;
       EXPECT_LT(GetRValue(band), 160) << std::hex << band;
+      // "Simulator" in red shows below the tab, not under it.
+      bool red = false;
+      for (int y = g + 1; y < g + 22 && !red; ++y)
+        for (int x = width / 2 - 40; x < width / 2 + 40 && !red; ++x) {
+          const COLORREF c = before.At(x, y);
+          red = GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80;
+        }
+      EXPECT_TRUE(red);
     }
 
     // The first tap on the tab only opens the menu on page 1.
