@@ -28,6 +28,10 @@ bool PenToMenuBar(AppContext& app, UINT message, POINT at) {
 bool PenToNavBoxes(AppContext& app, UINT message, POINT at) {
   // The frame lays the boxes out and draws them under the main lock on the GPS notify thread: the
   // pen moves them under it too. What a tapped box opens (a question, a dialog) runs after.
+  // Moves and releases concern the boxes only while one is dragged or tapped (set on this thread).
+  const NavBoxSet& set = app.navBoxes;
+  if (message == WM_MOUSEMOVE && set.dragged == 0) return false;
+  if (message == WM_LBUTTONUP && set.dragged == 0 && set.tapped == 0) return false;
   bool used = false;
   {
     MainLockGuard guard(app);
