@@ -128,9 +128,6 @@ bool PointIsLandable(const PointRef& ref) {
   return (flags & (kFlagAirport | kFlagLandable)) != 0 && (flags & kFlagNotLandable) == 0;
 }
 
-const char* PointCodeText(const PointRef& ref) {
-  if (ref.kind == kPointUserWaypoint && PointRefIsValid(ref)) return UserWaypoints().records[ref.index].code;
-  return PointRefCode(ref);
-}
+const char* PointCodeText(const PointRef& ref) { return PointRefCode(ref); }
 
 }  // namespace cumulor

@@ -15,6 +15,8 @@ namespace cumulor {
 // Purposes of the lists: 0 browsing, 1 go-to, 2 and 4 choosing a point for another dialog.
 inline constexpr std::int32_t kBrowsePurposeNone = 0;
 inline constexpr std::int32_t kBrowsePurposeGoto = 1;
+inline constexpr std::int32_t kBrowsePurposePick = 2;
+inline constexpr std::int32_t kBrowsePurposeSelect = 4;
 
 // Stores kind, index and position of the point (the zone words 0) and marks the target valid.
 void SetGotoTarget(const TaskPoint& point);

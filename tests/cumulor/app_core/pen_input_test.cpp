@@ -11,6 +11,7 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/labels/label_list.h"
@@ -31,6 +32,9 @@ LRESULT PenProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+// The airports' search record, which the search arrow sets.
+const SearchRecord& Search() { return PointTableOf(kPointAirport).search; }
+
 LPARAM At(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
 
 // A map at 20 km around home after the first fix, on a window that keeps its queue.
@@ -39,7 +43,7 @@ class PenTest : public cumulor_test::AppTest {
   void SetUp() override {
     AppTest::SetUp();
     PenReset();
-    PenSearch() = PenSearchRequest{};
+    ResetSearchStates();
     PenTargetRects() = PenTargets{};
     ResetKeptSettings();
     FixHandlingReset();
@@ -112,23 +116,24 @@ TEST_F(PenTest, ArrowLengthDecidesBetweenNothingPanNearSearchAndSearchAll) {
 
     // Search arrow (mark flag set): towards the east of a north-up map.
     Pen().markFlag = 1;
-    PenSearch() = PenSearchRequest{};
+    ResetSearchStates();
     app->map.panX = app->map.panY = 0;
     Arrow(kDown, Right(c.length));
-    EXPECT_EQ(PenSearch().pending != 0, c.searches);
+    EXPECT_EQ(Search().directionMode, c.searches);
     EXPECT_EQ(app->map.panX, 0);
     if (c.searches) {
-      EXPECT_EQ(PenSearch().range, c.range);
-      EXPECT_EQ(PenSearch().direction, 90);
+      EXPECT_EQ(Search().maxDistance, c.range);
+      EXPECT_EQ(Search().direction, 90);
+      EXPECT_EQ(PointTableOf(kPointUserWaypoint).search.direction, 90);
     }
   }
   // The direction follows the map's rotation: up the screen on a map turned to 90 is east.
   app->mapRotation = 90;
-  PenSearch() = PenSearchRequest{};
+  ResetSearchStates();
   Arrow(kDown, POINT{kDown.x, kDown.y - 120});
-  EXPECT_EQ(PenSearch().direction, 90);
+  EXPECT_EQ(Search().direction, 90);
   Arrow(kDown, POINT{kDown.x - 120, kDown.y});  // left: north
-  EXPECT_EQ(PenSearch().direction, 0);
+  EXPECT_EQ(Search().direction, 0);
 }
 
 TEST_F(PenTest, SimulatorArrowFromTheGliderSetsSpeedAndTrackOrTheReplayPace) {

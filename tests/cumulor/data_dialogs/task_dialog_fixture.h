@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cumulor/app/ui/own_dialogs.h"
 #include "platform/controls/controls.h"
@@ -41,7 +46,20 @@ class TaskDialogTest : public ce::testing::DeviceTest {
       }
       all += t + "\n";
     }
-    ASSERT_EQ(ce::resources::AddModuleResourceText(u"", all), "");
+    // The browser's tab icons and the point icons, with the point icons' resource lines.
+    std::ifstream points(std::string(CUMULOR_RES_DIR) + "/icons-points.txt");
+    for (std::string line; std::getline(points, line);)
+      if (line.rfind("icon ", 0) == 0) all += line + "\n";
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const char* folder : {"icons/browser", "icons/points"}) {
+      for (const auto& entry : std::filesystem::directory_iterator(std::string(CUMULOR_RES_DIR) + "/" + folder)) {
+        if (entry.path().extension() != ".png") continue;
+        std::ifstream png(entry.path(), std::ios::binary);
+        files[std::string(folder) + "/" + entry.path().filename().string()] =
+            std::vector<std::uint8_t>(std::istreambuf_iterator<char>(png), {});
+      }
+    }
+    ASSERT_EQ(ce::resources::AddModuleResourceText(u"", all, files), "");
     ce::scripted::User::Get().Reset();
   }
   void TearDown() override {
