@@ -15,6 +15,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/labels/label_list.h"
+#include "cumulor/map/tap/map_tap.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "platform/resources/resources.h"
@@ -134,6 +135,35 @@ TEST_F(PenTest, ArrowLengthDecidesBetweenNothingPanNearSearchAndSearchAll) {
   EXPECT_EQ(Search().direction, 90);
   Arrow(kDown, POINT{kDown.x - 120, kDown.y});  // left: north
   EXPECT_EQ(Search().direction, 0);
+}
+
+// An armed tap mode takes the tap before any arrow: the action runs at the tapped position and
+// disarms; a tap within 20 pixels of the aircraft only disarms.
+TEST_F(PenTest, AnArmedTapModeActsAtTheTapInsteadOfStartingAnArrow) {
+  static std::vector<GeoPoint> created;
+  created.clear();
+  MapTapHooks hooks;
+  hooks.createWaypoint = [](const GeoPoint& at) { created.push_back(at); };
+  SetMapTapHooks(std::move(hooks));
+  app->screen.gliderPoint = POINT{kDown.x + 19, kDown.y};
+  for (const bool far : {true, false}) {
+    MapTap() = MapTapState{};
+    MapTap().armed = 1;
+    MapTap().mode = kTapCreate;
+    if (far) app->screen.gliderPoint = POINT{kDown.x + 20, kDown.y};
+    else app->screen.gliderPoint = POINT{kDown.x + 19, kDown.y};
+    MainWndProc(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(kDown));
+    EXPECT_EQ(MapTap().armed, 0);
+    EXPECT_FALSE(Pen().arrowDrag);
+    EXPECT_EQ(app->dialogActive, 0);
+    MainWndProc(app->mainWindow, WM_LBUTTONUP, 0, At(kDown));
+  }
+  ASSERT_EQ(created.size(), 1u);
+  GeoPoint expected;
+  MapScreenToWorld(app->map, expected, kDown);
+  EXPECT_EQ(created[0], expected);
+  SetMapTapHooks({});
+  MapTap() = MapTapState{};
 }
 
 TEST_F(PenTest, SimulatorArrowFromTheGliderSetsSpeedAndTrackOrTheReplayPace) {
