@@ -25,9 +25,15 @@ struct RememberedSelection {
   char code[sizeof AirportRecord::code + 1] = {};
 };
 
+// One remembered selection per browser category 1 to 3 (slot 0 unused).
+constexpr std::int32_t kCategories = 4;
+std::int32_t g_category = 1;
+
+bool CategoryRemembers() { return g_category >= 1 && g_category < kCategories; }
+
 RememberedSelection& Remembered() {
-  static RememberedSelection remembered;
-  return remembered;
+  static RememberedSelection remembered[kCategories];
+  return remembered[CategoryRemembers() ? g_category : 0];
 }
 
 bool SameCode(const char* a, const char* b) { return std::strncmp(a, b, sizeof AirportRecord::code) == 0; }
@@ -87,6 +93,8 @@ std::int32_t GotoTargetPurpose() { return Target().purpose; }
 
 void EndGotoTargetPurpose() { Target().purpose = kBrowsePurposeNone; }
 
+void SetBrowserCategory(std::int32_t category) { g_category = category; }
+
 void SetSelectedPoint(const TaskPoint& point) {
   TaskPoint home;
   home.kind = point.kind;
@@ -95,6 +103,7 @@ void SetSelectedPoint(const TaskPoint& point) {
   home.lon = at.lon;
   home.lat = at.lat;
   HomePoint() = home;
+  if (!CategoryRemembers()) return;
   RememberedSelection& remembered = Remembered();
   remembered = RememberedSelection{};
   remembered.kind = point.kind;
@@ -107,7 +116,7 @@ void RestoreGotoTarget() {
   const TaskPoint& selected = HomePoint();
   const bool valid = PointRefIsValid(PointRef{selected.kind, selected.index});
   const DynArray<AirportRecord>& airports = AeroData().airports;
-  if (remembered.kind == kPointAirport && remembered.code[0] != '\0') {
+  if (CategoryRemembers() && remembered.kind == kPointAirport && remembered.code[0] != '\0') {
     if (valid && selected.kind == kPointAirport && SameCode(airports[selected.index].code, remembered.code)) return;
     for (std::int32_t i = 1; i < airports.Size(); ++i) {
       if (SameCode(airports[i].code, remembered.code)) {

@@ -34,8 +34,10 @@ void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix);
 // Back to browsing when the lists close; the target itself stays.
 void EndGotoTargetPurpose();
 
-// The selected point is the home airport: stored as HomePoint with its record's position; an
-// airport's code is remembered for RestoreGotoTarget.
+// The settings' "BrowserCategory": with 1 to 3 the selected point is remembered for that category.
+void SetBrowserCategory(std::int32_t category);
+// The selected point is the home airport: stored as HomePoint with its record's position; with a
+// browser category of 1 to 3 an airport's code is remembered for RestoreGotoTarget.
 void SetSelectedPoint(const TaskPoint& point);
 // After the aeronautical data or the data files were reloaded: a remembered airport is found again
 // by its code (the selected point stays when it still has that code; no match leaves it);

@@ -505,6 +505,26 @@ TEST(SelectedPoint, AHomeAirportIsFoundAgainByItsCode) {
   RestoreGotoTarget();
   EXPECT_EQ(HomePoint().kind, kPointAirport);
   EXPECT_EQ(HomePoint().index, 1);
+
+  // Each browser category 1 to 3 remembers its own airport; category 0 remembers none.
+  SetAirports({"EDAA", "EDBB", "EDCC"});
+  SetBrowserCategory(2);
+  SetSelectedPoint(TaskPoint{kPointAirport, 3});
+  SetBrowserCategory(1);
+  SetSelectedPoint(TaskPoint{kPointAirport, 1});
+  SetAirports({"EDCC", "EDAA"});
+  SetBrowserCategory(2);
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().index, 1);  // EDCC
+  SetBrowserCategory(1);
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().index, 2);  // EDAA
+  SetBrowserCategory(0);
+  SetSelectedPoint(TaskPoint{kPointAirport, 1});
+  SetAirports({"EDAA", "EDCC"});
+  RestoreGotoTarget();  // nothing remembered: the valid selection stays
+  EXPECT_EQ(HomePoint().index, 1);
+  SetBrowserCategory(1);
   AeroData().Clear();
   TaskPointInit(HomePoint());
 }
