@@ -42,17 +42,6 @@ const char* NameOf(const TaskPoint& point) {
   return name != nullptr ? name : "";
 }
 
-// The point as a task point at its record's position.
-TaskPoint AtRecord(const TaskPoint& point) {
-  TaskPoint out;
-  out.kind = point.kind;
-  out.index = point.index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{point.kind, point.index});
-  out.lon = at.lon;
-  out.lat = at.lat;
-  return out;
-}
-
 bool IsUserWaypoint(const TaskPoint* point) {
   return point != nullptr && point->kind == kPointUserWaypoint &&
          PointRefIsValid(PointRef{point->kind, point->index});
@@ -128,11 +117,11 @@ WaypointAction WaypointActionMenu(const TaskPoint* point, HWND owner) {
       if (point == nullptr || !slotOk || chosen < kFirstTaskPointEntry) return WaypointAction::kNone;
       const std::int32_t row = chosen - kFirstTaskPointEntry;
       if (row >= Tasks().slot[slot].Size()) return WaypointAction::kNone;
-      return InsertTaskPoint(slot, row, AtRecord(*point)) ? WaypointAction::kInserted : WaypointAction::kNone;
+      return InsertTaskPoint(slot, row, PointAtRecord(point->kind, point->index)) ? WaypointAction::kInserted : WaypointAction::kNone;
     }
   }
   if (chosen == kAddHere) {
-    return InsertTaskPoint(slot, -1, AtRecord(*point)) ? WaypointAction::kInserted : WaypointAction::kNone;
+    return InsertTaskPoint(slot, -1, PointAtRecord(point->kind, point->index)) ? WaypointAction::kInserted : WaypointAction::kNone;
   }
   if (chosen == kCreate) {
     const GeoPoint at = point != nullptr ? PointRefRecordPosition(PointRef{point->kind, point->index}) : TaskOwnPosition();

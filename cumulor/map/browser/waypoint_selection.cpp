@@ -38,21 +38,22 @@ RememberedSelection& Remembered() {
 
 bool SameCode(const char* a, const char* b) { return std::strncmp(a, b, sizeof AirportRecord::code) == 0; }
 
-TaskPoint AirportPoint(std::int32_t index) {
-  TaskPoint point;
-  point.kind = kPointAirport;
-  point.index = index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{kPointAirport, index});
-  point.lon = at.lon;
-  point.lat = at.lat;
-  return point;
-}
 
 constexpr std::uint32_t kFlagAirport = 0x2;
 constexpr std::uint32_t kFlagLandable = 0x8;
 constexpr std::uint32_t kFlagNotLandable = 0x400;
 
 }  // namespace
+
+TaskPoint PointAtRecord(std::int32_t kind, std::int32_t index) {
+  TaskPoint point;
+  point.kind = kind;
+  point.index = index;
+  const GeoPoint at = PointRefRecordPosition(PointRef{kind, index});
+  point.lon = at.lon;
+  point.lat = at.lat;
+  return point;
+}
 
 void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix) {
   GotoTargetRecord& target = Target();
@@ -96,13 +97,7 @@ void EndGotoTargetPurpose() { Target().purpose = kBrowsePurposeNone; }
 void SetBrowserCategory(std::int32_t category) { g_category = category; }
 
 void SetSelectedPoint(const TaskPoint& point) {
-  TaskPoint home;
-  home.kind = point.kind;
-  home.index = point.index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{point.kind, point.index});
-  home.lon = at.lon;
-  home.lat = at.lat;
-  HomePoint() = home;
+  HomePoint() = PointAtRecord(point.kind, point.index);
   if (!CategoryRemembers()) return;
   RememberedSelection& remembered = Remembered();
   remembered = RememberedSelection{};
@@ -120,13 +115,13 @@ void RestoreGotoTarget() {
     if (valid && selected.kind == kPointAirport && SameCode(airports[selected.index].code, remembered.code)) return;
     for (std::int32_t i = 1; i < airports.Size(); ++i) {
       if (SameCode(airports[i].code, remembered.code)) {
-        HomePoint() = AirportPoint(i);
+        HomePoint() = PointAtRecord(kPointAirport, i);
         return;
       }
     }
     return;
   }
-  if (!valid && airports.Size() >= 2) HomePoint() = AirportPoint(1);
+  if (!valid && airports.Size() >= 2) HomePoint() = PointAtRecord(kPointAirport, 1);
 }
 
 bool PointIsLandable(const PointRef& ref) {

@@ -18,6 +18,9 @@ inline constexpr std::int32_t kBrowsePurposeGoto = 1;
 inline constexpr std::int32_t kBrowsePurposePick = 2;
 inline constexpr std::int32_t kBrowsePurposeSelect = 4;
 
+// The point of that kind and index as a task point at its record's position (no zone).
+TaskPoint PointAtRecord(std::int32_t kind, std::int32_t index);
+
 // Stores kind, index and position of the point (the zone words 0) and marks the target valid.
 void SetGotoTarget(const TaskPoint& point);
 // Zeroes the target and its valid flag.

@@ -1,6 +1,7 @@
 #include "cumulor/map/browser_frame/point_list_page.h"
 
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -58,16 +59,6 @@ PointListState& State() {
 AppContext* App() { return AppRecord(); }
 
 GeoPoint OwnPosition() { return TaskOwnPosition(); }
-
-TaskPoint PointOf(std::int32_t kind, std::int32_t index) {
-  TaskPoint point;
-  point.kind = kind;
-  point.index = index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{kind, index});
-  point.lon = at.lon;
-  point.lat = at.lat;
-  return point;
-}
 
 const char* Text(const char* text) { return text != nullptr ? text : ""; }
 
@@ -182,7 +173,7 @@ bool TakeRow(HWND page, int row) {
   const auto index = static_cast<std::int32_t>(item.lParam);
   if (!PointRefIsValid(PointRef{state.kind, index})) return false;
   state.selected[state.kind] = index;
-  SetGotoTarget(PointOf(state.kind, index));
+  SetGotoTarget(PointAtRecord(state.kind, index));
   return true;
 }
 
@@ -265,16 +256,8 @@ void OnInit(HWND page) {
   HWND tabs = GetDlgItem(page, kIdTableTabs);
   // 16 pixels, twice that on a high-resolution screen.
   const int size = IsLargeScreen() ? 32 : 16;
-  if (state.tabImages == nullptr) {
-    state.tabImages = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 4, 0);
-    for (int id : kTableTabIcons) {
-      HICON icon = static_cast<HICON>(LoadImageW(UiInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
-      if (icon != nullptr) {
-        ImageList_AddIcon(state.tabImages, icon);
-        DestroyIcon(icon);
-      }
-    }
-  }
+  if (state.tabImages == nullptr)
+    state.tabImages = CreateIconImageList(UiInstance(), kTableTabIcons, static_cast<int>(std::size(kTableTabIcons)), size);
   SendMessageW(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(state.tabImages));
   for (int tab = 0; tab < 2; ++tab) {
     TCITEMW item{};

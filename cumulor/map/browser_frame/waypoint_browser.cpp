@@ -5,6 +5,7 @@
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/dialogs/point_icons.h"
 #include "cumulor/data/dialogs/point_page.h"
 #include "cumulor/data/dialogs/task_page.h"
 #include "cumulor/data/task/task_ops.h"
@@ -76,16 +77,7 @@ void OnInit(HWND dialog, LPARAM startPage) {
   const bool large = IsLargeScreen();
   const int icon = large ? 64 : 32;
   HWND tabs = GetDlgItem(dialog, kIdBrowserTabs);
-  if (state.tabImages == nullptr) {
-    state.tabImages = ImageList_Create(icon, icon, ILC_COLOR32 | ILC_MASK, kPageCount, 0);
-    for (int id : kTabIcons) {
-      HICON image = static_cast<HICON>(LoadImageW(UiInstance(), MAKEINTRESOURCEW(id), IMAGE_ICON, icon, icon, 0));
-      if (image != nullptr) {
-        ImageList_AddIcon(state.tabImages, image);
-        DestroyIcon(image);
-      }
-    }
-  }
+  if (state.tabImages == nullptr) state.tabImages = CreateIconImageList(UiInstance(), kTabIcons, kPageCount, icon);
   SendMessageW(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(state.tabImages));
   SendMessageW(tabs, TCM_SETITEMSIZE, 0, large ? MAKELPARAM(128, 64) : MAKELPARAM(64, 32));
   for (int i = 0; i < kPageCount; ++i) {
