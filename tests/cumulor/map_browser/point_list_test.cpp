@@ -19,6 +19,7 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/map/browser/point_arrival.h"
+#include "cumulor/nav/polar/flight_state.h"
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/browser_frame/point_list_page.h"
 #include "cumulor/map/browser_frame/waypoint_browser.h"
@@ -215,6 +216,22 @@ TEST_F(PointList, ATapChoosesTheTargetAndTheMenuDeletesAWaypoint) {
     for (const auto& text : shown.texts) asked = asked || text == u"Delete W1 (Delta)?";
   EXPECT_TRUE(asked);
   EXPECT_TRUE(user.log().empty()) << user.log().front();
+}
+
+TEST_F(PointList, ArrivalFromTheOwnPosition) {
+  FlightState fs;
+  FlightStateDefaults(fs);
+  const GeoPoint own{-9000, 1000};
+  PointArrival a;
+  EXPECT_FALSE(ComputeArrivalAltitude(fs, own, PointRef{kPointUserWaypoint, 9}, a));
+  ASSERT_TRUE(ComputeArrivalAltitude(fs, own, PointRef{kPointUserWaypoint, 2}, a));  // Alpha, east
+  EXPECT_EQ(a.bearing, 90);
+  EXPECT_EQ(a.altitude, kArrivalUnreachable);  // no altitude known yet
+  fs.altitude = 2000;
+  ASSERT_TRUE(ComputeArrivalAltitude(fs, own, PointRef{kPointUserWaypoint, 2}, a));
+  EXPECT_GT(a.distance, 0u);
+  EXPECT_LT(a.altitude, 2000);  // the glide costs height
+  EXPECT_GT(a.altitude, 0);
 }
 
 TEST(PointRows, ColourByArrival) {
