@@ -193,10 +193,14 @@ void ActionMenu(HWND page, bool onPoint) {
       ShowTable(page, kPointUserWaypoint);
       break;
     case WaypointAction::kEdited:
-    case WaypointAction::kDeleted:
-      if (!GotoTargetValid()) State().selected[kPointUserWaypoint] = 0;
+    case WaypointAction::kDeleted: {
+      // The marked row follows the go-to target, which a deletion renumbers or clears.
+      TaskPoint target;
+      const bool valid = GetGotoTarget(target) && target.kind == kPointUserWaypoint;
+      State().selected[kPointUserWaypoint] = valid ? target.index : 0;
       RefreshPointList(page);
       break;
+    }
     default: break;
   }
 }
