@@ -271,7 +271,8 @@ void OnInit(HWND page) {
     SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
   }
   SendMessageW(tabs, TCM_SETCURSEL, state.kind == kPointUserWaypoint ? 1 : 0, 0);
-  // The control is as tall as its tabs.
+  // The control is as tall as its tabs, which fit their images.
+  SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(size + 12, size + 6));
   RECT r{};
   GetWindowRect(tabs, &r);
   SetWindowPos(tabs, nullptr, 0, 0, r.right - r.left, size + 8, SWP_NOMOVE | SWP_NOZORDER);
@@ -376,6 +377,17 @@ INT_PTR PointListPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam)
         return TRUE;
       }
       return FALSE;
+    case WM_SIZE: {
+      // The list reaches down to the page's bottom.
+      HWND list = GetDlgItem(page, kIdPointList);
+      RECT r{};
+      GetWindowRect(list, &r);
+      POINT top{r.left, r.top};
+      ScreenToClient(page, &top);
+      const int height = static_cast<int>(HIWORD(lparam)) - top.y - 2;
+      if (height > 0) SetWindowPos(list, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER);
+      return FALSE;
+    }
     case WM_DESTROY: OnDestroy(); return FALSE;
     default: return FALSE;
   }

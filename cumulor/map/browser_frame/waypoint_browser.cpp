@@ -50,13 +50,18 @@ HWND CreatePage(HWND dialog, int index) {
   }
 }
 
-// The pages start just below the tabs, at the dialog's left edge.
+// The pages start just below the tabs, at the dialog's left edge, and reach down to its bottom.
 void PlacePage(HWND dialog, HWND page) {
   RECT tabs{};
   GetWindowRect(GetDlgItem(dialog, kIdBrowserTabs), &tabs);
   POINT below{tabs.left, tabs.bottom + kPageGap};
   ScreenToClient(dialog, &below);
-  SetWindowPos(page, nullptr, 0, below.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  RECT client{};
+  RECT own{};
+  GetClientRect(dialog, &client);
+  GetWindowRect(page, &own);
+  const int height = client.bottom - below.y;
+  SetWindowPos(page, nullptr, 0, below.y, own.right - own.left, height > 0 ? height : own.bottom - own.top, SWP_NOZORDER);
 }
 
 void ShowPage(HWND dialog, int index) {
@@ -87,10 +92,13 @@ void OnInit(HWND dialog, LPARAM startPage) {
     item.iImage = i;
     SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
-  // The tab control is as tall as its tabs.
+  // The tab control is as tall as its tabs; the browser reaches down to the screen's bottom.
   RECT r{};
   GetWindowRect(tabs, &r);
   SetWindowPos(tabs, nullptr, 0, 0, r.right - r.left, large ? 66 : 34, SWP_NOMOVE | SWP_NOZORDER);
+  GetWindowRect(dialog, &r);
+  const int bottom = GetSystemMetrics(SM_CYSCREEN);
+  if (bottom > r.top) SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left, bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
   ShowPage(dialog, static_cast<int>(startPage));
 }
 

@@ -242,7 +242,7 @@ TEST(PointRows, ColourByArrival) {
   EXPECT_EQ(PointRowColour(false, kArrivalUnreachable, 300), CLR_DEFAULT);
 }
 
-// The browser at both screen sizes (waypoint_browser_<size>.png): no control out of the screen.
+// The browser's pages at both screen sizes: the browser stays on the screen.
 TEST_F(PointList, BrowserAsPictures) {
   for (const ce::display::ScreenSize size : {ce::display::kPortrait, ce::display::kVga}) {
     ASSERT_TRUE(ce::display::SetScreenSize(size));
@@ -255,9 +255,16 @@ TEST_F(PointList, BrowserAsPictures) {
     GetWindowRect(browser, &r);
     EXPECT_LE(r.right, size.width);
     EXPECT_LE(r.bottom, size.height);
-    const std::string file =
-        "waypoint_browser_" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".png";
-    EXPECT_TRUE(ce::display::SaveScreenshot(file, &r)) << file;
+    // Each page in turn (waypoint_browser_<page>_<size>.png).
+    for (int tab = 0; tab < 3; ++tab) {
+      SendDlgItemMessageW(browser, kIdBrowserTabs, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+      NMHDR change{GetDlgItem(browser, kIdBrowserTabs), static_cast<UINT_PTR>(kIdBrowserTabs), TCN_SELCHANGE};
+      SendMessageW(browser, WM_NOTIFY, kIdBrowserTabs, reinterpret_cast<LPARAM>(&change));
+      Pump();
+      const std::string file = "waypoint_browser_" + std::to_string(tab) + "_" + std::to_string(size.width) + "x" +
+                               std::to_string(size.height) + ".png";
+      EXPECT_TRUE(ce::display::SaveScreenshot(file, &r)) << file;
+    }
     DestroyWindow(browser);
   }
   ce::display::SetScreenSize(ce::display::kPortrait);
