@@ -80,7 +80,8 @@ void Sort(HWND list, std::int32_t column) {
   SendMessageW(list, LVM_SORTITEMS, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&CompareItems));
 }
 
-// The list from the table's search, nearest first, the point tapped last selected.
+// The list from the table's search, sorted by distance in that column's current order (nearest
+// first until its header is tapped), the point tapped last selected.
 void RefreshPointList(HWND page) {
   PointListState& state = State();
   HWND list = GetDlgItem(page, kIdPointList);

@@ -1,5 +1,5 @@
 // The point list page of the waypoint browser (template 158): the airports or the user waypoints
-// that the table's search finds, with code, bearing, distance and name, nearest first; rows
+// that the table's search finds, with code, bearing, distance and name, sorted by distance; rows
 // coloured by the arrival altitude; a header tap sorts by that column and the next tap reverses
 // it. A tap on a row makes the point the go-to target; holding it (or tapping below the rows)
 // opens the action menu. The search button asks for a text ("*" lists all, "*text" finds the

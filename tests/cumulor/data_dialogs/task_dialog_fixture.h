@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/data/points/point_db.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/resources/resource_set.h"
@@ -66,6 +68,37 @@ class TaskDialogTest : public ce::testing::DeviceTest {
     ce::scripted::User::Get().Reset();
     ce::resources::RemoveModuleResources(u"");
     DeviceTest::TearDown();
+  }
+  struct TestWaypoint {
+    const char* name;
+    GeoPoint position;
+    std::uint32_t flags = 0x1;
+    std::int16_t elevation = 0;
+  };
+  // The user waypoints become these (from index 1 on, coded "W1", "W2", ...).
+  static void SetUserWaypoints(const std::vector<TestWaypoint>& points) {
+    UserWaypointTable& table = UserWaypoints();
+    table.records.SetSize(1);
+    table.names.SetSize(1);
+    table.countries.SetSize(1);
+    int n = 0;
+    for (const TestWaypoint& p : points) {
+      WaypointRecord w;
+      w.position = p.position;
+      w.elevation = p.elevation;
+      w.flags = p.flags;
+      std::snprintf(w.code, sizeof w.code, "W%d", ++n);
+      table.records.Append(w);
+      PointText t;
+      std::snprintf(t.text, sizeof t.text, "%s", p.name);
+      table.names.Append(t);
+      table.countries.Append(PointText{});
+    }
+  }
+  static void ClearUserWaypoints() {
+    UserWaypoints().records.SetSize(0);
+    UserWaypoints().names.SetSize(0);
+    UserWaypoints().countries.SetSize(0);
   }
   static void Press(HWND dialog, int id) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
   // Answers the numeric pad or text entry that the press opens.

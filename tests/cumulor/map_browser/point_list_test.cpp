@@ -42,24 +42,12 @@ class PointList : public TaskDialogTest {
  protected:
   void SetUp() override {
     TaskDialogTest::SetUp();
-    UserWaypointTable& table = UserWaypoints();
-    table.records.SetSize(1);
-    table.names.SetSize(1);
-    table.countries.SetSize(1);
     // Five user waypoints going east from the own position: the farther east, the farther away.
-    const char* names[] = {"Delta", "Alpha", "Echo", "Charlie", "Bravo"};
-    const std::int32_t east[] = {4, 1, 5, 3, 2};
-    for (int i = 0; i < 5; ++i) {
-      WaypointRecord w;
-      w.position = {east[i] * 9000, 1000};
-      w.flags = 0x1;
-      std::snprintf(w.code, sizeof w.code, "W%d", i + 1);
-      table.records.Append(w);
-      PointText t;
-      std::snprintf(t.text, sizeof t.text, "%s", names[i]);
-      table.names.Append(t);
-      table.countries.Append(PointText{});
-    }
+    SetUserWaypoints({{"Delta", {4 * 9000, 1000}},
+                      {"Alpha", {1 * 9000, 1000}},
+                      {"Echo", {5 * 9000, 1000}},
+                      {"Charlie", {3 * 9000, 1000}},
+                      {"Bravo", {2 * 9000, 1000}}});
     BuildPointIndexes(0);
     ResetPointTableOrigins();
     ResetSearchStates();
@@ -86,9 +74,7 @@ class PointList : public TaskDialogTest {
     ClearAllTasks();
     ClearGotoTarget(0);
     ResetSearchStates();
-    UserWaypoints().records.SetSize(0);
-    UserWaypoints().names.SetSize(0);
-    UserWaypoints().countries.SetSize(0);
+    ClearUserWaypoints();
     BuildPointIndexes(0);
     TaskDialogTest::TearDown();
   }
