@@ -355,8 +355,11 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
   auto lock = Lock();
   auto* i = As<Icon>(icon, Kind::kIcon);
   if (!i || !info) return FALSE;
-  Bitmap* color = NewBitmap(i->width, i->height, 32);
+  // The colour bitmap keeps the icon's alpha, so that an icon made again from it (an image list's
+  // copy) stays transparent where the icon is.
+  Bitmap* color = NewBitmap(i->width, i->height, 32, CAIRO_FORMAT_ARGB32);
   cairo_t* cr = cairo_create(color->surface);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_set_source_surface(cr, i->image, 0, 0);
   cairo_paint(cr);
   cairo_destroy(cr);

@@ -18,6 +18,7 @@
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/data/task/task_edit.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
@@ -165,6 +166,7 @@ void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
   DynArray<TaskPoint>& task = ActiveTask();
   if (task.Empty()) return;
   if (lparam != 0) {
+    ApplyEditedTask();
     ResetStatsRecord(app.stats);  // the statistics record starts again
     return;
   }

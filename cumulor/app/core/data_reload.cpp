@@ -62,6 +62,7 @@ void AfterAviationReload(AppContext& app) {
   if (!Listed(kFilesAviationDb)) ClearActiveTask();
   SelectTargetPoint(app);
   ResetPointTableOrigins();
+  ResetSearchStates();
   UpdateOwnPosition(app, app.map.view, false);
 }
 

@@ -9,7 +9,8 @@
 #include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/dialogs/waypoint_dialog.h"
 #include "cumulor/data/task/task_ops.h"
-#include "cumulor/map/browser/waypoint_actions.h"
+#include "cumulor/data/dialogs/waypoint_action_menu.h"
+#include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/inflight/flight_dialogs.h"
 #include "cumulor/map/inflight/task_status_dialog.h"
@@ -66,15 +67,18 @@ void InstallMapDialogs(AppContext& app) {
       selection.database = AeroAirspaceAlarmCheck(app.airspace, at, 0, 0, altitude, altitude, 1);
   };
   tap.gotoPoint = [](const TaskPoint& point) { GotoPoint(point); };
-  tap.insertIntoTask = [](const TaskPoint& point) {
-    WaypointActionMenu(point);
+  tap.insertIntoTask = [&app](const TaskPoint& point) {
+    WaypointActionMenu(&point, app.mainWindow);
     GotoFirstTaskPoint();
   };
-  tap.openBrowser = [&app](const TaskPoint& point) {
-    SetGotoTarget(point);
-    OnCommand(app, 40102, 0);
-  };
+  tap.openBrowser = [&app](const TaskPoint& point) { OpenWaypointBrowser(app, point); };
   SetMapTapHooks(std::move(tap));
+  WaypointActionHooks actions;
+  actions.simulator = [&app] { return app.simulator != 0; };
+  actions.pointsDeleted = [&app] { UpdateOwnPosition(app, app.map.view, false); };
+  SetWaypointActionHooks(std::move(actions));
+  // Picked for the radial boxes' reference point.
+  SetBrowserPointSelected([](const TaskPoint& point) { KeptSettings().radialPoint = point; });
   // The flight state's spin buttons and QNH functions write into the dialog's controls.
   SetDialogTextWriter([](HWND dialog, int control, const WCHAR* text) { SetDlgItemTextW(dialog, control, text); });
 }
@@ -89,6 +93,19 @@ void ShowTaskStatusDialog(AppContext& app) {
   app.dialogActive = 0;
   RefreshMapWindow(app);
   CenterMapOnFix(app);
+}
+
+void OpenWaypointBrowser(AppContext& app, const TaskPoint& point) {
+  SetGotoTarget(point);
+  app.dialogActive = 1;
+  RunDialog(kWaypointBrowser, app.mainWindow, WaypointBrowserProc, kBrowserPointPage);
+  EnterCriticalSection(&app.mainLock);
+  MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  LeaveCriticalSection(&app.mainLock);
+  UpdateOwnPosition(app, app.map.view, false);
+  app.dialogActive = 0;
+  app.redrawRestart = 1;
+  RefreshMapWindow(app);
 }
 
 }  // namespace cumulor

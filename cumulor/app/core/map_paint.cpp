@@ -26,6 +26,7 @@
 #include "cumulor/data/task/task_gates.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/map/tap/map_tap.h"
 #include "cumulor/map/draw/map_aircraft.h"
 #include "cumulor/map/draw/map_overlays.h"
 #include "cumulor/map/draw/map_palette.h"
@@ -118,8 +119,11 @@ void DrawGlider(AppContext& app, HDC dc, std::int32_t orientation, const GpsStat
     track = ((track % 360) + 360) % 360;
     wind = ((wind % 360) + 360) % 360;
     const MapWind arrow{static_cast<std::int16_t>(wind), app.windSpeed};
+    // An armed tap action rings the aircraft in its colour.
+    HBRUSH ring = MapTap().armed ? CreateSolidBrush(GetTapModeValue()) : nullptr;
     MapDrawGlider(app.map, dc, track, fix, &app.screen.gliderPoint, arrow, app.speedUnit != 4,
-                  &app.screen.gliderRect, nullptr);
+                  &app.screen.gliderRect, ring);
+    if (ring) DeleteObject(ring);
   } else {
     app.screen.gliderRect = RECT{};
     std::lock_guard lock(app.loadedFlight.lock);

@@ -2,22 +2,23 @@
 
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/main_lock.h"
+#include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/ui/dialog_run.h"
+#include "cumulor/data/aero/point_tables.h"
 #include "cumulor/map/browser/waypoint_selection.h"
-#include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/map/labels/label_list.h"
 #include "cumulor/map/menus/menu_bar.h"
 #include "cumulor/map/navbox_ui/nav_box_draw.h"
+#include "cumulor/map/tap/map_tap.h"
 
 namespace cumulor {
 
 namespace {
 
 constexpr int kTaskStatusDialog = 146;
-constexpr LPARAM kBrowserPointPage = 2;
 
 }  // namespace
 
@@ -43,7 +44,15 @@ bool PenToNavBoxes(AppContext& app, UINT message, POINT at) {
 
 void PenToPointPopup(AppContext&, POINT) {}
 
-bool PenToTapMode(AppContext&, POINT) { return false; }
+bool PenToTapMode(AppContext& app, POINT at) {
+  if (!MapTap().armed) return false;
+  GeoPoint world;
+  EnterCriticalSection(&app.mainLock);
+  MapScreenToWorld(app.map, world, at);
+  LeaveCriticalSection(&app.mainLock);
+  MapTapAction(at, app.screen.gliderPoint, world);
+  return true;
+}
 
 void PenToTaskStatus(AppContext& app) {
   const DLGPROC procedure = DialogProcedure(kTaskStatusDialog);
@@ -60,29 +69,13 @@ std::int32_t PenToMapTapInfo(AppContext& app, POINT at) {
   // An airport or user waypoint under the pen opens the waypoint browser at its point page.
   const LabelEntry* label = LabelListHitTest(FrameLabels(), at);
   if (!label || (label->kind != kPointAirport && label->kind != kPointUserWaypoint)) return 0;
-  const DLGPROC procedure = DialogProcedure(kWaypointBrowser);
-  if (!procedure) return 0;
-  SetGotoTarget(LabelEntryPoint(*label));
-  app.dialogActive = 1;
-  RunDialog(kWaypointBrowser, app.mainWindow, procedure, kBrowserPointPage);
-  MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
-  UpdateOwnPosition(app, app.map.view, false);
-  app.dialogActive = 0;
-  app.redrawRestart = 1;
-  RefreshMapWindow(app);
+  OpenWaypointBrowser(app, LabelEntryPoint(*label));
   return 1;
 }
 
-PenSearchRequest& PenSearch() {
-  static PenSearchRequest request;
-  return request;
-}
-
 void PenDirectionSearch(std::int32_t direction, std::uint32_t range) {
-  PenSearchRequest& s = PenSearch();
-  s.direction = direction;
-  s.range = range;
-  s.pending = 1;
+  // The lists of airports and user waypoints show the points in that direction.
+  for (std::int32_t kind : {kPointAirport, kPointUserWaypoint}) SetSearchMode(PointTableOf(kind).search, direction, range);
   ClearGotoTarget(kBrowsePurposeGoto);
 }
 

@@ -25,14 +25,8 @@ void PenTaskTimeTexts(AppContext& app);
 // 1 when the information tap found something under the pen and showed it.
 std::int32_t PenToMapTapInfo(AppContext& app, POINT at);
 
-// The direction search the last search arrow asked for, taken by the point list that command
-// 40102 opens.
-struct PenSearchRequest {
-  std::int32_t direction = 0;          // degrees
-  std::uint32_t range = 0x7FFFFFFF;    // metres
-  std::uint8_t pending = 0;            // set by the arrow, cleared by the list that takes it
-};
-PenSearchRequest& PenSearch();
+// The search arrow's direction search (degrees, range in metres) for the point list that command
+// 40102 opens, which then hands the chosen point to the navigation.
 void PenDirectionSearch(std::int32_t direction, std::uint32_t range);
 
 }  // namespace cumulor

@@ -98,6 +98,7 @@ SettingsKept& KeptSettings() {
 
 void ResetKeptSettings() {
   KeptSettings() = SettingsKept{};
+  SetBrowserCategory(KeptSettings().browserCategory);
   ResetColumnSettings();
 }
 
@@ -321,7 +322,10 @@ std::int32_t ApplySettingsDocument(AppContext& app, const XmlNode& element, std:
       double audio = 0.0;
       if (child.GetDouble(audio)) app.suaAudio[child.Name().CStr()[8] - '1'] = static_cast<float>(audio);
     } else if (NameIs(child, "BrowserCategory")) {
-      if (child.GetInt(value)) kept.browserCategory = value;
+      if (child.GetInt(value)) {
+        kept.browserCategory = value;
+        SetBrowserCategory(value);
+      }
     } else if (NameIs(child, "GridTeam")) {
       ReadBytes(child, kept.gridTeam, sizeof kept.gridTeam);
       // The second word takes the third's value when it is 0.

@@ -21,6 +21,7 @@
 #include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
+#include "cumulor/map/browser_frame/waypoint_module.h"
 #include "cumulor/map/team/team_grid.h"
 #include "platform/devicelibs/gx.h"
 #include "platform/dialogs/message_box.h"
@@ -100,7 +101,9 @@ void StartupSequence(AppContext& app) {
   // The data files found, then the settings document (whose "Files" selects among them) and the
   // install documents merged once.
   ScanDataFiles();
+  InitWaypointModule();
   LoadAllSettings(app, &app.mapCentre, false);
+  RefreshColumns();
   SelectStorageFolder(app);
 
   if (app.simulator) {

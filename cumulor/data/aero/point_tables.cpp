@@ -61,12 +61,6 @@ const char* NameOf(std::int32_t kind, std::int32_t i) {
   return n ? n : "";
 }
 
-bool EqualsIgnoringCase(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 }  // namespace
 
 PointTable& PointTableOf(std::int32_t kind) { return g_tables[kind >= 0 && kind < kPointTableCount ? kind : 0]; }
@@ -111,22 +105,9 @@ void UpdatePointDistances(const GeoPoint& position, std::int32_t kind) {
   }
 }
 
-void SearchRecordReset(SearchRecord& s) { s = SearchRecord{}; }
-
-bool PrefixMatch(const char* name, const char* text) {
-  const std::size_t len = std::strlen(text);
-  if (len == 0 || !name) return false;
-  return std::strlen(name) >= len && EqualsIgnoringCase(name, text, len);
-}
-
-bool NameMatch(const char* code, const char* name, const char* text) {
-  const std::size_t len = std::strlen(text);
-  if (!name || !*name || len == 0) return true;
-  if (len == 1) return name[0] == text[0];
-  std::size_t n = std::min(std::strlen(name), len);
-  if (EqualsIgnoringCase(name, text, n)) return true;
-  if (!code || !*code) return false;
-  return std::strlen(code) >= n && EqualsIgnoringCase(code, text, n);
+void ResetSearchStates() {
+  std::lock_guard<std::recursive_mutex> lock(PointTableLock());
+  for (std::int32_t k = 1; k <= 5; ++k) SearchRecordReset(g_tables[k].search);
 }
 
 void PointListFilter(const SearchRecord& s, std::int32_t kind) {
@@ -135,10 +116,6 @@ void PointListFilter(const SearchRecord& s, std::int32_t kind) {
   PointTable& t = g_tables[kind];
   t.filtered.SetSize(0);
   const std::int32_t count = std::min(t.Count(), PointTableCount(kind));
-  char text[sizeof s.text];
-  const std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(std::max(s.length, 0)), sizeof text - 1);
-  std::memcpy(text, s.text, len);
-  text[len] = '\0';
   if (s.numberMode) {
     for (std::int32_t i = 1; i < count; ++i) {
       const std::int32_t n = std::atoi(PointRefCode(PointRef{kind, i}));
@@ -146,7 +123,7 @@ void PointListFilter(const SearchRecord& s, std::int32_t kind) {
     }
   } else if (s.prefixMode) {
     for (std::int32_t i = 1; i < count; ++i)
-      if (PrefixMatch(NameOf(kind, i), text)) t.filtered.Append(i);
+      if (MatchPrefix(s, NameOf(kind, i))) t.filtered.Append(i);
   } else if (s.directionMode) {
     for (std::int32_t i = 1; i < count && i < t.distances.Size(); ++i) {
       std::int32_t diff = (static_cast<std::int32_t>(t.bearings[i]) - s.direction) % 360;
@@ -154,17 +131,17 @@ void PointListFilter(const SearchRecord& s, std::int32_t kind) {
       if (diff < -180) diff += 360;
       if (t.distances[i] < s.maxDistance && std::abs(diff) < 30) t.filtered.Append(i);
     }
-  } else if (len == 0) {
+  } else if (s.length == 0) {
     t.filtered.SetSize(count > 0 ? count - 1 : 0);
     for (std::int32_t i = 1; i < count; ++i) t.filtered[i - 1] = i;
   } else {
     for (std::int32_t i = 1; i < count; ++i)
-      if (NameMatch(PointRefCode(PointRef{kind, i}), NameOf(kind, i), text)) t.filtered.Append(i);
+      if (MatchName(s, NameOf(kind, i), PointRefCode(PointRef{kind, i}))) t.filtered.Append(i);
     if (kind == kPointAirport && t.filtered.Size() < 8) {
       const AeroTables& aero = AeroData();
       for (std::int32_t i = 1; i < count && i < aero.nearNames.Size(); ++i) {
         const char* nearName = aero.nearNames[i];
-        if (nearName && *nearName && NameMatch(nullptr, nearName, text)) t.filtered.Append(i);
+        if (nearName && *nearName && MatchNameOrCode(s, nearName)) t.filtered.Append(i);
       }
     }
   }

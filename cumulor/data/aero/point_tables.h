@@ -1,12 +1,13 @@
 // The point tables: one descriptor per point kind (0..5; 0 and 5 stay empty) with its records,
 // names, the distance and bearing of every record from a reference position, and the filtered
-// list of the last search.
+// list of the last search with the search record it came from.
 #pragma once
 
 #include <cstdint>
 
 #include "cumulor/app/base/dyn_array.h"
 #include "cumulor/app/base/geo_point.h"
+#include "cumulor/data/aero/point_search.h"
 
 namespace cumulor {
 
@@ -22,6 +23,7 @@ struct PointTable {
   std::int32_t iconId = 0;              // 164, 163, 165, 176
   GeoPoint reference;                   // where distances and bearings were computed from
   std::uint8_t displayFlag = 0;         // drawn on the map
+  SearchRecord search;                  // the table's search in the point lists
 
   std::int32_t Count() const { return records.Size(); }
 };
@@ -40,27 +42,9 @@ void ResetPointTableOrigins();
 // the reference and every record gets its distance and bearing from it.
 void UpdatePointDistances(const GeoPoint& position, std::int32_t kind);
 
-// A search of the point lists.
-struct SearchRecord {
-  char text[64] = {};
-  std::int32_t length = 0;
-  bool numberMode = false;
-  bool prefixMode = false;
-  bool directionMode = false;
-  bool wildcardMode = false;
-  std::int32_t number = 0;
-  std::uint32_t maxDistance = 0x7FFFFFFF;
-  std::uint32_t firstWord = 0x7FFFFFFF;
-  std::int32_t direction = 0;           // degrees
-};
-
-void SearchRecordReset(SearchRecord& s);
+// Resets the search records of tables 1 to 5 (after the point data were reloaded).
+void ResetSearchStates();
 // Rebuilds the table's filtered list from the search (see the definition for the modes).
 void PointListFilter(const SearchRecord& s, std::int32_t kind);
-
-// Name matches of the point lists: the text at the start of the name (case-insensitive), and
-// the text anywhere in the code or the name.
-bool PrefixMatch(const char* name, const char* text);
-bool NameMatch(const char* code, const char* name, const char* text);
 
 }  // namespace cumulor

@@ -15,22 +15,26 @@ HIMAGELIST g_list = nullptr;
 
 }  // namespace
 
-HIMAGELIST CreateWaypointImageList(HINSTANCE module) {
-  HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, kPointImageCount, 0);
+HIMAGELIST CreateIconImageList(HINSTANCE module, const int* ids, int count, int size) {
+  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, 0);
   if (!list) return nullptr;
-  for (int id : kIconIds) {
-    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+  for (int i = 0; i < count; ++i) {
+    HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(ids[i]), IMAGE_ICON, size, size, 0));
     if (icon) {
       ImageList_AddIcon(list, icon);
       DestroyIcon(icon);
     } else {
       // A blank (all transparent) image keeps the following icons at their index.
-      HBITMAP empty = CreateBitmap(16, 16, 1, 32, nullptr);
+      HBITMAP empty = CreateBitmap(size, size, 1, 32, nullptr);
       ImageList_AddMasked(list, empty, RGB(0, 0, 0));
       if (empty) DeleteObject(empty);
     }
   }
   return list;
+}
+
+HIMAGELIST CreateWaypointImageList(HINSTANCE module) {
+  return CreateIconImageList(module, kIconIds, kPointImageCount, 16);
 }
 
 void InitWaypointIcons(HINSTANCE module, std::uint32_t& displayFlags) {

@@ -14,6 +14,10 @@ namespace cumulor {
 // whose main runway points north, north-east ... north-west.
 inline constexpr std::int32_t kPointImageCount = 15;
 
+// A new image list of `count` icons of the module's resources at `size` pixels, in the order of
+// `ids`; an icon that cannot be loaded leaves an empty image so the later indexes keep their place.
+// The caller destroys it.
+HIMAGELIST CreateIconImageList(HINSTANCE module, const int* ids, int count, int size);
 // A new image list with the point icons of the module's resources; an icon that cannot be loaded
 // leaves an empty image so the later indexes keep their place. The caller destroys it.
 HIMAGELIST CreateWaypointImageList(HINSTANCE module);

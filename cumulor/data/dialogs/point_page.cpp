@@ -4,6 +4,7 @@
 
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/data/dialogs/point_icons.h"
+#include "cumulor/data/dialogs/waypoint_action_menu.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_ops.h"
 #include "cumulor/data/task/task_slots.h"
@@ -114,7 +115,7 @@ void ActionMenu(HWND page) {
       JumpTo(point);
       CloseBrowser(page);
       break;
-    case kCmdPointAddToTask: WaypointActionMenu(point); break;
+    case kCmdPointAddToTask: WaypointActionMenu(&point, page); break;
     case kCmdPointSetHome:
       SetSelectedPoint(point);
       JumpTo(point);

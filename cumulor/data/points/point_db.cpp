@@ -61,6 +61,7 @@ const char* PointRefCode(const PointRef& ref) {
   switch (ref.kind) {
     case kPointAirport: return AeroData().airports[ref.index].code;
     case kPointIntersection: return AeroData().intersections[ref.index].name;
+    case kPointUserWaypoint: return UserWaypoints().records[ref.index].code;
     default: return "";
   }
 }

@@ -58,7 +58,8 @@ std::int32_t PointTableCount(std::int32_t kind);
 const char* PointRefName(const PointRef& ref);
 // The record's position ((0, 0) for an invalid reference).
 GeoPoint PointRefRecordPosition(const PointRef& ref);
-// The record's identifier code (airports, intersections; navaids have none): empty when absent.
+// The record's identifier code (airports, intersections, user waypoints; navaids have none):
+// empty when absent.
 const char* PointRefCode(const PointRef& ref);
 // An area point answers its own position; otherwise the referenced record's, or the task point's
 // stored copy when the reference does not lead to a record.

@@ -7,6 +7,8 @@ namespace {
 constexpr std::int32_t kDefaultContents[kLegColumns] = {0, 1, 5, 4, 9, 7, 10, 10};
 constexpr std::int32_t kDefaultContentWidths[kLegContents] = {60, 84, 60, 60, 72, 72, 72, 72, 60, 60, 24};
 constexpr std::int32_t kDefaultPointListWidths[kPointListColumns] = {72, 60, 60, 144};
+constexpr std::int32_t kHighResContentWidths[kLegContents] = {108, 156, 108, 108, 108, 120, 120, 120, 108, 120, 144};
+constexpr std::int32_t kHighResPointListWidths[kPointListColumns] = {96, 84, 72, 240};
 constexpr std::int32_t kMaxWidth = 1000;
 
 const WCHAR* const kChooserTexts[kLegContents] = {
@@ -48,6 +50,12 @@ ColumnSettings& ColumnSettingsStore() {
 }
 
 void ResetColumnSettings() { ColumnSettingsStore() = Defaults(); }
+
+void SetHighResolutionColumnWidths() {
+  ColumnSettings& s = ColumnSettingsStore();
+  for (std::int32_t i = 0; i < kLegContents; ++i) Put(s.columnsTsk, i, kHighResContentWidths[i]);
+  for (std::int32_t i = 0; i < kPointListColumns; ++i) Put(s.columnsBr, i, kHighResPointListWidths[i]);
+}
 
 std::int32_t LegColumnContent(std::int32_t column) {
   if (column < 0 || column >= kLegColumns) return kLegNothing;

@@ -41,6 +41,10 @@ ColumnSettings& ColumnSettingsStore();
 // 72, 60, 60, 24 per content; point list 72, 60, 60, 144.
 void ResetColumnSettings();
 
+// The widths of a high-resolution screen: point list 96, 84, 72, 240; the leg list's contents by
+// their default column 108, 156, 120, 108, 120, 120, 144 (the others 108 or 120).
+void SetHighResolutionColumnWidths();
+
 // The content of leg list column c (0..7); an unknown stored id shows as kLegNothing.
 std::int32_t LegColumnContent(std::int32_t column);
 // Stores a content (0..10) for a column; anything else changes nothing.

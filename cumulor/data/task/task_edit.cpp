@@ -62,13 +62,18 @@ bool CopyTaskSlot(std::int32_t from, std::int32_t to) {
   return true;
 }
 
-void RestartTask() {
+void ApplyEditedTask() {
+  if (AchievedList().Empty()) return;
   DynArray<TaskPoint> whole;
   CopyTaskReversed(whole, AchievedList());
   for (const TaskPoint& p : ActiveTask()) whole.Append(p);
   ActiveTask() = whole;
   AchievedList().SetSize(0);
   NavigateToFirstPoint(TaskOwnPosition());
+}
+
+void RestartTask() {
+  ApplyEditedTask();
   ComputeStartFinishGates();
   NavigateToFirstPoint(TaskOwnPosition());
   TaskResetStatistics();

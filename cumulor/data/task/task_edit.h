@@ -18,8 +18,11 @@ void DeleteTaskSlot(std::int32_t slot);
 // Copies the slot into another (0 to 24, not itself; into 0 also empties the achieved list);
 // false when nothing was copied.
 bool CopyTaskSlot(std::int32_t from, std::int32_t to);
-// Puts the achieved points back in front of the active task in flying order, navigates to the
-// start, recomputes the gates and resets the flight statistics.
+// Puts the achieved points back in front of the active task in flying order, empties the achieved
+// list and navigates to the start; nothing when no point was achieved.
+void ApplyEditedTask();
+// ApplyEditedTask, then the gates are recomputed, the start navigated to and the flight
+// statistics reset.
 void RestartTask();
 
 // Row operations of the task page ("WPT..." menu); each answers whether it changed the slot.

@@ -25,28 +25,35 @@ struct RememberedSelection {
   char code[sizeof AirportRecord::code + 1] = {};
 };
 
+// One remembered selection per browser category 1 to 3 (slot 0 unused).
+constexpr std::int32_t kCategories = 4;
+std::int32_t g_category = 1;
+
+bool CategoryRemembers() { return g_category >= 1 && g_category < kCategories; }
+
 RememberedSelection& Remembered() {
-  static RememberedSelection remembered;
-  return remembered;
+  static RememberedSelection remembered[kCategories];
+  return remembered[CategoryRemembers() ? g_category : 0];
 }
 
 bool SameCode(const char* a, const char* b) { return std::strncmp(a, b, sizeof AirportRecord::code) == 0; }
 
-TaskPoint AirportPoint(std::int32_t index) {
-  TaskPoint point;
-  point.kind = kPointAirport;
-  point.index = index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{kPointAirport, index});
-  point.lon = at.lon;
-  point.lat = at.lat;
-  return point;
-}
 
 constexpr std::uint32_t kFlagAirport = 0x2;
 constexpr std::uint32_t kFlagLandable = 0x8;
 constexpr std::uint32_t kFlagNotLandable = 0x400;
 
 }  // namespace
+
+TaskPoint PointAtRecord(std::int32_t kind, std::int32_t index) {
+  TaskPoint point;
+  point.kind = kind;
+  point.index = index;
+  const GeoPoint at = PointRefRecordPosition(PointRef{kind, index});
+  point.lon = at.lon;
+  point.lat = at.lat;
+  return point;
+}
 
 void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix) {
   GotoTargetRecord& target = Target();
@@ -87,14 +94,11 @@ std::int32_t GotoTargetPurpose() { return Target().purpose; }
 
 void EndGotoTargetPurpose() { Target().purpose = kBrowsePurposeNone; }
 
+void SetBrowserCategory(std::int32_t category) { g_category = category; }
+
 void SetSelectedPoint(const TaskPoint& point) {
-  TaskPoint home;
-  home.kind = point.kind;
-  home.index = point.index;
-  const GeoPoint at = PointRefRecordPosition(PointRef{point.kind, point.index});
-  home.lon = at.lon;
-  home.lat = at.lat;
-  HomePoint() = home;
+  HomePoint() = PointAtRecord(point.kind, point.index);
+  if (!CategoryRemembers()) return;
   RememberedSelection& remembered = Remembered();
   remembered = RememberedSelection{};
   remembered.kind = point.kind;
@@ -107,17 +111,17 @@ void RestoreGotoTarget() {
   const TaskPoint& selected = HomePoint();
   const bool valid = PointRefIsValid(PointRef{selected.kind, selected.index});
   const DynArray<AirportRecord>& airports = AeroData().airports;
-  if (remembered.kind == kPointAirport && remembered.code[0] != '\0') {
+  if (CategoryRemembers() && remembered.kind == kPointAirport && remembered.code[0] != '\0') {
     if (valid && selected.kind == kPointAirport && SameCode(airports[selected.index].code, remembered.code)) return;
     for (std::int32_t i = 1; i < airports.Size(); ++i) {
       if (SameCode(airports[i].code, remembered.code)) {
-        HomePoint() = AirportPoint(i);
+        HomePoint() = PointAtRecord(kPointAirport, i);
         return;
       }
     }
     return;
   }
-  if (!valid && airports.Size() >= 2) HomePoint() = AirportPoint(1);
+  if (!valid && airports.Size() >= 2) HomePoint() = PointAtRecord(kPointAirport, 1);
 }
 
 bool PointIsLandable(const PointRef& ref) {
@@ -128,9 +132,6 @@ bool PointIsLandable(const PointRef& ref) {
   return (flags & (kFlagAirport | kFlagLandable)) != 0 && (flags & kFlagNotLandable) == 0;
 }
 
-const char* PointCodeText(const PointRef& ref) {
-  if (ref.kind == kPointUserWaypoint && PointRefIsValid(ref)) return UserWaypoints().records[ref.index].code;
-  return PointRefCode(ref);
-}
+const char* PointCodeText(const PointRef& ref) { return PointRefCode(ref); }
 
 }  // namespace cumulor

@@ -15,6 +15,11 @@ namespace cumulor {
 // Purposes of the lists: 0 browsing, 1 go-to, 2 and 4 choosing a point for another dialog.
 inline constexpr std::int32_t kBrowsePurposeNone = 0;
 inline constexpr std::int32_t kBrowsePurposeGoto = 1;
+inline constexpr std::int32_t kBrowsePurposePick = 2;
+inline constexpr std::int32_t kBrowsePurposeSelect = 4;
+
+// The point of that kind and index as a task point at its record's position (no zone).
+TaskPoint PointAtRecord(std::int32_t kind, std::int32_t index);
 
 // Stores kind, index and position of the point (the zone words 0) and marks the target valid.
 void SetGotoTarget(const TaskPoint& point);
@@ -32,8 +37,10 @@ void FixGotoTargetReference(const std::function<void(TaskPoint&)>& fix);
 // Back to browsing when the lists close; the target itself stays.
 void EndGotoTargetPurpose();
 
-// The selected point is the home airport: stored as HomePoint with its record's position; an
-// airport's code is remembered for RestoreGotoTarget.
+// The settings' "BrowserCategory": with 1 to 3 the selected point is remembered for that category.
+void SetBrowserCategory(std::int32_t category);
+// The selected point is the home airport: stored as HomePoint with its record's position; with a
+// browser category of 1 to 3 an airport's code is remembered for RestoreGotoTarget.
 void SetSelectedPoint(const TaskPoint& point);
 // After the aeronautical data or the data files were reloaded: a remembered airport is found again
 // by its code (the selected point stays when it still has that code; no match leaves it);

@@ -274,6 +274,7 @@ void EnsureEtaSpeed(AppContext& app) {
 }
 
 INT_PTR PolarDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (KeyFocusMessage(dialog, message, wparam, PolarEnd)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       PolarInit(dialog);
@@ -290,14 +291,6 @@ INT_PTR PolarDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         case kIdTitleOkIcon: PolarEnd(dialog); return TRUE;
         default: return FALSE;
       }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      PolarEnd(dialog);
-      return TRUE;
     case WM_DESTROY:
       if (AppContext* app = AppRecord(); app && app->activeDialog == dialog) app->activeDialog = nullptr;
       return FALSE;
@@ -306,6 +299,7 @@ INT_PTR PolarDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
 }
 
 INT_PTR WindDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (KeyFocusMessage(dialog, message, wparam, WindConfirm)) return TRUE;
   switch (message) {
     case WM_INITDIALOG: WindInit(dialog); return FALSE;
     case WM_COMMAND: {
@@ -313,14 +307,6 @@ INT_PTR WindDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       KeepKeyFocus(dialog);
       return handled ? TRUE : FALSE;
     }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      WindConfirm(dialog);
-      return TRUE;
     default: return FALSE;
   }
 }

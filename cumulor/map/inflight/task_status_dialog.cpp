@@ -329,15 +329,12 @@ std::int32_t McSliderKnob(const McSlider& slider, double value) {
 void SetTaskStatusHooks(TaskStatusHooks hooks) { Hooks() = std::move(hooks); }
 
 INT_PTR TaskStatusDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (KeyFocusMessage(dialog, message, wparam, End)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       Init(dialog);
       SetFocus(dialog);
       return FALSE;
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
     case WM_USER: Refresh(dialog); return TRUE;
     case WM_PAINT:
       // The dialog paints itself first; the slider is drawn over it afterwards.
@@ -368,10 +365,6 @@ INT_PTR TaskStatusDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
       KeepKeyFocus(dialog);
       return handled ? TRUE : FALSE;
     }
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      End(dialog);
-      return TRUE;
     default: return FALSE;
   }
 }

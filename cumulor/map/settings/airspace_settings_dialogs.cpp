@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "cumulor/app/app_context.h"
+#include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/map/view/map_fonts.h"
@@ -165,7 +166,12 @@ void DbAirspaceInit(HWND dialog) {
   MoveToCorner(dialog, true);
   HWND tabs = GetDlgItem(dialog, kIdClassTabs);
   if (tabs) {
-    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(80, 32));
+    // 80 x 32 pixels, twice that on a high-resolution screen, the control as tall as its tabs.
+    const int scale = IsLargeScreen() ? 2 : 1;
+    SendMessageW(tabs, TCM_SETITEMSIZE, 0, MAKELPARAM(80 * scale, 32 * scale));
+    RECT r{};
+    GetWindowRect(tabs, &r);
+    SetWindowPos(tabs, nullptr, 0, 0, r.right - r.left, 32 * scale + 2, SWP_NOMOVE | SWP_NOZORDER);
     const WCHAR* names[2] = {u"Show Me", u"Warn Me"};
     for (int i = 0; i < 2; ++i) {
       TCITEMW item{};
@@ -212,7 +218,24 @@ void KeepKeyFocus(HWND dialog) {
   if (IsWindow(dialog) && IsWindowVisible(dialog)) SetFocus(dialog);
 }
 
+bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWND)) {
+  switch (message) {
+    case WM_SETFOCUS: return true;  // the dialog keeps the focus: the hardware keys come to it
+    case WM_ACTIVATE:
+      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
+      return true;
+    case WM_KEYDOWN:
+      if (!IsAppKey(wparam)) return false;
+      if (onKey != nullptr) onKey(dialog);
+      return true;
+    default: return false;
+  }
+}
+
+void EndKeyDialog(HWND dialog) { EndDialog(dialog, 1); }
+
 INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       UserAirspaceInit(dialog);
@@ -240,19 +263,12 @@ INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
           return TRUE;
         default: return FALSE;
       }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      EndDialog(dialog, 1);
-      return TRUE;
     default: return FALSE;
   }
 }
 
 INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       WarningsInit(dialog);
@@ -263,19 +279,12 @@ INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
       KeepKeyFocus(dialog);
       return handled ? TRUE : FALSE;
     }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      EndDialog(dialog, 1);
-      return TRUE;
     default: return FALSE;
   }
 }
 
 INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (KeyFocusMessage(dialog, message, wparam, DbAirspaceConfirm)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       DbAirspaceInit(dialog);
@@ -302,14 +311,6 @@ INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
           return TRUE;
         default: return FALSE;
       }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      DbAirspaceConfirm(dialog);
-      return TRUE;
     default: return FALSE;
   }
 }

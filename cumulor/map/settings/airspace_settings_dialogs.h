@@ -47,5 +47,11 @@ inline bool IsAppKey(WPARAM key) { return key >= 193 && key <= 196; }
 // Gives the focus back to a dialog still open after a tap on one of its controls, so that the
 // hardware keys keep coming to the dialog.
 void KeepKeyFocus(HWND dialog);
+// The focus handling these dialogs share: WM_SETFOCUS is kept, WM_ACTIVATE gives the focus back
+// to the dialog, and a hardware key runs `onKey` (the dialog's confirm or end). True when the
+// message was handled (the procedure answers TRUE); other keys and messages answer false.
+bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWND));
+// Ends the dialog with 1 (the keys' answer of the dialogs that read nothing then).
+void EndKeyDialog(HWND dialog);
 
 }  // namespace cumulor

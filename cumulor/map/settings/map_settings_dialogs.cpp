@@ -302,6 +302,7 @@ INT_PTR LabelsCommand(HWND dialog, int id) {
 // A dialog procedure from its three parts; the keys 193..196 run `onKey`.
 template <void (*Init)(HWND), INT_PTR (*Command)(HWND, int), void (*OnKey)(HWND)>
 INT_PTR Procedure(HWND dialog, UINT message, WPARAM wparam) {
+  if (KeyFocusMessage(dialog, message, wparam, OnKey)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       Init(dialog);
@@ -312,14 +313,6 @@ INT_PTR Procedure(HWND dialog, UINT message, WPARAM wparam) {
       KeepKeyFocus(dialog);
       return handled;
     }
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      OnKey(dialog);
-      return TRUE;
     default: return FALSE;
   }
 }

@@ -127,24 +127,17 @@ COLORREF GetTapModeValue() {
 }
 
 INT_PTR TapChooserProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
+  if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
   switch (message) {
     case WM_INITDIALOG:
       ChooserInit(dialog);
       SetFocus(dialog);
       return FALSE;
-    case WM_SETFOCUS: return TRUE;  // the dialog keeps the focus: the hardware keys come to it
-    case WM_ACTIVATE:
-      if (LOWORD(wparam) != WA_INACTIVE) SetFocus(dialog);
-      return TRUE;
     case WM_COMMAND: {
       const bool handled = ChooserCommand(dialog, LOWORD(wparam));
       KeepKeyFocus(dialog);
       return handled ? TRUE : FALSE;
     }
-    case WM_KEYDOWN:
-      if (!IsAppKey(wparam)) return FALSE;
-      EndDialog(dialog, 1);
-      return TRUE;
     default: return FALSE;
   }
 }

@@ -13,6 +13,7 @@
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/map/settings/airspace_settings_dialogs.h"
@@ -245,6 +246,7 @@ TEST_F(MapSettingsDialogs, DialogsAsPictures) {
                  {kLabelsDialog, LabelsDialogProc}};
   for (const ce::display::ScreenSize size : {ce::display::kPortrait, ce::display::kVga}) {
     ASSERT_TRUE(ce::display::SetScreenSize(size));
+    GetDesktopRect();
     for (const auto& d : dialogs) {
       HWND dialog = CreateModelessDialog(d.id, nullptr, d.proc, 0);
       ASSERT_NE(dialog, nullptr) << d.id;
@@ -261,6 +263,7 @@ TEST_F(MapSettingsDialogs, DialogsAsPictures) {
     }
   }
   ce::display::SetScreenSize(ce::display::kPortrait);
+  GetDesktopRect();
 }
 
 }  // namespace

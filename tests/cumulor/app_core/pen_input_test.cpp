@@ -13,11 +13,13 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/labels/label_list.h"
 #include "cumulor/map/menus/menu_bar.h"
 #include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/tap/map_tap.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "platform/dialogs/message_box.h"
@@ -36,6 +38,9 @@ LRESULT PenProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
+// The airports' search record, which the search arrow sets.
+const SearchRecord& Search() { return PointTableOf(kPointAirport).search; }
+
 LPARAM At(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
 
 // A map at 20 km around home after the first fix, on a window that keeps its queue.
@@ -44,7 +49,7 @@ class PenTest : public cumulor_test::AppTest {
   void SetUp() override {
     AppTest::SetUp();
     PenReset();
-    PenSearch() = PenSearchRequest{};
+    ResetSearchStates();
     PenTargetRects() = PenTargets{};
     ResetKeptSettings();
     FixHandlingReset();
@@ -117,23 +122,53 @@ TEST_F(PenTest, ArrowLengthDecidesBetweenNothingPanNearSearchAndSearchAll) {
 
     // Search arrow (mark flag set): towards the east of a north-up map.
     Pen().markFlag = 1;
-    PenSearch() = PenSearchRequest{};
+    ResetSearchStates();
     app->map.panX = app->map.panY = 0;
     Arrow(kDown, Right(c.length));
-    EXPECT_EQ(PenSearch().pending != 0, c.searches);
+    EXPECT_EQ(Search().directionMode, c.searches);
     EXPECT_EQ(app->map.panX, 0);
     if (c.searches) {
-      EXPECT_EQ(PenSearch().range, c.range);
-      EXPECT_EQ(PenSearch().direction, 90);
+      EXPECT_EQ(Search().maxDistance, c.range);
+      EXPECT_EQ(Search().direction, 90);
+      EXPECT_EQ(PointTableOf(kPointUserWaypoint).search.direction, 90);
     }
   }
   // The direction follows the map's rotation: up the screen on a map turned to 90 is east.
   app->mapRotation = 90;
-  PenSearch() = PenSearchRequest{};
+  ResetSearchStates();
   Arrow(kDown, POINT{kDown.x, kDown.y - 120});
-  EXPECT_EQ(PenSearch().direction, 90);
+  EXPECT_EQ(Search().direction, 90);
   Arrow(kDown, POINT{kDown.x - 120, kDown.y});  // left: north
-  EXPECT_EQ(PenSearch().direction, 0);
+  EXPECT_EQ(Search().direction, 0);
+}
+
+// An armed tap mode takes the tap before any arrow: the action runs at the tapped position and
+// disarms; a tap within 20 pixels of the aircraft only disarms.
+TEST_F(PenTest, AnArmedTapModeActsAtTheTapInsteadOfStartingAnArrow) {
+  static std::vector<GeoPoint> created;
+  created.clear();
+  MapTapHooks hooks;
+  hooks.createWaypoint = [](const GeoPoint& at) { created.push_back(at); };
+  SetMapTapHooks(std::move(hooks));
+  app->screen.gliderPoint = POINT{kDown.x + 19, kDown.y};
+  for (const bool far : {true, false}) {
+    MapTap() = MapTapState{};
+    MapTap().armed = 1;
+    MapTap().mode = kTapCreate;
+    if (far) app->screen.gliderPoint = POINT{kDown.x + 20, kDown.y};
+    else app->screen.gliderPoint = POINT{kDown.x + 19, kDown.y};
+    MainWndProc(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(kDown));
+    EXPECT_EQ(MapTap().armed, 0);
+    EXPECT_FALSE(Pen().arrowDrag);
+    EXPECT_EQ(app->dialogActive, 0);
+    MainWndProc(app->mainWindow, WM_LBUTTONUP, 0, At(kDown));
+  }
+  ASSERT_EQ(created.size(), 1u);
+  GeoPoint expected;
+  MapScreenToWorld(app->map, expected, kDown);
+  EXPECT_EQ(created[0], expected);
+  SetMapTapHooks({});
+  MapTap() = MapTapState{};
 }
 
 TEST_F(PenTest, SimulatorArrowFromTheGliderSetsSpeedAndTrackOrTheReplayPace) {

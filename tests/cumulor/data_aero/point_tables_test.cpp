@@ -29,10 +29,9 @@ class PointTables : public testing::Ka1Test {
     const PointTable& t = PointTableOf(kPointAirport);
     return std::vector<std::int32_t>(t.filtered.begin(), t.filtered.end());
   }
-  static SearchRecord Text(const char* text) {
+  static SearchRecord Text(const char16_t* text) {
     SearchRecord s;
-    std::strncpy(s.text, text, sizeof s.text - 1);
-    s.length = static_cast<std::int32_t>(std::strlen(text));
+    SetSearchText(s, text);
     return s;
   }
 };
@@ -84,7 +83,8 @@ TEST_F(PointTables, SearchFilters) {
   number.numberMode = true;
   number.number = 42;
   EXPECT_EQ(Filter(number), (std::vector<std::int32_t>{3, 5}));
-  SearchRecord prefix = Text("bern");
+  // The candidate is upper-cased, the search text taken as it stands.
+  SearchRecord prefix = Text(u"BERN");
   prefix.prefixMode = true;
   EXPECT_EQ(Filter(prefix), (std::vector<std::int32_t>{3, 4}));
   SearchRecord direction;
@@ -96,9 +96,15 @@ TEST_F(PointTables, SearchFilters) {
   EXPECT_EQ(Filter(direction), (std::vector<std::int32_t>{}));
   EXPECT_EQ(Filter(SearchRecord{}), (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
   // Names and codes; fewer than 8 found, so the near names are searched too (Belp twice).
-  EXPECT_EQ(Filter(Text("LSZ")), (std::vector<std::int32_t>{1, 4}));
-  EXPECT_EQ(Filter(Text("belp")), (std::vector<std::int32_t>{3, 4}));
-  EXPECT_EQ(Filter(Text("Kloten")), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(Filter(Text(u"LSZ")), (std::vector<std::int32_t>{1, 4}));
+  EXPECT_EQ(Filter(Text(u"belp")), (std::vector<std::int32_t>{3, 4}));
+  EXPECT_EQ(Filter(Text(u"Kloten")), (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(Filter(Text(u"*")), (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(Filter(Text(u"*ern")), (std::vector<std::int32_t>{3, 4}));  // names containing "ern"
+  // The tables' own records start empty again.
+  SetSearchText(PointTableOf(kPointAirport).search, u"Bern");
+  ResetSearchStates();
+  EXPECT_EQ(PointTableOf(kPointAirport).search.length, 0);
 }
 
 }  // namespace

@@ -57,25 +57,14 @@ class TaskPages : public TaskDialogTest {
  protected:
   void SetUp() override {
     TaskDialogTest::SetUp();
-    UserWaypointTable& table = UserWaypoints();
-    table.records.SetSize(1);
-    table.names.SetSize(1);
-    table.countries.SetSize(1);
     // Five points about 20 km apart going east; Bravo is an airport, Echo landable but flagged 0x400.
     const char* names[] = {"Alpha", "Bravo", "Charlie", "Delta", "Echo"};
     const std::uint32_t flags[] = {0x1, 0x2, 0x1, 0x8, 0x408};
-    for (int i = 0; i < 5; ++i) {
-      WaypointRecord w;
-      w.position = {11 * 36000 + i * 9000, 47 * 36000 + (i % 2) * 3000};
-      w.elevation = static_cast<std::int16_t>(1000 + i);
-      w.flags = flags[i];
-      std::snprintf(w.code, sizeof w.code, "W%d", i + 1);
-      table.records.Append(w);
-      PointText t;
-      std::snprintf(t.text, sizeof t.text, "%s", names[i]);
-      table.names.Append(t);
-      table.countries.Append(PointText{});
-    }
+    std::vector<TestWaypoint> points;
+    for (int i = 0; i < 5; ++i)
+      points.push_back({names[i], GeoPoint{11 * 36000 + i * 9000, 47 * 36000 + (i % 2) * 3000}, flags[i],
+                        static_cast<std::int16_t>(1000 + i)});
+    SetUserWaypoints(points);
     ClearAllTasks();
     TaskRulesDefaults();
     TaskPointInit(DirectTarget());
@@ -108,9 +97,7 @@ class TaskPages : public TaskDialogTest {
     ClearAllTasks();
     ClearGotoTarget(0);
     ResetColumnSettings();
-    UserWaypoints().records.SetSize(0);
-    UserWaypoints().names.SetSize(0);
-    UserWaypoints().countries.SetSize(0);
+    ClearUserWaypoints();
     TaskDialogTest::TearDown();
   }
   static Ints& Targets() {
@@ -505,6 +492,26 @@ TEST(SelectedPoint, AHomeAirportIsFoundAgainByItsCode) {
   RestoreGotoTarget();
   EXPECT_EQ(HomePoint().kind, kPointAirport);
   EXPECT_EQ(HomePoint().index, 1);
+
+  // Each browser category 1 to 3 remembers its own airport; category 0 remembers none.
+  SetAirports({"EDAA", "EDBB", "EDCC"});
+  SetBrowserCategory(2);
+  SetSelectedPoint(TaskPoint{kPointAirport, 3});
+  SetBrowserCategory(1);
+  SetSelectedPoint(TaskPoint{kPointAirport, 1});
+  SetAirports({"EDCC", "EDAA"});
+  SetBrowserCategory(2);
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().index, 1);  // EDCC
+  SetBrowserCategory(1);
+  RestoreGotoTarget();
+  EXPECT_EQ(HomePoint().index, 2);  // EDAA
+  SetBrowserCategory(0);
+  SetSelectedPoint(TaskPoint{kPointAirport, 1});
+  SetAirports({"EDAA", "EDCC"});
+  RestoreGotoTarget();  // nothing remembered: the valid selection stays
+  EXPECT_EQ(HomePoint().index, 1);
+  SetBrowserCategory(1);
   AeroData().Clear();
   TaskPointInit(HomePoint());
 }

@@ -267,6 +267,39 @@ TEST_F(ControlTest, ImageListsKeepTheirImages) {
   EXPECT_EQ(ImageList_GetImageCount(il), 0);
 }
 
+// An icon added to an image list keeps its transparent pixels: drawn on white, they stay white.
+TEST_F(ControlTest, ImageListIconsKeepTheirTransparency) {
+  HBITMAP color = CreateBitmap(16, 16, 1, 32, nullptr);
+  HBITMAP mask = CreateBitmap(16, 16, 1, 32, nullptr);
+  HDC mem = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(mem, color);
+  RECT all{0, 0, 16, 16};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(mem, &all, red);
+  SelectObject(mem, mask);
+  RECT corner{0, 0, 8, 8};
+  FillRect(mem, &corner, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));  // the corner is clear
+  SelectObject(mem, old);
+  ICONINFO info{TRUE, 0, 0, mask, color};
+  HICON icon = CreateIconIndirect(&info);
+  ASSERT_NE(icon, nullptr);
+  HIMAGELIST il = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 0);
+  EXPECT_EQ(ImageList_AddIcon(il, icon), 0);
+  HBITMAP target = CreateBitmap(16, 16, 1, 32, nullptr);
+  old = SelectObject(mem, target);
+  FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  EXPECT_TRUE(ImageList_Draw(il, 0, mem, 0, 0, ILD_NORMAL));
+  EXPECT_EQ(GetPixel(mem, 2, 2), RGB(255, 255, 255));
+  EXPECT_EQ(GetPixel(mem, 12, 12), RGB(255, 0, 0));
+  SelectObject(mem, old);
+  DeleteDC(mem);
+  for (HGDIOBJ o : {static_cast<HGDIOBJ>(color), static_cast<HGDIOBJ>(mask), static_cast<HGDIOBJ>(target),
+                    static_cast<HGDIOBJ>(red)})
+    DeleteObject(o);
+  DestroyIcon(icon);
+  ImageList_Destroy(il);
+}
+
 // Absurd arguments get an error or a clamp, never a crash, an overflow or a huge allocation.
 TEST_F(ControlTest, ExtremeArgumentsAreRefusedOrClamped) {
   HWND list = Make(WC_LISTBOXW, 0, 40);

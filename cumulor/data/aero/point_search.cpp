@@ -1,4 +1,4 @@
-#include "cumulor/map/browser/point_search.h"
+#include "cumulor/data/aero/point_search.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,7 +35,7 @@ bool Contains(const char* text, const char* needle, bool upperText) {
 
 }  // namespace
 
-void SetSearchText(PointSearch& search, const char16_t* text) {
+void SetSearchText(SearchRecord& search, const char16_t* text) {
   std::int32_t n = 0;
   if (text)
     for (; n < kSearchTextChars && text[n]; ++n) search.text[n] = text[n];
@@ -52,12 +52,17 @@ void SetSearchText(PointSearch& search, const char16_t* text) {
   }
 }
 
-void SetSearchMode(PointSearch& search, std::int32_t mode) {
-  search.mode = mode;
+void SearchRecordReset(SearchRecord& search) { search = SearchRecord{}; }
+
+void SetSearchMode(SearchRecord& search, std::int32_t direction, std::uint32_t range) {
+  search.mode = kSearchByDirection;
   search.modeSet = 1;
+  search.directionMode = true;
+  search.direction = direction;
+  search.maxDistance = range;
 }
 
-bool MatchPrefix(const PointSearch& search, const char* text) {
+bool MatchPrefix(const SearchRecord& search, const char* text) {
   if (!text || !*text) return false;
   for (std::int32_t i = 0; i < search.length; ++i) {
     if (text[i] == '\0') return false;
@@ -66,7 +71,7 @@ bool MatchPrefix(const PointSearch& search, const char* text) {
   return true;
 }
 
-bool MatchName(const PointSearch& search, const char* name, const char* code) {
+bool MatchName(const SearchRecord& search, const char* name, const char* code) {
   if (!name || !*name || search.length == 0) return true;
   if (search.length == 1) return name[0] == search.narrow[0];
   if (search.substring) {
@@ -78,7 +83,7 @@ bool MatchName(const PointSearch& search, const char* name, const char* code) {
   return code && EqualNoCase(code, search.narrow, n);
 }
 
-bool MatchNameOrCode(const PointSearch& search, const char* text) {
+bool MatchNameOrCode(const SearchRecord& search, const char* text) {
   if (!text) return false;
   if (search.length == 1) return text[0] == search.narrow[0];
   if (search.substring) return Contains(text, search.narrow, false) || Contains(text, search.narrow, true);

@@ -4,19 +4,19 @@
 
 #include <string>
 
-#include "cumulor/map/browser/point_search.h"
+#include "cumulor/data/aero/point_search.h"
 
 namespace cumulor {
 namespace {
 
-PointSearch Search(const char16_t* text) {
-  PointSearch s;
+SearchRecord Search(const char16_t* text) {
+  SearchRecord s;
   SetSearchText(s, text);
   return s;
 }
 
 TEST(PointSearch, SearchText) {
-  PointSearch s = Search(u"*");
+  SearchRecord s = Search(u"*");
   EXPECT_EQ(s.length, 0);
   EXPECT_EQ(s.substring, 0);
   s = Search(u"*ab");
@@ -29,9 +29,11 @@ TEST(PointSearch, SearchText) {
   EXPECT_EQ(s.text[kSearchTextChars], 0);
   s = Search(nullptr);
   EXPECT_EQ(s.length, 0);
-  SetSearchMode(s, 3);
-  EXPECT_EQ(s.mode, 3);
+  SetSearchMode(s, 270, 75000);
+  EXPECT_TRUE(s.directionMode);
   EXPECT_EQ(s.modeSet, 1);
+  EXPECT_EQ(s.direction, 270);
+  EXPECT_EQ(s.maxDistance, 75000u);
 }
 
 TEST(PointSearch, Matching) {
@@ -58,7 +60,7 @@ TEST(PointSearch, Matching) {
       {u"XY", "", nullptr, true},                 // an empty name matches
   };
   for (const auto& c : cases) {
-    const PointSearch s = Search(c.search);
+    const SearchRecord s = Search(c.search);
     EXPECT_EQ(MatchName(s, c.name, c.code), c.name_match) << std::string(c.name) << " / " << s.narrow;
   }
   EXPECT_TRUE(MatchPrefix(Search(u"AUG"), "augsburg"));
