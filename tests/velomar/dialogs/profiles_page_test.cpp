@@ -78,6 +78,21 @@ class ProbePage : public CPropertyPageDialogProfiles {
  private:
   void Look(HWND page) {
     NoteWhatIsShown(page, m_seen.shot);
+    // A page has no caption band of its own (the sheet's lies above it): what counts is that
+    // every shown control lies inside the page.
+    m_seen.shot.cutControls.clear();
+    RECT client{};
+    GetClientRect(page, &client);
+    for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(child)) continue;
+      RECT r{};
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&r), 2);
+      if (r.top < 0 || r.left < 0 || r.right > client.right || r.bottom > client.bottom)
+        m_seen.shot.cutControls.push_back(std::to_string(GetDlgCtrlID(child)) + ": " + std::to_string(r.left) + "," +
+                                          std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+                                          std::to_string(r.bottom));
+    }
     HWND actions = GetDlgItem(page, kActionList);
     for (int row = 0; row < ListView_GetItemCount(actions); ++row) {
       m_seen.actions.push_back({CellText(actions, row, 0), CellText(actions, row, 1), CellText(actions, row, 2)});
