@@ -18,6 +18,8 @@
 #include "tests/velomar/dialogs/dialog_shot.h"
 #include "tests/velomar/places/schedule_fixture.h"
 #include "velomar/data/DataInstall.h"
+#include "velomar/ui/ImageCacheSeam.h"
+#include "velomar/ui/Skin.h"
 #include "velomar/dialogs/ProfileDayBar.h"
 #include "velomar/dialogs/PropertyPageDialogProfiles.h"
 #include "velomar/dialogs/PropertySheetOptions.h"
@@ -144,6 +146,11 @@ class ProfilesPageTest : public schedule_test::ScheduleTest {
     User().Reset();
     ASSERT_TRUE(ce::display::SetScreenSize(ce::display::kPortrait));
     ASSERT_TRUE(velomar::InstallRingTones());
+    // The action popup's buttons take their look from the theme's skin.
+    ASSERT_TRUE(velomar::InstallThemes());
+    SetSetting(u"theme", std::u16string(u"default"));
+    velomar::seam::ResetSkin();
+    velomar::seam::ClearImageCaches();
   }
   void TearDown() override {
     User().Reset();
