@@ -37,6 +37,12 @@ struct Button : ControlState {
     DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
     DWORD type = style & BS_TYPEMASK;
     switch (msg) {
+      case WM_CREATE:
+        // A group box lies in front of the controls it frames: it must neither hide them nor
+        // take their taps, so it is transparent to its siblings and its parent.
+        if (type == BS_GROUPBOX)
+          SetWindowLongW(hwnd, GWL_EXSTYLE, GetWindowLongW(hwnd, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
+        return 0;
       case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc, style); });
       case WM_ERASEBKGND: return 1;
       case WM_SETTEXT: {
@@ -174,8 +180,12 @@ struct Button : ControlState {
       SetBkColor(hdc, kFace);
       SetTextColor(hdc, kText);
       HBRUSH brush = ParentColors(hwnd, hdc, WM_CTLCOLORSTATIC);
-      if (brush) FillRect(hdc, &r, brush);
-      else Fill(hdc, r, kFace);
+      // A group box draws its frame and label only: its inside is the parent's, and the controls
+      // it frames show through.
+      if (type != BS_GROUPBOX) {
+        if (brush) FillRect(hdc, &r, brush);
+        else Fill(hdc, r, kFace);
+      }
       if (enabled) color = GetTextColor(hdc);
       if (type == BS_GROUPBOX) {
         SIZE ext{};

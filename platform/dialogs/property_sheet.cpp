@@ -242,7 +242,8 @@ INT_PTR PropertySheetW(LPCPROPSHEETHEADERW header) {
   }
   SetWindowLongPtrW(sheet, DWL_DLGPROC, reinterpret_cast<LONG_PTR>(&CALLBACK_SheetProc));
   if (header->dwFlags & PSH_MAXIMIZE) {
-    MoveWindow(sheet, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), FALSE);
+    // The screen above the soft-key bar, where the pages' bars go.
+    MoveWindow(sheet, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - SOFTKEY_BAR_HEIGHT, FALSE);
   }
   s->tab = CreateWindowExW(0, WC_TABCONTROLW, u"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 0, sheet,
                            reinterpret_cast<HMENU>(static_cast<LONG_PTR>(kSheetTabId)), header->hInstance, nullptr);

@@ -65,8 +65,10 @@ HWND Reachable(HWND dialog, const scripted::Step& step, bool& failed) {
 }
 
 // The sheet holding the dialog (itself, or the sheet whose page it is).
+// The property sheet that `dialog` is or lies in. Only the chain of child windows is climbed: a
+// dialog owned by a page of a sheet is a window of its own, not a part of that sheet.
 HWND SheetOf(HWND dialog) {
-  for (HWND h = dialog; h; h = GetParent(h))
+  for (HWND h = dialog; h; h = (GetWindowLongW(h, GWL_STYLE) & WS_CHILD) ? GetParent(h) : nullptr)
     if (GetDlgItem(h, kSheetTabId)) return h;
   return nullptr;
 }

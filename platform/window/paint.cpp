@@ -45,7 +45,7 @@ cairo_region_t* VisibleRegion(const Window& w) {
     for (HWND h : siblings) {
       if (h == cur->handle) break;
       auto s = Find(h);
-      if (!s || !(s->style & WS_VISIBLE)) continue;
+      if (!s || !(s->style & WS_VISIBLE) || Transparent(*s)) continue;
       cairo_rectangle_int_t sr = ToCairo(ScreenRect(*s));
       cairo_region_subtract_rectangle(region, &sr);
     }
@@ -57,11 +57,30 @@ cairo_region_t* VisibleRegion(const Window& w) {
   }
   for (HWND h : w.children) {
     auto c = Find(h);
-    if (!c || !(c->style & WS_VISIBLE)) continue;
+    if (!c || !(c->style & WS_VISIBLE) || Transparent(*c)) continue;
     cairo_rectangle_int_t cr = ToCairo(ScreenRect(*c));
     cairo_region_subtract_rectangle(region, &cr);
   }
   return region;
+}
+
+// A window paints over its transparent children: the part of each that lies in `update` (the
+// window's client coordinates) is painted again after it. Window lock held.
+void RepaintTransparentChildren(Window& w, const cairo_region_t* update) {
+  for (HWND h : w.children) {
+    auto c = Find(h);
+    if (!c || !Transparent(*c) || !Visible(*c)) continue;
+    cairo_region_t* part = cairo_region_copy(update);
+    cairo_rectangle_int_t cr = ToCairo(c->rect);
+    cairo_region_intersect_rectangle(part, &cr);
+    if (!cairo_region_is_empty(part)) {
+      cairo_rectangle_int_t e;
+      cairo_region_get_extents(part, &e);
+      RECT r{e.x - c->rect.left, e.y - c->rect.top, e.x + e.width - c->rect.left, e.y + e.height - c->rect.top};
+      InvalidateLocked(*c, &r, false, false);
+    }
+    cairo_region_destroy(part);
+  }
 }
 
 HDC WindowDC(const Window& w, const cairo_region_t* limit_client) {
@@ -255,6 +274,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     w->erase = false;
     NotePaintNeeded(*w, false);
     dc = WindowDC(*w, update);
+    RepaintTransparentChildren(*w, update);
   }
   cairo_rectangle_int_t e;
   cairo_region_get_extents(update, &e);

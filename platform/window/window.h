@@ -95,6 +95,9 @@ using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
 #define WS_GROUP 0x00020000u
 #define WS_TABSTOP 0x00010000u
 #define WS_EX_TOPMOST 0x00000008u
+// A child window that neither hides its parent and its siblings behind it nor takes the pen;
+// its parent's painting is followed by its own.
+#define WS_EX_TRANSPARENT 0x00000020u
 #define WS_EX_WINDOWEDGE 0x00000100u
 #define WS_EX_CLIENTEDGE 0x00000200u
 #define CS_VREDRAW 0x0001

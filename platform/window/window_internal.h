@@ -67,6 +67,9 @@ bool IsDesktop(HWND hwnd);
 std::vector<HWND>& TopLevels();     // front first
 RECT ScreenRect(const Window& w);   // window rectangle on the screen
 bool Visible(const Window& w);      // it and all its ancestors have WS_VISIBLE
+// A child with WS_EX_TRANSPARENT: it clips neither its parent nor its siblings, the pen passes
+// through it, and it is painted again after its parent.
+inline bool Transparent(const Window& w) { return w.parent && (w.ex_style & WS_EX_TRANSPARENT); }
 
 // Calls the window's procedure on this thread (tracing it).
 LRESULT CallProc(const WindowPtr& w, UINT msg, WPARAM wparam, LPARAM lparam);

@@ -645,7 +645,7 @@ namespace {
 HWND DeepestAt(const std::vector<HWND>& list, POINT screen) {
   for (HWND h : list) {
     auto w = Find(h);
-    if (!w || !(w->style & WS_VISIBLE)) continue;
+    if (!w || !(w->style & WS_VISIBLE) || Transparent(*w)) continue;
     RECT r = ScreenRect(*w);
     if (!PtInRect(&r, screen)) continue;
     HWND inner = DeepestAt(w->children, screen);

@@ -7,6 +7,7 @@
 #include "velomar/dialogs/PropertyPageDialogMain.h"
 #include "velomar/dialogs/PropertyPageDialogOptions1.h"
 #include "velomar/dialogs/PropertyPageDialogOptions2.h"
+#include "velomar/dialogs/PropertyPageDialogProfiles.h"
 #include "velomar/ui/Translator.h"
 
 CPropertySheetOptions::CPropertySheetOptions(CBaseWindow* parent)
@@ -15,6 +16,7 @@ CPropertySheetOptions::CPropertySheetOptions(CBaseWindow* parent)
       m_options1(new CPropertyPageDialogOptions1(this)),
       m_options2(new CPropertyPageDialogOptions2(this)),
       m_main(new CPropertyPageDialogMain(this)),
+      m_profiles(new CPropertyPageDialogProfiles(this)),
       m_eventLog(new CPropertyPageDialogEventLog(this)),
       m_cellHistory(new CPropertyPageDialogCellHistory(this)),
       m_battery(new CPropertyPageDialogBattery(this)) {}
@@ -29,7 +31,7 @@ CPropertySheetOptions::~CPropertySheetOptions() {
 
 void CPropertySheetOptions::AddPages() {
   // In tab order; a page that is not made is left out.
-  for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{m_main, m_connections, m_eventLog, m_cellHistory,
-                                                                   m_battery, m_options1, m_options2})
+  for (CPropertyPage* page : std::initializer_list<CPropertyPage*>{m_main, m_profiles, m_connections, m_eventLog,
+                                                                   m_cellHistory, m_battery, m_options1, m_options2})
     if (page) m_pages.push_back(page);
 }

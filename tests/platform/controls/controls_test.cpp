@@ -5,6 +5,7 @@
 
 #include "platform/controls/commctrl.h"
 #include "platform/controls/user_actions.h"
+#include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/testing/device_test.h"
 #include "platform/text/utf.h"
@@ -420,4 +421,61 @@ TEST_F(ControlTest, ListViewItemPositionIsTheTopLeftOfItsRectangle) {
   EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, 3, reinterpret_cast<LPARAM>(&unused)));
   EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&unused)));
   EXPECT_FALSE(SendMessageW(lv, LVM_GETITEMPOSITION, 0, 0));
+}
+
+namespace {
+
+void PumpAll() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+}
+COLORREF ScreenPixel(int x, int y) {
+  HDC screen = GetDC(nullptr);
+  COLORREF c = GetPixel(screen, x, y);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+}  // namespace
+
+// A group box lies in front of the controls it frames (as a dialog creates them): it draws its
+// frame and label only, the framed check box shows and takes its own tap, and the parent's
+// background shows in between, also after only the parent was painted again.
+TEST_F(ControlTest, GroupBoxFramesWithoutHidingWhatItHolds) {
+  HBRUSH green = CreateSolidBrush(RGB(0, 128, 0));
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpszClassName = u"GroupParent";
+  wc.hbrBackground = green;
+  RegisterClassW(&wc);
+  HWND parent = CreateWindowW(u"GroupParent", u"", WS_VISIBLE, 0, 0, 240, 200, nullptr, nullptr, nullptr, nullptr);
+  HWND check = CreateWindowW(WC_BUTTONW, u"Inside", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 20, 40, 100, 16, parent,
+                             reinterpret_cast<HMENU>(static_cast<LONG_PTR>(31)), nullptr, nullptr);
+  HWND group = CreateWindowW(WC_BUTTONW, u"Group", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 10, 10, 200, 100, parent,
+                             reinterpret_cast<HMENU>(static_cast<LONG_PTR>(30)), nullptr, nullptr);
+  ASSERT_EQ(GetWindow(parent, GW_CHILD), group);  // in front
+  InvalidateRect(parent, nullptr, TRUE);
+  PumpAll();
+  RECT box{};
+  GetWindowRect(check, &box);
+  const int mid = (box.top + box.bottom) / 2;
+  EXPECT_EQ(ScreenPixel(box.left, mid), RGB(0x40, 0x40, 0x40));     // the check box's square
+  EXPECT_EQ(ScreenPixel(box.left + 6, mid), RGB(255, 255, 255));
+  EXPECT_EQ(ScreenPixel(150, 90), RGB(0, 128, 0));                // the parent, inside the frame
+  EXPECT_EQ(ScreenPixel(10, 60), RGB(0x80, 0x80, 0x80));           // the frame's left edge
+
+  // Only the parent is painted again: the frame is drawn again after it.
+  InvalidateRect(parent, nullptr, TRUE);
+  PumpAll();
+  EXPECT_EQ(ScreenPixel(10, 60), RGB(0x80, 0x80, 0x80));
+  EXPECT_EQ(ScreenPixel(box.left + 6, mid), RGB(255, 255, 255));
+
+  // A tap on the check box reaches it, not the group box in front of it.
+  ce::display::InjectInput({ce::display::InputEvent::kPenDown, box.left + 6, mid, 0});
+  ce::display::InjectInput({ce::display::InputEvent::kPenUp, box.left + 6, mid, 0});
+  PumpAll();
+  EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+  DestroyWindow(parent);
+  UnregisterClassW(u"GroupParent", nullptr);
+  DeleteObject(green);
 }

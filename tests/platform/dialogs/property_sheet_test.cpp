@@ -4,6 +4,7 @@
 #include "platform/base/errors.h"
 #include "platform/dialogs/prsht.h"
 #include "platform/kernel/last_error.h"
+#include "platform/menus/softkey_bar.h"
 #include "tests/platform/dialogs/dialog_fixture.h"
 
 using ce::scripted::User;
@@ -61,8 +62,15 @@ INT_PTR PageProc(HWND page, UINT msg, WPARAM, LPARAM lparam) {
   return TRUE;
 }
 
+// The sheet's window rectangle when it was initialised.
+RECT& SheetRect() {
+  static RECT r{};
+  return r;
+}
+
 int CALLBACK_Sheet(HWND sheet, UINT msg, LPARAM) {
   if (msg == PSCB_INITIALIZED) {
+    GetWindowRect(sheet, &SheetRect());
     HWND tab = GetDlgItem(sheet, 12320);
     SetWindowLongW(tab, GWL_STYLE, GetWindowLongW(tab, GWL_STYLE) | TCS_BOTTOM);
   }
@@ -106,6 +114,11 @@ TEST_F(DialogTest, SheetSwitchesPagesAndAppliesOnOk) {
                                              {1, PSN_KILLACTIVE}, {0, PSN_APPLY},     {1, PSN_APPLY}};
   EXPECT_EQ(Events(), expected);
   EXPECT_EQ(Saved(), u"loud");
+  // Maximized, the sheet takes the screen above the pages' soft-key bars, so that tabs at its
+  // bottom stay in sight.
+  EXPECT_EQ(SheetRect().top, 0);
+  EXPECT_EQ(SheetRect().right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(SheetRect().bottom, GetSystemMetrics(SM_CYSCREEN) - SOFTKEY_BAR_HEIGHT);
   auto shown = User::Get().shown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].title, u"Options");

@@ -1,6 +1,6 @@
-// Every page of the options sheet at 240 x 320, 320 x 240 and 240 x 240: pictured (in the build's
-// screenshots folder), its soft keys translated, and no control outside its page or under the
-// sheet's caption band.
+// Every page of the options sheet at 240 x 320, 320 x 240 and 240 x 240, and at twice those sizes:
+// pictured (in the build's screenshots folder), its soft keys translated, and no control outside
+// its page (above the sheet's tabs) or under the sheet's caption band.
 #include <gtest/gtest.h>
 
 #include "tests/velomar/dialogs/option_pages_fixture.h"
@@ -18,7 +18,8 @@ TEST_F(OptionPagesShotsTest, EveryPageFitsEveryScreen) {
   const struct {
     ce::display::ScreenSize size;
     const char* name;
-  } screens[] = {{ce::display::kPortrait, "portrait"}, {ce::display::kLandscape, "landscape"}, {ce::display::kSquare, "square"}};
+  } screens[] = {{ce::display::kPortrait, "portrait"}, {ce::display::kLandscape, "landscape"}, {ce::display::kSquare, "square"},
+                 {ce::display::kVga, "vga"}, {ce::display::kVgaLandscape, "vga_landscape"}, {ce::display::kVgaSquare, "vga_square"}};
   for (const auto& screen : screens) {
     SCOPED_TRACE(screen.name);
     ASSERT_TRUE(ce::display::SetScreenSize(screen.size));
