@@ -367,7 +367,10 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
     RefreshMapWindow(app);
   }
   if (!app.dialogActive) {
+    // The values may clear the active task, which a frame on the UI thread reads under the lock.
+    EnterCriticalSection(&app.mainLock);
     NavBoxValuesUpdate(app);
+    LeaveCriticalSection(&app.mainLock);
     PaintMapScreen(app);
   }
   return 0;

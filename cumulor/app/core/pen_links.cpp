@@ -47,11 +47,15 @@ void PenTaskTimeTexts(AppContext&) {}
 
 std::int32_t PenToMapTapInfo(AppContext& app, POINT at) {
   // An airport or user waypoint under the pen opens the waypoint browser at its point page.
+  EnterCriticalSection(&app.mainLock);  // the frame rebuilds the list on the notify thread
   const LabelEntry* label = LabelListHitTest(FrameLabels(), at);
-  if (!label || (label->kind != kPointAirport && label->kind != kPointUserWaypoint)) return 0;
+  const bool point = label && (label->kind == kPointAirport || label->kind == kPointUserWaypoint);
+  const TaskPoint target = point ? LabelEntryPoint(*label) : TaskPoint{};
+  LeaveCriticalSection(&app.mainLock);
+  if (!point) return 0;
   const DLGPROC procedure = DialogProcedure(kWaypointBrowser);
   if (!procedure) return 0;
-  SetGotoTarget(LabelEntryPoint(*label));
+  SetGotoTarget(target);
   app.dialogActive = 1;
   RunDialog(kWaypointBrowser, app.mainWindow, procedure, kBrowserPointPage);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
