@@ -267,10 +267,12 @@ TiledFile DemoArea(std::int32_t lonDegree, std::int32_t latDegree, std::int32_t 
       areas.features.push_back({1, 2, {{5000, 5000, 255}, {9000, 5000, 255}, {9000, 8000, 255}, {5000, 8000, 255}}, -1});
       BlockSection contours;
       contours.tag = 71;
+      // Nested contour areas: the lowest covers the whole tile, so that neighbouring tiles meet
+      // without a gap; each higher one lies inside the one below.
       for (std::uint16_t e : {250, 500, 1000}) {
         ContourGroupOut g;
         g.elevation = e;
-        const auto inset = static_cast<std::uint16_t>(e * 10);
+        const auto inset = static_cast<std::uint16_t>((e - 250) * 10);
         g.records.push_back({11, 0,
                              {{inset, inset, 255},
                               {static_cast<std::uint16_t>(36000 - inset), inset, 255},

@@ -295,7 +295,9 @@ void ExplorerProgram(WCHAR* out, std::size_t size) {
 }
 
 void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
+  EnterCriticalSection(&app.mainLock);  // the status line on the notify thread sets the popup too
   app.map.popup.kind = app.map.popup.kind == 1 || app.map.popup.kind == 2 ? 0 : app.map.popup.kind;
+  LeaveCriticalSection(&app.mainLock);
   const WORD id = LOWORD(wparam);
   if (id >= kCmdZoomFirst && id <= kCmdZoomLast) {
     ZoomTo(app, id - kCmdZoomFirst);

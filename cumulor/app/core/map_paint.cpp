@@ -417,7 +417,15 @@ void CopyBackBufferCentred(AppContext& app, HDC dc, const RECT& rect) {
          SRCCOPY);
 }
 
-void PaintMapScreen(AppContext& app) { PaintMapScreen(app, KeptSettings().mapOrientation, nullptr, nullptr); }
+// The orientation the pen changes on the UI thread, read under the main lock.
+static std::int32_t KeptOrientation(AppContext& app) {
+  EnterCriticalSection(&app.mainLock);
+  const std::int32_t orientation = KeptSettings().mapOrientation;
+  LeaveCriticalSection(&app.mainLock);
+  return orientation;
+}
+
+void PaintMapScreen(AppContext& app) { PaintMapScreen(app, KeptOrientation(app), nullptr, nullptr); }
 
 void PaintMapScreen(AppContext& app, std::int32_t orientation, HDC target, const RECT* targetRect) {
   if (!app.map.dc) return;
@@ -439,7 +447,7 @@ void PaintMapScreen(AppContext& app, std::int32_t orientation, HDC target, const
   LeaveCriticalSection(&app.mainLock);
 }
 
-void UpdateMapRotation(AppContext& app) { UpdateMapRotation(app, KeptSettings().mapOrientation); }
+void UpdateMapRotation(AppContext& app) { UpdateMapRotation(app, KeptOrientation(app)); }
 
 void UpdateMapRotation(AppContext& app, std::int32_t orientation) {
   const GpsStatus status = GetGpsStatus(app.gps);

@@ -235,7 +235,10 @@ void ButtonDown(AppContext& app, PenState& pen, POINT at) {
     RefreshMapWindow(app);
     return;
   }
-  if (app.map.popup.shown) {
+  EnterCriticalSection(&app.mainLock);  // the status line on the notify thread sets the popup
+  const bool popupShown = app.map.popup.shown != 0;
+  LeaveCriticalSection(&app.mainLock);
+  if (popupShown) {
     PenToPointPopup(app, at);
     EnterCriticalSection(&app.mainLock);
     app.map.popup.shown = 0;
@@ -278,7 +281,10 @@ void ButtonDown(AppContext& app, PenState& pen, POINT at) {
     RefreshMapWindow(app);
     return;
   }
-  if (TaskDrawing().fai.isFai && Inside(targets.faiBox, at)) {
+  EnterCriticalSection(&app.mainLock);  // the frame works out the FAI sectors
+  const bool fai = TaskDrawing().fai.isFai != 0;
+  LeaveCriticalSection(&app.mainLock);
+  if (fai && Inside(targets.faiBox, at)) {
     ToggleFaiSectors();
     RefreshMapWindow(app);
     return;
@@ -286,8 +292,12 @@ void ButtonDown(AppContext& app, PenState& pen, POINT at) {
   if (pen.taskEditOnMap && TaskDragStart(at)) return;
   if (!ButtonUpWaiting(app)) {
     TaskPoint area;
+    // The frame rebuilds the label list under the main lock on the notify thread.
+    EnterCriticalSection(&app.mainLock);
     const LabelEntry* label = LabelListFindVisible(FrameLabels(), at);
-    if (label && AreaPointOfActiveTask(*label, area)) {
+    const bool isArea = label && AreaPointOfActiveTask(*label, area);
+    LeaveCriticalSection(&app.mainLock);
+    if (isArea) {
       StartAreaDrag(app, pen, area);
       return;
     }
@@ -390,7 +400,9 @@ void PanOrSearch(AppContext& app, PenState& pen, POINT at) {
     return;
   }
   const std::int32_t direction = ArrowDirection(app.mapRotation, pen.angle);
+  EnterCriticalSection(&app.mainLock);  // the frame reads the go-to target on the notify thread
   PenDirectionSearch(direction, pen.nearSearch ? kNearSearchRange : kAllSearchRange);
+  LeaveCriticalSection(&app.mainLock);
   OnCommand(app, MAKEWPARAM(kCmdPointSearch, 0), 0);
 }
 
@@ -413,7 +425,11 @@ void SteerSimulator(AppContext& app, PenState& pen, std::int32_t d) {
 }
 
 bool ReleaseOnTaskPointButton(AppContext& app, PenState& pen, POINT at) {
-  if (pen.markFlag || pen.simulatorArrow || ActiveTask().Size() < 2) return false;
+  if (pen.markFlag || pen.simulatorArrow) return false;
+  EnterCriticalSection(&app.mainLock);
+  const std::int32_t taskSize = ActiveTask().Size();
+  LeaveCriticalSection(&app.mainLock);
+  if (taskSize < 2) return false;
   for (std::int32_t i = 0; i < pen.buttonCount; ++i) {
     if (!Inside(pen.buttonRect[i], at)) continue;
     const GeoPoint own = OwnPosition(app);
@@ -594,9 +610,14 @@ void ShowPenModeBanner(AppContext& app, std::int32_t mode) {
 
 void DrawTaskPointButtons(AppContext& app) {
   PenState& pen = Pen();
+  // The first task points, copied under the main lock (the new-fix handling may change the task).
+  TaskPoint points[5];
+  EnterCriticalSection(&app.mainLock);
   const DynArray<TaskPoint>& task = ActiveTask();
   std::int32_t n = task.Size() - 1;
   if (n > 5) n = 5;
+  for (std::int32_t i = 0; i < n; ++i) points[i] = task[i];
+  LeaveCriticalSection(&app.mainLock);
   pen.buttonCount = 0;
   if (n < 1) return;
   const PenTargets& t = PenTargetRects();
@@ -606,7 +627,7 @@ void DrawTaskPointButtons(AppContext& app) {
   for (std::int32_t i = 0; i < n; ++i) {
     const RECT r{i * width, t.bannerArea.bottom, (i + 1) * width, t.bannerArea.bottom + 40};
     pen.buttonRect[i] = r;
-    pen.buttonPoint[i] = PointRefPosition(task[i]);
+    pen.buttonPoint[i] = PointRefPosition(points[i]);
     if (!dc) continue;
     SelectObject(dc, GetStockObject(WHITE_BRUSH));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, 10, 10);
@@ -617,7 +638,7 @@ void DrawTaskPointButtons(AppContext& app) {
     label[3] = 0;
     RECT inner{r.left + 4, r.top + 4, r.right - 4, r.bottom - 4};
     DrawTextW(dc, label, 3, &inner, DT_CENTER | DT_TOP | DT_SINGLELINE);
-    if (const char* name = PointRefName(PointRef{task[i].kind, task[i].index})) {
+    if (const char* name = PointRefName(PointRef{points[i].kind, points[i].index})) {
       WCHAR wide[32] = {};
       for (int k = 0; k < 31 && name[k]; ++k) wide[k] = static_cast<unsigned char>(name[k]);
       DrawTextW(dc, wide, -1, &inner, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);

@@ -67,9 +67,13 @@ void PenTaskTimeTexts(AppContext&) {}
 
 std::int32_t PenToMapTapInfo(AppContext& app, POINT at) {
   // An airport or user waypoint under the pen opens the waypoint browser at its point page.
+  EnterCriticalSection(&app.mainLock);  // the frame rebuilds the list on the notify thread
   const LabelEntry* label = LabelListHitTest(FrameLabels(), at);
-  if (!label || (label->kind != kPointAirport && label->kind != kPointUserWaypoint)) return 0;
-  OpenWaypointBrowser(app, LabelEntryPoint(*label));
+  const bool point = label && (label->kind == kPointAirport || label->kind == kPointUserWaypoint);
+  const TaskPoint target = point ? LabelEntryPoint(*label) : TaskPoint{};
+  LeaveCriticalSection(&app.mainLock);
+  if (!point) return 0;
+  OpenWaypointBrowser(app, target);
   return 1;
 }
 

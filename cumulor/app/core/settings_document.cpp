@@ -48,6 +48,21 @@ constexpr std::uint32_t kKeptMask[4] = {
 
 bool Bit(std::int32_t value, int bit) { return (static_cast<std::uint32_t>(value) >> bit) & 1u; }
 
+// "See through" (1: patterned brushes drawn with XOR) or "Solid" (0): the airspace groups get the
+// brushes and pens of the mode, under the main lock and then the airspace lock, as a reload does,
+// so that no frame draws with a brush being replaced.
+void SetAirspaceFillMode(AppContext& app, std::uint8_t fill) {
+  EnterCriticalSection(&app.mainLock);
+  {
+    std::lock_guard<std::mutex> lock(app.airspace.lock);
+    if (fill != app.airspace.fillMode) {
+      app.airspace.fillMode = fill;
+      AirspaceSetClassStyles(app.airspace, fill);
+    }
+  }
+  LeaveCriticalSection(&app.mainLock);
+}
+
 void AddBytes(XmlNode& parent, const char* name, const BYTE* bytes, std::int32_t count) {
   DynString text;
   BytesToText(bytes, count, text);
@@ -131,6 +146,7 @@ void UnpackOptionFlags(AppContext& app, std::int32_t word, std::int32_t value) {
       app.olcSecurity = Bit(value, 13) ? 0 : 1;
       app.airspace.noDialog = Bit(value, 1) ? 1 : 0;
       app.airspace.proximityBeeps = Bit(value, 11) ? 1 : 0;
+      SetAirspaceFillMode(app, Bit(value, 0) ? 1 : 0);
       break;
   }
 }

@@ -156,6 +156,19 @@ TEST_F(SettingsDocument, AWrittenDocumentReadsBackToTheSameSettings) {
   Apply("<Settings><Flags3>0</Flags3><Flags1>0</Flags1></Settings>", kSettingsMain);
   EXPECT_EQ(app->taskSpeedUnit, 8);
 
+  // Flags3 bit 0 is the airspace fill: "Solid" gives the groups their solid brushes, "See through"
+  // the patterned ones that the frame draws with XOR.
+  Restart();
+  ASSERT_EQ(app->airspace.fillMode, 1);
+  Apply("<Settings><Flags3>0</Flags3></Settings>", kSettingsMain);
+  EXPECT_EQ(app->airspace.fillMode, 0);
+  const HBRUSH solid = app->airspace.group[kGroupClassC].brush;
+  Apply("<Settings><Flags3>1</Flags3></Settings>", kSettingsMain);
+  EXPECT_EQ(app->airspace.fillMode, 1);
+  EXPECT_NE(app->airspace.group[kGroupClassC].brush, solid);
+  Apply("<Settings><Flags3>0</Flags3></Settings>", kSettingsMain);
+  EXPECT_EQ(app->airspace.group[kGroupClassC].brush, solid);
+
   // The written file is well-formed, with its elements in the writing order.
   pugi::xml_document doc;
   ASSERT_TRUE(doc.load_file(HostPath("KV_SETTINGS.xml").c_str()));

@@ -43,6 +43,26 @@ class Kv3Sweep : public Kv3Test {
   int tilesRead = 0;
 };
 
+// The demonstration tiles meet without a gap: the lowest contour area of each covers its square.
+TEST_F(Kv3Sweep, TheDemonstrationTilesAreCoveredEdgeToEdge) {
+  kv3::LoadMapFile(context, files, Put("demo.kv3", kv3gen::WriteTiled(SweepFile())).c_str(), -1);
+  std::vector<std::uint32_t> ids;
+  index.ForEachTile([&](std::uint32_t id, const std::vector<kv3::TileBlockRef>&) { ids.push_back(id); });
+  ASSERT_EQ(ids.size(), 2u);
+  for (std::uint32_t id : ids) {
+    std::unique_ptr<kv3::MapTile> tile = kv3::LoadTile(index, id);
+    ASSERT_TRUE(tile);
+    const auto& lowest = tile->features.groups[1].records;  // 250 m
+    ASSERT_EQ(lowest.size(), 1u);
+    EXPECT_EQ(lowest[0].west, tile->west);
+    EXPECT_EQ(lowest[0].east, tile->west + 36000);
+    EXPECT_EQ(lowest[0].north, tile->north);
+    EXPECT_EQ(lowest[0].south, tile->north - 36000);
+  }
+  index.Clear();
+  kv3::CloseMapFiles(files);
+}
+
 TEST_F(Kv3Sweep, EveryCutOfATiledFileReadsWithoutAFault) {
   const std::vector<std::uint8_t> whole = kv3gen::WriteTiled(SweepFile());
   ReadAll(whole);

@@ -1,0 +1,187 @@
+// A generated flight played in through the program's own replay, paced by the pen at ten times its
+// speed: the new-fix handling and the frame run on the GPS notify thread while the pen pans,
+// restores, searches, turns the map and toggles its mark on the UI thread. Built with
+// ThreadSanitizer, this shows that the two threads share the application record soundly.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/gps_update.h"
+#include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/pen_input.h"
+#include "cumulor/app/core/pen_links.h"
+#include "cumulor/app/core/settings_document.h"
+#include "cumulor/map/trail/trail.h"
+#include "cumulor/nav/dialogs/replay_dialogs.h"
+#include "cumulor/nav/gps/gps_input.h"
+#include "platform/gdi/gdi.h"
+#include "platform/kernel/waitable.h"
+#include "platform/window/window.h"
+#include "tests/cumulor/app_core/app_fixture.h"
+#include "tools/flightgen/flight_generator.h"
+
+using namespace cumulor;
+using namespace ce::scripted::steps;
+
+namespace {
+
+constexpr POINT kGlider{120, 213};
+constexpr int kMinutes = 4;  // 240 fixes, one a second
+
+// The main window: every message to the core's procedure, without the start-up of WM_CREATE and
+// the shutdown of WM_DESTROY, which the test does itself.
+LRESULT FlyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_CREATE || message == WM_DESTROY || message == WM_CLOSE)
+    return DefWindowProcW(window, message, wparam, lparam);
+  return MainWndProc(window, message, wparam, lparam);
+}
+
+LPARAM At(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
+
+class FlyIn : public cumulor_test::AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    PenReset();
+    ResetKeptSettings();
+    FixHandlingReset();
+    std::filesystem::create_directories(device_folder() / "root" / "My Documents");
+    flightgen::Options options;
+    options.minutes = kMinutes;
+    options.radiusKm = 10.0;
+    std::ofstream(device_folder() / "root" / "My Documents" / "fly.igc", std::ios::binary)
+        << flightgen::GenerateFlight(options);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = FlyProc;
+    wc.lpszClassName = u"Cumulor";
+    RegisterClassW(&wc);
+    app->mainWindow = CreateWindowExW(0, u"Cumulor", u"Cumulor", 0, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+    app->simulator = 1;
+    app->mapRect = RECT{0, 0, 240, 320};
+    TrailInit();
+    // The frame is drawn into a back buffer on the notify thread.
+    screen_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateCompatibleBitmap(screen_, 240, 320);
+    old_ = SelectObject(screen_, bitmap_);
+    EnterCriticalSection(&app->mainLock);
+    MapSetScreenRect(app->map, app->mapRect);
+    MapSetScale(app->map, 20);
+    app->map.dc = screen_;
+    LeaveCriticalSection(&app->mainLock);
+  }
+  void TearDown() override {
+    // The GPS threads may be sending to the main window (the replay's end sets its title): this
+    // thread keeps pumping while another one stops them.
+    std::atomic<bool> stopped{false};
+    std::thread stopper([this, &stopped] {
+      GpsStop(app->gps);
+      stopped = true;
+    });
+    while (!stopped) {
+      Pump();
+      std::this_thread::yield();
+    }
+    stopper.join();
+    if (HWND w = app->replayWindow.exchange(nullptr)) DestroyWindow(w);
+    DestroyWindow(app->mainWindow);
+    Pump();
+    UnregisterClassW(u"Cumulor", nullptr);
+    app->map.dc = nullptr;
+    SelectObject(screen_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(screen_);
+    TrailTerm();
+    PenReset();
+    ResetKeptSettings();
+    AppTest::TearDown();
+  }
+  static void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  std::int32_t Stored() { return GetFixBuffer(app->gps, nullptr, 0); }
+  // The pen through the window's queue, as the device delivers it.
+  void Arrow(POINT from, POINT to) {
+    PostMessageW(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(from));
+    Pump();
+    PostMessageW(app->mainWindow, WM_MOUSEMOVE, MK_LBUTTON, At(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}));
+    PostMessageW(app->mainWindow, WM_MOUSEMOVE, MK_LBUTTON, At(to));
+    Pump();
+    PostMessageW(app->mainWindow, WM_LBUTTONUP, 0, At(to));
+    Pump();
+  }
+  void Tap(POINT at) {
+    PostMessageW(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(at));
+    Pump();
+    PostMessageW(app->mainWindow, WM_LBUTTONUP, 0, At(at));
+    Pump();
+  }
+
+  HDC screen_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+TEST_F(FlyIn, AFlightAtTenTimesItsSpeedWithThePenOnTheUiThread) {
+  ASSERT_EQ(FixBufferReserve(app->gps, 400), S_OK);
+  ASSERT_EQ(GpsPortOpen(app->gps, u"SIM", 4800), S_OK);
+  ASSERT_EQ(GpsStart(app->gps, GpsDataCallback, 1, app->mainWindow), S_OK);
+  ce::scripted::User::Get().AnswerDialog({Click(kIdLoggerPlayback)});
+  ce::scripted::User::Get().AnswerOpenFile(u"\\My Documents\\fly.igc");
+  OnCommand(*app, 40053, 0);
+  Pump();
+  ASSERT_EQ(app->gps.replayActive, 1);
+  const std::int32_t fixes = app->loadedFlight.FixCount();
+  ASSERT_GE(fixes, kMinutes * 60 - 1);
+
+  // The first fix ends the wait for a position.
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (app->firstFixAwaited) {
+    ASSERT_LT(std::chrono::steady_clock::now(), giveUp);
+    AdvanceClock(1000);
+    Pump();
+    std::this_thread::yield();
+  }
+  // An arrow of 100 pixels from the glider: a fix every 100 ms, ten times the flight's pace.
+  PenTargetRects().gliderPoint = kGlider;
+  Arrow(kGlider, POINT{kGlider.x, kGlider.y - 100});
+  EXPECT_EQ(app->gps.stepTime, 100);
+
+  const POINT free{60, 160};
+  int step = 0;
+  while (app->gps.replayActive) {
+    ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "stored " << Stored();
+    AdvanceClock(100);
+    switch (step++ % 6) {
+      case 0: Arrow(free, POINT{free.x + 80, free.y + 30}); break;  // pan
+      case 1: {
+        const RECT r = PenTargetRects().restoreButton;
+        Tap(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+        break;
+      }
+      case 2: Tap(POINT{30, 10}); break;  // orientation
+      case 3: Tap(POINT{5, 5}); break;    // mark: search arrows
+      case 4: Arrow(free, POINT{free.x + 120, free.y}); break;
+      default: Tap(POINT{5, 5}); break;   // back to pan arrows
+    }
+    Pump();
+    std::this_thread::yield();
+  }
+  // The replay ran to its end ("Playback finished"), every fix handled; the pen left nothing held.
+  EXPECT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
+  EXPECT_GE(Stored(), 300 < fixes ? 300 : fixes / 10);
+  EXPECT_EQ(app->dialogActive, 0);
+  EXPECT_FALSE(Pen().arrowDrag);
+  EXPECT_EQ(Pen().penDc, nullptr);
+  EXPECT_GT(step, 50);
+}
+
+}  // namespace
