@@ -46,11 +46,15 @@ class LocalQueue {
   std::vector<const QueueHandle*>& handles_locked() { return handles_; }
 
  private:
+  // Also looks at the file's size when nothing changed for a while: reads and waits read the
+  // mapping without it, so a file shortened under an idle queue is told to its waits here.
   void Watch(std::uint32_t seen) {
+    bool told_shortened = false;
     while (!stop_) {
       memory_->WaitChange(seen, 250);
       std::uint32_t now = memory_->Sequence();
-      if (now == seen) continue;
+      if (now == seen && (told_shortened || memory_->Intact())) continue;
+      told_shortened = told_shortened || now == seen;
       seen = now;
       auto lock = kernel::LockKernel();
       kernel::WakeWaitersLocked();
@@ -88,7 +92,7 @@ class QueueHandle : public kernel::Waitable {
   bool HasWaitersLocked() const { return !WaitingThreadsLocked().empty(); }
 
   bool IsSignaledLocked(kernel::ThreadId) const override {
-    if (closed_) return false;
+    if (closed_.load(std::memory_order_relaxed)) return false;
     QueueMemory& m = queue_->memory();
     if (m.Damaged()) return true;  // the call that follows reports it
     return read_ ? m.CountOfWhole() > 0 : m.CountOfWhole() < m.Slots();
@@ -97,14 +101,16 @@ class QueueHandle : public kernel::Waitable {
   void OnHandleClosed() override {
     {
       auto lock = kernel::LockKernel();
-      if (closed_) return;
-      closed_ = true;
+      if (closed_.load(std::memory_order_relaxed)) return;
+      closed_.store(true);
       kernel::WakeWaitersLocked();
     }
     queue_->memory().AddHolder(read_ ? -1 : 0, read_ ? 0 : -1);
   }
 
-  bool closed_locked() const { return closed_; }
+  bool closed_locked() const { return closed_.load(std::memory_order_relaxed); }
+  // The same without the kernel lock (a read or write looks before it starts).
+  bool closed() const { return closed_.load(); }
   QueueMemory& memory() { return queue_->memory(); }
   const std::shared_ptr<LocalQueue>& queue() const { return queue_; }
   bool read() const { return read_; }
@@ -115,7 +121,7 @@ class QueueHandle : public kernel::Waitable {
   std::shared_ptr<LocalQueue> queue_;
   bool read_;
   DWORD flags_;
-  bool closed_ = false;  // kernel lock held
+  std::atomic<bool> closed_{false};  // set under the kernel lock
 };
 
 BOOL Fail(DWORD error) {
@@ -226,12 +232,10 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
   // Asked by the wait right after the handle's own check found the file whole.
   auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.WritersOfWhole() == 0); };
   for (;;) {
-    {
-      auto lock = ce::kernel::LockKernel();
-      if (h->closed_locked()) return Fail(ERROR_INVALID_HANDLE);
-    }
+    if (h->closed()) return Fail(ERROR_INVALID_HANDLE);
     DWORD length = 0, message_flags = 0;
-    PopResult r = m.Pop(buffer, buffer_size, &length, &message_flags);
+    // An empty queue is seen without the lock; the watcher tells waits of a file shortened meanwhile.
+    PopResult r = m.Count() == 0 && !m.Damaged() ? PopResult::kEmpty : m.Pop(buffer, buffer_size, &length, &message_flags);
     if (r != PopResult::kEmpty) {
       WakeHere(*h->queue(), false);
       if (r == PopResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);
@@ -255,10 +259,7 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
   std::uint64_t start = ce::kernel::MonotonicMs();
   auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.ReadersOfWhole() == 0); };
   for (;;) {
-    {
-      auto lock = ce::kernel::LockKernel();
-      if (h->closed_locked()) return Fail(ERROR_INVALID_HANDLE);
-    }
+    if (h->closed()) return Fail(ERROR_INVALID_HANDLE);
     if (!h->broken_allowed() && m.Readers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
     const PushResult r = m.Push(data, size, flags);
     if (r == PushResult::kDamaged) return Fail(ERROR_FILE_CORRUPT);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "platform/base/errors.h"
@@ -241,8 +242,22 @@ bool SameFile(int fd, const std::string& path) {
 
 bool QueueMemory::NamedExists(const std::u16string& name) {
   if (name.empty()) return false;
+  // Asked for every log record: the folder is looked up only when the device folder changed, and
+  // one stat of the file answers (a missing folder holds no queue).
+  static std::mutex lock;
+  static std::uint64_t serial = 0;
+  static fs::path dir;
+  std::string path;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (const std::uint64_t now = DeviceFolderSerial(); now != serial || dir.empty()) {
+      dir = DeviceRuntimeFolder() / "msgq";
+      serial = now;
+    }
+    path = (dir / FileNameOf(name)).string();
+  }
   struct stat st {};
-  return stat((QueueFolder() / FileNameOf(name)).c_str(), &st) == 0;
+  return stat(path.c_str(), &st) == 0;
 }
 
 std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const QueueLimits& limits, bool* existed,

@@ -69,6 +69,9 @@ class QueueMemory {
   // Whether the file was changed under this handle so that it can no longer be used (shortened,
   // or its ring positions or sizes overwritten).
   bool Damaged() const;
+  // Whether the mapping is still backed by the file (a shortened file would fault on access): asks
+  // the file's size. Once it is found shortened (or the mapping was cut), it stays damaged.
+  bool Intact() const;
 
   // Read without the lock (atomics), for waits; 0 once the file is damaged.
   DWORD Count() const;
@@ -99,9 +102,6 @@ class QueueMemory {
   // Takes the lock only if it is free or its holder died; never waits.
   bool TryLock();
   void Unlock();
-  // Whether the mapping is still backed by the file (a shortened file would fault on access): asks
-  // the file's size. Once it is found shortened (or the mapping was cut), it stays damaged.
-  bool Intact() const;
   // Whether the mapping may be read: without asking the file while a fault on it is caught (see
   // mapping_guard.h), since a cut mapping reads as a damaged queue.
   bool Touchable() const;
