@@ -381,7 +381,9 @@ TEST_F(PenTest, TheMenuTabAndTheBoxesTakeThePenBeforeTheMap) {
     MainWndProc(app->mainWindow, WM_LBUTTONDOWN, MK_LBUTTON, At(tap));
     MainWndProc(app->mainWindow, WM_LBUTTONUP, 0, At(tap));
     ASSERT_EQ(user.shown().size(), shown + (allowed ? 1 : 0));
-    if (allowed) EXPECT_EQ(user.shown().back().title, u"Next Wpt");
+    if (allowed) {
+      EXPECT_EQ(user.shown().back().title, u"Next Wpt");
+    }
     EXPECT_EQ(set.box[kNavBoxStart].rect.left, start.left);
     EXPECT_EQ(app->dialogActive, 0);
   }
