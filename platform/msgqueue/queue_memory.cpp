@@ -243,18 +243,22 @@ bool SameFile(int fd, const std::string& path) {
 bool QueueMemory::NamedExists(const std::u16string& name) {
   if (name.empty()) return false;
   // Asked for every log record: the folder is looked up only when the device folder changed, and
-  // one stat of the file answers (a missing folder holds no queue).
-  static std::mutex lock;
-  static std::uint64_t serial = 0;
-  static fs::path dir;
+  // one stat of the file answers (a missing folder holds no queue). Kept for the whole process:
+  // libraries log while they unload, after static objects are destroyed.
+  struct Folder {
+    std::mutex lock;
+    std::uint64_t serial = 0;
+    fs::path dir;
+  };
+  static Folder* folder = new Folder();
   std::string path;
   {
-    std::lock_guard<std::mutex> guard(lock);
-    if (const std::uint64_t now = DeviceFolderSerial(); now != serial || dir.empty()) {
-      dir = DeviceRuntimeFolder() / "msgq";
-      serial = now;
+    std::lock_guard<std::mutex> guard(folder->lock);
+    if (const std::uint64_t now = DeviceFolderSerial(); now != folder->serial || folder->dir.empty()) {
+      folder->dir = DeviceRuntimeFolder() / "msgq";
+      folder->serial = now;
     }
-    path = (dir / FileNameOf(name)).string();
+    path = (folder->dir / FileNameOf(name)).string();
   }
   struct stat st {};
   return stat(path.c_str(), &st) == 0;
