@@ -479,3 +479,46 @@ TEST_F(ControlTest, GroupBoxFramesWithoutHidingWhatItHolds) {
   UnregisterClassW(u"GroupParent", nullptr);
   DeleteObject(green);
 }
+
+// Tabs wider than the control scroll: the current tab is always shown whole before the arrows,
+// the arrows move the row by one tab, and a tab reached that way is picked by a tap.
+TEST_F(ControlTest, TabsThatDoNotFitScrollToTheCurrentOne) {
+  HWND tabs = CreateWindowW(WC_TABCONTROLW, u"", WS_CHILD | WS_VISIBLE | TCS_BOTTOM, 0, 0, 240, 60, parent_,
+                            reinterpret_cast<HMENU>(static_cast<LONG_PTR>(40)), nullptr, nullptr);
+  for (int i = 0; i < 8; ++i) {
+    std::u16string text = u"Page number " + ce::text::FromUtf8(std::to_string(i));
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text.data();
+    SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  auto rect = [&](int i) {
+    RECT r{};
+    SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    return r;
+  };
+  const LONG arrows = 240 - 2 * 20;
+  EXPECT_EQ(rect(0).left, 0);
+  EXPECT_GT(rect(7).right, 240);  // out of sight
+  SendMessageW(tabs, TCM_SETCURSEL, 7, 0);
+  EXPECT_LE(rect(7).right, arrows);
+  EXPECT_GT(rect(7).left, 0);
+  const RECT hidden = rect(0);
+  EXPECT_TRUE(IsRectEmpty(&hidden));  // scrolled out on the left
+
+  // Back to the start with the left arrow, one tab a tap; then a tap on the second tab picks it.
+  auto tap = [&](int x) {
+    SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 50));
+    SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(x, 50));
+  };
+  for (int i = 0; i < 8; ++i) tap(arrows + 10);
+  EXPECT_EQ(rect(0).left, 0);
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 7);  // scrolling picks nothing
+  tap(rect(1).left + 4);
+  EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(Count(WM_NOTIFY, 40, TCN_SELCHANGE), 1);
+  // The right arrow stops once the last tab is whole.
+  for (int i = 0; i < 20; ++i) tap(arrows + 30);
+  EXPECT_LE(rect(7).right, arrows);
+  EXPECT_GT(rect(7).right, arrows - 120);
+}
