@@ -192,11 +192,13 @@ struct Button : ControlState {
         GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), &ext);
         RECT box{r.left, r.top + ext.cy / 2, r.right, r.bottom};
         Frame(hdc, box, kShadow);
-        RECT label{r.left + 6, r.top, r.left + 10 + ext.cx, r.top + ext.cy};
-        if (brush) FillRect(hdc, &label, brush);
-        else Fill(hdc, label, kFace);
-        label.left += 2;
-        Text(hdc, text, label, DT_LEFT | DT_SINGLELINE, color);
+        if (!text.empty()) {  // the label interrupts the frame's top edge
+          RECT label{r.left + 6, r.top, r.left + 10 + ext.cx, r.top + ext.cy};
+          if (brush) FillRect(hdc, &label, brush);
+          else Fill(hdc, label, kFace);
+          label.left += 2;
+          Text(hdc, text, label, DT_LEFT | DT_SINGLELINE, color);
+        }
       } else {
         int size = std::min<int>(13, r.bottom - r.top);
         bool left_text = style & BS_LEFTTEXT;

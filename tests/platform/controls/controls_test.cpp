@@ -497,7 +497,10 @@ TEST_F(ControlTest, TabsThatDoNotFitScrollToTheCurrentOne) {
     SendMessageW(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
     return r;
   };
-  const LONG arrows = 240 - 2 * 20;
+  RECT area{0, 0, 240, 60};
+  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  const LONG height = 60 - area.bottom - 4;  // the row's height; each arrow is as wide
+  const LONG arrows = 240 - 2 * height;
   EXPECT_EQ(rect(0).left, 0);
   EXPECT_GT(rect(7).right, 240);  // out of sight
   SendMessageW(tabs, TCM_SETCURSEL, 7, 0);
@@ -511,14 +514,14 @@ TEST_F(ControlTest, TabsThatDoNotFitScrollToTheCurrentOne) {
     SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 50));
     SendMessageW(tabs, WM_LBUTTONUP, 0, MAKELPARAM(x, 50));
   };
-  for (int i = 0; i < 8; ++i) tap(arrows + 10);
+  for (int i = 0; i < 8; ++i) tap(arrows + height / 2);
   EXPECT_EQ(rect(0).left, 0);
   EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 7);  // scrolling picks nothing
   tap(rect(1).left + 4);
   EXPECT_EQ(SendMessageW(tabs, TCM_GETCURSEL, 0, 0), 1);
   EXPECT_EQ(Count(WM_NOTIFY, 40, TCN_SELCHANGE), 1);
   // The right arrow stops once the last tab is whole.
-  for (int i = 0; i < 20; ++i) tap(arrows + 30);
+  for (int i = 0; i < 20; ++i) tap(arrows + height + height / 2);
   EXPECT_LE(rect(7).right, arrows);
   EXPECT_GT(rect(7).right, arrows - 120);
 }
