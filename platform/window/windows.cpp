@@ -278,8 +278,13 @@ BOOL DestroyWindow(HWND hwnd) {
     w->destroying = true;
     screen = ScreenRect(*w);
     was_visible = Visible(*w);
+    // The windows owned by it or by any window of its tree go with it (a pop-up whose owner is a
+    // child window belongs to that child's top-level window).
+    std::vector<HWND> tree{hwnd};
+    for (std::size_t i = 0; i < tree.size(); ++i)
+      if (auto t = Find(tree[i])) tree.insert(tree.end(), t->children.begin(), t->children.end());
     for (HWND h : TopLevels())
-      if (auto o = Find(h); o && o->owner == hwnd) owned.push_back(h);
+      if (auto o = Find(h); o && o->owner && std::find(tree.begin(), tree.end(), o->owner) != tree.end()) owned.push_back(h);
   }
   for (HWND h : owned) DestroyWindow(h);
   if (was_visible) {

@@ -259,3 +259,20 @@ TEST_F(WindowsTest, SystemCloseCommandClosesTheWindowByDefault) {
   EXPECT_EQ(Got(WM_CLOSE).size(), 1u);
   EXPECT_FALSE(IsWindow(h));
 }
+
+// A pop-up owned by a child window is destroyed with that child's top-level window, as one owned
+// by the top-level window itself is.
+TEST_F(WindowsTest, PopupsOwnedByAChildGoWithItsTopLevelWindow) {
+  HWND top = Make(WS_VISIBLE);
+  HWND child = Make(WS_CHILD | WS_VISIBLE, top, {10, 10, 50, 50});
+  HWND grandchild = Make(WS_CHILD | WS_VISIBLE, child, {1, 1, 20, 20});
+  HWND by_child = CreateWindowExW(0, kClass, u"bar", WS_POPUP | WS_VISIBLE, 0, 0, 40, 20, child, nullptr, nullptr, nullptr);
+  HWND by_grandchild = CreateWindowExW(0, kClass, u"bar", WS_POPUP, 0, 0, 40, 20, grandchild, nullptr, nullptr, nullptr);
+  HWND other = Make(WS_VISIBLE);
+  ASSERT_TRUE(IsWindow(by_child) && IsWindow(by_grandchild));
+  EXPECT_EQ(GetWindow(by_child, GW_OWNER), child);
+  DestroyWindow(top);
+  EXPECT_FALSE(IsWindow(by_child));
+  EXPECT_FALSE(IsWindow(by_grandchild));
+  EXPECT_TRUE(IsWindow(other));
+}
