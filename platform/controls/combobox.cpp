@@ -20,6 +20,17 @@ struct Combo : ControlState {
   bool focused = false;
   std::u16string edit_text;  // CBS_DROPDOWN / CBS_SIMPLE: the field's own text
 
+  // The field and the dropped rows are as high as the font needs (on a high-dpi screen the
+  // font is larger), and never lower than on a common screen.
+  int Field() const { return std::max(kField, FontHeight(font) + 6); }
+  int Row() const { return std::max(kRow, FontHeight(font) + 2); }
+  void FontChanged(HWND hwnd) {
+    if ((static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & 3) == CBS_SIMPLE) return;
+    RECT r;
+    GetClientRect(hwnd, &r);
+    if (r.bottom != Field()) SetWindowPos(hwnd, nullptr, 0, 0, r.right, Field(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     static constexpr ItemList::Messages kEntries{CB_GETLBTEXT, CB_GETLBTEXTLEN, CB_GETITEMDATA, CB_SETITEMDATA, CB_ERR};
     if (LRESULT r; items.Answer(kEntries, msg, wparam, lparam, r)) return r;
@@ -29,7 +40,7 @@ struct Combo : ControlState {
         if ((style & 3) != CBS_SIMPLE) {
           // The height given is the field and its dropped list: the window is the field alone.
           auto* cs = reinterpret_cast<CREATESTRUCTW*>(lparam);
-          if (cs->cy > kField) MoveWindow(hwnd, cs->x, cs->y, cs->cx, kField, FALSE);
+          if (cs->cy > Field()) MoveWindow(hwnd, cs->x, cs->y, cs->cx, Field(), FALSE);
         }
         return 0;
       case WM_PAINT: return PaintWith(hwnd, [&](HDC hdc) { Paint(hwnd, hdc); });
@@ -143,7 +154,7 @@ struct Combo : ControlState {
     RECT r;
     GetWindowRect(hwnd, &r);
     int rows = std::max(1, std::min(items.Count(), 8));
-    int height = rows * kRow + 2;
+    int height = rows * Row() + 2;
     int top = r.bottom;
     if (top + height > GetSystemMetrics(SM_CYSCREEN)) top = std::max(0, static_cast<int>(r.top) - height);
     drop = CreateWindowExW(WS_EX_TOPMOST, kDropClass, u"", WS_POPUP | WS_BORDER, r.left, top, r.right - r.left, height,
@@ -178,7 +189,7 @@ struct Combo : ControlState {
     RECT r;
     GetClientRect(hwnd, &r);
     bool enabled = IsWindowEnabled(hwnd);
-    r.bottom = std::min<LONG>(r.bottom, r.top + 20);  // the field; the template's height includes the list
+    r.bottom = std::min<LONG>(r.bottom, r.top + Field());  // the field; the template's height includes the list
     Fill(hdc, r, enabled ? kWindow : kFace);
     Frame(hdc, r, RGB(0x40, 0x40, 0x40));
     RECT button{r.right - 14, r.top + 1, r.right - 1, r.bottom - 1};
@@ -216,7 +227,7 @@ LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         if (c) {
           HGDIOBJ old = UseFont(hdc, c->font);
           for (int i = 0; i < c->items.Count(); ++i) {
-            RECT row{1, 1 + i * kRow, r.right - 1, 1 + (i + 1) * kRow};
+            RECT row{1, 1 + i * c->Row(), r.right - 1, 1 + (i + 1) * c->Row()};
             bool sel = i == c->current;
             if (sel) Fill(hdc, row, kHighlight);
             row.left += 3;
@@ -227,7 +238,7 @@ LRESULT DropProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       });
     case WM_LBUTTONDOWN:
       if (c) {
-        int i = (PointOf(lparam).y - 1) / kRow;
+        int i = (PointOf(lparam).y - 1) / c->Row();
         if (c->items.Valid(i)) c->Pick(combo, i);
         else c->Close(combo, true);
       }

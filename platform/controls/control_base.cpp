@@ -47,6 +47,16 @@ HFONT DefaultFont() {
 
 HGDIOBJ UseFont(HDC hdc, HFONT font) { return SelectObject(hdc, font ? font : DefaultFont()); }
 
+int FontHeight(HFONT font) {
+  HDC hdc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = UseFont(hdc, font);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(hdc, &tm);
+  SelectObject(hdc, old);
+  DeleteDC(hdc);
+  return static_cast<int>(tm.tmHeight);
+}
+
 void Fill(HDC hdc, const RECT& r, COLORREF color) {
   HBRUSH b = CreateSolidBrush(color);
   FillRect(hdc, &r, b);

@@ -32,6 +32,7 @@ LRESULT Dispatch(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   }
   if (msg == WM_SETFONT) {
     s->font = reinterpret_cast<HFONT>(wparam);
+    if constexpr (requires { s->FontChanged(hwnd); }) s->FontChanged(hwnd);  // controls sized by their font
     if (LOWORD(lparam)) InvalidateRect(hwnd, nullptr, TRUE);
     return 0;
   }
@@ -51,6 +52,8 @@ struct ControlState {
 HFONT DefaultFont();
 // Selects the control's font into the DC; answers the old one.
 HGDIOBJ UseFont(HDC hdc, HFONT font);
+// The height of a line of text in the font (null: the default control font), in pixels.
+int FontHeight(HFONT font);
 
 // Colours of the look.
 inline constexpr COLORREF kFace = RGB(0xE0, 0xE0, 0xE0);

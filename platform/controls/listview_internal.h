@@ -37,8 +37,10 @@ struct ListView : ControlState {
   COLORREF bk = RGB(0xFF, 0xFF, 0xFF), text = RGB(0, 0, 0), text_bk = CLR_NONE;
   int spacing_x = 0, spacing_y = 0;
   bool focused = false;
+  int font_height = 0;            // of the font set with WM_SETFONT; 0 before one is set
 
   LRESULT Handle(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+  void FontChanged(HWND) { font_height = font ? FontHeight(font) : 0; }
 
   // Data.
   bool OwnerData(HWND hwnd) const;

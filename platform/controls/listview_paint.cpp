@@ -7,10 +7,11 @@ namespace ce::controls {
 
 DWORD ListView::View(HWND hwnd) const { return static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & LVS_TYPEMASK; }
 
+// Rows are as high as their icon and their font need (on a high-dpi screen the font is larger).
 int ListView::RowHeight() const {
   int cx = 0, cy = 0;
   if (images[LVSIL_SMALL]) ImageList_GetIconSize(images[LVSIL_SMALL], &cx, &cy);
-  return std::max(16, cy + 2);
+  return std::max({16, cy + 2, font_height + 2});
 }
 
 int ListView::HeaderHeight(HWND hwnd) const {

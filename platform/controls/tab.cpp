@@ -29,16 +29,7 @@ struct Tab : ControlState {
 
   // Tabs are as high as set, else as their font needs (20 pixels at least): on a high-dpi
   // screen the font is larger and so are the tabs.
-  int Height() const {
-    if (item_height > 0) return item_height;
-    HDC hdc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = UseFont(hdc, font);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(hdc, &tm);
-    SelectObject(hdc, old);
-    DeleteDC(hdc);
-    return std::max<int>(kTabHeight, static_cast<int>(tm.tmHeight) + 6);
-  }
+  int Height() const { return item_height > 0 ? item_height : std::max(kTabHeight, FontHeight(font) + 6); }
   int ArrowWidth() const { return Height(); }
 
   int TabWidth(HDC hdc, int k) const {

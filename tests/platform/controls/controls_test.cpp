@@ -525,3 +525,49 @@ TEST_F(ControlTest, TabsThatDoNotFitScrollToTheCurrentOne) {
   EXPECT_LE(rect(7).right, arrows);
   EXPECT_GT(rect(7).right, arrows - 120);
 }
+
+// A larger font (as on a high-dpi screen) makes the combo box's field and the list view's rows
+// higher, so that their text is not cut; the common font keeps the common sizes.
+TEST_F(ControlTest, FieldsAndRowsGrowWithTheirFont) {
+  LOGFONTW lf{};
+  lf.lfHeight = -24;
+  const char16_t face[] = u"Tahoma";
+  std::copy(face, face + 7, lf.lfFaceName);
+  HFONT large = CreateFontIndirectW(&lf);
+  HWND combo = Make(WC_COMBOBOXW, CBS_DROPDOWNLIST, 50);
+  HWND list = Make(WC_LISTVIEWW, LVS_REPORT, 51);
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.cx = 100;
+  column.pszText = const_cast<WCHAR*>(u"Name");
+  SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.pszText = const_cast<WCHAR*>(u"Row");
+  SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  auto height = [](HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r.bottom - r.top;
+  };
+  auto row = [&] {
+    RECT r{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    return r.bottom - r.top;
+  };
+  EXPECT_EQ(height(combo), 20);
+  EXPECT_EQ(row(), 16);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, large);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
+  SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
+  EXPECT_GE(height(combo), tm.tmHeight + 4);
+  EXPECT_GE(row(), tm.tmHeight);
+  DestroyWindow(combo);
+  DestroyWindow(list);
+  DeleteObject(large);
+}
