@@ -103,6 +103,29 @@ TEST_F(FlightRun, APlayedInFlightLeavesALogGpsbabelReadsAtTheFlightsPositions) {
   }
 }
 
+// The program's own replay (in the simulator) at x100: each screenshot waits for the replayed
+// flight to reach its time (the simulator's fixes before the replay carry the clock's time), and
+// the map moves between them.
+TEST_F(FlightRun, TheReplayedFlightMovesTheMapBetweenItsScreenshots) {
+  flightgen::Options options;
+  options.minutes = 10;
+  options.interval = 1;
+  options.startSeconds = 11 * 3600;
+  options.seed = 21;
+  const fs::path flight = dir_ / "short.igc";
+  std::ofstream(flight, std::ios::binary) << flightgen::GenerateFlight(options);
+  // Replayed fixes at x100: 11:00:00, 11:01:40, ... 11:08:20.
+  ASSERT_EQ(Run("--mode replay --speed x100 --at 11:02:00,11:05:00,11:08:20 --flight '" + flight.string() + "'"), 0)
+      << Log();
+  std::vector<std::string> shots;
+  for (const char* shot : {"fix-110200.png", "fix-110500.png", "fix-110820.png"}) {
+    ASSERT_TRUE(fs::exists(Out() / shot)) << shot << "\n" << Log();
+    shots.push_back(Read(Out() / shot));
+  }
+  EXPECT_NE(shots[0], shots[1]);
+  EXPECT_NE(shots[1], shots[2]);
+}
+
 TEST_F(FlightRun, BadInputLeavesTheProgramUpUntilItIsQuit) {
   // Garbled NMEA: random bytes, cut sentences, wrong checksums, a few good sentences between them.
   std::mt19937 random(5);
