@@ -14,9 +14,11 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMetresPerDegree = 111194.9;  // on a sphere of radius 6371 km
-// A task flight: the run-up behind the start point, how far beyond a turnpoint it flies and how
-// near a point counts as reached (metres).
-constexpr double kRunUp = 3000.0;
+// A task flight: where it climbs before the start (metres behind the start point; its circles stay
+// within 500 m of the point) and for how long (seconds), how far beyond a turnpoint it flies and
+// how near a point counts as reached (metres).
+constexpr double kRunUp = 300.0;
+constexpr double kClimbBeforeStart = 240.0;
 constexpr double kBeyondTurnpoint = 800.0;
 constexpr double kReached = 300.0;
 
@@ -109,8 +111,8 @@ std::string GenerateFlight(const Options& o) {
   double altitude = 1500.0;
   double heading = Between(random, 0.0, 360.0);
   if (!turnpoints.empty()) {
-    // A task starts behind the start point, gliding along the first leg, so that it crosses the
-    // start line.
+    // A task starts with a climb just behind the start point, then glides along the first leg
+    // across the start line.
     const double dx = turnpoints[1].first, dy = turnpoints[1].second;
     const double n = std::hypot(dx, dy);
     heading = std::atan2(dx, dy) * 180.0 / kPi;
@@ -120,6 +122,12 @@ std::string GenerateFlight(const Options& o) {
   double phaseLeft = Between(random, 180.0, 480.0);  // seconds left of the glide or the climb
   double climb = 0.0;
   double turn = 0.0;
+  if (!turnpoints.empty()) {
+    thermal = true;
+    phaseLeft = kClimbBeforeStart;
+    climb = 1.5;
+    turn = 360.0 / 25.0;
+  }
   const int fixes = o.interval > 0 ? o.minutes * 60 / o.interval : 0;
   for (int i = 0; i < fixes; ++i) {
     const int seconds = (o.startSeconds + i * o.interval) % 86400;
