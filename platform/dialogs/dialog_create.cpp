@@ -146,6 +146,17 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
       return 0;
     }
+    case WM_SETTEXT: {
+      // A new title shows at once: the caption band paints again.
+      const LRESULT set = DefWindowProcW(hwnd, msg, wparam, lparam);
+      if (st && st->top > 0 && (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_CAPTION) == WS_CAPTION) {
+        RECT band;
+        GetClientRect(hwnd, &band);
+        band.bottom = st->top;
+        InvalidateRect(hwnd, &band, FALSE);
+      }
+      return set;
+    }
     case WM_SETFONT:
       if (st) st->font = reinterpret_cast<HFONT>(wparam);
       return 0;

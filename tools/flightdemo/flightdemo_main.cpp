@@ -3,7 +3,7 @@
 //
 //   flightdemo [--mode played|replay|sim] [--live] [--screen 240x320|480x640] [--device DIR]
 //              [--out DIR] [--flight FILE.igc] [--at HH:MM:SS,...] [--rate N] [--speed x1|x10|x100]
-//              [--seconds N] [--remove NAME]...
+//              [--seconds N] [--remove NAME]... [--arrow X1,Y1,X2,Y2]...
 //
 // played: the flight goes in as live NMEA through `nmeaplayer --pty` on "COM1", so the program
 //         writes its IGC log, which is copied into the output folder;
@@ -12,7 +12,9 @@
 // The flight is an IGC file, or for "played" also an NMEA log. "--at none" takes no screenshots at
 // fix times and asks for no log: the run ends when the flight was played in and --seconds have passed (replay:
 // --seconds after its start). --remove deletes a file of "\My Documents" after the install (a
-// data file the settings name going missing).
+// data file the settings name going missing). --arrow (sim) draws a pen arrow on the map from
+// (X1, Y1) to (X2, Y2) once the start-up has run, one every two seconds, each followed by the
+// screenshot arrow-N.png: an arrow from the glider sets the simulated speed and direction.
 // Screenshots: start.png at the end of the start-up, fix-HHMMSS.png when the flight reaches each
 // time of --at (default: a quarter, half and three quarters through the flight and its last fix),
 // end.png before the program is quit through 40034, answered "Yes" by script. Everything the
@@ -55,7 +57,7 @@ const char kUsage[] =
     "usage: flightdemo [--mode played|replay|sim] [--live] [--screen 240x320|480x640]\n"
     "                  [--device DIR] [--out DIR] [--flight FILE.igc] [--at HH:MM:SS,...]\n"
     "                  [--rate EPOCHS_PER_SECOND] [--speed x1|x10|x100|x1000] [--seconds N]\n"
-    "                  [--remove NAME]...\n";
+    "                  [--remove NAME]... [--arrow X1,Y1,X2,Y2]...\n";
 
 struct Options {
   std::string mode = "played";
@@ -67,6 +69,7 @@ struct Options {
   std::string speed;
   int seconds = 60;
   std::vector<std::string> remove;
+  std::vector<RECT> arrows;  // pen arrows: from (left, top) to (right, bottom)
 };
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -84,6 +87,12 @@ bool Parse(int argc, char** argv, Options& o) {
     else if (a == "--speed" && hasValue) o.speed = argv[++i];
     else if (a == "--seconds" && hasValue) o.seconds = std::atoi(argv[++i]);
     else if (a == "--remove" && hasValue) o.remove.push_back(argv[++i]);
+    else if (a == "--arrow" && hasValue) {
+      RECT r{};
+      char extra = 0;
+      if (std::sscanf(argv[++i], "%d,%d,%d,%d%c", &r.left, &r.top, &r.right, &r.bottom, &extra) != 4) return false;
+      o.arrows.push_back(r);
+    }
     else return false;
   }
   if (o.mode != "played" && o.mode != "replay" && o.mode != "sim") return false;
@@ -181,6 +190,21 @@ HANDLE StartProgram(const std::u16string& arguments, const fs::path& log) {
   if (!started) return nullptr;
   CloseHandle(pi.hThread);
   return pi.hProcess;
+}
+
+LPARAM At(LONG x, LONG y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+// A pen arrow as the device delivers it: down, two moves, up, with pauses so that the button-up
+// is not already waiting when the program handles the button-down.
+void PenArrow(HWND window, const RECT& a) {
+  const auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(150)); };
+  PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(a.left, a.top));
+  pause();
+  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At((a.left + a.right) / 2, (a.top + a.bottom) / 2));
+  pause();
+  PostMessageW(window, WM_MOUSEMOVE, MK_LBUTTON, At(a.right, a.bottom));
+  pause();
+  PostMessageW(window, WM_LBUTTONUP, 0, At(a.right, a.bottom));
 }
 
 HWND WaitForWindow(std::chrono::seconds limit) {
@@ -317,6 +341,17 @@ int main(int argc, char** argv) {
   } else if (ok && o.mode == "replay") {
     PostMessageW(window, WM_COMMAND, 40053, 0);  // "Cumulor Logger", answered "Playback" by script
     std::printf("replay started through 40053\n");
+  }
+  for (std::size_t i = 0; ok && i < o.arrows.size(); ++i) {
+    PenArrow(window, o.arrows[i]);
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const WPARAM shot = 100 + i;
+    const std::string name = "arrow-" + std::to_string(i + 1) + ".png";
+    if (SendMessageW(window, kSaveScreenMessage, shot, 0) == 1)
+      fs::rename(o.out / ("screen-" + std::to_string(shot) + ".png"), o.out / name);
+    std::printf("pen arrow (%ld,%ld) to (%ld,%ld), then %s\n", static_cast<long>(o.arrows[i].left),
+                static_cast<long>(o.arrows[i].top), static_cast<long>(o.arrows[i].right),
+                static_cast<long>(o.arrows[i].bottom), name.c_str());
   }
   if (ok && !timed) {
     std::this_thread::sleep_for(std::chrono::seconds(o.seconds));

@@ -14,6 +14,13 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kMetresPerDegree = 111194.9;  // on a sphere of radius 6371 km
+// A task flight: where it climbs before the start (metres behind the start point; its circles stay
+// within 500 m of the point) and for how long (seconds), how far beyond a turnpoint it flies and
+// how near a point counts as reached (metres).
+constexpr double kRunUp = 300.0;
+constexpr double kClimbBeforeStart = 240.0;
+constexpr double kBeyondTurnpoint = 800.0;
+constexpr double kReached = 300.0;
 
 // Uniform in [0, 1) from the raw 32-bit output, which the standard fixes for mt19937 (the library's
 // distributions may differ between implementations).
@@ -85,15 +92,42 @@ std::string GenerateFlight(const Options& o) {
   for (const Turnpoint& t : o.task)
     turnpoints.emplace_back((t.longitude - originLon) * kMetresPerDegree * cosLat,
                             (t.latitude - originLat) * kMetresPerDegree);
-  std::size_t next = 1;  // the turnpoint flown to
+  // Where the glider flies to for each point: beyond an inner turnpoint, inside its 90-degree
+  // sector (on the bisector, away from the two legs); the finish point itself.
+  std::vector<std::pair<double, double>> aims = turnpoints;
+  for (std::size_t k = 1; k + 1 < turnpoints.size(); ++k) {
+    const auto unit = [](double dx, double dy) {
+      const double n = std::hypot(dx, dy);
+      return n > 0 ? std::pair{dx / n, dy / n} : std::pair{0.0, 0.0};
+    };
+    const auto [ix, iy] = unit(turnpoints[k].first - turnpoints[k - 1].first, turnpoints[k].second - turnpoints[k - 1].second);
+    const auto [ox, oy] = unit(turnpoints[k + 1].first - turnpoints[k].first, turnpoints[k + 1].second - turnpoints[k].second);
+    const auto [bx, by] = unit(ix - ox, iy - oy);
+    aims[k] = {turnpoints[k].first + kBeyondTurnpoint * bx, turnpoints[k].second + kBeyondTurnpoint * by};
+  }
+  std::size_t next = 1;  // the point flown to
   bool finished = false;
   double x = 0.0, y = 0.0;
   double altitude = 1500.0;
   double heading = Between(random, 0.0, 360.0);
+  if (!turnpoints.empty()) {
+    // A task starts with a climb just behind the start point, then glides along the first leg
+    // across the start line.
+    const double dx = turnpoints[1].first, dy = turnpoints[1].second;
+    const double n = std::hypot(dx, dy);
+    heading = std::atan2(dx, dy) * 180.0 / kPi;
+    if (n > 0) x = -kRunUp * dx / n, y = -kRunUp * dy / n;
+  }
   bool thermal = false;
   double phaseLeft = Between(random, 180.0, 480.0);  // seconds left of the glide or the climb
   double climb = 0.0;
   double turn = 0.0;
+  if (!turnpoints.empty()) {
+    thermal = true;
+    phaseLeft = kClimbBeforeStart;
+    climb = 1.5;
+    turn = 360.0 / 25.0;
+  }
   const int fixes = o.interval > 0 ? o.minutes * 60 / o.interval : 0;
   for (int i = 0; i < fixes; ++i) {
     const int seconds = (o.startSeconds + i * o.interval) % 86400;
@@ -118,7 +152,7 @@ std::string GenerateFlight(const Options& o) {
         altitude -= 0.9;
         if (!turnpoints.empty()) {
           // Towards the next turnpoint.
-          const double goal = std::atan2(turnpoints[next].first - x, turnpoints[next].second - y) * 180.0 / kPi;
+          const double goal = std::atan2(aims[next].first - x, aims[next].second - y) * 180.0 / kPi;
           const double d = std::remainder(goal - heading, 360.0);  // -180..180
           heading += d > 5 ? 5 : d < -5 ? -5 : d;
         } else if (std::hypot(x, y) > o.radiusKm * 1000.0 * 0.9) {
@@ -130,7 +164,7 @@ std::string GenerateFlight(const Options& o) {
       }
       x += speed * std::sin(heading * kPi / 180.0);
       y += speed * std::cos(heading * kPi / 180.0);
-      if (!turnpoints.empty() && std::hypot(turnpoints[next].first - x, turnpoints[next].second - y) < 500.0) {
+      if (!turnpoints.empty() && std::hypot(aims[next].first - x, aims[next].second - y) < kReached) {
         if (++next == turnpoints.size()) {
           finished = true;
           break;

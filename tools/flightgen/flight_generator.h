@@ -23,9 +23,11 @@ struct Options {
   int startSeconds = 12 * 3600;  // UTC time of the first fix (near 86400 to cross midnight)
   int day = 1, month = 6, year = 2026;
   std::uint32_t seed = 1;
-  // A task: the glider starts over the first point and flies to each next one in turn (a point
-  // counts as reached within 500 m); the flight ends at the last point or after `minutes`,
-  // whichever comes first. Empty: the glider wanders in the area round the centre.
+  // A task: the glider climbs for four minutes 300 m behind the first point, then glides along the
+  // first leg (so that it crosses the start line), flies beyond each turnpoint into its 90-degree sector (800 m out on
+  // the bisector, reached within 300 m) and on to the last point (reached within 300 m); the
+  // flight ends there or after `minutes`, whichever comes first. Empty: the glider wanders in the
+  // area round the centre.
   std::vector<Turnpoint> task;
 };
 

@@ -19,6 +19,7 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/task/task_edit.h"
+#include "cumulor/data/task/task_ops.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
@@ -176,14 +177,12 @@ void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
     PlaySoundAsync(u"TADA.wav");
     return;
   }
-  // The live optimisation starts here, the statistics record the start point, and the start point
-  // moves to the achieved list.
+  // The live optimisation starts here, the statistics record the start point, and the task
+  // advances: the start point moves to the achieved list and the next point becomes the target.
   const TaskPoint start = task[0];
   TrailSetOlcStart();
   RecordTaskPoint(app.stats, start);
-  if (achieved.SetSize(1) == S_OK) achieved[0] = start;
-  for (std::int32_t i = 1; i < task.Size(); ++i) task[i - 1] = task[i];
-  task.SetSize(task.Size() - 1);
+  AdvanceTask();
   GetLocalTime(&app.taskStartLocal);
   SystemTimeToFileTime(&app.taskStartLocal, &app.taskStartTime);
   if (app.taskTimeMinutes) {

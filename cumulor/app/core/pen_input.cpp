@@ -139,8 +139,28 @@ void RestoreMapPosition(AppContext& app) {
   CenterMapOnFix(app);
 }
 
+// What the last frame drew where the pen looks for it: the glider, its wind text, the final-glide
+// box and the start-gate box (the frame writes them under the main lock, often on the notify
+// thread).
+void TakeFrameTargets(AppContext& app, PenTargets& targets) {
+  EnterCriticalSection(&app.mainLock);
+  const MainScreen& frame = app.screen;
+  targets.gliderPoint = frame.gliderPoint;
+  targets.gliderRect = frame.gliderRect;
+  targets.startGateShown = frame.startGateShown;
+  RECT box{};
+  if (app.finalGlideOn)
+    for (const RECT* part : {&frame.glideMacCready, &frame.glideAltitude, &frame.glideTime})
+      if (!IsRectEmpty(part)) UnionRect(&box, &box, part);
+  targets.taskStatusBox = box;
+  LeaveCriticalSection(&app.mainLock);
+}
+
 void ToggleMark(AppContext& app, PenState& pen, const PenTargets& targets) {
   pen.markFlag = pen.markFlag ? 0 : 1;
+  EnterCriticalSection(&app.mainLock);  // the frame draws the corner letter from it
+  app.screen.markFlag = pen.markFlag;
+  LeaveCriticalSection(&app.mainLock);
   if (HDC dc = app.mainWindow ? GetDC(app.mainWindow) : nullptr) {
     const RECT& box = app.infoBoxRect;
     RoundRect(dc, box.left, box.top - 2, box.right, box.bottom, 5, 5);
@@ -219,6 +239,7 @@ void ButtonDown(AppContext& app, PenState& pen, POINT at) {
   pen.areaPoint = TaskPoint{};
   PenTargets& targets = PenTargetRects();
   LayoutPenTargets(targets, app.mapRect, GetSystemMetrics(SM_CYCAPTION), IsLargeScreen());
+  TakeFrameTargets(app, targets);
 
   if ((app.map.panX != 0 || app.map.panY != 0) && Inside(targets.restoreButton, at)) {
     RestoreMapPosition(app);

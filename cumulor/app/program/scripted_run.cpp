@@ -34,8 +34,16 @@ ShotState& State() {
   return state;
 }
 
+// Every window of the program with a pending paint paints now (the main window, the replay
+// window, their controls), so that the screen holds the whole current picture.
+void PaintPendingWindows() {
+  MSG msg;
+  for (int i = 0; i < 256 && PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++i) DispatchMessageW(&msg);
+}
+
 bool Save(HWND hwnd, const std::string& name) {
   UpdateWindow(hwnd);  // the frame the new-fix handling drew reaches the screen first
+  PaintPendingWindows();
   const std::filesystem::path file = State().folder / name;
   const bool saved = ce::display::SaveScreenshot(file);
   std::fprintf(stderr, "[screenshot] %s%s\n", file.c_str(), saved ? "" : " (not written)");
@@ -53,14 +61,26 @@ void ChooseReplaySpeed() {
                reinterpret_cast<LPARAM>(GetDlgItem(window, kIdReplaySpeed)));
 }
 
+// The time of day the flight has reached: the newest stored fix's. During a replay only a fix of
+// the replayed flight counts (the simulator's fixes stored before it carry the clock's time).
+bool ReachedFlightTime(AppContext& app, std::uint32_t& time) {
+  GpsFix newest;
+  if (GetFixBuffer(app.gps, &newest, 1) < 1) return false;
+  if (!app.replayWindow.load()) {
+    time = newest.timeOfDay;
+    return true;
+  }
+  return IsReplayedFix(app.loadedFlight, newest) && (time = newest.timeOfDay, true);
+}
+
 void TakeDueShots(HWND hwnd) {
   ShotState& s = State();
   ChooseReplaySpeed();
   // In the simulator only a replay's fixes carry the flight's times (the simulated ones the clock's).
   if (s.app->simulator && !s.app->replayWindow.load()) return;
-  GpsFix newest;
-  if (s.next >= s.times.size() || GetFixBuffer(s.app->gps, &newest, 1) < 1) return;
-  while (s.next < s.times.size() && newest.timeOfDay >= s.times[s.next]) {
+  std::uint32_t reached = 0;
+  if (s.next >= s.times.size() || !ReachedFlightTime(*s.app, reached)) return;
+  while (s.next < s.times.size() && reached >= s.times[s.next]) {
     const std::uint32_t t = s.times[s.next++];
     char name[32];
     std::snprintf(name, sizeof name, "fix-%02u%02u%02u.png", t / 3600, t / 60 % 60, t % 60);
@@ -84,6 +104,18 @@ LRESULT ShotWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 }  // namespace
+
+bool IsReplayedFix(LoadedFlight& flight, const GpsFix& fix) {
+  std::lock_guard<std::mutex> guard(flight.lock);
+  if (!flight.fixes) return false;
+  // The replayed fixes lie before the cursor, in time order: the newest is found near it.
+  for (std::int32_t i = std::min(flight.cursor, flight.FixCount()) - 1; i >= 0; --i) {
+    const GpsFix& f = flight.fixes[i];
+    if (f.timeOfDay < fix.timeOfDay) return false;
+    if (f.timeOfDay == fix.timeOfDay && f.position == fix.position) return true;
+  }
+  return false;
+}
 
 std::vector<std::uint32_t> ParseScreenshotTimes(const std::string& text, std::string* bad) {
   std::vector<std::uint32_t> times;

@@ -25,6 +25,8 @@ TONES = {
     # Airspace alarm: a falling pair, then the warble of "sua.wav".
     "Alarm4.wav": [(1400, 120), (0, 30), (1000, 120), (0, 30), (1400, 120)],
     "sua.wav": [(900, 80), (1200, 80), (900, 80), (1200, 80)],
+    # The map zooms in near a turnpoint: a rising run of three.
+    "WindMax.wav": [(700, 70), (940, 70), (1250, 110)],
 }
 
 

@@ -12,11 +12,13 @@
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/app/core/task_link.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_gates.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/data/task/task_store.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/stats/flight_stats.h"
 #include "platform/window/window_seams.h"
@@ -328,6 +330,9 @@ TEST_F(GpsUpdateTest, AutomaticZoomNearTheTurnpointAndItsRestoreWhenTheTurnpoint
 }
 
 TEST_F(GpsUpdateTest, CrossingTheStartLineStartsTheTaskUnlessManualArmingWaits) {
+  // The task module reaches the navigation target through the program's hooks.
+  const TaskHooks kept = TaskHooksInstalled();
+  InstallTaskHooks();
   struct Case {
     bool armOption;
     std::uint8_t armed;
@@ -355,8 +360,11 @@ TEST_F(GpsUpdateTest, CrossingTheStartLineStartsTheTaskUnlessManualArmingWaits) 
       Fix(GeoPoint{kHome.lon + 40, kHome.lat + offset});
     EXPECT_EQ(AchievedList().Size(), c.started ? 1 : 0);
     EXPECT_EQ(app->taskStarted, c.started ? 1 : 0);
+    // Once started, the next point is the target (no automatic zoom for the start just crossed).
+    EXPECT_EQ(app->navTarget.lat, c.started ? wp[1].lat : wp[0].lat);
     app->taskStarted = 0;
   }
+  TaskHooksInstalled() = kept;
 }
 
 }  // namespace

@@ -173,7 +173,7 @@ TEST_F(PenTest, AnArmedTapModeActsAtTheTapInsteadOfStartingAnArrow) {
 
 TEST_F(PenTest, SimulatorArrowFromTheGliderSetsSpeedAndTrackOrTheReplayPace) {
   app->simulator = 1;
-  PenTargetRects().gliderPoint = kDown;
+  app->screen.gliderPoint = kDown;  // where the frame drew the glider
   struct Case {
     std::int32_t length;
     float speed;
@@ -188,12 +188,12 @@ TEST_F(PenTest, SimulatorArrowFromTheGliderSetsSpeedAndTrackOrTheReplayPace) {
     EXPECT_EQ(app->map.panX, 0);  // a simulator arrow never pans
   }
   // Outside the glider's box the same arrow pans.
-  PenTargetRects().gliderPoint = POINT{200, 300};
+  app->screen.gliderPoint = POINT{200, 300};
   Arrow(kDown, Right(60));
   EXPECT_NE(app->map.panX, 0);
 
   // During a replay the arrow sets the replay's step time.
-  PenTargetRects().gliderPoint = kDown;
+  app->screen.gliderPoint = kDown;  // where the frame drew the glider
   app->gps.replayActive = 1;
   struct Pace {
     std::int32_t length;
@@ -243,9 +243,11 @@ TEST_F(PenTest, CornerBoxesCycleTheOrientationToggleTheMarkAndRestoreTheMap) {
 
   Tap(POINT{5, 5});  // the mark box
   EXPECT_EQ(Pen().markFlag, 1);
+  EXPECT_EQ(app->screen.markFlag, 1);  // the frame draws "G"
   EXPECT_TRUE(Played(u"Asterisk.wav"));
   Tap(POINT{5, 5});
   EXPECT_EQ(Pen().markFlag, 0);
+  EXPECT_EQ(app->screen.markFlag, 0);
 
   // The restore button only answers while the map is panned away.
   const RECT r = PenTargetRects().restoreButton;

@@ -41,6 +41,17 @@ class FlightRun : public ::testing::Test {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   fs::path Out() const { return dir_ / "out"; }
+  // Ten minutes from 11:00:00 UTC, a fix a second, in the demonstration area.
+  fs::path ShortFlight() const {
+    flightgen::Options options;
+    options.minutes = 10;
+    options.interval = 1;
+    options.startSeconds = 11 * 3600;
+    options.seed = 21;
+    const fs::path flight = dir_ / "short.igc";
+    std::ofstream(flight, std::ios::binary) << flightgen::GenerateFlight(options);
+    return flight;
+  }
   std::string Log() const { return Read(dir_ / "run.log") + Read(Out() / "cumulor.log"); }
   static std::string Read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -67,14 +78,8 @@ std::string LastLine(const std::string& text) {
 
 TEST_F(FlightRun, APlayedInFlightLeavesALogGpsbabelReadsAtTheFlightsPositions) {
   if (std::system("gpsbabel -V > /dev/null 2>&1") != 0) GTEST_SKIP() << "gpsbabel is not installed";
-  // Ten minutes, a fix a second, in the demonstration area, played in at 200 fixes a second.
-  flightgen::Options options;
-  options.minutes = 10;
-  options.interval = 1;
-  options.startSeconds = 11 * 3600;
-  options.seed = 21;
-  const fs::path flight = dir_ / "short.igc";
-  std::ofstream(flight, std::ios::binary) << flightgen::GenerateFlight(options);
+  // The short flight played in at 200 fixes a second.
+  const fs::path flight = ShortFlight();
   ASSERT_EQ(Run("--mode played --rate 200 --flight '" + flight.string() + "'"), 0) << Log();
   EXPECT_TRUE(fs::exists(Out() / "start.png"));
   EXPECT_TRUE(fs::exists(Out() / "end.png"));
@@ -101,6 +106,23 @@ TEST_F(FlightRun, APlayedInFlightLeavesALogGpsbabelReadsAtTheFlightsPositions) {
     EXPECT_NEAR(p.lat, at->second.first, precision) << p.seconds;
     EXPECT_NEAR(p.lon, at->second.second, precision) << p.seconds;
   }
+}
+
+// The program's own replay (in the simulator) at x100: each screenshot waits for the replayed
+// flight to reach its time (the simulator's fixes before the replay carry the clock's time), and
+// the map moves between them.
+TEST_F(FlightRun, TheReplayedFlightMovesTheMapBetweenItsScreenshots) {
+  const fs::path flight = ShortFlight();
+  // Replayed fixes at x100: 11:00:00, 11:01:40, ... 11:08:20.
+  ASSERT_EQ(Run("--mode replay --speed x100 --at 11:02:00,11:05:00,11:08:20 --flight '" + flight.string() + "'"), 0)
+      << Log();
+  std::vector<std::string> shots;
+  for (const char* shot : {"fix-110200.png", "fix-110500.png", "fix-110820.png"}) {
+    ASSERT_TRUE(fs::exists(Out() / shot)) << shot << "\n" << Log();
+    shots.push_back(Read(Out() / shot));
+  }
+  EXPECT_NE(shots[0], shots[1]);
+  EXPECT_NE(shots[1], shots[2]);
 }
 
 TEST_F(FlightRun, BadInputLeavesTheProgramUpUntilItIsQuit) {

@@ -5,6 +5,7 @@
 
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -86,6 +87,31 @@ TEST_F(FlightGen, ATaskFlightPassesEachTurnpointInTurnAndEndsAtTheFinish) {
       if (GeoDistance(fixes[i].position, p) < 500 + 2 * 30 + 100) reached = i;
     ASSERT_GE(reached, 0) << "turnpoint " << (&p - points) + 1 << " not reached";
     from = reached;
+  }
+  // It starts behind the start point (so it crosses the start line) and flies into each inner
+  // turnpoint's 90-degree sector, beyond the point on the bisector away from both legs.
+  const auto metres = [](const GeoPoint& from, const GeoPoint& to) {
+    const double c = std::cos(from.lat / 36000.0 * 3.14159265358979 / 180.0);
+    return std::pair{(to.lon - from.lon) / 36000.0 * 111194.9 * c, (to.lat - from.lat) / 36000.0 * 111194.9};
+  };
+  const GeoPoint start = at(47.3, 11.0);
+  const auto [fx, fy] = metres(start, fixes[0].position);
+  const auto [lx, ly] = metres(start, points[0]);
+  EXPECT_LT(fx * lx + fy * ly, 0.0) << "the first fix is not behind the start point";
+  for (int k = 0; k < 2; ++k) {
+    const GeoPoint& t = points[k];
+    const auto [px, py] = metres(t, k == 0 ? start : points[k - 1]);
+    const auto [nx, ny] = metres(t, points[k + 1]);
+    double bx = -(px / std::hypot(px, py) + nx / std::hypot(nx, ny)), by = -(py / std::hypot(px, py) + ny / std::hypot(nx, ny));
+    const double bn = std::hypot(bx, by);
+    bx /= bn, by /= bn;
+    bool inSector = false;
+    for (std::int32_t i = 0; i < fixes.Size() && !inSector; ++i) {
+      const auto [gx, gy] = metres(t, fixes[i].position);
+      const double along = gx * bx + gy * by, across = std::abs(gx * by - gy * bx);
+      inSector = along > 100.0 && along < 3000.0 && across < along;  // within 45 degrees of the bisector
+    }
+    EXPECT_TRUE(inSector) << "turnpoint " << k + 1 << ": no fix in its sector";
   }
   // The last fix is at the finish, well before the ten hours allowed, and the climbs happened.
   EXPECT_LT(GeoDistance(fixes[fixes.Size() - 1].position, points[2]), 700u);
