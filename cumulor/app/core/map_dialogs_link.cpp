@@ -1,6 +1,7 @@
 #include "cumulor/app/core/map_dialogs_link.h"
 
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/status_line.h"
@@ -55,7 +56,14 @@ void InstallMapDialogs(AppContext& app) {
   status.setMacCready = [&app](float value) { SetMacCready(app, value); };
   SetTaskStatusHooks(std::move(status));
   MapTapHooks tap;
-  tap.labels = [] { return static_cast<const LabelList*>(&FrameLabels()); };
+  tap.labels = [&app] {
+    // The frame rebuilds its label list on the notify thread under the main lock: the tap works on
+    // a copy taken under it.
+    static LabelList copy;
+    MainLockGuard guard(app);
+    copy = FrameLabels();
+    return static_cast<const LabelList*>(&copy);
+  };
   tap.createWaypoint = [&app](const GeoPoint& at) { AddUserWaypoint(-1, at.lon, at.lat, app.mainWindow); };
   tap.selectAirspace = [&app](const GeoPoint& at) {
     TapAirspaceSelection& selection = TapSelectedAirspace();

@@ -47,10 +47,14 @@ void PenToPointPopup(AppContext&, POINT) {}
 bool PenToTapMode(AppContext& app, POINT at) {
   if (!MapTap().armed) return false;
   GeoPoint world;
-  EnterCriticalSection(&app.mainLock);
-  MapScreenToWorld(app.map, world, at);
-  LeaveCriticalSection(&app.mainLock);
-  MapTapAction(at, app.screen.gliderPoint, world);
+  POINT glider{};
+  {
+    // The frame moves the view and the aircraft's point on the notify thread under the main lock.
+    MainLockGuard guard(app);
+    MapScreenToWorld(app.map, world, at);
+    glider = app.screen.gliderPoint;
+  }
+  MapTapAction(at, glider, world);
   return true;
 }
 
