@@ -13,9 +13,16 @@ constexpr COLORREF kSpotHeight = 0x2D52A0;
 constexpr COLORREF kNamedPoint = 0xFF9966;
 constexpr int kPointFontRole = 11;
 
+// Screen points of the object; a vertex on the same pixel as the one before it is left out, as it
+// would add nothing to the line or the area (zoomed out, most of them do).
 void Project(const MapView& view, const kv3::MapObject& o, VectorDrawContext& c) {
   c.points.resize(o.points.size());
-  for (std::size_t i = 0; i < o.points.size(); ++i) MapWorldToScreen(view, c.points[i], o.points[i]);
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < o.points.size(); ++i) {
+    MapWorldToScreen(view, c.points[kept], o.points[i]);
+    if (kept == 0 || c.points[kept].x != c.points[kept - 1].x || c.points[kept].y != c.points[kept - 1].y) ++kept;
+  }
+  c.points.resize(kept);
 }
 
 HPEN LinePen(const MapPalette& p, std::int32_t category, std::int32_t value) {
