@@ -7,7 +7,24 @@ namespace cumulor {
 
 namespace {
 
-bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+// Byte classes for the scanning loops: white space, the end of a name, "=", "&".
+constexpr std::uint8_t kSpaceClass = 1;
+constexpr std::uint8_t kNameStopClass = 2;  // white space and ">"
+constexpr std::uint8_t kEqualsClass = 4;
+constexpr std::uint8_t kAmpersandClass = 8;
+
+struct ByteClasses {
+  std::uint8_t of[256] = {};
+  constexpr ByteClasses() {
+    for (int c : {' ', '\t', '\r', '\n', '\v', '\f'}) of[c] = kSpaceClass | kNameStopClass;
+    of[static_cast<int>('>')] = kNameStopClass;
+    of[static_cast<int>('=')] = kEqualsClass;
+    of[static_cast<int>('&')] = kAmpersandClass;
+  }
+};
+constexpr ByteClasses kClasses;
+
+bool IsSpace(int c) { return c >= 0 && (kClasses.of[c] & kSpaceClass) != 0; }
 
 // Decodes the four references the writer produces; other "&" sequences stay as they are.
 void DecodeReferences(DynString& s) {
@@ -63,7 +80,8 @@ std::int32_t XmlTokenizer::NameEnd(bool stopAtEquals) const {
   const std::uint8_t* data = source_.bytes.Data();
   const std::int32_t size = source_.bytes.Size();
   std::int32_t i = source_.position - 1;
-  while (i < size && !IsSpace(data[i]) && data[i] != '>' && !(stopAtEquals && data[i] == '=')) ++i;
+  const std::uint8_t stop = stopAtEquals ? (kNameStopClass | kEqualsClass) : kNameStopClass;
+  while (i < size && !(kClasses.of[data[i]] & stop)) ++i;
   return i;
 }
 
@@ -102,19 +120,26 @@ void XmlTokenizer::ReadComment() {
 }
 
 void XmlTokenizer::ReadText() {
+  bool references = false;
   if (!AtEnd()) {
     const std::int32_t from = text_.Size();
     TakeRun(text_, RunEndAt('<'));
-    // White space of any kind reads as blanks.
-    for (std::int32_t i = from; i < text_.Size(); ++i)
-      if (IsSpace(text_[i])) text_[i] = ' ';
+    // White space of any kind reads as blanks; an "&" is noted for the decoding below.
+    char* p = text_.Data();
+    std::uint8_t seen = 0;
+    for (std::int32_t i = from; i < text_.Size(); ++i) {
+      const std::uint8_t c = kClasses.of[static_cast<std::uint8_t>(p[i])];
+      seen |= c;
+      if (c & kSpaceClass) p[i] = ' ';
+    }
+    references = (seen & kAmpersandClass) != 0;
   }
   text_.Append('\0');
   if (AtEnd()) {
     Abort();
     return;
   }
-  DecodeReferences(text_);
+  if (references) DecodeReferences(text_);
 }
 
 void XmlTokenizer::Next() {

@@ -1,6 +1,9 @@
 #include "platform/registry/registry_notify.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "platform/msgqueue/msgqueue.h"
+#include "platform/registry/registry_watch.h"
 #include "platform/testing/device_test.h"
 #include "tests/platform/peer/peer_process.h"
 
@@ -156,3 +160,44 @@ TEST_F(RegistryNotifyTest, AWriterKilledMidWriteLeavesAWholeValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// A datagram socket bound in the watcher folder, as a watcher process binds one.
+struct WatcherSocket {
+  int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  explicit WatcherSocket(const std::filesystem::path& path) {
+    sockaddr_un addr;
+    EXPECT_TRUE(ce::registry::FillAddress(path, &addr));
+    EXPECT_EQ(0, bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr));
+  }
+  ~WatcherSocket() { close(fd); }
+  // True when a datagram came within the limit.
+  bool Woken() {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, 5000) != 1) return false;
+    char byte = 0;
+    return recv(fd, &byte, 1, 0) == 1;
+  }
+};
+
+}  // namespace
+
+// Each commit wakes every watcher socket present before it, also after the runtime folder was
+// removed and made again under a writer that had announced into the old one.
+TEST_F(RegistryNotifyTest, ACommitWakesWatchersOfARuntimeFolderMadeAgain) {
+  const std::filesystem::path run = device_folder() / "run";
+  {
+    WatcherSocket first(ce::registry::WatchFolder() / "first");
+    SetDword(u"System\\State", u"Tick", 1);
+    EXPECT_TRUE(first.Woken());
+  }
+  std::filesystem::remove_all(run);
+  WatcherSocket second(ce::registry::WatchFolder() / "second");
+  SetDword(u"System\\State", u"Tick", 2);
+  EXPECT_TRUE(second.Woken());
+  WatcherSocket third(ce::registry::WatchFolder() / "third");
+  SetDword(u"System\\State", u"Tick", 3);
+  EXPECT_TRUE(third.Woken());
+  EXPECT_TRUE(second.Woken());
+}
