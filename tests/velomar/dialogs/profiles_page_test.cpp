@@ -281,7 +281,9 @@ TEST_F(ProfilesPageTest, ActionsAddedOnThePageRunAtTheNextBoundary) {
   const int day = AddPeriod(home, u"Day", 8, 0, 20, 0);
   AddPeriod(home, u"Night", 20, 0, 8, 0);
   MoveTo(4242);  // 12:00: "Day" is the engine's current period, which the page starts on
-  DriveClockUntil([&] { return m_engine->GetCurrentPeriod().GetKey() == day; }, 10'000);
+  // The engine takes "Day" up, then runs its start in a command of its own: both are waited for.
+  DriveClockUntil([&] { return m_engine->GetCurrentPeriod().GetKey() == day && !EngineEvents().empty(); }, 10'000);
+  ASSERT_EQ(EngineEvents(), std::vector<std::string>{"Home: Day starts"});
   m_journal.Take();
   std::vector<ce::scripted::Step> steps;
   Menu(steps, 40222);  // Wi-Fi off on leaving
@@ -293,7 +295,11 @@ TEST_F(ProfilesPageTest, ActionsAddedOnThePageRunAtTheNextBoundary) {
   ASSERT_EQ(seen.actions.size(), 2u);
   EXPECT_EQ(seen.actions[1][2], u"ON - 60%");
   ASSERT_EQ(ActionsOf(day).size(), 2u);
-  // Leaving the page told the engine, which evaluated "Day" afresh: it has no start actions.
+  // Leaving the page told the engine, which forgets the period and evaluates the place afresh on
+  // its command thread: "Day" again, whose start already ran. The clock moves on only once that
+  // is done; a boundary reached before it would find no current period to leave.
+  DriveClockUntil([&] { return m_engine->GetCurrentPeriod().GetKey() == day && EngineEvents().size() >= 2; }, 10'000);
+  EXPECT_EQ(EngineEvents(), (std::vector<std::string>{"Home: Day starts", "The actions of this period already ran"}));
   EXPECT_EQ(Await(0), std::vector<std::string>{});
   SetNow(1, 20, 0);
   m_engine->OnTimerNotification(kPeriodNotificationId, 0);
