@@ -263,33 +263,20 @@ namespace {
 UINT MessageTemplate() { return velomar::dialogs::TemplateForScreen(157, 158, 159); }
 }  // namespace
 
-void CPropertyPageDialogProfiles::AddSmsAction(int trigger) {
+void CPropertyPageDialogProfiles::AddSmsAction(int trigger) { AddMessageAction(trigger, 14, true); }
+
+void CPropertyPageDialogProfiles::AddMailAction(int trigger) { AddMessageAction(trigger, 13, false); }
+
+// An SMS (kind 14) or mail (kind 13) action from the message dialog: recipient, subject and text.
+void CPropertyPageDialogProfiles::AddMessageAction(int trigger, int kind, bool sms) {
   // Without a time frame the action would be stored under none and never run.
   if (!HasTimeFrame()) return;
-  CDialogMessage dialog(m_hwnd, MessageTemplate(), 1);
+  CDialogMessage dialog(m_hwnd, MessageTemplate(), sms ? 1 : 0);
   if (dialog.DoModal() != 1) return;
   int mask = 0;
   if (!AskDays(0, mask)) return;
   CStrAction action;
-  action.SetKind(14);
-  action.SetIdPeriod(m_timeFrame.GetKey());
-  action.SetTrigger(trigger);
-  action.SetIntOp2(mask);
-  action.SetSzOp1(dialog.m_recipient);
-  action.SetSzOp2(dialog.m_subject);
-  action.SetSzOp3(dialog.m_text);
-  if (CTableActions* table = Actions()) table->Insert(action);
-  ActionsChanged();
-}
-
-void CPropertyPageDialogProfiles::AddMailAction(int trigger) {
-  if (!HasTimeFrame()) return;
-  CDialogMessage dialog(m_hwnd, MessageTemplate(), 0);
-  if (dialog.DoModal() != 1) return;
-  int mask = 0;
-  if (!AskDays(0, mask)) return;
-  CStrAction action;
-  action.SetKind(13);
+  action.SetKind(kind);
   action.SetIdPeriod(m_timeFrame.GetKey());
   action.SetTrigger(trigger);
   action.SetIntOp2(mask);

@@ -63,6 +63,7 @@ class CPropertyPageDialogProfiles : public CPropertyPage {
   virtual void AddTodayThemeAction(int trigger);
   virtual void AddRingToneAction(int trigger);
   virtual void AddSmsAction(int trigger);
+  void AddMessageAction(int trigger, int kind, bool sms);
   virtual void SelectTimeFrame(int key);
   virtual void RemoveProfile();
   virtual void SelectProfileInCombo(int place_key);
