@@ -469,15 +469,6 @@ void UpdateMapRotation(AppContext& app, std::int32_t orientation) {
   }
 }
 
-HRESULT GetCurrentWind(AppContext& app, std::int32_t& direction, double& speed, std::uint32_t& tick) {
-  const WindSample& last = app.thermalView.last;
-  if (last.time == 0) return E_FAIL;
-  direction = last.direction;
-  tick = last.time;
-  speed = app.speedUnit == 4 ? last.speed * 0.5399568034557235 : last.speed;
-  return S_OK;
-}
-
 void DrawAirspaceInfoBox(AppContext& app) {
   HDC dc = app.map.dc;
   if (!dc) return;

@@ -52,9 +52,6 @@ void CopyBackBufferCentred(AppContext& app, HDC dc, const RECT& rect);
 // navigation target (the track without a valid target); other values leave it unchanged.
 void UpdateMapRotation(AppContext& app, std::int32_t orientation);
 void UpdateMapRotation(AppContext& app);
-// The last wind estimate: direction (degrees from), speed (km/h, or knots with speed unit 4) and
-// its tick count; E_FAIL while there is none.
-HRESULT GetCurrentWind(AppContext& app, std::int32_t& direction, double& speed, std::uint32_t& tick);
 
 // The warned file airspace (else the shown database airspace) in three lines at the foot of the
 // map; nothing when there is neither.
