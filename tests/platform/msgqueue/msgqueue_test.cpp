@@ -249,6 +249,8 @@ TEST_F(MsgQueueTest, AFileChangedUnderOpenHandlesGivesAnErrorNeverACrash) {
       {"shortened to nothing", [](auto& f, auto) { std::filesystem::resize_file(f, 0); }, false},
       {"shortened into the header", [](auto& f, auto) { std::filesystem::resize_file(f, 40); }, false},
       {"shortened into the ring", [](auto& f, auto header) { std::filesystem::resize_file(f, header + 30); }, false},
+      {"shortened by one byte", [](auto& f, auto) { std::filesystem::resize_file(f, std::filesystem::file_size(f) - 1); },
+       false},
       {"zero slots", [](auto& f, auto) { Poke(f, 16, 0); }, false},
       {"count past the ring", [](auto& f, auto) { Poke(f, 28, 0x7FFFFFFF); }, false},
       {"oldest slot past the ring", [](auto& f, auto) { Poke(f, 44, 0x10000); }, false},
