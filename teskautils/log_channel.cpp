@@ -106,6 +106,19 @@ void SendRecord(int level, const std::u16string_view* name_or_program, std::u16s
   }
 }
 
+// Whether a record would be sent now: the library is attached with logging on, and a reader holds
+// the queue (or this library has it open already). Asked before a record is put together, so that
+// a line nobody reads costs one look for the queue's file.
+bool MaySend() {
+  teskautils::LibraryState& s = teskautils::State();
+  {
+    RecordLock lock(&s.record_lock);
+    if (!s.attached || !s.logging_enabled || s.record_buffer == nullptr) return false;
+    if (s.queue != nullptr) return true;
+  }
+  return ce::msgqueue::NamedQueueExists(u"LogQueue");
+}
+
 }  // namespace
 
 extern "C" BOOL OpenLogQueue() {
@@ -136,12 +149,14 @@ extern "C" BOOL OpenLogQueue() {
 
 extern "C" void LogCompleto(int level, LPCWSTR name, LPCWSTR time, LPCWSTR text) {
   KeepLastError keep;
+  if (!MaySend()) return;
   const std::u16string_view name_view = ce::text::WideView(name);
   SendRecord(level, &name_view, ce::text::WideView(time), ce::text::WideView(text), false);
 }
 
 extern "C" void Log(int level, LPCWSTR text) {
   KeepLastError keep;
+  if (!MaySend()) return;
   SendRecord(level, nullptr, LocalTimeText(), ce::text::WideView(text), false);
 }
 
@@ -159,12 +174,14 @@ void LogFormatted(int level, const std::u16string& text) {
 
 extern "C" void LogFormateadoArgs(int level, LPCWSTR format, const ce::text::FormatArg* args, std::size_t count) {
   KeepLastError keep;
+  if (!MaySend()) return;
   LogFormatted(level, teskautils::FormatBounded(format, {args, count}, kLogFormatChars));
 }
 
 // The C-variadic export, for callers that find it by name: it trusts its format.
 extern "C" void LogFormateado(int level, LPCWSTR format, ...) {
   KeepLastError keep;
+  if (!MaySend()) return;
   va_list args;
   va_start(args, format);
   std::u16string text = ce::text::FormatV(ce::text::WideView(format), args);

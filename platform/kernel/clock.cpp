@@ -39,7 +39,7 @@ std::int64_t HostUtc() {
 constexpr const char* kClockFile = "clock";
 struct OffsetCache {
   std::mutex lock;
-  std::filesystem::path folder;
+  std::uint64_t serial = 0;  // DeviceFolderSerial() when the offset was read or written
   std::int64_t offset_ms = 0;
   steady_clock::time_point checked{};
 };
@@ -72,19 +72,21 @@ std::uint64_t MonotonicMs() { return MonotonicUs() / 1000; }
 
 std::int64_t DeviceClockOffsetMs() {
   OffsetCache& c = TheOffsetCache();
-  std::filesystem::path folder = DeviceFolder();
   std::lock_guard<std::mutex> guard(c.lock);
   auto now = steady_clock::now();
-  if (folder != c.folder || now - c.checked > std::chrono::milliseconds(100)) {
-    c.folder = folder;
-    c.offset_ms = ReadOffsetFile(folder);
-    c.checked = now;
-  }
+  // Within 100 ms of the last look and with the same device folder, the offset read then holds:
+  // the folder is not looked up again (a look makes it when missing, which takes a file call).
+  const std::uint64_t serial = DeviceFolderSerial();
+  if (serial == c.serial && now - c.checked <= std::chrono::milliseconds(100)) return c.offset_ms;
+  c.serial = serial;
+  c.offset_ms = ReadOffsetFile(DeviceFolder());
+  c.checked = now;
   return c.offset_ms;
 }
 
 void SetDeviceClockOffsetMs(std::int64_t offset_ms) {
   OffsetCache& c = TheOffsetCache();
+  const std::uint64_t serial = DeviceFolderSerial();
   std::filesystem::path folder = DeviceFolder();
   std::lock_guard<std::mutex> guard(c.lock);
   // Written aside and renamed, so that a reader in another process never sees half a file.
@@ -95,7 +97,7 @@ void SetDeviceClockOffsetMs(std::int64_t offset_ms) {
   }
   std::error_code ec;
   std::filesystem::rename(temp, folder / kClockFile, ec);
-  c.folder = folder;
+  c.serial = serial;
   c.offset_ms = offset_ms;
   c.checked = steady_clock::now();
 }

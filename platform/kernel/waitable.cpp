@@ -37,7 +37,10 @@ void WakeWaitersAfterUnlock() { TheKernel().changed.notify_all(); }
 class WaitRegistration {
  public:
   WaitRegistration(std::span<Waitable* const> objects, ThreadId me) : objects_(objects), me_(me) {
-    for (Waitable* o : objects_) o->waiting_.push_back(me_);
+    for (Waitable* o : objects_) {
+      o->waiting_.push_back(me_);
+      o->OnWaitBeganLocked(me_);
+    }
   }
   ~WaitRegistration() {
     for (Waitable* o : objects_) {

@@ -61,6 +61,8 @@ class Waitable : public KernelObject {
  protected:
   // Threads now blocked in a wait on this object, oldest first. Kernel lock held.
   const std::vector<ThreadId>& WaitingThreadsLocked() const { return waiting_; }
+  // A wait by `waiter` that includes this object begins (before its first check). Kernel lock held.
+  virtual void OnWaitBeganLocked(ThreadId /*waiter*/) {}
   // A wait by `waiter` that included this object has ended, however it ended. Kernel lock held.
   virtual void OnWaitEndedLocked(ThreadId /*waiter*/) {}
 

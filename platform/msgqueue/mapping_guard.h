@@ -5,8 +5,9 @@
 // mapping, marks it cut, and the touch goes on there (a cut queue reads as empty, with no readers
 // or writers, and a broken ring: its calls fail with ERROR_FILE_CORRUPT). A fault anywhere else
 // goes on to the handler that was there before. So the queue's hot paths read the mapping without
-// asking the file's size first; only changes (which take the queue's lock) still ask it, to catch
-// a file shortened within its last page, whose tail reads as zeros instead of faulting.
+// asking the file's size; changes (which take the queue's lock) read the mark at the file's end
+// first, to catch a file shortened within its last page, whose tail reads as zeros instead of
+// faulting.
 #pragma once
 
 #include <atomic>

@@ -1,7 +1,10 @@
 // The message-queue functions the programs call: handles, access, limits, waits.
 #include "platform/msgqueue/msgqueue.h"
 
+#include <sched.h>
+
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -41,9 +44,10 @@ class LocalQueue {
   QueueMemory& memory() { return *memory_; }
   const std::u16string& name() const { return name_; }
 
-  // The handles of this queue in this process, so that a change wakes the kernel's waits only
-  // when a thread waits on a handle the change concerns. Kernel lock held.
-  std::vector<const QueueHandle*>& handles_locked() { return handles_; }
+  // How many waits of this process are on a read handle (`readers`) or a write handle of this
+  // queue; changed under the kernel lock, read without it, so that a change wakes the kernel's
+  // waits only when a thread waits on a side the change concerns.
+  std::atomic<int>& waits(bool readers) { return readers ? reader_waits_ : writer_waits_; }
 
  private:
   // Also looks at the file's size when nothing changed for a while: reads and waits read the
@@ -65,7 +69,7 @@ class LocalQueue {
   std::u16string name_;
   std::atomic<bool> stop_{false};
   std::thread watcher_;
-  std::vector<const QueueHandle*> handles_;  // kernel lock held
+  std::atomic<int> reader_waits_{0}, writer_waits_{0};
 };
 
 std::mutex g_named_lock;
@@ -75,21 +79,10 @@ class QueueHandle : public kernel::Waitable {
  public:
   QueueHandle(std::shared_ptr<LocalQueue> queue, bool read, DWORD flags)
       : queue_(std::move(queue)), read_(read), flags_(flags) {
-    {
-      auto lock = kernel::LockKernel();
-      queue_->handles_locked().push_back(this);
-    }
     queue_->memory().AddHolder(read_ ? 1 : 0, read_ ? 0 : 1);
-  }
-  ~QueueHandle() override {
-    auto lock = kernel::LockKernel();
-    std::erase(queue_->handles_locked(), this);
   }
   QueueHandle(const QueueHandle&) = delete;
   QueueHandle& operator=(const QueueHandle&) = delete;
-
-  // Whether a thread now waits on this handle. Kernel lock held.
-  bool HasWaitersLocked() const { return !WaitingThreadsLocked().empty(); }
 
   bool IsSignaledLocked(kernel::ThreadId) const override {
     if (closed_.load(std::memory_order_relaxed)) return false;
@@ -107,6 +100,9 @@ class QueueHandle : public kernel::Waitable {
     }
     queue_->memory().AddHolder(read_ ? -1 : 0, read_ ? 0 : -1);
   }
+
+  void OnWaitBeganLocked(kernel::ThreadId) override { queue_->waits(read_).fetch_add(1); }
+  void OnWaitEndedLocked(kernel::ThreadId) override { queue_->waits(read_).fetch_sub(1); }
 
   bool closed_locked() const { return closed_.load(std::memory_order_relaxed); }
   // The same without the kernel lock (a read or write looks before it starts).
@@ -137,13 +133,52 @@ bool ValidOptions(const MSGQUEUEOPTIONS* options) {
 // Wakes this process's waits after a message came in (`for_readers`) or left the queue, when a
 // thread waits on a handle of that side. Other processes learn of it through their watchers.
 void WakeHere(LocalQueue& queue, bool for_readers) {
-  bool waiting = false;
-  {
-    auto lock = kernel::LockKernel();
-    for (const QueueHandle* h : queue.handles_locked()) waiting = waiting || (h->read() == for_readers && h->HasWaitersLocked());
+  // The change was stored before this look, and a wait counts itself before its first check: a
+  // wait not counted yet sees the change when it checks.
+  if (queue.waits(for_readers).load() == 0) return;
+  // A wait counted holds the kernel lock from its count to its block: once the lock is ours, it
+  // either blocks already (and the wake reaches it) or has seen the change.
+  { auto lock = kernel::LockKernel(); }
+  kernel::WakeWaitersAfterUnlock();
+}
+
+// Whether spinning can pay: more than one processor may run this process's threads.
+bool SeveralProcessors() {
+  static const bool several = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) == 0 ? CPU_COUNT(&set) > 1 : std::thread::hardware_concurrency() > 1;
+  }();
+  return several;
+}
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
+// How long a read that finds the queue empty (or a write that finds it full) watches it before it
+// blocks: about what blocking and being woken on another processor costs, so that a partner that
+// answers within it is seen at once, with no sleep and no wake-up.
+constexpr auto kSpin = std::chrono::microseconds(20);
+
+// Watches `ready` for up to kSpin on a machine with several processors; true once it holds.
+template <class F>
+bool SpinUntil(F&& ready) {
+  if (!SeveralProcessors()) return false;
+  const auto until = std::chrono::steady_clock::now() + kSpin;
+  for (;;) {
+    for (int i = 0; i < 16; ++i) {
+      if (ready()) return true;
+      CpuRelax();
+    }
+    if (std::chrono::steady_clock::now() >= until) return ready();
+    // The partner may be waiting for this very processor.
+    sched_yield();
   }
-  // A thread that registers after the look above sees the change when it first checks.
-  if (waiting) kernel::WakeWaitersAfterUnlock();
 }
 
 // Waits until the handle is signalled or `stop` holds, within what is left of the time-out.
@@ -231,6 +266,7 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
   std::uint64_t start = ce::kernel::MonotonicMs();
   // Asked by the wait right after the handle's own check found the file whole.
   auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.WritersOfWhole() == 0); };
+  bool spun = false;
   for (;;) {
     if (h->closed()) return Fail(ERROR_INVALID_HANDLE);
     DWORD length = 0, message_flags = 0;
@@ -245,7 +281,13 @@ BOOL ReadMsgQueue(HANDLE queue, LPVOID buffer, DWORD buffer_size, LPDWORD bytes_
       return TRUE;
     }
     if (!h->broken_allowed() && m.Writers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
-    if (timeout_ms == 0 || !WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
+    if (timeout_ms == 0) return Fail(ERROR_TIMEOUT);
+    if (!spun) {
+      spun = true;
+      if (SpinUntil([&] { return m.Count() != 0 || h->closed() || (!h->broken_allowed() && m.Writers() == 0); }))
+        continue;
+    }
+    if (!WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
   }
 }
 
@@ -258,6 +300,7 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
   if (size > m.MaxSize()) return Fail(ERROR_INSUFFICIENT_BUFFER);
   std::uint64_t start = ce::kernel::MonotonicMs();
   auto stop = [&] { return h->closed_locked() || (!h->broken_allowed() && m.ReadersOfWhole() == 0); };
+  bool spun = false;
   for (;;) {
     if (h->closed()) return Fail(ERROR_INVALID_HANDLE);
     if (!h->broken_allowed() && m.Readers() == 0) return Fail(ERROR_PIPE_NOT_CONNECTED);
@@ -267,7 +310,13 @@ BOOL WriteMsgQueue(HANDLE queue, LPVOID data, DWORD size, DWORD timeout_ms, DWOR
       WakeHere(*h->queue(), true);
       return TRUE;
     }
-    if (timeout_ms == 0 || !WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
+    if (timeout_ms == 0) return Fail(ERROR_TIMEOUT);
+    if (!spun) {
+      spun = true;
+      if (SpinUntil([&] { return m.Count() < m.Slots() || h->closed() || (!h->broken_allowed() && m.Readers() == 0); }))
+        continue;
+    }
+    if (!WaitFor(*h, start, timeout_ms, stop)) return Fail(ERROR_TIMEOUT);
   }
 }
 

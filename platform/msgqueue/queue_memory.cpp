@@ -26,7 +26,10 @@ namespace ce::msgqueue {
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t kMagic = 0x5147534Du;  // "MSGQ"
-constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kVersion = 3;
+// The word after the ring, the last of the file: every byte of it non-zero, so that a file
+// shortened by any amount reads zeros there (within its last page) or faults (past it).
+constexpr std::uint64_t kTailMark = 0x4B52414D2D51534Dull;  // "MSQ-MARK"
 constexpr int kMaxHolders = 64;
 constexpr DWORD kUnlimitedSlots = 4096;
 constexpr std::size_t kSlotHeader = 8;
@@ -180,6 +183,23 @@ void PruneLocked(QueueHeader* h) {
 
 std::size_t SlotSizeFor(DWORD max_size) { return kSlotHeader + ((static_cast<std::size_t>(max_size) + 7) & ~std::size_t{7}); }
 
+// Where the tail mark lies: right after the ring.
+std::size_t TailOffset(DWORD slots, std::size_t slot_size) { return sizeof(QueueHeader) + slots * slot_size; }
+
+std::uint64_t TailMarkOf(const QueueHeader* h, std::size_t offset) {
+  return reinterpret_cast<const std::atomic<std::uint64_t>*>(reinterpret_cast<const BYTE*>(h) + offset)
+      ->load(std::memory_order_relaxed);
+}
+
+// The whole mapping's length for a ring: header, ring and tail mark.
+std::size_t MappingLength(DWORD slots, std::size_t slot_size) {
+  return TailOffset(slots, slot_size) + sizeof kTailMark;
+}
+
+void SetTailMark(QueueHeader* h, std::size_t offset) {
+  reinterpret_cast<std::atomic<std::uint64_t>*>(reinterpret_cast<BYTE*>(h) + offset)->store(kTailMark);
+}
+
 DWORD SlotsFor(const QueueLimits& limits) {
   return limits.max_messages ? limits.max_messages : kUnlimitedSlots;
 }
@@ -192,7 +212,8 @@ bool LayoutSound(const QueueHeader* h, off_t file_size) {
   if (h->max_size == 0 || h->max_size > kMaxMessageBytes || h->max_messages > kMaxMessageCount) return false;
   if (h->slots != SlotsFor(QueueLimits{h->max_messages, h->max_size}) || h->slot_size != SlotSizeFor(h->max_size))
     return false;
-  return file_size >= static_cast<off_t>(sizeof(QueueHeader) + std::size_t{h->slots} * h->slot_size);
+  return file_size >= static_cast<off_t>(MappingLength(h->slots, h->slot_size)) &&
+         TailMarkOf(h, TailOffset(h->slots, h->slot_size)) == kTailMark;
 }
 
 std::uint32_t ThisThread() { return static_cast<std::uint32_t>(kernel::CurrentTid()); }
@@ -271,7 +292,7 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
   if (name.empty()) {
     DWORD slots = SlotsFor(limits);
     std::size_t slot_size = SlotSizeFor(limits.max_size);
-    q->length_ = sizeof(QueueHeader) + slots * slot_size;
+    q->length_ = MappingLength(slots, slot_size);
     void* p = mmap(nullptr, q->length_, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
     if (p == MAP_FAILED) {
       *error = ERROR_OUTOFMEMORY;
@@ -279,6 +300,7 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
     }
     q->header_ = static_cast<QueueHeader*>(p);
     InitHeader(q->header_, limits, slots, slot_size);
+    SetTailMark(q->header_, TailOffset(slots, slot_size));
     q->slots_ = slots;
     q->slot_size_ = slot_size;
     q->max_size_ = limits.max_size;
@@ -343,7 +365,7 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
 
     DWORD slots = SlotsFor(limits);
     std::size_t slot_size = SlotSizeFor(limits.max_size);
-    q->length_ = sizeof(QueueHeader) + slots * slot_size;
+    q->length_ = MappingLength(slots, slot_size);
     std::string temp = q->path_ + ".new";
     fd = open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
@@ -365,6 +387,7 @@ std::shared_ptr<QueueMemory> QueueMemory::Open(const std::u16string& name, const
       return nullptr;
     }
     InitHeader(h, limits, slots, slot_size);
+    SetTailMark(h, TailOffset(slots, slot_size));
     if (rename(temp.c_str(), q->path_.c_str()) != 0) {
       const int err = errno;
       munmap(h, q->length_);
@@ -393,8 +416,14 @@ QueueMemory::~QueueMemory() {
 bool QueueMemory::Intact() const {
   if (fd_ < 0) return true;
   if (cut_.load(std::memory_order_relaxed)) return false;
-  struct stat st {};
-  if (fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(length_)) return true;
+  if (guarded_) {
+    // The last word of the file: zeros once the file was shortened into its page, and a fault
+    // past it cuts the mapping (which then reads zeros too).
+    if (TailMarkOf(header_, TailOffset(slots_, slot_size_)) == kTailMark) return true;
+  } else {
+    struct stat st {};
+    if (fstat(fd_, &st) == 0 && st.st_size >= static_cast<off_t>(length_)) return true;
+  }
   cut_.store(true);  // found shortened: the queue stays damaged for this handle
   return false;
 }

@@ -4,7 +4,8 @@
 // A named queue is a file in the device's runtime folder ("msgq/<name>") mapped by each process
 // that opens it; an unnamed queue is anonymous shared memory of one process. The mapping starts
 // with a header (limits, counts, a process-shared robust mutex, the processes holding handles)
-// followed by a ring of fixed slots, one message each: a 32-bit length, 32-bit flags, the bytes.
+// followed by a ring of fixed slots, one message each: a 32-bit length, 32-bit flags, the bytes;
+// the file ends with a mark word, which reads as zeros once the file was shortened.
 // Every change bumps the header's sequence word and wakes its futex, which each process's watcher
 // waits on. Opening and closing go through one lock file ("msgq/.lock"), so that a queue whose last
 // handle closes is removed without racing a new opener; a queue's own lock is never waited for
@@ -69,8 +70,9 @@ class QueueMemory {
   // Whether the file was changed under this handle so that it can no longer be used (shortened,
   // or its ring positions or sizes overwritten).
   bool Damaged() const;
-  // Whether the mapping is still backed by the file (a shortened file would fault on access): asks
-  // the file's size. Once it is found shortened (or the mapping was cut), it stays damaged.
+  // Whether the mapping is still backed by the file (a shortened file would fault on access): reads
+  // the mark at the file's end (or asks the file's size when faults on the mapping are not caught).
+  // Once it is found shortened (or the mapping was cut), it stays damaged.
   bool Intact() const;
 
   // Read without the lock (atomics), for waits; 0 once the file is damaged.

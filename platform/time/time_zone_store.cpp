@@ -91,7 +91,7 @@ std::string Date(const SYSTEMTIME& st) {
 
 struct Cache {
   std::mutex lock;
-  std::filesystem::path folder;
+  std::uint64_t serial = 0;  // DeviceFolderSerial() when the zone was read or written
   TIME_ZONE_INFORMATION zone = Utc();
   std::chrono::steady_clock::time_point checked{};
 };
@@ -105,13 +105,15 @@ Cache& TheCache() {
 
 TIME_ZONE_INFORMATION DeviceTimeZone() {
   Cache& c = TheCache();
-  std::filesystem::path folder = DeviceFolder();
   std::lock_guard<std::mutex> guard(c.lock);
   auto now = std::chrono::steady_clock::now();
-  if (folder != c.folder || now - c.checked > std::chrono::milliseconds(100)) {
-    std::ifstream in(folder / kFileName);
+  // Within 100 ms of the last look and with the same device folder, the zone read then holds: the
+  // folder is not looked up again (a look makes it when missing, which takes a file call).
+  const std::uint64_t serial = DeviceFolderSerial();
+  if (serial != c.serial || now - c.checked > std::chrono::milliseconds(100)) {
+    std::ifstream in(DeviceFolder() / kFileName);
     c.zone = in ? Parse(in) : Utc();
-    c.folder = folder;
+    c.serial = serial;
     c.checked = now;
   }
   return c.zone;
@@ -119,6 +121,7 @@ TIME_ZONE_INFORMATION DeviceTimeZone() {
 
 bool StoreDeviceTimeZone(const TIME_ZONE_INFORMATION& zone) {
   Cache& c = TheCache();
+  const std::uint64_t serial = DeviceFolderSerial();
   std::filesystem::path folder = DeviceFolder();
   std::lock_guard<std::mutex> guard(c.lock);
   std::filesystem::path temp = folder / (std::string(kFileName) + ".new");
@@ -138,7 +141,7 @@ bool StoreDeviceTimeZone(const TIME_ZONE_INFORMATION& zone) {
   if (ec) return false;
   std::ifstream in(folder / kFileName);
   c.zone = Parse(in);  // what other processes will read
-  c.folder = folder;
+  c.serial = serial;
   c.checked = std::chrono::steady_clock::now();
   return true;
 }
