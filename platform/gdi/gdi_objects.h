@@ -61,6 +61,8 @@ struct Font : Object {
     std::vector<cairo_glyph_t> glyphs;
   };
   mutable std::unordered_map<std::u16string, Run> runs;
+  // The entry found last: a text measured and then drawn is looked up once.
+  mutable const std::pair<const std::u16string, Run>* last_run = nullptr;
   const Run& RunOf(const std::u16string& text) const;
 };
 
@@ -127,7 +129,7 @@ struct DC : Object {
   std::vector<DcState> saved;
   CallRecorder* recorder = nullptr;  // test seam
   // The drawing context of the last copy-mode primitive with its clip, used again while the
-  // target surface and the clip stay the same (each primitive runs inside a save and restore).
+  // target surface and the clip stay the same (see DrawState for what a primitive may leave).
   cairo_t* cr = nullptr;
   cairo_region_t* cr_clip = nullptr;
   std::vector<cairo_glyph_t> glyphs;  // scratch: a text's glyphs at their place

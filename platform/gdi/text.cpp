@@ -151,8 +151,12 @@ Font::~Font() {
 }
 
 const Font::Run& Font::RunOf(const std::u16string& text) const {
+  if (last_run && last_run->first == text) return last_run->second;
   auto it = runs.find(text);
-  if (it != runs.end()) return it->second;
+  if (it != runs.end()) {
+    last_run = &*it;
+    return it->second;
+  }
   if (runs.size() >= 4096) runs.clear();  // many different texts (measuring prefixes): start over
   Run run;
   const std::string utf8 = ce::text::ToUtf8(text);
@@ -165,7 +169,8 @@ const Font::Run& Font::RunOf(const std::u16string& text) const {
     run.glyphs.assign(glyphs, glyphs + count);
     cairo_glyph_free(glyphs);
   }
-  return runs.emplace(text, std::move(run)).first->second;
+  last_run = &*runs.emplace(text, std::move(run)).first;
+  return last_run->second;
 }
 
 std::string InstalledFamilyFor(const std::u16string& face) {
