@@ -156,20 +156,55 @@ bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush) {
 namespace {
 
 // Rop2 over a row, for every pixel the layer covers (alpha set): the operation's four terms are
-// chosen by masks made once, so the loop has no branch and vectorises.
+// chosen by masks made once, so the loop has no branch; four pixels at a time.
 void Rop2Row(int rop, const std::uint32_t* src, std::uint32_t* dst, int n) {
   const unsigned t = static_cast<unsigned>(rop - 1) & 15;
   const std::uint32_t m1 = (t & 1) ? ~0u : 0u, m2 = (t & 2) ? ~0u : 0u, m4 = (t & 4) ? ~0u : 0u, m8 = (t & 8) ? ~0u : 0u;
-  for (int x = 0; x < n; ++x) {
+  using Quad = std::uint32_t __attribute__((vector_size(16)));
+  const Quad q1 = {m1, m1, m1, m1}, q2 = {m2, m2, m2, m2}, q4 = {m4, m4, m4, m4}, q8 = {m8, m8, m8, m8};
+  const Quad colour = {0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu, 0x00FFFFFFu};
+  const Quad opaque = ~colour;
+  int x = 0;
+  for (; x + 4 <= n; x += 4) {
+    Quad p, d;
+    std::memcpy(&p, src + x, sizeof p);
+    std::memcpy(&d, dst + x, sizeof d);
+    const Quad r = ((~p & ~d & q1) | (~p & d & q2) | (p & ~d & q4) | (p & d & q8)) & colour;
+    const Quad covered = reinterpret_cast<Quad>((p >> 24) != 0);  // all ones where the layer has alpha
+    const Quad out = ((r | opaque) & covered) | (d & ~covered);
+    std::memcpy(dst + x, &out, sizeof out);
+  }
+  for (; x < n; ++x) {
     const std::uint32_t p = src[x], d = dst[x];
     const std::uint32_t r = ((~p & ~d & m1) | (~p & d & m2) | (p & ~d & m4) | (p & d & m8)) & 0x00FFFFFFu;
     dst[x] = (p >> 24) ? (r | 0xFF000000u) : d;
   }
 }
 
+// A new context on the DC's target through the clip, without antialiasing; kept in the DC.
+void KeepContext(DC& dc, cairo_region_t* clip) {
+  DropContext(dc);
+  cairo_t* cr = cairo_create(dc.target->surface);
+  // A clip holding the whole surface clips nothing: the context goes without one, which spares
+  // Cairo the clip work of every primitive.
+  const cairo_rectangle_int_t whole = {0, 0, dc.target->width, dc.target->height};
+  if (cairo_region_contains_rectangle(clip, &whole) != CAIRO_REGION_OVERLAP_IN) {
+    int n = cairo_region_num_rectangles(clip);
+    for (int i = 0; i < n; ++i) {
+      cairo_rectangle_int_t r;
+      cairo_region_get_rectangle(clip, i, &r);
+      cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    }
+    cairo_clip(cr);
+  }
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  dc.cr = cr;
+  dc.cr_clip = clip;
+}
+
 }  // namespace
 
-void Render(DC& dc, const RECT& far_extent, int rop2, const std::function<void(cairo_t*)>& draw) {
+void RenderWith(DC& dc, const RECT& far_extent, int rop2, DrawState state, DrawFn draw, void* closure) {
   if (!dc.target || !dc.target->surface) return;
   const RECT extent = Near(far_extent);
   SyncIn(dc.target);
@@ -180,33 +215,22 @@ void Render(DC& dc, const RECT& far_extent, int rop2, const std::function<void(c
   }
   if (rop2 == R2_COPYPEN) {
     // The context of the previous primitive serves while it draws on the same surface through the
-    // same clip; otherwise a new one is made and kept.
-    if (!dc.cr || cairo_get_target(dc.cr) != dc.target->surface || !cairo_region_equal(dc.cr_clip, clip)) {
-      DropContext(dc);
-      cairo_t* cr = cairo_create(dc.target->surface);
-      // A clip holding the whole surface clips nothing: the context goes without one, which
-      // spares Cairo the clip work of every primitive.
-      const cairo_rectangle_int_t whole = {0, 0, dc.target->width, dc.target->height};
-      if (cairo_region_contains_rectangle(clip, &whole) != CAIRO_REGION_OVERLAP_IN) {
-        int n = cairo_region_num_rectangles(clip);
-        for (int i = 0; i < n; ++i) {
-          cairo_rectangle_int_t r;
-          cairo_region_get_rectangle(clip, i, &r);
-          cairo_rectangle(cr, r.x, r.y, r.width, r.height);
-        }
-        cairo_clip(cr);
-      }
-      dc.cr = cr;
-      dc.cr_clip = clip;
-    } else {
+    // same clip; otherwise a new one is made and kept. Between primitives it holds no
+    // transformation, no clip but the DC's, and the winding fill rule.
+    if (!dc.cr || cairo_get_target(dc.cr) != dc.target->surface || !cairo_region_equal(dc.cr_clip, clip))
+      KeepContext(dc, clip);
+    else
       cairo_region_destroy(clip);
-    }
     cairo_t* cr = dc.cr;
-    cairo_save(cr);
-    cairo_translate(cr, dc.origin.x, dc.origin.y);
-    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    draw(cr);
-    cairo_restore(cr);
+    const bool moved = dc.origin.x != 0 || dc.origin.y != 0;
+    if (state == DrawState::kPlain && !moved) {
+      draw(closure, cr);
+    } else {
+      cairo_save(cr);
+      if (moved) cairo_translate(cr, dc.origin.x, dc.origin.y);
+      draw(closure, cr);
+      cairo_restore(cr);
+    }
     cairo_new_path(cr);  // the path is not part of the saved state
     if (cairo_status(cr) != CAIRO_STATUS_SUCCESS) DropContext(dc);
     SyncOut(dc.target);
@@ -237,7 +261,7 @@ void Render(DC& dc, const RECT& far_extent, int rop2, const std::function<void(c
   }
   cairo_translate(cr, dc.origin.x - box.x, dc.origin.y - box.y);
   cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-  draw(cr);
+  draw(closure, cr);
   cairo_destroy(cr);
   cairo_surface_flush(layer);
   cairo_surface_t* target = dc.target->surface;

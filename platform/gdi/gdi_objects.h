@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -60,6 +61,8 @@ struct Font : Object {
     std::vector<cairo_glyph_t> glyphs;
   };
   mutable std::unordered_map<std::u16string, Run> runs;
+  // The entry found last: a text measured and then drawn is looked up once.
+  mutable const std::pair<const std::u16string, Run>* last_run = nullptr;
   const Run& RunOf(const std::u16string& text) const;
 };
 
@@ -126,9 +129,10 @@ struct DC : Object {
   std::vector<DcState> saved;
   CallRecorder* recorder = nullptr;  // test seam
   // The drawing context of the last copy-mode primitive with its clip, used again while the
-  // target surface and the clip stay the same (each primitive runs inside a save and restore).
+  // target surface and the clip stay the same (see DrawState for what a primitive may leave).
   cairo_t* cr = nullptr;
   cairo_region_t* cr_clip = nullptr;
+  std::vector<cairo_glyph_t> glyphs;  // scratch: a text's glyphs at their place
 };
 
 // Forgets the kept drawing context of the DC.
@@ -191,10 +195,27 @@ inline RECT NearBox(long long x, long long y, long long w, long long h) {
 
 // The rectangle (target coordinates) a DC may draw in now: bounds, surface and clip region.
 cairo_region_t* EffectiveClip(const DC& dc);
-// Draws on the DC: `draw` gets a Cairo context in DC coordinates, clipped, without antialiasing.
-// With a raster operation other than R2_COPYPEN the drawing goes to a scratch layer first and is
-// combined with the target pixel by pixel. `extent` (DC coordinates) bounds what will be drawn.
-void Render(DC& dc, const RECT& extent, int rop2, const std::function<void(cairo_t*)>& draw);
+
+// What a drawing may do to the state of the context it gets. kScoped: anything (transformation,
+// clip, operator); it runs inside a save and restore. kPlain: it sets the source, line style and
+// font it uses, changes nothing else, and leaves the fill rule at winding; on a DC whose origin is
+// the target's (0, 0) it runs without a save and restore.
+enum class DrawState { kScoped, kPlain };
+
+using DrawFn = void (*)(void* closure, cairo_t* cr);
+void RenderWith(DC& dc, const RECT& extent, int rop2, DrawState state, DrawFn draw, void* closure);
+
+// Draws on the DC: `draw(cairo_t*)` gets a Cairo context in DC coordinates, clipped, without
+// antialiasing. With a raster operation other than R2_COPYPEN the drawing goes to a scratch layer
+// first and is combined with the target pixel by pixel. `extent` (DC coordinates) bounds what will
+// be drawn.
+template <class F>
+void Render(DC& dc, const RECT& extent, int rop2, F&& draw, DrawState state = DrawState::kScoped) {
+  using Draw = std::remove_reference_t<F>;
+  RenderWith(
+      dc, extent, rop2, state, [](void* closure, cairo_t* cr) { (*static_cast<Draw*>(closure))(cr); },
+      const_cast<void*>(static_cast<const void*>(&draw)));
+}
 // Sets the DC's brush (or `brush`) as the source; false for the null brush.
 bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush);
 // Sets the DC's pen as the source and line style; false for the null pen.

@@ -82,19 +82,23 @@ std::uint32_t* PixelAt(DC& dc, int x, int y) {
 
 // Fills and outlines a closed shape given by `path(inset)`, where inset 0 is the full shape
 // [l, r) x [t, b) and inset 0.5 the outline's centre line.
-void DrawClosed(DC& dc, const RECT& extent, const std::function<void(cairo_t*, double grow_right)>& fill_path,
-                const std::function<void(cairo_t*)>& outline_path) {
-  Render(dc, extent, dc.st.rop2, [&](cairo_t* cr) {
-    bool pen = dc.st.pen && dc.st.pen->style != PS_NULL;
-    fill_path(cr, pen ? 0.0 : -1.0);
-    if (ApplyBrush(cr, dc, nullptr)) cairo_fill(cr);
-    cairo_new_path(cr);
-    if (pen) {
-      outline_path(cr);
-      ApplyPen(cr, dc);
-      cairo_stroke(cr);
-    }
-  });
+// `fill_path(cr, grow_right)` and `outline_path(cr)` add paths of one closed figure each.
+template <class Fill, class Outline>
+void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline& outline_path) {
+  Render(
+      dc, extent, dc.st.rop2,
+      [&](cairo_t* cr) {
+        bool pen = dc.st.pen && dc.st.pen->style != PS_NULL;
+        fill_path(cr, pen ? 0.0 : -1.0);
+        if (ApplyBrush(cr, dc, nullptr)) cairo_fill(cr);
+        cairo_new_path(cr);
+        if (pen) {
+          outline_path(cr);
+          ApplyPen(cr, dc);
+          cairo_stroke(cr);
+        }
+      },
+      DrawState::kPlain);
 }
 
 void EllipsePath(cairo_t* cr, double l, double t, double r, double b) {
@@ -162,11 +166,14 @@ BOOL LineTo(HDC hdc, int x, int y) {
   POINT p[2] = {dc->st.position, {x, y}};
   GDI_RECORD(*dc, "LineTo(" + Args({p[0].x, p[0].y, x, y}) + ")");
   dc->st.position = {x, y};
-  Render(*dc, Extent(p, 2, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
-    if (!ApplyPen(cr, *dc)) return;
-    PathPoints(cr, p, 2, Half(*dc), false);
-    cairo_stroke(cr);
-  });
+  Render(
+      *dc, Extent(p, 2, PenWidth(*dc)), dc->st.rop2,
+      [&](cairo_t* cr) {
+        if (!ApplyPen(cr, *dc)) return;
+        PathPoints(cr, p, 2, Half(*dc), false);
+        cairo_stroke(cr);
+      },
+      DrawState::kPlain);
   return TRUE;
 }
 
@@ -176,11 +183,14 @@ BOOL Polyline(HDC hdc, const POINT* points, int count) {
   if (!dc || !points || count < 2) return FALSE;
   GDI_RECORD(*dc, "Polyline(" + std::to_string(count) + ")");
   if (dc->recorder && dc->recorder->keepPoints) dc->recorder->points.emplace_back(points, points + count);
-  Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
-    if (!ApplyPen(cr, *dc)) return;
-    PathPoints(cr, points, count, Half(*dc), false);
-    cairo_stroke(cr);
-  });
+  Render(
+      *dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2,
+      [&](cairo_t* cr) {
+        if (!ApplyPen(cr, *dc)) return;
+        PathPoints(cr, points, count, Half(*dc), false);
+        cairo_stroke(cr);
+      },
+      DrawState::kPlain);
   return TRUE;
 }
 
@@ -190,16 +200,21 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
   if (!dc || !points || count < 2) return FALSE;
   GDI_RECORD(*dc, "Polygon(" + std::to_string(count) + ")");
   if (dc->recorder && dc->recorder->keepPoints) dc->recorder->points.emplace_back(points, points + count);
-  Render(*dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
-    cairo_set_fill_rule(cr, dc->st.fill_mode == WINDING ? CAIRO_FILL_RULE_WINDING : CAIRO_FILL_RULE_EVEN_ODD);
-    PathPoints(cr, points, count, 0.5, true);
-    if (ApplyBrush(cr, *dc, nullptr)) cairo_fill(cr);
-    cairo_new_path(cr);
-    if (ApplyPen(cr, *dc)) {
-      PathPoints(cr, points, count, Half(*dc), true);
-      cairo_stroke(cr);
-    }
-  });
+  Render(
+      *dc, Extent(points, count, PenWidth(*dc)), dc->st.rop2,
+      [&](cairo_t* cr) {
+        const bool alternate = dc->st.fill_mode != WINDING;
+        if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+        PathPoints(cr, points, count, 0.5, true);
+        if (ApplyBrush(cr, *dc, nullptr)) cairo_fill(cr);
+        cairo_new_path(cr);
+        if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        if (ApplyPen(cr, *dc)) {
+          PathPoints(cr, points, count, Half(*dc), true);
+          cairo_stroke(cr);
+        }
+      },
+      DrawState::kPlain);
   return TRUE;
 }
 
@@ -247,12 +262,15 @@ BOOL Arc(HDC hdc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
   if (!dc) return FALSE;
   GDI_RECORD(*dc, "Arc(" + Args({l, t, r, b, xs, ys, xe, ye}) + ")");
   Normalize(l, t, r, b);
-  Render(*dc, Grow(l, t, r, b, PenWidth(*dc)), dc->st.rop2, [&](cairo_t* cr) {
-    if (!ApplyPen(cr, *dc)) return;
-    double h = Half(*dc);
-    ArcPath(cr, l + h, t + h, r - h, b - h, xs, ys, xe, ye, false);
-    cairo_stroke(cr);
-  });
+  Render(
+      *dc, Grow(l, t, r, b, PenWidth(*dc)), dc->st.rop2,
+      [&](cairo_t* cr) {
+        if (!ApplyPen(cr, *dc)) return;
+        double h = Half(*dc);
+        ArcPath(cr, l + h, t + h, r - h, b - h, xs, ys, xe, ye, false);
+        cairo_stroke(cr);
+      },
+      DrawState::kPlain);
   return TRUE;
 }
 
@@ -281,10 +299,13 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   GDI_RECORD(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
   if (IsRectEmpty(rect)) return 1;
   const RECT r = Near(*rect);
-  Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
-    cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
-  });
+  Render(
+      *dc, r, R2_COPYPEN,
+      [&](cairo_t* cr) {
+        cairo_rectangle(cr, r.left, r.top, r.right - r.left, r.bottom - r.top);
+        if (ApplyBrush(cr, *dc, b)) cairo_fill(cr);
+      },
+      DrawState::kPlain);
   return 1;
 }
 

@@ -91,7 +91,11 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
   RECT extent{near(ox - width - height - 2), near(oy - 2 * height - 2), near(ox + width + height + 2),
               near(oy + 2 * height + 2)};
   if (opaque) extent = *opaque;
-  Render(dc, extent, R2_COPYPEN, [&](cairo_t* cr) {
+  // Straight text without a clip of its own is placed by its coordinates alone (no
+  // transformation), with the kept glyphs: the context's state needs no save and restore then.
+  const bool plain = !clip && !dx && f.angle == 0 && (!run->glyphs.empty() || text.empty());
+  const double tx = plain ? ox : 0, ty = plain ? oy : 0;  // DC coordinates of the reference point
+  auto draw = [&](cairo_t* cr) {
     if (clip) {
       cairo_rectangle(cr, clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top);
       cairo_clip(cr);
@@ -101,11 +105,13 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
       cairo_rectangle(cr, opaque->left, opaque->top, opaque->right - opaque->left, opaque->bottom - opaque->top);
       cairo_fill(cr);
     }
-    cairo_translate(cr, ox, oy);
-    if (f.angle != 0) cairo_rotate(cr, -f.angle);
+    if (!plain) {
+      cairo_translate(cr, ox, oy);
+      if (f.angle != 0) cairo_rotate(cr, -f.angle);
+    }
     if (dc.st.bk_mode == OPAQUE && !opaque) {
       SetSourceColor(cr, dc.st.bk_color);
-      cairo_rectangle(cr, left, top, std::ceil(width), height);
+      cairo_rectangle(cr, left + tx, top + ty, std::ceil(width), height);
       cairo_fill(cr);
     }
     cairo_set_scaled_font(cr, f.scaled);
@@ -121,18 +127,20 @@ int DrawRun(DC& dc, double x, double y, const std::u16string& text, const int* d
       }
     } else if (f.angle == 0 && !run->glyphs.empty()) {
       // The kept glyphs, moved to the run's place: what cairo_show_text would lay out.
-      std::vector<cairo_glyph_t> glyphs(run->glyphs);
-      for (auto& g : glyphs) g.x += left, g.y += base;
+      std::vector<cairo_glyph_t>& glyphs = dc.glyphs;
+      glyphs.assign(run->glyphs.begin(), run->glyphs.end());
+      for (auto& g : glyphs) g.x = (g.x + left) + tx, g.y = (g.y + base) + ty;
       cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
-    } else {
+    } else if (!plain) {
       cairo_move_to(cr, left, base);
       cairo_show_text(cr, ce::text::ToUtf8(text).c_str());
     }
     double line = std::max(1.0, std::round(f.em / 14));
-    if (f.lf.lfUnderline) cairo_rectangle(cr, left, base + line, width, line);
-    if (f.lf.lfStrikeOut) cairo_rectangle(cr, left, base - std::round(f.ascent / 3), width, line);
+    if (f.lf.lfUnderline) cairo_rectangle(cr, left + tx, (base + line) + ty, width, line);
+    if (f.lf.lfStrikeOut) cairo_rectangle(cr, left + tx, (base - std::round(f.ascent / 3)) + ty, width, line);
     cairo_fill(cr);
-  });
+  };
+  Render(dc, extent, R2_COPYPEN, draw, plain ? DrawState::kPlain : DrawState::kScoped);
   return Round(width);
 }
 
@@ -143,8 +151,12 @@ Font::~Font() {
 }
 
 const Font::Run& Font::RunOf(const std::u16string& text) const {
+  if (last_run && last_run->first == text) return last_run->second;
   auto it = runs.find(text);
-  if (it != runs.end()) return it->second;
+  if (it != runs.end()) {
+    last_run = &*it;
+    return it->second;
+  }
   if (runs.size() >= 4096) runs.clear();  // many different texts (measuring prefixes): start over
   Run run;
   const std::string utf8 = ce::text::ToUtf8(text);
@@ -157,7 +169,8 @@ const Font::Run& Font::RunOf(const std::u16string& text) const {
     run.glyphs.assign(glyphs, glyphs + count);
     cairo_glyph_free(glyphs);
   }
-  return runs.emplace(text, std::move(run)).first->second;
+  last_run = &*runs.emplace(text, std::move(run)).first;
+  return last_run->second;
 }
 
 std::string InstalledFamilyFor(const std::u16string& face) {
