@@ -10,6 +10,7 @@
 #include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
+#include "velomar/ui/SoftKeys.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
@@ -186,23 +187,11 @@ void CPropertyPage::SetItemText(int control, const WCHAR* id) {
 }
 
 void CPropertyPage::SetSoftKeyText(UINT command, const std::u16string& text) {
-  HWND bar = m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd);
-  if (bar == nullptr) return;
-  std::u16string copy = text;
-  TBBUTTONINFOW info{};
-  info.cbSize = 32;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = copy.data();
-  SendMessageW(bar, TB_SETBUTTONINFO, command, reinterpret_cast<LPARAM>(&info));
+  velomar::ui::SetSoftKeyText(m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd), command, text);
 }
 
 void CPropertyPage::SetMenuItem(UINT menu_key, int position, UINT command, const std::u16string& text) {
-  HWND bar = m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd);
-  if (bar == nullptr) return;
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, menu_key));
-  if (menu == nullptr) return;
-  if (position < GetMenuItemCount(menu)) DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
-  InsertMenuW(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, command, text.c_str());
+  velomar::ui::SetSoftKeyMenuItem(m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd), menu_key, position, command, text);
 }
 
 HWND CPropertyPage::SheetWindow() const { return m_hwnd ? GetParent(m_hwnd) : nullptr; }
