@@ -15,6 +15,12 @@
 
 namespace {
 
+// The soft keys of the pages that save: the left key, the menu key and its menu's commands.
+constexpr UINT kLeftKey = 101;
+constexpr UINT kMenuKey = 40006;
+constexpr UINT kSaveCommand = 40043;
+constexpr UINT kHelpCommand = 40241;
+
 // Page window -> page object, for the pages of the open sheet (user-interface thread only).
 std::map<HWND, CPropertyPage*>& PageMap() {
   static std::map<HWND, CPropertyPage*> map;
@@ -198,4 +204,22 @@ HWND CPropertyPage::SheetWindow() const { return m_hwnd ? GetParent(m_hwnd) : nu
 
 void CPropertyPage::PostOkToSheet() const {
   if (HWND sheet = SheetWindow()) PostMessageW(sheet, WM_COMMAND, IDOK, 0);
+}
+
+void CPropertyPage::ShowSaveHelpKeys() {
+  SetSoftKeyText(kLeftKey, Text(u"CANCEL"));
+  SetSoftKeyText(kMenuKey, Text(u"MENU_MENU"));
+  SetMenuItem(kMenuKey, 0, kSaveCommand, Text(u"SAVE"));
+  SetMenuItem(kMenuKey, 1, kHelpCommand, Text(u"MENU_HELP_TEXT"));
+}
+
+bool CPropertyPage::SaveHelpCommand(UINT command) {
+  switch (command) {
+    case IDOK:
+    case IDCANCEL:
+    case kLeftKey:
+    case kSaveCommand: PostOkToSheet(); return true;
+    case kHelpCommand: ShowHelp(); return true;
+    default: return false;
+  }
 }
