@@ -1,15 +1,13 @@
 #include "platform/applets/backlight_applet.h"
 
+#include "platform/applets/applet_frame.h"
 #include "platform/applets/today_applet.h"
 
-#include <memory>
 #include <string>
 
 #include "platform/controls/commctrl.h"
 #include "platform/device/device.h"
 #include "platform/kernel/event_observer.h"
-#include "platform/kernel/sync.h"
-#include "platform/kernel/threads.h"
 #include "platform/shell/launch_seam.h"
 #include "platform/text/utf.h"
 #include "platform/window/window.h"
@@ -23,10 +21,6 @@ constexpr int kSliderMax = 10;
 // The applet's sliders (one applet per thread; tapping a slider may change the children's order).
 thread_local HWND t_battery = nullptr;
 thread_local HWND t_external = nullptr;
-
-struct AppletStart {
-  std::u16string arguments;
-};
 
 LRESULT AppletProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_CLOSE) {
@@ -50,21 +44,6 @@ LRESULT AppletProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-void RegisterClasses() {
-  InitCommonControls();
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = AppletProc;
-  wc.lpszClassName = kBacklightAppletClass;
-  RegisterClassW(&wc);  // (a second registration fails harmlessly)
-  wc.lpfnWndProc = PageProc;
-  wc.lpszClassName = kPageClass;
-  RegisterClassW(&wc);
-}
-
 HWND MakeSlider(HWND page, int y, int id) {
   HWND slider = CreateWindowW(TRACKBAR_CLASSW, u"", WS_CHILD | WS_VISIBLE, 10, y, 220, 30, page,
                               reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(id)), nullptr, nullptr);
@@ -72,24 +51,16 @@ HWND MakeSlider(HWND page, int y, int id) {
   return slider;
 }
 
-DWORD AppletThread(LPVOID parameter) {
-  std::unique_ptr<AppletStart> start(static_cast<AppletStart*>(parameter));
-  RegisterClasses();
-  HWND applet = CreateWindowW(kBacklightAppletClass, start->arguments.c_str(), WS_VISIBLE, 0, 0, 240, 320, nullptr,
-                              nullptr, nullptr, nullptr);
-  if (applet == nullptr) return 1;
-  HWND page = CreateWindowW(kPageClass, u"", WS_CHILD | WS_VISIBLE, 0, 0, 240, 320, applet, nullptr, nullptr, nullptr);
+DWORD ShowApplet(const std::u16string& arguments) {
+  const AppletWindows windows = MakeAppletWindows(kBacklightAppletClass, AppletProc, kPageClass, arguments);
+  if (windows.applet == nullptr) return 1;
   // A new child goes in front of its siblings: made last to first, the chain reads label, battery
   // slider, external-power slider.
-  t_external = MakeSlider(page, 100, 2);
-  t_battery = MakeSlider(page, 40, 1);
-  CreateWindowW(u"STATIC", u"Backlight", WS_CHILD | WS_VISIBLE, 10, 10, 220, 20, page, nullptr, nullptr, nullptr);
-  SetForegroundWindow(applet);
-  MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  t_external = MakeSlider(windows.page, 100, 2);
+  t_battery = MakeSlider(windows.page, 40, 1);
+  CreateWindowW(u"STATIC", u"Backlight", WS_CHILD | WS_VISIBLE, 10, 10, 220, 20, windows.page, nullptr, nullptr,
+                nullptr);
+  RunAppletLoop(windows.applet);
   return 0;
 }
 
@@ -114,14 +85,7 @@ struct Registration {
 DWORD StartControlPanel(std::u16string_view arguments) {
   if (arguments == kTodayAppletArguments) return StartTodayApplet(arguments);
   if (arguments != u"cplmain.cpl,6" && arguments != u"mycpl.cpl,0") return 0;
-  auto* start = new AppletStart{std::u16string(arguments)};
-  HANDLE thread = CreateThread(nullptr, 0, AppletThread, start, 0, nullptr);
-  if (thread == nullptr) {
-    delete start;
-    return 0;
-  }
-  CloseHandle(thread);
-  return 0;
+  return StartAppletThread(arguments, ShowApplet);
 }
 
 }  // namespace ce::applets

@@ -1,15 +1,13 @@
 #include "platform/applets/today_applet.h"
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/applets/applet_frame.h"
 #include "platform/controls/commctrl.h"
 #include "platform/device/device.h"
 #include "platform/files/files.h"
-#include "platform/kernel/sync.h"
-#include "platform/kernel/threads.h"
 #include "platform/text/utf.h"
 #include "platform/window/window.h"
 
@@ -21,10 +19,6 @@ constexpr int kListId = 1;
 
 // The applet's list (one applet per thread).
 thread_local HWND t_list = nullptr;
-
-struct AppletStart {
-  std::u16string arguments;
-};
 
 // The names of the device's Today themes: "\Windows\*.tsk" without the extension, sorted.
 std::vector<std::u16string> ThemeNames() {
@@ -80,24 +74,10 @@ LRESULT AppletProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(window, message, wparam, lparam);
 }
 
-LRESULT PageProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  return DefWindowProcW(window, message, wparam, lparam);
-}
-
-DWORD AppletThread(LPVOID parameter) {
-  std::unique_ptr<AppletStart> start(static_cast<AppletStart*>(parameter));
-  InitCommonControls();
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = AppletProc;
-  wc.lpszClassName = kTodayAppletClass;
-  RegisterClassW(&wc);  // (a second registration fails harmlessly)
-  wc.lpfnWndProc = PageProc;
-  wc.lpszClassName = kPageClass;
-  RegisterClassW(&wc);
-  HWND applet = CreateWindowW(kTodayAppletClass, start->arguments.c_str(), WS_VISIBLE, 0, 0, 240, 320, nullptr,
-                              nullptr, nullptr, nullptr);
-  if (applet == nullptr) return 1;
-  HWND page = CreateWindowW(kPageClass, u"", WS_CHILD | WS_VISIBLE, 0, 0, 240, 320, applet, nullptr, nullptr, nullptr);
+DWORD ShowApplet(const std::u16string& arguments) {
+  const AppletWindows windows = MakeAppletWindows(kTodayAppletClass, AppletProc, kPageClass, arguments);
+  if (windows.applet == nullptr) return 1;
+  HWND page = windows.page;
   // A new child goes in front of its siblings: made last to first, the chain reads label, list.
   t_list = CreateWindowW(WC_LISTVIEWW, u"", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0,
                          30, 240, 260, page, reinterpret_cast<HMENU>(static_cast<ULONG_PTR>(kListId)), nullptr,
@@ -117,26 +97,12 @@ DWORD AppletThread(LPVOID parameter) {
     SendMessageW(t_list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
   }
   CreateWindowW(u"STATIC", u"Today", WS_CHILD | WS_VISIBLE, 10, 6, 220, 20, page, nullptr, nullptr, nullptr);
-  SetForegroundWindow(applet);
-  MSG msg{};
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
+  RunAppletLoop(windows.applet);
   return 0;
 }
 
 }  // namespace
 
-DWORD StartTodayApplet(std::u16string_view arguments) {
-  auto* start = new AppletStart{std::u16string(arguments)};
-  HANDLE thread = CreateThread(nullptr, 0, AppletThread, start, 0, nullptr);
-  if (thread == nullptr) {
-    delete start;
-    return 0;
-  }
-  CloseHandle(thread);
-  return 0;
-}
+DWORD StartTodayApplet(std::u16string_view arguments) { return StartAppletThread(arguments, ShowApplet); }
 
 }  // namespace ce::applets

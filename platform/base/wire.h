@@ -26,6 +26,11 @@ class Writer {
     U32(static_cast<std::uint32_t>(v >> 32));
   }
   void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+  void F32(float v) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    U32(bits);
+  }
   void F64(double v) {
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
@@ -40,6 +45,12 @@ class Writer {
     if (terminate) U16(0);
   }
   void Zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
+  // Writes `v` over the four bytes at `at`, written before (an offset known only later); nothing
+  // when they are not all written yet.
+  void PatchU32(std::size_t at, std::uint32_t v) {
+    if (at > bytes_.size() || bytes_.size() - at < 4) return;
+    for (int i = 0; i < 4; ++i) bytes_[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
   const std::vector<std::uint8_t>& bytes() const { return bytes_; }
   std::vector<std::uint8_t> Take() { return std::move(bytes_); }
 

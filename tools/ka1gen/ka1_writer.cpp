@@ -1,49 +1,25 @@
 #include "tools/ka1gen/ka1_writer.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
+
+#include "platform/base/wire.h"
 
 namespace ka1gen {
 
 namespace {
 
-class Out {
+// The little-endian writer with the file's two text forms.
+class Out : public ce::wire::Writer {
  public:
-  void U8(std::uint32_t v) { b.push_back(static_cast<std::uint8_t>(v)); }
-  void U16(std::uint32_t v) {
-    U8(v & 0xFF);
-    U8((v >> 8) & 0xFF);
-  }
-  void U32(std::uint32_t v) {
-    U16(v & 0xFFFF);
-    U16(v >> 16);
-  }
-  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
-  void F32(float v) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    U32(bits);
-  }
-  void F64(double v) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, 8);
-    U32(static_cast<std::uint32_t>(bits));
-    U32(static_cast<std::uint32_t>(bits >> 32));
-  }
-  void Zeros(std::size_t n) { b.insert(b.end(), n, 0); }
   // A fixed-width text field: cut to n bytes, NUL-padded (a full field has no terminator).
   void Fixed(const std::string& s, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) U8(i < s.size() ? static_cast<std::uint8_t>(s[i]) : 0);
   }
   void Text(const std::string& s) {
-    U16(static_cast<std::uint32_t>(s.size()));
+    U16(static_cast<std::uint16_t>(s.size()));
     for (char c : s) U8(static_cast<std::uint8_t>(c));
   }
-  void Patch32(std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-  }
-  std::vector<std::uint8_t> b;
 };
 
 // A text array image whose entry 0 is the absent placeholder.
@@ -186,15 +162,15 @@ void WriteStream(Out& o, const Region& r, bool count50001, bool badMagic) {
 std::vector<std::uint8_t> WriteKa1(const File& file, const Damage& damage) {
   Out o;
   o.Zeros(512);
-  o.Patch32(4, static_cast<std::uint32_t>(file.version));
-  o.Patch32(164, static_cast<std::uint32_t>(file.regionKind));
+  o.PatchU32(4, static_cast<std::uint32_t>(file.version));
+  o.PatchU32(164, static_cast<std::uint32_t>(file.regionKind));
   // Region list; the stream offsets are patched once the streams are written.
   o.U32(static_cast<std::uint32_t>(file.regions.size()));
   std::vector<std::size_t> offsetAt;
   for (const Region& r : file.regions) {
     o.Fixed(r.name, 24);
     o.Fixed(r.state, 16);
-    offsetAt.push_back(o.b.size());
+    offsetAt.push_back(o.bytes().size());
     o.U32(0);
     o.Fixed(r.code, 2);
     o.U16(0);
@@ -205,14 +181,14 @@ std::vector<std::uint8_t> WriteKa1(const File& file, const Damage& damage) {
   std::uint32_t tableCount = 0;
   for (const Airspace& s : file.airspaces) tableCount = std::max<std::uint32_t>(tableCount, s.id + 1u);
   o.U32(tableCount);
-  std::size_t tableAt = o.b.size();
+  std::size_t tableAt = o.bytes().size();
   o.Zeros(4 * tableCount);
   for (std::size_t i = 0; i < file.regions.size(); ++i) {
-    o.Patch32(offsetAt[i], damage.badOffset && i == 0 ? 0x7FFFFFF0u : static_cast<std::uint32_t>(o.b.size()));
+    o.PatchU32(offsetAt[i], damage.badOffset && i == 0 ? 0x7FFFFFF0u : static_cast<std::uint32_t>(o.bytes().size()));
     WriteStream(o, file.regions[i], damage.airportCount50001 && i == 0, damage.badMagic && i == 0);
   }
   for (const Airspace& s : file.airspaces) {
-    o.Patch32(tableAt + 4 * s.id, damage.badAirspaceOffset ? 0x7FFFFFF0u : static_cast<std::uint32_t>(o.b.size()));
+    o.PatchU32(tableAt + 4 * s.id, damage.badAirspaceOffset ? 0x7FFFFFF0u : static_cast<std::uint32_t>(o.bytes().size()));
     o.I32(s.west);
     o.I32(s.north);
     o.I32(s.east);
@@ -234,9 +210,10 @@ std::vector<std::uint8_t> WriteKa1(const File& file, const Damage& damage) {
       o.I32(y);
     }
   }
-  if (damage.truncateTo >= 0 && static_cast<std::size_t>(damage.truncateTo) < o.b.size())
-    o.b.resize(static_cast<std::size_t>(damage.truncateTo));
-  return o.b;
+  std::vector<std::uint8_t> bytes = o.Take();
+  if (damage.truncateTo >= 0 && static_cast<std::size_t>(damage.truncateTo) < bytes.size())
+    bytes.resize(static_cast<std::size_t>(damage.truncateTo));
+  return bytes;
 }
 
 }  // namespace ka1gen

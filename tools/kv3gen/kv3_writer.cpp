@@ -3,42 +3,24 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/base/wire.h"
+
 namespace kv3gen {
 
 namespace {
 
-class Bytes {
- public:
-  void U8(std::uint32_t v) { b_.push_back(static_cast<std::uint8_t>(v)); }
-  void U16(std::uint32_t v) {
-    U8(v & 0xFF);
-    U8((v >> 8) & 0xFF);
-  }
-  void U32(std::uint32_t v) {
-    U16(v & 0xFFFF);
-    U16(v >> 16);
-  }
-  void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
-  void Raw(const std::vector<std::uint8_t>& v) { b_.insert(b_.end(), v.begin(), v.end()); }
-  void PutI32At(std::size_t at, std::int32_t v) {
-    auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) b_[at + i] = static_cast<std::uint8_t>(u >> (8 * i));
-  }
-  std::size_t Size() const { return b_.size(); }
-  std::vector<std::uint8_t>& Data() { return b_; }
+using ce::wire::Writer;
 
- private:
-  std::vector<std::uint8_t> b_;
-};
+void Append(Writer& out, const std::vector<std::uint8_t>& bytes) { out.Bytes(bytes.data(), bytes.size()); }
 
-void Header(Bytes& out, std::int32_t version, std::int32_t word8, std::int32_t detail) {
-  out.Data().assign(512, 0);
-  out.PutI32At(4, version);
-  out.PutI32At(8, word8);
-  out.PutI32At(148, detail);
+void Header(Writer& out, std::int32_t version, std::int32_t word8, std::int32_t detail) {
+  out.Zeros(512);
+  out.PatchU32(4, static_cast<std::uint32_t>(version));
+  out.PatchU32(8, static_cast<std::uint32_t>(word8));
+  out.PatchU32(148, static_cast<std::uint32_t>(detail));
 }
 
-void Feature(Bytes& out, const TileFeature& f) {
+void Feature(Writer& out, const TileFeature& f) {
   out.U16(static_cast<std::uint32_t>(f.category) | (static_cast<std::uint32_t>(f.subtype) << 8));
   out.U32(f.countOverride >= 0 ? static_cast<std::uint32_t>(f.countOverride)
                                : static_cast<std::uint32_t>(f.vertices.size()));
@@ -50,7 +32,7 @@ void Feature(Bytes& out, const TileFeature& f) {
 }
 
 std::vector<std::uint8_t> SectionBody(const BlockSection& s) {
-  Bytes body;
+  Writer body;
   switch (s.tag) {
     case 1:
       body.U16(static_cast<std::uint32_t>(s.points.size()));
@@ -84,17 +66,17 @@ std::vector<std::uint8_t> SectionBody(const BlockSection& s) {
       body.U16(static_cast<std::uint16_t>(s.terrain.offset));
       body.U16(static_cast<std::uint16_t>(s.terrain.scale));
       body.U32(static_cast<std::uint32_t>(s.terrain.cells.size()));
-      body.Raw(s.terrain.cells);
+      Append(body, s.terrain.cells);
       break;
     default:
       break;
   }
-  return std::move(body.Data());
+  return body.Take();
 }
 
 bool HasLength(std::uint16_t tag) { return tag == 1 || tag == 3 || tag == 5 || tag == 71 || tag == 75; }
 
-void Block(Bytes& out, const TileBlockOut& b) {
+void Block(Writer& out, const TileBlockOut& b) {
   out.U16(b.magic);
   out.U32(b.idInBlock != 0xFFFFFFFFu ? b.idInBlock : b.tileId);
   for (const BlockSection& s : b.sections) {
@@ -103,7 +85,7 @@ void Block(Bytes& out, const TileBlockOut& b) {
     std::vector<std::uint8_t> body = s.emptyBody ? std::vector<std::uint8_t>{} : SectionBody(s);
     out.U32(s.lengthOverride >= 0 ? static_cast<std::uint32_t>(s.lengthOverride)
                                   : static_cast<std::uint32_t>(body.size()));
-    out.Raw(body);
+    Append(out, body);
   }
   if (b.endTag) out.U16(54321);
 }
@@ -115,7 +97,7 @@ std::uint32_t TileId(std::int32_t lonDegree, std::int32_t latDegree) {
 }
 
 std::vector<std::uint8_t> WriteTiled(const TiledFile& file) {
-  Bytes out;
+  Writer out;
   Header(out, file.version, 0, file.detail);
   out.I32(file.west);
   out.I32(file.north);
@@ -123,11 +105,11 @@ std::vector<std::uint8_t> WriteTiled(const TiledFile& file) {
   out.I32(file.south);
   std::vector<std::uint32_t> offsets;
   for (const TileBlockOut& b : file.blocks) {
-    offsets.push_back(static_cast<std::uint32_t>(out.Size()));
+    offsets.push_back(static_cast<std::uint32_t>(out.bytes().size()));
     Block(out, b);
   }
-  const auto indexAt = static_cast<std::int32_t>(out.Size());
-  out.PutI32At(152, indexAt);
+  const auto indexAt = static_cast<std::int32_t>(out.bytes().size());
+  out.PatchU32(152, static_cast<std::uint32_t>(indexAt));
   out.U16(file.indexTag);
   const std::size_t n = file.blocks.size() + file.extraIndexIds.size();
   out.U32(file.indexCountOverride >= 0 ? static_cast<std::uint32_t>(file.indexCountOverride)
@@ -169,11 +151,11 @@ std::vector<std::uint8_t> WriteTiled(const TiledFile& file) {
       }
     }
   }
-  return std::move(out.Data());
+  return out.Take();
 }
 
 std::vector<std::uint8_t> WriteWhole(const WholeFile& file) {
-  Bytes out;
+  Writer out;
   Header(out, 1, file.word8, file.detail);
   out.I32(file.west);
   out.I32(file.north);
@@ -186,7 +168,7 @@ std::vector<std::uint8_t> WriteWhole(const WholeFile& file) {
     out.U32(0xDEADBEEFu);
   }
   for (const WholeObject& o : file.objects) {
-    Bytes body;
+    Writer body;
     body.U32(1);
     if (o.tag == 1) {
       for (std::size_t i = 0; i < 20; ++i) body.U16(i < o.label.size() ? o.label[i] : 0);
@@ -210,10 +192,10 @@ std::vector<std::uint8_t> WriteWhole(const WholeFile& file) {
       for (std::uint16_t w : o.vertexWords) body.U16(w);
     }
     out.U32(o.tag);
-    out.U32(static_cast<std::uint32_t>(body.Size()));
-    out.Raw(body.Data());
+    out.U32(static_cast<std::uint32_t>(body.bytes().size()));
+    Append(out, body.bytes());
   }
-  return std::move(out.Data());
+  return out.Take();
 }
 
 bool SaveBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -12,6 +12,7 @@
 #include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
+#include "velomar/ui/SoftKeys.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
@@ -158,23 +159,11 @@ std::u16string CBaseDialog::ItemText(int control, int max_chars) const {
 }
 
 void CBaseDialog::SetSoftKeyText(UINT command, const std::u16string& text) {
-  HWND bar = SHFindMenuBar(m_dialog);
-  if (bar == nullptr) return;
-  std::u16string copy = text;
-  TBBUTTONINFOW info{};
-  info.cbSize = 32;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = copy.data();
-  SendMessageW(bar, TB_SETBUTTONINFO, command, reinterpret_cast<LPARAM>(&info));
+  velomar::ui::SetSoftKeyText(SHFindMenuBar(m_dialog), command, text);
 }
 
 void CBaseDialog::ReplaceMenuItem(UINT menu_key, int position, UINT command, const std::u16string& text) {
-  HWND bar = SHFindMenuBar(m_dialog);
-  if (bar == nullptr) return;
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, menu_key));
-  if (menu == nullptr) return;
-  DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
-  InsertMenuW(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, command, text.c_str());
+  velomar::ui::SetSoftKeyMenuItem(SHFindMenuBar(m_dialog), menu_key, position, command, text);
 }
 
 void CBaseDialog::SetStandardSoftKeys(UINT menu_key, UINT save_command) {

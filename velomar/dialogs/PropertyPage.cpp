@@ -10,9 +10,16 @@
 #include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
+#include "velomar/ui/SoftKeys.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
+
+// The soft keys of the pages that save: the left key, the menu key and its menu's commands.
+constexpr UINT kLeftKey = 101;
+constexpr UINT kMenuKey = 40006;
+constexpr UINT kSaveCommand = 40043;
+constexpr UINT kHelpCommand = 40241;
 
 // Page window -> page object, for the pages of the open sheet (user-interface thread only).
 std::map<HWND, CPropertyPage*>& PageMap() {
@@ -186,27 +193,33 @@ void CPropertyPage::SetItemText(int control, const WCHAR* id) {
 }
 
 void CPropertyPage::SetSoftKeyText(UINT command, const std::u16string& text) {
-  HWND bar = m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd);
-  if (bar == nullptr) return;
-  std::u16string copy = text;
-  TBBUTTONINFOW info{};
-  info.cbSize = 32;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = copy.data();
-  SendMessageW(bar, TB_SETBUTTONINFO, command, reinterpret_cast<LPARAM>(&info));
+  velomar::ui::SetSoftKeyText(m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd), command, text);
 }
 
 void CPropertyPage::SetMenuItem(UINT menu_key, int position, UINT command, const std::u16string& text) {
-  HWND bar = m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd);
-  if (bar == nullptr) return;
-  auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, menu_key));
-  if (menu == nullptr) return;
-  if (position < GetMenuItemCount(menu)) DeleteMenu(menu, static_cast<UINT>(position), MF_BYPOSITION);
-  InsertMenuW(menu, static_cast<UINT>(position), MF_BYPOSITION | MF_STRING, command, text.c_str());
+  velomar::ui::SetSoftKeyMenuItem(m_menuBar ? m_menuBar : SHFindMenuBar(m_hwnd), menu_key, position, command, text);
 }
 
 HWND CPropertyPage::SheetWindow() const { return m_hwnd ? GetParent(m_hwnd) : nullptr; }
 
 void CPropertyPage::PostOkToSheet() const {
   if (HWND sheet = SheetWindow()) PostMessageW(sheet, WM_COMMAND, IDOK, 0);
+}
+
+void CPropertyPage::ShowSaveHelpKeys() {
+  SetSoftKeyText(kLeftKey, Text(u"CANCEL"));
+  SetSoftKeyText(kMenuKey, Text(u"MENU_MENU"));
+  SetMenuItem(kMenuKey, 0, kSaveCommand, Text(u"SAVE"));
+  SetMenuItem(kMenuKey, 1, kHelpCommand, Text(u"MENU_HELP_TEXT"));
+}
+
+bool CPropertyPage::SaveHelpCommand(UINT command) {
+  switch (command) {
+    case IDOK:
+    case IDCANCEL:
+    case kLeftKey:
+    case kSaveCommand: PostOkToSheet(); return true;
+    case kHelpCommand: ShowHelp(); return true;
+    default: return false;
+  }
 }

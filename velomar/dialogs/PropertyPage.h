@@ -90,6 +90,12 @@ class CPropertyPage : public CHelpProvider {
   HWND SheetWindow() const;
   // Closes the sheet as confirmed: every page writes its values (the sheet is never cancelled).
   void PostOkToSheet() const;
+  // The soft keys of a page whose menu saves: the left key shows "CANCEL", the menu key
+  // "MENU_MENU", and the menu holds "SAVE" and "MENU_HELP_TEXT".
+  void ShowSaveHelpKeys();
+  // The commands of those keys, and OK and cancel: the sheet closes as confirmed, or the page's
+  // help is shown. False for any other command.
+  bool SaveHelpCommand(UINT command);
 
   DLGPROC m_procedure;
   HWND m_hwnd = nullptr;

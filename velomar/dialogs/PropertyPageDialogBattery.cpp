@@ -27,7 +27,6 @@ constexpr UINT kClearCommand = 40272;
 constexpr UINT kExportCommand = 40273;
 constexpr UINT kCompareCommand = 40274;
 constexpr UINT kHelpCommand = 40241;
-constexpr UINT kSaveCommand = 40043;
 
 std::u16string ProgramFile(const WCHAR* name) {
   WCHAR folder[MAX_PATH] = {};
@@ -122,12 +121,7 @@ INT_PTR CPropertyPageDialogBattery::OnCommand(HWND hwnd, UINT, WPARAM wparam, LP
       break;
     case kExportCommand: ExportHistory(); break;
     case kCompareCommand: TextBox(hwnd, u"%s", Text(u"DIALOG_BATTERY_DEVELOPMENT")); break;
-    case kHelpCommand: ShowHelp(); break;
-    case IDOK:
-    case IDCANCEL:
-    case 101:
-    case kSaveCommand: PostOkToSheet(); break;
-    default: break;
+    default: SaveHelpCommand(command); break;
   }
   return TRUE;
 }

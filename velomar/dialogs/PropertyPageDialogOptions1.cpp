@@ -40,11 +40,6 @@ constexpr int kRefreshLabel = 1101;
 constexpr int kRefreshMinutes = 1083;
 constexpr int kRefreshSpin = 1084;
 
-constexpr UINT kLeftKey = 101;
-constexpr UINT kMenuKey = 40006;
-constexpr UINT kSaveCommand = 40043;
-constexpr UINT kHelpCommand = 40241;
-
 CConfig* Config() { return CConfig::GetInstance(); }
 
 std::u16string ItemText(HWND page, int control, int max_chars) {
@@ -113,10 +108,7 @@ INT_PTR CPropertyPageDialogOptions1::OnSetActive() {
   UpdateRefreshControls();
   CheckDlgButton(m_hwnd, kAwake, Config()->GetDWORD(u"awake_to_refresh_location") != 0 ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextW(m_hwnd, kRefreshMinutes, NumberText(Config()->GetDWORD(u"refresh_location")).c_str());
-  SetSoftKeyText(kLeftKey, Text(u"CANCEL"));
-  SetSoftKeyText(kMenuKey, Text(u"MENU_MENU"));
-  SetMenuItem(kMenuKey, 0, kSaveCommand, Text(u"SAVE"));
-  SetMenuItem(kMenuKey, 1, kHelpCommand, Text(u"MENU_HELP_TEXT"));
+  ShowSaveHelpKeys();
   return TRUE;
 }
 
@@ -191,12 +183,7 @@ INT_PTR CPropertyPageDialogOptions1::OnCommand(HWND hwnd, UINT, WPARAM wparam, L
         }
       }
       break;
-    case IDOK:
-    case IDCANCEL:
-    case kLeftKey:
-    case kSaveCommand: PostOkToSheet(); break;
-    case kHelpCommand: ShowHelp(); break;
-    default: break;
+    default: SaveHelpCommand(LOWORD(wparam)); break;
   }
   return TRUE;
 }

@@ -27,11 +27,6 @@ constexpr int kCellsLabel = 1142;
 constexpr int kCells = 1140;
 constexpr int kCellsSpin = 1141;
 
-constexpr UINT kLeftKey = 101;
-constexpr UINT kMenuKey = 40006;
-constexpr UINT kSaveCommand = 40043;
-constexpr UINT kHelpCommand = 40241;
-
 struct Switch {
   int control;
   const WCHAR* setting;
@@ -80,23 +75,13 @@ INT_PTR CPropertyPageDialogOptions2::OnSetActive() {
   for (const Switch& s : kSwitches)
     CheckDlgButton(m_hwnd, s.control, Config()->GetDWORD(s.setting) != 0 ? BST_CHECKED : BST_UNCHECKED);
   SetDlgItemTextW(m_hwnd, kCells, NumberText(Config()->GetDWORD(u"cell_history_list_number")).c_str());
-  SetSoftKeyText(kLeftKey, Text(u"CANCEL"));
-  SetSoftKeyText(kMenuKey, Text(u"MENU_MENU"));
-  SetMenuItem(kMenuKey, 0, kSaveCommand, Text(u"SAVE"));
-  SetMenuItem(kMenuKey, 1, kHelpCommand, Text(u"MENU_HELP_TEXT"));
+  ShowSaveHelpKeys();
   return TRUE;
 }
 
 INT_PTR CPropertyPageDialogOptions2::OnCommand(HWND hwnd, UINT, WPARAM wparam, LPARAM) {
   if (HIWORD(wparam) == EN_SETFOCUS) SHSipPreference(hwnd, SIP_UP);
-  switch (LOWORD(wparam)) {
-    case IDOK:
-    case IDCANCEL:
-    case kLeftKey:
-    case kSaveCommand: PostOkToSheet(); break;
-    case kHelpCommand: ShowHelp(); break;
-    default: break;
-  }
+  SaveHelpCommand(LOWORD(wparam));
   return TRUE;
 }
 

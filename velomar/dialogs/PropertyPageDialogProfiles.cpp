@@ -31,6 +31,7 @@
 #include "velomar/places/TablePeriods.h"
 #include "velomar/places/TablePlaces.h"
 #include "velomar/ui/MenuTexts.h"
+#include "velomar/ui/SoftKeys.h"
 #include "velomar/ui/Translator.h"
 
 using namespace velomar::profiles;
@@ -75,16 +76,6 @@ int WindowWidth(HWND window) {
 
 std::u16string HourMinute(const SYSTEMTIME& t) { return ce::text::Format(u"%02d:%02d", t.wHour, t.wMinute); }
 
-// The page's menu bar text: the soft key `command` shows `text`.
-void SetKeyText(HWND bar, UINT command, const std::u16string& text) {
-  std::u16string buffer = text;
-  TBBUTTONINFOW info{};
-  info.cbSize = sizeof info;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = buffer.data();
-  info.cchText = static_cast<int>(buffer.size());
-  SendMessageW(bar, TB_SETBUTTONINFO, command, reinterpret_cast<LPARAM>(&info));
-}
 
 }  // namespace
 
@@ -162,8 +153,8 @@ INT_PTR CPropertyPageDialogProfiles::OnSetActive() {
   if (sheet && sheet->GetSelectedPlace() != nullptr) ShowRegistry(sheet->GetSelectedPlace()->GetIdPlace());
   HWND bar = GetMenuBar() ? GetMenuBar() : SHFindMenuBar(m_hwnd);
   if (bar) {
-    SetKeyText(bar, kLeftKey, Tr()->GetText(u"CANCEL"));
-    SetKeyText(bar, kMenuKey, Tr()->GetText(u"MENU_MENU"));
+    velomar::ui::SetSoftKeyText(bar, kLeftKey, Tr()->GetText(u"CANCEL"));
+    velomar::ui::SetSoftKeyText(bar, kMenuKey, Tr()->GetText(u"MENU_MENU"));
     if (auto menu = reinterpret_cast<HMENU>(SendMessageW(bar, SHCMBM_GETSUBMENU, 0, kMenuKey)))
       velomar::ui::TranslateMenu(menu, *Tr());
   }

@@ -202,12 +202,16 @@ void CBaseWindow::Relayout(int mode, int) {
 
 void CBaseWindow::ReorderShell() {
   Trace(0, u"CBaseWindow::ReorderShell()");
+  LayOutButtonRows();
+}
+
+void CBaseWindow::LayOutButtonRows() {
   RECT client{};
   GetClientRect(m_hwnd, &client);
   int bottom = client.bottom - (m_resolution == 2 ? 50 : 25);
   int x = 0;
   for (CButtonOwnDrawImage* button : m_buttonList) {
-    if (!button) continue;
+    if (!button || PlaceApart(button)) continue;
     const bool managed = button->IsAutolocate();
     if (managed) {
       button->SetWidth(m_buttonWidth);

@@ -69,7 +69,12 @@ class CBaseWindow {
   // Rows of buttons from the bottom band upward, left to right (layout-managed buttons get the
   // window's button size); then AfterReorder.
   virtual void ReorderShell();
+  // Asked for each button as the rows are laid out: true when the window has placed the button
+  // itself, which then takes no place in the rows.
+  virtual bool PlaceApart(CButtonOwnDrawImage*) { return false; }
   virtual void AfterReorder() {}
+  // The rows of ReorderShell, without its trace line.
+  void LayOutButtonRows();
 
   // Another name of GetOrientation.
   int GetScreenMode() { return GetOrientation(); }

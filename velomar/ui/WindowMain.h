@@ -79,6 +79,9 @@ class CWindowMain : public CBaseWindow {
   LRESULT OnPaint(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) override;
   // Rows from the bottom-left corner upward; the location button keeps its skin place.
   void ReorderShell() override;
+  // The location button, when not layout-managed, keeps the place it has; every button first
+  // re-reads its settings.
+  bool PlaceApart(CButtonOwnDrawImage* button) override;
   void AfterReorder() override;
   // The free text drawn at the top (a focused button's line text).
   virtual void SetTitleText(const std::u16string& text);

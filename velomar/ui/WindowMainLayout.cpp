@@ -214,39 +214,15 @@ LRESULT CWindowMain::OnSize(HWND hwnd, UINT, WPARAM, LPARAM) {
 
 void CWindowMain::ReorderShell() {
   Trace(0, u"CWindowMain::ReorderShell()");
-  RECT client{};
-  GetClientRect(m_hwnd, &client);
-  int bottom = client.bottom - (m_resolution == 2 ? 50 : 25);
-  int x = 0;
-  for (CButtonOwnDrawImage* button : m_buttonList) {
-    if (!button) continue;
-    button->GetConfigFromXML();
-    const bool managed = button->IsAutolocate();
-    if (!managed && button == m_locationButton) {
-      SetWindowPos(button->GetHwnd(), nullptr, button->GetX(), button->GetY(), button->GetWidth(),
-                   button->GetHeight(), SWP_NOZORDER | SWP_NOOWNERZORDER);
-      continue;
-    }
-    if (managed) {
-      button->SetWidth(m_buttonWidth);
-      button->SetHeight(m_buttonHeight);
-    }
-    const int width = button->GetWidth();
-    const int height = button->GetHeight();
-    if (x + width > client.right) {
-      x = 0;
-      bottom -= height;
-    }
-    if (managed) {
-      button->SetX(x);
-      button->SetY(bottom - height);
-      SetWindowPos(button->GetHwnd(), nullptr, x, bottom - height, width, height, SWP_NOZORDER | SWP_NOOWNERZORDER);
-    }
-    m_layoutRight = x + width;
-    m_layoutTop = bottom - height;
-    x += width;
-  }
-  AfterReorder();
+  LayOutButtonRows();
+}
+
+bool CWindowMain::PlaceApart(CButtonOwnDrawImage* button) {
+  button->GetConfigFromXML();
+  if (button->IsAutolocate() || button != m_locationButton) return false;
+  SetWindowPos(button->GetHwnd(), nullptr, button->GetX(), button->GetY(), button->GetWidth(), button->GetHeight(),
+               SWP_NOZORDER | SWP_NOOWNERZORDER);
+  return true;
 }
 
 void CWindowMain::AfterReorder() {

@@ -16,6 +16,7 @@
 #include "velomar/places/Records.h"
 #include "velomar/places/ScheduleEngine.h"
 #include "velomar/ui/MenuTexts.h"
+#include "velomar/ui/SoftKeys.h"
 #include "velomar/ui/ShellCalls.h"
 #include "velomar/ui/Translator.h"
 #include "velomar/ui/WindowMain.h"
@@ -31,16 +32,6 @@ constexpr const WCHAR* kKeptItemsMenu = u"VOLUME_LEVEL";
 
 // Positions of the current-location submenu's items.
 enum LocationItem : UINT { kNewPlace = 0, kAssign = 1, kSchedule = 2, kActions = 3, kLock = 4, kUnlock = 5 };
-
-void SetKeyText(HWND bar, int command, const std::u16string& text) {
-  std::u16string buffer = text;
-  TBBUTTONINFOW info{};
-  info.cbSize = sizeof info;
-  info.dwMask = TBIF_TEXT;
-  info.pszText = buffer.data();
-  info.cchText = static_cast<int>(buffer.size());
-  SendMessageW(bar, TB_SETBUTTONINFO, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&info));
-}
 
 }  // namespace
 
@@ -70,8 +61,8 @@ void CWindowMain::BuildMenus() {
     throw CBaseException(u"%s", text.c_str());
   }
   m_menuBar = info.hwndMB;
-  SetKeyText(m_menuBar, kHideKey, texts->GetText(u"MENU_HIDE"));
-  SetKeyText(m_menuBar, kMenuKey, texts->GetText(u"MENU_MENU"));
+  velomar::ui::SetSoftKeyText(m_menuBar, kHideKey, texts->GetText(u"MENU_HIDE"));
+  velomar::ui::SetSoftKeyText(m_menuBar, kMenuKey, texts->GetText(u"MENU_MENU"));
   auto menu = reinterpret_cast<HMENU>(SendMessageW(m_menuBar, SHCMBM_GETSUBMENU, 0, kMenuKey));
   if (menu) {
     velomar::ui::TranslateMenu(menu, *texts, kKeptItemsMenu);

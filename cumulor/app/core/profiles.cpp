@@ -171,12 +171,7 @@ INT_PTR ProfilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       SetStatus(dialog, u"Ready.");
       return TRUE;
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 1);
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       if (id >= kIdSave && id < kIdSave + kProfileCount && app) {

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/resources/resources.h"
+#include "platform/window/window.h"
 #include "platform/sound/sound.h"
 
 namespace cumulor {
@@ -32,6 +33,18 @@ INT_PTR RunDialog(int id, HWND owner, DLGPROC proc, LPARAM param) {
 HWND CreateModelessDialog(int id, HWND owner, DLGPROC proc, LPARAM param) {
   LPCDLGTEMPLATEW dialog = FindTemplate(id);
   return dialog ? CreateDialogIndirectParamW(g_instance.load(), dialog, owner, proc, param) : nullptr;
+}
+
+INT_PTR EndDialogOnAppKey(HWND dialog, WPARAM key, INT_PTR result) {
+  if (!IsAppKey(key)) return FALSE;
+  EndDialog(dialog, result);
+  return TRUE;
+}
+
+INT_PTR ConfirmOnAppKey(HWND dialog, WPARAM key) {
+  if (!IsAppKey(key)) return FALSE;
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  return TRUE;
 }
 
 void PlayMenuClick() { PlaySoundAsync(u"MenuPop.wav"); }

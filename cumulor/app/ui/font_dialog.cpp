@@ -112,12 +112,7 @@ INT_PTR FontDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
       }
       return FALSE;
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, static_cast<INT_PTR>(wparam));
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, static_cast<INT_PTR>(wparam));
     default: return FALSE;
   }
 }

@@ -75,12 +75,7 @@ INT_PTR MessageBoxProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
           return TRUE;
         default: return FALSE;
       }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 1);
     case WM_DESTROY:
       if (b.open.load() == dialog) b.open = nullptr;
       return FALSE;

@@ -36,8 +36,6 @@ void UseFont(HWND dialog, int id) {
   if (item && font && *font) SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(*font), TRUE);
 }
 
-bool HardwareOk(WPARAM key) { return key >= 193 && key <= 196; }
-
 // ---- "Airspace Alarm" ----
 
 void AlarmInit(HWND dialog, const AirspaceAlarmDialogArgs& args) {
@@ -176,7 +174,7 @@ INT_PTR DisabledAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPA
       return FALSE;
     }
     case WM_KEYDOWN:
-      if (HardwareOk(wparam)) {
+      if (IsAppKey(wparam)) {
         DisabledModule() = nullptr;
         EndDialog(dialog, IDOK);
         return TRUE;
@@ -231,12 +229,7 @@ INT_PTR ExportDataDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       }
       return FALSE;
     }
-    case WM_KEYDOWN:
-      if (HardwareOk(wparam)) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 1);
     default: return FALSE;
   }
 }

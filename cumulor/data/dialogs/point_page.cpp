@@ -162,7 +162,7 @@ INT_PTR PointPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
       return FALSE;
     case WM_LBUTTONDOWN: OnTap(page, lparam); return TRUE;
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         CloseBrowser(page);
         return TRUE;
       }

@@ -182,7 +182,7 @@ INT_PTR SectorDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam
       return TRUE;
     }
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         Close(dialog);
         return TRUE;
       }

@@ -91,7 +91,7 @@ INT_PTR SelectFilesDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM l
       return FALSE;
     }
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         Forget(dialog);
         EndDialog(dialog, 0);
         return TRUE;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cumulor/app/base/number_text.h"
+#include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/dialogs/area_dialog.h"
@@ -354,7 +355,7 @@ INT_PTR TaskPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
       return OnNotify(page, *reinterpret_cast<const NMHDR*>(lparam));
     case WM_KEYDOWN:
       // The hardware keys close the browser the page belongs to.
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         PostMessageW(GetParent(page), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         return TRUE;
       }

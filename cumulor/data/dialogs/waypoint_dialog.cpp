@@ -195,12 +195,7 @@ INT_PTR WaypointDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         default: return FALSE;
       }
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 1);
     default: return FALSE;
   }
 }

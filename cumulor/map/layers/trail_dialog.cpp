@@ -39,12 +39,7 @@ INT_PTR TrailDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         case IDCANCEL: EndDialog(dialog, 0); return TRUE;
         default: return FALSE;
       }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, 1);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 1);
     default: return FALSE;
   }
 }

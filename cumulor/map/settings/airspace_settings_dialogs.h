@@ -42,8 +42,6 @@ INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 
-// A hardware key that ends these dialogs (virtual keys 193..196).
-inline bool IsAppKey(WPARAM key) { return key >= 193 && key <= 196; }
 // Gives the focus back to a dialog still open after a tap on one of its controls, so that the
 // hardware keys keep coming to the dialog.
 void KeepKeyFocus(HWND dialog);

@@ -216,7 +216,7 @@ INT_PTR CodeEntryProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       }
     }
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         CodeEntryOk(dialog);
         return TRUE;
       }
@@ -264,7 +264,7 @@ INT_PTR TeamSetupProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       }
     }
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         EndTeamSetup(dialog, true);
         return TRUE;
       }

@@ -27,12 +27,7 @@ INT_PTR ContestDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
         case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
         default: return FALSE;
       }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return ConfirmOnAppKey(dialog, wparam);
     default: return FALSE;
   }
 }

@@ -52,12 +52,7 @@ INT_PTR EvaluateFlightDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARA
       }
       return FALSE;
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, IDOK);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, IDOK);
     default: return FALSE;
   }
 }

@@ -121,7 +121,7 @@ INT_PTR LoggerDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       return FALSE;
     }
     case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
+      if (IsAppKey(wparam)) {
         if (app) Store(dialog, *app);
         EndDialog(dialog, IDOK);
         return TRUE;

@@ -111,12 +111,7 @@ INT_PTR MarginsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       }
       return FALSE;
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return ConfirmOnAppKey(dialog, wparam);
     default: return FALSE;
   }
 }

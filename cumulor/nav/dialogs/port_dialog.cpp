@@ -53,12 +53,7 @@ INT_PTR PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
       CheckStored(dialog, *app);
       return TRUE;
     }
-    case WM_KEYDOWN:
-      if (wparam >= 193 && wparam <= 196) {
-        EndDialog(dialog, 2);
-        return TRUE;
-      }
-      return FALSE;
+    case WM_KEYDOWN: return EndDialogOnAppKey(dialog, wparam, 2);
     default: return FALSE;
   }
 }

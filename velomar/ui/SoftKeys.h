@@ -1,0 +1,17 @@
+// The soft-key bar of a window or dialog: the keys' texts and the items of a key's menu.
+#pragma once
+
+#include <string>
+
+#include "platform/base/types.h"
+
+namespace velomar::ui {
+
+// The soft key with command `command` of the bar `bar` shows `text` (nothing without a bar).
+void SetSoftKeyText(HWND bar, UINT command, const std::u16string& text);
+// Item `position` of the menu of soft key `menu_key` of the bar `bar` becomes `text` with
+// `command`: the item there is replaced, or one is added when the menu has fewer. Nothing when
+// the key has no menu.
+void SetSoftKeyMenuItem(HWND bar, UINT menu_key, int position, UINT command, const std::u16string& text);
+
+}  // namespace velomar::ui
