@@ -1,9 +1,11 @@
 // The CEDB functions the programs call: volumes by CEGUID, database handles with their sort order
 // and seek position, and the record buffers of CeReadRecordPropsEx.
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <typeinfo>
 
 #include "platform/cedb/cedb.h"
 #include "platform/cedb/cedb_faults.h"
@@ -42,7 +44,7 @@ struct Cursor {
   bool advance = false;
 };
 
-class DbHandle : public kernel::KernelObject {
+class DbHandle final : public kernel::KernelObject {
  public:
   std::shared_ptr<Volume> volume;
   DatabaseInfo info;
@@ -94,8 +96,11 @@ T Fail(DWORD error, T value) {
 
 // The database handle behind `h` whose volume is still mounted.
 std::shared_ptr<DbHandle> Db(HANDLE h) {
-  auto db = kernel::LookupAs<DbHandle>(h);
-  if (!db || !db->volume->mounted) return nullptr;
+  std::shared_ptr<kernel::KernelObject> object = kernel::LookupHandle(h);
+  // DbHandle has no subclasses: its exact type is the test.
+  if (!object || typeid(*object) != typeid(DbHandle)) return nullptr;
+  auto db = std::static_pointer_cast<DbHandle>(std::move(object));
+  if (!db->volume->mounted) return nullptr;
   return db;
 }
 
@@ -453,12 +458,13 @@ CEOID CeSeekDatabaseEx(HANDLE h, DWORD seek_type, DWORD_PTR value, WORD value_co
       auto* vals = reinterpret_cast<const CEPROPVAL*>(value);
       if (!db->sort || !vals || value_count == 0 || value_count > db->sort->props.size())
         return Fail<CEOID>(ERROR_INVALID_PARAMETER, 0);
-      std::vector<PropValue> wanted;
+      std::array<PropValue, CEDB_MAXSORTPROP> wanted;
+      if (value_count > wanted.size()) return Fail<CEOID>(ERROR_INVALID_PARAMETER, 0);
       for (WORD i = 0; i < value_count; ++i) {
         if (vals[i].propid != db->sort->props[i]) return Fail<CEOID>(ERROR_INVALID_PARAMETER, 0);
-        wanted.push_back(FromCe(vals[i]));
+        wanted[i] = FromCe(vals[i]);
       }
-      auto found = v.FindEqual(db->info.id, *db->sort, wanted);
+      auto found = v.FindEqual(db->info.id, *db->sort, wanted.data(), value_count);
       if (!found) return Fail<CEOID>(ERROR_SEEK, 0);
       next = Cursor{*found, std::nullopt, false};
       break;

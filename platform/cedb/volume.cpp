@@ -72,10 +72,13 @@ class Stmt {
     }
     st_ = it->second;
   }
+  // An ordered statement of the volume (null: it could not be prepared); every use binds all
+  // of its parameters, so none is left to clear.
+  explicit Stmt(sqlite3_stmt* st) : st_(st), binds_all_(true) {}
   ~Stmt() {
     if (st_) {
       sqlite3_reset(st_);
-      if (sqlite3_bind_parameter_count(st_) > bound_) sqlite3_clear_bindings(st_);
+      if (!binds_all_ && sqlite3_bind_parameter_count(st_) > bound_) sqlite3_clear_bindings(st_);
     }
   }
   // Says that every parameter was bound by this use: nothing is left to clear for the next one.
@@ -101,6 +104,7 @@ class Stmt {
  private:
   sqlite3_stmt* st_ = nullptr;
   int bound_ = 0;
+  bool binds_all_ = false;
 };
 
 void BindValue(Stmt& st, int index, const PropValue& v, DWORD flags) {
@@ -229,6 +233,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
 
 Volume::~Volume() {
   for (auto& [key, st] : stmts_) sqlite3_finalize(st);
+  for (OrderedStmt& o : ordered_stmts_) sqlite3_finalize(o.st);
   if (db_) {
     sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
     sqlite3_close(db_);
@@ -384,6 +389,33 @@ std::string OrderKey(char kind, const SortOrder* sort, std::size_t equal_count) 
 
 }  // namespace
 
+sqlite3_stmt* Volume::OrderedStatement(char kind, const SortOrder* sort, std::size_t equal_count) {
+  for (const OrderedStmt& o : ordered_stmts_) {
+    if (o.kind == kind && o.equal_count == equal_count && o.sorted == (sort != nullptr) &&
+        (!sort || (o.props == sort->props && o.flags == sort->flags)))
+      return o.st;
+  }
+  std::string sql = kind == 'u' ? OrderedSelect(sort, " AND r.oid<>?8", equal_count)
+                                : OrderedSelect(sort, nullptr, equal_count);
+  if (kind != 'o') sql += " LIMIT 1";
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr) != SQLITE_OK) {
+    sqlite3_finalize(st);
+    return nullptr;
+  }
+  OrderedStmt o;
+  o.kind = kind;
+  o.equal_count = equal_count;
+  o.sorted = sort != nullptr;
+  if (sort) {
+    o.props = sort->props;
+    o.flags = sort->flags;
+  }
+  o.st = st;
+  ordered_stmts_.push_back(std::move(o));
+  return st;
+}
+
 // The records of a database in one order, counted once and kept while the file is unchanged, so
 // that walking them record by record stays linear. A kept order holds while the wal-index header
 // reads as it did before the order was read (no commit by any connection of any process since)
@@ -404,7 +436,7 @@ const std::vector<CEOID>* Volume::Ordered(std::int64_t db, const SortOrder* sort
   cache.oids.clear();
   cache.header = now;
   cache.changes = stamped ? changes : -1;  // without a header it never holds
-  Stmt st(stmts_, db_, OrderKey('o', sort, 0), [&] { return OrderedSelect(sort, nullptr, 0); });
+  Stmt st(OrderedStatement('o', sort, 0));
   st.Int(1, db);
   int rc;
   while ((rc = st.Step()) == SQLITE_ROW) cache.oids.push_back(static_cast<CEOID>(st.ColInt(0)));
@@ -448,12 +480,11 @@ std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* so
   return it - oids->begin();
 }
 
-std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values) {
-  std::size_t n = std::min(values.size(), sort.props.size());
-  Stmt st(stmts_, db_, OrderKey('e', &sort, n), [&] { return OrderedSelect(&sort, nullptr, n) + " LIMIT 1"; });
+std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count) {
+  std::size_t n = std::min(count, sort.props.size());
+  Stmt st(OrderedStatement('e', &sort, n));
   st.Int(1, db);
   for (std::size_t k = 0; k < n; ++k) BindValue(st, static_cast<int>(k + 2), values[k], sort.flags[k]);
-  st.AllBound();
   if (st.Step() != SQLITE_ROW) return std::nullopt;
   return static_cast<CEOID>(st.ColInt(0));
 }
@@ -620,8 +651,7 @@ DWORD Volume::WriteRecord(const DatabaseInfo& db, CEOID oid, const std::vector<P
         key.push_back(*it);
       }
       if (key.size() != s.props.size()) continue;
-      Stmt st(stmts_, db_, OrderKey('u', &s, key.size()),
-              [&] { return OrderedSelect(&s, " AND r.oid<>?8", key.size()) + " LIMIT 1"; });
+      Stmt st(OrderedStatement('u', &s, key.size()));
       st.Int(1, db.id).Int(8, oid);
       for (std::size_t k = 0; k < key.size(); ++k) BindValue(st, static_cast<int>(k + 2), key[k], s.flags[k]);
       if (st.Step() == SQLITE_ROW) return ERROR_ALREADY_EXISTS;

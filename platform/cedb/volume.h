@@ -79,8 +79,8 @@ class Volume {
   std::int64_t RecordCount(std::int64_t db);
   // The position of `oid` in the order of `sort`; `hint` (where it last stood) is tried first.
   std::optional<std::int64_t> IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid, std::int64_t hint = -1);
-  // The first record in sort order whose first values equal `values`.
-  std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const std::vector<PropValue>& values);
+  // The first record in sort order whose first `count` values equal `values`.
+  std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count);
   bool RecordExists(std::int64_t db, CEOID oid);
   // Whether the order of `sort` is kept unchanged since it was read with `oid` at `index` (so
   // the record is still there), without reading the file.
@@ -101,6 +101,10 @@ class Volume {
   Volume() = default;
   DWORD Exec(const char* sql);
   std::string OrderedSelect(const SortOrder* sort, const char* extra_where, std::size_t equal_count);
+  // The prepared statement walking or seeking the order of `sort`, made the first time each kind
+  // is asked for: 'o' every record in order, 'e' the first whose first `equal_count` values equal
+  // ?2.., 'u' the same for another record than ?8. Null when it cannot be prepared.
+  sqlite3_stmt* OrderedStatement(char kind, const SortOrder* sort, std::size_t equal_count);
   // The object ids of a database in the order of `sort` (null: object id order); null on failure.
   const std::vector<CEOID>* Ordered(std::int64_t db, const SortOrder* sort);
 
@@ -124,6 +128,16 @@ class Volume {
   std::mutex lock_;
   sqlite3* db_ = nullptr;
   StmtCache stmts_;  // prepared statements by text (or by a key for built texts)
+  // The ordered statements (see OrderedStatement), found by comparing their sort order.
+  struct OrderedStmt {
+    char kind = 0;
+    std::size_t equal_count = 0;
+    bool sorted = false;
+    std::vector<CEPROPID> props;
+    std::vector<DWORD> flags;
+    sqlite3_stmt* st = nullptr;
+  };
+  std::vector<OrderedStmt> ordered_stmts_;
   std::string path_;
 };
 
