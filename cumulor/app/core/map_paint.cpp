@@ -221,8 +221,13 @@ bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT
   bool drawMap = !app.menu.open && !app.statusHeld;
   const GpsStatus status = GetGpsStatus(app.gps);
   if (drawMap) {
-    MapFillBackground(app.map, dc);
     drawMap = status.positionValid != 0;
+    // The background, and on the map the vector layers over it.
+    if (drawMap && !app.thermalViewShown) {
+      DrawAppMapBase(app);
+    } else {
+      MapFillBackground(app.map, dc);
+    }
   }
   if (drawMap && app.thermalViewShown) {
     WindProfileUnits units;
@@ -234,7 +239,6 @@ bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT
     drawMap = false;
   }
   if (drawMap) {
-    DrawAppVectorLayers(app);
     DrawPointLabelsLocked(app);
     if (scale <= 500) DrawFileAirspaces(app, scale < 100);
     MapDrawScaleBar(app.map, dc, scale, app.screen.layout.scaleBar, app.distanceUnit);
@@ -389,6 +393,7 @@ void OnMainWindowInitMenuPopup(AppContext& app, HMENU menu) {
 }
 
 void MainWindowFreeScreen(AppContext& app) {
+  FreeAppMapBase();
   MainScreen& s = app.screen;
   if (s.backBuffer) {
     if (s.replacedBitmap) SelectObject(s.backBuffer, s.replacedBitmap);

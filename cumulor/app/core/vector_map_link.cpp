@@ -12,6 +12,7 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/map/vector_draw/terrain_colour_dialog.h"
 #include "cumulor/map/vector_draw/vector_draw.h"
+#include "cumulor/map/vector_draw/vector_layer_cache.h"
 
 namespace cumulor {
 
@@ -52,8 +53,7 @@ void RebuildAppVectorMap(AppContext& app, const GeoRect& view) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
   if (!store.layers.vectorShown) return;
   if (store.objects.areas.empty() && store.objects.lines.empty() && store.objects.points.empty()) {
-    store.drawList.clear();
-    store.copies.clear();
+    EmptyDrawList(store);
     return;
   }
   const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
@@ -79,10 +79,23 @@ void InstallVectorMapHooks(AppContext& app) {
   SetDialogProcedure(kTerrainColourDialog, TerrainColourDialogProc);
 }
 
-void DrawAppVectorLayers(AppContext& app) {
+namespace {
+
+// Kept for the life of the process (freed with the back buffer, never destroyed at exit, after
+// the drawing layer may have gone).
+VectorLayerCache& MapBaseCache() {
+  static VectorLayerCache* cache = new VectorLayerCache;
+  return *cache;
+}
+
+}  // namespace
+
+void DrawAppMapBase(AppContext& app) {
   if (!app.map.dc) return;
   const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
-  DrawVectorLayers(app.vectorMap, kZoomTable[level], app.map, app.map.dc, app.altitudeUnit);
+  MapBaseCache().Draw(app.vectorMap, kZoomTable[level], app.map, app.map.dc, app.altitudeUnit);
 }
+
+void FreeAppMapBase() { MapBaseCache().Clear(); }
 
 }  // namespace cumulor

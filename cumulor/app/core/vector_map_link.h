@@ -17,7 +17,10 @@ void RebuildAppVectorMap(AppContext& app, const GeoRect& view);
 void SetDefaultMapCentre(AppContext& app, const GeoRect& box);
 // Registers the terrain colour dialog (155) with the store and the map's redraw.
 void InstallVectorMapHooks(AppContext& app);
-// The frame's vector map step: the store's draw list at the current zoom (main lock held).
-void DrawAppVectorLayers(AppContext& app);
+// The frame's background and vector map step together, from the picture kept of them where it
+// serves (main lock held).
+void DrawAppMapBase(AppContext& app);
+// Frees the kept picture (with the back buffer).
+void FreeAppMapBase();
 
 }  // namespace cumulor

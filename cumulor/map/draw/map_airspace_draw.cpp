@@ -14,6 +14,8 @@ using mapdraw::Selection;
 
 namespace {
 
+constexpr LONG kOutlineMargin = 8;  // pixels beyond the points that the thick pen may reach
+
 int NameLength(const AirspaceShape& shape) {
   int n = 0;
   while (n < 48 && shape.name[n]) ++n;
@@ -31,6 +33,36 @@ RECT LabelAt(HDC dc, const AirspaceShape& shape, int length, POINT at, COLORREF 
   return box;
 }
 
+// The shape's area and outline (a switched-off shape hollow with the grey pen, the alarmed one with
+// the thick pen); in a mode other than copy the outline is drawn again in copy mode.
+void DrawShape(Selection& sel, HDC dc, const POINT* points, std::int32_t n, int classNumber, bool off, bool outline,
+               bool thick) {
+  const MapPalette& p = MapPens();
+  if (off) {
+    sel.Brush(p.hollow);
+    sel.Pen(p.grey[1]);
+  } else if (thick) {
+    sel.Pen(p.black[2]);
+  }
+  if (classNumber == kAirspaceOutlineOnlyClass) {
+    const int rop = SetROP2(dc, R2_COPYPEN);
+    Polyline(dc, points, n);
+    SetROP2(dc, rop);
+    return;
+  }
+  Polygon(dc, points, n);
+  // In copy mode the polygon's own outline is already the copy-mode outline.
+  if (outline && GetROP2(dc) != R2_COPYPEN) {
+    const int rop = SetROP2(dc, R2_COPYPEN);
+    Polyline(dc, points, n);
+    if (n > 2) {
+      const POINT closing[2] = {points[n - 1], points[0]};
+      Polyline(dc, closing, 2);
+    }
+    SetROP2(dc, rop);
+  }
+}
+
 }  // namespace
 
 void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShape& shape, bool labels, bool outline,
@@ -42,32 +74,12 @@ void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShap
   for (std::int32_t i = 0; i < n; ++i) view.points[i] = Project(view, shape.points[i]);
   view.pointCount = n;
 
-  const MapPalette& p = MapPens();
   const bool off = SwitchedOffUntil(shape) == kAirspaceOffForTheDay;
   Selection sel(dc);
-  if (off) {
-    sel.Brush(p.hollow);
-    sel.Pen(p.grey[1]);
-  } else if (thick) {
-    sel.Pen(p.black[2]);
-  }
-  if (classNumber == kAirspaceOutlineOnlyClass) {
-    const int rop = SetROP2(dc, R2_COPYPEN);
-    Polyline(dc, view.points, n);
-    SetROP2(dc, rop);
-  } else {
-    Polygon(dc, view.points, n);
-    // In copy mode the polygon's own outline is already the copy-mode outline.
-    if (outline && GetROP2(dc) != R2_COPYPEN) {
-      const int rop = SetROP2(dc, R2_COPYPEN);
-      Polyline(dc, view.points, n);
-      if (n > 2) {
-        const POINT closing[2] = {view.points[n - 1], view.points[0]};
-        Polyline(dc, closing, 2);
-      }
-      SetROP2(dc, rop);
-    }
-  }
+  // A shape wholly beyond the screen (the view box is larger) is not drawn; its labels are still
+  // placed for the pen's hit test.
+  if (MapPointsReach(view.screen, view.points, static_cast<std::size_t>(n), kOutlineMargin))
+    DrawShape(sel, dc, view.points, n, classNumber, off, outline, thick);
 
   if (!labels) return;
   sel.Font(labelFont);

@@ -63,10 +63,16 @@ void DefaultLayerSettings(kv3::MapLayerSettings& layers) {
   layers.vectorShown = true;
 }
 
-void InitVectorMapStore(VectorMapStore& store) {
+void EmptyDrawList(VectorMapStore& store) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
   store.drawList.clear();
   store.copies.clear();
+  ++store.generation;
+}
+
+void InitVectorMapStore(VectorMapStore& store) {
+  std::lock_guard<std::recursive_mutex> guard(store.lock);
+  EmptyDrawList(store);
   store.objects = kv3::WholeFileObjects{};
   store.objects.clipLine = ClipLoadedLine;
   store.objects.clipArea = ClipLoadedArea;
@@ -77,8 +83,7 @@ void InitVectorMapStore(VectorMapStore& store) {
 
 void ClearVectorMapStore(VectorMapStore& store) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
-  store.drawList.clear();
-  store.copies.clear();
+  EmptyDrawList(store);
   store.objects.points.clear();
   store.objects.lines.clear();
   store.objects.lineWords.clear();
@@ -88,6 +93,7 @@ void ClearVectorMapStore(VectorMapStore& store) {
 
 void ApplyContourSettings(VectorMapStore& store) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
+  ++store.generation;
   ContourSettingsClamp(store.contours);
   store.palette.offset = store.contours.offset;
   store.palette.step = store.contours.step;
@@ -97,8 +103,7 @@ void ApplyContourSettings(VectorMapStore& store) {
 HRESULT LoadWholeFileMap(VectorMapStore& store, HANDLE file, const std::array<std::uint8_t, kv3::kHeaderBytes>& header,
                          const WCHAR* path, const std::function<void(const WCHAR*)>& status) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
-  store.drawList.clear();
-  store.copies.clear();
+  EmptyDrawList(store);
   const std::u16string name = path ? path : u"";
   const HRESULT hr = kv3::ReadWholeFile(store.objects, file, header, [&](std::int32_t percent) {
     if (status) status(ce::text::Format(u"%s:%d%%", name.c_str(), static_cast<int>(percent)).c_str());
@@ -109,6 +114,7 @@ HRESULT LoadWholeFileMap(VectorMapStore& store, HANDLE file, const std::array<st
 
 HRESULT LoadStoreShapeLayer(VectorMapStore& store, const WCHAR* path) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
+  ++store.generation;
   return LoadShapeLayer(store.objects, path, WordsOf);
 }
 
@@ -156,8 +162,7 @@ void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context) {
 
 void RebuildVisibleMap(VectorMapStore& store, const GeoRect& view, std::int32_t layer) {
   std::lock_guard<std::recursive_mutex> guard(store.lock);
-  store.drawList.clear();
-  store.copies.clear();
+  EmptyDrawList(store);
   const std::int32_t l = layer < 0 ? 0 : layer >= kv3::kZoomLayers ? kv3::kZoomLayers - 1 : layer;
   const std::int32_t value = store.layers.layerValue[static_cast<std::size_t>(l)];
   kv3::WholeFileObjects& o = store.objects;

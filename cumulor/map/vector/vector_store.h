@@ -33,6 +33,9 @@ struct VectorMapStore {
   kv3::TerrainPalette palette;
   ContourSettings contours;
   std::recursive_mutex lock;
+  // Counts the changes of the objects, the draw list and the colouring: a picture of the layers
+  // drawn at one count stays that picture while the count is the same.
+  std::uint64_t generation = 0;
 };
 
 // The default per-layer values: V(L) half the zoom table's screen width in km (0 for 1 km), S(L)
@@ -41,6 +44,8 @@ void DefaultLayerSettings(kv3::MapLayerSettings& layers);
 
 // Builds the empty store: default layers, the contour settings' defaults, the load rectangle.
 void InitVectorMapStore(VectorMapStore& store);
+// Empties the draw list (under the lock).
+void EmptyDrawList(VectorMapStore& store);
 // Empties the draw list and every object (under the lock).
 void ClearVectorMapStore(VectorMapStore& store);
 // After a change of `contours`: holds them within their ranges and hands offset, step and the

@@ -1,5 +1,6 @@
 #include "cumulor/map/vector_draw/vector_draw.h"
 
+#include <algorithm>
 #include <mutex>
 
 #include "cumulor/map/draw/map_palette.h"
@@ -12,6 +13,22 @@ constexpr COLORREF kPlaceText = 0x808080;
 constexpr COLORREF kSpotHeight = 0x2D52A0;
 constexpr COLORREF kNamedPoint = 0xFF9966;
 constexpr int kPointFontRole = 11;
+
+// Pixels beyond an object's points that its drawing may reach: the 2-pixel pens and the marks of
+// category 14.
+constexpr LONG kLineMargin = 8;
+
+// Whether a drawing within the box (right and bottom included) may leave a pixel on the screen.
+bool Reaches(const MapView& view, LONG left, LONG top, LONG right, LONG bottom) {
+  const RECT& s = view.screen;
+  return right >= s.left && left < s.right && bottom >= s.top && top < s.bottom;
+}
+
+// A point object's dot lies within 2 pixels of its point; its label starts at most 4 pixels left
+// and 10 above it and runs right and down within the label size.
+bool LabelReaches(const MapView& view, const VectorDrawContext& c, LONG x, LONG y) {
+  return Reaches(view, x - 8, y - 16 - c.labelHeight, x + 8 + c.labelWidth, y + 24 + c.labelHeight);
+}
 
 // Screen points of the object; a vertex on the same pixel as the one before it is left out, as it
 // would add nothing to the line or the area (zoomed out, most of them do).
@@ -80,6 +97,8 @@ void AreaStyle(const MapPalette& p, const kv3::MapObject& o, const ContourSettin
 void DrawLine(const MapView& view, HDC dc, const kv3::MapObject& o, VectorDrawContext& c) {
   if (o.points.empty()) return;
   Project(view, o, c);
+  // Much of the list lies beyond the screen (the view box is larger): nothing of it would show.
+  if (!MapPointsReach(view.screen, c.points.data(), c.points.size(), kLineMargin)) return;
   const MapPalette& p = MapPens();
   const int n = static_cast<int>(c.points.size());
   if (o.kind != 5) {
@@ -117,6 +136,7 @@ void DrawPoint(const MapView& view, HDC dc, const kv3::MapPointObject& o, Vector
   if (c.points.empty()) c.points.resize(1);
   MapWorldToScreen(view, c.points[0], o.points.front());
   const LONG x = c.points[0].x, y = c.points[0].y;
+  if (!LabelReaches(view, c, x, y)) return;
   const MapPalette& p = MapPens();
   HGDIOBJ oldFont = SelectObject(dc, MapFont(kPointFontRole));
   const int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -167,6 +187,14 @@ void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapVi
   if (!dc) return;
   VectorDrawContext context;
   context.altitudeUnit = altitudeUnit;
+  // The labels' reach: 19 characters of the widest, or of the height where that is more.
+  HGDIOBJ oldFont = SelectObject(dc, MapFont(kPointFontRole));
+  TEXTMETRICW tm{};
+  if (GetTextMetricsW(dc, &tm) && tm.tmHeight > 0) {
+    context.labelWidth = 2 * kv3::kLabelChars * std::max(tm.tmMaxCharWidth, tm.tmHeight);
+    context.labelHeight = 2 * tm.tmHeight;
+  }
+  SelectObject(dc, oldFont);
   HGDIOBJ oldPen = SelectObject(dc, MapPens().grey[1]);
   HGDIOBJ oldBrush = SelectObject(dc, MapPens().hollow);
   std::lock_guard<std::recursive_mutex> guard(store.lock);

@@ -18,13 +18,17 @@ struct VectorDrawContext {
   ContourSettings contours;        // terrain colouring of contour areas (categories 10 and 11)
   std::int32_t altitudeUnit = 1;   // 2: spot heights in feet, else metres
   std::vector<POINT> points;       // the screen point buffer, grown as needed
+  // Objects whose drawing cannot reach the screen are passed over. A label is taken to reach at
+  // most `labelWidth` pixels right of its point and `labelHeight` above and below its box.
+  LONG labelWidth = 2048;
+  LONG labelHeight = 256;
 };
 
 // Draws one object (point, line or area) and puts back the pen, brush, font and text colour.
 void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, VectorDrawContext& context);
 
 // Under the store's lock draws each draw-list object whose threshold is at least the zoom value,
-// in list order, with the store's terrain colouring.
+// in list order, with the store's terrain colouring; objects wholly beyond the screen draw nothing.
 void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapView& view, HDC dc,
                       std::int32_t altitudeUnit);
 

@@ -225,6 +225,19 @@ void MapWorldToScreen(const MapView& view, POINT& out, const GeoPoint& position)
   out.y = ClampTo(sy, kMapCoordLimit);
 }
 
+bool MapPointsReach(const RECT& area, const POINT* points, std::size_t count, LONG margin) {
+  if (!points || count == 0) return false;
+  LONG left = points[0].x, right = left, top = points[0].y, bottom = top;
+  for (std::size_t i = 1; i < count; ++i) {
+    left = std::min(left, points[i].x);
+    right = std::max(right, points[i].x);
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  return right >= area.left - margin && left < area.right + margin && bottom >= area.top - margin &&
+         top < area.bottom + margin;
+}
+
 int MapScreenToWorld(const MapView& view, GeoPoint& out, const POINT& screen) {
   if (view.xFactor == 0 || view.yFactor == 0) return 0;
   const std::int64_t p = static_cast<std::int64_t>(screen.x) - view.centreX - view.shiftX;

@@ -10,6 +10,7 @@
 // The view is used under the application's main lock only; it has no lock of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "cumulor/app/base/geo_point.h"
@@ -143,6 +144,9 @@ void MapProjectDistance(MapView& view, std::int32_t firstDistance, std::int32_t 
 void MapSetView(MapView& view, std::int32_t lon, std::int32_t lat, std::int32_t rotation);
 void MapSetViewCentred(MapView& view, std::int32_t lon, std::int32_t lat, std::int32_t rotation, const RECT& rect);
 void MapWorldToScreen(const MapView& view, POINT& out, const GeoPoint& position);
+// Whether a drawing through these screen points can leave a pixel in `area` (a part of the screen):
+// false when their bounding box, grown by `margin` pixels (pen width, marks), lies wholly beyond it.
+bool MapPointsReach(const RECT& area, const POINT* points, std::size_t count, LONG margin);
 // 1, or 0 (out untouched) while either scale factor is 0.
 int MapScreenToWorld(const MapView& view, GeoPoint& out, const POINT& screen);
 void MapPanByPixels(MapView& view, std::int32_t dx, std::int32_t dy);

@@ -4,6 +4,8 @@
 // Then each kind of object with its own style.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <set>
@@ -197,6 +199,54 @@ TEST_F(VectorDrawTest, DrawingTakesTheObjectsAtTheZoomValue) {
   EXPECT_EQ(ce::gdi::BitmapPixel(bitmap, a.x, a.y), 0xFFFFFFu) << "threshold below the zoom value";
   EXPECT_EQ(ce::gdi::BitmapPixel(bitmap, b.x, b.y), 0x0099FFu);
   store.drawList.clear();
+}
+
+TEST_F(VectorDrawTest, ObjectsBeyondTheScreenDrawNothingThoseReachingItAreDrawn) {
+  const GeoPoint centre{8 * kDeg, 46 * kDeg + 18000};
+  Open(240, 320, 20, centre);
+  ce::gdi::CallRecorder calls;
+  ce::gdi::AttachRecorder(dc, &calls);
+  // Every vertex of these lies beyond the screen (a pixel is some 40 units here).
+  const std::int32_t far = 40000;
+  auto at = [&](std::int32_t east, std::int32_t north) { return GeoPoint{centre.lon + east, centre.lat + north}; };
+  kv3::MapLineObject beyond, across, cover;
+  beyond.kind = across.kind = 3;
+  beyond.category = across.category = 5;
+  beyond.value = across.value = 1;
+  beyond.points = {at(-far, 0), at(-far, 2000), at(-far - 9000, 0)};
+  across.points = {at(-far, 1000), at(far, 1000)};
+  cover.kind = 5;
+  cover.category = 9;
+  cover.points = {at(-far, -far), at(far, -far), at(far, far), at(-far, far)};
+  kv3::MapPointObject left;  // left of the screen: its name runs into it
+  left.category = 7;
+  const char16_t name[] = u"WWWWWWWWWWWWWWWWWWW";
+  std::copy(std::begin(name), std::end(name), left.label.begin());
+  for (kv3::MapObject* o : std::initializer_list<kv3::MapObject*>{&beyond, &across, &cover, &left}) o->threshold = 100000;
+  VectorDrawContext context;
+
+  DrawMapObject(*view, dc, beyond, context);
+  EXPECT_EQ(calls.Count("Polyline"), 0);
+  DrawMapObject(*view, dc, cover, context);
+  DrawMapObject(*view, dc, across, context);
+  EXPECT_EQ(calls.Count("Polygon"), 1);
+  EXPECT_EQ(calls.Count("Polyline"), 1);
+  POINT a{};
+  MapWorldToScreen(*view, a, at(0, 1000));
+  EXPECT_EQ(ce::gdi::BitmapPixel(bitmap, a.x, a.y), 0x0099FFu) << "the road across the screen";
+  EXPECT_EQ(ce::gdi::BitmapPixel(bitmap, 5, 5), 0x66CCFFu) << "the area under the whole screen";
+  // The place 30 pixels left of the screen: its label reaches in; 3000 pixels left it does not.
+  POINT p{-30, 100};
+  MapScreenToWorld(*view, left.points.emplace_back(), p);
+  store.drawList = {&left};
+  DrawVectorLayers(store, 20, *view, dc, 1);
+  EXPECT_EQ(calls.Count("DrawTextW"), 1);
+  p.x = -3000;
+  MapScreenToWorld(*view, left.points.front(), p);
+  DrawVectorLayers(store, 20, *view, dc, 1);
+  EXPECT_EQ(calls.Count("DrawTextW"), 1);
+  store.drawList.clear();
+  ce::gdi::AttachRecorder(dc, nullptr);
 }
 
 }  // namespace
