@@ -50,8 +50,9 @@ class LocalQueue {
   std::atomic<int>& waits(bool readers) { return readers ? reader_waits_ : writer_waits_; }
 
  private:
-  // Also looks at the file's size when nothing changed for a while: reads and waits read the
-  // mapping without it, so a file shortened under an idle queue is told to its waits here.
+  // Also checks that the file is whole (its end mark) when nothing changed for a while: reads and
+  // waits read the mapping without that check, so a file shortened under an idle queue is told to
+  // its waits here.
   void Watch(std::uint32_t seen) {
     bool told_shortened = false;
     while (!stop_) {
