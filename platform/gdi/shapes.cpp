@@ -38,7 +38,12 @@ double Half(const DC& dc) { return PenWidth(dc) % 2 ? 0.5 : 0.0; }
 
 void PathPoints(cairo_t* cr, const POINT* p, int n, double off, bool close) {
   cairo_move_to(cr, Clamp(p[0].x) + off, Clamp(p[0].y) + off);
-  for (int i = 1; i < n; ++i) cairo_line_to(cr, Clamp(p[i].x) + off, Clamp(p[i].y) + off);
+  for (int i = 1; i < n; ++i) {
+    // A point repeating the one before adds nothing (Cairo would drop it too), except right
+    // after the first point, where it makes a dot to stroke.
+    if (i > 1 && p[i].x == p[i - 1].x && p[i].y == p[i - 1].y) continue;
+    cairo_line_to(cr, Clamp(p[i].x) + off, Clamp(p[i].y) + off);
+  }
   if (close) cairo_close_path(cr);
 }
 
@@ -206,11 +211,13 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
         const bool alternate = dc->st.fill_mode != WINDING;
         if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         PathPoints(cr, points, count, 0.5, true);
-        if (ApplyBrush(cr, *dc, nullptr)) cairo_fill(cr);
-        cairo_new_path(cr);
+        if (ApplyBrush(cr, *dc, nullptr)) cairo_fill_preserve(cr);
         if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        // An odd pen width outlines the very path just filled (on pixel centres).
+        const double half = Half(*dc);
+        if (half != 0.5) cairo_new_path(cr);
         if (ApplyPen(cr, *dc)) {
-          PathPoints(cr, points, count, Half(*dc), true);
+          if (half != 0.5) PathPoints(cr, points, count, half, true);
           cairo_stroke(cr);
         }
       },
