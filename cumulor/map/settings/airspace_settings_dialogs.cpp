@@ -100,28 +100,28 @@ void WarningsInit(HWND dialog) {
 // A margin step; margins never go below 0.
 void StepMargin(std::int32_t& margin, std::int32_t step) { margin = std::max<std::int32_t>(0, margin + step); }
 
-bool WarningsCommand(HWND dialog, int id) {
+INT_PTR WarningsCommand(HWND dialog, int id) {
   AppContext* app = AppRecord();
   switch (id) {
     case IDOK:
     case IDCANCEL:
       EndDialog(dialog, 1);
-      return true;
+      return TRUE;
     case kIdVerticalPlus:
     case kIdVerticalMinus:
     case kIdHorizontalPlus:
     case kIdHorizontalMinus:
-      if (!app) return true;
+      if (!app) return TRUE;
       if (id == kIdVerticalPlus) StepMargin(app->suaDistY, 50);
       if (id == kIdVerticalMinus) StepMargin(app->suaDistY, -50);
       if (id == kIdHorizontalPlus) StepMargin(app->suaDistX, 100);
       if (id == kIdHorizontalMinus) StepMargin(app->suaDistX, -50);
       ShowMargins(dialog, *app);
-      return true;
+      return TRUE;
     case kIdAlarmsEnabled:
     case kIdAlarmSmall:
     case kIdAlarmAudio: {
-      if (!app) return true;
+      if (!app) return TRUE;
       const bool on = Checked(dialog, id);
       if (id == kIdAlarmsEnabled) app->airspace.alarmsOff = on ? 0 : 1;
       if (id == kIdAlarmSmall) {
@@ -133,9 +133,9 @@ bool WarningsCommand(HWND dialog, int id) {
         SetMapOption(kOptAlarmAudio, on);
       }
       WarningsSetUp(dialog);
-      return true;
+      return TRUE;
     }
-    default: return false;
+    default: return FALSE;
   }
 }
 
@@ -268,19 +268,7 @@ INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
 }
 
 INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
-  switch (message) {
-    case WM_INITDIALOG:
-      WarningsInit(dialog);
-      SetFocus(dialog);  // the hardware keys come to the dialog
-      return FALSE;
-    case WM_COMMAND: {
-      const bool handled = WarningsCommand(dialog, LOWORD(wparam));
-      KeepKeyFocus(dialog);
-      return handled ? TRUE : FALSE;
-    }
-    default: return FALSE;
-  }
+  return KeyDialogProcedure<WarningsInit, WarningsCommand, EndKeyDialog>(dialog, message, wparam);
 }
 
 INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -299,24 +299,6 @@ INT_PTR LabelsCommand(HWND dialog, int id) {
   }
 }
 
-// A dialog procedure from its three parts; the keys 193..196 run `onKey`.
-template <void (*Init)(HWND), INT_PTR (*Command)(HWND, int), void (*OnKey)(HWND)>
-INT_PTR Procedure(HWND dialog, UINT message, WPARAM wparam) {
-  if (KeyFocusMessage(dialog, message, wparam, OnKey)) return TRUE;
-  switch (message) {
-    case WM_INITDIALOG:
-      Init(dialog);
-      SetFocus(dialog);  // the hardware keys come to the dialog
-      return FALSE;
-    case WM_COMMAND: {
-      const INT_PTR handled = Command(dialog, LOWORD(wparam));
-      KeepKeyFocus(dialog);
-      return handled;
-    }
-    default: return FALSE;
-  }
-}
-
 void MapOptionsKey(HWND dialog) { MapOptionsStore(dialog, false); }
 void UnitsKey(HWND dialog) {
   ClearRegistration();
@@ -337,16 +319,16 @@ int LabelLengthFromEntry(double value) {
 }
 
 INT_PTR MapOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<MapOptionsInit, MapOptionsCommand, MapOptionsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<MapOptionsInit, MapOptionsCommand, MapOptionsKey>(dialog, message, wparam);
 }
 INT_PTR UnitsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<UnitsInit, UnitsCommand, UnitsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<UnitsInit, UnitsCommand, UnitsKey>(dialog, message, wparam);
 }
 INT_PTR MapLayersDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<MapLayersInit, MapLayersCommand, MapLayersKey>(dialog, message, wparam);
+  return KeyDialogProcedure<MapLayersInit, MapLayersCommand, MapLayersKey>(dialog, message, wparam);
 }
 INT_PTR LabelsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<LabelsInit, LabelsCommand, LabelsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<LabelsInit, LabelsCommand, LabelsKey>(dialog, message, wparam);
 }
 
 }  // namespace cumulor
