@@ -112,15 +112,8 @@ INT_PTR CBaseDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
 INT_PTR CBaseDialog::OnInitDialog(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   Trace(0, u"CBaseDialog::OnInitDialog");
   if (m_softkeyBarId != 0) {
-    SHMENUBARINFO bar{};
-    bar.cbSize = 36;
-    bar.hwndParent = hwnd;
-    bar.dwFlags = 0;
-    bar.nToolBarId = m_softkeyBarId;
-    bar.hInstRes = ModuleInstance();
-    bar.nBmpId = 0;
-    bar.cBmpImages = 0;
-    if (!SHCreateMenuBar(&bar)) {
+    HWND bar = nullptr;
+    if (!velomar::ui::CreateSoftKeyBar(hwnd, m_softkeyBarId, ModuleInstance(), bar)) {
       const int shown = MessageBoxW(nullptr, u"Could not create soft key bar.", u"Error", 0);
       return shown == 0 ? static_cast<INT_PTR>(E_OUTOFMEMORY) : static_cast<INT_PTR>(E_FAIL);
     }

@@ -162,18 +162,8 @@ INT_PTR CPropertyPage::OnNotify(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
     if (header->code == PSN_KILLACTIVE) {
       OnKillActive();
     } else if (header->code == PSN_SETACTIVE) {
-      if (m_menuBarId != 0) {
-        SHMENUBARINFO bar{};
-        bar.cbSize = 36;
-        bar.hwndParent = hwnd;
-        bar.dwFlags = 0;
-        bar.nToolBarId = m_menuBarId;
-        bar.hInstRes = ModuleInstance();
-        bar.nBmpId = 0;
-        bar.cBmpImages = 0;
-        if (!SHCreateMenuBar(&bar)) throw CBaseException(u"%s", Text(u"ERROR CREATING MENU").c_str());
-        m_menuBar = bar.hwndMB;
-      }
+      if (m_menuBarId != 0 && !velomar::ui::CreateSoftKeyBar(hwnd, m_menuBarId, ModuleInstance(), m_menuBar))
+        throw CBaseException(u"%s", Text(u"ERROR CREATING MENU").c_str());
       OnSetActive();
     } else if (header->code == GN_CONTEXTMENU && header->hwndFrom != nullptr && header->hwndFrom != hwnd) {
       // A control's tap-and-hold (a list row held) comes as this notification: it is handled as
