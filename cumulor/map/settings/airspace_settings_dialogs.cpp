@@ -234,6 +234,18 @@ bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWN
 
 void EndKeyDialog(HWND dialog) { EndDialog(dialog, 1); }
 
+INT_PTR ConfirmOrEnd(HWND dialog, int id, void (*confirm)(HWND)) {
+  if (id == kIdTitleOk || id == IDOK) {
+    confirm(dialog);
+    return TRUE;
+  }
+  if (id == IDCANCEL) {
+    EndDialog(dialog, 1);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
   switch (message) {
@@ -254,14 +266,7 @@ INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
             PostMessageW(app->mainWindow, WM_COMMAND, kCmdOffList, 0);
           return TRUE;
         }
-        case kIdTitleOk:
-        case IDOK:
-          UserAirspaceConfirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-        default: return FALSE;
+        default: return ConfirmOrEnd(dialog, LOWORD(wparam), UserAirspaceConfirm);
       }
     default: return FALSE;
   }
@@ -289,16 +294,7 @@ INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
     }
     case WM_COMMAND:
       KeepKeyFocus(dialog);
-      switch (LOWORD(wparam)) {
-        case kIdTitleOk:
-        case IDOK:
-          DbAirspaceConfirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-        default: return FALSE;
-      }
+      return ConfirmOrEnd(dialog, LOWORD(wparam), DbAirspaceConfirm);
     default: return FALSE;
   }
 }

@@ -52,6 +52,9 @@ void KeepKeyFocus(HWND dialog);
 bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWND));
 // Ends the dialog with 1 (the keys' answer of the dialogs that read nothing then).
 void EndKeyDialog(HWND dialog);
+// The OK and cancel of these dialogs: the title's OK button (kIdTitleOk) and IDOK run `confirm`,
+// IDCANCEL ends the dialog with 1. TRUE for those ids, FALSE for any other.
+INT_PTR ConfirmOrEnd(HWND dialog, int id, void (*confirm)(HWND));
 
 // A dialog procedure of these dialogs from its parts: KeyFocusMessage with `OnKey` first;
 // WM_INITDIALOG runs `Init` and gives the dialog the focus; WM_COMMAND answers what `Command` does

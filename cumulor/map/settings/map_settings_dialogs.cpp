@@ -263,6 +263,12 @@ void EnterLabelLength(HWND dialog) {
   ShowLabelLength(dialog);
 }
 
+// The hardware keys and OK end dialog 179 with the click.
+void LabelsKey(HWND dialog) {
+  PlayMenuClick();
+  EndDialog(dialog, 1);
+}
+
 INT_PTR LabelsCommand(HWND dialog, int id) {
   switch (id) {
     case kIdOneClick:
@@ -289,13 +295,7 @@ INT_PTR LabelsCommand(HWND dialog, int id) {
       return TRUE;
     }
     case kIdLabelLength: EnterLabelLength(dialog); return TRUE;
-    case kIdTitleOk:
-    case IDOK:
-      PlayMenuClick();
-      EndDialog(dialog, 1);
-      return TRUE;
-    case IDCANCEL: EndDialog(dialog, 1); return TRUE;
-    default: return FALSE;
+    default: return ConfirmOrEnd(dialog, id, LabelsKey);
   }
 }
 
@@ -306,10 +306,6 @@ void UnitsKey(HWND dialog) {
 }
 // The keys end dialog 168 like its other exits, so that no dialog stays up unregistered.
 void MapLayersKey(HWND dialog) { MapLayersEnd(dialog, false); }
-void LabelsKey(HWND dialog) {
-  PlayMenuClick();
-  EndDialog(dialog, 1);
-}
 
 }  // namespace
 
