@@ -13,11 +13,17 @@ using ce::wire::Writer;
 
 void Append(Writer& out, const std::vector<std::uint8_t>& bytes) { out.Bytes(bytes.data(), bytes.size()); }
 
-void Header(Writer& out, std::int32_t version, std::int32_t word8, std::int32_t detail) {
+// The 512-byte header with the file's version, word 8 and detail level, then the file's bounds.
+template <class File>
+void Header(Writer& out, std::int32_t version, std::int32_t word8, const File& file) {
   out.Zeros(512);
   out.PatchU32(4, static_cast<std::uint32_t>(version));
   out.PatchU32(8, static_cast<std::uint32_t>(word8));
-  out.PatchU32(148, static_cast<std::uint32_t>(detail));
+  out.PatchU32(148, static_cast<std::uint32_t>(file.detail));
+  out.I32(file.west);
+  out.I32(file.north);
+  out.I32(file.east);
+  out.I32(file.south);
 }
 
 void Feature(Writer& out, const TileFeature& f) {
@@ -98,11 +104,7 @@ std::uint32_t TileId(std::int32_t lonDegree, std::int32_t latDegree) {
 
 std::vector<std::uint8_t> WriteTiled(const TiledFile& file) {
   Writer out;
-  Header(out, file.version, 0, file.detail);
-  out.I32(file.west);
-  out.I32(file.north);
-  out.I32(file.east);
-  out.I32(file.south);
+  Header(out, file.version, 0, file);
   std::vector<std::uint32_t> offsets;
   for (const TileBlockOut& b : file.blocks) {
     offsets.push_back(static_cast<std::uint32_t>(out.bytes().size()));
@@ -156,11 +158,7 @@ std::vector<std::uint8_t> WriteTiled(const TiledFile& file) {
 
 std::vector<std::uint8_t> WriteWhole(const WholeFile& file) {
   Writer out;
-  Header(out, 1, file.word8, file.detail);
-  out.I32(file.west);
-  out.I32(file.north);
-  out.I32(file.east);
-  out.I32(file.south);
+  Header(out, 1, file.word8, file);
   for (std::uint32_t tag : file.skippedTags) {
     out.U32(tag);
     out.U32(8);

@@ -1,8 +1,6 @@
 // lxemu: a Filser/LX recorder behind a pseudo-terminal. Prints the slave path (map it to "COM1"
 // with the registry value HKLM \Host\SerialPorts COM1) and answers the flight computer until
 // killed.
-#include <stdlib.h>
-
 #include <cstdio>
 #include <string>
 
@@ -27,15 +25,7 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "-b" && hasValue) {
       blockFile = argv[++i];
-    } else if (arg == "--silent") {
-      faults.silent = true;
-    } else if (arg == "--crc-errors" && hasValue) {
-      faults.crcErrors = std::atoi(argv[++i]);
-    } else if (arg == "--unplug-after" && hasValue) {
-      faults.unplugAfter = std::atol(argv[++i]);
-    } else if (arg == "--slow" && hasValue) {
-      faults.slowMs = std::atoi(argv[++i]);
-    } else {
+    } else if (!recorder_pty::ReadFaultSwitch(argc, argv, i, faults)) {
       Usage();
       return 2;
     }
@@ -43,6 +33,5 @@ int main(int argc, char** argv) {
   lxemu::LxEmulator recorder(blockFile);
   recorder.faults = faults;
 
-  return recorder_pty::Serve("lxemu", {[&recorder](std::uint8_t byte, lxemu::Bytes& out) { recorder.Receive(byte, out); },
-                                     [&recorder] { return recorder.unplugged(); }, recorder.faults.slowMs});
+  return recorder_pty::ServeEmulator("lxemu", recorder);
 }

@@ -31,17 +31,9 @@ int main(int argc, char** argv) {
       memoryFile = argv[++i];
     } else if (arg == "-f" && hasValue) {
       flights = std::atoi(argv[++i]);
-    } else if (arg == "--silent") {
-      faults.silent = true;
-    } else if (arg == "--crc-errors" && hasValue) {
-      faults.crcErrors = std::atoi(argv[++i]);
-    } else if (arg == "--unplug-after" && hasValue) {
-      faults.unplugAfter = std::atol(argv[++i]);
     } else if (arg == "--oversize") {
       faults.oversizeFlight = true;
-    } else if (arg == "--slow" && hasValue) {
-      faults.slowMs = std::atoi(argv[++i]);
-    } else {
+    } else if (!recorder_pty::ReadFaultSwitch(argc, argv, i, faults)) {
       Usage();
       return 2;
     }
@@ -52,6 +44,5 @@ int main(int argc, char** argv) {
     recorder.AddFlight(vlemu::MakeFlight(60 + 20 * i, 2850000 + 6000 * i, 495000, static_cast<std::uint8_t>(i + 1)));
   }
 
-  return recorder_pty::Serve("vlemu", {[&recorder](std::uint8_t byte, vlemu::Bytes& out) { recorder.Receive(byte, out); },
-                                     [&recorder] { return recorder.unplugged(); }, recorder.faults.slowMs});
+  return recorder_pty::ServeEmulator("vlemu", recorder);
 }

@@ -27,11 +27,6 @@ std::map<HWND, CBaseDialog*>& DialogMap() {
   return map;
 }
 
-HINSTANCE ModuleInstance() {
-  CApp* app = CApp::GetApp();
-  return app ? app->GetInstanceHandle() : nullptr;
-}
-
 }  // namespace
 
 CBaseDialog::CBaseDialog(UINT template_id, HWND parent, DLGPROC procedure, UINT softkey_bar_id)
@@ -42,7 +37,7 @@ CBaseDialog::CBaseDialog(UINT template_id, HWND parent, DLGPROC procedure, UINT 
 
 INT_PTR CBaseDialog::DoModal() {
   Trace(0, u"CBaseDialog::DoModal");
-  HINSTANCE instance = ModuleInstance();
+  HINSTANCE instance = CApp::GetAppInstance();
   INT_PTR result = -1;
   if (m_templateId != 0) {
     HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(m_templateId), RT_DIALOG);
@@ -112,15 +107,8 @@ INT_PTR CBaseDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
 INT_PTR CBaseDialog::OnInitDialog(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   Trace(0, u"CBaseDialog::OnInitDialog");
   if (m_softkeyBarId != 0) {
-    SHMENUBARINFO bar{};
-    bar.cbSize = 36;
-    bar.hwndParent = hwnd;
-    bar.dwFlags = 0;
-    bar.nToolBarId = m_softkeyBarId;
-    bar.hInstRes = ModuleInstance();
-    bar.nBmpId = 0;
-    bar.cBmpImages = 0;
-    if (!SHCreateMenuBar(&bar)) {
+    HWND bar = nullptr;
+    if (!velomar::ui::CreateSoftKeyBar(hwnd, m_softkeyBarId, CApp::GetAppInstance(), bar)) {
       const int shown = MessageBoxW(nullptr, u"Could not create soft key bar.", u"Error", 0);
       return shown == 0 ? static_cast<INT_PTR>(E_OUTOFMEMORY) : static_cast<INT_PTR>(E_FAIL);
     }

@@ -9,6 +9,7 @@
 #include "platform/window/window.h"
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Trace.h"
+#include "velomar/dialogs/PageControls.h"
 #include "velomar/places/ScheduleEngine.h"
 
 namespace {
@@ -41,14 +42,6 @@ struct ToneList {
   ToneList& operator=(const ToneList&) = delete;
 };
 
-std::u16string ComboText(HWND combo, int index) {
-  const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0) return {};
-  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
-  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
 }  // namespace
 
 CDialogRing::CDialogRing(HWND parent, UINT template_id) : CBaseDialog(template_id, parent, nullptr, 157) {}
@@ -137,7 +130,7 @@ void CDialogRing::Play() {
     return;
   }
   std::u16string path;
-  FindTonePath(ComboText(combo, static_cast<int>(selected)), path);
+  FindTonePath(velomar::dialogs::ComboItemText(combo, static_cast<int>(selected)), path);
   velomar::schedule::StartOpenFile(path);
 }
 
@@ -151,7 +144,7 @@ INT_PTR CDialogRing::OnCommand(HWND hwnd, UINT, WPARAM wparam, LPARAM) {
       m_toneName.clear();
       m_tonePath.clear();
     } else {
-      m_toneName = ComboText(tones, static_cast<int>(selected));
+      m_toneName = velomar::dialogs::ComboItemText(tones, static_cast<int>(selected));
       m_volume = LOWORD(SendDlgItemMessageW(hwnd, kVolumeSpin, UDM_GETPOS, 0, 0));
       FindTonePath(m_toneName, m_tonePath);
       HWND types = GetDlgItem(hwnd, kTypeList);

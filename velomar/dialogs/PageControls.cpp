@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/gdi/gdi.h"
 #include "platform/window/window.h"
@@ -54,6 +55,20 @@ std::u16string ListCellText(HWND list, int row, int column, int max_chars) {
 int ListSelectionMark(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0)); }
 int ListNextSelected(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 int ListItemCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::u16string ComboItemText(HWND combo, int index) {
+  const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length < 0) return {};
+  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
+  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(length));
+  return text;
+}
+
+std::u16string ComboSelectionText(HWND combo) {
+  const auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  return index < 0 ? std::u16string() : ComboItemText(combo, static_cast<int>(index));
+}
 
 void GiveListText(NMLVDISPINFOW& info, const std::u16string& text) {
   if (info.item.pszText == nullptr || info.item.cchTextMax <= 0) return;

@@ -1,5 +1,6 @@
-// Control calls the option pages share: list view columns, rows and cells by text, the selection
-// mark, texts handed to a list on request, the answers of custom draw, and the pages' fonts.
+// Control calls the option pages and dialogs share: list view columns, rows and cells by text, the
+// selection mark, combo box item texts, texts handed to a list on request, the answers of custom
+// draw, and the pages' fonts.
 #pragma once
 
 #include <string>
@@ -20,6 +21,10 @@ int ListSelectionMark(HWND list);
 // The first selected row, or -1.
 int ListNextSelected(HWND list);
 int ListItemCount(HWND list);
+// The text of item `index` of a combo box; empty when there is no such item.
+std::u16string ComboItemText(HWND combo, int index);
+// The text of a combo box's selected item; empty without a selection.
+std::u16string ComboSelectionText(HWND combo);
 // Copies `text` into the list's buffer of a display-info request, cut to its size.
 void GiveListText(NMLVDISPINFOW& info, const std::u16string& text);
 // A dialog procedure's answer to a notification whose result the sender reads (custom draw):

@@ -27,11 +27,6 @@ std::map<HWND, CPropertyPage*>& PageMap() {
   return map;
 }
 
-HINSTANCE ModuleInstance() {
-  CApp* app = CApp::GetApp();
-  return app ? app->GetInstanceHandle() : nullptr;
-}
-
 INT_PTR Dispatch(CPropertyPage* page, HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   switch (msg) {
     case WM_PAINT: return page->OnPaint(hwnd, msg, wparam, lparam);
@@ -118,7 +113,7 @@ HPROPSHEETPAGE CPropertyPage::CreatePage() {
   PROPSHEETPAGEW page{};
   page.dwSize = 40;
   page.dwFlags = PSP_USETITLE | PSP_HASHELP | PSP_USECALLBACK | PSP_PREMATURE;
-  page.hInstance = ModuleInstance();
+  page.hInstance = CApp::GetAppInstance();
   page.pszTemplate = MAKEINTRESOURCEW(template_id & 0xFFFF);
   page.pszTitle = title.c_str();  // the platform keeps its own copy of the title
   page.pfnDlgProc = m_procedure;
@@ -162,18 +157,8 @@ INT_PTR CPropertyPage::OnNotify(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
     if (header->code == PSN_KILLACTIVE) {
       OnKillActive();
     } else if (header->code == PSN_SETACTIVE) {
-      if (m_menuBarId != 0) {
-        SHMENUBARINFO bar{};
-        bar.cbSize = 36;
-        bar.hwndParent = hwnd;
-        bar.dwFlags = 0;
-        bar.nToolBarId = m_menuBarId;
-        bar.hInstRes = ModuleInstance();
-        bar.nBmpId = 0;
-        bar.cBmpImages = 0;
-        if (!SHCreateMenuBar(&bar)) throw CBaseException(u"%s", Text(u"ERROR CREATING MENU").c_str());
-        m_menuBar = bar.hwndMB;
-      }
+      if (m_menuBarId != 0 && !velomar::ui::CreateSoftKeyBar(hwnd, m_menuBarId, CApp::GetAppInstance(), m_menuBar))
+        throw CBaseException(u"%s", Text(u"ERROR CREATING MENU").c_str());
       OnSetActive();
     } else if (header->code == GN_CONTEXTMENU && header->hwndFrom != nullptr && header->hwndFrom != hwnd) {
       // A control's tap-and-hold (a list row held) comes as this notification: it is handled as

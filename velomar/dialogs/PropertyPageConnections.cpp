@@ -223,11 +223,7 @@ INT_PTR CPropertyPageConnections::OnCommand(HWND hwnd, UINT, WPARAM wparam, LPAR
         if (connections && index < 0) {
           connections->ClearPreferredConnection();
         } else if (connections) {
-          const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-          std::u16string name(static_cast<std::size_t>(length > 0 ? length : 0) + 1, u'\0');
-          SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.data()));
-          name.resize(static_cast<std::size_t>(length > 0 ? length : 0));
-          connections->SetPreferredConnection(name);
+          connections->SetPreferredConnection(ComboItemText(combo, static_cast<int>(index)));
         }
       }
       break;

@@ -129,8 +129,7 @@ INT_PTR CPropertyPageDialogCellHistory::OnContextMenuChild(HWND hwnd, UINT, WPAR
   if (reinterpret_cast<HWND>(wparam) != list) return FALSE;
   const int row = ListSelectionMark(list);
   if (row < 0 || row >= History()->GetCount()) return FALSE;
-  CApp* app = CApp::GetApp();
-  HMENU menu = LoadMenuW(app ? app->GetInstanceHandle() : nullptr, MAKEINTRESOURCEW(183));
+  HMENU menu = LoadMenuW(CApp::GetAppInstance(), MAKEINTRESOURCEW(183));
   HMENU top = menu ? GetSubMenu(menu, 0) : nullptr;
   HMENU location = top ? GetSubMenu(top, 0) : nullptr;
   if (location == nullptr) {

@@ -381,8 +381,7 @@ INT_PTR CPropertyPageDialogMain::OnContextMenuChild(HWND hwnd, UINT, WPARAM wpar
   const int column = (at.x >= bounds.left && at.x <= bounds.left + first_width) ? 0 : 1;
   const auto value = NumberIn(ListCellText(list, row, column, 19));
   if (!value || *value <= 0) return TRUE;
-  CApp* app = CApp::GetApp();
-  HMENU menu = LoadMenuW(app ? app->GetInstanceHandle() : nullptr, MAKEINTRESOURCEW(168));
+  HMENU menu = LoadMenuW(CApp::GetAppInstance(), MAKEINTRESOURCEW(168));
   HMENU popup = menu ? GetSubMenu(menu, 0) : nullptr;
   if (popup == nullptr) {
     if (menu) DestroyMenu(menu);

@@ -48,17 +48,6 @@ std::u16string ItemText(HWND page, int control, int max_chars) {
   return buffer;
 }
 
-std::u16string ComboSelectionText(HWND combo) {
-  const auto index = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-  if (index < 0) return {};
-  const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-  if (length < 0) return {};
-  std::u16string text(static_cast<std::size_t>(length) + 1, u'\0');
-  SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(length));
-  return text;
-}
-
 }  // namespace
 
 CPropertyPageDialogOptions1::CPropertyPageDialogOptions1(CPropertySheet* owner)

@@ -89,15 +89,10 @@ INT_PTR CPropertyPageDialogOptions2::OnKillActive() {
   HWND list = GetDlgItem(m_hwnd, kLanguage);
   const auto index = SendMessageW(list, CB_GETCURSEL, 0, 0);
   if (index >= 0) {
-    const auto length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
-    std::u16string name(static_cast<std::size_t>(length > 0 ? length : 0) + 1, u'\0');
-    if (length >= 0 && SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.data())) >= 0) {
-      name.resize(static_cast<std::size_t>(length));
-      const auto found = m_languages.find(name);
-      if (found != m_languages.end() && found->second != Config()->GetString(u"language")) {
-        TextBox(m_hwnd, u"%s", Text(u"RESTART TO APPLY"));
-        Config()->SetString(u"language", found->second.c_str());
-      }
+    const auto found = m_languages.find(ComboItemText(list, static_cast<int>(index)));
+    if (found != m_languages.end() && found->second != Config()->GetString(u"language")) {
+      TextBox(m_hwnd, u"%s", Text(u"RESTART TO APPLY"));
+      Config()->SetString(u"language", found->second.c_str());
     }
   }
   const auto checked = [this](int control) -> DWORD { return IsDlgButtonChecked(m_hwnd, control) == BST_CHECKED ? 1 : 0; };

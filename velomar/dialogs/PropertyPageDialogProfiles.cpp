@@ -47,11 +47,6 @@ constexpr LPARAM kListStyles = 0x10000061;
 
 CTranslator* Tr() { return CTranslator::GetInstance(); }
 
-HINSTANCE ModuleInstance() {
-  CApp* app = CApp::GetApp();
-  return app ? app->GetInstanceHandle() : nullptr;
-}
-
 void AddColumn(HWND list, int index, const std::u16string& title, int width) {
   std::u16string text = title;
   LVCOLUMNW column{};
@@ -313,7 +308,7 @@ INT_PTR CPropertyPageDialogProfiles::OnContextMenuChild(HWND hwnd, UINT, WPARAM 
   item.mask = LVIF_PARAM;
   item.iItem = mark;
   if (!SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) || item.lParam <= 0) return TRUE;
-  HMENU menu = LoadMenuW(ModuleInstance(), MAKEINTRESOURCEW(kMenu));
+  HMENU menu = LoadMenuW(CApp::GetAppInstance(), MAKEINTRESOURCEW(kMenu));
   if (menu == nullptr) return TRUE;
   HMENU frames = GetSubMenu(GetSubMenu(menu, 0), 1);
   if (frames) {

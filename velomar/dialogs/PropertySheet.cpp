@@ -37,12 +37,11 @@ void CPropertySheet::CreatePages() {
 void CPropertySheet::DoModal(int start) {
   Trace(0, u"CPropertySheet::DoModal(%d)", start);
   if (!m_pagesCreated) CreatePages();
-  CApp* app = CApp::GetApp();
   PROPSHEETHEADERW header{};
   header.dwSize = 40;
   header.dwFlags = PSH_USECALLBACK | PSH_MAXIMIZE;
   header.hwndParent = m_parent ? m_parent->GetHwnd() : nullptr;
-  header.hInstance = app ? app->GetInstanceHandle() : nullptr;
+  header.hInstance = CApp::GetAppInstance();
   header.hIcon = nullptr;
   header.pszCaption = m_title.c_str();
   header.nPages = static_cast<UINT>(m_pages.size() < kMaxPages ? m_pages.size() : kMaxPages);

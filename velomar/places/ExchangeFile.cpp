@@ -241,30 +241,23 @@ SYSTEMTIME ReadTime(IXMLDOMElement* element, int index, SYSTEMTIME time) {
 void ImportAction(CDB& db, IXMLDOMElement* element, int period_key) {
   CStrAction action;
   action.SetIdPeriod(period_key);
-  int number = action.GetKind();
-  ReadNumber(element, u"id", number);
-  action.SetKind(number);
-  number = action.GetTrigger();
-  ReadNumber(element, u"type", number);
-  action.SetTrigger(number);
-  number = action.GetIntOp1();
-  ReadNumber(element, u"arg_int_1", number);
-  action.SetIntOp1(number);
-  number = action.GetIntOp2();
-  ReadNumber(element, u"arg_int_2", number);
-  action.SetIntOp2(number);
-  number = action.GetIntOp3();
-  ReadNumber(element, u"arg_int_3", number);
-  action.SetIntOp3(number);
-  std::u16string text = action.GetSzOp1();
-  ReadText(element, u"arg_char_1", text);
-  action.SetSzOp1(text);
-  text = action.GetSzOp2();
-  ReadText(element, u"arg_char_2", text);
-  action.SetSzOp2(text);
-  text = action.GetSzOp3();
-  ReadText(element, u"arg_char_3", text);
-  action.SetSzOp3(text);
+  // Each field keeps its value when the element lacks it or it does not read.
+  const auto number = [element](const std::u16string& name, int value) {
+    ReadNumber(element, name, value);
+    return value;
+  };
+  const auto text = [element](const std::u16string& name, std::u16string value) {
+    ReadText(element, name, value);
+    return value;
+  };
+  action.SetKind(number(u"id", action.GetKind()));
+  action.SetTrigger(number(u"type", action.GetTrigger()));
+  action.SetIntOp1(number(u"arg_int_1", action.GetIntOp1()));
+  action.SetIntOp2(number(u"arg_int_2", action.GetIntOp2()));
+  action.SetIntOp3(number(u"arg_int_3", action.GetIntOp3()));
+  action.SetSzOp1(text(u"arg_char_1", action.GetSzOp1()));
+  action.SetSzOp2(text(u"arg_char_2", action.GetSzOp2()));
+  action.SetSzOp3(text(u"arg_char_3", action.GetSzOp3()));
   action.SetStOp1(ReadTime(element, 1, action.GetStOp1()));
   action.SetStOp2(ReadTime(element, 2, action.GetStOp2()));
   action.SetStOp3(ReadTime(element, 3, action.GetStOp3()));

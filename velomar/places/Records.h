@@ -151,36 +151,32 @@ class CStrLocation : public CStrBase {
   virtual void SetPlace(int key) = 0;
 };
 
-// A GSM cell id and its place.
-class CStrCell : public CStrLocation {
+// What the two location records share: the value, its place, and the value's address.
+class CStrLocationValue : public CStrLocation {
  public:
-  void ToString(WCHAR* buffer) const override;
-  void Reset() override;  // value and place 0
   int GetValue() const override { return m_value; }
   int GetPlace() const override { return m_place; }
   void SetValue(int value) override { m_value = value; }
   void SetPlace(int key) override { m_place = key; }
   virtual int* ValueAddress() { return &m_value; }
 
- private:
+ protected:
   int m_value = 0;
   int m_place = 0;
 };
 
+// A GSM cell id and its place.
+class CStrCell : public CStrLocationValue {
+ public:
+  void ToString(WCHAR* buffer) const override;
+  void Reset() override;  // value and place 0
+};
+
 // A location area code and its place.
-class CStrLAC : public CStrLocation {
+class CStrLAC : public CStrLocationValue {
  public:
   void ToString(WCHAR* buffer) const override;
   void Reset() override;  // value, place and object id 0
-  int GetValue() const override { return m_value; }
-  int GetPlace() const override { return m_place; }
-  void SetValue(int value) override { m_value = value; }
-  void SetPlace(int key) override { m_place = key; }
-  virtual int* ValueAddress() { return &m_value; }
-
- private:
-  int m_value = 0;
-  int m_place = 0;
 };
 
 // A new cell record when the setting "location_mode" is nonzero, else a new LAC record.

@@ -224,10 +224,8 @@ void CButtonOwnCurrentLocation::Draw(const DRAWITEMSTRUCT* item) {
     }
   }
 
-  int cx = -1, cy = -1, x = -1, y = -1;
-  HBITMAP place_bitmap = GetPlaceImage(pressed, cx, cy, x, y);
-  BITMAP info{};
-  if (!place_bitmap || GetObjectW(place_bitmap, sizeof(info), &info) == 0) {
+  // The memory DC's selections put back, the DC and every object made for this drawing freed.
+  const auto release = [&] {
     SelectObject(mem, old_brush);
     SelectObject(mem, old_pen);
     SelectObject(mem, old_font);
@@ -237,6 +235,13 @@ void CButtonOwnCurrentLocation::Draw(const DRAWITEMSTRUCT* item) {
                       static_cast<HGDIOBJ>(pen2), static_cast<HGDIOBJ>(brush1), static_cast<HGDIOBJ>(brush2),
                       static_cast<HGDIOBJ>(brush3), static_cast<HGDIOBJ>(themed_pen), static_cast<HGDIOBJ>(themed_brush)})
       if (o) DeleteObject(o);
+  };
+
+  int cx = -1, cy = -1, x = -1, y = -1;
+  HBITMAP place_bitmap = GetPlaceImage(pressed, cx, cy, x, y);
+  BITMAP info{};
+  if (!place_bitmap || GetObjectW(place_bitmap, sizeof(info), &info) == 0) {
+    release();
     throw CBaseException(u"%s", Tr()->GetText(u"ERROR BITMAP INFO").c_str());
   }
   const int w = cx >= 0 ? cx : info.bmWidth;
@@ -286,13 +291,5 @@ void CButtonOwnCurrentLocation::Draw(const DRAWITEMSTRUCT* item) {
   }
   BitBlt(item->hDC, 0, 0, rc.right, rc.bottom, mem, 0, 0, SRCCOPY);
 
-  SelectObject(mem, old_brush);
-  SelectObject(mem, old_pen);
-  SelectObject(mem, old_font);
-  SelectObject(mem, old_bitmap);
-  DeleteDC(mem);
-  for (HGDIOBJ o : {static_cast<HGDIOBJ>(off_screen), static_cast<HGDIOBJ>(font), static_cast<HGDIOBJ>(pen1),
-                    static_cast<HGDIOBJ>(pen2), static_cast<HGDIOBJ>(brush1), static_cast<HGDIOBJ>(brush2),
-                    static_cast<HGDIOBJ>(brush3), static_cast<HGDIOBJ>(themed_pen), static_cast<HGDIOBJ>(themed_brush)})
-    if (o) DeleteObject(o);
+  release();
 }

@@ -72,6 +72,20 @@ void COptionDialog::RegisterClass(const WCHAR* name) {
   RegisterClassW(&wc);
 }
 
+HWND COptionDialog::CreatePopup(const WCHAR* name, int x, int y, int width, int height, HINSTANCE instance) {
+  SetCreatingWindow(this);
+  HWND hwnd = CreateWindowExW(0, name, name, kPopupStyle, x, y, width, height, nullptr, nullptr, instance, nullptr);
+  ClearCreatingWindow();
+  if (!hwnd) {
+    Trace(0, u"Error creando dialogo");
+    return nullptr;
+  }
+  m_hwnd = hwnd;
+  SetWindowObject(hwnd, this);
+  SetWindowTextW(hwnd, m_title.c_str());
+  return hwnd;
+}
+
 int COptionDialog::InitGUI(HINSTANCE instance, int, int) {
   Trace(0, u"COptionDialog::InitGUI()");
   m_instance = instance;
@@ -91,17 +105,8 @@ int COptionDialog::InitGUI(HINSTANCE instance, int, int) {
   int height = m_height;
   if (height == 0) height = width <= parent_width ? cancel_height + 35 : (width / parent_width + 1) * cancel_height + 35;
 
-  SetCreatingWindow(this);
-  HWND hwnd = CreateWindowExW(0, kPopupClass, kPopupClass, kPopupStyle, x, y, std::min(width + 10, parent_width),
-                              height, nullptr, nullptr, instance, nullptr);
-  ClearCreatingWindow();
-  if (!hwnd) {
-    Trace(0, u"Error creando dialogo");
-    return 0;
-  }
-  m_hwnd = hwnd;
-  SetWindowObject(hwnd, this);
-  SetWindowTextW(hwnd, m_title.c_str());
+  HWND hwnd = CreatePopup(kPopupClass, x, y, std::min(width + 10, parent_width), height, instance);
+  if (!hwnd) return 0;
 
   int bx = 3, by = 20, column = 0;
   for (CButtonOwnDrawText* option : m_options) {
@@ -217,17 +222,8 @@ int COptionDialogTimeLimit::InitGUI(HINSTANCE instance, int, int) {
   Trace(0, u"COptionDialogTimeLimit::InitGUI()");
   m_instance = instance;
   RegisterClass(kTimeLimitClass);
-  SetCreatingWindow(this);
-  HWND hwnd = CreateWindowExW(0, kTimeLimitClass, kTimeLimitClass, kPopupStyle, m_x, m_y, m_width, m_height, nullptr,
-                              nullptr, instance, nullptr);
-  ClearCreatingWindow();
-  if (!hwnd) {
-    Trace(0, u"Error creando dialogo");
-    return 0;
-  }
-  m_hwnd = hwnd;
-  SetWindowObject(hwnd, this);
-  SetWindowTextW(hwnd, m_title.c_str());
+  HWND hwnd = CreatePopup(kTimeLimitClass, m_x, m_y, m_width, m_height, instance);
+  if (!hwnd) return 0;
   static const struct {
     const char16_t* theme;
     int id;

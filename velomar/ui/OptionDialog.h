@@ -56,6 +56,9 @@ class COptionDialog : public CBaseWindow {
   CButtonOwnDrawText* MakeButton(const std::u16string& text, int id, const char16_t* theme_id);
   // Registers a window class of the popups (a second registration is harmless).
   void RegisterClass(const WCHAR* name);
+  // Makes the popup window of class `name` at that place and binds it to this object, titled with
+  // the dialog's title; null (traced) when it cannot be made.
+  HWND CreatePopup(const WCHAR* name, int x, int y, int width, int height, HINSTANCE instance);
 
   std::u16string m_title;
   std::vector<CButtonOwnDrawText*> m_options;

@@ -4,6 +4,20 @@
 
 namespace velomar::ui {
 
+bool CreateSoftKeyBar(HWND parent, UINT bar_id, HINSTANCE instance, HWND& bar) {
+  SHMENUBARINFO info{};
+  info.cbSize = 36;
+  info.hwndParent = parent;
+  info.dwFlags = 0;
+  info.nToolBarId = bar_id;
+  info.hInstRes = instance;
+  info.nBmpId = 0;
+  info.cBmpImages = 0;
+  if (!SHCreateMenuBar(&info)) return false;
+  bar = info.hwndMB;
+  return true;
+}
+
 void SetSoftKeyText(HWND bar, UINT command, const std::u16string& text) {
   if (bar == nullptr) return;
   std::u16string copy = text;

@@ -1,4 +1,4 @@
-// The soft-key bar of a window or dialog: the keys' texts and the items of a key's menu.
+// The soft-key bar of a window or dialog: making it, the keys' texts and the items of a key's menu.
 #pragma once
 
 #include <string>
@@ -7,6 +7,9 @@
 
 namespace velomar::ui {
 
+// Makes the soft-key bar of resource `bar_id` (of `instance`) for `parent`; false when it cannot
+// be made. `bar` is the bar's window when made, left as it was otherwise.
+bool CreateSoftKeyBar(HWND parent, UINT bar_id, HINSTANCE instance, HWND& bar);
 // The soft key with command `command` of the bar `bar` shows `text` (nothing without a bar).
 void SetSoftKeyText(HWND bar, UINT command, const std::u16string& text);
 // Item `position` of the menu of soft key `menu_key` of the bar `bar` becomes `text` with

@@ -100,28 +100,28 @@ void WarningsInit(HWND dialog) {
 // A margin step; margins never go below 0.
 void StepMargin(std::int32_t& margin, std::int32_t step) { margin = std::max<std::int32_t>(0, margin + step); }
 
-bool WarningsCommand(HWND dialog, int id) {
+INT_PTR WarningsCommand(HWND dialog, int id) {
   AppContext* app = AppRecord();
   switch (id) {
     case IDOK:
     case IDCANCEL:
       EndDialog(dialog, 1);
-      return true;
+      return TRUE;
     case kIdVerticalPlus:
     case kIdVerticalMinus:
     case kIdHorizontalPlus:
     case kIdHorizontalMinus:
-      if (!app) return true;
+      if (!app) return TRUE;
       if (id == kIdVerticalPlus) StepMargin(app->suaDistY, 50);
       if (id == kIdVerticalMinus) StepMargin(app->suaDistY, -50);
       if (id == kIdHorizontalPlus) StepMargin(app->suaDistX, 100);
       if (id == kIdHorizontalMinus) StepMargin(app->suaDistX, -50);
       ShowMargins(dialog, *app);
-      return true;
+      return TRUE;
     case kIdAlarmsEnabled:
     case kIdAlarmSmall:
     case kIdAlarmAudio: {
-      if (!app) return true;
+      if (!app) return TRUE;
       const bool on = Checked(dialog, id);
       if (id == kIdAlarmsEnabled) app->airspace.alarmsOff = on ? 0 : 1;
       if (id == kIdAlarmSmall) {
@@ -133,9 +133,9 @@ bool WarningsCommand(HWND dialog, int id) {
         SetMapOption(kOptAlarmAudio, on);
       }
       WarningsSetUp(dialog);
-      return true;
+      return TRUE;
     }
-    default: return false;
+    default: return FALSE;
   }
 }
 
@@ -234,6 +234,18 @@ bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWN
 
 void EndKeyDialog(HWND dialog) { EndDialog(dialog, 1); }
 
+INT_PTR ConfirmOrEnd(HWND dialog, int id, void (*confirm)(HWND)) {
+  if (id == kIdTitleOk || id == IDOK) {
+    confirm(dialog);
+    return TRUE;
+  }
+  if (id == IDCANCEL) {
+    EndDialog(dialog, 1);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
   if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
   switch (message) {
@@ -254,33 +266,14 @@ INT_PTR UserAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM)
             PostMessageW(app->mainWindow, WM_COMMAND, kCmdOffList, 0);
           return TRUE;
         }
-        case kIdTitleOk:
-        case IDOK:
-          UserAirspaceConfirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-        default: return FALSE;
+        default: return ConfirmOrEnd(dialog, LOWORD(wparam), UserAirspaceConfirm);
       }
     default: return FALSE;
   }
 }
 
 INT_PTR AirspaceWarningsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  if (KeyFocusMessage(dialog, message, wparam, EndKeyDialog)) return TRUE;
-  switch (message) {
-    case WM_INITDIALOG:
-      WarningsInit(dialog);
-      SetFocus(dialog);  // the hardware keys come to the dialog
-      return FALSE;
-    case WM_COMMAND: {
-      const bool handled = WarningsCommand(dialog, LOWORD(wparam));
-      KeepKeyFocus(dialog);
-      return handled ? TRUE : FALSE;
-    }
-    default: return FALSE;
-  }
+  return KeyDialogProcedure<WarningsInit, WarningsCommand, EndKeyDialog>(dialog, message, wparam);
 }
 
 INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -301,16 +294,7 @@ INT_PTR DbAirspaceDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lp
     }
     case WM_COMMAND:
       KeepKeyFocus(dialog);
-      switch (LOWORD(wparam)) {
-        case kIdTitleOk:
-        case IDOK:
-          DbAirspaceConfirm(dialog);
-          return TRUE;
-        case IDCANCEL:
-          EndDialog(dialog, 1);
-          return TRUE;
-        default: return FALSE;
-      }
+      return ConfirmOrEnd(dialog, LOWORD(wparam), DbAirspaceConfirm);
     default: return FALSE;
   }
 }

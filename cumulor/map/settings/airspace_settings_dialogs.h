@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/base/types.h"
+#include "platform/window/window.h"
 
 namespace cumulor {
 
@@ -51,5 +52,28 @@ void KeepKeyFocus(HWND dialog);
 bool KeyFocusMessage(HWND dialog, UINT message, WPARAM wparam, void (*onKey)(HWND));
 // Ends the dialog with 1 (the keys' answer of the dialogs that read nothing then).
 void EndKeyDialog(HWND dialog);
+// The OK and cancel of these dialogs: the title's OK button (kIdTitleOk) and IDOK run `confirm`,
+// IDCANCEL ends the dialog with 1. TRUE for those ids, FALSE for any other.
+INT_PTR ConfirmOrEnd(HWND dialog, int id, void (*confirm)(HWND));
+
+// A dialog procedure of these dialogs from its parts: KeyFocusMessage with `OnKey` first;
+// WM_INITDIALOG runs `Init` and gives the dialog the focus; WM_COMMAND answers what `Command` does
+// with the control id, the focus kept on the dialog afterwards.
+template <void (*Init)(HWND), INT_PTR (*Command)(HWND, int), void (*OnKey)(HWND)>
+INT_PTR KeyDialogProcedure(HWND dialog, UINT message, WPARAM wparam) {
+  if (KeyFocusMessage(dialog, message, wparam, OnKey)) return TRUE;
+  switch (message) {
+    case WM_INITDIALOG:
+      Init(dialog);
+      SetFocus(dialog);  // the hardware keys come to the dialog
+      return FALSE;
+    case WM_COMMAND: {
+      const INT_PTR handled = Command(dialog, LOWORD(wparam));
+      KeepKeyFocus(dialog);
+      return handled;
+    }
+    default: return FALSE;
+  }
+}
 
 }  // namespace cumulor

@@ -263,6 +263,12 @@ void EnterLabelLength(HWND dialog) {
   ShowLabelLength(dialog);
 }
 
+// The hardware keys and OK end dialog 179 with the click.
+void LabelsKey(HWND dialog) {
+  PlayMenuClick();
+  EndDialog(dialog, 1);
+}
+
 INT_PTR LabelsCommand(HWND dialog, int id) {
   switch (id) {
     case kIdOneClick:
@@ -289,31 +295,7 @@ INT_PTR LabelsCommand(HWND dialog, int id) {
       return TRUE;
     }
     case kIdLabelLength: EnterLabelLength(dialog); return TRUE;
-    case kIdTitleOk:
-    case IDOK:
-      PlayMenuClick();
-      EndDialog(dialog, 1);
-      return TRUE;
-    case IDCANCEL: EndDialog(dialog, 1); return TRUE;
-    default: return FALSE;
-  }
-}
-
-// A dialog procedure from its three parts; the keys 193..196 run `onKey`.
-template <void (*Init)(HWND), INT_PTR (*Command)(HWND, int), void (*OnKey)(HWND)>
-INT_PTR Procedure(HWND dialog, UINT message, WPARAM wparam) {
-  if (KeyFocusMessage(dialog, message, wparam, OnKey)) return TRUE;
-  switch (message) {
-    case WM_INITDIALOG:
-      Init(dialog);
-      SetFocus(dialog);  // the hardware keys come to the dialog
-      return FALSE;
-    case WM_COMMAND: {
-      const INT_PTR handled = Command(dialog, LOWORD(wparam));
-      KeepKeyFocus(dialog);
-      return handled;
-    }
-    default: return FALSE;
+    default: return ConfirmOrEnd(dialog, id, LabelsKey);
   }
 }
 
@@ -324,10 +306,6 @@ void UnitsKey(HWND dialog) {
 }
 // The keys end dialog 168 like its other exits, so that no dialog stays up unregistered.
 void MapLayersKey(HWND dialog) { MapLayersEnd(dialog, false); }
-void LabelsKey(HWND dialog) {
-  PlayMenuClick();
-  EndDialog(dialog, 1);
-}
 
 }  // namespace
 
@@ -337,16 +315,16 @@ int LabelLengthFromEntry(double value) {
 }
 
 INT_PTR MapOptionsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<MapOptionsInit, MapOptionsCommand, MapOptionsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<MapOptionsInit, MapOptionsCommand, MapOptionsKey>(dialog, message, wparam);
 }
 INT_PTR UnitsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<UnitsInit, UnitsCommand, UnitsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<UnitsInit, UnitsCommand, UnitsKey>(dialog, message, wparam);
 }
 INT_PTR MapLayersDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<MapLayersInit, MapLayersCommand, MapLayersKey>(dialog, message, wparam);
+  return KeyDialogProcedure<MapLayersInit, MapLayersCommand, MapLayersKey>(dialog, message, wparam);
 }
 INT_PTR LabelsDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-  return Procedure<LabelsInit, LabelsCommand, LabelsKey>(dialog, message, wparam);
+  return KeyDialogProcedure<LabelsInit, LabelsCommand, LabelsKey>(dialog, message, wparam);
 }
 
 }  // namespace cumulor

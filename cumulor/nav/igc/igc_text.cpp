@@ -101,15 +101,20 @@ HRESULT NmeaDateTimeToSystemTime(const GpsPort& gps, SYSTEMTIME& out) {
   return S_OK;
 }
 
-HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
+namespace {
+
+// ReadTextLine's work over `next`, which takes the next byte into its argument and answers 1, or
+// answers 0 at the end of the file and -1 when a read fails.
+template <class NextByte>
+HRESULT ReadLineOf(NextByte next, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
   count = 1;
   if (bufferBytes < 2 * static_cast<std::int32_t>(sizeof(WCHAR))) return E_FAIL;
   const std::int32_t capacity = bufferBytes / static_cast<std::int32_t>(sizeof(WCHAR));
   std::int32_t stored = 0;
   for (;;) {
     unsigned char c = 0;
-    DWORD got = 0;
-    if (!ReadFile(file, &c, 1, &got, nullptr)) return E_FAIL;
+    const int got = next(c);
+    if (got < 0) return E_FAIL;
     if (got == 0) {
       if (stored == 0) return E_FAIL;
       break;
@@ -123,30 +128,32 @@ HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::
   return S_OK;
 }
 
+}  // namespace
+
+HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
+  return ReadLineOf(
+      [file](unsigned char& c) {
+        DWORD got = 0;
+        if (!ReadFile(file, &c, 1, &got, nullptr)) return -1;
+        return got == 0 ? 0 : 1;
+      },
+      buffer, bufferBytes, count);
+}
+
 HRESULT ReadTextLine(HANDLE file, LineReadAhead& ahead, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
-  count = 1;
-  if (bufferBytes < 2 * static_cast<std::int32_t>(sizeof(WCHAR))) return E_FAIL;
-  const std::int32_t capacity = bufferBytes / static_cast<std::int32_t>(sizeof(WCHAR));
-  std::int32_t stored = 0;
-  for (;;) {
-    if (ahead.start >= ahead.end) {
-      DWORD got = 0;
-      if (!ReadFile(file, ahead.bytes, sizeof ahead.bytes, &got, nullptr)) return E_FAIL;
-      ahead.start = 0;
-      ahead.end = static_cast<std::int32_t>(got);
-      if (got == 0) {
-        if (stored == 0) return E_FAIL;
-        break;
-      }
-    }
-    const unsigned char c = ahead.bytes[ahead.start++];
-    if (stored >= capacity - 1) return E_FAIL;
-    buffer[stored++] = c;
-    if (c == '\n') break;
-  }
-  buffer[stored] = 0;
-  count = stored + 1;
-  return S_OK;
+  return ReadLineOf(
+      [file, &ahead](unsigned char& c) {
+        if (ahead.start >= ahead.end) {
+          DWORD got = 0;
+          if (!ReadFile(file, ahead.bytes, sizeof ahead.bytes, &got, nullptr)) return -1;
+          ahead.start = 0;
+          ahead.end = static_cast<std::int32_t>(got);
+          if (got == 0) return 0;
+        }
+        c = ahead.bytes[ahead.start++];
+        return 1;
+      },
+      buffer, bufferBytes, count);
 }
 
 void WaypointFlagLetters(std::uint32_t flags, WCHAR* buffer) {

@@ -47,6 +47,11 @@ CApp::~CApp() {
 
 CApp* CApp::GetApp() { return g_app.load(); }
 
+HINSTANCE CApp::GetAppInstance() {
+  CApp* app = GetApp();
+  return app ? app->GetInstanceHandle() : nullptr;
+}
+
 void CApp::SetMainWindow(CWindowMain* window, HWND handle) {
   m_mainWindow = window;
   m_mainHandle = window ? handle : nullptr;

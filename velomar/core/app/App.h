@@ -34,6 +34,8 @@ class CApp {
   int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command_line, int show);
 
   static CApp* GetApp();
+  // The application's module instance; null while there is no application.
+  static HINSTANCE GetAppInstance();
   CWindowMain* GetMainWindow() const { return m_mainWindow.load(); }
   // The main window registers itself (and its handle, which RequestRestart posts WM_CLOSE to);
   // null clears both.

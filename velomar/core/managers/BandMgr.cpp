@@ -63,10 +63,9 @@ void CBandMgr::Initialize() {
     SetStatusValue(ReadMode());
   std::lock_guard<std::mutex> lock(m_lineLock);
   if (m_lineApp) return;
-  CApp* app = CApp::GetApp();
   DWORD devices = 0;
   HLINEAPP line_app = nullptr;
-  if (lineInitialize(&line_app, app ? app->GetInstanceHandle() : nullptr, LineCallback, nullptr, &devices) != 0)
+  if (lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, nullptr, &devices) != 0)
     return;
   m_lineApp = line_app;
   HLINE line = nullptr;

@@ -72,10 +72,9 @@ void CCallForwardMgr::Forward(int on, const std::u16string& number) {
     ProcesarError(u"Call forwarding: the number %s is longer than 19 characters", number.c_str());
     return;
   }
-  CApp* app = CApp::GetApp();
   HLINEAPP line_app = nullptr;
   DWORD devices = 0;
-  if (lineInitialize(&line_app, app ? app->GetInstanceHandle() : nullptr, LineCallback, u"Velomar", &devices) != 0)
+  if (lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, u"Velomar", &devices) != 0)
     return;
   HLINE line = nullptr;
   if (lineOpen(line_app, 0, &line, 0x20000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr) != 0) {

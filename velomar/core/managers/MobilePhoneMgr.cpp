@@ -142,10 +142,9 @@ HLINE CMobilePhoneMgr::Line() {
 
 void CMobilePhoneMgr::OpenLine() {
   std::lock_guard<std::mutex> lock(m_lineLock);
-  CApp* app = CApp::GetApp();
   DWORD devices = 0;
   HLINEAPP line_app = nullptr;
-  if (lineInitialize(&line_app, app ? app->GetInstanceHandle() : nullptr, LineCallback, nullptr, &devices) != 0)
+  if (lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, nullptr, &devices) != 0)
     return;
   m_lineApp = line_app;
   HLINE line = nullptr;
@@ -421,9 +420,7 @@ void CMobilePhoneMgr::Test() {
   HLINEAPP app = nullptr;
   DWORD devices = 0;
   g_testEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  CApp* application = CApp::GetApp();
-  if (lineInitialize(&app, application ? application->GetInstanceHandle() : nullptr, TestLineCallback, nullptr,
-                     &devices) == 0) {
+  if (lineInitialize(&app, CApp::GetAppInstance(), TestLineCallback, nullptr, &devices) == 0) {
     HLINE line = nullptr;
     if (lineOpen(app, 0, &line, 0x00020000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr) == 0) {
       for (int round = 0; round < kTestRounds; ++round) {
