@@ -49,6 +49,7 @@ class DbHandle final : public kernel::KernelObject {
   std::shared_ptr<Volume> volume;
   DatabaseInfo info;
   std::optional<SortOrder> sort;
+  Volume::SeekStatements seeks;  // of `sort`, volume lock held
   DWORD flags = 0;
   Cursor cursor;  // volume lock held
 
@@ -464,7 +465,7 @@ CEOID CeSeekDatabaseEx(HANDLE h, DWORD seek_type, DWORD_PTR value, WORD value_co
         if (vals[i].propid != db->sort->props[i]) return Fail<CEOID>(ERROR_INVALID_PARAMETER, 0);
         wanted[i] = FromCe(vals[i]);
       }
-      auto found = v.FindEqual(db->info.id, *db->sort, wanted.data(), value_count);
+      auto found = v.FindEqual(db->info.id, *db->sort, wanted.data(), value_count, &db->seeks);
       if (!found) return Fail<CEOID>(ERROR_SEEK, 0);
       next = Cursor{*found, std::nullopt, false};
       break;

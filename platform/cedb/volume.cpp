@@ -390,10 +390,18 @@ std::string OrderKey(char kind, const SortOrder* sort, std::size_t equal_count) 
 }  // namespace
 
 sqlite3_stmt* Volume::OrderedStatement(char kind, const SortOrder* sort, std::size_t equal_count) {
+  // A sort has up to three properties: compared element by element, without a call.
+  auto same_sort = [sort](const OrderedStmt& o) {
+    if (!sort) return !o.sorted;
+    if (!o.sorted || o.props.size() != sort->props.size() || o.flags.size() != sort->flags.size()) return false;
+    for (std::size_t k = 0; k < o.props.size(); ++k)
+      if (o.props[k] != sort->props[k]) return false;
+    for (std::size_t k = 0; k < o.flags.size(); ++k)
+      if (o.flags[k] != sort->flags[k]) return false;
+    return true;
+  };
   for (const OrderedStmt& o : ordered_stmts_) {
-    if (o.kind == kind && o.equal_count == equal_count && o.sorted == (sort != nullptr) &&
-        (!sort || (o.props == sort->props && o.flags == sort->flags)))
-      return o.st;
+    if (o.kind == kind && o.equal_count == equal_count && same_sort(o)) return o.st;
   }
   std::string sql = kind == 'u' ? OrderedSelect(sort, " AND r.oid<>?8", equal_count)
                                 : OrderedSelect(sort, nullptr, equal_count);
@@ -480,9 +488,15 @@ std::optional<std::int64_t> Volume::IndexOf(std::int64_t db, const SortOrder* so
   return it - oids->begin();
 }
 
-std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count) {
+std::optional<CEOID> Volume::FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count,
+                                       SeekStatements* kept) {
   std::size_t n = std::min(count, sort.props.size());
-  Stmt st(OrderedStatement('e', &sort, n));
+  sqlite3_stmt* equal = kept && n <= CEDB_MAXSORTPROP ? kept->equal[n] : nullptr;
+  if (!equal) {
+    equal = OrderedStatement('e', &sort, n);
+    if (kept && n <= CEDB_MAXSORTPROP) kept->equal[n] = equal;
+  }
+  Stmt st(equal);
   st.Int(1, db);
   for (std::size_t k = 0; k < n; ++k) BindValue(st, static_cast<int>(k + 2), values[k], sort.flags[k]);
   if (st.Step() != SQLITE_ROW) return std::nullopt;

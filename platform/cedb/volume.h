@@ -79,8 +79,15 @@ class Volume {
   std::int64_t RecordCount(std::int64_t db);
   // The position of `oid` in the order of `sort`; `hint` (where it last stood) is tried first.
   std::optional<std::int64_t> IndexOf(std::int64_t db, const SortOrder* sort, CEOID oid, std::int64_t hint = -1);
-  // The first record in sort order whose first `count` values equal `values`.
-  std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count);
+  // The statements a database handle seeks its sort order with, kept by the handle so that a seek
+  // finds its statement at once (they belong to the volume, which outlives its handles).
+  struct SeekStatements {
+    sqlite3_stmt* equal[CEDB_MAXSORTPROP + 1] = {};  // by the number of values compared
+  };
+  // The first record in sort order whose first `count` values equal `values`; `kept` (the same
+  // sort order's, or null) keeps the statement for the next seek.
+  std::optional<CEOID> FindEqual(std::int64_t db, const SortOrder& sort, const PropValue* values, std::size_t count,
+                                 SeekStatements* kept = nullptr);
   bool RecordExists(std::int64_t db, CEOID oid);
   // Whether the order of `sort` is kept unchanged since it was read with `oid` at `index` (so
   // the record is still there), without reading the file.

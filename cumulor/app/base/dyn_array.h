@@ -71,6 +71,23 @@ class DynArray {
     inArena_ = false;
   }
 
+  // Makes room for `capacity` elements in all, exactly (no grow step added); the size and the
+  // elements stay. E_INVALIDARG for a negative capacity, E_OUTOFMEMORY when the block cannot be had.
+  HRESULT Reserve(std::int32_t capacity) {
+    if (capacity < 0) return E_INVALIDARG;
+    if (capacity > kMaxElements) return E_OUTOFMEMORY;
+    return capacity > capacity_ ? Grow(capacity) : S_OK;
+  }
+
+  // Takes `block`, a block of the arena current on the thread holding `size` elements, as its
+  // elements (capacity = size) in place of its own, which it frees. The block stays the arena's.
+  void AdoptArenaBlock(T* block, std::int32_t size) {
+    if (data_ && !inArena_) std::free(data_);
+    data_ = block;
+    size_ = capacity_ = size;
+    inArena_ = true;
+  }
+
   // Sets the size; a growth allocates room for more (see above) and zero-fills the new elements.
   // growStep -1 keeps the array's grow step, 0 clears it, above 0 sets it.
   // E_INVALIDARG for a negative size, E_OUTOFMEMORY when the block cannot be had.
@@ -147,39 +164,52 @@ class DynArray {
   // SetSize without the zero fill when `zero` is false (the caller writes the new elements).
   HRESULT Resize(std::int32_t size, bool zero) {
     if (size < 0) return E_INVALIDARG;
-    if (size > kMaxElements) return E_OUTOFMEMORY;
     if (size > capacity_) {
-      std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
-      std::int64_t want = static_cast<std::int64_t>(size) + grow;
-      if (want > kMaxElements) want = kMaxElements;
-      const std::size_t bytes = sizeof(T) * static_cast<std::size_t>(want);
-      T* block = nullptr;
-      DynArena* arena = CurrentDynArena();
-      if (arena) block = static_cast<T*>(arena->Allocate(bytes));
-      if (block) {
-        if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
-        if (!inArena_) std::free(data_);
-        inArena_ = true;
-      } else {
-        // A heap block in an arena's tree: that tree must be visited when it is freed.
-        if (arena) arena->pristine = false;
-        if (inArena_) {
-          // Leaving the arena: the heap block is the array's own from now on.
-          block = static_cast<T*>(std::malloc(bytes));
-          if (!block) return E_OUTOFMEMORY;
-          if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
-          inArena_ = false;
-        } else {
-          block = static_cast<T*>(std::realloc(static_cast<void*>(data_), bytes));
-          if (!block) return E_OUTOFMEMORY;
-        }
-      }
-      data_ = block;
-      capacity_ = static_cast<std::int32_t>(want);
+      HRESULT hr = GrowFor(size);
+      if (hr != S_OK) return hr;
     }
     if (zero && size > size_)
       std::memset(static_cast<void*>(data_ + size_), 0, sizeof(T) * static_cast<std::size_t>(size - size_));
     size_ = size;
+    return S_OK;
+  }
+
+  // Room for `size` elements, above the capacity, with the grow step added (kept out of line:
+  // the paths that fit stay small enough to inline).
+  [[gnu::noinline]] HRESULT GrowFor(std::int32_t size) {
+    if (size > kMaxElements) return E_OUTOFMEMORY;
+    std::int64_t grow = step_ > 0 ? step_ : Clamp(size / 8, 4, 1024);
+    std::int64_t want = static_cast<std::int64_t>(size) + grow;
+    if (want > kMaxElements) want = kMaxElements;
+    return Grow(static_cast<std::int32_t>(want));
+  }
+
+  // Moves the elements to a block of `want` elements (above the capacity).
+  HRESULT Grow(std::int32_t want) {
+    const std::size_t bytes = sizeof(T) * static_cast<std::size_t>(want);
+    T* block = nullptr;
+    DynArena* arena = CurrentDynArena();
+    if (arena) block = static_cast<T*>(arena->Allocate(bytes, alignof(T)));
+    if (block) {
+      if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+      if (!inArena_) std::free(data_);
+      inArena_ = true;
+    } else {
+      // A heap block in an arena's tree: that tree must be visited when it is freed.
+      if (arena) arena->pristine = false;
+      if (inArena_) {
+        // Leaving the arena: the heap block is the array's own from now on.
+        block = static_cast<T*>(std::malloc(bytes));
+        if (!block) return E_OUTOFMEMORY;
+        if (size_ > 0) std::memcpy(static_cast<void*>(block), data_, sizeof(T) * static_cast<std::size_t>(size_));
+        inArena_ = false;
+      } else {
+        block = static_cast<T*>(std::realloc(static_cast<void*>(data_), bytes));
+        if (!block) return E_OUTOFMEMORY;
+      }
+    }
+    data_ = block;
+    capacity_ = want;
     return S_OK;
   }
 

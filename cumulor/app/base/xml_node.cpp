@@ -16,6 +16,20 @@ bool NameIs(const DynString& stored, const char* name) {
   return static_cast<std::size_t>(stored.Size()) == n && std::memcmp(stored.Data(), name, n) == 0;
 }
 
+// In an arena a string is copied to a block of exactly its size: arena blocks never grow in
+// place, so room to spare would only be lost.
+void CopyExact(DynArena& arena, DynString& into, const DynString& from) {
+  const std::int32_t n = from.Size();
+  if (n == 0) return;
+  if (void* block = arena.Allocate(static_cast<std::size_t>(n), 1)) {
+    std::memcpy(block, from.Data(), static_cast<std::size_t>(n));
+    into.AdoptArenaBlock(static_cast<char*>(block), n);
+  } else {
+    into = from;  // on the heap; the tree must then be visited when freed
+    arena.pristine = false;
+  }
+}
+
 }  // namespace
 
 XmlNode::XmlNode(const char* name) { name_.AssignNarrow(name); }
@@ -35,11 +49,13 @@ XmlNode::~XmlNode() { Destroy(); }
 
 XmlNode* XmlNode::New(const DynString& name) {
   if (DynArena* arena = CurrentDynArena()) {
-    if (void* p = arena->Allocate(sizeof(XmlNode))) {
-      auto* node = new (p) XmlNode(name);
+    if (void* p = arena->Allocate(sizeof(XmlNode), alignof(XmlNode))) {
+      auto* node = new (p) XmlNode();
+      CopyExact(*arena, node->name_, name);
       node->arena_ = arena;
       return node;
     }
+    arena->pristine = false;  // a heap node in the arena's tree: the tree must be visited
   }
   return new (std::nothrow) XmlNode(name);
 }
@@ -56,7 +72,14 @@ void XmlNode::Delete(XmlNode* node) {
 
 XmlAttribute* XmlNode::NewAttribute(const DynString& name, const DynString& value) {
   if (DynArena* arena = CurrentDynArena()) {
-    if (void* p = arena->Allocate(sizeof(XmlAttribute))) return new (p) XmlAttribute{name, value, true};
+    if (void* p = arena->Allocate(sizeof(XmlAttribute), alignof(XmlAttribute))) {
+      auto* attribute = new (p) XmlAttribute{};
+      CopyExact(*arena, attribute->name, name);
+      CopyExact(*arena, attribute->value, value);
+      attribute->inArena = true;
+      return attribute;
+    }
+    arena->pristine = false;
   }
   return new (std::nothrow) XmlAttribute{name, value};
 }

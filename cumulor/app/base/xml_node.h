@@ -113,6 +113,9 @@ class XmlNode {
   static XmlNode* New(const char* name);
 
  private:
+  friend class XmlDomBuilder;  // sizes the arrays of the nodes it builds exactly (xml_reader.h)
+
+  XmlNode() = default;
   static void Delete(XmlNode* node);
   static XmlAttribute* NewAttribute(const DynString& name, const DynString& value);
   static void DeleteAttribute(XmlAttribute* attribute);

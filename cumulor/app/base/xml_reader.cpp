@@ -26,38 +26,62 @@ constexpr ByteClasses kClasses;
 
 bool IsSpace(int c) { return c >= 0 && (kClasses.of[c] & kSpaceClass) != 0; }
 
-// Decodes the four references the writer produces; other "&" sequences stay as they are.
+// Whether one of the eight bytes of w may be white space other than a blank, or "&": a byte
+// below 14, or one equal to "&" (the word test of a byte below n: (w - n*ones) & ~w & highs).
+bool MayBeSpaceOrAmpersand(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+  const std::uint64_t ampersands = w ^ (kOnes * static_cast<std::uint8_t>('&'));
+  return ((((w - kOnes * 14) & ~w) | ((ampersands - kOnes) & ~ampersands)) & kHighs) != 0;
+}
+
+// Decodes the four references the writer produces; other "&" sequences stay as they are. The
+// text before the first "&" and between two of them moves in one piece.
 void DecodeReferences(DynString& s) {
-  std::int32_t n = s.Length();
+  const std::int32_t n = s.Length();
   char* p = s.Data();
-  if (n == 0 || !std::memchr(p, '&', static_cast<std::size_t>(n))) return;
+  if (n == 0) return;
+  char* const end = p + n;
+  char* in = static_cast<char*>(std::memchr(p, '&', static_cast<std::size_t>(n)));
+  if (!in) return;
   static constexpr struct {
     const char* reference;
-    std::int32_t length;
+    std::ptrdiff_t length;
     char replacement;
   } kReferences[] = {{"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'}, {"&quot;", 6, '"'}};
-  std::int32_t out = 0;
-  for (std::int32_t i = 0; i < n;) {
+  char* out = in;
+  while (in < end) {
+    // `in` is at an "&".
     bool decoded = false;
-    if (p[i] == '&') {
-      for (const auto& r : kReferences) {
-        if (n - i >= r.length && std::memcmp(p + i, r.reference, static_cast<std::size_t>(r.length)) == 0) {
-          p[out++] = r.replacement;
-          i += r.length;
-          decoded = true;
-          break;
-        }
+    for (const auto& r : kReferences) {
+      if (end - in >= r.length && std::memcmp(in, r.reference, static_cast<std::size_t>(r.length)) == 0) {
+        *out++ = r.replacement;
+        in += r.length;
+        decoded = true;
+        break;
       }
     }
-    if (!decoded) p[out++] = p[i++];
+    if (!decoded) *out++ = *in++;
+    char* next = static_cast<char*>(std::memchr(in, '&', static_cast<std::size_t>(end - in)));
+    if (!next) next = end;
+    std::memmove(out, in, static_cast<std::size_t>(next - in));
+    out += next - in;
+    in = next;
   }
-  p[out] = 0;
-  s.SetSize(out + 1);
+  *out = 0;
+  s.SetSize(static_cast<std::int32_t>(out - p) + 1);
 }
 
 }  // namespace
 
-XmlTokenizer::XmlTokenizer(SourceBuffer& source) : source_(source) {
+XmlTokenizer::XmlTokenizer(const SourceBuffer& source)
+    : data_(source.bytes.Data()), size_(source.bytes.Size()), position_(source.position) {
+  Read();
+  Next();
+}
+
+XmlTokenizer::XmlTokenizer(const void* data, std::int32_t size)
+    : data_(static_cast<const std::uint8_t*>(data)), size_(data ? size : 0), position_(0) {
   Read();
   Next();
 }
@@ -68,27 +92,27 @@ void XmlTokenizer::Abort() {
 }
 
 std::int32_t XmlTokenizer::RunEndAt(char stop) const {
-  // current_ is the byte before source_.position; the run starts there.
-  const auto* data = reinterpret_cast<const char*>(source_.bytes.Data());
-  const std::int32_t size = source_.bytes.Size();
-  const std::int32_t start = source_.position - 1;
+  // current_ is the byte before position_; the run starts there.
+  const auto* data = reinterpret_cast<const char*>(data_);
+  const std::int32_t size = size_;
+  const std::int32_t start = position_ - 1;
   const void* found = std::memchr(data + start, stop, static_cast<std::size_t>(size - start));
   return found ? static_cast<std::int32_t>(static_cast<const char*>(found) - data) : size;
 }
 
 std::int32_t XmlTokenizer::NameEnd(bool stopAtEquals) const {
-  const std::uint8_t* data = source_.bytes.Data();
-  const std::int32_t size = source_.bytes.Size();
-  std::int32_t i = source_.position - 1;
+  const std::uint8_t* data = data_;
+  const std::int32_t size = size_;
+  std::int32_t i = position_ - 1;
   const std::uint8_t stop = stopAtEquals ? (kNameStopClass | kEqualsClass) : kNameStopClass;
   while (i < size && !(kClasses.of[data[i]] & stop)) ++i;
   return i;
 }
 
 void XmlTokenizer::TakeRun(DynString& into, std::int32_t end) {
-  const std::int32_t start = source_.position - 1;
-  into.DynArray<char>::Append(reinterpret_cast<const char*>(source_.bytes.Data()) + start, end - start);
-  source_.position = end;
+  const std::int32_t start = position_ - 1;
+  into.DynArray<char>::Append(reinterpret_cast<const char*>(data_) + start, end - start);
+  position_ = end;
   Read();
 }
 
@@ -124,10 +148,23 @@ void XmlTokenizer::ReadText() {
   if (!AtEnd()) {
     const std::int32_t from = text_.Size();
     TakeRun(text_, RunEndAt('<'));
-    // White space of any kind reads as blanks; an "&" is noted for the decoding below.
+    // White space of any kind reads as blanks; an "&" is noted for the decoding below. Eight
+    // bytes at a time are passed over when none is below 14 (tab to carriage return) or "&".
     char* p = text_.Data();
+    const std::int32_t n = text_.Size();
     std::uint8_t seen = 0;
-    for (std::int32_t i = from; i < text_.Size(); ++i) {
+    std::int32_t i = from;
+    for (; i + 8 <= n; i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, p + i, 8);
+      if (!MayBeSpaceOrAmpersand(w)) continue;
+      for (std::int32_t k = i; k < i + 8; ++k) {
+        const std::uint8_t c = kClasses.of[static_cast<std::uint8_t>(p[k])];
+        seen |= c;
+        if (c & kSpaceClass) p[k] = ' ';
+      }
+    }
+    for (; i < n; ++i) {
       const std::uint8_t c = kClasses.of[static_cast<std::uint8_t>(p[i])];
       seen |= c;
       if (c & kSpaceClass) p[i] = ' ';
@@ -148,18 +185,16 @@ void XmlTokenizer::Next() {
     return;
   }
   text_.SetSize(0);
-  value_.SetSize(0);
+  if (!value_.Empty()) value_.SetSize(0);
   if (commentPending_) {
     commentPending_ = false;
     Read();
   }
   if (IsSpace(current_)) {
     // A run of white space (indentation, line ends) is passed in one go.
-    const std::uint8_t* data = source_.bytes.Data();
-    const std::int32_t size = source_.bytes.Size();
-    std::int32_t i = source_.position;
-    while (i < size && IsSpace(data[i])) ++i;
-    source_.position = i;
+    std::int32_t i = position_;
+    while (i < size_ && (kClasses.of[data_[i]] & kSpaceClass)) ++i;
+    position_ = i;
     Read();
   }
   if (AtEnd()) {
@@ -331,35 +366,96 @@ bool XmlParser::ParseElement(int depth) {
   return true;
 }
 
+XmlDomBuilder::~XmlDomBuilder() {
+  while (!open_.Empty()) Pop();
+}
+
 void XmlDomBuilder::StartElement(const DynString& name) {
   XmlNode* node = nullptr;
   {
     DynArenaScope scope(arena_);
-    node = current_->AppendChild(XmlNode::New(name));
+    node = XmlNode::New(name);
   }
-  open_.Append(current_);
-  if (node) current_ = node;  // out of memory: the element's content goes to its parent
-}
-
-void XmlDomBuilder::Pop() { current_ = open_.Empty() ? target_ : open_.Pop(); }
-
-void XmlDomBuilder::Attribute(const DynString& name, const DynString& value) {
-  DynArenaScope scope(arena_);
-  current_->AddAttribute(name, value);
-}
-
-void XmlDomBuilder::CharacterData(const DynString& text) {
-  static const DynString kTextName(kXmlTextName);  // made on the heap, before the arena is current
-  DynArenaScope scope(arena_);
-  current_->AddAttribute(kTextName, text);
+  if (node) {
+    if (built_ == 0) {
+      DynArenaScope scope(arena_);
+      node = target_->AppendChild(node);
+    } else if (children_.Append(node) != S_OK) {
+      XmlNode::Delete(node);
+      node = nullptr;
+    }
+  }
+  open_.Append(Open{node, attributes_.Size(), children_.Size()});
+  if (node) ++built_;
 }
 
 namespace {
-int Parse(SourceBuffer& source, XmlNode& target) {
-  XmlTokenizer tokenizer(source);
-  XmlDomBuilder builder(target);
-  XmlParser parser(tokenizer, builder);
-  return parser.ParseDocument() ? kXmlParsed : kXmlSyntaxError;
+
+// Moves the top `count` entries of a stack into the node's array, which is empty (a block of the
+// arena sized exactly) or, in the rare other case, grows as usual. False when no memory was had.
+template <class T>
+bool MoveInto(DynArray<T>& array, const T* entries, std::int32_t count, DynArena* arena) {
+  if (count == 0) return true;
+  if (array.Empty() && arena) {
+    if (void* block = arena->Allocate(sizeof(T) * static_cast<std::size_t>(count), alignof(T))) {
+      std::memcpy(block, entries, sizeof(T) * static_cast<std::size_t>(count));
+      array.AdoptArenaBlock(static_cast<T*>(block), count);
+      return true;
+    }
+  }
+  DynArenaScope scope(arena);
+  return array.Reserve(array.Size() + count) == S_OK && array.Append(entries, count) == S_OK;
+}
+
+}  // namespace
+
+void XmlDomBuilder::Pop() {
+  if (open_.Empty()) return;
+  const Open open = open_.Pop();
+  // Without a node the element's content stays on the stacks, as its parent's.
+  if (!open.node) return;
+  --built_;
+  XmlNode& node = *open.node;
+  if (!MoveInto(node.attributes_, attributes_.Data() + open.attributes, attributes_.Size() - open.attributes, arena_)) {
+    for (std::int32_t i = open.attributes; i < attributes_.Size(); ++i) XmlNode::DeleteAttribute(attributes_[i]);
+  }
+  if (!MoveInto(node.children_, children_.Data() + open.children, children_.Size() - open.children, arena_)) {
+    for (std::int32_t i = open.children; i < children_.Size(); ++i) XmlNode::Delete(children_[i]);
+  }
+  attributes_.SetSize(open.attributes);
+  children_.SetSize(open.children);
+}
+
+void XmlDomBuilder::AddAttribute(const DynString& name, const DynString& value) {
+  if (built_ == 0) {
+    DynArenaScope scope(arena_);
+    target_->AddAttribute(name, value);
+    return;
+  }
+  XmlAttribute* attribute = nullptr;
+  {
+    DynArenaScope scope(arena_);
+    attribute = XmlNode::NewAttribute(name, value);
+  }
+  if (attribute && attributes_.Append(attribute) != S_OK) XmlNode::DeleteAttribute(attribute);
+}
+
+void XmlDomBuilder::Attribute(const DynString& name, const DynString& value) { AddAttribute(name, value); }
+
+void XmlDomBuilder::CharacterData(const DynString& text) {
+  static const DynString kTextName(kXmlTextName);  // made on the heap, before the arena is current
+  AddAttribute(kTextName, text);
+}
+
+namespace {
+int Parse(XmlTokenizer& tokenizer, XmlNode& target) {
+  bool parsed = false;
+  {
+    XmlDomBuilder builder(target);  // its end completes the elements left open
+    XmlParser parser(tokenizer, builder);
+    parsed = parser.ParseDocument();
+  }
+  return parsed ? kXmlParsed : kXmlSyntaxError;
 }
 }  // namespace
 
@@ -367,14 +463,14 @@ int XmlParseFile(const WCHAR* path, XmlNode& target) {
   SourceBuffer source;
   LoadFileBuffer(path, source);
   if (!source.loaded) return kXmlNoFile;
-  return Parse(source, target);
+  XmlTokenizer tokenizer(source);
+  return Parse(tokenizer, target);
 }
 
 int XmlParseBytes(const void* data, std::int32_t size, XmlNode& target) {
-  SourceBuffer source;
-  source.LoadBytes(data, size);
-  if (!source.loaded) return kXmlNoFile;
-  return Parse(source, target);
+  if (!data || size <= 0) return kXmlNoFile;
+  XmlTokenizer tokenizer(data, size);  // read in place: the caller's bytes stay meanwhile
+  return Parse(tokenizer, target);
 }
 
 }  // namespace cumulor

@@ -49,8 +49,11 @@ class XmlHandler {
 
 class XmlTokenizer {
  public:
-  // Reads the first character and the first token at once.
-  explicit XmlTokenizer(SourceBuffer& source);
+  // Reads the first character and the first token at once, from the source's read position (the
+  // source's bytes must stay while the tokenizer reads them).
+  explicit XmlTokenizer(const SourceBuffer& source);
+  // The same over bytes held elsewhere, read in place.
+  XmlTokenizer(const void* data, std::int32_t size);
 
   void Next();
   // After a processing instruction token: skips up to and including "?>", then reads the next token.
@@ -65,7 +68,7 @@ class XmlTokenizer {
   bool Truncated() const { return truncated_; }
 
  private:
-  void Read() { current_ = source_.Next(); }
+  void Read() { current_ = position_ < size_ ? data_[position_++] : SourceBuffer::kEndOfInput; }
   bool AtEnd() const { return current_ == SourceBuffer::kEndOfInput; }
   // Where the run starting at the current character ends (the index of the first such byte, or
   // the input's size): at the byte `stop`, or at the end of a name.
@@ -77,7 +80,9 @@ class XmlTokenizer {
   void ReadComment();
   void ReadText();
 
-  SourceBuffer& source_;
+  const std::uint8_t* data_;
+  std::int32_t size_;
+  std::int32_t position_;  // of the byte after the current character
   XmlTokenKind kind_ = XmlTokenKind::EndOfInput;
   DynString text_;
   DynString value_;
@@ -105,10 +110,18 @@ class XmlParser {
 
 // Builds the tree under the target node: each element becomes a child of the open element, each
 // attribute an attribute, each text run a "Text" attribute.
+//
+// The new nodes, attributes and their arrays are made in the target's arena. The attributes and
+// children of an open element wait on two stacks (its own on top of its parent's) and go into its
+// arrays, sized exactly, when it ends; the elements still open when the builder goes (input that
+// ended early) get theirs then, so every node built stays in the tree.
 class XmlDomBuilder : public XmlHandler {
  public:
-  // The new nodes, attributes and their arrays are made in the target's arena.
-  explicit XmlDomBuilder(XmlNode& target) : current_(&target), target_(&target), arena_(target.ParseArena()) {}
+  explicit XmlDomBuilder(XmlNode& target) : target_(&target), arena_(target.ParseArena()) {}
+  ~XmlDomBuilder() override;
+  XmlDomBuilder(const XmlDomBuilder&) = delete;
+  XmlDomBuilder& operator=(const XmlDomBuilder&) = delete;
+
   void StartElement(const DynString& name) override;
   void EndElement() override { Pop(); }
   void EmptyElementEnd() override { Pop(); }
@@ -116,12 +129,22 @@ class XmlDomBuilder : public XmlHandler {
   void CharacterData(const DynString& text) override;
 
  private:
+  // An open element and where its attributes and children begin on the stacks. An element that
+  // could not be made (out of memory) has no node: its content goes to its parent.
+  struct Open {
+    XmlNode* node;
+    std::int32_t attributes;
+    std::int32_t children;
+  };
   void Pop();
+  void AddAttribute(const DynString& name, const DynString& value);
 
-  XmlNode* current_;
   XmlNode* target_;
   DynArena* arena_;
-  DynArray<XmlNode*> open_;
+  DynArray<Open> open_;
+  std::int32_t built_ = 0;  // open elements that have a node
+  DynArray<XmlAttribute*> attributes_;
+  DynArray<XmlNode*> children_;
 };
 
 // Results of XmlParseFile.

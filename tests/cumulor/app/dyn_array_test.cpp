@@ -37,6 +37,21 @@ TEST(DynArray, GrowthAddsStepOrAnEighthClampedAndZeroFills) {
   EXPECT_EQ(a.Size(), 8);
 }
 
+TEST(DynArray, ReserveMakesExactRoomAndKeepsTheElements) {
+  DynArray<int> a(16);
+  a.Append(1);
+  a.Append(2);
+  ASSERT_EQ(a.Reserve(40), S_OK);
+  EXPECT_EQ(a.Capacity(), 40);
+  EXPECT_EQ(a.Reserve(3), S_OK);  // never shrinks
+  EXPECT_EQ(a.Capacity(), 40);
+  EXPECT_EQ(a.Size(), 2);
+  EXPECT_EQ(a[1], 2);
+  EXPECT_EQ(a.GrowStep(), 16);
+  EXPECT_EQ(a.Reserve(-1), E_INVALIDARG);
+  EXPECT_EQ(a.Reserve(DynArray<int>::kMaxElements + 1), E_OUTOFMEMORY);
+}
+
 TEST(DynArray, StackAndInsertOperations) {
   DynArray<int> a;
   for (int i = 0; i < 100; ++i) a.Append(i);
