@@ -8,6 +8,7 @@
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/app/core/units.h"
 #include "cumulor/app/ui/fonts.h"
+#include "cumulor/data/dialogs/data_file_chooser.h"
 #include "cumulor/map/symbols/map_symbols.h"
 #include "cumulor/map/view/map_fonts.h"
 #include "cumulor/nav/gps/gps_input.h"
@@ -123,6 +124,9 @@ void AppContextFree(AppContext* app) {
   MainWindowFreeScreen(*app);
   MapTerm(app->map);
   AirspaceTerm(app->airspace);
+  // The chooser's hooks point at this record and its main window: a chooser run after the record
+  // is gone (by a later record of the same process) must not reach them.
+  SetChooserHooks({});
 }
 
 }  // namespace cumulor

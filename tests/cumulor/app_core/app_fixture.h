@@ -11,6 +11,7 @@
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
 #include "platform/scripted/scripted_user.h"
 #include "platform/sound/sound_effects.h"
@@ -49,6 +50,9 @@ class AppTest : public ce::testing::DeviceTest {
     cumulor::AppRecord() = nullptr;
     delete app;
     for (auto& slot : cumulor::Tasks().slot) slot.SetSize(0);
+    // AppInit sets the rule defaults (gate sizes that shorten the recorded legs): the next test
+    // starts from the zero rules again.
+    cumulor::Rules() = cumulor::TaskRules{};
     ce::scripted::User::Get().Reset();
     DeviceTest::TearDown();
   }

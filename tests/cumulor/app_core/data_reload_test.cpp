@@ -10,6 +10,7 @@
 #include "app_fixture.h"
 #include "cumulor/app/core/data_reload.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/data/dialogs/data_file_chooser.h"
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_store.h"
@@ -120,6 +121,22 @@ TEST_F(DataReload, ReloadTypes) {
     EXPECT_EQ(app->dialogActive, 0);
   }
   EXPECT_TRUE(Boxes().empty());
+}
+
+// A record that installed the chooser's hooks is freed and a new one built, as a second run of
+// the program in one process does; a chooser run then (the polar's "New") reaches no freed record.
+TEST_F(DataReload, ChooserAfterTheRecordThatInstalledItsHooksWasFreed) {
+  InstallDataFileChooserHooks(*app);
+  AppContextFree(app);
+  AppRecord() = nullptr;
+  delete app;
+  app = new AppContext;
+  AppContextInit(app, 0, 0);
+  AppRecord() = app;
+
+  ce::scripted::User::Get().AnswerDialog({ce::scripted::steps::End(0)});
+  EXPECT_EQ(ShowDataFileChooser(kFilesPolar), 0);
+  EXPECT_EQ(app->dialogActive, 0);
 }
 
 // The set-up step: without any data file the message names the data folder; with a user-waypoint
