@@ -38,7 +38,12 @@ double Half(const DC& dc) { return PenWidth(dc) % 2 ? 0.5 : 0.0; }
 
 void PathPoints(cairo_t* cr, const POINT* p, int n, double off, bool close) {
   cairo_move_to(cr, Clamp(p[0].x) + off, Clamp(p[0].y) + off);
-  for (int i = 1; i < n; ++i) cairo_line_to(cr, Clamp(p[i].x) + off, Clamp(p[i].y) + off);
+  for (int i = 1; i < n; ++i) {
+    // A point repeating the one before adds nothing (Cairo would drop it too), except right
+    // after the first point, where it makes a dot to stroke.
+    if (i > 1 && p[i].x == p[i - 1].x && p[i].y == p[i - 1].y) continue;
+    cairo_line_to(cr, Clamp(p[i].x) + off, Clamp(p[i].y) + off);
+  }
   if (close) cairo_close_path(cr);
 }
 
