@@ -1,4 +1,5 @@
 // GDI objects: the handle registry, stock objects, pens and brushes, selection and deletion.
+#include <cstdint>
 #include <cstring>
 #include <unordered_set>
 
@@ -17,6 +18,17 @@ std::recursive_mutex& GdiMutex() {
 std::unordered_set<const void*>& Live() {
   static auto* live = new std::unordered_set<const void*>;
   return *live;
+}
+// Handles found alive lately, by a few bits of their address: a drawing loop uses the same DC,
+// pens and brushes again and again. An object leaves it when it ends.
+struct Recent {
+  static constexpr std::size_t kSlots = 64;
+  const void* slots[kSlots] = {};
+  const void*& Slot(const void* handle) { return slots[(reinterpret_cast<std::uintptr_t>(handle) >> 4) % kSlots]; }
+};
+Recent& RecentlyFound() {
+  static auto* recent = new Recent;
+  return *recent;
 }
 
 Pen* MakeStockPen(int style, COLORREF color) {
@@ -68,12 +80,18 @@ void Register(Object* object) { Live().insert(object); }
 
 Object* Find(const void* handle) {
   if (!handle) return nullptr;
-  auto& live = Live();
-  return live.count(handle) ? static_cast<Object*>(const_cast<void*>(handle)) : nullptr;
+  const void*& slot = RecentlyFound().Slot(handle);
+  if (slot != handle) {
+    if (!Live().count(handle)) return nullptr;
+    slot = handle;
+  }
+  return static_cast<Object*>(const_cast<void*>(handle));
 }
 
 void Destroy(Object* object) {
   Live().erase(object);
+  const void*& slot = RecentlyFound().Slot(object);
+  if (slot == object) slot = nullptr;
   delete object;
 }
 

@@ -211,11 +211,13 @@ BOOL Polygon(HDC hdc, const POINT* points, int count) {
         const bool alternate = dc->st.fill_mode != WINDING;
         if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         PathPoints(cr, points, count, 0.5, true);
-        if (ApplyBrush(cr, *dc, nullptr)) cairo_fill(cr);
-        cairo_new_path(cr);
+        if (ApplyBrush(cr, *dc, nullptr)) cairo_fill_preserve(cr);
         if (alternate) cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        // An odd pen width outlines the very path just filled (on pixel centres).
+        const double half = Half(*dc);
+        if (half != 0.5) cairo_new_path(cr);
         if (ApplyPen(cr, *dc)) {
-          PathPoints(cr, points, count, Half(*dc), true);
+          if (half != 0.5) PathPoints(cr, points, count, half, true);
           cairo_stroke(cr);
         }
       },

@@ -361,8 +361,8 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, LPCWSTR 
 
 namespace {
 
-// A line of DrawTextW after prefixes, tabs, breaks and ellipses.
-std::vector<std::u16string> LayOut(const Font& f, std::u16string s, UINT format, int width) {
+// The lines of a DrawTextW text after prefixes, tabs and line breaks.
+std::vector<std::u16string> Lines(std::u16string s, UINT format) {
   if (!(format & DT_NOPREFIX)) {
     std::u16string out;
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -396,6 +396,18 @@ std::vector<std::u16string> LayOut(const Font& f, std::u16string s, UINT format,
       }
     }
     lines.push_back(cur);
+  }
+  return lines;
+}
+
+// The lines of DrawTextW after prefixes, tabs, breaks and ellipses.
+std::vector<std::u16string> LayOut(const Font& f, std::u16string s, UINT format, int width) {
+  std::vector<std::u16string> lines;
+  if (s.find_first_of(u"&\t\r\n") == std::u16string::npos) {
+    // Nothing to remove, expand or split: the text is the one line.
+    lines.push_back(std::move(s));
+  } else {
+    lines = Lines(std::move(s), format);
   }
   if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && width > 0) {
     std::vector<std::u16string> wrapped;
@@ -448,7 +460,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   const Font& f = *dc->st.font;
   const RECT box = Near(*rect);
   int width = box.right - box.left;
-  std::vector<std::u16string> lines = LayOut(f, s, format, width);
+  std::vector<std::u16string> lines = LayOut(f, std::move(s), format, width);
   int line_height = CellHeight(f);
   int total = line_height * static_cast<int>(lines.size());
   if (format & DT_CALCRECT) {
