@@ -172,6 +172,58 @@ TEST_F(DrawingTest, EscapementTurnsTheText) {
   DeleteObject(up);
 }
 
+TEST_F(DrawingTest, WhatOneDrawingSetsDoesNotReachTheNext) {
+  // A five-pointed star: its centre is inside it twice, so the fill mode decides it; its arms
+  // are filled either way.
+  const POINT star[5] = {{32, 4}, {44, 40}, {13, 18}, {51, 18}, {20, 40}};
+  HBRUSH red = CreateSolidBrush(kRed);
+  HGDIOBJ old_brush = SelectObject(dc, red);
+  HGDIOBJ old_pen = SelectObject(dc, GetStockObject(NULL_PEN));
+  const RECT all{0, 0, kWidth, kHeight};
+  const struct {
+    int mode;
+    COLORREF centre;
+  } fills[] = {{ALTERNATE, kWhite}, {WINDING, kRed}, {ALTERNATE, kWhite}, {WINDING, kRed}};
+  for (const auto& f : fills) {
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetPolyFillMode(dc, f.mode);
+    Polygon(dc, star, 5);
+    EXPECT_EQ(GetPixel(dc, 32, 24), f.centre) << f.mode;
+    EXPECT_EQ(GetPixel(dc, 32, 10), kRed) << f.mode;
+  }
+  SelectObject(dc, old_pen);
+  SelectObject(dc, old_brush);
+  DeleteObject(red);
+
+  // A text clipped to its rectangle and a turned text, then a straight one: the last one is
+  // neither clipped nor turned.
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  SetBkMode(dc, TRANSPARENT);
+  RECT corner{0, 0, 4, 4};
+  DrawTextW(dc, u"WWWW", 4, &corner, 0);
+  LOGFONTW lf{};
+  lf.lfHeight = -12;
+  lf.lfEscapement = 900;
+  HFONT up = CreateFontIndirectW(&lf);
+  HGDIOBJ old_font = SelectObject(dc, up);
+  TextOutW(dc, 2, 46, u"W", 1);
+  SelectObject(dc, old_font);
+  DeleteObject(up);
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  TextOutW(dc, 30, 20, u"WWW", 3);
+  int top = kHeight, bottom = 0, left = kWidth, right = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (GetPixel(dc, x, y) != kWhite) {
+        top = std::min(top, y), bottom = std::max(bottom, y);
+        left = std::min(left, x), right = std::max(right, x);
+      }
+  ASSERT_LT(left, right) << "no text drawn";
+  EXPECT_GE(left, 30);
+  EXPECT_GE(top, 20);
+  EXPECT_GT(right - left, 2 * (bottom - top));  // wide, not tall
+}
+
 TEST_F(DrawingTest, PieFillsItsWedgeCounterClockwise) {
   HBRUSH red = CreateSolidBrush(kRed);
   SelectObject(dc, red);
