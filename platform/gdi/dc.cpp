@@ -79,7 +79,10 @@ Bitmap* DefaultBitmap() {
   return b;
 }
 
-cairo_region_t* EffectiveClip(const DC& dc) {
+namespace {
+
+// The part of the target the DC's bounds take (target coordinates), before any region.
+cairo_rectangle_int_t BoundsOnTarget(const DC& dc) {
   RECT b = dc.bounds;
   if (dc.target) {
     b.left = std::max<LONG>(b.left, 0);
@@ -91,7 +94,13 @@ cairo_region_t* EffectiveClip(const DC& dc) {
   }
   if (b.right < b.left) b.right = b.left;
   if (b.bottom < b.top) b.bottom = b.top;
-  cairo_rectangle_int_t r = ToCairo(b);
+  return ToCairo(b);
+}
+
+}  // namespace
+
+cairo_region_t* EffectiveClip(const DC& dc) {
+  const cairo_rectangle_int_t r = BoundsOnTarget(dc);
   cairo_region_t* region = cairo_region_create_rectangle(&r);
   if (dc.visible) cairo_region_intersect(region, dc.visible);
   if (dc.st.clip) {
@@ -208,19 +217,30 @@ void RenderWith(DC& dc, const RECT& far_extent, int rop2, DrawState state, DrawF
   if (!dc.target || !dc.target->surface) return;
   const RECT extent = Near(far_extent);
   SyncIn(dc.target);
-  cairo_region_t* clip = EffectiveClip(dc);
-  if (rop2 == R2_NOP || cairo_region_is_empty(clip)) {
-    cairo_region_destroy(clip);
-    return;
-  }
+  if (rop2 == R2_NOP) return;
   if (rop2 == R2_COPYPEN) {
     // The context of the previous primitive serves while it draws on the same surface through the
     // same clip; otherwise a new one is made and kept. Between primitives it holds no
-    // transformation, no clip but the DC's, and the winding fill rule.
-    if (!dc.cr || cairo_get_target(dc.cr) != dc.target->surface || !cairo_region_equal(dc.cr_clip, clip))
-      KeepContext(dc, clip);
-    else
-      cairo_region_destroy(clip);
+    // transformation, no clip but the DC's, and the winding fill rule. A DC without clip or
+    // visible region clips to its bounds alone: comparing those is enough then.
+    const bool bounds_only = !dc.visible && !dc.st.clip;
+    const cairo_rectangle_int_t box = BoundsOnTarget(dc);
+    const bool same_box = dc.cr && dc.cr_bounds_only && cairo_get_target(dc.cr) == dc.target->surface &&
+                          box.x == dc.cr_box.x && box.y == dc.cr_box.y && box.width == dc.cr_box.width &&
+                          box.height == dc.cr_box.height;
+    if (!(bounds_only && same_box)) {
+      cairo_region_t* clip = EffectiveClip(dc);
+      if (cairo_region_is_empty(clip)) {
+        cairo_region_destroy(clip);
+        return;
+      }
+      if (!dc.cr || cairo_get_target(dc.cr) != dc.target->surface || !cairo_region_equal(dc.cr_clip, clip))
+        KeepContext(dc, clip);
+      else
+        cairo_region_destroy(clip);
+      dc.cr_bounds_only = bounds_only;
+      dc.cr_box = box;
+    }
     cairo_t* cr = dc.cr;
     const bool moved = dc.origin.x != 0 || dc.origin.y != 0;
     if (state == DrawState::kPlain && !moved) {
@@ -238,6 +258,7 @@ void RenderWith(DC& dc, const RECT& far_extent, int rop2, DrawState state, DrawF
   }
   // Other raster operations: draw into a scratch layer covering the extent, then combine every
   // pixel the drawing touched with the target pixel under it.
+  cairo_region_t* clip = EffectiveClip(dc);
   cairo_rectangle_int_t ext = {extent.left + dc.origin.x, extent.top + dc.origin.y, extent.right - extent.left,
                                extent.bottom - extent.top};
   cairo_region_intersect_rectangle(clip, &ext);

@@ -132,6 +132,10 @@ struct DC : Object {
   // target surface and the clip stay the same (see DrawState for what a primitive may leave).
   cairo_t* cr = nullptr;
   cairo_region_t* cr_clip = nullptr;
+  // Whether that clip is the DC's bounds on the target alone (no clip or visible region), and
+  // those bounds.
+  bool cr_bounds_only = false;
+  cairo_rectangle_int_t cr_box{};
   std::vector<cairo_glyph_t> glyphs;  // scratch: a text's glyphs at their place
 };
 
