@@ -8,6 +8,7 @@
 #include "platform/display/display.h"
 #include "platform/libraries/libraries.h"
 #include "platform/libraries/shared_libraries.h"
+#include "teskautils/teskautils_seam.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/todayvelomar/today_fixture.h"
 #include "tools/todayhost/today_host.h"
@@ -20,6 +21,10 @@ class TodayItem : public ce::testing::DeviceTest {
  protected:
   void SetUp() override {
     DeviceTest::SetUp();
+    // The log channel of this process is attached once for the whole run: attached again, it
+    // lets go of a queue an earlier test's reader had (on that test's device) and finds this one.
+    teskautils::seam::DetachLibrary();
+    teskautils::seam::AttachLibrary();
     ce::libraries::SetLibraryFolder(TODAY_LIBRARY_DIR);
     ce::display::SetScreenSize(ce::display::kPortrait);
     InstallVelomarForToday();

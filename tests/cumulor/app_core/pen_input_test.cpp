@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_layers_link.h"
@@ -48,6 +49,9 @@ class PenTest : public cumulor_test::AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
+    // No waypoint browser registered (an earlier test of the program may have done so): the
+    // search arrow's command then opens nothing and the search stays as the arrow set it.
+    SetDialogProcedure(162, nullptr);
     PenReset();
     ResetSearchStates();
     PenTargetRects() = PenTargets{};
