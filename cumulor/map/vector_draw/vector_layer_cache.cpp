@@ -1,5 +1,6 @@
 #include "cumulor/map/vector_draw/vector_layer_cache.h"
 
+#include <cstring>
 #include <mutex>
 
 #include "cumulor/map/draw/map_overlays.h"
@@ -21,6 +22,9 @@ VectorLayerCache::Key KeyOf(const VectorMapStore& store, std::int32_t zoomValue,
   k.altitudeUnit = altitudeUnit;
   k.contours = store.contours;
   k.font = MapFont(kPointFontRole);
+  // A font made again after its settings changed may come back at the freed one's address.
+  if (!k.font || GetObjectW(k.font, sizeof k.fontFace, &k.fontFace) != static_cast<int>(sizeof k.fontFace))
+    k.fontFace = LOGFONTW{};
   k.background = view.whiteBrush;
   k.xFactor = view.xFactor;
   k.yFactor = view.yFactor;
@@ -50,6 +54,7 @@ bool SameContours(const ContourSettings& a, const ContourSettings& b) {
 bool SameKey(const VectorLayerCache::Key& a, const VectorLayerCache::Key& b) {
   return a.generation == b.generation && a.list == b.list && a.listSize == b.listSize && a.zoomValue == b.zoomValue &&
          a.altitudeUnit == b.altitudeUnit && SameContours(a.contours, b.contours) && a.font == b.font &&
+         std::memcmp(&a.fontFace, &b.fontFace, sizeof a.fontFace) == 0 &&
          a.background == b.background && a.xFactor == b.xFactor && a.yFactor == b.yFactor &&
          a.originOffsetX == b.originOffsetX && a.originOffsetY == b.originOffsetY && a.rotation == b.rotation &&
          a.sine == b.sine && a.cosine == b.cosine && SameRect(a.screen, b.screen) && a.bkMode == b.bkMode &&

@@ -41,6 +41,7 @@ class VectorLayerCache {
     std::int32_t zoomValue = 0, altitudeUnit = 0;
     ContourSettings contours;
     HFONT font = nullptr;
+    LOGFONTW fontFace{};  // what the font is, not only its handle
     HBRUSH background = nullptr;
     std::int32_t xFactor = 0, yFactor = 0, originOffsetX = 0, originOffsetY = 0;
     std::int32_t rotation = 0, sine = 0, cosine = 0;
