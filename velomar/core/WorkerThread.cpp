@@ -67,8 +67,9 @@ struct WorkerCommandThreads {
     ce::kernel::WakeWaitersLocked();
   }
   // Waits, at most `limit_ms` on the platform's clock, until none runs any more.
-  void AwaitNone(DWORD limit_ms) {
+  bool AwaitNone(DWORD limit_ms) {
     ce::kernel::WaitAny({}, limit_ms, [this] { return running.load() == 0; });
+    return running.load() == 0;
   }
 };
 
@@ -268,6 +269,8 @@ void WorkerThread::Stop() {
   HANDLE ends[2] = {m_endedEvent, thread};
   WaitForMultipleObjects(2, ends, FALSE, INFINITE);
 }
+
+bool WorkerThread::AwaitCommandThreads(DWORD limit_ms) { return m_commandThreads->AwaitNone(limit_ms); }
 
 DWORD WorkerThread::GetWorkerThreadId() const { return static_cast<DWORD>(Read(const_cast<volatile LONG*>(&m_threadId))); }
 

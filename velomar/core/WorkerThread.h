@@ -56,6 +56,10 @@ class WorkerThread {
   // wait: the worker ends after that command (mode 0: once the queue has drained).
   void Stop();
 
+  // Waits, at most `limit_ms`, until the command threads abandoned on their time-out have ended
+  // (after Stop, the only code of the worker's that may still run). True when none runs.
+  bool AwaitCommandThreads(DWORD limit_ms);
+
   DWORD GetWorkerThreadId() const;
   LONG GetExecutedCount() const;
   HANDLE GetThreadHandle() const { return m_thread.load(); }

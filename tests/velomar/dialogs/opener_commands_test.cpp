@@ -58,6 +58,7 @@ class OpenerCommandsTest : public schedule_test::ScheduleTest {
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     User().Reset();
     teskautils::seam::SetBoxAnswer(0);
+    StopWorkers();  // their commands use the translator
     m_translator.reset();
     ScheduleTest::TearDown();
   }

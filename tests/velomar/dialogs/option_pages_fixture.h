@@ -37,6 +37,7 @@ class OptionPagesTest : public schedule_test::ScheduleTest {
   void TearDown() override {
     User().Reset();
     teskautils::seam::SetBoxAnswer(0);
+    StopWorkers();  // their commands use the translator
     m_translator.reset();
     ScheduleTest::TearDown();
   }

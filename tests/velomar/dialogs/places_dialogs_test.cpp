@@ -30,6 +30,7 @@ class PlacesDialogsTest : public schedule_test::ScheduleTest {
     User().Reset();
     teskautils::seam::SetBoxAnswer(0);
     velomar::seam::ResetSkin();
+    StopWorkers();  // their commands use the translator
     m_translator.reset();
     ScheduleTest::TearDown();
   }

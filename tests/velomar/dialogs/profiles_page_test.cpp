@@ -155,13 +155,17 @@ class ProfilesPageTest : public schedule_test::ScheduleTest {
   void TearDown() override {
     User().Reset();
     teskautils::seam::SetBoxAnswer(0);
+    StopWorkers();  // their commands use the translator
     m_translator.reset();
+    m_retired.clear();
     ScheduleTest::TearDown();
   }
   static ce::scripted::User& User() { return ce::scripted::User::Get(); }
   static std::u16string T(const WCHAR* id) { return CTranslator::GetInstance()->GetText(id); }
+  // The translator it replaces stays alive until the engine has stopped: a command the engine is
+  // running may still be using it.
   void UseLanguage(const std::u16string& tag) {
-    m_translator.reset();
+    m_retired.push_back(std::move(m_translator));
     SetSetting(u"language", tag);
     velomar::seam::ForgetTranslator();
     m_translator = std::make_unique<CTranslator>();
@@ -199,6 +203,7 @@ class ProfilesPageTest : public schedule_test::ScheduleTest {
 
  private:
   std::unique_ptr<CTranslator> m_translator;
+  std::vector<std::unique_ptr<CTranslator>> m_retired;
 };
 
 TEST_F(ProfilesPageTest, AProfileWithTwoTimeFramesAndItsActionsFromBothMenus) {

@@ -140,7 +140,19 @@ class ScheduleTest : public velomar_test::ManagerTest {
     m_engine = CScheduleEngine::GetInstance();
   }
   void TearDown() override {
+    StopWorkers();
+    if (m_db) m_db->CloseDB();
+    m_db.reset();
+    velomar::seam::DeleteCellHistory();
+    ManagerTest::TearDown();
+  }
+
+  // Ends the engine and the managers, and with them every command thread they run; their
+  // commands use the database, the managers and the translator, so a fixture that owns any of
+  // those calls this before it frees them. Again, it does nothing.
+  void StopWorkers() {
     StopWhileDriving([] { CScheduleEngine::DeleteInstance(); });
+    m_engine = nullptr;
     StopWhileDriving([&] {
       m_connections.reset();
       m_forward.reset();
@@ -148,10 +160,6 @@ class ScheduleTest : public velomar_test::ManagerTest {
       m_fakes.clear();
       m_ril.reset();
     });
-    if (m_db) m_db->CloseDB();
-    m_db.reset();
-    velomar::seam::DeleteCellHistory();
-    ManagerTest::TearDown();
   }
 
   // Day of June 2026 (1 is a Monday, 7 a Sunday) and local time (the zone is UTC).

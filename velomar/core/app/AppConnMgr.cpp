@@ -1,11 +1,18 @@
 #include "velomar/core/app/AppConnMgr.h"
 
+#include <initializer_list>
+
 #include "platform/window/window.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/CellHistory.h"
 #include "velomar/places/ScheduleEngine.h"
 #include "velomar/ui/OptionDialog.h"
 #include "velomar/ui/WindowMain.h"
+
+namespace {
+// As long as a worker's destructor waits for its abandoned commands.
+constexpr DWORD kAbandonedCommandsWaitMs = 10000;
+}  // namespace
 
 CAppConnMgr::CAppConnMgr() {
   Trace(0, u"CAppConnMgr::CAppConnMgr()");
@@ -38,6 +45,14 @@ CAppConnMgr::~CAppConnMgr() {
   m_cpuMgr.Stop();
   m_messageMgr.Stop();
   m_btMgr.Stop();
+  // A command abandoned on its time-out may still be unwinding from the call it was parked in,
+  // past its worker's Stop; it may use any manager, the settings or the database. Each manager's
+  // destructor would wait for its own only as that member goes, after the members declared later
+  // are gone: all of them end here, before any member does.
+  for (WorkerThread* worker : std::initializer_list<WorkerThread*>{
+           &m_backlightMgr, &m_callForwardMgr, &m_beamMgr, &m_rilMgr, &m_speakerMgr, &m_bandMgr, &m_connectionsMgr,
+           &m_phoneMgr, &m_cpuMgr, &m_messageMgr, &m_btMgr})
+    worker->AwaitCommandThreads(kAbandonedCommandsWaitMs);
 }
 
 bool CAppConnMgr::InitGUI() {
