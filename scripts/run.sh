@@ -25,7 +25,8 @@ demos() {
 build_tree() {
   scripts/setup.sh
   cmake -S . -B "$build" -G Ninja
-  cmake --build "$build" -j "${JOBS:-$(nproc 2>/dev/null || echo 2)}"
+  # Only what the demos run: the programs, their libraries, the tools and the installed files.
+  cmake --build "$build" -j "${JOBS:-$(nproc 2>/dev/null || echo 2)}" --target programs
 }
 
 case "${1:-}" in
