@@ -25,7 +25,12 @@ Failures& TheFailures() {
   return *f;
 }
 
+std::atomic<std::uint64_t> order_reads{0};
+
 }  // namespace
+
+std::uint64_t OrderReads() { return order_reads.load(std::memory_order_relaxed); }
+void CountOrderRead() { order_reads.fetch_add(1, std::memory_order_relaxed); }
 
 void FailCalls(CedbCall call, DWORD error, unsigned times) {
   auto& f = TheFailures();

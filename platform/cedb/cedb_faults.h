@@ -1,5 +1,8 @@
-// The test seam of CEDB: make chosen calls fail with chosen error codes.
+// The test seam of CEDB: make chosen calls fail with chosen error codes, and count how often the
+// order of a database is read from its file.
 #pragma once
+
+#include <cstdint>
 
 #include "platform/base/types.h"
 
@@ -23,7 +26,13 @@ enum class CedbCall {
 void FailCalls(CedbCall call, DWORD error, unsigned times = 1);
 void ClearFailures();
 
+// How many times, in this process, a database's records were read from the file to put them in
+// order (a kept order saves the reading until the file changes).
+std::uint64_t OrderReads();
+
 // Inside CEDB: true (with the last error set) when the call is to fail now.
 bool ShouldFail(CedbCall call);
+// Inside CEDB: counts one reading of an order.
+void CountOrderRead();
 
 }  // namespace ce::cedb

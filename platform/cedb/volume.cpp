@@ -10,6 +10,7 @@
 #include "platform/base/errors.h"
 #include "platform/base/sqlite_snapshot.h"
 #include "platform/base/sqlite_termination.h"
+#include "platform/cedb/cedb_faults.h"
 #include "platform/kernel/termination_point.h"
 #include "platform/text/utf.h"
 
@@ -211,8 +212,10 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
     Stmt whole(v->stmts_, v->db_, kCountSchema);
     if (whole.Step() == SQLITE_ROW && whole.ColInt(0) == kSchemaObjects) {
       // Mounting an existing volume writes nothing: it reads on a full or read-only folder too.
+      // Its kept orders hold by the same wal-index header as those of a volume made here.
       sqlite3_exec(v->db_, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
       v->path_ = host_path;
+      v->wal_.Attach(host_path);
       return v;
     }
   }
@@ -441,6 +444,7 @@ const std::vector<CEOID>* Volume::Ordered(std::int64_t db, const SortOrder* sort
     it = orders_.emplace(key, OrderCache{}).first;
   }
   OrderCache& cache = it->second;
+  CountOrderRead();
   cache.oids.clear();
   cache.header = now;
   cache.changes = stamped ? changes : -1;  // without a header it never holds

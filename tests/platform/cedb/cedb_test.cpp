@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -302,6 +303,33 @@ TEST_F(CedbTest, VolumeSurvivesUnmountAndRemountAtItsPath) {
   ASSERT_NE(0u, InsertPlace(db, u"Later"));
   ASSERT_NE(0u, CeSeekDatabaseEx(db, CEDB_SEEK_BEGINNING, 3, 0, nullptr));
   EXPECT_EQ(3, ReadAll(db).key);  // the numbering carried over
+  CloseHandle(db);
+}
+
+// A volume mounted again (as a new process finds one another process made) keeps the order of a
+// database between seeks, as the process that made it does: a walk by position reads the order
+// once, and again only after a commit, here by another connection to the file.
+TEST_F(CedbTest, AVolumeMountedAgainReadsItsOrderOnceUntilTheFileChanges) {
+  CloseHandle(Places());
+  ASSERT_TRUE(CeUnmountDBVol(&guid_));
+  Mount();
+  std::uint64_t reads = ce::cedb::OrderReads();
+  HANDLE db = Open(u"places", KeySort(kPlaceKey));
+  ASSERT_NE(INVALID_HANDLE_VALUE, db);
+  EXPECT_EQ(3, Count(db));
+  EXPECT_EQ(3, Count(db));
+  EXPECT_EQ(1u, ce::cedb::OrderReads() - reads);
+
+  const auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
+  sqlite3* process = nullptr;
+  ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &process));
+  sqlite3_busy_timeout(process, 5000);
+  ASSERT_EQ(SQLITE_OK, sqlite3_exec(process, "INSERT INTO recs(db) SELECT id FROM dbs WHERE fold='places'", nullptr,
+                                    nullptr, nullptr));
+  sqlite3_close(process);
+  reads = ce::cedb::OrderReads();
+  EXPECT_EQ(4, Count(db));
+  EXPECT_EQ(1u, ce::cedb::OrderReads() - reads);
   CloseHandle(db);
 }
 

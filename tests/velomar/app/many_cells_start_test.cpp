@@ -1,0 +1,99 @@
+// The installed Velomar started as a process over a database of 10,000 cells besides the few of
+// its places: the first cell change after the start is taken at once, not after the cells are
+// read again and again. The bound is generous (a reading that grows with the square of the cells
+// took over half a minute); the figure itself is the benchmark's.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/window/window.h"
+#include "tests/velomar/app/process_fixture.h"
+#include "velomar/places/DB.h"
+#include "velomar/places/Records.h"
+#include "velomar/places/TableLocation.h"
+#include "velomar/ui/Translator.h"
+
+namespace {
+
+constexpr int kStoredCells = 10000;
+
+class ManyCellsStartTest : public velomar_test::ProcessTest {
+ protected:
+  void SetUp() override {
+    ProcessTest::SetUp();
+    std::filesystem::copy_file(WEEK_FIXTURE, HostPath(u"\\Velomar.xml"));
+    {
+      CTranslator texts;
+      CDB db;
+      db.OpenDB();
+      db.ImportXML();
+      // Cells of home that the device never reports.
+      for (int i = 0; i < kStoredCells; ++i) {
+        CStrCell cell;
+        cell.SetValue(500000 + i);
+        cell.SetPlace(1);
+        db.GetCellsTable()->Insert(cell);
+      }
+      db.CloseDB();
+    }
+    Tool({"clock", "set", "2026-06-01", "09:30:00"});  // a Monday, within the office's period
+    Tool({"cell", "1001", "10"});                       // at home
+    Tool({"set", "mail.accounts", "Outlook E-mail"});
+    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
+    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), nullptr, nullptr, argv, environ), 0);
+  }
+  void TearDown() override {
+    if (m_velomar.hProcess) {
+      TerminateProcess(m_velomar.hProcess, 9);
+      WaitForExit(m_velomar, 30000);
+      CloseHandle(m_velomar.hProcess);
+      CloseHandle(m_velomar.hThread);
+    }
+    if (m_launcher > 0) {
+      kill(m_launcher, SIGTERM);
+      int status = 0;
+      waitpid(m_launcher, &status, 0);
+    }
+    ProcessTest::TearDown();
+  }
+  void Tool(std::vector<std::string> args) {
+    int code = -1;
+    const std::string joined = args.empty() ? "" : args[0];
+    Devicectl(std::move(args), &code);
+    ASSERT_EQ(code, 0) << joined;
+  }
+
+  PROCESS_INFORMATION m_velomar{};
+  pid_t m_launcher = 0;
+};
+
+TEST_F(ManyCellsStartTest, TheFirstCellChangeAfterTheStartIsTakenAtOnce) {
+  m_velomar = StartVelomar(u"");
+  ASSERT_NE(m_velomar.hProcess, nullptr);
+  ASSERT_TRUE(WaitForMainWindow(true));
+  const auto changed = std::chrono::steady_clock::now();
+  Tool({"cell", "2001", "10"});  // at work: the office's period starts
+  // Its start actions, the last of which follows seven others, each with its worker's pause.
+  const char* const last = "Power: changing to On state";
+  bool taken = false;
+  while (!taken && std::chrono::steady_clock::now() - changed < std::chrono::seconds(20)) {
+    taken = EventLogText().find(last) != std::string::npos;
+    if (!taken) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - changed);
+  ASSERT_TRUE(taken) << EventLogText();
+  EXPECT_NE(EventLogText().find("Work: Office starts"), std::string::npos);
+  RecordProperty("first_change_ms", static_cast<int>(waited.count()));
+  EXPECT_LT(waited.count(), 8000);
+}
+
+}  // namespace
