@@ -204,7 +204,9 @@ void CTableBase::Close() {
   m_open = 0;
 }
 
-void CTableBase::FlushVolume() { CeFlushDBVol(m_owner->GetVolumeGuid()); }
+void CTableBase::FlushVolume() {
+  if (!m_owner->FlushesDeferred()) CeFlushDBVol(m_owner->GetVolumeGuid());
+}
 
 // ---- Rows ------------------------------------------------------------------------------------------
 
