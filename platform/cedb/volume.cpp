@@ -213,6 +213,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
       // Mounting an existing volume writes nothing: it reads on a full or read-only folder too.
       sqlite3_exec(v->db_, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
       v->path_ = host_path;
+      v->wal_.Attach(host_path);  // kept orders hold here too (none where no shared memory is made)
       return v;
     }
   }
