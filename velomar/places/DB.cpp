@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Config.h"
@@ -48,6 +49,13 @@ CDB::~CDB() {
 
 CDB* CDB::GetInstance() { return g_instance; }
 
+void CDB::RemoveVolumeFiles(const std::u16string& path) {
+  for (const WCHAR* suffix : {u"", u"-wal", u"-shm", u"-journal"}) {
+    const std::u16string file = path + suffix;
+    if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) DeleteFileW(file.c_str());
+  }
+}
+
 bool CDB::GuidValid() const {
   return !(m_guid.Data1 == kInvalidGuid.Data1 && m_guid.Data2 == kInvalidGuid.Data2 &&
            m_guid.Data3 == kInvalidGuid.Data3 && m_guid.Data4 == kInvalidGuid.Data4);
@@ -56,7 +64,10 @@ bool CDB::GuidValid() const {
 HRESULT CDB::OpenDB() {
   std::lock_guard<std::recursive_mutex> lock(m_lock);
   if (m_mounted) CloseDB();  // a second open would leave the first mount and handles behind
-  if (!CeMountDBVolEx(&m_guid, m_volumePath.c_str(), nullptr, OPEN_ALWAYS)) {
+  // A volume being built aside when the program was stopped is of no use to anyone.
+  if (!m_buildingAside) RemoveVolumeFiles(GetAsidePath());
+  const std::u16string& path = m_buildingAside ? GetAsidePath() : m_volumePath;
+  if (!CeMountDBVolEx(&m_guid, path.c_str(), nullptr, OPEN_ALWAYS)) {
     const DWORD code = GetLastError();
     m_guid = kInvalidGuid;
     throw CExceptionDB(

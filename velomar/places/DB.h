@@ -78,6 +78,17 @@ class CDB {
   // Adds the places of a loaded exchange document and tells the user; null is told as a file that
   // could not be read.
   void ImportXML(IXMLDOMDocument* document);
+  // Replaces every table by the places of a loaded exchange document, whole or not at all: the new
+  // volume is built beside the volume file and put in its place in one step once it is complete
+  // and on disk. On any failure the volume stays as it was and `failure` says why, when more is
+  // known than that the new volume could not be written (else it is left empty). Nothing
+  // is shown; the volume is open again on return (unless it cannot be opened at all, which raises).
+  bool ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure);
+  // The volume being built by ReplaceFromExchange (cleared by OpenDB when a run was cut short).
+  std::u16string GetAsidePath() const { return m_volumePath + u".import"; }
+  // While a volume is built aside nothing needs to reach the disk before it is whole: the tables
+  // leave their flushes to the close.
+  bool FlushesDeferred() const { return m_deferFlushes; }
 
   // The database lock (recursive).
   std::recursive_mutex& GetLock() { return m_lock; }
@@ -86,9 +97,13 @@ class CDB {
 
  private:
   bool GuidValid() const;
+  // Deletes a volume file with the journal files SQLite keeps beside it.
+  static void RemoveVolumeFiles(const std::u16string& path);
 
   CEGUID m_guid;
   bool m_mounted = false;
+  bool m_deferFlushes = false;
+  bool m_buildingAside = false;
   std::u16string m_volumePath;
   CTablePlaces* m_places = nullptr;
   CTableLAC* m_lacs = nullptr;

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/files/files.h"
+#include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
 #include "platform/xml/msxml.h"
 #include "teskautils/TeskaUtils.h"
@@ -320,6 +322,27 @@ void ImportPlace(CDB& db, IXMLDOMElement* element) {
   });
 }
 
+// Adds every place of the document. The root element's name is not checked.
+void ImportPlaces(CDB& db, IXMLDOMDocument* document) {
+  ComRef<IXMLDOMElement> root;
+  document->get_documentElement(root.out());
+  if (!root.get()) return;
+  ForEachChildElement(root.get(), [&](IXMLDOMElement* element, const std::u16string& tag) {
+    if (tag == u"place") ImportPlace(db, element);
+  });
+}
+
+// The size of a file, or -1 when there is none.
+long long FileSize(const std::u16string& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  DWORD high = 0;
+  const DWORD low = GetFileSize(file, &high);
+  CloseHandle(file);
+  return (static_cast<long long>(high) << 32) | low;
+}
+
 }  // namespace
 
 void CStrPlace::ExportXml(IXMLDOMElement* element) const {
@@ -424,14 +447,7 @@ void CDB::ImportXML(IXMLDOMDocument* document) {
   try {
     if (document) {
       std::lock_guard<std::recursive_mutex> lock(m_lock);
-      ComRef<IXMLDOMElement> root;
-      document->get_documentElement(root.out());
-      // The root element's name is not checked.
-      if (root.get()) {
-        ForEachChildElement(root.get(), [&](IXMLDOMElement* element, const std::u16string& tag) {
-          if (tag == u"place") ImportPlace(*this, element);
-        });
-      }
+      ImportPlaces(*this, document);
       imported = true;
     }
   } catch (const CBaseException&) {
@@ -445,4 +461,40 @@ void CDB::ImportXML(IXMLDOMDocument* document) {
   } else {
     ErrorBox(nullptr, texts->GetText(u"ERROR READING FILE").c_str());
   }
+}
+
+bool CDB::ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure) {
+  std::lock_guard<std::recursive_mutex> lock(m_lock);
+  CoInitializeEx(nullptr, 0);
+  CTranslator* texts = CTranslator::GetInstance();
+  const std::u16string aside = GetAsidePath();
+  CloseDB();
+  RemoveVolumeFiles(aside);
+  // The new volume, with its default records and every place of the document, goes into a file of
+  // its own; the volume file is not touched until that one is whole.
+  m_buildingAside = true;
+  m_deferFlushes = true;
+  bool built = false;
+  try {
+    OpenDB();
+    if (document) ImportPlaces(*this, document);
+    built = true;
+  } catch (const CBaseException& e) {
+    failure = e.GetMessage();
+  } catch (const std::exception&) {
+    failure.clear();
+  }
+  m_deferFlushes = false;
+  if (built && !CeFlushDBVol(&m_guid)) built = false;
+  CloseDB();
+  m_buildingAside = false;
+  // Closed, the new file stands alone: a log left beside it holds what could not be written into it.
+  if (built && FileSize(aside + u"-wal") > 0) built = false;
+  if (built && !MoveFileExW(aside.c_str(), m_volumePath.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    built = false;
+    failure = texts->GetFormatted(u"DB NOT COPIED", static_cast<int>(GetLastError()));
+  }
+  RemoveVolumeFiles(aside);
+  OpenDB();
+  return built;
 }

@@ -204,7 +204,9 @@ void CTableBase::Close() {
   m_open = 0;
 }
 
-void CTableBase::FlushVolume() { CeFlushDBVol(m_owner->GetVolumeGuid()); }
+void CTableBase::FlushVolume() {
+  if (!m_owner->FlushesDeferred()) CeFlushDBVol(m_owner->GetVolumeGuid());
+}
 
 // ---- Rows ------------------------------------------------------------------------------------------
 
@@ -272,7 +274,9 @@ void CTableBase::InsertAutoKey(CStrBase& record, std::vector<CEPROPVAL> values) 
   if (id == 0) ThrowWriteError();
   FlushVolume();
   record.SetId(id);
-  SeekOffset(0);
+  // The seek by object id does not depend on the position; the rewind before it costs a read of the
+  // whole order after every write, which a bulk load (a volume built aside) leaves out.
+  if (!m_owner->FlushesDeferred()) SeekOffset(0);
   if (CeSeekDatabaseEx(m_handle, CEDB_SEEK_CEOID, id, 0, nullptr) == 0) {
     InvalidateCache();
     throw CExceptionDB(CTranslator::GetInstance()->GetText(u"ERROR INSERTING REGISTRY").c_str());

@@ -153,18 +153,30 @@ bool ImportExchangeFile(CDB& db, HWND owner) {
     ErrorBox(owner, u"%s", Texts()->GetText(u"ERROR READING FILE").c_str());
     return false;
   }
+  // Nothing is deleted before the new places are all written: a failure, or the program stopped
+  // at any moment, leaves the places as they were.
+  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  std::u16string failure;
   bool replaced = false;
   try {
-    std::lock_guard<std::recursive_mutex> lock(db.GetLock());
-    if (DeleteVolumeFile(db, owner)) {
-      db.ImportXML(document);
-      replaced = true;
-    }
+    replaced = db.ReplaceFromExchange(document, failure);
   } catch (...) {
     document->Release();
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     throw;
   }
   document->Release();
+  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+  if (replaced) {
+    TextBox(owner, Texts()->GetText(u"MESSAGE_XML_IMPORT_SUCCESS").c_str(), kExchangeFile);
+  } else {
+    const std::u16string writing = Texts()->GetFormatted(u"ERROR WRITING FILE", db.GetVolumePath().c_str());
+    if (failure.empty()) {
+      ErrorBox(owner, u"%s", writing.c_str());
+    } else {
+      ErrorBox(owner, u"%s\n%s", writing.c_str(), failure.c_str());
+    }
+  }
   return replaced;
 }
 

@@ -28,6 +28,7 @@
 #include "cumulor/app/core/stats_link.h"
 #include "cumulor/app/core/task_document.h"
 #include "cumulor/app/core/task_link.h"
+#include "cumulor/app/core/notices.h"
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
 #include "cumulor/data/task/task_rules.h"
@@ -224,6 +225,7 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   InstallRecorderHooks();
   TaskRulesDefaults();
   InstallAirspaceUi(app);
+  InstallNotices(app);
   if (FAILED(AirspaceAllocClassArrays(app.airspace, 16))) {
     *messageId = 51;
     return E_FAIL;

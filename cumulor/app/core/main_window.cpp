@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/notices.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
@@ -205,6 +206,7 @@ LRESULT MainWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
       return HandleGpsUpdate(*app, nullptr, static_cast<HRESULT>(lparam), false);
     case kMsgDesktop: return OnDesktopMessage(*app, wparam, lparam);
     case kMsgTransparentNotice: ShowTransparentAirspaceNotice(*app); return 0;
+    case kMsgNotice: ShowNotice(*app, wparam); return 0;
     default: return DefWindowProcW(window, message, wparam, lparam);
   }
 }

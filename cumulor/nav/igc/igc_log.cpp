@@ -171,12 +171,24 @@ void IgcShortName(WCHAR* out, std::int32_t size, const WCHAR* folder, const SYST
 
 HRESULT WriteLogLine(AppContext& app, HANDLE file, const char* line) {
   const std::size_t length = std::strlen(line);
+  // A line cut short (a disk that fills) is taken back, so that the log always ends at a whole
+  // line and a later line never continues a cut one.
+  const DWORD start = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
+  const auto take_back = [&] {
+    if (start == INVALID_SET_FILE_POINTER) return;
+    SetFilePointer(file, static_cast<LONG>(start), nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+  };
   DWORD written = 0;
   if (!WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr)) {
     const DWORD error = GetLastError();
+    if (written > 0) take_back();
     return static_cast<HRESULT>(error != 0 ? error : ERROR_WRITE_FAULT);
   }
-  if (written != length) return E_FAIL;
+  if (written != length) {
+    take_back();
+    return E_FAIL;
+  }
   if (length > 0) app.igcCheck.Feed(line, static_cast<unsigned>(length - 1));
   return S_OK;
 }
@@ -272,6 +284,8 @@ HRESULT IgcWriteB(GpsPort& gps, const GpsFix& fix) {
   if (WriteLogLine(*app, app->igcFile, line) != S_OK) {
     CloseHandle(app->igcFile);
     app->igcFile = INVALID_HANDLE_VALUE;
+    // The rest of the flight goes unlogged: the pilot is told, as when the log cannot be made.
+    if (app->messageBox) app->messageBox(app, u"IGC Log Failed", u"Cumulor");
     return E_FAIL;
   }
   return S_OK;

@@ -18,10 +18,11 @@ struct GpsPort;
 // is never replaced. 0, or the platform error after "IGC Log Failed" was shown.
 HRESULT IgcLogOpen(AppContext& app, const char* date, const char* utc);
 // Called for every stored fix while the log is open: writes a B line when the countdown allows.
-// A failed write closes the log (E_FAIL).
+// A failed write closes the log, shows "IGC Log Failed" and answers E_FAIL.
 HRESULT IgcWriteB(GpsPort& gps, const GpsFix& fix);
 // Writes the line (8-bit, its CR LF included) and feeds the check value. 0, the platform error of
-// a failed write, or E_FAIL for a short one.
+// a failed write, or E_FAIL for a short one; a line written in part is cut off again, so the file
+// ends at a whole line.
 HRESULT WriteLogLine(AppContext& app, HANDLE file, const char* line);
 // "G" and six characters of the check value.
 HRESULT WriteGRecord(AppContext& app, HANDLE file);

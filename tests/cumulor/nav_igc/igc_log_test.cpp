@@ -212,4 +212,40 @@ TEST_F(IgcLog, FailuresAreReportedAndEndTheLog) {
   EXPECT_NE(WriteGRecord(*app, app->igcFile), S_OK);
 }
 
+TEST_F(IgcLog, ADiskThatFillsMidFlightLeavesTheLogEndingAtItsLastWholeBLine) {
+  // Each B line is 43 bytes with its CR LF; the room left runs out at the start, inside and at the
+  // end of the fourth one.
+  constexpr std::uint64_t kLine = 43;
+  for (const std::uint64_t extra : {std::uint64_t{0}, std::uint64_t{1}, std::uint64_t{20}, kLine - 1}) {
+    SCOPED_TRACE("room for three B lines and " + std::to_string(extra) + " bytes");
+    for (const auto& f : Files()) std::filesystem::remove(Folder() / f);
+    shown.clear();
+    app->gps.bRecordCountdown = 0;
+    app->fixRate = 1;
+    ASSERT_EQ(IgcLogOpen(*app, "051026", "101500"), S_OK);
+    std::memcpy(app->gps.utcText, "101500", 7);
+    ce::files::FileSystemSeam::Get().SetRoomLeft(3 * kLine + extra);
+    // A played-in flight: a fix a second, each stored as the reader stores it.
+    for (std::uint32_t t = 0; t < 10; ++t) StoreFix(app->gps, Fix(36900 + t, 500, 520));
+    EXPECT_EQ(app->igcFile, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(shown, (std::vector<std::u16string>{u"IGC Log Failed"}));
+    ce::files::FileSystemSeam::Get().SetRoomLeft(std::nullopt);
+    // Room again: nothing more goes into the closed log, and the G line at shutdown fails.
+    StoreFix(app->gps, Fix(37000, 500, 520));
+    IgcLogClose(*app);
+    const std::vector<std::string> lines = Lines(Files().at(0));
+    ASSERT_GE(lines.size(), 4u);
+    std::size_t b = 0;
+    for (const std::string& line : lines) {
+      EXPECT_EQ(line.find("<no CR LF>"), std::string::npos) << line;
+      if (line[0] == 'B') {
+        EXPECT_EQ(line.size() + 2, kLine) << line;
+        ++b;
+      }
+    }
+    EXPECT_EQ(b, 3u);
+    EXPECT_EQ(lines.back()[0], 'B');
+  }
+}
+
 }  // namespace

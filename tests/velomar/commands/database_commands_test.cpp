@@ -4,15 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <sstream>
 #include <atomic>
 #include <mutex>
 #include <thread>
 #include <filesystem>
+#include <iostream>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "platform/cedb/cedb_faults.h"
 #include "platform/files/files.h"
+#include "platform/testing/child_process.h"
+#include "platform/testing/folder_states.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/scripted/scripted_user.h"
 #include "platform/text/utf.h"
@@ -188,6 +196,156 @@ TEST_F(DatabaseCommandsTest, TheIntegrityCheckTellsTheCount) {
   velomar::ui::CheckDatabaseIntegrity(db(), nullptr);
   EXPECT_EQ(Boxes(), (std::vector<std::string>{"Error box: The database has errors (" + std::to_string(total - 1) +
                                                " records checked)."}));
+}
+
+// ---- The import, whole or not at all -----------------------------------------------------------
+
+// An exchange file of `count` places named "<prefix> <n>", each with a cell and a period with an
+// action.
+std::string ExchangeFile(const std::string& prefix, int count) {
+  std::ostringstream xml;
+  xml << "<Velomar>";
+  for (int i = 1; i <= count; ++i) {
+    xml << "<place name=\"" << prefix << ' ' << i << "\" description=\"d\" image=\"\" id=\"" << i << "\">"
+        << "<cell id=\"" << 1000 + i << "\"/><schedule name=\"Day\" begin_hour=\"8\" begin_minute=\"0\" end_hour=\"18\""
+        << " end_minute=\"0\"><action id=\"2\" type=\"0\" arg_int_1=\"1\"/></schedule></place>";
+  }
+  xml << "</Velomar>";
+  return xml.str();
+}
+
+// "Unknown" and "<prefix> 1" .. "<prefix> <count>", sorted as PlaceNames gives them.
+std::vector<std::string> NamesOf(const std::string& prefix, int count) {
+  std::vector<std::string> names{"Unknown"};
+  for (int i = 1; i <= count; ++i) names.push_back(prefix + " " + std::to_string(i));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ",") + name;
+  return list;
+}
+
+TEST_F(DatabaseCommandsTest, AnImportThatCannotBeWrittenKeepsTheOldPlacesAndSaysSo) {
+  for (int i = 1; i <= 3; ++i) AddLocation(cells(), i, AddPlace(u"Old " + ce::text::FromUtf8(std::to_string(i))).GetIdPlace());
+  const std::vector<std::string> before = PlaceNames();
+  WriteFile("Velomar.xml", ExchangeFile("New", 8));
+  const struct {
+    const char* what;
+    ce::cedb::CedbCall call;
+    DWORD error;
+    unsigned times;
+    const char* reason;  // the second line of the box, or null for none
+  } cases[] = {
+      {"full while writing records", ce::cedb::CedbCall::kWrite, ERROR_DISK_FULL, 0, nullptr},
+      {"no room for a new volume", ce::cedb::CedbCall::kMount, ERROR_DISK_FULL, 1,
+       "The database volume could not be opened (error 112)."},
+      {"read-only folder", ce::cedb::CedbCall::kCreateDatabase, ERROR_ACCESS_DENIED, 1, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    teskautils::seam::SetBoxAnswer(kYes);
+    ce::cedb::FailCalls(c.call, c.error, c.times);
+    EXPECT_FALSE(velomar::ui::ImportExchangeFile(db(), nullptr));
+    ce::cedb::ClearFailures();
+    const std::vector<std::string> boxes = Boxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    const std::string writing = "Error box: The file \\Program Files\\Velomar\\quarn.db could not be written.";
+    EXPECT_EQ(boxes[1].substr(0, writing.size()), writing) << boxes[1];
+    if (c.reason) {
+      EXPECT_EQ(boxes[1], writing + "\n" + c.reason);
+    }
+    EXPECT_EQ(PlaceNames(), before);
+    EXPECT_EQ(cells().CountRecords(), 3);
+    for (const char* left : {"quarn.db.import", "quarn.db.import-wal", "quarn.db.import-shm"})
+      EXPECT_FALSE(std::filesystem::exists(Host(std::string("Program Files/Velomar/") + left))) << left;
+  }
+  teskautils::seam::SetBoxAnswer(kYes);
+  EXPECT_TRUE(velomar::ui::ImportExchangeFile(db(), nullptr));
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{kQuestion, "Data imported from \\Velomar.xml"}));
+  EXPECT_EQ(PlaceNames(), NamesOf("New", 8));
+  EXPECT_EQ(cells().CountRecords(), 8);
+}
+
+TEST_F(DatabaseCommandsTest, AnImportOnAFullFolderKeepsTheOldPlaces) {
+  for (int i = 1; i <= 3; ++i) AddPlace(u"Old " + ce::text::FromUtf8(std::to_string(i)));
+  db().CloseDB();
+  WriteFile("Velomar.xml", ExchangeFile("New", 40));
+  const ce::testing::FolderRun run =
+      ce::testing::RunWithFolderState(ce::testing::FolderState::kFull, device_folder(), IMPORT_RUN_PATH, {});
+  if (!run.available) GTEST_SKIP() << "no full folder here: " << run.output;
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_NE(run.output.find("box: The file \\Program Files\\Velomar\\quarn.db could not be written."), std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find("could not be read"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("places: " + Joined(NamesOf("Old", 3)) + "\n"), std::string::npos) << run.output;
+  db().OpenDB();
+}
+
+TEST_F(DatabaseCommandsTest, AnImportKilledAtAnyMomentLeavesTheOldOrTheNewPlaces) {
+  // VELOMAR_IMPORT_KILLS sets the number of kills (8 by default, to keep the test short).
+  const char* env = std::getenv("VELOMAR_IMPORT_KILLS");
+  const int kills = env ? std::max(1, std::atoi(env)) : 8;
+  for (int i = 1; i <= 5; ++i) AddLocation(cells(), i, AddPlace(u"Old " + ce::text::FromUtf8(std::to_string(i))).GetIdPlace());
+  db().CloseDB();
+  const std::filesystem::path volume = Host("Program Files/Velomar/quarn.db");
+  const std::filesystem::path saved = device_folder() / "old-quarn.db";
+  std::filesystem::copy_file(volume, saved);
+  WriteFile("Velomar.xml", ExchangeFile("New", 40));
+  const std::string old_places = Joined(NamesOf("Old", 5)), new_places = Joined(NamesOf("New", 40));
+
+  const auto restore_old = [&] {
+    for (const char* suffix : {"-wal", "-shm"}) std::filesystem::remove(volume.string() + suffix);
+    std::filesystem::copy_file(saved, volume, std::filesystem::copy_options::overwrite_existing);
+  };
+  // What the volume holds now, as "places|cells".
+  const auto stored = [&] {
+    db().OpenDB();
+    const std::string what = Joined(PlaceNames()) + "|" + std::to_string(cells().CountRecords());
+    db().CloseDB();
+    return what;
+  };
+
+  // One whole run times the import (from the volume's opening to the end).
+  std::chrono::steady_clock::duration span{};
+  {
+    ce::testing::ChildProcess child(IMPORT_RUN_PATH, {IMPORT_RUN_PATH, "--device", device_folder().string()});
+    ASSERT_EQ(child.ReadLine(), "open");
+    const auto opened = std::chrono::steady_clock::now();
+    while (child.ReadLine()) {
+    }
+    span = std::chrono::steady_clock::now() - opened;
+    ASSERT_EQ(child.Wait(), 0);
+  }
+  ASSERT_EQ(stored(), new_places + "|40");
+
+  std::mt19937 random(20261211);
+  int old_seen = 0, new_seen = 0;
+  for (int k = 0; k < kills; ++k) {
+    SCOPED_TRACE("kill " + std::to_string(k));
+    restore_old();
+    ce::testing::ChildProcess child(IMPORT_RUN_PATH, {IMPORT_RUN_PATH, "--device", device_folder().string()});
+    ASSERT_EQ(child.ReadLine(), "open");
+    // Spread over the import's span, each kill at a random point of its own slice.
+    const double at = (k + std::uniform_real_distribution<double>(0, 1)(random)) / kills;
+    std::this_thread::sleep_for(std::chrono::duration_cast<std::chrono::microseconds>(span * at));
+    child.Kill();
+    child.Wait();
+    const std::string what = stored();
+    if (what == old_places + "|5") {
+      ++old_seen;
+    } else if (what == new_places + "|40") {
+      ++new_seen;
+    } else {
+      ADD_FAILURE() << "a mixed volume: " << what;
+    }
+    EXPECT_FALSE(std::filesystem::exists(Host("Program Files/Velomar/quarn.db.import")));
+  }
+  EXPECT_EQ(old_seen + new_seen, kills);
+  std::cout << "killed " << kills << " imports: " << old_seen << " left the old places, " << new_seen << " the new\n";
+  db().OpenDB();
 }
 
 }  // namespace
