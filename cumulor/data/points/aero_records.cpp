@@ -1,5 +1,6 @@
 #include "cumulor/data/points/aero_records.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace cumulor {
@@ -32,6 +33,8 @@ AirportRecord ImageElement<AirportRecord>::Read(ce::wire::Reader& r) {
   r.Skip(2);
   a.databaseId = r.I32();
   a.variation = std::bit_cast<float>(r.U32());
+  // A variation that is no angle (a damaged file) counts as none.
+  if (!std::isfinite(a.variation) || std::fabs(a.variation) > 180.0f) a.variation = 0.0f;
   a.flags = r.U32();
   r.Skip(4);
   a.elevation = static_cast<std::int16_t>(r.U16());

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cumulor/app/base/text_file.h"
 #include "cumulor/data/aero/point_tables.h"
@@ -22,11 +23,15 @@ namespace cumulor {
 
 namespace {
 
-// A field without the comma-marker of an empty field and without its enclosing double quotes
-// (each only when present).
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A field without the comma-marker of an empty field, without the blanks around it and without
+// its enclosing double quotes (each only when present).
 std::string_view Unquoted(const char* field) {
   if (field == nullptr || *field == ',') return {};
   std::string_view text(field);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   if (!text.empty() && text.front() == '"') text.remove_prefix(1);
   if (!text.empty() && text.back() == '"') text.remove_suffix(1);
   return text;
@@ -78,43 +83,82 @@ bool ElevationFeet(std::string_view text, std::int16_t& out) {
   return true;
 }
 
-// One waypoint line into the store; false on a syntax error.
-bool ReadWaypointLine(const char* line) {
+constexpr int kMaxCupFields = 32;
+
+// Where each field read stands in a waypoint line; -1 for a column the file does not have.
+struct CupColumns {
+  int name = 0, code = 1, country = 2, lat = 3, lon = 4, elev = 5, style = 6, freq = 9;
+};
+
+// The columns named by the header line. A header that does not name the name and both
+// coordinates is taken for the usual order (older files carry any text there).
+CupColumns ReadHeaderColumns(const char* header) {
   ShortSplitter splitter;
-  const char* fields[10] = {};
-  fields[0] = TokenizeShort(splitter, line);
-  for (int i = 1; i < 10 && fields[i - 1] != nullptr; ++i) fields[i] = TokenizeShort(splitter, nullptr);
+  CupColumns byName{-1, -1, -1, -1, -1, -1, -1, -1};
+  int index = 0;
+  for (const char* field = TokenizeShort(splitter, header); field != nullptr && index < kMaxCupFields;
+       field = TokenizeShort(splitter, nullptr), ++index) {
+    std::string name(Unquoted(field));
+    for (char& c : name)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    int* column = name == "name"      ? &byName.name
+                  : name == "code"    ? &byName.code
+                  : name == "country" ? &byName.country
+                  : name == "lat"     ? &byName.lat
+                  : name == "lon"     ? &byName.lon
+                  : name == "elev"    ? &byName.elev
+                  : name == "style"   ? &byName.style
+                  : name == "freq"    ? &byName.freq
+                                      : nullptr;
+    if (column != nullptr && *column < 0) *column = index;
+  }
+  if (byName.name < 0 || byName.lat < 0 || byName.lon < 0) return CupColumns{};
+  return byName;
+}
 
+// A waypoint read from the file, held until the whole file has been checked.
+struct CupWaypoint {
   WaypointRecord record;
-  record.zoomLimit = kImportedZoom;
-  char name[64];
-  CopyField(name, 63, Unquoted(fields[0]));
+  char name[64] = {};
+  char country[3] = {};
+};
 
-  const std::string_view code = Unquoted(fields[1]);
+// One waypoint line; false on a syntax error. `serial` numbers the generated codes.
+bool ReadWaypointLine(const char* line, const CupColumns& columns, std::int32_t& serial, CupWaypoint& out) {
+  ShortSplitter splitter;
+  const char* fields[kMaxCupFields] = {};
+  fields[0] = TokenizeShort(splitter, line);
+  for (int i = 1; i < kMaxCupFields && fields[i - 1] != nullptr; ++i) fields[i] = TokenizeShort(splitter, nullptr);
+  auto field = [&fields](int column) { return column < 0 ? std::string_view() : Unquoted(fields[column]); };
+  auto present = [&fields](int column) { return column >= 0 && fields[column] != nullptr; };
+
+  WaypointRecord& record = out.record;
+  record = WaypointRecord{};
+  record.zoomLimit = kImportedZoom;
+  CopyField(out.name, 63, field(columns.name));
+
+  const std::string_view code = field(columns.code);
   if (code.empty()) {
     char generated[16];
-    std::snprintf(generated, sizeof generated, "I_%d", UserSerial());
+    std::snprintf(generated, sizeof generated, "I_%d", serial);
     CopyField(record.code, 5, generated);
-    ++UserSerial();
+    ++serial;
   } else {
     CopyField(record.code, 5, code);
   }
-  char country[3];
-  CopyField(country, 2, Unquoted(fields[2]));
+  CopyField(out.country, 2, field(columns.country));
 
-  if (fields[3] == nullptr || fields[4] == nullptr) return false;
-  const std::string lat(Unquoted(fields[3]));
-  const std::string lon(Unquoted(fields[4]));
+  if (!present(columns.lat) || !present(columns.lon)) return false;
+  const std::string lat(field(columns.lat));
+  const std::string lon(field(columns.lon));
   if (!ParseLatText(lat.c_str(), record.position.lat) || lat.size() < 9 || (lat[8] != 'N' && lat[8] != 'S')) return false;
   if (!ParseLonText(lon.c_str(), record.position.lon) || lon.size() < 10 || (lon[9] != 'E' && lon[9] != 'W')) return false;
 
-  const std::string_view elevation = Unquoted(fields[5]);
+  const std::string_view elevation = field(columns.elev);
   if (!elevation.empty() && !ElevationFeet(elevation, record.elevation)) return false;
-  const std::string_view style = Unquoted(fields[6]);
+  const std::string_view style = field(columns.style);
   if (!style.empty()) record.flags = StyleFlags(style.front());
-  CopyField(record.comment, 31, Unquoted(fields[9]));
-
-  AddOrReplaceUserWaypoint(record, name, country);
+  CopyField(record.comment, 31, field(columns.freq));
   return true;
 }
 
@@ -165,10 +209,11 @@ int ImportSeeYou(const WCHAR* path) {
   if (!lines.Loaded()) return 0;
   if (!WaypointAsk(u"Import SeeYou waypoints and tasks?")) return 0;
 
-  ClearUserWaypoints();
-  SetDataFileName(kFilesUserWaypoints, u"FromSeeYou.dat");
-
-  std::int32_t waypoints = 0;
+  // The whole waypoint section is read and checked before the store is touched: a file that is
+  // not a .cup file, or one with a bad line, leaves the waypoints and tasks as they were.
+  const CupColumns columns = ReadHeaderColumns(lines.LineCount() > 0 ? lines.LineText(0) : "");
+  std::vector<CupWaypoint> read;
+  std::int32_t serial = UserSerial();
   std::int32_t i = 1;  // line 0 is the header
   bool tasksFollow = false;
   for (; i < lines.LineCount(); ++i) {
@@ -181,13 +226,19 @@ int ImportSeeYou(const WCHAR* path) {
       break;
     }
     if (lines.LineLength(i) < 4) continue;
-    if (!ReadWaypointLine(line)) {
+    read.emplace_back();
+    if (!ReadWaypointLine(line, columns, serial, read.back())) {
       WaypointMessage(ce::text::Format(u"Importing Waypoints Syntax Error in file %s : %hs", filePath.c_str(),
                                        LineForMessage(line).c_str()));
       return 0;
     }
-    ++waypoints;
   }
+
+  ClearUserWaypoints();
+  SetDataFileName(kFilesUserWaypoints, u"FromSeeYou.dat");
+  for (const CupWaypoint& w : read) AddOrReplaceUserWaypoint(w.record, w.name, w.country);
+  UserSerial() = serial;
+  const std::int32_t waypoints = static_cast<std::int32_t>(read.size());
   SaveUserWaypoints();
   AddUserWaypointsToTiles();
   BuildPointIndexes(0);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cumulor/app/base/text_file.h"
 #include "cumulor/data/aero/point_tables.h"
@@ -97,42 +98,49 @@ bool ParseDegMinWord(const std::string& value, bool latitude, std::int32_t& out)
   return latitude ? ParseLatDegMin(wide, out) != 0 : ParseLonDegMin(wide, out) != 0;
 }
 
-}  // namespace
+// The points and routes of a StrePla file, read whole before anything is changed.
+struct StrePlaContent {
+  struct Point {
+    WaypointRecord record;
+    std::string name;
+  };
+  std::vector<Point> points;
+  std::vector<std::vector<std::int32_t>> routes;  // waypoint numbers from 1
+  std::int32_t target = 0;                         // 0: no new target
+};
 
-int ImportStrePla(const WCHAR* path) {
-  if (path == nullptr) return 0;
-  const std::u16string filePath(path);
-  const TextLines lines = ReadWholeFile(filePath.c_str());
-  if (!lines.Loaded()) return 0;
-  if (!WaypointAsk(u"Import StrePla waypoints and tasks?")) return 0;
+// A line for the syntax-error message: no line end, control characters of a binary file shown as
+// '?', at most 80 characters.
+std::string ShownLine(const char* line) {
+  std::string text = LineForMessage(line);
+  if (text.size() > 80) text.resize(80);
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20) c = '?';
+  return text;
+}
 
-  std::optional<MainLockHold> hold;
-  hold.emplace();
-  const bool targetWasUserWaypoint = WaypointNavigationTarget().kind == kPointUserWaypoint;
-  if (targetWasUserWaypoint) {
-    WaypointClearNavigationTarget();
-    TaskPointInit(DirectTarget());
-  }
-  ClearUserWaypoints();
-  SetDataFileName(kFilesUserWaypoints, u"FromStrePla.dat");
-
+// Reads the point blocks and routes; false with the offending line when the file is not a StrePla
+// file (it must begin with a point block) or a block is broken.
+bool ReadStrePla(const TextLines& lines, StrePlaContent& content, std::string& badLine) {
   std::int32_t i = 0;
-  std::int32_t points = 0;
   const std::int32_t count = lines.LineCount();
+  if (count == 0 || FirstNonBlank(lines.LineText(0)) != 'p') {
+    badLine = count == 0 ? std::string() : ShownLine(lines.LineText(0));
+    return false;
+  }
   while (i < count && FirstNonBlank(lines.LineText(i)) == 'p') {
     const char* first = lines.LineText(i);
     const char* p = first;
     NextWord(p);
     const std::string code = NextWord(p);
     if (code.empty()) {
-      WaypointMessage(ce::text::Format(u"Importing StrePla Waypoints Syntax Error in file %s : %hs", filePath.c_str(),
-                                       LineForMessage(first).c_str()));
-      return 0;
+      badLine = ShownLine(first);
+      return false;
     }
-    WaypointRecord record;
+    StrePlaContent::Point point;
+    WaypointRecord& record = point.record;
     record.zoomLimit = kImportedZoom;
     std::memcpy(record.code, code.data(), code.size() < 5 ? code.size() : 5);
-    std::string name;
     for (++i; i < count; ++i) {
       const char* line = lines.LineText(i);
       const char* q = line;
@@ -142,7 +150,7 @@ int ImportStrePla(const WCHAR* path) {
         break;
       }
       if (!key.empty() && key[0] == 'n') {
-        name = QuotedName(line);
+        point.name = QuotedName(line);
         continue;
       }
       if (!key.empty() && key[0] == 'r') {
@@ -156,9 +164,8 @@ int ImportStrePla(const WCHAR* path) {
         const double metres = std::strtod(value.c_str(), nullptr);
         const double feet = std::round(metres * 3.2808);
         if (!(feet >= -32768.0 && feet <= 32767.0)) {
-          WaypointMessage(ce::text::Format(u"Importing StrePla Waypoints Syntax Error in file %s : %hs", filePath.c_str(),
-                                           LineForMessage(line).c_str()));
-          return 0;
+          badLine = ShownLine(line);
+          return false;
         }
         record.elevation = static_cast<std::int16_t>(feet);
       } else if (k[0] == 'l' && k.size() > 2 && k[2] == 't') {
@@ -171,18 +178,13 @@ int ImportStrePla(const WCHAR* path) {
         else if (value[0] == 't') record.flags |= 0x1;
       }
     }
-    AddOrReplaceUserWaypoint(record, name.c_str());
-    ++points;
+    content.points.push_back(std::move(point));
   }
 
-  ClearAllTasks();
-  std::int32_t routes = 0;
-  TaskPoint newTarget;
-  bool haveNewTarget = false;
   if (i < count && FirstNonBlank(lines.LineText(i)) == 'r') {
-    const std::int32_t storeCount = UserWaypoints().records.Size();
+    const std::int32_t storeCount = static_cast<std::int32_t>(content.points.size()) + 1;
     bool stop = false;
-    while (!stop && i < count && routes < kMaxRoutes) {
+    while (!stop && i < count && static_cast<std::int32_t>(content.routes.size()) < kMaxRoutes) {
       const char* line = lines.LineText(i);
       const char* q = line;
       while (*q == ' ' || *q == '\t') ++q;
@@ -190,7 +192,8 @@ int ImportStrePla(const WCHAR* path) {
         ++i;
         continue;
       }
-      const std::int32_t slot = routes++;
+      const bool firstRoute = content.routes.empty();
+      content.routes.emplace_back();
       for (++i; i < count; ++i) {
         std::string key;
         std::int32_t number = 0;
@@ -201,26 +204,62 @@ int ImportStrePla(const WCHAR* path) {
         }
         const char c = key[0];
         if (c == 'n') continue;
-        if (c == 's' || c == 'w' || c == 'f') {
-          TaskPoint point;
-          point.kind = kPointUserWaypoint;
-          point.index = number;
-          point.lon = UserWaypoints().records[number].position.lon;
-          point.lat = UserWaypoints().records[number].position.lat;
-          Tasks().slot[slot].Append(point);
-        } else if (c == 't' && slot == 0) {
-          TaskPointInit(newTarget);
-          newTarget.kind = kPointUserWaypoint;
-          newTarget.index = number;
-          newTarget.lon = UserWaypoints().records[number].position.lon;
-          newTarget.lat = UserWaypoints().records[number].position.lat;
-          haveNewTarget = true;
-        }
+        if (c == 's' || c == 'w' || c == 'f') content.routes.back().push_back(number);
+        else if (c == 't' && firstRoute) content.target = number;
       }
     }
   }
+  return true;
+}
 
-  if (targetWasUserWaypoint && haveNewTarget) TaskSetNavigationTarget(newTarget, TaskOwnPosition(), 0);
+}  // namespace
+
+int ImportStrePla(const WCHAR* path) {
+  if (path == nullptr) return 0;
+  const std::u16string filePath(path);
+  const TextLines lines = ReadWholeFile(filePath.c_str());
+  if (!lines.Loaded()) return 0;
+  if (!WaypointAsk(u"Import StrePla waypoints and tasks?")) return 0;
+
+  // The whole file is read and checked first: a file of another format (a binary one too) or a
+  // broken block leaves the waypoints, the tasks and the file name as they were.
+  StrePlaContent content;
+  std::string badLine;
+  if (!ReadStrePla(lines, content, badLine)) {
+    WaypointMessage(ce::text::Format(u"Importing StrePla Waypoints Syntax Error in file %s : %hs", filePath.c_str(),
+                                     badLine.c_str()));
+    return 0;
+  }
+
+  std::optional<MainLockHold> hold;
+  hold.emplace();
+  const bool targetWasUserWaypoint = WaypointNavigationTarget().kind == kPointUserWaypoint;
+  if (targetWasUserWaypoint) {
+    WaypointClearNavigationTarget();
+    TaskPointInit(DirectTarget());
+  }
+  ClearUserWaypoints();
+  SetDataFileName(kFilesUserWaypoints, u"FromStrePla.dat");
+  for (const StrePlaContent::Point& point : content.points) AddOrReplaceUserWaypoint(point.record, point.name.c_str());
+
+  ClearAllTasks();
+  auto taskPoint = [](std::int32_t number) {
+    TaskPoint point;
+    TaskPointInit(point);
+    point.kind = kPointUserWaypoint;
+    point.index = number;
+    if (number < UserWaypoints().records.Size()) {
+      point.lon = UserWaypoints().records[number].position.lon;
+      point.lat = UserWaypoints().records[number].position.lat;
+    }
+    return point;
+  };
+  const std::int32_t routes = static_cast<std::int32_t>(content.routes.size());
+  for (std::int32_t slot = 0; slot < routes; ++slot)
+    for (std::int32_t number : content.routes[slot]) Tasks().slot[slot].Append(taskPoint(number));
+
+  if (targetWasUserWaypoint && content.target > 0)
+    TaskSetNavigationTarget(taskPoint(content.target), TaskOwnPosition(), 0);
   SaveUserWaypoints();
   BuildPointIndexes(0);
   AddUserWaypointsToTiles();
@@ -229,7 +268,7 @@ int ImportStrePla(const WCHAR* path) {
   WaypointSelectTarget();
   ComputeStartFinishGates();
   hold.reset();
-  WaypointMessage(ce::text::Format(u"%d waypoints and %d task(s) Imported OK.", points, routes));
+  WaypointMessage(ce::text::Format(u"%d waypoints and %d task(s) Imported OK.", static_cast<std::int32_t>(content.points.size()), routes));
   return 1;
 }
 

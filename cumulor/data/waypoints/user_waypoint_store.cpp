@@ -131,8 +131,10 @@ std::string FormatWaypointCoordinate(std::int32_t value, bool isLatitude) {
   const std::int64_t v = std::llabs(static_cast<std::int64_t>(value));
   const int degrees = static_cast<int>(v / 36000);
   const int rest = static_cast<int>(v % 36000);
+  // Thousandths rounded up, so that reading them back (truncated to whole units) gives the same
+  // value: a waypoint does not move when the file is saved and read again.
   char text[32];
-  std::snprintf(text, sizeof text, "%02d:%02d.%03d%c", degrees, rest / 600, (rest % 600) * 10 / 6, letter);
+  std::snprintf(text, sizeof text, "%02d:%02d.%03d%c", degrees, rest / 600, ((rest % 600) * 10 + 5) / 6, letter);
   return text;
 }
 

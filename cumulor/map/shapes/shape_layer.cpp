@@ -85,10 +85,16 @@ bool KeepLine(std::int32_t category, std::int32_t subtype, std::int32_t& thresho
 
 HRESULT AddShapeLines(kv3::WholeFileObjects& into, const ShapeFile& file, std::int32_t count, const ShapeCategory& chosen,
                       VertexWordsFn words) {
+  HRESULT result = 0;
   for (int row = 0; row < count; ++row) {
     ShapeRef shape(SHPReadObject(file.shp, row));
-    // A record shapelib cannot give, or a deleted (null) shape, is passed over.
-    if (!shape.object || shape.object->nSHPType == SHPT_NULL) continue;
+    // A record shapelib cannot give (a cut or damaged file) is passed over and makes the layer
+    // incomplete; a deleted (null) shape is simply passed over.
+    if (!shape.object) {
+      result = kShapeLayerIncomplete;
+      continue;
+    }
+    if (shape.object->nSHPType == SHPT_NULL) continue;
     const SHPObject& s = *shape.object;
     if (s.nSHPType != kShapeArc && s.nSHPType != kShapePolygon) return E_FAIL;
     if (!kv3::BoxesMeet(ShapeBox(s), into.loadRect)) continue;
@@ -117,13 +123,18 @@ HRESULT AddShapeLines(kv3::WholeFileObjects& into, const ShapeFile& file, std::i
       }
     }
   }
-  return 0;
+  return result;
 }
 
 HRESULT AddShapePoints(kv3::WholeFileObjects& into, const ShapeFile& file, std::int32_t count, const ShapeCategory& chosen) {
+  HRESULT result = 0;
   for (int row = 0; row < count; ++row) {
     ShapeRef shape(SHPReadObject(file.shp, row));
-    if (!shape.object || shape.object->nSHPType == SHPT_NULL) continue;
+    if (!shape.object) {
+      result = kShapeLayerIncomplete;
+      continue;
+    }
+    if (shape.object->nSHPType == SHPT_NULL) continue;
     const SHPObject& s = *shape.object;
     if (s.nSHPType != kShapePoint) return E_FAIL;
     if (s.nVertices < 1 || !kv3::BoxesMeet(ShapeBox(s), into.loadRect)) continue;
@@ -142,7 +153,7 @@ HRESULT AddShapePoints(kv3::WholeFileObjects& into, const ShapeFile& file, std::
     }
     into.points.push_back(object);
   }
-  return 0;
+  return result;
 }
 
 }  // namespace
@@ -249,6 +260,11 @@ ShapeCategory ChooseShapeCategory(void* table, std::int32_t shapeType) {
   return c;
 }
 
+namespace {
+// Layers drawn a little past the date line or the poles are still degrees.
+constexpr double kDegreesSlack = 1.0;
+}  // namespace
+
 HRESULT LoadShapeLayer(kv3::WholeFileObjects& into, const WCHAR* path, VertexWordsFn words) {
   if (!path || !path[0]) return E_FAIL;
   const std::string name = ce::text::ToUtf8(ce::text::WideView(path));
@@ -261,6 +277,12 @@ HRESULT LoadShapeLayer(kv3::WholeFileObjects& into, const WCHAR* path, VertexWor
   double minimum[4] = {};
   double maximum[4] = {};
   SHPGetInfo(file.shp, &count, &type, minimum, maximum);
+  // Coordinates must be degrees: a layer of a projected system (metres) is refused whole.
+  auto degrees = [](double x, double limit) { return x >= -limit && x <= limit; };
+  if (count > 0 && !(degrees(minimum[0], 180.0 + kDegreesSlack) && degrees(maximum[0], 180.0 + kDegreesSlack) &&
+                     degrees(minimum[1], 90.0 + kDegreesSlack) && degrees(maximum[1], 90.0 + kDegreesSlack))) {
+    return kShapeLayerNotInDegrees;
+  }
   if (count <= 0 || !kv3::BoxesMeet(ShapeBoundsBox(minimum[0], minimum[1], maximum[0], maximum[1]), into.loadRect)) {
     return 0;
   }

@@ -50,9 +50,14 @@ ShapeCategory ChooseShapeCategory(void* table, std::int32_t shapeType);
 // The rank of every vertex of a part (one word per point).
 using VertexWordsFn = std::vector<std::uint16_t> (*)(const std::vector<GeoPoint>& points);
 
+// Results of LoadShapeLayer besides 0 and E_FAIL.
+inline constexpr HRESULT kShapeLayerIncomplete = 1;   // records that could not be read were passed over
+inline constexpr HRESULT kShapeLayerNotInDegrees = 2;  // bounds beyond degrees (a projected system): nothing read
 // Reads the layer at the device path (without or with its extension) into `into`, keeping what
-// meets its load rectangle. 0; E_FAIL when the layer cannot be opened or holds a shape of another
-// type than its layer (objects added before stay). Null and empty shapes are skipped.
+// meets its load rectangle. 0; kShapeLayerIncomplete when records could not be read (the others
+// are kept); kShapeLayerNotInDegrees when the layer's bounds are no longitudes and latitudes;
+// E_FAIL when the layer cannot be opened or holds a shape of another type than its layer (objects
+// added before stay). Null and empty shapes are skipped.
 HRESULT LoadShapeLayer(kv3::WholeFileObjects& into, const WCHAR* path, VertexWordsFn words);
 
 }  // namespace cumulor

@@ -1,6 +1,7 @@
 #include "cumulor/map/vector/vector_store.h"
 
 #include <string>
+#include <vector>
 
 #include "cumulor/map/shapes/shape_layer.h"
 #include "cumulor/map/vector/map_clip.h"
@@ -127,6 +128,8 @@ void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context) {
   auto show = [&](const WCHAR* text) {
     if (context.status) context.status(text);
   };
+  // A file that could not be read whole is named to the pilot once the loading is done.
+  std::vector<std::u16string> problems;
   if (context.maps) {
     kv3::CloseMapFiles(*context.maps);
     kv3::MapFileContext files;
@@ -135,7 +138,11 @@ void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context) {
     files.tiled.palette = &store.palette;
     files.tiled.settings = &store.layers;
     files.tiled.fileBox = context.fileBox;
-    files.showMissing = context.showMissing;
+    bool missing = false;
+    files.showMissing = [&](const WCHAR* text) {
+      missing = true;
+      if (context.showMissing) context.showMissing(text);
+    };
     for (std::int32_t i = 0; i < context.maps->Size(); ++i) {
       if (!context.fullPath) break;
       const WCHAR* full = context.fullPath((*context.maps)[i]);
@@ -145,8 +152,10 @@ void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context) {
         return LoadWholeFileMap(store, file, header, path.c_str(), context.status);
       };
       show(path.c_str());
-      kv3::LoadMapFile(files, *context.maps, path.c_str(), i);
+      missing = false;
+      const HRESULT hr = kv3::LoadMapFile(files, *context.maps, path.c_str(), i);
       show(u"");
+      if (hr != S_OK && !missing) problems.push_back(ce::text::Format(u"Map %s could not be read whole.", path.c_str()));
     }
   }
   if (context.shapes && context.fullPath) {
@@ -154,10 +163,16 @@ void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context) {
       const WCHAR* full = context.fullPath((*context.shapes)[i]);
       const std::u16string path = full ? full : u"";
       show(path.c_str());
-      LoadStoreShapeLayer(store, path.c_str());
+      const HRESULT hr = LoadStoreShapeLayer(store, path.c_str());
       show(u"");
+      if (hr == kShapeLayerNotInDegrees)
+        problems.push_back(ce::text::Format(u"Shape layer %s is not in degrees: not loaded.", path.c_str()));
+      else if (hr != S_OK)
+        problems.push_back(ce::text::Format(u"Shape layer %s could not be read whole.", path.c_str()));
     }
   }
+  for (const std::u16string& text : problems)
+    if (context.showMissing) context.showMissing(text.c_str());
 }
 
 void RebuildVisibleMap(VectorMapStore& store, const GeoRect& view, std::int32_t layer) {

@@ -60,13 +60,16 @@ struct VectorLoadContext {
   PathList* shapes = nullptr;                 // the selected "Shape" files
   std::function<const WCHAR*(const DataFileEntry&)> fullPath;
   std::function<void(const WCHAR* text)> status;       // an empty text ends the status message
-  std::function<void(const WCHAR* text)> showMissing;  // "File %s NOT FOUND." (and its wait)
+  // "File %s NOT FOUND.", and a file that could not be read whole or was refused (each with its wait)
+  std::function<void(const WCHAR* text)> showMissing;
   std::function<void(const GeoRect& box)> fileBox;     // the box of each tiled file
 };
 
 // Under the lock: empties the store, drops every listed tile block and the overview, closes the
 // kept map file handles, then loads each selected map file whose path contains ".kv3" or ".KV3"
-// and each selected shapefile layer. A file that fails is passed over.
+// and each selected shapefile layer. A file that fails is passed over; once all are loaded, each
+// one that could not be read whole, or a shape layer that is not in degrees, is named through
+// showMissing.
 void LoadVectorMaps(VectorMapStore& store, VectorLoadContext& context);
 
 // Reads one whole-file map from an open file into the store (the status shows "%s:%d%%").

@@ -1,5 +1,7 @@
 #include "cumulor/nav/flarm/flarm_traffic.h"
 
+#include <cmath>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -85,7 +87,9 @@ void ParsePFLAU(GpsPort& gps) {
   s.relativeDistance = Int(f[8]);
   s.lastUpdate = Now();
   const GpsStatus& own = gps.status;
-  const double angle = -static_cast<double>(s.relativeBearing + own.track) * kDegToRad;
+  // Any line on the port reaches here: the sum is taken in double and brought into one turn, so a
+  // bearing near the 32-bit limit cannot overflow.
+  const double angle = -std::fmod(static_cast<double>(s.relativeBearing) + static_cast<double>(own.track), 360.0) * kDegToRad;
   const std::uint32_t distance = s.relativeDistance > 0 ? static_cast<std::uint32_t>(s.relativeDistance) : 0;
   GeoDestination(own.position.lon, own.position.lat, distance, angle, s.position);
   s.valid = 1;

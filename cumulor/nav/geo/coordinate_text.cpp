@@ -160,18 +160,30 @@ int ParseDegMinSec(const char* text, int length, int& next, std::int32_t& out) {
 }
 
 int ParseIgcLatLon(const WCHAR* text, GeoPoint& out) {
-  int latDeg = 0, latMin = 0, latThou = 0, lonDeg = 0, lonMin = 0, lonThou = 0;
-  WCHAR ns = 0, ew = 0;
   out = GeoPoint{};
   if (text == nullptr) return 0;
-  if (swscanf(text, u"%02d%02d%03d%c%03d%02d%03d%c", &latDeg, &latMin, &latThou, &ns, &lonDeg, &lonMin, &lonThou,
-              &ew) != 8) {
-    return 0;
-  }
+  // "DDMMmmmHDDDMMmmmH": every digit where a digit belongs (a blank inside the minutes would move
+  // the point tens of kilometres) and a hemisphere letter N or S, then E or W.
+  auto digits = [text](int from, int count, std::int32_t& value) {
+    value = 0;
+    for (int i = from; i < from + count; ++i) {
+      if (text[i] < u'0' || text[i] > u'9') return false;  // also stops at the end of the text
+      value = value * 10 + (text[i] - u'0');
+    }
+    return true;
+  };
+  std::int32_t latDeg = 0, latMin = 0, latThou = 0, lonDeg = 0, lonMin = 0, lonThou = 0;
+  if (!digits(0, 2, latDeg) || !digits(2, 2, latMin) || !digits(4, 3, latThou)) return 0;
+  const WCHAR ns = text[7];
+  if (ns != u'N' && ns != u'S') return 0;
+  if (!digits(8, 3, lonDeg) || !digits(11, 2, lonMin) || !digits(13, 3, lonThou)) return 0;
+  const WCHAR ew = text[16];
+  if (ew != u'E' && ew != u'W') return 0;
+  if (latMin > 59 || lonMin > 59) return 0;
   std::int32_t lat = (latDeg * 60 + latMin) * 600 + latThou * 6 / 10;
   std::int32_t lon = (lonDeg * 60 + lonMin) * 600 + lonThou * 6 / 10;
   // A position past the pole or the 180th meridian is none.
-  if (lat < 0 || lat > 90 * 36000 || lon < 0 || lon > 180 * 36000) return 0;
+  if (lat > 90 * 36000 || lon > 180 * 36000) return 0;
   if (ns == u'S') lat = -lat;
   if (ew == u'W') lon = -lon;
   out.lat = lat;

@@ -141,19 +141,51 @@ HRESULT ReadTextLine(HANDLE file, WCHAR* buffer, std::int32_t bufferBytes, std::
 }
 
 HRESULT ReadTextLine(HANDLE file, LineReadAhead& ahead, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count) {
-  return ReadLineOf(
-      [file, &ahead](unsigned char& c) {
-        if (ahead.start >= ahead.end) {
-          DWORD got = 0;
-          if (!ReadFile(file, ahead.bytes, sizeof ahead.bytes, &got, nullptr)) return -1;
-          ahead.start = 0;
-          ahead.end = static_cast<std::int32_t>(got);
-          if (got == 0) return 0;
-        }
-        c = ahead.bytes[ahead.start++];
-        return 1;
-      },
-      buffer, bufferBytes, count);
+  count = 1;
+  if (bufferBytes < 2 * static_cast<std::int32_t>(sizeof(WCHAR))) return E_FAIL;
+  // The next byte without taking it: 1 with the byte, 0 at the end of the file, -1 on a failure.
+  auto peek = [file, &ahead](unsigned char& c) {
+    if (ahead.start >= ahead.end) {
+      DWORD got = 0;
+      if (!ReadFile(file, ahead.bytes, sizeof ahead.bytes, &got, nullptr)) return -1;
+      ahead.start = 0;
+      ahead.end = static_cast<std::int32_t>(got);
+      if (got == 0) return 0;
+    }
+    c = ahead.bytes[ahead.start];
+    return 1;
+  };
+  const std::int32_t capacity = bufferBytes / static_cast<std::int32_t>(sizeof(WCHAR));
+  std::int32_t stored = 0;
+  bool any = false;
+  for (;;) {
+    unsigned char c = 0;
+    const int got = peek(c);
+    if (got < 0) return E_FAIL;
+    if (got == 0) {
+      if (!any) return E_FAIL;
+      break;
+    }
+    ++ahead.start;
+    any = true;
+    // A line longer than the buffer is cut; the rest of it up to its end is passed over.
+    if (stored < capacity - 1) buffer[stored++] = c;
+    if (c == '\n') break;
+    if (c == '\r') {
+      // CR LF, or a CR alone (files written with CR line ends).
+      unsigned char following = 0;
+      const int more = peek(following);
+      if (more < 0) return E_FAIL;
+      if (more > 0 && following == '\n') {
+        ++ahead.start;
+        if (stored < capacity - 1) buffer[stored++] = following;
+      }
+      break;
+    }
+  }
+  buffer[stored] = 0;
+  count = stored + 1;
+  return S_OK;
 }
 
 void WaypointFlagLetters(std::uint32_t flags, WCHAR* buffer) {

@@ -30,8 +30,10 @@ struct LineReadAhead {
   std::int32_t start = 0;
   std::int32_t end = 0;
 };
-// ReadTextLine through a read-ahead block: the same lines, counts and results, one ReadFile a
-// block instead of one a byte. Start `ahead` afresh for each file.
+// A line through a read-ahead block (one ReadFile a block instead of one a byte), for reading
+// recorded flights: a line ends at LF, CR LF or a CR alone; a line longer than the buffer is cut
+// and the rest of it passed over. E_FAIL at the end of the file or on a failed read. Start
+// `ahead` afresh for each file.
 HRESULT ReadTextLine(HANDLE file, LineReadAhead& ahead, WCHAR* buffer, std::int32_t bufferBytes, std::int32_t& count);
 
 // Waypoint attribute letters "HALTMSFWI" for the bits of `flags`, NUL-terminated (10 characters).

@@ -45,11 +45,23 @@ std::int16_t Altitude16(std::int32_t metres) {
   return static_cast<std::int16_t>(metres < -32768 ? -32768 : metres > 32767 ? 32767 : metres);
 }
 
+// The file's lines; a CR alone also ends a line (files written with CR line ends).
+TextLines ReadIgcLines(const WCHAR* path) {
+  SourceBuffer source;
+  LoadFileBuffer(path, source);
+  if (!source.loaded) return TextLines{};
+  const std::int32_t size = source.bytes.Size();
+  std::uint8_t* bytes = source.bytes.Data();
+  for (std::int32_t i = 0; i < size; ++i)
+    if (bytes[i] == '\r' && (i + 1 >= size || bytes[i + 1] != '\n')) bytes[i] = '\n';
+  return SplitTextLines(bytes, size);
+}
+
 }  // namespace
 
 int ReadIgcFlight(const WCHAR* path, DynArray<GpsFix>& fixes, FlightInfo& info) {
   fixes.SetSize(0);
-  TextLines lines = ReadWholeFile(path);
+  TextLines lines = ReadIgcLines(path);
   if (!lines.Loaded() || lines.LineCount() < kMinLines) return 0;
 
   info = FlightInfo{};

@@ -280,6 +280,8 @@ TEST_F(Ka1Reader, BadRangesAndIndexesInAGoodLookingFileAreDropped) {
   put16(40, 9);   // runways 2..9 of a region with 2
   put16(46, 5);
   put16(48, 4);   // remarks 5..4
+  const float variation = 1e20f;  // a magnetic variation no place has
+  std::memcpy(&bytes[record + 24], &variation, 4);
   paths = {Put("eu.ka1", bytes)};
   LoadSelected(paths, {u"Germany"});
   ASSERT_EQ(AeroData().airports.Size(), 3);
@@ -287,6 +289,7 @@ TEST_F(Ka1Reader, BadRangesAndIndexesInAGoodLookingFileAreDropped) {
   EXPECT_EQ(AeroData().airports[1].runwayLast, 0);
   EXPECT_EQ(AeroData().airports[1].remarkFirst, 0);
   EXPECT_EQ(AeroData().airports[1].frequencyFirst, 1);
+  EXPECT_EQ(AeroData().airports[1].variation, 0.0f);
 }
 
 TEST_F(Ka1Reader, TextArraysCannotClaimMoreEntriesThanBytes) {

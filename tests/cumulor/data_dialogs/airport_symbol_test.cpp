@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <cstring>
 
@@ -77,12 +79,24 @@ TEST(RunwayInUse, TheEndClosestToTheWindIsKept) {
       {85, 10, 5, kRunwayEndBit, (2u << 11)},              // the variation turns the wind to 095
       {95, 0, 0, kRunwayEndBit, kRunwayOffsetMask | kRunwayEndBit},  // no wind: bit 14 stays
       {15, 0, 5, 0, 0},                                    // 01 of the first runway
+      {95, 1e20f, 5, 0, (2u << 11)},                       // a variation no place has counts as 0
+      {95, -std::numeric_limits<float>::infinity(), 5, 0, (2u << 11)},
   };
   for (const Case& c : cases) {
     a.flags = c.flagsBefore;
     a.variation = c.variation;
     SelectRunwayInUse(a, c.wind, c.speed);
     EXPECT_EQ(a.flags, c.flagsAfter) << c.wind;
+  }
+  // Designators that name no runway heading are passed over.
+  for (const char* designator : {"999999999", "-2147483648", "37", "00"}) {
+    SCOPED_TRACE(designator);
+    std::strncpy(AeroData().runways[1].end[0].designator, designator, 12);
+    a.flags = 0;
+    a.variation = 0;
+    SelectRunwayInUse(a, 0, 5);
+    EXPECT_EQ(a.flags, 1u << 11);  // the 01 of the second runway
+
   }
   AeroData().Clear();
 }

@@ -72,31 +72,36 @@ TEST_F(CupImport, ReadsTheFieldsOfAWaypointLine) {
   // No task section: no summary; the store was saved under the SeeYou name.
   EXPECT_TRUE(Rec().messages.empty());
   EXPECT_EQ(std::u16string(GetDataFileEntry(kFilesUserWaypoints)), u"FromSeeYou.dat");
-  EXPECT_NE(ReadFile("Data/FromSeeYou.dat").find("I_1,48:07.121N,11:38.455E,1640F,AI,Alpha,122.500\r\n"),
+  EXPECT_NE(ReadFile("Data/FromSeeYou.dat").find("I_1,48:07.122N,11:38.455E,1640F,AI,Alpha,122.500\r\n"),
             std::string::npos)
       << ReadFile("Data/FromSeeYou.dat");
 }
 
-TEST_F(CupImport, SyntaxErrorKeepsWhatWasReadUnsavedAndDeclinedOrMissingFilesChangeNothing) {
+TEST_F(CupImport, SyntaxErrorOrDeclinedOrMissingFilesChangeNothing) {
+  ASSERT_EQ(Import(std::string(kHeader) + "\"Old\",,,4807.123N,01138.456E,500m,1,,,,\r\n"), 1);
+  SetDataFileName(kFilesUserWaypoints, u"Mine.dat");
   struct Case {
     const char* line;
   } cases[] = {{"\"Bad\",,,4807.123X,01138.456E,500m,1,,,,\r\n"},   // no hemisphere where it must be
                {"\"Bad\",,,9100.000N,01138.456E,500m,1,,,,\r\n"},   // past the pole
                {"\"Bad\",,,4807.123N,18100.000E,500m,1,,,,\r\n"},   // past 180 degrees
                {"\"Bad\",,,4807.123N,01138.456E,8001,1,,,,\r\n"},   // 26249 ft
-               {"\"Bad\",,,4807.123N\r\n"}};                        // no longitude
+               {"\"Bad\",,,4807.123N\r\n"},                         // no longitude
+               {"* a comment line of another program\r\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     Rec().messages.clear();
-    std::filesystem::remove(Root() / "Data" / "FromSeeYou.dat");
+    const std::int32_t serial = UserSerial();
     EXPECT_EQ(Import(std::string(kHeader) + "\"Good\",,,4807.123N,01138.456E,500m,1,,,,\r\n" + c.line), 0);
+    // The store, the serial and the file name are as they were before the import.
     EXPECT_EQ(Count(), 1);
-    EXPECT_EQ(NameAt(1), "Good");
+    EXPECT_EQ(NameAt(1), "Old");
+    EXPECT_EQ(UserSerial(), serial);
+    EXPECT_EQ(std::u16string(GetDataFileEntry(kFilesUserWaypoints)), u"Mine.dat");
     ASSERT_EQ(Rec().messages.size(), 1u);
     std::string line(c.line);
     line.resize(line.size() - 2);
     EXPECT_EQ(Rec().messages[0], u"Importing Waypoints Syntax Error in file \\in.cup : " + ce::text::FromUtf8(line));
-    EXPECT_FALSE(std::filesystem::exists(Root() / "Data" / "FromSeeYou.dat"));
   }
   EXPECT_EQ(Import(std::string(kHeader) + "\"Good\",,,4807.123N,01138.456E,504.0m,1,,,,\r\n"), 1);
   EXPECT_EQ(At(1).elevation, 1653);  // the leading integer, truncated
@@ -107,6 +112,66 @@ TEST_F(CupImport, SyntaxErrorKeepsWhatWasReadUnsavedAndDeclinedOrMissingFilesCha
   EXPECT_EQ(ImportSeeYou(u"\\missing.cup"), 0);
   EXPECT_EQ(Import(""), 0);
   EXPECT_EQ(Count(), 1);
+}
+
+TEST_F(CupImport, FieldsAreTrimmedAndAHeaderNamesTheColumns) {
+  struct Case {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"blank-padded fields",
+       std::string(kHeader) + "\"Alpha\" , AB ,DE,4807.123N, 01138.456E ,  488.0m,  5  ,,,\"123.650\" ,x\r\n"},
+      {"columns by the header's names (runway width before the frequency)",
+       "name,code,country,lat,lon,elev,style,rwdir,rwlen,rwwidth,freq,desc\r\n"
+       "\"Alpha\",AB,DE,4807.123N,01138.456E,488.0m,5,090,800m,30m,\"123.650\",x\r\n"},
+      {"columns in another order, names in capitals",
+       "Code,Name,Lat,Lon,Country,Freq,Style,Elev\r\n"
+       "AB,\"Alpha\",4807.123N,01138.456E,DE,123.650,5,488.0m\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_EQ(Import(c.text), 1);
+    ASSERT_EQ(Count(), 1);
+    EXPECT_EQ(NameAt(1), "Alpha");
+    EXPECT_STREQ(At(1).code, "AB");
+    EXPECT_STREQ(UserWaypoints().countries[1].text, "DE");
+    EXPECT_EQ(At(1).position.lon, (11 * 60 + 38) * 600 + 456 * 36 / 60);
+    EXPECT_EQ(At(1).elevation, 1601);  // 488 m
+    EXPECT_EQ(At(1).flags, 0x1002u);
+    EXPECT_STREQ(At(1).comment, "123.650");
+  }
+}
+
+TEST_F(CupImport, AFileOfAnotherFormatLeavesTheStoreTheTasksAndTheFileNameAsTheyWere) {
+  ASSERT_EQ(Import(std::string(kHeader) + "\"A\",,,4800.000N,01100.000E,1m,1,,,,\r\n" +
+                   "\"B\",,,4810.000N,01110.000E,1m,1,,,,\r\n-----Related Tasks-----\r\n\"t\",\"A\",\"A\",\"B\",\"A\"\r\n"),
+            1);
+  Tasks().slot[7].Append(TaskPoint{kPointUserWaypoint, 2});
+  const std::u16string fileName(GetDataFileEntry(kFilesUserWaypoints));
+  const std::string saved = ReadFile("Data/FromSeeYou.dat");
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"a binary StrePla file", std::string("ST2\0\x01\x02\x03\xff\r\n\x10\x00point\0\x07", 19)},
+      {"text that is no point block", "[Waypoints]\r\nA=1\r\n"},
+      {"a point block without its code", "point\r\n  name = \"X\"\r\n}\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Rec().messages.clear();
+    WriteFile("in.st2", c.bytes);
+    EXPECT_EQ(ImportStrePla(u"\\in.st2"), 0);
+    ASSERT_EQ(Rec().messages.size(), 1u);
+    EXPECT_EQ(Rec().messages[0].rfind(u"Importing StrePla Waypoints Syntax Error in file \\in.st2 : ", 0), 0u);
+    EXPECT_EQ(Count(), 2);
+    EXPECT_EQ(NameAt(2), "B");
+    EXPECT_EQ(ActiveTask().Size(), 2);
+    EXPECT_EQ(Tasks().slot[7].Size(), 1);
+    EXPECT_EQ(std::u16string(GetDataFileEntry(kFilesUserWaypoints)), fileName);
+    EXPECT_EQ(ReadFile("Data/FromSeeYou.dat"), saved);
+    EXPECT_EQ(Rec().lockDepth, 0);
+  }
 }
 
 TEST_F(CupImport, TaskLinesFillSlotsSkipUnknownTurnpointsAndAbandonTasksWithUnknownPoints) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cumulor/data/waypoints/user_waypoint_reader.h"
+#include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "waypoint_fixture.h"
 
@@ -122,6 +123,21 @@ TEST_F(UserWaypointFile, SavedStoreReadsBackTheSameAndLinesFollowTheFormat) {
   EXPECT_EQ(SaveUserWaypoints(), 0);
   EXPECT_EQ(ReadFile("Data/MyCumulor.dat"), before);
   EXPECT_FALSE(std::filesystem::exists(Root() / "Data" / "MyCumulor.dat.tmp"));
+}
+
+TEST_F(UserWaypointFile, EveryPositionReadsBackUnmovedFromItsWrittenText) {
+  // Each remainder below a minute, both hemispheres: written, read, written again gives the same.
+  for (std::int32_t rest = 0; rest < 600; ++rest) {
+    for (const std::int32_t value : {47 * 36000 + 13 * 600 + rest, -(47 * 36000 + 13 * 600 + rest)}) {
+      for (const bool latitude : {true, false}) {
+        const std::string text = FormatWaypointCoordinate(value, latitude);
+        int next = 0;
+        std::int32_t back = 0;
+        ASSERT_TRUE(ParseDegMinSec(text.c_str(), static_cast<int>(text.size()), next, back)) << text;
+        ASSERT_EQ(back, value) << text;
+      }
+    }
+  }
 }
 
 TEST_F(UserWaypointFile, LoadingSkipsCommentsReportsBadLinesAndMissingFiles) {

@@ -281,6 +281,24 @@ TEST_F(ShapeLayerTest, ALayerOutsideTheLoadRectangleOrMissingAddsNothing) {
   EXPECT_EQ(LoadShapeLayer(read, u"", FlatWords), E_FAIL);
 }
 
+TEST_F(ShapeLayerTest, ALayerInMetresIsRefusedAndACutLayerKeepsWhatItHolds) {
+  ASSERT_FALSE(shapegen::WriteLayers(maps.string(), shapegen::Area{350000, 5100000, 420000, 5180000},
+                                     shapegen::LayerSizes{}, 3)
+                   .empty());
+  for (const char* layer : {"roads", "lakes", "places"}) {
+    SCOPED_TRACE(layer);
+    kv3::WholeFileObjects read;
+    EXPECT_EQ(LoadShapeLayer(read, CePath(layer).c_str(), FlatWords), kShapeLayerNotInDegrees);
+    EXPECT_TRUE(read.lines.empty() && read.areas.empty() && read.points.empty());
+  }
+  ASSERT_FALSE(shapegen::WriteLayers(maps.string(), shapegen::Area{}, shapegen::LayerSizes{}, 3).empty());
+  fs::resize_file(maps / "roads.shp", fs::file_size(maps / "roads.shp") / 2);
+  kv3::WholeFileObjects read;
+  EXPECT_EQ(LoadShapeLayer(read, CePath("roads").c_str(), FlatWords), kShapeLayerIncomplete);
+  EXPECT_GT(read.lines.size(), 5u);
+  EXPECT_LT(read.lines.size(), 40u);
+}
+
 // Cut and overwritten copies of every layer: each is read or refused, never read past its data
 // (the sanitizers watch).
 TEST_F(ShapeLayerTest, DamagedFilesAreReadOrRefusedSafely) {
@@ -305,7 +323,7 @@ TEST_F(ShapeLayerTest, DamagedFilesAreReadOrRefusedSafely) {
       fs::copy_file(maps / (std::string(name) + ".shx"), maps / "damaged.shx", fs::copy_options::overwrite_existing);
       kv3::WholeFileObjects read;
       const HRESULT result = LoadShapeLayer(read, u"\\maps\\damaged", FlatWords);
-      EXPECT_TRUE(result == 0 || result == E_FAIL);
+      EXPECT_TRUE(result == 0 || result == E_FAIL || result == kShapeLayerIncomplete || result == kShapeLayerNotInDegrees);
       for (const auto& p : read.points) EXPECT_EQ(p.label[kv3::kLabelChars - 1], 0);
     }
   }

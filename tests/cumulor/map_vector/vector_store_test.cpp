@@ -151,6 +151,30 @@ TEST_F(VectorMapTest, FilesOfBothListsLoadIntoTheStoreAndTheTileCache) {
   EXPECT_LT(drawn, static_cast<std::int32_t>(store.drawList.size()));
 }
 
+TEST_F(VectorMapTest, FilesNotReadWholeOrNotInDegreesAreNamedToThePilot) {
+  // A whole-file map cut short, a layer cut short, and layers in metres (a projected system).
+  std::vector<std::uint8_t> whole = kv3gen::WriteWhole(SmallWholeFile());
+  whole.resize(whole.size() - 7);
+  PutBytes("cut.kv3", whole);
+  SelectMap("cut.kv3");
+  ASSERT_FALSE(WriteShapes(shapegen::Area{7.1, 46.1, 7.9, 46.9}, shapegen::LayerSizes{}).empty());
+  std::filesystem::resize_file(maps / "rivers.shp", std::filesystem::file_size(maps / "rivers.shp") / 2);
+  SelectShape("rivers");
+  std::filesystem::create_directories(maps / "utm");
+  ASSERT_FALSE(shapegen::WriteLayers((maps / "utm").string(), shapegen::Area{350000, 5100000, 420000, 5180000},
+                                     shapegen::LayerSizes{}, 7)
+                   .empty());
+  SelectShape("utm\\lakes");
+
+  LoadVectorMaps(store, context);
+
+  EXPECT_EQ(missing, (std::vector<std::u16string>{u"Map \\maps\\cut.kv3 could not be read whole.",
+                                                  u"Shape layer \\maps\\rivers could not be read whole.",
+                                                  u"Shape layer \\maps\\utm\\lakes is not in degrees: not loaded."}));
+  EXPECT_TRUE(store.objects.areas.size() < 2u) << "nothing of the layer in metres";
+  EXPECT_FALSE(store.objects.lines.empty()) << "the first half of the rivers";
+}
+
 TEST_F(VectorMapTest, TilesInViewComeFromTheTileCacheWithTheirTerrain) {
   PutBytes("alps.kv3", kv3gen::WriteTiled(kv3gen::DemoArea(7, 46, 2, 1)));
   SelectMap("alps.kv3");

@@ -182,7 +182,9 @@ TEST(ParseIgcLatLon, BRecordPosition) {
   EXPECT_EQ(p, (GeoPoint{-180 * 36000, -90 * 36000}));
   // A short or damaged record, or one past the pole or the 180th meridian, gives no position.
   for (const char* bad : {"5206343N000", "", "ABCDEFGHIJKLMNOPQ", "9100000N00600000E", "9000010N00600000E",
-                          "5206343N18000010E", "5206343N99959999W"}) {
+                          "5206343N18000010E", "5206343N99959999W",
+                          "52 6343N00006198W", "5206 43N00006198W", "5206343X00006198W", "5206343N00006198Q",
+                          "5260343N00006198W", "5206343N000 6198W"}) {
     auto t = ExactWide(bad);
     p = GeoPoint{5, 5};
     ParseIgcLatLon(t.get(), p);

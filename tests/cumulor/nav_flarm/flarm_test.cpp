@@ -265,6 +265,23 @@ TEST_F(FlarmTest, DamagedSentencesAreTakenSafely) {
   FlarmDrawTargets(*view, dc, kCentre);
 }
 
+TEST_F(FlarmTest, ExtremeNumbersInStatusSentencesStayInRange) {
+  app->gps.status.track = 359;
+  // Bearings and distances at and beyond the 32-bit limits (no checksum is needed to get here).
+  for (const char* line : {"$PFLAU,3,1,2,1,2,2147483647,2,-50,800", "$PFLAU,3,1,2,1,2,99999999999,2,-50,2147483647",
+                           "$PFLAU,3,1,2,1,2,-2147483648,2,-50,-2147483648"}) {
+    SCOPED_TRACE(line);
+    Sentence(line);
+    EXPECT_EQ(Flarm().status.valid, 1);
+  }
+  // A bearing a whole number of turns away gives the same place as the bearing itself.
+  Sentence("$PFLAU,3,1,2,1,2,-30,2,-50,800");
+  const GeoPoint near = Flarm().status.position;
+  Sentence("$PFLAU,3,1,2,1,2,330,2,-50,800");
+  EXPECT_NEAR(Flarm().status.position.lat, near.lat, 1);
+  EXPECT_NEAR(Flarm().status.position.lon, near.lon, 1);
+}
+
 // End to end: the GPS input reads a fix and FLARM sentences from a pseudo-terminal.
 std::atomic<int> g_fixes{0};
 int CountFixes(HRESULT, const GpsStatus*) {

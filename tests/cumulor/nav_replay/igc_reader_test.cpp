@@ -276,6 +276,11 @@ TEST_F(IgcReader, DamagedRecordsAreSkippedOrEndTheReading) {
       "B120000480703xN01131000EA0061000632",  // no position
       "B1200009507036N01131000EA0061000632",  // past the pole
       "B1200004807036N01131000EA00x1000632",
+      "B1200004807 36N01131000EA0061000632",  // a blank inside the minutes
+      "B120000480703 N01131000EA0061000632",
+      "B1200004807036X01131000EA0061000632",  // no hemisphere letter
+      "B1200004807036N01131000QA0061000632",
+      "B1200004860036N01131000EA0061000632",  // 60 minutes
   };
   // The fix reader skips each damaged record and reads the good one after it.
   for (const std::string& bad : damaged) {
@@ -288,9 +293,9 @@ TEST_F(IgcReader, DamagedRecordsAreSkippedOrEndTheReading) {
     EXPECT_EQ(fix.position, (GeoPoint{414600, 1732221}));
     EXPECT_EQ(ReadIgcFix(*app_, fix, &source), E_FAIL);
   }
-  // A line too long for the line reader ends the reading of the file, keeping what came before.
+  // A line too long for the line buffer is passed over; the records after it are read.
   const std::vector<GpsFix> fixes = Load(Write("long.igc", SmallLog("AXXX\r\n", {good, "L" + std::string(600, 'x'), good})));
-  EXPECT_EQ(fixes.size(), 1u);
+  EXPECT_EQ(fixes.size(), 2u);
   // The flight reader drops records without a position and ends at other damage with 0.
   DynArray<GpsFix> all;
   FlightInfo info;
@@ -300,6 +305,23 @@ TEST_F(IgcReader, DamagedRecordsAreSkippedOrEndTheReading) {
   EXPECT_EQ(all.Size(), 2);
   EXPECT_EQ(ReadIgcFlight(Write("b.igc", SmallLog("AXXX\r\n", {good, good, "B120002", good})).c_str(), all, info), 0);
   EXPECT_EQ(all.Size(), 2);
+}
+
+TEST_F(IgcReader, FilesWithCarriageReturnLineEndsAreReadByBothReaders) {
+  const std::string good = "B1200004807036N01131000EA0061000632";
+  const std::string second = "B1200084807036N01131001EA0061000632";
+  std::string text = SmallLog("AXXX\r\nHFDTE150707\r\n", {good, second});
+  std::string crOnly;
+  for (char c : text)
+    if (c != '\n') crOnly += c;
+  const std::vector<GpsFix> fixes = Load(Write("cr.igc", crOnly));
+  ASSERT_EQ(fixes.size(), 2u);
+  EXPECT_EQ(fixes[1].timeOfDay, 12u * 3600 + 8);
+  DynArray<GpsFix> all;
+  FlightInfo info;
+  EXPECT_EQ(ReadIgcFlight(Write("cr2.igc", crOnly).c_str(), all, info), 1);
+  EXPECT_EQ(all.Size(), 2);
+  EXPECT_EQ(info.year, 2007);
 }
 
 TEST_F(IgcReader, FlightReaderRefusesShortFilesAndNeedsNoFourthFix) {
