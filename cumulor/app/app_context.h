@@ -102,7 +102,7 @@ struct AppContext {
   std::uint8_t noChooser = 0;                  // 'x': no data-file chooser during a reload
   std::int32_t zoomIndex = 6;                  // into kZoomTable
   std::int32_t savedZoomIndex = -1;            // restored after the automatic turnpoint zoom
-  std::int32_t mapRotation = 0;
+  std::atomic<std::int32_t> mapRotation{0};    // the new-fix handling turns it, the pen reads it
   GeoPoint mapCentre;
   GeoPoint mapCentreCopy;                      // taken at the end of start-up
   std::int32_t altitudeUnit = 1;               // 1 m, 2 ft

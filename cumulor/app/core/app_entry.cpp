@@ -6,6 +6,11 @@
 #include <new>
 
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_layers_link.h"
+#include "cumulor/data/aero/visible_data.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/data/task/task_store.h"
+#include "cumulor/map/browser_frame/waypoint_module.h"
 #include "cumulor/app/core/menu_hooks.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/ui/dialog_run.h"
@@ -267,8 +272,12 @@ void OnDestroy(AppContext& app) {
     CloseHandle(app.igcFile);
     app.igcFile = INVALID_HANDLE_VALUE;
   }
+  // The saved settings hold the home point as the map's position.
+  if (PointRefIsValid(PointRef{HomePoint().kind, HomePoint().index})) app.mapCentre = PointRefPosition(HomePoint());
   SaveTasksFile(app, nullptr);
   SaveSettingsFile(app, nullptr, nullptr);
+  ShutdownWaypointModule();
+  AeroDbFreeVisible(FrameVisible());
   TrailTerm();
   GridTerm();
   if (HKEY key = OpenProgramKey()) {

@@ -34,7 +34,9 @@
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/recorder/recorder_hooks.h"
+#include "cumulor/data/task/task_gates.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/nav/thermal/thermal_db.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/kernel/system_info.h"
@@ -306,6 +308,15 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     TeamMarkCommandFor(app, id - kCmdTeamMarkFirst);
     return;
   }
+  if (id >= kCmdProfileFirst && id < kCmdProfileFirst + kProfileCount) {
+    // The menu's "1 Prof" .. "3 Prof": the saved profile applied at once, the map shown again.
+    app.dialogActive = 1;
+    LoadProfile(app, id - kCmdProfileFirst);
+    MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+    app.dialogActive = 0;
+    RefreshMapWindow(app);
+    return;
+  }
   switch (id) {
     case kCmdShowPosition: {
       app.dialogActive = 1;
@@ -475,9 +486,14 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     case 40161: DialogStep(app, 200); return;
     case 40162: DialogStep(app, kExportDataDialog); return;
     case 40166: DialogStep(app, 208); return;
+    case kCmdNewGoto:
+      // A new go-to: the task's start-line progress starts afresh, and the point chosen in the
+      // lists becomes the target.
+      ResetStartLineChecks();
+      ClearGotoTarget(kBrowsePurposeGoto);
+      [[fallthrough]];
     case 40085:
     case 40102:
-    case kCmdNewGoto:
       if (DialogStep(app, 162, id == 40085 ? 1 : 0)) {
         const GeoPoint own = OwnPosition(app);
         MapSetView(app.map, own.lon, own.lat, app.mapRotation);

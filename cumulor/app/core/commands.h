@@ -43,6 +43,7 @@ inline constexpr WORD kCmdThermals = 40148;
 inline constexpr WORD kCmdTeamMarkFirst = 40149;  // .. 40151
 inline constexpr WORD kCmdLabels = 40153;
 inline constexpr WORD kCmdLxDownload = 40154;
+inline constexpr WORD kCmdProfileFirst = 40158;  // .. 40160: apply profile 1..3
 inline constexpr WORD kCmdCloseMenu = 50555;
 
 void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam);

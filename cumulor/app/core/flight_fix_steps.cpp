@@ -1,13 +1,16 @@
 #include "cumulor/app/core/flight_fix_steps.h"
 
+#include <atomic>
 #include <cmath>
 #include <mutex>
 
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/main_lock.h"
+#include "cumulor/app/core/map_ops.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/map/team/team_grid.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/polar/glide.h"
@@ -104,7 +107,13 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
   app.circling = circling ? 1 : 0;
   app.turnDirection = leftTurn;
 
-  // Each new wind estimate goes to the thermal database.
+  // With a compass and an airspeed from the instruments, the wind is the difference of the ground
+  // and air vectors.
+  if (app.compassPresent && fix.airspeed > 0.0f)
+    ComputeWindFromVectors(app, fix, static_cast<std::int32_t>(app.gps.compassHeading.load()));
+
+  // Each new wind estimate goes to the thermal database, and with "Auto update" to the flight
+  // state (the wind box and the glide computations).
   if (!app.simulator || app.gps.replayActive) {
     WindResult result;
     const DWORD tick = GetTickCount();
@@ -119,6 +128,10 @@ void FlightFixSteps(AppContext& app, const GpsStatus& status) {
                                                  static_cast<std::int16_t>(result.direction), result.speed});
       const ThermalWind wind{result.direction, result.speed};
       ThermalUpdate(&wind);
+      if (std::atomic_ref<std::uint8_t>(MapDisplay().autoWind).load(std::memory_order_relaxed)) {
+        SetFlightParameter(app.flight, kParamWindSpeed, static_cast<std::int32_t>(result.speed), 1);
+        SetFlightParameter(app.flight, kParamWindDirection, result.direction, 1);
+      }
     }
   }
   // With the team grid on, the own code of the map centre shows in box 22.

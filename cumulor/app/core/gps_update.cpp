@@ -10,6 +10,7 @@
 #include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/status_line.h"
@@ -368,6 +369,8 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
     RefreshMapWindow(app);
   }
   if (!app.dialogActive) {
+    // "Track up" and "Goal up" turn the map with the track or the bearing to the target.
+    UpdateMapRotation(app);
     {
       // The UI thread draws the boxes too (a refresh of the map): their texts change under the lock.
       MainLockGuard guard(app);

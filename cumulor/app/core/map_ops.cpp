@@ -12,6 +12,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/map/windview/wind_profile.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/polar/glide.h"
 #include "cumulor/nav/polar/polar.h"
@@ -179,6 +180,9 @@ void ComputeWindFromVectors(AppContext& app, const GpsFix& fix, std::int32_t hea
   app.windDirection = static_cast<std::int32_t>(direction);
   if (app.windDirection >= 360) app.windDirection = 0;
   app.windTick = GetTickCount();
+  const std::int32_t altitude = fix.pressureAltitude < 0 ? 0 : fix.pressureAltitude;
+  PushWindSample(app.thermalView, WindSample{app.windTick, static_cast<std::uint16_t>(altitude),
+                                             static_cast<std::int16_t>(app.windDirection), app.windSpeed});
   SetFlightParameter(app.flight, kParamWindSpeed, static_cast<std::int32_t>(app.windSpeed), 1);
   SetFlightParameter(app.flight, kParamWindDirection, app.windDirection, 1);
 }

@@ -18,6 +18,12 @@
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/data/dialogs/point_icons.h"
 #include "cumulor/data/files/data_files.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/data/task/task_store.h"
+#include "cumulor/data/waypoints/cup_import.h"
+#include "cumulor/data/waypoints/strepla_import.h"
+#include "cumulor/map/tap/map_tap.h"
+#include "cumulor/nav/thermal/thermal_db.h"
 #include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/nav/gps/gps_port.h"
@@ -74,6 +80,14 @@ int BannerOffset(AppContext& app) {
   return height / 2 + 12 > 25 ? height / 2 + 12 : 25;
 }
 
+// Imports the file when it is there and the pilot agrees; an imported file is kept under the old
+// name and removed, a file that did not import stays where it is.
+void ImportOnce(const WCHAR* path, const WCHAR* oldPath, int (*import)(const WCHAR*)) {
+  if (!import(path)) return;
+  CopyFileW(path, oldPath, FALSE);
+  DeleteFileW(path);
+}
+
 }  // namespace
 
 void StartupSequence(AppContext& app) {
@@ -86,6 +100,8 @@ void StartupSequence(AppContext& app) {
     DestroyWindow(app.mainWindow);
     return;
   }
+  // Team marks of an earlier run are not this flight's.
+  TeamMarksClear();
   app.marginValue = 200;
   SetFlightParameter(app.flight, kParamSafetyMargin, 200, 1);
 
@@ -96,6 +112,8 @@ void StartupSequence(AppContext& app) {
   HFONT* small = FontHandleSlot(kFontSmall);
   MenuBarSetup(app.menu, app.instance, app.mainWindow, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)),
                static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), medium ? *medium : nullptr, small ? *small : nullptr);
+  // The labels and the map's pop-ups are sized by the fonts of this screen.
+  MapMeasureFont(app.map, 0, app.mainWindow);
   LoadImageW(app.instance, MAKEINTRESOURCEW(222), IMAGE_ICON, 32, 32, 0);
 
   // The data files found, then the settings document (whose "Files" selects among them) and the
@@ -118,7 +136,20 @@ void StartupSequence(AppContext& app) {
   }
   ShowStatusStringId(app, 35);
   GXOpenInput();
+  // Without an aviation database there are no airports to tap: a tap on the map makes a waypoint.
+  if (!GetDataFileEntry(kFilesAviationDb)) {
+    MapTap().mode = kTapCreate;
+    MapTap().armed = 1;
+  }
   SelectTargetPoint(app);
+
+  // The home point: the map starts there, and the region at least covers it.
+  if (PointRefIsValid(PointRef{HomePoint().kind, HomePoint().index})) {
+    const GeoPoint home = PointRefPosition(HomePoint());
+    const GeoRect& r = app.region;
+    if (r.left == 0 && r.top == 0 && r.right == 0 && r.bottom == 0) ExtendRect(app.region, home);
+    app.mapCentre = home;
+  }
 
   SetMapRegion(app, app.region);
   SetupWindProfileView(app.thermalView, app.map.largeScreen != 0, app.simulator != 0, &app.thermalViewShown, [] {
@@ -132,6 +163,10 @@ void StartupSequence(AppContext& app) {
   SetFlightParameter(app.flight, kParamWindSpeed, 0, 1);
   SetFlightParameter(app.flight, kParamWindDirection, 0, 1);
 
+  // Waypoint files the desktop left at the root are imported once, then kept as the "_OLD" copy.
+  ImportOnce(u"\\Cumulor.cup", u"\\Cumulor_OLD.cup", ImportSeeYou);
+  ImportOnce(u"\\Cumulor.ste", u"\\Cumulor_OLD.ste", ImportStrePla);
+
   ShowStatusText(app, u"Loading Map...");
   LoadAppVectorMaps(app);
   InitWaypointIcons(app.instance, app.map.displayFlags);
@@ -139,6 +174,8 @@ void StartupSequence(AppContext& app) {
   InstallVectorMapHooks(app);
   InstallMapDialogs(app);
   MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  // The simulator's thermals start with a climb to compare against.
+  if (app.simulator) ThermalMaxClimb(2.0f);
   MapSetScale(app.map, kZoomTable[app.zoomIndex]);
   GridSetOrigin();
 

@@ -17,7 +17,10 @@
 #include "platform/window/window.h"
 
 int main(int argc, char** argv) {
-  ce::files::SetModulePath(u"\\Program Files\\Cumulor.exe");
+  // Started on the device (a launcher, the desktop connection) the program is where that start
+  // found it; run straight from the host it takes its installed place.
+  if (const char* path = std::getenv("CE_MODULE_PATH"); !path || !*path)
+    ce::files::SetModulePath(u"\\Program Files\\Cumulor.exe");
   const std::u16string commandLine = ce::shell::LaunchedCommandLine(argc, argv);
   std::filesystem::path startShot;
   if (const char* screenshot = std::getenv("CE_SCREENSHOT"); screenshot && *screenshot) startShot = screenshot;

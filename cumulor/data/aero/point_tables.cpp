@@ -105,6 +105,19 @@ void UpdatePointDistances(const GeoPoint& position, std::int32_t kind) {
   }
 }
 
+void FreePointTables() {
+  std::lock_guard<std::recursive_mutex> lock(PointTableLock());
+  for (PointTable& t : g_tables) {
+    t.records.FreeData();
+    t.bearings.FreeData();
+    t.distances.FreeData();
+    t.index.FreeData();
+    t.filtered.FreeData();
+    t.reference = GeoPoint{};
+    SearchRecordReset(t.search);
+  }
+}
+
 void ResetSearchStates() {
   std::lock_guard<std::recursive_mutex> lock(PointTableLock());
   for (std::int32_t k = 1; k <= 5; ++k) SearchRecordReset(g_tables[k].search);

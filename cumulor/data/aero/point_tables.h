@@ -42,6 +42,9 @@ void ResetPointTableOrigins();
 // the reference and every record gets its distance and bearing from it.
 void UpdatePointDistances(const GeoPoint& position, std::int32_t kind);
 
+// Frees every table's records, distances, bearings and lists and resets its search and reference
+// (at shutdown; BuildPointIndexes fills them again).
+void FreePointTables();
 // Resets the search records of tables 1 to 5 (after the point data were reloaded).
 void ResetSearchStates();
 // Rebuilds the table's filtered list from the search (see the definition for the modes).

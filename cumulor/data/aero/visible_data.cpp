@@ -1,6 +1,7 @@
 #include "cumulor/data/aero/visible_data.h"
 
 #include <mutex>
+#include <utility>
 
 #include "cumulor/data/aero/point_table_lock.h"
 #include "cumulor/map/vector/overview_contours.h"
@@ -14,6 +15,16 @@ void VisibleAeroObjects::Clear() {
   labelTiles.clear();
   mapObjects.clear();
   mapCopies.clear();
+}
+
+void AeroDbFreeVisible(VisibleAeroObjects& visible) {
+  std::lock_guard<std::recursive_mutex> lock(PointTableLock());
+  VisibleAeroObjects empty;
+  std::swap(visible.items, empty.items);
+  std::swap(visible.airspaces, empty.airspaces);
+  std::swap(visible.labelTiles, empty.labelTiles);
+  std::swap(visible.mapObjects, empty.mapObjects);
+  std::swap(visible.mapCopies, empty.mapCopies);
 }
 
 void UpdateVisibleAeroData(AeroTables& t, TileCache& tiles, VisibleAeroObjects& visible, const TileRange& view,

@@ -28,6 +28,9 @@ struct VisibleAeroObjects {
   void Clear();
 };
 
+// Frees the visible object lists (their memory too) under the point-table lock; at shutdown.
+void AeroDbFreeVisible(VisibleAeroObjects& visible);
+
 // The map settings the view reads: per-layer values and sizes, the display switches and the
 // contour start group; and the overview contours of the tiled files. Unset: no map objects.
 struct MapTileView {

@@ -1,6 +1,7 @@
 #include "cumulor/map/browser_frame/waypoint_module.h"
 
 #include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/task/task_columns.h"
 #include "cumulor/data/task/task_legs.h"
 #include "cumulor/data/task/task_slots.h"
@@ -13,6 +14,8 @@ void InitWaypointModule() {
   ResetPointListSort();
   TaskPageSlot() = kActiveTaskSlot;
 }
+
+void ShutdownWaypointModule() { FreePointTables(); }
 
 void RefreshColumns() {
   if (IsLargeScreen()) SetHighResolutionColumnWidths();

@@ -7,6 +7,8 @@ namespace cumulor {
 // On a high-resolution screen the lists take their wider columns; every column sorts ascending
 // at its first tap; the task page shows the active task.
 void InitWaypointModule();
+// At shutdown: the point tables the lists showed are let go.
+void ShutdownWaypointModule();
 // After the settings were read: the high-resolution widths again on such a screen.
 void RefreshColumns();
 

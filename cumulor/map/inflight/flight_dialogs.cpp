@@ -1,5 +1,6 @@
 #include "cumulor/map/inflight/flight_dialogs.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -194,7 +195,9 @@ void WindConfirm(HWND dialog) {
   if (AppContext* app = AppRecord()) {
     FlightState& fs = app->flight;
     ComputePolar(fs);
-    MapDisplay().autoWind = IsDlgButtonChecked(dialog, kIdAutoWind) == BST_CHECKED ? 1 : 0;
+    // The new-fix handling reads the flag on the GPS notify thread.
+    std::atomic_ref<std::uint8_t>(MapDisplay().autoWind)
+        .store(IsDlgButtonChecked(dialog, kIdAutoWind) == BST_CHECKED ? 1 : 0, std::memory_order_relaxed);
     if (fs.windDirection != g_directionAtOpening || fs.windSpeed != g_speedAtOpening) {
       const std::int32_t altitude = GetFlightParameter(fs, kParamQnhAltitude);
       WindSample sample;

@@ -74,7 +74,7 @@ struct GpsPort {
   std::atomic<std::int32_t> replayActive{0};
   std::atomic<std::int32_t> stepTime{500};
   std::int32_t newSecond = 1;
-  float compassHeading = 0.0f;
+  std::atomic<float> compassHeading{0.0f};  // written by the reader, read by the new-fix handling
   std::int32_t externalAltitude = 0;
   std::atomic<std::int32_t> running{0};
   float instrument[3] = {};

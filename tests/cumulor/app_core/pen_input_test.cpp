@@ -4,9 +4,16 @@
 // boxes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
+#include "cumulor/app/core/airspace_link.h"
+#include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/map_ops.h"
+#include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_layers_link.h"
@@ -14,7 +21,16 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/aero/ka1_reader.h"
+#include "cumulor/data/airspace/airspace_lock.h"
+#include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/aero/tile_cache.h"
+#include "cumulor/data/airspace/airspace_reader.h"
+#include "cumulor/data/files/data_files.h"
+#include "cumulor/map/settings/map_settings_link.h"
+#include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_seams.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/labels/label_list.h"
@@ -396,6 +412,107 @@ TEST_F(PenTest, TheMenuTabAndTheBoxesTakeThePenBeforeTheMap) {
   NavBoxStartAllowed() = false;
   NavBoxSetGlobal() = nullptr;
   user.Reset();
+}
+
+// A double tap on the map shows what a label stands for: the label of a file airspace opens its
+// popup (group and name, floor and ceiling) whose button switches the airspace off for the day
+// and, tapped again, on; the label of a database airspace puts it into the information box.
+// The frame with the popup is left as airspace_popup.png.
+TEST_F(PenTest, ADoubleTapOnAnAirspaceLabelShowsItAndItsButtonSwitchesIt) {
+  std::ofstream(device_folder() / "root" / "air.txt")
+      << "AC R\nAN TEST AREA\nAL SFC\nAH 3000 MSL\nDP 46:57:00 N 010:56:00 E\nDP 47:03:00 N 010:56:00 E\n"
+         "DP 47:03:00 N 011:04:00 E\nDP 46:57:00 N 011:04:00 E\n";
+  // A database airspace 0.08 degree north of home, on the screen beside the file airspace.
+  const GeoPoint db{kHome.lon, kHome.lat + 2900};
+  const std::string w = std::to_string(db.lon - 600), e = std::to_string(db.lon + 600);
+  const std::string south = std::to_string(db.lat - 600), north = std::to_string(db.lat + 600);
+  ASSERT_TRUE(cumulor_test::WriteGeneratedKa1(device_folder() / "root" / "Aero" / "air.ka1",
+                                              "region Austria||AT|2\nuses 1\nairspace 1|12|ED-R1|RANGE|" + w + "|" +
+                                                  north + "|" + e + "|" + south + "|" + w + "," + south + ";" + e +
+                                                  "," + south + ";" + std::to_string(db.lon) + "," + north + "\n"));
+  SetDataFilesFolder(u"\\Aero");
+  DataFileEntry file = NewDataFileEntry();
+  SetEntryText(file.name, u"air.ka1");
+  SelectedDataFiles()[kFilesAviationDb].selected.Append(file);
+  DataFileEntry country = NewDataFileEntry();
+  SetEntryText(country.name, u"Austria");
+  SelectedDataFiles()[kFilesCountries].selected.Append(country);
+  OnCommand(*app, kCmdReloadAviationData, 100);
+  ASSERT_EQ(AeroData().airspaces.size(), 1u);
+  InstallAirspaceUi(*app);
+  ASSERT_EQ(AirspaceLoadFiles(app->airspace, {u"\\air.txt"}), S_OK);
+
+  // A frame at 20 km with the file and database airspaces shown and labelled.
+  app->zoomIndex = 4;
+  app->map.displayFlags |= kShowFileAirspace | kShowDbAirspace;
+  app->airspace.showAeroAirspace = 1;
+  {
+    std::lock_guard lock(app->gps.dataLock);
+    app->gps.publishedStatus.positionValid = 1;
+    app->gps.publishedStatus.position = kHome;
+  }
+  HDC buffer = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(buffer, 240, 320);
+  HGDIOBJ old = SelectObject(buffer, bitmap);
+  app->map.dc = buffer;
+  UpdateOwnPosition(*app, app->map.view, true);
+  auto frame = [&] {
+    PaintMapScreen(*app);
+    EnterCriticalSection(&app->mainLock);
+    const AirspaceShape& shape = app->airspace.group[kGroupRestricted].shapes.at(0);
+    const RECT label = shape.labelCount > 0 ? shape.labelRects[0] : RECT{};
+    LeaveCriticalSection(&app->mainLock);
+    return label;
+  };
+  const AirspaceShape& shape = app->airspace.group[kGroupRestricted].shapes.at(0);
+  const std::u16string group = app->airspace.group[kGroupRestricted].name;
+
+  struct Step {
+    std::int32_t state;       // the popup's button: 1 "Enable", 2 "Disable"
+    std::uint32_t afterTap;   // the switch-off word after the button
+    const char16_t* sound;
+  };
+  for (const Step& step : {Step{2, kAirspaceOffForTheDay, u"Splat.wav"}, Step{1, 0, u"Default.wav"}}) {
+    SCOPED_TRACE(step.state);
+    const RECT label = frame();
+    ASSERT_FALSE(IsRectEmpty(&label));
+    MainWndProc(app->mainWindow, WM_LBUTTONDBLCLK, 0, At(POINT{(label.left + label.right) / 2, label.top + 2}));
+    ASSERT_EQ(app->map.popup.shown, 1);
+    EXPECT_EQ(app->map.popup.kind, 1);
+    EXPECT_EQ(app->map.popup.state, step.state);
+    ASSERT_NE(app->map.popup.text, nullptr);
+    EXPECT_EQ(std::u16string(app->map.popup.text), group + u": TEST AREA\nSFC-3000 MSL\n");
+    if (step.state == 2) {
+      PaintMapScreen(*app);
+      EXPECT_TRUE(ce::gdi::SaveBitmapPng(bitmap, "airspace_popup.png"));
+    }
+    const RECT button = app->map.popup.buttons[0];
+    ce::sound::ClearRecordedEffects();
+    Tap(POINT{(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    EXPECT_EQ(app->map.popup.shown, 0);
+    EXPECT_EQ(SwitchedOffUntil(shape), step.afterTap);
+    EXPECT_TRUE(Played(step.sound));
+  }
+
+  // The database airspace's label: it becomes the one the information box shows.
+  frame();
+  EnterCriticalSection(&app->mainLock);
+  const RECT dbLabel = FrameLabels().airspaceRects.empty() ? RECT{} : FrameLabels().airspaceRects[0];
+  LeaveCriticalSection(&app->mainLock);
+  ASSERT_FALSE(IsRectEmpty(&dbLabel));
+  AeroAirspaceState().shown = -1;
+  MainWndProc(app->mainWindow, WM_LBUTTONDBLCLK, 0, At(POINT{(dbLabel.left + dbLabel.right) / 2, dbLabel.top + 1}));
+  EXPECT_EQ(AeroAirspaceState().shown.load(), 0);
+
+  AeroAirspaceState().shown = -1;
+  app->map.dc = nullptr;
+  SelectObject(buffer, old);
+  DeleteObject(bitmap);
+  DeleteDC(buffer);
+  TileCache tiles;
+  AeroDbClear(AeroData(), tiles);
+  SelectedDataFiles()[kFilesAviationDb].selected.SetSize(0);
+  SelectedDataFiles()[kFilesCountries].selected.SetSize(0);
 }
 
 TEST(PenRadialRange, InclusiveRangesWrapThroughNorthAndRefuseNegativeAngles) {

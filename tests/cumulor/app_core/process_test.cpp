@@ -24,6 +24,7 @@
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/images.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/system_info.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/launch.h"
 #include "platform/testing/device_test.h"
@@ -217,6 +218,51 @@ TEST_F(CumulorProcess, SimulatorStartsAnswersTheDesktopAndQuits) {
   EXPECT_EQ(RegQueryValueExW(key, u"SuaOff", nullptr, &type, data, &size), ERROR_SUCCESS);
   RegCloseKey(key);
   EXPECT_EQ(FindWindowW(u"Cumulor", nullptr), nullptr);
+}
+
+// The menu's "2 Prof" button (command 40159) applies profile 2 of the profile folder at once: the
+// program then saves its settings with that profile's values.
+TEST_F(CumulorProcess, AProfileButtonAppliesItsProfile) {
+  const auto store = device_folder() / "root" / "iPAQ File Store";
+  std::filesystem::create_directories(store);
+  for (int n : {1, 2, 3})
+    std::ofstream(store / ("KV_PROFILE_" + std::to_string(n) + ".XML"), std::ios::binary)
+        << "<Settings><TimeZone>" << n + 4 << "</TimeZone><Profile>P" << n << "</Profile></Settings>";
+  std::filesystem::remove(screenshot_);
+  HANDLE process = Start(u" /sx");
+  ASSERT_NE(process, nullptr) << GetLastError();
+  for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  HWND window = FindWindowW(u"Cumulor", nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40159, 0));
+  ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
+  EXPECT_EQ(ExitCode(process), 0u);
+  pugi::xml_document settings;
+  ASSERT_TRUE(settings.load_file(Docs("KV_SETTINGS.xml").c_str()));
+  EXPECT_STREQ(settings.document_element().child_value("TimeZone"), "6");
+}
+
+// Installed on the storage card of a device whose documents lie beside the program (an ARM720):
+// the program knows where it was started from and keeps its documents there.
+TEST_F(CumulorProcess, ADocumentFolderBesideTheProgramFollowsWhereItIsInstalled) {
+  const std::u16string path = u"\\Storage Card\\Flight\\Cumulor.exe";
+  ASSERT_TRUE(cumulor::InstallProgram(cumulor::HostProgram(), path));
+  ASSERT_TRUE(ce::kernel::SetDeviceProcessorType(PROCESSOR_ARM720));
+  std::filesystem::remove(screenshot_);
+  std::u16string line = u" /sx";
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi))
+      << GetLastError();
+  CloseHandle(pi.hThread);
+  for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  HWND window = FindWindowW(u"Cumulor", nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
+  EXPECT_EQ(ExitCode(pi.hProcess), 0u);
+  EXPECT_TRUE(std::filesystem::exists(device_folder() / "root" / "Storage Card" / "Flight" / "KV_SETTINGS.xml"));
+  EXPECT_FALSE(std::filesystem::exists(device_folder() / "root" / "Program Files" / "KV_SETTINGS.xml"));
 }
 
 // A picture the program saved, read back pixel by pixel.

@@ -6,8 +6,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
 
 #include "cumulor/app/core/commands.h"
@@ -16,11 +19,17 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/points/point_db.h"
+#include "cumulor/map/navbox/nav_box_set.h"
+#include "cumulor/map/settings/map_settings_link.h"
+#include "cumulor/nav/polar/flight_state.h"
 #include "cumulor/map/trail/trail.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_seams.h"
 #include "platform/kernel/waitable.h"
+#include "platform/text/format.h"
 #include "platform/window/window.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 #include "tools/flightgen/flight_generator.h"
@@ -42,6 +51,45 @@ LRESULT FlyProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 LPARAM At(POINT p) { return MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)); }
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kMetresPerDegree = 111195.0;
+
+// "DDMMmmm" and "DDDMMmmm" with the hemisphere, as a B record holds them.
+std::string IgcCoordinate(double degrees, bool latitude) {
+  long thousandths = std::lround(std::fabs(degrees) * 60000.0);
+  const long whole = thousandths / 60000;
+  thousandths -= whole * 60000;
+  char text[16];
+  std::snprintf(text, sizeof text, latitude ? "%02ld%05ld%c" : "%03ld%05ld%c", whole, thousandths,
+                latitude ? (degrees < 0 ? 'S' : 'N') : (degrees < 0 ? 'W' : 'E'));
+  return text;
+}
+
+// The program's own log of a glider at 90 km/h in a wind of 20 km/h from the west: half a minute
+// straight north, then circles of 20 seconds; one fix a second with its track and ground speed.
+std::string CirclingInWind(int seconds) {
+  std::string out = "AQCM001\r\nHFDTE010626\r\nHFGIDGLIDERID:WIND\r\nI023638TRT3941GSP\r\n";
+  const double air = 25.0, wind = 20.0 / 3.6;
+  double x = 0, y = 0, heading = 0;
+  const double cosLat = std::cos(47.2 * kPi / 180.0);
+  for (int t = 0; t < seconds; ++t) {
+    if (t >= 30) heading += 18.0;
+    const double vx = air * std::sin(heading * kPi / 180.0) + wind;
+    const double vy = air * std::cos(heading * kPi / 180.0);
+    const int track = static_cast<int>(std::lround(std::atan2(vx, vy) * 180.0 / kPi + 360.0)) % 360;
+    const int speed = static_cast<int>(std::lround(std::hypot(vx, vy) * 3.6));
+    const int clock = 12 * 3600 + t;
+    char line[96];
+    std::snprintf(line, sizeof line, "B%02d%02d%02d%s%sA%05d%05d%03d%03d\r\n", clock / 3600, clock / 60 % 60,
+                  clock % 60, IgcCoordinate(47.2 + y / kMetresPerDegree, true).c_str(),
+                  IgcCoordinate(11.3 + x / (kMetresPerDegree * cosLat), false).c_str(), 1500, 1525, track, speed);
+    out += line;
+    x += vx;
+    y += vy;
+  }
+  return out;
+}
 
 class FlyIn : public cumulor_test::AppTest {
  protected:
@@ -182,6 +230,77 @@ TEST_F(FlyIn, AFlightAtTenTimesItsSpeedWithThePenOnTheUiThread) {
   EXPECT_FALSE(Pen().arrowDrag);
   EXPECT_EQ(Pen().penDc, nullptr);
   EXPECT_GT(step, 50);
+}
+
+// A circling flight in wind played in with "Auto update" and "Track up": the estimated wind reaches
+// the flight state (the wind box and the glide computations read it there), and the map turns
+// with the track. The frames are left as wind_track_up_<n>.png for a look.
+TEST_F(FlyIn, ACirclingFlightSetsTheWindWithAutoUpdateAndTurnsTheMapTrackUp) {
+  std::ofstream(device_folder() / "root" / "My Documents" / "wind.igc", std::ios::binary) << CirclingInWind(150);
+  // A waypoint 2 km north of the start as the target, so that the boxes have a point.
+  UserWaypointTable& table = UserWaypoints();
+  table.records.SetSize(2);
+  table.names.SetSize(2);
+  table.countries.SetSize(2);
+  table.records[1].position = GeoPoint{static_cast<std::int32_t>(11.3 * 36000), static_cast<std::int32_t>(47.218 * 36000)};
+  std::snprintf(table.names[1].text, sizeof table.names[1].text, "North");
+  app->navTarget.kind = kPointUserWaypoint;
+  app->navTarget.index = 1;
+  MapDisplay().autoWind = 1;
+  KeptSettings().mapOrientation = 2;
+  NavBoxSetOn(app->navBoxes, 9, true);
+
+  ASSERT_EQ(FixBufferReserve(app->gps, 400), S_OK);
+  ASSERT_EQ(GpsPortOpen(app->gps, u"SIM", 4800), S_OK);
+  ASSERT_EQ(GpsStart(app->gps, GpsDataCallback, 1, app->mainWindow), S_OK);
+  ce::scripted::User::Get().AnswerDialog({Click(kIdLoggerPlayback)});
+  ce::scripted::User::Get().AnswerOpenFile(u"\\My Documents\\wind.igc");
+  SendMessageW(app->mainWindow, WM_COMMAND, 40053, 0);
+  Pump();
+  ASSERT_EQ(app->gps.replayActive, 1);
+
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+  int shots = 0;
+  std::int32_t lastShotAt = 0;
+  std::vector<std::int32_t> rotations;
+  while (app->gps.replayActive) {
+    ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "stored " << Stored();
+    AdvanceClock(500);
+    Pump();
+    std::this_thread::yield();
+    const std::int32_t stored = Stored();
+    // One picture on the straight leg, then three a few seconds apart in the circles.
+    if (shots < 4 && stored >= (shots == 0 ? 20 : 40 + 6 * shots) && stored != lastShotAt) {
+      EnterCriticalSection(&app->mainLock);
+      rotations.push_back(app->mapRotation);
+      EXPECT_TRUE(ce::gdi::SaveBitmapPng(bitmap_, "wind_track_up_" + std::to_string(++shots) + ".png"));
+      LeaveCriticalSection(&app->mainLock);
+      lastShotAt = stored;
+    }
+  }
+  EXPECT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
+
+  // The wind from the west at about 20 km/h, in the flight state and in box 9.
+  const std::int32_t direction = GetFlightParameter(app->flight, kParamWindDirection);
+  const std::int32_t speed = GetFlightParameter(app->flight, kParamWindSpeed);
+  EXPECT_NEAR(direction, 270, 20);
+  EXPECT_NEAR(speed, 20, 6);
+  EnterCriticalSection(&app->mainLock);
+  const std::u16string box = app->navBoxes.box[9].value;
+  LeaveCriticalSection(&app->mainLock);
+  EXPECT_EQ(box, ce::text::Format(u"%d\u00B0/%d", direction, speed));
+
+  // Track up: the map is turned to the last track; the pictures were taken at different turns.
+  EXPECT_EQ(app->mapRotation, GetGpsStatus(app->gps).track);
+  ASSERT_EQ(rotations.size(), 4u);
+  EXPECT_NE(rotations[0], 0);
+  EXPECT_NE(rotations[1], rotations[2]);
+
+  MapDisplay().autoWind = 0;
+  app->navTarget = TaskPoint{};
+  table.records.SetSize(0);
+  table.names.SetSize(0);
+  table.countries.SetSize(0);
 }
 
 }  // namespace
