@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/kernel/kernel.h"
+#include "platform/notify/notify.h"
 #include "platform/power/power.h"
 #include "platform/text/format.h"
 #include "platform/time/time.h"
@@ -13,6 +14,7 @@
 #include "velomar/core/Config.h"
 #include "velomar/core/EventLog.h"
 #include "velomar/core/Exceptions.h"
+#include "velomar/core/ProgramNotifications.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
 #include "velomar/core/managers/BandMgr.h"
@@ -99,6 +101,12 @@ std::u16string ActionName(int kind, CMgr* mgr) {
 CScheduleEngine::CScheduleEngine() : WorkerThread(1) {
   Trace(0, u"CScheduleEngine::CScheduleEngine()");
   m_currentPeriod.SetKey(-1);
+  // Boundaries an earlier instance armed and did not clear (it was killed) would fire beside the
+  // ones this engine arms: every boundary twice. They go before anything is armed.
+  const std::u16string boundary = ce::text::Format(u"timer_notification_%02d_", kPeriodNotificationId);
+  velomar::ForEachProgramNotification([&](HANDLE handle, const std::u16string& arguments) {
+    if (arguments.starts_with(boundary)) CeClearUserNotification(handle);
+  });
   if (CMgr* ril = CMgr::GetMgr(MGR_RIL)) ril->AddStatusListener(this);
   if (CMgr* phone = CMgr::GetMgr(MGR_PHONE)) phone->AddStatusListener(this);
   Start();
@@ -153,7 +161,7 @@ void CScheduleEngine::HandleCommand(int command_id, ULONG_PTR parameter) {
   }
   if (ShuttingDown()) return;
   switch (command_id) {
-    case 0: StartPeriod(0, CurrentPeriodKey()); break;
+    case 0: StartPeriod(0, static_cast<int>(parameter)); break;
     case 1: StartPeriod(1, static_cast<int>(parameter)); break;
     case 2:
       if (!change) throw CBaseException(u"Se envio un comando status_changed sin parametro");
@@ -168,7 +176,7 @@ void CScheduleEngine::OnTimerNotification(int id, int n) {
   if (id != kPeriodNotificationId && id != kLockNotificationId) return;
   if (CConfig::GetInstance()->GetDWORD(u"profile_change_mode") != 0) return;
   if (id == kPeriodNotificationId) {
-    if (n == 0) PostUniqueCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+    if (n == 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
     if (PhoneOff()) {
       (n != 0 ? m_phoneOffAtStart : m_phoneOffAtEnd) = 1;
     } else {
@@ -179,7 +187,7 @@ void CScheduleEngine::OnTimerNotification(int id, int n) {
   }
   if (m_locked.load() == 0) return;
   // The locked place's time is up.
-  PostUniqueCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+  PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
   m_locked = 0;
   if (CRilMgr* ril = Ril()) ril->RefreshStatus(1);
   ChangeInDB();
@@ -194,7 +202,7 @@ void CScheduleEngine::ChangeInDB() {
 }
 
 void CScheduleEngine::SetLocked(int flag) {
-  if (m_locked.load() != 0 && flag == 0) PostUniqueCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+  if (m_locked.load() != 0 && flag == 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
   m_locked = flag;
 }
 
@@ -207,7 +215,7 @@ void CScheduleEngine::LockPlace(const CStrPlace& place) {
   ClearPeriodNotification();
   m_location = 0;
   const int current = CurrentPeriodKey();
-  if (current >= 0) PostUniqueCommand(1, INFINITE, static_cast<ULONG_PTR>(current));
+  if (current >= 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(current));
   SYSTEMTIME now{};
   GetLocalTime(&now);
   const int key = FindPeriodAt(now.wHour, now.wMinute, place.GetIdPlace(), true);
@@ -224,7 +232,7 @@ void CScheduleEngine::LockPlace(const CStrPlace& place) {
       m_currentPeriod = period;
     }
     SetPeriodNotification(0, period.GetEnd().wHour, period.GetEnd().wMinute);
-    PostUniqueCommand(0, INFINITE, 0);
+    PostCommand(0, INFINITE, static_cast<ULONG_PTR>(period.GetKey()));
   } else if (GetNextPeriod(period, place.GetIdPlace())) {
     SetPeriodNotification(1, period.GetBegin().wHour, period.GetBegin().wMinute);
   }
@@ -397,7 +405,7 @@ void CScheduleEngine::NewCurrentPeriod(const CStrPeriod& period) {
   }
   SetPeriodNotification(0, period.GetEnd().wHour, period.GetEnd().wMinute);
   WakeUp();
-  PostUniqueCommand(0, INFINITE, 0);
+  PostCommand(0, INFINITE, static_cast<ULONG_PTR>(period.GetKey()));
 }
 
 void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
@@ -460,16 +468,21 @@ void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
   }
 
   const bool old_known = LocationKnown(old_value);
-  const bool new_known = LocationKnown(new_value);
+  bool new_known = LocationKnown(new_value);
+  int value = new_value;
   if (old_known && !new_known) {
     // Leaving a known place for an unknown cell: ask the radio once more before believing it.
     Sleep(5000);
     ril->QueryCellTower();
     Sleep(2000);
     ril->RefreshMainWindow();
+    // What the radio says now decides: back where it was is no change at all (the boundary armed
+    // stays), anything else is judged by itself, not by the cell that was only passed through.
+    value = static_cast<int>(ril->GetLocationKey());
+    if (value == old_value) return;
+    new_known = LocationKnown(value);
   }
-  m_location = static_cast<int>(ril->GetLocationKey());
-  const int value = m_location.load();
+  m_location = value;
 
   CStrPeriod found;
   const bool has_frame = GetCurrentFrame(found);
@@ -497,7 +510,9 @@ void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
 
 void CScheduleEngine::StartPeriod(int trigger, int period_key) {
   Trace(0, u"CScheduleEngine::StartPeriod(%d,%d)", trigger, period_key);
-  if (trigger == 0) period_key = CurrentPeriodKey();
+  // Transitions run in the order they were queued. A start whose period is no longer current was
+  // overtaken by a later change (whose own start is queued behind it): it is dropped.
+  if (trigger == 0 && period_key != CurrentPeriodKey()) return;
   std::vector<CStrAction> actions;
   CStrPeriod period;
   CStrPlace place;
@@ -518,6 +533,8 @@ void CScheduleEngine::StartPeriod(int trigger, int period_key) {
     return;
   }
   if (!found) return;  // the period went away since the run was queued
+  // The end of a period whose start was dropped as overtaken: nothing of it ran, nothing ends.
+  if (trigger == 1 && period_key != m_startedPeriod) return;
 
   const int count = static_cast<int>(actions.size());
   std::u16string frame;
@@ -541,6 +558,14 @@ void CScheduleEngine::StartPeriod(int trigger, int period_key) {
   RunActions(trigger, actions);
   m_lastTrigger = trigger;
   m_lastPeriod = period_key;
+  if (trigger == 0) {
+    m_startedPeriod = period_key;
+  } else {
+    // Once its end ran, the period is no longer in force: a later move ends nothing again.
+    m_startedPeriod = -1;
+    std::lock_guard<std::mutex> lock(m_stateLock);
+    if (m_currentPeriod.GetKey() == period_key) m_currentPeriod.SetKey(-1);
+  }
   velomar::schedule::RefreshLocationDisplay();
 }
 

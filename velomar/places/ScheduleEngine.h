@@ -1,8 +1,11 @@
 // The schedule engine: turns the phone's location (the cell id or LAC of the radio interface
 // manager) and the time of day into the current place and its current period, and runs a period's
 // actions when it starts and when it ends. One instance per process with its own command thread:
-// command 0 runs the start actions of the current period, 1 the end actions of the period whose key
-// it carries, 2 a location change handed over by a listener call.
+// command 0 runs the start actions and 1 the end actions of the period whose key it carries, 2 a
+// location change handed over by a listener call. Starts and ends run in the order they were
+// queued; a start overtaken by a later change (its period no longer current) is dropped, and so
+// is the end of a period whose start was dropped. Once a period's end ran it is no longer current.
+// A new engine first clears the boundary notifications an earlier instance left armed.
 //
 // It listens to the radio interface manager (manager 6: only event 1, a new position, and event 10
 // count) and to the phone manager, is the target of timer notifications 7 (0: the current period
@@ -134,6 +137,8 @@ class CScheduleEngine : public IStatusListener, public ITimerNotificationListene
   // keys are numbered from 0, so 0 would make the first period's first start a repeat).
   int m_lastTrigger = 0;
   int m_lastPeriod = -1;
+  // The period whose start ran and whose end has not (command thread); -1 when none.
+  int m_startedPeriod = -1;
   std::atomic<int> m_location{-1};
   std::atomic<int> m_locked{0};
   std::mutex m_stateLock;  // the current period and the locked place

@@ -13,6 +13,9 @@ bool CTimeFrame::ContainsTime(const CHourMinute& time, bool inclusive_start) con
   }
   // Past midnight, or the whole day.
   if (inclusive_start) return m_start <= time || time < m_end;
+  // Without the start, a frame past midnight holds its own end as a frame within the day does:
+  // 18:00-00:00 holds 00:00, so a 20:00-00:00 beside it is seen as lying inside it.
+  if (!IsEmpty()) return m_start < time || time <= m_end;
   return m_start < time || time < m_end;
 }
 

@@ -105,6 +105,13 @@ TEST_F(PeriodRulesTest, AddChecksAgainstEveryPeriodOfThePlace) {
        {"22:00-06:00 Night"}},
       {"inside the night", {{u"Night", 22, 0, 6, 0}}, {u"N", 23, 0, 1, 0}, 6, 1, Box::kSplit,
        {"01:00-06:00 Night", "22:00-23:00 Night", "23:00-01:00 N"}},
+      // Past midnight, sharing the other's end: inside it, as 11:59-12:00 lies in 08:00-12:00.
+      {"sharing an end at midnight", {{u"Evening", 18, 0, 0, 0}}, {u"N", 20, 0, 0, 0}, 6, 1, Box::kSplit,
+       {"18:00-20:00 Evening", "20:00-00:00 N"}},
+      {"sharing the night's end", {{u"Night", 22, 0, 6, 0}}, {u"N", 23, 0, 6, 0}, 7, 0, Box::kSplit,
+       {"22:00-06:00 Night"}},
+      {"over the night's end", {{u"Night", 22, 0, 6, 0}}, {u"N", 23, 0, 7, 0}, 6, 0, Box::kIntersects,
+       {"22:00-06:00 Night"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -159,6 +159,7 @@ TEST_F(RecordsTest, TimeFrameContainment) {
       {&morning, {8, 0}, false, false}, {&morning, {7, 59}, true, false}, {&night, {23, 59}, true, true},
       {&night, {0, 0}, true, true},     {&night, {5, 59}, true, true},    {&night, {6, 0}, true, false},
       {&night, {21, 59}, true, false},  {&night, {22, 0}, false, false},  {&night, {22, 1}, false, true},
+      {&night, {6, 0}, false, true},    {&night, {6, 1}, false, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.frame->ContainsTime(c.time, c.inclusive), c.contained)
@@ -183,6 +184,11 @@ TEST_F(RecordsTest, TimeFrameOverlaps) {
       {{{1, 0}, {2, 0}}, {{10, 0}, {10, 0}}, true},
       {{{22, 0}, {6, 0}}, {{5, 0}, {7, 0}}, true},      // past midnight
       {{{22, 0}, {6, 0}}, {{6, 0}, {22, 0}}, false},
+      {{{18, 0}, {0, 0}}, {{20, 0}, {0, 0}}, true},     // past midnight, the same end
+      {{{20, 0}, {0, 0}}, {{18, 0}, {0, 0}}, true},
+      {{{22, 0}, {6, 0}}, {{23, 0}, {6, 0}}, true},
+      {{{23, 0}, {6, 0}}, {{22, 0}, {6, 0}}, true},
+      {{{18, 0}, {22, 0}}, {{22, 0}, {6, 0}}, false},   // adjacent at the night's start
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.a.Intersects(c.b), c.intersect)

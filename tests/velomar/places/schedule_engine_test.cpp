@@ -44,6 +44,39 @@ TEST_F(ScheduleTest, CellChangesEndThePeriodLeftAndStartThePeriodEntered) {
   EXPECT_EQ(EngineEvents(), (Entries{"Home: Day starts", "Home: Day ends", "Work: Office starts"}));
 }
 
+TEST_F(ScheduleTest, ABurstOfMovesEndsThePeriodLeftFirstAndStartsOnlyTheLastOne) {
+  // Four places, each in force all day: its start sets Wi-Fi, its end Bluetooth, to its number.
+  int periods[5] = {};
+  for (int n = 1; n <= 4; ++n) {
+    const int place = AddPlace(ce::text::Format(u"P%d", n), 100 + n);
+    periods[n] = AddPeriod(place, u"All", 0, 0, 0, 0);
+    AddAction(periods[n], MGR_WIFI, 0, n);
+    AddAction(periods[n], MGR_BT, 1, n);
+  }
+  MoveTo(101);
+  ASSERT_EQ(Await(1), Entries{Entry(MGR_WIFI, 1, 0, 0, 0)});
+  // Three location events are queued before the engine has taken the first (it waits at the
+  // database); each then finds the phone somewhere new, so the transitions they queue come behind
+  // all three.
+  {
+    std::lock_guard<std::recursive_mutex> hold(m_db->GetLock());
+    MoveTo(102);
+    m_engine->StatusChanged(1, MGR_RIL, RIL_EVENT_POSITION);
+    m_engine->StatusChanged(1, MGR_RIL, RIL_EVENT_POSITION);
+  }
+  // The engine pauses on the clock after each command: moved a millisecond at a time, it takes
+  // the next one only once the test has seen the last one done.
+  for (int cell : {102, 103, 104}) {
+    if (cell != 102) MoveTo(cell);
+    ASSERT_TRUE(DriveClockUntil([&] { return m_engine->GetCurrentLocationValue() == cell; }, 20'000, 1)) << cell;
+  }
+  // Only the place left first ends (the others never started), and then the last one starts.
+  EXPECT_EQ(Await(2), (Entries{Entry(MGR_BT, 1, 0, 0, 0), Entry(MGR_WIFI, 4, 0, 0, 0)}));
+  EXPECT_EQ(m_engine->GetCurrentPeriod().GetKey(), periods[4]);
+  DriveClockUntil([&] { return EngineEvents().size() >= 3; });
+  EXPECT_EQ(EngineEvents(), (Entries{"P1: All starts", "P1: All ends", "P4: All starts"}));
+}
+
 TEST_F(ScheduleTest, ManagersAreSetInOrderWithForwardingAndPhoneAfterTheOthersAndPowerLast) {
   const struct {
     const char* what;
@@ -90,29 +123,36 @@ TEST_F(ScheduleTest, DayMasksDisabledActionsAndMissingManagersAreSkippedAndLogge
                                      "Unknown action 50: action skipped", "Unknown action 77: action skipped"}));
 }
 
-TEST_F(ScheduleTest, ASecondEndOfTheSamePeriodIsSkipped) {
+TEST_F(ScheduleTest, AnEndedPeriodIsNoLongerInForceAndASecondEndIsOnlyLogged) {
   const int place = AddPlace(u"Home", 101);
   const int period = AddPeriod(place, u"Day", 8, 0, 18, 0);
   AddAction(period, MGR_WIFI, 0, 1);
   AddAction(period, MGR_WIFI, 1, 0);
+  const int work = AddPlace(u"Work", 202);
+  AddPeriod(work, u"Office", 9, 0, 17, 0);
   MoveTo(101);
   ASSERT_EQ(Await(1).size(), 1u);
   SetNow(1, 18, 0);
-  m_engine->OnTimerNotification(kPeriodNotificationId, 0);
+  {
+    // The boundary comes twice before the engine runs either (held at the database).
+    std::lock_guard<std::recursive_mutex> hold(m_db->GetLock());
+    m_engine->OnTimerNotification(kPeriodNotificationId, 0);
+    m_engine->OnTimerNotification(kPeriodNotificationId, 0);
+  }
   EXPECT_EQ(Await(1), Entries{Entry(MGR_WIFI, 0, 0, 0, 0)});
-  m_engine->OnTimerNotification(kPeriodNotificationId, 0);
-  EXPECT_EQ(Await(1), Entries{});
   DriveClockUntil([&] { return EngineEvents().size() >= 3; });
-  const Entries events = EngineEvents();
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[1], "Home: Day ends");
-  EXPECT_EQ(events[2], "The actions of this period already ran");
-  // No period holds 18:00 and none starts later today: tomorrow's start is armed.
+  EXPECT_EQ(EngineEvents(), (Entries{"Home: Day starts", "Home: Day ends", "The actions of this period already ran"}));
+  // Once ended, the period is no longer in force: leaving the place ends nothing a third time.
+  EXPECT_EQ(m_engine->GetCurrentPeriod().GetKey(), -1);
+  MoveTo(202);
+  EXPECT_EQ(Await(1), Entries{});
+  EXPECT_EQ(EngineEvents().size(), 3u);
+  // No period of work holds 18:00 and none starts later today: tomorrow's start is armed.
   const auto pending = PendingNotifications();
   ASSERT_EQ(pending.size(), 1u);
   EXPECT_EQ(pending[0].arguments, "timer_notification_07_01");
   EXPECT_EQ(pending[0].start.wDay, 2);
-  EXPECT_EQ(pending[0].start.wHour, 8);
+  EXPECT_EQ(pending[0].start.wHour, 9);
 }
 
 TEST_F(ScheduleTest, BoundaryNotificationAtTheMinuteNowIsForTodayAndOneEarlierForTomorrow) {
