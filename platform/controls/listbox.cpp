@@ -14,7 +14,15 @@ struct ListBox : ControlState {
   int current = -1;
   int top = 0;
   int item_height = 14;
+  bool height_set = false;  // LB_SETITEMHEIGHT gave the height; otherwise the font does
   bool focused = false;
+
+  // Rows are as high as the font needs, and never lower than on a common screen.
+  void FontChanged(HWND hwnd) {
+    if (height_set) return;
+    item_height = std::max(14, FontHeight(font) + 1);
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
 
   bool Multi(DWORD style) const { return style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL); }
 
@@ -126,6 +134,7 @@ struct ListBox : ControlState {
         return 0;
       case LB_SETITEMHEIGHT:
         item_height = std::max(1, static_cast<int>(LOWORD(lparam)));
+        height_set = true;
         InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
       case LB_GETITEMHEIGHT: return item_height;

@@ -45,6 +45,9 @@ struct Static : ControlState {
     if (style & SS_SUNKEN) {
       Sunken(hdc, r);
       InflateRect(&r, -2, -2);
+    } else if (style & WS_BORDER) {  // a thin frame, as bordered statics that are tapped show
+      Frame(hdc, r, RGB(0x40, 0x40, 0x40));
+      InflateRect(&r, -1, -1);
     }
     if (type == SS_ICON && image) {
       DrawIconEx(hdc, 0, 0, reinterpret_cast<HICON>(image), 0, 0, 0, nullptr, DI_NORMAL);

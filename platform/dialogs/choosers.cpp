@@ -1,9 +1,11 @@
-// The file and colour choosers: what they ask is recorded, the scripted user answers.
+// The file and colour choosers: what they ask is recorded; the scripted user answers, or a person
+// in the drawn chooser when no answer is waiting and someone can answer.
 #include <cstdio>
 
+#include "platform/dialogs/chooser_internal.h"
 #include "platform/dialogs/commdlg.h"
 #include "platform/files/files.h"
-#include "platform/menus/answer_wait.h"
+#include "platform/scripted/scripted_user.h"
 #include "platform/text/utf.h"
 
 namespace {
@@ -27,6 +29,45 @@ std::vector<std::u16string> Filters(LPCWSTR filter) {
   return out;
 }
 
+// Where the drawn chooser starts: the caller's folder, else the folder of the proposed file, else
+// "\My Documents", else the root; always a folder of the device.
+std::u16string StartFolder(const OPENFILENAMEW& info) {
+  std::vector<std::u16string> candidates;
+  std::u16string initial = Text(info.lpstrInitialDir);
+  if (!initial.empty() && initial != u".") candidates.push_back(initial);
+  std::u16string file = Text(info.lpstrFile);
+  if (std::size_t slash = file.find_last_of(u"\\/"); slash != std::u16string::npos) candidates.push_back(file.substr(0, slash + 1));
+  candidates.push_back(u"\\My Documents");
+  for (auto& c : candidates) {
+    auto clean = ce::dialogs::CleanDevicePath(c);
+    if (!clean) continue;
+    DWORD a = GetFileAttributesW(clean->c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY)) return *clean;
+  }
+  return u"\\";
+}
+
+ce::dialogs::FileRequest RequestOf(const OPENFILENAMEW& info, bool save) {
+  ce::dialogs::FileRequest r;
+  r.save = save;
+  r.title = Text(info.lpstrTitle);
+  for (LPCWSTR f = info.lpstrFilter; f && *f && r.filters.size() < 64;) {
+    std::u16string name(ce::text::WideView(f));
+    f += name.size() + 1;
+    std::u16string pattern(ce::text::WideView(f));
+    f += pattern.size() + 1;
+    r.filters.emplace_back(name, pattern);
+    if (pattern.empty()) break;
+  }
+  r.filter = info.nFilterIndex > 0 ? static_cast<int>(info.nFilterIndex) - 1 : 0;
+  r.folder = StartFolder(info);
+  std::u16string file = Text(info.lpstrFile);
+  std::size_t slash = file.find_last_of(u"\\/");
+  r.name = slash == std::u16string::npos ? file : file.substr(slash + 1);
+  r.def_ext = Text(info.lpstrDefExt);
+  return r;
+}
+
 BOOL FileChooser(LPOPENFILENAMEW info, bool save) {
   chooser_error = 0;
   if (!info || !info->lpstrFile || info->nMaxFile == 0) {
@@ -34,21 +75,40 @@ BOOL FileChooser(LPOPENFILENAMEW info, bool save) {
     return FALSE;
   }
   auto kind = save ? ce::scripted::Kind::kSaveFile : ce::scripted::Kind::kOpenFile;
+  const std::string kind_name = ce::scripted::KindName(kind);
   auto& user = ce::scripted::User::Get();
   ce::scripted::Shown shown{kind, Text(info->lpstrTitle), {}, 0, false, 0};
   shown.texts.push_back(u"folder: " + Text(info->lpstrInitialDir));
   shown.texts.push_back(u"file: " + Text(info->lpstrFile));
   for (auto& f : Filters(info->lpstrFilter)) shown.texts.push_back(u"filter: " + f);
   std::size_t record = user.Begin(shown);
-  auto got = ce::menus::AwaitAnswer(kind, true);
-  if (!got.answer) {
-    if (!got.dismissed) user.Log(std::string(ce::scripted::KindName(kind)) + ": no scripted answer; cancelled");
+  // A scripted answer waiting is taken at once; otherwise the chooser is drawn when someone can
+  // answer it (held answers, a person at the screen), else it is cancelled.
+  std::optional<ce::scripted::Answer> answer = user.Take(kind);
+  std::u16string path;
+  bool person = false, dismissed = false;
+  if (!answer && ce::dialogs::DrawChoosers()) {
+    auto request = RequestOf(*info, save);
+    auto end = ce::dialogs::RunFileChooser(info->hwndOwner, request, kind);
+    answer = std::move(end.answer);
+    person = end.ok;
+    dismissed = !answer && !person && !end.unanswered;
+    if (person) path = request.path;
+  }
+  if (!answer && !person) {
+    if (!dismissed) user.Log(kind_name + ": no scripted answer; cancelled");
     user.Finish(record, 0, false);
     return FALSE;
   }
-  std::u16string path = got.answer->text;
+  if (answer) path = answer->text;
+  const bool scripted = !person;
   if (path.empty()) {
-    user.Finish(record, 0, true);
+    user.Finish(record, 0, scripted);
+    return FALSE;
+  }
+  if (!ce::dialogs::CleanDevicePath(path)) {
+    user.Log(kind_name + ": the path " + ce::text::ToUtf8(path) + " leads outside the device; cancelled");
+    user.Finish(record, 0, false);
     return FALSE;
   }
   std::size_t slash = path.find_last_of(u'\\');
@@ -64,7 +124,7 @@ BOOL FileChooser(LPOPENFILENAMEW info, bool save) {
     // The buffer is too small: its first character receives the length needed.
     if (info->nMaxFile >= 1) info->lpstrFile[0] = static_cast<WCHAR>(std::min<std::size_t>(path.size() + 1, 0xFFFF));
     chooser_error = FNERR_BUFFERTOOSMALL;
-    user.Finish(record, 0, true);
+    user.Finish(record, 0, scripted);
     return FALSE;
   }
   std::copy(path.begin(), path.end(), info->lpstrFile);
@@ -77,7 +137,7 @@ BOOL FileChooser(LPOPENFILENAMEW info, bool save) {
     std::copy(title.begin(), title.end(), info->lpstrFileTitle);
     info->lpstrFileTitle[title.size()] = 0;
   }
-  user.Finish(record, 1, true);
+  user.Finish(record, 1, scripted);
   return TRUE;
 }
 
@@ -101,13 +161,25 @@ BOOL ChooseColorW(LPCHOOSECOLORW info) {
     shown.texts.push_back(u"initial: " + ce::text::FromUtf8(buf));
   }
   std::size_t record = user.Begin(shown);
-  auto got = ce::menus::AwaitAnswer(ce::scripted::Kind::kColor, true);
-  if (!got.answer || got.answer->value == 0) {
-    if (!got.answer && !got.dismissed) user.Log("color: no scripted answer; cancelled");
-    user.Finish(record, 0, got.answer.has_value());
+  std::optional<ce::scripted::Answer> answer = user.Take(ce::scripted::Kind::kColor);
+  bool dismissed = false;
+  if (!answer && ce::dialogs::DrawChoosers()) {
+    COLORREF color = (info->Flags & CC_RGBINIT) ? info->rgbResult : RGB(0, 0, 0);
+    auto end = ce::dialogs::RunColorChooser(info->hwndOwner, color, info->lpCustColors);
+    if (end.ok) {
+      info->rgbResult = color & 0x00FFFFFFu;
+      user.Finish(record, 1, false);
+      return TRUE;
+    }
+    answer = std::move(end.answer);
+    dismissed = !answer && !end.unanswered;
+  }
+  if (!answer || answer->value == 0) {
+    if (!answer && !dismissed) user.Log("color: no scripted answer; cancelled");
+    user.Finish(record, 0, answer.has_value());
     return FALSE;
   }
-  info->rgbResult = got.answer->color & 0x00FFFFFFu;
+  info->rgbResult = answer->color & 0x00FFFFFFu;
   user.Finish(record, 1, true);
   return TRUE;
 }

@@ -1,4 +1,4 @@
-// The file and colour choosers, answered by the scripted user (they are not drawn).
+// The file and colour choosers: the scripted user answers them, or a person in the drawn chooser.
 #pragma once
 
 #include "platform/dialogs/dialogs.h"

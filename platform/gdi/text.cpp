@@ -492,34 +492,21 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
 
 namespace {
 
+// The device's own font faces, in the order it lists them. The drawing maps each to an installed
+// face; the host's families are never listed, as a program would store their names for the device.
+constexpr const char16_t* kDeviceFaces[] = {u"Courier New", u"Tahoma"};
+
 int EnumFamilies(HDC hdc, LPCWSTR face, FONTENUMPROCW proc, LPARAM data) {
   if (!proc) return 0;
-  std::vector<std::string> families;
-  FcPattern* pattern = FcPatternCreate();
-  FcObjectSet* set = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* fonts = FcFontList(nullptr, pattern, set);
-  if (fonts) {
-    for (int i = 0; i < fonts->nfont; ++i) {
-      FcChar8* name = nullptr;
-      if (FcPatternGetString(fonts->fonts[i], FC_FAMILY, 0, &name) == FcResultMatch && name) {
-        std::string n(reinterpret_cast<const char*>(name));
-        if (std::find(families.begin(), families.end(), n) == families.end()) families.push_back(n);
-      }
-    }
-    FcFontSetDestroy(fonts);
-  }
-  FcObjectSetDestroy(set);
-  FcPatternDestroy(pattern);
-  std::sort(families.begin(), families.end());
   std::string wanted = face ? Lower(ce::text::ToUtf8(ce::text::WideView(face))) : "";
   int result = 1;
-  for (const auto& family : families) {
-    if (!wanted.empty() && Lower(family) != wanted) continue;
+  for (const char16_t* family : kDeviceFaces) {
+    std::u16string wide(family);
+    if (!wanted.empty() && Lower(ce::text::ToUtf8(wide)) != wanted) continue;
     LOGFONTW lf{};
     lf.lfHeight = -12;
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
-    std::u16string wide = ce::text::FromUtf8(family);
     std::size_t n = std::min<std::size_t>(wide.size(), LF_FACESIZE - 1);
     std::copy_n(wide.begin(), n, lf.lfFaceName);
     TEXTMETRICW tm{};

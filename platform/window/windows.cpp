@@ -37,20 +37,73 @@ void Unlink(const Window& w) {
   list.erase(std::remove(list.begin(), list.end(), w.handle), list.end());
 }
 
-// Places w in its sibling list: at the front, at the back, or after `after`.
+// The top-level window a window belongs to (itself when top-level).
+HWND TopLevelHandle(HWND hwnd) {
+  auto w = Find(hwnd);
+  while (w && w->parent) {
+    auto p = Find(w->parent);
+    if (!p) break;
+    w = p;
+  }
+  return w ? w->handle : nullptr;
+}
+
+// The owner of a top-level window, as a top-level window (a popup owned by a control is owned by
+// that control's dialog); null when it has none.
+HWND TopLevelOwner(const Window& w) { return w.owner ? TopLevelHandle(w.owner) : nullptr; }
+
+// WS_EX_TOPMOST on the window or on a window that owns it, so a box opened from a topmost window
+// stays with it.
+bool InTopmostBand(const Window& w) {
+  const Window* at = &w;
+  WindowPtr hold;
+  for (int depth = 0; at && depth < 64; ++depth) {
+    if (at->ex_style & WS_EX_TOPMOST) return true;
+    HWND owner = TopLevelOwner(*at);
+    hold = owner ? Find(owner) : nullptr;
+    at = hold.get();
+  }
+  return false;
+}
+
+// The rules of the top-level order: the topmost windows lie in front of all others, and a window
+// lies in front of its owner (a dialog, a popup menu, the soft-key bar in front of the window they
+// serve), so a window brought forward does not cover what it owns.
+void KeepTopLevelOrder(std::vector<HWND>& list) {
+  std::stable_partition(list.begin(), list.end(), [](HWND h) {
+    auto w = Find(h);
+    return w && InTopmostBand(*w);
+  });
+  for (std::size_t pass = 0, changed = 1; changed && pass <= list.size(); ++pass) {
+    changed = 0;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+      auto w = Find(list[i]);
+      HWND owner = w ? TopLevelOwner(*w) : nullptr;
+      auto at = owner && owner != list[i] ? std::find(list.begin(), list.begin() + static_cast<std::ptrdiff_t>(i), owner)
+                                          : list.begin() + static_cast<std::ptrdiff_t>(i);
+      if (at == list.begin() + static_cast<std::ptrdiff_t>(i)) continue;
+      HWND h = list[i];
+      list.erase(list.begin() + static_cast<std::ptrdiff_t>(i));
+      list.insert(at, h);
+      changed = 1;
+    }
+  }
+}
+
+// Places w in its sibling list: at the front, at the back, or after `after`; top-level windows
+// then keep the order's rules.
 void PlaceInZOrder(const Window& w, HWND after) {
   auto& list = SiblingsOf(w);
   list.erase(std::remove(list.begin(), list.end(), w.handle), list.end());
+  auto it = std::find(list.begin(), list.end(), after);
   if (after == HWND_BOTTOM) {
     list.push_back(w.handle);
-    return;
-  }
-  auto it = std::find(list.begin(), list.end(), after);
-  if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST || it == list.end()) {
+  } else if (after == HWND_TOP || after == HWND_TOPMOST || after == HWND_NOTOPMOST || it == list.end()) {
     list.insert(list.begin(), w.handle);
   } else {
     list.insert(it + 1, w.handle);
   }
+  if (!w.parent) KeepTopLevelOrder(list);
 }
 
 // A window's rectangle from its position and size. Positions and sizes are kept within 2^24
@@ -581,7 +634,11 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
     moved = r.left != w->rect.left || r.top != w->rect.top;
     sized = r.right - r.left != w->rect.right - w->rect.left || r.bottom - r.top != w->rect.bottom - w->rect.top;
     w->rect = r;
-    if (!(flags & SWP_NOZORDER)) PlaceInZOrder(*w, after);
+    if (!(flags & SWP_NOZORDER)) {
+      if (!w->parent && after == HWND_TOPMOST) w->ex_style |= WS_EX_TOPMOST;
+      if (!w->parent && after == HWND_NOTOPMOST) w->ex_style &= ~WS_EX_TOPMOST;
+      PlaceInZOrder(*w, after);
+    }
     visible = Visible(*w);
     if ((moved || sized || !(flags & SWP_NOZORDER)) && visible && !(flags & SWP_NOREDRAW))
       InvalidateLocked(*w, nullptr, true, true);

@@ -567,7 +567,41 @@ TEST_F(ControlTest, FieldsAndRowsGrowWithTheirFont) {
   SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
   EXPECT_GE(height(combo), tm.tmHeight + 4);
   EXPECT_GE(row(), tm.tmHeight);
+
+  // A list box's rows: 14 pixels with the common font, as high as a large font needs (a tap on
+  // the third row picks the third entry), and what LB_SETITEMHEIGHT says once it is said.
+  HWND box = Make(WC_LISTBOXW, LBS_NOTIFY, 52);
+  for (const char16_t* s : {u"One", u"Two", u"Three", u"Four"}) SendMessageW(box, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
+  EXPECT_EQ(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0), 14);
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(large), FALSE);
+  const int rows = static_cast<int>(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0));
+  EXPECT_GT(rows, tm.tmHeight);
+  SendMessageW(box, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 1 + 2 * rows + rows / 2));
+  EXPECT_EQ(SendMessageW(box, LB_GETCURSEL, 0, 0), 2);
+  SendMessageW(box, LB_SETITEMHEIGHT, 0, 30);
+  SendMessageW(box, WM_SETFONT, 0, FALSE);
+  EXPECT_EQ(SendMessageW(box, LB_GETITEMHEIGHT, 0, 0), 30);
+  DestroyWindow(box);
   DestroyWindow(combo);
   DestroyWindow(list);
   DeleteObject(large);
+}
+
+// A static with WS_BORDER shows a frame (the tappable value fields and buttons of many dialogs);
+// one without shows its text alone.
+TEST_F(ControlTest, BorderedStaticShowsItsFrame) {
+  HWND framed = CreateWindowW(WC_STATICW, u"OK", WS_CHILD | WS_VISIBLE | WS_BORDER | SS_CENTER | SS_NOTIFY, 10, 10, 40,
+                              20, parent_, nullptr, nullptr, nullptr);
+  HWND bare = CreateWindowW(WC_STATICW, u"OK", WS_CHILD | WS_VISIBLE | SS_CENTER, 60, 10, 40, 20, parent_, nullptr,
+                            nullptr, nullptr);
+  UpdateWindow(parent_);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  HDC screen = GetDC(nullptr);
+  for (POINT edge : {POINT{10, 20}, POINT{49, 20}, POINT{30, 10}, POINT{30, 29}})
+    EXPECT_EQ(GetPixel(screen, edge.x, edge.y), RGB(0x40, 0x40, 0x40)) << edge.x << "," << edge.y;
+  EXPECT_EQ(GetPixel(screen, 60, 20), GetPixel(screen, 62, 20));  // no frame: the face colour at the edge
+  ReleaseDC(nullptr, screen);
+  DestroyWindow(framed);
+  DestroyWindow(bare);
 }

@@ -1,6 +1,7 @@
 // Shapes, raster operations, clipping and text on a memory DC, checked on the pixels.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "tests/platform/gdi/gdi_fixture.h"
 
@@ -270,12 +271,19 @@ TEST_F(DrawingTest, FontFacesMapToInstalledFamilies) {
   SelectObject(dc, GetStockObject(SYSTEM_FONT));
   DeleteObject(condensed);
 
-  int count = 0;
-  EnumFontsW(dc, u"DejaVu Sans", [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM n) {
-    ++*reinterpret_cast<int*>(n);
-    return 1;
-  }, reinterpret_cast<LPARAM>(&count));
-  EXPECT_EQ(count, 1);
+  // The device's faces are listed, never the host's families behind them.
+  auto faces = [&](LPCWSTR face) {
+    std::vector<std::u16string> names;
+    EnumFontsW(dc, face, [](const LOGFONTW* lf, const TEXTMETRICW* tm, DWORD, LPARAM out) {
+      EXPECT_GT(tm->tmHeight, 0);
+      reinterpret_cast<std::vector<std::u16string>*>(out)->emplace_back(lf->lfFaceName);
+      return 1;
+    }, reinterpret_cast<LPARAM>(&names));
+    return names;
+  };
+  EXPECT_EQ(faces(nullptr), (std::vector<std::u16string>{u"Courier New", u"Tahoma"}));
+  EXPECT_EQ(faces(u"tahoma"), (std::vector<std::u16string>{u"Tahoma"}));
+  EXPECT_TRUE(faces(u"DejaVu Sans").empty());
 }
 
 TEST_F(DrawingTest, DeletingASelectedObjectWaitsUntilItIsDeselected) {

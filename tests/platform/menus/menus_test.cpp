@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/controls/controls.h"
+#include "platform/gdi/gdi.h"
 #include "platform/gdi/images.h"
 #include "platform/display/display.h"
 #include "platform/menus/menu_popup.h"
@@ -275,4 +276,46 @@ TEST_F(MenuTest, PersonPicksFromDrawnPopup) {
   EXPECT_FALSE(User::Get().shown().at(0).scripted);
   EXPECT_TRUE(User::Get().log().empty());
   DestroyMenu(menu);
+}
+
+// The bar stays where a person sees it: in front of its full-screen owner when the owner is
+// brought forward (the program shown again), and painted on the screen.
+TEST_F(MenuTest, SoftKeyBarStaysInFrontOfItsOwner) {
+  ASSERT_EQ(ce::resources::AddModuleResourceText(u"", R"(
+menu 9
+  popup "Menu"
+    item 40013 "Save"
+  end
+end
+softkeys 9 menu 9
+  key IDCANCEL "Hide"
+  key IDOK "Done"
+end
+)"), "");
+  HWND full = CreateWindowW(u"MenuOwner", u"", 0, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  SHMENUBARINFO mb{};
+  mb.cbSize = 36;
+  mb.hwndParent = full;
+  mb.nToolBarId = 9;
+  ASSERT_TRUE(SHCreateMenuBar(&mb));
+  HWND box = CreateWindowExW(0, u"MenuOwner", u"", WS_POPUP | WS_VISIBLE, 20, 100, 200, 100, full, nullptr, nullptr, nullptr);
+  ShowWindow(full, SW_SHOW);
+  SetForegroundWindow(full);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  EXPECT_EQ(WindowFromPoint(POINT{120, 310}), mb.hwndMB);
+  EXPECT_EQ(WindowFromPoint(POINT{120, 150}), box);  // what it owns stays in front of it too
+  EXPECT_EQ(WindowFromPoint(POINT{120, 50}), full);
+  // The bar's dark face is on the screen.
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 120, 318), RGB(0x30, 0x30, 0x30));
+  ReleaseDC(nullptr, screen);
+  // Another program's window made topmost goes in front of the bar; made not topmost again, behind it.
+  HWND other = CreateWindowW(u"MenuOwner", u"", WS_VISIBLE, 0, 0, 240, 320, nullptr, nullptr, nullptr, nullptr);
+  SetWindowPos(other, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(WindowFromPoint(POINT{120, 310}), other);
+  SetWindowPos(other, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  EXPECT_EQ(WindowFromPoint(POINT{120, 310}), mb.hwndMB);
+  DestroyWindow(other);
+  DestroyWindow(full);
 }
