@@ -49,8 +49,10 @@ function(add_folder_tests target)
     list(APPEND ARG_EXTRA_LABELS threads)
     add_dependencies(threaded_tests ${target})
   endif()
+  # The test list is read when the program is linked, alongside the rest of the build, rather than
+  # by ctest one program after another before the first test starts.
   gtest_discover_tests(${target}
-    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_MODE POST_BUILD
     DISCOVERY_TIMEOUT 60
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     TEST_LIST ${target}_TESTS
