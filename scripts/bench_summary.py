@@ -62,7 +62,7 @@ def main(paths):
         peer = cm.get("peer_" + unit, cm.get("limit_" + unit))
         shown = {unit, "peer_" + unit, "limit_" + unit, "ratio"}
         other = " ".join(f"{k}={human(v)}" for k, v in cm.items() if k not in shown)
-        print(fmt.format(name, unit, human(cm[unit]), human(cl.get(unit, 0)),
+        print(fmt.format(name, unit, human(cm[unit]), human(cl[unit]) if unit in cl else "-",
                          human(peer) if peer is not None else "-",
                          f"{cm['ratio']:.2f}" if "ratio" in cm else "-",
                          f"{cl['ratio']:.2f}" if "ratio" in cl else "-", other))
