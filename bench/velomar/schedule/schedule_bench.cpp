@@ -64,6 +64,7 @@ struct Setup {
   std::unique_ptr<CRilMgr> ril;
   std::unique_ptr<CountingMgr> wifi;
   CScheduleEngine* engine = nullptr;
+  int next = kCellA;  // the cell of the next change: always the other place's (across repetitions)
 
   Setup() {
     bench::TemporaryDeviceFolder();
@@ -119,17 +120,18 @@ void BM_CellChangeToAction(benchmark::State& state) {
   Setup& world = World();
   std::vector<double> ms;
   ms.reserve(kChanges);
-  int next = kCellA;
   for (auto _ : state) {
     ms.clear();
     const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < kChanges; ++i) {
       const int before = world.wifi->count.load();
       const auto t0 = std::chrono::steady_clock::now();
-      world.ril->PositionChanged(static_cast<DWORD>(next), 7, 1);
-      while (world.wifi->count.load() == before) std::this_thread::yield();
+      world.ril->PositionChanged(static_cast<DWORD>(world.next), 7, 1);
+      while (world.wifi->count.load() == before && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
+        std::this_thread::yield();
+      if (world.wifi->count.load() == before) return state.SkipWithError("the change was not taken within 20 s");
       ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-      next = next == kCellA ? kCellB : kCellA;
+      world.next = world.next == kCellA ? kCellB : kCellA;
       std::this_thread::sleep_for(kSettle);
     }
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() -
@@ -145,7 +147,6 @@ void BM_FirstCellChangeAfterMount(benchmark::State& state) {
   Setup& world = World();
   constexpr int kMounts = 5;
   std::vector<double> ms;
-  int next = kCellA;
   for (auto _ : state) {
     ms.clear();
     for (int i = 0; i < kMounts; ++i) {
@@ -153,10 +154,12 @@ void BM_FirstCellChangeAfterMount(benchmark::State& state) {
       world.db->OpenDB();  // the volume mounted again from its file: every cache empty
       const int before = world.wifi->count.load();
       const auto t0 = std::chrono::steady_clock::now();
-      world.ril->PositionChanged(static_cast<DWORD>(next), 7, 1);
-      while (world.wifi->count.load() == before) std::this_thread::yield();
+      world.ril->PositionChanged(static_cast<DWORD>(world.next), 7, 1);
+      while (world.wifi->count.load() == before && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
+        std::this_thread::yield();
+      if (world.wifi->count.load() == before) return state.SkipWithError("the change was not taken within 20 s");
       ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-      next = next == kCellA ? kCellB : kCellA;
+      world.next = world.next == kCellA ? kCellB : kCellA;
       std::this_thread::sleep_for(kSettle);
     }
     std::sort(ms.begin(), ms.end());
