@@ -106,9 +106,71 @@ void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline
       DrawState::kPlain);
 }
 
+// The curves of an ellipse of one size centred on the origin, as cairo_arc makes them (in device
+// units, for a context without scaling). A map draws the same few symbols many times, and working
+// out the arc's curves costs more than drawing them; a path kept by size, moved to its place,
+// comes out with the same points to the last bit.
+class EllipseShapes {
+ public:
+  ~EllipseShapes() {
+    for (auto& e : kept_) cairo_path_destroy(e.path);
+    if (scratch_) cairo_destroy(scratch_);
+    if (surface_) cairo_surface_destroy(surface_);
+  }
+  const cairo_path_t* Of(double w, double h) {
+    for (const Entry& e : kept_)
+      if (e.w == w && e.h == h) return e.path;
+    if (!scratch_) {
+      surface_ = cairo_image_surface_create(CAIRO_FORMAT_A1, 1, 1);
+      scratch_ = cairo_create(surface_);
+    }
+    if (kept_.size() >= 32) {
+      cairo_path_destroy(kept_.front().path);
+      kept_.erase(kept_.begin());
+    }
+    cairo_new_path(scratch_);
+    cairo_identity_matrix(scratch_);
+    cairo_scale(scratch_, w / 2, h / 2);
+    cairo_arc(scratch_, 0, 0, 1, 0, 2 * M_PI);
+    cairo_identity_matrix(scratch_);
+    cairo_path_t* path = cairo_copy_path(scratch_);
+    if (path->status != CAIRO_STATUS_SUCCESS) {
+      cairo_path_destroy(path);
+      return nullptr;
+    }
+    kept_.push_back(Entry{w, h, path});
+    return path;
+  }
+
+ private:
+  struct Entry {
+    double w, h;
+    cairo_path_t* path;
+  };
+  std::vector<Entry> kept_;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* scratch_ = nullptr;
+};
+
+bool keep_ellipse_shapes = true;  // the test seam's switch, read under the drawing lock
+
 void EllipsePath(cairo_t* cr, double l, double t, double r, double b) {
   double w = r - l, h = b - t;
   if (w <= 0 || h <= 0) return;
+  cairo_matrix_t m;
+  cairo_get_matrix(cr, &m);
+  // The kept curves hold where the context only moves (the DCs' own contexts) and no path is
+  // open that the arc would join with a line.
+  if (keep_ellipse_shapes && m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0 && cairo_get_tolerance(cr) == 0.1 &&
+      !cairo_has_current_point(cr)) {
+    static EllipseShapes* shapes = new EllipseShapes();  // kept to the end of the process, used under the drawing lock
+    if (const cairo_path_t* path = shapes->Of(w, h)) {
+      cairo_translate(cr, l + w / 2, t + h / 2);
+      cairo_append_path(cr, path);
+      cairo_set_matrix(cr, &m);
+      return;
+    }
+  }
   cairo_save(cr);
   cairo_translate(cr, l + w / 2, t + h / 2);
   cairo_scale(cr, w / 2, h / 2);
@@ -397,3 +459,12 @@ COLORREF GetPixel(HDC hdc, int x, int y) {
   std::uint32_t* p = dc ? PixelAt(*dc, x, y) : nullptr;
   return p ? ToColor(*p) : CLR_INVALID;
 }
+
+namespace ce::gdi {
+
+void KeepEllipseShapes(bool keep) {
+  auto lock = Lock();
+  keep_ellipse_shapes = keep;
+}
+
+}  // namespace ce::gdi

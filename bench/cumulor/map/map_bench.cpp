@@ -3,6 +3,7 @@
 // screen points (already projected) on an image surface of the same size.
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -104,6 +105,15 @@ void BM_MapAirspacePolygons(benchmark::State& state) {
     });
     side.Peer(static_cast<double>(shapes.size()), [&] {
       for (const std::vector<POINT>& pts : projected) {
+        // A shape wholly off the screen (beyond the thick pen's reach) is skipped, as ours skips it.
+        LONG left = pts[0].x, right = pts[0].x, top = pts[0].y, bottom = pts[0].y;
+        for (const POINT& p : pts) {
+          left = std::min(left, p.x);
+          right = std::max(right, p.x);
+          top = std::min(top, p.y);
+          bottom = std::max(bottom, p.y);
+        }
+        if (right < -8 || bottom < -8 || left >= kW + 8 || top >= kH + 8) continue;
         cairo_move_to(cr, pts[0].x, pts[0].y);
         for (std::size_t k = 1; k < pts.size(); ++k) cairo_line_to(cr, pts[k].x, pts[k].y);
         cairo_close_path(cr);

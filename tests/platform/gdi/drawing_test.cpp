@@ -225,6 +225,42 @@ TEST_F(DrawingTest, WhatOneDrawingSetsDoesNotReachTheNext) {
   EXPECT_GT(right - left, 2 * (bottom - top));  // wide, not tall
 }
 
+// Ellipses drawn from the curves kept by size come out pixel for pixel as those whose arc is
+// worked out each time: every size up to 24 pixels, round and flattened, at neighbouring places,
+// with pens of odd and even widths and with none.
+TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
+  HBRUSH red = CreateSolidBrush(kRed);
+  HGDIOBJ old_brush = SelectObject(dc, red);
+  auto draw_all = [&] {
+    RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    for (int size = 1; size <= 24; ++size) {
+      const int x = (size * 7) % (kWidth - 26), y = (size * 5) % (kHeight - 26);
+      Ellipse(dc, x, y, x + size, y + size);
+      Ellipse(dc, x + 1, y + 2, x + 1 + size + 3, y + 2 + size);
+      Ellipse(dc, x + 2, y + 1, x + 2 + size, y + 1 + size / 2 + 1);
+    }
+    return Snapshot();
+  };
+  for (int width : {0, 1, 2, 3}) {
+    SCOPED_TRACE(width);
+    HPEN pen = width == 0 ? static_cast<HPEN>(GetStockObject(NULL_PEN)) : CreatePen(PS_SOLID, width, kBlack);
+    HGDIOBJ old_pen = SelectObject(dc, pen);
+    ce::gdi::KeepEllipseShapes(false);
+    const std::vector<COLORREF> worked_out = draw_all();
+    ce::gdi::KeepEllipseShapes(true);
+    const std::vector<COLORREF> first = draw_all();
+    const std::vector<COLORREF> again = draw_all();  // every size kept by now
+    EXPECT_EQ(std::count(worked_out.begin(), worked_out.end(), kWhite) < kWidth * kHeight / 2, true);
+    EXPECT_EQ(worked_out, first);
+    EXPECT_EQ(worked_out, again);
+    SelectObject(dc, old_pen);
+    if (width) DeleteObject(pen);
+  }
+  SelectObject(dc, old_brush);
+  DeleteObject(red);
+}
+
 TEST_F(DrawingTest, PieFillsItsWedgeCounterClockwise) {
   HBRUSH red = CreateSolidBrush(kRed);
   SelectObject(dc, red);
