@@ -30,6 +30,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/base/errors.h"
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/termination_point.h"
@@ -407,21 +408,39 @@ HWND AllocateHandle() {
   return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x20000 + value * 4));
 }
 
-void Publish(const Window& w) {
+DWORD Publish(const Window& w) {
   EnsureServer();
   std::lock_guard<std::mutex> lock(PublishMutex());
   std::filesystem::path folder = Folder();
   std::filesystem::path file = folder / RecordName(w.handle);
   std::filesystem::path temp = folder / (RecordName(w.handle) + ".new");
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << std::hex << reinterpret_cast<ULONG_PTR>(w.handle) << std::dec << ' ' << getpid() << ' ' << w.thread << ' '
-        << (w.parent ? 0 : 1) << '\n'
-        << Escape(text::ToUtf8(w.cls->name)) << '\n'
-        << Escape(text::ToUtf8(w.text)) << '\n';
+  std::ostringstream record;
+  record << std::hex << reinterpret_cast<ULONG_PTR>(w.handle) << std::dec << ' ' << getpid() << ' ' << w.thread << ' '
+         << (w.parent ? 0 : 1) << '\n'
+         << Escape(text::ToUtf8(w.cls->name)) << '\n'
+         << Escape(text::ToUtf8(w.text)) << '\n';
+  const std::string bytes = record.str();
+  // Written aside and renamed: the record in place is always whole, and one that cannot be
+  // written whole leaves no empty or cut file behind.
+  int error = 0;
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = errno;
+  } else {
+    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n > 0) done += static_cast<std::size_t>(n);
+      else if (n == 0) error = ENOSPC;
+      else if (errno != EINTR) error = errno;
+    }
+    if (close(fd) != 0 && error == 0) error = errno;
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
+  if (error == 0 && rename(temp.c_str(), file.c_str()) != 0) error = errno;
+  if (error == 0) return ERROR_SUCCESS;
+  unlink(temp.c_str());
+  if (error == ENOSPC || error == EDQUOT || error == EFBIG) return ERROR_DISK_FULL;
+  if (error == EROFS || error == EACCES || error == EPERM) return ERROR_ACCESS_DENIED;
+  return ERROR_WRITE_FAULT;
 }
 
 void Unpublish(HWND hwnd) {
@@ -437,7 +456,13 @@ HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title) {
     std::string name = entry.path().filename().string();
     if (name.rfind("w-", 0) != 0 || name.size() != 18) continue;
     Record r;
-    if (!ReadRecord(entry.path(), r) || r.pid == getpid() || !r.top_level) continue;
+    if (!ReadRecord(entry.path(), r)) {
+      // Records are renamed into place whole: one that does not read (an empty one an earlier
+      // version left on a full folder) names no window.
+      std::filesystem::remove(entry.path(), ec);
+      continue;
+    }
+    if (r.pid == getpid() || !r.top_level) continue;
     if (cls && !NamesEqual(r.cls, *cls)) continue;
     if (title && r.title != *title) continue;
     if (!ProcessAlive(r.pid)) {

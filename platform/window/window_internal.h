@@ -98,7 +98,9 @@ void ForgetWindowState(HWND hwnd);  // focus, capture, activation pointing at a 
 
 // Across processes (remote.cpp).
 HWND AllocateHandle();
-void Publish(const Window& w);
+// Writes (or rewrites) the window's record for other processes: 0, or the error when it could not
+// be written whole (ERROR_DISK_FULL, ERROR_ACCESS_DENIED); a record that was in place stays.
+DWORD Publish(const Window& w);
 void Unpublish(HWND hwnd);
 HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title);
 // Delivery to a window of another process: false when no process of the device owns it.

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +18,7 @@
 
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/testing/folder_states.h"
 #include "tests/platform/window/window_fixture.h"
 
 extern char** environ;
@@ -90,6 +93,26 @@ LRESULT HostProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 }
 
 }  // namespace
+
+// A top-level window whose record other processes cannot read (a full or read-only folder) would
+// run unseen and could not be closed by them: it is not made, and the program learns why.
+TEST_F(CrossProcessTest, AWindowNobodyCouldFindIsNotMade) {
+  // Full: ERROR_DISK_FULL. Read-only: the records' folder itself may be missing there.
+  for (const auto& [state, said] : {std::pair{ce::testing::FolderState::kFull, "no window (error 112)"},
+                                    std::pair{ce::testing::FolderState::kReadOnly, "no window (error "}}) {
+    SCOPED_TRACE(said);
+    const auto run = ce::testing::RunWithFolderState(state, ce::DeviceFolder(), WINDOW_PEER_PROGRAM, {}, 20000);
+    if (!run.available) GTEST_SKIP() << "no such folder here: " << run.output;
+    EXPECT_EQ(run.exit_code, 2) << run.output;
+    EXPECT_NE(run.output.find(said), std::string::npos) << run.output;
+  }
+  // An empty record an earlier version left is no window, and goes when windows are looked for.
+  const auto empty = ce::DeviceRuntimeFolder() / "windows" / "w-00000000000ffff0";
+  std::filesystem::create_directories(empty.parent_path());
+  { std::ofstream touch(empty); }
+  EXPECT_EQ(FindWindowW(u"NoSuchClass", nullptr), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(empty));
+}
 
 TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   WNDCLASSW host{};
