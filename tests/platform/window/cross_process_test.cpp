@@ -226,16 +226,26 @@ TEST_F(CrossProcessTest, SixtyFourSendersFromEightProcessesAllGetTheirAnswers) {
 
 namespace {
 
-// Writes raw bytes to this process's window listener as a peer would; the reply bytes, empty when
-// the listener closed without one.
-std::vector<std::uint8_t> RawRequest(const std::vector<std::uint8_t>& bytes) {
+// A socket connected to this process's window listener, or -1.
+int ConnectToListener() {
   sockaddr_un a{};
   a.sun_family = AF_UNIX;
   std::size_t hash = std::hash<std::string>()(std::filesystem::absolute(ce::DeviceRuntimeFolder()).string());
   int n = std::snprintf(a.sun_path + 1, sizeof a.sun_path - 1, "ce-windows-%zx-%ld", hash, static_cast<long>(getpid()));
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n)) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Writes raw bytes to this process's window listener as a peer would; the reply bytes, empty when
+// the listener closed without one.
+std::vector<std::uint8_t> RawRequest(const std::vector<std::uint8_t>& bytes) {
+  int fd = ConnectToListener();
   std::vector<std::uint8_t> reply;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n)) == 0) {
+  if (fd >= 0) {
     if (!bytes.empty()) (void)!write(fd, bytes.data(), bytes.size());
     shutdown(fd, SHUT_WR);
     std::uint8_t buf[64];
@@ -297,4 +307,28 @@ TEST_F(CrossProcessTest, GarbageFromAPeerIsRefused) {
   Pump();
   ASSERT_EQ(Got(WM_USER + 3).size(), 1u);
   EXPECT_EQ(Got(WM_USER + 3)[0].lparam, -7);
+}
+
+TEST_F(CrossProcessTest, IdleConnectionsStallNoRequest) {
+  HWND mine = Make();
+  ASSERT_NE(mine, nullptr);
+  // 64 local connections that never send a byte (and one that sends half a request).
+  std::vector<int> idle;
+  for (int i = 0; i < 64; ++i) {
+    const int fd = ConnectToListener();
+    ASSERT_GE(fd, 0);
+    idle.push_back(fd);
+  }
+  ASSERT_EQ(write(idle[0], "WMSG", 4), 4);
+  constexpr std::uint32_t kMagic = 0x47534D57, kPost = 1;
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::uint8_t> reply = RawRequest(Packet(kMagic, kPost, mine, WM_USER + 3, 1, 2));
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(reply.size(), 12u);
+  EXPECT_EQ(reply[0], 0);
+  // Served as it came, not after the idle connections' time-outs (5 s each, 32 at a time).
+  EXPECT_LT(took, std::chrono::seconds(3));
+  Pump();
+  EXPECT_EQ(Got(WM_USER + 3).size(), 1u);
+  for (int fd : idle) close(fd);
 }
