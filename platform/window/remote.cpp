@@ -554,6 +554,13 @@ bool RemoteWindowExists(HWND hwnd) {
   return hwnd && ReadRecord(Folder() / RecordName(hwnd), r) && r.pid != getpid() && ProcessAlive(r.pid);
 }
 
+bool RemoteWindowClass(HWND hwnd, std::u16string& cls) {
+  Record r;
+  if (!hwnd || !ReadRecord(Folder() / RecordName(hwnd), r) || r.pid == getpid() || !ProcessAlive(r.pid)) return false;
+  cls = r.cls;
+  return true;
+}
+
 DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id) {
   Record r;
   if (!hwnd || !ReadRecord(Folder() / RecordName(hwnd), r) || !ProcessAlive(r.pid)) return 0;

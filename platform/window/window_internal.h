@@ -110,6 +110,8 @@ bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms = INFINITE,
                 bool* timed_out = nullptr);
 bool RemoteWindowExists(HWND hwnd);
+// The class name of another process's window, from its record; false when there is none.
+bool RemoteWindowClass(HWND hwnd, std::u16string& cls);
 bool RemoteForeground(HWND hwnd);
 // ShowWindow on a window of another process; false when no process of the device owns it.
 bool RemoteShow(HWND hwnd, int command, bool& was_visible);

@@ -153,6 +153,11 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 21, 0), 42);
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 8, 4, 0), 41);
 
+  // Its class, as its record names it.
+  WCHAR cls[32] = {};
+  EXPECT_EQ(GetClassNameW(theirs, cls, 32), 10);
+  EXPECT_EQ(std::u16string(cls), u"PeerWindow");
+
   // Brought to the front from here.
   SendMessageW(theirs, WM_USER + 11, 0, 0);
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 0);
@@ -181,6 +186,7 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(FindWindowW(u"PeerWindow", nullptr), nullptr);
   EXPECT_FALSE(PostMessageW(theirs, WM_USER, 0, 0));
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 1, 0), 0);
+  EXPECT_EQ(GetClassNameW(theirs, cls, 32), 0);
   DestroyWindow(mine);
   UnregisterClassW(u"TestHost", nullptr);
 }
