@@ -102,6 +102,14 @@ TEST_F(DevicectlTest, StoredTextsArePrintedEscaped) {
   EXPECT_NE(status.find("connection         two\\x0Alines {436EF144"), std::string::npos) << status;
 }
 
+TEST_F(DevicectlTest, AFolderThatIsNotThereIsNoDevice) {
+  const auto missing = device_folder() / "nosuch";
+  const auto run = RunDevicectl(missing, {"status"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("no device folder"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
 // The clock on a folder where it cannot be stored: refused with the reason (exit 1), never an empty
 // offset in place of the good one (which would put every process of the device on the host's time).
 TEST_F(DevicectlTest, AClockThatCannotBeStoredIsRefused) {
