@@ -1,5 +1,10 @@
 #include "platform/kernel/clock.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -7,6 +12,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/base/errors.h"
 #include "platform/kernel/clock_internal.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/waitable.h"
@@ -84,22 +90,40 @@ std::int64_t DeviceClockOffsetMs() {
   return c.offset_ms;
 }
 
-void SetDeviceClockOffsetMs(std::int64_t offset_ms) {
+DWORD SetDeviceClockOffsetMs(std::int64_t offset_ms) {
   OffsetCache& c = TheOffsetCache();
   const std::uint64_t serial = DeviceFolderSerial();
   std::filesystem::path folder = DeviceFolder();
   std::lock_guard<std::mutex> guard(c.lock);
-  // Written aside and renamed, so that a reader in another process never sees half a file.
-  std::filesystem::path temp = folder / (std::string(kClockFile) + ".new");
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << "offset_ms " << offset_ms << "\n";
+  // Written aside and renamed, so that a reader in another process never sees half a file; a file
+  // that could not be written whole (a full or read-only folder) never replaces the one in place.
+  const std::filesystem::path temp = folder / (std::string(kClockFile) + ".new");
+  const std::string text = "offset_ms " + std::to_string(offset_ms) + "\n";
+  const auto failed = [&temp](int error) -> DWORD {
+    ::unlink(temp.c_str());
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) return ERROR_DISK_FULL;
+    if (error == EROFS || error == EACCES || error == EPERM) return ERROR_ACCESS_DENIED;
+    return ERROR_WRITE_FAULT;
+  };
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return failed(errno);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      return failed(error);
+    }
+    done += static_cast<std::size_t>(n);
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, folder / kClockFile, ec);
+  if (::fsync(fd) != 0 || ::close(fd) != 0) return failed(errno);
+  if (::rename(temp.c_str(), (folder / kClockFile).c_str()) != 0) return failed(errno);
   c.serial = serial;
   c.offset_ms = offset_ms;
   c.checked = steady_clock::now();
+  return ERROR_SUCCESS;
 }
 
 std::int64_t SystemTimeUtc() {
@@ -107,14 +131,14 @@ std::int64_t SystemTimeUtc() {
   return HostUtc() + DeviceClockOffsetMs() * 10'000;
 }
 
-void SetSystemTimeUtc(std::int64_t utc_100ns) {
+DWORD SetSystemTimeUtc(std::int64_t utc_100ns) {
   if (g_manual.load()) {
     auto lock = LockKernel();
     g_manual_utc = utc_100ns;
     WakeWaitersLocked();
-    return;
+    return ERROR_SUCCESS;
   }
-  SetDeviceClockOffsetMs((utc_100ns - HostUtc()) / 10'000);
+  return SetDeviceClockOffsetMs((utc_100ns - HostUtc()) / 10'000);
 }
 
 void InstallManualClock(std::int64_t utc_100ns) {

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "platform/base/types.h"
+
 namespace ce::kernel {
 
 // Milliseconds on the monotonic timeline (the tick count; time-outs are measured on it).
@@ -19,8 +21,10 @@ std::uint64_t MonotonicUs();
 // The device's system time (UTC) in 100 ns units since 1601-01-01 (a FILETIME value).
 std::int64_t SystemTimeUtc();
 // Sets the device's system time (UTC, 100 ns units since 1601): the manual clock's time under a
-// manual clock, otherwise the device clock offset in the device folder.
-void SetSystemTimeUtc(std::int64_t utc_100ns);
+// manual clock, otherwise the device clock offset in the device folder. 0, or the error
+// (ERROR_DISK_FULL, ERROR_ACCESS_DENIED, ERROR_WRITE_FAULT) when the offset could not be stored:
+// the clock then stays as it was.
+DWORD SetSystemTimeUtc(std::int64_t utc_100ns);
 
 // Manual clock. Install it before starting threads that wait; remove it when done.
 // It starts at `utc_100ns` with a tick count of kManualTickStart.
@@ -33,7 +37,8 @@ void AdvanceManualClock(std::uint64_t ms);
 
 // The device clock offset (device UTC minus host UTC, in ms) stored in the device folder.
 std::int64_t DeviceClockOffsetMs();
-void SetDeviceClockOffsetMs(std::int64_t offset_ms);
+// 0, or the error of a write that could not be done whole (the stored offset is kept).
+DWORD SetDeviceClockOffsetMs(std::int64_t offset_ms);
 
 // 100 ns units between 1601-01-01 and 1970-01-01.
 inline constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000LL;

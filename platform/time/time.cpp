@@ -145,7 +145,10 @@ BOOL SetSystemTime(const SYSTEMTIME* utc) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  ce::kernel::SetSystemTimeUtc(*ticks);
+  if (const DWORD error = ce::kernel::SetSystemTimeUtc(*ticks)) {
+    SetLastError(error);
+    return FALSE;
+  }
   return TRUE;
 }
 
@@ -159,7 +162,10 @@ BOOL SetLocalTime(const SYSTEMTIME* local) {
   const TIME_ZONE_INFORMATION tz = ce::time::DeviceTimeZone();
   std::int64_t utc = *ticks + (tz.Bias + tz.StandardBias) * 60'000LL * kTicksPerMs;
   LONG bias = StateAt(tz, utc).bias;
-  ce::kernel::SetSystemTimeUtc(*ticks + bias * 60'000LL * kTicksPerMs);
+  if (const DWORD error = ce::kernel::SetSystemTimeUtc(*ticks + bias * 60'000LL * kTicksPerMs)) {
+    SetLastError(error);
+    return FALSE;
+  }
   return TRUE;
 }
 

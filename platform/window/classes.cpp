@@ -107,14 +107,26 @@ BOOL GetClassInfoW(HINSTANCE instance, LPCWSTR class_name, WNDCLASSW* wc) {
 }
 
 int GetClassNameW(HWND hwnd, LPWSTR name, int size) {
-  auto lock = LockWindows();
-  auto w = Find(hwnd);
-  if (!w || !name || size <= 0) {
-    SetLastError(w ? ERROR_INVALID_PARAMETER : ERROR_INVALID_WINDOW_HANDLE);
+  std::u16string cls;
+  bool local = false;
+  {
+    auto lock = LockWindows();
+    if (auto w = Find(hwnd)) {
+      cls = w->cls->name;
+      local = true;
+    }
+  }
+  // Another process's window: the class its record names.
+  if (!local && !ce::window::RemoteWindowClass(hwnd, cls)) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
-  std::size_t n = std::min<std::size_t>(w->cls->name.size(), static_cast<std::size_t>(size - 1));
-  std::copy_n(w->cls->name.begin(), n, name);
+  if (!name || size <= 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::size_t n = std::min<std::size_t>(cls.size(), static_cast<std::size_t>(size - 1));
+  std::copy_n(cls.begin(), n, name);
   name[n] = 0;
   return static_cast<int>(n);
 }

@@ -20,6 +20,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstring>
+#include <deque>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -30,6 +34,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/base/errors.h"
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/kernel/termination_point.h"
@@ -43,6 +48,8 @@ constexpr std::uint32_t kMagic = 0x47534D57;  // "WMSG"
 constexpr std::uint32_t kPost = 1, kSend = 2, kForeground = 3, kShow = 4;
 constexpr std::size_t kRequestSize = 40, kReplySize = 12;
 constexpr int kServingSlots = 32;  // requests served at once
+constexpr std::size_t kMaxPending = 256;  // connections whose request is still coming in
+constexpr int kRequestWaitMs = 5000;      // how long a request may take to come in
 
 std::filesystem::path Folder() {
   std::filesystem::path f = DeviceRuntimeFolder() / "windows";
@@ -243,10 +250,8 @@ bool CarriesPointer(UINT msg, LPARAM lparam) {
   }
 }
 
-void Serve(int fd) {
-  std::uint8_t req[kRequestSize];
-  Patience patience{nullptr, 5000, false};
-  if (ReadAll(fd, req, sizeof req, patience)) {
+void Serve(int fd, const std::uint8_t (&req)[kRequestSize]) {
+  {
     wire::Reader r(req, sizeof req);
     std::uint32_t magic = r.U32(), kind = r.U32();
     HWND hwnd = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(r.U64()));
@@ -273,6 +278,117 @@ void Serve(int fd) {
   close(fd);
 }
 
+// A connection whose request has not all come in yet.
+struct Pending {
+  int fd;
+  std::uint8_t req[kRequestSize];
+  std::size_t got = 0;
+  std::chrono::steady_clock::time_point deadline;
+};
+
+// The listener's loop: one thread accepts every connection and reads the requests as their bytes
+// come, holding no serving slot meanwhile, so connections that send nothing (or too slowly) stall
+// no one; they are closed after 5 s, and beyond kMaxPending the oldest goes first. A whole request
+// waits for one of the kServingSlots threads that serve them. Never returns while the socket
+// lives; the queue is never destroyed (serving threads may still finish while the process exits).
+void Listen(int listener) {
+  struct Queue {
+    std::mutex lock;
+    std::condition_variable ready;
+    std::deque<std::pair<int, std::array<std::uint8_t, kRequestSize>>> requests;
+    int threads = 0;
+    int idle = 0;
+  };
+  static auto* queue = new Queue;
+  const auto serve_later = [](int c, const std::uint8_t (&req)[kRequestSize]) {
+    std::array<std::uint8_t, kRequestSize> copy;
+    std::memcpy(copy.data(), req, kRequestSize);
+    std::unique_lock<std::mutex> lock(queue->lock);
+    queue->requests.emplace_back(c, copy);
+    if (queue->idle > 0 || queue->threads >= kServingSlots) {
+      queue->ready.notify_one();
+      return;
+    }
+    ++queue->threads;
+    lock.unlock();
+    try {
+      std::thread([] {
+        std::unique_lock<std::mutex> hold(queue->lock);
+        for (;;) {
+          ++queue->idle;
+          queue->ready.wait(hold, [] { return !queue->requests.empty(); });
+          --queue->idle;
+          auto [fd, bytes] = queue->requests.front();
+          queue->requests.pop_front();
+          hold.unlock();
+          std::uint8_t request[kRequestSize];
+          std::memcpy(request, bytes.data(), kRequestSize);
+          Serve(fd, request);
+          hold.lock();
+        }
+      }).detach();
+    } catch (const std::system_error&) {
+      std::lock_guard<std::mutex> again(queue->lock);
+      --queue->threads;  // the request waits for a serving thread that exists
+    }
+  };
+
+  std::vector<Pending> pending;
+  std::vector<pollfd> polls;
+  for (;;) {
+    const auto now = std::chrono::steady_clock::now();
+    int timeout_ms = -1;
+    for (std::size_t i = 0; i < pending.size();) {
+      if (pending[i].deadline <= now) {
+        close(pending[i].fd);
+        pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+        continue;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(pending[i].deadline - now).count() + 1;
+      if (timeout_ms < 0 || left < timeout_ms) timeout_ms = static_cast<int>(left);
+      ++i;
+    }
+    polls.assign(1, pollfd{listener, POLLIN, 0});
+    for (const Pending& p : pending) polls.push_back(pollfd{p.fd, POLLIN, 0});
+    const int ready = poll(polls.data(), polls.size(), timeout_ms);
+    if (ready < 0 && errno != EINTR) return;
+    if (ready <= 0) continue;
+    // Requests first (from the back, so that removing one keeps the indexes before it).
+    for (std::size_t i = pending.size(); i-- > 0;) {
+      if (polls[i + 1].revents == 0) continue;
+      Pending& p = pending[i];
+      const ssize_t n = recv(p.fd, p.req + p.got, kRequestSize - p.got, MSG_DONTWAIT);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n <= 0) {
+        close(p.fd);
+      } else if ((p.got += static_cast<std::size_t>(n)) == kRequestSize) {
+        serve_later(p.fd, p.req);
+      } else {
+        continue;
+      }
+      pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    if (polls[0].revents != 0) {
+      for (;;) {
+        const int c = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (c < 0) {
+          if (errno == EINTR || errno == ECONNABORTED) continue;
+          if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+          return;
+        }
+        if (pending.size() >= kMaxPending) {
+          close(pending.front().fd);
+          pending.erase(pending.begin());
+        }
+        Pending p;
+        p.fd = c;
+        p.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kRequestWaitMs);
+        pending.push_back(p);
+      }
+    }
+  }
+}
+
 // Starts this process's listener for the current device folder (once per folder).
 void EnsureServer() {
   static std::mutex m;
@@ -280,7 +396,7 @@ void EnsureServer() {
   std::lock_guard<std::mutex> lock(m);
   std::string folder = std::filesystem::absolute(DeviceRuntimeFolder()).string();
   if (serving.count(folder)) return;
-  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd < 0) return;
   socklen_t length;
   sockaddr_un a = AddressOf(getpid(), length);
@@ -289,48 +405,7 @@ void EnsureServer() {
     return;
   }
   serving.insert(folder);
-  std::thread([fd] {
-    // At most kServingSlots requests are served at once; the others wait their turn in the
-    // listener's backlog and, once that is full, in their senders' connect. None is refused.
-    // Never destroyed: serving threads may still finish while the process exits.
-    struct Slots {
-      std::mutex lock;
-      std::condition_variable free;
-      int busy = 0;
-    };
-    static auto* slots = new Slots;
-    for (;;) {
-      {
-        std::unique_lock<std::mutex> lock(slots->lock);
-        slots->free.wait(lock, [] { return slots->busy < kServingSlots; });
-      }
-      int c = accept4(fd, nullptr, nullptr, SOCK_CLOEXEC);
-      if (c < 0) {
-        if (errno == EINTR || errno == ECONNABORTED) continue;
-        return;
-      }
-      {
-        std::lock_guard<std::mutex> lock(slots->lock);
-        ++slots->busy;
-      }
-      auto release = [] {
-        {
-          std::lock_guard<std::mutex> lock(slots->lock);
-          --slots->busy;
-        }
-        slots->free.notify_one();
-      };
-      try {
-        std::thread([c, release] {
-          Serve(c);
-          release();
-        }).detach();
-      } catch (const std::system_error&) {
-        close(c);  // no thread to serve it: the sender sees the connection closed
-        release();
-      }
-    }
-  }).detach();
+  std::thread([fd] { Listen(fd); }).detach();
 }
 
 // One request to the process that owns `hwnd`; false when there is none or it does not answer.
@@ -407,21 +482,39 @@ HWND AllocateHandle() {
   return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x20000 + value * 4));
 }
 
-void Publish(const Window& w) {
+DWORD Publish(const Window& w) {
   EnsureServer();
   std::lock_guard<std::mutex> lock(PublishMutex());
   std::filesystem::path folder = Folder();
   std::filesystem::path file = folder / RecordName(w.handle);
   std::filesystem::path temp = folder / (RecordName(w.handle) + ".new");
-  {
-    std::ofstream out(temp, std::ios::trunc);
-    out << std::hex << reinterpret_cast<ULONG_PTR>(w.handle) << std::dec << ' ' << getpid() << ' ' << w.thread << ' '
-        << (w.parent ? 0 : 1) << '\n'
-        << Escape(text::ToUtf8(w.cls->name)) << '\n'
-        << Escape(text::ToUtf8(w.text)) << '\n';
+  std::ostringstream record;
+  record << std::hex << reinterpret_cast<ULONG_PTR>(w.handle) << std::dec << ' ' << getpid() << ' ' << w.thread << ' '
+         << (w.parent ? 0 : 1) << '\n'
+         << Escape(text::ToUtf8(w.cls->name)) << '\n'
+         << Escape(text::ToUtf8(w.text)) << '\n';
+  const std::string bytes = record.str();
+  // Written aside and renamed: the record in place is always whole, and one that cannot be
+  // written whole leaves no empty or cut file behind.
+  int error = 0;
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = errno;
+  } else {
+    for (std::size_t done = 0; done < bytes.size() && error == 0;) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n > 0) done += static_cast<std::size_t>(n);
+      else if (n == 0) error = ENOSPC;
+      else if (errno != EINTR) error = errno;
+    }
+    if (close(fd) != 0 && error == 0) error = errno;
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
+  if (error == 0 && rename(temp.c_str(), file.c_str()) != 0) error = errno;
+  if (error == 0) return ERROR_SUCCESS;
+  unlink(temp.c_str());
+  if (error == ENOSPC || error == EDQUOT || error == EFBIG) return ERROR_DISK_FULL;
+  if (error == EROFS || error == EACCES || error == EPERM) return ERROR_ACCESS_DENIED;
+  return ERROR_WRITE_FAULT;
 }
 
 void Unpublish(HWND hwnd) {
@@ -437,7 +530,13 @@ HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title) {
     std::string name = entry.path().filename().string();
     if (name.rfind("w-", 0) != 0 || name.size() != 18) continue;
     Record r;
-    if (!ReadRecord(entry.path(), r) || r.pid == getpid() || !r.top_level) continue;
+    if (!ReadRecord(entry.path(), r)) {
+      // Records are renamed into place whole: one that does not read (an empty one an earlier
+      // version left on a full folder) names no window.
+      std::filesystem::remove(entry.path(), ec);
+      continue;
+    }
+    if (r.pid == getpid() || !r.top_level) continue;
     if (cls && !NamesEqual(r.cls, *cls)) continue;
     if (title && r.title != *title) continue;
     if (!ProcessAlive(r.pid)) {
@@ -453,6 +552,13 @@ HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title) {
 bool RemoteWindowExists(HWND hwnd) {
   Record r;
   return hwnd && ReadRecord(Folder() / RecordName(hwnd), r) && r.pid != getpid() && ProcessAlive(r.pid);
+}
+
+bool RemoteWindowClass(HWND hwnd, std::u16string& cls) {
+  Record r;
+  if (!hwnd || !ReadRecord(Folder() / RecordName(hwnd), r) || r.pid == getpid() || !ProcessAlive(r.pid)) return false;
+  cls = r.cls;
+  return true;
 }
 
 DWORD RemoteWindowThreadProcess(HWND hwnd, LPDWORD process_id) {

@@ -98,7 +98,9 @@ void ForgetWindowState(HWND hwnd);  // focus, capture, activation pointing at a 
 
 // Across processes (remote.cpp).
 HWND AllocateHandle();
-void Publish(const Window& w);
+// Writes (or rewrites) the window's record for other processes: 0, or the error when it could not
+// be written whole (ERROR_DISK_FULL, ERROR_ACCESS_DENIED); a record that was in place stays.
+DWORD Publish(const Window& w);
 void Unpublish(HWND hwnd);
 HWND FindRemoteWindow(const std::u16string* cls, const std::u16string* title);
 // Delivery to a window of another process: false when no process of the device owns it.
@@ -108,6 +110,8 @@ bool RemotePost(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 bool RemoteSend(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result, DWORD timeout_ms = INFINITE,
                 bool* timed_out = nullptr);
 bool RemoteWindowExists(HWND hwnd);
+// The class name of another process's window, from its record; false when there is none.
+bool RemoteWindowClass(HWND hwnd, std::u16string& cls);
 bool RemoteForeground(HWND hwnd);
 // ShowWindow on a window of another process; false when no process of the device owns it.
 bool RemoteShow(HWND hwnd, int command, bool& was_visible);

@@ -291,7 +291,14 @@ HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD st
     w->thread = ce::kernel::CurrentThreadId();
     Registry()[w->handle] = w;
     PlaceInZOrder(*w, HWND_TOP);
-    Publish(*w);
+    // A top-level window other processes cannot find (its record cannot be written: a full or
+    // read-only device folder) could be neither reached nor closed by them: it is not made.
+    if (const DWORD error = Publish(*w); error != ERROR_SUCCESS && !parent) {
+      Unlink(*w);
+      Registry().erase(w->handle);
+      SetLastError(error);
+      return nullptr;
+    }
     w->published = true;
   }
   EnsureQueue();

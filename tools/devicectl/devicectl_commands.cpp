@@ -69,6 +69,13 @@ int Failed(std::string* error, const std::string& text) {
   return 1;
 }
 
+// Sets the device clock; a folder where the clock cannot be stored fails, the clock unchanged.
+int ClockSet(std::int64_t utc, std::string* error) {
+  if (const DWORD code = ce::kernel::SetSystemTimeUtc(utc))
+    return Failed(error, "cannot set the device clock (error " + std::to_string(code) + "); it was left as it was");
+  return 0;
+}
+
 // The exit code of a change of the device model: 0, or 1 with the model's reason.
 int Changed(bool ok, std::string* error) { return ok ? 0 : Failed(error, ce::device::LastFailure()); }
 
@@ -295,8 +302,7 @@ int Clock(const std::vector<std::string>& args, std::string* error) {
     FILETIME ft{};
     if (!SystemTimeToFileTime(&st, &ft)) return Bad(error, "no such date: " + args[2]);
     std::uint64_t utc = (std::uint64_t{ft.dwHighDateTime} << 32) | ft.dwLowDateTime;
-    ce::kernel::SetSystemTimeUtc(static_cast<std::int64_t>(utc));
-    return 0;
+    return ClockSet(static_cast<std::int64_t>(utc), error);
   }
   if (args[1] == "advance" && args.size() == 3) {
     std::string text = args[2];
@@ -308,8 +314,7 @@ int Clock(const std::vector<std::string>& args, std::string* error) {
     std::int64_t n;
     if (!ParseInt(text, &n) || n < 0 || n > 100LL * 365 * 86400 / unit)
       return Bad(error, "usage: devicectl clock advance <n>[s|m|h|d] (forward only)");
-    ce::kernel::SetSystemTimeUtc(ce::kernel::SystemTimeUtc() + n * unit * 10'000'000);
-    return 0;
+    return ClockSet(ce::kernel::SystemTimeUtc() + n * unit * 10'000'000, error);
   }
   return Bad(error, "usage: devicectl clock [set <date> <time> | advance <n>[s|m|h|d]]");
 }

@@ -2,6 +2,7 @@
 // scripts its answers. Usable at a shell and by tests; see README.md for the commands.
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ int main(int argc, char** argv) {
     // An empty folder would fall back to $CE_DEVICE_DIR or ./device: another device than asked.
     if (args.size() < 2 || args[1].empty()) {
       std::fprintf(stderr, "devicectl: --device needs a folder\n");
+      return 2;
+    }
+    // A folder that is not there is a mistyped one: it is not made into a new device.
+    std::error_code missing;
+    if (!std::filesystem::is_directory(args[1], missing)) {
+      std::fprintf(stderr, "devicectl: no device folder %s\n", args[1].c_str());
       return 2;
     }
     ce::SetDeviceFolder(args[1]);

@@ -49,7 +49,8 @@ bool FireDue() {
 int main(int argc, char** argv) {
   bool once = false, list = false;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--device") && i + 1 < argc) {
+    // An empty folder would fall back to $CE_DEVICE_DIR or ./device: another device than asked.
+    if (!std::strcmp(argv[i], "--device") && i + 1 < argc && argv[i + 1][0] != '\0') {
       ce::SetDeviceFolder(argv[++i]);
     } else if (!std::strcmp(argv[i], "--once")) {
       once = true;

@@ -11,10 +11,28 @@
 #include "velomar/ui/Translator.h"
 #include "velomar/ui/WindowMain.h"
 
+namespace {
+
+// The class of the Today item's window: only such a window is taken as the item.
+constexpr const WCHAR* kTodayItemClass = u"VelomarTP";
+
+bool IsTodayItem(HWND window) {
+  WCHAR cls[32] = {};
+  return window && GetClassNameW(window, cls, 32) > 0 && std::u16string(cls) == kTodayItemClass;
+}
+
+}  // namespace
+
 LRESULT CWindowMain::OnTodayRegister(WPARAM item) {
   CApp* app = CApp::GetApp();
   // Before the window is ready the item's registration is dropped: it registers again later.
   if (app == nullptr || !app->IsGuiReady()) return 0;
+  // Any process may post this message: a window that is not the item (another program's, or no
+  // window at all) would take the item's place and leave it without statuses for the session.
+  if (!IsTodayItem(reinterpret_cast<HWND>(item))) {
+    Trace(0, u"Today registration of a window that is not the item ignored");
+    return 0;
+  }
   m_todayItem = reinterpret_cast<HWND>(item);
   CMgr::SendStatusToPlugin();
   if (m_locationButton) m_locationButton->StatusChangedChild();

@@ -117,6 +117,10 @@ int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome, GeoRect* bounds) {
       }
       continue;
     }
+    // Bad lines are told once per file, after it: the first one and how many there were (a
+    // damaged file would otherwise hold the start-up for seconds on every line).
+    std::string firstBad;
+    std::int32_t badLines = 0;
     for (std::int32_t i = 0; i < lines.LineCount(); ++i) {
       const char* line = lines.LineText(i);
       const char* p = line;
@@ -125,12 +129,10 @@ int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome, GeoRect* bounds) {
       WaypointRecord record;
       char name[64];
       if (ParseUserWaypointLine(gps, record, name, line) != S_OK) {
-        WaypointStatus(ce::text::Format(u"Syntax Error in %s", path.c_str()));
-        WaypointWait(4000);
-        std::string shown(line, std::strlen(line) < 512 ? std::strlen(line) : 512);
-        while (!shown.empty() && (shown.back() == '\r' || shown.back() == '\n')) shown.pop_back();
-        WaypointStatus(ce::text::Format(u"%hs", shown.c_str()));
-        WaypointWait(4000);
+        if (badLines++ == 0) {
+          firstBad.assign(line, std::strlen(line) < 512 ? std::strlen(line) : 512);
+          while (!firstBad.empty() && (firstBad.back() == '\r' || firstBad.back() == '\n')) firstBad.pop_back();
+        }
         continue;
       }
       UserWaypointTable& table = UserWaypoints();
@@ -149,6 +151,16 @@ int LoadUserWaypoints(GpsPort& gps, TaskPoint* fileHome, GeoRect* bounds) {
         fileHome->lon = record.position.lon;
         fileHome->lat = record.position.lat;
       }
+    }
+    if (badLines > 0) {
+      WaypointStatus(ce::text::Format(u"Syntax Error in %s", path.c_str()));
+      WaypointWait(4000);
+      if (badLines == 1) {
+        WaypointStatus(ce::text::Format(u"%hs", firstBad.c_str()));
+      } else {
+        WaypointStatus(ce::text::Format(u"%hs (%d lines)", firstBad.c_str(), static_cast<int>(badLines)));
+      }
+      WaypointWait(4000);
     }
   }
   return 0;

@@ -120,6 +120,17 @@ bool FolderExists(const WCHAR* folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Deletes the downloads a stopped program left half-written in `folder`.
+void RemoveLeftovers(const std::u16string& folder) {
+  WIN32_FIND_DATAW found{};
+  HANDLE find = FindFirstFileW(Joined(folder.c_str(), u"*.tmp").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW(Joined(folder.c_str(), found.cFileName).c_str());
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+}
+
 }  // namespace
 
 HRESULT CreateLoggerSession(LoggerSession& session, GpsPort* gps, std::int32_t sectorRadius, std::int32_t sectorKind) {
@@ -262,16 +273,21 @@ HRESULT DownloadFlight(LoggerSession& session, LoggerIo& io, std::int32_t index,
     return E_FAIL;
   const std::u16string folder = Joined(session.dataFolder, u"Logger_IGC_Files");
   CreateDirectoryW(folder.c_str(), nullptr);
+  RemoveLeftovers(folder);
   const std::u16string path = Joined(folder.c_str(), entry.igcName);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // The flight is written beside its final name and takes that name only when whole: a full disk
+  // or a program stopped midway never leaves a cut file (nor replaces an earlier download) there.
+  const std::u16string aside = path + u".tmp";
+  HANDLE file = CreateFileW(aside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return E_FAIL;
   std::int32_t covered = 0;
   HRESULT written = ConvertFlightToIgc(file, 0, session.flight, length, true, covered);
   if (SUCCEEDED(written)) written = WriteGRecords(file, session.flight, covered);
+  if (SUCCEEDED(written) && !FlushFileBuffers(file)) written = E_FAIL;
   if (!CloseHandle(file)) written = E_FAIL;
+  if (SUCCEEDED(written) && !MoveFileExW(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) written = E_FAIL;
   if (FAILED(written)) {
-    // An incomplete file is not kept where a good download would be.
-    DeleteFileW(path.c_str());
+    DeleteFileW(aside.c_str());
     return E_FAIL;
   }
   if (session.copyToCard && FolderExists(session.cardFolder)) {

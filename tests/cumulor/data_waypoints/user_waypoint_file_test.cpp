@@ -162,5 +162,18 @@ TEST_F(UserWaypointFile, LoadingSkipsCommentsReportsBadLinesAndMissingFiles) {
   EXPECT_EQ(Rec().status[2], u"Unable to open \\Data\\gone.dat");
 }
 
+TEST_F(UserWaypointFile, ADamagedFileIsToldOnceWithItsFirstBadLineAndTheCount) {
+  // 2,000 lines of garbage around one good waypoint: one message for the file, not one per line.
+  std::string garbage;
+  for (int i = 0; i < 1000; ++i) garbage += "x#" + std::to_string(i) + ",,,\r\n";
+  WriteFile("Data/a.dat", "bad first line\r\n" + garbage + "A,48:00.000N,011:00.000E,1F,T,Good,\r\n" + garbage);
+  SetDataFileName(kFilesUserWaypoints, u"a.dat");
+  EXPECT_EQ(LoadUserWaypoints(gps, nullptr), 0);
+  ASSERT_EQ(Count(), 1);
+  EXPECT_EQ(NameAt(1), "Good");
+  EXPECT_EQ(Rec().status, (std::vector<std::u16string>{u"Syntax Error in \\Data\\a.dat", u"bad first line (2001 lines)"}));
+  EXPECT_EQ(Rec().waitedMs, 8000u);
+}
+
 }  // namespace
 }  // namespace cumulor

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,7 @@ struct WaypointRecorder {
   int lockDepth = 0;
   int maxLockDepth = 0;
   int selects = 0;
+  std::uint64_t waitedMs = 0;  // the message-pumping waits asked for, together
   TaskPoint navigationTarget;
 };
 
@@ -56,6 +58,7 @@ class WaypointTest : public ce::testing::DeviceTest {
       return Rec().answer;
     };
     ui.status = [](const std::u16string& t) { Rec().status.push_back(t); };
+    ui.pumpWait = [](DWORD ms) { Rec().waitedMs += ms; };
     ui.lockMain = [] {
       if (++Rec().lockDepth > Rec().maxLockDepth) Rec().maxLockDepth = Rec().lockDepth;
     };

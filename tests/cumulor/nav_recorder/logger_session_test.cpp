@@ -3,10 +3,13 @@
 // declaration read and sent, and the recorder's faults, each ending in bounded time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -119,6 +122,33 @@ TEST_F(LoggerSessionTest, WithoutCardFlagTheFlightsStayInTheDataFolder) {
   EXPECT_TRUE(view.Shown(u"661A0833.IGC download OK"));
   EXPECT_TRUE(fs::exists(Downloaded(u"661A0831.IGC")));
   EXPECT_TRUE(fs::is_empty(device_folder() / "root" / "Storage Card"));
+}
+
+TEST_F(LoggerSessionTest, ADownloadThatCannotBeWrittenWholeLeavesNoCutFileAndKeepsAnEarlierOne) {
+  session.copyToCard = 0;
+  fs::create_directories(Downloaded(u"").parent_path());
+  std::ofstream(Downloaded(u"661A0831.IGC"), std::ios::binary) << "an earlier download\r\n";
+  std::ofstream(Downloaded(u"661A0833.IGC.tmp"), std::ios::binary) << "left by a stopped program";
+  // The disk fills a few kilobytes into the first flight.
+  ce::files::FileSystemSeam::Get().SetRoomLeft(3000);
+  Start();
+  Request(kEventReadDirectory);
+  ASSERT_TRUE(view.WaitFor([&] { return view.directoryReads == 1; }));
+  Request(kEventDownloadAll);
+  ASSERT_TRUE(view.WaitFor([&] { return std::count(view.texts.begin(), view.texts.end(), u"Download ERROR!") >= 2; }));
+  std::ifstream earlier(Downloaded(u"661A0831.IGC"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "an earlier download\r\n");
+  EXPECT_FALSE(fs::exists(Downloaded(u"661A0833.IGC.tmp")));
+
+  // Room again: the retried flights arrive whole, and nothing is left beside them.
+  ce::files::FileSystemSeam::Get().SetRoomLeft(std::nullopt);
+  ASSERT_TRUE(view.WaitFor([&] { return view.downloads == 1; }));
+  for (const std::u16string name : {u"661A0831.IGC", u"661A0833.IGC"}) {
+    SCOPED_TRACE(fs::path(name).string());
+    igc_file_check::CheckLines(igc_file_check::ReadLines(Downloaded(name)));
+  }
+  for (const auto& entry : fs::directory_iterator(Downloaded(u"").parent_path()))
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
 }
 
 TEST_F(LoggerSessionTest, NoRecorderClosesTheDialog) {

@@ -107,6 +107,34 @@ TEST_F(DevicectlTest, StoredTextsArePrintedEscaped) {
   EXPECT_NE(status.find("connection         two\\x0Alines {436EF144"), std::string::npos) << status;
 }
 
+TEST_F(DevicectlTest, AFolderThatIsNotThereIsNoDevice) {
+  const auto missing = device_folder() / "nosuch";
+  const auto run = RunDevicectl(missing, {"status"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("no device folder"), std::string::npos) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// The clock on a folder where it cannot be stored: refused with the reason (exit 1), never an empty
+// offset in place of the good one (which would put every process of the device on the host's time).
+TEST_F(DevicectlTest, AClockThatCannotBeStoredIsRefused) {
+  ASSERT_EQ(RunDevicectl(device_folder(), {"clock", "set", "2031-05-06", "07:08:09"}).exit_code, 0);
+  for (const auto state : {ce::testing::FolderState::kFull, ce::testing::FolderState::kReadOnly}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"clock", "set", "2040-01-01", "00:00:00"},
+                                                 std::vector<std::string>{"clock", "advance", "3d"}}) {
+      SCOPED_TRACE(args[1] + (state == ce::testing::FolderState::kFull ? " on a full folder" : " on a read-only one"));
+      auto argv = args;
+      argv.insert(argv.begin(), {"--device", device_folder().string()});
+      auto run = ce::testing::RunWithFolderState(state, device_folder(), DEVICECTL_PATH, argv);
+      if (!run.available) GTEST_SKIP() << "cannot make such a folder here: " << run.output;
+      EXPECT_EQ(run.exit_code, 1) << run.output;
+      EXPECT_NE(run.output.find("cannot set the device clock"), std::string::npos) << run.output;
+    }
+  }
+  EXPECT_NE(RunDevicectl(device_folder(), {"clock"}).out.find("utc   2031-05-06 07:08:"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(device_folder() / "clock.new"));
+}
+
 // A device model that cannot be read or written: every command says why on standard error and
 // exits 1 (never 0 with nothing changed, or a new device's values shown as the current ones).
 TEST_F(DevicectlTest, AModelThatCannotBeReadOrWrittenIsReported) {

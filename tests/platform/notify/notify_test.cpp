@@ -197,6 +197,15 @@ TEST_F(NotifyTest, TheLauncherReportsAnUnreadableTableAndFails) {
   }
 }
 
+TEST_F(NotifyTest, TheLauncherRefusesAnEmptyDeviceFolder) {
+  // An empty folder would mean $CE_DEVICE_DIR or ./device: another device than asked.
+  int code = 0;
+  std::string err;
+  EXPECT_EQ("", RunLauncher("", "--list", &code, &err));
+  EXPECT_EQ(2, code);
+  EXPECT_NE(std::string::npos, err.find("usage: notifylauncher")) << err;
+}
+
 // Starts the launcher running on the device; answers its pid and the read end of its output.
 pid_t StartLauncher(const std::filesystem::path& device, int* out) {
   std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", once = "--once";

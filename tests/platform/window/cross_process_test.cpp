@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -16,6 +18,7 @@
 
 #include "platform/base/wire.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/testing/folder_states.h"
 #include "tests/platform/window/window_fixture.h"
 
 extern char** environ;
@@ -91,6 +94,26 @@ LRESULT HostProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
 
 }  // namespace
 
+// A top-level window whose record other processes cannot read (a full or read-only folder) would
+// run unseen and could not be closed by them: it is not made, and the program learns why.
+TEST_F(CrossProcessTest, AWindowNobodyCouldFindIsNotMade) {
+  // Full: ERROR_DISK_FULL. Read-only: the records' folder itself may be missing there.
+  for (const auto& [state, said] : {std::pair{ce::testing::FolderState::kFull, "no window (error 112)"},
+                                    std::pair{ce::testing::FolderState::kReadOnly, "no window (error "}}) {
+    SCOPED_TRACE(said);
+    const auto run = ce::testing::RunWithFolderState(state, ce::DeviceFolder(), WINDOW_PEER_PROGRAM, {}, 20000);
+    if (!run.available) GTEST_SKIP() << "no such folder here: " << run.output;
+    EXPECT_EQ(run.exit_code, 2) << run.output;
+    EXPECT_NE(run.output.find(said), std::string::npos) << run.output;
+  }
+  // An empty record an earlier version left is no window, and goes when windows are looked for.
+  const auto empty = ce::DeviceRuntimeFolder() / "windows" / "w-00000000000ffff0";
+  std::filesystem::create_directories(empty.parent_path());
+  { std::ofstream touch(empty); }
+  EXPECT_EQ(FindWindowW(u"NoSuchClass", nullptr), nullptr);
+  EXPECT_FALSE(std::filesystem::exists(empty));
+}
+
 TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   WNDCLASSW host{};
   host.lpfnWndProc = HostProc;
@@ -130,6 +153,11 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 21, 0), 42);
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 8, 4, 0), 41);
 
+  // Its class, as its record names it.
+  WCHAR cls[32] = {};
+  EXPECT_EQ(GetClassNameW(theirs, cls, 32), 10);
+  EXPECT_EQ(std::u16string(cls), u"PeerWindow");
+
   // Brought to the front from here.
   SendMessageW(theirs, WM_USER + 11, 0, 0);
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 10, 0, 0), 0);
@@ -158,6 +186,7 @@ TEST_F(CrossProcessTest, AnotherProcessIsFoundPostedToAndAnswersSends) {
   EXPECT_EQ(FindWindowW(u"PeerWindow", nullptr), nullptr);
   EXPECT_FALSE(PostMessageW(theirs, WM_USER, 0, 0));
   EXPECT_EQ(SendMessageW(theirs, WM_USER + 7, 1, 0), 0);
+  EXPECT_EQ(GetClassNameW(theirs, cls, 32), 0);
   DestroyWindow(mine);
   UnregisterClassW(u"TestHost", nullptr);
 }
@@ -203,16 +232,26 @@ TEST_F(CrossProcessTest, SixtyFourSendersFromEightProcessesAllGetTheirAnswers) {
 
 namespace {
 
-// Writes raw bytes to this process's window listener as a peer would; the reply bytes, empty when
-// the listener closed without one.
-std::vector<std::uint8_t> RawRequest(const std::vector<std::uint8_t>& bytes) {
+// A socket connected to this process's window listener, or -1.
+int ConnectToListener() {
   sockaddr_un a{};
   a.sun_family = AF_UNIX;
   std::size_t hash = std::hash<std::string>()(std::filesystem::absolute(ce::DeviceRuntimeFolder()).string());
   int n = std::snprintf(a.sun_path + 1, sizeof a.sun_path - 1, "ce-windows-%zx-%ld", hash, static_cast<long>(getpid()));
   int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&a), static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n)) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Writes raw bytes to this process's window listener as a peer would; the reply bytes, empty when
+// the listener closed without one.
+std::vector<std::uint8_t> RawRequest(const std::vector<std::uint8_t>& bytes) {
+  int fd = ConnectToListener();
   std::vector<std::uint8_t> reply;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&a), static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n)) == 0) {
+  if (fd >= 0) {
     if (!bytes.empty()) (void)!write(fd, bytes.data(), bytes.size());
     shutdown(fd, SHUT_WR);
     std::uint8_t buf[64];
@@ -274,4 +313,28 @@ TEST_F(CrossProcessTest, GarbageFromAPeerIsRefused) {
   Pump();
   ASSERT_EQ(Got(WM_USER + 3).size(), 1u);
   EXPECT_EQ(Got(WM_USER + 3)[0].lparam, -7);
+}
+
+TEST_F(CrossProcessTest, IdleConnectionsStallNoRequest) {
+  HWND mine = Make();
+  ASSERT_NE(mine, nullptr);
+  // 64 local connections that never send a byte (and one that sends half a request).
+  std::vector<int> idle;
+  for (int i = 0; i < 64; ++i) {
+    const int fd = ConnectToListener();
+    ASSERT_GE(fd, 0);
+    idle.push_back(fd);
+  }
+  ASSERT_EQ(write(idle[0], "WMSG", 4), 4);
+  constexpr std::uint32_t kMagic = 0x47534D57, kPost = 1;
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::uint8_t> reply = RawRequest(Packet(kMagic, kPost, mine, WM_USER + 3, 1, 2));
+  const auto took = std::chrono::steady_clock::now() - start;
+  ASSERT_EQ(reply.size(), 12u);
+  EXPECT_EQ(reply[0], 0);
+  // Served as it came, not after the idle connections' time-outs (5 s each, 32 at a time).
+  EXPECT_LT(took, std::chrono::seconds(3));
+  Pump();
+  EXPECT_EQ(Got(WM_USER + 3).size(), 1u);
+  for (int fd : idle) close(fd);
 }

@@ -7,7 +7,7 @@
 //   WM_USER+21 (ms, _) sent: answers 1 after `ms` milliseconds;
 //   WM_CLOSE: ends.
 // Its window is drawn red so that a screenshot shows it. The device folder comes from
-// $CE_DEVICE_DIR.
+// $CE_DEVICE_DIR. When its window cannot be made it prints "no window (error <code>)" and exits 2.
 //
 // `window_peer senders <n>` opens no window: <n> threads at once each send WM_USER+20 (k) to
 // "TestHost" and expect k * 3; it prints "answered <count>" and exits 0 when all were answered.
@@ -76,7 +76,10 @@ int main(int argc, char** argv) {
   wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 0));
   if (!RegisterClassW(&wc)) return 1;
   HWND hwnd = CreateWindowExW(0, u"PeerWindow", u"Peer", WS_VISIBLE, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-  if (!hwnd) return 2;
+  if (!hwnd) {
+    std::printf("no window (error %u)\n", static_cast<unsigned>(GetLastError()));
+    return 2;
+  }
   std::printf("ready %llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(hwnd)));
   std::fflush(stdout);
   MSG msg;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "platform/window/window.h"
@@ -102,6 +105,15 @@ TEST_F(VelomarProcessTest, OnlyAnEmptyCommandLineBuildsTheProgramWhichRunsHidden
   EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u) << EventLogText();
   CloseHandle(velomar.hProcess);
   CloseHandle(velomar.hThread);
+}
+
+TEST_F(VelomarProcessTest, AProgramThatCannotStartEndsWithAFailure) {
+  // A places volume that is no database: the start fails, told in a box, and the exit code says so.
+  const auto volume = HostPath(u"\\Program Files\\Velomar\\quarn.db");
+  std::filesystem::create_directories(volume.parent_path());
+  std::ofstream(volume, std::ios::binary) << std::string(4096, 'x');
+  EXPECT_EQ(RunVelomar(u""), 1);
+  EXPECT_FALSE(WaitForMainWindow(true, 100));
 }
 
 }  // namespace

@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
   g_log.open(log_path, std::ios::trunc);
   WNDCLASSW wc{};
   wc.lpfnWndProc = ItemProc;
-  wc.lpszClassName = u"TodayTestItem";
+  wc.lpszClassName = u"VelomarTP";  // the item's class: the main window takes no other
   RegisterClassW(&wc);
-  HWND item = CreateWindowW(u"TodayTestItem", u"item", 0, 0, 0, 240, 30, nullptr, nullptr, nullptr, nullptr);
+  HWND item = CreateWindowW(u"VelomarTP", u"item", 0, 0, 0, 240, 30, nullptr, nullptr, nullptr, nullptr);
   HWND main_window = FindWindowW(u"MainWindow", nullptr);
   if (!item || !main_window) return 3;
   PostMessageW(main_window, WM_USER + 203, reinterpret_cast<WPARAM>(item), 0);

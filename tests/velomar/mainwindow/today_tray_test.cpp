@@ -103,7 +103,21 @@ TEST_F(TodayTrayTest, AnItemInAnotherProcessRegistersGetsEveryStatusAndOpensPopu
   ASSERT_TRUE(Drive([&] { return user.shown().size() >= 2; }))
       << ItemLogText() << " registered " << (Window()->GetTodayItem() != nullptr) << " boxes "
       << (teskautils::seam::TakeShownBoxes().empty() ? "" : "some");
-  EXPECT_NE(Window()->GetTodayItem(), nullptr);
+  const HWND item = Window()->GetTodayItem();
+  EXPECT_NE(item, nullptr);
+  // Another program's window, or a window that is not one, named as the item: the item stays.
+  WNDCLASSW foreign_class{};
+  foreign_class.lpfnWndProc = DefWindowProcW;
+  foreign_class.lpszClassName = u"NotTheItem";
+  RegisterClassW(&foreign_class);
+  HWND foreign = CreateWindowW(u"NotTheItem", u"x", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  for (HWND impostor : {foreign, Hwnd(), reinterpret_cast<HWND>(0xDEAD)}) {
+    PostMessageW(Hwnd(), WM_TODAY_REGISTER, reinterpret_cast<WPARAM>(impostor), 0);
+    Pump();
+    EXPECT_EQ(Window()->GetTodayItem(), item);
+  }
+  DestroyWindow(foreign);
+  UnregisterClassW(u"NotTheItem", nullptr);
   std::map<unsigned long long, long long> statuses;
   bool state = false;
   for (const Line& line : ItemLog()) {

@@ -93,12 +93,16 @@ int CApp::WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command_line, i
         DispatchMessageW(&msg);
       }
       code = static_cast<int>(msg.wParam);
+    } else {
+      code = 1;  // a program that could not start does not end as one that ran
     }
   } catch (const CBaseException& e) {
     // The message is shown as it stands: it may hold '%'.
     TextBox(nullptr, u"%s", e.GetMessage().c_str());
+    code = 1;
   } catch (...) {
     TextBox(nullptr, u"%s", CTranslator::GetInstance()->GetText(u"UNEXPECTED ERROR").c_str());
+    code = 1;
   }
   Trace(0, u"CApp::-WinMain()");
   return code;

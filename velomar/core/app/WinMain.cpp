@@ -58,6 +58,7 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPWSTR command_line, int sho
     } catch (const CBaseException& e) {
       // A member that could not be built (the broker's queue, the database): shown, then the end.
       TextBox(nullptr, u"%s", e.GetMessage().c_str());
+      code = 1;
     }
   }
   ExitSequence();
