@@ -10,6 +10,7 @@
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_ops.h"
 #include "cumulor/data/aero/ka1_reader.h"
 #include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/airspace/airspace_reader.h"
@@ -156,6 +157,33 @@ TEST_F(AirspaceFixes, FlightLevelLimitsUseTheFixsPressureAltitude) {
     EXPECT_TRUE(level == u"FL 69.9" || level == u"FL 70.0") << std::string(level.begin(), level.end());
     ce::scripted::User::Get().AnswerDialog({Click(193)});
   }
+}
+
+// The start-up and the first fix each set the map region: the airspace files (and their syntax
+// error boxes) are read again only when the files changed.
+TEST_F(AirspaceFixes, TheAirspaceFilesAreReadAgainOnlyWhenTheyChanged) {
+  const auto file = device_folder() / "root" / "bad.txt";
+  std::ofstream(file) << "AC R\nAN BAD\nDQ 1\n";
+  DataFileEntry entry = NewDataFileEntry();
+  SetEntryText(entry.name, u"bad.txt");
+  SetEntryText(entry.folder, u"\\");
+  PathList& selected = SelectedDataFiles()[kFilesUserAirspace].selected;
+  selected.SetSize(0);
+  ASSERT_EQ(selected.Append(entry), S_OK);
+  auto boxes = [] {
+    std::size_t n = 0;
+    for (const auto& shown : ce::scripted::User::Get().shown()) n += shown.kind == ce::scripted::Kind::kBox;
+    return n;
+  };
+  const std::size_t before = boxes();
+  AirspaceLoadAll(app->airspace);  // the settings document's file list
+  SetMapRegion(*app, GeoRect{10 * 36000, 48 * 36000, 12 * 36000, 46 * 36000});  // start-up
+  SetMapRegion(*app, GeoRect{10 * 36000 + 600, 48 * 36000, 12 * 36000, 46 * 36000});  // first fix
+  EXPECT_EQ(boxes(), before + 1);
+  std::ofstream(file) << "AC R\nAN STILL BAD\nDQ 2\n";
+  SetMapRegion(*app, GeoRect{10 * 36000, 48 * 36000, 12 * 36000, 46 * 36000});
+  EXPECT_EQ(boxes(), before + 2);
+  selected.SetSize(0);
 }
 
 // The beeps of the five-fix cycle: a play of "MenuPop.wav" only when the nearest warned airspace's
