@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "cumulor/setup/CumulorInstall.h"
+#include "platform/files/files.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/last_error.h"
 #include "platform/text/utf.h"
 #include "tools/todayhost/today_host_install.h"
 #include "velomar/data/DataInstall.h"
@@ -81,5 +83,9 @@ int main(int argc, char** argv) {
   std::printf("device: program %s -> %s%s\n", ce::text::ToUtf8(todayhost::kProgramPath).c_str(),
               todayhost::HostProgram().string().c_str(), host ? "" : " FAILED");
   ok = ok && host;
+  // The device's storage card: a real handheld has one (Cumulor keeps its profiles there).
+  const bool card = CreateDirectoryW(u"\\Storage Card", nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  std::printf("device: storage card \\Storage Card%s\n", card ? "" : " FAILED");
+  ok = ok && card;
   return ok ? 0 : 1;
 }

@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -216,6 +217,16 @@ HWND WaitForWindow(std::chrono::seconds limit) {
   return nullptr;
 }
 
+// The fixes of an NMEA log (its RMC sentences), for a file without B records.
+std::int32_t CountNmeaFixes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string line;
+  std::int32_t fixes = 0;
+  while (std::getline(in, line))
+    if (line.size() > 6 && line[0] == '$' && line.compare(3, 3, "RMC") == 0) ++fixes;
+  return fixes;
+}
+
 std::string Hms(std::uint32_t t) {
   char text[16];
   std::snprintf(text, sizeof text, "%02u:%02u:%02u", t / 3600 % 24, t / 60 % 60, t % 60);
@@ -238,8 +249,11 @@ int main(int argc, char** argv) {
   o.device = fs::absolute(o.device);
   fs::create_directories(o.out);
 
+  // The flight's times are read also with "--at none": its length sets how long it may play.
   FlightTimes times;
-  const bool timed = o.mode != "sim" && o.at != "none" && ReadFlightTimes(o.flight, times);
+  const bool haveTimes = o.mode != "sim" && ReadFlightTimes(o.flight, times);
+  const bool timed = haveTimes && o.at != "none";
+  if (o.mode != "sim" && !haveTimes) times.fixes = CountNmeaFixes(o.flight);
   if (o.mode != "sim" && o.at != "none" && !timed) {
     std::fprintf(stderr, "flightdemo: no valid B record in %s (--at none plays it without fix times)\n",
                  o.flight.c_str());
@@ -281,9 +295,24 @@ int main(int argc, char** argv) {
     times.last = times.all[(times.all.size() - 1) / step * step];
   }
   std::string shotTimes;
+  std::uint32_t lastShot = times.last;  // the screenshot waited for: the latest in the flight
   if (timed) {
     if (!o.at.empty()) {
       shotTimes = o.at;
+      std::uint32_t latest = 0;
+      bool any = false;
+      std::stringstream items(o.at);
+      std::string item;
+      while (std::getline(items, item, ',')) {
+        unsigned h = 0, m = 0, sec = 0;
+        if (std::sscanf(item.c_str(), " %2u:%2u:%2u", &h, &m, &sec) != 3 || h > 23 || m > 59 || sec > 59) continue;
+        std::uint32_t t = h * 3600 + m * 60 + sec;
+        const std::uint32_t first = times.first % 86400;
+        if (t < first && first - t > 43200) t += 86400;  // after midnight
+        if (!any || t > latest) latest = t;
+        any = true;
+      }
+      if (any) lastShot = latest;
     } else {
       for (double part : {0.25, 0.5, 0.75}) shotTimes += Hms(times.At(part)) + ",";
       shotTimes += Hms(times.last);
@@ -358,9 +387,9 @@ int main(int argc, char** argv) {
     std::printf("%d s later\n", o.seconds);
   }
   if (ok && timed) {
-    const fs::path last = o.out / ("fix-" + Hms(times.last).erase(5, 1).erase(2, 1) + ".png");
+    const fs::path last = o.out / ("fix-" + Hms(lastShot).erase(5, 1).erase(2, 1) + ".png");
     ok = WaitForFile(last, o.mode == "replay" ? flightLimit : std::chrono::seconds(60), program);
-    std::printf("last fix %s %s\n", Hms(times.last).c_str(), ok ? "reached" : "NOT reached");
+    std::printf("last screenshot %s %s\n", Hms(lastShot).c_str(), ok ? "reached" : "NOT reached");
   }
   if (player.pid > 0) {
     kill(player.pid, SIGTERM);

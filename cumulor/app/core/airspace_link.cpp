@@ -6,6 +6,7 @@
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/dialogs/airspace_dialogs.h"
+#include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "platform/dialogs/message_box.h"
 #include "platform/kernel/kernel.h"
@@ -48,7 +49,12 @@ void InstallAirspaceUi(AppContext& app) {
 
 void AirspaceFixChecks(AppContext& app, const GeoPoint& position) {
   const std::int32_t altitude = Feet(GetFlightParameter(app.flight, kParamQnhAltitude));
-  const std::int32_t pressure = Feet(GetFlightParameter(app.flight, kParamAltimeter));
+  // Flight levels are pressure altitudes: the fix's own (a pressure sentence, a logged record),
+  // else the GPS altitude less the QNH offset.
+  const GpsStatus status = GetGpsStatus(app.gps);
+  const std::int32_t pressure = Feet(status.pressureValid ? status.pressureAltitude
+                                                          : GetFlightParameter(app.flight, kParamAltitude) -
+                                                                GetFlightParameter(app.flight, kParamQnhOffset));
   const std::uint32_t h = static_cast<std::uint32_t>(std::max(0, app.suaDistX));
   const std::int32_t v = Feet(std::max(0, app.suaDistY));
   EnterCriticalSection(&app.mainLock);  // the pen sets the counter on the UI thread

@@ -1,6 +1,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/team_link.h"
+#include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/map/team/team_grid.h"
 
 #include <chrono>
@@ -406,7 +407,8 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       return;
     case kCmdFonts:
       app.dialogActive = 1;
-      SelectFontDialog(app.mainWindow);
+      // A role's font changes in the dialog at once: the boxes are measured and laid out again.
+      if (SelectFontDialog(app.mainWindow) != -1) NavBoxSetRearrange(app.navBoxes, false);
       app.dialogActive = 0;
       RefreshMapWindow(app);
       return;

@@ -78,7 +78,8 @@ HRESULT SetMapRegion(AppContext& app, const GeoRect& region) {
   app.region = region;
   MapSetRegion(app.map, region, app.mapCentre);
   LeaveCriticalSection(&app.mainLock);
-  AirspaceLoadAll(app.airspace);
+  // The airspace files do not depend on the region: they are read again only when they changed.
+  AirspaceLoadAllIfChanged(app.airspace);
   return S_OK;
 }
 

@@ -18,6 +18,8 @@ namespace {
 
 constexpr UINT_PTR kTimerId = 0x5C31;
 constexpr UINT kTimerMs = 50;
+constexpr std::uint32_t kDay = 86400;
+constexpr std::uint32_t kHalfDay = 43200;
 
 struct ShotState {
   AppContext* app = nullptr;
@@ -25,6 +27,12 @@ struct ShotState {
   std::filesystem::path folder;
   std::vector<std::uint32_t> times;
   std::size_t next = 0;  // the first time not yet taken
+  // The times in the flight's order, counted on past midnight from the first fix seen (a flight
+  // across midnight reaches 00:10 after 23:50), and the flight's progress counted on likewise.
+  bool anchored = false;
+  std::vector<std::uint32_t> due;
+  std::uint32_t lastReached = 0;
+  std::uint32_t days = 0;
   int replaySpeed = -1;   // the replay window's list entry to choose, -1 none
   HWND replaySet = nullptr;  // the replay window whose speed was chosen
 };
@@ -80,8 +88,18 @@ void TakeDueShots(HWND hwnd) {
   if (s.app->simulator && !s.app->replayWindow.load()) return;
   std::uint32_t reached = 0;
   if (s.next >= s.times.size() || !ReachedFlightTime(*s.app, reached)) return;
-  while (s.next < s.times.size() && reached >= s.times[s.next]) {
-    const std::uint32_t t = s.times[s.next++];
+  if (!s.anchored) {
+    s.anchored = true;
+    s.lastReached = reached;
+    // A time more than half a day before the first fix belongs to the next day.
+    for (std::uint32_t t : s.times) s.due.push_back(t < reached && reached - t > kHalfDay ? t + kDay : t);
+    std::sort(s.due.begin(), s.due.end());
+  }
+  if (reached + kHalfDay < s.lastReached) s.days += kDay;  // past midnight
+  s.lastReached = reached;
+  const std::uint32_t now = reached + s.days;
+  while (s.next < s.due.size() && now >= s.due[s.next]) {
+    const std::uint32_t t = s.due[s.next++] % kDay;
     char name[32];
     std::snprintf(name, sizeof name, "fix-%02u%02u%02u.png", t / 3600, t / 60 % 60, t % 60);
     Save(hwnd, name);

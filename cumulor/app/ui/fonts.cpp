@@ -86,15 +86,17 @@ void FontTableInit() {
   }
   if (IsLargeScreen()) {
     SetHighResFonts();
-    return;
+  } else {
+    for (std::int32_t i : {kFontNavBoxLine2, kFontVerySmall, kFontSmall, kFontMedium, kFontLarge}) {
+      t.record[i].lfHeight = kRoles[i].height;
+      t.record[i].lfWeight = kRoles[i].weight;
+    }
+    t.record[kFontInstrumentsSmall] = t.record[kFontSmall];
+    t.record[kFontInstrumentsBig] = t.record[kFontMedium];
   }
-  for (std::int32_t i : {kFontNavBoxLine2, kFontVerySmall, kFontSmall, kFontMedium, kFontLarge}) {
-    t.record[i].lfHeight = kRoles[i].height;
-    t.record[i].lfWeight = kRoles[i].weight;
-  }
-  t.record[kFontInstrumentsSmall] = t.record[kFontSmall];
-  t.record[kFontInstrumentsBig] = t.record[kFontMedium];
-  Recreate(kFontMedium);
+  // Every role has its font from the start: a settings document without "Fonts" (the first
+  // start) must not leave the texts, and the boxes laid out for them, in a fallback font.
+  for (std::int32_t i = 0; i < kFontRoleCount; ++i) Recreate(i);
 }
 
 void SetHighResFonts() {

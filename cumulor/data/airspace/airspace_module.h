@@ -118,6 +118,10 @@ struct AirspaceModule {
   std::uint8_t fillMode = 1;               // 1 patterned brushes, 0 solid
   HPEN dashPen = nullptr;                  // the pen of group 5
   std::uint32_t loadNumber = 0;            // counts the loads; shape references carry it
+  // What the last load of the selected files read: each path with its size and write time, so
+  // that the same files are not read (and their messages shown) again.
+  std::vector<std::u16string> loadedFiles;
+  bool loadedAll = false;
 
   // Alarm settings and state.
   std::atomic<std::uint8_t> alarmsOff{0};

@@ -11,6 +11,7 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/geo/geodesy.h"
+#include "platform/files/files.h"
 
 namespace cumulor {
 
@@ -603,11 +604,53 @@ HRESULT AirspaceLoadFiles(AirspaceModule& module, const std::vector<std::u16stri
   return S_OK;
 }
 
-HRESULT AirspaceLoadAll(AirspaceModule& module) {
+namespace {
+
+std::vector<std::u16string> SelectedAirspacePaths() {
   std::vector<std::u16string> paths;
   const PathList& list = SelectedDataFiles()[kFilesUserAirspace].selected;
   for (const DataFileEntry& entry : list) paths.emplace_back(GetDataFileFullPath(entry));
-  return AirspaceLoadFiles(module, paths);
+  return paths;
+}
+
+// Each path followed by its size and write time ("-" for a file that is not there).
+std::vector<std::u16string> FileStamps(const std::vector<std::u16string>& paths) {
+  std::vector<std::u16string> stamps;
+  for (const std::u16string& path : paths) {
+    stamps.push_back(path);
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+      stamps.emplace_back(u"-");
+      continue;
+    }
+    FindClose(find);
+    const std::string text = std::to_string(data.nFileSizeHigh) + ":" + std::to_string(data.nFileSizeLow) + ":" +
+                             std::to_string(data.ftLastWriteTime.dwHighDateTime) + ":" +
+                             std::to_string(data.ftLastWriteTime.dwLowDateTime);
+    stamps.emplace_back(text.begin(), text.end());
+  }
+  return stamps;
+}
+
+}  // namespace
+
+HRESULT AirspaceLoadAll(AirspaceModule& module) {
+  const std::vector<std::u16string> paths = SelectedAirspacePaths();
+  std::vector<std::u16string> stamps = FileStamps(paths);
+  const HRESULT hr = AirspaceLoadFiles(module, paths);
+  std::lock_guard serial(module.loadLock);
+  module.loadedFiles.swap(stamps);
+  module.loadedAll = true;
+  return hr;
+}
+
+HRESULT AirspaceLoadAllIfChanged(AirspaceModule& module) {
+  {
+    std::lock_guard serial(module.loadLock);
+    if (module.loadedAll && module.loadedFiles == FileStamps(SelectedAirspacePaths())) return S_FALSE;
+  }
+  return AirspaceLoadAll(module);
 }
 
 HRESULT ParseAirspaceDistance(std::string_view text, std::int32_t& metres) {

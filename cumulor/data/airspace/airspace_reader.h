@@ -53,6 +53,9 @@ void AirspaceLoadCommit(AirspaceModule& module, AirspaceLoad& load);
 HRESULT AirspaceLoadFiles(AirspaceModule& module, const std::vector<std::u16string>& paths);
 // Loads every selected file of the user airspace category; always 0.
 HRESULT AirspaceLoadAll(AirspaceModule& module);
+// AirspaceLoadAll when the selected files, their sizes or write times differ from the last load
+// of them (S_FALSE: nothing to read again).
+HRESULT AirspaceLoadAllIfChanged(AirspaceModule& module);
 
 // "5", "10KM", "3SM", "2.5NM", "500M": metres (truncated); no number gives -1 and E_FAIL. The
 // text is cut at its first "*"; a plain number is nautical miles.

@@ -47,6 +47,8 @@ void Text(HDC dc, std::int32_t role, const WCHAR* text, std::int32_t length, REC
 
 void DrawGrey(NavBox& b, HDC dc) {
   const bool framed = b.style == 2 || b.style >= 3;
+  // A framed box hides the map under it also while greyed (the "Start" box before a start).
+  if (framed) FillRect(dc, &b.rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   if (framed || b.number == 1) Text(dc, TitleRole(b), b.title, b.titleLength, b.titleRect, kLightGrey, TRANSPARENT);
   if (b.style >= 3) Text(dc, kNavBoxUnitFont, b.unit, b.unitLength, b.unitRect, kLightGrey, TRANSPARENT);
   if (framed) {

@@ -174,6 +174,8 @@ void MapSetRegion(MapView& view, const GeoRect& region, const GeoPoint& centre) 
   view.gridOriginY = (region.bottom / 36000) * 36000;
   const double lat = std::fabs(static_cast<double>(centre.lat));
   view.cosLatFactor = TruncToInt(std::cos(lat * 3.141592653589793 / 6480000.0) * 10000);
+  // The east-west factor follows the new latitude at once, not only at the next scale change.
+  if (view.scale > 0) view.xFactor = TruncToInt(view.cosLatFactor * 0.7421299333333333 / view.scale);
 }
 
 void MapSetScale(MapView& view, std::int32_t s) {

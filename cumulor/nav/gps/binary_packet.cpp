@@ -50,6 +50,8 @@ void DecodePosition(GpsPort& gps, const std::uint8_t* p) {
   const std::int16_t altitude = S16(p + 13);
   fix.pressureAltitude = altitude;
   status.altitude = altitude;
+  status.pressureValid = 1;
+  status.pressureAltitude = altitude;
   const float vario = static_cast<float>(S16(p + 27) / 10.0);
   fix.verticalSpeed = vario;
   gps.instrument[0] = static_cast<float>(vario * 1.9438444);

@@ -80,6 +80,9 @@ void StoreReplayedFix(GpsPort& gps, const GpsFix& fix) {
   status.groundSpeedMs = fix.groundSpeed * kKnotsToMs;
   status.track = fix.track;
   status.altitude = fix.pressureAltitude;
+  // A logged record's pressure altitude; a recorder without a pressure sensor logs 0.
+  status.pressureValid = fix.pressureAltitude != 0 ? 1 : 0;
+  status.pressureAltitude = fix.pressureAltitude;
   status.mark = 1;
   GpsFix& current = gps.fix;
   current.position = fix.position;

@@ -32,6 +32,10 @@ struct GpsStatus {
   std::int32_t altitudeValid = 0;
   std::int32_t mark = 0;
   std::int32_t altitude = 0;          // metres: pressure altitude when a device reports one
+  // The pressure altitude (metres, standard atmosphere) of the last pressure sentence, binary
+  // packet or replayed record that carried one; pressureValid once the input has given one.
+  std::int32_t pressureValid = 0;
+  std::int32_t pressureAltitude = 0;
 };
 
 // Called on the notify thread with result 0 and the current status; returns 1.

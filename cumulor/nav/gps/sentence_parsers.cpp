@@ -277,6 +277,8 @@ HRESULT ParseRMZ(GpsPort& gps) {
   gps.fix.pressureAltitude = metres;
   gps.fix.gpsAltitude = metres;
   gps.status.altitude = metres;
+  gps.status.pressureValid = 1;
+  gps.status.pressureAltitude = metres;
   gps.status.altitudeValid = 1;
   gps.status.mark = 0;
   return S_OK;
@@ -290,6 +292,8 @@ HRESULT ParsePCAID(GpsPort& gps) {
   SentenceScan(AfterAddress(gps.line)).Char(letter).Lit(',').Int(altitude);
   gps.pressureSentence = 1;
   SetPressureAltitude(gps, ToInt16(altitude));
+  gps.status.pressureValid = 1;
+  gps.status.pressureAltitude = gps.fix.pressureAltitude;
   gps.fix.mark = letter == 'L' ? 1 : 0;
   SetAltitudeExternal(gps);
   return S_OK;
@@ -306,6 +310,8 @@ HRESULT ParsePGCS1(GpsPort& gps) {
       .Hex(unused2).Lit(',').Hex(marker);
   gps.pressureSentence = 1;
   SetPressureAltitude(gps, static_cast<std::int16_t>(static_cast<std::uint16_t>(altitude & 0xFFFFu)));
+  gps.status.pressureValid = 1;
+  gps.status.pressureAltitude = gps.fix.pressureAltitude;
   gps.fix.mark = gps.pgcsMarkPending;
   gps.status.mark = gps.pgcsMarkPending;
   gps.pgcsMarkPending = marker == 1 ? 1 : 0;

@@ -10,6 +10,7 @@
 #include "cumulor/app/core/airspace_link.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_ops.h"
 #include "cumulor/data/aero/ka1_reader.h"
 #include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/airspace/airspace_reader.h"
@@ -23,6 +24,8 @@
 #include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/data/files/data_files.h"
 #include "tests/cumulor/app_core/app_fixture.h"
+#include "tests/cumulor/nav_gps/nmea_test_util.h"
+#include "cumulor/nav/gps/gps_input.h"
 #include "tools/ka1gen/ka1_writer.h"
 
 namespace {
@@ -100,6 +103,87 @@ TEST_F(AirspaceFixes, OneAlarmOnApproachAgainAfterLeavingAndThreeMinutesOff) {
   user.AnswerDialog({Click(193)});
   Cycle(kNear);
   EXPECT_EQ(Dialogs().size(), 3u);
+}
+
+// Flight-level limits are tested against the fix's pressure altitude (a PGRMZ sentence), or
+// without one against the GPS altitude less the QNH offset; the altimeter setting of the wind
+// and altimeter dialog plays no part.
+TEST_F(AirspaceFixes, FlightLevelLimitsUseTheFixsPressureAltitude) {
+  std::ofstream(device_folder() / "root" / "fl.txt")
+      << "AC R\nAN LEVELS\nAL FL65\nAH FL100\nDP 47:00:00 N 011:00:00 E\nDP 47:06:00 N 011:00:00 E\n"
+         "DP 47:06:00 N 011:06:00 E\nDP 47:00:00 N 011:06:00 E\n";
+  AirspaceLoadFiles(app->airspace, {u"\\fl.txt"});
+  SetFlightParameter(app->flight, kParamAltimeter, 0, 1);  // as in flight: the dialog was not used
+  ce::scripted::User::Get().AnswerDialog({Click(193)});
+  struct Case {
+    const char* what;
+    int pgrmzFeet;  // 0: no pressure sentence
+    std::int32_t gpsMetres, qnhOffset;
+    bool alarm;
+  } cases[] = {
+      {"gps only, below the floor after the QNH offset", 0, 2134, 700, false},
+      {"gps only, inside", 0, 2134, 0, true},
+      {"pressure 5000 ft, below FL65", 5000, 2134, 0, false},
+      {"pressure 7000 ft, inside", 7000, 1000, 0, true},
+      {"pressure 11500 ft, above FL100", 11500, 2134, 0, false},
+  };
+  std::size_t alarms = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GpsStatus status;
+    if (c.pgrmzFeet > 0) {
+      gps_test::SetLine(app->gps, gps_test::WithChecksum("$PGRMZ," + std::to_string(c.pgrmzFeet) + ",f,3"));
+      DispatchSentence(app->gps);
+      PublishStatus(app->gps);
+      status = GetGpsStatus(app->gps);
+    } else {
+      app->gps.status = GpsStatus{};
+      PublishStatus(app->gps);
+      status.altitude = c.gpsMetres;
+    }
+    SetFlightParameter(app->flight, kParamQnhOffset, c.qnhOffset, 1);
+    status.positionValid = 1;
+    status.position = kFar;
+    for (int i = 0; i < 5; ++i) OnGpsUpdate(*app, &status, S_OK);  // away: the next approach alarms again
+    status.position = kNear;
+    for (int i = 0; i < 5; ++i) OnGpsUpdate(*app, &status, S_OK);
+    const std::vector<ce::scripted::Shown> dialogs = Dialogs();
+    ASSERT_EQ(dialogs.size(), alarms + (c.alarm ? 1 : 0));
+    if (!c.alarm) continue;
+    ++alarms;
+    std::u16string level;
+    for (const std::u16string& t : dialogs.back().texts)
+      if (t.rfind(u"FL ", 0) == 0) level = t;
+    EXPECT_TRUE(level == u"FL 69.9" || level == u"FL 70.0") << std::string(level.begin(), level.end());
+    ce::scripted::User::Get().AnswerDialog({Click(193)});
+  }
+}
+
+// The start-up and the first fix each set the map region: the airspace files (and their syntax
+// error boxes) are read again only when the files changed.
+TEST_F(AirspaceFixes, TheAirspaceFilesAreReadAgainOnlyWhenTheyChanged) {
+  const auto file = device_folder() / "root" / "bad.txt";
+  std::ofstream(file) << "AC R\nAN BAD\nDQ 1\n";
+  DataFileEntry entry = NewDataFileEntry();
+  SetEntryText(entry.name, u"bad.txt");
+  SetEntryText(entry.folder, u"\\");
+  PathList& selected = SelectedDataFiles()[kFilesUserAirspace].selected;
+  selected.SetSize(0);
+  ASSERT_EQ(selected.Append(entry), S_OK);
+  auto boxes = [] {
+    std::size_t n = 0;
+    for (const auto& shown : ce::scripted::User::Get().shown()) n += shown.kind == ce::scripted::Kind::kBox;
+    return n;
+  };
+  const std::size_t before = boxes();
+  AirspaceLoadAll(app->airspace);  // the settings document's file list
+  SetMapRegion(*app, GeoRect{10 * 36000, 48 * 36000, 12 * 36000, 46 * 36000});  // start-up
+  SetMapRegion(*app, GeoRect{10 * 36000 + 600, 48 * 36000, 12 * 36000, 46 * 36000});  // first fix
+  EXPECT_EQ(boxes(), before + 1);
+  std::ofstream(file) << "AC R\nAN STILL BAD\nDQ 2\n";
+  SetMapRegion(*app, GeoRect{10 * 36000, 48 * 36000, 12 * 36000, 46 * 36000});
+  EXPECT_EQ(boxes(), before + 2);
+  selected.SetSize(0);
 }
 
 // The beeps of the five-fix cycle: a play of "MenuPop.wav" only when the nearest warned airspace's

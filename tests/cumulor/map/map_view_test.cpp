@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstdlib>
 #include <memory>
 
@@ -78,6 +80,22 @@ TEST_F(MapViewTest, FactorsRingAndArcStepFollowTheScale) {
   MapSetScale(v, -5);
   EXPECT_EQ(v.scale, 10);
   EXPECT_EQ(v.yFactor, 742);
+}
+
+// At the first start the region comes after the scale (made with no known position): a circle is
+// round at once, not only after the next zoom change.
+TEST_F(MapViewTest, ANewRegionKeepsCirclesRoundWithoutAScaleChange) {
+  Setup(GeoRect{-kDeg, kDeg, kDeg, -kDeg}, GeoPoint{0, 0}, 10);
+  const GeoPoint centre{6 * kDeg, 51 * kDeg};
+  MapSetRegion(*view_, GeoRect{5 * kDeg, 52 * kDeg, 7 * kDeg, 50 * kDeg}, centre);
+  MapSetView(*view_, centre.lon, centre.lat, 0);
+  POINT middle{}, north{}, east{};
+  MapWorldToScreen(*view_, middle, centre);
+  // 2 km to the north and to the east (the east offset widened by 1 / cos(51 degrees)).
+  const std::int32_t units = 2000 * 36000 / 111195;
+  MapWorldToScreen(*view_, north, GeoPoint{centre.lon, centre.lat + units});
+  MapWorldToScreen(*view_, east, GeoPoint{centre.lon + static_cast<std::int32_t>(units / std::cos(51 * 0.0174532925)), centre.lat});
+  EXPECT_NEAR(east.x - middle.x, middle.y - north.y, 1);
 }
 
 TEST_F(MapViewTest, VisibleBoxClampsAtThePolesAndTheDateLine) {

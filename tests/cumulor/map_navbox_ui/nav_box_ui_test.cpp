@@ -130,6 +130,14 @@ TEST_F(NavBoxScreen, AFreshInstallationShowsFourChainedBoxesAtTheBottomLeft) {
     for (int y = set->buttonRect.top; y < set->buttonRect.bottom; ++y)
       for (int x = set->buttonRect.left; x < set->buttonRect.right; ++x) dark += Pixel(x, y) == 0 ? 1 : 0;
     EXPECT_GT(dark, 60);
+    // The "Start" box greyed (no start to take): still opaque, the map does not show through.
+    set->hooks.startAllowed = [] { return false; };
+    Open(size.cx, size.cy);
+    NavBoxSetDraw(*set, dc, true);
+    const NavBox& start = set->box[21];
+    EXPECT_EQ(Pixel(start.valueRect.left + 1, start.valueRect.bottom - 2), 0xFFFFFFu);
+    EXPECT_EQ(Pixel(start.titleRect.left + 1, start.titleRect.top + 3), 0xFFFFFFu);
+    set->hooks.startAllowed = nullptr;
   }
 }
 

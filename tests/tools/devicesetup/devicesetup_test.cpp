@@ -54,6 +54,10 @@ TEST_F(DeviceSetup, InstallsTheNamedSuitesOnly) {
   EXPECT_TRUE(KeyExists(cumulor::kRegistryKey));
   EXPECT_EQ(Mapped(cumulor::kProgramPath), !cumulor::HostProgram().empty());
   EXPECT_NE(out.find(cumulor::HostProgram().empty() ? "not built yet" : "cumulor: program"), std::string::npos);
+  // The device has a storage card, where the profiles are kept; a second run keeps it.
+  EXPECT_TRUE(std::filesystem::is_directory(device_folder() / "root/Storage Card"));
+  std::tie(code, out) = Run("cumulor");
+  EXPECT_EQ(code, 0) << out;
 }
 
 TEST_F(DeviceSetup, AnUnknownSuiteIsRefusedAndInstallsNothing) {

@@ -125,6 +125,22 @@ TEST_F(FlightRun, TheReplayedFlightMovesTheMapBetweenItsScreenshots) {
   EXPECT_NE(shots[1], shots[2]);
 }
 
+// A flight across midnight UTC, with screenshot times that leave out its last fix: each is taken
+// when the flight reaches it (not all at the first fix), and the runner waits for the latest.
+TEST_F(FlightRun, ScreenshotsOfAFlightAcrossMidnightAreTakenWhenTheFlightReachesThem) {
+  flightgen::Options options;
+  options.minutes = 10;
+  options.interval = 1;
+  options.startSeconds = 23 * 3600 + 55 * 60;
+  options.seed = 21;
+  const fs::path flight = dir_ / "midnight.igc";
+  std::ofstream(flight, std::ios::binary) << flightgen::GenerateFlight(options);
+  ASSERT_EQ(Run("--mode played --rate 200 --at 00:02:00,23:57:00 --flight '" + flight.string() + "'"), 0) << Log();
+  ASSERT_TRUE(fs::exists(Out() / "fix-235700.png")) << Log();
+  ASSERT_TRUE(fs::exists(Out() / "fix-000200.png")) << Log();
+  EXPECT_NE(Read(Out() / "fix-235700.png"), Read(Out() / "fix-000200.png"));
+}
+
 TEST_F(FlightRun, BadInputLeavesTheProgramUpUntilItIsQuit) {
   // Garbled NMEA: random bytes, cut sentences, wrong checksums, a few good sentences between them.
   std::mt19937 random(5);
