@@ -21,7 +21,10 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/points/point_db.h"
+#include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/nav/polar/flight_state.h"
@@ -250,16 +253,21 @@ TEST_F(FlyIn, AFlightAtTenTimesItsSpeedWithThePenOnTheUiThread) {
 TEST_F(FlyIn, ACirclingFlightSetsTheWindWithAutoUpdateAndTurnsTheMapTrackUp) {
   std::ofstream(device_folder() / "root" / "My Documents" / "wind.igc", std::ios::binary) << CirclingInWind(150);
   // A waypoint 2 km north of the start as the target, so that the boxes have a point.
-  UserWaypointTable& table = UserWaypoints();
-  table.records.SetSize(2);
-  table.names.SetSize(2);
-  table.countries.SetSize(2);
-  table.records[1].position = GeoPoint{static_cast<std::int32_t>(11.3 * 36000), static_cast<std::int32_t>(47.218 * 36000)};
-  std::snprintf(table.names[1].text, sizeof table.names[1].text, "North");
+  ClearUserWaypoints();
+  WaypointRecord north;
+  north.position = GeoPoint{static_cast<std::int32_t>(11.3 * 36000), static_cast<std::int32_t>(47.218 * 36000)};
+  north.flags = 1 | kWaypointFoundByName;
+  const std::int32_t index = AddOrReplaceUserWaypoint(north, "North");
+  AeroTiles().AddItem(kTileUserWaypoints, north.position, static_cast<std::uint32_t>(index));
+  BuildPointIndexes(0);
   app->navTarget.kind = kPointUserWaypoint;
-  app->navTarget.index = 1;
+  app->navTarget.index = index;
   MapDisplay().autoWind = 1;
   KeptSettings().mapOrientation = 2;
+  app->zoomIndex = 3;  // 10 km across: the trail's turns show in the pictures
+  EnterCriticalSection(&app->mainLock);
+  MapSetScale(app->map, 10);
+  LeaveCriticalSection(&app->mainLock);
   NavBoxSetOn(app->navBoxes, 9, true);
 
   ASSERT_EQ(FixBufferReserve(app->gps, 400), S_OK);
@@ -310,9 +318,8 @@ TEST_F(FlyIn, ACirclingFlightSetsTheWindWithAutoUpdateAndTurnsTheMapTrackUp) {
 
   MapDisplay().autoWind = 0;
   app->navTarget = TaskPoint{};
-  table.records.SetSize(0);
-  table.names.SetSize(0);
-  table.countries.SetSize(0);
+  ClearUserWaypoints();
+  BuildPointIndexes(0);
 }
 
 // A GPS with a compass and an instrument's airspeed on the serial port: flying east at 50 kn over
