@@ -28,8 +28,8 @@ namespace cumulor {
 namespace {
 
 constexpr int kTaskStatusDialog = 146;
-constexpr WORD kPopupEnable = 1;   // the airspace popup's button: "Enable", else "Disable"
-constexpr WORD kPopupDisable = 2;
+constexpr std::int32_t kPopupEnable = 1;  // the airspace popup's button: "Enable", else "Disable"
+constexpr std::int32_t kPopupDisable = 2;
 
 // The file airspace the open airspace popup is about, and its text (read by the frame while the
 // popup is shown); both under the main lock.

@@ -1,6 +1,6 @@
 // The new-fix handling driven by scripted fix streams: the first valid fix, the result codes of
 // WM_USER+78, circling with north up, the altitude-limit warning, the automatic zoom with the
-// reached turnpoint, and the start-line crossing.
+// reached turnpoint, and the start-line crossing (also after a new go-to just before the line).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -329,6 +329,8 @@ TEST_F(GpsUpdateTest, AutomaticZoomNearTheTurnpointAndItsRestoreWhenTheTurnpoint
   EXPECT_EQ(app->zoomIndex, 6);
 }
 
+// A "new go-to" (40044) just before the line starts the start-line watch afresh: the crossing that
+// follows at once is not taken as the start.
 TEST_F(GpsUpdateTest, CrossingTheStartLineStartsTheTaskUnlessManualArmingWaits) {
   // The task module reaches the navigation target through the program's hooks.
   const TaskHooks kept = TaskHooksInstalled();
@@ -337,9 +339,10 @@ TEST_F(GpsUpdateTest, CrossingTheStartLineStartsTheTaskUnlessManualArmingWaits) 
     bool armOption;
     std::uint8_t armed;
     bool started;
+    bool newGoto = false;
   };
-  for (const Case& c : {Case{false, 0, true}, Case{true, 0, false}, Case{true, 1, true}}) {
-    SCOPED_TRACE(c.armOption * 2 + c.armed);
+  for (const Case& c : {Case{false, 0, true}, Case{true, 0, false}, Case{true, 1, true}, Case{false, 0, false, true}}) {
+    SCOPED_TRACE(c.armOption * 2 + c.armed + c.newGoto * 4);
     FixHandlingReset();
     ResetKeptSettings();
     ResetStartLineChecks();
@@ -356,8 +359,13 @@ TEST_F(GpsUpdateTest, CrossingTheStartLineStartsTheTaskUnlessManualArmingWaits) 
     app->firstFixAwaited = 0;
     app->navTarget = wp[0];
     // Northward through the line across the first leg at the start.
-    for (std::int32_t offset : {-250, -200, -150, -100, -50, 50, 100, 150})
+    for (std::int32_t offset : {-250, -200, -150, -100, -50, 50, 100, 150}) {
+      if (offset == 50 && c.newGoto) {
+        ce::scripted::User::Get().AnswerDialog({Click(IDOK)});  // the point lists, closed
+        MainWndProc(app->mainWindow, WM_COMMAND, kCmdNewGoto, 0);
+      }
       Fix(GeoPoint{kHome.lon + 40, kHome.lat + offset});
+    }
     EXPECT_EQ(AchievedList().Size(), c.started ? 1 : 0);
     EXPECT_EQ(app->taskStarted, c.started ? 1 : 0);
     // Once started, the next point is the target (no automatic zoom for the start just crossed).

@@ -1,7 +1,9 @@
 // A generated flight played in through the program's own replay, paced by the pen at ten times its
 // speed: the new-fix handling and the frame run on the GPS notify thread while the pen pans,
 // restores, searches, turns the map and toggles its mark on the UI thread. Built with
-// ThreadSanitizer, this shows that the two threads share the application record soundly.
+// ThreadSanitizer, this shows that the two threads share the application record soundly. The
+// wind of a circling flight played in and of a compass with an airspeed on the serial port reaches
+// the flight state, and "Track up" turns the map.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,7 +21,10 @@
 #include "cumulor/app/core/pen_input.h"
 #include "cumulor/app/core/pen_links.h"
 #include "cumulor/app/core/settings_document.h"
+#include "cumulor/data/aero/point_tables.h"
+#include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/points/point_db.h"
+#include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/nav/polar/flight_state.h"
@@ -32,6 +37,7 @@
 #include "platform/text/format.h"
 #include "platform/window/window.h"
 #include "tests/cumulor/app_core/app_fixture.h"
+#include "tests/platform/serial/pty_far_end.h"
 #include "tools/flightgen/flight_generator.h"
 
 using namespace cumulor;
@@ -89,6 +95,15 @@ std::string CirclingInWind(int seconds) {
     y += vy;
   }
   return out;
+}
+
+// An NMEA sentence with its checksum and line end.
+std::string Nmea(const std::string& body) {
+  unsigned char sum = 0;
+  for (char c : body) sum ^= static_cast<unsigned char>(c);
+  char tail[8];
+  std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+  return "$" + body + tail;
 }
 
 class FlyIn : public cumulor_test::AppTest {
@@ -238,16 +253,21 @@ TEST_F(FlyIn, AFlightAtTenTimesItsSpeedWithThePenOnTheUiThread) {
 TEST_F(FlyIn, ACirclingFlightSetsTheWindWithAutoUpdateAndTurnsTheMapTrackUp) {
   std::ofstream(device_folder() / "root" / "My Documents" / "wind.igc", std::ios::binary) << CirclingInWind(150);
   // A waypoint 2 km north of the start as the target, so that the boxes have a point.
-  UserWaypointTable& table = UserWaypoints();
-  table.records.SetSize(2);
-  table.names.SetSize(2);
-  table.countries.SetSize(2);
-  table.records[1].position = GeoPoint{static_cast<std::int32_t>(11.3 * 36000), static_cast<std::int32_t>(47.218 * 36000)};
-  std::snprintf(table.names[1].text, sizeof table.names[1].text, "North");
+  ClearUserWaypoints();
+  WaypointRecord north;
+  north.position = GeoPoint{static_cast<std::int32_t>(11.3 * 36000), static_cast<std::int32_t>(47.218 * 36000)};
+  north.flags = 1 | kWaypointFoundByName;
+  const std::int32_t index = AddOrReplaceUserWaypoint(north, "North");
+  AeroTiles().AddItem(kTileUserWaypoints, north.position, static_cast<std::uint32_t>(index));
+  BuildPointIndexes(0);
   app->navTarget.kind = kPointUserWaypoint;
-  app->navTarget.index = 1;
+  app->navTarget.index = index;
   MapDisplay().autoWind = 1;
   KeptSettings().mapOrientation = 2;
+  app->zoomIndex = 3;  // 10 km across: the trail's turns show in the pictures
+  EnterCriticalSection(&app->mainLock);
+  MapSetScale(app->map, 10);
+  LeaveCriticalSection(&app->mainLock);
   NavBoxSetOn(app->navBoxes, 9, true);
 
   ASSERT_EQ(FixBufferReserve(app->gps, 400), S_OK);
@@ -298,9 +318,35 @@ TEST_F(FlyIn, ACirclingFlightSetsTheWindWithAutoUpdateAndTurnsTheMapTrackUp) {
 
   MapDisplay().autoWind = 0;
   app->navTarget = TaskPoint{};
-  table.records.SetSize(0);
-  table.names.SetSize(0);
-  table.countries.SetSize(0);
+  ClearUserWaypoints();
+  BuildPointIndexes(0);
+}
+
+// A GPS with a compass and an instrument's airspeed on the serial port: flying east at 50 kn over
+// the ground while the compass reads north at 90 km/h through the air, the wind is the difference
+// of the two vectors: about 129 km/h from the north-west, in the flight state.
+TEST_F(FlyIn, TheWindFromACompassHeadingAndAnAirspeedReachesTheFlightState) {
+  app->simulator = 0;
+  test_serial::PtyFarEnd port(u"COM1");
+  ASSERT_EQ(FixBufferReserve(app->gps, 16), S_OK);
+  ASSERT_EQ(GpsPortOpen(app->gps, u"COM1:", 4800), S_OK);
+  ASSERT_EQ(GpsStart(app->gps, GpsDataCallback, 0, app->mainWindow), S_OK);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (int second = 0; GetFlightParameter(app->flight, kParamWindSpeed) == 0; ++second) {
+    ASSERT_LT(std::chrono::steady_clock::now(), giveUp);
+    char time[8];
+    std::snprintf(time, sizeof time, "1200%02d", second % 60);
+    port.Send(Nmea("LXWP0,Y,90.0,1500.0,0.5,,,,,,,,") + Nmea("HCHDG,0.0,,,,") +
+              Nmea(std::string("GPGGA,") + time + ",4712.000,N,01118.000,E,1,08,1.0,1500.0,M,0.0,M,,") +
+              Nmea(std::string("GPRMC,") + time + ",A,4712.000,N,01118.000,E,50.0,90.0,010626,,"));
+    for (int i = 0; i < 20 && GetFlightParameter(app->flight, kParamWindSpeed) == 0; ++i) {
+      AdvanceClock(50);
+      Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  EXPECT_NEAR(GetFlightParameter(app->flight, kParamWindDirection), 314, 2);
+  EXPECT_NEAR(GetFlightParameter(app->flight, kParamWindSpeed), 129, 2);
 }
 
 }  // namespace
