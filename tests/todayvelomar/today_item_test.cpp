@@ -228,6 +228,50 @@ TEST_F(TodayItem, PlaceLineAndOverlongSettingsAreCutNeverOverrun) {
   EXPECT_EQ(reported % 7, 0);
 }
 
+// The width of the text drawn in a band of the screen (from its first to its last dark column).
+int DarkWidth(HBITMAP screen, int top, int bottom) {
+  int first = -1, last = -1;
+  for (int x = 0; x < 240; ++x) {
+    if (!HasDarkPixel(screen, {x, top, x + 1, bottom})) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+TEST_F(TodayItem, NoDashWithoutAPeriodAndNoCellWhileTheRadioIsOff) {
+  // The place line: with no period only the place; a period (here a blank one) adds the dash.
+  int widths[2] = {};
+  const std::u16string frames[2] = {u"", u" "};
+  for (int i = 0; i < 2; ++i) {
+    SetSetting(kTodaySettingPlace, u"Home");
+    SetSetting(kTodaySettingFrame, frames[i]);
+    ASSERT_NE(StartHost(), nullptr);
+    StartMain({{2, 2}, {3, 0}}, 1001, 10);
+    Round();
+    PostMessageW(item_, WM_TODAY_PLACE_CHANGED, 0, 0);
+    ASSERT_TRUE(Round());
+    widths[i] = DarkWidth(Screen(), 25, 35);
+    if (i == 0) {
+      RECT top{0, 0, 240, 40};
+      ce::display::SaveScreenshot("today_item_no_period.png", &top);
+      EXPECT_TRUE(HasDarkPixel(Screen(), {175, 0, 240, 25})) << "the cell, the radio on";
+    }
+    host_.Close();
+    main_.reset();
+    Pump();
+  }
+  EXPECT_GT(widths[0], 0);
+  EXPECT_LT(widths[0], widths[1]);
+  // The radio off: the last cell is not shown.
+  ASSERT_NE(StartHost(), nullptr);
+  StartMain({{2, 2}, {3, 1}}, 1001, 10);
+  Round();
+  PostMessageW(item_, WM_TODAY_PLACE_CHANGED, 0, 0);
+  ASSERT_TRUE(Round());
+  EXPECT_FALSE(HasDarkPixel(Screen(), {175, 0, 240, 25})) << "a cell with the radio off";
+}
+
 TEST_F(TodayItem, ScreenSizeChoosesTheIconFolderAndTheLibraryLogsItsLoads) {
   SetSetting(kTodaySettingTheme, u"none");
   const struct {

@@ -75,4 +75,13 @@ TEST_F(LocationButtonTest, PlaceAndPeriodWrittenFromTwoThreadsStayOnePair) {
   }
 }
 
+TEST_F(LocationButtonTest, WhenTheProgramEndsTheTodayItemIsLeftNoPlaceOrPeriod) {
+  Start();
+  Window()->SetCurrentPlaceAndFrame(u"Home", u"Evening(18:00-22:00)");
+  DestroyMainWindowHere();
+  CConfig* config = CConfig::GetInstance();
+  EXPECT_EQ(config->GetString(u"current_place"), u"");
+  EXPECT_EQ(config->GetString(u"current_frame"), u"");
+}
+
 }  // namespace
