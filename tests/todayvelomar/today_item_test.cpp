@@ -68,6 +68,8 @@ class TodayItem : public ce::testing::DeviceTest {
 };
 
 TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNextWindow) {
+  SetSetting(kTodaySettingPlace, u"Home");
+  SetSetting(kTodaySettingFrame, u"Evening(18:00-22:00)");
   ASSERT_NE(StartHost(), nullptr);
   // Velomar never seen: only the Today background, and nothing to ask for.
   EXPECT_FALSE(Round());
@@ -86,6 +88,7 @@ TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNe
   EXPECT_TRUE(CellHas(Screen(), 150, kLock));
   EXPECT_FALSE(CellHas(Screen(), 0, kMagenta)) << "the key colour is left out";
   EXPECT_TRUE(HasDarkPixel(Screen(), {176, 5, 240, 22})) << "cell id and LAC";
+  EXPECT_TRUE(HasDarkPixel(Screen(), {0, 25, 240, 35})) << "the place line, read at the registration";
   // The print-place setting (seeded 1) makes the item 35 pixels high.
   RECT r;
   GetWindowRect(item_, &r);
@@ -99,6 +102,10 @@ TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNe
   EXPECT_TRUE(Round());
   for (int slot = 0; slot < 6; ++slot) EXPECT_TRUE(CellHas(Screen(), 25 * slot, kUnknown)) << "slot " << slot;
   EXPECT_TRUE(CellHas(Screen(), 150, kLock));
+  // Neither its cell nor its place and period stay, whether it quit or was ended (the settings
+  // still hold them here).
+  EXPECT_FALSE(HasDarkPixel(Screen(), {176, 5, 240, 22})) << "a cell of a Velomar gone";
+  EXPECT_FALSE(HasDarkPixel(Screen(), {0, 25, 240, 35})) << "a place of a Velomar gone";
   EXPECT_FALSE(Round());
 
   // Velomar starts again with a new window: the item registers there and the icons come back.
