@@ -26,6 +26,10 @@ LRESULT OnQueryRefresh(TODAYLISTITEM* item) {
     if (found != s.mainWindow || s.firstTime) {
       s.firstTime = false;
       s.mainWindow = found;
+      // A Velomar (again): the place and period it wrote.
+      ReadSettingString(kTodaySettingPlace, s.currentPlace, kSettingChars);
+      ReadSettingString(kTodaySettingFrame, s.currentFrame, kSettingChars);
+      s.refreshNeeded = true;
       PostToMain(WM_TODAY_REGISTER);
       return 0;
     }
@@ -35,9 +39,14 @@ LRESULT OnQueryRefresh(TODAYLISTITEM* item) {
     return 0;
   }
   if (s.mainWindowPresent) {
-    // Velomar quit: its handle is kept, the icons show "unknown" until it is back.
+    // Velomar quit (or was ended): its handle is kept, the icons show "unknown" until it is
+    // back, and neither its cell nor its place and period are shown as if still current.
     s.mainWindowPresent = false;
     for (int& status : s.statuses) status = -1;
+    s.cellId = 0;
+    s.lac = 0;
+    s.currentPlace[0] = 0;
+    s.currentFrame[0] = 0;
     return 1;
   }
   return 0;

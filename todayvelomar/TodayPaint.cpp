@@ -70,15 +70,23 @@ void PaintItem(HWND hwnd) {
     for (int slot = 0; slot < kTodayIconSlots; ++slot) DrawTodayIcon(IconFile(slot, s.statuses[slot]), memory, 25 * slot);
     DrawTodayIcon(u"td_lock.png", memory, 150);
 
-    WCHAR cell[32];
-    wsprintfW(cell, u"%d-%d", s.cellId, s.lac);
-    RECT cell_rect = client;
-    cell_rect.left = 175;
-    DrawTextW(memory, cell, -1, &cell_rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    // The cell only while the phone's radio is on (status 0) and a cell was told: with the radio
+    // off the last cell is no longer where the phone is.
+    if (s.statuses[kPhoneSlot] == 0 && (s.cellId != 0 || s.lac != 0)) {
+      WCHAR cell[32];
+      wsprintfW(cell, u"%d-%d", s.cellId, s.lac);
+      RECT cell_rect = client;
+      cell_rect.left = 175;
+      DrawTextW(memory, cell, -1, &cell_rect, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+    }
 
     if (s.printPlace) {
       WCHAR line[2 * kSettingChars + 4];
-      swprintf(line, u"%s - %s", s.currentPlace, s.currentFrame);
+      // No period in force (or Velomar gone): no dash after the place.
+      if (s.currentFrame[0] != 0)
+        swprintf(line, u"%s - %s", s.currentPlace, s.currentFrame);
+      else
+        swprintf(line, u"%s", s.currentPlace);
       RECT line_rect = client;
       line_rect.top = client.bottom - 10;
       DrawTextW(memory, line, -1, &line_rect, DT_CENTER | DT_BOTTOM | DT_SINGLELINE);

@@ -28,6 +28,8 @@ inline constexpr const WCHAR* kVelomarMainWindowClass = u"MainWindow";
 
 // The icon slots: the ids of the managers they show.
 inline constexpr int kTodayIconSlots = 6;
+// The phone manager's slot (its status 0: the radio is on).
+inline constexpr int kPhoneSlot = 3;
 
 // Velomar's settings key (HKEY_LOCAL_MACHINE) and the values the item reads.
 inline constexpr const WCHAR* kVelomarSettingsKey = u"\\SOFTWARE\\Morvane\\Velomar";

@@ -39,7 +39,10 @@ std::vector<std::string> Split(std::string_view line) {
           closed = true;
           break;
         }
-        if (d == '\\' && i < line.size()) d = line[i++] == 'n' ? '\n' : line[i - 1];
+        // Escapes: \n, \" and \\ only. Any other backslash stays itself, so that CE paths
+        // ("\My Documents\a.txt") are written as they are.
+        if (d == '\\' && i < line.size() && (line[i] == 'n' || line[i] == '"' || line[i] == '\\'))
+          d = line[i++] == 'n' ? '\n' : line[i - 1];
         s += d;
       }
       if (!closed) throw Failure{"unterminated text"};

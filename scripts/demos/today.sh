@@ -5,8 +5,9 @@
 # launcher item with its two buttons, "Cumulor" and "Cumulor Simulator" (today-start.png). At
 # 10:00 the phone moves to cell 4711 (LAC 815): the schedule engine enters Work's office period,
 # and Bluetooth is made discoverable (today-changed.png: six status icons, the lock, "4711-815",
-# "Work - Office(09:00-17:00)"); then the radio goes off (today-radio-off.png); then Velomar ends
-# and the six icons fall back to unknown beside the lock (today-velomar-gone.png). The item's
+# "Work - Office(09:00-17:00)"); then the radio goes off and the cell is no longer shown
+# (today-radio-off.png); then Velomar ends and the six icons fall back to unknown beside the lock,
+# with no cell and no place line (today-velomar-gone.png). The item's
 # attach and detach lines, as logreader prints them, are in log.txt.
 # Run by scripts/run.sh with $BUILD_DIR, $DEVICECTL, $CE_DEVICE_DIR and $DEMO_DIR.
 set -euo pipefail

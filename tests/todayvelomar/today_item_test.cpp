@@ -68,6 +68,8 @@ class TodayItem : public ce::testing::DeviceTest {
 };
 
 TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNextWindow) {
+  SetSetting(kTodaySettingPlace, u"Home");
+  SetSetting(kTodaySettingFrame, u"Evening(18:00-22:00)");
   ASSERT_NE(StartHost(), nullptr);
   // Velomar never seen: only the Today background, and nothing to ask for.
   EXPECT_FALSE(Round());
@@ -86,6 +88,7 @@ TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNe
   EXPECT_TRUE(CellHas(Screen(), 150, kLock));
   EXPECT_FALSE(CellHas(Screen(), 0, kMagenta)) << "the key colour is left out";
   EXPECT_TRUE(HasDarkPixel(Screen(), {176, 5, 240, 22})) << "cell id and LAC";
+  EXPECT_TRUE(HasDarkPixel(Screen(), {0, 25, 240, 35})) << "the place line, read at the registration";
   // The print-place setting (seeded 1) makes the item 35 pixels high.
   RECT r;
   GetWindowRect(item_, &r);
@@ -99,6 +102,10 @@ TEST_F(TodayItem, ShowsVelomarsStatusesFallsBackWhenItQuitsAndRegistersWithItsNe
   EXPECT_TRUE(Round());
   for (int slot = 0; slot < 6; ++slot) EXPECT_TRUE(CellHas(Screen(), 25 * slot, kUnknown)) << "slot " << slot;
   EXPECT_TRUE(CellHas(Screen(), 150, kLock));
+  // Neither its cell nor its place and period stay, whether it quit or was ended (the settings
+  // still hold them here).
+  EXPECT_FALSE(HasDarkPixel(Screen(), {176, 5, 240, 22})) << "a cell of a Velomar gone";
+  EXPECT_FALSE(HasDarkPixel(Screen(), {0, 25, 240, 35})) << "a place of a Velomar gone";
   EXPECT_FALSE(Round());
 
   // Velomar starts again with a new window: the item registers there and the icons come back.
@@ -226,6 +233,50 @@ TEST_F(TodayItem, PlaceLineAndOverlongSettingsAreCutNeverOverrun) {
   // Seven icons at each drawing, each reported.
   EXPECT_GE(reported, 7);
   EXPECT_EQ(reported % 7, 0);
+}
+
+// The width of the text drawn in a band of the screen (from its first to its last dark column).
+int DarkWidth(HBITMAP screen, int top, int bottom) {
+  int first = -1, last = -1;
+  for (int x = 0; x < 240; ++x) {
+    if (!HasDarkPixel(screen, {x, top, x + 1, bottom})) continue;
+    if (first < 0) first = x;
+    last = x;
+  }
+  return first < 0 ? 0 : last - first + 1;
+}
+
+TEST_F(TodayItem, NoDashWithoutAPeriodAndNoCellWhileTheRadioIsOff) {
+  // The place line: with no period only the place; a period (here a blank one) adds the dash.
+  int widths[2] = {};
+  const std::u16string frames[2] = {u"", u" "};
+  for (int i = 0; i < 2; ++i) {
+    SetSetting(kTodaySettingPlace, u"Home");
+    SetSetting(kTodaySettingFrame, frames[i]);
+    ASSERT_NE(StartHost(), nullptr);
+    StartMain({{2, 2}, {3, 0}}, 1001, 10);
+    Round();
+    PostMessageW(item_, WM_TODAY_PLACE_CHANGED, 0, 0);
+    ASSERT_TRUE(Round());
+    widths[i] = DarkWidth(Screen(), 25, 35);
+    if (i == 0) {
+      RECT top{0, 0, 240, 40};
+      ce::display::SaveScreenshot("today_item_no_period.png", &top);
+      EXPECT_TRUE(HasDarkPixel(Screen(), {175, 0, 240, 25})) << "the cell, the radio on";
+    }
+    host_.Close();
+    main_.reset();
+    Pump();
+  }
+  EXPECT_GT(widths[0], 0);
+  EXPECT_LT(widths[0], widths[1]);
+  // The radio off: the last cell is not shown.
+  ASSERT_NE(StartHost(), nullptr);
+  StartMain({{2, 2}, {3, 1}}, 1001, 10);
+  Round();
+  PostMessageW(item_, WM_TODAY_PLACE_CHANGED, 0, 0);
+  ASSERT_TRUE(Round());
+  EXPECT_FALSE(HasDarkPixel(Screen(), {175, 0, 240, 25})) << "a cell with the radio off";
 }
 
 TEST_F(TodayItem, ScreenSizeChoosesTheIconFolderAndTheLibraryLogsItsLoads) {

@@ -31,7 +31,15 @@ struct Suite {
 
 const Suite kSuites[] = {
     {"velomar", velomar::kProgramPath, [] { return velomar::HostProgram(); },
-     [] { return velomar::InstallDataFiles() && velomar::InstallThemes(); },
+     // Every data step runs, also after one failed (the help, the ring and the Today-theme
+     // dialogs need theirs).
+     [] {
+       bool ok = velomar::InstallDataFiles();
+       ok = velomar::InstallThemes() && ok;
+       ok = velomar::InstallHelpTexts() && ok;
+       ok = velomar::InstallRingTones() && ok;
+       return velomar::InstallTodayThemes() && ok;
+     },
      [] { return velomar::InstallProgram() && velomar::RegisterTodayItem(); }, velomar::SeedSettings},
     {"cumulor", cumulor::kProgramPath, [] { return cumulor::HostProgram(); },
      [] { return cumulor::InstallDataFiles() && cumulor::InstallDemonstrationData(); },

@@ -236,6 +236,13 @@ bool WorkerThread::IsCommandPending(int command_id) {
   return pending;
 }
 
+bool WorkerThread::IsBusy() {
+  if (!Took(WaitForSingleObject(m_listMutex, INFINITE))) return false;
+  const bool busy = m_running || !m_commands.empty();
+  ReleaseMutex(m_listMutex);
+  return busy;
+}
+
 bool WorkerThread::HasPending(int command_id) const {
   return std::any_of(m_commands.begin(), m_commands.end(),
                      [command_id](const Command& c) { return c.id == command_id; });
@@ -302,6 +309,7 @@ bool WorkerThread::TakeCommand(Command& command, bool& empty) {
   }
   command = m_commands.front();
   m_commands.pop_front();
+  m_running = true;
   InterlockedDecrement(&g_pendingTotal);
   InterlockedIncrement(&m_executed);
   InterlockedIncrement(&g_executedTotal);
@@ -343,6 +351,7 @@ void WorkerThread::RunCommand(const Command& command) {
 
 void WorkerThread::AfterCommand() {
   if (WaitForSingleObject(m_listMutex, INFINITE) != WAIT_OBJECT_0) return;
+  m_running = false;
   if (m_commands.empty()) {
     SetEvent(m_queueEmpty);
     ResetEvent(m_commandsAvailable);

@@ -51,6 +51,8 @@ class WorkerThread {
   // As PostCommand, but dropped when a command with the same id is pending (queued, not running).
   void PostUniqueCommand(int command_id, DWORD timeout_ms, ULONG_PTR parameter);
   bool IsCommandPending(int command_id);
+  // A command is queued or running (from the moment it is taken until the pause after it).
+  bool IsBusy();
   // Stops as the stop mode says and returns when the thread has ended. With a stop mode other than
   // 0 or 1 it only refuses further posts. Called from one of the worker's own commands it does not
   // wait: the worker ends after that command (mode 0: once the queue has drained).
@@ -100,6 +102,7 @@ class WorkerThread {
   std::atomic<HANDLE> m_thread{nullptr};
   HANDLE m_endedEvent = nullptr;
   std::deque<Command> m_commands;  // pending, oldest first; list mutex
+  bool m_running = false;          // a command taken and not yet done with; list mutex
   volatile LONG m_executed = 0;
   int m_stopFlag = 0;              // stop-flag mutex
   int m_stopMode;

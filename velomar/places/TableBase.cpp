@@ -57,6 +57,7 @@ const CodeText kWriteErrors[] = {
     {ERROR_INSUFFICIENT_BUFFER, u"ERROR_INSUFFICIENT_BUFFER"},
     {ERROR_ALREADY_EXISTS, u"ERROR_ALREADY_EXISTS"},
     {ERROR_NOT_FOUND, u"ERROR_NOT_FOUND"},
+    {ERROR_DISK_FULL, u"ERROR_DISK_FULL"},  // a full store: named, not "INDETERMINATED"
 };
 
 const CodeText kFillErrors[] = {

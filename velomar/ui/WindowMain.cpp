@@ -101,6 +101,8 @@ LRESULT CWindowMain::OnClose(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
 }
 
 LRESULT CWindowMain::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
+  // Velomar ends: the Today item shows no place or period of a program that no longer runs.
+  SetCurrentPlaceAndFrame(u"", u"");
   PostQuitMessage(0);
   return 0;
 }
@@ -147,8 +149,11 @@ void CWindowMain::PostTodayState(DWORD cell_id, DWORD lac) {
 
 void CWindowMain::SetCurrentPlaceAndFrame(const std::u16string& place, const std::u16string& frame) {
   CConfig* config = CConfig::GetInstance();
-  config->SetString(u"current_place", place.c_str());
-  config->SetString(u"current_frame", frame.c_str());
+  {
+    std::lock_guard<std::mutex> lock(m_placeFrameLock);
+    config->SetString(u"current_place", place.c_str());
+    config->SetString(u"current_frame", frame.c_str());
+  }
   if (HWND item = m_todayItem.load()) PostMessageW(item, WM_TODAY_PLACE_CHANGED, 0, 0);
 }
 

@@ -199,6 +199,9 @@ class CWindowMain : public CBaseWindow {
   int m_background;
   std::atomic<int> m_closeRequested{0};
   std::atomic<HWND> m_todayItem{nullptr};
+  // The place and period written to the settings as one pair (the location button on the UI
+  // thread and the schedule engine on its own both write them).
+  std::mutex m_placeFrameLock;
   std::vector<ITimerNotificationListener*> m_timerListeners;
   UINT m_connectionsMessage = 0;
 

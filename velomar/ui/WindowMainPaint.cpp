@@ -136,7 +136,9 @@ LRESULT CWindowMain::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
     DrawTitleText(hdc);
     // 8. The place line: the place and the period the location button works out.
     if (m_locationButton) {
-      const std::u16string text = m_locationButton->GetPlaceName() + u" - " + m_locationButton->GetFrameText();
+      // No period in force: the place alone, without a dash hanging after it.
+      const std::u16string frame = m_locationButton->GetFrameText();
+      const std::u16string text = m_locationButton->GetPlaceName() + (frame.empty() ? u"" : u" - " + frame);
       const ThemePosition& p = m_downText.m_position;
       RECT rect{};
       HFONT font = nullptr;

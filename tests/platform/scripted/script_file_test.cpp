@@ -56,3 +56,19 @@ TEST(ScriptFile, FaultsNameTheirLineAndAddNothing) {
   for (auto& [text, error] : cases) EXPECT_EQ(LoadScript(text), error) << text;
   EXPECT_FALSE(User::Get().Take(Kind::kBox));
 }
+
+TEST(ScriptFile, ABackslashEscapesOnlyNewLineQuoteAndBackslash) {
+  const std::pair<const char*, std::u16string> cases[] = {
+      {R"(open "\My Documents\a.igc")", u"\\My Documents\\a.igc"},  // as the README writes a path
+      {R"(open "\\My Documents\\a.igc")", u"\\My Documents\\a.igc"},  // doubled, as record files write it
+      {R"(open "a\"b\nc\\d\te")", u"a\"b\nc\\d\\te"},
+  };
+  for (const auto& [text, path] : cases) {
+    User::Get().Reset();
+    ASSERT_EQ(LoadScript(text), "") << text;
+    auto answer = User::Get().Take(Kind::kOpenFile);
+    ASSERT_TRUE(answer) << text;
+    EXPECT_EQ(answer->text, path) << text;
+  }
+  User::Get().Reset();
+}

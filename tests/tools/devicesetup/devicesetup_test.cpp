@@ -60,6 +60,34 @@ TEST_F(DeviceSetup, InstallsTheNamedSuitesOnly) {
   EXPECT_EQ(code, 0) << out;
 }
 
+TEST_F(DeviceSetup, VelomarGetsEveryDataStepAndNoDefaultDeviceIsMade) {
+  // Run from a folder of its own: a "device" folder left there would be the default device made
+  // before the tool took its --device.
+  const std::filesystem::path cwd = device_folder().parent_path() / (device_folder().filename().string() + "-cwd");
+  std::filesystem::create_directories(cwd);
+  const std::string command = "cd '" + cwd.string() + "' && " + std::string(DEVICESETUP_PATH) + " --device '" +
+                              device_folder().string() + "' velomar 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string out;
+  char buf[512];
+  while (pipe && std::fgets(buf, sizeof buf, pipe)) out += buf;
+  const int status = pipe ? pclose(pipe) : -1;
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << out;
+  EXPECT_FALSE(std::filesystem::exists(cwd / "device")) << out;
+  std::filesystem::remove_all(cwd);
+
+  const std::filesystem::path root = device_folder() / "root";
+  for (const char* file : {"Program Files/Velomar/traductions/log_dialog_en.txt", "Program Files/Velomar/changesQXT.txt",
+                           "My Documents/My Ringtones/Velomar Chime.wav", "Windows/Rings/Classic Ring.wav",
+                           "Windows/Velomar Blue.tsk", "Windows/Velomar Night.tsk"}) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(root / file)) << file;
+  }
+  WCHAR command_line[MAX_PATH] = {};
+  EXPECT_TRUE(SUCCEEDED(
+      RegistryGetString(HKEY_CLASSES_ROOT, u"\\tskfile\\Shell\\Open\\Command", nullptr, command_line, MAX_PATH)));
+  EXPECT_EQ(std::u16string(command_line), u"ctlpnl.exe cplmain.cpl,23");
+}
+
 TEST_F(DeviceSetup, AnUnknownSuiteIsRefusedAndInstallsNothing) {
   auto [code, out] = Run("velomar today");
   EXPECT_EQ(code, 2);

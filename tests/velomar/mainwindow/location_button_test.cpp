@@ -3,7 +3,12 @@
 // with every repaint).
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+#include "platform/text/utf.h"
 #include "tests/velomar/mainwindow/main_window_fixture.h"
+#include "velomar/core/Config.h"
 #include "velomar/core/managers/RilMgr.h"
 #include "velomar/places/TableLocation.h"
 #include "velomar/places/TablePlaces.h"
@@ -40,6 +45,43 @@ TEST_F(LocationButtonTest, ACellOfAMissingPlaceShowsTheDefaultPlace) {
   EXPECT_EQ(location->GetPlace().GetIdPlace(), 0);
   EXPECT_EQ(location->GetPlaceName(), CTranslator::GetInstance()->GetText(u"UNKNOWN"));
   EXPECT_TRUE(teskautils::seam::TakeShownBoxes().empty());
+}
+
+}  // namespace
+
+namespace {
+
+// The location button (UI thread) and the schedule engine (its own thread) both write the place
+// and period the Today item shows: whichever writes last, the two values stored are one pair.
+TEST_F(LocationButtonTest, PlaceAndPeriodWrittenFromTwoThreadsStayOnePair) {
+  Start();
+  CConfig* config = CConfig::GetInstance();
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    std::atomic<int> ready{0};
+    auto writer = [&](const std::u16string& tag) {
+      ++ready;
+      while (ready.load() < 2) {
+      }
+      for (int i = 0; i < 3; ++i) Window()->SetCurrentPlaceAndFrame(tag + u" place", tag + u" period");
+    };
+    std::thread a(writer, u"A");
+    std::thread b(writer, u"B");
+    a.join();
+    b.join();
+    const std::u16string place = config->GetString(u"current_place");
+    const std::u16string frame = config->GetString(u"current_frame");
+    ASSERT_EQ(place.substr(0, 1), frame.substr(0, 1)) << ce::text::ToUtf8(place) << " / " << ce::text::ToUtf8(frame);
+  }
+}
+
+TEST_F(LocationButtonTest, WhenTheProgramEndsTheTodayItemIsLeftNoPlaceOrPeriod) {
+  Start();
+  Window()->SetCurrentPlaceAndFrame(u"Home", u"Evening(18:00-22:00)");
+  DestroyMainWindowHere();
+  CConfig* config = CConfig::GetInstance();
+  EXPECT_EQ(config->GetString(u"current_place"), u"");
+  EXPECT_EQ(config->GetString(u"current_frame"), u"");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -126,10 +127,32 @@ TEST_F(MessageMgrTest, TextMessageCarriesNumberTextAndClassOne) {
   EXPECT_EQ(sms[0].body, "On my way");
   EXPECT_EQ(sms[0].value, 1);
   EXPECT_TRUE(LogHolds("SMS to +34600111222")) << LogText();
-  // A refused open sends nothing.
-  ASSERT_TRUE(ce::device::ScriptRefusal("sms.open", 0, true));
-  m_mgr.SendSMS(u"+34600111222", u"again");
-  EXPECT_EQ(ce::device::Effects("sms").size(), 1u);
+  EXPECT_EQ(LogText().find("WARNING"), std::string::npos) << LogText();
+}
+
+TEST_F(MessageMgrTest, ATextMessageThatDoesNotLeaveIsLoggedAsAWarning) {
+  const struct {
+    const char* what;
+    std::function<void()> arrange;
+    const char* code;
+  } cases[] = {
+      {"the open refused", [] { ASSERT_TRUE(ce::device::ScriptRefusal("sms.open", 0, true)); }, "0x80004005"},
+      {"no network (the SIM locked)", [] { ce::device::SetInt("radio.registered", 0); }, "0x"},
+      {"the send refused", [] { ASSERT_TRUE(ce::device::ScriptRefusal("sms.send", 0x80070070, false)); }, "0x80070070"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ce::device::SetInt("radio.power", 1);
+    ce::device::SetInt("radio.registered", 1);
+    c.arrange();
+    const std::string number = "60000000" + std::to_string(++n);
+    m_mgr.SendSMS(ce::text::FromUtf8(number), u"text");
+    EXPECT_TRUE(ce::device::Effects("sms").empty());
+    EXPECT_TRUE(LogHolds("WARNING. SMS to " + number + " failed. The text message to " + number +
+                         " could not be sent (error " + c.code))
+        << LogText();
+  }
 }
 
 }  // namespace

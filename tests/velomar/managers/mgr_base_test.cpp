@@ -119,6 +119,9 @@ TEST_F(MgrBaseTest, ChangeRunsOnTheWorkerLogsBothLinesAndTellsListeners) {
   EXPECT_EQ(changed.GetLevel(), 1);
   EXPECT_NE(changing.GetResume().find(u"one"), std::u16string::npos) << ce::text::ToUtf8(changing.GetResume());
   EXPECT_NE(changed.GetDescription().find(u"one"), std::u16string::npos);
+  // The first status the manager reads follows no status at all, not one of its own texts.
+  EXPECT_NE(changed.GetDescription().find(u"Unknown"), std::u16string::npos) << ce::text::ToUtf8(changed.GetDescription());
+  EXPECT_EQ(changed.GetDescription().find(u"other"), std::u16string::npos);
 
   // A refresh that reads the same status is quiet unless forced; status 10 queues nothing.
   mgr.RefreshStatus(0);

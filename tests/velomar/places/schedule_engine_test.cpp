@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/velomar/places/schedule_fixture.h"
+#include "platform/time/time.h"
+#include "velomar/core/ProgramNotifications.h"
 
 namespace schedule_test {
 namespace {
@@ -153,6 +155,20 @@ TEST_F(ScheduleTest, AnEndedPeriodIsNoLongerInForceAndASecondEndIsOnlyLogged) {
   EXPECT_EQ(pending[0].arguments, "timer_notification_07_01");
   EXPECT_EQ(pending[0].start.wDay, 2);
   EXPECT_EQ(pending[0].start.wHour, 9);
+}
+
+TEST_F(ScheduleTest, ANewEngineClearsTheBoundariesAnEarlierInstanceLeftArmed) {
+  // What a killed instance leaves behind: its next boundary, and another manager's time limit.
+  StopWhileDriving([] { CScheduleEngine::DeleteInstance(); });
+  SYSTEMTIME at{};
+  GetLocalTime(&at);
+  at.wHour = 18;
+  ASSERT_NE(velomar::ArmProgramNotificationAt(u"timer_notification_07_00", at), nullptr);
+  ASSERT_NE(velomar::ArmProgramNotificationAt(u"timer_notification_03_05", at), nullptr);
+  m_engine = CScheduleEngine::GetInstance();
+  const auto pending = PendingNotifications();
+  ASSERT_EQ(pending.size(), 1u);
+  EXPECT_EQ(pending[0].arguments, "timer_notification_03_05");
 }
 
 TEST_F(ScheduleTest, BoundaryNotificationAtTheMinuteNowIsForTodayAndOneEarlierForTomorrow) {

@@ -2,13 +2,17 @@
 
 #include <atomic>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "platform/kernel/kernel.h"
 #include "platform/phone/tapi.h"
 #include "platform/window/window.h"
 #include "teskautils/TeskaUtils.h"
+#include "velomar/core/EventLog.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/app/App.h"
+#include "velomar/core/managers/BandMgr.h"
 #include "velomar/ui/Translator.h"
 
 namespace {
@@ -19,7 +23,40 @@ constexpr std::size_t kListSize = 97;
 constexpr std::size_t kNumberOffset = 56;
 constexpr std::size_t kNumberBytes = 40;
 
-void LineCallback(DWORD, DWORD, DWORD_PTR, DWORD_PTR, DWORD_PTR, DWORD_PTR) {}
+// How long a forwarding request waits for a band change under way (its radio reset switches the
+// radio off, and the line refuses forwarding meanwhile), and how often it looks.
+constexpr int kBandWaitMs = 120000;
+constexpr DWORD kBandPollMs = 250;
+
+// The line's answers to forwarding requests, by request id, until the request looks at its own.
+std::mutex g_repliesLock;
+std::map<LONG, LONG> g_replies;
+
+void LineCallback(DWORD, DWORD message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR param2, DWORD_PTR) {
+  if (message != LINE_REPLY) return;
+  std::lock_guard<std::mutex> lock(g_repliesLock);
+  if (g_replies.size() > 64) g_replies.clear();  // answers nobody looked for
+  g_replies[static_cast<LONG>(param1)] = static_cast<LONG>(static_cast<DWORD>(param2));
+}
+
+// The line's answer to `request`: 0 when it worked or did not answer (yet).
+LONG TakeReply(LONG request) {
+  std::lock_guard<std::mutex> lock(g_repliesLock);
+  const auto it = g_replies.find(request);
+  if (it == g_replies.end()) return 0;
+  const LONG result = it->second;
+  g_replies.erase(it);
+  return result;
+}
+
+// Waits (bounded) while the band manager has a change queued or its radio reset runs.
+void WaitForBandChange() {
+  for (int waited = 0; waited < kBandWaitMs; waited += static_cast<int>(kBandPollMs)) {
+    CBandMgr* band = CBandMgr::GetInstance();
+    if (band == nullptr || (!band->IsBusy() && !band->IsResetRunning())) return;
+    Sleep(kBandPollMs);
+  }
+}
 
 void Put32(unsigned char* at, DWORD value) {
   for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
@@ -72,24 +109,41 @@ void CCallForwardMgr::Forward(int on, const std::u16string& number) {
     ProcesarError(u"Call forwarding: the number %s is longer than 19 characters", number.c_str());
     return;
   }
+  // A band change made in the same breath (a period's actions) resets the radio: forwarding
+  // asked for meanwhile would be refused.
+  WaitForBandChange();
   HLINEAPP line_app = nullptr;
   DWORD devices = 0;
-  if (lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, u"Velomar", &devices) != 0)
+  if (const LONG rc = lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, u"Velomar", &devices); rc != 0) {
+    ReportFailure(rc);
     return;
+  }
   HLINE line = nullptr;
-  if (lineOpen(line_app, 0, &line, 0x20000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr) != 0) {
+  if (const LONG rc = lineOpen(line_app, 0, &line, 0x20000, 0, 0, LINECALLPRIVILEGE_NONE, 0, nullptr); rc != 0) {
     lineShutdown(line_app);
+    ReportFailure(rc);
     return;
   }
   unsigned char list[kListSize];
   BuildForwardList(list, number);
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   HCALL consult = nullptr;
-  lineForward(line, 0, 0, on != 0 ? reinterpret_cast<const LINEFORWARDLIST*>(list) : nullptr, 1, &consult, nullptr);
+  const LONG request =
+      lineForward(line, 0, 0, on != 0 ? reinterpret_cast<const LINEFORWARDLIST*>(list) : nullptr, 1, &consult, nullptr);
   Sleep(10000);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   lineClose(line);
   lineShutdown(line_app);
+  const LONG result = request < 0 ? request : TakeReply(request);
+  if (result != 0) ReportFailure(result);
+}
+
+void CCallForwardMgr::ReportFailure(LONG code) {
+  CTranslator* texts = CTranslator::GetInstance();
+  const std::u16string summary = texts->GetText(u"EVENT_LOG_MGR_CALLFORWARD_FAILED_RESUME");
+  const std::u16string description =
+      texts->GetFormatted(u"EVENT_LOG_MGR_CALLFORWARD_FAILED_DESCRIPTION", static_cast<unsigned>(code));
+  CEventLog::AddEvent(GetId(), EVENT_WARNING, summary.c_str(), description.c_str());
 }
 
 std::u16string CCallForwardMgr::GetName() {

@@ -28,10 +28,13 @@ class CCallForwardMgr : public CMgr {
   void SetNumber(const std::u16string& number);
   std::u16string GetNumber();
   // Asks the line to forward to `number` (on) or to stop forwarding (off), then waits 10 s. A
-  // number longer than 19 characters makes no request and is reported.
+  // band change under way is waited for first (its radio reset would make the line refuse). A
+  // number longer than 19 characters makes no request and is reported; a request the line refuses
+  // is written to the event log as a warning.
   void Forward(int on, const std::u16string& number);
 
  private:
+  void ReportFailure(LONG code);
   std::mutex m_numberLock;
   std::u16string m_number;
 };

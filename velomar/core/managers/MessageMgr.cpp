@@ -252,8 +252,20 @@ void CMessageMgr::SendSMS(const std::u16string& number, const std::u16string& te
   const std::u16string description = Cut(texts->GetFormatted(u"EVENT_LOG_MGR_ACTION_SMS_DESCRIPTION", number), 299);
   CEventLog::AddEvent(GetId(), EVENT_INFO, summary.c_str(), description.c_str());
 
+  // A message that does not leave (no radio, the SIM locked, the store refusing it) is told in the
+  // log: the line above only says that it was asked for.
+  auto report_failure = [&](HRESULT hr) {
+    const std::u16string failed = Cut(texts->GetFormatted(u"EVENT_LOG_MGR_ACTION_SMS_FAILED_RESUME", number), 99);
+    const std::u16string why = Cut(texts->GetFormatted(u"EVENT_LOG_MGR_ACTION_SMS_FAILED_DESCRIPTION", number,
+                                                       static_cast<unsigned>(hr)),
+                                   299);
+    CEventLog::AddEvent(GetId(), EVENT_WARNING, failed.c_str(), why.c_str());
+  };
   SMS_HANDLE handle = 0;
-  if (FAILED(SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, &handle, nullptr))) return;
+  if (const HRESULT hr = SmsOpen(SMS_MSGTYPE_TEXT, SMS_MODE_SEND, &handle, nullptr); FAILED(hr)) {
+    report_failure(hr);
+    return;
+  }
   SMS_ADDRESS destination{};
   destination.smsatAddressType = SMSAT_UNKNOWN;
   const std::size_t length = std::min<std::size_t>(number.size(), SMS_MAX_ADDRESS_LENGTH - 1);
@@ -263,10 +275,12 @@ void CMessageMgr::SendSMS(const std::u16string& number, const std::u16string& te
   provider.psMessageClass = PS_MESSAGE_CLASS1;
   provider.psReplaceOption = 0;
   SMS_MESSAGE_ID id = 0;
-  SmsSendMessage(handle, nullptr, &destination, nullptr, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>(text.size() * sizeof(WCHAR)), reinterpret_cast<const BYTE*>(&provider),
-                 sizeof provider, SMSDE_OPTIMAL, 0, &id);
+  const HRESULT sent =
+      SmsSendMessage(handle, nullptr, &destination, nullptr, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() * sizeof(WCHAR)), reinterpret_cast<const BYTE*>(&provider),
+                     sizeof provider, SMSDE_OPTIMAL, 0, &id);
   SmsClose(handle);
+  if (FAILED(sent)) report_failure(sent);
 }
 
 void CMessageMgr::EnumAccounts(std::vector<std::u16string>* accounts) {

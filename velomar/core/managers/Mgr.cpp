@@ -186,7 +186,9 @@ void CMgr::RefreshStatus(int force) {
   if (new_status != old_status) {
     CTranslator* texts = CTranslator::GetInstance();
     std::u16string name = GetName();
-    std::u16string old_text = GetStatusText(old_status);
+    // Before its first reading the manager has no status: not "Off" (which made the first line
+    // of the log say "changed from Off to Off").
+    std::u16string old_text = old_status == kStatusNone ? std::u16string() : GetStatusText(old_status);
     std::u16string new_text = GetStatusText(new_status);
     for (std::u16string* text : {&name, &old_text, &new_text}) {
       if (text->size() < 2) *text = texts->GetText(u"EVENT_LOG_MGR_UNKNOWN_STATUS");

@@ -314,7 +314,15 @@ void CMobilePhoneMgr::UnlockSim() {
   const HRESULT first = offer_pin ? SimUnlockPhone(m_sim, pin.c_str(), nullptr) : SIM_E_INCORRECTPASSWORD;
   bool close_prompt = true;
   if (first != S_OK) {
-    ProcesarError(u"%s", CTranslator::GetInstance()->GetText(u"ERROR UNLOCKING").c_str());
+    if (pin.empty()) {
+      // Nothing to offer: not a wrong PIN, and no call whose error could be told.
+      LogFormateado(4, u"%s", CTranslator::GetInstance()->GetText(u"NO PIN STORED").c_str());
+    } else {
+      // The SIM's own answer (a PIN refused before counts as refused again) goes with the report,
+      // not whatever the thread's last error happened to be.
+      SetLastError(static_cast<DWORD>(first));
+      ProcesarError(u"%s", CTranslator::GetInstance()->GetText(u"ERROR UNLOCKING").c_str());
+    }
     if (first == SIM_E_INCORRECTPASSWORD) {
       if (offer_pin) {
         std::lock_guard<std::mutex> lock(m_textLock);

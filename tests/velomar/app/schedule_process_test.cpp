@@ -1,0 +1,211 @@
+// The schedule of the installed Velomar run as a process beside the notification launcher, the
+// phone moved only with devicectl: a brief unknown cell on the way back or on to another place, a
+// band change with call forwarding while the device answers slowly, and a kill followed by a
+// restart. Every wait is for a line of the event-log file or a state of the device, with generous
+// bounds (the processes run in real time on a loaded machine).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/window/window.h"
+#include "tests/velomar/app/process_fixture.h"
+#include "velomar/places/DB.h"
+#include "velomar/ui/Translator.h"
+
+namespace {
+
+// Home by cell 1001 (an evening, then the night), work by cell 2001 (an office day, and a late
+// shift). Wi-Fi, Bluetooth and the speaker tell which start or end ran.
+constexpr const char* kPlaces = R"(<?xml version="1.0"?>
+<Velomar>
+  <place name="Home" description="" image="home.png" id="1">
+    <cell id="1001"/>
+    <schedule name="Evening" begin_hour="18" begin_minute="0" end_hour="22" end_minute="0">
+      <action id="0" type="0" arg_int_1="1" arg_int_2="0"/>
+      <action id="0" type="1" arg_int_1="0" arg_int_2="0"/>
+    </schedule>
+    <schedule name="Night" begin_hour="22" begin_minute="0" end_hour="7" end_minute="0">
+      <action id="2" type="0" arg_int_1="1" arg_int_2="0" arg_int_3="-1"/>
+    </schedule>
+  </place>
+  <place name="Work" description="" image="work.png" id="2">
+    <cell id="2001"/>
+    <schedule name="Office" begin_hour="9" begin_minute="0" end_hour="17" end_minute="0">
+      <action id="5" type="0" arg_int_1="1" arg_int_2="0"/>
+      <action id="51" type="0" arg_int_1="1" arg_int_2="0" arg_char_1="600111222"/>
+    </schedule>
+    <schedule name="Late" begin_hour="17" begin_minute="0" end_hour="23" end_minute="59">
+      <action id="1" type="0" arg_int_1="1" arg_int_2="0"/>
+    </schedule>
+  </place>
+</Velomar>
+)";
+
+class ScheduleProcessTest : public velomar_test::ProcessTest {
+ protected:
+  void SetUp() override {
+    ProcessTest::SetUp();
+    SetSetting(u"allow_windows_close_qxt", 1);
+    {
+      std::ofstream out(HostPath(u"\\Velomar.xml"));
+      out << kPlaces;
+    }
+    {
+      CTranslator texts;
+      CDB db;
+      db.OpenDB();
+      db.ImportXML();
+      db.CloseDB();
+    }
+    Tool({"band", "auto"});
+    StartLauncher();
+  }
+  void TearDown() override {
+    if (m_velomar.hProcess) {
+      PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
+      WaitForExit(m_velomar, 30000);
+      CloseProcess();
+    }
+    if (m_launcher > 0) {
+      kill(m_launcher, SIGTERM);
+      int status = 0;
+      waitpid(m_launcher, &status, 0);
+    }
+    ProcessTest::TearDown();
+  }
+
+  void Tool(std::vector<std::string> args) {
+    int code = -1;
+    const std::string joined = args.empty() ? "" : args[0];
+    const std::string out = Devicectl(std::move(args), &code);
+    ASSERT_EQ(code, 0) << joined << ": " << out;
+  }
+  void StartLauncher() {
+    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
+    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
+    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), nullptr, nullptr, argv, environ), 0);
+  }
+  void Start() {
+    m_velomar = StartVelomar(u"");
+    ASSERT_NE(m_velomar.hProcess, nullptr);
+    ASSERT_TRUE(WaitForMainWindow(true));
+  }
+  void CloseProcess() {
+    CloseHandle(m_velomar.hProcess);
+    CloseHandle(m_velomar.hThread);
+    m_velomar = PROCESS_INFORMATION{};
+  }
+
+  // Waits (real time, at most `seconds`) until `done` holds.
+  static bool WaitUntil(const std::function<bool()>& done, int seconds = 90) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return done();
+  }
+  // Waits until the event-log file holds `what` at least `times` times.
+  bool AwaitLogged(const std::string& what, std::size_t times = 1) {
+    return WaitUntil([&] { return Count(EventLogText(), what) >= times; });
+  }
+  // Where `what` first stands in the event-log file (npos when absent), and its line.
+  std::size_t At(const std::string& what) { return EventLogText().find(what); }
+  std::string LineOf(const std::string& what) {
+    const std::string text = EventLogText();
+    const std::size_t at = text.find(what);
+    if (at == std::string::npos) return {};
+    const std::size_t begin = text.rfind('\n', at);
+    const std::size_t start = begin == std::string::npos ? 0 : begin + 1;
+    return text.substr(start, text.find('\n', at) - start);
+  }
+
+  PROCESS_INFORMATION m_velomar{};
+  pid_t m_launcher = 0;
+};
+
+TEST_F(ScheduleProcessTest, ABriefUnknownCellKeepsTheScheduleAndOneOnTheWayToAnotherPlaceStartsIt) {
+  Tool({"clock", "set", "2026-06-01", "12:00:00"});
+  Tool({"cell", "1001", "10"});
+  Start();
+  // At home with no period in force: the evening's start is armed.
+  ASSERT_TRUE(WaitUntil([&] { return Count(Devicectl({"notifications"}), "timer_notification_07_01") == 1; }));
+
+  // Away for a moment shortly before the evening: the engine asks the radio again some seconds
+  // later and finds home, so the armed start stays and the evening starts at 18:00.
+  Tool({"clock", "set", "2026-06-01", "17:59:45"});
+  Tool({"cell", "5555", "10"});
+  Tool({"cell", "1001", "10"});
+  ASSERT_TRUE(AwaitLogged("Home: Evening starts")) << EventLogText();
+  EXPECT_NE(LineOf("Home: Evening starts").find(" 18:00:"), std::string::npos) << EventLogText();
+
+  // Through an unknown cell on to work: the evening ends and the late shift starts.
+  Tool({"cell", "5556", "10"});
+  Tool({"cell", "2001", "10"});
+  ASSERT_TRUE(AwaitLogged("Work: Late starts")) << EventLogText();
+  EXPECT_EQ(Count(EventLogText(), "Home: Evening ends"), 1u);
+  EXPECT_LT(At("Home: Evening ends"), At("Work: Late starts"));
+  const std::string pending = Devicectl({"notifications"});
+  EXPECT_EQ(Count(pending, "timer_notification_07_00"), 1u) << pending;
+  EXPECT_NE(pending.find("2026-06-01 23:59"), std::string::npos) << pending;
+}
+
+TEST_F(ScheduleProcessTest, ForwardingWaitsForTheRadioResetOfABandChangeMadeWithIt) {
+  Tool({"clock", "set", "2026-06-01", "10:00:00"});
+  Tool({"cell", "1001", "10"});
+  Start();
+  ASSERT_TRUE(AwaitLogged("Velomar starting"));
+  // The device answers slowly: the forwarding answer would come while the band's reset has the
+  // radio off.
+  Tool({"delay", "line.equipment", "3000"});
+  Tool({"delay", "line.forward", "4500"});
+  Tool({"cell", "2001", "10"});
+  ASSERT_TRUE(AwaitLogged("Work: Office starts"));
+  EXPECT_TRUE(WaitUntil([&] { return Devicectl({"effects", "forward"}).find("600111222") != std::string::npos; }))
+      << Devicectl({"effects"}) << EventLogText();
+  EXPECT_EQ(Count(EventLogText(), "Call forwarding: request failed"), 0u);
+}
+
+TEST_F(ScheduleProcessTest, ARefusedForwardingIsLogged) {
+  Tool({"clock", "set", "2026-06-01", "10:00:00"});
+  Tool({"cell", "1001", "10"});
+  Start();
+  ASSERT_TRUE(AwaitLogged("Velomar starting"));
+  Tool({"refuse", "line.forward"});
+  Tool({"cell", "2001", "10"});
+  ASSERT_TRUE(AwaitLogged("Work: Office starts"));
+  EXPECT_TRUE(AwaitLogged("WARNING. Call forwarding: request failed")) << EventLogText();
+}
+
+TEST_F(ScheduleProcessTest, AfterAKillTheRestartedProgramArmsEachBoundaryOnce) {
+  Tool({"clock", "set", "2026-06-01", "21:00:00"});
+  Tool({"cell", "1001", "10"});
+  Start();
+  ASSERT_TRUE(AwaitLogged("Home: Evening starts"));
+  TerminateProcess(m_velomar.hProcess, 9);
+  WaitForExit(m_velomar, 60000);
+  CloseProcess();
+  ASSERT_TRUE(WaitForMainWindow(false));
+  Start();
+  ASSERT_TRUE(AwaitLogged("Home: Evening starts", 2));
+  ASSERT_TRUE(WaitUntil([&] { return Count(Devicectl({"notifications"}), "timer_notification_07_00") >= 1; }));
+  const std::string pending = Devicectl({"notifications"});
+  EXPECT_EQ(Count(pending, "timer_notification_07_00"), 1u) << pending;
+  // The boundary fires once: the evening ends once and the night starts.
+  Tool({"clock", "set", "2026-06-01", "21:59:58"});
+  ASSERT_TRUE(AwaitLogged("Home: Night starts")) << EventLogText();
+  EXPECT_EQ(Count(EventLogText(), "Home: Evening ends"), 1u);
+  EXPECT_EQ(Count(EventLogText(), "The actions of this period already ran"), 0u) << EventLogText();
+}
+
+}  // namespace
