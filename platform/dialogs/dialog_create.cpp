@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <tuple>
 
 #include "platform/base/errors.h"
 #include "platform/controls/commctrl.h"
@@ -32,17 +33,80 @@ HBRUSH FaceBrush() {
   return brush;
 }
 
-HFONT FontFor(const resources::DialogTemplate& t) {
-  if (t.font_face.empty()) return nullptr;
-  LOGFONTW lf{};
+int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
   if (screen) ReleaseDC(nullptr, screen);
-  if (dpi <= 0) dpi = 96;
-  lf.lfHeight = -static_cast<LONG>((t.font_points * dpi + 36) / 72);
+  return dpi > 0 ? dpi : 96;
+}
+
+// The device's dialog face (Tahoma) at `points` on a screen of `dpi`: its em, the height of a line
+// and the average width of a letter, which make the dialog units there.
+struct DeviceFace {
+  int em, height, average;
+};
+DeviceFace DeviceFaceAt(int points, int dpi) {
+  int em = std::max(1, (points * dpi + 36) / 72);
+  return {em, std::max(1, (em * 1207 + 500) / 1000), std::max(1, (points * 3 + 2) / 4 * dpi / 96)};
+}
+
+double LetterAverage(HFONT font) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{};
+  const char16_t* letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  GetTextExtentPoint32W(dc, letters, 52, &size);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return size.cx / 52.0;
+}
+
+// The installed stand-in faces are wider than the device's: a template's texts ("Time Zone" in a
+// 40-unit label) would not fit where they fit there. The template's font is narrowed (its
+// character width, never its height) until its letters are on average no wider than the
+// device's; the width found is kept per face, size and screen.
+LONG NarrowedWidth(const LOGFONTW& base, int average) {
+  static std::mutex m;
+  static std::map<std::tuple<std::u16string, LONG, int>, LONG> known;
+  auto key = std::make_tuple(std::u16string(base.lfFaceName), base.lfHeight, average);
+  {
+    std::lock_guard<std::mutex> lock(m);
+    if (auto it = known.find(key); it != known.end()) return it->second;
+  }
+  LONG width = 0;
+  HFONT natural = CreateFontIndirectW(&base);
+  if (LetterAverage(natural) > average + 0.49) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, natural);
+    SIZE x{};
+    GetTextExtentPoint32W(dc, u"x", 1, &x);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    for (LONG w = std::max<LONG>(1, x.cx); w >= 1; --w) {
+      LOGFONTW lf = base;
+      lf.lfWidth = w;
+      HFONT narrow = CreateFontIndirectW(&lf);
+      double got = LetterAverage(narrow);
+      DeleteObject(narrow);
+      width = w;
+      if (got <= average + 0.49) break;
+    }
+  }
+  DeleteObject(natural);
+  std::lock_guard<std::mutex> lock(m);
+  known[key] = width;
+  return width;
+}
+
+HFONT FontFor(const resources::DialogTemplate& t) {
+  if (t.font_face.empty()) return nullptr;
+  LOGFONTW lf{};
+  DeviceFace device = DeviceFaceAt(t.font_points, ScreenDpi());
+  lf.lfHeight = -static_cast<LONG>(device.em);
   lf.lfWeight = FW_NORMAL;
   std::u16string face = t.font_face.substr(0, LF_FACESIZE - 1);
   std::copy(face.begin(), face.end(), lf.lfFaceName);
+  if (t.font_points > 0) lf.lfWidth = NarrowedWidth(lf, device.average);
   return CreateFontIndirectW(&lf);
 }
 
@@ -61,17 +125,14 @@ void BaseUnits(HFONT font, int& x, int& y) {
   y = std::max(1, static_cast<int>(tm.tmHeight));
 }
 
-// The installed stand-in faces are wider than the device's; the width unit follows the device's
-// font (6 pixels at 8 points on a 96-dpi screen, twice that on a 192-dpi one, as the font's
-// height does) so that templates fit the screen as they do there.
+// A template with a font has the device's dialog units (6 x 13 pixels at 8 points on a 96-dpi
+// screen, twice that on a 192-dpi one), so that templates fit the screen as they do there.
 void DeviceBaseUnits(const resources::DialogTemplate& t, HFONT font, int& x, int& y) {
   BaseUnits(font, x, y);
   if (t.font_points > 0) {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    if (dpi <= 0) dpi = 96;
-    x = std::max(1, (t.font_points * 3 + 2) / 4 * dpi / 96);
+    DeviceFace device = DeviceFaceAt(t.font_points, ScreenDpi());
+    x = device.average;
+    y = device.height;
   }
 }
 
@@ -80,6 +141,37 @@ bool IsPushButton(HWND hwnd) {
   if (!GetClassNameW(hwnd, cls, 32) || text::WideView(cls) != std::u16string_view(WC_BUTTONW)) return false;
   DWORD type = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & BS_TYPEMASK;
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// The caption band of a top-level dialog with WS_CAPTION: the title in white on dark blue.
+void PaintCaption(HWND hwnd, HDC hdc) {
+  auto st = StateOf(hwnd);
+  DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
+  if (!st || st->top <= 0 || (style & WS_CAPTION) != WS_CAPTION) return;
+  RECT band;
+  GetClientRect(hwnd, &band);
+  band.bottom = st->top;
+  HBRUSH b = CreateSolidBrush(RGB(0x00, 0x40, 0x80));
+  FillRect(hdc, &band, b);
+  DeleteObject(b);
+  LOGFONTW lf{};
+  lf.lfHeight = -12;
+  lf.lfWeight = FW_BOLD;
+  const char16_t face[] = u"Tahoma";
+  std::copy(face, face + 7, lf.lfFaceName);
+  HFONT bold = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(hdc, bold);
+  int mode = SetBkMode(hdc, TRANSPARENT);
+  COLORREF color = SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
+  band.left += 4;
+  int n = GetWindowTextLengthW(hwnd);
+  std::u16string title(static_cast<std::size_t>(n) + 1, u'\0');
+  GetWindowTextW(hwnd, title.data(), n + 1);
+  DrawTextW(hdc, title.c_str(), n, &band, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SetTextColor(hdc, color);
+  SetBkMode(hdc, mode);
+  SelectObject(hdc, old);
+  DeleteObject(bold);
 }
 
 LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -97,31 +189,7 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC hdc = BeginPaint(hwnd, &ps);
-      DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-      if (st && st->top > 0 && (style & WS_CAPTION) == WS_CAPTION) {
-        RECT band;
-        GetClientRect(hwnd, &band);
-        band.bottom = st->top;
-        HBRUSH b = CreateSolidBrush(RGB(0x00, 0x40, 0x80));
-        FillRect(hdc, &band, b);
-        DeleteObject(b);
-        LOGFONTW lf{};
-        lf.lfHeight = -12;
-        lf.lfWeight = FW_BOLD;
-        const char16_t face[] = u"Tahoma";
-        std::copy(face, face + 7, lf.lfFaceName);
-        HFONT bold = CreateFontIndirectW(&lf);
-        HGDIOBJ old = SelectObject(hdc, bold);
-        SetBkMode(hdc, TRANSPARENT);
-        SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
-        band.left += 4;
-        int n = GetWindowTextLengthW(hwnd);
-        std::u16string title(static_cast<std::size_t>(n) + 1, u'\0');
-        GetWindowTextW(hwnd, title.data(), n + 1);
-        DrawTextW(hdc, title.c_str(), n, &band, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-        SelectObject(hdc, old);
-        DeleteObject(bold);
-      }
+      PaintCaption(hwnd, hdc);
       EndPaint(hwnd, &ps);
       return 0;
     }
@@ -204,6 +272,14 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hwnd, DWL_DLGPROC));
   if (proc && msg != WM_NCDESTROY) {
     INT_PTR r = proc(hwnd, msg, wparam, lparam);
+    if (r && msg == WM_PAINT && IsWindow(hwnd)) {
+      // A dialog that paints itself keeps its caption: the band is the dialog class's to draw,
+      // as the device draws it outside what the dialog paints.
+      if (HDC dc = GetDC(hwnd)) {
+        PaintCaption(hwnd, dc);
+        ReleaseDC(hwnd, dc);
+      }
+    }
     if (r) {
       switch (msg) {
         case WM_INITDIALOG:

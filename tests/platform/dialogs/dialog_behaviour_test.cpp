@@ -7,6 +7,7 @@
 
 #include "platform/dialogs/dialogs.h"
 #include "platform/display/display.h"
+#include "platform/gdi/gdi.h"
 #include "platform/kernel/threads.h"
 #include "platform/resources/resources.h"
 #include "tests/platform/dialogs/dialog_fixture.h"
@@ -164,4 +165,45 @@ TEST_F(DialogTest, ModalDialogOnWorkerThreadFromMemoryTemplate) {
   worker.join();
   EXPECT_EQ(result.load(), 77);
   EXPECT_FALSE(IsWindow(dlg));
+}
+
+namespace {
+
+// Paints its whole client area green itself, as a dialog with a preview or a keypad does.
+INT_PTR SelfPaintingProc(HWND dlg, UINT msg, WPARAM, LPARAM) {
+  if (msg == WM_INITDIALOG) return TRUE;
+  if (msg != WM_PAINT) return FALSE;
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(dlg, &ps);
+  RECT r;
+  GetClientRect(dlg, &r);
+  HBRUSH green = CreateSolidBrush(RGB(0, 0xC0, 0));
+  FillRect(dc, &r, green);
+  DeleteObject(green);
+  EndPaint(dlg, &ps);
+  return TRUE;
+}
+
+}  // namespace
+
+TEST_F(DialogTest, DialogThatPaintsItselfKeepsItsCaption) {
+  UseResources(R"(
+dialog 130 0 0 160 100
+  caption "Search For:"
+  font 8 "Tahoma"
+  style WS_POPUP|WS_CAPTION
+  control edit 1 "" 2 2 108 14 WS_BORDER
+end
+)");
+  HWND dlg = CreateDialogParamW(nullptr, MAKEINTRESOURCEW(130), nullptr, SelfPaintingProc, 0);
+  ASSERT_NE(dlg, nullptr);
+  ShowWindow(dlg, SW_SHOW);
+  UpdateWindow(dlg);
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+  HDC screen = GetDC(nullptr);
+  EXPECT_EQ(GetPixel(screen, 200, 3), RGB(0x00, 0x40, 0x80));  // the band, beside the title
+  EXPECT_EQ(GetPixel(screen, 200, 60), RGB(0, 0xC0, 0));       // what the dialog paints, below it
+  ReleaseDC(nullptr, screen);
+  DestroyWindow(dlg);
 }

@@ -76,6 +76,11 @@ pixel() {
 }
 pixel_is() { [[ $(pixel "$1" "$2") == "$3" ]]; }
 pixel_isnt() { [[ $(pixel "$1" "$2") != "$3" ]]; }
+# A colour somewhere in the column x of the device's screen between the rows y0 and y1.
+column_has() {
+  import -window root -depth 8 -crop 1x$((($3 - $2) * 2))+$((wx + $1 * 2))+$((wy + $2 * 2)) txt:- 2> /dev/null |
+    tr 'A-F' 'a-f' | grep -q -- "$4"
+}
 shot() { import -window root "$out/$1" || fail "no screenshot $1"; echo "screenshot $out/$1"; }
 # A top-level window of the device with this title exists (the window records in the device folder).
 titled() { grep -rqsF -- "$1" "$CE_DEVICE_DIR/run/windows"; }
@@ -107,7 +112,7 @@ wait_for 60 pixel_is 200 260 '#ffffff' || fail "the soft key's menu did not open
 sleep 1
 shot live-velomar-menu.png
 key Up Return  # its last item, "Exit"
-wait_for 60 pixel_is 120 112 '#004080' || fail "no question box on Exit ($(pixel 120 112))"
+wait_for 60 column_has 120 40 280 '#004080' || fail "no question box on Exit"
 sleep 1
 key Return  # Yes, the box's default button
 wait_for 120 bash -c "! kill -0 $velomar_pid" || fail "Velomar did not end on Exit"
@@ -133,7 +138,7 @@ sleep 2
 tap 180 117  # "Logger"
 wait_for 60 titled "Cumulor Logger" || fail "the logger dialog did not open"
 sleep 2
-tap 174 277  # "Playback"
+tap 174 258  # "Playback" (the template puts it at 80,140 - 152,156 in dialog units)
 wait_for 60 titled "Select a flight" || fail "the file chooser did not open"
 sleep 2
 shot live-cumulor-chooser.png
