@@ -101,6 +101,8 @@ LRESULT CWindowMain::OnClose(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
 }
 
 LRESULT CWindowMain::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
+  // Workers that outlive the window post nothing to its handle.
+  SetWorkerStatisticsWindow(nullptr);
   PostQuitMessage(0);
   return 0;
 }
