@@ -16,12 +16,6 @@
 
 namespace cumulor {
 
-namespace {
-
-constexpr int kTaskStatusDialog = 146;
-
-}  // namespace
-
 bool PenToMenuBar(AppContext& app, UINT message, POINT at) {
   return MenuHandleClick(app.menu, message, at.x, at.y, nullptr) != 0;
 }
@@ -58,14 +52,7 @@ bool PenToTapMode(AppContext& app, POINT at) {
   return true;
 }
 
-void PenToTaskStatus(AppContext& app) {
-  const DLGPROC procedure = DialogProcedure(kTaskStatusDialog);
-  if (!procedure) return;
-  app.dialogActive = 1;
-  RunDialog(kTaskStatusDialog, app.mainWindow, procedure, 0);
-  app.dialogActive = 0;
-  RefreshMapWindow(app);
-}
+void PenToTaskStatus(AppContext& app) { ShowTaskStatusDialog(app); }
 
 void PenTaskTimeTexts(AppContext&) {}
 

@@ -118,6 +118,7 @@ void StartupSequence(AppContext& app) {
   }
   ShowStatusStringId(app, 35);
   GXOpenInput();
+  ApplySelectedLanguage();
   SelectTargetPoint(app);
 
   SetMapRegion(app, app.region);
