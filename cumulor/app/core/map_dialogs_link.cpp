@@ -16,6 +16,7 @@
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/inflight/flight_dialogs.h"
 #include "cumulor/map/inflight/task_status_dialog.h"
+#include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/map/tap/map_tap.h"
 #include "cumulor/map/settings/airspace_settings_dialogs.h"
@@ -40,6 +41,11 @@ void InstallMapDialogs(AppContext& app) {
     }
   };
   link.ownPositionToViews = [&app] { UpdateOwnPosition(app, app.map.view, false); };
+  // Arming the start by hand needs the "Start" box on the map.
+  link.showNavBox = [&app](std::int32_t number) {
+    MainLockGuard guard(app);
+    NavBoxSetOn(app.navBoxes, number, true);
+  };
   link.options = KeptSettings().options;
   link.mapOrientation = &KeptSettings().mapOrientation;
   link.labelLength = &KeptSettings().labelLength;

@@ -1,6 +1,7 @@
 #include "cumulor/app/core/pen_links.h"
 
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/final_glide_box.h"
 #include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
@@ -13,6 +14,8 @@
 #include "cumulor/map/menus/menu_bar.h"
 #include "cumulor/map/navbox_ui/nav_box_draw.h"
 #include "cumulor/map/tap/map_tap.h"
+#include "platform/gdi/gdi.h"
+#include "platform/window/window.h"
 
 namespace cumulor {
 
@@ -54,7 +57,19 @@ bool PenToTapMode(AppContext& app, POINT at) {
 
 void PenToTaskStatus(AppContext& app) { ShowTaskStatusDialog(app); }
 
-void PenTaskTimeTexts(AppContext&) {}
+void PenTaskTimeTexts(AppContext& app) {
+  // The final-glide box over the map follows the area target while the pen moves it.
+  if (!app.finalGlideOn || !app.mainWindow) return;
+  HDC dc = GetDC(app.mainWindow);
+  if (!dc) return;
+  {
+    MainLockGuard guard(app);
+    RECT anchor = app.mapRect;
+    anchor.top += app.screen.layout.titleHeight;
+    UpdateTaskTimeTexts(app, dc, false, anchor);
+  }
+  ReleaseDC(app.mainWindow, dc);
+}
 
 std::int32_t PenToMapTapInfo(AppContext& app, POINT at) {
   // An airport or user waypoint under the pen opens the waypoint browser at its point page.

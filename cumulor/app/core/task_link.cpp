@@ -9,6 +9,7 @@
 #include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/core/status_line.h"
+#include "cumulor/app/core/target_select.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
 #include "cumulor/app/ui/screen_layout.h"
@@ -128,6 +129,9 @@ void InstallWaypointHooks() {
   ui.navigationTarget = [] {
     AppContext* app = AppRecord();
     return app != nullptr ? app->navTarget : TaskPoint{};
+  };
+  ui.selectTargetPoint = [] {
+    if (AppContext* app = AppRecord()) SelectTargetPoint(*app);
   };
   ui.clearNavigationTarget = [] {
     if (AppContext* app = AppRecord()) TaskPointInit(app->navTarget);

@@ -28,6 +28,7 @@
 #include "cumulor/map/browser_frame/point_list_page.h"
 #include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/map/inflight/flight_dialogs.h"
+#include "cumulor/map/settings/map_settings_dialogs.h"
 #include "cumulor/map/navbox/nav_box_links.h"
 #include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
@@ -38,6 +39,7 @@
 #include "platform/dialogs/dialogs.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
+#include "platform/text/format.h"
 #include "platform/text/utf.h"
 #include "program_fixture.h"
 
@@ -322,6 +324,39 @@ TEST_F(ProgramLinks, ThePortDialogShowsTheStoredRateWhenItOpens) {
   EXPECT_TRUE(rateChecked);
   EXPECT_TRUE(portChecked);
   EXPECT_EQ(app->baudRate, 19200u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ProgramLinks, ArmingTheStartInTheMapOptionsPutsTheStartBoxOnTheMap) {
+  StartProgram();
+  {
+    MainLockGuard guard(*app);
+    NavBoxSetOn(app->navBoxes, kNavBoxStart, false);
+  }
+  user.AnswerDialog({Check(kIdArmStart, true), Click(IDOK)});
+  SendMessageW(app->mainWindow, WM_COMMAND, 40116, 0);
+  EXPECT_NE(app->navBoxes.on[kNavBoxStart], 0);
+  for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted) << ce::text::ToUtf8(shown.title);
+}
+
+TEST_F(ProgramLinks, TheRequiredGlideRatioBoxShowsTheFinalGlidesRatio) {
+  StartProgram();
+  {
+    MainLockGuard guard(*app);
+    app->finalGlideOn = 1;
+    NavBoxSetOn(app->navBoxes, 29, true);
+  }
+  AwaitFirstFix();
+  // The frame computes the final glide over the demonstration task; the next values show it.
+  std::u16string shown;
+  EXPECT_TRUE(PumpUntil([&] {
+    MainLockGuard guard(*app);
+    shown = app->navBoxes.box[29].value;
+    return shown == ce::text::Format(u"%d", app->requiredGlideRatio.load());
+  })) << ce::text::ToUtf8(shown) << " against " << app->requiredGlideRatio.load();
 }
 
 }  // namespace
