@@ -72,7 +72,10 @@ bool ChooseSectorPoint(TaskPoint& point) {
   AppContext* app = AppRecord();
   if (app == nullptr || app->mainWindow == nullptr) return false;
   ClearGotoTarget(kBrowsePurposePick);
+  // The point list ends with the map's dialog flag cleared; the sector dialog is still open.
+  const std::int32_t active = app->dialogActive.load();
   SendMessageW(app->mainWindow, WM_COMMAND, 40102, 0);
+  app->dialogActive = active;
   const bool chosen = GetGotoTarget(point);
   InvalidateGotoTarget();
   return chosen;

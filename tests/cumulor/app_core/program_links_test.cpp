@@ -156,6 +156,7 @@ TEST_F(ProgramLinks, TheSectorDialogPicksTheStartPointsInThePointListAndTheRingF
   // The second point is the alternative start shown over the map.
   EXPECT_EQ(Text(AlternateStartText()), Wide(UserWaypoints().names[start.pointB.index].text));
 
+  EXPECT_EQ(app->dialogActive, 0);  // back on the map once the sector dialog closed
   EXPECT_EQ(Rules().rule[kRuleOnTask].width, 2000);
   EXPECT_EQ(app->map.ringDistance, 2000);
   for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted) << ce::text::ToUtf8(shown.title);
