@@ -19,6 +19,7 @@
 #include "cumulor/data/dialogs/point_page.h"
 #include "cumulor/data/dialogs/sector_dialog.h"
 #include "cumulor/data/dialogs/task_page.h"
+#include "cumulor/data/dialogs/waypoint_dialog.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_ops.h"
 #include "cumulor/data/task/task_gates.h"
@@ -309,6 +310,32 @@ TEST_F(ProgramLinks, TheWaypointDialogMovesAWaypointByRadialAndDistanceFromTheRe
     EXPECT_EQ(w.elevation, std::lround(metres * 3.2808));
   }
   for (const auto& shown : user.shown()) EXPECT_TRUE(shown.scripted) << ce::text::ToUtf8(shown.title);
+
+  // Opened again, the dialog shows the radial and distance from the reference point.
+  std::u16string radial, distance;
+  int looks = 0;
+  app->dialogActive = 1;  // as the point list has it when it opens the dialog: the map waits
+  const bool shown = WhileOpen([&] { AddUserWaypoint(moved, 0, 0, app->mainWindow); }, u"Waypoint",
+                               [&](HWND dialog) {
+                                 WCHAR text[32] = {};
+                                 GetDlgItemTextW(dialog, 1059, text, 32);
+                                 radial = text;
+                                 GetDlgItemTextW(dialog, 1060, text, 32);
+                                 distance = text;
+                                 if (radial.empty()) return false;
+                                 // Painted whole before the picture is taken.
+                                 if (looks++ == 0) InvalidateRect(dialog, nullptr, TRUE);
+                                 if (looks < 5) return false;
+                                 RECT window{};
+                                 GetWindowRect(dialog, &window);
+                                 return ce::display::SaveScreenshot("waypoint_dialog_radial.png", &window);
+                               },
+                               IDCANCEL);
+  app->dialogActive = 0;
+  EXPECT_TRUE(shown);
+  EXPECT_EQ(radial, u"90\u00B0");
+  // Measured back from the stored position: 10 km within the position's rounding.
+  EXPECT_TRUE(distance == u"10" || distance == u"10.0") << ce::text::ToUtf8(distance);
 }
 
 TEST_F(ProgramLinks, ThePortDialogShowsTheStoredRateWhenItOpens) {
