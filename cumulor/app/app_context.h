@@ -147,6 +147,9 @@ struct AppContext {
   HBRUSH redBrush = nullptr;
   // ---- Margins dialog: final glide and terrain clearance switches ----
   std::uint8_t finalGlideOn = 0;               // the final glide's first "On" option
+  // The glide ratio over the rest of the task (or to the go-to target), at most 999; written by
+  // the final-glide computation on the rendering thread, read by the navigation boxes.
+  std::atomic<std::int32_t> requiredGlideRatio{999};
   std::uint8_t terrainClearanceOn = 0;         // the glide profile along the task is laid
   std::int32_t terrainElevation = -1000;       // metres under the own position; -1000 unknown
   char* extraBuffer = nullptr;                 // optional, owned (new[])

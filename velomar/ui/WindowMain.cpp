@@ -103,6 +103,8 @@ LRESULT CWindowMain::OnClose(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
 LRESULT CWindowMain::OnDestroy(HWND, UINT, WPARAM, LPARAM) {
   // Velomar ends: the Today item shows no place or period of a program that no longer runs.
   SetCurrentPlaceAndFrame(u"", u"");
+  // Workers that outlive the window post nothing to its handle.
+  SetWorkerStatisticsWindow(nullptr);
   PostQuitMessage(0);
   return 0;
 }

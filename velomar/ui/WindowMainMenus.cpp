@@ -12,6 +12,7 @@
 #include "teskautils/TeskaUtils.h"
 #include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
+#include "velomar/core/WorkerThread.h"
 #include "velomar/core/managers/RilMgr.h"
 #include "velomar/places/Records.h"
 #include "velomar/places/ScheduleEngine.h"
@@ -42,6 +43,8 @@ LRESULT CWindowMain::OnCreate(HWND hwnd, UINT /*msg*/, WPARAM /*wparam*/, LPARAM
   } catch (const CBaseException&) {
     return -1;  // told already; the window is not created
   }
+  // The workers post their statistics to this window from now on (its debug line shows them).
+  SetWorkerStatisticsWindow(hwnd);
   // The first WM_SIZE lays the window out.
   m_orientation = 3;
   if (m_background) DrawBackgroundImage();

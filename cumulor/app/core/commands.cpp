@@ -399,6 +399,7 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
       RefreshMapWindow(app);
       return;
     case kCmdPort: DialogStep(app, kPortDialogTemplate); return;
+    case 40156: ChooseLanguage(app); return;
     case kCmdThermalQuery:
       app.dialogActive = 1;
       ThermalQueryDialog(app.mainWindow);

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <string>
 
+#include "cumulor/app/base/language.h"
 #include "cumulor/app/core/aviation_reload.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/map_ops.h"
@@ -99,6 +100,27 @@ void InstallDataFileChooserHooks(AppContext& app) {
 void ApplyFilesElement(AppContext& app, const XmlNode& files, std::int32_t mode) {
   if (mode == 2) return;
   LoadDataFileLists(files, mode, AppDataFileLoadHooks(app));
+}
+
+void ApplySelectedLanguage() {
+  if (!ListLanguageFiles()) return;
+  // The name is copied: selecting a language rebuilds the menus, which may read the lists again.
+  const WCHAR* name = GetDataFileEntry(kFilesLanguages);
+  const std::u16string chosen = name ? name : u"";
+  LangFind(chosen.c_str());
+}
+
+void ChooseLanguage(AppContext& app) {
+  app.dialogActive = 1;
+  InstallDataFileChooserHooks(app);
+  ListLanguageFiles();
+  ShowDataFileChooser(kFilesLanguages);
+  if (const WCHAR* name = GetDataFileEntry(kFilesLanguages)) {
+    const std::u16string chosen = name;
+    LangFind(chosen.c_str());
+  }
+  app.dialogActive = 0;
+  RefreshMapWindow(app);
 }
 
 bool PlaceSimulatorAtHome(AppContext& app) {
@@ -223,7 +245,7 @@ void SetupFinished(AppContext& app) {
              GetDataFileFlag(kFilesUserWaypoints)) {
     OnReloadAviationData(app, 0);
   }
-  ScanCategoryFolders(kFilesPolar, true);
+  ScanPolarFiles();
   ReloadPolar(app);
   ThermalDbLoad();
 }

@@ -34,6 +34,12 @@ void RebuildUserWaypoints(AppContext& app);
 // read again and put into the tiles, the point indexes rebuilt and a target chosen again.
 void ReloadUserWaypoints(AppContext& app);
 
+// The languages listed again and, when any exists, the one the selection names applied (start-up).
+void ApplySelectedLanguage();
+// Command 40156: the language chooser over the listed languages, then the chosen one applied
+// (the menu texts follow).
+void ChooseLanguage(AppContext& app);
+
 // The simulated glider placed near the home point: 1000 m above its elevation (when that is
 // positive) and 15 north, 3 west of it (1/36000 degree). Nothing without a valid home point.
 // True when the glider was placed.

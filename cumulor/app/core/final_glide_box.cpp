@@ -213,6 +213,7 @@ FinalGlideResult ComputeFinalGlide(AppContext& app) {
   const std::int64_t above = static_cast<std::int64_t>(altitude) - r.finishElevation;
   const double ratio = above >= 1 ? static_cast<double>(r.totalDistance) / static_cast<double>(above) : 1e9;
   r.glideRatio = ratio > 999 ? 999 : static_cast<std::int32_t>(ratio);
+  app.requiredGlideRatio = r.glideRatio;
 
   std::int32_t finishFloor = app.taskStartAltitude - 1000;
   if (finishFloor < r.finishElevation) finishFloor = r.finishElevation;

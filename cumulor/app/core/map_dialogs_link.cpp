@@ -1,6 +1,7 @@
 #include "cumulor/app/core/map_dialogs_link.h"
 
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/final_glide_box.h"
 #include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/settings_document.h"
@@ -15,6 +16,7 @@
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/inflight/flight_dialogs.h"
 #include "cumulor/map/inflight/task_status_dialog.h"
+#include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/map/tap/map_tap.h"
 #include "cumulor/map/settings/airspace_settings_dialogs.h"
@@ -39,6 +41,11 @@ void InstallMapDialogs(AppContext& app) {
     }
   };
   link.ownPositionToViews = [&app] { UpdateOwnPosition(app, app.map.view, false); };
+  // Arming the start by hand needs the "Start" box on the map.
+  link.showNavBox = [&app](std::int32_t number) {
+    MainLockGuard guard(app);
+    NavBoxSetOn(app.navBoxes, number, true);
+  };
   link.options = KeptSettings().options;
   link.mapOrientation = &KeptSettings().mapOrientation;
   link.labelLength = &KeptSettings().labelLength;
@@ -54,6 +61,18 @@ void InstallMapDialogs(AppContext& app) {
   SetDialogProcedure(kTapChooserDialog, TapChooserProc);
   TaskStatusHooks status;
   status.setMacCready = [&app](float value) { SetMacCready(app, value); };
+  status.drawTaskTimes = [&app](HDC dc, const RECT& area) {
+    // The map's final-glide rectangles are where the pen looks for the box: drawing the texts into
+    // the dialog leaves them as the last frame set them.
+    MainLockGuard guard(app);
+    MainScreen& screen = app.screen;
+    const RECT kept[] = {screen.glideMacCready, screen.glideAltitude, screen.glideClearance, screen.glideTime};
+    UpdateTaskTimeTexts(app, dc, true, area);
+    screen.glideMacCready = kept[0];
+    screen.glideAltitude = kept[1];
+    screen.glideClearance = kept[2];
+    screen.glideTime = kept[3];
+  };
   SetTaskStatusHooks(std::move(status));
   MapTapHooks tap;
   tap.labels = [&app] {
@@ -85,6 +104,8 @@ void InstallMapDialogs(AppContext& app) {
   actions.simulator = [&app] { return app.simulator != 0; };
   actions.pointsDeleted = [&app] { UpdateOwnPosition(app, app.map.view, false); };
   SetWaypointActionHooks(std::move(actions));
+  // The waypoint dialog's radial and distance are measured from the radial boxes' reference point.
+  SetWaypointReferenceSource([] { return KeptSettings().radialPoint; });
   // Picked for the radial boxes' reference point.
   SetBrowserPointSelected([](const TaskPoint& point) { KeptSettings().radialPoint = point; });
   // The flight state's spin buttons and QNH functions write into the dialog's controls.

@@ -6,6 +6,7 @@
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/data/aero/point_table_lock.h"
+#include "cumulor/data/airspace/airspace_lock.h"
 #include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/dialogs/point_icons.h"
@@ -110,6 +111,10 @@ void DrawPointLabelsLocked(AppContext& app) {
   sources.showUserWaypoints = PointTableOf(kPointUserWaypoint).displayFlag != 0;
   sources.hideThermals = app.thermalsHidden != 0;
   sources.displayFlags = app.map.displayFlags;
+  // Display bit 4: database airspaces labelled by their short names; the one shown in the
+  // information box is highlighted.
+  sources.airspaceShortNames = (app.map.displayFlags & 0x10u) != 0;
+  sources.selectedAirspace = AeroAirspaceState().shown.load();
   sources.classEnabled = [](std::int32_t c) { return c < 0 || c >= kDbAirspaceClasses || !MapDisplay().dbClassHidden[c]; };
   sources.airportStyle.drawIcon = [](HDC dc, std::int32_t n, int x, int y) { DrawPointIcon(dc, n, x, y); };
   sources.drawTask = [&app](HDC) { DrawTaskOnMap(app); };

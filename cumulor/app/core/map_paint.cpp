@@ -422,6 +422,35 @@ void CopyBackBufferCentred(AppContext& app, HDC dc, const RECT& rect) {
          SRCCOPY);
 }
 
+void PaintPointMap(AppContext& app, HDC target, const RECT& rect, const GeoPoint& centre) {
+  const int w = rect.right - rect.left;
+  const int h = rect.bottom - rect.top;
+  if (!target || !app.map.dc || w <= 0 || h <= 0 || w > ScreenWidth(app) || h > ScreenHeight(app)) return;
+  constexpr std::int32_t kPointMapZoom = 3;
+  EnterCriticalSection(&app.mainLock);
+  const std::int32_t keptZoom = app.zoomIndex;
+  app.zoomIndex = kPointMapZoom;
+  const std::int32_t scale = kZoomTable[kPointMapZoom];
+  MapSetScale(app.map, scale);
+  // The point in the middle of a screen of the picture's size, at the back buffer's top left.
+  MapSetViewCentred(app.map, centre.lon, centre.lat, 0, RECT{0, 0, w, h});
+  UpdateOwnPosition(app, app.map.view, true);
+  FreeAppMapBase();
+  DrawAppMapBase(app);
+  DrawPointLabelsLocked(app);
+  DrawFileAirspaces(app, true);
+  MapDrawScaleBar(app.map, app.map.dc, scale, RECT{0, 0, w, h}, app.distanceUnit);
+  BitBlt(target, rect.left, rect.top, w, h, app.map.dc, 0, 0, SRCCOPY);
+  // The moving map as it was; its next frame draws the whole back buffer again.
+  FreeAppMapBase();
+  app.zoomIndex = keptZoom;
+  MapSetScreenRect(app.map, app.mapRect);
+  MapSetScale(app.map, kZoomTable[keptZoom]);
+  MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+  UpdateOwnPosition(app, app.map.view, true);
+  LeaveCriticalSection(&app.mainLock);
+}
+
 // The orientation the pen changes on the UI thread, read under the main lock.
 static std::int32_t KeptOrientation(AppContext& app) {
   EnterCriticalSection(&app.mainLock);

@@ -47,6 +47,10 @@ void PaintMapScreen(AppContext& app, std::int32_t orientation, HDC target, const
 void PaintMapScreen(AppContext& app);
 void CopyBackBufferToWindow(AppContext& app);
 void CopyBackBufferCentred(AppContext& app, HDC dc, const RECT& rect);
+// A small map of a point's surroundings (vector map, points, airspaces and the scale bar) at zoom
+// step 3, drawn in the back buffer and copied into `rect` of `target`; the map view, its zoom and
+// its visible objects are as before afterwards.
+void PaintPointMap(AppContext& app, HDC target, const RECT& rect, const GeoPoint& centre);
 
 // The map rotation of an orientation: 1 north up (0), 2 the track, 3 the bearing to the
 // navigation target (the track without a valid target); other values leave it unchanged.

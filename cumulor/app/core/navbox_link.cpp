@@ -74,6 +74,10 @@ void InstallNavBoxHooks(AppContext& app) {
 
   NavBoxValueSources& sources = NavBoxValueSourcesInstalled();
   sources.referencePoint = [] { return KeptSettings().radialPoint; };
+  sources.requiredGlideRatio = [] {
+    const AppContext* record = AppRecord();
+    return record != nullptr ? record->requiredGlideRatio.load() : std::int32_t{999};
+  };
 
   NavBoxDialogHooks& dialogs = NavBoxDialogHooksInstalled();
   dialogs.requiredAltitude = [record] { return record->flight.requiredAltitudeMode.load(); };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/final_glide_box.h"
 #include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_dialogs_link.h"
 #include "cumulor/app/core/map_layers_link.h"
@@ -22,12 +23,13 @@
 #include "cumulor/map/menus/menu_bar.h"
 #include "cumulor/map/navbox_ui/nav_box_draw.h"
 #include "cumulor/map/tap/map_tap.h"
+#include "platform/gdi/gdi.h"
+#include "platform/window/window.h"
 
 namespace cumulor {
 
 namespace {
 
-constexpr int kTaskStatusDialog = 146;
 constexpr std::int32_t kPopupEnable = 1;  // the airspace popup's button: "Enable", else "Disable"
 constexpr std::int32_t kPopupDisable = 2;
 
@@ -161,16 +163,21 @@ bool PenToTapMode(AppContext& app, POINT at) {
   return true;
 }
 
-void PenToTaskStatus(AppContext& app) {
-  const DLGPROC procedure = DialogProcedure(kTaskStatusDialog);
-  if (!procedure) return;
-  app.dialogActive = 1;
-  RunDialog(kTaskStatusDialog, app.mainWindow, procedure, 0);
-  app.dialogActive = 0;
-  RefreshMapWindow(app);
-}
+void PenToTaskStatus(AppContext& app) { ShowTaskStatusDialog(app); }
 
-void PenTaskTimeTexts(AppContext&) {}
+void PenTaskTimeTexts(AppContext& app) {
+  // The final-glide box over the map follows the area target while the pen moves it.
+  if (!app.finalGlideOn || !app.mainWindow) return;
+  HDC dc = GetDC(app.mainWindow);
+  if (!dc) return;
+  {
+    MainLockGuard guard(app);
+    RECT anchor = app.mapRect;
+    anchor.top += app.screen.layout.titleHeight;
+    UpdateTaskTimeTexts(app, dc, false, anchor);
+  }
+  ReleaseDC(app.mainWindow, dc);
+}
 
 std::int32_t PenToMapTapInfo(AppContext& app, POINT at) {
   // The label of a file airspace: its popup.

@@ -18,7 +18,7 @@ bool PenToNavBoxes(AppContext& app, UINT message, POINT at);
 void PenToPointPopup(AppContext& app, POINT at);
 // True when an active map tap mode took the tap.
 bool PenToTapMode(AppContext& app, POINT at);
-// The task-status dialog (146), when its module registered it.
+// The task-status dialog (146).
 void PenToTaskStatus(AppContext& app);
 // The final-glide texts after the area target moved.
 void PenTaskTimeTexts(AppContext& app);

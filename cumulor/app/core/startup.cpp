@@ -141,6 +141,7 @@ void StartupSequence(AppContext& app) {
     MapTap().mode = kTapCreate;
     MapTap().armed = 1;
   }
+  ApplySelectedLanguage();
   SelectTargetPoint(app);
 
   // The home point: the map starts there, and the region at least covers it.

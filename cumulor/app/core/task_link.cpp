@@ -4,17 +4,22 @@
 #include "cumulor/app/base/number_text.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/commands.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/main_window.h"
+#include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/message_pump.h"
 #include "cumulor/app/core/status_line.h"
+#include "cumulor/app/core/target_select.h"
 #include "cumulor/app/ui/dialog_run.h"
 #include "cumulor/app/ui/own_dialogs.h"
+#include "cumulor/app/ui/screen_layout.h"
 #include "cumulor/data/dialogs/point_page.h"
 #include "cumulor/data/dialogs/quick_task_dialog.h"
 #include "cumulor/data/dialogs/sector_dialog.h"
 #include "cumulor/data/sync/desktop_sync.h"
 #include "cumulor/data/task/task_store.h"
 #include "cumulor/data/waypoints/waypoint_ui.h"
+#include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/browser_frame/waypoint_browser.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/igc/igc_text.h"
@@ -48,6 +53,32 @@ int Eta(std::int64_t& time, std::uint32_t distance, double course) {
     return 0;
   }
   return EtaCompute(*app, time, distance, course);
+}
+
+// The on-task zone the map draws around the points.
+void ZoneRadius(std::int32_t distance, std::int32_t radius) {
+  AppContext* app = AppRecord();
+  if (app == nullptr) return;
+  MainLockGuard guard(*app);  // the frame draws the ring on the notify thread
+  MapProjectDistance(app->map, distance, radius);
+}
+
+void ResetStatistics() {
+  if (AppContext* app = AppRecord()) ResetStatsRecord(app->stats);
+}
+
+// The sector dialog's start points: the point list opened to pick one; the pick is cleared after.
+bool ChooseSectorPoint(TaskPoint& point) {
+  AppContext* app = AppRecord();
+  if (app == nullptr || app->mainWindow == nullptr) return false;
+  ClearGotoTarget(kBrowsePurposePick);
+  // The point list ends with the map's dialog flag cleared; the sector dialog is still open.
+  const std::int32_t active = app->dialogActive.load();
+  SendMessageW(app->mainWindow, WM_COMMAND, 40102, 0);
+  app->dialogActive = active;
+  const bool chosen = GetGotoTarget(point);
+  InvalidateGotoTarget();
+  return chosen;
 }
 
 std::int32_t Variation() {
@@ -102,6 +133,9 @@ void InstallWaypointHooks() {
     AppContext* app = AppRecord();
     return app != nullptr ? app->navTarget : TaskPoint{};
   };
+  ui.selectTargetPoint = [] {
+    if (AppContext* app = AppRecord()) SelectTargetPoint(*app);
+  };
   ui.clearNavigationTarget = [] {
     if (AppContext* app = AppRecord()) TaskPointInit(app->navTarget);
   };
@@ -116,6 +150,10 @@ void InstallWaypointHooks() {
   };
   SetDesktopInstallHook(DesktopInstall);
   // The sector dialog (40113) and the quick task entry (40152).
+  SectorDialogHooks sector;
+  sector.choosePoint = ChooseSectorPoint;
+  sector.largeScreen = IsLargeScreen();
+  SetSectorDialogHooks(sector);
   SetDialogProcedure(kSectorDialog, SectorDialogProc);
   SetDialogProcedure(kQuickTaskDialog, QuickTaskDialogProc);
   // The waypoint browser (40085 at the task page, 40102 at the point list).
@@ -132,6 +170,8 @@ void InstallTaskHooks() {
   hooks.playSound = Sound;
   hooks.etaCompute = Eta;
   hooks.magneticVariation = Variation;
+  hooks.setZoneRadius = ZoneRadius;
+  hooks.resetStatistics = ResetStatistics;
   // The point page: the simulator flag and the simulated glider's position.
   PointPageHooks& page = PointPageHooksInstalled();
   page.simulator = [] {
@@ -142,6 +182,9 @@ void InstallTaskHooks() {
     if (AppContext* app = AppRecord()) SetGpsPosition(app->gps, position);
   };
   page.infoEnv = PointInfoUnits;
+  page.drawMap = [](HDC dc, const RECT& rect, const GeoPoint& centre) {
+    if (AppContext* app = AppRecord()) PaintPointMap(*app, dc, rect, centre);
+  };
 }
 
 }  // namespace cumulor

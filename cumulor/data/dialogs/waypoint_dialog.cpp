@@ -11,6 +11,7 @@
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/nav/geo/geodesy.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/text/format.h"
@@ -21,11 +22,32 @@ namespace {
 
 constexpr int kName = 1056, kLat = 1389, kLon = 1390, kElevation = 1057, kIdent = 1058, kComment = 1065, kZoom = 1066;
 constexpr int kAirport = 1101, kLanding = 1102, kTurnpoint = 1103;
+constexpr int kRadial = 1059, kDistance = 1060;
+constexpr double kPi = 3.14159265358979323846;
 
 std::int32_t g_index = 0;
 bool g_isNew = false;
+std::function<TaskPoint()> g_referenceSource;
 
 WaypointRecord& Record() { return UserWaypoints().records[g_index]; }
+
+// The reference point, when one is set and valid.
+bool Reference(TaskPoint& point) {
+  if (!g_referenceSource) return false;
+  point = g_referenceSource();
+  return PointRefIsValid(PointRef{point.kind, point.index});
+}
+
+// Whole degrees 0..359 and metres of the waypoint from the reference point.
+void RadialAndDistance(const TaskPoint& reference, std::int32_t& radial, std::uint32_t& distance) {
+  const GeoPoint from = PointRefPosition(reference);
+  const GeoPoint at = Record().position;
+  double bearing = 0;
+  GeoBearing(bearing, from, at);
+  radial = static_cast<std::int32_t>(std::lround(bearing * 180.0 / kPi)) % 360;
+  distance = GeoDistance(from, at);
+}
+
 
 std::u16string Widen(const char* text) { return ce::text::Format(u"%hs", text); }
 
@@ -47,6 +69,20 @@ void Refresh(HWND dialog) {
   SetDlgItemTextW(dialog, kIdent, Widen(w.code).c_str());
   SetDlgItemTextW(dialog, kComment, Widen(w.comment).c_str());
   SetDlgItemTextW(dialog, kZoom, ce::text::Format(u"%d", w.zoomLimit).c_str());
+  TaskPoint reference;
+  const bool referenced = Reference(reference);
+  EnableWindow(GetDlgItem(dialog, kRadial), referenced);
+  EnableWindow(GetDlgItem(dialog, kDistance), referenced);
+  if (referenced) {
+    std::int32_t radial = 0;
+    std::uint32_t distance = 0;
+    RadialAndDistance(reference, radial, distance);
+    SetDlgItemTextW(dialog, kRadial, ce::text::Format(u"%d\u00B0", radial).c_str());
+    SetDlgItemTextW(dialog, kDistance, FormatDistance(distance, kPrecisionAuto));
+  } else {
+    SetDlgItemTextW(dialog, kRadial, u"");
+    SetDlgItemTextW(dialog, kDistance, u"");
+  }
   SendMessageW(GetDlgItem(dialog, kAirport), BM_SETCHECK, (w.flags & 0x2) ? BST_CHECKED : BST_UNCHECKED, 0);
   SendMessageW(GetDlgItem(dialog, kLanding), BM_SETCHECK, (w.flags & 0x8) ? BST_CHECKED : BST_UNCHECKED, 0);
   SendMessageW(GetDlgItem(dialog, kTurnpoint), BM_SETCHECK, (w.flags & 0x1) ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -98,6 +134,39 @@ void OnField(HWND dialog, int id) {
       break;
     }
     default: break;
+  }
+}
+
+// A radial or distance entered: the waypoint moves to that radial and distance from the reference
+// point, takes its name from them and the terrain's elevation there (when the terrain is known).
+void OnRadialOrDistance(HWND dialog, int id) {
+  TaskPoint reference;
+  if (!Reference(reference)) return;
+  std::int32_t radial = 0;
+  std::uint32_t distance = 0;
+  RadialAndDistance(reference, radial, distance);
+  if (id == kRadial) {
+    double value = radial;
+    if (!EnterValueDialog(&value, u"Radial:", 0, dialog, true)) return;
+    if (!(value >= -36000 && value <= 36000)) return;
+    radial = ((static_cast<std::int32_t>(std::lround(value)) % 360) + 360) % 360;
+  } else {
+    std::int32_t metres = static_cast<std::int32_t>(distance);
+    if (!EnterDoubleDialog(&metres, u"Distance:", dialog) || metres < 0) return;
+    distance = static_cast<std::uint32_t>(metres);
+  }
+  const GeoPoint from = PointRefPosition(reference);
+  WaypointRecord& w = Record();
+  // The destination takes its angle from north towards the west.
+  GeoDestination(from.lon, from.lat, distance, -(radial * kPi / 180.0), w.position);
+  const char* referenceName = PointRefName(PointRef{reference.kind, reference.index});
+  const std::u16string name = ce::text::Format(u"%hs %d\u00B0/%s", referenceName ? referenceName : "", radial,
+                                               FormatDistance(distance, kPrecisionAuto));
+  Narrow(UserWaypoints().names[g_index].text, 24, name.c_str());
+  std::int32_t metres = -1000;
+  if (TerrainElevationAt(AeroTiles(), w.position, metres)) {
+    const double feet = std::round(metres * 3.2808);
+    if (feet >= -32768 && feet <= 32767) w.elevation = static_cast<std::int16_t>(feet);
   }
 }
 
@@ -157,6 +226,8 @@ void UserWaypointCommit(bool isNew) {
   SaveUserWaypoints();
 }
 
+void SetWaypointReferenceSource(std::function<TaskPoint()> source) { g_referenceSource = std::move(source); }
+
 INT_PTR AddUserWaypoint(std::int32_t index, std::int32_t lon, std::int32_t lat, HWND owner) {
   if (index >= 0) {
     if (index < 1 || index >= UserWaypoints().records.Size()) return 0;
@@ -177,6 +248,11 @@ INT_PTR WaypointDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
       switch (id) {
         case kName: case kLat: case kLon: case kElevation: case kIdent: case kComment: case kZoom:
           OnField(dialog, id);
+          Refresh(dialog);
+          return TRUE;
+        case kRadial:
+        case kDistance:
+          OnRadialOrDistance(dialog, id);
           Refresh(dialog);
           return TRUE;
         case kAirport: ToggleFlag(dialog, id, 0x2); return TRUE;

@@ -1,10 +1,15 @@
-// The waypoint dialog (template 180): name, position, elevation, ident, comment, zoom and the
-// airport / landing / turnpoint flags of a user waypoint. OK and the close button commit (the
+// The waypoint dialog (template 180): name, position, radial and distance from the reference point,
+// elevation, ident, comment, zoom and the airport / landing / turnpoint flags of a user waypoint.
+// A radial or distance entered moves the waypoint there from the reference point, names it after
+// it ("<reference> <radial>°/<distance>") and gives it the terrain's elevation. OK and the close button commit (the
 // store is saved; a new waypoint is also entered in the point indexes and the tile cache); Cancel
 // removes a new waypoint again.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+
+#include "cumulor/data/task/task_point.h"
 
 #include "platform/base/types.h"
 #include "platform/window/window.h"
@@ -23,6 +28,10 @@ INT_PTR AddUserWaypoint(std::int32_t index, std::int32_t lon, std::int32_t lat, 
 // Commits the dialog's waypoint: click sound; a new one is entered in the indexes and the tiles;
 // then the store is saved.
 void UserWaypointCommit(bool isNew);
+
+// The point the radial and distance fields are measured from (the application's radial reference
+// point); unset, or a point that is not valid, leaves the two fields empty and disabled.
+void SetWaypointReferenceSource(std::function<TaskPoint()> source);
 
 INT_PTR WaypointDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -3,7 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "cumulor/app/base/language.h"
 #include "cumulor/app/base/text_convert.h"
+#include "cumulor/nav/polar/polar.h"
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 #include "platform/libraries/libraries.h"
@@ -225,6 +227,39 @@ void ScanCategoryFolders(std::int32_t category, bool clear) {
 void ScanDataFiles() {
   FindStorageCards();
   for (std::int32_t c : {0, 1, 2, 4, 5, 7}) ScanCategoryFolders(c, true);
+}
+
+void ScanPolarFiles() {
+  PathList& list = g_available[kFilesPolar];
+  list.SetSize(0);
+  DynArray<PolarListItem> builtin;
+  if (ListBuiltinPolars(builtin)) {
+    for (const PolarListItem& item : builtin) {
+      DataFileEntry e = NewDataFileEntry();
+      SetEntryText(e.name, item.name);
+      list.Append(e);
+    }
+  }
+  ScanCategoryFolders(kFilesPolar, false);
+}
+
+bool ListLanguageFiles() {
+  PathList& available = g_available[kFilesLanguages];
+  PathList& selected = g_selected[kFilesLanguages].selected;
+  available.SetSize(0);
+  const std::int32_t count = LangCount();
+  if (count <= 0) {
+    selected.SetSize(0);
+    return false;
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    DataFileEntry e = NewDataFileEntry();
+    SetEntryText(e.name, LangName(i));
+    available.Append(e);
+  }
+  if (!selected.Empty() && selected[0].name[0] == 0) selected.SetSize(0);
+  if (selected.Empty() && !available.Empty()) selected.Append(available[0]);
+  return true;
 }
 
 }  // namespace cumulor

@@ -84,5 +84,11 @@ const WCHAR* CardFolder(std::int32_t i);
 void ScanCategoryFolders(std::int32_t category, bool clear);
 // FindStorageCards, then every category with an extension except polars.
 void ScanDataFiles();
+// The polars available: every built-in polar by name ("Default" first), then the polar files.
+void ScanPolarFiles();
+// The languages available: one entry per language record. A selection whose first name is empty
+// is dropped, and an empty selection takes the first language. False (and the selection emptied)
+// when there is no language at all.
+bool ListLanguageFiles();
 
 }  // namespace cumulor

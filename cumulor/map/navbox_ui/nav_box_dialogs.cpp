@@ -328,7 +328,13 @@ HWND NavBoxAppearanceWindow() { return State().window; }
 HWND OpenNavBoxAppearanceDialog(HWND parent, std::int32_t box) {
   if (State().window != nullptr) return State().window;
   HWND dialog = CreateModelessDialog(kNavBoxAppearanceDialog, parent, NavBoxAppearanceDialogProc, box);
-  if (dialog == nullptr) DialogActive(false);
+  if (dialog == nullptr || !IsWindow(dialog)) {
+    DialogActive(false);
+    return nullptr;
+  }
+  // The template is not visible by itself: the map stops redrawing while the dialog is up, so it
+  // must be on the screen.
+  ShowWindow(dialog, SW_SHOW);
   return dialog;
 }
 

@@ -31,8 +31,8 @@ INT_PTR PortDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) 
     case WM_INITDIALOG: {
       DialogRecord() = lparam ? reinterpret_cast<AppContext*>(lparam) : AppRecord();
       SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-      if (AppContext* app = DialogRecord(); app && app->portNumber >= 1 && app->portNumber <= 8)
-        CheckRadioButton(dialog, kIdPortFirst, kIdPortFirst + 7, kIdPortFirst + app->portNumber - 1);
+      // The stored port and rate are shown from the start, not only after the first tap.
+      if (AppContext* app = DialogRecord()) CheckStored(dialog, *app);
       SetFocus(dialog);  // the hardware keys come to the dialog
       return FALSE;
     }

@@ -209,12 +209,15 @@ namespace {
 TEST_F(FlightDialogs, TaskStatusWithoutTaskPoints) {
   app->etaSpeed = 0;
   app->taskTimeMinutes = 0;
+  // The refresh recomputes the task time texts, which take the ETA speed of the mode: with "MC"
+  // the speed to fly.
+  app->flight.stfSpeedNow = 25.0;
   HWND dialog = CreateModelessDialog(kTaskStatusDialog, nullptr, TaskStatusDialogProc, 0);
   ASSERT_NE(dialog, nullptr);
   for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, kIdTaskAction)));
   EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog, kIdStartTime)));
-  EXPECT_EQ(Text(dialog, kIdEta), u"100.0 km/h ");
+  EXPECT_EQ(Text(dialog, kIdEta), u"90.0 km/h ");
   EXPECT_EQ(Text(dialog, kIdTaskTime), u"TTime");
   EXPECT_EQ(Text(dialog, kIdEtaMode), u"MC");
   // The task-time button opens its pop-up; a second tap closes it.
