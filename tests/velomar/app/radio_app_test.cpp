@@ -262,7 +262,8 @@ TEST_F(RadioAppTest, RadioOffAndOnUnlocksWithTheStoredPinAndAWrongOneIsTriedOnce
   Tool({"effects", "clear"});
   ASSERT_TRUE(switch_radio(1));
   ASSERT_TRUE(switch_radio(0));
-  ASSERT_TRUE(Drive([&] { return CountKind(Effects(), "led") == 2; }));
+  // A loaded machine may take long to run the radio's steps: a generous bound, and what was seen.
+  ASSERT_TRUE(Drive([&] { return CountKind(Effects(), "led") >= 2; }, 90'000)) << CountKind(Effects(), "led");
   std::vector<PrintedEffect> effects = Effects();
   EXPECT_EQ(CountKind(effects, "beep"), 1u);
   const auto leds = ce::device::Effects("led");
@@ -279,7 +280,8 @@ TEST_F(RadioAppTest, RadioOffAndOnUnlocksWithTheStoredPinAndAWrongOneIsTriedOnce
   // The next radio-on offers the refused PIN no more.
   ASSERT_TRUE(switch_radio(1));
   ASSERT_TRUE(switch_radio(0));
-  ASSERT_TRUE(Drive([&] { return CountKind(Effects(), "led") == 4; }));
+  ASSERT_TRUE(Drive([&] { return CountKind(Effects(), "led") >= 4; }, 90'000)) << CountKind(Effects(), "led");
+  EXPECT_EQ(CountKind(Effects(), "led"), 4u);
   effects = Effects();
   std::size_t unlocks = 0;
   for (const PrintedEffect& e : effects) unlocks += e.kind == "sim" && e.target == "unlock" ? 1 : 0;
