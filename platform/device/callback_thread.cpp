@@ -79,7 +79,14 @@ CallbackThread::CallbackThread() : state_(std::make_shared<State>()) {
         if (s->stopping && item.second > 0) continue;
       }
       if (item.second > 0) Sleep(item.second);
-      if (!BeginWork()) return;
+      if (!BeginWork()) {
+        // The process is exiting: run nothing more, and end only when the owner stops the thread,
+        // so that a thread of a callback line that lives for the whole process is never left
+        // finished and unjoined.
+        std::unique_lock<std::mutex> lock(s->mu);
+        s->cv.wait(lock, [&] { return s->stopping; });
+        return;
+      }
       item.first();
       EndWork();
     }
