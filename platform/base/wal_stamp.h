@@ -8,15 +8,11 @@
 // enumeration by index) would otherwise each take them.
 #pragma once
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 #include <array>
 #include <atomic>
 #include <cstring>
-#include <string>
 
 namespace ce {
 
@@ -27,27 +23,26 @@ class WalStamp {
   WalStamp() = default;
   WalStamp(const WalStamp&) = delete;
   WalStamp& operator=(const WalStamp&) = delete;
-  ~WalStamp() { Detach(); }
 
-  // Maps the "-shm" file of the database at `db_path`. Call while a connection to it is open in
-  // WAL mode (the file then exists and keeps its header until the last connection closes).
-  void Attach(const std::string& db_path) {
+  // Takes the first region of the wal-index of `db`'s main database as SQLite itself maps it.
+  // Call while `db` is open in WAL mode, and Detach before closing it. The "-shm" file is never
+  // opened here: closing any descriptor of a file drops every POSIX lock this process holds on
+  // it, SQLite's included, and another process would then take the file for abandoned and reset
+  // it under this one's connections. A read-only connection is left unattached: ours read an
+  // unchanging snapshot without a wal-index, and SQLite would never unmap one made for them.
+  void Attach(sqlite3* db) {
     Detach();
-    const int fd = ::open((db_path + "-shm").c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || st.st_size < static_cast<off_t>(kMapped)) {
-      ::close(fd);
-      return;
-    }
-    void* map = ::mmap(nullptr, kMapped, PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (map != MAP_FAILED) map_ = static_cast<const unsigned char*>(map);
+    if (sqlite3_db_readonly(db, "main") != 0) return;
+    sqlite3_file* file = nullptr;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file) return;
+    const sqlite3_io_methods* io = file->pMethods;
+    if (!io || io->iVersion < 2 || !io->xShmMap) return;
+    void volatile* region = nullptr;
+    if (io->xShmMap(file, 0, kRegion, 0, &region) != SQLITE_OK || !region) return;
+    map_ = static_cast<const unsigned char*>(const_cast<void*>(region));
   }
-  void Detach() {
-    if (map_) ::munmap(const_cast<unsigned char*>(map_), kMapped);
-    map_ = nullptr;
-  }
+  // The mapping stays SQLite's; the stamp only forgets it.
+  void Detach() { map_ = nullptr; }
   bool attached() const { return map_ != nullptr; }
 
   // The header now; false when not attached or while a writer is between the two copies.
@@ -61,7 +56,7 @@ class WalStamp {
   }
 
  private:
-  static constexpr std::size_t kMapped = 96;  // both copies of the header
+  static constexpr int kRegion = 32768;  // SQLite maps the wal-index in regions of this size
   const unsigned char* map_ = nullptr;
 };
 

@@ -215,7 +215,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
       // Its kept orders hold by the same wal-index header as those of a volume made here.
       sqlite3_exec(v->db_, "PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
       v->path_ = host_path;
-      v->wal_.Attach(host_path);
+      v->wal_.Attach(v->db_);
       return v;
     }
   }
@@ -230,7 +230,7 @@ std::shared_ptr<Volume> Volume::Open(const std::string& host_path, bool create, 
   });
   if (*error != ERROR_SUCCESS) return nullptr;
   v->path_ = host_path;
-  v->wal_.Attach(host_path);
+  v->wal_.Attach(v->db_);
   return v;
 }
 

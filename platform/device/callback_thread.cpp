@@ -16,7 +16,9 @@ namespace {
 
 // At process exit, callback threads stop running work before static destruction frees what the
 // work would use (the device folder, the registry): the exit handler marks the exit and waits
-// (at most a second) for work that is running to end.
+// for work that is running to end. The wait is bounded only so that work blocked on something
+// the exit itself holds cannot hang the process: a registry write on a loaded machine can take
+// seconds, and freeing the store under it corrupts the write.
 struct ExitGuard {
   std::mutex mu;
   std::condition_variable cv;
@@ -32,7 +34,7 @@ ExitGuard& Guard() {
       ExitGuard& g = Guard();
       std::unique_lock<std::mutex> lock(g.mu);
       g.exiting = true;
-      g.cv.wait_for(lock, std::chrono::seconds(1), [&] { return g.running == 0; });
+      g.cv.wait_for(lock, std::chrono::seconds(30), [&] { return g.running == 0; });
     });
     return guard;
   }();

@@ -226,7 +226,7 @@ LONG Store::OpenAt(const std::string& path) {
   }
   path_ = path;
   stmts_.assign(kSlotCount, nullptr);
-  wal_.Attach(path);
+  wal_.Attach(db_);
   return ERROR_SUCCESS;
 }
 

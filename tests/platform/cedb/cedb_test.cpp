@@ -19,6 +19,7 @@
 #include "platform/kernel/termination_point.h"
 #include "platform/kernel/threads.h"
 #include "platform/testing/device_test.h"
+#include "tests/platform/sqlite_lock_probe.h"
 
 namespace {
 
@@ -320,7 +321,10 @@ TEST_F(CedbTest, AVolumeMountedAgainReadsItsOrderOnceUntilTheFileChanges) {
   EXPECT_EQ(3, Count(db));
   EXPECT_EQ(1u, ce::cedb::OrderReads() - reads);
 
+  // The header is watched through SQLite's own map: its lock on the file stays, for other
+  // processes to see the file in use.
   const auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
+  EXPECT_TRUE(ce::testing::LockedByThisProcess(file.string() + "-shm"));
   sqlite3* process = nullptr;
   ASSERT_EQ(SQLITE_OK, sqlite3_open(file.c_str(), &process));
   sqlite3_busy_timeout(process, 5000);

@@ -16,6 +16,7 @@
 #include "platform/testing/device_test.h"
 #include "platform/text/utf.h"
 #include "tests/platform/peer/peer_process.h"
+#include "tests/platform/sqlite_lock_probe.h"
 
 namespace {
 
@@ -289,3 +290,14 @@ TEST_F(RegistryTest, AWriteWaitingForALockEndsWhenItsThreadIsTerminated) {
 }
 
 }  // namespace
+
+// The store watches the wal-index for changes without touching SQLite's locks on it: another
+// process opening the registry must see the file in use, or it resets it under this one.
+TEST_F(RegistryTest, AnOpenRegistryKeepsItsSharedMemoryLocked) {
+  HKEY k = Create(u"\\Software\\Lock");
+  SetSz(k, u"v", u"1");
+  DWORD size = 0;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(k, u"v", nullptr, nullptr, nullptr, &size));
+  EXPECT_TRUE(ce::testing::LockedByThisProcess(device_folder() / "registry.db-shm"));
+  RegCloseKey(k);
+}
