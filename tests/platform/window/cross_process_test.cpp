@@ -101,7 +101,7 @@ TEST_F(CrossProcessTest, AWindowNobodyCouldFindIsNotMade) {
   for (const auto& [state, said] : {std::pair{ce::testing::FolderState::kFull, "no window (error 112)"},
                                     std::pair{ce::testing::FolderState::kReadOnly, "no window (error "}}) {
     SCOPED_TRACE(said);
-    const auto run = ce::testing::RunWithFolderState(state, ce::DeviceFolder(), WINDOW_PEER_PROGRAM, {}, 20000);
+    const auto run = ce::testing::RunWithFolderState(state, ce::DeviceFolder(), WINDOW_PEER_PROGRAM, {}, 50000);
     if (!run.available) GTEST_SKIP() << "no such folder here: " << run.output;
     EXPECT_EQ(run.exit_code, 2) << run.output;
     EXPECT_NE(run.output.find(said), std::string::npos) << run.output;

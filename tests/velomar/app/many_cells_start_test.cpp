@@ -85,7 +85,7 @@ TEST_F(ManyCellsStartTest, TheFirstCellChangeAfterTheStartIsTakenAtOnce) {
   // Its start actions, the last of which follows seven others, each with its worker's pause.
   const char* const last = "Power: changing to On state";
   bool taken = false;
-  while (!taken && std::chrono::steady_clock::now() - changed < std::chrono::seconds(20)) {
+  while (!taken && std::chrono::steady_clock::now() - changed < std::chrono::seconds(90)) {
     taken = EventLogText().find(last) != std::string::npos;
     if (!taken) std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
@@ -93,7 +93,9 @@ TEST_F(ManyCellsStartTest, TheFirstCellChangeAfterTheStartIsTakenAtOnce) {
   ASSERT_TRUE(taken) << EventLogText();
   EXPECT_NE(EventLogText().find("Work: Office starts"), std::string::npos);
   RecordProperty("first_change_ms", static_cast<int>(waited.count()));
-  EXPECT_LT(waited.count(), 8000);
+  // Read order by order from a volume another process made, the cells took over 40 s to load on
+  // an idle machine; now well under a second there. The bound leaves room for a loaded one.
+  EXPECT_LT(waited.count(), 30000);
 }
 
 }  // namespace
