@@ -1,4 +1,4 @@
-#include "cumulor/map/kv3/kv3_input.h"
+#include "cumulor/data/kv3/kv3_input.h"
 
 #include "platform/files/files.h"
 

@@ -1,9 +1,9 @@
-#include "cumulor/map/kv3/map_file.h"
+#include "cumulor/data/kv3/map_file.h"
 
 #include <cstdint>
 #include <string>
 
-#include "cumulor/map/kv3/kv3_input.h"
+#include "cumulor/data/kv3/kv3_input.h"
 #include "platform/base/errors.h"
 #include "platform/files/files.h"
 #include "platform/kernel/sync.h"

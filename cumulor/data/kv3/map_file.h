@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "cumulor/data/files/data_file_entry.h"
-#include "cumulor/map/kv3/tiled_file.h"
+#include "cumulor/data/kv3/tiled_file.h"
 #include "platform/base/types.h"
 
 namespace cumulor::kv3 {

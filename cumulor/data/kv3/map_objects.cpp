@@ -1,4 +1,4 @@
-#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/data/kv3/map_objects.h"
 
 namespace cumulor::kv3 {
 

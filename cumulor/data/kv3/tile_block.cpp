@@ -1,4 +1,4 @@
-#include "cumulor/map/kv3/tile_block.h"
+#include "cumulor/data/kv3/tile_block.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "cumulor/map/kv3/kv3_input.h"
-#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/data/kv3/kv3_input.h"
+#include "cumulor/data/kv3/map_objects.h"
 #include "platform/base/types.h"
 
 namespace cumulor::kv3 {

@@ -1,4 +1,4 @@
-#include "cumulor/map/kv3/tile_layers.h"
+#include "cumulor/data/kv3/tile_layers.h"
 
 namespace cumulor::kv3 {
 

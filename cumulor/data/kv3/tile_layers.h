@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/data/kv3/map_objects.h"
 
 namespace cumulor::kv3 {
 

@@ -1,11 +1,11 @@
-#include "cumulor/map/kv3/tiled_file.h"
+#include "cumulor/data/kv3/tiled_file.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "cumulor/map/kv3/kv3_input.h"
-#include "cumulor/map/kv3/tile_block.h"
+#include "cumulor/data/kv3/kv3_input.h"
+#include "cumulor/data/kv3/tile_block.h"
 #include "platform/base/errors.h"
 
 namespace cumulor::kv3 {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "cumulor/app/base/geo_point.h"
-#include "cumulor/map/kv3/map_objects.h"
-#include "cumulor/map/kv3/tile_layers.h"
+#include "cumulor/data/kv3/map_objects.h"
+#include "cumulor/data/kv3/tile_layers.h"
 #include "platform/base/types.h"
 
 namespace cumulor::kv3 {

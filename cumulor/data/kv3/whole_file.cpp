@@ -1,6 +1,6 @@
-#include "cumulor/map/kv3/whole_file.h"
+#include "cumulor/data/kv3/whole_file.h"
 
-#include "cumulor/map/kv3/kv3_input.h"
+#include "cumulor/data/kv3/kv3_input.h"
 #include "platform/base/errors.h"
 
 namespace cumulor::kv3 {

@@ -1,4 +1,4 @@
-#include "cumulor/map/shapes/shape_layer.h"
+#include "cumulor/data/shapes/shape_layer.h"
 
 #include <shapefil.h>
 

@@ -1,4 +1,4 @@
-#include "cumulor/map/tiles/tile_range.h"
+#include "cumulor/data/tiles/tile_range.h"
 
 namespace cumulor {
 

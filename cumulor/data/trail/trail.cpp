@@ -1,4 +1,4 @@
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "cumulor/map/vector/contour_settings.h"
+#include "cumulor/data/vector/contour_settings.h"
 
 #include <algorithm>
 #include <cstring>

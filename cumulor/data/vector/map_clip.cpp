@@ -1,4 +1,4 @@
-#include "cumulor/map/vector/map_clip.h"
+#include "cumulor/data/vector/map_clip.h"
 
 #include <cmath>
 #include <new>

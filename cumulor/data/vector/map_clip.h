@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cumulor/app/base/geo_point.h"
-#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/data/kv3/map_objects.h"
 
 namespace cumulor {
 

@@ -1,9 +1,9 @@
-#include "cumulor/map/vector/overview_contours.h"
+#include "cumulor/data/vector/overview_contours.h"
 
 #include <algorithm>
 
-#include "cumulor/map/kv3/whole_file.h"
-#include "cumulor/map/vector/map_clip.h"
+#include "cumulor/data/kv3/whole_file.h"
+#include "cumulor/data/vector/map_clip.h"
 
 namespace cumulor {
 

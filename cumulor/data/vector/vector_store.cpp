@@ -1,11 +1,11 @@
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 
 #include <string>
 #include <vector>
 
-#include "cumulor/map/shapes/shape_layer.h"
-#include "cumulor/map/vector/map_clip.h"
-#include "cumulor/map/vector/vertex_words.h"
+#include "cumulor/data/shapes/shape_layer.h"
+#include "cumulor/data/vector/map_clip.h"
+#include "cumulor/data/vector/vertex_words.h"
 #include "platform/text/format.h"
 
 namespace cumulor {

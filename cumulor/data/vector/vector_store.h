@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "cumulor/app/base/geo_point.h"
-#include "cumulor/map/kv3/map_file.h"
-#include "cumulor/map/kv3/map_objects.h"
-#include "cumulor/map/kv3/tile_layers.h"
-#include "cumulor/map/kv3/tiled_file.h"
-#include "cumulor/map/kv3/whole_file.h"
-#include "cumulor/map/vector/contour_settings.h"
+#include "cumulor/data/kv3/map_file.h"
+#include "cumulor/data/kv3/map_objects.h"
+#include "cumulor/data/kv3/tile_layers.h"
+#include "cumulor/data/kv3/tiled_file.h"
+#include "cumulor/data/kv3/whole_file.h"
+#include "cumulor/data/vector/contour_settings.h"
 #include "platform/base/types.h"
 
 namespace cumulor {

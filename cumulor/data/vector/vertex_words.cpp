@@ -1,4 +1,4 @@
-#include "cumulor/map/vector/vertex_words.h"
+#include "cumulor/data/vector/vertex_words.h"
 
 #include <algorithm>
 #include <utility>

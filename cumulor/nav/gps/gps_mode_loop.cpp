@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/replay/replay.h"
 #include "platform/dialogs/message_box.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cumulor/map/kv3/map_file.h"
-#include "cumulor/map/kv3/tiled_file.h"
+#include "cumulor/data/kv3/map_file.h"
+#include "cumulor/data/kv3/tiled_file.h"
 #include "platform/testing/device_test.h"
 #include "tools/kv3gen/kv3_writer.h"
 

@@ -3,9 +3,9 @@
 
 #include <random>
 
-#include "cumulor/map/kv3/tile_block.h"
-#include "cumulor/map/kv3/tile_layers.h"
-#include "tests/cumulor/map_kv3/kv3_fixture.h"
+#include "cumulor/data/kv3/tile_block.h"
+#include "cumulor/data/kv3/tile_layers.h"
+#include "tests/cumulor/data_kv3/kv3_fixture.h"
 
 namespace cumulor::testing {
 namespace {

@@ -2,10 +2,10 @@
 // overview cases; tile loading, zoom layers and terrain.
 #include <gtest/gtest.h>
 
-#include "cumulor/map/kv3/tile_block.h"
-#include "cumulor/map/kv3/tile_layers.h"
+#include "cumulor/data/kv3/tile_block.h"
+#include "cumulor/data/kv3/tile_layers.h"
 #include "platform/files/files.h"
-#include "tests/cumulor/map_kv3/kv3_fixture.h"
+#include "tests/cumulor/data_kv3/kv3_fixture.h"
 
 namespace cumulor::testing {
 namespace {

@@ -1,8 +1,8 @@
 // Whole-file maps written by the generator read back what it put in, inside the load rectangle.
 #include <gtest/gtest.h>
 
-#include "cumulor/map/kv3/whole_file.h"
-#include "tests/cumulor/map_kv3/kv3_fixture.h"
+#include "cumulor/data/kv3/whole_file.h"
+#include "tests/cumulor/data_kv3/kv3_fixture.h"
 
 namespace cumulor::testing {
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cumulor/map/shapes/shape_layer.h"
+#include "cumulor/data/shapes/shape_layer.h"
 #include "platform/testing/device_test.h"
 #include "tests/testdata.h"
 #include "tools/shapegen/shape_writer.h"

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/olc/olc_optimizer.h"
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
 
 using namespace cumulor;

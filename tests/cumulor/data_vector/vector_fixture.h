@@ -11,7 +11,7 @@
 
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/files/data_files.h"
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "platform/testing/device_test.h"
 #include "tools/kv3gen/kv3_writer.h"
 #include "tools/shapegen/shape_writer.h"

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "cumulor/map/vector/map_clip.h"
-#include "cumulor/map/vector/vertex_words.h"
+#include "cumulor/data/vector/map_clip.h"
+#include "cumulor/data/vector/vertex_words.h"
 
 namespace cumulor {
 namespace {

@@ -11,7 +11,7 @@
 #include "cumulor/data/aero/aero_ui.h"
 #include "cumulor/data/aero/visible_data.h"
 #include "cumulor/data/points/aero_tables.h"
-#include "tests/cumulor/map_vector/vector_fixture.h"
+#include "tests/cumulor/data_vector/vector_fixture.h"
 
 namespace cumulor {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
