@@ -25,14 +25,6 @@ WINDOW_AREAS = ("window", "gdi", "dialogs", "controls", "menus")
 WINDOW_HEADERS = tuple(f"platform/{a}/" for a in WINDOW_AREAS)
 WINDOW_LIBRARIES = {f"platform_{a}" for a in WINDOW_AREAS}
 APP_RECORD = "cumulor/app/app_context.h"
-# Places that still reach the window side, to be moved behind the application's hooks; the check
-# reports them apart and does not fail on them.
-PENDING = {
-    "cumulor/nav/gps/gps_mode_loop.cpp", "cumulor/nav/recorder/recorder_hooks.cpp",
-    "cumulor/nav/replay/igc_fix_reader.cpp", "cumulor/data/airspace/airspace_module.h",
-    "cumulor_data_airspace", "cumulor_nav_gps", "cumulor_nav_navpoint", "cumulor_nav_recorder",
-    "cumulor_nav_replay",
-}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.M)
 SOURCE_EXT = (".h", ".hpp", ".cpp", ".cc", ".c")
 
@@ -149,11 +141,10 @@ def main():
     if not folders:
         print(f"no libraries listed in {args.links}", file=sys.stderr)
         return 2
-    found = scan_includes(args.source) + link_faults(folders, links)
-    faults = [f for f in found if f.split(":", 1)[0].split(" ", 1)[0] not in PENDING]
-    for fault in found:
-        print(fault if fault in faults else f"pending: {fault}")
-    print(f"{len(faults)} layering fault(s) in {len(folders)} libraries, {len(found) - len(faults)} pending")
+    faults = scan_includes(args.source) + link_faults(folders, links)
+    for fault in faults:
+        print(fault)
+    print(f"{len(faults)} layering fault(s) in {len(folders)} libraries")
     return 1 if faults else 0
 
 
