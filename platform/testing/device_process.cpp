@@ -91,10 +91,10 @@ bool ProcessRuns(DWORD pid) {
   return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
 }
 
-ToolRun RunDeviceTool(const std::string& program, const std::filesystem::path& device,
-                      const std::vector<std::string>& args, bool capture_err) {
+ToolRun RunTool(const std::vector<std::string>& args, bool capture_err) {
   ToolRun run;
-  std::vector<std::string> owned = ToolArgs(program, device, args);
+  if (args.empty()) return run;
+  std::vector<std::string> owned = args;
   std::vector<char*> argv;
   for (std::string& a : owned) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -110,7 +110,7 @@ ToolRun RunDeviceTool(const std::string& program, const std::filesystem::path& d
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   if (capture_err) posix_spawn_file_actions_adddup2(&actions, err[1], 2);
   pid_t pid = -1;
-  const bool started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0;
+  const bool started = posix_spawn(&pid, owned[0].c_str(), &actions, nullptr, argv.data(), environ) == 0;
   posix_spawn_file_actions_destroy(&actions);
   close(out[1]);
   if (capture_err) close(err[1]);
@@ -127,6 +127,11 @@ ToolRun RunDeviceTool(const std::string& program, const std::filesystem::path& d
   close(out[0]);
   if (capture_err) close(err[0]);
   return run;
+}
+
+ToolRun RunDeviceTool(const std::string& program, const std::filesystem::path& device,
+                      const std::vector<std::string>& args, bool capture_err) {
+  return RunTool(ToolArgs(program, device, args), capture_err);
 }
 
 std::unique_ptr<ChildProcess> StartDeviceTool(const std::string& program, const std::filesystem::path& device,

@@ -39,12 +39,15 @@ int RunDeviceProgram(const WCHAR* path, std::u16string_view command_line, int ms
 // Whether the host process `pid` runs (a zombie no longer does).
 bool ProcessRuns(DWORD pid);
 
-// A host tool run to its end as `program --device <device> args...`.
+// A host program run to its end.
 struct ToolRun {
   int code = -1;    // exit code, -1 when it did not start or ended by a signal
   std::string out;  // standard output
   std::string err;  // standard error, when asked for
 };
+// `argv[0]` is the program.
+ToolRun RunTool(const std::vector<std::string>& argv, bool capture_err = false);
+// A host tool of the device: `program --device <device> args...`.
 ToolRun RunDeviceTool(const std::string& program, const std::filesystem::path& device,
                       const std::vector<std::string>& args, bool capture_err = false);
 
