@@ -44,6 +44,12 @@ function(add_folder_tests target)
     return()  # a folder whose tests are not written yet
   endif()
   add_executable(${target} ${sources})
+  # GoogleTest is also inside the shared platform_testing: it must come before the static GTest
+  # libraries on the link line, or the program holds two copies of GoogleTest's globals (freed
+  # twice at exit). platform_testing_process alone would bring it only after them.
+  if("platform_testing_process" IN_LIST ARG_LIBS AND NOT "platform_testing" IN_LIST ARG_LIBS)
+    list(APPEND ARG_LIBS platform_testing)
+  endif()
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   if(ARG_THREADS)
     list(APPEND ARG_EXTRA_LABELS threads)
