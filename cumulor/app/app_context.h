@@ -22,7 +22,7 @@
 #include "cumulor/data/task/task_point.h"
 #include "cumulor/map/menus/menu_bar.h"
 #include "cumulor/map/navbox/nav_box_set.h"
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/view/map_view.h"
 #include "cumulor/nav/polar/flight_state.h"
 // ---- Replay and loaded flights ----

@@ -14,12 +14,18 @@ extern char** environ;
 
 namespace ce::testing {
 
-ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args, AtEnd at_end)
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args, AtEnd at_end,
+                           Output output)
     : at_end_(at_end) {
   std::vector<std::string> owned = args;
   std::vector<char*> argv;
   for (std::string& a : owned) argv.push_back(a.data());
   argv.push_back(nullptr);
+  if (output == Output::kInherit) {
+    eof_ = true;
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    return;
+  }
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return;
   posix_spawn_file_actions_t actions;

@@ -13,10 +13,13 @@ class ChildProcess {
  public:
   // What the destructor does with a child that may still run.
   enum class AtEnd { kWait, kTerminate };
+  // Where its standard output goes: a pipe read with `ReadLine`, or the test's own output.
+  enum class Output { kPipe, kInherit };
 
-  // Starts `program` with `args` (argv[0] is the program), the test's environment and a pipe for
-  // its standard output. `started()` tells whether it ran.
-  ChildProcess(const std::string& program, const std::vector<std::string>& args, AtEnd at_end = AtEnd::kWait);
+  // Starts `program` with `args` (argv[0] is the program) and the test's environment.
+  // `started()` tells whether it ran.
+  ChildProcess(const std::string& program, const std::vector<std::string>& args, AtEnd at_end = AtEnd::kWait,
+               Output output = Output::kPipe);
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

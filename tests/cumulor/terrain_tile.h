@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "cumulor/data/aero/tile_cache.h"
-#include "cumulor/map/kv3/map_objects.h"
+#include "cumulor/data/kv3/map_objects.h"
 
 namespace cumulor::testing {
 

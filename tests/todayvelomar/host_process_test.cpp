@@ -15,6 +15,7 @@
 #include "platform/gdi/images.h"
 #include "platform/kernel/kernel.h"
 #include "platform/shell/launch.h"
+#include "platform/testing/device_process.h"
 #include "tests/teskautils/log_queue_reader.h"
 #include "tests/todayvelomar/today_fixture.h"
 #include "tools/todayhost/today_host.h"
@@ -36,7 +37,7 @@ class TodayHostProcess : public ce::testing::DeviceTest {
   void TearDown() override {
     if (process_) {
       if (HWND host = FindWindowW(todayhost::kHostClass, nullptr)) PostMessageW(host, WM_CLOSE, 0, 0);
-      WaitForSingleObject(process_, INFINITE);
+      ce::testing::WaitForExit(process_);
       CloseHandle(process_);
     }
     ::unsetenv("CE_SCREENSHOT");
@@ -44,10 +45,8 @@ class TodayHostProcess : public ce::testing::DeviceTest {
   }
 
   bool Start() {
-    std::u16string line;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(todayhost::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi))
-      return false;
+    PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(todayhost::kProgramPath, u"");
+    if (pi.hProcess == nullptr) return false;
     CloseHandle(pi.hThread);
     process_ = pi.hProcess;
     return true;
@@ -55,12 +54,10 @@ class TodayHostProcess : public ce::testing::DeviceTest {
   // Takes this thread's messages until `done` holds, for at most 20 s of real time.
   template <class Done>
   static bool PumpUntil(Done done) {
-    for (int i = 0; i < 1000; ++i) {
+    return ce::testing::WaitUntil([&] {
       Pump();
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+      return done();
+    }, 20000);
   }
   // Whether the host's latest screenshot passes `check`.
   template <class Check>

@@ -58,12 +58,6 @@ class VelomarToday : public velomar_test::ProcessTest {
     ProcessTest::TearDown();
   }
 
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string joined = args.empty() ? "" : args[0];
-    Devicectl(std::move(args), &code);
-    ASSERT_EQ(code, 0) << joined;
-  }
   void StartVelomarWithUser() {
     ::setenv("CE_USER_SCRIPT", (device_folder() / "velomar-script.txt").c_str(), 1);
     ::setenv("CE_USER_RECORD", record_.c_str(), 1);
@@ -83,12 +77,9 @@ class VelomarToday : public velomar_test::ProcessTest {
   }
   void StartHost() {
     ::setenv("CE_SCREENSHOT", shot_.c_str(), 1);
-    std::u16string line;
-    PROCESS_INFORMATION pi{};
-    const bool started =
-        CreateProcessW(todayhost::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi);
+    PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(todayhost::kProgramPath, u"");
     ::unsetenv("CE_SCREENSHOT");
-    ASSERT_TRUE(started);
+    ASSERT_NE(pi.hProcess, nullptr);
     CloseHandle(pi.hThread);
     host_ = pi.hProcess;
   }

@@ -10,7 +10,7 @@
 
 #include "bench/support/side_by_side.h"
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 
 using namespace cumulor;

@@ -42,7 +42,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/main_window.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_port.h"
 #include "cumulor/nav/replay/igc_flight_reader.h"

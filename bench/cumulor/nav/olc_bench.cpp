@@ -11,7 +11,7 @@
 
 #include "bench/support/side_by_side.h"
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/olc/olc_optimizer.h"

@@ -21,7 +21,7 @@
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/map/draw/map_overlays.h"
 #include "cumulor/map/draw/map_palette.h"
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/vector_draw/vector_draw.h"
 #include "cumulor/map/view/map_view.h"
 #include "platform/gdi/gdi.h"

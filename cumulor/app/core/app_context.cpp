@@ -3,6 +3,7 @@
 
 #include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/app_entry.h"
+#include "cumulor/app/core/engine_window_hooks.h"
 #include "cumulor/app/core/map_paint.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
@@ -56,6 +57,8 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   InitWindProfileView(app->thermalView);
   InitStatsTable(app->stats);
   GpsPortInit(app->gps, app);
+  // The replay and the recorder exchanges reach the windows through the engine's hooks.
+  InstallEngineWindowHooks();
   MenusInit(app->menu);
   app->igcHelper = IgcHelper{};
   InitVectorMapStore(app->vectorMap);

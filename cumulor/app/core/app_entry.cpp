@@ -20,7 +20,7 @@
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/symbols/map_symbols.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/recorder/recorder_hooks.h"
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/gps/gps_input.h"

@@ -27,7 +27,7 @@
 #include "cumulor/data/dialogs/select_files_dialog.h"
 #include "cumulor/data/files/data_files.h"
 #include "cumulor/map/symbols/map_symbols_dialog.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/nav/dialogs/port_dialog.h"
 #include "cumulor/nav/dialogs/recorder_dialogs.h"

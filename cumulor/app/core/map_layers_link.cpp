@@ -20,7 +20,7 @@
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/team/team_grid.h"
 #include "cumulor/map/layers/trail_dialog.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/map/vector_draw/vector_draw.h"
 
 namespace cumulor {

@@ -5,7 +5,7 @@
 #include "cumulor/app/app_context.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/status_line.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
 
 namespace cumulor {

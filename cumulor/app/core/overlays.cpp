@@ -14,6 +14,7 @@
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/browser/waypoint_selection.h"
+#include "cumulor/map/draw/airspace_styles.h"
 #include "cumulor/map/draw/map_airspace_draw.h"
 #include "cumulor/map/draw/map_marks.h"
 #include "cumulor/map/draw/map_palette.h"
@@ -111,8 +112,9 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
     AirspaceClassGroup& group = module.group[g];
     if (!group.enabled || group.shapes.empty()) continue;
     SetTextColor(dc, group.labelColour);
-    if (group.brush) SelectObject(dc, group.brush);
-    SelectObject(dc, group.pen == kAirspaceDefaultPen || !group.pen ? blackPen : group.pen);
+    if (HBRUSH brush = AirspaceFillBrush(group.fill)) SelectObject(dc, brush);
+    const HPEN pen = AirspaceOutlinePen(group.outline);
+    SelectObject(dc, pen ? pen : blackPen);
     for (AirspaceShape& shape : group.shapes) {
       if (!shape.inView) continue;
       if (shape.transparent) {

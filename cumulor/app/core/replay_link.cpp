@@ -3,7 +3,7 @@
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/status_line.h"
 #include "cumulor/app/ui/dialog_run.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cumulor/app/base/geo_point.h"
-#include "cumulor/map/kv3/map_objects.h"
-#include "cumulor/map/kv3/tiled_file.h"
+#include "cumulor/data/kv3/map_objects.h"
+#include "cumulor/data/kv3/tiled_file.h"
 
 namespace cumulor {
 

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "cumulor/data/aero/point_table_lock.h"
-#include "cumulor/map/vector/overview_contours.h"
+#include "cumulor/data/vector/overview_contours.h"
 #include "platform/kernel/system_info.h"
 
 namespace cumulor {

@@ -9,10 +9,10 @@
 #include "cumulor/data/aero/aero_ui.h"
 #include "cumulor/data/aero/tile_cache.h"
 #include "cumulor/data/points/aero_tables.h"
-#include "cumulor/map/kv3/map_objects.h"
-#include "cumulor/map/kv3/tile_layers.h"
-#include "cumulor/map/kv3/tiled_file.h"
-#include "cumulor/map/tiles/tile_range.h"
+#include "cumulor/data/kv3/map_objects.h"
+#include "cumulor/data/kv3/tile_layers.h"
+#include "cumulor/data/kv3/tiled_file.h"
+#include "cumulor/data/tiles/tile_range.h"
 
 namespace cumulor {
 

@@ -11,56 +11,18 @@ const char16_t* const kGroupNames[kAirspaceGroupCount] = {
     u"Class E",    u"Class Ctr", u"Restricted", u"Prohibited", u"Danger",           u"GliderProhibited",
     u"Border",     u"Wave Window", u"Terrain OP", u"Terrain CP", u"Class F"};
 
-// The program-wide drawing objects of the class table, made once and never deleted.
-struct ClassObjects {
-  HBRUSH patternCyan, patternGreen, patternGrey, patternDark;
-  HBRUSH solidRed, solidPurple, solidLight;
-  HPEN red, purple, black;
-};
+constexpr COLORREF kBlack = RGB(0, 0, 0);
 
-HBRUSH MakePatternBrush(COLORREF colour) {
-  // An 8 x 8 check of black and the colour.
-  std::uint32_t bits[64];
-  const std::uint32_t c = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
-  for (int y = 0; y < 8; ++y)
-    for (int x = 0; x < 8; ++x) bits[y * 8 + x] = ((x + y) & 1) ? c : 0u;
-  HBITMAP bitmap = CreateBitmap(8, 8, 1, 32, bits);
-  HBRUSH brush = bitmap ? CreatePatternBrush(bitmap) : nullptr;
-  if (bitmap) DeleteObject(bitmap);
-  return brush ? brush : CreateSolidBrush(colour);
-}
-
-const ClassObjects& Objects() {
-  static const ClassObjects objects = [] {
-    ClassObjects o{};
-    o.patternCyan = MakePatternBrush(RGB(0, 255, 255));
-    o.patternGreen = MakePatternBrush(RGB(75, 255, 75));
-    o.patternGrey = MakePatternBrush(RGB(128, 128, 128));
-    o.patternDark = MakePatternBrush(RGB(63, 63, 63));
-    o.solidRed = CreateSolidBrush(RGB(255, 0, 0));
-    o.solidPurple = CreateSolidBrush(RGB(180, 0, 180));
-    o.solidLight = CreateSolidBrush(RGB(223, 223, 223));
-    o.red = CreatePen(PS_SOLID, 1, RGB(255, 0, 0));
-    o.purple = CreatePen(PS_SOLID, 1, RGB(180, 0, 180));
-    o.black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-    return o;
-  }();
-  return objects;
-}
+AirspaceFill Fill(AirspaceFill::Kind kind, COLORREF colour = 0) { return AirspaceFill{kind, colour}; }
+AirspaceOutline Pen(std::int32_t style, COLORREF colour) { return AirspaceOutline{false, style, 1, colour}; }
 
 }  // namespace
 
-void AirspaceReleaseGroupObjects(AirspaceClassGroup& g) {
-  if (g.brushOwned && g.brush) {
-    DeleteObject(g.brush);
-    g.brush = nullptr;
-  }
-  if (g.penOwned && g.pen && g.pen != kAirspaceDefaultPen) {
-    DeleteObject(g.pen);
-    g.pen = kAirspaceDefaultPen;
-  }
-  g.brushOwned = 0;
-  g.penOwned = 0;
+void AirspaceClearFileStyles(AirspaceClassGroup& g) {
+  if (g.fillFromFile) g.fill = AirspaceFill{};
+  if (g.outlineFromFile) g.outline = AirspaceOutline{};
+  g.fillFromFile = 0;
+  g.outlineFromFile = 0;
 }
 
 void AirspaceInit(AirspaceModule& module) {
@@ -74,7 +36,6 @@ void AirspaceInit(AirspaceModule& module) {
   }
   module.warned.clear();
   module.disabled.Init();
-  if (!module.dashPen) module.dashPen = CreatePen(PS_DASH, 1, RGB(0, 0, 0));
   module.fillMode = 1;
   module.alarmsOff = 0;
   module.noDialog = 0;
@@ -89,8 +50,6 @@ void AirspaceTerm(AirspaceModule& module) {
     module.disabled.Init();
     module.warned.clear();
   }
-  if (module.dashPen) DeleteObject(module.dashPen);
-  module.dashPen = nullptr;
 }
 
 HRESULT AirspaceAllocClassArrays(AirspaceModule& module, std::int32_t capacity) {
@@ -104,55 +63,55 @@ HRESULT AirspaceAllocClassArrays(AirspaceModule& module, std::int32_t capacity) 
       return E_FAIL;
     }
     g.enabled = 1;
-    g.brush = nullptr;
-    g.brushOwned = 0;
-    g.pen = kAirspaceDefaultPen;
-    g.penOwned = 0;
+    g.fill = AirspaceFill{};
+    g.fillFromFile = 0;
+    g.outline = AirspaceOutline{};
+    g.outlineFromFile = 0;
   }
   AirspaceSetClassStyles(module, module.fillMode);
   return S_OK;
 }
 
 void AirspaceSetClassStyles(AirspaceModule& module, std::uint8_t fillMode) {
-  AirspaceApplyClassStyles(module.group, fillMode, module.dashPen);
+  AirspaceApplyClassStyles(module.group, fillMode);
 }
 
-void AirspaceApplyClassStyles(AirspaceClassGroup (&groups)[kAirspaceGroupCount], std::uint8_t fillMode, HPEN dashPen) {
-  const ClassObjects& o = Objects();
+void AirspaceApplyClassStyles(AirspaceClassGroup (&groups)[kAirspaceGroupCount], std::uint8_t fillMode) {
   const bool patterned = fillMode != 0;
   for (int i = 0; i < kAirspaceGroupCount; ++i) {
     AirspaceClassGroup& g = groups[i];
-    AirspaceReleaseGroupObjects(g);
+    AirspaceClearFileStyles(g);
     g.labelColour = 0;
     switch (i) {
       case kGroupRestricted:
       case kGroupProhibited:
       case kGroupGliderProhibited:
-        g.brush = patterned ? o.patternCyan : o.solidRed;
-        g.pen = patterned ? o.red : o.black;
+        g.fill = patterned ? Fill(AirspaceFill::kChecked, RGB(0, 255, 255)) : Fill(AirspaceFill::kSolid, RGB(255, 0, 0));
+        g.outline = Pen(kOutlineSolid, patterned ? RGB(255, 0, 0) : kBlack);
         break;
       case kGroupClassC:
-        g.brush = patterned ? o.patternGreen : o.solidPurple;
-        g.pen = patterned ? o.purple : o.black;
+        g.fill =
+            patterned ? Fill(AirspaceFill::kChecked, RGB(75, 255, 75)) : Fill(AirspaceFill::kSolid, RGB(180, 0, 180));
+        g.outline = Pen(kOutlineSolid, patterned ? RGB(180, 0, 180) : kBlack);
         break;
       case kGroupClassB:
       case kGroupCtr:
       case kGroupDanger:
-        g.brush = patterned ? o.patternGrey : static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-        g.pen = o.black;
+        g.fill = patterned ? Fill(AirspaceFill::kChecked, RGB(128, 128, 128)) : Fill(AirspaceFill::kStockGrey);
+        g.outline = Pen(kOutlineSolid, kBlack);
         break;
       case kGroupTerrainOpen:
-        g.brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-        g.pen = o.black;
+        g.fill = Fill(AirspaceFill::kHollow);
+        g.outline = Pen(kOutlineSolid, kBlack);
         break;
       case kGroupSector:
-        g.brush = nullptr;
-        g.pen = dashPen;
+        g.fill = Fill(AirspaceFill::kNone);
+        g.outline = Pen(kOutlineDashed, kBlack);
         break;
       case kGroupNone: break;
       default:
-        g.brush = patterned ? o.patternDark : o.solidLight;
-        g.pen = kAirspaceDefaultPen;
+        g.fill = patterned ? Fill(AirspaceFill::kChecked, RGB(63, 63, 63)) : Fill(AirspaceFill::kSolid, RGB(223, 223, 223));
+        g.outline = AirspaceOutline{};
         break;
     }
   }
@@ -161,7 +120,7 @@ void AirspaceApplyClassStyles(AirspaceClassGroup (&groups)[kAirspaceGroupCount],
 void AirspaceFreeAll(AirspaceModule& module) {
   for (int i = 1; i < kAirspaceGroupCount; ++i) {
     AirspaceClassGroup& g = module.group[i];
-    AirspaceReleaseGroupObjects(g);
+    AirspaceClearFileStyles(g);
     g.shapes.clear();
     g.shapes.shrink_to_fit();
   }

@@ -1,5 +1,5 @@
 // The file-airspace module of the application record: the 17 class groups with their names,
-// brushes and pens, the shapes read from the airspace text files, the switch-off list with its
+// fills and outlines (the drawing side makes their brushes and pens), the shapes read from the airspace text files, the switch-off list with its
 // registry value "SuaOff", the alarm state and the airspace lock.
 //
 // Locking: the airspace lock guards the groups' shape arrays, the warned list, the switch-off list
@@ -21,7 +21,6 @@
 #include "cumulor/data/airspace/airspace_lock.h"
 #include "cumulor/data/airspace/airspace_shape.h"
 #include "platform/base/types.h"
-#include "platform/gdi/gdi.h"
 #include "platform/registry/registry.h"
 
 namespace cumulor {
@@ -49,16 +48,40 @@ enum AirspaceGroupNumber : std::int32_t {
   kGroupClassF = 16,
 };
 
-inline const HPEN kAirspaceDefaultPen = reinterpret_cast<HPEN>(static_cast<std::intptr_t>(-1));
+// How a class group's shapes are filled.
+struct AirspaceFill {
+  enum Kind : std::uint8_t {
+    kNone,       // the brush the frame holds is kept
+    kHollow,     // no fill
+    kSolid,      // the colour
+    kChecked,    // an 8 x 8 check of black and the colour
+    kStockGrey,  // the system's grey brush
+  };
+  Kind kind = kNone;
+  COLORREF colour = 0;
+  bool operator==(const AirspaceFill&) const = default;
+};
+
+// How a class group's shapes are outlined: the map's default pen, or a pen of a style (0 solid,
+// 1 dashed, ... as a file's style line gives it), width and colour.
+struct AirspaceOutline {
+  bool mapDefault = true;
+  std::int32_t style = 0;
+  std::int32_t width = 1;
+  COLORREF colour = 0;
+  bool operator==(const AirspaceOutline&) const = default;
+};
+inline constexpr std::int32_t kOutlineSolid = 0;
+inline constexpr std::int32_t kOutlineDashed = 1;
 
 struct AirspaceClassGroup {
   WCHAR name[32] = {};
   std::vector<AirspaceShape> shapes;
   std::int32_t enabled = 0;            // takes part in drawing and alarms
-  HBRUSH brush = nullptr;
-  std::int32_t brushOwned = 0;         // made by a style line of a file; deleted with the group
-  HPEN pen = kAirspaceDefaultPen;      // kAirspaceDefaultPen: the map's default pen
-  std::int32_t penOwned = 0;
+  AirspaceFill fill;
+  std::int32_t fillFromFile = 0;       // set by a style line of a file (until the next load)
+  AirspaceOutline outline;
+  std::int32_t outlineFromFile = 0;
   COLORREF labelColour = 0;
 };
 
@@ -116,7 +139,6 @@ struct AirspaceModule {
   std::int32_t groupCount = kAirspaceGroupCount;
   AirspaceClassGroup group[kAirspaceGroupCount];
   std::uint8_t fillMode = 1;               // 1 patterned brushes, 0 solid
-  HPEN dashPen = nullptr;                  // the pen of group 5
   std::uint32_t loadNumber = 0;            // counts the loads; shape references carry it
   // What the last load of the selected files read: each path with its size and write time, so
   // that the same files are not read (and their messages shown) again.
@@ -155,13 +177,13 @@ void AirspaceTerm(AirspaceModule& module);
 // Gives groups 1..16 empty shape arrays with room for `capacity` shapes, enables them and sets
 // the class styles; E_FAIL when memory runs out (groups already done keep their arrays).
 HRESULT AirspaceAllocClassArrays(AirspaceModule& module, std::int32_t capacity);
-// Sets the brushes and pens of the class table for the fill mode (1 patterned, 0 solid).
+// Sets the fills and outlines of the class table for the fill mode (1 patterned, 0 solid).
 void AirspaceSetClassStyles(AirspaceModule& module, std::uint8_t fillMode);
-// The same over a set of groups (a load being read); owned objects are deleted first.
-void AirspaceApplyClassStyles(AirspaceClassGroup (&groups)[kAirspaceGroupCount], std::uint8_t fillMode, HPEN dashPen);
-// Deletes a group's owned brush and pen (the handles return to none and the default pen).
-void AirspaceReleaseGroupObjects(AirspaceClassGroup& group);
-// Frees every shape and every owned pen and brush of groups 1..16, empties the warned list and
+// The same over a set of groups (a load being read); the styles of a file's lines are dropped.
+void AirspaceApplyClassStyles(AirspaceClassGroup (&groups)[kAirspaceGroupCount], std::uint8_t fillMode);
+// Drops the styles a file's lines gave a group (no fill and the map's default pen).
+void AirspaceClearFileStyles(AirspaceClassGroup& group);
+// Frees every shape of groups 1..16 and the styles of files' lines, empties the warned list and
 // forgets the nearest file shape.
 void AirspaceFreeAll(AirspaceModule& module);
 

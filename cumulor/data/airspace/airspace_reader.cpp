@@ -357,21 +357,18 @@ HRESULT FileReader::ParseLine(std::string_view line, ShapeWork& work, std::int32
     if (c1 == 'B') {
       std::int32_t v[3];
       if (ScanIntList(After(line, 2), v, 3) != 3) return S_OK;
-      if (g.brushOwned && g.brush) DeleteObject(g.brush);
       if (v[0] == -1) {
-        g.brush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
-        g.brushOwned = 0;
+        g.fill = AirspaceFill{AirspaceFill::kHollow, 0};
+        g.fillFromFile = 0;
       } else {
-        g.brush = CreateSolidBrush(RGB(v[0], v[1], v[2]));
-        g.brushOwned = g.brush ? 1 : 0;
+        g.fill = AirspaceFill{AirspaceFill::kSolid, RGB(v[0], v[1], v[2])};
+        g.fillFromFile = 1;
       }
     } else if (c1 == 'P') {
       std::int32_t v[5];
       if (ScanIntList(After(line, 2), v, 5) != 5) return S_OK;
-      if (g.penOwned && g.pen && g.pen != kAirspaceDefaultPen) DeleteObject(g.pen);
-      HPEN pen = CreatePen(v[0], v[1], RGB(v[2], v[3], v[4]));
-      g.pen = pen ? pen : kAirspaceDefaultPen;
-      g.penOwned = pen ? 1 : 0;
+      g.outline = AirspaceOutline{false, v[0], v[1], RGB(v[2], v[3], v[4])};
+      g.outlineFromFile = 1;
     }
     return S_OK;
   }
@@ -534,17 +531,17 @@ HRESULT FileReader::Run() {
 }  // namespace
 
 AirspaceLoad::~AirspaceLoad() {
-  for (AirspaceClassGroup& g : group) AirspaceReleaseGroupObjects(g);
+  for (AirspaceClassGroup& g : group) AirspaceClearFileStyles(g);
 }
 
 void AirspaceLoadBegin(AirspaceModule& module, AirspaceLoad& load) {
   for (int i = 0; i < kAirspaceGroupCount; ++i) {
     AirspaceClassGroup& g = load.group[i];
-    AirspaceReleaseGroupObjects(g);
+    AirspaceClearFileStyles(g);
     g.shapes.clear();
     g.enabled = i == 0 ? 0 : 1;
   }
-  AirspaceApplyClassStyles(load.group, module.fillMode, module.dashPen);
+  AirspaceApplyClassStyles(load.group, module.fillMode);
   std::lock_guard guard(module.lock);
   load.disabled = module.disabled;
 }
@@ -579,13 +576,11 @@ void AirspaceLoadCommit(AirspaceModule& module, AirspaceLoad& load) {
       AirspaceClassGroup& from = load.group[i];
       to.shapes.swap(from.shapes);
       to.enabled = 1;
-      to.brush = from.brush;
-      to.brushOwned = from.brushOwned;
-      to.pen = from.pen;
-      to.penOwned = from.penOwned;
+      to.fill = from.fill;
+      to.fillFromFile = from.fillFromFile;
+      to.outline = from.outline;
+      to.outlineFromFile = from.outlineFromFile;
       to.labelColour = from.labelColour;
-      from.brushOwned = 0;
-      from.penOwned = 0;
     }
   }
   if (module.ui.leaveMainLock) module.ui.leaveMainLock();

@@ -1,7 +1,7 @@
 #include "cumulor/map/layers/trail_dialog.h"
 
 #include "cumulor/app/ui/dialog_run.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
 #include "platform/window/window.h"

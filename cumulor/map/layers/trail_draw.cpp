@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "cumulor/map/draw/map_palette.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
 #include "platform/gdi/images.h"
 

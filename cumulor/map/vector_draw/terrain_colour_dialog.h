@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "platform/base/types.h"
 
 namespace cumulor {

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cumulor/map/kv3/map_objects.h"
-#include "cumulor/map/vector/contour_settings.h"
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/kv3/map_objects.h"
+#include "cumulor/data/vector/contour_settings.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/view/map_view.h"
 #include "platform/gdi/gdi.h"
 

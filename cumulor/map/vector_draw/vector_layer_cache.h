@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/view/map_view.h"
 #include "platform/gdi/gdi.h"
 

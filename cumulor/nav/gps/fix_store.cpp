@@ -1,5 +1,5 @@
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
 

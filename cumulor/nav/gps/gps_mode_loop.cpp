@@ -3,19 +3,17 @@
 #include <cmath>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/replay/replay.h"
-#include "platform/dialogs/message_box.h"
+#include "cumulor/nav/replay/replay_ui.h"
 #include "platform/kernel/kernel.h"
 #include "platform/text/format.h"
 #include "platform/time/time.h"
-#include "platform/window/window.h"
 
 namespace cumulor {
 namespace {
 
-constexpr WORD kCmdReplayEnded = 40054;
 constexpr std::int32_t kReplayStepMs = 1000;
 constexpr float kKnotsToMs = 0.514444444f;
 constexpr double kDegToRad = 0.017453292519943295;
@@ -58,20 +56,21 @@ void TakeSimulatorInput(GpsPort& gps) {
 
 void ReplayEnded(GpsPort& gps) {
   AppContext* app = gps.app;
+  const ReplayUi& ui = GetReplayUi();
   gps.replayActive = 0;
-  MessageBoxW(gps.owner, u"Playback finished", u"Cumulor", MB_OK);
-  if (app && app->mainWindow) SetWindowTextW(app->mainWindow, u"Cumulor");
+  if (ui.playbackFinished) ui.playbackFinished(app, gps.owner);
   gps.stepTime = kReplayStepMs;
-  if (app && app->mainWindow) PostMessageW(app->mainWindow, WM_COMMAND, kCmdReplayEnded, 0);
+  if (app && app->mainWindow && ui.replayEnded) ui.replayEnded(*app);
 }
 
 void StoreReplayedFix(GpsPort& gps, const GpsFix& fix) {
   AppContext* app = gps.app;
-  if (HWND window = app ? app->replayWindow.load() : nullptr) {
+  HWND window = app ? app->replayWindow.load() : nullptr;
+  if (window && GetReplayUi().showReplayTime) {
     WCHAR title[16];
     ce::text::CopyOut(title, 16,
                       ce::text::Format(u"%02d:%02d:%02d", fix.localHour, fix.localMinute, fix.localSecond));
-    SetWindowTextW(window, title);
+    GetReplayUi().showReplayTime(window, title);
   }
   GpsStatus& status = gps.status;
   status.position = fix.position;

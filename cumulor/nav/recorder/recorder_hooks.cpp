@@ -1,5 +1,7 @@
 #include "cumulor/nav/recorder/recorder_hooks.h"
 
+#include <atomic>
+
 #include "cumulor/app/app_context.h"
 #include "cumulor/nav/filser/lx_link.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
@@ -7,14 +9,24 @@
 #include "cumulor/nav/recorder/comm_port_io.h"
 #include "cumulor/nav/recorder/logger_session.h"
 #include "platform/kernel/sync.h"
-#include "platform/window/window.h"
 
 namespace cumulor {
 namespace {
 
 constexpr WCHAR kRecorderPort[] = u"COM1:";
 
+std::atomic<DeviceProgressPost>& ProgressPost() {
+  static std::atomic<DeviceProgressPost> post{nullptr};
+  return post;
+}
+
+void PostProgress(HWND window, int code, int parameter) {
+  if (DeviceProgressPost post = ProgressPost().load()) post(window, code, parameter);
+}
+
 }  // namespace
+
+void SetDeviceProgressPost(DeviceProgressPost post) { ProgressPost() = post; }
 
 void RecorderExchange(GpsPort& gps) {
   AppContext* app = gps.app;
@@ -39,7 +51,7 @@ void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND win
   if (!app) return;
   DeviceLink link;
   link.io = &io;
-  link.post = [window](int code, int parameter) { PostMessageW(window, WM_USER, static_cast<WPARAM>(code), parameter); };
+  link.post = [window](int code, int parameter) { PostProgress(window, code, parameter); };
   // The dialog ends the command by clearing the window; the program's stop ends it too.
   link.cancelled = [&gps, window, app] {
     return gps.commandWindow.load() != window || gps.running == 0 ||
@@ -65,7 +77,7 @@ void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window) {
   if (command == 2 && !SerialIsOpen(gps.port)) return;
   if (!SerialIsOpen(gps.port) && FAILED(SerialOpen(gps.port, kRecorderPort, app->baudRate, 2))) {
     SerialClose(gps.port);
-    PostMessageW(window, WM_USER, lxcode::kError, lxcode::kPortBusy);
+    PostProgress(window, lxcode::kError, lxcode::kPortBusy);
     return;
   }
   CommPortIo io(gps.port, app->abortEvent, nullptr);

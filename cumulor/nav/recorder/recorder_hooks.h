@@ -29,4 +29,9 @@ void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND win
 // Makes both loops of the GPS input use the two functions above.
 void InstallRecorderHooks();
 
+// How a device command's progress reaches its dialog: the application posts WM_USER with the
+// code and parameter to `window`. Until it is set the progress goes nowhere.
+using DeviceProgressPost = void (*)(HWND window, int code, int parameter);
+void SetDeviceProgressPost(DeviceProgressPost post);
+
 }  // namespace cumulor

@@ -9,10 +9,10 @@
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/igc/igc_text.h"
 #include "cumulor/nav/replay/igc_fields.h"
+#include "cumulor/nav/replay/replay_ui.h"
 #include "platform/files/files.h"
 #include "platform/kernel/last_error.h"
 #include "platform/text/format.h"
-#include "platform/window/window.h"
 
 namespace cumulor {
 namespace {
@@ -20,7 +20,6 @@ namespace {
 using igc_fields::Digits;
 using igc_fields::SignedDigits;
 
-constexpr WORD kCmdReplayEnded = 40054;
 constexpr double kKmhToKnots = 0.539968;
 constexpr double kMsToKnots = 1.943844;
 constexpr double kRadToDeg = 57.2957795131;
@@ -30,7 +29,7 @@ constexpr std::int32_t kStatusEvery = 500;
 
 // The reading ended: tell the main window when a replay window is open.
 void EndOfLines(AppContext& app) {
-  if (app.replayWindow && app.mainWindow) PostMessageW(app.mainWindow, WM_COMMAND, kCmdReplayEnded, 0);
+  if (app.replayWindow && app.mainWindow && GetReplayUi().replayEnded) GetReplayUi().replayEnded(app);
 }
 
 // The next line, widened, without its line end. False at the end of the lines or on a failed

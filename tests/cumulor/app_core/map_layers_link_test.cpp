@@ -11,7 +11,7 @@
 #include "cumulor/data/aero/point_tables.h"
 #include "cumulor/data/waypoints/user_waypoint_remove.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "platform/gdi/gdi.h"
 #include "tests/cumulor/app_core/app_fixture.h"
 

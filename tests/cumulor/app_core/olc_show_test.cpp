@@ -10,7 +10,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/replay_link.h"
 #include "cumulor/app/core/stats_link.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/olc/olc_optimizer.h"

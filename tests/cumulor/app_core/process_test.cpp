@@ -27,6 +27,7 @@
 #include "platform/kernel/system_info.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/launch.h"
+#include "platform/testing/device_process.h"
 #include "platform/testing/device_test.h"
 #include "platform/window/window.h"
 
@@ -51,19 +52,20 @@ class CumulorProcess : public ce::testing::DeviceTest {
     DeviceTest::TearDown();
   }
   static HANDLE Start(const char16_t* args) {
-    std::u16string line = args;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(cumulor::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi))
-      return nullptr;
-    CloseHandle(pi.hThread);
+    PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(cumulor::kProgramPath, args);
+    if (pi.hThread) CloseHandle(pi.hThread);
     return pi.hProcess;
   }
+  // Waits for the end of `process` and closes it; its exit code.
   static DWORD ExitCode(HANDLE process) {
-    EXPECT_EQ(WaitForSingleObject(process, INFINITE), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(process, &code);
+    const int code = ce::testing::WaitForExit(process);
+    EXPECT_NE(code, -1);
     CloseHandle(process);
-    return code;
+    return static_cast<DWORD>(code);
+  }
+  // Waits (at most 30 s of real time) for the screenshot that ends the start-up.
+  bool AwaitStartUp() const {
+    return ce::testing::WaitUntil([&] { return std::filesystem::exists(screenshot_); }, 30000, 50);
   }
   static bool SoundPlayed(const std::string& name) {
     for (const auto& e : ce::device::Effects("sound"))
@@ -76,9 +78,7 @@ class CumulorProcess : public ce::testing::DeviceTest {
     std::filesystem::remove(screenshot_);
     HANDLE process = Start(u" /sx");
     ASSERT_NE(process, nullptr) << GetLastError();
-    for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_TRUE(std::filesystem::exists(screenshot_));
+    ASSERT_TRUE(AwaitStartUp());
     HWND window = FindWindowW(u"Cumulor", nullptr);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
@@ -186,9 +186,7 @@ TEST_F(CumulorProcess, SimulatorStartsAnswersTheDesktopAndQuits) {
   HANDLE first = Start(u" /sx");
   ASSERT_NE(first, nullptr) << GetLastError();
   // The screenshot is taken once the start-up ran its last command (the GPS threads started).
-  for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_TRUE(std::filesystem::exists(screenshot_));
+  ASSERT_TRUE(AwaitStartUp());
   std::filesystem::copy_file(screenshot_, std::filesystem::current_path() / "cumulor_start.png",
                              std::filesystem::copy_options::overwrite_existing);
   HWND window = FindWindowW(u"Cumulor", nullptr);
@@ -231,8 +229,7 @@ TEST_F(CumulorProcess, AProfileButtonAppliesItsProfile) {
   std::filesystem::remove(screenshot_);
   HANDLE process = Start(u" /sx");
   ASSERT_NE(process, nullptr) << GetLastError();
-  for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  AwaitStartUp();
   HWND window = FindWindowW(u"Cumulor", nullptr);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40159, 0));
@@ -250,13 +247,10 @@ TEST_F(CumulorProcess, ADocumentFolderBesideTheProgramFollowsWhereItIsInstalled)
   ASSERT_TRUE(cumulor::InstallProgram(cumulor::HostProgram(), path));
   ASSERT_TRUE(ce::kernel::SetDeviceProcessorType(PROCESSOR_ARM720));
   std::filesystem::remove(screenshot_);
-  std::u16string line = u" /sx";
-  PROCESS_INFORMATION pi{};
-  ASSERT_TRUE(CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &pi))
-      << GetLastError();
+  PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(path.c_str(), u" /sx");
+  ASSERT_NE(pi.hProcess, nullptr) << GetLastError();
   CloseHandle(pi.hThread);
-  for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  AwaitStartUp();
   HWND window = FindWindowW(u"Cumulor", nullptr);
   ASSERT_NE(window, nullptr);
   ASSERT_TRUE(PostMessageW(window, WM_COMMAND, 40034, 0));
@@ -342,8 +336,7 @@ class CumulorScreen : public CumulorProcess {
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     HANDLE process = Start(u" /sx");
     ASSERT_NE(process, nullptr) << GetLastError();
-    for (int i = 0; i < 600 && !std::filesystem::exists(screenshot_); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    AwaitStartUp();
     HWND window = FindWindowW(u"Cumulor", nullptr);
     ASSERT_NE(window, nullptr);
 

@@ -162,12 +162,13 @@ TEST_F(SettingsDocument, AWrittenDocumentReadsBackToTheSameSettings) {
   ASSERT_EQ(app->airspace.fillMode, 1);
   Apply("<Settings><Flags3>0</Flags3></Settings>", kSettingsMain);
   EXPECT_EQ(app->airspace.fillMode, 0);
-  const HBRUSH solid = app->airspace.group[kGroupClassC].brush;
+  const AirspaceFill solid = app->airspace.group[kGroupClassC].fill;
+  EXPECT_EQ(solid.kind, AirspaceFill::kSolid);
   Apply("<Settings><Flags3>1</Flags3></Settings>", kSettingsMain);
   EXPECT_EQ(app->airspace.fillMode, 1);
-  EXPECT_NE(app->airspace.group[kGroupClassC].brush, solid);
+  EXPECT_EQ(app->airspace.group[kGroupClassC].fill.kind, AirspaceFill::kChecked);
   Apply("<Settings><Flags3>0</Flags3></Settings>", kSettingsMain);
-  EXPECT_EQ(app->airspace.group[kGroupClassC].brush, solid);
+  EXPECT_EQ(app->airspace.group[kGroupClassC].fill, solid);
 
   // The written file is well-formed, with its elements in the writing order.
   pugi::xml_document doc;

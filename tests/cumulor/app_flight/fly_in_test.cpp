@@ -28,7 +28,7 @@
 #include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/map/settings/map_settings_link.h"
 #include "cumulor/nav/polar/flight_state.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/gdi/gdi.h"

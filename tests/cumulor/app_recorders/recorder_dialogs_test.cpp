@@ -18,7 +18,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/recorder_dialogs.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"

@@ -16,7 +16,7 @@
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/replay_link.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/replay_dialogs.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/nav/gps/gps_input.h"

@@ -4,11 +4,10 @@
 // on processes the test did not start.
 #pragma once
 
-#include <signal.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,7 +21,7 @@
 #include "platform/kernel/kernel.h"
 #include "platform/shell/install.h"
 #include "platform/shell/launch.h"
-#include "platform/testing/child_process.h"
+#include "platform/testing/device_process.h"
 #include "platform/testing/device_test.h"
 #include "platform/window/window.h"
 
@@ -35,12 +34,7 @@ inline constexpr const WCHAR* kPaths[] = {u"\\Program Files\\Cumulor_Apex.exe", 
 // Waits (real time, at most `seconds`) until `done` holds.
 template <class Done>
 bool WaitFor(Done done, int seconds = 60) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
+  return ce::testing::WaitUntil(done, seconds * 1000, 50);
 }
 
 inline std::string ReadText(const std::filesystem::path& file) {
@@ -50,13 +44,7 @@ inline std::string ReadText(const std::filesystem::path& file) {
   return s.str();
 }
 
-// Whether the process runs (a zombie no longer does).
-inline bool ProcessRuns(DWORD pid) {
-  if (pid == 0 || ::kill(static_cast<pid_t>(pid), 0) != 0) return false;
-  const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
-  const auto close = stat.rfind(')');
-  return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
-}
+using ce::testing::ProcessRuns;
 
 // The CE command line a host process of the device was started with (its one argument).
 inline std::string CeCommandLine(DWORD pid) {
@@ -115,10 +103,8 @@ class CompanionsTest : public ce::testing::DeviceTest {
   // start-up (its screenshot).
   HANDLE StartCumulor(const char16_t* args) {
     std::filesystem::remove(screenshot_);
-    std::u16string line = args;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(cumulor::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                        &pi)) {
+    PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(cumulor::kProgramPath, args);
+    if (pi.hProcess == nullptr) {
       ADD_FAILURE() << "start failed: " << GetLastError();
       return nullptr;
     }
@@ -126,31 +112,29 @@ class CompanionsTest : public ce::testing::DeviceTest {
     EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(screenshot_); })) << "no end of the start-up";
     return pi.hProcess;
   }
+  // Waits for the end of `process` and closes it; its exit code.
   static DWORD ExitCode(HANDLE process) {
-    EXPECT_EQ(WaitForSingleObject(process, INFINITE), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(process, &code);
+    const int code = ce::testing::WaitForExit(process);
+    EXPECT_NE(code, -1);
     CloseHandle(process);
-    return code;
+    return static_cast<DWORD>(code);
   }
 
   // Runs the desktop connection host with `commands`; its output lines, one a command. (A flight
   // computer it starts shares its output, which therefore stays open: the lines are counted.)
   std::vector<std::string> Desktop(const std::vector<std::string>& commands) {
-    std::vector<std::string> args = {DESKTOPHOST_PATH, "--device", device_folder().string()};
-    args.insert(args.end(), commands.begin(), commands.end());
     std::size_t expected = 0;
     for (const std::string& c : commands)
       expected += c == "find" || c == "start" || c == "send" || c == "send-size" || c == "send-no-output";
-    ce::testing::ChildProcess host(DESKTOPHOST_PATH, args);
-    EXPECT_TRUE(host.started());
+    auto host = ce::testing::StartDeviceToolWithOutput(DESKTOPHOST_PATH, device_folder(), commands);
+    EXPECT_TRUE(host->started());
     std::vector<std::string> lines;
     while (lines.size() < expected)
-      if (auto line = host.ReadLine(60000))
+      if (auto line = host->ReadLine(60000))
         lines.push_back(*line);
       else
         break;
-    EXPECT_EQ(host.Wait(), 0);
+    EXPECT_EQ(host->Wait(), 0);
     return lines;
   }
   static std::string FindLine(HWND window) {

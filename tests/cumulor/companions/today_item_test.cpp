@@ -117,11 +117,8 @@ class TodayHostWithCumulor : public CompanionsTest {
   // screenshot goes to the host's file.
   void StartHost() {
     ::setenv("CE_SCREENSHOT", shot_.c_str(), 1);
-    std::u16string line;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(todayhost::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               nullptr, &pi))
-        << GetLastError();
+    PROCESS_INFORMATION pi = ce::testing::StartDeviceProgram(todayhost::kProgramPath, u"");
+    ASSERT_NE(pi.hProcess, nullptr) << GetLastError();
     CloseHandle(pi.hThread);
     host_process_ = pi.hProcess;
     ::setenv("CE_SCREENSHOT", screenshot_.c_str(), 1);

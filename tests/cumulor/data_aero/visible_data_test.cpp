@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cumulor/data/aero/visible_data.h"
-#include "cumulor/map/kv3/map_file.h"
+#include "cumulor/data/kv3/map_file.h"
 #include "platform/kernel/system_info.h"
 #include "tests/cumulor/data_aero/ka1_fixture.h"
 #include "tools/kv3gen/kv3_writer.h"

@@ -15,21 +15,15 @@ namespace {
 using namespace cumulor;
 using namespace airspace_test;
 
-std::string PenText(HPEN pen) {
-  if (pen == kAirspaceDefaultPen) return "default";
-  LOGPEN p{};
-  if (!pen || GetObjectW(pen, sizeof(p), &p) == 0) return "none";
+std::string PenText(const AirspaceOutline& pen) {
   char text[64];
-  std::snprintf(text, sizeof(text), "%u,%d,%06x", p.lopnStyle, static_cast<int>(p.lopnWidth.x),
-                static_cast<unsigned>(p.lopnColor));
+  std::snprintf(text, sizeof(text), "%d,%d,%06x", pen.style, pen.width, static_cast<unsigned>(pen.colour & 0xFFFFFF));
   return text;
 }
 
-std::string BrushText(HBRUSH brush) {
-  LOGBRUSH b{};
-  if (!brush || GetObjectW(brush, sizeof(b), &b) == 0) return "none";
+std::string BrushText(const AirspaceFill& brush) {
   char text[64];
-  std::snprintf(text, sizeof(text), "%u,%06x", b.lbStyle, static_cast<unsigned>(b.lbColor));
+  std::snprintf(text, sizeof(text), "0,%06x", static_cast<unsigned>(brush.colour & 0xFFFFFF));
   return text;
 }
 
@@ -39,8 +33,8 @@ void Dump(const AirspaceModule& module, const Loaded& loaded, const std::filesys
     f << "message\t" << loaded.captions[i] << "\t" << loaded.texts[i] << "\n";
   for (int g = 1; g < kAirspaceGroupCount; ++g) {
     const AirspaceClassGroup& group = module.group[g];
-    f << "group\t" << g << "\t" << (group.penOwned ? PenText(group.pen) : "class") << "\t"
-      << (group.brushOwned ? BrushText(group.brush) : "class") << "\n";
+    f << "group\t" << g << "\t" << (group.outlineFromFile ? PenText(group.outline) : "class") << "\t"
+      << (group.fillFromFile ? BrushText(group.fill) : "class") << "\n";
   }
   std::mt19937 random(7);
   for (int g = 1; g < kAirspaceGroupCount; ++g)

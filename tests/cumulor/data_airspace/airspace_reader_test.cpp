@@ -194,15 +194,14 @@ TEST_F(AirspaceReader, ShapesWithoutOutlineAreDroppedAndLargeShapesAreWhole) {
 
 TEST_F(AirspaceReader, StyleLinesChangeTheirClassUntilTheNextLoad) {
   LoadTexts(module, {"AC C\nSP 0,3,127,127,127\nSB 255,0,255\nAC C\nSB -1,0,0\nSP 1,2\n"});
-  LOGPEN pen{};
-  ASSERT_TRUE(module.group[kGroupClassC].penOwned);
-  ASSERT_GT(GetObjectW(module.group[kGroupClassC].pen, sizeof(pen), &pen), 0);
-  EXPECT_EQ(pen.lopnWidth.x, 3);
-  EXPECT_EQ(pen.lopnColor, RGB(127, 127, 127));
-  EXPECT_FALSE(module.group[kGroupClassC].brushOwned);      // -1: the stock null brush
-  EXPECT_EQ(module.group[kGroupClassC].brush, GetStockObject(NULL_BRUSH));
+  const AirspaceClassGroup& c = module.group[kGroupClassC];
+  ASSERT_TRUE(c.outlineFromFile);
+  EXPECT_EQ(c.outline, (AirspaceOutline{false, 0, 3, RGB(127, 127, 127)}));
+  EXPECT_FALSE(c.fillFromFile);  // -1: no fill
+  EXPECT_EQ(c.fill.kind, AirspaceFill::kHollow);
   LoadTexts(module, {""});
-  EXPECT_FALSE(module.group[kGroupClassC].penOwned);
+  EXPECT_FALSE(c.outlineFromFile);
+  EXPECT_EQ(c.outline, (AirspaceOutline{false, kOutlineSolid, 1, RGB(180, 0, 180)}));  // the class's own again
 }
 
 TEST(AirspaceGeometry, PointInPolygonCountsCrossings) {

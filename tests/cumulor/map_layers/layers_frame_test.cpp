@@ -16,7 +16,7 @@
 #include "cumulor/map/layers/trail_dialog.h"
 #include "cumulor/map/layers/trail_draw.h"
 #include "cumulor/map/symbols/map_symbols.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/polar/polar.h"
 #include "layers_fixture.h"

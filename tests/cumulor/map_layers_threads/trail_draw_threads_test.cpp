@@ -7,7 +7,7 @@
 
 #include "cumulor/map/draw/map_overlays.h"
 #include "cumulor/map/layers/trail_draw.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/map/view/map_view.h"
 #include "cumulor/nav/olc/olc.h"
 #include "platform/gdi/gdi.h"

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "cumulor/app/base/xml_node.h"
-#include "cumulor/map/vector/contour_settings.h"
-#include "cumulor/map/vector/vector_store.h"
+#include "cumulor/data/vector/contour_settings.h"
+#include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/vector_draw/terrain_colour_dialog.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"

@@ -19,7 +19,7 @@
 #include "cumulor/map/view/map_view.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_seams.h"
-#include "tests/cumulor/map_vector/vector_fixture.h"
+#include "tests/cumulor/data_vector/vector_fixture.h"
 
 namespace cumulor {
 namespace {

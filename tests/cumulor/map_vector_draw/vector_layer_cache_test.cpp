@@ -11,7 +11,7 @@
 #include "cumulor/map/vector_draw/vector_layer_cache.h"
 #include "cumulor/map/view/map_view.h"
 #include "platform/gdi/gdi.h"
-#include "tests/cumulor/map_vector/vector_fixture.h"
+#include "tests/cumulor/data_vector/vector_fixture.h"
 
 namespace cumulor {
 namespace {

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/dialogs/flarm_draw.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/nav/geo/geodesy.h"

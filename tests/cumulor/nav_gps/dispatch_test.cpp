@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "nmea_test_util.h"
 #include "platform/kernel/kernel.h"
 

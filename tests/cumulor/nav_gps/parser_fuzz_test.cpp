@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/sentence_parsers.h"
 #include "nmea_test_util.h"
 

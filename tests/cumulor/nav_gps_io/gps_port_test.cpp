@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"

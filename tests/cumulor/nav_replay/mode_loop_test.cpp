@@ -11,10 +11,11 @@
 #include <vector>
 
 #include "cumulor/app/app_context.h"
-#include "cumulor/map/trail/trail.h"
+#include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
+#include "cumulor/nav/replay/replay_ui.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/waitable.h"
 #include "platform/scripted/scripted_user.h"
@@ -27,6 +28,9 @@ using namespace cumulor;
 namespace {
 
 std::atomic<int> g_callbacks{0};
+// What the replay asked of the windows: "Playback finished" shown, the main window told.
+std::atomic<int> g_finishedShown{0};
+std::atomic<int> g_endedTold{0};
 int CountCallback(HRESULT, const GpsStatus*) {
   ++g_callbacks;
   return 1;
@@ -44,12 +48,19 @@ class ModeLoop : public ce::testing::DeviceTest {
     FixBufferReserve(app_->gps, 400);
     ASSERT_EQ(GpsPortOpen(app_->gps, u"SIM", 4800), S_OK);
     g_callbacks = 0;
+    g_finishedShown = 0;
+    g_endedTold = 0;
+    ReplayUi ui;
+    ui.playbackFinished = [](AppContext*, HWND) { ++g_finishedShown; };
+    ui.replayEnded = [](AppContext&) { ++g_endedTold; };
+    SetReplayUi(ui);
   }
   void TearDown() override {
     GpsStop(app_->gps);
     GpsPortTerm(app_->gps);
     FreeIgcFixes(*app_);
     app_.reset();
+    SetReplayUi(ReplayUi{});
     TrailTerm();
     ce::scripted::User::Get().Reset();
     DeviceTest::TearDown();
@@ -88,11 +99,12 @@ class ModeLoop : public ce::testing::DeviceTest {
     ASSERT_EQ(LoadIgcFixes(*app_), S_OK);
     ASSERT_EQ(app_->loadedFlight.FixCount(), count);
   }
-  std::vector<ce::scripted::Shown> Boxes() {
-    std::vector<ce::scripted::Shown> out;
-    for (const auto& s : ce::scripted::User::Get().shown())
-      if (s.kind == ce::scripted::Kind::kBox) out.push_back(s);
-    return out;
+  // Waits (real time, at most 10 s) until the end of a replay was shown `times` times.
+  static bool AwaitPlaybackFinished(int times) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (g_finishedShown < times && std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return g_finishedShown >= times;
   }
   std::unique_ptr<AppContext> app_;
 };
@@ -135,15 +147,14 @@ TEST_F(ModeLoop, AReplayGivesEveryLoadedFixThenEndsWithPlaybackFinished) {
     EXPECT_EQ(f.pressureAltitude, loaded.pressureAltitude);
     EXPECT_EQ(f.mark, 1);
   }
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(g_finishedShown, 0);
   // The next step finds the end: "Playback finished", nothing stored; then the simulator flies
   // on from the last replayed position.
   AdvanceClock(1000);
-  ASSERT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
+  ASSERT_TRUE(AwaitPlaybackFinished(1));
   Settle(6);
-  const auto boxes = Boxes();
-  EXPECT_EQ(boxes[0].title, u"Cumulor");
-  EXPECT_EQ(boxes[0].texts[0], u"Playback finished");
+  EXPECT_EQ(g_finishedShown, 1);
+  EXPECT_EQ(g_endedTold, 0);  // no main window to tell
   EXPECT_EQ(app_->gps.replayActive, 0);
   EXPECT_EQ(app_->gps.stepTime, 1000);
   Step(7);
@@ -163,7 +174,7 @@ TEST_F(ModeLoop, SpeedsStopManualStepsAndHold) {
   EXPECT_EQ(fixes[2].timeOfDay, 12u * 3600 + 10);
   EXPECT_EQ(fixes[3].timeOfDay, 12u * 3600 + 20);
   AdvanceClock(1000);
-  ASSERT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
+  ASSERT_TRUE(AwaitPlaybackFinished(1));
   Settle(4);
 
   // "Manual": one fix per "Go", none in between.
@@ -190,7 +201,7 @@ TEST_F(ModeLoop, SpeedsStopManualStepsAndHold) {
   // "End": the stop flag ends the replay with the same box.
   app_->replay.stop = 1;
   AdvanceClock(1000);
-  ASSERT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 2));
+  ASSERT_TRUE(AwaitPlaybackFinished(2));
   Settle(6);
   EXPECT_EQ(app_->gps.replayActive, 0);
   EXPECT_EQ(app_->replay.stop, 0);
@@ -238,7 +249,7 @@ TEST_F(ModeLoop, AReplayOfARealFlightStoresEachValidRecordInTurn) {
     ASSERT_EQ(f.pressureAltitude, b.pressure) << stored;
   }
   AdvanceClock(1000);
-  ASSERT_TRUE(ce::scripted::User::Get().WaitShown(ce::scripted::Kind::kBox, 1));
+  ASSERT_TRUE(AwaitPlaybackFinished(1));
 }
 
 std::atomic<int> g_exchanges{0};

@@ -11,7 +11,10 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "platform/testing/device_process.h"
 
 extern char** environ;
 
@@ -30,34 +33,8 @@ inline ToolResult RunDevicectl(const std::filesystem::path& device, std::vector<
   } else {
     args.insert(args.begin(), {DEVICECTL_PATH, "--device", device.string()});
   }
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  ToolResult r;
-  int fds[2];
-  if (pipe(fds) != 0) return r;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  // Standard error goes to a file beside the device, read once the tool has ended.
-  const std::string err_path =
-      (device.empty() ? std::filesystem::temp_directory_path() / "devicectl" : device).string() + ".devicectl-stderr";
-  posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, DEVICECTL_PATH, &actions, nullptr, argv.data(), environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  char buf[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buf, sizeof buf)) > 0) r.out.append(buf, static_cast<std::size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) r.exit_code = WEXITSTATUS(status);
-  std::ifstream err(err_path, std::ios::binary);
-  r.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  std::filesystem::remove(err_path);
-  return r;
+  ToolRun run = RunTool(args, /*capture_err=*/true);
+  return ToolResult{run.code, std::move(run.out), std::move(run.err)};
 }
 
 // The value the tool's status shows for `name` ("" when it shows none).

@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,10 +15,9 @@
 #include "platform/notify/notify_launch.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/launch_seam.h"
+#include "platform/testing/device_process.h"
 #include "platform/testing/device_test.h"
 #include "platform/text/utf.h"
-
-extern char** environ;
 
 namespace {
 
@@ -155,34 +149,10 @@ TEST_F(NotifyTest, AnUnreadableTableIsAnErrorNotAnEmptyList) {
 // `err` is given) and its exit code in `*code`.
 std::string RunLauncher(const std::filesystem::path& device, const char* mode, int* code = nullptr,
                         std::string* err = nullptr) {
-  std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", m = mode;
-  char* argv[] = {program.data(), flag.data(), dev.data(), m.data(), nullptr};
-  int fds[2];
-  if (pipe(fds) != 0) return "<pipe>";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  const std::string err_path = device.string() + ".launcher-stderr";
-  if (err) posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  std::string out;
-  char buf[1024];
-  ssize_t n;
-  while (rc == 0 && (n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  if (rc == 0) waitpid(pid, &status, 0);
-  if (code) *code = rc == 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (err) {
-    std::ifstream in(err_path, std::ios::binary);
-    err->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    std::filesystem::remove(err_path);
-  }
-  return out;
+  ce::testing::ToolRun run = ce::testing::RunDeviceTool(NOTIFY_LAUNCHER_PATH, device, {mode}, err != nullptr);
+  if (code) *code = run.code;
+  if (err) *err = run.err;
+  return run.out;
 }
 
 TEST_F(NotifyTest, TheLauncherReportsAnUnreadableTableAndFails) {
@@ -206,23 +176,6 @@ TEST_F(NotifyTest, TheLauncherRefusesAnEmptyDeviceFolder) {
   EXPECT_NE(std::string::npos, err.find("usage: notifylauncher")) << err;
 }
 
-// Starts the launcher running on the device; answers its pid and the read end of its output.
-pid_t StartLauncher(const std::filesystem::path& device, int* out) {
-  std::string program = NOTIFY_LAUNCHER_PATH, dev = device.string(), flag = "--device", once = "--once";
-  char* argv[] = {program.data(), flag.data(), dev.data(), once.data(), nullptr};
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  pid_t pid = -1;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ) != 0) pid = -1;
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
-  *out = fds[0];
-  return pid;
-}
-
 // A launcher killed in the middle of a batch, again and again: every notification's program still
 // starts exactly once (the program writes its argument to a file of the device).
 TEST_F(NotifyTest, ALauncherKilledMidBatchLosesNoneAndFiresNoneTwice) {
@@ -236,19 +189,15 @@ TEST_F(NotifyTest, ALauncherKilledMidBatchLosesNoneAndFiresNoneTwice) {
   std::mt19937 random(16);
   int killed_mid_batch = 0;
   for (int k = 0; k < kKills; ++k) {
-    int out = -1;
-    const pid_t pid = StartLauncher(device_folder(), &out);
-    ASSERT_GT(pid, 0);
+    auto launcher = ce::testing::StartDeviceToolWithOutput(NOTIFY_LAUNCHER_PATH, device_folder(), {"--once"});
+    ASSERT_TRUE(launcher->started());
     // Killed a moment after its first start: somewhere inside the batch.
-    pollfd p{out, POLLIN, 0};
-    if (poll(&p, 1, 20000) > 0) {
-      char c;
-      if (read(out, &c, 1) == 1) ++killed_mid_batch;
+    if (launcher->ReadLine(20000)) {
+      ++killed_mid_batch;
       usleep(std::uniform_int_distribution<useconds_t>(0, 3000)(random));
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(out);
+    launcher->Kill();
+    launcher->Wait();
   }
   EXPECT_GE(killed_mid_batch, kKills / 2);
   int code = -1;

@@ -126,18 +126,8 @@ TEST_F(AppObjectTest, TimeLimitNotificationsGoAtExitAndARestartRelaunchesTheProg
   SetSetting(u"allow_windows_close_qxt", 1);  // so that the relaunched program can be closed
 
   // The running launcher starts the installed program once the device clock passes the time.
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
-  std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
-  char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
-  pid_t launcher = 0;
-  ASSERT_EQ(posix_spawn(&launcher, program.c_str(), &actions, nullptr, argv, environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[1]);
+  auto launcher = ce::testing::StartDeviceToolWithOutput(NOTIFY_LAUNCHER_PATH, device_folder());
+  ASSERT_TRUE(launcher->started());
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
   EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u);  // not yet due
   int code = -1;
@@ -152,13 +142,10 @@ TEST_F(AppObjectTest, TimeLimitNotificationsGoAtExitAndARestartRelaunchesTheProg
   EXPECT_TRUE(WaitForMainWindow(false, 60000));
   for (int i = 0; i < 600 && Count(Devicectl({"notifications"}), "Velomar.exe") > 0; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  kill(launcher, SIGTERM);
-  int status = 0;
-  waitpid(launcher, &status, 0);
+  launcher->Terminate();
+  launcher->Wait();
   std::string out;
-  char buf[512];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-  close(fds[0]);
+  while (auto line = launcher->ReadLine()) out += *line + "\n";
   EXPECT_EQ(Count(out, "started \\Program Files\\Velomar\\Velomar.exe"), 1u) << out;
   EXPECT_EQ(Count(Devicectl({"notifications"}), "calendar.exe"), 1u);
 }

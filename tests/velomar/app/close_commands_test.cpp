@@ -3,11 +3,7 @@
 // the installed program again once the device clock passes the relaunch time.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -44,34 +40,21 @@ class CloseCommandsTest : public velomar_test::ProcessTest {
     return info;
   }
 
+  // The notification launcher with its output kept for `StopLauncher`.
   void StartLauncher() {
-    ASSERT_EQ(pipe(m_launcherOut), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, m_launcherOut[1], 1);
-    posix_spawn_file_actions_addclose(&actions, m_launcherOut[0]);
-    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
-    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    close(m_launcherOut[1]);
+    m_launcher = ce::testing::StartDeviceToolWithOutput(NOTIFY_LAUNCHER_PATH, device_folder());
+    ASSERT_TRUE(m_launcher->started());
   }
   // Stops the launcher; what it wrote.
   std::string StopLauncher() {
-    if (m_launcher <= 0) return {};
-    kill(m_launcher, SIGTERM);
-    int status = 0;
-    waitpid(m_launcher, &status, 0);
-    m_launcher = 0;
+    if (!m_launcher) return {};
+    m_launcher->Terminate();
+    m_launcher->Wait();
     std::string out;
-    char buf[512];
-    for (ssize_t n; (n = read(m_launcherOut[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<std::size_t>(n));
-    close(m_launcherOut[0]);
+    while (auto line = m_launcher->ReadLine()) out += *line + "\n";
+    m_launcher.reset();
     return out;
   }
-
-  pid_t m_launcher = 0;
-  int m_launcherOut[2] = {-1, -1};
 };
 
 TEST_F(CloseCommandsTest, ExitAsksAndEndsTheProgramOnlyOnYes) {

@@ -34,11 +34,6 @@ class DeviceToolAppTest : public velomar_test::ProcessTest {
     velomar::seam::ResetMgrConfig();
     ProcessTest::TearDown();
   }
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string out = Devicectl(args, &code);
-    ASSERT_EQ(code, 0) << out;
-  }
   // The tool's status line of a phonebook entry.
   std::string ConnectionLine(const std::string& name) {
     const std::string status = Devicectl({"status"});

@@ -4,10 +4,6 @@
 // took over half a minute); the figure itself is the benchmark's.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -47,33 +43,12 @@ class ManyCellsStartTest : public velomar_test::ProcessTest {
     Tool({"clock", "set", "2026-06-01", "09:30:00"});  // a Monday, within the office's period
     Tool({"cell", "1001", "10"});                       // at home
     Tool({"set", "mail.accounts", "Outlook E-mail"});
-    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
-    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), nullptr, nullptr, argv, environ), 0);
+    StartLauncher();
   }
   void TearDown() override {
-    if (m_velomar.hProcess) {
-      TerminateProcess(m_velomar.hProcess, 9);
-      WaitForExit(m_velomar, 30000);
-      CloseHandle(m_velomar.hProcess);
-      CloseHandle(m_velomar.hThread);
-    }
-    if (m_launcher > 0) {
-      kill(m_launcher, SIGTERM);
-      int status = 0;
-      waitpid(m_launcher, &status, 0);
-    }
+    StopProcesses(/*kill=*/true);
     ProcessTest::TearDown();
   }
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string joined = args.empty() ? "" : args[0];
-    Devicectl(std::move(args), &code);
-    ASSERT_EQ(code, 0) << joined;
-  }
-
-  PROCESS_INFORMATION m_velomar{};
-  pid_t m_launcher = 0;
 };
 
 TEST_F(ManyCellsStartTest, TheFirstCellChangeAfterTheStartIsTakenAtOnce) {

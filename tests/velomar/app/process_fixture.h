@@ -2,28 +2,23 @@
 // it: devicectl runs to its end, notifylauncher runs in the background until stopped.
 #pragma once
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/kernel/kernel.h"
 #include "platform/shell/launch.h"
+#include "platform/testing/device_process.h"
 #include "platform/text/utf.h"
 #include "platform/window/window.h"
 #include "tests/velomar/velomar_fixture.h"
 #include "velomar/core/app/App.h"
 #include "velomar/data/DataInstall.h"
-
-extern char** environ;
 
 namespace velomar_test {
 
@@ -37,43 +32,19 @@ class ProcessTest : public VelomarTest {
   // Starts the installed program with `command_line` and waits (real time, at most 60 s) for its
   // end; its exit code, or -1.
   static int RunVelomar(const std::u16string& command_line) {
-    std::u16string line = command_line;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(velomar::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                        &info))
-      return -1;
-    DWORD code = STILL_ACTIVE;
-    for (int i = 0; i < 6000 && GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    CloseHandle(info.hProcess);
-    CloseHandle(info.hThread);
-    return code == STILL_ACTIVE ? -1 : static_cast<int>(code);
+    return ce::testing::RunDeviceProgram(velomar::kProgramPath, command_line);
   }
 
   // Starts the installed program with `command_line` and returns at once; null handles when it
   // could not start. The caller closes the handles.
   static PROCESS_INFORMATION StartVelomar(const std::u16string& command_line) {
-    std::u16string line = command_line;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(velomar::kProgramPath, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr,
-                        &info))
-      return PROCESS_INFORMATION{};
-    return info;
+    return ce::testing::StartDeviceProgram(velomar::kProgramPath, command_line);
   }
   // Waits (real time) for the process to end; its exit code, or -1 when it still runs after `ms`.
-  static int WaitForExit(const PROCESS_INFORMATION& info, int ms) {
-    DWORD code = STILL_ACTIVE;
-    for (int i = 0; i < ms / 10 && GetExitCodeProcess(info.hProcess, &code) && code == STILL_ACTIVE; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return code == STILL_ACTIVE ? -1 : static_cast<int>(code);
-  }
+  static int WaitForExit(const PROCESS_INFORMATION& info, int ms) { return ce::testing::WaitForExit(info.hProcess, ms); }
   // Waits (real time, at most `ms`) until a window of class "MainWindow" exists, or no longer does.
   static bool WaitForMainWindow(bool present, int ms = 30000) {
-    for (int i = 0; i < ms / 10; ++i) {
-      if ((FindWindowW(u"MainWindow", nullptr) != nullptr) == present) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
+    return ce::testing::WaitForWindow(u"MainWindow", present, ms);
   }
 
   // Destroys the application's main window on this thread (its creator's: a window is destroyed
@@ -89,34 +60,46 @@ class ProcessTest : public VelomarTest {
 
   // Runs a host tool on this device; its standard output, and its exit code in `code`.
   std::string RunTool(const char* program, std::vector<std::string> args, int* code = nullptr) {
-    std::vector<char*> argv{const_cast<char*>(program)};
-    std::string flag = "--device", dev = device_folder().string();
-    argv.push_back(flag.data());
-    argv.push_back(dev.data());
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int fds[2];
-    if (pipe(fds) != 0) return "<pipe>";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string out;
-    char buf[1024];
-    ssize_t n;
-    while (rc == 0 && (n = read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<std::size_t>(n));
-    close(fds[0]);
-    int status = 0;
-    if (rc == 0) waitpid(pid, &status, 0);
-    if (code) *code = (rc == 0 && WIFEXITED(status)) ? WEXITSTATUS(status) : -1;
-    return out;
+    ce::testing::ToolRun run = ce::testing::RunDeviceTool(program, device_folder(), args);
+    if (code) *code = run.code;
+    return run.out;
   }
   std::string Devicectl(std::vector<std::string> args, int* code = nullptr) {
     return RunTool(DEVICECTL_PATH, std::move(args), code);
+  }
+  // Runs devicectl with `args`, which must succeed.
+  void Tool(std::vector<std::string> args) {
+    int code = -1;
+    const std::string joined = args.empty() ? "" : args[0];
+    const std::string out = Devicectl(std::move(args), &code);
+    ASSERT_EQ(code, 0) << joined << ": " << out;
+  }
+
+#ifdef NOTIFY_LAUNCHER_PATH
+  // The notification launcher, running on this device until the test ends.
+  void StartLauncher() {
+    m_launcher = ce::testing::StartDeviceTool(NOTIFY_LAUNCHER_PATH, device_folder());
+    ASSERT_TRUE(m_launcher->started());
+  }
+#endif
+  // The installed program started with an empty command line, its main window made.
+  void Start() {
+    m_velomar = StartVelomar(u"");
+    ASSERT_NE(m_velomar.hProcess, nullptr);
+    ASSERT_TRUE(WaitForMainWindow(true));
+  }
+  void CloseProcess() { ce::testing::CloseProcessHandles(m_velomar); }
+  // Ends what the test started: the program (closed, or killed when `kill`) and the launcher.
+  void StopProcesses(bool kill = false) {
+    if (m_velomar.hProcess) {
+      if (kill)
+        TerminateProcess(m_velomar.hProcess, 9);
+      else
+        PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
+      WaitForExit(m_velomar, 30000);
+      CloseProcess();
+    }
+    m_launcher.reset();
   }
 
   std::filesystem::path HostPath(const std::u16string& ce_path) const {
@@ -143,6 +126,9 @@ class ProcessTest : public VelomarTest {
     for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
   }
+
+  PROCESS_INFORMATION m_velomar{};
+  std::unique_ptr<ce::testing::ChildProcess> m_launcher;
 };
 
 }  // namespace velomar_test

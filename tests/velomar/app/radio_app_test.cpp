@@ -103,11 +103,6 @@ class RadioAppTest : public velomar_test::ProcessTest {
     velomar::seam::ResetMgrConfig();
     ProcessTest::TearDown();
   }
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string out = Devicectl(args, &code);
-    ASSERT_EQ(code, 0) << out;
-  }
   void Start() {
     m_app = std::make_unique<CAppConnMgr>();
     m_app->InitGUI();

@@ -5,10 +5,6 @@
 // bounds (the processes run in real time on a loaded machine).
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -71,49 +67,13 @@ class ScheduleProcessTest : public velomar_test::ProcessTest {
     StartLauncher();
   }
   void TearDown() override {
-    if (m_velomar.hProcess) {
-      PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
-      WaitForExit(m_velomar, 30000);
-      CloseProcess();
-    }
-    if (m_launcher > 0) {
-      kill(m_launcher, SIGTERM);
-      int status = 0;
-      waitpid(m_launcher, &status, 0);
-    }
+    StopProcesses();
     ProcessTest::TearDown();
-  }
-
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string joined = args.empty() ? "" : args[0];
-    const std::string out = Devicectl(std::move(args), &code);
-    ASSERT_EQ(code, 0) << joined << ": " << out;
-  }
-  void StartLauncher() {
-    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
-    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), nullptr, nullptr, argv, environ), 0);
-  }
-  void Start() {
-    m_velomar = StartVelomar(u"");
-    ASSERT_NE(m_velomar.hProcess, nullptr);
-    ASSERT_TRUE(WaitForMainWindow(true));
-  }
-  void CloseProcess() {
-    CloseHandle(m_velomar.hProcess);
-    CloseHandle(m_velomar.hThread);
-    m_velomar = PROCESS_INFORMATION{};
   }
 
   // Waits (real time, at most `seconds`) until `done` holds.
   static bool WaitUntil(const std::function<bool()>& done, int seconds = 90) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (done()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return done();
+    return ce::testing::WaitUntil(done, seconds * 1000, 50);
   }
   // Waits until the event-log file holds `what` at least `times` times.
   bool AwaitLogged(const std::string& what, std::size_t times = 1) {
@@ -129,9 +89,6 @@ class ScheduleProcessTest : public velomar_test::ProcessTest {
     const std::size_t start = begin == std::string::npos ? 0 : begin + 1;
     return text.substr(start, text.find('\n', at) - start);
   }
-
-  PROCESS_INFORMATION m_velomar{};
-  pid_t m_launcher = 0;
 };
 
 TEST_F(ScheduleProcessTest, ABriefUnknownCellKeepsTheScheduleAndOneOnTheWayToAnotherPlaceStartsIt) {

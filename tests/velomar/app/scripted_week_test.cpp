@@ -5,10 +5,6 @@
 // weekday, in the engine's order; the week survives an orderly close and a kill.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -46,39 +42,8 @@ class ScriptedWeekTest : public velomar_test::ProcessTest {
     StartLauncher();
   }
   void TearDown() override {
-    if (m_velomar.hProcess) {
-      PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
-      WaitForExit(m_velomar, 30000);
-      CloseProcess();
-    }
-    if (m_launcher > 0) {
-      kill(m_launcher, SIGTERM);
-      int status = 0;
-      waitpid(m_launcher, &status, 0);
-    }
+    StopProcesses();
     ProcessTest::TearDown();
-  }
-
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string joined = args.empty() ? "" : args[0];
-    Devicectl(std::move(args), &code);
-    ASSERT_EQ(code, 0) << joined;
-  }
-  void StartLauncher() {
-    std::string program = NOTIFY_LAUNCHER_PATH, flag = "--device", dev = device_folder().string();
-    char* argv[] = {program.data(), flag.data(), dev.data(), nullptr};
-    ASSERT_EQ(posix_spawn(&m_launcher, program.c_str(), nullptr, nullptr, argv, environ), 0);
-  }
-  void Start() {
-    m_velomar = StartVelomar(u"");
-    ASSERT_NE(m_velomar.hProcess, nullptr);
-    ASSERT_TRUE(WaitForMainWindow(true));
-  }
-  void CloseProcess() {
-    CloseHandle(m_velomar.hProcess);
-    CloseHandle(m_velomar.hThread);
-    m_velomar = PROCESS_INFORMATION{};
   }
 
   // The summaries of the event-log lines that tell what the schedule did: period starts and ends,
@@ -133,9 +98,6 @@ class ScriptedWeekTest : public velomar_test::ProcessTest {
     RegistryGetDWORD(HKEY_LOCAL_MACHINE, velomar_test::kSettingsKey, u"last_place", &value);
     return value;
   }
-
-  PROCESS_INFORMATION m_velomar{};
-  pid_t m_launcher = 0;
 };
 
 // What each period does.

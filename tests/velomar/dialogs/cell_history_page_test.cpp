@@ -3,18 +3,14 @@
 // engine's place; clearing empties the list.
 #include <gtest/gtest.h>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <thread>
 
 #include "platform/controls/commctrl.h"
 #include "platform/gdi/gdi.h"
+#include "platform/testing/device_process.h"
 #include "tests/velomar/dialogs/option_pages_fixture.h"
 #include "velomar/core/managers/CellHistory.h"
 #include "velomar/dialogs/PropertyPageDialogCellHistory.h"
-
-extern char** environ;
 
 namespace dialogs_test {
 namespace {
@@ -27,17 +23,7 @@ constexpr int kList = 1138;
 class CellHistoryPageTest : public OptionPagesTest {
  protected:
   int Devicectl(std::vector<std::string> args) {
-    std::vector<char*> argv{const_cast<char*>(DEVICECTL_PATH)};
-    std::string flag = "--device", dev = device_folder().string();
-    argv.push_back(flag.data());
-    argv.push_back(dev.data());
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, DEVICECTL_PATH, nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return ce::testing::RunDeviceTool(DEVICECTL_PATH, device_folder(), args).code;
   }
   int PlaceOfCell(int cell) {
     CStrCell record;

@@ -76,11 +76,6 @@ class MainWindowTest : public ProcessTest {
     Pump();
     return done();
   }
-  void Tool(std::vector<std::string> args) {
-    int code = -1;
-    const std::string out = Devicectl(args, &code);
-    ASSERT_EQ(code, 0) << out;
-  }
   // The window shown and painted, its buttons included.
   void ShowAndPaint() {
     ShowWindow(Hwnd(), SW_SHOW);

@@ -1,0 +1,1 @@
+#include "platform/window/window.h"

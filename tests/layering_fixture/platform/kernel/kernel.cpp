@@ -1,0 +1,1 @@
+#include "velomar/core/app/App.h"
