@@ -121,7 +121,9 @@ bool ApplyPen(cairo_t* cr, const DC& dc) {
   const Pen* p = dc.st.pen;
   if (!p || p->style == PS_NULL) return false;
   SetSourceColor(cr, p->color);
-  cairo_set_line_width(cr, std::max(1, p->width));
+  // The same bound as the extent's: Cairo makes the round ends and joins of a pen hundreds of
+  // thousands of points long when it is wider, and one line then takes seconds.
+  cairo_set_line_width(cr, PenWidth(dc));
   cairo_set_line_cap(cr, p->width > 1 ? CAIRO_LINE_CAP_ROUND : CAIRO_LINE_CAP_BUTT);
   cairo_set_line_join(cr, p->width > 1 ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_MITER);
   static const double dash[] = {6, 2};

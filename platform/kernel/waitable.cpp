@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
+#include <iterator>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "platform/base/errors.h"
@@ -11,6 +14,7 @@
 #include "platform/kernel/clock_internal.h"
 #include "platform/kernel/sync.h"
 #include "platform/kernel/thread_state.h"
+#include "platform/kernel/wait_deadlines.h"
 
 namespace ce::kernel {
 namespace {
@@ -19,6 +23,7 @@ struct Kernel {
   std::mutex lock;
   std::condition_variable changed;
   std::size_t threads_in_wait = 0;  // kernel lock held
+  std::multiset<std::uint64_t> deadlines;  // of the timed waits in progress; kernel lock held
 };
 
 Kernel& TheKernel() {
@@ -102,6 +107,18 @@ WaitResult Wait(std::span<Waitable* const> objects, bool all, DWORD timeout_ms,
     explicit InWait(std::size_t& c) : count(c) { ++count; }
     ~InWait() { --count; }
   } in_wait(k.threads_in_wait);
+  // The deadline stays listed until this thread has returned, so that a test can tell a wait that
+  // timed out but whose thread has not run yet.
+  struct Deadline {
+    std::multiset<std::uint64_t>& list;
+    std::optional<std::multiset<std::uint64_t>::iterator> at;
+    Deadline(std::multiset<std::uint64_t>& l, std::optional<std::uint64_t> d) : list(l) {
+      if (d) at = list.insert(*d);
+    }
+    ~Deadline() {
+      if (at) list.erase(*at);
+    }
+  } listed(k.deadlines, deadline);
   CheckTerminatedLocked();
   if (IsTerminatedLocked()) return {WaitStatus::kFailed};  // unwinding already
   // Blocked here, a terminated thread never returns into its code: it counts as parked.
@@ -129,6 +146,12 @@ WaitResult Wait(std::span<Waitable* const> objects, bool all, DWORD timeout_ms,
 std::size_t ThreadsInWait() {
   auto lock = LockKernel();
   return TheKernel().threads_in_wait;
+}
+
+std::size_t WaitsPastDeadline() {
+  auto lock = LockKernel();
+  const std::multiset<std::uint64_t>& deadlines = TheKernel().deadlines;
+  return static_cast<std::size_t>(std::distance(deadlines.begin(), deadlines.upper_bound(MonotonicMs())));
 }
 
 WaitResult WaitAny(std::span<Waitable* const> objects, DWORD timeout_ms,

@@ -10,6 +10,7 @@
 
 #include "cumulor/app/core/app_entry.h"
 #include "cumulor/app/core/data_reload.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/main_window.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/message_pump.h"
@@ -313,7 +314,11 @@ void OnCommand(AppContext& app, WPARAM wparam, LPARAM lparam) {
     // The menu's "1 Prof" .. "3 Prof": the saved profile applied at once, the map shown again.
     app.dialogActive = 1;
     LoadProfile(app, id - kCmdProfileFirst);
-    MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+    {
+      // The notify thread draws the frame from the view under the main lock.
+      MainLockGuard lock(app);
+      MapSetView(app.map, app.mapCentre.lon, app.mapCentre.lat, app.mapRotation);
+    }
     app.dialogActive = 0;
     RefreshMapWindow(app);
     return;

@@ -144,8 +144,10 @@ struct StartState {
 
 StartState Capture(AppContext& app) {
   StartState s;
+  EnterCriticalSection(&app.mainLock);  // each fix moves the centre on the notify thread
   s.centre = app.mapCentre;
   s.region = app.region;
+  LeaveCriticalSection(&app.mainLock);
   s.tapArmed = MapTap().armed != 0;
   s.tapMode = MapTap().mode;
   s.metrics = app.map.metrics;

@@ -94,6 +94,33 @@ TEST_F(OddInputTest, ExtremeCoordinatesDrawOnlyInsideTheBitmap) {
   EXPECT_EQ(GetPixel(dc, kWidth, 0), CLR_INVALID);
 }
 
+// A pen wider than 65,536 draws as one of that width, with either raster operation: a line whose
+// round ends reach 30,000 pixels to the canvas covers it, one 40,000 pixels away does not.
+TEST_F(OddInputTest, PensWiderThanTheBoundDrawAsTheBound) {
+  const RECT all{0, 0, kWidth, kHeight};
+  for (int rop : {R2_COPYPEN, R2_XORPEN}) {
+    for (int away : {30000, 40000}) {
+      SCOPED_TRACE(testing::Message() << "rop " << rop << ", " << away << " pixels away");
+      std::vector<std::vector<COLORREF>> drawn;
+      for (int width : {INT_MAX, 1 << 16}) {
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        HPEN pen = CreatePen(PS_SOLID, width, kRed);
+        HGDIOBJ old = SelectObject(dc, pen);
+        SetROP2(dc, rop);
+        MoveToEx(dc, -away, 10, nullptr);
+        LineTo(dc, -away, 20);
+        SetROP2(dc, R2_COPYPEN);
+        SelectObject(dc, old);
+        DeleteObject(pen);
+        drawn.push_back(Snapshot());
+      }
+      EXPECT_EQ(drawn[0], drawn[1]);
+      const COLORREF expected = away + kWidth < (1 << 15) ? (rop == R2_XORPEN ? RGB(0, 255, 255) : kRed) : kWhite;
+      EXPECT_EQ(CountColor(all, expected), kWidth * kHeight);
+    }
+  }
+}
+
 TEST_F(OddInputTest, PolygonCountsAndBitmapSizes) {
   POINT pts[2] = {{1, 1}, {5, 5}};
   for (int count : {0, -1, INT_MIN, 1}) {

@@ -7,11 +7,14 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include "platform/base/errors.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/termination_point.h"
+#include "platform/kernel/wait_deadlines.h"
 #include "platform/testing/device_test.h"
+#include "platform/testing/settled_clock.h"
 #include "platform/time/time.h"
 
 namespace {
@@ -77,6 +80,27 @@ TEST_F(ThreadsTest, SleepEndsWhenTheManualClockPassesIt) {
   ASSERT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
   EXPECT_EQ(ticks_after - ticks_before, 5000u);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  CloseHandle(t);
+}
+
+// Moves made one after another without a pause: a settled move lets each sleeper the clock woke
+// read the time before the next move, so every period reads exactly its own length.
+TEST_F(ThreadsTest, SettledMovesLetEveryWokenSleeperRunBeforeTheNextMove) {
+  std::vector<DWORD> woke_at;
+  auto sleeper = [&]() -> DWORD {
+    for (int i = 0; i < 5; ++i) {
+      Sleep(100);
+      woke_at.push_back(GetTickCount());
+    }
+    return 0;
+  };
+  const DWORD start = GetTickCount();
+  HANDLE t = Start(&sleeper);
+  ASSERT_TRUE(AwaitThreadsInWait(1));
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(ce::testing::AdvanceClockSettled(100));
+  ASSERT_EQ(WaitForSingleObject(t, INFINITE), WAIT_OBJECT_0);
+  EXPECT_EQ(woke_at, (std::vector<DWORD>{start + 100, start + 200, start + 300, start + 400, start + 500}));
+  EXPECT_EQ(ce::kernel::WaitsPastDeadline(), 0u);
   CloseHandle(t);
 }
 
