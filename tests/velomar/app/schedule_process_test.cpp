@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/device/device.h"
 #include "platform/window/window.h"
 #include "tests/velomar/app/process_fixture.h"
 #include "velomar/places/DB.h"
@@ -209,16 +210,20 @@ TEST_F(ScheduleProcessTest, AfterAKillTheRestartedProgramArmsEachBoundaryOnce) {
   EXPECT_EQ(Count(EventLogText(), "The actions of this period already ran"), 0u) << EventLogText();
 }
 
-// The phone moved back and forth between two places 25 times as fast as the tool runs, each place
-// with a period in force: the transitions run in order (each period that started ends before the
-// next starts), and once the phone stays the period of the place it stayed at is in force with
-// its end armed.
+// The phone moved back and forth between two places 25 times in two seconds (through the device
+// model, as the tool changes it, without a process start between the moves), each place with a
+// period in force: the transitions run in order (each period that started ends before the next
+// starts), and once the phone stays the period of the place it stayed at is in force with its end
+// armed.
 TEST_F(ScheduleProcessTest, ABurstOfCellChangesEndsInThePeriodOfThePlaceReached) {
   Tool({"clock", "set", "2026-06-01", "20:00:00"});
   Tool({"cell", "1001", "10"});
   Start();
   ASSERT_TRUE(AwaitLogged("Home: Evening starts"));
-  for (int i = 0; i < 25; ++i) Tool({"cell", i % 2 == 0 ? "2001" : "1001", "10"});
+  for (int i = 0; i < 25; ++i) {
+    ASSERT_TRUE(ce::device::Update([&](ce::device::Transaction& t) { t.SetInt("radio.cell", i % 2 == 0 ? 2001 : 1001); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  }
 
   // The starts and ends of the schedule in the order they ran.
   const auto transitions = [&] {
