@@ -8,6 +8,7 @@
 #include <typeinfo>
 
 #include "platform/cedb/cedb.h"
+#include "platform/cedb/cedb_batch.h"
 #include "platform/cedb/cedb_faults.h"
 #include "platform/cedb/volume.h"
 #include "platform/files/ce_path.h"
@@ -284,6 +285,22 @@ BOOL CeUnmountDBVol(PCEGUID guid) {
   closing->mounted = false;  // open handles fail from now on; the file closes with the last of them
   closing->Flush();
   return TRUE;
+}
+
+BOOL ce::cedb::BeginBatch(PCEGUID guid) {
+  auto volume = VolumeOf(guid);
+  if (!volume) return Fail<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
+  std::lock_guard<std::mutex> guard(volume->lock());
+  const DWORD error = volume->BeginBatch();
+  return error == ERROR_SUCCESS ? TRUE : Fail<BOOL>(error, FALSE);
+}
+
+BOOL ce::cedb::EndBatch(PCEGUID guid, bool keep) {
+  auto volume = VolumeOf(guid);
+  if (!volume) return Fail<BOOL>(ERROR_INVALID_PARAMETER, FALSE);
+  std::lock_guard<std::mutex> guard(volume->lock());
+  const DWORD error = volume->EndBatch(keep);
+  return error == ERROR_SUCCESS ? TRUE : Fail<BOOL>(error, FALSE);
 }
 
 BOOL CeFlushDBVol(PCEGUID guid) {

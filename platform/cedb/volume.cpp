@@ -130,15 +130,18 @@ DWORD InTransaction(sqlite3* db, F body) {
   // A volume read as a snapshot (its folder full or read-only) refuses changes with the reason.
   if (sqlite3_db_readonly(db, "main") == 1)
     return sqlite_snapshot::WriteErrorOf(sqlite3_db_filename(db, "main"), ERROR_ACCESS_DENIED);
-  int rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  // Inside a batch (its transaction open on the connection) the change is a savepoint of it: all
+  // or nothing on its own, on disk with the batch.
+  const bool in_batch = sqlite3_get_autocommit(db) == 0;
+  int rc = sqlite3_exec(db, in_batch ? "SAVEPOINT change" : "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return SqlError(rc);
   DWORD error = body();
   if (error == ERROR_SUCCESS) {
-    rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    rc = sqlite3_exec(db, in_batch ? "RELEASE change" : "COMMIT", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) return ERROR_SUCCESS;
     error = SqlError(rc);
   }
-  sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_exec(db, in_batch ? "ROLLBACK TO change; RELEASE change" : "ROLLBACK", nullptr, nullptr, nullptr);
   return error;
 }
 
@@ -246,6 +249,25 @@ Volume::~Volume() {
 DWORD Volume::Exec(const char* sql) {
   int rc = sqlite3_exec(db_, sql, nullptr, nullptr, nullptr);
   return rc == SQLITE_OK ? ERROR_SUCCESS : SqlError(rc);
+}
+
+DWORD Volume::BeginBatch() {
+  if (sqlite3_db_readonly(db_, "main") == 1)
+    return sqlite_snapshot::WriteErrorOf(sqlite3_db_filename(db_, "main"), ERROR_ACCESS_DENIED);
+  if (sqlite3_get_autocommit(db_) == 0) return ERROR_BUSY;  // one batch at a time
+  return Exec("BEGIN IMMEDIATE");
+}
+
+DWORD Volume::EndBatch(bool keep) {
+  if (sqlite3_get_autocommit(db_) != 0) return ERROR_INVALID_PARAMETER;  // no batch open
+  DWORD error = keep ? Exec("COMMIT") : ERROR_SUCCESS;
+  if (!keep || error != ERROR_SUCCESS) {
+    Exec("ROLLBACK");
+    // The kept orders and records may hold what was rolled back.
+    orders_.clear();
+    read_ahead_ = ReadAhead{};
+  }
+  return error;
 }
 
 DWORD Volume::Flush() {

@@ -66,6 +66,10 @@ class Volume {
   std::atomic<bool> mounted{true};  // read without the lock by the handle checks
 
   DWORD Flush();
+  // Opens one transaction that every change joins until EndBatch commits it (keep) or drops it.
+  // ERROR_BUSY while one is open.
+  DWORD BeginBatch();
+  DWORD EndBatch(bool keep);
 
   DWORD CreateDatabase(const std::u16string& name, DWORD type, const std::vector<SortOrder>& sorts,
                        const std::vector<std::pair<CEPROPID, std::u16string>>& props, std::int64_t* id);

@@ -17,6 +17,13 @@ inline constexpr const char16_t* kUmtsKey = u"\\SOFTWARE\\OEM\\UMTS";  // "OpMod
 inline constexpr const char16_t* kPowerStateKey = u"System\\CurrentControlSet\\Control\\Power\\State";
 // The Wi-Fi adapter's power-manager name: its device class followed by the device name.
 inline const std::u16string kWifiAdapterName = u"{98C5250D-C29A-4985-AE5F-AFE5367E5006}\\WLAN1:";
+// The backlight driver's levels (0 to 10) on battery and on external power, in the current user's
+// hive; a new device starts with them at the factory's levels.
+inline constexpr const char16_t* kBacklightKey = u"\\ControlPanel\\Backlight";
+inline constexpr const char16_t* kBacklightBattery = u"BrightNess";
+inline constexpr const char16_t* kBacklightExternal = u"ACBrightNess";
+inline constexpr DWORD kFactoryBacklightBattery = 4;
+inline constexpr DWORD kFactoryBacklightExternal = 8;
 inline constexpr const char16_t* kConnectionProviders =
     u"\\Comm\\ConnMgr\\Providers\\{5A0C3E21-9B47-4D6E-8F12-3C7B9E4D2A60}\\Connections";
 

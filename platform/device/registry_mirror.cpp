@@ -29,6 +29,16 @@ void SetString(HKEY k, const char16_t* name, const std::u16string& text) {
                  static_cast<DWORD>((text.size() + 1) * 2));
 }
 
+// Writes a value only where there is none yet (the programs own it afterwards).
+void SeedDword(HKEY root, const char16_t* key, const char16_t* name, DWORD value) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExW(k, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    RegSetValueExW(k, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(k);
+}
+
 bool Any(const std::vector<std::string>& changed, bool all, std::initializer_list<const char*> names) {
   if (all) return true;
   return std::any_of(names.begin(), names.end(), [&](const char* n) {
@@ -74,16 +84,10 @@ void MirrorToRegistry(const std::vector<std::string>& changed, bool all) {
   if (Any(changed, all, {"wifi.adapter"}))
     SetDword(HKEY_LOCAL_MACHINE, kPowerStateKey, kWifiAdapterName, static_cast<DWORD>(GetInt("wifi.adapter")));
   if (all) {
-    HKEY k = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUmtsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) ==
-        ERROR_SUCCESS) {
-      DWORD type = 0, size = 0;
-      if (RegQueryValueExW(k, u"OpMode", nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-        DWORD automatic = 0;
-        RegSetValueExW(k, u"OpMode", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&automatic), 4);
-      }
-      RegCloseKey(k);
-    }
+    SeedDword(HKEY_LOCAL_MACHINE, kUmtsKey, u"OpMode", 0);  // automatic band
+    // The backlight driver's levels as a phone leaves the factory with them.
+    SeedDword(HKEY_CURRENT_USER, kBacklightKey, kBacklightBattery, kFactoryBacklightBattery);
+    SeedDword(HKEY_CURRENT_USER, kBacklightKey, kBacklightExternal, kFactoryBacklightExternal);
   }
   if (Any(changed, all, {"connections"})) MirrorConnections();
 }

@@ -8,6 +8,7 @@
 // before it.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -70,7 +71,14 @@ class CDB {
   // Writes every place with its cells, LACs, periods and actions to "\Velomar.xml" and tells the
   // user whether that worked.
   void ExportXML();
-  // Adds the places of "\Velomar.xml" to the tables (nothing is cleared) and tells the user.
+  // What an import tells as it goes: the places done so far and all the places of the file
+  // (first with 0 done, then about every hundredth, and once all are done). Called on the
+  // importing thread.
+  using ImportProgress = std::function<void(int done, int total)>;
+
+  // Adds the places of "\Velomar.xml" to the tables (nothing is cleared) and tells the user. Rows
+  // that cannot be stored as they stand (a cell or LAC id that is not a whole number from 0 up, a
+  // schedule hour outside 0-23 or minute outside 0-59) are skipped, and the box says how many.
   void ImportXML();
   // "\Velomar.xml" loaded and parsed, or null when it cannot be read (the caller releases it):
   // a caller that clears the tables before an import reads the file first.
@@ -83,7 +91,13 @@ class CDB {
   // and on disk. On any failure the volume stays as it was and `failure` says why, when more is
   // known than that the new volume could not be written (else it is left empty). Nothing
   // is shown; the volume is open again on return (unless it cannot be opened at all, which raises).
-  bool ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure);
+  // `skipped` gets the rows skipped as ImportXML skips them; `progress`, when set, is told as the
+  // places are added.
+  bool ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure, int& skipped,
+                           const ImportProgress& progress = {});
+  // The success message of an import: "MESSAGE_XML_IMPORT_SUCCESS" with the file, and when rows
+  // were skipped a line that says how many.
+  static std::u16string ImportedText(int skipped);
   // The volume being built by ReplaceFromExchange (cleared by OpenDB when a run was cut short).
   std::u16string GetAsidePath() const { return m_volumePath + u".import"; }
   // While a volume is built aside nothing needs to reach the disk before it is whole: the tables

@@ -13,7 +13,10 @@
 //
 // All values are attributes, numbers as decimal text. The import adds to the tables: a place with
 // id 0 rewrites the default place, any other id becomes a new place with a new key, and a place
-// element without "id" is skipped with everything in it.
+// element without "id" is skipped with everything in it. A row that cannot be stored as it stands
+// is skipped and counted: a cell or LAC whose id is not a whole number from 0 up, and a schedule
+// (with its actions) whose hours are not 0 to 23 or whose minutes are not 0 to 59.
+#include <algorithm>
 #include <climits>
 #include <exception>
 #include <utility>
@@ -21,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cedb/cedb_batch.h"
 #include "platform/files/files.h"
 #include "platform/kernel/kernel.h"
 #include "platform/window/window.h"
@@ -186,6 +190,25 @@ int ParseLong(const std::u16string& text) {
   return static_cast<int>(value);
 }
 
+// A whole decimal number from `low` to `high` (leading blanks allowed, as the text-to-long
+// conversion takes them); nothing for any other text.
+std::optional<long long> WholeNumber(const std::u16string& text, long long low, long long high) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  if (i == text.size()) return std::nullopt;
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < u'0' || text[i] > u'9') return std::nullopt;
+    value = value * 10 + (text[i] - u'0');
+    if (value > high + 1LL) value = high + 1LL;  // out of range either way; no overflow
+  }
+  if (negative) value = -value;
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
 std::optional<std::u16string> Attribute(IXMLDOMElement* element, const std::u16string& name) {
   Bstr attribute(name);
   VARIANT value;
@@ -240,6 +263,22 @@ SYSTEMTIME ReadTime(IXMLDOMElement* element, int index, SYSTEMTIME time) {
   return time;
 }
 
+// One import: the rows skipped, and the places done of all the places of the file for whoever
+// shows the progress.
+struct ImportRun {
+  CDB& db;
+  const CDB::ImportProgress* progress = nullptr;
+  int skipped = 0;
+  int placesDone = 0;
+  int placesTotal = 0;
+};
+
+// True when the attribute is absent or a whole number from `low` to `high`.
+bool AbsentOrWithin(IXMLDOMElement* element, const std::u16string& name, long long low, long long high) {
+  const std::optional<std::u16string> text = Attribute(element, name);
+  return !text || WholeNumber(*text, low, high).has_value();
+}
+
 void ImportAction(CDB& db, IXMLDOMElement* element, int period_key) {
   CStrAction action;
   action.SetIdPeriod(period_key);
@@ -266,7 +305,13 @@ void ImportAction(CDB& db, IXMLDOMElement* element, int period_key) {
   db.GetActionsTable()->Insert(action);
 }
 
-void ImportSchedule(CDB& db, IXMLDOMElement* element, int place_key) {
+void ImportSchedule(ImportRun& run, IXMLDOMElement* element, int place_key) {
+  CDB& db = run.db;
+  if (!AbsentOrWithin(element, u"begin_hour", 0, 23) || !AbsentOrWithin(element, u"begin_minute", 0, 59) ||
+      !AbsentOrWithin(element, u"end_hour", 0, 23) || !AbsentOrWithin(element, u"end_minute", 0, 59)) {
+    ++run.skipped;  // its actions go with it
+    return;
+  }
   CStrPeriod period;
   period.SetIdPlace(place_key);
   std::u16string name;
@@ -286,18 +331,23 @@ void ImportSchedule(CDB& db, IXMLDOMElement* element, int place_key) {
   });
 }
 
-void ImportLocation(CTableLocation* table, IXMLDOMElement* element, int place_key) {
+void ImportLocation(ImportRun& run, CTableLocation* table, IXMLDOMElement* element, int place_key) {
+  const std::optional<std::u16string> id = Attribute(element, u"id");
+  const std::optional<long long> value = id ? WholeNumber(*id, 0, INT_MAX) : std::nullopt;
+  if (!value) {
+    ++run.skipped;
+    return;
+  }
   std::unique_ptr<CStrBase> record = table->NewRecord();
   auto* location = dynamic_cast<CStrLocation*>(record.get());
   if (!location) return;
   location->SetPlace(place_key);
-  int value = location->GetValue();
-  ReadNumber(element, u"id", value);
-  location->SetValue(value);
+  location->SetValue(static_cast<int>(*value));
   table->Insert(*location);
 }
 
-void ImportPlace(CDB& db, IXMLDOMElement* element) {
+void ImportPlace(ImportRun& run, IXMLDOMElement* element) {
+  CDB& db = run.db;
   CStrPlace place;
   std::u16string text;
   ReadText(element, u"name", text = place.GetName());
@@ -316,19 +366,34 @@ void ImportPlace(CDB& db, IXMLDOMElement* element) {
   }
   const int key = place.GetIdPlace();
   ForEachChildElement(element, [&](IXMLDOMElement* child, const std::u16string& tag) {
-    if (tag == u"cell") ImportLocation(db.GetCellsTable(), child, key);
-    else if (tag == u"lac") ImportLocation(db.GetLacsTable(), child, key);
-    else if (tag == u"schedule") ImportSchedule(db, child, key);
+    if (tag == u"cell") ImportLocation(run, db.GetCellsTable(), child, key);
+    else if (tag == u"lac") ImportLocation(run, db.GetLacsTable(), child, key);
+    else if (tag == u"schedule") ImportSchedule(run, child, key);
   });
 }
 
+// How often the progress is told: about every hundredth of the places, and at the end.
+bool ProgressDue(const ImportRun& run) {
+  const int step = std::max(run.placesTotal / 100, 1);
+  return run.placesDone % step == 0 || run.placesDone == run.placesTotal;
+}
+
 // Adds every place of the document. The root element's name is not checked.
-void ImportPlaces(CDB& db, IXMLDOMDocument* document) {
+void ImportPlaces(ImportRun& run, IXMLDOMDocument* document) {
   ComRef<IXMLDOMElement> root;
   document->get_documentElement(root.out());
   if (!root.get()) return;
+  if (run.progress && *run.progress) {
+    ForEachChildElement(root.get(), [&](IXMLDOMElement*, const std::u16string& tag) {
+      if (tag == u"place") ++run.placesTotal;
+    });
+    (*run.progress)(0, run.placesTotal);
+  }
   ForEachChildElement(root.get(), [&](IXMLDOMElement* element, const std::u16string& tag) {
-    if (tag == u"place") ImportPlace(db, element);
+    if (tag != u"place") return;
+    ImportPlace(run, element);
+    ++run.placesDone;
+    if (run.progress && *run.progress && ProgressDue(run)) (*run.progress)(run.placesDone, run.placesTotal);
   });
 }
 
@@ -444,10 +509,11 @@ void CDB::ImportXML(IXMLDOMDocument* document) {
   CoInitializeEx(nullptr, 0);
   CTranslator* texts = CTranslator::GetInstance();
   bool imported = false;
+  ImportRun run{*this};
   try {
     if (document) {
       std::lock_guard<std::recursive_mutex> lock(m_lock);
-      ImportPlaces(*this, document);
+      ImportPlaces(run, document);
       imported = true;
     }
   } catch (const CBaseException&) {
@@ -457,13 +523,21 @@ void CDB::ImportXML(IXMLDOMDocument* document) {
   }
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   if (imported) {
-    TextBox(nullptr, texts->GetText(u"MESSAGE_XML_IMPORT_SUCCESS").c_str(), kExchangeFile);
+    TextBox(nullptr, u"%s", ImportedText(run.skipped).c_str());
   } else {
     ErrorBox(nullptr, texts->GetText(u"ERROR READING FILE").c_str());
   }
 }
 
-bool CDB::ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure) {
+std::u16string CDB::ImportedText(int skipped) {
+  CTranslator* texts = CTranslator::GetInstance();
+  std::u16string text = texts->GetFormatted(u"MESSAGE_XML_IMPORT_SUCCESS", kExchangeFile);
+  if (skipped > 0) text += u"\n" + texts->GetFormatted(u"MESSAGE_XML_IMPORT_SKIPPED", skipped);
+  return text;
+}
+
+bool CDB::ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure, int& skipped,
+                              const ImportProgress& progress) {
   std::lock_guard<std::recursive_mutex> lock(m_lock);
   CoInitializeEx(nullptr, 0);
   CTranslator* texts = CTranslator::GetInstance();
@@ -475,13 +549,22 @@ bool CDB::ReplaceFromExchange(IXMLDOMDocument* document, std::u16string& failure
   m_buildingAside = true;
   m_deferFlushes = true;
   bool built = false;
+  bool batched = false;
+  ImportRun run{*this, &progress};
   try {
     OpenDB();
-    if (document) ImportPlaces(*this, document);
+    // The volume is ours alone until it is put in place: every record goes into one transaction.
+    batched = ce::cedb::BeginBatch(&m_guid) != FALSE;
+    if (document) ImportPlaces(run, document);
+    skipped = run.skipped;
     built = true;
   } catch (const CBaseException& e) {
     failure = e.GetMessage();
   } catch (const std::exception&) {
+    failure.clear();
+  }
+  if (batched && !ce::cedb::EndBatch(&m_guid, built) && built) {
+    built = false;  // the records did not reach the file: told as a volume that could not be written
     failure.clear();
   }
   m_deferFlushes = false;

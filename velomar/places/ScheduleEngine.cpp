@@ -1,6 +1,7 @@
 #include "velomar/places/ScheduleEngine.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -35,6 +36,15 @@
 #include "velomar/ui/Translator.h"
 
 namespace {
+
+// A queued start or end: the period key in the low half, its entry into force in the high half
+// (0: none named, as the plain key of a caller that knows no entry).
+static_assert(sizeof(ULONG_PTR) >= 8, "a transition holds a key and an entry");
+ULONG_PTR PackTransition(int key, unsigned entry) {
+  return static_cast<ULONG_PTR>(static_cast<std::uint32_t>(key)) | (static_cast<ULONG_PTR>(entry) << 32);
+}
+int TransitionKey(ULONG_PTR transition) { return static_cast<int>(static_cast<std::uint32_t>(transition & 0xFFFFFFFFu)); }
+unsigned TransitionEntry(ULONG_PTR transition) { return static_cast<unsigned>(transition >> 32); }
 
 std::mutex g_instanceLock;
 std::atomic<CScheduleEngine*> g_instance{nullptr};
@@ -161,8 +171,8 @@ void CScheduleEngine::HandleCommand(int command_id, ULONG_PTR parameter) {
   }
   if (ShuttingDown()) return;
   switch (command_id) {
-    case 0: StartPeriod(0, static_cast<int>(parameter)); break;
-    case 1: StartPeriod(1, static_cast<int>(parameter)); break;
+    case 0: StartPeriod(0, parameter); break;
+    case 1: StartPeriod(1, parameter); break;
     case 2:
       if (!change) throw CBaseException(u"Se envio un comando status_changed sin parametro");
       StatusChangedAsync(change->m_status, change->m_mgrId, change->m_event);
@@ -176,7 +186,7 @@ void CScheduleEngine::OnTimerNotification(int id, int n) {
   if (id != kPeriodNotificationId && id != kLockNotificationId) return;
   if (CConfig::GetInstance()->GetDWORD(u"profile_change_mode") != 0) return;
   if (id == kPeriodNotificationId) {
-    if (n == 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+    if (n == 0) PostCommand(1, INFINITE, CurrentTransition());
     if (PhoneOff()) {
       (n != 0 ? m_phoneOffAtStart : m_phoneOffAtEnd) = 1;
     } else {
@@ -187,7 +197,7 @@ void CScheduleEngine::OnTimerNotification(int id, int n) {
   }
   if (m_locked.load() == 0) return;
   // The locked place's time is up.
-  PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+  PostCommand(1, INFINITE, CurrentTransition());
   m_locked = 0;
   if (CRilMgr* ril = Ril()) ril->RefreshStatus(1);
   ChangeInDB();
@@ -202,7 +212,7 @@ void CScheduleEngine::ChangeInDB() {
 }
 
 void CScheduleEngine::SetLocked(int flag) {
-  if (m_locked.load() != 0 && flag == 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(CurrentPeriodKey()));
+  if (m_locked.load() != 0 && flag == 0) PostCommand(1, INFINITE, CurrentTransition());
   m_locked = flag;
 }
 
@@ -214,8 +224,8 @@ void CScheduleEngine::LockPlace(const CStrPlace& place) {
   m_locked = 1;
   ClearPeriodNotification();
   m_location = 0;
-  const int current = CurrentPeriodKey();
-  if (current >= 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(current));
+  const ULONG_PTR current = CurrentTransition();
+  if (TransitionKey(current) >= 0) PostCommand(1, INFINITE, current);
   SYSTEMTIME now{};
   GetLocalTime(&now);
   const int key = FindPeriodAt(now.wHour, now.wMinute, place.GetIdPlace(), true);
@@ -227,12 +237,14 @@ void CScheduleEngine::LockPlace(const CStrPlace& place) {
     found = db && db->GetPeriodsTable()->FindAndFill(period);
   }
   if (found) {
+    unsigned entry = 0;
     {
       std::lock_guard<std::mutex> lock(m_stateLock);
       m_currentPeriod = period;
+      entry = ++m_currentEntry;
     }
     SetPeriodNotification(0, period.GetEnd().wHour, period.GetEnd().wMinute);
-    PostCommand(0, INFINITE, static_cast<ULONG_PTR>(period.GetKey()));
+    PostCommand(0, INFINITE, PackTransition(period.GetKey(), entry));
   } else if (GetNextPeriod(period, place.GetIdPlace())) {
     SetPeriodNotification(1, period.GetBegin().wHour, period.GetBegin().wMinute);
   }
@@ -256,6 +268,11 @@ int CScheduleEngine::CurrentPeriodKey() {
 void CScheduleEngine::SetCurrentPeriodKey(int key) {
   std::lock_guard<std::mutex> lock(m_stateLock);
   m_currentPeriod.SetKey(key);
+}
+
+ULONG_PTR CScheduleEngine::CurrentTransition() {
+  std::lock_guard<std::mutex> lock(m_stateLock);
+  return PackTransition(m_currentPeriod.GetKey(), m_currentEntry);
 }
 
 int CScheduleEngine::AddPeriod(CStrPeriod& period) {
@@ -399,13 +416,15 @@ std::u16string CScheduleEngine::PlaceNameNow() {
 // ---- The command thread ----------------------------------------------------------------------------
 
 void CScheduleEngine::NewCurrentPeriod(const CStrPeriod& period) {
+  unsigned entry = 0;
   {
     std::lock_guard<std::mutex> lock(m_stateLock);
     m_currentPeriod = period;
+    entry = ++m_currentEntry;
   }
   SetPeriodNotification(0, period.GetEnd().wHour, period.GetEnd().wMinute);
   WakeUp();
-  PostCommand(0, INFINITE, static_cast<ULONG_PTR>(period.GetKey()));
+  PostCommand(0, INFINITE, PackTransition(period.GetKey(), entry));
 }
 
 void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
@@ -486,10 +505,11 @@ void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
 
   CStrPeriod found;
   const bool has_frame = GetCurrentFrame(found);
-  const int current = CurrentPeriodKey();
+  const ULONG_PTR transition = CurrentTransition();
+  const int current = TransitionKey(transition);
   if (has_frame && found.GetKey() == current) return;
   if (!(new_known || old_known || value == 0)) return;
-  if (current != -1 && status != 0) PostCommand(1, INFINITE, static_cast<ULONG_PTR>(current));
+  if (current != -1 && status != 0) PostCommand(1, INFINITE, transition);
   ClearPeriodNotification();
   int place_key = 0;
   if (new_known) {
@@ -508,11 +528,17 @@ void CScheduleEngine::StatusChangedAsync(int status, int mgr_id, int event) {
     NewCurrentPeriod(period);
 }
 
-void CScheduleEngine::StartPeriod(int trigger, int period_key) {
+void CScheduleEngine::StartPeriod(int trigger, ULONG_PTR transition) {
+  const int period_key = TransitionKey(transition);
+  const unsigned entry = TransitionEntry(transition);
   Trace(0, u"CScheduleEngine::StartPeriod(%d,%d)", trigger, period_key);
-  // Transitions run in the order they were queued. A start whose period is no longer current was
-  // overtaken by a later change (whose own start is queued behind it): it is dropped.
-  if (trigger == 0 && period_key != CurrentPeriodKey()) return;
+  // Transitions run in the order they were queued. A start whose period is no longer current, or
+  // is current again through a later entry, was overtaken by a later change (whose own start is
+  // queued behind it): it is dropped.
+  if (trigger == 0) {
+    const ULONG_PTR now = CurrentTransition();
+    if (period_key != TransitionKey(now) || (entry != 0 && entry != TransitionEntry(now))) return;
+  }
   std::vector<CStrAction> actions;
   CStrPeriod period;
   CStrPlace place;
@@ -534,7 +560,7 @@ void CScheduleEngine::StartPeriod(int trigger, int period_key) {
   }
   if (!found) return;  // the period went away since the run was queued
   // The end of a period whose start was dropped as overtaken: nothing of it ran, nothing ends.
-  if (trigger == 1 && period_key != m_startedPeriod) return;
+  if (trigger == 1 && (period_key != m_startedPeriod || (entry != 0 && entry != m_startedEntry))) return;
 
   const int count = static_cast<int>(actions.size());
   std::u16string frame;
@@ -560,11 +586,14 @@ void CScheduleEngine::StartPeriod(int trigger, int period_key) {
   m_lastPeriod = period_key;
   if (trigger == 0) {
     m_startedPeriod = period_key;
+    m_startedEntry = entry;
   } else {
-    // Once its end ran, the period is no longer in force: a later move ends nothing again.
+    // Once its end ran, the period is no longer in force: a later move ends nothing again. A
+    // later entry of the same period into force is not this one's to end.
     m_startedPeriod = -1;
+    m_startedEntry = 0;
     std::lock_guard<std::mutex> lock(m_stateLock);
-    if (m_currentPeriod.GetKey() == period_key) m_currentPeriod.SetKey(-1);
+    if (m_currentPeriod.GetKey() == period_key && (entry == 0 || entry == m_currentEntry)) m_currentPeriod.SetKey(-1);
   }
   velomar::schedule::RefreshLocationDisplay();
 }

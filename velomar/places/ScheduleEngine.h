@@ -107,12 +107,18 @@ class CScheduleEngine : public IStatusListener, public ITimerNotificationListene
  private:
   CScheduleEngine();
 
-  void StartPeriod(int trigger, int period_key);
+  // Runs a queued start (trigger 0) or end (1); `transition` is the period's key and the entry of
+  // that period into force (see Transition).
+  void StartPeriod(int trigger, ULONG_PTR transition);
   void RunActions(int trigger, const std::vector<CStrAction>& actions);
   // P becomes current: its end is armed, the device woken, its start actions queued.
   void NewCurrentPeriod(const CStrPeriod& period);
   int CurrentPeriodKey();
   void SetCurrentPeriodKey(int key);
+  // A queued start or end names the period and which of its entries into force it belongs to: the
+  // same period may come into force again, later in a burst of moves, and a start or end queued
+  // for an earlier entry must not pass for the one now.
+  ULONG_PTR CurrentTransition();
   // The key of the first period of the place whose frame holds hour:minute, or -1.
   int FindPeriodAt(int hour, int minute, int place_key, bool inclusive_start);
   // The next period of a place to start (today or, failing that, tomorrow's first).
@@ -137,12 +143,15 @@ class CScheduleEngine : public IStatusListener, public ITimerNotificationListene
   // keys are numbered from 0, so 0 would make the first period's first start a repeat).
   int m_lastTrigger = 0;
   int m_lastPeriod = -1;
-  // The period whose start ran and whose end has not (command thread); -1 when none.
+  // The period whose start ran and whose end has not (command thread); -1 when none. With the
+  // entry into force that start belonged to.
   int m_startedPeriod = -1;
+  unsigned m_startedEntry = 0;
   std::atomic<int> m_location{-1};
   std::atomic<int> m_locked{0};
   std::mutex m_stateLock;  // the current period and the locked place
   CStrPeriod m_currentPeriod;
+  unsigned m_currentEntry = 0;  // counts the periods that came into force (state lock)
   CStrPlace m_lockedPlace;
   // Parameters of queued command 2s, freed at destruction when a stop dropped them.
   std::mutex m_parametersLock;

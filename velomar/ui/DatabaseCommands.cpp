@@ -12,6 +12,7 @@
 #include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
 #include "velomar/places/DB.h"
+#include "velomar/ui/ImportProgress.h"
 #include "velomar/ui/Translator.h"
 
 namespace velomar::ui {
@@ -154,21 +155,23 @@ bool ImportExchangeFile(CDB& db, HWND owner) {
     return false;
   }
   // Nothing is deleted before the new places are all written: a failure, or the program stopped
-  // at any moment, leaves the places as they were.
-  SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  // at any moment, leaves the places as they were. A long file shows how far it got.
   std::u16string failure;
   bool replaced = false;
-  try {
-    replaced = db.ReplaceFromExchange(document, failure);
-  } catch (...) {
-    document->Release();
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    throw;
+  int skipped = 0;
+  {
+    CImportProgress progress(owner);
+    try {
+      replaced = db.ReplaceFromExchange(document, failure, skipped,
+                                        [&progress](int done, int total) { progress.Show(done, total); });
+    } catch (...) {
+      document->Release();
+      throw;
+    }
   }
   document->Release();
-  SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   if (replaced) {
-    TextBox(owner, Texts()->GetText(u"MESSAGE_XML_IMPORT_SUCCESS").c_str(), kExchangeFile);
+    TextBox(owner, u"%s", CDB::ImportedText(skipped).c_str());
   } else {
     const std::u16string writing = Texts()->GetFormatted(u"ERROR WRITING FILE", db.GetVolumePath().c_str());
     if (failure.empty()) {

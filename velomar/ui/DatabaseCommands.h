@@ -29,7 +29,8 @@ bool FormatDatabase(CDB& db, HWND owner);
 // After "OPERATION WILL DELETE RECORDS" is answered Yes, replaces the tables by the places of
 // "\Velomar.xml". The file is read and parsed before anything is deleted: a missing file is told
 // with "ERROR_XML_IMPORT_FILE_NOT_FOUND", one that does not parse with "ERROR READING FILE", and
-// the tables stay as they were. True when the tables changed.
+// the tables stay as they were. While the places are added a small window shows how many are
+// done; the success box says how many rows were skipped, if any. True when the tables changed.
 bool ImportExchangeFile(CDB& db, HWND owner);
 
 // Checks every table and tells the count of records: "DB NOT ERRORS" when all passed, else

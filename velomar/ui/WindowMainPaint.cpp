@@ -41,6 +41,18 @@ BITMAP BitmapInfo(HBITMAP bitmap) {
 
 COLOR16 Channel(int value) { return static_cast<COLOR16>((value & 0xFF) << 8); }
 
+// A skin may place an image or a bar anywhere, up to the limits of its numbers: the rectangle is
+// worked out wide and kept within one window's size around the window, so that nothing computed
+// from it can overflow (what lies further out is not seen either way).
+RECT KeptNearWindow(const RECT& client, long long left, long long top, long long right, long long bottom) {
+  const long long margin = std::max<long long>({client.right - client.left, client.bottom - client.top, 1});
+  const auto keep = [margin](long long value, long long low, long long high) {
+    return static_cast<LONG>(std::clamp(value, low - margin, high + margin));
+  };
+  return RECT{keep(left, client.left, client.right), keep(top, client.top, client.bottom),
+              keep(right, client.left, client.right), keep(bottom, client.top, client.bottom)};
+}
+
 // Ends the paint on every way out.
 class PaintScope {
  public:
@@ -95,13 +107,11 @@ LRESULT CWindowMain::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
     const BITMAP power_info = BitmapInfo(power);
     const int power_w = power_record.m_position.cx >= 0 ? power_record.m_position.cx : power_info.bmWidth;
     const int power_h = power_record.m_position.cy >= 0 ? power_record.m_position.cy : power_info.bmHeight;
-    RECT power_rect{};
-    if (power_record.m_position.x < 0) {
-      power_rect = RECT{1, m_layoutTop - 1 - power_h, 1 + power_w, m_layoutTop - 1};
-    } else {
-      power_rect = RECT{power_record.m_position.x, power_record.m_position.y, power_record.m_position.x + power_w,
-                        power_record.m_position.y + power_h};
-    }
+    const ThemePosition& power_at = power_record.m_position;
+    const RECT power_rect =
+        power_at.x < 0 ? KeptNearWindow(client, 1, m_layoutTop - 1LL - power_h, 1LL + power_w, m_layoutTop - 1LL)
+                       : KeptNearWindow(client, power_at.x, power_at.y, 1LL * power_at.x + power_w,
+                                        1LL * power_at.y + power_h);
     DrawKeyed(hdc, power, power_info, power_rect,
               IsGiven(power_record.m_rgb) ? ToColorRef(power_record.m_rgb) : RGB(255, 255, 255));
     {
@@ -115,12 +125,11 @@ LRESULT CWindowMain::OnPaint(HWND hwnd, UINT, WPARAM, LPARAM) {
     const BITMAP signal_info = BitmapInfo(signal);
     const int signal_w = signal_record.m_position.cx >= 0 ? signal_record.m_position.cx : signal_info.bmWidth;
     const int signal_h = signal_record.m_position.cy >= 0 ? signal_record.m_position.cy : signal_info.bmHeight;
-    if (signal_record.m_position.x < 0) {
-      m_signalRect = RECT{client.right - signal_w - 1, m_layoutTop - 1 - signal_h, client.right - 1, m_layoutTop - 1};
-    } else {
-      m_signalRect = RECT{signal_record.m_position.x, signal_record.m_position.y, signal_record.m_position.x + signal_w,
-                          signal_record.m_position.y + signal_h};
-    }
+    const ThemePosition& signal_at = signal_record.m_position;
+    m_signalRect = signal_at.x < 0 ? KeptNearWindow(client, client.right - 1LL - signal_w, m_layoutTop - 1LL - signal_h,
+                                                    client.right - 1LL, m_layoutTop - 1LL)
+                                   : KeptNearWindow(client, signal_at.x, signal_at.y, 1LL * signal_at.x + signal_w,
+                                                    1LL * signal_at.y + signal_h);
     DrawKeyed(hdc, signal, signal_info, m_signalRect,
               IsGiven(signal_record.m_rgb) ? ToColorRef(signal_record.m_rgb) : RGB(255, 255, 255));
 
@@ -183,15 +192,24 @@ void CWindowMain::PaintBar(HDC hdc, const CBarConfigXML& bar, const CTextHolder&
   const BITMAP info = BitmapInfo(image);
   const int image_w = image_record.m_position.cx >= 0 ? image_record.m_position.cx : info.bmWidth;
   const int image_h = image_record.m_position.cy >= 0 ? image_record.m_position.cy : info.bmHeight;
-  RECT rect{};
+  long long left = 0, top = 0, right = 0, bottom = 0;
   if (bar.m_position.x >= 0) {
-    rect = RECT{bar.m_position.x, bar.m_position.y, bar.m_position.x + bar.m_position.cx,
-                bar.m_position.y + bar.m_position.cy};
+    left = bar.m_position.x;
+    top = bar.m_position.y;
+    right = left + bar.m_position.cx;
+    bottom = top + bar.m_position.cy;
   } else if (right_edge) {
-    rect = RECT{client.right - image_w - 1, 1, client.right - 1, m_layoutTop - image_h - 2};
+    left = client.right - 1LL - image_w;
+    top = 1;
+    right = client.right - 1LL;
+    bottom = m_layoutTop - 2LL - image_h;
   } else {
-    rect = RECT{1, 1, image_w, m_layoutTop - image_h - 2};
+    left = 1;
+    top = 1;
+    right = image_w;
+    bottom = m_layoutTop - 2LL - image_h;
   }
+  const RECT rect = KeptNearWindow(client, left, top, right, bottom);
   stored = rect;
 
   HPEN pen = nullptr;

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/cedb/cedb_batch.h"
 #include "platform/cedb/cedb_faults.h"
 #include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
@@ -334,6 +335,59 @@ TEST_F(CedbTest, AVolumeMountedAgainReadsItsOrderOnceUntilTheFileChanges) {
   reads = ce::cedb::OrderReads();
   EXPECT_EQ(4, Count(db));
   EXPECT_EQ(1u, ce::cedb::OrderReads() - reads);
+  CloseHandle(db);
+}
+
+// A batch: its changes read back at once inside it, a refused change inside it leaves the others,
+// another connection sees nothing until it is committed, and a dropped batch leaves nothing.
+TEST_F(CedbTest, ABatchIsOneTransactionOfWholeChanges) {
+  ASSERT_NE(0u, Create(u"cells", KeySort(kCellValue), {kCellValue, kCellPlace}));
+  HANDLE db = Open(u"cells", KeySort(kCellValue));
+  const auto insert = [&](LONG value) {
+    CEPROPVAL v[2]{};
+    v[0].propid = kCellValue;
+    v[0].val.lVal = value;
+    v[1].propid = kCellPlace;
+    v[1].val.lVal = 1;
+    return CeWriteRecordProps(db, 0, 2, v);
+  };
+  const auto file = device_folder() / "root" / "Program Files" / "Velomar" / "quarn.db";
+  const auto committed = [&] {  // the records another connection sees
+    sqlite3* other = nullptr;
+    int n = -1;
+    if (sqlite3_open_v2(file.c_str(), &other, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+      sqlite3_stmt* st = nullptr;
+      sqlite3_prepare_v2(other, "SELECT COUNT(*) FROM recs", -1, &st, nullptr);
+      if (st && sqlite3_step(st) == SQLITE_ROW) n = sqlite3_column_int(st, 0);
+      sqlite3_finalize(st);
+    }
+    sqlite3_close(other);
+    return n;
+  };
+  ASSERT_NE(0u, insert(1));
+
+  ASSERT_TRUE(ce::cedb::BeginBatch(&guid_));
+  EXPECT_FALSE(ce::cedb::BeginBatch(&guid_));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_BUSY), GetLastError());
+  for (LONG value = 2; value <= 50; ++value) ASSERT_NE(0u, insert(value));
+  EXPECT_EQ(0u, insert(7));  // a duplicate key: refused alone
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+  EXPECT_EQ(50, Count(db));
+  EXPECT_EQ(1, committed());
+  ASSERT_TRUE(ce::cedb::EndBatch(&guid_, true));
+  EXPECT_EQ(50, committed());
+
+  ASSERT_TRUE(ce::cedb::BeginBatch(&guid_));
+  for (LONG value = 51; value <= 60; ++value) ASSERT_NE(0u, insert(value));
+  EXPECT_EQ(60, Count(db));
+  ASSERT_TRUE(ce::cedb::EndBatch(&guid_, false));
+  EXPECT_EQ(50, Count(db));  // nothing kept of the dropped batch, not even in a kept order
+  EXPECT_EQ(50, committed());
+
+  EXPECT_FALSE(ce::cedb::EndBatch(&guid_, true));  // none open
+  EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
+  CEGUID unknown{};
+  EXPECT_FALSE(ce::cedb::BeginBatch(&unknown));
   CloseHandle(db);
 }
 

@@ -24,6 +24,14 @@ TEST_F(DeviceModelTest, NewDeviceSeedsItsStateValuesAndKnowsOnlyItsNames) {
   DWORD mode = 7;
   EXPECT_EQ(RegistryGetDWORD(HKEY_LOCAL_MACHINE, ce::device::kUmtsKey, u"OpMode", &mode), S_OK);
   EXPECT_EQ(mode, 0u);
+  // The backlight levels a program presets its dialog with are there from the start.
+  DWORD battery = 0, external = 0;
+  EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, ce::device::kBacklightKey, u"BrightNess", &battery), S_OK);
+  EXPECT_EQ(RegistryGetDWORD(HKEY_CURRENT_USER, ce::device::kBacklightKey, u"ACBrightNess", &external), S_OK);
+  EXPECT_EQ(battery, ce::device::kFactoryBacklightBattery);
+  EXPECT_EQ(external, ce::device::kFactoryBacklightExternal);
+  EXPECT_GT(battery, 0u);
+  EXPECT_GT(external, 0u);
   WCHAR guid[64];
   std::u16string key = std::u16string(ce::device::kConnectionProviders) + u"\\Internet";
   EXPECT_EQ(RegistryGetString(HKEY_LOCAL_MACHINE, key.c_str(), u"ConnectionGUID", guid, 64), S_OK);

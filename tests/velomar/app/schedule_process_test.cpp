@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/device/device.h"
 #include "platform/window/window.h"
 #include "tests/velomar/app/process_fixture.h"
 #include "velomar/places/DB.h"
@@ -163,6 +165,67 @@ TEST_F(ScheduleProcessTest, AfterAKillTheRestartedProgramArmsEachBoundaryOnce) {
   ASSERT_TRUE(AwaitLogged("Home: Night starts")) << EventLogText();
   EXPECT_EQ(Count(EventLogText(), "Home: Evening ends"), 1u);
   EXPECT_EQ(Count(EventLogText(), "The actions of this period already ran"), 0u) << EventLogText();
+}
+
+// The phone moved back and forth between two places 25 times in two seconds (through the device
+// model, as the tool changes it, without a process start between the moves), each place with a
+// period in force: the transitions run in order (each period that started ends before the next
+// starts), and once the phone stays the period of the place it stayed at is in force with its end
+// armed.
+TEST_F(ScheduleProcessTest, ABurstOfCellChangesEndsInThePeriodOfThePlaceReached) {
+  Tool({"clock", "set", "2026-06-01", "20:00:00"});
+  Tool({"cell", "1001", "10"});
+  Start();
+  ASSERT_TRUE(AwaitLogged("Home: Evening starts"));
+  for (int i = 0; i < 25; ++i) {
+    ASSERT_TRUE(ce::device::Update([&](ce::device::Transaction& t) { t.SetInt("radio.cell", i % 2 == 0 ? 2001 : 1001); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  }
+
+  // The starts and ends of the schedule in the order they ran.
+  const auto transitions = [&] {
+    std::istringstream text(EventLogText());
+    std::vector<std::string> found;
+    for (std::string line; std::getline(text, line);) {
+      for (const char* what : {"Home: Evening starts", "Home: Evening ends", "Work: Late starts", "Work: Late ends"})
+        if (line.find(what) != std::string::npos) found.push_back(what);
+    }
+    return found;
+  };
+  const auto joined = [](const std::vector<std::string>& list) {
+    std::string text;
+    for (const std::string& item : list) text += item + "\n";
+    return text;
+  };
+  // Settled: the last transition is the late shift's start, and nothing more comes for a while
+  // (longer than the engine's second look at the radio).
+  std::vector<std::string> seen;
+  ASSERT_TRUE(WaitUntil([&] {
+    seen = transitions();
+    return !seen.empty() && seen.back() == "Work: Late starts";
+  })) << joined(seen) << EventLogText();
+  std::this_thread::sleep_for(std::chrono::seconds(10));
+  seen = transitions();
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back(), "Work: Late starts") << joined(seen);
+
+  // In order: a start only when no period is in force, an end only of the period in force.
+  std::string in_force;
+  for (const std::string& t : seen) {
+    const std::string period = t.substr(0, t.rfind(' '));
+    if (t.ends_with(" starts")) {
+      EXPECT_EQ(in_force, "") << "started while " << in_force << " was in force:\n" << joined(seen);
+      in_force = period;
+    } else {
+      EXPECT_EQ(in_force, period) << "ended out of turn:\n" << joined(seen);
+      in_force.clear();
+    }
+  }
+  EXPECT_EQ(in_force, "Work: Late");
+  // The late shift's end is armed, once.
+  const std::string pending = Devicectl({"notifications"});
+  EXPECT_EQ(Count(pending, "timer_notification_07_00"), 1u) << pending;
+  EXPECT_NE(pending.find("2026-06-01 23:59"), std::string::npos) << pending;
 }
 
 }  // namespace

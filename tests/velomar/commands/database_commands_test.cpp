@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <sstream>
@@ -24,8 +25,10 @@
 #include "platform/kernel/device_folder.h"
 #include "platform/scripted/scripted_user.h"
 #include "platform/text/utf.h"
+#include "platform/window/window.h"
 #include "tests/velomar/places/places_fixture.h"
 #include "velomar/ui/DatabaseCommands.h"
+#include "velomar/ui/ImportProgress.h"
 
 namespace {
 
@@ -267,6 +270,50 @@ TEST_F(DatabaseCommandsTest, AnImportThatCannotBeWrittenKeepsTheOldPlacesAndSays
   EXPECT_EQ(Boxes(), (std::vector<std::string>{kQuestion, "Data imported from \\Velomar.xml"}));
   EXPECT_EQ(PlaceNames(), NamesOf("New", 8));
   EXPECT_EQ(cells().CountRecords(), 8);
+}
+
+// The menu's import of a long file with a few rows it cannot store: a window shows how far it got
+// while it runs (read from another thread, as a person sees it), the rows are skipped and the
+// success box says how many.
+TEST_F(DatabaseCommandsTest, AnImportShowsItsProgressAndSaysHowManyRowsItSkipped) {
+  std::string file = ExchangeFile("New", 300);
+  file.insert(file.size() - std::string("</Velomar>").size(),
+              "<place name=\"Bad\" id=\"301\"><cell id=\"abc\"/><cell id=\"-5\"/><cell id=\"7\"/>"
+              "<schedule name=\"Late\" begin_hour=\"99\" end_minute=\"61\"><action id=\"2\"/></schedule></place>");
+  WriteFile("Velomar.xml", file);
+  std::atomic<bool> done{false};
+  std::vector<std::string> shown;
+  std::thread watcher([&] {
+    while (!done.load()) {
+      if (HWND window = FindWindowW(velomar::ui::kImportProgressClass, nullptr)) {
+        WCHAR text[128] = {};
+        GetWindowTextW(window, text, 128);
+        const std::string now = ce::text::ToUtf8(text);
+        if (!now.empty() && (shown.empty() || shown.back() != now)) shown.push_back(now);
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  teskautils::seam::SetBoxAnswer(kYes);
+  const bool imported = velomar::ui::ImportExchangeFile(db(), nullptr);
+  done = true;
+  watcher.join();
+  EXPECT_TRUE(imported);
+  EXPECT_EQ(FindWindowW(velomar::ui::kImportProgressClass, nullptr), nullptr);
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{kQuestion, "Data imported from \\Velomar.xml\n"
+                                                          "3 rows with a value out of range were skipped."}));
+  EXPECT_EQ(cells().CountRecords(), 301);
+  EXPECT_EQ(periods().CountRecords(), 300);
+  // Several steps seen, each "Importing places: <done> of 301", done never going back.
+  ASSERT_GE(shown.size(), 2u) << Joined(shown);
+  int last = -1;
+  for (const std::string& text : shown) {
+    int done_count = -1, total = -1;
+    ASSERT_EQ(std::sscanf(text.c_str(), "Importing places: %d of %d", &done_count, &total), 2) << text;
+    EXPECT_EQ(total, 301);
+    EXPECT_GE(done_count, last);
+    last = done_count;
+  }
 }
 
 TEST_F(DatabaseCommandsTest, AnImportOnAFullFolderKeepsTheOldPlaces) {

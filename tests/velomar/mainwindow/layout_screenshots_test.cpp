@@ -3,15 +3,20 @@
 // <build>/tests/velomar/mainwindow/screenshots/main_<w>x<h>.png for a person to look at.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
+#include "platform/controls/commctrl.h"
 #include "platform/text/utf.h"
 #include "tests/velomar/mainwindow/main_window_fixture.h"
 #include "velomar/core/managers/MobilePhoneMgr.h"
 #include "velomar/core/managers/RilMgr.h"
 #include "velomar/ui/ButtonOwnCurrentLocation.h"
+#include "velomar/ui/ImportProgress.h"
 
 namespace {
 
@@ -103,6 +108,71 @@ TEST_F(LayoutScreenshotsTest, APhoneChangedByTheToolShowsInTheNextPaint) {
   ShowAndPaint();
   Shot("main_after_changes");
   EXPECT_NE(location->GetLineText().find(u"4711"), std::u16string::npos) << ce::text::ToUtf8(location->GetLineText());
+}
+
+// A skin may give a bar or an image any position its numbers hold: one at the edge of the 32-bit
+// range paints (off the window) and leaves the rest of the window as it was.
+TEST_F(LayoutScreenshotsTest, ASkinPlacingPicturesNearTheNumberLimitStillPaints) {
+  const std::filesystem::path skin = HostPath(u"\\Program Files\\Velomar\\themes\\default\\qvga\\skin.xml");
+  std::ifstream in(skin, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), {});
+  in.close();
+  const struct {
+    std::string element;
+    std::string position;
+  } far[] = {
+      {"<bar id=\"battery\" mode=\"gradient\" border=\"yes\">", "<position x=\"2147483000\" y=\"2147483000\" cx=\"2000\" cy=\"2000\"/>"},
+      {"<bar id=\"signal\" mode=\"gradient\" border=\"yes\">", "<position x=\"0\" y=\"-2147483000\" cx=\"2147483647\" cy=\"2147483647\"/>"},
+  };
+  for (const auto& f : far) {
+    const auto at = text.find(f.element);  // the first: portrait
+    ASSERT_NE(at, std::string::npos) << f.element;
+    text.insert(at + f.element.size(), f.position);
+  }
+  // The power and signal images beyond the limit on the other side.
+  for (const std::string image : {"<image id=\"battery\" r=\"255\" g=\"0\" b=\"255\"", "<image id=\"signal\" r=\"255\" g=\"0\" b=\"255\""}) {
+    const auto at = text.find(image);
+    ASSERT_NE(at, std::string::npos) << image;
+    text.insert(at + image.size(), " x=\"2147483600\" y=\"2147483600\" cx=\"2147483647\" cy=\"100\"");
+  }
+  std::ofstream(skin, std::ios::binary | std::ios::trunc) << text;
+
+  Start();
+  ShowAndPaint();
+  Shot("main_skin_far_positions");
+  // Kept within one window's size around the window.
+  RECT client{};
+  GetClientRect(Hwnd(), &client);
+  const LONG size = std::max(client.right, client.bottom);
+  for (const RECT& r : {Window()->GetBatteryBarRect(), Window()->GetSignalBarRect()}) {
+    EXPECT_GE(r.left, -size);
+    EXPECT_LE(r.right, client.right + size);
+    EXPECT_GE(r.top, -size);
+    EXPECT_LE(r.bottom, client.bottom + size);
+  }
+  // The buttons are where they always are.
+  EXPECT_EQ(ChildRect(108).left, 0);
+  EXPECT_EQ(ChildRect(108).top, 230);
+}
+
+// The import's progress window over the main window, part way.
+TEST_F(LayoutScreenshotsTest, TheImportProgressShowsOverTheWindow) {
+  Start();
+  ShowAndPaint();
+  {
+    velomar::ui::CImportProgress progress(Hwnd());
+    progress.Show(1200, 3000);
+    HWND window = FindWindowW(velomar::ui::kImportProgressClass, nullptr);
+    ASSERT_NE(window, nullptr);
+    WCHAR text[128] = {};
+    GetWindowTextW(window, text, 128);
+    EXPECT_EQ(std::u16string(text), u"Importing places: 1200 of 3000");
+    HWND bar = GetWindow(window, GW_CHILD);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
+    Shot("main_import_progress");
+  }
+  EXPECT_EQ(FindWindowW(velomar::ui::kImportProgressClass, nullptr), nullptr);
 }
 
 }  // namespace

@@ -199,4 +199,22 @@ TEST_F(PopupsTest, OptionPopupPlacesItsChoicesByItsParentsWidth) {
   EXPECT_EQ(popup.ShowModal(), kOptionCancel);
 }
 
+// "BACKLIGHT" on a new phone: the dialog shows the levels the phone has, and a cancel puts those
+// same levels back (never 0, a black screen).
+TEST_F(PopupsTest, BacklightCancelledOnANewPhoneKeepsItsLevels) {
+  const std::string before = Devicectl({"status"});
+  ASSERT_NE(before.find("backlight.battery  4\n"), std::string::npos) << before;
+  ASSERT_NE(before.find("backlight.ac       8\n"), std::string::npos) << before;
+  ce::scripted::User::Get().AnswerDialog({Click(IDCANCEL)});
+  SendMessageW(Hwnd(), WM_COMMAND, 40133, 0);
+  std::string effects;
+  ASSERT_TRUE(Drive([&] {
+    effects = Devicectl({"effects"});
+    return effects.find("event to=BackLightChangeEvent") != std::string::npos;
+  })) << effects;
+  const std::string after = Devicectl({"status"});
+  EXPECT_NE(after.find("backlight.battery  4\n"), std::string::npos) << after;
+  EXPECT_NE(after.find("backlight.ac       8\n"), std::string::npos) << after;
+}
+
 }  // namespace

@@ -213,4 +213,33 @@ TEST_F(MgrBaseTest, RemovingAListenerWaitsForTheCallUnderWay) {
   StopWhileDriving([&] { mgr.Stop(); });
 }
 
+// A change of the manager's own is read back by its worker and by the device's notification at
+// the same moment: the change is logged once.
+TEST_F(MgrBaseTest, TwoRefreshesOfOneChangeLogItOnce) {
+  SetSetting(u"mgr_config", std::u16string(u"2222222222"));
+  // The device's answer takes a while: each refresh waits inside (up to a second) for the other.
+  class SlowMgr : public FakeMgr {
+   public:
+    using FakeMgr::FakeMgr;
+    void RefreshStatusChild(int force) override {
+      const int entered = ++inside;
+      const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+      while (entered > 0 && inside.load() < 2 && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      FakeMgr::RefreshStatusChild(force);
+    }
+    std::atomic<int> inside{-1};  // the first reading does not wait
+  } mgr(MGR_BEAM);
+  mgr.RefreshStatus(0);
+  const int before = Log()->GetRecordCount();
+  mgr.device = 1;
+  std::thread worker([&] { mgr.RefreshStatus(0); });
+  std::thread notification([&] { mgr.RefreshStatus(0); });
+  worker.join();
+  notification.join();
+  EXPECT_EQ(mgr.GetStatus(), 1);
+  EXPECT_EQ(Log()->GetRecordCount(), before + 1);
+  StopWhileDriving([&] { mgr.Stop(); });
+}
+
 }  // namespace

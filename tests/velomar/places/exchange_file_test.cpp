@@ -225,15 +225,22 @@ TEST_F(ExchangeFileTest, WhatAnImportTakesFromAnOddFile) {
       "  <place name=\"no id\"><cell id=\"900\"/><lac id=\"901\"/>"
       "<schedule name=\"s\"><action id=\"2\"/></schedule></place>\n"
       "  <place name=\"Numbers\" id=\"77\">\n"
-      "    <cell id=\"12abc\"/><cell id=\"abc\"/><Cell id=\"13\"/><lac id=\" -5\"/><note/>\n"
-      "    <schedule name=\"odd\" begin_hour=\"zz\" begin_minute=\"30\" end_hour=\"8\">\n"
+      "    <cell id=\"12abc\"/><cell id=\"abc\"/><cell/><cell id=\" 14\"/><Cell id=\"13\"/>\n"
+      "    <lac id=\" -5\"/><lac id=\"99999999999\"/><lac id=\"815\"/><note/>\n"
+      "    <schedule name=\"odd\" begin_minute=\"30\" end_hour=\"8\">\n"
       "      <action id=\"3\" arg_int_2=\"-1\" arg_char_3=\"kept\" arg_time_1_year=\"2030\"/>\n"
       "    </schedule>\n"
+      "    <schedule name=\"letters\" begin_hour=\"zz\"><action id=\"4\"/></schedule>\n"
+      "    <schedule name=\"hour 99\" begin_hour=\"99\"/><schedule name=\"minute 61\" end_minute=\"61\"/>\n"
+      "    <schedule name=\"negative\" end_hour=\"-1\"/>\n"
       "  </place>\n"
       "  text between places\n"
       "</Other>\n");
   db().ImportXML();
-  EXPECT_EQ(Boxes(), (std::vector<std::u16string>{u"Data imported from \\Velomar.xml"}));
+  // Rows that cannot be stored as they stand are skipped and counted: three cells, two LACs and
+  // four schedules (the second with its action).
+  EXPECT_EQ(Boxes(), (std::vector<std::u16string>{
+                         u"Data imported from \\Velomar.xml\n9 rows with a value out of range were skipped."}));
   std::vector<CStrPlace> all;
   places().GetAllRecords(all);
   ASSERT_EQ(all.size(), 2u);
@@ -244,13 +251,12 @@ TEST_F(ExchangeFileTest, WhatAnImportTakesFromAnOddFile) {
 
   LocationList rows;
   cells().GetAllRecords(rows);
-  ASSERT_EQ(rows.size(), 2u);  // 0 ("abc") and 12 ("12abc"); nothing of the place without id
-  EXPECT_EQ(rows[0]->GetValue(), 0);
-  EXPECT_EQ(rows[1]->GetValue(), 12);
+  ASSERT_EQ(rows.size(), 1u);  // " 14"; nothing of the place without id
+  EXPECT_EQ(rows[0]->GetValue(), 14);
   rows.clear();
   lacs().GetAllRecords(rows);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_EQ(rows[0]->GetValue(), -5);
+  EXPECT_EQ(rows[0]->GetValue(), 815);
   EXPECT_EQ(rows[0]->GetPlace(), 1);
 
   std::vector<CStrPeriod> list;

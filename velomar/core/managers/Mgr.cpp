@@ -179,26 +179,33 @@ void CMgr::HandleCommand(int /*command_id*/, int /*status*/) {}
 
 void CMgr::RefreshStatus(int force) {
   Trace(0, u"CMgr::RefreshStatus(%d)", force);
-  const int old_status = GetStatus();
-  if (!Refreshes(GetId())) return;
-  RefreshStatusChild(force);
-  const int new_status = GetStatus();
-  if (new_status != old_status) {
-    CTranslator* texts = CTranslator::GetInstance();
-    std::u16string name = GetName();
-    // Before its first reading the manager has no status: not "Off" (which made the first line
-    // of the log say "changed from Off to Off").
-    std::u16string old_text = old_status == kStatusNone ? std::u16string() : GetStatusText(old_status);
-    std::u16string new_text = GetStatusText(new_status);
-    for (std::u16string* text : {&name, &old_text, &new_text}) {
-      if (text->size() < 2) *text = texts->GetText(u"EVENT_LOG_MGR_UNKNOWN_STATUS");
-    }
-    const std::u16string summary = Cut(texts->GetFormatted(u"EVENT_LOG_MGR_CHANGED_STATUS_RESUME", name, new_text), 99);
-    const std::u16string description =
-        Cut(texts->GetFormatted(u"EVENT_LOG_MGR_CHANGED_STATUS_DESCRIPTION", name, old_text, new_text), 299);
-    CEventLog::AddEvent(GetId(), EVENT_DEBUG, summary.c_str(), description.c_str());
+  int old_status = 0;
+  int new_status = 0;
+  {
+    std::lock_guard<std::recursive_mutex> refreshing(m_refreshLock);
+    old_status = GetStatus();
+    if (!Refreshes(GetId())) return;
+    RefreshStatusChild(force);
+    new_status = GetStatus();
+    if (new_status != old_status) LogStatusChange(old_status, new_status);
   }
   if (NotifiesOnRefresh() != 0 && (force != 0 || new_status != old_status)) FireStatusChanged(kEventRefreshed);
+}
+
+void CMgr::LogStatusChange(int old_status, int new_status) {
+  CTranslator* texts = CTranslator::GetInstance();
+  std::u16string name = GetName();
+  // Before its first reading the manager has no status: not "Off" (which made the first line
+  // of the log say "changed from Off to Off").
+  std::u16string old_text = old_status == kStatusNone ? std::u16string() : GetStatusText(old_status);
+  std::u16string new_text = GetStatusText(new_status);
+  for (std::u16string* text : {&name, &old_text, &new_text}) {
+    if (text->size() < 2) *text = texts->GetText(u"EVENT_LOG_MGR_UNKNOWN_STATUS");
+  }
+  const std::u16string summary = Cut(texts->GetFormatted(u"EVENT_LOG_MGR_CHANGED_STATUS_RESUME", name, new_text), 99);
+  const std::u16string description =
+      Cut(texts->GetFormatted(u"EVENT_LOG_MGR_CHANGED_STATUS_DESCRIPTION", name, old_text, new_text), 299);
+  CEventLog::AddEvent(GetId(), EVENT_DEBUG, summary.c_str(), description.c_str());
 }
 
 void CMgr::FireStatusChanged(int event) {

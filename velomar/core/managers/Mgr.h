@@ -127,6 +127,8 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   // Tells the Today item this manager's status (the radio manager: its cell and LAC) through the
   // main window; nothing without one.
   void PostToToday();
+  // Writes the "changed" line of a refresh that read a new status.
+  void LogStatusChange(int old_status, int new_status);
   // Takes a queued change's parameter out of the pending ones (false: not pending).
   bool TakeParameter(ULONG_PTR parameter);
 
@@ -138,6 +140,10 @@ class CMgr : public ITimerNotificationListener, public WorkerThread {
   std::condition_variable m_callsDone;
   int m_callsRunning = 0;
   std::atomic<int> m_status{kStatusNone};
+  // Held from reading the old status until the change is logged: a change of the manager's own is
+  // refreshed by its worker and by the device's notification at once, and each would otherwise
+  // see the old status and log the same change.
+  std::recursive_mutex m_refreshLock;
   std::atomic<int> m_eventCount{0};
   std::atomic<HANDLE> m_lastNotification{nullptr};
   HANDLE m_listenerMutex = nullptr;
