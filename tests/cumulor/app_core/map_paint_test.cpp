@@ -34,6 +34,7 @@
 #include "platform/time/time.h"
 #include "platform/window/window.h"
 #include "tests/cumulor/app_core/app_fixture.h"
+#include "tests/testdata.h"
 
 using namespace cumulor;
 
@@ -143,15 +144,16 @@ class MapPaint : public cumulor_test::AppTest {
     Rules() = TaskRules{};
     AppTest::TearDown();
   }
-  // The map over (11 E, 47 N) at zoom step `zoom`, with a valid fix there at 1500 m.
-  void Prepare(std::int32_t zoom = 4) {
+  // The map over `centre` (11 E, 47 N unless given) at zoom step `zoom`, with a valid fix there at
+  // 1500 m.
+  void Prepare(std::int32_t zoom = 4, const GeoPoint& centre = kCentre) {
     app->firstFixAwaited = 0;
     app->zoomIndex = zoom;
-    app->mapCentre = kCentre;
+    app->mapCentre = centre;
     {
       std::lock_guard lock(app->gps.dataLock);
       app->gps.publishedStatus.positionValid = 1;
-      app->gps.publishedStatus.position = kCentre;
+      app->gps.publishedStatus.position = centre;
       app->gps.publishedStatus.track = 45;
       app->gps.publishedStatus.groundSpeedKn = 50;
       app->gps.publishedStatus.altitude = 1500;
@@ -161,9 +163,9 @@ class MapPaint : public cumulor_test::AppTest {
     ComputePolar(app->flight);
     MapSymbolsInit(false);
     MapSymbolsAttachView(&app->map);
-    MapSetRegion(app->map, GeoRect{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, kCentre);
+    MapSetRegion(app->map, GeoRect{centre.lon - kDeg, centre.lat + kDeg, centre.lon + kDeg, centre.lat - kDeg}, centre);
     MapSetScale(app->map, kZoomTable[zoom]);
-    MapSetView(app->map, kCentre.lon, kCentre.lat, 0);
+    MapSetView(app->map, centre.lon, centre.lat, 0);
     BuildPointIndexes(0);
     UpdateOwnPosition(*app, app->map.view, true);
   }
@@ -525,6 +527,43 @@ TEST_F(MapPaint, LabelsKeepClearOfEachOtherAndTheSymbolsAt240x320) {
 TEST_F(MapPaint, LabelsKeepClearOfEachOtherAndTheSymbolsAt480x640) {
   UseScreen(ce::display::kVga);
   LabelsKeepClear(*this, *app, ce::display::kVga);
+}
+
+// A national airspace file (France, 2011) over Paris at both sizes: its airspace labels lie on
+// the screen and meet neither each other nor the icon, the menu tab and the aircraft. Left as
+// cumulor_labels_france_<size>.png.
+TEST_F(MapPaint, ANationalAirspaceFileKeepsItsLabelsApartAtBothSizes) {
+  const std::filesystem::path file = test_data::Folder("openair") / "france-2011-04-07.txt";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no test data at " << file;
+  std::filesystem::create_symlink(file, device_folder() / "root" / "france.txt");
+  const GeoPoint paris{2 * kDeg + 40 * 600, 48 * kDeg + 52 * 600};  // 2 40 E, 48 52 N
+  for (const ce::display::ScreenSize size : {ce::display::kPortrait, ce::display::kVga}) {
+    SCOPED_TRACE(size.width);
+    UseScreen(size);
+    Prepare(5, paris);
+    ASSERT_EQ(AirspaceLoadFiles(app->airspace, {u"\\france.txt"}), S_OK);
+    Prepare(5, paris);
+    PaintMapScreen(*app);
+    SaveScreen("cumulor_labels_france_" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".png");
+    std::vector<RECT> labels;
+    for (const AirspaceClassGroup& group : app->airspace.group)
+      for (const AirspaceShape& shape : group.shapes)
+        for (std::int32_t i = 0; i < shape.labelCount; ++i)
+          if (!Empty(shape.labelRects[i])) labels.push_back(shape.labelRects[i]);
+    EXPECT_FALSE(labels.empty());
+    const LONG icon = size.width > 240 ? 64 : 32;
+    const LONG half = size.width > 240 ? 32 : 16;
+    const POINT g = app->screen.gliderPoint;
+    const RECT over[] = {RECT{1, 1, 1 + icon, 1 + icon}, app->menu.tabRect,
+                         RECT{g.x - half, g.y - half, g.x + half, g.y + half}};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const RECT& r = labels[i];
+      SCOPED_TRACE(Text(r));
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= size.width && r.bottom <= size.height);
+      for (const RECT& taken : over) EXPECT_FALSE(Meet(r, taken)) << Text(taken);
+      for (std::size_t j = i + 1; j < labels.size(); ++j) EXPECT_FALSE(Meet(r, labels[j])) << Text(labels[j]);
+    }
+  }
 }
 
 // A fresh installation's boxes 1, 2, 3 and 21 in the program's fonts with wide values ("Next Wpt"
