@@ -566,18 +566,23 @@ TEST_F(MapPaint, ANationalAirspaceFileKeepsItsLabelsApartAtBothSizes) {
   }
 }
 
-// A fresh installation's boxes 1, 2, 3 and 21 in the program's fonts with wide values ("Next Wpt"
-// in box 21): after the frames that re-arrange them every box lies wholly on the screen and no
-// two meet. Left as cumulor_boxes_wide_<size>.png.
+// A fresh installation's boxes 1, 2, 3 and 21 in the program's fonts, laid out in one row, whose
+// values then grow wide ("Next Wpt" in box 21): after the frames that re-arrange them every box
+// lies wholly on the screen and no two meet. Left as cumulor_boxes_wide_<size>.png.
 void BoxesStayOnTheScreen(MapPaint& t, AppContext& app, HWND window, ce::display::ScreenSize size) {
   InstallNavBoxHooks(app);
   NavBoxSet& set = app.navBoxes;
   set.window = window;
   NavBoxSetResize(set, app.mapRect, window, false);
+  // The first box names a short target, so that the four fit in one row when they are first laid
+  // out; then the values grow wider.
+  NavBoxSetTexts(set, 1, u"Kamm", u"0", nullptr);
+  NavBoxSetValue(set, 2, u"9");
+  NavBoxSetValue(set, 3, u"0");
   NavBoxSetActivate(set);
   NavBoxSetValue(set, 1, u"360\u00b0");
-  NavBoxSetValue(set, 2, u"999");
-  NavBoxSetValue(set, 3, u"-9990");
+  NavBoxSetValue(set, 2, u"9999");
+  NavBoxSetValue(set, 3, u"-99990");
   NavBoxSetValue(set, kNavBoxStart, u"Next Wpt");
   t.Prepare();
   for (int i = 0; i < 5; ++i) PaintMapScreen(app);  // every fifth frame measures and re-arranges them
