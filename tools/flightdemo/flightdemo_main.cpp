@@ -36,7 +36,9 @@
 #include <vector>
 
 #include "cumulor/setup/CumulorInstall.h"
+#include "platform/files/files.h"
 #include "platform/kernel/device_folder.h"
+#include "platform/kernel/last_error.h"
 #include "platform/kernel/sync.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/launch.h"
@@ -267,6 +269,11 @@ int main(int argc, char** argv) {
   std::printf("device %s: Cumulor installed with the demonstration data%s\n", o.device.c_str(),
               installed ? "" : " (a step FAILED)");
   if (!installed) return 1;
+  // The device's storage card, as a real handheld has (Cumulor keeps its profiles there).
+  if (!CreateDirectoryW(u"\\Storage Card", nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    std::fprintf(stderr, "flightdemo: the device's storage card \\Storage Card could not be made\n");
+    return 1;
+  }
   for (const std::string& name : o.remove) {
     std::error_code ec;
     const bool removed = fs::remove(o.device / "root" / "My Documents" / name, ec);

@@ -270,6 +270,31 @@ FinalGlideResult ComputeFinalGlide(AppContext& app) {
   return r;
 }
 
+GlideBoxLayout LayoutGlideBox(AppContext& app, HDC dc, const RECT& anchor) {
+  HFONT* font = FontHandleSlot(5);
+  HGDIOBJ oldFont = dc && font && *font ? SelectObject(dc, *font) : nullptr;
+  SIZE x{};
+  if (dc) GetTextExtentPoint32W(dc, u"X", 1, &x);
+  if (oldFont) SelectObject(dc, oldFont);
+  GlideBoxLayout g;
+  g.textHeight = x.cy > 0 ? x.cy : 12;
+  const LONG th = g.textHeight;
+  const bool high = app.screen.highResolution != 0;
+  g.width = high ? 110 : 56;
+  g.right = anchor.right - (high ? 4 : 2);
+  g.left = g.right - g.width;
+  g.top = anchor.top + app.screen.layout.titleHeight + (high ? 60 : 30);
+  g.lineY = g.top + 2 * th + 2;
+  const LONG chevronRoom = static_cast<LONG>(6 * 6 * std::max(1.0, MapSymbolScale(kFinalGlideSymbol) / 1.5)) + 6;
+  app.screen.glideMacCready = RECT{g.left, g.top, g.right, g.top + th};
+  app.screen.glideAltitude = RECT{g.left, g.top + th, g.right, g.top + 2 * th};
+  app.screen.glideClearance = RECT{g.right, g.top + th, g.right + g.width / 2, g.top + 2 * th};
+  app.screen.glideTime = RECT{g.left, g.lineY + chevronRoom, g.right, g.lineY + chevronRoom + th};
+  // The texts, the glide line and the chevrons under its middle.
+  g.area = RECT{g.left, g.top, g.right, app.screen.glideTime.bottom};
+  return g;
+}
+
 FinalGlideResult UpdateTaskTimeTexts(AppContext& app, HDC dc, bool fill, const RECT& anchor) {
   FinalGlideResult r = ComputeFinalGlide(app);
   StepAutomaticMacCready(app, r);
@@ -279,27 +304,18 @@ FinalGlideResult UpdateTaskTimeTexts(AppContext& app, HDC dc, bool fill, const R
   const bool notStarted = !ActiveTask().Empty() && AchievedList().Empty();
   if (app.terrainClearanceOn && !notStarted && !fill && FindProfileMinimum()) DrawClearanceMark(dc, app.map);
 
+  const GlideBoxLayout g = LayoutGlideBox(app, dc, anchor);
   HFONT* font = FontHandleSlot(5);
   HGDIOBJ oldFont = font && *font ? SelectObject(dc, *font) : nullptr;
-  SIZE x{};
-  GetTextExtentPoint32W(dc, u"X", 1, &x);
-  const LONG th = x.cy > 0 ? x.cy : 12;
-  const bool high = app.screen.highResolution != 0;
-  const LONG width = high ? 110 : 56;
-  const LONG right = anchor.right - (high ? 4 : 2);
-  const LONG left = right - width;
-  const LONG top = anchor.top + app.screen.layout.titleHeight + (high ? 60 : 30);
+  const LONG left = g.left;
+  const LONG right = g.right;
+  const LONG top = g.top;
+  const LONG lineY = g.lineY;
   const double scale = MapSymbolScale(kFinalGlideSymbol);
-  const LONG lineY = top + 2 * th + 2;
-  const LONG chevronRoom = static_cast<LONG>(6 * 6 * std::max(1.0, scale / 1.5)) + 6;
   RECT& mc = app.screen.glideMacCready;
   RECT& alt = app.screen.glideAltitude;
   RECT& clearance = app.screen.glideClearance;
   RECT& time = app.screen.glideTime;
-  mc = RECT{left, top, right, top + th};
-  alt = RECT{left, top + th, right, top + 2 * th};
-  clearance = RECT{right, top + th, right + width / 2, top + 2 * th};
-  time = RECT{left, lineY + chevronRoom, right, lineY + chevronRoom + th};
 
   SetBkMode(dc, OPAQUE);
   SetBkColor(dc, 0xFFFFFF);

@@ -25,6 +25,18 @@ struct FinalGlideResult {
   std::u16string timeText;             // "%d:%02d\n", "%c%d:%02d\n", "--:--\n" or empty
 };
 
+// Where the box goes below the top of `anchor` (its text rectangles in the screen record too).
+struct GlideBoxLayout {
+  LONG textHeight = 12;                // of the box's font
+  LONG width = 0;
+  LONG left = 0;
+  LONG right = 0;
+  LONG top = 0;
+  LONG lineY = 0;                      // the glide line
+  RECT area{};                         // everything the box draws
+};
+GlideBoxLayout LayoutGlideBox(AppContext& app, HDC dc, const RECT& anchor);
+
 // Computes the box's values (no drawing, no MacCready step).
 FinalGlideResult ComputeFinalGlide(AppContext& app);
 

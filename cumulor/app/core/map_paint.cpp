@@ -31,6 +31,7 @@
 #include "cumulor/map/draw/map_overlays.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/draw/map_shapes.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/layers/task_draw.h"
 #include "cumulor/map/layers/trail_draw.h"
 #include "cumulor/map/menus/menu_bar.h"
@@ -205,6 +206,44 @@ bool DrawOverlays(AppContext& app, HDC dc, bool partial, bool mayRestart) {
   return !(mayRestart && app.redrawRestart);
 }
 
+// The frame's label places: before the map's points and airspaces are drawn, what the frame draws
+// over them afterwards is taken (the program icon and the letter beside it, the compass, the menu
+// tab, the scale bar, "Simulator", the task length, the aircraft and its wind text, the final-glide
+// box with its chevrons, the start gate button and the navigation boxes), so that no label runs
+// under it.
+LabelPlacer& StartLabelPlaces(AppContext& app, HDC dc, const GpsStatus& status) {
+  static LabelPlacer placer;
+  const ScreenLayoutRects& r = app.screen.layout;
+  const RECT screen{0, 0, ScreenWidth(app), ScreenHeight(app)};
+  LabelPlacerStart(placer, screen);
+  const LONG icon = app.screen.highResolution ? 64 : 32;
+  for (const RECT& taken : {RECT{1, 1, 1 + icon, 1 + icon}, r.markBox, r.orientationBox, r.scaleBar, app.menu.tabRect})
+    LabelPlacerTake(placer, taken);
+  if (app.simulator) LabelPlacerTake(placer, r.simulatorLabel);
+  if (ActiveTask().Size() >= 2) LabelPlacerTake(placer, TaskDrawing().lengthRect);
+  if (app.replay.hold == 0) {
+    // The aircraft, standing on its altitude line when the map shows one (as it is drawn).
+    POINT glider{};
+    MapWorldToScreen(app.map, glider, status.position);
+    if (app.map.altitudeStalk)
+      glider.y -= std::max<LONG>(0, (static_cast<std::int16_t>(status.altitude) - app.map.stalkBase) / 60);
+    const LONG half = app.screen.highResolution ? 32 : 16;
+    LabelPlacerTake(placer, RECT{glider.x - half, glider.y - half, glider.x + half, glider.y + half});
+    LabelPlacerTake(placer, app.screen.gliderRect);
+  }
+  if (app.finalGlideOn) {
+    RECT anchor = app.mapRect;
+    anchor.top += r.titleHeight;
+    LabelPlacerTake(placer, LayoutGlideBox(app, dc, anchor).area);
+  }
+  if (app.screen.startGateShown) LabelPlacerTake(placer, r.startGateBox);
+  if (!app.screen.overlaysSuppressed && !app.navBoxes.hidden && app.navBoxes.ready) {
+    for (std::int32_t n = 1; n <= kNavBoxLast; ++n)
+      if (app.navBoxes.on[n]) LabelPlacerTake(placer, app.navBoxes.box[n].rect);
+  }
+  return placer;
+}
+
 // One pass of the frame. False when the pass is to run again (the wind profile view or a redraw
 // request asked for it); `again` tells the caller to wait before the next pass.
 bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT* targetRect, bool mayRestart,
@@ -239,8 +278,11 @@ bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT
     drawMap = false;
   }
   if (drawMap) {
+    // Labels of points and airspaces keep clear of each other and of what is drawn over them.
+    app.map.labelPlacer = &StartLabelPlaces(app, dc, status);
     DrawPointLabelsLocked(app);
     if (scale <= 500) DrawFileAirspaces(app, scale < 100);
+    app.map.labelPlacer = nullptr;
     MapDrawScaleBar(app.map, dc, scale, app.screen.layout.scaleBar, app.distanceUnit);
     if (!partial) {
       if (!DrawGridAndTrail(app, dc, orientation, mayRestart)) return false;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <mutex>
+#include <vector>
 
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
@@ -108,6 +109,7 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
 
   std::array<std::pair<std::int32_t, AirspaceShape*>, kMaxTransparentAirspaces> transparent{};
   std::int32_t collected = 0;
+  std::vector<AirspaceShape*> labelled;
   for (std::int32_t g = 1; g < module.groupCount && g < kAirspaceGroupCount; ++g) {
     AirspaceClassGroup& group = module.group[g];
     if (!group.enabled || group.shapes.empty()) continue;
@@ -126,7 +128,8 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
         continue;
       }
       if (scale > shape.zoomLimit) continue;
-      MapDrawLabelledPolygon(app.map, dc, g, shape, labels, xorMode, highlighting && &shape == alarm);
+      MapDrawLabelledPolygon(app.map, dc, g, shape, false, xorMode, highlighting && &shape == alarm);
+      labelled.push_back(&shape);
     }
     if (g == kGroupSector) SelectObject(dc, blackPen);
   }
@@ -138,10 +141,14 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
     for (std::int32_t i = 0; i < collected; ++i) {
       AirspaceShape& shape = *transparent[i].second;
       if (scale > shape.zoomLimit) continue;
-      MapDrawLabelledPolygon(app.map, dc, 0, shape, labels, true, &shape == alarm);
+      MapDrawLabelledPolygon(app.map, dc, 0, shape, false, true, &shape == alarm);
+      labelled.push_back(&shape);
     }
     SetROP2(dc, rop);
   }
+  // The labels over every area, so that no area drawn later covers one.
+  if (labels)
+    for (AirspaceShape* shape : labelled) MapDrawAirspaceLabels(app.map, dc, *shape);
   SelectObject(dc, MapPens().stockGrey);
   if (xorMode) SetROP2(dc, oldRop);
   SetTextColor(dc, 0);

@@ -8,6 +8,7 @@
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
 #include "platform/dialogs/commdlg.h"
+#include "platform/dialogs/message_box.h"
 #include "platform/window/window.h"
 
 namespace cumulor {
@@ -51,13 +52,18 @@ void OlcOptimizeCommand(AppContext& app, WPARAM command, LPARAM) {
     RefreshMapWindow(app);
     return;
   }
-  IgcFileOpen(app, path);  // a file that cannot be opened leaves the loaded flight empty
+  const HRESULT opened = IgcFileOpen(app, path);  // a file that cannot be opened leaves the flight empty
   if (app.mainWindow) SetWindowTextW(app.mainWindow, path);
   ShowStatusText(app, u"Please Wait...");
   TrailClear();
   FreeIgcFixes(app);
   LoadIgcFixes(app);
-  if (command == kFlightPlayback) {
+  if (const std::u16string why = NoFixReason(app, path, opened); !why.empty()) {
+    // Nothing to replay or show: the pilot is told why instead of a replay that ends at once.
+    IgcFileClose(app);
+    if (app.mainWindow) SetWindowTextW(app.mainWindow, u"Cumulor");
+    MessageBoxW(app.mainWindow, why.c_str(), u"Cumulor", MB_OK | MB_ICONEXCLAMATION);
+  } else if (command == kFlightPlayback) {
     app.replay.fixTimesSetClock = 1;
     // A replay window of an earlier replay goes; the new one belongs to this replay.
     if (HWND old = app.replayWindow.exchange(nullptr)) DestroyWindow(old);

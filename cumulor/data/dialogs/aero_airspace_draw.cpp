@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cumulor/data/airspace/airspace_texts.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/view/map_view.h"
 
 namespace cumulor {
@@ -71,6 +72,17 @@ void DrawAeroAirspace(const AeroAirspace& a, HDC dc, const MapView& view, std::v
   std::u16string wide;
   for (char ch : text) wide.push_back(static_cast<char16_t>(static_cast<unsigned char>(ch)));
   RECT box = label;
+  if (view.labelPlacer) {
+    // With the frame's label places: where the text meets no other label or symbol, else no label.
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(wide.c_str()), static_cast<int>(wide.size()), &extent);
+    if (!LabelPlaceAround(*view.labelPlacer, centre, extent, box)) {
+      label = RECT{0, 0, 0, 0};
+      SetTextColor(dc, oldColour);
+      return;
+    }
+    label = box;
+  }
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   DrawTextW(dc, reinterpret_cast<LPCWSTR>(wide.c_str()), static_cast<int>(wide.size()), &box,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);

@@ -5,6 +5,7 @@
 
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/points/runway_in_use.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/nav/geo/geodesy.h"
 
 namespace cumulor {
@@ -106,6 +107,34 @@ void DrawRunwayPolygon(const RunwayRecord& runway, HDC dc, const MapView& view, 
   SelectObject(dc, oldPen);
 }
 
+RECT AirportSymbolRect(POINT at) { return RECT{at.x - 12, at.y - 11, at.x + 11, at.y + 12}; }
+
+namespace {
+
+// With the frame's label places: the name's place beside the airport (the boxed label's frame 4
+// pixels wider on each side), into `label`; false when there is no free place. Without them the
+// caller places the name itself (true).
+bool PlaceLabel(const MapView& view, HDC dc, HFONT font, const WCHAR* name, POINT at, bool boxed, RECT& label) {
+  if (!view.labelPlacer) return true;
+  HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+  std::int32_t length = 0;
+  while (name[length]) ++length;
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, name, length, &extent);
+  if (old) SelectObject(dc, old);
+  const LONG frame = boxed ? 4 : 0;
+  const RECT own = AirportSymbolRect(at);
+  RECT placed{};
+  if (!LabelPlaceBeside(*view.labelPlacer, at, SIZE{extent.cx + 2 * frame, extent.cy + 2}, 2, placed, &own)) {
+    label = RECT{at.x - 13, at.y - 13, at.x + 13, at.y + 13};
+    return false;
+  }
+  label = RECT{placed.left + frame, placed.top + 1, placed.right - frame, placed.bottom - 1};
+  return true;
+}
+
+}  // namespace
+
 void DrawAirportSymbol(AirportRecord& airport, HDC dc, const MapView& view, std::int32_t zoomScale,
                        const WCHAR* name, RECT& label, std::int32_t rotation, std::int32_t discMode, bool runwaysOnly,
                        const AirportSymbolStyle& style) {
@@ -166,9 +195,12 @@ void DrawAirportSymbol(AirportRecord& airport, HDC dc, const MapView& view, std:
   if (!runwaysOnly) {
     if (!name || !*name) {
       label = RECT{x - 13, y - 13, x + 13, y + 13};
+    } else if (!PlaceLabel(view, dc, discMode == 2 ? style.boxFont : style.labelFont, name, p, discMode == 2,
+                           label)) {
+      // No free place for the name: the symbol alone (its square for the pen).
     } else if (discMode != 2) {
       if (style.labelFont) oldFont = SelectObject(dc, style.labelFont);
-      label = RECT{x + 2, y + 2, x + 80, y + 14};
+      if (!view.labelPlacer) label = RECT{x + 2, y + 2, x + 80, y + 14};
       RECT box = label;
       DrawTextW(dc, name, -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
     } else {
@@ -179,7 +211,7 @@ void DrawAirportSymbol(AirportRecord& airport, HDC dc, const MapView& view, std:
       std::int32_t length = 0;
       while (name[length]) ++length;
       GetTextExtentPoint32W(dc, name, length, &extent);
-      label = RECT{x + 6, y + 1, x + 6 + extent.cx, y + 1 + extent.cy};
+      if (!view.labelPlacer) label = RECT{x + 6, y + 1, x + 6 + extent.cx, y + 1 + extent.cy};
       Owned green(style.highlight ? CreateSolidBrush(RGB(0, 255, 0)) : nullptr);
       if (!disc) {
         SelectObject(dc, style.highlight ? green.object : GetStockObject(WHITE_BRUSH));

@@ -26,7 +26,12 @@ struct AirportSymbolStyle {
 // with the map when the airport has one, else icon 5.
 std::int32_t AirportIconFor(std::uint32_t flags, std::int32_t rotation);
 
-// Draws the airport; label receives the rectangle of its name label.
+// The square the airport's icon and disc take around its screen point, which labels keep clear of.
+RECT AirportSymbolRect(POINT at);
+
+// Draws the airport; label receives the rectangle of its name label. With the frame's label
+// places the name goes beside the airport where it meets no other label or symbol, and is left
+// out when there is no such place.
 void DrawAirportSymbol(AirportRecord& airport, HDC dc, const MapView& view, std::int32_t zoomScale,
                        const WCHAR* name, RECT& label, std::int32_t rotation, std::int32_t discMode, bool runwaysOnly,
                        const AirportSymbolStyle& style);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cumulor/data/airspace/airspace_shape.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/draw/map_draw_util.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/view/map_fonts.h"
@@ -22,11 +23,14 @@ int NameLength(const AirspaceShape& shape) {
   return n;
 }
 
-RECT LabelAt(HDC dc, const AirspaceShape& shape, int length, POINT at, COLORREF colour) {
+// The name centred on the point; with the frame's label places, where it meets no other label or
+// symbol (an empty rectangle, nothing drawn, when there is no such place).
+RECT LabelAt(HDC dc, const MapView& view, const AirspaceShape& shape, int length, POINT at, COLORREF colour) {
   SIZE extent{};
   GetTextExtentPoint32W(dc, shape.name, length, &extent);
   RECT box{at.x - extent.cx / 2, at.y - extent.cy / 2, at.x - extent.cx / 2 + extent.cx,
            at.y - extent.cy / 2 + extent.cy};
+  if (view.labelPlacer && !LabelPlaceAround(*view.labelPlacer, at, extent, box)) return RECT{};
   const COLORREF old = SetTextColor(dc, colour);
   DrawTextW(dc, shape.name, length, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP);
   SetTextColor(dc, old);
@@ -67,7 +71,6 @@ void DrawShape(Selection& sel, HDC dc, const POINT* points, std::int32_t n, int 
 
 void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShape& shape, bool labels, bool outline,
                             bool thick) {
-  static HFONT labelFont = MapFont(2);
   const std::int32_t available = std::min(shape.pointCount, shape.points.Size());
   if (available < 1) return;
   const std::int32_t n = std::min(available, kMapPointBufferSize);
@@ -81,7 +84,14 @@ void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShap
   if (MapPointsReach(view.screen, view.points, static_cast<std::size_t>(n), kOutlineMargin))
     DrawShape(sel, dc, view.points, n, classNumber, off, outline, thick);
 
-  if (!labels) return;
+  if (labels) MapDrawAirspaceLabels(view, dc, shape);
+}
+
+void MapDrawAirspaceLabels(MapView& view, HDC dc, AirspaceShape& shape) {
+  if (std::min(shape.pointCount, shape.points.Size()) < 1) return;
+  const HFONT labelFont = MapFont(2);  // the role's font of now: the pilot may have changed it
+  const bool off = SwitchedOffUntil(shape) == kAirspaceOffForTheDay;
+  Selection sel(dc);
   sel.Font(labelFont);
   const int length = NameLength(shape);
   const COLORREF colour = off ? 0x808080 : 0x000000;
@@ -90,12 +100,12 @@ void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShap
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   if (shape.labelPoints.Size() > 0) {
     for (std::int32_t i = 0; i < shape.labelPoints.Size(); ++i)
-      shape.labelRects[i] = LabelAt(dc, shape, length, Project(view, shape.labelPoints[i]), colour);
+      shape.labelRects[i] = LabelAt(dc, view, shape, length, Project(view, shape.labelPoints[i]), colour);
     shape.labelCount = shape.labelPoints.Size();
   } else {
     const GeoPoint middle{static_cast<std::int32_t>((static_cast<std::int64_t>(shape.bounds.west) + shape.bounds.east) / 2),
                           static_cast<std::int32_t>((static_cast<std::int64_t>(shape.bounds.north) + shape.bounds.south) / 2)};
-    shape.labelRects[0] = LabelAt(dc, shape, length, Project(view, middle), colour);
+    shape.labelRects[0] = LabelAt(dc, view, shape, length, Project(view, middle), colour);
     shape.labelCount = 1;
   }
   SetBkMode(dc, oldMode);

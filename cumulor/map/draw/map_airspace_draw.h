@@ -20,5 +20,9 @@ inline constexpr int kAirspaceOutlineOnlyClass = 14;
 // are stored in the shape. A shape without points draws nothing.
 void MapDrawLabelledPolygon(MapView& view, HDC dc, int classNumber, AirspaceShape& shape, bool labels, bool outline,
                             bool thick);
+// The labels alone (the label rectangles and count stored in the shape), drawn where the frame's
+// label places allow when the view has them: the frame draws every area first and then the
+// labels, so that no area is filled over another's label.
+void MapDrawAirspaceLabels(MapView& view, HDC dc, AirspaceShape& shape);
 
 }  // namespace cumulor

@@ -1,8 +1,10 @@
 #include "cumulor/map/draw/map_marks.h"
 
+#include <algorithm>
 #include <string>
 
 #include "cumulor/data/task/task_point.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/draw/map_draw_util.h"
 #include "cumulor/map/draw/map_palette.h"
 #include "cumulor/map/draw/map_shapes.h"
@@ -88,6 +90,11 @@ void MapDrawPointLabel(MapView& view, HDC dc, const TaskPoint& point, const char
   }
 }
 
+RECT MapPointSymbolRect(const MapView& view, POINT c) {
+  const LONG half = std::max<LONG>(view.largeScreen ? 8 : 4, view.largeMarker) + 1;
+  return RECT{c.x - half, c.y - half, c.x + half + 1, c.y + half + 1};
+}
+
 void MapDrawPointSymbol(MapView& view, HDC dc, const GeoPoint& position, std::uint32_t flags, std::int32_t scale,
                         const WCHAR* label, RECT* out, int mode) {
   const MapPalette& p = MapPens();
@@ -134,13 +141,22 @@ void MapDrawPointSymbol(MapView& view, HDC dc, const GeoPoint& position, std::ui
   const LONG half = view.largeMarker + 4;
   RECT box{c.x - half, c.y - half, c.x + half, c.y + half};
   if (view.detail && label && *label) {
-    if (mode != 2) {
-      box = RECT{c.x + 2, c.y + 2, c.x + 80, c.y + 14};
+    const int length = static_cast<int>(std::char_traits<char16_t>::length(label));
+    SIZE extent{};
+    if (view.labelPlacer || mode == 2) GetTextExtentPoint32W(dc, label, length, &extent);
+    // With the frame's label places: the boxed label's frame is 4 pixels wider on each side.
+    const LONG frame = mode == 2 ? 4 : 0;
+    RECT placed{};
+    const RECT own = MapPointSymbolRect(view, c);
+    if (view.labelPlacer &&
+        !LabelPlaceBeside(*view.labelPlacer, c, SIZE{extent.cx + 2 * frame, extent.cy + 1}, 2, placed, &own)) {
+      // No free place: the symbol alone.
+    } else if (mode != 2) {
+      box = view.labelPlacer ? placed : RECT{c.x + 2, c.y + 2, c.x + 80, c.y + 14};
       DrawTextW(dc, label, -1, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
     } else {
-      SIZE extent{};
-      GetTextExtentPoint32W(dc, label, static_cast<int>(std::char_traits<char16_t>::length(label)), &extent);
-      box = RECT{c.x + 6, c.y + 1, c.x + 6 + extent.cx, c.y + 1 + extent.cy};
+      box = view.labelPlacer ? RECT{placed.left + frame, placed.top, placed.right - frame, placed.bottom - 1}
+                             : RECT{c.x + 6, c.y + 1, c.x + 6 + extent.cx, c.y + 1 + extent.cy};
       if (!disc) {
         Selection boxSel(dc);
         boxSel.Brush(view.colourScreen ? p.solid[kBrushGreen] : p.stockWhite);

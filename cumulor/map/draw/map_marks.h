@@ -31,9 +31,14 @@ using MapLabelSink = void (*)(void* context, const TaskPoint& point, const RECT&
 void MapDrawPointLabel(MapView& view, HDC dc, const TaskPoint& point, const char* name, bool highlight,
                        MapLabelSink sink, void* context);
 
+// The square a point symbol at screen point `c` takes (mark and disc), which labels keep clear of.
+RECT MapPointSymbolRect(const MapView& view, POINT c);
+
 // The symbol of a user waypoint: flag word bit 0 a circle (with the range ring where allowed), bits 1
 // and 3 a vertical stroke; mode 2 (within reach) a green disc and a boxed label. The rectangle the
-// label (or the symbol) takes is returned in `out`.
+// label (or the symbol) takes is returned in `out`. With the frame's label places the label goes
+// beside the symbol where it meets no other label or symbol, and is left out when there is no such
+// place.
 void MapDrawPointSymbol(MapView& view, HDC dc, const GeoPoint& position, std::uint32_t flags, std::int32_t scale,
                         const WCHAR* label, RECT* out, int mode);
 

@@ -3,10 +3,12 @@
 #include <cmath>
 
 #include "cumulor/data/dialogs/aero_airspace_draw.h"
+#include "cumulor/data/dialogs/airport_symbol.h"
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/map/draw/map_marks.h"
 #include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/view/map_fonts.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "cumulor/nav/thermal/thermal_db.h"
@@ -96,6 +98,36 @@ void DrawUserWaypoints(LabelList& list, MapView& view, HDC dc, std::int32_t s, b
   }
 }
 
+// With the frame's label places: the squares of the airport and waypoint symbols about to be
+// drawn are taken first, so that no label (of an airspace or another point) runs under them.
+void TakeSymbolPlaces(const MapView& view, std::int32_t s, bool allLabels, const PointLabelSources& src) {
+  if (!view.labelPlacer || s >= 500 || !src.visible) return;
+  LabelPlacer& placer = *view.labelPlacer;
+  if (allLabels || src.showAirports) {
+    const AeroTables& t = AeroData();
+    for (std::uint32_t item : src.visible->items[kTileAirports]) {
+      const auto index = static_cast<std::int32_t>(item);
+      if (index < 1 || index >= t.airports.Size()) continue;
+      POINT at{};
+      MapWorldToScreen(view, at, t.airports[index].position);
+      LabelPlacerTake(placer, AirportSymbolRect(at));
+    }
+  }
+  if (src.showUserWaypoints) {
+    const UserWaypointTable& w = UserWaypoints();
+    for (std::uint32_t item : src.visible->items[kTileUserWaypoints]) {
+      const auto index = static_cast<std::int32_t>(item);
+      if (index < 1) continue;
+      if (index >= w.records.Size()) break;
+      const WaypointRecord& record = w.records[index];
+      if (record.zoomLimit != 0 && record.zoomLimit < s) continue;
+      POINT at{};
+      MapWorldToScreen(view, at, record.position);
+      LabelPlacerTake(placer, MapPointSymbolRect(view, at));
+    }
+  }
+}
+
 void DrawThermals(MapView& view, HDC dc, const PointLabelSources& src) {
   const DynArray<ThermalRecord>& records = ThermalRecords();
   HGDIOBJ oldBrush = SelectObject(dc, MapPens().hollow);
@@ -119,7 +151,15 @@ void DrawPointLabels(LabelList& list, MapView& view, HDC dc, std::int32_t s, boo
     for (const kv3::MapObject* o : src.visible->mapObjects)
       if (o->threshold >= s) src.drawMapObject(dc, *o);
   list.entries.SetSize(0);
-  if (src.drawTask) src.drawTask(dc);
+  TakeSymbolPlaces(view, s, allLabels, src);
+  if (src.drawTask) {
+    // The task's point labels in the waypoint labels' font: a task point is labelled once, by the
+    // task, and reads as every other point label.
+    HFONT labels = MapFont(kFontLabels);
+    HGDIOBJ oldFont = labels ? SelectObject(dc, labels) : nullptr;
+    src.drawTask(dc);
+    if (oldFont) SelectObject(dc, oldFont);
+  }
   DrawAirspaces(list, view, dc, s, src);
   const MapPalette& p = MapPens();
   HGDIOBJ oldPen = SelectObject(dc, p.black[1]);

@@ -1,8 +1,9 @@
 // Layout of the boxes. With dragging allowed every box stays where it was put (a box reaching past
-// the area's right edge is moved back inside); without it the boxes flow into rows from the
-// bottom-left corner, 3 pixels between rows. A box whose rect changed lays its chain out again:
-// the boxes docked below it (aligned to the left edge, or to the right edge in the area's right
-// half) and the rows docked right of each of them, one pixel apart.
+// the area's right edge is moved back inside) and every chain is laid out again from its first
+// box; without it the boxes flow into rows from the bottom-left corner, 3 pixels between rows. A
+// box whose rect changed lays its chain out again: the boxes docked below it (aligned to the left
+// edge, or to the right edge in the area's right half) and the rows docked right of each of them,
+// one pixel apart; a row that would pass the area's right edge goes on in a line above.
 #include "cumulor/map/navbox/nav_box_layout.h"
 
 #include <algorithm>
@@ -104,6 +105,10 @@ void NavBoxLayoutChain(NavBoxSet& set, std::int32_t anchor) {
     x = d;
   }
   for (std::int32_t i = 0; i < count; ++i) {
+    // The row goes on above (from its first box's left edge, 3 pixels between the lines) where a
+    // box would pass the area's right edge: a value that grew wider keeps every box on the screen.
+    const LONG lineLeft = set.box[column[i]].rect.left;
+    LONG lineTop = set.box[column[i]].rect.top;
     for (std::int32_t x = column[i], steps = 0; steps < kNavBoxLast; ++steps) {
       const std::int32_t r = NavRight(set.box[x]);
       if (r == 0) break;
@@ -113,7 +118,15 @@ void NavBoxLayoutChain(NavBoxSet& set, std::int32_t anchor) {
       }
       if (!Valid(r) || seen[r]) break;
       seen[r] = true;
-      PlaceRightOf(set, x, r);
+      NavBox& b = set.box[r];
+      const LONG right = set.box[x].rect.right + 1 + b.extent.right;
+      if (right > set.area.right && lineLeft + b.extent.right <= set.area.right) {
+        NavBoxPlace(b, lineLeft, lineTop - 3, true);
+        lineTop = b.rect.top;
+      } else {
+        PlaceRightOf(set, x, r);
+        lineTop = std::min(lineTop, b.rect.top);
+      }
       x = r;
     }
   }
@@ -163,6 +176,12 @@ void NavBoxLayout(NavBoxSet& set, bool dockAsYouGo) {
       cursorX = previous ? (dockAsYouGo ? b.rect.right + 1 : cursorX + b.width + 1) : cursorX;
     }
     if (!SameRect(before, b.rect)) NavBoxLayoutChain(set, n);
+  }
+  // Docked boxes follow their chain as measured now (a box whose width changed moves the boxes
+  // docked to it), whether or not the chain's first box moved.
+  if (set.allowDrag) {
+    for (std::int32_t n = 1; n <= kNavBoxLast; ++n)
+      if (set.on[n] && !NavLeft(set.box[n]) && !NavUpper(set.box[n])) NavBoxLayoutChain(set, n);
   }
   set.changed = 1;
 }

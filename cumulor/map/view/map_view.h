@@ -18,6 +18,8 @@
 
 namespace cumulor {
 
+struct LabelPlacer;
+
 inline constexpr std::int32_t kMapWorldLon = 6480000;  // 180 degrees
 inline constexpr std::int32_t kMapWorldLat = 3240000;  // 90 degrees
 inline constexpr std::int32_t kMapPointBufferSize = 2100;
@@ -124,6 +126,10 @@ struct MapView {
 
   MapPopup popup;
   RECT popupBox = {};                  // the popup's box as last drawn, for the pen's hit test
+
+  // The frame's label places (set by the frame for its drawing): labels drawn with it go where
+  // they meet no other text or symbol and stay on the screen. Null: labels at their own places.
+  LabelPlacer* labelPlacer = nullptr;
 
   std::int32_t yFactor = 0;            // pixels per 10000 units north-south
   std::int32_t xFactor = 0;            // pixels per 10000 units east-west

@@ -154,6 +154,8 @@ HRESULT IgcFileOpen(AppContext& app, const WCHAR* path) {
   flight.year = flight.month = flight.day = 0;
   flight.hasPrevious = 0;
   flight.previous = GpsFix{};
+  flight.linesRead = 0;
+  flight.bRecords = 0;
   HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
@@ -182,6 +184,7 @@ HRESULT ReadIgcFix(AppContext& app, GpsFix& fix, IgcLineSource* lineSource) {
       EndOfLines(app);
       return E_FAIL;
     }
+    ++flight.linesRead;
     if (StartsWith(line, "AQCM")) {
       flight.ownFile = 1;
     } else if (line[0] == u'H') {
@@ -189,6 +192,7 @@ HRESULT ReadIgcFix(AppContext& app, GpsFix& fix, IgcLineSource* lineSource) {
     } else if (line[0] == u'I') {
       ReadExtensions(flight, line);
     } else if (line[0] == u'B') {
+      ++flight.bRecords;
       // Only records long enough to hold the validity at index 24, and valid ('A') ones.
       std::int32_t length = 0;
       while (length < 25 && line[length] != 0) ++length;
@@ -232,6 +236,16 @@ HRESULT LoadIgcFixes(AppContext& app) {
   flight.count = read > 0 ? read + 1 : 0;
   if (read >= 3) flight.startPosition = flight.fixes[2].position;
   return S_OK;
+}
+
+std::u16string NoFixReason(const AppContext& app, const WCHAR* path, HRESULT opened) {
+  const LoadedFlight& flight = app.loadedFlight;
+  if (flight.count > 0) return {};
+  if (opened != S_OK) return ce::text::Format(u"No fix read from %s: the file could not be opened.", path);
+  if (flight.linesRead == 0) return ce::text::Format(u"No fix read from %s: the file is empty.", path);
+  if (flight.bRecords == 0)
+    return ce::text::Format(u"No fix read from %s: it holds no B record (fix).", path);
+  return ce::text::Format(u"No fix read from %s: none of its %d B records is a valid fix.", path, flight.bRecords);
 }
 
 void FreeIgcFixes(AppContext& app) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "cumulor/app/base/text_file.h"
 #include "cumulor/nav/gps/gps_fix.h"
@@ -42,6 +43,9 @@ HRESULT ReadIgcFix(AppContext& app, GpsFix& fix, IgcLineSource* lineSource);
 // position is the replay's start position. 0, or E_FAIL when not even the first block could be
 // allocated; a failed growth keeps the fixes read.
 HRESULT LoadIgcFixes(AppContext& app);
+// Why the loaded flight holds no fix (read with LoadIgcFixes from the file at `path`, opened with
+// `opened`): the text for the pilot, empty when it holds fixes.
+std::u16string NoFixReason(const AppContext& app, const WCHAR* path, HRESULT opened);
 // Frees the loaded fixes; count and capacity 0.
 void FreeIgcFixes(AppContext& app);
 

@@ -38,6 +38,8 @@ struct LoadedFlight {
   std::uint8_t hasPrevious = 0;
   GpsFix previous;                            // the previous fix read, for derived values
   GeoPoint startPosition;                     // the third fix's position, the replay's start
+  std::int32_t linesRead = 0;                 // of the open file, to tell why no fix was read
+  std::int32_t bRecords = 0;
 
   LoadedFlight() = default;
   LoadedFlight(const LoadedFlight&) = delete;

@@ -1,6 +1,7 @@
 // The map screen in the test process: a frame painted on a prepared state (saved as PNG), WM_PAINT
 // while a dialog runs, the see-through airspace limit, the task overlay's sector symbols, the
-// default map centre and the final-glide box (deadline text, automatic MacCready).
+// default map centre, the final-glide box (deadline text, automatic MacCready), and at both screen
+// sizes the labels' places and the navigation boxes with wide values.
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -8,6 +9,8 @@
 #include "cumulor/app/core/final_glide_box.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/map_paint.h"
+#include "cumulor/app/core/map_layers_link.h"
+#include "cumulor/app/core/navbox_link.h"
 #include "cumulor/app/core/overlays.h"
 #include "cumulor/app/core/settings_document.h"
 #include "cumulor/app/core/vector_map_link.h"
@@ -18,7 +21,11 @@
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
+#include "cumulor/app/ui/fonts.h"
+#include "cumulor/app/ui/screen_layout.h"
+#include "cumulor/map/draw/map_marks.h"
 #include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/navbox/nav_box_set.h"
 #include "cumulor/nav/polar/flight_state.h"
 #include "cumulor/nav/polar/polar.h"
 #include "cumulor/map/symbols/map_symbols.h"
@@ -27,6 +34,7 @@
 #include "platform/time/time.h"
 #include "platform/window/window.h"
 #include "tests/cumulor/app_core/app_fixture.h"
+#include "tests/testdata.h"
 
 using namespace cumulor;
 
@@ -76,8 +84,34 @@ std::string Square(int latMinutes, int lonMinutes, int size) {
          dp(latMinutes, lonMinutes + size);
 }
 
+// An airspace block: a square of `halfLon` x `halfLat` units round `centre`.
+std::string SquareAround(const char* name, const GeoPoint& centre, std::int32_t halfLon, std::int32_t halfLat) {
+  auto dp = [](std::int32_t lat, std::int32_t lon) {
+    const std::int32_t latSeconds = lat / 10;
+    const std::int32_t lonSeconds = lon / 10;
+    char line[64];
+    std::snprintf(line, sizeof line, "DP %02d:%02d:%02d N %03d:%02d:%02d E\n", latSeconds / 3600, latSeconds / 60 % 60,
+                  latSeconds % 60, lonSeconds / 3600, lonSeconds / 60 % 60, lonSeconds % 60);
+    return std::string(line);
+  };
+  const GeoPoint& c = centre;
+  return std::string("AC D\nAN ") + name + "\nAL SFC\nAH FL95\n" + dp(c.lat - halfLat, c.lon - halfLon) +
+         dp(c.lat + halfLat, c.lon - halfLon) + dp(c.lat + halfLat, c.lon + halfLon) + dp(c.lat - halfLat, c.lon + halfLon);
+}
+
+bool Meet(const RECT& a, const RECT& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+std::string Text(const RECT& r) {
+  return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + ")";
+}
+
 class MapPaint : public cumulor_test::AppTest {
- protected:
+ public:
   void SetUp() override {
     AppTest::SetUp();
     ClearUserWaypoints();
@@ -92,6 +126,13 @@ class MapPaint : public cumulor_test::AppTest {
     OnMainWindowSize(*app);
   }
   void TearDown() override {
+    if (screenSet_) {
+      NavBoxSetGlobal() = nullptr;
+      FontTableFree();
+      ce::display::SetScreenSize(ce::display::kPortrait);
+      GetDesktopRect();
+      PointTableOf(kPointUserWaypoint).displayFlag = keptWaypointFlag_;
+    }
     DestroyWindow(window_);
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -103,15 +144,16 @@ class MapPaint : public cumulor_test::AppTest {
     Rules() = TaskRules{};
     AppTest::TearDown();
   }
-  // The map over (11 E, 47 N) at zoom step `zoom`, with a valid fix there at 1500 m.
-  void Prepare(std::int32_t zoom = 4) {
+  // The map over `centre` (11 E, 47 N unless given) at zoom step `zoom`, with a valid fix there at
+  // 1500 m.
+  void Prepare(std::int32_t zoom = 4, const GeoPoint& centre = kCentre) {
     app->firstFixAwaited = 0;
     app->zoomIndex = zoom;
-    app->mapCentre = kCentre;
+    app->mapCentre = centre;
     {
       std::lock_guard lock(app->gps.dataLock);
       app->gps.publishedStatus.positionValid = 1;
-      app->gps.publishedStatus.position = kCentre;
+      app->gps.publishedStatus.position = centre;
       app->gps.publishedStatus.track = 45;
       app->gps.publishedStatus.groundSpeedKn = 50;
       app->gps.publishedStatus.altitude = 1500;
@@ -121,9 +163,9 @@ class MapPaint : public cumulor_test::AppTest {
     ComputePolar(app->flight);
     MapSymbolsInit(false);
     MapSymbolsAttachView(&app->map);
-    MapSetRegion(app->map, GeoRect{10 * kDeg, 48 * kDeg, 12 * kDeg, 46 * kDeg}, kCentre);
+    MapSetRegion(app->map, GeoRect{centre.lon - kDeg, centre.lat + kDeg, centre.lon + kDeg, centre.lat - kDeg}, centre);
     MapSetScale(app->map, kZoomTable[zoom]);
-    MapSetView(app->map, kCentre.lon, kCentre.lat, 0);
+    MapSetView(app->map, centre.lon, centre.lat, 0);
     BuildPointIndexes(0);
     UpdateOwnPosition(*app, app->map.view, true);
   }
@@ -145,7 +187,30 @@ class MapPaint : public cumulor_test::AppTest {
     return n;
   }
 
+  // The screen of that size, with the program's fonts for it and the window filling it.
+  void UseScreen(ce::display::ScreenSize size) {
+    ASSERT_TRUE(ce::display::SetScreenSize(size));
+    screenSet_ = true;
+    keptWaypointFlag_ = PointTableOf(kPointUserWaypoint).displayFlag;
+    GetDesktopRect();  // the large-screen flag the fonts follow
+    FontTableInit();
+    SetWindowPos(window_, nullptr, 0, 0, size.width, size.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    OnMainWindowSize(*app);
+    ASSERT_EQ(app->mapRect.right, size.width);
+  }
+  // The place on the map shown at this screen point.
+  GeoPoint WorldAt(LONG x, LONG y) {
+    GeoPoint g{};
+    MapScreenToWorld(app->map, g, POINT{x, y});
+    return g;
+  }
+  void SaveScreen(const std::string& name) {
+    EXPECT_TRUE(ce::display::SaveScreenshot(std::filesystem::current_path() / name));
+  }
+
   HWND window_ = nullptr;
+  bool screenSet_ = false;
+  decltype(PointTable::displayFlag) keptWaypointFlag_{};
 };
 
 TEST_F(MapPaint, AFrameOfAPreparedFlightShowsMapAirspaceTaskGliderAndTheGlideBox) {
@@ -380,6 +445,171 @@ TEST_F(MapPaint, AutomaticMacCreadyStepsByOneAndStopsAtZero) {
       EXPECT_TRUE(ce::sound::RecordedEffects().empty());
     }
   }
+}
+
+// Two airspaces labelled at the same place, one labelled at the screen's left edge, one under the
+// aircraft, one under the final-glide box, and a waypoint whose label runs into them: every label
+// is drawn where it meets no other label, no point symbol and nothing the frame draws over the map
+// (the program icon, the menu tab, the aircraft, the final-glide box with its chevrons), and lies
+// wholly on the screen. Left as cumulor_labels_<size>.png.
+void LabelsKeepClear(MapPaint& t, AppContext& app, ce::display::ScreenSize size) {
+  const LONG w = size.width, h = size.height;
+  t.Prepare();
+  const GeoPoint origin = t.WorldAt(0, 0);
+  const GeoPoint step = t.WorldAt(10, 10);
+  const std::int32_t lonPerPixel = (step.lon - origin.lon) / 10;
+  const std::int32_t latPerPixel = (origin.lat - step.lat) / 10;
+  auto square = [&](const char* name, const GeoPoint& at, LONG half) {
+    return SquareAround(name, at, half * lonPerPixel, half * latPerPixel);
+  };
+  const LONG k = w / 240;
+  t.LoadAirspace(square("DEMO TMA", t.WorldAt(w / 2, h / 4), 40 * k) + square("DEMO CTA", t.WorldAt(w / 2, h / 4), 20 * k) +
+                 square("ED-D DEMO 2", t.WorldAt(3, h / 2 - 30 * k), 15 * k) + square("CTR GLIDER", kCentre, 25 * k) +
+                 square("GLIDE BOX", t.WorldAt(w - 30 * k, 75 * k), 10 * k));
+  const std::int32_t gustorf = Waypoint("Gustorf", t.WorldAt(w / 2 - 25 * k, h / 4 - 6 * k));
+  const std::int32_t goal = Waypoint("Goal", GeoPoint{kCentre.lon + 60000, kCentre.lat + 60000}, 1200);
+  ActiveTask().Append(PointOf(goal));
+  app.navTarget = PointOf(goal);
+  app.finalGlideOn = 1;
+  app.labelsShown = 1;
+  KeptSettings().labelLength = 8;
+  PointTableOf(kPointUserWaypoint).displayFlag = 1;
+  t.Prepare();
+  PaintMapScreen(app);
+  t.SaveScreen("cumulor_labels_" + std::to_string(w) + "x" + std::to_string(h) + ".png");
+
+  std::vector<std::pair<std::string, RECT>> labels;
+  for (const AirspaceClassGroup& group : app.airspace.group)
+    for (const AirspaceShape& shape : group.shapes)
+      for (std::int32_t i = 0; i < shape.labelCount; ++i) {
+        std::string name;
+        for (const WCHAR* c = shape.name; *c; ++c) name.push_back(static_cast<char>(*c));
+        labels.emplace_back(name, shape.labelRects[i]);
+      }
+  RECT waypointSymbol{};
+  for (const LabelEntry& e : FrameLabels().entries) {
+    if (e.kind != kPointUserWaypoint || e.index != gustorf) continue;
+    labels.emplace_back("Gustorf", e.rect);
+    POINT at{};
+    MapWorldToScreen(app.map, at, UserWaypoints().records[gustorf].position);
+    waypointSymbol = MapPointSymbolRect(app.map, at);
+  }
+  ASSERT_EQ(labels.size(), 6u);
+  const LONG icon = w > 240 ? 64 : 32;
+  const LONG glider = w > 240 ? 32 : 16;
+  const POINT g = app.screen.gliderPoint;
+  const RECT glideBox{app.screen.glideMacCready.left, app.screen.glideMacCready.top, app.screen.glideMacCready.right,
+                      app.screen.glideTime.bottom};
+  ASSERT_FALSE(Empty(glideBox));
+  const std::pair<const char*, RECT> over[] = {{"icon", RECT{1, 1, 1 + icon, 1 + icon}},
+                                               {"menu tab", app.menu.tabRect},
+                                               {"aircraft", RECT{g.x - glider, g.y - glider, g.x + glider, g.y + glider}},
+                                               {"final-glide box", glideBox}};
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    const auto& [name, r] = labels[i];
+    SCOPED_TRACE(name + " " + Text(r));
+    ASSERT_FALSE(Empty(r));
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= w && r.bottom <= h);
+    for (const auto& [what, taken] : over) EXPECT_FALSE(Meet(r, taken)) << what << " " << Text(taken);
+    if (name != "Gustorf") {
+      EXPECT_FALSE(Meet(r, waypointSymbol)) << "the waypoint's symbol";
+    }
+    for (std::size_t j = i + 1; j < labels.size(); ++j)
+      EXPECT_FALSE(Meet(r, labels[j].second)) << labels[j].first << " " << Text(labels[j].second);
+  }
+}
+
+TEST_F(MapPaint, LabelsKeepClearOfEachOtherAndTheSymbolsAt240x320) {
+  UseScreen(ce::display::kPortrait);
+  LabelsKeepClear(*this, *app, ce::display::kPortrait);
+}
+
+TEST_F(MapPaint, LabelsKeepClearOfEachOtherAndTheSymbolsAt480x640) {
+  UseScreen(ce::display::kVga);
+  LabelsKeepClear(*this, *app, ce::display::kVga);
+}
+
+// A national airspace file (France, 2011) over Paris at both sizes: its airspace labels lie on
+// the screen and meet neither each other nor the icon, the menu tab and the aircraft. Left as
+// cumulor_labels_france_<size>.png.
+TEST_F(MapPaint, ANationalAirspaceFileKeepsItsLabelsApartAtBothSizes) {
+  const std::filesystem::path file = test_data::Folder("openair") / "france-2011-04-07.txt";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << "no test data at " << file;
+  std::filesystem::create_symlink(file, device_folder() / "root" / "france.txt");
+  const GeoPoint paris{2 * kDeg + 40 * 600, 48 * kDeg + 52 * 600};  // 2 40 E, 48 52 N
+  for (const ce::display::ScreenSize size : {ce::display::kPortrait, ce::display::kVga}) {
+    SCOPED_TRACE(size.width);
+    UseScreen(size);
+    Prepare(5, paris);
+    ASSERT_EQ(AirspaceLoadFiles(app->airspace, {u"\\france.txt"}), S_OK);
+    Prepare(5, paris);
+    PaintMapScreen(*app);
+    SaveScreen("cumulor_labels_france_" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".png");
+    std::vector<RECT> labels;
+    for (const AirspaceClassGroup& group : app->airspace.group)
+      for (const AirspaceShape& shape : group.shapes)
+        for (std::int32_t i = 0; i < shape.labelCount; ++i)
+          if (!Empty(shape.labelRects[i])) labels.push_back(shape.labelRects[i]);
+    EXPECT_FALSE(labels.empty());
+    const LONG icon = size.width > 240 ? 64 : 32;
+    const LONG half = size.width > 240 ? 32 : 16;
+    const POINT g = app->screen.gliderPoint;
+    const RECT over[] = {RECT{1, 1, 1 + icon, 1 + icon}, app->menu.tabRect,
+                         RECT{g.x - half, g.y - half, g.x + half, g.y + half}};
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const RECT& r = labels[i];
+      SCOPED_TRACE(Text(r));
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= size.width && r.bottom <= size.height);
+      for (const RECT& taken : over) EXPECT_FALSE(Meet(r, taken)) << Text(taken);
+      for (std::size_t j = i + 1; j < labels.size(); ++j) EXPECT_FALSE(Meet(r, labels[j])) << Text(labels[j]);
+    }
+  }
+}
+
+// A fresh installation's boxes 1, 2, 3 and 21 in the program's fonts, laid out in one row, whose
+// values then grow wide ("Next Wpt" in box 21): after the frames that re-arrange them every box
+// lies wholly on the screen and no two meet. Left as cumulor_boxes_wide_<size>.png.
+void BoxesStayOnTheScreen(MapPaint& t, AppContext& app, HWND window, ce::display::ScreenSize size) {
+  InstallNavBoxHooks(app);
+  NavBoxSet& set = app.navBoxes;
+  set.window = window;
+  NavBoxSetResize(set, app.mapRect, window, false);
+  // The first box names a short target, so that the four fit in one row when they are first laid
+  // out; then the values grow wider.
+  NavBoxSetTexts(set, 1, u"Kamm", u"0", nullptr);
+  NavBoxSetValue(set, 2, u"9");
+  NavBoxSetValue(set, 3, u"0");
+  NavBoxSetActivate(set);
+  NavBoxSetValue(set, 1, u"360\u00b0");
+  NavBoxSetValue(set, 2, u"9999");
+  NavBoxSetValue(set, 3, u"-99990");
+  NavBoxSetValue(set, kNavBoxStart, u"Next Wpt");
+  t.Prepare();
+  for (int i = 0; i < 5; ++i) PaintMapScreen(app);  // every fifth frame measures and re-arranges them
+  t.SaveScreen("cumulor_boxes_wide_" + std::to_string(size.width) + "x" + std::to_string(size.height) + ".png");
+  const std::int32_t shown[] = {1, 2, 3, kNavBoxStart};
+  for (std::int32_t n : shown) {
+    const RECT r = set.box[n].rect;
+    SCOPED_TRACE(std::to_string(n) + " " + Text(r));
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= size.width && r.bottom <= size.height);
+    for (std::int32_t m : shown) {
+      if (m > n) {
+        EXPECT_FALSE(Meet(r, set.box[m].rect)) << m << " " << Text(set.box[m].rect);
+      }
+    }
+  }
+  // The value of box 21 is wider than the room left of the row: it goes on in a line above.
+  EXPECT_LT(set.box[kNavBoxStart].rect.bottom, set.box[1].rect.bottom);
+}
+
+TEST_F(MapPaint, BoxesWithWideValuesStayOnTheScreenAt240x320) {
+  UseScreen(ce::display::kPortrait);
+  BoxesStayOnTheScreen(*this, *app, window_, ce::display::kPortrait);
+}
+
+TEST_F(MapPaint, BoxesWithWideValuesStayOnTheScreenAt480x640) {
+  UseScreen(ce::display::kVga);
+  BoxesStayOnTheScreen(*this, *app, window_, ce::display::kVga);
 }
 
 }  // namespace

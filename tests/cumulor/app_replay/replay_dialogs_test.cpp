@@ -233,6 +233,43 @@ TEST_F(ReplayDialogs, AShortFlightRunsToItsEndAndAManualReplayStepsOnGo) {
   EXPECT_EQ(app->gps.replayActive, 0);
 }
 
+// A flight that yields no fix is not replayed: the pilot is told why (an empty file, no B record,
+// no valid B record) instead of a replay that ends at once with "Playback finished".
+TEST_F(ReplayDialogs, AFlightWithoutAFixSaysWhyAndStartsNoReplay) {
+  const struct {
+    const char* file;
+    std::string text;
+    std::u16string why;
+  } cases[] = {
+      {"empty.igc", "", u"the file is empty."},
+      {"header.igc", "AXXX\r\nHFDTE010626\r\nHFPLTPILOT:Someone\r\n", u"it holds no B record (fix)."},
+      {"invalid.igc",
+       "AXXX\r\nHFDTE010626\r\nB1200004700000N01100000EV0100000100\r\n"  // validity V
+       "B1200010000000N00000000EA0100000100\r\nB12xx024700000N01100000EA0100000100\r\n",  // at 0, 0; bad time
+       u"none of its 3 B records is a valid fix."},
+  };
+  StartSim();
+  auto boxes = [] {
+    std::vector<std::u16string> texts;
+    for (const auto& shown : ce::scripted::User::Get().shown())
+      if (shown.kind == ce::scripted::Kind::kBox) texts.push_back(shown.texts.empty() ? u"" : shown.texts[0]);
+    return texts;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    std::ofstream(device_folder() / "root" / "My Documents" / c.file, std::ios::binary) << c.text;
+    const std::u16string path = u"\\My Documents\\" + std::u16string(c.file, c.file + std::strlen(c.file));
+    const std::size_t before = boxes().size();
+    Playback(path);
+    const auto after = boxes();
+    ASSERT_EQ(after.size(), before + 1);
+    EXPECT_EQ(after.back(), u"No fix read from " + path + u": " + c.why);
+    EXPECT_EQ(app->replayWindow, nullptr);
+    EXPECT_EQ(app->gps.replayActive, 0);
+    EXPECT_EQ(Title(app->mainWindow), u"Cumulor");
+  }
+}
+
 TEST_F(ReplayDialogs, TheLoggerStoresItsFieldsAndSettingsAtOnce) {
   app->fixRate = 5;
   app->timeZone = -3;

@@ -182,6 +182,8 @@ TEST_F(FlightRun, BadInputLeavesTheProgramUpUntilItIsQuit) {
             0)
       << Log();
   EXPECT_TRUE(fs::exists(Out() / "end.png")) << Log();
+  // The device has its storage card, where the Profiles command keeps the pilot's profiles.
+  EXPECT_TRUE(fs::is_directory(dir_ / "device" / "root" / "Storage Card")) << Log();
 }
 
 }  // namespace
