@@ -26,8 +26,11 @@ cairo_rectangle_int_t ToCairo(const RECT& r) {
 }
 
 // The part of the screen where the window shows: its rectangle within every ancestor, less the
-// visible windows in front of it at every level and its own visible children. Window lock held.
-cairo_region_t* VisibleRegion(const Window& w) {
+// visible windows in front of it at every level and its own visible children. With
+// `under_pending_children` a child's part that waits to be painted itself is left in: the window
+// paints what lies under it first (a child drawn over its parent's background finds that
+// background, not what a closed window left there). Window lock held.
+cairo_region_t* VisibleRegion(const Window& w, bool under_pending_children = false) {
   RECT rect = ScreenRect(w);
   cairo_rectangle_int_t r = ToCairo(rect);
   cairo_region_t* region = cairo_region_create_rectangle(&r);
@@ -59,7 +62,18 @@ cairo_region_t* VisibleRegion(const Window& w) {
   for (HWND h : w.children) {
     auto c = Find(h);
     if (!c || !(c->style & WS_VISIBLE) || Transparent(*c)) continue;
-    cairo_rectangle_int_t cr = ToCairo(ScreenRect(*c));
+    RECT screen = ScreenRect(*c);
+    cairo_rectangle_int_t cr = ToCairo(screen);
+    if (under_pending_children && c->update) {
+      cairo_region_t* covered = cairo_region_create_rectangle(&cr);
+      cairo_region_t* pending = cairo_region_copy(c->update);
+      cairo_region_translate(pending, screen.left, screen.top);
+      cairo_region_subtract(covered, pending);
+      cairo_region_subtract(region, covered);
+      cairo_region_destroy(pending);
+      cairo_region_destroy(covered);
+      continue;
+    }
     cairo_region_subtract_rectangle(region, &cr);
   }
   return region;
@@ -89,7 +103,8 @@ void RepaintTransparentChildren(Window& w, const cairo_region_t* update) {
 HDC WindowDC(const Window& w, const cairo_region_t* limit_client, bool whole = false) {
   RECT screen = whole ? ScreenRect(w) : ClientScreenRect(w);
   HDC dc = gdi::CreateSurfaceDC(display::ScreenBitmap(), {screen.left, screen.top}, screen, w.handle);
-  cairo_region_t* visible = VisibleRegion(w);
+  // A paint (limited to its update region) goes under the children that paint after it.
+  cairo_region_t* visible = VisibleRegion(w, limit_client != nullptr);
   if (!whole) {
     cairo_rectangle_int_t client = ToCairo(screen);
     cairo_region_intersect_rectangle(visible, &client);

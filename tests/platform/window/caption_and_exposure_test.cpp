@@ -1,5 +1,6 @@
 // The caption of a top-level window lies outside its client area and is painted by the window
-// system.
+// system; an area uncovered on the screen is repainted by the windows under it, a parent under its
+// children before they paint.
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_seams.h"
@@ -108,4 +109,54 @@ TEST_F(CaptionTest, CaptionLiesAboveTheClientAreaAtBothScreenSizes) {
   EXPECT_EQ(frame.top, 0);
   ce::display::SetScreenSize(ce::display::kPortrait);
   handler() = nullptr;
+}
+
+// A child that shows what lies under it (it paints nothing of its own, as a button drawn over its
+// parent's background): a window closed over it leaves nothing behind, even when the child was
+// already waiting to paint before its parent.
+TEST_F(CaptionTest, UncoveredChildShowsItsParentNotTheClosedWindow) {
+  Painter paint;
+  HWND parent = Make(0, nullptr, {0, 0, 100, 100});
+  HWND child = Make(WS_CHILD | WS_VISIBLE, parent, {20, 20, 60, 60});
+  paint.skip = child;
+  handler() = std::ref(paint);
+  ShowWindow(parent, SW_SHOW);
+  Pump();
+  EXPECT_EQ(ScreenPixel(30, 30), kGreen);
+  // A popup painted red over both, then closed.
+  HBRUSH red = CreateSolidBrush(RGB(0xFF, 0, 0));
+  HWND popup = Make(WS_VISIBLE, nullptr, {10, 10, 80, 80});
+  Pump();
+  HDC dc = GetDC(popup);
+  RECT all{0, 0, 70, 70};
+  FillRect(dc, &all, red);
+  ReleaseDC(popup, dc);
+  ASSERT_EQ(ScreenPixel(30, 30), RGB(0xFF, 0, 0));
+  InvalidateRect(child, nullptr, FALSE);  // the child's paint is queued before its parent's
+  DestroyWindow(popup);
+  Pump();
+  EXPECT_EQ(ScreenPixel(30, 30), kGreen);
+  EXPECT_EQ(ScreenPixel(15, 15), kGreen);
+  // A child that paints itself keeps its own face: the parent paints under it only first.
+  paint.skip = nullptr;
+  HBRUSH blue = CreateSolidBrush(RGB(0, 0, 0xFF));
+  handler() = [&](HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT&) {
+    if (msg != WM_PAINT) return false;
+    PAINTSTRUCT ps;
+    HDC pdc = BeginPaint(hwnd, &ps);
+    RECT r{0, 0, 1000, 1000};
+    FillRect(pdc, &r, hwnd == child ? blue : paint.brush);
+    EndPaint(hwnd, &ps);
+    return true;
+  };
+  popup = Make(WS_VISIBLE, nullptr, {10, 10, 80, 80});
+  Pump();
+  InvalidateRect(child, nullptr, FALSE);
+  DestroyWindow(popup);
+  Pump();
+  EXPECT_EQ(ScreenPixel(30, 30), RGB(0, 0, 0xFF));
+  EXPECT_EQ(ScreenPixel(15, 15), kGreen);
+  handler() = nullptr;
+  DeleteObject(red);
+  DeleteObject(blue);
 }
