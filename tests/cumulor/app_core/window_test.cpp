@@ -362,6 +362,8 @@ TEST_F(WindowTest, EntryPadShowsItsPromptAboveItsKeypadAtBothSizes) {
     RECT edit{};
     GetWindowRect(GetDlgItem(pad, kIdPadEdit), &edit);
     EXPECT_GE(edit.top, c.band);
+    EXPECT_TRUE(ce::display::SaveScreenshot("entry_pad_" + std::to_string(c.size.width) + "x" +
+                                            std::to_string(c.size.height) + ".png"));
     DestroyWindow(pad);
   }
   ce::display::SetScreenSize(ce::display::kPortrait);
