@@ -192,8 +192,8 @@ INT_PTR ColorProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
       SetWindowLongPtrW(dialog, DWL_USER, lparam);
       int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
       MoveWindow(dialog, 0, 0, sw, sh, FALSE);
-      auto st = StateOf(dialog);
-      int top = st ? st->top : 0;
+      RECT client{};
+      GetClientRect(dialog, &client);  // below the caption
       p->font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
       HDC dc = CreateCompatibleDC(nullptr);
       HGDIOBJ old = SelectObject(dc, p->font);
@@ -203,7 +203,7 @@ INT_PTR ColorProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
       DeleteDC(dc);
       int unit = sw > 240 && sh > 240 ? 2 : 1;
       int m = 4 * unit, button = tm.tmHeight + 10 * unit, preview = tm.tmHeight + 12 * unit;
-      int buttons_y = sh - m - button, preview_y = buttons_y - m - preview;
+      int buttons_y = client.bottom - m - button, preview_y = buttons_y - m - preview;
       auto make = [&](const WCHAR* cls, const char16_t* text, DWORD style, int id, int x, int y, int w, int h) {
         HWND item = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, x, y, w, h, dialog,
                                     reinterpret_cast<HMENU>(static_cast<LONG_PTR>(id)), nullptr, id == kSwatches ? p : nullptr);
@@ -211,8 +211,8 @@ INT_PTR ColorProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
         SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(p->font), FALSE);
         return item;
       };
-      int grid_h = std::min(preview_y - m - (top + m), (sw - 2 * m) * 9 / 10);
-      HWND swatches = make(kSwatchClass, u"", WS_TABSTOP, kSwatches, m, top + m, sw - 2 * m, grid_h);
+      int grid_h = std::min(preview_y - 2 * m, (sw - 2 * m) * 9 / 10);
+      HWND swatches = make(kSwatchClass, u"", WS_TABSTOP, kSwatches, m, m, sw - 2 * m, grid_h);
       make(WC_STATICW, u"", SS_SUNKEN, kPreview, m, preview_y, preview * 2, preview);
       make(WC_STATICW, u"", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX, kValues, m * 2 + preview * 2, preview_y,
            sw - 3 * m - preview * 2, preview);
@@ -221,7 +221,7 @@ INT_PTR ColorProc(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
       make(WC_BUTTONW, u"Cancel", BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, sw - m - bw, buttons_y, bw, button);
       ShowColor(dialog, *p);
       SetFocus(swatches);
-      if (st) st->last_focus = swatches;
+      if (auto st = StateOf(dialog)) st->last_focus = swatches;
       return FALSE;
     }
     case WM_COMMAND:

@@ -143,37 +143,6 @@ bool IsPushButton(HWND hwnd) {
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
-// The caption band of a top-level dialog with WS_CAPTION: the title in white on dark blue.
-void PaintCaption(HWND hwnd, HDC hdc) {
-  auto st = StateOf(hwnd);
-  DWORD style = static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE));
-  if (!st || st->top <= 0 || (style & WS_CAPTION) != WS_CAPTION) return;
-  RECT band;
-  GetClientRect(hwnd, &band);
-  band.bottom = st->top;
-  HBRUSH b = CreateSolidBrush(RGB(0x00, 0x40, 0x80));
-  FillRect(hdc, &band, b);
-  DeleteObject(b);
-  LOGFONTW lf{};
-  lf.lfHeight = -12;
-  lf.lfWeight = FW_BOLD;
-  const char16_t face[] = u"Tahoma";
-  std::copy(face, face + 7, lf.lfFaceName);
-  HFONT bold = CreateFontIndirectW(&lf);
-  HGDIOBJ old = SelectObject(hdc, bold);
-  int mode = SetBkMode(hdc, TRANSPARENT);
-  COLORREF color = SetTextColor(hdc, RGB(0xFF, 0xFF, 0xFF));
-  band.left += 4;
-  int n = GetWindowTextLengthW(hwnd);
-  std::u16string title(static_cast<std::size_t>(n) + 1, u'\0');
-  GetWindowTextW(hwnd, title.data(), n + 1);
-  DrawTextW(hdc, title.c_str(), n, &band, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-  SetTextColor(hdc, color);
-  SetBkMode(hdc, mode);
-  SelectObject(hdc, old);
-  DeleteObject(bold);
-}
-
 LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto st = StateOf(hwnd);
   switch (msg) {
@@ -188,8 +157,7 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case WM_PAINT: {
       PAINTSTRUCT ps;
-      HDC hdc = BeginPaint(hwnd, &ps);
-      PaintCaption(hwnd, hdc);
+      BeginPaint(hwnd, &ps);
       EndPaint(hwnd, &ps);
       return 0;
     }
@@ -213,17 +181,6 @@ LRESULT DefaultHandling(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       if (cancel && !IsWindowEnabled(cancel)) return 0;
       PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(cancel));
       return 0;
-    }
-    case WM_SETTEXT: {
-      // A new title shows at once: the caption band paints again.
-      const LRESULT set = DefWindowProcW(hwnd, msg, wparam, lparam);
-      if (st && st->top > 0 && (static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)) & WS_CAPTION) == WS_CAPTION) {
-        RECT band;
-        GetClientRect(hwnd, &band);
-        band.bottom = st->top;
-        InvalidateRect(hwnd, &band, FALSE);
-      }
-      return set;
     }
     case WM_SETFONT:
       if (st) st->font = reinterpret_cast<HFONT>(wparam);
@@ -272,14 +229,6 @@ LRESULT DialogWindowProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
   auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrW(hwnd, DWL_DLGPROC));
   if (proc && msg != WM_NCDESTROY) {
     INT_PTR r = proc(hwnd, msg, wparam, lparam);
-    if (r && msg == WM_PAINT && IsWindow(hwnd)) {
-      // A dialog that paints itself keeps its caption: the band is the dialog class's to draw,
-      // as the device draws it outside what the dialog paints.
-      if (HDC dc = GetDC(hwnd)) {
-        PaintCaption(hwnd, dc);
-        ReleaseDC(hwnd, dc);
-      }
-    }
     if (r) {
       switch (msg) {
         case WM_INITDIALOG:
@@ -329,10 +278,12 @@ HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, 
   st->font = st->own_font = FontFor(t);
   DeviceBaseUnits(t, st->font, st->base_x, st->base_y);
   bool child = t.style & WS_CHILD;
-  st->top = (!child && (t.style & WS_CAPTION) == WS_CAPTION) ? kCaptionHeight : 0;
   auto px = [&](int v) { return v * st->base_x / 4; };
   auto py = [&](int v) { return v * st->base_y / 8; };
-  int width = px(t.cx), height = py(t.cy) + st->top;
+  // The template gives the client area; a caption lies above it.
+  RECT frame{0, 0, px(t.cx), py(t.cy)};
+  AdjustWindowRectEx(&frame, t.style, FALSE, t.ex_style);
+  int width = frame.right - frame.left, height = frame.bottom - frame.top;
   int x = px(t.x), y = py(t.y);
   if (t.style & DS_CENTER) {
     RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -361,7 +312,7 @@ HWND CreateFromTemplate(HINSTANCE instance, const resources::DialogTemplate& t, 
     // window that happens to follow it while it is being created.
     bool auto_buddy = text::WideView(c.cls.c_str()) == std::u16string_view(UPDOWN_CLASSW) && (c.style & UDS_AUTOBUDDY);
     DWORD style = (c.style | WS_CHILD) & ~(auto_buddy ? UDS_AUTOBUDDY : 0u);
-    HWND item = CreateWindowExW(c.ex_style, c.cls.c_str(), text.c_str(), style, px(c.x), py(c.y) + st->top,
+    HWND item = CreateWindowExW(c.ex_style, c.cls.c_str(), text.c_str(), style, px(c.x), py(c.y),
                                 px(c.cx), py(c.cy), dlg, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(c.id)), instance,
                                 nullptr);
     if (!item) {

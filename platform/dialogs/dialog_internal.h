@@ -15,8 +15,7 @@
 namespace ce::dialogs {
 
 constexpr const WCHAR* kDialogClass = u"Dialog";
-constexpr int kCaptionHeight = 18;
-constexpr int kSheetTabId = 12320;  // the tab control of a property sheet  // the caption band a dialog with WS_CAPTION draws at its top
+constexpr int kSheetTabId = 12320;  // the tab control of a property sheet
 
 struct DialogState {
   bool modal = false;
@@ -25,7 +24,6 @@ struct DialogState {
   HFONT font = nullptr;
   HFONT own_font = nullptr;      // the template's font, made for this dialog
   int base_x = 6, base_y = 13;   // dialog base units of the dialog's font
-  int top = 0;                   // where the template's y = 0 lies in the client area
   int def_id = IDOK;
   HWND last_focus = nullptr;
   DWORD thread = 0;

@@ -253,8 +253,8 @@ void Layout(HWND dialog, Chooser& c) {
   const FileRequest& r = *c.request;
   int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   MoveWindow(dialog, 0, 0, sw, sh, FALSE);
-  auto st = StateOf(dialog);
-  int top = st ? st->top : 0;
+  RECT client{};
+  GetClientRect(dialog, &client);  // below the caption
   HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font);
@@ -267,7 +267,7 @@ void Layout(HWND dialog, Chooser& c) {
   int unit = sw > 240 && sh > 240 ? 2 : 1;  // the high-dpi screens draw everything twice as large
   int m = 4 * unit, text_h = tm.tmHeight, field = text_h + 6 * unit, button = text_h + 10 * unit;
   int lw = label.cx + 2 * m, right = sw - m;
-  int y = top + m;
+  int y = m;
   Make(dialog, WC_STATICW, u"Folder:", SS_LEFTNOWORDWRAP | SS_CENTERIMAGE, kFolderLabel, m, y, lw - m, field, font);
   Make(dialog, WC_STATICW, c.folder, SS_LEFTNOWORDWRAP | SS_CENTERIMAGE | SS_NOPREFIX | SS_SUNKEN, kFolder, lw, y,
        right - lw, field, font);
@@ -278,7 +278,7 @@ void Layout(HWND dialog, Chooser& c) {
   for (auto& f : r.filters) SendMessageW(type, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(f.first.c_str()));
   SendMessageW(type, CB_SETCURSEL, static_cast<WPARAM>(std::clamp(r.filter, 0, std::max(0, static_cast<int>(r.filters.size()) - 1))), 0);
   y += field + m;
-  int buttons_y = sh - m - button;
+  int buttons_y = client.bottom - m - button;
   int name_y = buttons_y - m - field;
   int message_y = (r.save ? name_y : buttons_y) - m / 2 - text_h;
   c.list = Make(dialog, WC_LISTBOXW, u"", LBS_NOTIFY | WS_BORDER | WS_VSCROLL | WS_TABSTOP, kList, m, y, sw - 2 * m,

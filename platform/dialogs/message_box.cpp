@@ -43,8 +43,9 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     case WM_INITDIALOG: {
       box = reinterpret_cast<Box*>(lparam);
       SetWindowLongPtrW(hwnd, DWL_USER, lparam);
-      auto st = StateOf(hwnd);
-      int top = st ? st->top : 0;
+      RECT frame{0, 0, 0, 0};  // the caption above the client area
+      AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE, 0);
+      const int caption = -frame.top;
       HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
       int screen_w = GetSystemMetrics(SM_CXSCREEN), screen_h = GetSystemMetrics(SM_CYSCREEN);
       int width = std::min(220, screen_w - 8);
@@ -57,14 +58,14 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       SelectObject(dc, old);
       DeleteDC(dc);
       int text_h = std::max<int>(measure.bottom, icon ? kIconSize : 0);
-      text_h = std::min(text_h, screen_h - top - 60);
+      text_h = std::min(text_h, screen_h - caption - 60);
       HWND label = CreateWindowExW(0, WC_STATICW, box->text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, text_left,
-                                   top + 8, width - text_left - 8, text_h, hwnd, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(0xFFFF)),
+                                   8, width - text_left - 8, text_h, hwnd, reinterpret_cast<HMENU>(static_cast<LONG_PTR>(0xFFFF)),
                                    nullptr, nullptr);
       SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
       int bw = 56, bh = 20, gap = 6;
       int n = static_cast<int>(box->buttons.size());
-      int x = (width - (n * bw + (n - 1) * gap)) / 2, y = top + 8 + text_h + 10;
+      int x = (width - (n * bw + (n - 1) * gap)) / 2, y = 8 + text_h + 10;
       HWND focus = nullptr;
       for (int i = 0; i < n; ++i) {
         const Button& b = box->buttons[static_cast<std::size_t>(i)];
@@ -75,7 +76,7 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
         SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (b.id == box->def) focus = h;
       }
-      int height = y + bh + 8;
+      int height = y + bh + 8 + caption;
       MoveWindow(hwnd, (screen_w - width) / 2, std::max(0, (screen_h - height) / 2), width, height, FALSE);
       SendMessageW(hwnd, DM_SETDEFID, static_cast<WPARAM>(box->def), 0);
       if (focus) SetFocus(focus);
@@ -83,11 +84,10 @@ INT_PTR BoxProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     }
     case WM_PAINT: {
       if (!box || !(box->flags & MB_ICONMASK)) return FALSE;
-      // The caption as every dialog has it, then the icon: a coloured disc with its mark.
+      // The face as every dialog has it, then the icon: a coloured disc with its mark.
       DefDlgProcW(hwnd, msg, 0, 0);
       HDC hdc = GetDC(hwnd);
-      auto st = StateOf(hwnd);
-      int top = (st ? st->top : 0) + 8;
+      int top = 8;
       UINT icon = box->flags & MB_ICONMASK;
       COLORREF color = icon == MB_ICONHAND ? RGB(0xC0, 0x10, 0x10) : icon == MB_ICONEXCLAMATION ? RGB(0xE0, 0xA0, 0x00) : RGB(0x10, 0x50, 0xC0);
       const char16_t* mark = icon == MB_ICONHAND ? u"X" : icon == MB_ICONQUESTION ? u"?" : icon == MB_ICONEXCLAMATION ? u"!" : u"i";

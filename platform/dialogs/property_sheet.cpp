@@ -57,8 +57,6 @@ LRESULT NotifyPage(HWND page, UINT code) {
 void Layout(HWND sheet, Sheet& s) {
   RECT r;
   GetClientRect(sheet, &r);
-  auto st = StateOf(sheet);
-  r.top += st ? st->top : 0;
   MoveWindow(s.tab, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
   RECT area{0, 0, r.right - r.left, r.bottom - r.top};
   SendMessageW(s.tab, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));

@@ -73,6 +73,9 @@ void OnInput(const display::InputEvent& e) {
         }
         ScreenToClient(target, &p);
         lparam = MAKELPARAM(p.x, p.y);
+        // A tap on a caption is the window system's (it activates the window); the program's
+        // pen messages are for its client area.
+        if (!s.capture && p.y < 0) msg = 0;
         break;
       }
       case display::InputEvent::kClose: {
@@ -103,7 +106,7 @@ void OnInput(const display::InputEvent& e) {
     }
   }
   if (activate) SetActiveWindow(activate);
-  PostInput(target, msg, wparam, lparam);
+  if (msg) PostInput(target, msg, wparam, lparam);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Painting: update regions, WM_PAINT, window DCs on the screen clipped to what is visible, the
 // default window procedure.
 #include <algorithm>
+#include <iterator>
 
 #include "platform/base/errors.h"
 #include "platform/display/display.h"
@@ -25,8 +26,11 @@ cairo_rectangle_int_t ToCairo(const RECT& r) {
 }
 
 // The part of the screen where the window shows: its rectangle within every ancestor, less the
-// visible windows in front of it at every level and its own visible children. Window lock held.
-cairo_region_t* VisibleRegion(const Window& w) {
+// visible windows in front of it at every level and its own visible children. With
+// `under_pending_children` a child's part that waits to be painted itself is left in: the window
+// paints what lies under it first (a child drawn over its parent's background finds that
+// background, not what a closed window left there). Window lock held.
+cairo_region_t* VisibleRegion(const Window& w, bool under_pending_children = false) {
   RECT rect = ScreenRect(w);
   cairo_rectangle_int_t r = ToCairo(rect);
   cairo_region_t* region = cairo_region_create_rectangle(&r);
@@ -50,7 +54,7 @@ cairo_region_t* VisibleRegion(const Window& w) {
       cairo_region_subtract_rectangle(region, &sr);
     }
     if (!parent) break;
-    cairo_rectangle_int_t pr = ToCairo(ScreenRect(*parent));
+    cairo_rectangle_int_t pr = ToCairo(ClientScreenRect(*parent));
     cairo_region_intersect_rectangle(region, &pr);
     holder = parent;
     cur = holder.get();
@@ -58,7 +62,18 @@ cairo_region_t* VisibleRegion(const Window& w) {
   for (HWND h : w.children) {
     auto c = Find(h);
     if (!c || !(c->style & WS_VISIBLE) || Transparent(*c)) continue;
-    cairo_rectangle_int_t cr = ToCairo(ScreenRect(*c));
+    RECT screen = ScreenRect(*c);
+    cairo_rectangle_int_t cr = ToCairo(screen);
+    if (under_pending_children && c->update) {
+      cairo_region_t* covered = cairo_region_create_rectangle(&cr);
+      cairo_region_t* pending = cairo_region_copy(c->update);
+      cairo_region_translate(pending, screen.left, screen.top);
+      cairo_region_subtract(covered, pending);
+      cairo_region_subtract(region, covered);
+      cairo_region_destroy(pending);
+      cairo_region_destroy(covered);
+      continue;
+    }
     cairo_region_subtract_rectangle(region, &cr);
   }
   return region;
@@ -83,10 +98,17 @@ void RepaintTransparentChildren(Window& w, const cairo_region_t* update) {
   }
 }
 
-HDC WindowDC(const Window& w, const cairo_region_t* limit_client) {
-  RECT screen = ScreenRect(w);
+// A DC on the window's client area (`whole`: on the whole window, caption included), limited to
+// what shows of it and, when given, to `limit_client` (client coordinates).
+HDC WindowDC(const Window& w, const cairo_region_t* limit_client, bool whole = false) {
+  RECT screen = whole ? ScreenRect(w) : ClientScreenRect(w);
   HDC dc = gdi::CreateSurfaceDC(display::ScreenBitmap(), {screen.left, screen.top}, screen, w.handle);
-  cairo_region_t* visible = VisibleRegion(w);
+  // A paint (limited to its update region) goes under the children that paint after it.
+  cairo_region_t* visible = VisibleRegion(w, limit_client != nullptr);
+  if (!whole) {
+    cairo_rectangle_int_t client = ToCairo(screen);
+    cairo_region_intersect_rectangle(visible, &client);
+  }
   if (limit_client) {
     cairo_region_t* limit = cairo_region_copy(limit_client);
     cairo_region_translate(limit, screen.left, screen.top);
@@ -104,7 +126,9 @@ void ExposeIn(const std::vector<HWND>& list, const RECT& screen) {
     if (!w || !(w->style & WS_VISIBLE)) continue;
     RECT wr = ScreenRect(*w), hit;
     if (!IntersectRect(&hit, &wr, &screen)) continue;
-    OffsetRect(&hit, -wr.left, -wr.top);
+    const int caption = CaptionHeight(*w);
+    if (caption > 0 && hit.top < wr.top + caption) PaintCaptionLocked(*w);
+    OffsetRect(&hit, -wr.left, -(wr.top + caption));
     InvalidateLocked(*w, &hit, true, false);
     ExposeIn(w->children, screen);
   }
@@ -114,7 +138,7 @@ void ExposeIn(const std::vector<HWND>& list, const RECT& screen) {
 
 void InvalidateLocked(Window& w, const RECT* rect, bool erase, bool children) {
   if (!Visible(w)) return;
-  RECT client{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top}, r = client;
+  RECT client{0, 0, w.rect.right - w.rect.left, w.rect.bottom - w.rect.top - CaptionHeight(w)}, r = client;
   if (rect && !IntersectRect(&r, rect, &client)) r = {0, 0, 0, 0};
   if (!IsRectEmpty(&r)) {
     cairo_rectangle_int_t cr = ToCairo(r);
@@ -156,6 +180,34 @@ void ExposeScreenArea(const RECT& screen) {
     display::ScreenChanged();
   }
   cairo_region_destroy(bare);
+}
+
+void PaintCaptionLocked(const Window& w) {
+  const int height = CaptionHeight(w);
+  if (height <= 0 || !Visible(w)) return;
+  HDC dc = WindowDC(w, nullptr, true);
+  RECT band{0, 0, w.rect.right - w.rect.left, height};
+  HBRUSH fill = CreateSolidBrush(RGB(0x00, 0x40, 0x80));
+  FillRect(dc, &band, fill);
+  DeleteObject(fill);
+  // The title in bold, scaled with the band (12 pixels in the 18-pixel band).
+  LOGFONTW lf{};
+  lf.lfHeight = -(height * 2 / 3);
+  lf.lfWeight = FW_BOLD;
+  const char16_t face[] = u"Tahoma";
+  std::copy(std::begin(face), std::end(face), lf.lfFaceName);
+  HFONT bold = CreateFontIndirectW(&lf);
+  HGDIOBJ old = SelectObject(dc, bold);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+  band.left += height / 4;
+  band.right -= height / 4;
+  DrawTextW(dc, w.text.c_str(), static_cast<int>(w.text.size()), &band,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  SelectObject(dc, old);
+  DeleteObject(bold);
+  DeleteDC(dc);
+  display::ScreenChanged();
 }
 
 bool SaveWindowScreenshot(HWND hwnd, const std::filesystem::path& file) {
@@ -308,7 +360,16 @@ HDC GetDC(HWND hwnd) {
   return WindowDC(*w, nullptr);
 }
 
-HDC GetWindowDC(HWND hwnd) { return GetDC(hwnd); }
+HDC GetWindowDC(HWND hwnd) {
+  if (!hwnd || IsDesktop(hwnd)) return GetDC(hwnd);
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return WindowDC(*w, nullptr, true);
+}
 
 int ReleaseDC(HWND hwnd, HDC hdc) {
   (void)hwnd;
@@ -349,6 +410,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
       if (!w) return FALSE;
       w->text = ce::text::WideView(reinterpret_cast<LPCWSTR>(lparam));
       if (w->published) Publish(*w);
+      PaintCaptionLocked(*w);  // a new title shows at once
       return TRUE;
     }
     case WM_GETTEXT: {

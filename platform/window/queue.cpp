@@ -111,6 +111,19 @@ bool Push(const std::shared_ptr<Queue>& q, const MSG& m) {
   return true;
 }
 
+// An ancestor of the window on the list waits to be painted (and would be taken by the filter).
+// Window lock held.
+bool AncestorWaitsToPaint(const Window& w, const std::vector<HWND>& paint, HWND filter) {
+  WindowPtr at = w.parent ? Find(w.parent) : nullptr;
+  for (int depth = 0; at && depth < 64; ++depth) {
+    if (at->update && Visible(*at) && std::find(paint.begin(), paint.end(), at->handle) != paint.end() &&
+        MatchesWindow(at->handle, filter))
+      return true;
+    at = at->parent ? Find(at->parent) : nullptr;
+  }
+  return false;
+}
+
 // Takes the next message for the filter, or returns false.
 bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
   ProcessSentMessages();
@@ -142,6 +155,9 @@ bool Fetch(MSG* out, HWND filter, UINT min, UINT max, bool remove) {
         auto wl = LockWindows();
         ok = w && w->update && Visible(*w);
         if (!ok && w) NotePaintNeeded(*w, false);
+        // Parents paint before their children, so that a child painted over its parent's
+        // background is not painted over again.
+        if (ok && AncestorWaitsToPaint(*w, paint, filter)) continue;
       }
       if (!w) {
         auto lock = kernel::LockKernel();

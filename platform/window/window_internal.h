@@ -66,6 +66,10 @@ WindowPtr Find(HWND hwnd);          // a live window of this process
 bool IsDesktop(HWND hwnd);
 std::vector<HWND>& TopLevels();     // front first
 RECT ScreenRect(const Window& w);   // window rectangle on the screen
+// The non-client band at the top of a window: the caption of a top-level window with WS_CAPTION
+// (18 pixels, 36 on the 480-pixel screens); 0 for other windows. Window lock held.
+int CaptionHeight(const Window& w);
+RECT ClientScreenRect(const Window& w);  // the client area on the screen (below the caption)
 bool Visible(const Window& w);      // it and all its ancestors have WS_VISIBLE
 // A child with WS_EX_TRANSPARENT: it clips neither its parent nor its siblings, the pen passes
 // through it, and it is painted again after its parent.
@@ -91,6 +95,9 @@ void InvalidateLocked(Window& w, const RECT* rect, bool erase, bool children);
 // The screen area uncovered or changed: every visible window under it is invalidated; the parts
 // no window covers are painted white.
 void ExposeScreenArea(const RECT& screen);
+// Paints the window's caption band (title in white on dark blue) where it shows; nothing for a
+// window without one. Window lock held.
+void PaintCaptionLocked(const Window& w);
 
 // Input (input.cpp).
 void EnsureInputSink();

@@ -125,10 +125,11 @@ void SetVisibleFlag(Window& w, bool visible) {
   else w.style &= ~WS_VISIBLE;
 }
 
-// Sends the messages of a finished move or resize (notified when the window is another thread's).
-void AnnounceGeometry(HWND hwnd, bool moved, bool sized, const RECT& r) {
-  if (moved) Notify(hwnd, WM_MOVE, 0, MAKELPARAM(r.left, r.top));
-  if (sized) Notify(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
+// Sends the messages of a finished move or resize (notified when the window is another thread's):
+// the client area's place and size.
+void AnnounceGeometry(HWND hwnd, bool moved, bool sized, const RECT& client) {
+  if (moved) Notify(hwnd, WM_MOVE, 0, MAKELPARAM(client.left, client.top));
+  if (sized) Notify(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
 }
 
 void DestroyTree(const WindowPtr& w) {
@@ -203,9 +204,22 @@ RECT ScreenRect(const Window& w) {
   while (p) {
     auto pw = Find(p);
     if (!pw) break;
-    OffsetRect(&r, pw->rect.left, pw->rect.top);
+    OffsetRect(&r, pw->rect.left, pw->rect.top + CaptionHeight(*pw));
     p = pw->parent;
   }
+  return r;
+}
+
+int CaptionHeight(const Window& w) {
+  if (w.parent || (w.style & WS_CAPTION) != WS_CAPTION) return 0;
+  auto size = display::CurrentScreenSize();
+  const int band = std::min(size.width, size.height) >= 480 ? 36 : 18;
+  return std::min<int>(band, w.rect.bottom - w.rect.top);
+}
+
+RECT ClientScreenRect(const Window& w) {
+  RECT r = ScreenRect(w);
+  r.top += CaptionHeight(w);
   return r;
 }
 
@@ -313,6 +327,10 @@ HWND CreateWindowExW(DWORD ex_style, LPCWSTR class_name, LPCWSTR title, DWORD st
   }
   if (!Find(w->handle)) return nullptr;  // destroyed while being created
   RECT r = w->rect;
+  {
+    auto lock = LockWindows();
+    r.top += CaptionHeight(*w);
+  }
   CallProc(w, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right - r.left, r.bottom - r.top));
   CallProc(w, WM_MOVE, 0, MAKELPARAM(r.left, r.top));
   if (style & WS_VISIBLE) ShowWindow(w->handle, SW_SHOW);
@@ -613,7 +631,10 @@ BOOL ShowWindow(HWND hwnd, int command) {
     Notify(hwnd, WM_SHOWWINDOW, show, 0);
     auto lock = LockWindows();
     SetVisibleFlag(*w, show);
-    if (show) InvalidateLocked(*w, nullptr, true, true);
+    if (show) {
+      PaintCaptionLocked(*w);
+      InvalidateLocked(*w, nullptr, true, true);
+    }
   }
   if (!show && was) {
     ForgetWindowState(hwnd);
@@ -647,8 +668,11 @@ BOOL SetWindowPos(HWND hwnd, HWND after, int x, int y, int cx, int cy, UINT flag
       PlaceInZOrder(*w, after);
     }
     visible = Visible(*w);
-    if ((moved || sized || !(flags & SWP_NOZORDER)) && visible && !(flags & SWP_NOREDRAW))
+    if ((moved || sized || !(flags & SWP_NOZORDER)) && visible && !(flags & SWP_NOREDRAW)) {
+      PaintCaptionLocked(*w);
       InvalidateLocked(*w, nullptr, true, true);
+    }
+    r.top += CaptionHeight(*w);
   }
   if (visible && (moved || sized) && !(flags & SWP_NOREDRAW)) ExposeScreenArea(old_screen);
   if (flags & SWP_SHOWWINDOW) ShowWindow(hwnd, (flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
@@ -680,30 +704,59 @@ BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
   return TRUE;
 }
 
+namespace {
+
+// The client area on the screen (the whole screen for the desktop); false for a bad handle.
+bool ClientArea(HWND hwnd, RECT& r) {
+  if (IsDesktop(hwnd)) return GetWindowRect(hwnd, &r) != FALSE;
+  auto lock = LockWindows();
+  auto w = Find(hwnd);
+  if (!w) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return false;
+  }
+  r = ClientScreenRect(*w);
+  return true;
+}
+
+}  // namespace
+
 BOOL GetClientRect(HWND hwnd, LPRECT rect) {
   RECT r;
-  if (!rect || !GetWindowRect(hwnd, &r)) return FALSE;
+  if (!rect || !ClientArea(hwnd, r)) return FALSE;
   *rect = {0, 0, r.right - r.left, r.bottom - r.top};
   return TRUE;
 }
 
 BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
   RECT r;
-  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  if (!point || !ClientArea(hwnd, r)) return FALSE;
   point->x = Moved(point->x, r.left), point->y = Moved(point->y, r.top);
   return TRUE;
 }
 
 BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
   RECT r;
-  if (!point || !GetWindowRect(hwnd, &r)) return FALSE;
+  if (!point || !ClientArea(hwnd, r)) return FALSE;
   point->x = Moved(point->x, -r.left), point->y = Moved(point->y, -r.top);
+  return TRUE;
+}
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD ex_style) {
+  (void)menu, (void)ex_style;
+  if (!rect) return FALSE;
+  if (!(style & WS_CHILD) && (style & WS_CAPTION) == WS_CAPTION) {
+    Window probe;
+    probe.style = style;
+    probe.rect = {0, 0, 0, kFar};
+    rect->top -= CaptionHeight(probe);
+  }
   return TRUE;
 }
 
 int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count) {
   RECT a{0, 0, 0, 0}, b{0, 0, 0, 0};
-  if ((from && !GetWindowRect(from, &a)) || (to && !GetWindowRect(to, &b)) || (!points && count)) return 0;
+  if ((from && !ClientArea(from, a)) || (to && !ClientArea(to, b)) || (!points && count)) return 0;
   LONG dx = a.left - b.left, dy = a.top - b.top;
   for (UINT i = 0; i < count; ++i) points[i].x = Moved(points[i].x, dx), points[i].y = Moved(points[i].y, dy);
   return MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy));
@@ -734,7 +787,7 @@ HWND ChildWindowFromPoint(HWND parent, POINT point) {
   auto lock = LockWindows();
   auto w = Find(parent);
   if (!w) return nullptr;
-  RECT r = ScreenRect(*w);
+  RECT r = ClientScreenRect(*w);
   POINT screen{Moved(point.x, r.left), Moved(point.y, r.top)};
   if (!PtInRect(&r, screen)) return nullptr;
   for (HWND h : w->children) {

@@ -19,6 +19,7 @@
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/map/menus/menu_bar.h"
 #include "platform/display/display.h"
+#include "platform/gdi/gdi_seams.h"
 #include "platform/display/virtual_keys.h"
 #include "platform/kernel/kernel.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
@@ -332,6 +333,41 @@ TEST_F(WindowTest, EntryPadCutsLongTextsAndTheDistancePadReadsUnits) {
   user.AnswerDialog({Click(kIdOkIcon)});
   ASSERT_TRUE(EnterValueDialog(&value, u"MC", 10, app->mainWindow, true));
   EXPECT_EQ(value, 2.3);  // shown as "2.3" and read back
+}
+
+// The pad paints its whole client area itself; its prompt stays in the caption above it, and the
+// keypad starts its 43 (80) pixels below the caption, as on the device.
+TEST_F(WindowTest, EntryPadShowsItsPromptAboveItsKeypadAtBothSizes) {
+  auto pixel = [](int x, int y) { return ce::gdi::BitmapPixel(ce::display::ScreenBitmap(), x, y); };
+  const struct {
+    ce::display::ScreenSize size;
+    int band, keypadTop;
+  } cases[] = {{ce::display::kPortrait, 18, 43}, {ce::display::kVga, 36, 80}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size.width);
+    ASSERT_TRUE(ce::display::SetScreenSize(c.size));
+    GetDesktopRect();
+    HWND pad = CreateModelessDialog(kEntryPadTemplate, nullptr, TextPadProc, 0);
+    ASSERT_NE(pad, nullptr);
+    SetWindowTextW(pad, u"Search For:");
+    ShowWindow(pad, SW_SHOW);
+    for (MSG m; PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&m);
+    EXPECT_EQ(pixel(c.size.width - 4, 2), RGB(0x00, 0x40, 0x80));
+    bool title = false;
+    for (int y = 0; y < c.band && !title; ++y)
+      for (int x = 0; x < c.size.width / 2 && !title; ++x) title = GetRValue(pixel(x, y)) > 200 && GetBValue(pixel(x, y)) > 200;
+    EXPECT_TRUE(title);
+    EXPECT_EQ(pixel(1, c.band + c.keypadTop), RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_NE(pixel(1, c.band + c.keypadTop - 1), RGB(0xC0, 0xC0, 0xC0));
+    RECT edit{};
+    GetWindowRect(GetDlgItem(pad, kIdPadEdit), &edit);
+    EXPECT_GE(edit.top, c.band);
+    EXPECT_TRUE(ce::display::SaveScreenshot("entry_pad_" + std::to_string(c.size.width) + "x" +
+                                            std::to_string(c.size.height) + ".png"));
+    DestroyWindow(pad);
+  }
+  ce::display::SetScreenSize(ce::display::kPortrait);
+  GetDesktopRect();
 }
 
 TEST_F(WindowTest, ListChoiceSkipsHiddenEntriesAndTheSeparatorCannotBeChosen) {

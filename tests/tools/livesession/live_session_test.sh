@@ -3,7 +3,8 @@
 # window on a virtual X display (Xvfb); xdotool moves the pointer, taps and presses keys in that
 # window as a person would; the effects are checked in the device folder and in screenshots of
 # the X display (ImageMagick's import), which are kept for a person to look at:
-#   live-velomar.png      Velomar's window after Bluetooth was switched off from its button
+#   live-velomar.png      Velomar's window after Bluetooth was switched off from its button (the
+#                         popup gone without remains)
 #   live-velomar-menu.png its soft key "Menu" opened, drawn over the window
 #   live-cumulor-chooser.png  Cumulor's file chooser, opened from its menu and the logger dialog
 #   live-cumulor-replay.png   the replay of the flight picked there, running
@@ -106,6 +107,9 @@ sleep 1
 tap 32 82  # "Off"
 wait_for 60 bluetooth_is 0 || fail "Bluetooth still $(bluetooth_mode) after its option Off was tapped"
 sleep 1
+# The popup closed over the location button leaves nothing of itself there: the button's white
+# face shows again between its texts.
+wait_for 30 pixel_is 150 66 '#ffffff' || { shot live-velomar-remains.png; fail "the popup left remains in the location button ($(pixel 150 66))"; }
 shot live-velomar.png
 tap 210 307  # the soft key "Menu"
 wait_for 60 pixel_is 200 260 '#ffffff' || fail "the soft key's menu did not open"

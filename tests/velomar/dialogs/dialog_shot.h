@@ -22,7 +22,6 @@ struct ShotData {
 };
 
 inline constexpr UINT kShotMessage = 0x8000 + 77;  // WM_APP + 77
-inline constexpr int kCaptionBand = 18;
 
 inline void NoteWhatIsShown(HWND dialog, ShotData& data) {
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -58,7 +57,7 @@ inline void NoteWhatIsShown(HWND dialog, ShotData& data) {
     RECT r{};
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-    if (r.top < kCaptionBand || r.left < 0 || r.right > client.right || r.bottom > client.bottom)
+    if (r.top < 0 || r.left < 0 || r.right > client.right || r.bottom > client.bottom)
       data.cutControls.push_back(std::to_string(GetDlgCtrlID(child)) + ": " + std::to_string(r.left) + "," +
                                  std::to_string(r.top) + "," + std::to_string(r.right) + "," +
                                  std::to_string(r.bottom) + " in " + std::to_string(client.right) + "x" +

@@ -145,15 +145,14 @@ class SheetShots {
       ShotData data;
       if (!m_folder.empty()) data.file = m_folder / (m_prefix + "_" + std::to_string(i) + ".png");
       NoteWhatIsShown(page, data);
-      // NoteWhatIsShown measures against a dialog's own caption band; a page has none of its
-      // own: what counts is that every control lies inside the page, and the page below the
-      // sheet's caption band and inside the sheet.
+      // What counts for a page is that every control lies inside the page, and the page inside
+      // the sheet's client area (below its caption).
       data.cutControls.clear();
       RECT page_rect{}, sheet_client{}, client{};
       GetWindowRect(page, &page_rect);
       MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT*>(&page_rect), 2);
       GetClientRect(sheet, &sheet_client);
-      if (page_rect.top < kCaptionBand || page_rect.bottom > sheet_client.bottom || page_rect.right > sheet_client.right)
+      if (page_rect.top < 0 || page_rect.bottom > sheet_client.bottom || page_rect.right > sheet_client.right)
         data.cutControls.push_back("page: " + std::to_string(page_rect.top) + "," + std::to_string(page_rect.bottom));
       GetClientRect(page, &client);
       for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
