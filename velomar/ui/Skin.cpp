@@ -26,7 +26,8 @@ constexpr std::size_t kMaxQueryChars = 200;
 
 CSkin* g_instance = nullptr;
 
-void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
+// A program that could not start says so in its exit code.
+void ExitProgram() { TerminateProcess(GetCurrentProcess(), 1); }
 std::atomic<velomar::seam::SkinEndProgramHandler> g_endProgram{ExitProgram};
 
 const char16_t* ResolutionId(int resolution) {

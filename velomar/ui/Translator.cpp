@@ -22,7 +22,8 @@ std::recursive_mutex g_instanceMutex;
 CTranslator* g_madeOnDemand = nullptr;
 CTranslator* g_instance = nullptr;
 
-void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
+// A program that could not start says so in its exit code.
+void ExitProgram() { TerminateProcess(GetCurrentProcess(), 1); }
 std::atomic<velomar::seam::EndProgramHandler> g_endProgram{ExitProgram};
 
 using velomar::ui::Bstr;

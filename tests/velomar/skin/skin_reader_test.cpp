@@ -149,7 +149,7 @@ TEST_F(SkinReaderTest, ADamagedThemeOffersTheDefaultTheme) {
   EXPECT_EQ(boxes[0].text, u"The skin file could not be read:\n\\Program Files\\Velomar\\themes\\default\\qvga\\skin.xml");
 }
 
-TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithCodeZero) {
+TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithAFailureCode) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   velomar::seam::SetSkinEndProgram(nullptr);
   SetSetting(u"theme", std::u16string(u"none"));
@@ -160,7 +160,7 @@ TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithCodeZero) {
         std::fflush(stderr);
         std::_Exit(3);
       },
-      testing::ExitedWithCode(0), "");
+      testing::ExitedWithCode(1), "");
 }
 
 TEST_F(SkinReaderTest, ReadersChangeOnlyWhatTheElementGives) {

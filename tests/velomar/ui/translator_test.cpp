@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -143,6 +144,19 @@ TEST_F(TranslatorTest, ADamagedOnlyFileEndsTheProgramEvenWhenTheUserWouldGoOn) {
   const auto boxes = teskautils::seam::TakeShownBoxes();
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[1].text, u"Error reading texts file \\Program Files\\Velomar\\traductions\\only.xml. ");
+}
+
+// A language file that ends the program ends it with a failure code.
+TEST_F(TranslatorTest, AnUnreadableLanguageFileEndsTheProcessWithAFailureCode) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  velomar::seam::SetTranslatorEndProgram(nullptr);
+  WriteRaw("only.xml", "<velomar>");
+  EXPECT_EXIT(
+      {
+        CTranslator translator;
+        std::_Exit(3);
+      },
+      testing::ExitedWithCode(1), "");
 }
 
 TEST_F(TranslatorTest, WithoutAnyUsableFileEveryTextIsMissing) {
