@@ -4,13 +4,11 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
-#include <filesystem>
 #include <string>
-#include <string_view>
 
 #include "platform/files/ce_path.h"
+#include "platform/files/copy_leftovers.h"
 #include "platform/files/file_system_seam.h"
 #include "platform/files/files.h"
 #include "platform/files/host_file.h"
@@ -45,33 +43,6 @@ bool OpenWithout(const std::filesystem::path& host, DWORD share) {
   return internal::IdOf(host, &id) && internal::OpenConflicts(id, share);
 }
 
-// True for the name of a copy's file in the making: "." + target name + ".copy-" + six characters.
-bool IsCopyInTheMaking(const std::string& name) {
-  constexpr std::string_view kMark = ".copy-";
-  constexpr std::size_t kRandom = 6;
-  if (name.size() < 1 + 1 + kMark.size() + kRandom || name[0] != '.') return false;
-  const std::size_t mark = name.size() - kRandom - kMark.size();
-  if (name.compare(mark, kMark.size(), kMark) != 0) return false;
-  for (std::size_t i = name.size() - kRandom; i < name.size(); ++i)
-    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
-  return true;
-}
-
-// Removes from `folder` the copies in the making whose writer is gone (a process killed while
-// copying): each writer holds a lock on its file until it is renamed, so a file whose lock can be
-// taken has nobody left to finish it. Other names and copies still being written are left alone.
-void RemoveAbandonedCopies(const std::filesystem::path& folder, const std::string& own) {
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (!IsCopyInTheMaking(name) || it->path() == own || !it->is_regular_file(ec)) continue;
-    const int fd = ::open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) continue;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) ::unlink(it->path().c_str());
-    ::close(fd);
-  }
-}
-
 // Copies the bytes and the last write time of `from` into a new file beside `to`, then puts it in
 // place of `to` in one step: a failed copy leaves any old target as it was. Copies in the making
 // that a killed process left in the same folder are removed on the way.
@@ -87,7 +58,7 @@ DWORD CopyContents(const std::filesystem::path& from, const std::filesystem::pat
   }
   // Held until the file is closed: tells a later copy into this folder that the file is not left over.
   ::flock(out, LOCK_EX);
-  RemoveAbandonedCopies(to.parent_path(), temp_name);
+  ce::files::RemoveAbandonedCopiesIn(to.parent_path(), temp_name);
   DWORD error = ERROR_SUCCESS;
   char buffer[65536];
   for (;;) {

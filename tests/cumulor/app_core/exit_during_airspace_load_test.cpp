@@ -1,6 +1,6 @@
-// Exit while the GPS thread reads a large airspace file: the shutdown waits until that thread has
-// really stopped before the application record goes (no use after free), and does not wait for the
-// whole file either (the reader ends early once its thread was told to end).
+// Faults around the program's start and end: exit while the GPS thread reads a large airspace file
+// (the shutdown waits until that thread has really stopped before the application record goes, and
+// the reader ends early once its thread was told to end), and copies a kill cut short.
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -58,6 +58,20 @@ TEST_F(ProgramTest, ExitDuringAnAirspaceLoadOnTheGpsThreadEndsSoonAndSafely) {
   ticking = false;
   clock.join();
   ASSERT_TRUE(loading);
+}
+
+// Copies into the documents folder or the root that a kill cut short are gone after the start;
+// other hidden files stay.
+TEST_F(ProgramTest, CopiesCutShortByAKillAreRemovedAtStart) {
+  const auto docs = device_folder() / "root" / "My Documents";
+  const auto root = device_folder() / "root";
+  std::ofstream(docs / ".Cumulor.xml.old.copy-x1Y2z3") << "cut";
+  std::ofstream(root / ".Cumulor_OLD.cup.copy-AAAAAA") << "cut";
+  std::ofstream(docs / ".Cumulor.xml.old.copy-x1Y2") << "kept";
+  StartProgram();
+  EXPECT_FALSE(std::filesystem::exists(docs / ".Cumulor.xml.old.copy-x1Y2z3"));
+  EXPECT_FALSE(std::filesystem::exists(root / ".Cumulor_OLD.cup.copy-AAAAAA"));
+  EXPECT_TRUE(std::filesystem::exists(docs / ".Cumulor.xml.old.copy-x1Y2"));
 }
 
 }  // namespace

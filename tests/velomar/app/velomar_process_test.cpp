@@ -88,10 +88,16 @@ TEST_F(VelomarProcessTest, OnlyAnEmptyCommandLineBuildsTheProgramWhichRunsHidden
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\log.txt")));
   }
-  // An empty one builds everything and runs with its main window hidden.
+  // An empty one builds everything and runs with its main window hidden. A copy into the program
+  // folder that a kill cut short is gone at the start; a file that only looks like one stays.
+  const auto folder = HostPath(u"\\Program Files\\Velomar\\quarn.db").parent_path();
+  std::ofstream(folder / ".quarn.db.copy-Ab12Cd") << "cut";
+  std::ofstream(folder / ".quarn.db.copy-") << "kept";
   PROCESS_INFORMATION velomar = StartVelomar(u"");
   ASSERT_NE(velomar.hProcess, nullptr);
   ASSERT_TRUE(WaitForMainWindow(true));
+  EXPECT_FALSE(std::filesystem::exists(folder / ".quarn.db.copy-Ab12Cd"));
+  EXPECT_TRUE(std::filesystem::exists(folder / ".quarn.db.copy-"));
   HWND window = FindWindowW(u"MainWindow", nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "platform/files/copy_leftovers.h"
 #include "platform/files/files.h"
 #include "platform/kernel/last_error.h"
 #include "platform/window/window.h"
@@ -84,6 +85,10 @@ CAppConnMgr::~CAppConnMgr() {
 bool CAppConnMgr::InitGUI() {
   Trace(0, u"CAppConnMgr::InitGUI()");
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+  // Copies into the program folder (the volume's kept copy, a restore) that a kill cut short.
+  const std::u16string& volume = m_db.GetVolumePath();
+  const std::size_t cut = volume.find_last_of(u'\\');
+  ce::files::RemoveAbandonedCopies(cut == 0 || cut == std::u16string::npos ? std::u16string(u"\\") : volume.substr(0, cut));
   try {
     m_db.OpenDB();
   } catch (const CExceptionDB& e) {
