@@ -1,5 +1,6 @@
 // Operations on files and folders by name, and the free space of the device.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "platform/files/ce_path.h"
+#include "platform/files/copy_leftovers.h"
 #include "platform/files/file_system_seam.h"
 #include "platform/files/files.h"
 #include "platform/files/host_file.h"
@@ -42,7 +44,8 @@ bool OpenWithout(const std::filesystem::path& host, DWORD share) {
 }
 
 // Copies the bytes and the last write time of `from` into a new file beside `to`, then puts it in
-// place of `to` in one step: a failed copy leaves any old target as it was.
+// place of `to` in one step: a failed copy leaves any old target as it was. Copies in the making
+// that a killed process left in the same folder are removed on the way.
 DWORD CopyContents(const std::filesystem::path& from, const std::filesystem::path& to) {
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return internal::ErrorFromErrno(errno);
@@ -53,6 +56,9 @@ DWORD CopyContents(const std::filesystem::path& from, const std::filesystem::pat
     ::close(in);
     return error;
   }
+  // Held until the file is closed: tells a later copy into this folder that the file is not left over.
+  ::flock(out, LOCK_EX);
+  ce::files::RemoveAbandonedCopiesIn(to.parent_path(), temp_name);
   DWORD error = ERROR_SUCCESS;
   char buffer[65536];
   for (;;) {

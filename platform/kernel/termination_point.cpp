@@ -63,4 +63,19 @@ DWORD WaitForThreadHalt(HANDLE thread, DWORD timeout_ms) {
   return r.status == WaitStatus::kTimeout ? WAIT_TIMEOUT : r.status == WaitStatus::kFailed ? WAIT_FAILED : WAIT_OBJECT_0;
 }
 
+DWORD WaitForThreadEnd(HANDLE thread, DWORD timeout_ms) {
+  auto object = std::dynamic_pointer_cast<ThreadObject>(LookupKernelObject(thread));
+  if (!object) {
+    SetThreadLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
+  }
+  const WaitResult r = WaitAny({}, timeout_ms, [&object] { return object->ended_; });
+  return r.status == WaitStatus::kTimeout ? WAIT_TIMEOUT : r.status == WaitStatus::kFailed ? WAIT_FAILED : WAIT_OBJECT_0;
+}
+
+void TerminationCheck() {
+  auto lock = LockKernel();
+  CheckTerminatedLocked();
+}
+
 }  // namespace ce::kernel

@@ -53,4 +53,15 @@ class TerminationPoint {
 // handle).
 DWORD WaitForThreadHalt(HANDLE thread, DWORD timeout_ms);
 
+// Waits until `thread` has really left its work: unlike a wait on the handle, which a
+// TerminateThread releases at once, this one lasts while a terminated thread still runs on (in pure
+// computation, or unwinding), so that what the thread uses may be freed afterwards.
+// WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED (bad handle).
+DWORD WaitForThreadEnd(HANDLE thread, DWORD timeout_ms);
+
+// Ends the calling thread here when TerminateThread marked it: a check for long computations that
+// reach no blocking call, so that a thread told to end does not run on for their whole length.
+// Returns when the thread was not terminated (or cannot unwind).
+void TerminationCheck();
+
 }  // namespace ce::kernel

@@ -33,6 +33,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "cumulor/setup/CumulorInstall.h"
@@ -44,6 +45,7 @@
 #include "platform/shell/launch.h"
 #include "platform/text/utf.h"
 #include "platform/window/window.h"
+#include "tools/cmdline/number_arg.h"
 #include "tools/flightdemo/flight_times.h"
 
 extern char** environ;
@@ -61,6 +63,11 @@ const char kUsage[] =
     "                  [--device DIR] [--out DIR] [--flight FILE.igc] [--at HH:MM:SS,...]\n"
     "                  [--rate EPOCHS_PER_SECOND] [--speed x1|x10|x100|x1000] [--seconds N]\n"
     "                  [--remove NAME]... [--arrow X1,Y1,X2,Y2]...\n";
+
+// A rate above this plays a flight faster than the program can take its fixes; a run longer than a
+// day is a mistake.
+constexpr long long kMaxRate = 10000;
+constexpr long long kMaxSeconds = 86400;
 
 struct Options {
   std::string mode = "played";
@@ -86,9 +93,13 @@ bool Parse(int argc, char** argv, Options& o) {
     else if (a == "--out" && hasValue) o.out = argv[++i];
     else if (a == "--flight" && hasValue) o.flight = argv[++i];
     else if (a == "--at" && hasValue) o.at = argv[++i];
-    else if (a == "--rate" && hasValue) o.rate = std::atoi(argv[++i]);
+    else if (a == "--rate" && hasValue) {
+      if (!tool_args::ReadNumberInto("flightdemo", "--rate", argv[++i], 0, kMaxRate, o.rate)) return false;
+    }
     else if (a == "--speed" && hasValue) o.speed = argv[++i];
-    else if (a == "--seconds" && hasValue) o.seconds = std::atoi(argv[++i]);
+    else if (a == "--seconds" && hasValue) {
+      if (!tool_args::ReadNumberInto("flightdemo", "--seconds", argv[++i], 1, kMaxSeconds, o.seconds)) return false;
+    }
     else if (a == "--remove" && hasValue) o.remove.push_back(argv[++i]);
     else if (a == "--arrow" && hasValue) {
       RECT r{};
@@ -100,7 +111,15 @@ bool Parse(int argc, char** argv, Options& o) {
   }
   if (o.mode != "played" && o.mode != "replay" && o.mode != "sim") return false;
   if (o.screen != "240x320" && o.screen != "480x640") return false;
-  if (o.rate < 0 || o.seconds < 1) return false;
+  // Folders are made below an existing one only: a mistyped path makes no tree of its own.
+  for (const auto& [option, folder] : {std::pair{"--device", o.device}, std::pair{"--out", o.out}})
+    if (!folder.empty() && !tool_args::FolderOfFileExists("flightdemo", option, folder.string()))
+      return false;
+  std::error_code ec;
+  if (!o.flight.empty() && !fs::is_regular_file(o.flight, ec)) {
+    std::fprintf(stderr, "flightdemo: --flight: no file '%s'\n", o.flight.c_str());
+    return false;
+  }
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/cmdline/number_arg.h"
 #include "tools/recorderpty/recorder_pty.h"
 #include "tools/lxemu/lx_emulator.h"
 
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "-b" && hasValue) {
       blockFile = argv[++i];
-    } else if (!recorder_pty::ReadFaultSwitch(argc, argv, i, faults)) {
+      if (!tool_args::FolderOfFileExists("lxemu", "-b", blockFile)) return 2;
+    } else if (!recorder_pty::ReadFaultSwitch("lxemu", argc, argv, i, faults)) {
       Usage();
       return 2;
     }

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/cmdline/number_arg.h"
+
 namespace recorder_pty {
 
 struct Recorder {
@@ -31,26 +33,30 @@ int ServeEmulator(const char* programName, Emulator& emulator) {
 
 // The fault switches of the emulators' programs into `faults` (with fields `silent`, `crcErrors`,
 // `unplugAfter` and `slowMs`): "--silent", "--crc-errors N", "--unplug-after N", "--slow MS". True
-// when argv[i] is one of them, with `i` moved onto its value; false for any other argument or a
-// missing value.
+// when argv[i] is one of them with a sound value, with `i` moved onto its value; false for any other
+// argument, a missing value, or a value that is not a whole number in the switch's range (said on
+// stderr).
 template <class Faults>
-bool ReadFaultSwitch(int argc, char** argv, int& i, Faults& faults) {
+bool ReadFaultSwitch(const char* program, int argc, char** argv, int& i, Faults& faults) {
   const std::string arg = argv[i];
   if (arg == "--silent") {
     faults.silent = true;
     return true;
   }
   if (i + 1 >= argc) return false;
+  const char* value = argv[i + 1];
+  bool read = false;
   if (arg == "--crc-errors") {
-    faults.crcErrors = std::atoi(argv[++i]);
+    read = tool_args::ReadNumberInto(program, "--crc-errors", value, 0, 1000000, faults.crcErrors);
   } else if (arg == "--unplug-after") {
-    faults.unplugAfter = std::atol(argv[++i]);
+    read = tool_args::ReadNumberInto(program, "--unplug-after", value, 0, 100000000, faults.unplugAfter);
   } else if (arg == "--slow") {
-    faults.slowMs = std::atoi(argv[++i]);
+    read = tool_args::ReadNumberInto(program, "--slow", value, 0, 60000, faults.slowMs);
   } else {
     return false;
   }
-  return true;
+  if (read) ++i;
+  return read;
 }
 
 }  // namespace recorder_pty

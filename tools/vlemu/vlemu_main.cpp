@@ -5,17 +5,21 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/cmdline/number_arg.h"
 #include "tools/recorderpty/recorder_pty.h"
 #include "tools/vlemu/vl_emulator.h"
 
 namespace {
+
+// The recorder numbers its flights in one byte.
+constexpr long long kMaxFlights = 250;
 
 void Usage() {
   std::fprintf(stderr,
                "usage: vlemu [-m MEMORY_FILE] [-f FLIGHTS] [--silent] [--crc-errors N] [--unplug-after N]\n"
                "             [--oversize] [--slow MS]\n"
                "  -m  file that keeps the 16384-byte declaration memory\n"
-               "  -f  number of generated flights (default 2)\n");
+               "  -f  number of generated flights, 0 to 250 (default 2)\n");
 }
 
 }  // namespace
@@ -29,11 +33,12 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (arg == "-m" && hasValue) {
       memoryFile = argv[++i];
+      if (!tool_args::FolderOfFileExists("vlemu", "-m", memoryFile)) return 2;
     } else if (arg == "-f" && hasValue) {
-      flights = std::atoi(argv[++i]);
+      if (!tool_args::ReadNumberInto("vlemu", "-f", argv[++i], 0, kMaxFlights, flights)) return 2;
     } else if (arg == "--oversize") {
       faults.oversizeFlight = true;
-    } else if (!recorder_pty::ReadFaultSwitch(argc, argv, i, faults)) {
+    } else if (!recorder_pty::ReadFaultSwitch("vlemu", argc, argv, i, faults)) {
       Usage();
       return 2;
     }

@@ -26,7 +26,8 @@ constexpr std::size_t kMaxQueryChars = 200;
 
 CSkin* g_instance = nullptr;
 
-void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
+// A program that could not start says so in its exit code.
+void ExitProgram() { TerminateProcess(GetCurrentProcess(), 1); }
 std::atomic<velomar::seam::SkinEndProgramHandler> g_endProgram{ExitProgram};
 
 const char16_t* ResolutionId(int resolution) {
@@ -124,25 +125,42 @@ void CSkin::Load() {
   if (m_document) m_document->Release();
   m_document = nullptr;
 
-  if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    ErrorBox(nullptr, CTranslator::GetInstance()->GetText(u"ERROR LOCATING SKIN").c_str(), path.c_str());
-    g_endProgram.load()();
-    return;
-  }
+  const bool found = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
   // A file that does not parse is reported as not loaded: it is no skin.
   Ref<IXMLDOMDocument> document;
-  try {
-    document.reset(velomar::ui::LoadDocument(path));
-  } catch (...) {
-    document.reset();
+  if (found) {
+    try {
+      document.reset(velomar::ui::LoadDocument(path));
+    } catch (...) {
+      document.reset();
+    }
   }
-  const bool loaded = document.get() != nullptr;
-  if (!loaded) {
-    ErrorBox(nullptr, CTranslator::GetInstance()->GetText(u"ERROR READING SKIN").c_str(), path.c_str());
+  if (document.get() == nullptr) {
+    const std::u16string text = CTranslator::GetInstance()->GetText(found ? u"ERROR READING SKIN" : u"ERROR LOCATING SKIN");
+    // A theme that cannot be used need not stop every start: the default theme may take its place.
+    bool asked = false;
+    if (OfferDefaultTheme(text, path, asked)) return;
+    if (!asked) ErrorBox(nullptr, text.c_str(), path.c_str());
     g_endProgram.load()();
     return;
   }
   m_document = document.release();
+}
+
+bool CSkin::OfferDefaultTheme(const std::u16string& text, const std::u16string& path, bool& asked) {
+  constexpr const char16_t* kDefaultTheme = u"default";
+  constexpr int kAnswerYes = 6;  // QuestionBox's "yes"
+  if (CConfig::GetInstance()->GetString(u"theme") == kDefaultTheme) return false;
+  const std::u16string theme = CConfig::GetInstance()->GetString(u"theme");
+  CConfig::GetInstance()->SetString(u"theme", kDefaultTheme);
+  const bool usable = GetFileAttributesW(GetSkinPath().c_str()) != INVALID_FILE_ATTRIBUTES;
+  asked = usable;
+  if (!usable || QuestionBox(nullptr, (text + u"\n\nUse the default theme?").c_str(), path.c_str()) != kAnswerYes) {
+    CConfig::GetInstance()->SetString(u"theme", theme.c_str());
+    return false;
+  }
+  Load();
+  return true;
 }
 
 std::u16string CSkin::OrientationQuery() const {

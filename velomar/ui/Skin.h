@@ -33,7 +33,8 @@ class CSkin {
   CSkin& operator=(const CSkin&) = delete;
 
   // Chooses and loads "skin.xml": a missing file shows "ERROR LOCATING SKIN", one that cannot be
-  // read "ERROR READING SKIN", each with the path; then the program ends.
+  // read "ERROR READING SKIN", each with the path; then the program ends, unless the theme is not
+  // the default one and the user takes the default theme instead (the setting then names it).
   virtual void Load();
   // Resolution class and orientation from the screen: 240 x 320 either way is QVGA; a square
   // screen is square; a side over 320 is VGA; any other screen is QVGA.
@@ -77,6 +78,11 @@ class CSkin {
   CSkin() = default;
 
  private:
+  // Asks (with `text` and `path`) whether to use the default theme in place of one that cannot be
+  // loaded; on yes the setting names it and it is loaded. False when the theme is the default one,
+  // the default theme has no skin file for this screen, or the answer is no (`asked` tells whether
+  // the question was shown).
+  bool OfferDefaultTheme(const std::u16string& text, const std::u16string& path, bool& asked);
   // "/velomar/resolution[@id='..']/orientation[@id='..']".
   std::u16string OrientationQuery() const;
   static std::u16string ThemeFolderFor(int resolution);

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr std::size_t kMaxPathChars = 259;
+constexpr int kAnswerYes = 6;  // QuestionBox's "yes"
 const std::u16string kMissing = u"????";
 
 std::recursive_mutex g_instanceMutex;
@@ -21,7 +22,8 @@ std::recursive_mutex g_instanceMutex;
 CTranslator* g_madeOnDemand = nullptr;
 CTranslator* g_instance = nullptr;
 
-void ExitProgram() { TerminateProcess(GetCurrentProcess(), 0); }
+// A program that could not start says so in its exit code.
+void ExitProgram() { TerminateProcess(GetCurrentProcess(), 1); }
 std::atomic<velomar::seam::EndProgramHandler> g_endProgram{ExitProgram};
 
 using velomar::ui::Bstr;
@@ -84,7 +86,8 @@ std::u16string CTranslator::Folder() {
 
 IXMLDOMDocument* CTranslator::LoadDocument(const std::u16string& path) { return velomar::ui::LoadDocument(path); }
 
-bool CTranslator::OpenLanguageFile(const std::u16string& path, FileInfo& info) {
+bool CTranslator::OpenLanguageFile(const std::u16string& path, FileInfo& info, OnDamaged onDamaged, bool& skipped) {
+  skipped = false;
   if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
     ErrorBox(nullptr, u"Error locating texts file %s. ", path.c_str());
     EndProgram();
@@ -93,7 +96,13 @@ bool CTranslator::OpenLanguageFile(const std::u16string& path, FileInfo& info) {
   Ref<IXMLDOMDocument> document;
   *document.out() = LoadDocument(path);
   if (!document.get()) {
-    ErrorBox(nullptr, u"Error reading texts file %s. ", path.c_str());
+    // One damaged file need not stop every start: the other files still hold the default texts.
+    skipped = onDamaged == OnDamaged::kSkip ||
+              (onDamaged == OnDamaged::kAsk &&
+               QuestionBox(nullptr, u"Error reading texts file %s. \n\nGo on with the default texts?", path.c_str()) ==
+                   kAnswerYes);
+    if (skipped) return false;
+    if (onDamaged == OnDamaged::kEnd) ErrorBox(nullptr, u"Error reading texts file %s. ", path.c_str());
     EndProgram();
     return false;
   }
@@ -113,11 +122,16 @@ void CTranslator::LoadLanguage() {
   m_language = CConfig::GetInstance()->GetString(u"language");
   CoInitializeEx(nullptr, 0);
 
-  std::u16string default_path;
+  std::u16string default_path, first_skipped;
   IXMLDOMDocument* chosen = nullptr;
   ForEachLanguageFile(Folder(), [&](const std::u16string& path) {
     FileInfo info;
-    if (!OpenLanguageFile(path, info)) return true;  // the program has been told to end
+    bool skipped = false;
+    // Once the user chose to go on without a damaged file, later damaged ones are left out too.
+    if (!OpenLanguageFile(path, info, first_skipped.empty() ? OnDamaged::kAsk : OnDamaged::kSkip, skipped)) {
+      if (skipped && first_skipped.empty()) first_skipped = path;
+      return true;  // left out, or the program has been told to end
+    }
     m_author = info.author;
     if (info.isDefault == u"yes") default_path = path;
     // An absent setting asks for no file in particular, also not for one that names no tag.
@@ -135,6 +149,11 @@ void CTranslator::LoadLanguage() {
       ErrorBox(nullptr, u"Error reading texts file %s. ", default_path.c_str());
       EndProgram();
     }
+  }
+  // The default texts were promised but the damaged file was the only one that could have held them.
+  if (!chosen && !first_skipped.empty()) {
+    ErrorBox(nullptr, u"Error reading texts file %s. ", first_skipped.c_str());
+    EndProgram();
   }
 
   EnterCriticalSection(&m_lock);
@@ -171,7 +190,9 @@ void CTranslator::EnumLanguages(std::map<std::u16string, std::u16string>& langua
   languages.clear();
   ForEachLanguageFile(Folder(), [&](const std::u16string& path) {
     FileInfo info;
-    if (OpenLanguageFile(path, info)) languages.emplace(info.name, info.tag);
+    bool skipped = false;
+    // A damaged file was told at start (and gone on without): it is just not offered.
+    if (OpenLanguageFile(path, info, OnDamaged::kSkip, skipped)) languages.emplace(info.name, info.tag);
     return true;
   });
 }

@@ -55,9 +55,12 @@ class CTranslator {
   struct FileInfo {
     std::u16string name, tag, author, isDefault;
   };
+  // What a file that cannot be read (no XML) does: ends the program after its box, or asks whether
+  // to go on with the default texts (the file then left out), or is left out without a word.
+  enum class OnDamaged { kEnd, kAsk, kSkip };
   // Opens one language file and reads its description. False when it could not be located or
-  // read: the program has been told to end.
-  bool OpenLanguageFile(const std::u16string& path, FileInfo& info);
+  // read: the program has been told to end, or the file is left out (`skipped` set).
+  bool OpenLanguageFile(const std::u16string& path, FileInfo& info, OnDamaged onDamaged, bool& skipped);
   IXMLDOMDocument* LoadDocument(const std::u16string& path);
   static std::u16string Folder();
 

@@ -34,6 +34,11 @@ void TextLines::Split(const void* data, std::int32_t size) {
   }
   bytes_.SetSize(count_);
 
+  // Room for every line at once: growing the table line by line copies it over and over, which on
+  // a file of a million lines takes minutes.
+  std::int32_t newlines = 0;
+  for (std::int32_t i = 0; i < count_; ++i) newlines += bytes_[i] == '\n';
+  if (lines_.Reserve(newlines) != S_OK) return;  // E_FAIL stays
   std::int32_t start = 0;
   for (std::int32_t i = 0; i < count_; ++i) {
     if (bytes_[i] != '\n') continue;

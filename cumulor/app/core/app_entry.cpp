@@ -26,6 +26,7 @@
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
 #include "platform/devicelibs/ceshell.h"
+#include "platform/files/copy_leftovers.h"
 #include "platform/gdi/gdi.h"
 #include "platform/kernel/kernel.h"
 #include "platform/kernel/system_info.h"
@@ -202,6 +203,10 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   app.dataFolder.Set(info.dwProcessorType == PROCESSOR_ARM720 ? programFolder : dataFolder);
   // Data-file entries without a folder of their own live in the data folder.
   SetDataFilesFolder(info.dwProcessorType == PROCESSOR_ARM720 ? programFolder : dataFolder);
+  // Copies a kill cut short in the folders the program copies into (documents' ".old" copies, the
+  // "_OLD" waypoint files at the root).
+  ce::files::RemoveAbandonedCopies(app.dataFolder.Get());
+  ce::files::RemoveAbandonedCopies(u"\\");
 
   app.instance = instance;
   SetUiInstance(instance);

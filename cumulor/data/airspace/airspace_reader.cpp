@@ -12,6 +12,7 @@
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "platform/files/files.h"
+#include "platform/kernel/termination_point.h"
 
 namespace cumulor {
 
@@ -473,7 +474,10 @@ HRESULT FileReader::Store(ShapeWork& work, std::int32_t group) {
 HRESULT FileReader::Run() {
   std::int32_t number = 0;
   std::int32_t from = 0;
-  for (;;) {
+  for (std::uint32_t shapes = 0;; ++shapes) {
+    // A large file takes seconds: a thread told to end (the GPS thread at the program's exit) ends
+    // here instead of reading on into a record that is about to go.
+    if (shapes % 64 == 63) ce::kernel::TerminationCheck();
     Scan scan;
     const HRESULT scanned = ScanShape(from, scan);
     if (scanned == S_FALSE) return S_OK;

@@ -6,6 +6,7 @@
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "platform/base/errors.h"
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/termination_point.h"
 
 namespace cumulor {
 namespace {
@@ -58,10 +59,14 @@ DWORD GpsReaderThread(LPVOID parameter) {
   return 0;
 }
 
+// Waits for the thread's end; one that does not end in time is terminated and then waited for
+// until it has really stopped running (a terminated thread goes on to its next wait or check), since
+// the caller frees the port and the record its callback uses as soon as this returns.
 bool EndThread(HANDLE& thread) {
   if (thread == nullptr) return true;
   bool ended = WaitForSingleObject(thread, kStopWaitMs) == WAIT_OBJECT_0;
   if (!ended) TerminateThread(thread, static_cast<DWORD>(-1));
+  ce::kernel::WaitForThreadEnd(thread, INFINITE);
   CloseHandle(thread);
   thread = nullptr;
   return ended;

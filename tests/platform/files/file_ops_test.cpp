@@ -1,3 +1,16 @@
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "files_fixture.h"
 
 namespace {
@@ -119,6 +132,69 @@ TEST_F(FileOpsTest, Attributes) {
   EXPECT_EQ(Get(u"\\f.txt"), "x");  // still readable
   ASSERT_TRUE(SetFileAttributesW(u"\\f.txt", FILE_ATTRIBUTE_NORMAL));
   EXPECT_TRUE(DeleteFileW(u"\\f.txt"));
+}
+
+// A copy killed midway leaves its file in the making; the next copy into that folder removes it,
+// but neither a copy still being written by a live process nor other hidden files nor the same
+// names in another folder.
+TEST_F(FileOpsTest, CopyKilledMidwayIsClearedByTheNextCopyIntoItsFolder) {
+  ASSERT_TRUE(CreateDirectoryW(u"\\Backup", nullptr));
+  ASSERT_TRUE(CreateDirectoryW(u"\\Other", nullptr));
+  ASSERT_TRUE(Put(u"\\small.txt", "S"));
+  const auto backup = root() / "Backup";
+  // Start a copy that blocks: its source is a pipe that never ends.
+  auto startCopy = [&](const char* pipeName, const char16_t* source, const char16_t* target, int& writer) {
+    const auto pipe = root() / pipeName;
+    EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      CopyFileW(source, target, FALSE);
+      ::_exit(0);
+    }
+    writer = ::open(pipe.c_str(), O_WRONLY);
+    EXPECT_EQ(::write(writer, "partial", 7), 7);
+    return child;
+  };
+  auto makings = [](const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+      if (e.path().filename().string().find(".copy-") != std::string::npos) names.push_back(e.path().filename().string());
+    return names;
+  };
+  auto waitForMakings = [&](std::size_t n) {
+    for (int i = 0; i < 1000 && makings(backup).size() < n; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return makings(backup).size() == n;
+  };
+  int killedWriter = -1, liveWriter = -1;
+  const pid_t live = startCopy("pipe2", u"\\pipe2", u"\\Backup\\log.txt", liveWriter);
+  ASSERT_TRUE(waitForMakings(1));
+  const std::vector<std::string> living = makings(backup);
+  const pid_t killed = startCopy("pipe1", u"\\pipe1", u"\\Backup\\places.db", killedWriter);
+  ASSERT_TRUE(waitForMakings(2));
+  ASSERT_EQ(::kill(killed, SIGKILL), 0);
+  ASSERT_EQ(::waitpid(killed, nullptr, 0), killed);
+  std::string leftover;
+  for (const std::string& name : makings(backup))
+    if (name != living[0]) leftover = name;
+  ASSERT_EQ(leftover.rfind(".places.db.copy-", 0), 0u) << leftover;
+  // Names that only look alike, and a left-over in another folder, stay.
+  std::ofstream(backup / ".places.db.copy-ab") << "x";
+  std::ofstream(backup / ".settings") << "x";
+  std::ofstream(backup / "places.db.copy-ABCDEF") << "x";
+  std::filesystem::copy_file(backup / leftover, root() / "Other" / leftover);
+
+  ASSERT_TRUE(CopyFileW(u"\\small.txt", u"\\Backup\\small.txt", FALSE));
+  EXPECT_FALSE(std::filesystem::exists(backup / leftover));
+  EXPECT_EQ(makings(backup).size(), 3u);  // the live copy's file and the two look-alikes
+  EXPECT_TRUE(std::filesystem::exists(backup / ".settings"));
+  EXPECT_TRUE(std::filesystem::exists(root() / "Other" / leftover));
+  EXPECT_EQ(Get(u"\\Backup\\small.txt"), "S");
+
+  // The live copy finishes whole.
+  ::close(liveWriter);
+  ASSERT_EQ(::waitpid(live, nullptr, 0), live);
+  EXPECT_EQ(Get(u"\\Backup\\log.txt"), "partial");
+  ::close(killedWriter);
 }
 
 }  // namespace

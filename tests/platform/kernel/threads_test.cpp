@@ -215,6 +215,53 @@ TEST_F(ThreadsTest, TerminatedThreadsEndAtTerminationPointsAndHaltWaitsForThem) 
   for (int fd : {data[0], data[1], wake[0], wake[1]}) close(fd);
 }
 
+// WaitForThreadEnd outlasts a terminated thread that still runs (parked threads included, which
+// unwind through their destructors first); a computation's TerminationCheck ends it there.
+TEST_F(ThreadsTest, WaitForThreadEndLastsUntilATerminatedThreadReallyStops) {
+  std::atomic<bool> computing{false}, go_on{true}, after_check{false}, unwound{false};
+  std::atomic<int> checks{0};
+  auto computes = [&]() -> DWORD {
+    struct Flag {
+      std::atomic<bool>& f;
+      ~Flag() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // a slow destructor
+        f = true;
+      }
+    } on_unwind{unwound};
+    computing = true;
+    while (go_on) {
+    }
+    for (;; ++checks) ce::kernel::TerminationCheck();  // ends here once terminated
+    after_check = true;
+    return 2;
+  };
+  HANDLE c = Start(&computes);
+  while (!computing) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  EXPECT_EQ(ce::kernel::WaitForThreadEnd(c, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ASSERT_TRUE(TerminateThread(c, 6));
+  EXPECT_EQ(WaitForSingleObject(c, 0), WAIT_OBJECT_0);  // released at once
+  EXPECT_EQ(ce::kernel::WaitForThreadEnd(c, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  go_on = false;
+  EXPECT_EQ(ce::kernel::WaitForThreadEnd(c, INFINITE), WAIT_OBJECT_0);
+  EXPECT_TRUE(unwound);  // its destructors ran before the wait ended
+  EXPECT_FALSE(after_check);
+  EXPECT_EQ(checks.load(), 0);
+  EXPECT_EQ(ExitCodeOf(c), 6u);
+
+  // Not terminated, the check returns and the thread runs its course.
+  std::atomic<bool> finished{false};
+  auto plain = [&]() -> DWORD {
+    ce::kernel::TerminationCheck();
+    finished = true;
+    return 4;
+  };
+  HANDLE p = Start(&plain);
+  EXPECT_EQ(ce::kernel::WaitForThreadEnd(p, INFINITE), WAIT_OBJECT_0);
+  EXPECT_TRUE(finished);
+  EXPECT_EQ(ce::kernel::WaitForThreadEnd(nullptr, 0), WAIT_FAILED);
+  for (HANDLE h : {c, p}) CloseHandle(h);
+}
+
 // A thread blocked entering a critical section is parked there; terminated, it does not keep the
 // section once it gets it, and ends.
 TEST_F(ThreadsTest, ATerminatedThreadBlockedOnACriticalSectionEndsWithoutHoldingIt) {

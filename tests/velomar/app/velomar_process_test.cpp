@@ -88,10 +88,16 @@ TEST_F(VelomarProcessTest, OnlyAnEmptyCommandLineBuildsTheProgramWhichRunsHidden
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
     EXPECT_FALSE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\log.txt")));
   }
-  // An empty one builds everything and runs with its main window hidden.
+  // An empty one builds everything and runs with its main window hidden. A copy into the program
+  // folder that a kill cut short is gone at the start; a file that only looks like one stays.
+  const auto folder = HostPath(u"\\Program Files\\Velomar\\quarn.db").parent_path();
+  std::ofstream(folder / ".quarn.db.copy-Ab12Cd") << "cut";
+  std::ofstream(folder / ".quarn.db.copy-") << "kept";
   PROCESS_INFORMATION velomar = StartVelomar(u"");
   ASSERT_NE(velomar.hProcess, nullptr);
   ASSERT_TRUE(WaitForMainWindow(true));
+  EXPECT_FALSE(std::filesystem::exists(folder / ".quarn.db.copy-Ab12Cd"));
+  EXPECT_TRUE(std::filesystem::exists(folder / ".quarn.db.copy-"));
   HWND window = FindWindowW(u"MainWindow", nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_TRUE(std::filesystem::exists(HostPath(u"\\Program Files\\Velomar\\quarn.db")));
@@ -107,13 +113,39 @@ TEST_F(VelomarProcessTest, OnlyAnEmptyCommandLineBuildsTheProgramWhichRunsHidden
   CloseHandle(velomar.hThread);
 }
 
-TEST_F(VelomarProcessTest, AProgramThatCannotStartEndsWithAFailure) {
-  // A places volume that is no database: the start fails, told in a box, and the exit code says so.
+// A places volume that is no database: the user is asked whether to start with a new one. No: the
+// start fails and the exit code says so, the file untouched. Yes: the damaged file is kept aside
+// and the program runs on a fresh volume.
+TEST_F(VelomarProcessTest, ADamagedVolumeIsReplacedOnlyWhenTheUserSaysSo) {
   const auto volume = HostPath(u"\\Program Files\\Velomar\\quarn.db");
+  const auto kept = HostPath(u"\\Program Files\\Velomar\\quarn.db.damaged");
+  const std::string garbage(4096, 'x');
   std::filesystem::create_directories(volume.parent_path());
-  std::ofstream(volume, std::ios::binary) << std::string(4096, 'x');
+  std::ofstream(volume, std::ios::binary) << garbage;
+  auto contents = [](const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const auto script = device_folder() / "user_script.txt";
+  std::ofstream(script) << "box IDNO\n";
+  setenv("CE_USER_SCRIPT", script.c_str(), 1);
   EXPECT_EQ(RunVelomar(u""), 1);
   EXPECT_FALSE(WaitForMainWindow(true, 100));
+  EXPECT_EQ(contents(volume), garbage);
+  EXPECT_FALSE(std::filesystem::exists(kept));
+
+  std::ofstream(script) << "box IDYES\n";
+  PROCESS_INFORMATION velomar = StartVelomar(u"");
+  unsetenv("CE_USER_SCRIPT");
+  ASSERT_NE(velomar.hProcess, nullptr);
+  ASSERT_TRUE(WaitForMainWindow(true));
+  EXPECT_EQ(contents(kept), garbage);
+  EXPECT_EQ(contents(volume).rfind("SQLite format 3", 0), 0u);
+  SetSetting(u"allow_windows_close_qxt", 1);
+  PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForExit(velomar, 60000), 0);
+  CloseHandle(velomar.hProcess);
+  CloseHandle(velomar.hThread);
 }
 
 }  // namespace

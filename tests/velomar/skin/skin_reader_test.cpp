@@ -7,6 +7,7 @@
 
 #include "platform/kernel/device_folder.h"
 #include "tests/velomar/skin/skin_fixture.h"
+#include "velomar/core/Config.h"
 #include "velomar/ui/BarConfig.h"
 #include "velomar/ui/DomHelpers.h"
 
@@ -108,7 +109,47 @@ TEST_F(SkinReaderTest, AMissingOrBrokenSkinShowsItsBoxWithThePathAndEndsTheProgr
   }
 }
 
-TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithCodeZero) {
+// A theme whose skin is damaged or gone: the default theme is offered in its place. No: the
+// program ends as before and the setting stays. Yes: the default theme's skin serves, the setting
+// names it, and nothing ends.
+TEST_F(SkinReaderTest, ADamagedThemeOffersTheDefaultTheme) {
+  WriteSkin("default", "qvga", "<velomar><resolution id=\"qvga\"><orientation id=\"portrait\"><button id=\"b\"/>"
+                               "</orientation></resolution></velomar>");
+  const std::u16string path = u"\\Program Files\\Velomar\\themes\\broken\\qvga\\skin.xml";
+  for (const char* content : {static_cast<const char*>(nullptr), "<velomar><resolution"}) {
+    SCOPED_TRACE(content ? "damaged" : "missing");
+    std::filesystem::remove_all(ThemeFolder("broken"));
+    if (content) WriteSkin("broken", "qvga", content);
+    const std::u16string text = content ? u"The skin file could not be read:\n" + path : u"The skin file was not found:\n" + path;
+    for (const int answer : {7, 6}) {
+      SetSetting(u"theme", std::u16string(u"broken"));
+      teskautils::seam::SetBoxAnswer(answer);
+      velomar::seam::ResetSkin();
+      g_endRequests = 0;
+      CSkin* skin = CSkin::GetInstance();
+      teskautils::seam::SetBoxAnswer(0);
+      const auto boxes = teskautils::seam::TakeShownBoxes();
+      ASSERT_EQ(boxes.size(), 1u);
+      EXPECT_EQ(boxes[0].text, text + u"\n\nUse the default theme?");
+      EXPECT_EQ(g_endRequests, answer == 7 ? 1 : 0);
+      EXPECT_EQ(CConfig::GetInstance()->GetString(u"theme"), answer == 7 ? u"broken" : u"default");
+      velomar::ui::Ref<IXMLDOMElement> button(skin->GetButtonNode(u"b"));
+      EXPECT_EQ(button.get() != nullptr, answer == 6);
+    }
+  }
+  // The default theme itself damaged: nothing to offer, the program ends after the box.
+  WriteSkin("default", "qvga", "<velomar");
+  SetSetting(u"theme", std::u16string(u"default"));
+  velomar::seam::ResetSkin();
+  g_endRequests = 0;
+  CSkin::GetInstance();
+  EXPECT_EQ(g_endRequests, 1);
+  const auto boxes = teskautils::seam::TakeShownBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, u"The skin file could not be read:\n\\Program Files\\Velomar\\themes\\default\\qvga\\skin.xml");
+}
+
+TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithAFailureCode) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   velomar::seam::SetSkinEndProgram(nullptr);
   SetSetting(u"theme", std::u16string(u"none"));
@@ -119,7 +160,7 @@ TEST_F(SkinReaderTest, AMissingSkinEndsTheProcessWithCodeZero) {
         std::fflush(stderr);
         std::_Exit(3);
       },
-      testing::ExitedWithCode(0), "");
+      testing::ExitedWithCode(1), "");
 }
 
 TEST_F(SkinReaderTest, ReadersChangeOnlyWhatTheElementGives) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -102,13 +103,60 @@ TEST_F(TranslatorTest, StopsLookingAtTheMatchingFile) {
   EXPECT_EQ(g_endRequests, 0);
   EXPECT_TRUE(teskautils::seam::TakeShownBoxes().empty());
 
-  // Without a match every file is opened, and the broken one ends the program.
+  // Without a match every file is opened, and the broken one asks whether to go on with the
+  // default texts. No: the program ends.
   SetSetting(u"language", u"de");
+  const std::u16string question =
+      u"Error reading texts file \\Program Files\\Velomar\\traductions\\d.xml. \n\nGo on with the default texts?";
+  {
+    CTranslator translator;
+    EXPECT_EQ(g_endRequests, 1);
+    const auto boxes = teskautils::seam::TakeShownBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, question);
+  }
+  // Yes: the default file's texts, and the broken file is left out of the language list too.
+  g_endRequests = 0;
+  teskautils::seam::SetBoxAnswer(6);
+  WriteRaw("e.xml", "garbage");  // a second broken file is left out without another question
   CTranslator translator;
+  teskautils::seam::SetBoxAnswer(0);
+  EXPECT_EQ(g_endRequests, 0);
+  EXPECT_EQ(translator.GetText(u"HELLO"), u"Hello");
+  auto boxes = teskautils::seam::TakeShownBoxes();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, question);
+  std::map<std::u16string, std::u16string> languages;
+  translator.EnumLanguages(languages);
+  EXPECT_EQ(languages.size(), 3u);
+  EXPECT_TRUE(teskautils::seam::TakeShownBoxes().empty());
+  EXPECT_EQ(g_endRequests, 0);
+}
+
+// Going on with the default texts when the damaged file was the only one there: nothing holds
+// them, so the program ends after all.
+TEST_F(TranslatorTest, ADamagedOnlyFileEndsTheProgramEvenWhenTheUserWouldGoOn) {
+  WriteRaw("only.xml", "<velomar>");
+  teskautils::seam::SetBoxAnswer(6);
+  CTranslator translator;
+  teskautils::seam::SetBoxAnswer(0);
   EXPECT_EQ(g_endRequests, 1);
   const auto boxes = teskautils::seam::TakeShownBoxes();
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].text, u"Error reading texts file \\Program Files\\Velomar\\traductions\\d.xml. ");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[1].text, u"Error reading texts file \\Program Files\\Velomar\\traductions\\only.xml. ");
+}
+
+// A language file that ends the program ends it with a failure code.
+TEST_F(TranslatorTest, AnUnreadableLanguageFileEndsTheProcessWithAFailureCode) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  velomar::seam::SetTranslatorEndProgram(nullptr);
+  WriteRaw("only.xml", "<velomar>");
+  EXPECT_EXIT(
+      {
+        CTranslator translator;
+        std::_Exit(3);
+      },
+      testing::ExitedWithCode(1), "");
 }
 
 TEST_F(TranslatorTest, WithoutAnyUsableFileEveryTextIsMissing) {

@@ -2,7 +2,12 @@
 
 #include <initializer_list>
 
+#include "platform/files/copy_leftovers.h"
+#include "platform/files/files.h"
+#include "platform/kernel/last_error.h"
 #include "platform/window/window.h"
+#include "teskautils/TeskaUtils.h"
+#include "velomar/core/Exceptions.h"
 #include "velomar/core/Trace.h"
 #include "velomar/core/managers/CellHistory.h"
 #include "velomar/places/ScheduleEngine.h"
@@ -12,6 +17,28 @@
 namespace {
 // As long as a worker's destructor waits for its abandoned commands.
 constexpr DWORD kAbandonedCommandsWaitMs = 10000;
+constexpr int kAnswerYes = 6;  // QuestionBox's "yes"
+
+// The volume cannot be opened (`reason`): asks whether to start with a new, empty one; on yes the
+// volume file and the journal files beside it are kept under the suffix ".damaged" (replacing an
+// older such copy) and true is answered. False when the answer is no or the files cannot be moved.
+bool SetDamagedVolumeAside(const std::u16string& volume, const std::u16string& reason) {
+  if (GetFileAttributesW(volume.c_str()) == INVALID_FILE_ATTRIBUTES) return false;  // nothing to replace
+  const std::u16string kept = volume + u".damaged";
+  if (QuestionBox(nullptr, u"The places database %s cannot be opened:\n%s\n\nStart with a new, empty database? "
+                           u"The damaged file is kept as %s.",
+                  volume.c_str(), reason.c_str(), kept.c_str()) != kAnswerYes)
+    return false;
+  for (const char16_t* suffix : {u"", u"-wal", u"-shm", u"-journal"}) {
+    const std::u16string from = volume + suffix;
+    if (GetFileAttributesW(from.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+    if (!MoveFileExW(from.c_str(), (kept + suffix).c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      ErrorBox(nullptr, u"%s could not be moved aside (error %d).", from.c_str(), static_cast<int>(GetLastError()));
+      return false;
+    }
+  }
+  return true;
+}
 }  // namespace
 
 CAppConnMgr::CAppConnMgr() {
@@ -58,7 +85,18 @@ CAppConnMgr::~CAppConnMgr() {
 bool CAppConnMgr::InitGUI() {
   Trace(0, u"CAppConnMgr::InitGUI()");
   SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-  m_db.OpenDB();
+  // Copies into the program folder (the volume's kept copy, a restore) that a kill cut short.
+  const std::u16string& volume = m_db.GetVolumePath();
+  const std::size_t cut = volume.find_last_of(u'\\');
+  ce::files::RemoveAbandonedCopies(cut == 0 || cut == std::u16string::npos ? std::u16string(u"\\") : volume.substr(0, cut));
+  try {
+    m_db.OpenDB();
+  } catch (const CExceptionDB& e) {
+    // A damaged volume would stop every start: the user may start afresh, the old file kept.
+    m_db.CloseDB();
+    if (!SetDamagedVolumeAside(m_db.GetVolumePath(), e.GetMessage())) throw;
+    m_db.OpenDB();
+  }
   m_phoneMgr.Initialize();
   m_messageMgr.Initialize();
   m_wifiMgr->Initialize();
