@@ -277,6 +277,8 @@ void WorkerThread::Stop() {
   WaitForMultipleObjects(2, ends, FALSE, INFINITE);
 }
 
+bool WorkerThread::PauseUnlessStopping(DWORD ms) { return WaitForSingleObject(m_stopEvent, ms) == WAIT_TIMEOUT; }
+
 bool WorkerThread::AwaitCommandThreads(DWORD limit_ms) { return m_commandThreads->AwaitNone(limit_ms); }
 
 DWORD WorkerThread::GetWorkerThreadId() const { return static_cast<DWORD>(Read(const_cast<volatile LONG*>(&m_threadId))); }

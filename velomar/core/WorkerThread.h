@@ -58,6 +58,10 @@ class WorkerThread {
   // wait: the worker ends after that command (mode 0: once the queue has drained).
   void Stop();
 
+  // A pause inside one of this worker's commands that its Stop cuts short: waits `ms`, or until
+  // Stop asks the worker to end. False when cut short (the program is closing).
+  bool PauseUnlessStopping(DWORD ms);
+
   // Waits, at most `limit_ms`, until the command threads abandoned on their time-out have ended
   // (after Stop, the only code of the worker's that may still run). True when none runs.
   bool AwaitCommandThreads(DWORD limit_ms);

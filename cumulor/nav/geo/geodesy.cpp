@@ -1,5 +1,6 @@
 #include "cumulor/nav/geo/geodesy.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -138,12 +139,13 @@ std::uint32_t FlatDistance(const GeoPoint& a, const GeoPoint& b) {
   return static_cast<std::uint32_t>(d * 111u / 36u);
 }
 
-int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32_t& out) {
-  // A local plane around p: longitude differences (the shorter way round) scaled by the cosine of
-  // p's latitude, so that both axes count the same length per unit.
-  const double scale = std::cos(p.lat * kUnitsToRadians);
-  const GeoPoint& a = segment[0];
-  const GeoPoint& b = segment[1];
+namespace {
+
+// The square of the distance from p to the segment a-b, in units, on a local plane around p:
+// longitude differences (the shorter way round) scaled by `scale`, the cosine of p's latitude, so
+// that both axes count the same length per unit. The cosine is the caller's, worked out once per
+// point.
+double SegmentDistanceSquared(const GeoPoint& p, double scale, const GeoPoint& a, const GeoPoint& b) {
   const double ax = LongitudeDifference(p.lon, a.lon) * scale;
   const double ay = static_cast<double>(a.lat) - p.lat;
   const double ex = LongitudeDifference(a.lon, b.lon) * scale;
@@ -156,20 +158,31 @@ int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32
   if (t > 1.0) t = 1.0;
   const double dx = ax + t * ex;
   const double dy = ay + t * ey;
-  const std::uint64_t d = TruncToUnsigned(std::sqrt(dx * dx + dy * dy) * 111.0 / 36.0);
-  out = d > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
+  return dx * dx + dy * dy;
+}
+
+// Metres from the square of a distance in units (111/36 m a unit), capped to 32 bits. It never
+// falls as the square grows, so the smallest square gives the smallest distance.
+std::uint32_t MetresOfSquared(double squared) {
+  const std::uint64_t d = TruncToUnsigned(std::sqrt(squared) * 111.0 / 36.0);
+  return d > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(d);
+}
+
+}  // namespace
+
+int PointSegmentDistance(const GeoPoint& p, const GeoPoint* segment, std::uint32_t& out) {
+  out = MetresOfSquared(SegmentDistanceSquared(p, std::cos(p.lat * kUnitsToRadians), segment[0], segment[1]));
   return 0;
 }
 
 std::uint32_t MinDistanceToPolyline(const GeoPoint& p, const GeoPoint* points, int count) {
-  std::uint32_t best = 0xFFFFFFFFu;
-  if (points == nullptr || count < 2) return best;
-  for (int i = 0; i + 1 < count; ++i) {
-    std::uint32_t d = 0;
-    PointSegmentDistance(p, points + i, d);
-    if (d < best) best = d;
-  }
-  return best;
+  if (points == nullptr || count < 2) return 0xFFFFFFFFu;
+  // Every segment is measured on the same plane around p (one cosine for the whole line), and only
+  // the nearest is taken to metres: the airspace check measures thousands of segments a fix.
+  const double scale = std::cos(p.lat * kUnitsToRadians);
+  double best = SegmentDistanceSquared(p, scale, points[0], points[1]);
+  for (int i = 1; i + 1 < count; ++i) best = std::min(best, SegmentDistanceSquared(p, scale, points[i], points[i + 1]));
+  return MetresOfSquared(best);
 }
 
 void GeoDestination(std::int32_t lon, std::int32_t lat, std::uint32_t distance, double angle, GeoPoint& out) {

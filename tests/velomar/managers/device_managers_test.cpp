@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <future>
 #include <thread>
 #include <iterator>
 #include <mutex>
@@ -151,6 +152,40 @@ TEST_F(DeviceManagersTest, PowerBeamAndForwardingReachTheDevice) {
   StopWhileDriving([&] { forward.Stop(); });
   StopWhileDriving([&] { beam.Stop(); });
   StopWhileDriving([&] { cpu.Stop(); });
+}
+
+// The program's close does not wait out a forwarding request's 10 s for the line's answer, nor a
+// forwarding change held 10 s behind the phone's (which the close then drops): each manager's Stop
+// returns long before the device clock has moved 10 s (the worker's own 100 ms pause after a
+// command still passes).
+TEST_F(DeviceManagersTest, StopCutsForwardingWaitsShort) {
+  const auto forwards = [] { return ce::device::Effects("forward").size(); };
+  // The device clock that passed, in 50 ms steps, until Stop returned.
+  const auto clock_to_stop = [](WorkerThread& worker) {
+    auto stopped = std::async(std::launch::async, [&] { worker.Stop(); });
+    std::uint64_t moved = 0;
+    while (stopped.wait_for(std::chrono::milliseconds(2)) != std::future_status::ready) {
+      AdvanceClock(50);
+      moved += 50;
+    }
+    return moved;
+  };
+  {
+    CCallForwardMgr forward;
+    forward.SetNumber(u"+34600111222");
+    forward.SetStatus(1, 0, 0, 0);
+    while (forwards() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_LT(clock_to_stop(forward), 5000u);  // the request made, its answer awaited
+  }
+  {
+    CCallForwardMgr forward;
+    forward.SetNumber(u"+34600111222");
+    forward.SetStatus(0, 0, 0, 10000);
+    while (forward.GetExecutedCount() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // into its delay
+    EXPECT_LT(clock_to_stop(forward), 5000u);
+    EXPECT_EQ(forwards(), 1u);  // the delayed change was dropped
+  }
 }
 
 TEST_F(DeviceManagersTest, BacklightThroughTheRegistry) {

@@ -49,12 +49,13 @@ LONG TakeReply(LONG request) {
   return result;
 }
 
-// Waits (bounded) while the band manager has a change queued or its radio reset runs.
-void WaitForBandChange() {
+// Waits (bounded) while the band manager has a change queued or its radio reset runs; the
+// waiting ends early when the program closes.
+void WaitForBandChange(WorkerThread& forwarding) {
   for (int waited = 0; waited < kBandWaitMs; waited += static_cast<int>(kBandPollMs)) {
     CBandMgr* band = CBandMgr::GetInstance();
     if (band == nullptr || (!band->IsBusy() && !band->IsResetRunning())) return;
-    Sleep(kBandPollMs);
+    if (!forwarding.PauseUnlessStopping(kBandPollMs)) return;
   }
 }
 
@@ -111,7 +112,7 @@ void CCallForwardMgr::Forward(int on, const std::u16string& number) {
   }
   // A band change made in the same breath (a period's actions) resets the radio: forwarding
   // asked for meanwhile would be refused.
-  WaitForBandChange();
+  WaitForBandChange(*this);
   HLINEAPP line_app = nullptr;
   DWORD devices = 0;
   if (const LONG rc = lineInitialize(&line_app, CApp::GetAppInstance(), LineCallback, u"Velomar", &devices); rc != 0) {
@@ -130,7 +131,9 @@ void CCallForwardMgr::Forward(int on, const std::u16string& number) {
   HCALL consult = nullptr;
   const LONG request =
       lineForward(line, 0, 0, on != 0 ? reinterpret_cast<const LINEFORWARDLIST*>(list) : nullptr, 1, &consult, nullptr);
-  Sleep(10000);
+  // The line's answer is given 10 s; a close meanwhile does not wait for it (the request is made,
+  // and an answer not yet come reports nothing).
+  PauseUnlessStopping(10000);
   SetCursor(LoadCursorW(nullptr, IDC_ARROW));
   lineClose(line);
   lineShutdown(line_app);

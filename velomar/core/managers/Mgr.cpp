@@ -164,7 +164,9 @@ bool CMgr::TakeParameter(ULONG_PTR parameter) {
 void CMgr::HandleCommand(int command_id, ULONG_PTR parameter) {
   if (!TakeParameter(parameter)) return;
   std::unique_ptr<StatusParameter> change(reinterpret_cast<StatusParameter*>(parameter));
-  if (change->delay_ms > 0) Sleep(static_cast<DWORD>(change->delay_ms));
+  // A delayed change that the program's close overtakes is dropped, as a queued one is: the close
+  // does not wait out the delay.
+  if (change->delay_ms > 0 && !PauseUnlessStopping(static_cast<DWORD>(change->delay_ms))) return;
   if (command_id != 0) {
     HandleCommand(command_id, change->status);
     return;
