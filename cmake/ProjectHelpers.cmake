@@ -55,6 +55,8 @@ function(add_folder_tests target)
     list(APPEND ARG_EXTRA_LABELS threads)
     add_dependencies(threaded_tests ${target})
   endif()
+  # Every run goes through tests/run_whole.sh, which fails a program that ended before its tests did.
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/tests/run_whole.sh)
   # The test list is read when the program is linked, alongside the rest of the build, rather than
   # by ctest one program after another before the first test starts.
   gtest_discover_tests(${target}

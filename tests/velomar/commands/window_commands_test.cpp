@@ -13,6 +13,8 @@
 #include "platform/scripted/scripted_user.h"
 #include "platform/window/window.h"
 #include "tests/velomar/places/schedule_fixture.h"
+#include "velomar/data/DataInstall.h"
+#include "velomar/ui/Skin.h"
 #include "velomar/ui/WindowMain.h"
 
 namespace {
@@ -38,6 +40,10 @@ class WindowCommandsTest : public schedule_test::ScheduleTest {
  protected:
   void SetUp() override {
     ScheduleTest::SetUp();
+    // The window reads its skin from this device's theme.
+    ASSERT_TRUE(velomar::InstallThemes());
+    SetSetting(u"theme", std::u16string(u"default"));
+    velomar::seam::ResetSkin();
     m_window = std::make_unique<TestWindow>();
     ASSERT_EQ(m_window->Create(GetModuleHandleW(nullptr), 0, 0), 1);
     m_hwnd = m_window->GetHwnd();
