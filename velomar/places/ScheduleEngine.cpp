@@ -554,6 +554,9 @@ void CScheduleEngine::StartPeriod(int trigger, ULONG_PTR transition) {
   }
   CTranslator* texts = CTranslator::GetInstance();
   if (trigger == m_lastTrigger && period_key == m_lastPeriod) {
+    // A start of the period already in force: it stays in force, now through this entry, whose
+    // end is then the one to run.
+    if (trigger == 0 && period_key == m_startedPeriod && entry != 0) m_startedEntry = entry;
     const std::u16string skip = texts->GetText(u"EVENT_LOG_MGR_SKIP_SCHEDULE");
     Log(EVENT_WARNING, skip, skip);
     return;

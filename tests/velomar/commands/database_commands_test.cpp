@@ -359,7 +359,7 @@ TEST_F(DatabaseCommandsTest, AnImportKilledAtAnyMomentLeavesTheOldOrTheNewPlaces
   std::chrono::steady_clock::duration span{};
   {
     ce::testing::ChildProcess child(IMPORT_RUN_PATH, {IMPORT_RUN_PATH, "--device", device_folder().string()});
-    ASSERT_EQ(child.ReadLine(), "open");
+    ASSERT_EQ(child.ReadLine(60000), "open");  // a loaded machine starts a sanitized program slowly
     const auto opened = std::chrono::steady_clock::now();
     while (child.ReadLine()) {
     }
@@ -374,7 +374,7 @@ TEST_F(DatabaseCommandsTest, AnImportKilledAtAnyMomentLeavesTheOldOrTheNewPlaces
     SCOPED_TRACE("kill " + std::to_string(k));
     restore_old();
     ce::testing::ChildProcess child(IMPORT_RUN_PATH, {IMPORT_RUN_PATH, "--device", device_folder().string()});
-    ASSERT_EQ(child.ReadLine(), "open");
+    ASSERT_EQ(child.ReadLine(60000), "open");  // a loaded machine starts a sanitized program slowly
     // Spread over the import's span, each kill at a random point of its own slice.
     const double at = (k + std::uniform_real_distribution<double>(0, 1)(random)) / kills;
     std::this_thread::sleep_for(std::chrono::duration_cast<std::chrono::microseconds>(span * at));
