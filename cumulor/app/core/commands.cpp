@@ -168,6 +168,9 @@ void Quit(AppContext& app) {
 }
 
 void TaskStartOrFinish(AppContext& app, LPARAM lparam) {
+  // The frame and the boxes on the notify thread read the task and its clock; nothing here waits
+  // for the pilot.
+  MainLockGuard lock(app);
   DynArray<TaskPoint>& task = ActiveTask();
   if (task.Empty()) return;
   if (lparam != 0) {

@@ -355,12 +355,17 @@ LRESULT HandleGpsUpdate(AppContext& app, const GpsStatus* fix, HRESULT status, b
   // The proximity beeps and the airspace checks of the five-fix cycle.
   if (!app.dialogActive) AirspaceFixChecks(app, app.mapCentre);
 
-  const TaskPoint target = app.navTarget;
-  if (TargetIsValid(target)) {
-    s.targetDistance = GeoDistance(app.mapCentre, PointRefPosition(target));
-    AutomaticZoom(app, s, target, s.targetDistance);
+  {
+    // The UI thread edits the task and the target under the main lock; following the task opens
+    // no dialog.
+    MainLockGuard guard(app);
+    const TaskPoint target = app.navTarget;
+    if (TargetIsValid(target)) {
+      s.targetDistance = GeoDistance(app.mapCentre, PointRefPosition(target));
+      AutomaticZoom(app, s, target, s.targetDistance);
+    }
+    if (current.mark != 0) TaskProgress(app, s, target, s.targetDistance);
   }
-  if (current.mark != 0) TaskProgress(app, s, target, s.targetDistance);
 
   if (app.firstFixAwaited) {
     SetMapRegion(app, app.region);

@@ -9,6 +9,7 @@
 #include "cumulor/app/core/notices.h"
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/gps_update.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/nav/dialogs/flight_stats_dialogs.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
@@ -79,6 +80,7 @@ bool MoveAreaTarget(AppContext& app, std::uint32_t key) {
   }
   GeoPoint moved;
   GeoDestination(centre.lon, centre.lat, newDistance, -bearing, moved);
+  MainLockGuard lock(app);  // the frame reads the task and the target on the notify thread
   point->lon = moved.lon;
   point->lat = moved.lat;
   app.navTarget = *point;

@@ -4,6 +4,7 @@
 
 #include "cumulor/app/core/commands.h"
 #include "cumulor/app/core/gps_update.h"
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/pen_links.h"
@@ -379,6 +380,7 @@ void MoveAreaTarget(AppContext& app, PenState& pen, POINT at) {
   }
   // The old marker goes by XOR, the new one is drawn.
   if (pen.penDc) MapDrawMarker(app.map, pen.penDc, GeoPoint{pen.areaPoint.lon, pen.areaPoint.lat}, false, nullptr);
+  EnterCriticalSection(&app.mainLock);  // the frame reads the task and the target on the notify thread
   for (TaskPoint& p : ActiveTask()) {
     if (p.kind == pen.areaPoint.kind && p.index == pen.areaPoint.index && p.maxRadius != 0) {
       p.lon = target.lon;
@@ -389,6 +391,7 @@ void MoveAreaTarget(AppContext& app, PenState& pen, POINT at) {
     app.navTarget.lon = target.lon;
     app.navTarget.lat = target.lat;
   }
+  LeaveCriticalSection(&app.mainLock);
   pen.areaPoint.lon = target.lon;
   pen.areaPoint.lat = target.lat;
   if (pen.penDc) MapDrawMarker(app.map, pen.penDc, target, false, nullptr);
@@ -682,6 +685,7 @@ void ConfirmNextWaypoint(AppContext& app) {
     OnCommand(app, MAKEWPARAM(kCmdTaskStart, 0), 0);
     return;
   }
+  MainLockGuard lock(app);  // asked above without the lock
   DynArray<TaskPoint>& task = ActiveTask();
   if (task.Empty()) return;
   if (task[0].maxRadius != 0) {

@@ -1,5 +1,6 @@
 #include "cumulor/app/core/target_select.h"
 
+#include "cumulor/app/core/main_lock.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
@@ -34,6 +35,7 @@ void SelectTargetPoint(AppContext& app) {
       Navigate(app, active[0]);
       return;
     }
+    MainLockGuard lock(app);
     active.SetSize(0);
   }
   for (const TaskPoint* candidate : {&app.fileHomePoint, &PreviousTarget(), &DefaultHome()}) {

@@ -104,7 +104,10 @@ std::int32_t ApplyTasksDocument(AppContext& app, const XmlNode& element) {
       }
     }
     if (!result) break;
-    if (!points.Empty()) Tasks().slot[slot] = points;
+    if (!points.Empty()) {
+      TaskListsGuard guard;  // the messages above are shown without the lock
+      Tasks().slot[slot] = points;
+    }
   }
   AfterTasksRead(app);
   return result;
@@ -133,7 +136,10 @@ void ApplyDesktopTasks(const XmlNode& element) {
       }
       points.Append(point);
     }
-    if (whole) Tasks().slot[slot] = points;
+    if (whole) {
+      TaskListsGuard guard;
+      Tasks().slot[slot] = points;
+    }
   }
   const DynArray<TaskPoint>& achieved = AchievedList();
   if (!achieved.Empty()) {

@@ -172,6 +172,12 @@ void InstallTaskHooks() {
   hooks.magneticVariation = Variation;
   hooks.setZoneRadius = ZoneRadius;
   hooks.resetStatistics = ResetStatistics;
+  hooks.lockMain = [] {
+    if (AppContext* app = AppRecord()) EnterCriticalSection(&app->mainLock);
+  };
+  hooks.unlockMain = [] {
+    if (AppContext* app = AppRecord()) LeaveCriticalSection(&app->mainLock);
+  };
   // The point page: the simulator flag and the simulated glider's position.
   PointPageHooks& page = PointPageHooksInstalled();
   page.simulator = [] {

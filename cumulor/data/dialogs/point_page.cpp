@@ -119,7 +119,10 @@ void ActionMenu(HWND page) {
     case kCmdPointSetHome:
       SetSelectedPoint(point);
       JumpTo(point);
-      if (ActiveTask().Empty()) TaskSetNavigationTarget(HomePoint(), TaskOwnPosition(), 0);
+      {
+        TaskListsGuard guard;
+        if (ActiveTask().Empty()) TaskSetNavigationTarget(HomePoint(), TaskOwnPosition(), 0);
+      }
       CloseBrowser(page);
       break;
     default: break;

@@ -183,7 +183,13 @@ void PointMenu(HWND page) {
       break;
     case kCmdTaskArea:
       if (RowSelected()) {
-        EditTaskPointAreaPosition(ShownTask()[g_row], page);
+        // Edited as a copy: the dialog is modal, the point goes back under the lock after it.
+        TaskPoint point = ShownTask()[g_row];
+        EditTaskPointAreaPosition(point, page);
+        {
+          TaskListsGuard guard;
+          if (RowSelected()) ShownTask()[g_row] = point;
+        }
         TaskRowChanged(slot, g_row);
       }
       break;
@@ -253,7 +259,10 @@ void OnRowTap(HWND page, int row) {
   const GeoPoint at = PointRefPosition(point);
   point.lon = at.lon;
   point.lat = at.lat;
-  SetGotoTarget(point);
+  {
+    TaskListsGuard guard;  // the frame draws the go-to target
+    SetGotoTarget(point);
+  }
   ShowGotoTargetCaption(page);
   InvalidateRect(page, nullptr, TRUE);
 }

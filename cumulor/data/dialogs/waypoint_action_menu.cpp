@@ -62,6 +62,8 @@ void SetWaypointActionHooks(WaypointActionHooks hooks) { Hooks() = std::move(hoo
 
 bool DeleteUserWaypoint(std::int32_t index) {
   {
+    // The task lists keep references to the points: the main lock first, as the frame takes them.
+    TaskListsGuard guard;
     std::lock_guard<std::recursive_mutex> lock(PointTableLock());
     if (!RemoveUserWaypoint(index)) return false;
   }
@@ -71,6 +73,8 @@ bool DeleteUserWaypoint(std::int32_t index) {
 
 void DeleteAllUserWaypoints() {
   {
+    // The task lists keep references to the points: the main lock first, as the frame takes them.
+    TaskListsGuard guard;
     std::lock_guard<std::recursive_mutex> lock(PointTableLock());
     RemoveAllUserWaypoints();
   }

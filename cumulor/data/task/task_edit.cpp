@@ -38,6 +38,7 @@ void AfterRowChange(std::int32_t slot, bool firstRowChanged) {
 }  // namespace
 
 void ActivateTaskSlot(std::int32_t slot) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot) || slot == kActiveTaskSlot || Tasks().slot[slot].Empty()) return;
   TaskLock();
   TaskPointInit(DirectTarget());
@@ -49,6 +50,7 @@ void ActivateTaskSlot(std::int32_t slot) {
 }
 
 void DeleteTaskSlot(std::int32_t slot) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot)) return;
   Tasks().slot[slot].SetSize(0);
   AchievedList().SetSize(0);
@@ -56,6 +58,7 @@ void DeleteTaskSlot(std::int32_t slot) {
 }
 
 bool CopyTaskSlot(std::int32_t from, std::int32_t to) {
+  TaskListsGuard guard;
   if (!SlotInRange(from) || !SlotInRange(to) || from == to) return false;
   Tasks().slot[to] = Tasks().slot[from];
   if (to == kActiveTaskSlot) AchievedList().SetSize(0);
@@ -63,6 +66,7 @@ bool CopyTaskSlot(std::int32_t from, std::int32_t to) {
 }
 
 void ApplyEditedTask() {
+  TaskListsGuard guard;
   if (AchievedList().Empty()) return;
   DynArray<TaskPoint> whole;
   CopyTaskReversed(whole, AchievedList());
@@ -73,6 +77,7 @@ void ApplyEditedTask() {
 }
 
 void RestartTask() {
+  TaskListsGuard guard;
   ApplyEditedTask();
   ComputeStartFinishGates();
   NavigateToFirstPoint(TaskOwnPosition());
@@ -80,6 +85,7 @@ void RestartTask() {
 }
 
 bool InsertTaskPoint(std::int32_t slot, std::int32_t row, const TaskPoint& point) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot)) return false;
   DynArray<TaskPoint>& task = Tasks().slot[slot];
   if (row < 0 || row >= task.Size()) row = task.Size();
@@ -89,6 +95,7 @@ bool InsertTaskPoint(std::int32_t slot, std::int32_t row, const TaskPoint& point
 }
 
 bool DeleteTaskPoint(std::int32_t slot, std::int32_t row) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot)) return false;
   DynArray<TaskPoint>& task = Tasks().slot[slot];
   if (row < 0 || row >= task.Size()) return false;
@@ -98,6 +105,7 @@ bool DeleteTaskPoint(std::int32_t slot, std::int32_t row) {
 }
 
 bool MoveTaskPoint(std::int32_t slot, std::int32_t row, bool up) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot)) return false;
   DynArray<TaskPoint>& task = Tasks().slot[slot];
   const std::int32_t other = up ? row - 1 : row + 1;
@@ -110,6 +118,7 @@ bool MoveTaskPoint(std::int32_t slot, std::int32_t row, bool up) {
 }
 
 void TaskRowChanged(std::int32_t slot, std::int32_t row) {
+  TaskListsGuard guard;
   if (!SlotInRange(slot) || row < 0 || row >= Tasks().slot[slot].Size()) return;
   AfterRowChange(slot, row == 0);
 }
@@ -122,6 +131,7 @@ void BuildTaskEditBuffer(TaskEditBuffer& buffer) {
 }
 
 void ApplyTaskEditBuffer(const TaskEditBuffer& buffer) {
+  TaskListsGuard guard;
   if (!buffer.changed) return;
   if (IsValid(DirectTarget())) GotoFirstTaskPoint();
   const std::int32_t count = buffer.points.Size();

@@ -13,12 +13,17 @@ bool IsValid(const TaskPoint& p) { return PointRefIsValid(PointRef{p.kind, p.ind
 }  // namespace
 
 void ClearAllTasks() {
+  TaskListsGuard guard;
   for (DynArray<TaskPoint>& slot : Tasks().slot) slot.SetSize(0);
 }
 
-void ClearActiveTask() { ActiveTask().SetSize(0); }
+void ClearActiveTask() {
+  TaskListsGuard guard;
+  ActiveTask().SetSize(0);
+}
 
 void AdvanceTask() {
+  TaskListsGuard guard;
   DynArray<TaskPoint>& task = ActiveTask();
   if (task.Size() < 2) {
     TaskPlaySound("Splat.wav");
@@ -32,6 +37,7 @@ void AdvanceTask() {
 }
 
 void UndoAdvanceTask() {
+  TaskListsGuard guard;
   TaskPoint last;
   TaskPointInit(last);
   if (!GetLastAchievedPoint(last)) {
@@ -45,11 +51,13 @@ void UndoAdvanceTask() {
 }
 
 void GotoPoint(TaskPoint point) {
+  TaskListsGuard guard;
   TaskSetNavigationTarget(point, TaskOwnPosition(), 0);
   DirectTarget() = point;
 }
 
 void GotoFirstTaskPoint() {
+  TaskListsGuard guard;
   TaskPointInit(DirectTarget());
   TaskPoint last;
   TargetOrigin() = GetLastAchievedPoint(last) ? PointRefPosition(last) : TaskOwnPosition();
@@ -64,6 +72,7 @@ void CopyTaskReversed(DynArray<TaskPoint>& destination, const DynArray<TaskPoint
 }
 
 void ReverseTask(DynArray<TaskPoint>& task) {
+  TaskListsGuard guard;
   const std::int32_t count = task.Size();
   for (std::int32_t i = 0; i < count - 1 - i; ++i) {
     const TaskPoint keep = task[i];
@@ -73,6 +82,7 @@ void ReverseTask(DynArray<TaskPoint>& task) {
 }
 
 void SwapStartPoints() {
+  TaskListsGuard guard;
   TaskRule& start = Rules().rule[kRuleStart];
   if (!IsValid(start.pointA) || !IsValid(start.pointB)) return;
   DynArray<TaskPoint>& task = ActiveTask();

@@ -51,6 +51,14 @@ std::int32_t TaskMagneticVariation() {
   return TaskHooksInstalled().magneticVariation != nullptr ? TaskHooksInstalled().magneticVariation() : 0;
 }
 
+TaskListsGuard::TaskListsGuard() {
+  if (TaskHooksInstalled().lockMain != nullptr) TaskHooksInstalled().lockMain();
+}
+
+TaskListsGuard::~TaskListsGuard() {
+  if (TaskHooksInstalled().unlockMain != nullptr) TaskHooksInstalled().unlockMain();
+}
+
 void TaskLock() { Lock().lock(); }
 void TaskUnlock() { Lock().unlock(); }
 

@@ -38,6 +38,10 @@ struct TaskHooks {
   std::int32_t (*magneticVariation)() = nullptr;
   // Resets the flight statistics (a task restarted or re-entered without achieved points).
   void (*resetStatistics)() = nullptr;
+  // The application's main lock (recursive): the map frame on the GPS notify thread reads the
+  // active task, the achieved points and the navigation target under it.
+  void (*lockMain)() = nullptr;
+  void (*unlockMain)() = nullptr;
 };
 TaskHooks& TaskHooksInstalled();
 
@@ -49,6 +53,16 @@ void TaskSetZoneRadius(std::int32_t distance, std::int32_t radius);
 std::int64_t TaskTimeToFly(std::uint32_t distance, double course);  // 0 without an estimate
 std::int32_t TaskMagneticVariation();
 void TaskResetStatistics();
+
+// Holds the main lock for its lifetime; every change of the task lists takes it, never around a
+// dialog. Taken before the task lock.
+class TaskListsGuard {
+ public:
+  TaskListsGuard();
+  ~TaskListsGuard();
+  TaskListsGuard(const TaskListsGuard&) = delete;
+  TaskListsGuard& operator=(const TaskListsGuard&) = delete;
+};
 
 // The task lock (recursive); taken by the task editor around replacing the active task.
 void TaskLock();

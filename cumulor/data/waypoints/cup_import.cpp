@@ -196,7 +196,10 @@ TaskLineEnd ReadTaskLine(const char* line, std::int32_t slot) {
   // The last name of the line is the landing, which is not part of the task.
   if (lastAddedPoint) points.SetSize(points.Size() - 1);
   if (points.Size() == 0) return TaskLineEnd::Skipped;
-  Tasks().slot[slot] = points;
+  {
+    TaskListsGuard guard;
+    Tasks().slot[slot] = points;
+  }
   return slot >= kAchievedSlot - 1 ? TaskLineEnd::NoRoom : TaskLineEnd::Stored;
 }
 
@@ -254,7 +257,10 @@ int ImportSeeYou(const WCHAR* path) {
     }
     if (end == TaskLineEnd::Stored) ++slot;
   }
-  if (ActiveTask().Size() > 0) TaskSetNavigationTarget(ActiveTask()[0], TaskOwnPosition(), 0);
+  {
+    TaskListsGuard guard;
+    if (ActiveTask().Size() > 0) TaskSetNavigationTarget(ActiveTask()[0], TaskOwnPosition(), 0);
+  }
   ComputeStartFinishGates();
   WaypointMessage(ce::text::Format(u"%d waypoints and %d task(s) Imported OK.", waypoints, slot));
   return 1;

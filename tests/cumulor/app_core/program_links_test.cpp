@@ -186,7 +186,10 @@ TEST_F(ProgramLinks, ThePointPageDrawsASmallMapAroundThePoint) {
   StartProgram();
   const std::int32_t field = Waypoint("Demo Field");
   ASSERT_GT(field, 0);
-  SetGotoTarget(PointAtRecord(kPointUserWaypoint, field));
+  {
+    MainLockGuard lock(*app);  // the frame draws the go-to target on the notify thread
+    SetGotoTarget(PointAtRecord(kPointUserWaypoint, field));
+  }
   user.AnswerDialog({Select(kIdBrowserTabs, 2)});
   std::size_t colours = 0;
   const bool drawn = WhileOpen([&] { SendMessageW(app->mainWindow, WM_COMMAND, 40085, 0); }, u"Waypoints",

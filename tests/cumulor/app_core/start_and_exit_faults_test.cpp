@@ -43,10 +43,13 @@ TEST_F(ProgramTest, ExitDuringAnAirspaceLoadOnTheGpsThreadEndsSoonAndSafely) {
   cumulor::SetEntryText(entry.name, u"large.txt");
   cumulor::SetEntryText(entry.folder, u"\\");
   cumulor::PathList& selected = cumulor::SelectedDataFiles()[cumulor::kFilesUserAirspace].selected;
-  selected.SetSize(0);
-  ASSERT_EQ(selected.Append(entry), S_OK);
-  app->firstFixAwaited = 1;
   std::mutex& loadLock = app->airspace.loadLock;
+  {
+    std::lock_guard guard(loadLock);  // the GPS thread compares the list under it
+    selected.SetSize(0);
+    ASSERT_EQ(selected.Append(entry), S_OK);
+  }
+  app->firstFixAwaited = 1;
   const bool loading = PumpUntil([&] {
     if (!loadLock.try_lock()) return true;
     loadLock.unlock();
