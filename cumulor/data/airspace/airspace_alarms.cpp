@@ -1,6 +1,7 @@
 #include "cumulor/data/airspace/airspace_alarms.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -50,6 +51,30 @@ bool AeroVerticalAlarm(const AeroAirspace& a, std::int64_t v, std::int64_t alt, 
     distance = Clamp32(excess > 0 ? excess : 0);
   }
   return true;
+}
+
+constexpr double kGeoUnitsToRadians = 3.141592653589793 / (180.0 * kGeoUnitsPerDegree);
+constexpr std::int64_t kGeoUnitsPerTurn = 360 * std::int64_t{kGeoUnitsPerDegree};
+
+// The least distance, in metres, that MinDistanceToPolyline can give for the shape's outline from
+// p: the gaps between p and the shape's point box on each axis, on the same plane around p
+// (longitudes scaled by `scale`, the cosine of p's latitude, and taken the shorter way round).
+// Every edge lies within the box, so no edge is nearer. 0 when p is in the box or the shape has
+// no box.
+double PointBoxGapMetres(const AirspaceShape& s, const GeoPoint& p, double scale) {
+  const AirspacePointBox& b = s.pointBox;
+  if (!b.set) return 0.0;
+  double latGap = 0.0;
+  if (p.lat < b.south) latGap = static_cast<double>(b.south) - p.lat;
+  if (p.lat > b.north) latGap = static_cast<double>(p.lat) - b.north;
+  double lonGap = 0.0;
+  if (b.lonBounded) {
+    const std::int64_t width = std::int64_t{b.east} - b.west;
+    std::int64_t r = (std::int64_t{p.lon} - b.west) % kGeoUnitsPerTurn;
+    if (r < 0) r += kGeoUnitsPerTurn;
+    if (r > width) lonGap = static_cast<double>(std::min(r - width, kGeoUnitsPerTurn - r)) * scale;
+  }
+  return std::sqrt(lonGap * lonGap + latGap * latGap) * 111.0 / 36.0;
 }
 
 bool Inside(std::int32_t horizontal, std::int32_t state) { return horizontal == 0 && (state == 2 || state == 3); }
@@ -176,12 +201,19 @@ std::optional<AirspaceShapeRef> AirspaceAlarmCheck(AirspaceModule& m, const GeoP
     m.bestScore = 1000.0f;
     m.nearestShape = nullptr;
     bool hit = false;
+    // A shape whose box lies farther than this can neither alarm (that needs h) nor become the
+    // nearest: the first nearest scores below 2 (under one margin away, and within the vertical
+    // margin when outside it vertically), a later one at most the best score, and a score is at
+    // least the horizontal distance over the margin. The 1 % spares the rounding of both sides.
+    const double farEnough = std::max(static_cast<double>(h), 2.0 * m.horizontalMargin) * 1.01 + 1.0;
+    const double scale = std::fabs(std::cos(position.lat * kGeoUnitsToRadians));
     for (int g = kGroupClassA; g <= kGroupBorder; ++g) {
       AirspaceClassGroup& group = m.group[g];
       if (!group.enabled) continue;
       for (std::size_t i = 0; i < group.shapes.size(); ++i) {
         AirspaceShape& s = group.shapes[i];
         if (now < SwitchedOffUntil(s)) continue;
+        if (PointBoxGapMetres(s, position, scale) > farEnough) continue;
         const bool inside = PointInPolygon(position, s.points.Data(), s.pointCount) != 0;
         std::uint32_t distance = 0;
         if (!inside) distance = MinDistanceToPolyline(position, s.points.Data(), s.pointCount);

@@ -462,6 +462,7 @@ HRESULT FileReader::Store(ShapeWork& work, std::int32_t group) {
     if (shape.points.Append(shape.points[0]) != S_OK) return E_FAIL;
     shape.pointCount = shape.points.Size();
   }
+  SetAirspacePointBox(shape);
   if (shape.labelRects.SetSize(shape.labelPoints.Size() > 0 ? shape.labelPoints.Size() : 1) != S_OK) return E_FAIL;
   try {
     load_.group[group].shapes.push_back(std::move(shape));

@@ -7,6 +7,7 @@
 #include "airspace_test_util.h"
 #include "cumulor/data/airspace/airspace_alarms.h"
 #include "cumulor/data/airspace/airspace_switchoff.h"
+#include "cumulor/nav/geo/geodesy.h"
 #include "platform/registry/registry.h"
 #include "platform/testing/device_test.h"
 #include "platform/time/time.h"
@@ -20,6 +21,14 @@ using namespace airspace_test;
 std::string Square(const char* cls, const char* name, const char* floor = "SFC", const char* ceiling = "FL100") {
   return std::string("AC ") + cls + "\nAN " + name + "\nAL " + floor + "\nAH " + ceiling +
          "\nDP 47:00:00 N 011:00:00 E\nDP 47:06:00 N 011:00:00 E\nDP 47:06:00 N 011:06:00 E\nDP 47:00:00 N 011:06:00 E\n";
+}
+
+// A box from south to north and west to east, corners as the file writes them ("47:00:00 N").
+std::string Box(const char* cls, const char* name, const char* floor, const char* south, const char* north,
+                const char* west, const char* east) {
+  const std::string s(south), n(north), w(west), e(east);
+  return std::string("AC ") + cls + "\nAN " + name + "\nAL " + floor + "\nAH FL100\nDP " + s + " " + w + "\nDP " + n +
+         " " + w + "\nDP " + n + " " + e + "\nDP " + s + " " + e + "\n";
 }
 
 // 65 units (200 m) south of the square's south edge, and far away.
@@ -215,6 +224,64 @@ TEST_F(AirspaceAlarms, AReloadForgetsEveryPointerIntoTheOldShapes) {
   // The same shape of the new load alarms again at once.
   Check(kNear);
   EXPECT_EQ(Narrow(alarms.back().name), "NEW");
+}
+
+// Shapes far from the position are passed over before their edges are measured; these are the
+// ones at the limits of that: a nearest beyond one margin that still takes over, and outlines
+// near or across the 180th meridian.
+TEST_F(AirspaceAlarms, ShapesPassedOverAsFarChangeNothing) {
+  struct Case {
+    const char* what;
+    std::string file;
+    GeoPoint position;
+    std::vector<std::string> alarmed;
+    const char* nearest;
+  } cases[] = {
+      // LOW FLOOR (9.5 km, 2,500 ft below its floor) is nearest first with a score of 1.80; FAR
+      // SOUTH, 17 km away (1.7 margins) but within its limits, scores 1.70 and takes over.
+      {"nearest beyond one margin",
+       Box("R", "LOW FLOOR", "5500 ft", "47:00:00 N", "47:06:00 N", "011:00:00 E", "011:06:00 E") +
+           Box("R", "FAR SOUTH", "SFC", "46:39:40 N", "46:45:40 N", "011:00:00 E", "011:06:00 E"),
+       {11 * 36000 + 1800, 47 * 36000 - 3081},
+       {},
+       "FAR SOUTH"},
+      // 235 m west of the position, on the other side of the meridian.
+      {"just west of the 180th meridian",
+       Box("R", "WEST OF LINE", "SFC", "47:00:00 N", "47:06:00 N", "179:54:00 E", "179:59:56 E"),
+       {-(180 * 36000 - 72), 47 * 36000 + 1800},
+       {"WEST OF LINE"},
+       "WEST OF LINE"},
+      // From 170 E to 170 W across the meridian; the position 200 m south of it on the meridian.
+      {"across the 180th meridian",
+       Box("R", "ACROSS LINE", "SFC", "47:00:00 N", "47:06:00 N", "170:00:00 E", "170:00:00 W"),
+       {180 * 36000, 47 * 36000 - 65},
+       {"ACROSS LINE"},
+       "ACROSS LINE"},
+  };
+  for (Case& c : cases) {
+    LoadTexts(module, {c.file});
+    alarms.clear();
+    Check(c.position);
+    std::vector<std::string> alarmed;
+    for (const AirspaceAlarm& a : alarms) alarmed.push_back(Narrow(a.name));
+    EXPECT_EQ(alarmed, c.alarmed) << c.what;
+    std::u16string name;
+    const std::optional<AirspaceWarning> nearest = AirspaceNearest(module, &name);
+    if (!nearest) {
+      ADD_FAILURE() << c.what << ": nothing nearest";
+      continue;
+    }
+    EXPECT_EQ(Narrow(name), c.nearest) << c.what;
+    // Its distance is the one of every edge measured.
+    for (const AirspaceShape* s : AllShapes(module)) {
+      if (Narrow(s->name) != c.nearest) continue;
+      const std::uint32_t expected = MinDistanceToPolyline(c.position, s->points.Data(), s->pointCount);
+      EXPECT_EQ(nearest->horizontalDistance, static_cast<std::int32_t>(expected)) << c.what;
+      if (!alarms.empty()) {
+        EXPECT_EQ(alarms[0].horizontalDistance, expected) << c.what;
+      }
+    }
+  }
 }
 
 }  // namespace
