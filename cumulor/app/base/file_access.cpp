@@ -84,4 +84,19 @@ bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size, bool
   return ok;
 }
 
+void RemoveUnfinishedDocuments(const WCHAR* folder) {
+  if (!folder) return;
+  std::u16string base(folder);
+  if (base.empty() || base.back() != u'\\') base += u'\\';
+  for (const char16_t* pattern : {u"*.xml.tmp", u"*.dat.tmp", u"*.cup.tmp"}) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((base + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileW((base + found.cFileName).c_str());
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+}
+
 }  // namespace cumulor::detail

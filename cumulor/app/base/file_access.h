@@ -22,4 +22,10 @@ ReadOutcome ReadFileWhole(const WCHAR* path, DynArray<std::uint8_t>& bytes);
 // the target holds the old or the new data whole.
 bool ReplaceFileWith(const WCHAR* path, const void* data, std::size_t size, bool keepOldCopy = true);
 
+// Removes from `folder` the temporary files of documents whose writing a kill cut short: the
+// "<name>.xml.tmp", "<name>.dat.tmp" and "<name>.cup.tmp" ReplaceFileWith leaves when the process
+// dies before its rename (the documents themselves are whole). Called at start, before anything
+// writes; other files are left alone.
+void RemoveUnfinishedDocuments(const WCHAR* folder);
+
 }  // namespace cumulor::detail

@@ -25,6 +25,7 @@
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
+#include "cumulor/app/base/file_access.h"
 #include "platform/devicelibs/ceshell.h"
 #include "platform/files/copy_leftovers.h"
 #include "platform/gdi/gdi.h"
@@ -207,6 +208,10 @@ HRESULT AppInit(AppContext& app, HINSTANCE instance, UINT* messageId) {
   // "_OLD" waypoint files at the root).
   ce::files::RemoveAbandonedCopies(app.dataFolder.Get());
   ce::files::RemoveAbandonedCopies(u"\\");
+  // Documents a kill cut short while they were written aside (the settings and profiles, the user
+  // waypoints, the task export at the root).
+  detail::RemoveUnfinishedDocuments(app.dataFolder.Get().c_str());
+  detail::RemoveUnfinishedDocuments(u"\\");
 
   app.instance = instance;
   SetUiInstance(instance);

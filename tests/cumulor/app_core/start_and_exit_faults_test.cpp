@@ -71,10 +71,18 @@ TEST_F(ProgramTest, CopiesCutShortByAKillAreRemovedAtStart) {
   std::ofstream(docs / ".Cumulor.xml.old.copy-x1Y2z3") << "cut";
   std::ofstream(root / ".Cumulor_OLD.cup.copy-AAAAAA") << "cut";
   std::ofstream(docs / ".Cumulor.xml.old.copy-x1Y2") << "kept";
+  // Documents written aside and never renamed: removed; a user's own ".tmp" file stays.
+  std::ofstream(docs / "Cumulor.xml.tmp") << "<cut";
+  std::ofstream(docs / "MyCumulor.dat.tmp") << "cut";
+  std::ofstream(root / "CumulorTask0.cup.tmp") << "cut";
+  std::ofstream(docs / "notes.tmp") << "kept";
   StartProgram();
   EXPECT_FALSE(std::filesystem::exists(docs / ".Cumulor.xml.old.copy-x1Y2z3"));
   EXPECT_FALSE(std::filesystem::exists(root / ".Cumulor_OLD.cup.copy-AAAAAA"));
   EXPECT_TRUE(std::filesystem::exists(docs / ".Cumulor.xml.old.copy-x1Y2"));
+  for (const auto& cut : {docs / "Cumulor.xml.tmp", docs / "MyCumulor.dat.tmp", root / "CumulorTask0.cup.tmp"})
+    EXPECT_FALSE(std::filesystem::exists(cut)) << cut;
+  EXPECT_TRUE(std::filesystem::exists(docs / "notes.tmp"));
 }
 
 }  // namespace
