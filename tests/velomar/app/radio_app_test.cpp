@@ -268,7 +268,9 @@ TEST_F(RadioAppTest, RadioOffAndOnUnlocksWithTheStoredPinAndAWrongOneIsTriedOnce
   const auto leds = ce::device::Effects("led");
   ASSERT_EQ(leds.size(), 2u);
   EXPECT_GE(leds[1].time - leds[0].time, 1000 * 10000) << "a 1000 ms vibration";
-  EXPECT_LE(leds[1].time - leds[0].time, 1050 * 10000);
+  // A thread under ThreadSanitizer can still see its Sleep end a clock step or two behind the moves
+  // (seen: 1,100 ms); the bound tells a second from the three of a debug vibration.
+  EXPECT_LE(leds[1].time - leds[0].time, 1200 * 10000);
   EXPECT_EQ(ce::device::GetInt("sim.attempts"), attempts - 1);
   const std::u16string error = Text(u"ERROR UNLOCKING");
   int reported = 0;
