@@ -6,9 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
 
 #include "platform/kernel/kernel.h"
@@ -34,6 +38,18 @@ std::string ReadAll(int fd) {
   return out;
 }
 
+std::mutex g_started_lock;
+std::vector<DWORD> g_started;  // programs started and not yet looked at after a test
+
+class EndLeftPrograms : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override { EndProgramsLeftRunning(); }
+};
+
+[[maybe_unused]] const bool g_end_left_programs = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new EndLeftPrograms);
+  return true;
+}();
+
 }  // namespace
 
 bool WaitUntil(const std::function<bool()>& done, int ms, int step_ms) {
@@ -54,7 +70,26 @@ PROCESS_INFORMATION StartDeviceProgram(const WCHAR* path, std::u16string_view co
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(path, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &info))
     return PROCESS_INFORMATION{};
+  std::lock_guard<std::mutex> lock(g_started_lock);
+  g_started.push_back(info.dwProcessId);
   return info;
+}
+
+int EndProgramsLeftRunning(int grace_ms) {
+  std::vector<DWORD> started;
+  {
+    std::lock_guard<std::mutex> lock(g_started_lock);
+    started.swap(g_started);
+  }
+  int killed = 0;
+  for (DWORD pid : started) {
+    if (WaitUntil([pid] { return !ProcessRuns(pid); }, grace_ms, 10)) continue;
+    std::fprintf(stderr, "[device process] %u still ran after the test: killed\n", static_cast<unsigned>(pid));
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    WaitUntil([pid] { return !ProcessRuns(pid); }, 5000, 10);
+    ++killed;
+  }
+  return killed;
 }
 
 void CloseProcessHandles(PROCESS_INFORMATION& info) {

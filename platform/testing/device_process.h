@@ -39,6 +39,11 @@ int RunDeviceProgram(const WCHAR* path, std::u16string_view command_line, int ms
 // Whether the host process `pid` runs (a zombie no longer does).
 bool ProcessRuns(DWORD pid);
 
+// Ends the device programs started since the last call that still run: each gets `grace_ms` (real
+// time) to end by itself, then is killed. How many were killed. Runs after every test, so that a
+// program a failed test left hung cannot hold the test's output open until the runner's time-out.
+int EndProgramsLeftRunning(int grace_ms = 10000);
+
 // A host program run to its end.
 struct ToolRun {
   int code = -1;    // exit code, -1 when it did not start or ended by a signal

@@ -40,6 +40,21 @@ TEST_F(DeviceProcessTest, WaitsForTheEndInRealTimeAndGivesTheExitCode) {
   EXPECT_EQ(ce::testing::StartDeviceProgram(u"\\Windows\\missing.exe", u"").hProcess, nullptr);
 }
 
+// A program a test leaves hung is killed after the test, one that ends by itself is left alone.
+TEST_F(DeviceProcessTest, ProgramsLeftRunningAfterATestAreEnded) {
+  ASSERT_TRUE(ce::shell::InstallHostProgram(u"\\Windows\\hung.exe", Script("hung.sh", "exec sleep 300\n")));
+  ASSERT_TRUE(ce::shell::InstallHostProgram(u"\\Windows\\quick.exe", Script("quick.sh", "exit 0\n")));
+  PROCESS_INFORMATION hung = ce::testing::StartDeviceProgram(u"\\Windows\\hung.exe", u"");
+  PROCESS_INFORMATION quick = ce::testing::StartDeviceProgram(u"\\Windows\\quick.exe", u"");
+  ASSERT_NE(hung.hProcess, nullptr);
+  ASSERT_NE(quick.hProcess, nullptr);
+  EXPECT_EQ(ce::testing::EndProgramsLeftRunning(300), 1);
+  EXPECT_FALSE(ce::testing::ProcessRuns(hung.dwProcessId));
+  EXPECT_EQ(ce::testing::EndProgramsLeftRunning(300), 0);  // each program is looked at once
+  ce::testing::CloseProcessHandles(hung);
+  ce::testing::CloseProcessHandles(quick);
+}
+
 TEST_F(DeviceProcessTest, AToolGetsTheDeviceFolderAndGivesBothOutputs) {
   const auto tool = Script("tool.sh", "echo \"$@\"\necho oops >&2\nexit 3\n").string();
   const ce::testing::ToolRun run = ce::testing::RunDeviceTool(tool, device_folder(), {"a", "b c"}, true);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -30,14 +31,22 @@ class CloseCommandsTest : public velomar_test::ProcessTest {
     ProcessTest::TearDown();
   }
 
-  // Starts Velomar with the answers of `script` for its boxes.
+  // Starts Velomar with the answers of `script` for its boxes; what it shows and what is answered
+  // goes to `Record`.
   PROCESS_INFORMATION StartWithScript(const std::string& script) {
     const std::filesystem::path file = device_folder() / "user_script.txt";
     std::ofstream(file) << script;
     setenv("CE_USER_SCRIPT", file.c_str(), 1);
+    setenv("CE_USER_RECORD", RecordFile().c_str(), 1);
     PROCESS_INFORMATION info = StartVelomar(u"");
     unsetenv("CE_USER_SCRIPT");
+    unsetenv("CE_USER_RECORD");
     return info;
+  }
+  std::filesystem::path RecordFile() const { return device_folder() / "user_record.txt"; }
+  std::string Record() const {
+    std::ifstream in(RecordFile());
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   // The notification launcher with its output kept for `StopLauncher`.
@@ -62,7 +71,9 @@ TEST_F(CloseCommandsTest, ExitAsksAndEndsTheProgramOnlyOnYes) {
   ASSERT_NE(velomar.hProcess, nullptr);
   ASSERT_TRUE(WaitForMainWindow(true));
   PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_COMMAND, kExit, 0);
-  EXPECT_EQ(WaitForExit(velomar, 1500), -1);  // answered No: still running
+  // A second Exit before the first box is answered would find no request and close nothing.
+  ASSERT_TRUE(ce::testing::WaitUntil([&] { return Count(Record(), "answered box") == 1; }, 60000)) << Record();
+  EXPECT_EQ(WaitForExit(velomar, 500), -1);  // answered No: still running
   PostMessageW(FindWindowW(u"MainWindow", nullptr), WM_COMMAND, kExit, 0);
   EXPECT_EQ(WaitForExit(velomar, 60000), 0);
   EXPECT_FALSE(WaitForMainWindow(true, 100));
