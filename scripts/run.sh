@@ -24,7 +24,14 @@ demos() {
 
 build_tree() {
   scripts/setup.sh
-  cmake -S . -B "$build" -G Ninja
+  # Through the compiler cache where one is installed, as scripts/test.sh does: a later clone on
+  # the same machine compiles only what changed.
+  local launcher=()
+  if command -v ccache >/dev/null 2>&1; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+  fi
+  cmake -S . -B "$build" -G Ninja "${launcher[@]}"
   # Only what the demos run: the programs, their libraries, the tools and the installed files.
   cmake --build "$build" -j "${JOBS:-$(nproc 2>/dev/null || echo 2)}" --target programs
 }
