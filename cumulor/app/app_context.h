@@ -1,8 +1,10 @@
 // AppContext: the one application record, passed first to most operations.
 //
-// So far the fields that the GPS input and the IGC log use; the other sub-records join as their
-// modules are built. Construction builds nothing that needs the platform: the start-up creates the
-// abort event and calls GpsPortInit.
+// The window-free part, the state the GPS input, the IGC log, the replay and the recorder links
+// use, is EngineContext (cumulor/nav/engine): the engine includes that alone. This record adds the
+// sub-records of the map, the navigation boxes, the menus and the drawing objects. Construction
+// builds nothing that needs the platform: the start-up creates the abort event and calls
+// GpsPortInit.
 #pragma once
 
 #include <atomic>
@@ -10,11 +12,8 @@
 #include <mutex>
 #include <optional>
 
-#include "cumulor/app/guarded_path.h"
 #include "cumulor/app/screen_record.h"
-#include "cumulor/nav/gps/gps_port.h"
-#include "cumulor/nav/igc/igc_check.h"
-#include "cumulor/nav/recorder/logger_session.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "platform/base/types.h"
 // ---- Application core: the records and types of the block at the end of AppContext ----
 #include "cumulor/app/sub_records.h"
@@ -25,80 +24,28 @@
 #include "cumulor/data/vector/vector_store.h"
 #include "cumulor/map/view/map_view.h"
 #include "cumulor/nav/polar/flight_state.h"
-// ---- Replay and loaded flights ----
-#include "cumulor/nav/replay/replay_store.h"
-// ---- Flight statistics ----
-#include "cumulor/nav/stats/flight_stats.h"
 #include "cumulor/map/windview/wind_profile.h"
 #include "platform/kernel/sync.h"
 
 namespace cumulor {
 
-// The IGC declaration: 8-bit texts, each NUL-terminated.
-struct IgcDeclaration {
-  char pilot[65] = {};
-  char registration[8] = {};
-  char gliderType[13] = {};
-  char competitionClass[13] = {};
-  char competitionId[4] = {};
-};
-
-struct AppContext {
-  HWND mainWindow = nullptr;
-  HANDLE abortEvent = nullptr;                 // set at shutdown; ends every waiting loop
-  std::atomic<std::int32_t> stopFlag{0};
-
-  // Set by the settings on the UI thread, read by the GPS input thread when it opens a log.
-  GuardedPath dataFolder;
-
-  // Serial settings: port number 1..8, baud rate and the port name built from them.
-  std::int32_t portNumber = 1;
-  std::uint32_t baudRate = 4800;
-  WCHAR portName[64] = u"COM1:";
-
-  // IGC settings and log. The UI changes igcLogging and fixRate while the GPS input thread reads
-  // them, so they are atomic.
-  std::atomic<std::int32_t> igcLogging{1};
-  std::int32_t igcLongFileNames = 0;
-  std::int32_t olcSecurity = 0;
-  std::atomic<std::int32_t> fixRate{1};        // "FixRate": a B line every N stored fixes
-  std::int32_t timeZone = 0;
-  std::int32_t igcUnitNumber = 0;              // written in base 36 in the A line and short names
-  IgcDeclaration declaration;
-  HANDLE igcFile = INVALID_HANDLE_VALUE;
-  IgcCheckValue igcCheck;
-
-  // Flight flags the GPS input writes (plain words shared without a lock, so atomic).
-  std::atomic<std::int32_t> circling{0};
-  std::atomic<std::int32_t> circlingCount{0};
-  std::atomic<std::int32_t> turnDirection{0};
-  std::atomic<std::int32_t> compassPresent{0};
-  std::atomic<std::int32_t> trueNorth{0};      // map options: no magnetic variation
-  std::int32_t liveOptimisation = 0;           // the trail feeds the live optimisation
-
-  // The program's own message box (OK); null shows nothing.
-  int (*messageBox)(AppContext* app, const WCHAR* text, const WCHAR* caption) = nullptr;
-
-  GpsPort gps;
-
+struct AppContext : EngineContext {
   // ---- Application core: entry, main window, commands, status line ----
-  // Sub-records, built by AppContextInit in this order (the GPS input above is the seventh):
-  // airspace, flight parameters, map view, navigation boxes, wind profile view, statistics, GPS,
-  // menu bar, IGC text context, vector map, recorder session, aeronautical database.
+  // Sub-records, built by AppContextInit in this order: airspace, flight parameters, map view,
+  // navigation boxes, wind profile view, statistics, GPS, menu bar, IGC text context, vector map,
+  // recorder session, aeronautical database (statistics, GPS input and recorder session are
+  // EngineContext's).
   AirspaceModule airspace;
   FlightState flight;
   MapView map;
   NavBoxSet navBoxes;
   WindProfileView thermalView;               // the wind history and its profile view
-  StatsBlock stats;
   MenuBar menu;
   IgcHelper igcHelper;
   VectorMapStore vectorMap;
-  LoggerSession loggerSession;                 // the recorder dialogs and their worker
   AeroDb aeroDb;
 
   HINSTANCE instance = nullptr;
-  std::int32_t simulator = 0;                  // 's' on the command line
   std::uint8_t noChooser = 0;                  // 'x': no data-file chooser during a reload
   std::int32_t zoomIndex = 6;                  // into kZoomTable
   std::int32_t savedZoomIndex = -1;            // restored after the automatic turnpoint zoom
@@ -108,7 +55,6 @@ struct AppContext {
   std::int32_t altitudeUnit = 1;               // 1 m, 2 ft
   std::int32_t climbUnit = 3;                  // 3 m/s, 4 kn
   std::int32_t distanceUnit = 5;               // 5 km, 6 nm, 8 sm
-  std::int32_t speedUnit = 7;                  // 4 kn, 7 km/h
   std::int32_t taskSpeedUnit = 7;              // 7 km/h, other mph
   WCHAR altitudeUnitText[8] = u"m";
   WCHAR climbUnitText[8] = u"m/s";
@@ -161,14 +107,12 @@ struct AppContext {
   std::int32_t recentreCountdown = 0;
   RECT infoBoxRect{20, 100, 220, 140};
   HWND zoomLayerDialog = nullptr;
-  std::atomic<HWND> replayWindow{nullptr};     // the modeless replay window (read by the GPS input)
   GeoRect region;
   SYSTEMTIME taskStartLocal{};
   FILETIME taskStartTime{};
   std::int64_t taskDeadline = 0;               // 100-ns units
   std::int32_t taskTimeMinutes = 0;
   std::int32_t taskTimeSeconds = 0;
-  std::uint8_t taskStarted = 0;
   std::int32_t taskStartAltitude = 0;
 
   // Status line and modeless windows.
@@ -210,11 +154,7 @@ struct AppContext {
   } declarationPoints[14] = {};
 
   // ---- Replay and loaded flights ----
-  LoadedFlight loadedFlight;                   // fixes of an IGC file, for the replay and optimisation
-  ReplayStore replay;                          // replay speed, stop, step and hold flags
   EvaluatedFlight evaluatedFlight;             // the flight of "Evaluate IGC flight log"
-  // The status line, for modules without window code; null shows nothing.
-  void (*showStatus)(AppContext* app, const WCHAR* text) = nullptr;
 };
 
 // The one application record of the process, reached by callbacks and dialog procedures (null
@@ -228,15 +168,5 @@ inline AppContext*& AppRecord() {
 inline constexpr std::int32_t kZoomSteps = 12;
 inline constexpr std::int32_t kZoomTable[kZoomSteps] = {1, 2, 5, 10, 20, 50, 100, 150, 200, 500, 1000, 2000};
 inline constexpr std::int32_t kZoomThresholds[kZoomSteps] = {44, 48, 60, 80, 120, 240, 440, 640, 840, 500, 3000, 6000};
-
-// Stores the port number (1..8; others keep the current one) and the rate, and rebuilds the port
-// name: "COM1:" with the digit replaced by the number.
-inline void SetSerialPort(AppContext& app, std::int32_t number, std::uint32_t baud) {
-  if (number >= 1 && number <= 8) app.portNumber = number;
-  app.baudRate = baud;
-  const WCHAR name[] = u"COM1:";
-  for (int i = 0; i < 6; ++i) app.portName[i] = name[i];
-  app.portName[3] = static_cast<WCHAR>(u'0' + app.portNumber);
-}
 
 }  // namespace cumulor

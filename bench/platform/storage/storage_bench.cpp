@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/platform/storage/cells_database.h"
 #include "bench/support/side_by_side.h"
 #include "platform/cedb/cedb.h"
 #include "platform/files/ce_path.h"
@@ -173,6 +174,29 @@ BENCH(BM_RegistryWrite);
 // index; beside it, one SELECT stepping over the same rows.
 constexpr int kWide = 30000;
 
+// The row id of the one stored key whose folded name is `fold`.
+sqlite3_int64 TopKeyId(RawSqlite& raw, const char* fold) {
+  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE fold=?");
+  sqlite3_bind_text(find, 1, fold, -1, SQLITE_STATIC);
+  const sqlite3_int64 id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
+  sqlite3_reset(find);
+  return id;
+}
+
+// Steps over every row `all` selects for the key id, reading the name (and with `data`, the third
+// column) as a walk over them would; the number of rows.
+int StepKeyRows(sqlite3_stmt* all, sqlite3_int64 id, bool data) {
+  int rows = 0;
+  sqlite3_bind_int64(all, 1, id);
+  while (sqlite3_step(all) == SQLITE_ROW) {
+    benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
+    if (data) benchmark::DoNotOptimize(sqlite3_column_blob(all, 2));
+    ++rows;
+  }
+  sqlite3_reset(all);
+  return rows;
+}
+
 void BM_RegistryEnumValues(benchmark::State& state) {
   bench::TemporaryDeviceFolder();
   HKEY key = nullptr;
@@ -183,9 +207,7 @@ void BM_RegistryEnumValues(benchmark::State& state) {
     RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&i), 4);
   }
   RawSqlite raw(RegistryFile());
-  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE fold='wide'");
-  const sqlite3_int64 id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
-  sqlite3_reset(find);
+  const sqlite3_int64 id = TopKeyId(raw, "wide");
   sqlite3_stmt* all = raw.Prepare("SELECT name, type, data FROM vals WHERE key=? ORDER BY id");
   bench::SideBySide side(state, "operations/s");
   for (auto _ : state) {
@@ -200,15 +222,7 @@ void BM_RegistryEnumValues(benchmark::State& state) {
       if (i != kWide) state.SkipWithError("values missing");
     });
     side.Peer(kWide, [&] {
-      int rows = 0;
-      sqlite3_bind_int64(all, 1, id);
-      while (sqlite3_step(all) == SQLITE_ROW) {
-        benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
-        benchmark::DoNotOptimize(sqlite3_column_blob(all, 2));
-        ++rows;
-      }
-      sqlite3_reset(all);
-      if (rows != kWide) state.SkipWithError("rows missing");
+      if (StepKeyRows(all, id, true) != kWide) state.SkipWithError("rows missing");
     });
   }
   RegCloseKey(key);
@@ -227,9 +241,7 @@ void BM_RegistryEnumKeys(benchmark::State& state) {
     RegCloseKey(sub);
   }
   RawSqlite raw(RegistryFile());
-  sqlite3_stmt* find = raw.Prepare("SELECT id FROM keys WHERE fold='deep'");
-  const sqlite3_int64 id = sqlite3_step(find) == SQLITE_ROW ? sqlite3_column_int64(find, 0) : 0;
-  sqlite3_reset(find);
+  const sqlite3_int64 id = TopKeyId(raw, "deep");
   sqlite3_stmt* all = raw.Prepare("SELECT name FROM keys WHERE parent=? ORDER BY id");
   bench::SideBySide side(state, "operations/s");
   for (auto _ : state) {
@@ -243,22 +255,14 @@ void BM_RegistryEnumKeys(benchmark::State& state) {
       if (i != kWide) state.SkipWithError("keys missing");
     });
     side.Peer(kWide, [&] {
-      int rows = 0;
-      sqlite3_bind_int64(all, 1, id);
-      while (sqlite3_step(all) == SQLITE_ROW) {
-        benchmark::DoNotOptimize(sqlite3_column_text(all, 0));
-        ++rows;
-      }
-      sqlite3_reset(all);
-      if (rows != kWide) state.SkipWithError("rows missing");
+      if (StepKeyRows(all, id, false) != kWide) state.SkipWithError("rows missing");
     });
   }
   RegCloseKey(key);
 }
 BENCH(BM_RegistryEnumKeys);
 
-// A volume with the database "cells": a unique sort on property 1 (an integer), `records` records
-// with the keys 0, 7, 14, ... and a second property.
+// A volume with the database "cells" (cells_database.h) and its first `records` records.
 struct CellsVolume {
   CEGUID guid{};
   HANDLE db = INVALID_HANDLE_VALUE;
@@ -267,31 +271,14 @@ struct CellsVolume {
     bench::TemporaryDeviceFolder();
     host = ce::files::HostPath(file).string();
     CeMountDBVolEx(&guid, const_cast<LPWSTR>(file), nullptr, CREATE_ALWAYS);
-    CEDBASEINFOEX info{};
-    info.wVersion = 2;
-    info.wNumSortOrder = 1;
-    info.dwFlags = CEDB_VALIDNAME | CEDB_VALIDSORTSPEC;
-    std::u16string name = u"cells";
-    std::copy(name.begin(), name.end(), info.szDbaseName);
-    info.rgSortSpecs[0] = SORTORDERSPECEX{2, 1, CEDB_SORT_UNIQUE, 0, {0x10003, 0, 0}, {0, 0, 0}};
-    CeCreateDatabaseWithProps(&guid, &info, 0, nullptr);
-    CEOID oid = 0;
-    SORTORDERSPECEX sort = info.rgSortSpecs[0];
-    db = CeOpenDatabaseInSession(nullptr, &guid, &oid, name.data(), &sort, CEDB_AUTOINCREMENT, nullptr);
+    db = bench::CreateCellsDatabase(guid);
     for (int i = 0; i < records; ++i) Insert(i);
   }
   ~CellsVolume() {
     CloseHandle(db);
     CeUnmountDBVol(&guid);
   }
-  bool Insert(int i) {
-    CEPROPVAL v[2]{};
-    v[0].propid = 0x10003;
-    v[0].val.lVal = i * 7;
-    v[1].propid = 0x20003;
-    v[1].val.lVal = i % 10;
-    return CeWriteRecordProps(db, 0, 2, v) != 0;
-  }
+  bool Insert(int i) { return bench::WriteCell(db, i); }
 };
 
 void BM_CedbInsert(benchmark::State& state) {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "bench/support/side_by_side.h"
+#include "bench/velomar/velomar_device.h"
 #include "platform/files/module_path.h"
 #include "platform/kernel/device_folder.h"
 #include "platform/registry/registry.h"
@@ -24,15 +24,8 @@ struct Device {
   std::unique_ptr<CDB> db;
 
   Device() {
-    bench::TemporaryDeviceFolder();
-    teskautils::seam::DetachLibrary();
-    ce::files::SetModulePath(u"\\Program Files\\Velomar\\Velomar.exe");
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, nullptr, 0, 0, nullptr, &key, nullptr);
-    RegCloseKey(key);
-    teskautils::seam::AttachLibrary();
+    bench::PrepareVelomarDevice();
     teskautils::seam::RecordBoxes(true);
-    velomar::InstallDataFiles();
     std::ofstream xml(ce::DeviceRootFolder() / "Velomar.xml", std::ios::binary);
     xml << "<Velomar>";
     for (int i = 1; i <= kPlaces; ++i) {

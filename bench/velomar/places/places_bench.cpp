@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/support/side_by_side.h"
+#include "bench/velomar/velomar_device.h"
 #include "platform/cedb/cedb.h"
 #include "platform/files/module_path.h"
 #include "platform/kernel/kernel.h"
@@ -35,14 +35,7 @@ struct Volume {
   HANDLE raw_cells = nullptr;  // a second handle on the cells database, as a plain CEDB user holds it
 
   Volume() {
-    bench::TemporaryDeviceFolder();
-    teskautils::seam::DetachLibrary();
-    ce::files::SetModulePath(u"\\Program Files\\Velomar\\Velomar.exe");
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, nullptr, 0, 0, nullptr, &key, nullptr);
-    RegCloseKey(key);
-    teskautils::seam::AttachLibrary();
-    velomar::InstallDataFiles();
+    bench::PrepareVelomarDevice();
     translator = std::make_unique<CTranslator>();
     db = std::make_unique<CDB>();
     db->OpenDB();

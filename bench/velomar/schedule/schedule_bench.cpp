@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "bench/support/side_by_side.h"
+#include "bench/velomar/velomar_device.h"
 #include "platform/files/module_path.h"
 #include "platform/kernel/kernel.h"
 #include "platform/registry/registry.h"
@@ -67,16 +67,10 @@ struct Setup {
   int next = kCellA;  // the cell of the next change: always the other place's (across repetitions)
 
   Setup() {
-    bench::TemporaryDeviceFolder();
-    teskautils::seam::DetachLibrary();
-    ce::files::SetModulePath(u"\\Program Files\\Velomar\\Velomar.exe");
-    HKEY key = nullptr;
-    RegCreateKeyExW(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", 0, nullptr, 0, 0, nullptr, &key, nullptr);
-    RegCloseKey(key);
-    RegistrySetString(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", u"mgr_config", u"2222222222");
-    RegistrySetDWORD(HKEY_LOCAL_MACHINE, u"\\SOFTWARE\\Morvane\\Velomar", u"location_mode", 1);
-    teskautils::seam::AttachLibrary();
-    velomar::InstallDataFiles();
+    bench::PrepareVelomarDevice([] {
+      RegistrySetString(HKEY_LOCAL_MACHINE, bench::kVelomarKey, u"mgr_config", u"2222222222");
+      RegistrySetDWORD(HKEY_LOCAL_MACHINE, bench::kVelomarKey, u"location_mode", 1);
+    });
     translator = std::make_unique<CTranslator>();
     db = std::make_unique<CDB>();
     db->OpenDB();
@@ -116,6 +110,21 @@ Setup& World() {
   return *setup;
 }
 
+// One change to the other place's cell, timed until its action reaches the manager (added to ms in
+// milliseconds), then the pause after it; false when the change is not taken within 20 s.
+bool TimeOneChange(Setup& world, std::vector<double>& ms) {
+  const int before = world.wifi->count.load();
+  const auto t0 = std::chrono::steady_clock::now();
+  world.ril->PositionChanged(static_cast<DWORD>(world.next), 7, 1);
+  while (world.wifi->count.load() == before && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
+    std::this_thread::yield();
+  if (world.wifi->count.load() == before) return false;
+  ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+  world.next = world.next == kCellA ? kCellB : kCellA;
+  std::this_thread::sleep_for(kSettle);
+  return true;
+}
+
 void BM_CellChangeToAction(benchmark::State& state) {
   Setup& world = World();
   std::vector<double> ms;
@@ -124,15 +133,7 @@ void BM_CellChangeToAction(benchmark::State& state) {
     ms.clear();
     const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < kChanges; ++i) {
-      const int before = world.wifi->count.load();
-      const auto t0 = std::chrono::steady_clock::now();
-      world.ril->PositionChanged(static_cast<DWORD>(world.next), 7, 1);
-      while (world.wifi->count.load() == before && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
-        std::this_thread::yield();
-      if (world.wifi->count.load() == before) return state.SkipWithError("the change was not taken within 20 s");
-      ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-      world.next = world.next == kCellA ? kCellB : kCellA;
-      std::this_thread::sleep_for(kSettle);
+      if (!TimeOneChange(world, ms)) return state.SkipWithError("the change was not taken within 20 s");
     }
     state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count() -
                            std::chrono::duration<double>(kSettle).count() * kChanges);
@@ -152,15 +153,7 @@ void BM_FirstCellChangeAfterMount(benchmark::State& state) {
     for (int i = 0; i < kMounts; ++i) {
       world.db->CloseDB();
       world.db->OpenDB();  // the volume mounted again from its file: every cache empty
-      const int before = world.wifi->count.load();
-      const auto t0 = std::chrono::steady_clock::now();
-      world.ril->PositionChanged(static_cast<DWORD>(world.next), 7, 1);
-      while (world.wifi->count.load() == before && std::chrono::steady_clock::now() - t0 < std::chrono::seconds(20))
-        std::this_thread::yield();
-      if (world.wifi->count.load() == before) return state.SkipWithError("the change was not taken within 20 s");
-      ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
-      world.next = world.next == kCellA ? kCellB : kCellA;
-      std::this_thread::sleep_for(kSettle);
+      if (!TimeOneChange(world, ms)) return state.SkipWithError("the change was not taken within 20 s");
     }
     std::sort(ms.begin(), ms.end());
     state.SetIterationTime(ms[ms.size() / 2] / 1000);

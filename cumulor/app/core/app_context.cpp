@@ -64,7 +64,9 @@ AppContext* AppContextInit(AppContext* app, std::int32_t simulator, std::uint8_t
   InitVectorMapStore(app->vectorMap);
   AeroDbInit(app->aeroDb);
   // ---- Replay and loaded flights: the loader's progress goes to the status line ----
-  app->showStatus = [](AppContext* record, const WCHAR* text) { ShowStatusText(*record, text); };
+  app->showStatus = [](EngineContext* record, const WCHAR* text) {
+    ShowStatusText(*static_cast<AppContext*>(record), text);
+  };
   FlarmInit();
   // ---- New-fix handling: its run-long state starts afresh ----
   FixHandlingReset();

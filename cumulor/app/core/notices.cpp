@@ -14,7 +14,7 @@ namespace {
 // The notices another thread may ask for, by number.
 constexpr const WCHAR* kNotices[] = {u"IGC Log Failed", u"Out of Program Memory"};
 
-int Show(AppContext* app, const WCHAR* text, const WCHAR* caption) {
+int Show(EngineContext* app, const WCHAR* text, const WCHAR* caption) {
   if (!app || !text) return 0;
   const HWND window = app->mainWindow;
   if (window && IsWindow(window) && GetWindowThreadProcessId(window, nullptr) != GetCurrentThreadId()) {

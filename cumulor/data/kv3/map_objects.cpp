@@ -70,12 +70,4 @@ void MapTileResetLayers(MapTile& tile) {
   for (MapLayer& l : tile.layers) MapLayerFree(l);
 }
 
-void TileFeaturesFree(TileFeatures& features) {
-  features.points.clear();
-  features.areas.clear();
-  features.lines.clear();
-  for (ContourGroup& g : features.groups) g.records.clear();
-  features.loaded = false;
-}
-
 }  // namespace cumulor::kv3

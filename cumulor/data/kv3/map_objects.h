@@ -120,6 +120,5 @@ bool TerrainHeightAt(const MapTile& tile, const GeoPoint& p, std::int32_t& out);
 // Empties the nine layers so that they are built again.
 void MapTileResetLayers(MapTile& tile);
 void MapLayerFree(MapLayer& layer);
-void TileFeaturesFree(TileFeatures& features);
 
 }  // namespace cumulor::kv3

@@ -203,12 +203,6 @@ HRESULT LineObjectFromPart(kv3::MapLineObject& object, std::int32_t kind, const 
   return 0;
 }
 
-std::int32_t LineObjectThreshold(const kv3::MapLineObject& object, std::int32_t value) {
-  const std::int64_t size = std::max(std::int64_t{object.east} - object.west, std::int64_t{object.north} - object.south);
-  const std::int32_t limit = size < 2000 ? 100 : size < 4000 ? 200 : 100000;
-  return std::min(value, limit);
-}
-
 void PointObjectFromShape(kv3::MapPointObject& object, double x, double y, std::int32_t category, std::int32_t value) {
   const GeoPoint p{DegreesToUnits(x), DegreesToUnits(y)};
   object.points.assign(1, p);

@@ -31,9 +31,6 @@ GeoRect ShapeBoundsBox(double minX, double minY, double maxX, double maxY);
 // below 2000 units; else 0.
 HRESULT LineObjectFromPart(kv3::MapLineObject& object, std::int32_t kind, const double* x, const double* y,
                            std::int32_t count, std::int32_t category, std::int32_t value, const GeoRect& view);
-// The visibility threshold of a line object of that size: value, at most 100 below 2000 units
-// across, 200 below 4000.
-std::int32_t LineObjectThreshold(const kv3::MapLineObject& object, std::int32_t value);
 // A point object at the first vertex given.
 void PointObjectFromShape(kv3::MapPointObject& object, double x, double y, std::int32_t category, std::int32_t value);
 

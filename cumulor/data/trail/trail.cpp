@@ -199,12 +199,6 @@ int ClipLine(const TrailBox& box, GeoPoint& a, GeoPoint& b) {
 
 std::int32_t TrailMode() { return TheTrail().mode; }
 
-std::int32_t TrailSpacing(bool highResolution) {
-  const bool coarse = TheTrail().mode >= 5;
-  if (highResolution) return coarse ? 9 : 7;
-  return coarse ? 22 : 18;
-}
-
 void TrailSetMode(const TrailBox& box, std::int32_t zoomLevel, std::int32_t zoomScale) {
   Trail& t = TheTrail();
   t.mode = zoomLevel;
@@ -227,12 +221,6 @@ void TrailSetMode(const TrailBox& box, std::int32_t zoomLevel, std::int32_t zoom
   }
 }
 
-std::int32_t TrailDrawnCount() {
-  Trail& t = TheTrail();
-  std::lock_guard<std::recursive_mutex> guard(t.lock);
-  return t.drawn.Size();
-}
-
 void TrailVisitDrawn(const std::function<void(const TrailPoint*, std::int32_t)>& visit) {
   Trail& t = TheTrail();
   std::lock_guard<std::recursive_mutex> guard(t.lock);
@@ -249,11 +237,5 @@ void TrailSetShowLine(bool show) { TheTrail().showLine = show; }
 bool TrailShowLine() { return TheTrail().showLine; }
 void TrailSetLiftDots(bool show) { TheTrail().liftDots = show; }
 bool TrailLiftDots() { return TheTrail().liftDots; }
-
-DynArray<TrailPoint> TrailCopy() {
-  Trail& t = TheTrail();
-  std::lock_guard<std::recursive_mutex> guard(t.lock);
-  return t.points;
-}
 
 }  // namespace cumulor

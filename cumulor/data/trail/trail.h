@@ -42,8 +42,6 @@ void TrailSetOlcStart();
 std::int32_t TrailOlcStart();
 // The batch optimisation over the whole trail, under the trail lock.
 void TrailOptimize();
-// A copy of the full trail, taken under the lock.
-DynArray<TrailPoint> TrailCopy();
 
 // A box {west, north, east, south} in GeoPoint units (north above south).
 struct TrailBox {
@@ -59,16 +57,13 @@ std::uint32_t ClipOutcode(const TrailBox& box, std::int32_t x, std::int32_t y);
 // of it is visible (a and b then as they were or partly moved), 0 when a and b hold the visible part.
 int ClipLine(const TrailBox& box, GeoPoint& a, GeoPoint& b);
 
-// The trail mode (the zoom level, 5 at start) and the point spacing that follows from it.
+// The trail mode (the zoom level, 5 at start).
 std::int32_t TrailMode();
-std::int32_t TrailSpacing(bool highResolution);
 // Rebuilds the drawn list for the visible box at a zoom level whose scale value is zoomScale:
 // below level 2 every point is a candidate, otherwise the points ranked above
 // min(3 x zoomScale, 500); each candidate but the last is kept when the segment to the next
 // candidate shows in the box. Called on every re-centre.
 void TrailSetMode(const TrailBox& box, std::int32_t zoomLevel, std::int32_t zoomScale);
-// The drawn list's count.
-std::int32_t TrailDrawnCount();
 // Calls `visit` with the drawn list under the trail lock; the points are valid during the call.
 void TrailVisitDrawn(const std::function<void(const TrailPoint* points, std::int32_t count)>& visit);
 // Calls `visit` with the full trail under the trail lock.

@@ -197,10 +197,9 @@ void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapVi
   SelectObject(dc, oldFont);
   HGDIOBJ oldPen = SelectObject(dc, MapPens().grey[1]);
   HGDIOBJ oldBrush = SelectObject(dc, MapPens().hollow);
-  std::lock_guard<std::recursive_mutex> guard(store.lock);
+  std::lock_guard<std::recursive_mutex> guard(store.lock);  // the contours and the draw list of one rebuild
   context.contours = store.contours;
-  for (const kv3::MapObject* o : store.drawList)
-    if (o->threshold >= zoomValue) DrawMapObject(view, dc, *o, context);
+  VisitDrawList(store, zoomValue, [&](const kv3::MapObject& o) { DrawMapObject(view, dc, o, context); });
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
 }

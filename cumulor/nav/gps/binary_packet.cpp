@@ -2,7 +2,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
 #include "platform/kernel/kernel.h"
@@ -38,7 +38,7 @@ std::int32_t Angle(double radians, double limit) {
 }
 
 void DecodePosition(GpsPort& gps, const std::uint8_t* p) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   GpsFix& fix = gps.fix;
   GpsStatus& status = gps.status;
   GeoPoint pos;

@@ -1,4 +1,4 @@
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/igc/igc_log.h"
@@ -11,7 +11,7 @@ HRESULT FixBufferReserve(GpsPort& gps, std::int32_t entries) {
   if (gps.historyCapacity >= entries) return S_OK;
   DynArray<GpsFix> grown;
   if (grown.SetSize(entries) != S_OK) {
-    AppContext* app = gps.app;
+    EngineContext* app = gps.app;
     if (app && app->messageBox) app->messageBox(app, u"Out of Program Memory", u"Cumulor");
     return E_OUTOFMEMORY;
   }
@@ -33,7 +33,7 @@ void StoreFix(GpsPort& gps, const GpsFix& fix) {
     gps.history[gps.historyHead] = fix;
     if (gps.historyCount < gps.historyCapacity) ++gps.historyCount;
   }
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   if (gps.mode == 0 && app && app->igcFile != INVALID_HANDLE_VALUE) IgcWriteB(gps, fix);
   TrailAddFix(fix, app && app->liveOptimisation);
 }

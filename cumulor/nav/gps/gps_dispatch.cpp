@@ -1,5 +1,5 @@
 // DispatchSentence: the parser of each address and the rules that store fixes and set the event.
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/flarm/flarm_traffic.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/sentence_parsers.h"
@@ -53,7 +53,7 @@ void DispatchSentence(GpsPort& gps) {
     if (a[i] == '\0') return;
   switch (a[0]) {
     case 'G': {
-      AppContext* app = gps.app;
+      EngineContext* app = gps.app;
       if (!gps.logOpened && gps.mode == 0 && app && app->igcLogging && gps.dateText[0] != '\0') {
         gps.logOpened = 1;
         IgcLogOpen(*app, gps.dateText, gps.utcText);

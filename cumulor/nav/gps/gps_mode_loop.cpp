@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/replay/replay.h"
@@ -55,7 +55,7 @@ void TakeSimulatorInput(GpsPort& gps) {
 }
 
 void ReplayEnded(GpsPort& gps) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   const ReplayUi& ui = GetReplayUi();
   gps.replayActive = 0;
   if (ui.playbackFinished) ui.playbackFinished(app, gps.owner);
@@ -64,7 +64,7 @@ void ReplayEnded(GpsPort& gps) {
 }
 
 void StoreReplayedFix(GpsPort& gps, const GpsFix& fix) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   HWND window = app ? app->replayWindow.load() : nullptr;
   if (window && GetReplayUi().showReplayTime) {
     WCHAR title[16];
@@ -146,7 +146,7 @@ void SimulatorSetCourse(GpsPort& gps, float speedMs, std::int32_t track) {
   gps.simulatorInput.course = 1;
 }
 
-void ReplayStart(AppContext& app) {
+void ReplayStart(EngineContext& app) {
   TrailClear();
   {
     std::lock_guard<std::mutex> guard(app.loadedFlight.lock);
@@ -164,7 +164,7 @@ void GpsModeThread(GpsPort& gps) {
   gps.status.variation = gps.manualVariation;
   gps.status.positionValid = 1;
   std::uint32_t simulatedCount = 0;
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   while (gps.running) {
     RunRecorderRequest(gps);
     if (const std::int32_t command = gps.deviceCommand.exchange(0)) {

@@ -9,7 +9,7 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 struct GpsPort;
 
 // Runs on the reader thread until the running flag is cleared. Each pass: a recorder request and a
@@ -22,7 +22,7 @@ void GpsModeThread(GpsPort& gps);
 
 // Starts the replay of the loaded flight from its first fix: empties the trail, replay-active set,
 // step time 1000 ms, the stop, step and hold flags cleared.
-void ReplayStart(AppContext& app);
+void ReplayStart(EngineContext& app);
 
 // The simulator's course from the UI (speed in m/s, track in degrees), taken at the next pass.
 void SimulatorSetCourse(GpsPort& gps, float speedMs, std::int32_t track);

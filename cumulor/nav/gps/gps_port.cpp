@@ -6,7 +6,7 @@
 
 namespace cumulor {
 
-void GpsPortInit(GpsPort& gps, AppContext* app) {
+void GpsPortInit(GpsPort& gps, EngineContext* app) {
   CommPortInit(gps.port);
   gps.app = app;
   gps.mode = 0;

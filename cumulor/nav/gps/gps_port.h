@@ -19,7 +19,7 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 
 struct GpsStatus {
   std::uint32_t timeOfDay = 0;        // set by the simulator and the replay only
@@ -49,7 +49,7 @@ inline constexpr HRESULT kVoidFix = static_cast<HRESULT>(0x80070005u);
 
 struct GpsPort {
   CommPort port;
-  AppContext* app = nullptr;              // the owner, for its settings and flags
+  EngineContext* app = nullptr;              // the owner, for its settings and flags
   std::atomic<std::int32_t> mode{0};      // 0 serial input, 1 simulator or replay ("SIM")
   std::uint8_t instrumentSeen = 0;
   std::uint8_t pgcsSeen = 0;
@@ -123,7 +123,7 @@ struct GpsPort {
 
 // Builds the record (track 45, new-second flag 1, binary allowed, step time 500 ms) and its fix
 // event; opens nothing.
-void GpsPortInit(GpsPort& gps, AppContext* app);
+void GpsPortInit(GpsPort& gps, EngineContext* app);
 // Stops nothing: call GpsStop first. Frees the history, closes the port and the events.
 void GpsPortTerm(GpsPort& gps);
 // "SIM" selects mode 1 and returns 0; otherwise opens the device at `baud` with a 2 s read

@@ -1,7 +1,7 @@
 // The reader and notify threads, GpsStart and GpsStop.
 #include <cstring>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/gps/gps_input.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "platform/base/errors.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/gps/sentence_scan.h"
 
 namespace cumulor {

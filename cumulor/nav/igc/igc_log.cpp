@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/nav/igc/igc_text.h"
@@ -48,7 +48,7 @@ HANDLE CreateNew(const WCHAR* path) {
   return CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-HRESULT CreateLogFile(AppContext& app, const WCHAR* folder, const char* date, const SYSTEMTIME& local, HANDLE& file) {
+HRESULT CreateLogFile(EngineContext& app, const WCHAR* folder, const char* date, const SYSTEMTIME& local, HANDLE& file) {
   WCHAR path[MAX_PATH + 32];
   if (app.igcLongFileNames) {
     for (int suffix = 1; suffix <= kMaxLongNameSuffix; ++suffix) {
@@ -81,7 +81,7 @@ HRESULT CreateLogFile(AppContext& app, const WCHAR* folder, const char* date, co
   return static_cast<HRESULT>(error != 0 ? error : ERROR_CANNOT_MAKE);
 }
 
-HRESULT WriteTaskLines(AppContext& app, HANDLE file, const char* date, const char* utc, const SYSTEMTIME& local) {
+HRESULT WriteTaskLines(EngineContext& app, HANDLE file, const char* date, const char* utc, const SYSTEMTIME& local) {
   const DynArray<TaskPoint>& task = ActiveTask();
   const std::int32_t count = task.Size();
   if (count == 0) return S_OK;
@@ -109,7 +109,7 @@ HRESULT WriteTaskLines(AppContext& app, HANDLE file, const char* date, const cha
   return hr;
 }
 
-void WriteWaypointLines(AppContext& app, HANDLE file) {
+void WriteWaypointLines(EngineContext& app, HANDLE file) {
   const UserWaypointTable& table = UserWaypoints();
   char line[200];
   for (std::int32_t i = 1; i < table.records.Size(); ++i) {
@@ -169,7 +169,7 @@ void IgcShortName(WCHAR* out, std::int32_t size, const WCHAR* folder, const SYST
   AppendNarrow(out, size, name);
 }
 
-HRESULT WriteLogLine(AppContext& app, HANDLE file, const char* line) {
+HRESULT WriteLogLine(EngineContext& app, HANDLE file, const char* line) {
   const std::size_t length = std::strlen(line);
   // A line cut short (a disk that fills) is taken back, so that the log always ends at a whole
   // line and a later line never continues a cut one.
@@ -193,7 +193,7 @@ HRESULT WriteLogLine(AppContext& app, HANDLE file, const char* line) {
   return S_OK;
 }
 
-HRESULT WriteGRecord(AppContext& app, HANDLE file) {
+HRESULT WriteGRecord(EngineContext& app, HANDLE file) {
   char c[6];
   app.igcCheck.Take(c);
   char line[16];
@@ -201,13 +201,13 @@ HRESULT WriteGRecord(AppContext& app, HANDLE file) {
   return WriteLogLine(app, file, line);
 }
 
-void IgcLogClose(AppContext& app) {
+void IgcLogClose(EngineContext& app) {
   WriteGRecord(app, app.igcFile);
   if (app.igcFile != INVALID_HANDLE_VALUE) CloseHandle(app.igcFile);
   app.igcFile = INVALID_HANDLE_VALUE;
 }
 
-HRESULT IgcLogOpen(AppContext& app, const char* date, const char* utc) {
+HRESULT IgcLogOpen(EngineContext& app, const char* date, const char* utc) {
   if (date && date[0] == '\0') date = nullptr;
   if (utc && utc[0] == '\0') utc = nullptr;
   WCHAR folder[MAX_PATH];
@@ -261,7 +261,7 @@ HRESULT IgcLogOpen(AppContext& app, const char* date, const char* utc) {
 }
 
 HRESULT IgcWriteB(GpsPort& gps, const GpsFix& fix) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   if (app == nullptr || app->igcFile == INVALID_HANDLE_VALUE) return E_FAIL;
   if (gps.bRecordCountdown >= 1) {
     --gps.bRecordCountdown;

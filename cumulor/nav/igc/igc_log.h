@@ -10,24 +10,24 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 struct GpsPort;
 
 // Creates the file under "<data folder>\Cumulor_IGC_Files" and writes every line before the first
 // B line. `date` (ddmmyy) and `utc` (hhmmss) may be null (binary-packet devices). An existing log
 // is never replaced. 0, or the platform error after "IGC Log Failed" was shown.
-HRESULT IgcLogOpen(AppContext& app, const char* date, const char* utc);
+HRESULT IgcLogOpen(EngineContext& app, const char* date, const char* utc);
 // Called for every stored fix while the log is open: writes a B line when the countdown allows.
 // A failed write closes the log, shows "IGC Log Failed" and answers E_FAIL.
 HRESULT IgcWriteB(GpsPort& gps, const GpsFix& fix);
 // Writes the line (8-bit, its CR LF included) and feeds the check value. 0, the platform error of
 // a failed write, or E_FAIL for a short one; a line written in part is cut off again, so the file
 // ends at a whole line.
-HRESULT WriteLogLine(AppContext& app, HANDLE file, const char* line);
+HRESULT WriteLogLine(EngineContext& app, HANDLE file, const char* line);
 // "G" and six characters of the check value.
-HRESULT WriteGRecord(AppContext& app, HANDLE file);
+HRESULT WriteGRecord(EngineContext& app, HANDLE file);
 // Writes the G line on the open log and closes it (the shutdown step).
-void IgcLogClose(AppContext& app);
+void IgcLogClose(EngineContext& app);
 
 // The file names: "KVyymmdd_hhmm.igc" and the short "YMDXRRRF.igc" (flight character F).
 void IgcLongName(WCHAR* out, std::int32_t size, const WCHAR* folder, const SYSTEMTIME& local, int suffix);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/app/base/number_text.h"
 #include "cumulor/data/points/aero_tables.h"
 #include "cumulor/data/task/task_rules.h"
@@ -42,7 +42,7 @@ std::int32_t RoundHalfUp(double degrees) {
 
 }  // namespace
 
-void PointNavValues(AppContext& app, const PointRef& point, const PointNavOutputs& out) {
+void PointNavValues(EngineContext& app, const PointRef& point, const PointNavOutputs& out) {
   const GpsStatus status = GetGpsStatus(app.gps);
   const GeoPoint target = PointRefRecordPosition(point);
   std::uint32_t distance = GeoDistance(status.position, target);

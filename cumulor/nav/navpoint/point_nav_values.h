@@ -9,7 +9,7 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 
 // The outputs wanted; a null pointer skips that output. The texts live in buffers of the calling
 // thread that the next call overwrites.
@@ -25,6 +25,6 @@ struct PointNavOutputs {
 
 // On task (the task started) with a cylinder on-task rule the distance is that much shorter (not
 // below 0). Airports bring their own variation; other points take the GPS status's.
-void PointNavValues(AppContext& app, const PointRef& point, const PointNavOutputs& out);
+void PointNavValues(EngineContext& app, const PointRef& point, const PointNavOutputs& out);
 
 }  // namespace cumulor

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/filser/lx_link.h"
 #include "cumulor/nav/gps/gps_mode_loop.h"
 #include "cumulor/nav/gps/gps_port.h"
@@ -29,7 +29,7 @@ void PostProgress(HWND window, int code, int parameter) {
 void SetDeviceProgressPost(DeviceProgressPost post) { ProgressPost() = post; }
 
 void RecorderExchange(GpsPort& gps) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   if (!app || !app->loggerSession.created) return;
   LoggerSession& session = app->loggerSession;
   const bool serialInput = gps.mode == 0;
@@ -47,7 +47,7 @@ void RecorderExchange(GpsPort& gps) {
 }
 
 void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND window) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   if (!app) return;
   DeviceLink link;
   link.io = &io;
@@ -67,7 +67,7 @@ void RunDeviceCommand(GpsPort& gps, LoggerIo& io, std::int32_t command, HWND win
 }
 
 void RecorderDeviceCommand(GpsPort& gps, std::int32_t command, HWND window) {
-  AppContext* app = gps.app;
+  EngineContext* app = gps.app;
   if (!app) return;
   if (command < 1 || command > 3) {
     SerialClose(gps.port);

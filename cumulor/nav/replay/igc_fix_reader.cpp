@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 #include "cumulor/nav/geo/coordinate_text.h"
 #include "cumulor/nav/geo/geodesy.h"
 #include "cumulor/nav/igc/igc_text.h"
@@ -12,6 +12,7 @@
 #include "cumulor/nav/replay/replay_ui.h"
 #include "platform/files/files.h"
 #include "platform/kernel/last_error.h"
+#include "platform/kernel/sync.h"
 #include "platform/text/format.h"
 
 namespace cumulor {
@@ -28,13 +29,13 @@ constexpr std::int32_t kGrowth = 250;
 constexpr std::int32_t kStatusEvery = 500;
 
 // The reading ended: tell the main window when a replay window is open.
-void EndOfLines(AppContext& app) {
+void EndOfLines(EngineContext& app) {
   if (app.replayWindow && app.mainWindow && GetReplayUi().replayEnded) GetReplayUi().replayEnded(app);
 }
 
 // The next line, widened, without its line end. False at the end of the lines or on a failed
 // read (which closes the file).
-bool NextLine(AppContext& app, IgcLineSource* source, WCHAR* line) {
+bool NextLine(EngineContext& app, IgcLineSource* source, WCHAR* line) {
   if (source) {
     if (!source->lines || source->next >= source->lines->LineCount()) return false;
     const char* text = source->lines->LineText(source->next);
@@ -88,7 +89,7 @@ std::uint16_t TrackDegrees(double radians) {
 }
 
 // A B record with validity 'A' as a fix; false for a damaged record (skipped).
-bool ReadBRecord(AppContext& app, const WCHAR* line, GpsFix& fix, bool fromSource) {
+bool ReadBRecord(EngineContext& app, const WCHAR* line, GpsFix& fix, bool fromSource) {
   LoadedFlight& flight = app.loadedFlight;
   std::int32_t seconds = 0, h = 0, m = 0, s = 0;
   if (!igc_fields::TimeOfDay(line + 1, seconds, h, m, s)) return false;
@@ -146,7 +147,7 @@ bool ReadBRecord(AppContext& app, const WCHAR* line, GpsFix& fix, bool fromSourc
 
 }  // namespace
 
-HRESULT IgcFileOpen(AppContext& app, const WCHAR* path) {
+HRESULT IgcFileOpen(EngineContext& app, const WCHAR* path) {
   IgcFileClose(app);
   LoadedFlight& flight = app.loadedFlight;
   flight.ownFile = 0;
@@ -166,13 +167,13 @@ HRESULT IgcFileOpen(AppContext& app, const WCHAR* path) {
   return S_OK;
 }
 
-void IgcFileClose(AppContext& app) {
+void IgcFileClose(EngineContext& app) {
   LoadedFlight& flight = app.loadedFlight;
   if (flight.file != INVALID_HANDLE_VALUE) CloseHandle(flight.file);
   flight.file = INVALID_HANDLE_VALUE;
 }
 
-HRESULT ReadIgcFix(AppContext& app, GpsFix& fix, IgcLineSource* lineSource) {
+HRESULT ReadIgcFix(EngineContext& app, GpsFix& fix, IgcLineSource* lineSource) {
   LoadedFlight& flight = app.loadedFlight;
   if (!lineSource && flight.file == INVALID_HANDLE_VALUE) {
     EndOfLines(app);
@@ -202,7 +203,7 @@ HRESULT ReadIgcFix(AppContext& app, GpsFix& fix, IgcLineSource* lineSource) {
   }
 }
 
-HRESULT LoadIgcFixes(AppContext& app) {
+HRESULT LoadIgcFixes(EngineContext& app) {
   LoadedFlight& flight = app.loadedFlight;
   std::lock_guard<std::mutex> guard(flight.lock);
   std::free(flight.fixes);
@@ -238,7 +239,7 @@ HRESULT LoadIgcFixes(AppContext& app) {
   return S_OK;
 }
 
-std::u16string NoFixReason(const AppContext& app, const WCHAR* path, HRESULT opened) {
+std::u16string NoFixReason(const EngineContext& app, const WCHAR* path, HRESULT opened) {
   const LoadedFlight& flight = app.loadedFlight;
   if (flight.count > 0) return {};
   if (opened != S_OK) return ce::text::Format(u"No fix read from %s: the file could not be opened.", path);
@@ -248,7 +249,7 @@ std::u16string NoFixReason(const AppContext& app, const WCHAR* path, HRESULT ope
   return ce::text::Format(u"No fix read from %s: none of its %d B records is a valid fix.", path, flight.bRecords);
 }
 
-void FreeIgcFixes(AppContext& app) {
+void FreeIgcFixes(EngineContext& app) {
   LoadedFlight& flight = app.loadedFlight;
   std::lock_guard<std::mutex> guard(flight.lock);
   std::free(flight.fixes);

@@ -1,10 +1,10 @@
 #include "cumulor/nav/replay/replay.h"
 
-#include "cumulor/app/app_context.h"
+#include "cumulor/nav/engine/engine_context.h"
 
 namespace cumulor {
 
-HRESULT ReplayNextFix(AppContext& app, GpsFix& fix) {
+HRESULT ReplayNextFix(EngineContext& app, GpsFix& fix) {
   ReplayStore& replay = app.replay;
   if (replay.stop.exchange(0) != 0) return E_FAIL;
   LoadedFlight& flight = app.loadedFlight;

@@ -6,12 +6,12 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 
 // The replay's next fix from the loaded flight: S_OK with the fix, the cursor advanced by 1, 10,
 // 100 or 1000 after the speed; at "Manual" one fix per "Go" (the step flag, cleared here) and
 // S_FALSE while none was asked for. E_FAIL at the last fix (count - 1), without a loaded flight,
 // or when a stop was asked for (the stop flag is cleared).
-HRESULT ReplayNextFix(AppContext& app, GpsFix& fix);
+HRESULT ReplayNextFix(EngineContext& app, GpsFix& fix);
 
 }  // namespace cumulor

@@ -6,18 +6,18 @@
 
 namespace cumulor {
 
-struct AppContext;
+struct EngineContext;
 
 struct ReplayUi {
   // The replay reached the end of the loaded flight: "Playback finished" over `owner` (the
   // replaying thread waits for it) and the main window's title back to "Cumulor" (`app` may be
   // null).
-  void (*playbackFinished)(AppContext* app, HWND owner) = nullptr;
+  void (*playbackFinished)(EngineContext* app, HWND owner) = nullptr;
   // The replay window's title: the local time ("hh:mm:ss") of the fix just replayed.
   void (*showReplayTime)(HWND replayWindow, const WCHAR* time) = nullptr;
   // The main window told that the replay or its reading ended (command 40054): it closes the
   // replay window unless a new replay runs.
-  void (*replayEnded)(AppContext& app) = nullptr;
+  void (*replayEnded)(EngineContext& app) = nullptr;
 };
 
 void SetReplayUi(const ReplayUi& ui);

@@ -16,6 +16,7 @@
 #include "cumulor/nav/olc/olc_optimizer.h"
 #include "cumulor/nav/replay/igc_fix_reader.h"
 #include "tests/testdata.h"
+#include "tests/cumulor/trail_lists.h"
 
 using namespace cumulor;
 using namespace ce::scripted::steps;
@@ -89,10 +90,10 @@ TEST_F(OlcShow, ShowInTheLoggerDialogGivesTheResultDistance) {
   ASSERT_GT(app->loadedFlight.FixCount(), 1000);
 
   // The result is the batch optimisation over the trail the flight made.
-  const DynArray<TrailPoint> trail = TrailCopy();
-  EXPECT_EQ(trail.Size(), app->loadedFlight.FixCount());
+  const std::vector<TrailPoint> trail = FullTrail();
+  EXPECT_EQ(static_cast<std::int32_t>(trail.size()), app->loadedFlight.FixCount());
   OlcOptimizer alone;
-  alone.OptimizeTrail(trail.Data(), trail.Size());
+  alone.OptimizeTrail(trail.data(), static_cast<std::int32_t>(trail.size()));
   ASSERT_GT(alone.CandidateCount(), 6);
   std::uint32_t distance = 0;
   std::vector<GeoPoint> route;

@@ -188,20 +188,21 @@ TEST(ShapeConversion, DegreesAndBoxesAndThresholds) {
   const GeoRect view{-6444000, 3204000, 6444000, -3204000};
   struct {
     double width;  // degrees across, east-west
-    std::int32_t category, value;
+    std::int32_t category;
     HRESULT loaded;
-    std::int32_t threshold;
   } cases[] = {
-      {3000.0 / 36000, 3, 100000, 0, 200},   {1500.0 / 36000, 3, 100000, 0, 100}, {5000.0 / 36000, 3, 100000, 0, 100000},
-      {5000.0 / 36000, 3, 150, 0, 150},      {1999.0 / 36000, 11, -1, E_FAIL, 0}, {2000.0 / 36000, 11, -1, 0, -1},
+      {3000.0 / 36000, 3, 0}, {1500.0 / 36000, 3, 0}, {1999.0 / 36000, 11, E_FAIL}, {2000.0 / 36000, 11, 0},
   };
   for (const auto& c : cases) {
     const double x[] = {10.0, 10.0 + c.width + 1e-9};
     const double y[] = {47.0, 47.0};
     kv3::MapLineObject object;
-    EXPECT_EQ(LineObjectFromPart(object, 3, x, y, 2, c.category, c.value, view), c.loaded) << c.width * 36000;
+    EXPECT_EQ(LineObjectFromPart(object, 3, x, y, 2, c.category, 7, view), c.loaded) << c.width * 36000;
     if (c.loaded == 0) {
-      EXPECT_EQ(LineObjectThreshold(object, c.value), c.threshold) << c.width * 36000;
+      EXPECT_EQ(object.east - object.west, static_cast<std::int32_t>(c.width * 36000 + 0.5));
+      EXPECT_EQ(object.north, object.south);
+      EXPECT_EQ(object.category, c.category);
+      EXPECT_EQ(object.value, 7);
     }
   }
   kv3::MapLineObject object;

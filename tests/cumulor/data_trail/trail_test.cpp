@@ -7,6 +7,7 @@
 #include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
 #include "cumulor/nav/olc/olc_optimizer.h"
+#include "tests/cumulor/trail_lists.h"
 
 using namespace cumulor;
 
@@ -39,10 +40,10 @@ class TrailTest : public testing::Test {
 
 TEST_F(TrailTest, A97thFixRanksTheFirstStretch) {
   for (int i = 0; i < 96; ++i) TrailAddFix(Fix(Zigzag(i)), false);
-  DynArray<TrailPoint> trail = TrailCopy();
+  std::vector<TrailPoint> trail = FullTrail();
   for (const TrailPoint& p : trail) ASSERT_EQ(p.rank, kTrailUnranked);
   TrailAddFix(Fix(Zigzag(96)), false);
-  trail = TrailCopy();
+  trail = FullTrail();
   int ranked = 0;
   for (std::int32_t i = 1; i < 96; ++i) ranked += trail[i].rank != kTrailUnranked;
   EXPECT_EQ(ranked, 95);
@@ -52,7 +53,7 @@ TEST_F(TrailTest, A97thFixRanksTheFirstStretch) {
 TEST_F(TrailTest, SimulatorRanksEverySixPoints) {
   TrailSetSimulating(true);
   for (int i = 0; i < 6; ++i) TrailAddFix(Fix(Zigzag(i)), false);
-  EXPECT_NE(TrailCopy()[2].rank, kTrailUnranked);
+  EXPECT_NE(FullTrail()[2].rank, kTrailUnranked);
 }
 
 TEST_F(TrailTest, StraightStretchRanksZeroButTheExtremeClimbs) {
@@ -60,7 +61,7 @@ TEST_F(TrailTest, StraightStretchRanksZeroButTheExtremeClimbs) {
     const float climb = i == 10 ? 5.0f : (i == 20 ? -3.0f : 0.0f);
     TrailAddFix(Fix(GeoPoint{36000 * 11, 36000 * 47 + i * 300}, climb), false);
   }
-  const DynArray<TrailPoint> trail = TrailCopy();
+  const std::vector<TrailPoint> trail = FullTrail();
   for (std::int32_t i = 1; i < 96; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(trail[i].rank, (i == 10 || i == 20) ? kTrailClimbRank : 0);
@@ -71,7 +72,7 @@ TEST_F(TrailTest, StraightStretchRanksZeroButTheExtremeClimbs) {
 
 TEST_F(TrailTest, OnlyPointsAbove250AndTheStretchStartReachTheLiveFeed) {
   for (int i = 0; i < 97 + 96; ++i) TrailAddFix(Fix(Zigzag(i)), true);
-  const DynArray<TrailPoint> trail = TrailCopy();
+  const std::vector<TrailPoint> trail = FullTrail();
   std::vector<GeoPoint> expected;
   for (std::int32_t i = 0; i < 96 + 96; ++i) {
     if (i == 0 || i == 96 || trail[i].rank > kOlcCandidateRank) expected.push_back(trail[i].position);
@@ -128,9 +129,9 @@ TEST_F(TrailTest, BatchRunOverTheTrailWhileTheReaderAddsFixes) {
   reader.join();
   EXPECT_GE(runs, 2);
   TrailOptimize();
-  const DynArray<TrailPoint> trail = TrailCopy();
+  const std::vector<TrailPoint> trail = FullTrail();
   OlcOptimizer alone;
-  alone.OptimizeTrail(trail.Data(), trail.Size());
+  alone.OptimizeTrail(trail.data(), static_cast<std::int32_t>(trail.size()));
   std::uint32_t distance = 0;
   ASSERT_TRUE(OlcResult(distance, nullptr));
   EXPECT_EQ(distance, alone.ResultDistance());

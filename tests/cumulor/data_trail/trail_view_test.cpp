@@ -5,6 +5,7 @@
 
 #include "cumulor/data/trail/trail.h"
 #include "cumulor/nav/olc/olc.h"
+#include "tests/cumulor/trail_lists.h"
 
 using namespace cumulor;
 
@@ -25,12 +26,6 @@ GeoPoint Zigzag(int i) { return GeoPoint{11 * kDeg + (i % 6 == 3 ? 400 : (i % 2)
 
 const TrailBox kWide{10 * kDeg, 49 * kDeg, 12 * kDeg, 46 * kDeg};
 
-std::vector<TrailPoint> Drawn() {
-  std::vector<TrailPoint> out;
-  TrailVisitDrawn([&](const TrailPoint* p, std::int32_t n) { out.assign(p, p + n); });
-  return out;
-}
-
 class TrailViewTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -45,7 +40,7 @@ class TrailViewTest : public testing::Test {
 
 TEST_F(TrailViewTest, EveryFixJoinsTheDrawnListUntilTheModeIsSet) {
   for (int i = 0; i < 10; ++i) TrailAddFix(Fix(Zigzag(i)), false);
-  EXPECT_EQ(TrailDrawnCount(), 10);
+  EXPECT_EQ(DrawnTrail().size(), 10u);
   EXPECT_EQ(TrailMode(), 5);
 }
 
@@ -54,11 +49,11 @@ TEST_F(TrailViewTest, ZoomLevelsChooseTheCandidates) {
   // Levels 0 and 1: every point but the last (which has no segment after it).
   for (std::int32_t level : {0, 1}) {
     TrailSetMode(kWide, level, level == 0 ? 1 : 2);
-    EXPECT_EQ(TrailDrawnCount(), 199) << level;
+    EXPECT_EQ(DrawnTrail().size(), 199u) << level;
   }
   // A scale value of 200: only points ranked above 500 (and the unranked newest ones).
   TrailSetMode(kWide, 8, 200);
-  const std::vector<TrailPoint> drawn = Drawn();
+  const std::vector<TrailPoint> drawn = DrawnTrail();
   ASSERT_FALSE(drawn.empty());
   EXPECT_LT(drawn.size(), 199u);
   int unranked = 0;
@@ -70,11 +65,11 @@ TEST_F(TrailViewTest, ZoomLevelsChooseTheCandidates) {
   EXPECT_LT(unranked, static_cast<int>(drawn.size()));
   // A small scale value lowers the limit to 3 x scale: more points qualify.
   TrailSetMode(kWide, 2, 5);
-  EXPECT_GT(TrailDrawnCount(), static_cast<std::int32_t>(drawn.size()));
+  EXPECT_GT(DrawnTrail().size(), drawn.size());
   // New fixes join the list whatever their rank.
-  const std::int32_t before = TrailDrawnCount();
+  const std::size_t before = DrawnTrail().size();
   TrailAddFix(Fix(Zigzag(200)), false);
-  EXPECT_EQ(TrailDrawnCount(), before + 1);
+  EXPECT_EQ(DrawnTrail().size(), before + 1);
 }
 
 TEST_F(TrailViewTest, SegmentsOutsideTheBoxAreLeftOut) {
@@ -84,7 +79,7 @@ TEST_F(TrailViewTest, SegmentsOutsideTheBoxAreLeftOut) {
                              {11 * kDeg, lat}, {11 * kDeg + 300, lat + 300}};
   for (const GeoPoint& p : points) TrailAddFix(Fix(p), false);
   TrailSetMode(kWide, 0, 1);
-  const std::vector<TrailPoint> drawn = Drawn();
+  const std::vector<TrailPoint> drawn = DrawnTrail();
   // The two segments west of the box are not drawn; the one crossing into the box and the one
   // inside are.
   ASSERT_EQ(drawn.size(), 2u);
@@ -123,9 +118,9 @@ TEST_F(TrailViewTest, ClipLineMovesEndsOntoTheEdges) {
 
 TEST_F(TrailViewTest, AnEmptyOrOnePointTrailDrawsNothing) {
   TrailSetMode(kWide, 0, 1);
-  EXPECT_EQ(TrailDrawnCount(), 0);
+  EXPECT_TRUE(DrawnTrail().empty());
   TrailAddFix(Fix(Zigzag(0)), false);
   TrailSetMode(kWide, 0, 1);
-  EXPECT_EQ(TrailDrawnCount(), 0);
+  EXPECT_TRUE(DrawnTrail().empty());
   EXPECT_EQ(TrailMode(), 0);
 }

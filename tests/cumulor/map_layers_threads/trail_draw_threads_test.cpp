@@ -12,6 +12,7 @@
 #include "cumulor/nav/olc/olc.h"
 #include "platform/gdi/gdi.h"
 #include "platform/testing/device_test.h"
+#include "tests/cumulor/trail_lists.h"
 
 namespace cumulor {
 namespace {
@@ -55,8 +56,8 @@ TEST_F(TrailDrawThreads, ReaderAddsFixesWhileTheFrameIsRebuiltAndDrawn) {
   }
   reader.join();
   TrailSetMode(box, 0, 1);
-  EXPECT_EQ(TrailCopy().Size(), kFixes);
-  EXPECT_GT(TrailDrawnCount(), 0);
+  EXPECT_EQ(FullTrail().size(), static_cast<std::size_t>(kFixes));
+  EXPECT_FALSE(DrawnTrail().empty());
   TrailClear();
   SelectObject(dc, old);
   DeleteObject(bitmap);

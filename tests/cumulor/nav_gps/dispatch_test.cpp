@@ -3,6 +3,7 @@
 #include "cumulor/data/trail/trail.h"
 #include "nmea_test_util.h"
 #include "platform/kernel/kernel.h"
+#include "tests/cumulor/trail_lists.h"
 
 using namespace cumulor;
 using gps_test::App;
@@ -83,7 +84,7 @@ TEST(Dispatch, HistoryKeepsTheNewestFixesFirst) {
   ASSERT_EQ(GetFixBuffer(a.gps, fixes.data(), 180), 180);
   EXPECT_EQ(fixes[0].timeOfDay, 12u * 3600 + 199);
   EXPECT_EQ(fixes[179].timeOfDay, 12u * 3600 + 20);
-  EXPECT_EQ(TrailCopy().Size(), 200);
+  EXPECT_EQ(FullTrail().size(), 200u);
   TrailClear();
 }
 

@@ -18,6 +18,7 @@
 #include "tests/cumulor/nav_gps/nmea_test_util.h"
 #include "platform/serial/serial_test_seam.h"
 #include "tests/platform/serial/pty_far_end.h"
+#include "tests/cumulor/trail_lists.h"
 
 using namespace cumulor;
 using gps_test::WithChecksum;
@@ -134,7 +135,7 @@ TEST_F(GpsPortIo, ThreadsStoreFixesAndCallBackAcrossReopens) {
   ASSERT_EQ(GetFixBuffer(app->gps, fixes, 10), 7);
   for (int i = 0; i < 7; ++i) EXPECT_EQ(fixes[i].timeOfDay, 12u * 3600 + 6 - i);
   EXPECT_GE(g_calls.load(), 1);
-  EXPECT_EQ(TrailCopy().Size(), 7);
+  EXPECT_EQ(FullTrail().size(), 7u);
 }
 
 TEST_F(GpsPortIo, UnpluggedPortPausesTheReaderUntilItReturns) {

@@ -27,7 +27,7 @@ class IgcLog : public ce::testing::DeviceTest {
     app = std::make_unique<AppContext>();
     GpsPortInit(app->gps, app.get());
     FixBufferReserve(app->gps, 180);
-    app->messageBox = [](AppContext*, const WCHAR* text, const WCHAR*) {
+    app->messageBox = [](EngineContext*, const WCHAR* text, const WCHAR*) {
       shown.push_back(std::u16string(text));
       return 1;
     };

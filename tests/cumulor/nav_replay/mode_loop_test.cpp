@@ -51,8 +51,8 @@ class ModeLoop : public ce::testing::DeviceTest {
     g_finishedShown = 0;
     g_endedTold = 0;
     ReplayUi ui;
-    ui.playbackFinished = [](AppContext*, HWND) { ++g_finishedShown; };
-    ui.replayEnded = [](AppContext&) { ++g_endedTold; };
+    ui.playbackFinished = [](EngineContext*, HWND) { ++g_finishedShown; };
+    ui.replayEnded = [](EngineContext&) { ++g_endedTold; };
     SetReplayUi(ui);
   }
   void TearDown() override {

@@ -1,0 +1,1 @@
+#include "cumulor/app/app_context.h"
