@@ -16,6 +16,7 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/draw/airspace_styles.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/draw/map_airspace_draw.h"
 #include "cumulor/map/draw/map_marks.h"
 #include "cumulor/map/draw/map_palette.h"
@@ -107,6 +108,20 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   HGDIOBJ oldBrush = GetCurrentObject(dc, OBJ_BRUSH);
   const COLORREF oldText = GetTextColor(dc);
 
+  // The point symbols and every label placed before the areas stay readable: the areas' fills
+  // and outlines leave their rectangles as they are.
+  HRGN keptClip = nullptr;
+  bool clipped = false;
+  if (app.map.labelPlacer && !app.map.labelPlacer->kept.empty()) {
+    keptClip = CreateRectRgn(0, 0, 0, 0);
+    if (keptClip && GetClipRgn(dc, keptClip) != 1) {
+      DeleteObject(keptClip);
+      keptClip = nullptr;
+    }
+    for (const RECT& r : app.map.labelPlacer->kept) ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    clipped = true;
+  }
+
   std::array<std::pair<std::int32_t, AirspaceShape*>, kMaxTransparentAirspaces> transparent{};
   std::int32_t collected = 0;
   std::vector<AirspaceShape*> labelled;
@@ -145,6 +160,10 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
       labelled.push_back(&shape);
     }
     SetROP2(dc, rop);
+  }
+  if (clipped) {
+    SelectClipRgn(dc, keptClip);  // the clip the frame had (none when keptClip is null)
+    if (keptClip) DeleteObject(keptClip);
   }
   // The labels over every area, so that no area drawn later covers one.
   if (labels)
