@@ -1,5 +1,6 @@
 #include "cumulor/app/core/overlays.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <vector>
@@ -92,6 +93,66 @@ void DrawSectorSymbol(AppContext& app, HDC dc, const DynArray<TaskPoint>& task, 
 
 }  // namespace
 
+namespace {
+
+// Rectangles of the back buffer kept aside while the file airspaces are drawn over them.
+class KeptRects {
+ public:
+  bool Save(HDC from, const std::vector<RECT>& rects, const RECT& screen) {
+    const int w = screen.right, h = screen.bottom;
+    if (w <= 0 || h <= 0) return false;
+    if (!dc_ || w != width_ || h != height_) {
+      if (dc_) {
+        SelectObject(dc_, replaced_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+      }
+      dc_ = CreateCompatibleDC(from);
+      bitmap_ = dc_ ? CreateCompatibleBitmap(from, w, h) : nullptr;
+      if (!bitmap_) {
+        if (dc_) DeleteDC(dc_);
+        dc_ = nullptr;
+        return false;
+      }
+      replaced_ = SelectObject(dc_, bitmap_);
+      width_ = w;
+      height_ = h;
+    }
+    for (const RECT& k : rects) {
+      const RECT r = OnBuffer(k);
+      if (r.right > r.left && r.bottom > r.top)
+        BitBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
+    }
+    return true;
+  }
+  void Restore(HDC to, const std::vector<RECT>& rects) const {
+    for (const RECT& k : rects) {
+      const RECT r = OnBuffer(k);
+      if (r.right > r.left && r.bottom > r.top)
+        BitBlt(to, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top, SRCCOPY);
+    }
+  }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ replaced_ = nullptr;
+  int width_ = 0, height_ = 0;
+
+  RECT OnBuffer(const RECT& r) const {
+    return RECT{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, width_),
+                std::min<LONG>(r.bottom, height_)};
+  }
+};
+
+// Kept for the life of the process, as the back buffer is (never destroyed at exit).
+KeptRects& KeptPixels() {
+  static KeptRects* kept = new KeptRects;
+  return *kept;
+}
+
+}  // namespace
+
 std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   HDC dc = app.map.dc;
   if (!dc) return 0;
@@ -108,19 +169,11 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   HGDIOBJ oldBrush = GetCurrentObject(dc, OBJ_BRUSH);
   const COLORREF oldText = GetTextColor(dc);
 
-  // The point symbols and every label placed before the areas stay readable: the areas' fills
-  // and outlines leave their rectangles as they are.
-  HRGN keptClip = nullptr;
-  bool clipped = false;
-  if (app.map.labelPlacer && !app.map.labelPlacer->kept.empty()) {
-    keptClip = CreateRectRgn(0, 0, 0, 0);
-    if (keptClip && GetClipRgn(dc, keptClip) != 1) {
-      DeleteObject(keptClip);
-      keptClip = nullptr;
-    }
-    for (const RECT& r : app.map.labelPlacer->kept) ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-    clipped = true;
-  }
+  // The point symbols and every label placed before the areas stay readable: their rectangles
+  // are put back as they were once the areas are drawn (a clip of them made every fill slow).
+  const std::vector<RECT>* kept =
+      app.map.labelPlacer && !app.map.labelPlacer->kept.empty() ? &app.map.labelPlacer->kept : nullptr;
+  const bool keptSaved = kept && KeptPixels().Save(dc, *kept, app.map.screen);
 
   std::array<std::pair<std::int32_t, AirspaceShape*>, kMaxTransparentAirspaces> transparent{};
   std::int32_t collected = 0;
@@ -161,10 +214,7 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
     }
     SetROP2(dc, rop);
   }
-  if (clipped) {
-    SelectClipRgn(dc, keptClip);  // the clip the frame had (none when keptClip is null)
-    if (keptClip) DeleteObject(keptClip);
-  }
+  if (keptSaved) KeptPixels().Restore(dc, *kept);
   // The labels over every area, so that no area drawn later covers one.
   if (labels)
     for (AirspaceShape* shape : labelled) MapDrawAirspaceLabels(app.map, dc, *shape);
