@@ -145,6 +145,11 @@ bool PlacePointLabel(const MapView& view, HDC dc, const char16_t* text, std::siz
                      LONG dy, RECT& placed) {
   const std::size_t length = LabelLength(text, max);
   if (length == 0) return false;
+  // The point's dot must be clear too: a point under another label or symbol is left out (before
+  // the text is measured: many are).
+  const RECT dot{x - 2, y - 2, x + 3, y + 3};
+  LabelPlacer& placer = *view.labelPlacer;
+  if (!LabelPlacerFree(placer, dot)) return false;
   SIZE e{};
   GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(text), static_cast<int>(length), &e);
   if (e.cx <= 0 || e.cy <= 0) return false;
@@ -154,10 +159,7 @@ bool PlacePointLabel(const MapView& view, HDC dc, const char16_t* text, std::siz
       {x - e.cx / 2, y - 4 - e.cy, x - e.cx / 2 + e.cx, y - 4},
       {x - e.cx / 2, y + 4, x - e.cx / 2 + e.cx, y + 4 + e.cy},
   };
-  // The point's dot must be clear too: a point under another label or symbol is left out.
-  const RECT dot{x - 2, y - 2, x + 3, y + 3};
-  LabelPlacer& placer = *view.labelPlacer;
-  if (!LabelPlacerFree(placer, dot) || !LabelPlacerPlace(placer, candidates, 4, placed)) return false;
+  if (!LabelPlacerPlace(placer, candidates, 4, placed)) return false;
   LabelPlacerTake(placer, dot);
   return true;
 }
