@@ -119,6 +119,9 @@ void DrawPointLabelsLocked(AppContext& app) {
   sources.airportStyle.drawIcon = [](HDC dc, std::int32_t n, int x, int y) { DrawPointIcon(dc, n, x, y); };
   sources.drawTask = [&app](HDC) { DrawTaskOnMap(app); };
   VectorDrawContext objects;
+  // With the frame's label places the map objects' places and spot heights are drawn after the
+  // airspaces, with the other labels placed before them (`DrawAppMapPoints`).
+  objects.part = app.map.labelPlacer ? VectorPart::kShapes : VectorPart::kAll;
   objects.contours = app.vectorMap.contours;
   objects.altitudeUnit = app.altitudeUnit;
   sources.drawMapObject = [&app, &objects](HDC dc, const kv3::MapObject& o) { DrawMapObject(app.map, dc, o, objects); };

@@ -282,6 +282,7 @@ bool FramePass(AppContext& app, std::int32_t orientation, HDC target, const RECT
     app.map.labelPlacer = &StartLabelPlaces(app, dc, status);
     DrawPointLabelsLocked(app);
     if (scale <= 500) DrawFileAirspaces(app, scale < 100);
+    DrawAppMapPoints(app);  // places and spot heights, where room is left
     app.map.labelPlacer = nullptr;
     MapDrawScaleBar(app.map, dc, scale, app.screen.layout.scaleBar, app.distanceUnit);
     if (!partial) {
@@ -481,6 +482,7 @@ void PaintPointMap(AppContext& app, HDC target, const RECT& rect, const GeoPoint
   DrawAppMapBase(app);
   DrawPointLabelsLocked(app);
   DrawFileAirspaces(app, true);
+  DrawAppMapPoints(app);
   MapDrawScaleBar(app.map, app.map.dc, scale, RECT{0, 0, w, h}, app.distanceUnit);
   BitBlt(target, rect.left, rect.top, w, h, app.map.dc, 0, 0, SRCCOPY);
   // The moving map as it was; its next frame draws the whole back buffer again.

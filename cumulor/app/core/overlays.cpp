@@ -1,5 +1,6 @@
 #include "cumulor/app/core/overlays.h"
 
+#include <algorithm>
 #include <array>
 #include <mutex>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "cumulor/data/task/task_slots.h"
 #include "cumulor/map/browser/waypoint_selection.h"
 #include "cumulor/map/draw/airspace_styles.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/draw/map_airspace_draw.h"
 #include "cumulor/map/draw/map_marks.h"
 #include "cumulor/map/draw/map_palette.h"
@@ -91,6 +93,66 @@ void DrawSectorSymbol(AppContext& app, HDC dc, const DynArray<TaskPoint>& task, 
 
 }  // namespace
 
+namespace {
+
+// Rectangles of the back buffer kept aside while the file airspaces are drawn over them.
+class KeptRects {
+ public:
+  bool Save(HDC from, const std::vector<RECT>& rects, const RECT& screen) {
+    const int w = screen.right, h = screen.bottom;
+    if (w <= 0 || h <= 0) return false;
+    if (!dc_ || w != width_ || h != height_) {
+      if (dc_) {
+        SelectObject(dc_, replaced_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+      }
+      dc_ = CreateCompatibleDC(from);
+      bitmap_ = dc_ ? CreateCompatibleBitmap(from, w, h) : nullptr;
+      if (!bitmap_) {
+        if (dc_) DeleteDC(dc_);
+        dc_ = nullptr;
+        return false;
+      }
+      replaced_ = SelectObject(dc_, bitmap_);
+      width_ = w;
+      height_ = h;
+    }
+    for (const RECT& k : rects) {
+      const RECT r = OnBuffer(k);
+      if (r.right > r.left && r.bottom > r.top)
+        BitBlt(dc_, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
+    }
+    return true;
+  }
+  void Restore(HDC to, const std::vector<RECT>& rects) const {
+    for (const RECT& k : rects) {
+      const RECT r = OnBuffer(k);
+      if (r.right > r.left && r.bottom > r.top)
+        BitBlt(to, r.left, r.top, r.right - r.left, r.bottom - r.top, dc_, r.left, r.top, SRCCOPY);
+    }
+  }
+
+ private:
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ replaced_ = nullptr;
+  int width_ = 0, height_ = 0;
+
+  RECT OnBuffer(const RECT& r) const {
+    return RECT{std::max<LONG>(r.left, 0), std::max<LONG>(r.top, 0), std::min<LONG>(r.right, width_),
+                std::min<LONG>(r.bottom, height_)};
+  }
+};
+
+// Kept for the life of the process, as the back buffer is (never destroyed at exit).
+KeptRects& KeptPixels() {
+  static KeptRects* kept = new KeptRects;
+  return *kept;
+}
+
+}  // namespace
+
 std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   HDC dc = app.map.dc;
   if (!dc) return 0;
@@ -106,6 +168,12 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   HGDIOBJ oldPen = SelectObject(dc, blackPen);
   HGDIOBJ oldBrush = GetCurrentObject(dc, OBJ_BRUSH);
   const COLORREF oldText = GetTextColor(dc);
+
+  // The point symbols and every label placed before the areas stay readable: their rectangles
+  // are put back as they were once the areas are drawn (a clip of them made every fill slow).
+  const std::vector<RECT>* kept =
+      app.map.labelPlacer && !app.map.labelPlacer->kept.empty() ? &app.map.labelPlacer->kept : nullptr;
+  const bool keptSaved = kept && KeptPixels().Save(dc, *kept, app.map.screen);
 
   std::array<std::pair<std::int32_t, AirspaceShape*>, kMaxTransparentAirspaces> transparent{};
   std::int32_t collected = 0;
@@ -146,6 +214,7 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
     }
     SetROP2(dc, rop);
   }
+  if (keptSaved) KeptPixels().Restore(dc, *kept);
   // The labels over every area, so that no area drawn later covers one.
   if (labels)
     for (AirspaceShape* shape : labelled) MapDrawAirspaceLabels(app.map, dc, *shape);

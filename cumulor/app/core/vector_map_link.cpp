@@ -96,6 +96,22 @@ void DrawAppMapBase(AppContext& app) {
   MapBaseCache().Draw(app.vectorMap, kZoomTable[level], app.map, app.map.dc, app.altitudeUnit);
 }
 
+void DrawAppMapPoints(AppContext& app) {
+  if (!app.map.dc) return;
+  const std::int32_t level = app.zoomIndex >= 0 && app.zoomIndex < kZoomSteps ? app.zoomIndex : 6;
+  const std::int32_t zoomValue = kZoomTable[level];
+  if (app.map.labelPlacer) {
+    // Without the label places the tiles' points were drawn with the other map objects.
+    VectorDrawContext objects;
+    objects.part = VectorPart::kPoints;
+    objects.altitudeUnit = app.altitudeUnit;
+    std::lock_guard<std::recursive_mutex> lock(PointTableLock());
+    for (const kv3::MapObject* o : FrameVisible().mapObjects)
+      if (o->threshold >= zoomValue) DrawMapObject(app.map, app.map.dc, *o, objects);
+  }
+  DrawVectorLayers(app.vectorMap, zoomValue, app.map, app.map.dc, app.altitudeUnit, VectorPart::kPoints);
+}
+
 void FreeAppMapBase() { MapBaseCache().Clear(); }
 
 }  // namespace cumulor

@@ -20,6 +20,10 @@ void InstallVectorMapHooks(AppContext& app);
 // The frame's background and vector map step together, from the picture kept of them where it
 // serves (main lock held).
 void DrawAppMapBase(AppContext& app);
+// The places, spot heights and named points of the vector map (not part of the kept picture),
+// and with the frame's label places also those of the map tiles in view: each drawn where its
+// label has a free place on the screen (main lock held).
+void DrawAppMapPoints(AppContext& app);
 // Frees the kept picture (with the back buffer).
 void FreeAppMapBase();
 

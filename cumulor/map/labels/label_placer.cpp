@@ -41,10 +41,17 @@ void LabelPlacerStart(LabelPlacer& placer, const RECT& screen) {
   placer.screen = screen;
   placer.taken.clear();
   placer.labelled.clear();
+  placer.kept.clear();
 }
 
 void LabelPlacerTake(LabelPlacer& placer, const RECT& rect) {
   if (!Empty(rect)) placer.taken.push_back(rect);
+}
+
+void LabelPlacerKeep(LabelPlacer& placer, const RECT& rect) {
+  if (Empty(rect)) return;
+  placer.taken.push_back(rect);
+  placer.kept.push_back(rect);
 }
 
 bool LabelPlacerFree(const LabelPlacer& placer, const RECT& rect, const RECT* own) {
@@ -62,6 +69,7 @@ bool LabelPlacerPlace(LabelPlacer& placer, const RECT* candidates, std::size_t c
     if (!LabelPlacerFree(placer, candidates[i], own)) continue;
     placed = candidates[i];
     placer.taken.push_back(placed);
+    placer.kept.push_back(placed);
     return true;
   }
   return false;

@@ -16,16 +16,20 @@ struct LabelPlacer {
   RECT screen{};
   std::vector<RECT> taken;
   std::vector<POINT> labelled;  // the points labelled beside them
+  // What an area drawn later must leave readable: every label placed and the point symbols.
+  std::vector<RECT> kept;
 };
 
 // A new frame on a screen of this size: nothing taken.
 void LabelPlacerStart(LabelPlacer& placer, const RECT& screen);
 // Marks the rectangle as taken (an empty one is not kept).
 void LabelPlacerTake(LabelPlacer& placer, const RECT& rect);
+// Takes the rectangle of a symbol that must stay readable over areas drawn after it.
+void LabelPlacerKeep(LabelPlacer& placer, const RECT& rect);
 // Whether the rectangle lies wholly on the screen and meets nothing taken (but `own`, the symbol
 // the label belongs to, when given).
 bool LabelPlacerFree(const LabelPlacer& placer, const RECT& rect, const RECT* own = nullptr);
-// The first free candidate goes to `placed` and is taken; false (nothing taken) when none is free.
+// The first free candidate goes to `placed` and is taken (and kept); false (nothing taken) when none is free.
 bool LabelPlacerPlace(LabelPlacer& placer, const RECT* candidates, std::size_t count, RECT& placed,
                       const RECT* own = nullptr);
 // A label of `size` beside its symbol at `at` (`gap` pixels from the point; it may cover `own`,

@@ -99,7 +99,8 @@ void DrawUserWaypoints(LabelList& list, MapView& view, HDC dc, std::int32_t s, b
 }
 
 // With the frame's label places: the squares of the airport and waypoint symbols about to be
-// drawn are taken first, so that no label (of an airspace or another point) runs under them.
+// drawn are taken first, so that no label (of an airspace or another point) runs under them, and
+// kept, so that no area drawn after them covers them.
 void TakeSymbolPlaces(const MapView& view, std::int32_t s, bool allLabels, const PointLabelSources& src) {
   if (!view.labelPlacer || s >= 500 || !src.visible) return;
   LabelPlacer& placer = *view.labelPlacer;
@@ -110,7 +111,7 @@ void TakeSymbolPlaces(const MapView& view, std::int32_t s, bool allLabels, const
       if (index < 1 || index >= t.airports.Size()) continue;
       POINT at{};
       MapWorldToScreen(view, at, t.airports[index].position);
-      LabelPlacerTake(placer, AirportSymbolRect(at));
+      LabelPlacerKeep(placer, AirportSymbolRect(at));
     }
   }
   if (src.showUserWaypoints) {
@@ -123,7 +124,7 @@ void TakeSymbolPlaces(const MapView& view, std::int32_t s, bool allLabels, const
       if (record.zoomLimit != 0 && record.zoomLimit < s) continue;
       POINT at{};
       MapWorldToScreen(view, at, record.position);
-      LabelPlacerTake(placer, MapPointSymbolRect(view, at));
+      LabelPlacerKeep(placer, MapPointSymbolRect(view, at));
     }
   }
 }

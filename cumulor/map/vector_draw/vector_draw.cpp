@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "cumulor/map/draw/map_palette.h"
+#include "cumulor/map/labels/label_placer.h"
 #include "cumulor/map/view/map_fonts.h"
 
 namespace cumulor {
@@ -123,12 +124,44 @@ void DrawLine(const MapView& view, HDC dc, const kv3::MapObject& o, VectorDrawCo
   SelectObject(dc, oldPen);
 }
 
-void DrawLabel(HDC dc, const char16_t* text, std::size_t max, RECT box, UINT format, COLORREF colour) {
+std::size_t LabelLength(const char16_t* text, std::size_t max) {
   std::size_t length = 0;
   while (length < max && text[length]) ++length;
+  return length;
+}
+
+void DrawLabel(HDC dc, const char16_t* text, std::size_t max, RECT box, UINT format, COLORREF colour) {
+  const std::size_t length = LabelLength(text, max);
   if (length == 0) return;
   SetTextColor(dc, colour);
   DrawTextW(dc, reinterpret_cast<LPCWSTR>(text), static_cast<int>(length), &box, format);
+}
+
+// With the frame's label places: the label's place beside the point at (x, y), whose usual top
+// left is `dx`, `dy` from it (right of the point); then mirrored to the left, then centred above
+// and below. False when the label is empty, the point itself is covered or none of the places is
+// free (the object is then left out).
+bool PlacePointLabel(const MapView& view, HDC dc, const char16_t* text, std::size_t max, LONG x, LONG y, LONG dx,
+                     LONG dy, RECT& placed) {
+  const std::size_t length = LabelLength(text, max);
+  if (length == 0) return false;
+  // The point's dot must be clear too: a point under another label or symbol is left out (before
+  // the text is measured: many are).
+  const RECT dot{x - 2, y - 2, x + 3, y + 3};
+  LabelPlacer& placer = *view.labelPlacer;
+  if (!LabelPlacerFree(placer, dot)) return false;
+  SIZE e{};
+  GetTextExtentPoint32W(dc, reinterpret_cast<LPCWSTR>(text), static_cast<int>(length), &e);
+  if (e.cx <= 0 || e.cy <= 0) return false;
+  const RECT candidates[4] = {
+      {x + dx, y + dy, x + dx + e.cx, y + dy + e.cy},
+      {x - dx - e.cx, y + dy, x - dx, y + dy + e.cy},
+      {x - e.cx / 2, y - 4 - e.cy, x - e.cx / 2 + e.cx, y - 4},
+      {x - e.cx / 2, y + 4, x - e.cx / 2 + e.cx, y + 4 + e.cy},
+  };
+  if (!LabelPlacerPlace(placer, candidates, 4, placed)) return false;
+  LabelPlacerTake(placer, dot);
+  return true;
 }
 
 void DrawPoint(const MapView& view, HDC dc, const kv3::MapPointObject& o, VectorDrawContext& c) {
@@ -142,26 +175,42 @@ void DrawPoint(const MapView& view, HDC dc, const kv3::MapPointObject& o, Vector
   const int oldMode = SetBkMode(dc, TRANSPARENT);
   const char16_t* label = o.label.data();
   constexpr std::size_t kHalf = kv3::kLabelChars / 2;
+  const bool placing = view.labelPlacer != nullptr;
+  RECT placed{};
+  constexpr UINT kPlaced = DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOCLIP;
   switch (o.category) {
     case 7:
       if (label[0]) {
+        if (placing && !PlacePointLabel(view, dc, label, kv3::kLabelChars, x, y, 4, -9, placed)) break;
         HGDIOBJ oldPen = SelectObject(dc, p.lightGrey1);
         HGDIOBJ oldBrush = SelectObject(dc, p.stockLightGrey);
         Ellipse(dc, x - 2, y - 2, x + 2, y + 2);
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
-        DrawLabel(dc, label, kv3::kLabelChars, RECT{x + 4, y - 9, x + 200, y + 15}, DT_LEFT | DT_TOP | DT_NOCLIP,
-                  kPlaceText);
+        if (placing)
+          DrawLabel(dc, label, kv3::kLabelChars, placed, kPlaced, kPlaceText);
+        else
+          DrawLabel(dc, label, kv3::kLabelChars, RECT{x + 4, y - 9, x + 200, y + 15}, DT_LEFT | DT_TOP | DT_NOCLIP,
+                    kPlaceText);
       }
       break;
-    case 15:
+    case 15: {
+      // Feet in the first half of the label, metres in the second.
+      const char16_t* height = c.altitudeUnit == 2 ? label : label + kHalf;
+      if (placing && !PlacePointLabel(view, dc, height, kHalf, x, y, 4, 0, placed)) break;
       SetPixel(dc, x, y, kSpotHeight);
-      if (c.altitudeUnit == 2)
-        DrawLabel(dc, label, kHalf, RECT{x + 4, y, x + 200, y + 18}, DT_LEFT | DT_TOP | DT_NOCLIP, kSpotHeight);
-      else
-        DrawLabel(dc, label + kHalf, kHalf, RECT{x + 4, y, x + 200, y + 18}, DT_LEFT | DT_TOP | DT_NOCLIP, kSpotHeight);
+      DrawLabel(dc, height, kHalf, placing ? placed : RECT{x + 4, y, x + 200, y + 18},
+                placing ? kPlaced : DT_LEFT | DT_TOP | DT_NOCLIP, kSpotHeight);
       break;
+    }
     case 16:
+      if (placing) {
+        SIZE e{};
+        GetTextExtentPoint32W(dc, u"X", 1, &e);
+        if (PlacePointLabel(view, dc, label, kv3::kLabelChars, x, y, 0, 2 - e.cy / 2, placed))
+          DrawLabel(dc, label, kv3::kLabelChars, placed, kPlaced, kNamedPoint);
+        break;
+      }
       DrawLabel(dc, label, kv3::kLabelChars, RECT{x, y - 10, x + 200, y + 15},
                 DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOCLIP, kNamedPoint);
       break;
@@ -175,6 +224,7 @@ void DrawPoint(const MapView& view, HDC dc, const kv3::MapPointObject& o, Vector
 }  // namespace
 
 void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, VectorDrawContext& context) {
+  if (context.part == (object.pointObject ? VectorPart::kShapes : VectorPart::kPoints)) return;
   if (object.pointObject) {
     DrawPoint(view, dc, static_cast<const kv3::MapPointObject&>(object), context);
   } else {
@@ -183,9 +233,10 @@ void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, Ve
 }
 
 void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapView& view, HDC dc,
-                      std::int32_t altitudeUnit) {
+                      std::int32_t altitudeUnit, VectorPart part) {
   if (!dc) return;
   VectorDrawContext context;
+  context.part = part;
   context.altitudeUnit = altitudeUnit;
   // The labels' reach: 19 characters of the widest, or of the height where that is more.
   HGDIOBJ oldFont = SelectObject(dc, MapFont(kPointFontRole));

@@ -13,8 +13,13 @@
 
 namespace cumulor {
 
+// Which of the objects a drawing takes: all, the lines and areas only (the background), or the
+// point objects only (places, spot heights and named points with their labels).
+enum class VectorPart { kAll, kShapes, kPoints };
+
 // What an object's drawing reads besides the view.
 struct VectorDrawContext {
+  VectorPart part = VectorPart::kAll;
   ContourSettings contours;        // terrain colouring of contour areas (categories 10 and 11)
   std::int32_t altitudeUnit = 1;   // 2: spot heights in feet, else metres
   std::vector<POINT> points;       // the screen point buffer, grown as needed
@@ -24,12 +29,15 @@ struct VectorDrawContext {
   LONG labelHeight = 256;
 };
 
-// Draws one object (point, line or area) and puts back the pen, brush, font and text colour.
+// Draws one object (point, line or area) of the context's part and puts back the pen, brush, font
+// and text colour. With the view's label places a point object is drawn only where its label has a
+// free place wholly on the screen (beside it on the right, the left, above or below) and its point
+// meets nothing taken, else not at all.
 void DrawMapObject(const MapView& view, HDC dc, const kv3::MapObject& object, VectorDrawContext& context);
 
 // Under the store's lock draws each draw-list object whose threshold is at least the zoom value,
 // in list order, with the store's terrain colouring; objects wholly beyond the screen draw nothing.
 void DrawVectorLayers(VectorMapStore& store, std::int32_t zoomValue, const MapView& view, HDC dc,
-                      std::int32_t altitudeUnit);
+                      std::int32_t altitudeUnit, VectorPart part = VectorPart::kAll);
 
 }  // namespace cumulor

@@ -100,7 +100,7 @@ void VectorLayerCache::Keep(HDC dc, const RECT& screen) {
 void VectorLayerCache::DrawWhole(VectorMapStore& store, std::int32_t zoomValue, MapView& view, HDC dc,
                                  std::int32_t altitudeUnit) {
   MapFillBackground(view, dc);
-  DrawVectorLayers(store, zoomValue, view, dc, altitudeUnit);
+  DrawVectorLayers(store, zoomValue, view, dc, altitudeUnit, VectorPart::kShapes);
   lastUse_ = Use::kWhole;
   valid_ = false;
   const RECT& s = view.screen;

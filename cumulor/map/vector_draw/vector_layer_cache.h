@@ -1,4 +1,6 @@
-// The map's background with the vector layers drawn over it, kept as a picture between frames.
+// The map's background with the vector layers' lines and areas drawn over it, kept as a picture
+// between frames. The point objects and their labels are not part of it: the frame places them
+// with its other labels (`DrawVectorLayers` with `VectorPart::kPoints`).
 //
 // A frame whose draw list, zoom value, colouring, fonts, scale, DC state and projection are those
 // of the kept picture takes the picture instead of drawing the layers again: the same calls on the
@@ -22,8 +24,8 @@ class VectorLayerCache {
   VectorLayerCache(const VectorLayerCache&) = delete;
   VectorLayerCache& operator=(const VectorLayerCache&) = delete;
 
-  // Fills the view's screen in `dc` with the background (`MapFillBackground`) and draws the
-  // store's draw list at the zoom value over it (`DrawVectorLayers`), from the kept picture where
+  // Fills the view's screen in `dc` with the background (`MapFillBackground`) and draws the lines
+  // and areas of the store's draw list at the zoom value over it (`DrawVectorLayers`), from the kept picture where
   // it serves. Takes the store's lock.
   void Draw(VectorMapStore& store, std::int32_t zoomValue, MapView& view, HDC dc, std::int32_t altitudeUnit);
   // Frees the picture; the next frame is drawn whole.

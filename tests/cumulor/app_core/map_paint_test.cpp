@@ -1,10 +1,13 @@
 // The map screen in the test process: a frame painted on a prepared state (saved as PNG), WM_PAINT
 // while a dialog runs, the see-through airspace limit, the task overlay's sector symbols, the
 // default map centre, the final-glide box (deadline text, automatic MacCready), and at both screen
-// sizes the labels' places and the navigation boxes with wide values.
+// sizes the labels' places (the vector map's places and spot heights among them, a waypoint's
+// label under an opaque area) and the navigation boxes with wide values.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "cumulor/app/core/final_glide_box.h"
 #include "cumulor/app/core/map_ops.h"
@@ -20,6 +23,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_rules.h"
 #include "cumulor/data/task/task_slots.h"
+#include "cumulor/data/kv3/map_objects.h"
 #include "cumulor/data/waypoints/user_waypoint_store.h"
 #include "cumulor/app/ui/fonts.h"
 #include "cumulor/app/ui/screen_layout.h"
@@ -31,6 +35,7 @@
 #include "cumulor/map/symbols/map_symbols.h"
 #include "platform/display/display.h"
 #include "platform/gdi/gdi.h"
+#include "platform/gdi/gdi_surface.h"
 #include "platform/time/time.h"
 #include "platform/window/window.h"
 #include "tests/cumulor/app_core/app_fixture.h"
@@ -206,6 +211,15 @@ class MapPaint : public cumulor_test::AppTest {
   }
   void SaveScreen(const std::string& name) {
     EXPECT_TRUE(ce::display::SaveScreenshot(std::filesystem::current_path() / name));
+  }
+
+  // The back buffer's pixels (0x00RRGGBB, rows top-down).
+  std::vector<std::uint32_t> Pixels() {
+    std::vector<std::uint32_t> pixels;
+    int width = 0, height = 0;
+    EXPECT_TRUE(ce::gdi::CopyBitmapPixels(app->screen.bitmap, pixels, width, height));
+    EXPECT_EQ(width, app->screen.width);
+    return pixels;
   }
 
   HWND window_ = nullptr;
@@ -610,6 +624,158 @@ TEST_F(MapPaint, BoxesWithWideValuesStayOnTheScreenAt240x320) {
 TEST_F(MapPaint, BoxesWithWideValuesStayOnTheScreenAt480x640) {
   UseScreen(ce::display::kVga);
   BoxesStayOnTheScreen(*this, *app, window_, ce::display::kVga);
+}
+
+// Places and spot heights of the vector map, one at a time beside the same frame without it: one
+// at the right edge, one at the bottom edge, one whose name would run over a waypoint's label, and
+// one in the clear. What each adds to the frame lies wholly inside the screen's edges and clear of
+// the waypoint's label; the one in the clear is drawn. Left as cumulor_places_<size>.png with all four.
+void PlacesKeepClear(MapPaint& t, AppContext& app, ce::display::ScreenSize size) {
+  const LONG w = size.width, h = size.height;
+  const LONG k = w / 240;
+  t.Prepare();
+  const POINT gustorfAt{w / 2 - 40 * k, h / 3};
+  const std::int32_t gustorf = Waypoint("Gustorf", t.WorldAt(gustorfAt.x, gustorfAt.y));
+  app.labelsShown = 1;
+  KeptSettings().labelLength = 8;
+  PointTableOf(kPointUserWaypoint).displayFlag = 1;
+  struct Case {
+    const char* what;
+    std::int32_t category;
+    POINT at;
+    const char16_t* label;  // for a spot height the metres (the second half)
+    bool mustShow;
+  } cases[] = {
+      {"a place at the right edge", 7, {w - 6, h / 3 + 30 * k}, u"Rechtsrand", false},
+      {"a spot height at the bottom edge", 15, {w / 3, h - 9}, u"2345", false},
+      {"a place running over the waypoint's label", 7, {gustorfAt.x + 4, gustorfAt.y + 14 * k}, u"Ueberlauf", false},
+      {"a place in the clear", 7, {w / 4, h / 2 + 20 * k}, u"Feldmitte", true},
+  };
+  std::vector<kv3::MapPointObject> objects(std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    kv3::MapPointObject& o = objects[i];
+    o.category = cases[i].category;
+    o.threshold = 1 << 30;
+    o.points = {t.WorldAt(cases[i].at.x, cases[i].at.y)};
+    const std::size_t first = o.category == 15 ? kv3::kLabelChars / 2 : 0;
+    if (o.category == 15) std::copy_n(u"7695", 4, o.label.begin());  // feet
+    for (std::size_t c = 0; cases[i].label[c]; ++c) o.label[first + c] = cases[i].label[c];
+  }
+  t.Prepare();
+  VectorMapStore& store = app.vectorMap;
+  auto paint = [&](std::vector<const kv3::MapObject*> list) {
+    store.drawList = std::move(list);
+    ++store.generation;
+    PaintMapScreen(app);
+    return t.Pixels();
+  };
+  const std::vector<std::uint32_t> bare = paint({});
+  RECT gustorfLabel{};
+  for (const LabelEntry& e : FrameLabels().entries)
+    if (e.kind == kPointUserWaypoint && e.index == gustorf) gustorfLabel = e.rect;
+  ASSERT_FALSE(Empty(gustorfLabel));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].what);
+    const std::vector<std::uint32_t> with = paint({&objects[i]});
+    RECT added{w, h, -1, -1};
+    for (LONG y = 0; y < h; ++y)
+      for (LONG x = 0; x < w; ++x) {
+        if (with[y * w + x] == bare[y * w + x]) continue;
+        added = RECT{std::min(added.left, x), std::min(added.top, y), std::max(added.right, x + 1),
+                     std::max(added.bottom, y + 1)};
+      }
+    if (added.right < 0) {
+      EXPECT_FALSE(cases[i].mustShow) << "left out";
+      continue;
+    }
+    SCOPED_TRACE(Text(added));
+    // A label cut by the edge leaves its pixels in the screen's last column or row.
+    EXPECT_TRUE(added.left > 0 && added.top > 0 && added.right < w && added.bottom < h);
+    // A name running under the label, whose box hides what lies inside it, leaves pixels next to
+    // the box's edge.
+    const RECT around{gustorfLabel.left - 1, gustorfLabel.top - 1, gustorfLabel.right + 1, gustorfLabel.bottom + 1};
+    EXPECT_FALSE(Meet(added, around)) << "the waypoint's label " << Text(gustorfLabel);
+  }
+  std::vector<const kv3::MapObject*> all;
+  for (const kv3::MapPointObject& o : objects) all.push_back(&o);
+  paint(all);
+  t.SaveScreen("cumulor_places_" + std::to_string(w) + "x" + std::to_string(h) + ".png");
+  store.drawList.clear();
+  ++store.generation;
+}
+
+TEST_F(MapPaint, PlacesAndSpotHeightsShowOnlyWhereTheirLabelsFitAt240x320) {
+  UseScreen(ce::display::kPortrait);
+  PlacesKeepClear(*this, *app, ce::display::kPortrait);
+}
+
+TEST_F(MapPaint, PlacesAndSpotHeightsShowOnlyWhereTheirLabelsFitAt480x640) {
+  UseScreen(ce::display::kVga);
+  PlacesKeepClear(*this, *app, ce::display::kVga);
+}
+
+// A waypoint inside a restricted area with an opaque red fill, which is drawn after the point
+// labels: the waypoint's symbol and label read as they do without the area, and the area is
+// filled round them. Left as cumulor_fill_label_<size>.png.
+void LabelStaysOverFill(MapPaint& t, AppContext& app, ce::display::ScreenSize size) {
+  const LONG w = size.width, h = size.height;
+  const LONG k = w / 240;
+  t.Prepare();
+  const GeoPoint at = t.WorldAt(w / 2 - 30 * k, h / 3);
+  const GeoPoint step = t.WorldAt(w / 2 - 30 * k + 10, h / 3 + 10);
+  const std::int32_t gustorf = Waypoint("Gustorf", at);
+  app.labelsShown = 1;
+  KeptSettings().labelLength = 8;
+  PointTableOf(kPointUserWaypoint).displayFlag = 1;
+  t.Prepare();
+  auto gustorfRects = [&] {
+    std::vector<RECT> rects;
+    for (const LabelEntry& e : FrameLabels().entries)
+      if (e.kind == kPointUserWaypoint && e.index == gustorf) rects.push_back(e.rect);
+    POINT p{};
+    MapWorldToScreen(app.map, p, at);
+    rects.push_back(MapPointSymbolRect(app.map, p));
+    return rects;
+  };
+  PaintMapScreen(app);
+  const std::vector<std::uint32_t> alone = t.Pixels();
+  const std::vector<RECT> before = gustorfRects();
+  ASSERT_EQ(before.size(), 2u);
+  ASSERT_FALSE(Empty(before[0]));
+
+  const std::int32_t lonPerPixel = (step.lon - at.lon) / 10;
+  const std::int32_t latPerPixel = (at.lat - step.lat) / 10;
+  std::string block = SquareAround("RED AREA", at, 60 * k * lonPerPixel, 50 * k * latPerPixel);
+  block.replace(0, 5, "AC R\nSB 255,0,0\n");
+  t.LoadAirspace(block);
+  t.Prepare();
+  PaintMapScreen(app);
+  t.SaveScreen("cumulor_fill_label_" + std::to_string(w) + "x" + std::to_string(h) + ".png");
+  const std::vector<std::uint32_t> filled = t.Pixels();
+  const std::vector<RECT> after = gustorfRects();
+  ASSERT_EQ(after.size(), 2u);
+  std::int32_t red = 0;
+  for (std::uint32_t c : filled) red += c == 0xFF0000u;
+  EXPECT_GT(red, 1000) << "the area is filled";
+  for (std::size_t r = 0; r < after.size(); ++r) {
+    SCOPED_TRACE(r == 0 ? "the label" : "the symbol");
+    ASSERT_EQ(Text(after[r]), Text(before[r]));
+    std::int32_t changed = 0;
+    for (LONG y = std::max<LONG>(0, after[r].top); y < std::min(h, after[r].bottom); ++y)
+      for (LONG x = std::max<LONG>(0, after[r].left); x < std::min(w, after[r].right); ++x)
+        changed += filled[y * w + x] != alone[y * w + x];
+    EXPECT_EQ(changed, 0);
+  }
+}
+
+TEST_F(MapPaint, AWaypointLabelInsideAnOpaqueFillStaysReadableAt240x320) {
+  UseScreen(ce::display::kPortrait);
+  LabelStaysOverFill(*this, *app, ce::display::kPortrait);
+}
+
+TEST_F(MapPaint, AWaypointLabelInsideAnOpaqueFillStaysReadableAt480x640) {
+  UseScreen(ce::display::kVga);
+  LabelStaysOverFill(*this, *app, ce::display::kVga);
 }
 
 }  // namespace

@@ -118,7 +118,7 @@ TEST_F(VectorLayerCacheTest, KeptPicturesHaveTheFullDrawingsPixels) {
     cache.Draw(store, s.zoomValue, *view, cached.dc, 1);
     EXPECT_EQ(cache.LastUse(), s.use) << s.what;
     MapFillBackground(*view, full.dc);
-    DrawVectorLayers(store, s.zoomValue, *view, full.dc, 1);
+    DrawVectorLayers(store, s.zoomValue, *view, full.dc, 1, VectorPart::kShapes);
     EXPECT_EQ(Differing(cached, full), 0) << s.what;
   }
 }
