@@ -225,26 +225,41 @@ TEST_F(DrawingTest, WhatOneDrawingSetsDoesNotReachTheNext) {
   EXPECT_GT(right - left, 2 * (bottom - top));  // wide, not tall
 }
 
-// Ellipses drawn from the curves kept by size come out pixel for pixel as those whose arc is
-// worked out each time: every size up to 24 pixels, round and flattened, at neighbouring places,
-// with pens of odd and even widths and with none.
+// Ellipses drawn from the curves and outlines kept by size come out pixel for pixel as those whose
+// arc is worked out and stroked each time: every size up to 24 pixels, round and flattened, at
+// neighbouring places and across every edge of the surface, with pens of odd and even widths (solid,
+// dashed) and with none, in copy and XOR mode, and through a clip region.
 TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
   HBRUSH red = CreateSolidBrush(kRed);
   HGDIOBJ old_brush = SelectObject(dc, red);
   auto draw_all = [&] {
     RECT all{0, 0, kWidth, kHeight};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    for (int size = 1; size <= 24; ++size) {
-      const int x = (size * 7) % (kWidth - 26), y = (size * 5) % (kHeight - 26);
-      Ellipse(dc, x, y, x + size, y + size);
-      Ellipse(dc, x + 1, y + 2, x + 1 + size + 3, y + 2 + size);
-      Ellipse(dc, x + 2, y + 1, x + 2 + size, y + 1 + size / 2 + 1);
+    HRGN clip = CreateRectRgn(5, 7, kWidth - 9, kHeight - 4);
+    for (int pass = 0; pass < 3; ++pass) {
+      SetROP2(dc, pass == 1 ? R2_XORPEN : R2_COPYPEN);
+      SelectClipRgn(dc, pass == 2 ? clip : nullptr);
+      for (int size = 1; size <= 24; ++size) {
+        const int x = (size * 7 + pass * 5) % (kWidth - 26), y = (size * 5 + pass * 3) % (kHeight - 26);
+        Ellipse(dc, x, y, x + size, y + size);
+        Ellipse(dc, x + 1, y + 2, x + 1 + size + 3, y + 2 + size);
+        Ellipse(dc, x + 2, y + 1, x + 2 + size, y + 1 + size / 2 + 1);
+        // Across the left and top, and the right and bottom edges.
+        Ellipse(dc, -size / 2 - 1, y, size / 2 + size % 3, y + size);
+        Ellipse(dc, x, -size / 2, x + size + 1, size / 2 + 2);
+        Ellipse(dc, kWidth - size / 2, kHeight - size / 3 - 1, kWidth - size / 2 + size, kHeight - size / 3 + size);
+      }
     }
+    SetROP2(dc, R2_COPYPEN);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
     return Snapshot();
   };
-  for (int width : {0, 1, 2, 3}) {
+  for (int width : {0, 1, 2, 3, 4, 5, -1}) {
     SCOPED_TRACE(width);
-    HPEN pen = width == 0 ? static_cast<HPEN>(GetStockObject(NULL_PEN)) : CreatePen(PS_SOLID, width, kBlack);
+    HPEN pen = width == 0   ? static_cast<HPEN>(GetStockObject(NULL_PEN))
+               : width < 0 ? CreatePen(PS_DASH, 1, kBlack)
+                           : CreatePen(PS_SOLID, width, kBlack);
     HGDIOBJ old_pen = SelectObject(dc, pen);
     ce::gdi::KeepEllipseShapes(false);
     const std::vector<COLORREF> worked_out = draw_all();
@@ -255,7 +270,7 @@ TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
     EXPECT_EQ(worked_out, first);
     EXPECT_EQ(worked_out, again);
     SelectObject(dc, old_pen);
-    if (width) DeleteObject(pen);
+    if (width != 0) DeleteObject(pen);
   }
   SelectObject(dc, old_brush);
   DeleteObject(red);
