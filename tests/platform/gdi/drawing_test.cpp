@@ -1,5 +1,6 @@
 // Shapes, raster operations, clipping and text on a memory DC, checked on the pixels.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,43 @@ TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
   }
   SelectObject(dc, old_brush);
   DeleteObject(red);
+}
+
+// A pattern brush's tile lies from the brush origin on, whole and repeated, wherever a shape is
+// filled with it: a tile of an odd size and all different colours, in copy mode and in XOR mode
+// over black, and across more than one fill (the later fills reuse what the first prepared).
+TEST_F(DrawingTest, PatternBrushTilesFromTheBrushOrigin) {
+  constexpr int kTw = 3, kTh = 5;
+  std::uint32_t bits[kTw * kTh];
+  for (int i = 0; i < kTw * kTh; ++i) bits[i] = 0x101010u * static_cast<std::uint32_t>(i + 1) ^ 0x0000F0u * (i & 1);
+  HBITMAP tile = CreateBitmap(kTw, kTh, 1, 32, bits);
+  HBRUSH brush = CreatePatternBrush(tile);
+  ASSERT_NE(brush, nullptr);
+  SelectObject(dc, brush);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  SetBrushOrgEx(dc, 2, 4, nullptr);
+  auto expected = [&](int x, int y) {
+    const std::uint32_t p = bits[((y - 4) % kTh + kTh) % kTh * kTw + ((x - 2) % kTw + kTw) % kTw];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  };
+  for (int rop : {R2_COPYPEN, R2_XORPEN, R2_COPYPEN}) {
+    SCOPED_TRACE(rop);
+    RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetROP2(dc, rop);
+    const POINT poly[] = {{-10, -10}, {kWidth + 10, -10}, {kWidth + 10, kHeight + 10}, {-10, kHeight + 10}};
+    Polygon(dc, poly, 4);
+    SetROP2(dc, R2_COPYPEN);
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) wrong += GetPixel(dc, x, y) != expected(x, y);
+    EXPECT_EQ(wrong, 0);
+  }
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  DeleteObject(brush);
+  DeleteObject(tile);
 }
 
 TEST_F(DrawingTest, PieFillsItsWedgeCounterClockwise) {
