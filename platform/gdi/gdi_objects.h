@@ -44,6 +44,10 @@ struct Brush : Object {
   int hatch = 0;
   // Pattern and hatch brushes: the tile, ARGB32 (hatch background transparent, see ApplyBrush).
   cairo_surface_t* tile = nullptr;
+  // An opaque tile repeated side by side into a wide one without alpha (made when first filled
+  // with; see ApplyBrush), and whether it was tried.
+  mutable cairo_surface_t* wide = nullptr;
+  mutable bool wide_tried = false;
 };
 
 struct Font : Object {

@@ -103,6 +103,7 @@ void Release(Object* object) {
 
 Brush::~Brush() {
   if (tile) cairo_surface_destroy(tile);
+  if (wide) cairo_surface_destroy(wide);
 }
 Region::~Region() {
   if (rgn) cairo_region_destroy(rgn);

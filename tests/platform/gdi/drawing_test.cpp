@@ -1,5 +1,6 @@
 // Shapes, raster operations, clipping and text on a memory DC, checked on the pixels.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -225,26 +226,41 @@ TEST_F(DrawingTest, WhatOneDrawingSetsDoesNotReachTheNext) {
   EXPECT_GT(right - left, 2 * (bottom - top));  // wide, not tall
 }
 
-// Ellipses drawn from the curves kept by size come out pixel for pixel as those whose arc is
-// worked out each time: every size up to 24 pixels, round and flattened, at neighbouring places,
-// with pens of odd and even widths and with none.
+// Ellipses drawn from the curves and outlines kept by size come out pixel for pixel as those whose
+// arc is worked out and stroked each time: every size up to 24 pixels, round and flattened, at
+// neighbouring places and across every edge of the surface, with pens of odd and even widths (solid,
+// dashed) and with none, in copy and XOR mode, and through a clip region.
 TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
   HBRUSH red = CreateSolidBrush(kRed);
   HGDIOBJ old_brush = SelectObject(dc, red);
   auto draw_all = [&] {
     RECT all{0, 0, kWidth, kHeight};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    for (int size = 1; size <= 24; ++size) {
-      const int x = (size * 7) % (kWidth - 26), y = (size * 5) % (kHeight - 26);
-      Ellipse(dc, x, y, x + size, y + size);
-      Ellipse(dc, x + 1, y + 2, x + 1 + size + 3, y + 2 + size);
-      Ellipse(dc, x + 2, y + 1, x + 2 + size, y + 1 + size / 2 + 1);
+    HRGN clip = CreateRectRgn(5, 7, kWidth - 9, kHeight - 4);
+    for (int pass = 0; pass < 3; ++pass) {
+      SetROP2(dc, pass == 1 ? R2_XORPEN : R2_COPYPEN);
+      SelectClipRgn(dc, pass == 2 ? clip : nullptr);
+      for (int size = 1; size <= 24; ++size) {
+        const int x = (size * 7 + pass * 5) % (kWidth - 26), y = (size * 5 + pass * 3) % (kHeight - 26);
+        Ellipse(dc, x, y, x + size, y + size);
+        Ellipse(dc, x + 1, y + 2, x + 1 + size + 3, y + 2 + size);
+        Ellipse(dc, x + 2, y + 1, x + 2 + size, y + 1 + size / 2 + 1);
+        // Across the left and top, and the right and bottom edges.
+        Ellipse(dc, -size / 2 - 1, y, size / 2 + size % 3, y + size);
+        Ellipse(dc, x, -size / 2, x + size + 1, size / 2 + 2);
+        Ellipse(dc, kWidth - size / 2, kHeight - size / 3 - 1, kWidth - size / 2 + size, kHeight - size / 3 + size);
+      }
     }
+    SetROP2(dc, R2_COPYPEN);
+    SelectClipRgn(dc, nullptr);
+    DeleteObject(clip);
     return Snapshot();
   };
-  for (int width : {0, 1, 2, 3}) {
+  for (int width : {0, 1, 2, 3, 4, 5, -1}) {
     SCOPED_TRACE(width);
-    HPEN pen = width == 0 ? static_cast<HPEN>(GetStockObject(NULL_PEN)) : CreatePen(PS_SOLID, width, kBlack);
+    HPEN pen = width == 0   ? static_cast<HPEN>(GetStockObject(NULL_PEN))
+               : width < 0 ? CreatePen(PS_DASH, 1, kBlack)
+                           : CreatePen(PS_SOLID, width, kBlack);
     HGDIOBJ old_pen = SelectObject(dc, pen);
     ce::gdi::KeepEllipseShapes(false);
     const std::vector<COLORREF> worked_out = draw_all();
@@ -255,10 +271,47 @@ TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
     EXPECT_EQ(worked_out, first);
     EXPECT_EQ(worked_out, again);
     SelectObject(dc, old_pen);
-    if (width) DeleteObject(pen);
+    if (width != 0) DeleteObject(pen);
   }
   SelectObject(dc, old_brush);
   DeleteObject(red);
+}
+
+// A pattern brush's tile lies from the brush origin on, whole and repeated, wherever a shape is
+// filled with it: a tile of an odd size and all different colours, in copy mode and in XOR mode
+// over black, and across more than one fill (the later fills reuse what the first prepared).
+TEST_F(DrawingTest, PatternBrushTilesFromTheBrushOrigin) {
+  constexpr int kTw = 3, kTh = 5;
+  std::uint32_t bits[kTw * kTh];
+  for (int i = 0; i < kTw * kTh; ++i) bits[i] = 0x101010u * static_cast<std::uint32_t>(i + 1) ^ 0x0000F0u * (i & 1);
+  HBITMAP tile = CreateBitmap(kTw, kTh, 1, 32, bits);
+  HBRUSH brush = CreatePatternBrush(tile);
+  ASSERT_NE(brush, nullptr);
+  SelectObject(dc, brush);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  SetBrushOrgEx(dc, 2, 4, nullptr);
+  auto expected = [&](int x, int y) {
+    const std::uint32_t p = bits[((y - 4) % kTh + kTh) % kTh * kTw + ((x - 2) % kTw + kTw) % kTw];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  };
+  for (int rop : {R2_COPYPEN, R2_XORPEN, R2_COPYPEN}) {
+    SCOPED_TRACE(rop);
+    RECT all{0, 0, kWidth, kHeight};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetROP2(dc, rop);
+    const POINT poly[] = {{-10, -10}, {kWidth + 10, -10}, {kWidth + 10, kHeight + 10}, {-10, kHeight + 10}};
+    Polygon(dc, poly, 4);
+    SetROP2(dc, R2_COPYPEN);
+    int wrong = 0;
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) wrong += GetPixel(dc, x, y) != expected(x, y);
+    EXPECT_EQ(wrong, 0);
+  }
+  SetBrushOrgEx(dc, 0, 0, nullptr);
+  SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(dc, GetStockObject(BLACK_PEN));
+  DeleteObject(brush);
+  DeleteObject(tile);
 }
 
 TEST_F(DrawingTest, PieFillsItsWedgeCounterClockwise) {
