@@ -24,6 +24,7 @@ struct ExitGuard {
   std::condition_variable cv;
   bool exiting = false;
   int running = 0;
+  int outstanding = 0;  // posted to any line and not yet run or dropped
 };
 
 ExitGuard& Guard() {
@@ -57,6 +58,14 @@ void EndWork() {
   g.cv.notify_all();
 }
 
+// One posted piece of work has run or been dropped.
+void Settle() {
+  ExitGuard& g = Guard();
+  std::lock_guard<std::mutex> lock(g.mu);
+  --g.outstanding;
+  g.cv.notify_all();
+}
+
 }  // namespace
 
 struct CallbackThread::State {
@@ -78,10 +87,14 @@ CallbackThread::CallbackThread() : state_(std::make_shared<State>()) {
         if (s->work.empty()) return;
         item = std::move(s->work.front());
         s->work.pop_front();
-        if (s->stopping && item.second > 0) continue;
+        if (s->stopping && item.second > 0) {
+          Settle();
+          continue;
+        }
       }
       if (item.second > 0) Sleep(item.second);
       if (!BeginWork()) {
+        Settle();
         // The process is exiting: run nothing more, and end only when the owner stops the thread,
         // so that a thread of a callback line that lives for the whole process is never left
         // finished and unjoined.
@@ -90,7 +103,9 @@ CallbackThread::CallbackThread() : state_(std::make_shared<State>()) {
         return;
       }
       item.first();
+      item = {};  // what the work held goes before it counts as done
       EndWork();
+      Settle();
     }
   });
 }
@@ -109,10 +124,21 @@ CallbackThread::~CallbackThread() {
 
 void CallbackThread::Post(std::function<void()> work, std::uint32_t delay_ms) {
   {
+    ExitGuard& g = Guard();
+    std::lock_guard<std::mutex> lock(g.mu);
+    ++g.outstanding;
+  }
+  {
     std::lock_guard<std::mutex> lock(state_->mu);
     state_->work.emplace_back(std::move(work), delay_ms);
   }
   state_->cv.notify_all();
+}
+
+bool AwaitCallbacksDone(std::chrono::milliseconds timeout) {
+  ExitGuard& g = Guard();
+  std::unique_lock<std::mutex> lock(g.mu);
+  return g.cv.wait_for(lock, timeout, [&] { return g.outstanding == 0; });
 }
 
 bool CallbackThread::IsCurrent() const { return state_->thread.get_id() == std::this_thread::get_id(); }

@@ -3,6 +3,7 @@
 // ends when the test moves time past it).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -25,5 +26,11 @@ class CallbackThread {
   struct State;
   std::shared_ptr<State> state_;
 };
+
+// Waits (real time, at most `timeout`) until every piece of work posted to this process's callback
+// threads has run to its end or been dropped. A caller about to take away what the work uses (a
+// test leaving its device folder) calls it once it has stopped posting; a delay on the manual clock
+// still ahead keeps it waiting. False on time-out.
+bool AwaitCallbacksDone(std::chrono::milliseconds timeout);
 
 }  // namespace ce::device

@@ -1,5 +1,6 @@
 #include "cumulor/app/core/gps_update.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <mutex>
@@ -265,7 +266,8 @@ void FixHandlingReset() {
 
 bool FixOption(std::int32_t word, int bit) {
   if (word < 1 || word > 3 || bit < 0 || bit > 31) return false;
-  return (KeptSettings().options[word] >> bit) & 1u;
+  // (switched by the option dialogs on the UI thread while the notify thread draws)
+  return (std::atomic_ref<std::uint32_t>(KeptSettings().options[word]).load(std::memory_order_relaxed) >> bit) & 1u;
 }
 
 void StartSimulatorAt(AppContext& app, const GeoPoint& position) {

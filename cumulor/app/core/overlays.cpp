@@ -5,6 +5,7 @@
 #include <mutex>
 #include <vector>
 
+#include "cumulor/app/core/gps_update.h"
 #include "cumulor/app/core/map_layers_link.h"
 #include "cumulor/app/core/map_ops.h"
 #include "cumulor/app/core/map_paint.h"
@@ -158,7 +159,7 @@ std::int32_t DrawFileAirspaces(AppContext& app, bool labels) {
   if (!dc) return 0;
   AirspaceModule& module = app.airspace;
   const std::int32_t scale = ZoomScale(app);
-  const bool xorMode = (KeptSettings().options[3] & 1u) != 0;  // "See through"
+  const bool xorMode = FixOption(3, 0);  // "See through"
   bool highlighting = false;
   const AirspaceShape* alarm = CurrentAlarmShape(app, highlighting);
   HPEN blackPen = MapPens().black[1];

@@ -1,5 +1,7 @@
 #include "cumulor/map/settings/map_settings_link.h"
 
+#include <atomic>
+
 namespace cumulor {
 namespace {
 MapSettingsLink& Link() {
@@ -11,19 +13,22 @@ MapSettingsLink& Link() {
 void SetMapSettingsLink(MapSettingsLink link) { Link() = std::move(link); }
 const MapSettingsLink& GetMapSettingsLink() { return Link(); }
 
+// The option words are read by the drawing on the notify thread while the option dialogs switch
+// bits on the UI thread: each bit is read and switched atomically.
 bool MapOption(OptionBit option) {
-  const std::uint32_t* words = Link().options;
+  std::uint32_t* words = Link().options;
   if (!words || option.word < 1 || option.word > 3) return false;
-  return (words[option.word] >> option.bit) & 1u;
+  return (std::atomic_ref<std::uint32_t>(words[option.word]).load(std::memory_order_relaxed) >> option.bit) & 1u;
 }
 
 void SetMapOption(OptionBit option, bool on) {
   std::uint32_t* words = Link().options;
   if (!words || option.word < 1 || option.word > 3) return;
+  std::atomic_ref<std::uint32_t> word(words[option.word]);
   if (on)
-    words[option.word] |= 1u << option.bit;
+    word.fetch_or(1u << option.bit, std::memory_order_relaxed);
   else
-    words[option.word] &= ~(1u << option.bit);
+    word.fetch_and(~(1u << option.bit), std::memory_order_relaxed);
 }
 
 MapDisplaySettings& MapDisplay() {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "teskautils/teskautils_seam.h"
@@ -64,7 +65,10 @@ TEST_F(EventDialogsTest, DetailOnItsOwnThreadWhileTheLogGrowsAndIsCleared) {
     last = dialog.GetShown();
     done = true;
   });
+  // The writer starts once the dialog is open on a record: started at once, it could end with its
+  // last clear before a slow start of the dialog, which then had nothing to show.
   std::thread writer([&] {
+    ASSERT_TRUE(User().WaitShown(ce::scripted::Kind::kDialog, 1, std::chrono::seconds(60)));
     for (int n = 0; n < 1000; ++n) {
       Add(n);
       if (n % 250 == 249) CEventLog::GetInstance()->Clear();
