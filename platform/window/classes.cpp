@@ -139,7 +139,9 @@ UINT RegisterWindowMessageW(LPCWSTR name) {
   // The number comes from the name, so that every process of the device gets the same one; a
   // clash with another name in this process moves on to the next free number.
   auto lock = LockWindows();
-  static std::map<UINT, std::u16string> taken;
+  // Never destroyed: threads that live as long as the process (device watchers) may still
+  // register a message while the process's statics are being destroyed at exit.
+  static auto& taken = *new std::map<UINT, std::u16string>;
   std::u16string upper;
   for (char16_t c : ce::text::WideView(name)) upper += Fold(c);
   std::uint32_t h = 2166136261u;

@@ -1,5 +1,7 @@
 // Message queues: sending across threads, posting, retrieval order and filters, quit, timers on
 // the manual clock, waits, the trace hook.
+#include <chrono>
+#include <cstdlib>
 #include <future>
 #include <thread>
 
@@ -210,4 +212,18 @@ TEST_F(MessagesTest, RegisteredMessagesAreStablePerName) {
   EXPECT_EQ(RegisterWindowMessageW(u"connmgr_status_change_notification_msg"), a);
   EXPECT_NE(RegisterWindowMessageW(u"Another"), a);
   EXPECT_EQ(RegisterWindowMessageW(u""), 0u);
+}
+
+// A thread that lives as long as the process may still register messages while the process ends.
+TEST(MessagesAtExitDeathTest, RegisteringWhileTheProcessEndsIsSafe) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::thread([] {
+          for (;;) RegisterWindowMessageW(u"A message registered at exit");
+        }).detach();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
