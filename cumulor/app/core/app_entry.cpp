@@ -277,11 +277,7 @@ void OnDestroy(AppContext& app) {
   app.stopFlag = 1;
   app.dialogActive = 1;
   if (SUCCEEDED(GpsStop(app.gps))) GpsPortClose(app.gps);
-  if (app.igcFile != INVALID_HANDLE_VALUE) {
-    WriteGRecord(app, app.igcFile);
-    CloseHandle(app.igcFile);
-    app.igcFile = INVALID_HANDLE_VALUE;
-  }
+  IgcLogClose(app);
   // The saved settings hold the home point as the map's position.
   if (PointRefIsValid(PointRef{HomePoint().kind, HomePoint().index})) app.mapCentre = PointRefPosition(HomePoint());
   SaveTasksFile(app, nullptr);

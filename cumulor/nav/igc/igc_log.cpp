@@ -202,8 +202,9 @@ HRESULT WriteGRecord(EngineContext& app, HANDLE file) {
 }
 
 void IgcLogClose(EngineContext& app) {
+  if (app.igcFile == INVALID_HANDLE_VALUE) return;
   WriteGRecord(app, app.igcFile);
-  if (app.igcFile != INVALID_HANDLE_VALUE) CloseHandle(app.igcFile);
+  CloseHandle(app.igcFile);
   app.igcFile = INVALID_HANDLE_VALUE;
 }
 
