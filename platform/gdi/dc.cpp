@@ -1,6 +1,7 @@
 // Device contexts: memory and surface DCs, their attributes, saved states, the drawing pipeline
 // (clip, pen, brush, raster operation) and the test seams on them.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/gdi/gdi.h"
@@ -337,7 +338,17 @@ void RenderWith(DC& dc, const RECT& far_extent, int rop2, DrawState state, DrawF
 }
 
 void Record(const DC& dc, const std::string& call) {
-  if (dc.recorder) dc.recorder->calls.push_back(call);
+  if (!dc.recorder) return;
+  dc.recorder->calls.push_back(call);
+  if (!dc.recorder->keepPoints) return;
+  CallRecorder::Style style;
+  if (const Pen* pen = dc.st.pen; pen && pen->style != PS_NULL) {
+    style.penStyle = pen->style;
+    style.penWidth = PenWidth(dc);
+  }
+  if (const Brush* brush = dc.st.brush) style.brushStyle = brush->style;
+  if (const Font* font = dc.st.font) style.fontHeight = static_cast<int>(std::lround(font->em));
+  dc.recorder->styles.push_back(style);
 }
 
 int CallRecorder::Count(const std::string& name) const {

@@ -21,16 +21,28 @@ bool SaveBitmapPng(HBITMAP bitmap, const std::filesystem::path& file, const RECT
 
 // Collects one line per drawing call made on the DCs it is attached to, such as
 // "Rectangle(10,10,50,40)" or "TextOutW(2,3,\"Hello\")".
-// With `keepPoints` set it also keeps the points of every Polyline and Polygon, in call order
-// (a frame drawn again elsewhere, such as a benchmark's peer).
+// With `keepPoints` set it also keeps the points of every Polyline and Polygon, in call order, and
+// the pen, brush and font of every call (a frame drawn again elsewhere, such as a benchmark's peer).
 class CallRecorder {
  public:
+  // How a recorded call drew: the DC's pen (PS_NULL and width 0 when it outlines nothing), brush
+  // (BS_NULL when it fills nothing; FillRect's own brush) and font height in pixels, and the
+  // rectangle of a DrawTextW.
+  struct Style {
+    int penStyle = PS_NULL;
+    int penWidth = 0;
+    int brushStyle = BS_NULL;
+    int fontHeight = 0;
+    RECT box{};
+  };
   std::vector<std::string> calls;
   bool keepPoints = false;
   std::vector<std::vector<POINT>> points;
+  std::vector<Style> styles;  // with `keepPoints`: one per call, in call order
   void Clear() {
     calls.clear();
     points.clear();
+    styles.clear();
   }
   // How many recorded calls begin with `name` followed by "(".
   int Count(const std::string& name) const;

@@ -468,6 +468,7 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   }
   if (!dc || !rect || !b) return 0;
   GDI_RECORD(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ")");
+  if (dc->recorder && dc->recorder->keepPoints) dc->recorder->styles.back().brushStyle = b->style;
   if (IsRectEmpty(rect)) return 1;
   const RECT r = Near(*rect);
   Render(

@@ -11,6 +11,7 @@
 
 #include "platform/gdi/gdi.h"
 #include "platform/gdi/gdi_objects.h"
+#include "platform/gdi/gdi_seams.h"
 #include "platform/text/utf.h"
 
 using namespace ce::gdi;
@@ -457,6 +458,7 @@ int DrawTextW(HDC hdc, LPCWSTR text, int count, LPRECT rect, UINT format) {
   if (!dc || !rect || (!text && count != 0)) return 0;
   std::u16string s = TextOf(text, count);
   GDI_RECORD(*dc, "DrawTextW(\"" + ce::text::ToUtf8(s) + "\"," + std::to_string(format) + ")");
+  if (dc->recorder && dc->recorder->keepPoints) dc->recorder->styles.back().box = *rect;
   const Font& f = *dc->st.font;
   const RECT box = Near(*rect);
   int width = box.right - box.left;

@@ -187,11 +187,16 @@ void WriteScene() {
   Write("bench.igc", flightgen::GenerateFlight(o));
 }
 
-// One frame's drawing calls, for the peer.
+// One frame's drawing calls, for the peer, each with how ours drew it.
 struct Op {
   enum Kind { kPolyline, kPolygon, kLine, kRect, kEllipse, kText, kImage } kind;
-  std::vector<POINT> points;  // polyline, polygon; line: two; rectangles: two corners
+  std::vector<POINT> points;  // polyline, polygon; line: two; rectangles: two corners; text: its top left
   std::string text;
+  int penWidth = 0;        // 0: no outline
+  bool dashed = false;
+  enum Fill { kNoFill, kSolid, kPattern } fill = kNoFill;
+  bool outlined = true;    // rectangles: Rectangle outlines with the pen, FillRect does not
+  int fontHeight = 12;
 };
 using Frame = std::vector<Op>;
 
@@ -216,24 +221,52 @@ Frame ToFrame(const ce::gdi::CallRecorder& r, int& skipped) {
   Frame f;
   std::size_t shape = 0;
   auto starts = [](const std::string& c, const char* name) { return c.rfind(std::string(name) + "(", 0) == 0; };
-  for (const std::string& c : r.calls) {
+  for (std::size_t i = 0; i < r.calls.size(); ++i) {
+    const std::string& c = r.calls[i];
+    const ce::gdi::CallRecorder::Style style = i < r.styles.size() ? r.styles[i] : ce::gdi::CallRecorder::Style{};
     const std::vector<long> n = Numbers(c);
+    // The op with the pen, brush and font ours drew the call with.
+    auto styled = [&](Op::Kind k, std::vector<POINT> points, std::string text = {}) {
+      Op op{k, std::move(points), std::move(text)};
+      op.penWidth = style.penWidth;
+      op.dashed = style.penStyle != PS_SOLID && style.penStyle != PS_NULL;
+      op.fill = style.brushStyle == BS_NULL ? Op::kNoFill : style.brushStyle == BS_SOLID ? Op::kSolid : Op::kPattern;
+      if (style.fontHeight > 0) op.fontHeight = style.fontHeight;
+      f.push_back(std::move(op));
+      return &f.back();
+    };
     auto corners = [&](Op::Kind k, long l, long t, long rr, long b) {
-      f.push_back({k, {{static_cast<LONG>(l), static_cast<LONG>(t)}, {static_cast<LONG>(rr), static_cast<LONG>(b)}}, ""});
+      return styled(k, {{static_cast<LONG>(l), static_cast<LONG>(t)}, {static_cast<LONG>(rr), static_cast<LONG>(b)}});
     };
     if ((starts(c, "Polyline") || starts(c, "Polygon")) && shape < r.points.size()) {
-      f.push_back({starts(c, "Polygon") ? Op::kPolygon : Op::kPolyline, r.points[shape++], ""});
+      Op* op = styled(starts(c, "Polygon") ? Op::kPolygon : Op::kPolyline, r.points[shape++]);
+      if (op->kind == Op::kPolyline) op->fill = Op::kNoFill;
     } else if (starts(c, "LineTo") && n.size() == 4) {
       corners(Op::kLine, n[0], n[1], n[2], n[3]);
-    } else if ((starts(c, "Rectangle") || starts(c, "FillRect") || starts(c, "FrameRect") || starts(c, "RoundRect")) &&
-               n.size() >= 4) {
+    } else if ((starts(c, "Rectangle") || starts(c, "RoundRect")) && n.size() >= 4) {
       corners(Op::kRect, n[0], n[1], n[2], n[3]);
+    } else if ((starts(c, "FillRect") || starts(c, "FrameRect")) && n.size() >= 4) {
+      // FillRect fills with its own brush; FrameRect frames with it (a one-pixel frame, filled
+      // as a stroke of the pen would).
+      Op* op = corners(Op::kRect, n[0], n[1], n[2], n[3]);
+      if (starts(c, "FrameRect")) {
+        op->fill = Op::kNoFill;
+        op->penWidth = 1;
+        op->dashed = false;
+      } else {
+        op->outlined = false;
+      }
     } else if ((starts(c, "Ellipse") || starts(c, "Arc") || starts(c, "Pie")) && n.size() >= 4) {
-      corners(Op::kEllipse, n[0], n[1], n[2], n[3]);
+      Op* op = corners(Op::kEllipse, n[0], n[1], n[2], n[3]);
+      if (starts(c, "Arc")) op->fill = Op::kNoFill;
     } else if ((starts(c, "TextOutW") || starts(c, "ExtTextOutW")) && n.size() >= 2) {
-      f.push_back({Op::kText, {{static_cast<LONG>(n[0]), static_cast<LONG>(n[1])}}, Quoted(c)});
+      styled(Op::kText, {{static_cast<LONG>(n[0]), static_cast<LONG>(n[1])}}, Quoted(c));
     } else if (starts(c, "DrawTextW")) {
-      f.push_back({Op::kText, {{0, 0}}, Quoted(c)});
+      // A measuring call (DT_CALCRECT) draws nothing.
+      const std::size_t comma = c.rfind(',');
+      const long format = comma == std::string::npos ? 0 : std::strtol(c.c_str() + comma + 1, nullptr, 10);
+      if (format & DT_CALCRECT) continue;
+      styled(Op::kText, {{style.box.left, style.box.top}}, Quoted(c));
     } else if ((starts(c, "BitBlt") || starts(c, "StretchBlt") || starts(c, "TransparentImage") ||
                 starts(c, "AlphaBlend") || starts(c, "DrawIconEx")) && n.size() >= 4) {
       corners(Op::kImage, n[0], n[1], n[0] + n[2], n[1] + n[3]);
@@ -244,27 +277,44 @@ Frame ToFrame(const ce::gdi::CallRecorder& r, int& skipped) {
   return f;
 }
 
-// The peer: plain Cairo, one context on an image surface, a few colours, a 1-pixel pen, shapes
-// without antialiasing.
+// The peer: plain Cairo, one context on an image surface, a few colours, shapes without
+// antialiasing; each shape filled and outlined as ours was (no fill, a colour, or an 8 x 8 check
+// tile repeated; no outline, or the pen's width, dashed where ours was), texts in the same face
+// and size.
 class CairoPeer {
  public:
   CairoPeer()
       : surface_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH)),
         icon_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 32, 32)),
         picture_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH)),
+        tile_(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 8, 8)),
         cr_(cairo_create(surface_)) {
     cairo_t* c = cairo_create(icon_);
     cairo_set_source_rgba(c, 0.2, 0.4, 0.8, 0.8);
     cairo_arc(c, 16, 16, 12, 0, 6.283);
     cairo_fill(c);
     cairo_destroy(c);
-    cairo_select_font_face(cr_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr_, 12);
+    // The check: every other pixel coloured, the rest white.
+    cairo_surface_flush(tile_);
+    unsigned char* bits = cairo_image_surface_get_data(tile_);
+    const int stride = cairo_image_surface_get_stride(tile_);
+    for (int y = 0; y < 8; ++y)
+      for (int x = 0; x < 8; ++x)
+        reinterpret_cast<std::uint32_t*>(bits + y * stride)[x] = (x + y) % 2 ? 0xFFFFFFu : 0xC040C0u;
+    cairo_surface_mark_dirty(tile_);
+    pattern_ = cairo_pattern_create_for_surface(tile_);
+    cairo_pattern_set_extend(pattern_, CAIRO_EXTEND_REPEAT);
+    cairo_pattern_set_filter(pattern_, CAIRO_FILTER_NEAREST);
+    cairo_select_font_face(cr_, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr_, fontHeight_);
     cairo_set_line_width(cr_, 1);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
   }
   ~CairoPeer() {
     cairo_destroy(cr_);
+    cairo_pattern_destroy(pattern_);
+    cairo_surface_destroy(tile_);
     cairo_surface_destroy(picture_);
     cairo_surface_destroy(icon_);
     cairo_surface_destroy(surface_);
@@ -282,22 +332,23 @@ class CairoPeer {
         case Op::kPolygon:
           cairo_move_to(cr_, op.points[0].x + 0.5, op.points[0].y + 0.5);
           for (std::size_t i = 1; i < op.points.size(); ++i) cairo_line_to(cr_, op.points[i].x + 0.5, op.points[i].y + 0.5);
-          if (op.kind == Op::kPolygon) {
-            cairo_close_path(cr_);
-            cairo_fill_preserve(cr_);
-            cairo_set_source_rgb(cr_, 0, 0, 0);
-          }
-          cairo_stroke(cr_);
+          if (op.kind == Op::kPolygon) cairo_close_path(cr_);
+          FillAndOutline(op);
           break;
         case Op::kLine:
           cairo_move_to(cr_, op.points[0].x + 0.5, op.points[0].y + 0.5);
           cairo_line_to(cr_, op.points[1].x + 0.5, op.points[1].y + 0.5);
-          cairo_stroke(cr_);
+          FillAndOutline(op);
           break;
         case Op::kRect:
-          cairo_rectangle(cr_, op.points[0].x, op.points[0].y, op.points[1].x - op.points[0].x,
-                          op.points[1].y - op.points[0].y);
-          cairo_fill(cr_);
+          if (op.outlined && op.penWidth > 0) {
+            cairo_rectangle(cr_, op.points[0].x + 0.5, op.points[0].y + 0.5, op.points[1].x - op.points[0].x - 1,
+                            op.points[1].y - op.points[0].y - 1);
+          } else {
+            cairo_rectangle(cr_, op.points[0].x, op.points[0].y, op.points[1].x - op.points[0].x,
+                            op.points[1].y - op.points[0].y);
+          }
+          FillAndOutline(op, op.outlined);
           break;
         case Op::kEllipse: {
           const double cx = (op.points[0].x + op.points[1].x) / 2.0, cy = (op.points[0].y + op.points[1].y) / 2.0;
@@ -308,13 +359,15 @@ class CairoPeer {
           cairo_scale(cr_, rx, ry);
           cairo_arc(cr_, 0, 0, 1, 0, 6.283185307);
           cairo_restore(cr_);
-          cairo_fill_preserve(cr_);
-          cairo_set_source_rgb(cr_, 0, 0, 0);
-          cairo_stroke(cr_);
+          FillAndOutline(op);
           break;
         }
         case Op::kText:
-          cairo_move_to(cr_, op.points[0].x, op.points[0].y + 12);
+          if (op.fontHeight != fontHeight_) {
+            fontHeight_ = op.fontHeight;
+            cairo_set_font_size(cr_, fontHeight_);
+          }
+          cairo_move_to(cr_, op.points[0].x, op.points[0].y + fontHeight_);
           cairo_show_text(cr_, op.text.c_str());
           break;
         case Op::kImage:
@@ -337,10 +390,43 @@ class CairoPeer {
     return op.points[1].x - op.points[0].x > 32 || op.points[1].y - op.points[0].y > 32;
   }
 
+  // Fills the path as ours did (the colour set, or the check), then outlines it with the pen.
+  void FillAndOutline(const Op& op, bool outline = true) {
+    const bool stroke = outline && op.penWidth > 0;
+    if (op.fill != Op::kNoFill) {
+      if (op.fill == Op::kPattern) cairo_set_source(cr_, pattern_);
+      if (stroke) {
+        cairo_fill_preserve(cr_);
+      } else {
+        cairo_fill(cr_);
+      }
+      cairo_set_source_rgb(cr_, 0, 0, 0);
+    }
+    if (!stroke) {
+      cairo_new_path(cr_);
+      return;
+    }
+    if (op.penWidth != lineWidth_) {
+      lineWidth_ = op.penWidth;
+      cairo_set_line_width(cr_, lineWidth_);
+    }
+    if (op.dashed != dashed_) {
+      static const double kDash[] = {6, 2};
+      dashed_ = op.dashed;
+      cairo_set_dash(cr_, kDash, dashed_ ? 2 : 0, 0);
+    }
+    cairo_stroke(cr_);
+  }
+
   cairo_surface_t* surface_;
   cairo_surface_t* icon_;
   cairo_surface_t* picture_;
+  cairo_surface_t* tile_;
+  cairo_pattern_t* pattern_ = nullptr;
   cairo_t* cr_;
+  int fontHeight_ = 12;
+  int lineWidth_ = 1;
+  bool dashed_ = false;
 };
 
 // The application of this process, started once: the start-up runs to its last command, the

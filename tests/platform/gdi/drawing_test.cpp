@@ -439,6 +439,55 @@ TEST_F(DrawingTest, RecorderListsTheCallsMadeOnTheDC) {
   EXPECT_EQ(recorder.points[0].size(), 3u);
   EXPECT_EQ(recorder.points[1][2].x, 9);
   EXPECT_EQ(recorder.points[1][3].y, 9);
+  // And how each call drew: the pen and brush then selected, FillRect's own brush, the font's
+  // height and a DrawTextW's rectangle.
+  recorder.Clear();
+  ce::gdi::AttachRecorder(dc, &recorder);
+  std::uint32_t bits[4] = {0xFF0000u, 0x00FF00u, 0x0000FFu, 0xFFFFFFu};
+  HBITMAP tile = CreateBitmap(2, 2, 1, 32, bits);
+  HBRUSH pattern = CreatePatternBrush(tile);
+  HPEN dashed = CreatePen(PS_DASH, 1, kBlack);
+  HPEN wide = CreatePen(PS_SOLID, 3, kBlack);
+  LOGFONTW lf{};
+  lf.lfHeight = -20;
+  HFONT font = CreateFontIndirectW(&lf);
+  HGDIOBJ oldBrush = SelectObject(dc, pattern);
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  HGDIOBJ oldFont = SelectObject(dc, font);
+  Polygon(dc, area, 4);
+  SelectObject(dc, GetStockObject(NULL_BRUSH));
+  SelectObject(dc, dashed);
+  Polygon(dc, area, 4);
+  SelectObject(dc, wide);
+  Polyline(dc, line, 3);
+  const RECT r{1, 2, 30, 40};
+  FillRect(dc, &r, pattern);
+  RECT box{3, 4, 50, 60};
+  DrawTextW(dc, u"Hi", 2, &box, DT_LEFT | DT_TOP | DT_NOCLIP);
+  ce::gdi::AttachRecorder(dc, nullptr);
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  ASSERT_EQ(recorder.styles.size(), 5u);
+  ASSERT_EQ(recorder.points.size(), 3u);
+  const auto& s = recorder.styles;
+  EXPECT_EQ(s[0].brushStyle, BS_PATTERN);
+  EXPECT_EQ(s[0].penStyle, PS_NULL);
+  EXPECT_EQ(s[0].penWidth, 0);
+  EXPECT_EQ(s[1].brushStyle, BS_NULL);
+  EXPECT_EQ(s[1].penStyle, PS_DASH);
+  EXPECT_EQ(s[1].penWidth, 1);
+  EXPECT_EQ(s[2].penStyle, PS_SOLID);
+  EXPECT_EQ(s[2].penWidth, 3);
+  EXPECT_EQ(s[3].brushStyle, BS_PATTERN);  // FillRect's own brush, not the DC's hollow one
+  EXPECT_EQ(s[4].fontHeight, 20);
+  EXPECT_EQ(s[4].box.left, 3);
+  EXPECT_EQ(s[4].box.bottom, 60);
+  DeleteObject(font);
+  DeleteObject(wide);
+  DeleteObject(dashed);
+  DeleteObject(pattern);
+  DeleteObject(tile);
 }
 
 TEST_F(DrawingTest, BadHandlesAndArgumentsFailCleanly) {
