@@ -4,8 +4,9 @@
 // "AC MATZ" headers read as "AC D"; 300 waypoints; a task; a generated flight with an hour of
 // trail), then one frame per fix along the flight through the new-fix handling (its re-centres
 // and `PaintMapScreen`) at three zooms. Beside it, in the same run, the same frames' shapes and
-// texts (recorded from the frame's own drawing calls) drawn with plain Cairo on an image surface
-// of the same size, without antialiasing as ours draws (texts keep the font's own, as ours do); a
+// texts (recorded from the frame's own drawing calls, with the pen, brush and font of each) drawn
+// with plain Cairo on an image surface of the same size, filled and outlined as ours were, without
+// antialiasing as ours draws (texts keep the font's own, as ours do); a
 // frame that takes the map's kept picture records a blit of the screen, which the peer replays as a
 // paint of a picture of the screen's size. Counters: frames/s (mean) and the slowest 1 % of frames, ours and the peer's.
 //
