@@ -341,6 +341,8 @@ bool ce::msgqueue::HoldQueueLock(HANDLE queue) {
   return h && h->memory().HoldLock();
 }
 
+std::uint64_t ce::msgqueue::QueueLockWaits() { return QueueMemory::LockWaits(); }
+
 bool ce::msgqueue::NamedQueueExists(LPCWSTR name) {
   return name && *name && QueueMemory::NamedExists(std::u16string(ce::text::WideView(name)));
 }

@@ -216,6 +216,9 @@ bool LayoutSound(const QueueHeader* h, off_t file_size) {
          TailMarkOf(h, TailOffset(h->slots, h->slot_size)) == kTailMark;
 }
 
+// How many times a thread of this process found a queue's lock busy and waited for it.
+std::atomic<std::uint64_t> g_lock_waits{0};
+
 std::uint32_t ThisThread() { return static_cast<std::uint32_t>(kernel::CurrentTid()); }
 
 std::uint64_t NowMs() {
@@ -468,6 +471,7 @@ bool QueueMemory::Lock() {
     TakeOwnership(me);
     return true;
   }
+  g_lock_waits.fetch_add(1, std::memory_order_relaxed);
   std::uint32_t watched = word;
   std::uint64_t watched_since = NowMs();
   for (;;) {
@@ -542,6 +546,8 @@ void QueueMemory::AddHolder(int readers, int writers) {
 }
 
 bool QueueMemory::HoldLock() { return Lock(); }
+
+std::uint64_t QueueMemory::LockWaits() { return g_lock_waits.load(std::memory_order_relaxed); }
 
 PushResult QueueMemory::Push(const void* data, DWORD size, DWORD flags) {
   if (size == 0 || size > max_size_) return PushResult::kDamaged;

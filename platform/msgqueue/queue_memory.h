@@ -61,6 +61,8 @@ class QueueMemory {
 
   // Takes the queue's lock and never gives it back (the test seam's holder that then dies).
   bool HoldLock();
+  // How many times a thread of this process found a queue's lock busy and waited for it.
+  static std::uint64_t LockWaits();
 
   PushResult Push(const void* data, DWORD size, DWORD flags);
   // Takes the oldest message into `out` (capacity `size`). A message larger than the buffer is

@@ -36,15 +36,21 @@ void TextLines::Split(const void* data, std::int32_t size) {
 
   // Room for every line at once: growing the table line by line copies it over and over, which on
   // a file of a million lines takes minutes.
+  // The line ends are found with memchr over the buffer, not byte by byte through the array: a
+  // large airspace file is tens of megabytes, and a checked build (ThreadSanitizer) pays a call for
+  // every byte read one at a time.
+  char* const text = bytes_.Data();
+  const char* const end = text + count_;
   std::int32_t newlines = 0;
-  for (std::int32_t i = 0; i < count_; ++i) newlines += bytes_[i] == '\n';
+  for (const char* at = text; (at = static_cast<const char*>(std::memchr(at, '\n', end - at))) != nullptr; ++at)
+    ++newlines;
   if (lines_.Reserve(newlines) != S_OK) return;  // E_FAIL stays
   std::int32_t start = 0;
-  for (std::int32_t i = 0; i < count_; ++i) {
-    if (bytes_[i] != '\n') continue;
-    bytes_[i] = 0;
+  for (char* at = text; (at = static_cast<char*>(std::memchr(at, '\n', end - at))) != nullptr; ++at) {
+    const auto i = static_cast<std::int32_t>(at - text);
+    *at = 0;
     std::int32_t length = i - start;
-    bool onlyCr = length == 1 && bytes_[start] == '\r';
+    bool onlyCr = length == 1 && text[start] == '\r';
     if (length > 0 && !onlyCr && lines_.Append(Line{start, length}) != S_OK) {
       lines_.FreeData();
       return;  // E_FAIL stays

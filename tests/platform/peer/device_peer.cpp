@@ -18,12 +18,12 @@
 //                                         "create ok" or "create error <n>" for a new database;
 //                                         "mount error <n>" when it cannot mount
 //   queue-open <name>                     opens the queue as the log channel does; prints "existed"
-//                                         or "created" and the milliseconds it took, or "error <n>"
+//                                         or "created" and how many times it waited for a queue's
+//                                         lock, or "error <n>"
 //   queue-hold <name>                     opens the queue, takes its lock and keeps it; prints
 //                                         "held", then waits until killed
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -161,16 +161,13 @@ int main(int argc, char** argv) {
   }
   if (cmd == "queue-open" && argc == 4) {
     MSGQUEUEOPTIONS options{sizeof(MSGQUEUEOPTIONS), 3, 1000, 5000, FALSE};
-    const auto start = std::chrono::steady_clock::now();
     HANDLE q = CreateMsgQueue(W(argv[3]).c_str(), &options);
-    const auto ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     if (!q) {
       std::printf("error %lu\n", static_cast<unsigned long>(GetLastError()));
       return 0;
     }
     std::puts(GetLastError() == ERROR_ALREADY_EXISTS ? "existed" : "created");
-    std::printf("%lld\n", static_cast<long long>(ms));
+    std::printf("%llu\n", static_cast<unsigned long long>(ce::msgqueue::QueueLockWaits()));
     CloseMsgQueue(q);
     return 0;
   }

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -125,14 +127,29 @@ TEST_F(AppObjectTest, TimeLimitNotificationsGoAtExitAndARestartRelaunchesTheProg
   StopWhileDriving([&] { m_log.reset(); });  // the relaunched program writes the log file now
   SetSetting(u"allow_windows_close_qxt", 1);  // so that the relaunched program can be closed
 
+  // The launcher and the tools run on the device clock, which follows the host's clock: set an hour
+  // behind this process's time, so that the relaunch (10 s ahead of it) is not due however long
+  // the machine took so far.
+  SYSTEMTIME armed{};
+  GetSystemTime(&armed);
+  FILETIME at{};
+  ASSERT_TRUE(SystemTimeToFileTime(&armed, &at));
+  const std::uint64_t hour_earlier = ((static_cast<std::uint64_t>(at.dwHighDateTime) << 32) | at.dwLowDateTime) -
+                                     3600ull * 10'000'000ull;
+  at = FILETIME{static_cast<DWORD>(hour_earlier), static_cast<DWORD>(hour_earlier >> 32)};
+  SYSTEMTIME earlier{};
+  ASSERT_TRUE(FileTimeToSystemTime(&at, &earlier));
+  char date[32], time[32];
+  std::snprintf(date, sizeof date, "%04u-%02u-%02u", earlier.wYear, earlier.wMonth, earlier.wDay);
+  std::snprintf(time, sizeof time, "%02u:%02u:%02u", earlier.wHour, earlier.wMinute, earlier.wSecond);
+  Tool({"clock", "set", date, time});
+  // Not yet due: a launcher's turn starts nothing.
+  EXPECT_EQ(RunTool(NOTIFY_LAUNCHER_PATH, {"--once"}), "");
+  EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u);
   // The running launcher starts the installed program once the device clock passes the time.
   auto launcher = ce::testing::StartDeviceToolWithOutput(NOTIFY_LAUNCHER_PATH, device_folder());
   ASSERT_TRUE(launcher->started());
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 1u);  // not yet due
-  int code = -1;
-  Devicectl({"clock", "advance", "10s"}, &code);
-  EXPECT_EQ(code, 0);
+  Tool({"clock", "advance", "3610s"});
   for (int i = 0; i < 600 && Count(EventLogText(), "Velomar starting") < 2; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   EXPECT_EQ(Count(EventLogText(), "Velomar starting"), 2u) << EventLogText();
