@@ -11,8 +11,10 @@
 
 #include "platform/bluetooth/bluetooth.h"
 #include "platform/device/device.h"
+#include "platform/kernel/waitable.h"
 #include "platform/msgqueue/msgqueue.h"
 #include "platform/registry/registry.h"
+#include "platform/testing/settled_clock.h"
 #include "platform/time/time.h"
 #include "tests/velomar/managers/manager_fixture.h"
 #include "velomar/core/managers/BTMgr.h"
@@ -109,6 +111,7 @@ TEST_F(BTMgrTest, AFailingModeReadRetriesFourteenTimesOneSecondApartThenStops) {
   // clock was not moved (only when `drive` is false).
   const auto refresh = [&](bool drive) -> long long {
     std::atomic<bool> done{false};
+    const std::size_t waiting = ce::kernel::ThreadsInWait();
     const long long start = ClockMs();
     std::thread window([&] {
       bt.OnBluetoothEvent();
@@ -116,7 +119,20 @@ TEST_F(BTMgrTest, AFailingModeReadRetriesFourteenTimesOneSecondApartThenStops) {
     });
     bool finished = false;
     if (drive) {
-      finished = DriveUntilReal([&] { return done.load(); }, 30'000, 10);
+      // The clock moves only while the refresh waits, and each step lets the woken thread run
+      // before the next: a slow machine cannot lengthen the pause measured.
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+      while (!done.load() && std::chrono::steady_clock::now() < deadline) {
+        if (ce::kernel::ThreadsInWait() > waiting) {
+          if (!ce::testing::AdvanceClockSettled(10)) {
+            ADD_FAILURE() << "a woken refresh did not run";
+            break;
+          }
+        } else {
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+      }
+      finished = done.load();
     } else {
       for (int i = 0; i < 500 && !done.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
       finished = done.load();

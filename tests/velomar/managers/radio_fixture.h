@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/testing/settled_clock.h"
 #include "tests/velomar/managers/manager_fixture.h"
 #include "tests/velomar/managers/status_recorder.h"
 #include "velomar/core/managers/Broker.h"
@@ -70,12 +71,14 @@ class RadioTest : public ManagerTest {
     return done();
   }
   // Moves the manual clock 50 ms every 5 ms of real time (at most `rounds` times) until `done`
-  // holds.
+  // holds. Each move lets the threads it woke run before the next, so that what they record
+  // carries the time they woke at, however slow the machine (a vibration's end measured 1,000 ms
+  // after its start, not 1,000 ms plus the clock's moves while the worker woke).
   static bool DriveUntil(const std::function<bool()>& done, int rounds = 6000) {
     for (int i = 0; i < rounds; ++i) {
       if (done()) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      AdvanceClock(50);
+      if (!ce::testing::AdvanceClockSettled(50)) return false;
     }
     return done();
   }
