@@ -52,6 +52,9 @@ int Eta(std::int64_t& time, std::uint32_t distance, double course) {
     time = 0;
     return 0;
   }
+  // The task and point pages compute their legs on the UI thread while the frame on the notify
+  // thread sets the speed the times are flown at.
+  MainLockGuard guard(*app);
   return EtaCompute(*app, time, distance, course);
 }
 
