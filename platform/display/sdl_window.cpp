@@ -84,8 +84,11 @@ class SdlWindow final : public LiveWindow {
     std::vector<std::uint32_t> pixels;
     int w = 0, h = 0;
     gdi::CopyBitmapPixels(ScreenBitmap(), pixels, w, h);
+    // Made hidden and shown once its renderer exists: an OpenGL renderer makes SDL create the
+    // system's window anew, and a window shown before would be on the display for a moment under
+    // another id (a tool that found it would send its input to a window that is gone).
     SDL_Window* window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w * scale_,
-                                          h * scale_, 0);
+                                          h * scale_, SDL_WINDOW_HIDDEN);
     SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
     if (!renderer) {
       if (window) SDL_DestroyWindow(window);
@@ -93,6 +96,7 @@ class SdlWindow final : public LiveWindow {
       opened.set_value(false);
       return;
     }
+    SDL_ShowWindow(window);
     opened.set_value(true);
     SDL_Texture* texture = nullptr;
     int tw = 0, th = 0;
