@@ -48,6 +48,10 @@ void InstallMapDialogs(AppContext& app) {
   };
   link.options = KeptSettings().options;
   link.mapOrientation = &KeptSettings().mapOrientation;
+  link.setMapOrientation = [&app](std::int32_t orientation) {
+    MainLockGuard guard(app);  // the frame on the GPS notify thread reads it
+    KeptSettings().mapOrientation = orientation;
+  };
   link.labelLength = &KeptSettings().labelLength;
   SetMapSettingsLink(std::move(link));
   SetDialogProcedure(kUserAirspaceDialog, UserAirspaceDialogProc);

@@ -65,8 +65,12 @@ void MapOptionsInit(HWND dialog) {
 void MapOptionsStore(HWND dialog, bool finalGlide) {
   AppContext* app = AppRecord();
   const MapSettingsLink& link = GetMapSettingsLink();
-  if (link.mapOrientation)
-    *link.mapOrientation = Checked(dialog, kIdTrackUp) ? 2 : Checked(dialog, kIdNorthUp) ? 1 : 3;
+  const std::int32_t orientation = Checked(dialog, kIdTrackUp) ? 2 : Checked(dialog, kIdNorthUp) ? 1 : 3;
+  if (link.setMapOrientation) {
+    link.setMapOrientation(orientation);
+  } else if (link.mapOrientation) {
+    *link.mapOrientation = orientation;
+  }
   SetMapOption(kOptAutoAdvance, Checked(dialog, kIdAutoAdvance));
   SetMapOption(kOptAutoZoom, Checked(dialog, kIdAutoZoom));
   const bool trueNorth = Checked(dialog, kIdTrueNorth);

@@ -27,6 +27,9 @@ struct MapSettingsLink {
   // The option words 1..3 of the settings (index 0 unused): a set bit is the option switched on.
   std::uint32_t* options = nullptr;
   std::int32_t* mapOrientation = nullptr;   // 1 north up, 2 track up, 3 goal up
+  // Stores the map orientation where the frame reads it (the frame runs on another thread); without
+  // it the dialog writes `mapOrientation` itself.
+  std::function<void(std::int32_t orientation)> setMapOrientation;
   std::int32_t* labelLength = nullptr;      // name characters of a point label
 };
 
