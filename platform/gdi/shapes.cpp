@@ -545,52 +545,30 @@ BOOL DrawEdge(HDC hdc, LPRECT rect, UINT edge, UINT flags) {
   DC* dc = AsDC(hdc);
   if (!dc || !rect) return FALSE;
   GDI_RECORD(*dc, "DrawEdge(" + Args({rect->left, rect->top, rect->right, rect->bottom, static_cast<long>(edge)}) + ")");
-  const RECT outer = Near(*rect);
-  // Outer then inner line; raised: light top-left, dark bottom-right; sunken the other way. The
-  // sides of one colour are filled together, the bottom-right ones over the top-left ones.
-  struct Line {
-    COLORREF tl, br;
-  } lines[2];
-  int count = 0;
-  if (edge & BDR_RAISEDOUTER) lines[count++] = {GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW)};
-  else if (edge & BDR_SUNKENOUTER) lines[count++] = {GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT)};
-  if (edge & BDR_RAISEDINNER) lines[count++] = {GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW)};
-  else if (edge & BDR_SUNKENINNER) lines[count++] = {GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_3DLIGHT)};
-  RECT r = outer;
-  auto step_in = [&] {
+  RECT r = Near(*rect);
+  // Outer then inner line; raised: light top-left, dark bottom-right; sunken the other way.
+  auto line = [&](COLORREF tl, COLORREF br) {
+    Render(*dc, r, R2_COPYPEN, [&](cairo_t* cr) {
+      auto side = [&](double x, double y, double w, double h, COLORREF c) {
+        SetSourceColor(cr, c);
+        cairo_rectangle(cr, x, y, w, h);
+        cairo_fill(cr);
+      };
+      double w = r.right - r.left, h = r.bottom - r.top;
+      if (flags & BF_LEFT) side(r.left, r.top, 1, h, tl);
+      if (flags & BF_TOP) side(r.left, r.top, w, 1, tl);
+      if (flags & BF_RIGHT) side(r.right - 1, r.top, 1, h, br);
+      if (flags & BF_BOTTOM) side(r.left, r.bottom - 1, w, 1, br);
+    });
     if (flags & BF_LEFT) ++r.left;
     if (flags & BF_TOP) ++r.top;
     if (flags & BF_RIGHT) --r.right;
     if (flags & BF_BOTTOM) --r.bottom;
   };
-  if (count > 0) {
-    Render(
-        *dc, outer, R2_COPYPEN,
-        [&](cairo_t* cr) {
-          for (int i = 0; i < count; ++i) {
-            const double w = r.right - r.left, h = r.bottom - r.top;
-            // Two sides of an upside-down rectangle run opposite ways: each is filled alone then.
-            const bool apart = w < 0 || h < 0;
-            auto sides = [&](COLORREF colour, UINT first, const double (&a)[4], UINT second, const double (&b)[4]) {
-              if (!(flags & (first | second))) return;
-              SetSourceColor(cr, colour);
-              if (flags & first) cairo_rectangle(cr, a[0], a[1], a[2], a[3]);
-              if ((flags & first) && (flags & second) && apart) cairo_fill(cr);
-              if (flags & second) cairo_rectangle(cr, b[0], b[1], b[2], b[3]);
-              cairo_fill(cr);
-            };
-            sides(lines[i].tl, BF_LEFT, {double(r.left), double(r.top), 1, h}, BF_TOP,
-                  {double(r.left), double(r.top), w, 1});
-            sides(lines[i].br, BF_RIGHT, {double(r.right - 1), double(r.top), 1, h}, BF_BOTTOM,
-                  {double(r.left), double(r.bottom - 1), w, 1});
-            step_in();
-          }
-        },
-        DrawState::kPlain);
-    // A clipped-out or empty DC draws nothing, but the middle still starts inside the lines.
-    r = outer;
-    for (int i = 0; i < count; ++i) step_in();
-  }
+  if (edge & BDR_RAISEDOUTER) line(GetSysColor(COLOR_3DLIGHT), GetSysColor(COLOR_3DDKSHADOW));
+  else if (edge & BDR_SUNKENOUTER) line(GetSysColor(COLOR_BTNSHADOW), GetSysColor(COLOR_BTNHIGHLIGHT));
+  if (edge & BDR_RAISEDINNER) line(GetSysColor(COLOR_BTNHIGHLIGHT), GetSysColor(COLOR_BTNSHADOW));
+  else if (edge & BDR_SUNKENINNER) line(GetSysColor(COLOR_3DDKSHADOW), GetSysColor(COLOR_3DLIGHT));
   if (flags & BF_MIDDLE) {
     RECT m = r;
     FillRect(hdc, &m, GetSysColorBrush(COLOR_BTNFACE));

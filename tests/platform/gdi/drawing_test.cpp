@@ -277,59 +277,6 @@ TEST_F(DrawingTest, EllipsesFromKeptCurvesMatchThoseWorkedOutEachTime) {
   DeleteObject(red);
 }
 
-// Edges come out as their sides filled one by one in order (left, top, right, bottom; outer line
-// first), so the bottom-right colour holds the corners it shares with the top-left one: raised and
-// sunken, one line or two, some sides only, with the middle, upside down, and through a clip.
-TEST_F(DrawingTest, EdgesAreTheirSidesFilledInOrder) {
-  const RECT all{0, 0, kWidth, kHeight};
-  const UINT edges[] = {EDGE_RAISED, EDGE_SUNKEN, BDR_RAISEDOUTER, BDR_SUNKENINNER};
-  const UINT flag_sets[] = {BF_RECT, BF_LEFT | BF_BOTTOM, BF_TOP | BF_RIGHT, BF_RECT | BF_MIDDLE, BF_TOP};
-  const RECT boxes[] = {{5, 6, 40, 30}, {50, 20, 44, 40}, {10, 40, 30, 36}};
-  HRGN clip = CreateRectRgn(0, 0, 30, 36);
-  for (int clipped = 0; clipped < 2; ++clipped) {
-    SelectClipRgn(dc, clipped ? clip : nullptr);
-    for (UINT edge : edges)
-      for (UINT flags : flag_sets) {
-        SCOPED_TRACE(testing::Message() << edge << " " << flags << " " << clipped);
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        for (RECT box : boxes) DrawEdge(dc, &box, edge, flags);
-        const std::vector<COLORREF> drawn = Snapshot();
-        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-        for (RECT r : boxes) {
-          auto side = [&](LONG l, LONG t, LONG rr, LONG b, int colour) {
-            // FillRect leaves out an upside-down rectangle: the sides are put in order.
-            HBRUSH brush = CreateSolidBrush(GetSysColor(colour));
-            for (LONG y = std::min(t, b); y < std::max(t, b); ++y)
-              for (LONG x = std::min(l, rr); x < std::max(l, rr); ++x) {
-                RECT px{x, y, x + 1, y + 1};
-                FillRect(dc, &px, brush);
-              }
-            DeleteObject(brush);
-          };
-          auto line = [&](int tl, int br) {
-            if (flags & BF_LEFT) side(r.left, r.top, r.left + 1, r.bottom, tl);
-            if (flags & BF_TOP) side(r.left, r.top, r.right, r.top + 1, tl);
-            if (flags & BF_RIGHT) side(r.right - 1, r.top, r.right, r.bottom, br);
-            if (flags & BF_BOTTOM) side(r.left, r.bottom - 1, r.right, r.bottom, br);
-            if (flags & BF_LEFT) ++r.left;
-            if (flags & BF_TOP) ++r.top;
-            if (flags & BF_RIGHT) --r.right;
-            if (flags & BF_BOTTOM) --r.bottom;
-          };
-          if (edge & BDR_RAISEDOUTER) line(COLOR_3DLIGHT, COLOR_3DDKSHADOW);
-          else if (edge & BDR_SUNKENOUTER) line(COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT);
-          if (edge & BDR_RAISEDINNER) line(COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW);
-          else if (edge & BDR_SUNKENINNER) line(COLOR_3DDKSHADOW, COLOR_3DLIGHT);
-          if (flags & BF_MIDDLE) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-        }
-        EXPECT_EQ(drawn, Snapshot());
-        EXPECT_LT(std::count(drawn.begin(), drawn.end(), kWhite), kWidth * kHeight - 40);
-      }
-  }
-  SelectClipRgn(dc, nullptr);
-  DeleteObject(clip);
-}
-
 // A pattern brush's tile lies from the brush origin on, whole and repeated, wherever a shape is
 // filled with it: a tile of an odd size and all different colours, in copy mode and in XOR mode
 // over black, and across more than one fill (the later fills reuse what the first prepared).
