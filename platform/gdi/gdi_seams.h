@@ -50,9 +50,9 @@ class CallRecorder {
 // Attaches a recorder to a DC (null detaches). The recorder must outlive the attachment.
 void AttachRecorder(HDC hdc, CallRecorder* recorder);
 
-// Ellipses take their curves from those kept by size and lay their fills and outlines from masks
-// kept by size and pen (true, the default); false works every ellipse's arc out, fills and strokes
-// it again, for comparing the two.
+// Ellipses take their curves from those kept by size and lay their outlines from masks kept by
+// size and pen (true, the default); false works every ellipse's arc out and strokes it again, for
+// comparing the two.
 void KeepEllipseShapes(bool keep);
 
 }  // namespace ce::gdi

@@ -88,20 +88,16 @@ std::uint32_t* PixelAt(DC& dc, int x, int y) {
 // Fills and outlines a closed shape given by `path(inset)`, where inset 0 is the full shape
 // [l, r) x [t, b) and inset 0.5 the outline's centre line.
 // `fill_path(cr, grow_right)` and `outline_path(cr)` add paths of one closed figure each;
-// `kept_outline(cr)` may lay the outline down in the pen's colour instead (true when it did), and
-// `kept_fill(cr, grow_right)` the fill in the brush's.
-template <class Fill, class Outline, class KeptOutline, class KeptFill>
-void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline& outline_path,
-                const KeptOutline& kept_outline, const KeptFill& kept_fill) {
+// `kept_outline(cr)` may lay the outline down in the pen's colour instead (true when it did).
+template <class Fill, class Outline, class Kept>
+void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline& outline_path, const Kept& kept_outline) {
   Render(
       dc, extent, dc.st.rop2,
       [&](cairo_t* cr) {
         bool pen = dc.st.pen && dc.st.pen->style != PS_NULL;
-        if (!kept_fill(cr, pen ? 0 : -1)) {
-          fill_path(cr, pen ? 0.0 : -1.0);
-          if (ApplyBrush(cr, dc, nullptr)) cairo_fill(cr);
-          cairo_new_path(cr);
-        }
+        fill_path(cr, pen ? 0.0 : -1.0);
+        if (ApplyBrush(cr, dc, nullptr)) cairo_fill(cr);
+        cairo_new_path(cr);
         if (pen) {
           ApplyPen(cr, dc);
           if (!kept_outline(cr)) {
@@ -115,8 +111,7 @@ void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline
 
 template <class Fill, class Outline>
 void DrawClosed(DC& dc, const RECT& extent, const Fill& fill_path, const Outline& outline_path) {
-  DrawClosed(
-      dc, extent, fill_path, outline_path, [](cairo_t*) { return false; }, [](cairo_t*, int) { return false; });
+  DrawClosed(dc, extent, fill_path, outline_path, [](cairo_t*) { return false; });
 }
 
 // The curves of an ellipse of one size centred on the origin, as cairo_arc makes them (in device
@@ -191,130 +186,92 @@ void EllipsePath(cairo_t* cr, double l, double t, double r, double b) {
   cairo_restore(cr);
 }
 
-// The fills of ellipses with a solid brush and their outlines with a solid pen, filled or stroked
-// once per size (and pen width) into a mask and then laid down at their places in the brush's or
-// pen's colour. Without antialiasing the rasteriser works on fixed-point coordinates, so a figure
-// moved by whole pixels covers the same pixels moved; a map draws the same few symbols hundreds of
-// times a frame, and filling or stroking a curve costs far more than laying a small mask.
-class EllipseMasks {
+// The outlines of ellipses drawn with a solid pen, stroked once per size and pen width into a mask
+// and then laid down at their places in the pen's colour. Without antialiasing the rasteriser
+// works on fixed-point coordinates, so a figure moved by whole pixels covers the same pixels moved;
+// a map draws the same few symbols hundreds of times a frame, and stroking a curve costs far more
+// than laying a small mask.
+class EllipseOutlines {
  public:
-  ~EllipseMasks() {
-    for (auto& e : kept_) Free(e);
-  }
-  // Lays the inside of the ellipse in [l, r) x [t, b) (corners in order) in the DC's brush; false
-  // when it is not kept for such a brush or context, and the caller fills it.
-  bool Fill(cairo_t* cr, const DC& dc, int l, int t, int r, int b) {
-    const Brush* brush = dc.st.brush;
-    if (!keep_ellipse_shapes || !brush || brush->style != BS_SOLID || brush->tile || !Placeable(cr)) return false;
-    const Entry* kept = Of(dc, r - l, b - t, 0);
-    if (!kept || !Clear(cr, *kept, l, t)) return false;
-    ApplyBrush(cr, dc, nullptr);
-    Lay(cr, *kept, l, t);
-    return true;
+  ~EllipseOutlines() {
+    for (auto& e : kept_)
+      if (e.mask) cairo_surface_destroy(e.mask);
   }
   // Lays the outline of Ellipse(l, t, r, b) (corners in order) drawn with the DC's pen; false
   // when it is not kept for such a pen or context, and the caller strokes it.
-  bool Outline(cairo_t* cr, const DC& dc, int l, int t, int r, int b) {
+  bool Draw(cairo_t* cr, const DC& dc, int l, int t, int r, int b) {
     const Pen* pen = dc.st.pen;
     if (!keep_ellipse_shapes || !pen || pen->style != PS_SOLID) return false;
-    const int width = PenWidth(dc);
-    if (width > 4 || !Placeable(cr) || cairo_get_miter_limit(cr) != 10) return false;
-    const Entry* kept = Of(dc, r - l, b - t, width);
-    if (!kept || !Clear(cr, *kept, l, t)) return false;
-    Lay(cr, *kept, l, t);  // the pen's colour is the source already
+    const int w = r - l, h = b - t, width = PenWidth(dc);
+    if (w <= 0 || h <= 0 || w > kLargest || h > kLargest || width > 4) return false;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (m.xx != 1 || m.yy != 1 || m.xy != 0 || m.yx != 0 || m.x0 != std::floor(m.x0) || m.y0 != std::floor(m.y0) ||
+        cairo_get_tolerance(cr) != 0.1 || cairo_get_antialias(cr) != CAIRO_ANTIALIAS_NONE ||
+        cairo_get_miter_limit(cr) != 10)
+      return false;
+    const Entry* kept = Of(dc, w, h, width);
+    if (!kept->mask) return false;
+    // Near the edge of the clip Cairo leaves out the parts of a stroke beyond it, which may change
+    // the pixels inside: only outlines clear of every edge are laid.
+    double cx1, cy1, cx2, cy2;
+    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
+    if (l - kPad + kept->ink.x < cx1 + kClear || t - kPad + kept->ink.y < cy1 + kClear ||
+        l - kPad + kept->ink.x + kept->ink.width > cx2 - kClear ||
+        t - kPad + kept->ink.y + kept->ink.height > cy2 - kClear)
+      return false;
+    cairo_surface_t* mask = kept->mask;
+    cairo_pattern_t* laid = cairo_pattern_create_for_surface(mask);
+    cairo_matrix_t at;
+    cairo_matrix_init_translate(&at, kPad - l, kPad - t);
+    cairo_pattern_set_matrix(laid, &at);
+    cairo_pattern_set_filter(laid, CAIRO_FILTER_NEAREST);
+    cairo_mask(cr, laid);
+    cairo_pattern_destroy(laid);
     return true;
   }
 
  private:
-  static constexpr int kLargest = 64;  // symbols; larger ellipses are drawn each time
+  static constexpr int kLargest = 64;  // symbols; larger ellipses are stroked
   static constexpr int kPad = 32;      // room for the pen and the joins of the smallest curves
-  static constexpr int kClear = 4;     // pixels between a laid mask and the clip's edge
+  static constexpr int kClear = 4;     // pixels between a laid outline and the clip's edge
 
   struct Entry {
-    int w, h, width;            // width 0: the fill
-    cairo_surface_t* mask;      // null: this figure is drawn every time
-    cairo_pattern_t* laid;      // the mask as a pattern, moved to each place in turn
-    cairo_rectangle_int_t ink;  // the pixels the figure may cover, in the mask
+    int w, h, width;
+    cairo_surface_t* mask;     // null: this outline is stroked every time
+    cairo_rectangle_int_t ink;  // the pixels the stroke may cover, in the mask
   };
 
-  static void Free(Entry& e) {
-    if (e.laid) cairo_pattern_destroy(e.laid);
-    if (e.mask) cairo_surface_destroy(e.mask);
-  }
-
-  // A context that only moves by whole pixels, as the masks were made.
-  static bool Placeable(cairo_t* cr) {
-    cairo_matrix_t m;
-    cairo_get_matrix(cr, &m);
-    return m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0 && m.x0 == std::floor(m.x0) && m.y0 == std::floor(m.y0) &&
-           cairo_get_tolerance(cr) == 0.1 && cairo_get_antialias(cr) == CAIRO_ANTIALIAS_NONE;
-  }
-
-  // Near the edge of the clip Cairo leaves out the parts of a figure beyond it, which may change
-  // the pixels inside: only masks clear of every edge are laid.
-  static bool Clear(cairo_t* cr, const Entry& kept, int l, int t) {
-    double cx1, cy1, cx2, cy2;
-    cairo_clip_extents(cr, &cx1, &cy1, &cx2, &cy2);
-    return !(l - kPad + kept.ink.x < cx1 + kClear || t - kPad + kept.ink.y < cy1 + kClear ||
-             l - kPad + kept.ink.x + kept.ink.width > cx2 - kClear ||
-             t - kPad + kept.ink.y + kept.ink.height > cy2 - kClear);
-  }
-
-  static void Lay(cairo_t* cr, const Entry& kept, int l, int t) {
-    cairo_matrix_t at;
-    cairo_matrix_init_translate(&at, kPad - l, kPad - t);
-    cairo_pattern_set_matrix(kept.laid, &at);
-    cairo_mask(cr, kept.laid);
-  }
-
-  // The kept figure of that size and pen width (0: the fill), made on first use; null when it is
-  // not kept.
   const Entry* Of(const DC& dc, int w, int h, int width) {
-    if (w <= 0 || h <= 0 || w > kLargest || h > kLargest) return nullptr;
     for (const Entry& e : kept_)
-      if (e.w == w && e.h == h && e.width == width) return e.mask ? &e : nullptr;
-    if (kept_.size() >= 128) {
-      Free(kept_.front());
+      if (e.w == w && e.h == h && e.width == width) return &e;
+    if (kept_.size() >= 64) {
+      if (kept_.front().mask) cairo_surface_destroy(kept_.front().mask);
       kept_.erase(kept_.begin());
     }
     cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, w + 2 * kPad, h + 2 * kPad);
     cairo_t* cr = cairo_create(mask);
     cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
-    // Kept only when the whole figure lies inside the mask with a pixel to spare.
+    ApplyPen(cr, dc);
+    const double half = width / 2.0;
+    EllipsePath(cr, kPad + half, kPad + half, kPad + w - half, kPad + h - half);
+    // Kept only when the whole stroke lies inside the mask with a pixel to spare.
     double x1, y1, x2, y2;
-    if (width == 0) {
-      EllipsePath(cr, kPad, kPad, kPad + w, kPad + h);
-      cairo_fill_extents(cr, &x1, &y1, &x2, &y2);
-    } else {
-      ApplyPen(cr, dc);
-      const double half = width / 2.0;
-      EllipsePath(cr, kPad + half, kPad + half, kPad + w - half, kPad + h - half);
-      cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
-    }
+    cairo_stroke_extents(cr, &x1, &y1, &x2, &y2);
     const bool inside = x1 >= 1 && y1 >= 1 && x2 <= w + 2 * kPad - 1 && y2 <= h + 2 * kPad - 1;
-    if (inside) {
-      if (width == 0) {
-        cairo_fill(cr);
-      } else {
-        cairo_stroke(cr);
-      }
-    }
+    if (inside) cairo_stroke(cr);
     const bool good = inside && cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
     cairo_surface_flush(mask);
-    cairo_pattern_t* laid = nullptr;
-    if (good) {
-      laid = cairo_pattern_create_for_surface(mask);
-      cairo_pattern_set_filter(laid, CAIRO_FILTER_NEAREST);
-    } else {
+    if (!good) {
       cairo_surface_destroy(mask);
       mask = nullptr;
     }
     const cairo_rectangle_int_t ink{static_cast<int>(std::floor(x1)), static_cast<int>(std::floor(y1)),
                                     static_cast<int>(std::ceil(x2) - std::floor(x1)),
                                     static_cast<int>(std::ceil(y2) - std::floor(y1))};
-    kept_.push_back(Entry{w, h, width, mask, laid, ink});
-    return mask ? &kept_.back() : nullptr;
+    kept_.push_back(Entry{w, h, width, mask, ink});
+    return &kept_.back();
   }
 
   std::vector<Entry> kept_;
@@ -462,12 +419,11 @@ BOOL Ellipse(HDC hdc, int l, int t, int r, int b) {
   GDI_RECORD(*dc, "Ellipse(" + Args({l, t, r, b}) + ")");
   Normalize(l, t, r, b);
   double w = PenWidth(*dc);
-  static EllipseMasks* masks = new EllipseMasks();  // kept to the end of the process, used under the drawing lock
+  static EllipseOutlines* outlines = new EllipseOutlines();  // kept to the end of the process, used under the drawing lock
   DrawClosed(
       *dc, Grow(l, t, r, b, 1), [&](cairo_t* cr, double g) { EllipsePath(cr, l, t, r + g, b + g); },
       [&](cairo_t* cr) { EllipsePath(cr, l + w / 2, t + w / 2, r - w / 2, b - w / 2); },
-      [&](cairo_t* cr) { return masks->Outline(cr, *dc, l, t, r, b); },
-      [&](cairo_t* cr, int g) { return masks->Fill(cr, *dc, l, t, r + g, b + g); });
+      [&](cairo_t* cr) { return outlines->Draw(cr, *dc, l, t, r, b); });
   return TRUE;
 }
 
