@@ -181,13 +181,10 @@ bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush) {
     SetSourceColor(cr, b->color);
     return true;
   }
-  if (!b->pattern) {
-    cairo_surface_t* wide = WideTile(*b);
-    b->pattern = cairo_pattern_create_for_surface(wide ? wide : b->tile);
-    cairo_pattern_set_extend(b->pattern, CAIRO_EXTEND_REPEAT);
-    cairo_pattern_set_filter(b->pattern, CAIRO_FILTER_NEAREST);
-  }
-  cairo_pattern_t* pat = b->pattern;
+  cairo_surface_t* wide = WideTile(*b);
+  cairo_pattern_t* pat = cairo_pattern_create_for_surface(wide ? wide : b->tile);
+  cairo_pattern_set_extend(pat, CAIRO_EXTEND_REPEAT);
+  cairo_pattern_set_filter(pat, CAIRO_FILTER_NEAREST);
   // Tiles line up with the target's pixels, shifted by the brush origin.
   cairo_matrix_t m;
   cairo_matrix_init_translate(&m, dc.origin.x - dc.st.brush_org.x, dc.origin.y - dc.st.brush_org.y);
@@ -200,6 +197,7 @@ bool ApplyBrush(cairo_t* cr, const DC& dc, const Brush* brush) {
     cairo_restore(cr);
   }
   cairo_set_source(cr, pat);
+  cairo_pattern_destroy(pat);
   return true;
 }
 

@@ -48,9 +48,6 @@ struct Brush : Object {
   // with; see ApplyBrush), and whether it was tried.
   mutable cairo_surface_t* wide = nullptr;
   mutable bool wide_tried = false;
-  // The repeated tile (the wide one where made) as a pattern, kept from the first fill; each fill
-  // moves it to its DC's brush origin.
-  mutable cairo_pattern_t* pattern = nullptr;
 };
 
 struct Font : Object {

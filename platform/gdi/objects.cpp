@@ -102,7 +102,6 @@ void Release(Object* object) {
 }
 
 Brush::~Brush() {
-  if (pattern) cairo_pattern_destroy(pattern);
   if (tile) cairo_surface_destroy(tile);
   if (wide) cairo_surface_destroy(wide);
 }
