@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "cumulor/data/airspace/airspace_shape.h"
 #include "cumulor/data/task/task_point.h"
@@ -188,6 +191,60 @@ TEST_F(MapDrawTest, ArcBuffersNeverHoldMoreThan2100Points) {
   MapBuildSector(*view, kCentre, 2000, 0.0, 1.0, true);
   EXPECT_EQ(view->points[0].x, 120);
   EXPECT_EQ(view->points[0].y, 213);
+}
+
+// Arcs and sectors built again come out as when first built on a thread of their own, whatever
+// changed since: the same inputs, the radius, the bearings, the centre, the zoom, the view and the
+// direction, each in turn; every change moves the points.
+TEST_F(MapDrawTest, ArcsAndSectorsBuiltAgainFollowEveryChange) {
+  Open(240, 320, 10);
+  struct Build {
+    const char* what;
+    int kind;  // 0: a sector; 1, -1: an arc that way
+    GeoPoint centre;
+    std::uint32_t radius;
+    double from, to;  // radians for a sector, degrees for an arc
+    std::int32_t scale;
+    GeoPoint view;
+  };
+  const GeoPoint east{kCentre.lon + 900, kCentre.lat};
+  const Build builds[] = {
+      {"a sector", 0, kCentre, 3000, 0.5, 2.0, 10, kCentre},
+      {"the same again", 0, kCentre, 3000, 0.5, 2.0, 10, kCentre},
+      {"a larger radius", 0, kCentre, 3500, 0.5, 2.0, 10, kCentre},
+      {"other bearings", 0, kCentre, 3500, 0.7, 2.4, 10, kCentre},
+      {"another centre", 0, east, 3500, 0.7, 2.4, 10, kCentre},
+      {"another zoom", 0, east, 3500, 0.7, 2.4, 20, kCentre},
+      {"the view moved", 0, east, 3500, 0.7, 2.4, 20, east},
+      {"an arc", 1, east, 3500, 30, 120, 20, east},
+      {"the other way", -1, east, 3500, 30, 120, 20, east},
+      {"the first sector again", 0, kCentre, 3000, 0.5, 2.0, 10, kCentre},
+  };
+  auto build = [&](const Build& b) {
+    MapSetScale(*view, b.scale);
+    MapSetView(*view, b.view.lon, b.view.lat, 0);
+    if (b.kind == 0) {
+      MapBuildSector(*view, b.centre, b.radius, b.from, b.to, true);
+    } else {
+      MapBuildArc(*view, b.kind, static_cast<std::int32_t>(b.from), static_cast<std::int32_t>(b.to), b.centre,
+                  b.radius, false);
+    }
+    std::vector<std::pair<LONG, LONG>> points;
+    for (std::int32_t i = 0; i < view->pointCount; ++i) points.emplace_back(view->points[i].x, view->points[i].y);
+    return points;
+  };
+  std::vector<std::pair<LONG, LONG>> before;
+  for (const Build& b : builds) {
+    const auto again = build(b);
+    std::vector<std::pair<LONG, LONG>> first;
+    std::thread([&] { first = build(b); }).join();
+    EXPECT_EQ(again, first) << b.what;
+    EXPECT_GT(again.size(), 10u) << b.what;
+    if (&b != &builds[1]) {
+      EXPECT_NE(again, before) << b.what;
+    }
+    before = again;
+  }
 }
 
 TEST_F(MapDrawTest, PolylineOfFixesNeedsTwoAndGrowsItsBuffer) {
