@@ -10,6 +10,7 @@
 #include "cumulor/data/points/point_db.h"
 #include "cumulor/data/task/task_gates.h"
 #include "cumulor/data/task/task_rules.h"
+#include "cumulor/data/task/task_store.h"
 #include "platform/controls/commctrl.h"
 #include "platform/controls/controls.h"
 #include "platform/dialogs/dialogs.h"
@@ -105,7 +106,9 @@ void OnInit(HWND dialog) {
 
 void AskNumber(HWND dialog, const WCHAR* caption, std::int32_t& field) {
   double value = field;
-  if (EnterValueDialog(&value, caption, 0, dialog, true)) field = static_cast<std::int32_t>(value);
+  if (!EnterValueDialog(&value, caption, 0, dialog, true)) return;
+  TaskListsGuard guard;  // the frame draws the rules
+  field = static_cast<std::int32_t>(value);
 }
 
 void AskAltitude(HWND dialog) {
@@ -114,6 +117,7 @@ void AskAltitude(HWND dialog) {
   double value = feet ? rule.altitude : RoundToNearestInt(rule.altitude * 0.30480370641307);
   const std::u16string caption = ce::text::Format(u"Altitude Limit (in %s):", feet ? u"feet" : u"meters");
   if (!EnterValueDialog(&value, caption.c_str(), 0, dialog, true)) return;
+  TaskListsGuard guard;
   rule.altitude = feet ? static_cast<std::int32_t>(value) : RoundToNearestInt(value * 3.2808);
 }
 
@@ -123,6 +127,7 @@ void ChoosePoint(bool first) {
   if (!PointRefIsValid(PointRef{point.kind, point.index})) return;
   TaskRule& rule = Rules().rule[kRuleStart];
   const GeoPoint at = PointRefPosition(point);
+  TaskListsGuard guard;
   if (first) {
     rule.pointA = point;
     rule.pointAPosition = at;
@@ -134,7 +139,10 @@ void ChoosePoint(bool first) {
 
 void Close(HWND dialog) {
   PlayMenuClick();
-  ComputeStartFinishGates();
+  {
+    TaskListsGuard guard;  // the frame draws the gates
+    ComputeStartFinishGates();
+  }
   EndDialog(dialog, 1);
 }
 
@@ -163,6 +171,7 @@ INT_PTR SectorDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam
     case WM_COMMAND: {
       const int id = LOWORD(wparam);
       if (id >= kFirstType && id <= kLastType) {
+        TaskListsGuard guard;
         Rule().type = id - kFirstType;
       } else if (id == kWidth) {
         AskNumber(dialog, SectorDialogTab() == kRuleOnTask ? u"Radius:" : u"Width:", Rule().width);

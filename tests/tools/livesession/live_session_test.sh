@@ -17,7 +17,18 @@ out=${CE_SCREENSHOT_DIR:-$5}
 mkdir -p "$out"
 
 skip() { echo "SKIPPED: $*"; exit 77; }
-fail() { echo "FAILED: $*"; exit 1; }
+# A failure shows the end of each program's log (a sanitizer's report is there) and the display.
+fail() {
+  echo "FAILED: $*"
+  local name
+  for name in velomar cumulor; do
+    [[ -s ${work:-}/$name.log ]] || continue
+    echo "--- $name.log, its last 60 lines"
+    tail -n 60 "$work/$name.log"
+  done
+  [[ -n ${DISPLAY:-} ]] && import -window root "$out/live-failed.png" 2> /dev/null && echo "screenshot $out/live-failed.png"
+  exit 1
+}
 for tool in Xvfb xdotool import; do
   command -v "$tool" > /dev/null || skip "$tool is not installed (scripts/packages.txt lists xvfb, xdotool, imagemagick)"
 done
@@ -121,7 +132,9 @@ sleep 1
 key Return  # Yes, the box's default button
 wait_for 120 bash -c "! kill -0 $velomar_pid" || fail "Velomar did not end on Exit"
 wait "$velomar_pid"
-echo "Velomar: Bluetooth off from its button, ended from its soft key (exit $?)"
+status=$?
+((status == 0)) || fail "Velomar ended with exit code $status"
+echo "Velomar: Bluetooth off from its button, ended from its soft key"
 
 # --- Cumulor (simulator): its menu opened with the pen, the logger's Playback, the flight picked in
 # the drawn file chooser; the replay runs.
