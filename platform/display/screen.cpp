@@ -65,6 +65,18 @@ void StartLocked(Screen& s) {
   gdi::SetScreenMetrics(s.size.width, s.size.height, 16);
 }
 
+// At exit, before the libraries are finalized: the live window's thread is stopped and joined, so
+// that SDL and the graphics libraries under it are not still working while their state is torn down.
+void CloseLiveWindowAtExit() {
+  auto& s = State();
+  std::unique_ptr<LiveWindow> live;
+  {
+    std::lock_guard<std::mutex> lock(s.mutex);
+    live = std::move(s.live);
+  }
+  live.reset();
+}
+
 }  // namespace
 
 ScreenSize CurrentScreenSize() {
@@ -120,6 +132,8 @@ bool UseLiveWindow(int scale) {
   std::lock_guard<std::mutex> lock(s.mutex);
   if (!live) return false;
   s.live = std::move(live);
+  static const bool closed_at_exit = std::atexit(CloseLiveWindowAtExit) == 0;
+  (void)closed_at_exit;
   return true;
 }
 

@@ -52,7 +52,10 @@ class SdlWindow final : public LiveWindow {
   explicit SdlWindow(int scale) : scale_(scale) {}
   ~SdlWindow() override {
     stop_ = true;
-    if (thread_.joinable()) thread_.join();
+    if (!thread_.joinable()) return;
+    // The program may end from this thread (input it handed on): it cannot wait for itself.
+    if (thread_.get_id() == std::this_thread::get_id()) thread_.detach();
+    else thread_.join();
   }
   bool Start() {
     std::promise<bool> opened;
