@@ -66,15 +66,16 @@ void StartLocked(Screen& s) {
 }
 
 // At exit, before the libraries are finalized: the live window's thread is stopped and joined, so
-// that SDL and the graphics libraries under it are not still working while their state is torn down.
-void CloseLiveWindowAtExit() {
+// that SDL and the graphics libraries under it are not still working while their state is torn
+// down. The window itself stays to the end of the process.
+void EndLiveWindowAtExit() {
   auto& s = State();
-  std::unique_ptr<LiveWindow> live;
+  LiveWindow* live = nullptr;
   {
     std::lock_guard<std::mutex> lock(s.mutex);
-    live = std::move(s.live);
+    live = s.live.get();
   }
-  live.reset();
+  if (live) live->EndAtExit();
 }
 
 }  // namespace
@@ -132,7 +133,7 @@ bool UseLiveWindow(int scale) {
   std::lock_guard<std::mutex> lock(s.mutex);
   if (!live) return false;
   s.live = std::move(live);
-  static const bool closed_at_exit = std::atexit(CloseLiveWindowAtExit) == 0;
+  static const bool closed_at_exit = std::atexit(EndLiveWindowAtExit) == 0;
   (void)closed_at_exit;
   return true;
 }

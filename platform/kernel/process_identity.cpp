@@ -1,5 +1,6 @@
 #include "platform/kernel/process_identity.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -7,16 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace ce::kernel {
 namespace {
 
 std::uint64_t StartTimeOf(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = ReadProcessFile(pid, "stat");
   auto close = text.rfind(')');
   if (close == std::string::npos) return 0;
   // Fields after the command: state is field 3; the start time is field 22.
@@ -33,6 +31,28 @@ std::uint64_t StartTimeOf(int pid) {
 std::atomic<int> g_pid{0};
 
 }  // namespace
+
+// Read with the system's calls: a stream's buffer throws when a read fails, and reading the
+// files of a process that is ending fails (ESRCH).
+std::string ReadProcessFile(int pid, const char* name) {
+  const std::string path = "/proc/" + std::to_string(pid) + "/" + name;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n > 0) {
+      text.append(buffer, static_cast<std::size_t>(n));
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  close(fd);
+  return text;
+}
 
 int CurrentPid() {
   int pid = g_pid.load(std::memory_order_relaxed);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace ce::kernel {
 
@@ -18,6 +19,9 @@ ProcessIdentity ThisProcessIdentity();
 // a fork).
 int CurrentPid();
 int CurrentTid();
+// The text of the host's process-table file /proc/<pid>/<name>; empty when there is none. A
+// process that ends while it is read gives what was read (never an exception).
+std::string ReadProcessFile(int pid, const char* name);
 // Whether that process still runs (same pid and same start time).
 bool ProcessRuns(const ProcessIdentity& process);
 

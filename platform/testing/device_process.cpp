@@ -10,12 +10,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <mutex>
 #include <thread>
 
 #include "platform/kernel/kernel.h"
+#include "platform/kernel/process_identity.h"
 #include "platform/window/window.h"
 
 extern char** environ;
@@ -120,8 +119,7 @@ int RunDeviceProgram(const WCHAR* path, std::u16string_view command_line, int ms
 
 bool ProcessRuns(DWORD pid) {
   if (pid == 0 || ::kill(static_cast<pid_t>(pid), 0) != 0) return false;
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat", std::ios::binary);
-  const std::string stat{std::istreambuf_iterator<char>(in), {}};
+  const std::string stat = ce::kernel::ReadProcessFile(static_cast<int>(pid), "stat");
   const auto close = stat.rfind(')');
   return close != std::string::npos && close + 2 < stat.size() && stat[close + 2] != 'Z';
 }
