@@ -73,6 +73,9 @@ class SdlWindow final : public LiveWindow {
   void Run(std::promise<bool>& opened) {
     // The program keeps its own signal handling (SIGTERM must still end it).
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The window's surface drawn by the window system itself, not through an OpenGL texture (SDL's
+    // default on X11 for the software renderer too).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
       opened.set_value(false);
       return;
@@ -89,12 +92,13 @@ class SdlWindow final : public LiveWindow {
     std::vector<std::uint32_t> pixels;
     int w = 0, h = 0;
     gdi::CopyBitmapPixels(ScreenBitmap(), pixels, w, h);
-    // Made hidden and shown once its renderer exists: an OpenGL renderer makes SDL create the
-    // system's window anew, and a window shown before would be on the display for a moment under
-    // another id (a tool that found it would send its input to a window that is gone).
+    // The software renderer: a handheld's screen scaled up needs no graphics driver, and an OpenGL
+    // one would have SDL create the system's window anew (a tool that found the first one sent its
+    // input to a window that was gone) and run the driver's own threads beside ours. The window is
+    // shown once its renderer exists.
     SDL_Window* window = SDL_CreateWindow("Handheld", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w * scale_,
                                           h * scale_, SDL_WINDOW_HIDDEN);
-    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
+    SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE) : nullptr;
     if (!renderer) {
       if (window) SDL_DestroyWindow(window);
       SDL_QuitSubSystem(SDL_INIT_VIDEO);
